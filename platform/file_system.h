@@ -1,0 +1,97 @@
+// File access seam. The tag engine and the playlist never touch the operating
+// system's file API directly: they go through the FileSystem installed here, so
+// that the Win32 and POSIX layers stay small and tests can inject failures.
+//
+// Paths are 8-bit strings in the platform's native narrow encoding: the ANSI
+// code page on Windows, the file system's bytes (normally UTF-8) on POSIX.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace td {
+
+enum class OpenMode {
+    Read,       // existing file, reading only
+    ReadWrite,  // existing file, reading and writing, position 0
+    Create,     // create or truncate, writing (and reading)
+    CreateNew,  // create, writing; fails when the file exists
+};
+
+// Attribute bits, Windows-style so that they can be saved and restored as a whole.
+constexpr uint32_t kAttrReadOnly = 0x01;
+constexpr uint32_t kAttrHidden = 0x02;
+constexpr uint32_t kAttrSystem = 0x04;
+constexpr uint32_t kAttrDirectory = 0x10;
+constexpr uint32_t kAttrArchive = 0x20;
+constexpr uint32_t kAttrNormal = 0x80;
+
+// One open file. Unbuffered: callers read and write in blocks.
+class File {
+public:
+    virtual ~File() = default;
+    // Bytes read; fewer than `size` at end of file or on an error.
+    virtual size_t Read(void* buffer, size_t size) = 0;
+    // Bytes written; fewer than `size` means the write failed.
+    virtual size_t Write(const void* buffer, size_t size) = 0;
+    virtual bool Seek(uint64_t position) = 0;
+    virtual uint64_t Tell() const = 0;
+    virtual bool GetSize(uint64_t& size) = 0;
+    // Sets the end of the file at `size`.
+    virtual bool Truncate(uint64_t size) = 0;
+    // Commits written data to the device (FlushFileBuffers / fsync).
+    virtual bool Flush() = 0;
+    // Closes the handle; false when the system reports a deferred write error.
+    // Closing twice is harmless.
+    virtual bool Close() = 0;
+};
+
+struct FileStatus {
+    uint64_t size = 0;
+    uint32_t attributes = 0;  // kAttr* bits
+    uint64_t modified = 0;    // seconds since 1970-01-01 UTC
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // Null when the file cannot be opened in that mode.
+    virtual std::unique_ptr<File> Open(const std::string& path, OpenMode mode) = 0;
+    // False when the path does not exist or cannot be examined.
+    virtual bool GetStatus(const std::string& path, FileStatus& status) = 0;
+    virtual bool GetAttributes(const std::string& path, uint32_t& attributes) = 0;
+    // Only kAttrReadOnly (and on Windows the hidden/system/archive bits) are applied.
+    virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
+    virtual bool Remove(const std::string& path) = 0;
+    // Renames or moves; never replaces an existing `to` (fails instead).
+    virtual bool Rename(const std::string& from, const std::string& to) = 0;
+    // Puts the complete, flushed file `source` in place of `target` in one step:
+    // afterwards `target` names either the old or the new content, never a mix,
+    // and `source` is gone. `target` may not exist yet.
+    virtual bool Replace(const std::string& source, const std::string& target) = 0;
+};
+
+// The file system in use; the native one unless a test installed another.
+FileSystem& Fs();
+// Installs `fs` (not owned; null restores the native one) and returns the previous.
+FileSystem* SetFs(FileSystem* fs);
+// The platform's own implementation (Win32 or POSIX).
+FileSystem& NativeFs();
+
+// Reads the whole of `path` into `out`; false on any error.
+bool ReadWholeFile(const std::string& path, std::string& out);
+// Writes `data` to `path` through a temporary file beside it and Replace().
+bool WriteFileAtomically(const std::string& path, const void* data, size_t size);
+
+// Native path separator and helpers on narrow paths.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+// The last component of `path` (after the last '\\' or '/').
+std::string BaseName(const std::string& path);
+
+}  // namespace td

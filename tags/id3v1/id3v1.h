@@ -1,0 +1,51 @@
+// ID3v1 / ID3v1.1 trailer and the genre list.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace td {
+
+class File;
+
+// The fixed 136-byte block kept in memory and stored raw in playlist files.
+struct Id3v1Tag {
+    char title[31];
+    char artist[31];
+    char album[31];
+    char year[5];
+    char comment[31];
+    uint8_t genre;  // internal genre index (file genre number + 1)
+    uint8_t zero[2];
+    uint32_t track;  // little-endian on every supported target; 0 means none
+};
+static_assert(sizeof(Id3v1Tag) == 136, "Id3v1Tag is stored raw");
+
+// Working buffer: the 128 trailer bytes and the track.
+struct Id3v1Raw {
+    uint8_t bytes[128];
+    uint32_t track;
+};
+static_assert(sizeof(Id3v1Raw) == 132, "Id3v1Raw is 132 bytes");
+
+constexpr int kGenreCount = 146;  // internal indexes 0 ("???") to 145
+
+// 0 when a tag was read, 1 otherwise.
+int ReadId3v1File(const std::string& path, Id3v1Raw& raw);
+// The same on an open file of length `fileLength`.
+int ReadId3v1(File& file, uint64_t fileLength, Id3v1Raw& raw);
+// 0, or 6 when the file cannot be opened for update or the write fails.
+int WriteId3v1File(const std::string& path, Id3v1Raw& raw);
+// 0 (also without a tag), 1 when the file cannot be opened or cut.
+int RemoveId3v1File(const std::string& path);
+
+void TrimField(char* text, int maxLen);
+void RawToBlock(const Id3v1Raw& raw, Id3v1Tag& block);
+void BlockToRaw(const Id3v1Tag& block, Id3v1Raw& raw);
+
+const char* GenreName(int index);
+int GenreIndex(const char* name);
+// The list of names, index 0 to 145, followed by a null entry.
+extern const char* const kGenreNames[kGenreCount + 1];
+
+}  // namespace td

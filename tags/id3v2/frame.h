@@ -1,0 +1,119 @@
+// ID3v2 frames in memory: an abstract base and two classes, field frames
+// (decoded text fields) and binary frames (raw bodies).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace td {
+
+class Id3v2Frame {
+public:
+    explicit Id3v2Frame(int type) : type_(type) {}
+    virtual ~Id3v2Frame() = default;
+    Id3v2Frame(const Id3v2Frame&) = delete;
+    Id3v2Frame& operator=(const Id3v2Frame&) = delete;
+
+    // A new frame of the same class and type with the same content.
+    virtual Id3v2Frame* Clone() const = 0;
+    virtual void CopyFrom(const Id3v2Frame& other) = 0;
+    virtual bool Equals(const Id3v2Frame& other) const = 0;
+    // Identity, not content.
+    virtual bool IsOther(const Id3v2Frame& other) const { return this != &other; }
+    // Replaces the content by decoding a frame body as read from a file
+    // (ID3v2.3 layout; the reader converts other versions first). `version` is
+    // the tag's major version. Result an Id3v2Error code.
+    virtual int SetData(const uint8_t* bytes, int size, int version) = 0;
+    // Size of the ID3v2.3 body GetData produces.
+    virtual int GetSize() const = 0;
+    // 10 when `capacity` < GetSize(), else 0.
+    virtual int GetData(uint8_t* buffer, int capacity) const = 0;
+    virtual void Describe(std::string& text) const { (void)text; }
+    virtual bool IsEmpty() const = 0;
+
+    int Type() const { return type_; }
+    int Key() const { return -1; }
+    // The four-character identifier of the type.
+    const char* Id() const;
+
+protected:
+    int type_;
+};
+
+// Every type of kind 1. Fields are 8-bit ANSI text. A frame read from a file
+// whose text the ANSI code page cannot show keeps its original body, and
+// writes that body back for as long as its fields are left as they were read.
+class Id3v2FieldFrame : public Id3v2Frame {
+public:
+    explicit Id3v2FieldFrame(int type);  // the table's count of empty fields
+    Id3v2FieldFrame(int type, const std::string& value);
+
+    Id3v2Frame* Clone() const override;
+    void CopyFrom(const Id3v2Frame& other) override;
+    bool Equals(const Id3v2Frame& other) const override;
+    int SetData(const uint8_t* bytes, int size, int version) override;
+    int GetSize() const override;
+    int GetData(uint8_t* buffer, int capacity) const override;
+    void Describe(std::string& text) const override;
+    bool IsEmpty() const override;
+
+    std::vector<std::string>& Fields() { return fields_; }
+    const std::vector<std::string>& Fields() const { return fields_; }
+    // First character in the high byte: 'e'<<16 | 'n'<<8 | 'g'.
+    uint32_t Language() const { return language_; }
+    void SetLanguage(uint32_t language) { language_ = language; }
+    std::string LanguageText() const;
+
+    // True when the text read could not be shown exactly in the ANSI code page.
+    bool IsLossy() const { return !original_.empty(); }
+
+private:
+    std::vector<std::string> fields_;
+    uint32_t language_;
+    // Original ID3v2.3 body and the fields as decoded from it, for lossy frames.
+    std::vector<uint8_t> original_;
+    std::vector<std::string> decoded_;
+};
+
+// Every type of kind 0 or 2.
+class Id3v2BinaryFrame : public Id3v2Frame {
+public:
+    explicit Id3v2BinaryFrame(int type) : Id3v2Frame(type) {}
+
+    Id3v2Frame* Clone() const override;
+    void CopyFrom(const Id3v2Frame& other) override;
+    bool Equals(const Id3v2Frame& other) const override;
+    int SetData(const uint8_t* bytes, int size, int version) override;
+    int GetSize() const override;
+    int GetData(uint8_t* buffer, int capacity) const override;
+    void Describe(std::string& text) const override;
+    bool IsEmpty() const override;
+
+    const std::vector<uint8_t>& Bytes() const { return bytes_; }
+
+private:
+    std::vector<uint8_t> bytes_;
+};
+
+// A field frame or a binary frame by the table's kind; null outside 0 to 54.
+Id3v2Frame* CreateFrame(int type);
+// Main field of a field frame (empty for other frames or a short list).
+std::string MainText(const Id3v2Frame* frame);
+void SetMainText(Id3v2Frame* frame, const std::string& value);
+
+// A frame the record does not keep (TXXX, PRIV, UFID, GEOB, unknown, ...),
+// carried unchanged into a rewritten tag. Its body is already in ID3v2.3 form.
+struct CarriedFrame {
+    char id[5] = {0, 0, 0, 0, 0};
+    uint8_t status = 0;  // ID3v2.3 status flag byte
+    uint8_t format = 0;  // ID3v2.3 format flag byte (0 unless encrypted)
+    std::vector<uint8_t> body;
+};
+
+// The rating frame body: "Tunedeck plug-ins for Winamp", zero, rating byte.
+void SetPopmRating(Id3v2Frame* frame, int stars);
+// Stars 0 to 5 from a POPM body.
+int PopmStars(const Id3v2Frame* frame);
+
+}  // namespace td
