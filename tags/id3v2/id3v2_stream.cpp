@@ -1,0 +1,260 @@
+#include "tags/id3v2/id3v2_stream.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "platform/file_system.h"
+#include "tags/id3v2/id3v2_error.h"
+#include "tags/id3v2/id3v2_tag.h"
+
+namespace td {
+
+namespace {
+
+void PutSynchsafe(uint8_t* p, uint32_t value) {
+    p[0] = static_cast<uint8_t>((value >> 21) & 0x7F);
+    p[1] = static_cast<uint8_t>((value >> 14) & 0x7F);
+    p[2] = static_cast<uint8_t>((value >> 7) & 0x7F);
+    p[3] = static_cast<uint8_t>(value & 0x7F);
+}
+
+void PutBigEndian32(uint8_t* p, uint32_t value) {
+    p[0] = static_cast<uint8_t>(value >> 24);
+    p[1] = static_cast<uint8_t>(value >> 16);
+    p[2] = static_cast<uint8_t>(value >> 8);
+    p[3] = static_cast<uint8_t>(value);
+}
+
+// Bytes of frames written so far (the tag size the header will state).
+uint32_t FramesWritten(const Id3v2Stream& s) { return static_cast<uint32_t>(s.out.size() - 10); }
+
+// The room a tag written over the old region has after its header. A 2.4
+// footer's 10 bytes are taken in as padding so that the audio does not move.
+uint32_t InPlaceCapacity(const Id3v2Stream& s) { return s.oldRegion - 10; }
+
+int FinishInPlace(Id3v2Stream& s) {
+    const uint32_t capacity = InPlaceCapacity(s);
+    try {
+        s.out.resize(static_cast<size_t>(capacity) + 10, 0);
+    } catch (const std::bad_alloc&) {
+        s.file->Close();
+        return kId3OutOfMemory;
+    }
+    PutSynchsafe(&s.out[6], capacity);
+    s.tagSize = capacity;
+    // One write over the old region: a failure before it leaves the file as it
+    // was, and nothing of the audio is ever touched.
+    if (!s.file->Seek(0) || s.file->Write(s.out.data(), s.out.size()) != s.out.size() ||
+        !s.file->Flush()) {
+        s.file->Close();
+        return kId3WriteFailed;
+    }
+    return s.file->Close() ? kId3NoError : kId3WriteFailed;
+}
+
+int FinishThroughTemp(Id3v2Stream& s) {
+    const uint32_t written = FramesWritten(s);
+    const uint32_t padding = std::min<uint32_t>(
+        s.padding > 0 ? static_cast<uint32_t>(s.padding) : 0, kId3MaxTagSize - written);
+    try {
+        s.out.resize(s.out.size() + padding, 0);
+    } catch (const std::bad_alloc&) {
+        s.file->Close();
+        return kId3OutOfMemory;
+    }
+    s.tagSize = written + padding;
+    PutSynchsafe(&s.out[6], s.tagSize);
+    return ReplaceFileHead(*s.file, s.fileLength, s.oldRegion, s.out.data(), s.out.size(),
+                           s.path, s.tempPath);
+}
+
+}  // namespace
+
+bool IsValidFrameId(const char* id) {
+    for (int i = 0; i < 4; ++i) {
+        const char c = id[i];
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+    }
+    return true;
+}
+
+int LocateId3v2Tag(File& file, uint64_t fileLength, Id3v2Header& header, uint32_t& region) {
+    header = Id3v2Header{};
+    region = 0;
+    if (fileLength < 10) return kId3NoError;  // too short to hold a header
+    uint8_t b[10];
+    // The file is long enough, so a short read is a read error: taking it for
+    // "no tag" would put a second tag in front of the first.
+    if (!file.Seek(0) || file.Read(b, sizeof b) != sizeof b) return kId3ReadFailed;
+    if (b[0] != 'I' || b[1] != 'D' || b[2] != '3' || ((b[6] | b[7] | b[8] | b[9]) & 0x80) != 0)
+        return kId3NoError;
+    header.major = b[3];
+    header.revision = b[4];
+    header.flags = b[5];
+    header.size = (static_cast<uint32_t>(b[6]) << 21) | (static_cast<uint32_t>(b[7]) << 14) |
+                  (static_cast<uint32_t>(b[8]) << 7) | b[9];
+    const uint32_t total = header.TotalSize();
+    if (total > fileLength) return kId3TagCorrupt;
+    region = total;
+    return kId3NoError;
+}
+
+int ReplaceFileHead(File& source, uint64_t sourceLength, uint64_t keepFrom, const uint8_t* head,
+                    size_t headSize, const std::string& path, const std::string& tempPath) {
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kId3CopyBufferSize]);
+    if (!buffer) {
+        source.Close();
+        return kId3OutOfMemory;
+    }
+    std::unique_ptr<File> temp = Fs().Open(tempPath, OpenMode::Create);
+    if (!temp) {
+        source.Close();
+        return kId3WriteFailed;
+    }
+    auto fail = [&](int code) {
+        temp->Close();
+        source.Close();
+        Fs().Remove(tempPath);
+        return code;
+    };
+    if (headSize != 0 && temp->Write(head, headSize) != headSize) return fail(kId3WriteFailed);
+    if (!source.Seek(keepFrom)) return fail(kId3ReadFailed);
+    // Copy exactly what the file held when it was opened: a short read before
+    // that is an error, not the end of the audio.
+    uint64_t remaining = sourceLength > keepFrom ? sourceLength - keepFrom : 0;
+    while (remaining != 0) {
+        const size_t block = static_cast<size_t>(std::min<uint64_t>(remaining, kId3CopyBufferSize));
+        if (source.Read(buffer.get(), block) != block) return fail(kId3ReadFailed);
+        if (temp->Write(buffer.get(), block) != block) return fail(kId3WriteFailed);
+        remaining -= block;
+    }
+    if (!temp->Flush()) return fail(kId3WriteFailed);
+    const bool tempClosed = temp->Close();
+    const bool sourceClosed = source.Close();
+    if (!tempClosed || !sourceClosed) return fail(kId3WriteFailed);
+    // One step: the path names the old file or the complete new one, never
+    // neither. A failed replace leaves the original untouched.
+    if (!Fs().Replace(tempPath, path)) {
+        Fs().Remove(tempPath);
+        return kId3MoveFailed;
+    }
+    return kId3NoError;
+}
+
+uint8_t* Id3v2Stream::FrameBuffer(int32_t size) {
+    if (size < 0) return nullptr;
+    if (static_cast<size_t>(size) > body.size()) {
+        try {
+            std::vector<uint8_t> grown(static_cast<size_t>(size) + 1024);
+            body.swap(grown);
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+    }
+    return body.data();
+}
+
+Id3v2Stream* Id3v2Open(const std::string& path, int mode, int& error, uint32_t wantedSize) {
+    error = kId3NoError;
+    if ((mode & kId3StreamWrite) == 0) {
+        error = kId3NotImplemented;
+        return nullptr;
+    }
+    std::unique_ptr<Id3v2Stream> s(new (std::nothrow) Id3v2Stream);
+    if (!s) {
+        error = kId3OutOfMemory;
+        return nullptr;
+    }
+    try {
+        s->path = path;
+        s->tempPath = path + ".mp3tmp";
+    } catch (const std::bad_alloc&) {
+        error = kId3OutOfMemory;
+        return nullptr;
+    }
+    s->mode = mode;
+    if (mode & kId3StreamWantedSize) s->tagSize = wantedSize;
+
+    // Opening for writing also refuses read-only files before anything is
+    // done: a replace through a temporary file would otherwise go through.
+    s->file = Fs().Open(path, OpenMode::ReadWrite);
+    if (!s->file) {
+        error = kId3WriteFailed;
+        return nullptr;
+    }
+    if (!s->file->GetSize(s->fileLength)) {
+        s->file->Close();
+        error = kId3ReadFailed;
+        return nullptr;
+    }
+    Id3v2Header old;
+    const int located = LocateId3v2Tag(*s->file, s->fileLength, old, s->oldRegion);
+    if (located != kId3NoError) {
+        s->file->Close();
+        error = located;
+        return nullptr;
+    }
+    s->hadFooter = s->oldRegion != 0 && s->oldRegion != 10 + old.size;
+    s->inPlace = (mode & kId3StreamWantedSize) != 0 && s->oldRegion != 0 &&
+                 InPlaceCapacity(*s) <= kId3MaxTagSize && wantedSize <= InPlaceCapacity(*s);
+
+    try {
+        s->out.reserve(s->inPlace ? s->oldRegion
+                                  : 10 + static_cast<size_t>(wantedSize) + kId3TempPadding);
+        static const uint8_t kHeader[10] = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0};
+        s->out.assign(kHeader, kHeader + 10);
+    } catch (const std::bad_alloc&) {
+        s->file->Close();
+        error = kId3OutOfMemory;
+        return nullptr;
+    }
+    s->tagSize = 0;
+    return s.release();
+}
+
+int Id3v2NextFrame(Id3v2Stream* s) {
+    if (!s) return kId3CannotOpen;
+    if (s->failure != kId3NoError) return s->failure;
+    int rc = kId3NoError;
+    if (!IsValidFrameId(s->frameId)) {
+        rc = kId3BadIdentifier;
+    } else if (s->frameSize < 0 || static_cast<size_t>(s->frameSize) > s->body.size()) {
+        rc = kId3BufferTooSmall;
+    } else {
+        const uint64_t after = static_cast<uint64_t>(FramesWritten(*s)) + 10 + s->frameSize;
+        if (s->inPlace && after > InPlaceCapacity(*s)) {
+            rc = kId3OldTagTooSmall;
+        } else if (after > kId3MaxTagSize) {
+            rc = kId3WriteFailed;
+        } else {
+            uint8_t header[10];
+            std::memcpy(header, s->frameId, 4);
+            PutBigEndian32(header + 4, static_cast<uint32_t>(s->frameSize));
+            header[8] = s->frameStatus;
+            header[9] = s->frameFormat;
+            try {
+                s->out.insert(s->out.end(), header, header + 10);
+                s->out.insert(s->out.end(), s->body.begin(), s->body.begin() + s->frameSize);
+                s->tagSize = FramesWritten(*s);
+            } catch (const std::bad_alloc&) {
+                rc = kId3OutOfMemory;
+            }
+        }
+    }
+    // Nothing has reached the disk yet; the close abandons the rewrite.
+    s->failure = rc;
+    return rc;
+}
+
+int Id3v2Close(Id3v2Stream* stream) {
+    if (!stream) return kId3NoError;
+    std::unique_ptr<Id3v2Stream> s(stream);
+    if (s->failure != kId3NoError) {
+        s->file->Close();
+        return s->failure;
+    }
+    return s->inPlace ? FinishInPlace(*s) : FinishThroughTemp(*s);
+}
+
+}  // namespace td

@@ -1,0 +1,117 @@
+// Putting ID3v2.3 tags back into audio files, and cutting them off.
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "platform/file_system.h"
+#include "tags/id3v2/frame_table.h"
+#include "tags/id3v2/id3v2_stream.h"
+#include "tags/id3v2/id3v2_tag.h"
+
+namespace td {
+
+namespace {
+
+bool HasFrameOfType(const FrameList& frames, int type) {
+    for (const auto& frame : frames)
+        if (frame && frame->Type() == type) return true;
+    return false;
+}
+
+int WriteFrames(Id3v2Stream& s, const FrameList& frames, const CarriedFrameList* carried) {
+    for (const auto& frame : frames) {
+        if (!frame) continue;
+        const int size = frame->GetSize();
+        uint8_t* buffer = s.FrameBuffer(size);
+        if (!buffer) return size < 0 ? kId3FrameCorrupt : kId3OutOfMemory;
+        const int rc = frame->GetData(buffer, static_cast<int>(s.body.size()));
+        if (rc != kId3NoError) return rc;
+        std::memcpy(s.frameId, frame->Id(), 4);
+        s.frameStatus = 0;
+        s.frameFormat = 0;
+        s.frameSize = size;
+        const int written = Id3v2NextFrame(&s);
+        if (written != kId3NoError) return written;
+    }
+    if (!carried) return kId3NoError;
+    // Frames the record does not keep go back exactly as they were read.
+    for (const CarriedFrame& frame : *carried) {
+        const int32_t size = static_cast<int32_t>(frame.body.size());
+        uint8_t* buffer = s.FrameBuffer(size);
+        if (!buffer) return kId3OutOfMemory;
+        if (size != 0) std::memcpy(buffer, frame.body.data(), frame.body.size());
+        std::memcpy(s.frameId, frame.id, 4);
+        s.frameStatus = frame.status;
+        s.frameFormat = frame.format;
+        s.frameSize = size;
+        const int written = Id3v2NextFrame(&s);
+        if (written != kId3NoError) return written;
+    }
+    return kId3NoError;
+}
+
+}  // namespace
+
+int WriteId3v2(const std::string& path, FrameList& frames, bool hasId3v2, uint32_t audioSize,
+               const CarriedFrameList* carried) {
+    if (!hasId3v2) return RemoveId3v2File(path);
+
+    if (!HasFrameOfType(frames, kTSIZ)) {
+        try {
+            frames.emplace_back(new Id3v2FieldFrame(kTSIZ, std::to_string(audioSize)));
+        } catch (const std::bad_alloc&) {
+            return kId3OutOfMemory;
+        }
+    }
+
+    // Every frame counts, carried ones too: in place is only chosen when all
+    // of them fit, so the writing never has to overflow the old region.
+    uint64_t wanted = 0;
+    for (const auto& frame : frames)
+        if (frame) wanted += 10 + static_cast<uint64_t>(frame->GetSize() > 0 ? frame->GetSize() : 0);
+    if (carried)
+        for (const CarriedFrame& frame : *carried) wanted += 10 + frame.body.size();
+    if (wanted > kId3MaxTagSize) return kId3WriteFailed;
+
+    int error = kId3NoError;
+    Id3v2Stream* stream =
+        Id3v2Open(path, kId3StreamWrite | kId3StreamWantedSize, error, static_cast<uint32_t>(wanted));
+    if (!stream) return error;
+    stream->padding = static_cast<int32_t>(kId3TempPadding);
+    const int rc = WriteFrames(*stream, frames, carried);
+    if (rc != kId3NoError && stream->failure == kId3NoError) stream->failure = rc;
+    return Id3v2Close(stream);
+}
+
+int RemoveId3v2File(const std::string& path) {
+    std::unique_ptr<File> file = Fs().Open(path, OpenMode::ReadWrite);
+    if (!file) {
+        // A file we may not write needs nothing when it has no tag to remove;
+        // with a tag, saying "done" would hide that it is still there.
+        std::unique_ptr<File> reader = Fs().Open(path, OpenMode::Read);
+        if (!reader) return kId3WriteFailed;
+        uint64_t length = 0;
+        Id3v2Header header;
+        uint32_t region = 0;
+        const bool noTag = reader->GetSize(length) &&
+                           LocateId3v2Tag(*reader, length, header, region) == kId3NoError &&
+                           region == 0;
+        reader->Close();
+        return noTag ? kId3NoError : kId3WriteFailed;
+    }
+    uint64_t length = 0;
+    if (!file->GetSize(length)) {
+        file->Close();
+        return kId3ReadFailed;
+    }
+    Id3v2Header header;
+    uint32_t region = 0;
+    const int located = LocateId3v2Tag(*file, length, header, region);
+    if (located != kId3NoError || region == 0) {
+        file->Close();
+        return located;
+    }
+    return ReplaceFileHead(*file, length, region, nullptr, 0, path, path + ".mp3tmp");
+}
+
+}  // namespace td
