@@ -1,0 +1,138 @@
+// Entry point of the `tunedeck` command-line tool: reads tags and stream
+// information through the same engine as the plug-in.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#endif
+
+namespace td::cli {
+
+namespace {
+
+const Command kCommands[] = {
+    {"info", "[--json] FILE...", "show the tags and MPEG stream information of audio files",
+     kInfoHelp, RunInfo},
+};
+
+const Command* FindCommand(const std::string& name) {
+    for (const Command& c : kCommands) {
+        if (name == c.name) return &c;
+    }
+    return nullptr;
+}
+
+std::string MainHelp() {
+    std::string text =
+        "Usage: tunedeck COMMAND [OPTIONS] [ARGS...]\n"
+        "\n"
+        "Reads and shows the ID3v1 and ID3v2 tags and the MPEG stream information\n"
+        "of MP3 and MP2 files, with the tag engine of the Tunedeck playlist plug-in.\n"
+        "\n"
+        "Commands:\n";
+    for (const Command& c : kCommands) {
+        std::string line = "  ";
+        line += c.name;
+        line += ' ';
+        line += c.synopsis;
+        if (line.size() < 30) line.resize(30, ' ');
+        else line += "  ";
+        text += line + c.summary + "\n";
+    }
+    text +=
+        "\n"
+        "Options:\n"
+        "  -h, --help     show this text (or `tunedeck help COMMAND` for one command)\n"
+        "  --version      show the version\n"
+        "\n"
+        "Exit status: 0 on success, 1 when a file could not be read, 2 on a usage error.\n";
+    return text;
+}
+
+}  // namespace
+
+void WriteOut(std::string_view bytes) {
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+}
+
+void WriteErr(std::string_view bytes) {
+    std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+    std::fflush(stderr);
+}
+
+void ReportError(std::string_view message) {
+    std::string line = "tunedeck: ";
+    line += message;
+    line += '\n';
+    WriteErr(line);
+}
+
+int Main(int argc, char** argv) {
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (args.empty()) {
+        WriteErr(MainHelp());
+        return kExitUsage;
+    }
+    const std::string& first = args[0];
+    if (first == "-h" || first == "--help") {
+        WriteOut(MainHelp());
+        return kExitOk;
+    }
+    if (first == "--version") {
+        WriteOut("tunedeck 0.1.0\n");
+        return kExitOk;
+    }
+    if (first == "help") {
+        if (args.size() < 2) {
+            WriteOut(MainHelp());
+            return kExitOk;
+        }
+        const Command* command = FindCommand(args[1]);
+        if (!command) {
+            ReportError("unknown command '" + args[1] + "'; see 'tunedeck --help'");
+            return kExitUsage;
+        }
+        WriteOut(command->help);
+        return kExitOk;
+    }
+    const Command* command = FindCommand(first);
+    if (!command) {
+        ReportError("unknown command '" + first + "'; see 'tunedeck --help'");
+        return kExitUsage;
+    }
+    args.erase(args.begin());
+    for (const std::string& a : args) {
+        if (a == "--") break;
+        if (a == "-h" || a == "--help") {
+            WriteOut(command->help);
+            return kExitOk;
+        }
+    }
+    const int status = command->run(args);
+    if (std::fflush(stdout) != 0 && status == kExitOk) {
+        ReportError("writing the output failed");
+        return kExitFailure;
+    }
+    return status;
+}
+
+}  // namespace td::cli
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+    // Text is produced as UTF-8 bytes; the console must not reinterpret them in
+    // the OEM code page, and the C runtime must not turn "\n" into "\r\n" inside
+    // JSON lines that other programs parse.
+    SetConsoleOutputCP(CP_UTF8);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
+    return td::cli::Main(argc, argv);
+}
