@@ -88,6 +88,10 @@ public:
     bool HasUnreadableId3v2() const { return unreadableId3v2_; }
 
 private:
+    void ReadFromFile();
+    // Drops tags from the record without recording a removal request.
+    void DropTags(int which);
+
     uint8_t rating_ = 0;
     MpegInfo mpeg_{};
     std::unique_ptr<Id3v1Tag> id3v1_;
@@ -104,6 +108,13 @@ private:
 
 const char* TagKindText(uint32_t tagFlags);
 const char* RatingText(int rating);
+
+// The leading decimal number of a tag text ("3/12" gives 3), after leading
+// white space; 0 when there is none, UINT32_MAX when it does not fit.
+uint32_t LeadingNumber(const std::string& text);
+// The text of an ID3v1 block field (at most `capacity` bytes, terminated or
+// not); the empty text when it is blank (white space only).
+std::string Id3v1FieldText(const char* field, size_t capacity);
 
 // Reads one tag field as the list shows it. `source`: 0 ID3v1, 1 ID3v2,
 // 2 ID3v2 then ID3v1, 3 ID3v1 then ID3v2. `text` keeps what the caller put

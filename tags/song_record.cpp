@@ -1,0 +1,455 @@
+#include "tags/song_record.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "platform/file_system.h"
+#include "platform/prompter.h"
+#include "settings/builtin_texts.h"
+#include "tags/id3v2/id3v2_error.h"
+
+namespace td {
+
+namespace {
+
+// Most tags without pictures fit into this; bigger ones cost one more read
+// of exactly the missing bytes. Kept on the stack: records are built by the
+// tens of thousands and a heap block per file would be pure overhead.
+constexpr size_t kHeadBlock = 16 * 1024;
+
+constexpr size_t kId3v1Size = 128;
+
+bool IsAsciiSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+size_t ReadFully(File& file, uint8_t* buffer, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        const size_t got = file.Read(buffer + done, size - done);
+        if (got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
+// Copies `text` into a fixed ID3v1 text array of `capacity` bytes, cut to
+// `maxLen` characters and always terminated.
+void CopyField(char* dest, size_t capacity, size_t maxLen, const std::string& text) {
+    const size_t n = std::min({text.size(), maxLen, capacity - 1});
+    std::memcpy(dest, text.data(), n);
+    std::memset(dest + n, 0, capacity - n);
+}
+
+}  // namespace
+
+uint32_t LeadingNumber(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && IsAsciiSpace(text[i])) ++i;
+    uint64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + static_cast<uint64_t>(text[i] - '0');
+        if (value > UINT32_MAX) return UINT32_MAX;
+    }
+    return static_cast<uint32_t>(value);
+}
+
+std::string Id3v1FieldText(const char* field, size_t capacity) {
+    // Blocks loaded from a playlist file are raw bytes: never trust a terminator.
+    size_t n = 0;
+    while (n < capacity && field[n] != '\0') ++n;
+    for (size_t i = 0; i < n; ++i) {
+        if (!IsAsciiSpace(field[i])) return std::string(field, n);
+    }
+    return std::string();
+}
+
+// --- construction -------------------------------------------------------
+
+SongRecord::SongRecord(const std::string& path, bool readTags) : fileName_(path) {
+    if (!readTags) return;
+    ReadFromFile();
+    AddFileNameFrame();
+    if (HasId3v2()) LoadRating();
+    sizeDelta_ = 0;
+    if (const Id3v2FieldFrame* tsiz = GetTextFrame(kTSIZ)) {
+        const int64_t delta = static_cast<int64_t>(audioSize_) -
+                              static_cast<int64_t>(LeadingNumber(td::MainText(tsiz)));
+        sizeDelta_ = static_cast<int32_t>(std::clamp<int64_t>(
+            delta, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+    }
+}
+
+SongRecord::~SongRecord() = default;
+
+void SongRecord::ReadFromFile() {
+    FileSystem& fs = Fs();
+    FileStatus status;
+    if (!fs.GetStatus(fileName_, status)) return;  // no such file: an untagged record
+    const uint64_t fileSize = status.size;
+    mpeg_.fileSize = static_cast<int32_t>(
+        std::min<uint64_t>(fileSize, static_cast<uint64_t>(std::numeric_limits<int32_t>::max())));
+    uint64_t audio = fileSize;
+    if (status.attributes & kAttrDirectory) {
+        audioSize_ = static_cast<uint32_t>(std::min<uint64_t>(audio, UINT32_MAX));
+        return;
+    }
+
+    std::unique_ptr<File> file = fs.Open(fileName_, OpenMode::Read);
+    if (!file) {
+        audioSize_ = static_cast<uint32_t>(std::min<uint64_t>(audio, UINT32_MAX));
+        return;
+    }
+
+    // ID3v2: parse from memory, reading only as much of the head as the tag needs.
+    uint8_t head[kHeadBlock];
+    const size_t headSize = ReadFully(*file, head, static_cast<size_t>(
+        std::min<uint64_t>(fileSize, kHeadBlock)));
+    uint32_t tagSize = 0;
+    size_t needMore = 0;
+    int rc = ReadId3v2Frames(head, headSize, frames_, tagSize, &carried_, needMore);
+    if (rc == kId3ReadFailed && needMore > headSize) {
+        if (needMore <= fileSize) {
+            std::unique_ptr<uint8_t[]> whole(new (std::nothrow) uint8_t[needMore]);
+            if (whole) {
+                std::memcpy(whole.get(), head, headSize);
+                // The file position is right after the head block.
+                const size_t got = headSize + ReadFully(*file, whole.get() + headSize,
+                                                        needMore - headSize);
+                needMore = 0;
+                rc = ReadId3v2Frames(whole.get(), got, frames_, tagSize, &carried_, needMore);
+            } else {
+                rc = kId3OutOfMemory;
+            }
+        } else {
+            // The tag claims more bytes than the file holds: let the file
+            // reader decide how much of it can be delivered.
+            rc = ReadId3v2Frames(*file, frames_, tagSize, &carried_);
+        }
+    }
+    if (tagSize > 0) {
+        if (rc == kId3NoError) {
+            tagFlags_ |= kTagId3v2;
+        } else {
+            // Frames before the failure would be a partial view of the tag:
+            // saving them would silently drop the rest.
+            unreadableId3v2_ = true;
+            frames_.clear();
+            carried_.clear();
+        }
+        audio = audio > tagSize ? audio - tagSize : 0;
+    } else {
+        frames_.clear();
+        carried_.clear();
+    }
+
+    Id3v1Raw raw;
+    if (ReadId3v1(*file, fileSize, raw) == 0) {
+        std::unique_ptr<Id3v1Tag> block(new (std::nothrow) Id3v1Tag);
+        if (block) {
+            RawToBlock(raw, *block);
+            id3v1_ = std::move(block);
+            tagFlags_ |= kTagId3v1;
+            audio = audio > kId3v1Size ? audio - kId3v1Size : 0;
+        }
+    }
+    audioSize_ = static_cast<uint32_t>(std::min<uint64_t>(audio, UINT32_MAX));
+
+    ReadMpegInfo(*file, tagSize, fileSize, mpeg_, HasId3v1());
+    file->Close();
+}
+
+// --- frames -------------------------------------------------------------
+
+Id3v2Frame* SongRecord::GetFrameAt(int index) const {
+    if (index < 0 || index >= FrameCount()) return nullptr;
+    return frames_[static_cast<size_t>(index)].get();
+}
+
+int SongRecord::FindFrame(int type, int key, int after) const {
+    const int count = FrameCount();
+    for (int i = std::max(after + 1, 0); i < count; ++i) {
+        const Id3v2Frame& frame = *frames_[static_cast<size_t>(i)];
+        if (frame.Type() == type && (key == -1 || frame.Key() == key)) return i;
+    }
+    return -1;
+}
+
+int SongRecord::IndexOfFrame(const Id3v2Frame* frame, int after) const {
+    if (!frame) return -1;
+    const int count = FrameCount();
+    for (int i = std::max(after + 1, 0); i < count; ++i) {
+        if (frames_[static_cast<size_t>(i)].get() == frame) return i;
+    }
+    return -1;
+}
+
+Id3v2Frame* SongRecord::GetFrame(int type) const { return GetFrameAt(FindFrame(type, -1, -1)); }
+
+Id3v2FieldFrame* SongRecord::GetTextFrame(int type) const {
+    if (type < 0 || type >= kFrameTypeCount || !IsFieldFrameType(type)) return nullptr;
+    return static_cast<Id3v2FieldFrame*>(GetFrame(type));
+}
+
+bool SongRecord::AddFrame(Id3v2Frame* frame, bool replace) {
+    if (!frame) return false;
+    std::unique_ptr<Id3v2Frame> owned(frame);
+    if (replace) {
+        const int index = FindFrame(frame->Type(), -1, -1);
+        if (index >= 0) {
+            frames_[static_cast<size_t>(index)] = std::move(owned);
+            return true;
+        }
+    }
+    try {
+        frames_.push_back(std::move(owned));
+    } catch (const std::bad_alloc&) {
+        return false;  // the frame was ours and is deleted
+    }
+    return true;
+}
+
+bool SongRecord::UpdateFrame(const Id3v2Frame& frame) {
+    const int index = FindFrame(frame.Type(), -1, -1);
+    if (frame.IsEmpty()) {
+        if (index < 0) return false;
+        return RemoveFrame(frame.Type(), GetFrameAt(index));
+    }
+    if (index >= 0) {
+        Id3v2Frame& found = *frames_[static_cast<size_t>(index)];
+        if (found.Equals(frame)) return false;
+        found.CopyFrom(frame);
+        return true;
+    }
+    Id3v2Frame* clone = frame.Clone();
+    if (!clone) return false;
+    return AddFrame(clone, false);
+}
+
+bool SongRecord::RemoveFrame(int type, Id3v2Frame* frame) {
+    const int index = frame ? IndexOfFrame(frame, -1) : FindFrame(type, -1, -1);
+    if (index < 0) return false;
+    frames_.erase(frames_.begin() + index);
+    // Frames carried over from the file still make a tag worth writing.
+    if (frames_.empty() && carried_.empty()) tagFlags_ &= ~kTagId3v2;
+    return true;
+}
+
+// --- tags as a whole ----------------------------------------------------
+
+bool SongRecord::SetId3v1(const Id3v1Tag* block) {
+    id3v1_.reset();
+    if (!block) {
+        tagFlags_ &= ~kTagId3v1;
+        return true;
+    }
+    std::unique_ptr<Id3v1Tag> copy(new (std::nothrow) Id3v1Tag);
+    if (!copy) {
+        tagFlags_ &= ~kTagId3v1;
+        return false;
+    }
+    std::memcpy(copy.get(), block, sizeof(Id3v1Tag));
+    id3v1_ = std::move(copy);
+    tagFlags_ |= kTagId3v1;
+    return true;
+}
+
+void SongRecord::DropTags(int which) {
+    if (which & kTagId3v2) {
+        frames_.clear();
+        carried_.clear();
+        tagFlags_ &= ~kTagId3v2;
+    }
+    if (which & kTagId3v1) {
+        id3v1_.reset();
+        tagFlags_ &= ~kTagId3v1;
+    }
+}
+
+bool SongRecord::RemoveTags(int which) {
+    DropTags(which);
+    if (which & kTagId3v2) id3v2RemovalAsked_ = true;
+    return true;
+}
+
+void SongRecord::CopyFrom(const SongRecord& other) {
+    if (&other == this) return;
+    DropTags(3);
+    SetId3v1(other.id3v1_.get());
+    for (const std::unique_ptr<Id3v2Frame>& frame : other.frames_) {
+        AddFrame(frame->Clone(), false);
+    }
+    try {
+        carried_ = other.carried_;
+    } catch (const std::bad_alloc&) {
+        carried_.clear();
+    }
+    rating_ = other.rating_;
+    tagFlags_ = other.tagFlags_;
+    // The state of the file's tag travels with the tag: a record copied from a
+    // fresh reading of an unreadable tag must refuse to save as well.
+    unreadableId3v2_ = other.unreadableId3v2_;
+    id3v2RemovalAsked_ = other.id3v2RemovalAsked_;
+}
+
+void SongRecord::AddFileNameFrame() {
+    if (tagFlags_ != 0) return;
+    // One artist frame is enough: a record whose tags were removed twice must
+    // not collect a second one.
+    if (FindFrame(kTPE1, -1, -1) >= 0) return;
+    std::string name = BaseName(fileName_);
+    if (!name.empty() && name[0] >= 'a' && name[0] <= 'z') {
+        name[0] = static_cast<char>(name[0] - 'a' + 'A');
+    }
+    Id3v2Frame* frame = nullptr;
+    try {
+        frame = new Id3v2FieldFrame(kTPE1, name);
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    AddFrame(frame, false);
+}
+
+void SongRecord::LoadRating() {
+    const Id3v2Frame* popm = GetFrame(kPOPM);
+    rating_ = static_cast<uint8_t>(popm ? PopmStars(popm) : 0);
+}
+
+int SongRecord::SaveTags() {
+    // An ID3v2 tag we could not read is in the file but not in the record;
+    // writing either tag now could destroy it.
+    if (unreadableId3v2_ && !id3v2RemovalAsked_) return kId3TagCorrupt;
+    int rc = WriteId3v2(fileName_, frames_, HasId3v2(), audioSize_, &carried_);
+    if (rc != kId3NoError) return rc;
+    unreadableId3v2_ = false;
+    id3v2RemovalAsked_ = false;
+    if (HasId3v1() && id3v1_) {
+        Id3v1Raw raw;
+        BlockToRaw(*id3v1_, raw);
+        rc = WriteId3v1File(fileName_, raw);
+        return rc == 0 ? kId3NoError : (rc == 1 ? kId3WriteFailed : rc);
+    }
+    return RemoveId3v1File(fileName_) == 0 ? kId3NoError : kId3WriteFailed;
+}
+
+int SongRecord::SaveTagsConfirmReadOnly(bool ask, Prompter& prompter) {
+    if (!ask) return SaveTags();
+    // Refused before the user is asked to force anything.
+    if (unreadableId3v2_ && !id3v2RemovalAsked_) return kId3TagCorrupt;
+    FileSystem& fs = Fs();
+    uint32_t attributes = 0;
+    if (!fs.GetAttributes(fileName_, attributes)) return kId3WriteFailed;
+    if (!(attributes & kAttrReadOnly)) {
+        return SaveTags() == kId3NoError ? kId3NoError : kId3WriteFailed;
+    }
+    const PromptAnswer answer = prompter.Message(
+        FormatText(BuiltinText(kTextForceSaveReadOnly), fileName_), BuiltinText(kTextQuestion),
+        PromptButtons::OkCancel, PromptIcon::Information);
+    if (answer != PromptAnswer::Ok) return kId3CancelReadOnly;
+    if (!fs.SetAttributes(fileName_, attributes & ~kAttrReadOnly)) {
+        prompter.Message(FormatText(BuiltinText(kTextCannotRemoveReadOnly), fileName_),
+                         BuiltinText(kTextError), PromptButtons::Ok, PromptIcon::Error);
+        return kId3CancelReadOnly;
+    }
+    const int rc = SaveTags();
+    // The user allowed one forced save, not a writable file: the attribute
+    // comes back whether or not the save went through.
+    fs.SetAttributes(fileName_, attributes);
+    return rc == kId3NoError ? kId3NoError : kId3WriteFailed;
+}
+
+bool SongRecord::CopyId3v1ToId3v2() {
+    if (!id3v1_) return false;
+    const Id3v1Tag& block = *id3v1_;
+    struct Source {
+        int type;
+        std::string value;
+    };
+    const Source sources[] = {
+        {kTPE1, Id3v1FieldText(block.artist, sizeof(block.artist))},
+        {kTIT2, Id3v1FieldText(block.title, sizeof(block.title))},
+        {kTALB, Id3v1FieldText(block.album, sizeof(block.album))},
+        {kTYER, Id3v1FieldText(block.year, sizeof(block.year))},
+        {kTCON, GenreName(block.genre)},
+        {kCOMM, Id3v1FieldText(block.comment, sizeof(block.comment))},
+        {kTRCK, block.track != 0 ? std::to_string(block.track) : std::string()},
+    };
+    for (const Source& source : sources) {
+        Id3v2Frame* frame = nullptr;
+        try {
+            frame = new Id3v2FieldFrame(source.type, source.value);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        if (!AddFrame(frame, true)) return false;
+    }
+    tagFlags_ = kTagId3v1 | kTagId3v2;
+    return SaveTags() == kId3NoError;
+}
+
+bool SongRecord::CopyId3v2ToId3v1() {
+    if (!HasId3v2()) return false;
+    Id3v1Tag block;
+    std::memset(&block, 0, sizeof(block));
+    const auto text = [this](int type) { return td::MainText(GetTextFrame(type)); };
+    CopyField(block.title, sizeof(block.title), 30, text(kTIT2));
+    CopyField(block.artist, sizeof(block.artist), 30, text(kTPE1));
+    CopyField(block.album, sizeof(block.album), 30, text(kTALB));
+    CopyField(block.comment, sizeof(block.comment), 30, text(kCOMM));
+    CopyField(block.year, sizeof(block.year), 4, text(kTYER));
+    if (GetTextFrame(kTCON)) block.genre = static_cast<uint8_t>(GenreIndex(text(kTCON).c_str()));
+    // An ID3v1.1 trailer holds one byte: a bigger number would come out as
+    // some other track, so it is left out instead.
+    const uint32_t track = LeadingNumber(text(kTRCK));
+    if (track <= 255) block.track = track;
+    tagFlags_ = kTagId3v1 | kTagId3v2;
+    if (!SetId3v1(&block)) return false;
+    return SaveTags() == kId3NoError;
+}
+
+bool SongRecord::RemoveTagsAndSave(int which) {
+    RemoveTags(which);
+    if (SaveTags() != kId3NoError) return false;
+    AddFileNameFrame();
+    return true;
+}
+
+// --- playlist file and display -----------------------------------------
+
+void SongRecord::ToPlaylistRecord(SongFileRecord& r) const {
+    uint32_t fieldFrames = 0;
+    for (const std::unique_ptr<Id3v2Frame>& frame : frames_) {
+        const int type = frame->Type();
+        if (type >= 0 && type < kFrameTypeCount && IsFieldFrameType(type)) ++fieldFrames;
+    }
+    r.fieldFrameCount = fieldFrames;
+    r.tagFlags = tagFlags_;
+    r.audioSize = audioSize_;
+    r.sizeDelta = sizeDelta_;
+    r.nameLength = static_cast<uint32_t>(std::min<size_t>(fileName_.size(), UINT32_MAX));
+    r.mpeg = mpeg_;
+}
+
+void SongRecord::FromPlaylistRecord(const SongFileRecord& r) {
+    tagFlags_ = r.tagFlags;
+    audioSize_ = r.audioSize;
+    sizeDelta_ = r.sizeDelta;
+    mpeg_ = r.mpeg;
+}
+
+const char* SongRecord::TagKindText() const { return td::TagKindText(tagFlags_); }
+const char* SongRecord::RatingText() const { return td::RatingText(rating_); }
+
+const char* TagKindText(uint32_t tagFlags) {
+    static const char* const kKinds[] = {"None", "ID3v1", "ID3v2", "ID3v1+v2"};
+    return kKinds[tagFlags & 3];
+}
+
+const char* RatingText(int rating) {
+    static const char* const kStars[] = {"", "*", "**", "***", "****", "*****"};
+    return rating >= 0 && rating <= 5 ? kStars[rating] : "";
+}
+
+}  // namespace td
