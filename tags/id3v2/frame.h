@@ -69,6 +69,10 @@ public:
     bool IsLossy() const { return !original_.empty(); }
 
 private:
+    // True while the fields (and language) are still those decoded from
+    // `original_`, which is then written back instead of a re-encoding.
+    bool KeepsOriginal() const;
+
     std::vector<std::string> fields_;
     uint32_t language_;
     // Original ID3v2.3 body and the fields as decoded from it, for lossy frames.
