@@ -1,0 +1,519 @@
+#include "tags/mpeg/mpeg_info.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/file_system.h"
+#include "tags/mpeg/memory_file.h"
+#include "support/test_support.h"
+
+namespace td {
+namespace {
+
+using Bytes = std::string;
+
+// MPEG-1 layer III, 128 kbit/s, 44100 Hz, joint stereo, original.
+const uint32_t kMpeg1Layer3 = 0xFFFB9044;
+// MPEG-1 layer III, 128 kbit/s, 44100 Hz, single channel.
+const uint32_t kMpeg1Layer3Mono = 0xFFFB90C4;
+// MPEG-2 layer III, 64 kbit/s, 22050 Hz, joint stereo.
+const uint32_t kMpeg2Layer3 = 0xFFF38044;
+// MPEG-2 layer II, 64 kbit/s, 22050 Hz, stereo.
+const uint32_t kMpeg2Layer2 = 0xFFF58000;
+// MPEG 2.5 layer III, 64 kbit/s, 8000 Hz, stereo.
+const uint32_t kMpeg25Layer3 = 0xFFE38800;
+
+Bytes Be32(uint32_t v) {
+    Bytes out(4, '\0');
+    out[0] = static_cast<char>(v >> 24);
+    out[1] = static_cast<char>(v >> 16);
+    out[2] = static_cast<char>(v >> 8);
+    out[3] = static_cast<char>(v);
+    return out;
+}
+
+Bytes Be16(uint32_t v) { return Be32(v).substr(2); }
+
+// A first frame: the header, zeros, and `payload` at `offset` from the header.
+Bytes Frame(uint32_t header, size_t offset = 0, const Bytes& payload = Bytes(),
+            size_t size = 417) {
+    Bytes frame = Be32(header);
+    frame.resize(size, '\0');
+    if (!payload.empty()) frame.replace(offset, payload.size(), payload);
+    return frame;
+}
+
+Bytes XingPayload(const char* marker, uint32_t flags, uint32_t frames, uint32_t bytes) {
+    Bytes p = Bytes(marker, 4) + Be32(flags);
+    if (flags & 1) p += Be32(frames);
+    if (flags & 2) p += Be32(bytes);
+    if (flags & 4) p += Bytes(100, '\x01');
+    if (flags & 8) p += Be32(78);
+    return p;
+}
+
+Bytes VbriPayload(uint32_t bytes, uint32_t frames) {
+    return Bytes("VBRI", 4) + Be16(1) + Be16(576) + Be16(75) + Be32(bytes) + Be32(frames) +
+           Be16(100) + Be16(1) + Be16(2) + Be16(1152);
+}
+
+// An ID3v2.3 tag header of `size` body bytes.
+Bytes Id3v2Header(uint32_t size, uint8_t version = 3, uint8_t flags = 0) {
+    Bytes h("ID3", 3);
+    h += static_cast<char>(version);
+    h += '\0';
+    h += static_cast<char>(flags);
+    h += static_cast<char>((size >> 21) & 0x7F);
+    h += static_cast<char>((size >> 14) & 0x7F);
+    h += static_cast<char>((size >> 7) & 0x7F);
+    h += static_cast<char>(size & 0x7F);
+    return h;
+}
+
+Bytes Padded(Bytes data, size_t length) {
+    data.resize(length, '\0');
+    return data;
+}
+
+MpegInfo Zero() {
+    MpegInfo info;
+    std::memset(&info, 0, sizeof info);
+    return info;
+}
+
+class MpegFileTest : public ::testing::Test {
+protected:
+    MpegInfo Read(const Bytes& content, bool hasId3v1 = false) {
+        std::string path = dir_.Path("song.mp3");
+        EXPECT_TRUE(test::WriteBytes(path, content));
+        MpegInfo info = Zero();
+        ReadMpegInfo(path, info, hasId3v1);
+        return info;
+    }
+    test::TempDir dir_;
+};
+
+// --- frame headers --------------------------------------------------------
+
+TEST(MpegHeader, AcceptsOrdinaryHeaders) {
+    EXPECT_TRUE(IsValidFrameHeader(kMpeg1Layer3));
+    EXPECT_TRUE(IsValidFrameHeader(kMpeg2Layer3));
+    EXPECT_TRUE(IsValidFrameHeader(kMpeg2Layer2));
+    EXPECT_TRUE(IsValidFrameHeader(kMpeg25Layer3));
+    EXPECT_TRUE(IsValidFrameHeader(0xFFF79000));  // MPEG-2 layer I
+    EXPECT_TRUE(IsValidFrameHeader(0xFFEB9000));  // reserved version bits 01
+}
+
+TEST(MpegHeader, RejectsInvalidHeaders) {
+    EXPECT_FALSE(IsValidFrameHeader(0x7FFB9044));  // sync incomplete
+    EXPECT_FALSE(IsValidFrameHeader(0xFFF99044));  // layer bits 0
+    EXPECT_FALSE(IsValidFrameHeader(0xFFFBF044));  // bit-rate index 15
+    EXPECT_FALSE(IsValidFrameHeader(0xFFFB0044));  // free format
+    EXPECT_FALSE(IsValidFrameHeader(0xFFFB9C44));  // frequency index 3
+    EXPECT_FALSE(IsValidFrameHeader(0xFFFF9044));  // MPEG-1 layer I without CRC
+    EXPECT_FALSE(IsValidFrameHeader(0xFFFE9044));  // MPEG-1 layer I with CRC, or a BOM
+}
+
+TEST(MpegHeader, DecodesMpeg1Layer3) {
+    MpegInfo info = Zero();
+    ASSERT_TRUE(DecodeFrameHeader(info, kMpeg1Layer3 | 0x200));
+    EXPECT_EQ(0, info.lsf);
+    EXPECT_EQ(0, info.mpeg25);
+    EXPECT_EQ(3, info.layer);
+    EXPECT_EQ(0, info.crcProtected);
+    EXPECT_EQ(0, info.frequency);
+    EXPECT_EQ(9, info.bitrate);
+    EXPECT_EQ(1, info.padding);
+    EXPECT_EQ(1, info.mode);
+    EXPECT_EQ(2, info.channels);
+    EXPECT_EQ(1, info.original);
+    EXPECT_EQ(0, info.copyright);
+    EXPECT_EQ(414, info.frameSize);  // 128 * 144000 / 44100 + 1 - 4
+}
+
+TEST(MpegHeader, DecodesMpeg25Layer3) {
+    MpegInfo info = Zero();
+    ASSERT_TRUE(DecodeFrameHeader(info, kMpeg25Layer3));
+    EXPECT_EQ(1, info.lsf);
+    EXPECT_EQ(1, info.mpeg25);
+    EXPECT_EQ(8, info.frequency);
+    EXPECT_EQ(572, info.frameSize);
+    ASSERT_TRUE(DecodeFrameHeader(info, kMpeg25Layer3 | 0x200));
+    EXPECT_EQ(573, info.frameSize);
+}
+
+TEST(MpegHeader, DecodesSingleChannelAndFlags) {
+    MpegInfo info = Zero();
+    ASSERT_TRUE(DecodeFrameHeader(info, 0xFFFA93FF));
+    EXPECT_EQ(1, info.crcProtected);
+    EXPECT_EQ(3, info.mode);
+    EXPECT_EQ(1, info.channels);
+    EXPECT_EQ(3, info.modeExtension);
+    EXPECT_EQ(1, info.copyright);
+    EXPECT_EQ(1, info.original);
+    EXPECT_EQ(3, info.emphasis);
+    EXPECT_EQ(1, info.privateBit);
+}
+
+TEST(MpegHeader, LayerTwoDividesByTheUnshiftedFrequency) {
+    MpegInfo info = Zero();
+    ASSERT_TRUE(DecodeFrameHeader(info, kMpeg2Layer2));
+    EXPECT_EQ(2, info.layer);
+    EXPECT_EQ(3, info.frequency);
+    EXPECT_EQ(413, info.frameSize);  // 64 * 144000 / 22050 - 4
+}
+
+TEST(MpegHeader, FailsOversizedAndReservedFrames) {
+    MpegInfo info = Zero();
+    // MPEG 2.5 layer II, 160 kbit/s at 8000 Hz: 2880 bytes.
+    EXPECT_FALSE(DecodeFrameHeader(info, 0xFFE5E800));
+    EXPECT_EQ(2, info.layer);  // the fields are written all the same
+    EXPECT_FALSE(DecodeFrameHeader(info, 0xFFFB0044));
+    EXPECT_FALSE(DecodeFrameHeader(info, 0xFFFBF044));
+    EXPECT_FALSE(DecodeFrameHeader(info, 0xFFFB9C44));
+    EXPECT_FALSE(DecodeFrameHeader(info, 0xFFF99044));
+}
+
+TEST(MpegHeader, FrameArithmeticWhileIndexesAreInPlace) {
+    MpegInfo info = Zero();
+    ASSERT_TRUE(DecodeFrameHeader(info, kMpeg1Layer3));
+    EXPECT_NEAR(1152.0 / 44100.0, SecondsPerFrame(info), 1e-12);
+    EXPECT_NEAR(417.959, BytesPerFrame(info), 1e-3);
+    ASSERT_TRUE(DecodeFrameHeader(info, kMpeg2Layer2));
+    EXPECT_NEAR(1152.0 / 44100.0, SecondsPerFrame(info), 1e-12);
+    EXPECT_NEAR(64 * 144000.0 / 44100.0, BytesPerFrame(info), 1e-9);
+    ASSERT_TRUE(DecodeFrameHeader(info, 0xFFF78000));  // MPEG-2 layer I, 128 kbit/s
+    EXPECT_NEAR(128 * 48000.0 / 44100.0, BytesPerFrame(info), 1e-9);
+}
+
+// --- Xing, Info and VBRI headers -----------------------------------------
+
+TEST(XingHeaderTest, FoundWhereTheSideInformationEnds) {
+    struct Case {
+        uint32_t header;
+        size_t offset;
+    } cases[] = {{kMpeg1Layer3, 36}, {kMpeg1Layer3Mono, 21}, {kMpeg2Layer3, 21},
+                 {kMpeg2Layer3 | 0xC0, 13}};
+    for (const Case& c : cases) {
+        Bytes frame = Frame(c.header, c.offset, XingPayload("Xing", 15, 1234, 56789));
+        XingHeader xing;
+        ASSERT_TRUE(ReadXingHeader(reinterpret_cast<const uint8_t*>(frame.data()), frame.size(),
+                                   xing))
+            << c.offset;
+        EXPECT_EQ(15u, xing.flags);
+        EXPECT_EQ(1234u, xing.frames);
+        EXPECT_EQ(56789u, xing.bytes);
+        EXPECT_EQ(78, xing.quality);
+        EXPECT_FALSE(xing.isInfo);
+        EXPECT_FALSE(xing.isVbri);
+        // Anywhere else it is not a Xing header.
+        Bytes moved = Frame(c.header, c.offset + 1, XingPayload("Xing", 15, 1234, 56789));
+        EXPECT_FALSE(ReadXingHeader(reinterpret_cast<const uint8_t*>(moved.data()),
+                                    moved.size(), xing));
+    }
+}
+
+TEST(XingHeaderTest, OptionalFieldsFollowTheFlags) {
+    Bytes frame = Frame(kMpeg1Layer3, 36, XingPayload("Xing", 2, 0, 4000));
+    XingHeader xing;
+    ASSERT_TRUE(
+        ReadXingHeader(reinterpret_cast<const uint8_t*>(frame.data()), frame.size(), xing));
+    EXPECT_EQ(0u, xing.frames);
+    EXPECT_EQ(4000u, xing.bytes);
+    EXPECT_EQ(-1, xing.quality);
+}
+
+TEST(XingHeaderTest, MarkerIsCaseSensitive) {
+    Bytes frame = Frame(kMpeg1Layer3, 36, XingPayload("xing", 3, 10, 10));
+    XingHeader xing;
+    EXPECT_FALSE(
+        ReadXingHeader(reinterpret_cast<const uint8_t*>(frame.data()), frame.size(), xing));
+}
+
+TEST(XingHeaderTest, RecognisesInfoAndVbri) {
+    Bytes info = Frame(kMpeg1Layer3, 36, XingPayload("Info", 3, 500, 200000));
+    XingHeader xing;
+    ASSERT_TRUE(ReadXingHeader(reinterpret_cast<const uint8_t*>(info.data()), info.size(), xing));
+    EXPECT_TRUE(xing.isInfo);
+    EXPECT_EQ(500u, xing.frames);
+
+    Bytes vbri = Frame(kMpeg1Layer3, 36, VbriPayload(4000000, 10000));
+    ASSERT_TRUE(ReadXingHeader(reinterpret_cast<const uint8_t*>(vbri.data()), vbri.size(), xing));
+    EXPECT_TRUE(xing.isVbri);
+    EXPECT_EQ(10000u, xing.frames);
+    EXPECT_EQ(4000000u, xing.bytes);
+    EXPECT_EQ(75, xing.quality);
+}
+
+TEST(XingHeaderTest, TruncatedFrameReadsAsZeros) {
+    Bytes frame = Frame(kMpeg1Layer3, 36, XingPayload("Xing", 3, 0x01020304, 4000000));
+    frame.resize(36 + 4 + 4 + 2);  // the frame count is cut in half
+    XingHeader xing;
+    ASSERT_TRUE(
+        ReadXingHeader(reinterpret_cast<const uint8_t*>(frame.data()), frame.size(), xing));
+    EXPECT_EQ(0x01020000u, xing.frames);
+    EXPECT_EQ(0u, xing.bytes);
+    frame.resize(38);  // the marker itself is cut
+    EXPECT_FALSE(
+        ReadXingHeader(reinterpret_cast<const uint8_t*>(frame.data()), frame.size(), xing));
+}
+
+// --- reading files --------------------------------------------------------
+
+TEST_F(MpegFileTest, ConstantBitRateEstimate) {
+    MpegInfo info = Read(Padded(Frame(kMpeg1Layer3), 5000000));
+    EXPECT_EQ(2, info.channels);
+    EXPECT_EQ(3, info.layer);
+    EXPECT_EQ(44100, info.frequency);
+    EXPECT_EQ(128, info.bitrate);
+    EXPECT_EQ(0, info.vbr);
+    EXPECT_EQ(11963, info.frames);
+    EXPECT_EQ(312, info.seconds);
+    EXPECT_EQ(413, info.frameSize);
+    EXPECT_EQ(0, info.fileSize);  // the caller's field
+}
+
+TEST_F(MpegFileTest, Id3v1TrailerIsNotAudio) {
+    // 4,999,700 bytes: 11962.2 frames, but 11961.9 without the trailer.
+    Bytes content = Padded(Frame(kMpeg1Layer3), 4999700);
+    EXPECT_EQ(11963, Read(content, false).frames);
+    EXPECT_EQ(11962, Read(content, true).frames);
+    EXPECT_EQ(11963, Read(Padded(Frame(kMpeg1Layer3), 5000000), true).frames);
+}
+
+TEST_F(MpegFileTest, XingGivesFramesLengthAndAverage) {
+    Bytes frame = Frame(kMpeg1Layer3, 36, XingPayload("Xing", 3, 10000, 4000000));
+    MpegInfo info = Read(Padded(frame, 4000417));
+    EXPECT_EQ(1, info.vbr);
+    EXPECT_EQ(10000, info.frames);
+    EXPECT_EQ(261, info.seconds);
+    EXPECT_EQ(122, info.bitrate);
+    EXPECT_EQ(44100, info.frequency);
+}
+
+TEST_F(MpegFileTest, XingWithoutFrameCountFallsBackToTheEstimate) {
+    for (const Bytes& payload : {XingPayload("Xing", 2, 0, 4000000),
+                                 XingPayload("Xing", 3, 0, 4000000),
+                                 XingPayload("Xing", 0, 0, 0)}) {
+        MpegInfo info = Read(Padded(Frame(kMpeg1Layer3, 36, payload), 5000000));
+        EXPECT_EQ(0, info.vbr);
+        EXPECT_EQ(11963, info.frames);
+        EXPECT_EQ(312, info.seconds);
+        EXPECT_EQ(128, info.bitrate);
+    }
+}
+
+TEST_F(MpegFileTest, XingWithoutByteCountAveragesOverTheAudio) {
+    // 4,000,000 audio bytes after a 1000-byte ID3v2 tag and before a trailer.
+    Bytes audio = Padded(Frame(kMpeg1Layer3, 36, XingPayload("Xing", 1, 10000, 0)), 4000000);
+    Bytes content = Padded(Id3v2Header(990), 1000) + audio + Padded("TAG", 128);
+    MpegInfo info = Read(content, true);
+    EXPECT_EQ(1, info.vbr);
+    EXPECT_EQ(10000, info.frames);
+    EXPECT_EQ(122, info.bitrate);
+}
+
+TEST_F(MpegFileTest, InfoHeaderCountsTheFramesOfAConstantRate) {
+    MpegInfo info =
+        Read(Padded(Frame(kMpeg1Layer3, 36, XingPayload("Info", 15, 11000, 4597551)), 5000000));
+    EXPECT_EQ(0, info.vbr);
+    EXPECT_EQ(11000, info.frames);
+    EXPECT_EQ(287, info.seconds);  // 11000 * 1152 / 44100 = 287.3
+    EXPECT_EQ(128, info.bitrate);
+}
+
+TEST_F(MpegFileTest, VbriHeader) {
+    MpegInfo info = Read(Padded(Frame(kMpeg1Layer3, 36, VbriPayload(4000000, 10000)), 4000417));
+    EXPECT_EQ(1, info.vbr);
+    EXPECT_EQ(10000, info.frames);
+    EXPECT_EQ(261, info.seconds);
+    EXPECT_EQ(122, info.bitrate);
+}
+
+TEST_F(MpegFileTest, ExactCountsUseTheTrueFrameDuration) {
+    // MPEG-2 layer III: 576 samples per frame.
+    MpegInfo info =
+        Read(Padded(Frame(kMpeg2Layer3, 21, XingPayload("Xing", 3, 1000, 200000), 200), 300000));
+    EXPECT_EQ(26, info.seconds);  // 1000 * 576 / 22050 = 26.1
+    EXPECT_EQ(61, info.bitrate);  // 1,600,000 bits over 26.1 s
+    // MPEG-2 layer II: 1152 samples per frame.
+    info = Read(Padded(Frame(kMpeg2Layer2, 21, XingPayload("Info", 1, 1000, 0)), 500000));
+    EXPECT_EQ(1000, info.frames);
+    EXPECT_EQ(52, info.seconds);  // 1000 * 1152 / 22050 = 52.2
+    EXPECT_EQ(64, info.bitrate);
+}
+
+TEST_F(MpegFileTest, Mpeg2LayerTwoEstimate) {
+    // 64 kbit/s for 1,000,000 bytes is 125 seconds.
+    MpegInfo info = Read(Padded(Frame(kMpeg2Layer2), 1000000));
+    EXPECT_EQ(1, info.lsf);
+    EXPECT_EQ(2, info.layer);
+    EXPECT_EQ(22050, info.frequency);
+    EXPECT_EQ(64, info.bitrate);
+    EXPECT_EQ(4786, info.frames);  // twice the true number
+    EXPECT_EQ(125, info.seconds);
+    EXPECT_EQ("MPEG 2, layer 2", FormatMpegVersion(info));
+}
+
+TEST_F(MpegFileTest, Mpeg25Layer3) {
+    MpegInfo info = Read(Padded(Frame(kMpeg25Layer3), 100000));
+    EXPECT_EQ(8000, info.frequency);
+    EXPECT_EQ(64, info.bitrate);
+    EXPECT_EQ(572, info.frameSize);
+    EXPECT_EQ("MPEG 2.5, layer 3", FormatMpegVersion(info));
+}
+
+TEST_F(MpegFileTest, ByteOrderMarkAndAllOnesAreNotHeaders) {
+    // FF FE 90 44 and FF FF 90 44 would decode as MPEG-1 layer I; the real
+    // frame after them carries a Xing header, which shows where the search stopped.
+    Bytes frame = Frame(kMpeg1Layer3, 36, XingPayload("Xing", 3, 10000, 4000000));
+    for (uint32_t lead : {0xFFFE9044u, 0xFFFF9044u}) {
+        MpegInfo info = Read(Padded(Be32(lead) + frame, 100000));
+        EXPECT_EQ(3, info.layer) << std::hex << lead;
+        EXPECT_EQ(1, info.vbr) << std::hex << lead;
+        EXPECT_EQ(10000, info.frames) << std::hex << lead;
+    }
+}
+
+TEST_F(MpegFileTest, FreeFormatYieldsNothing) {
+    Bytes content;
+    for (int i = 0; i < 50; ++i) content += Frame(0xFFFB0044, 0, Bytes(), 400);
+    MpegInfo info = Read(content);
+    MpegInfo zero = Zero();
+    EXPECT_EQ(0, std::memcmp(&info, &zero, sizeof info));
+}
+
+TEST_F(MpegFileTest, HeaderInsideAnId3v2TagIsNotTheFirstFrame) {
+    // A picture inside the tag holds what looks like an MPEG-1 frame with a
+    // Xing header; the audio after the tag is MPEG-2.
+    Bytes fake = Frame(kMpeg1Layer3, 36, XingPayload("Xing", 3, 10000, 4000000));
+    Bytes body = Padded(Bytes(500, 'A') + fake, 2000);
+    Bytes content = Id3v2Header(2000) + body + Padded(Frame(kMpeg2Layer3, 0, Bytes(), 200), 500000);
+    MpegInfo info = Read(content);
+    EXPECT_EQ(1, info.lsf);
+    EXPECT_EQ(22050, info.frequency);
+    EXPECT_EQ(64, info.bitrate);
+    EXPECT_EQ(0, info.vbr);
+}
+
+TEST_F(MpegFileTest, EmbeddedPictureDoesNotLengthenTheSong) {
+    Bytes audio = Padded(Frame(kMpeg1Layer3), 3000000);
+    MpegInfo plain = Read(audio);
+    Bytes picture(100 * 1024, 'P');
+    picture.replace(5000, 4, Be32(kMpeg1Layer3));
+    MpegInfo tagged = Read(Id3v2Header(static_cast<uint32_t>(picture.size())) + picture + audio);
+    EXPECT_EQ(7178, plain.frames);
+    EXPECT_EQ(187, plain.seconds);
+    EXPECT_EQ(plain.frames, tagged.frames);
+    EXPECT_EQ(plain.seconds, tagged.seconds);
+}
+
+TEST_F(MpegFileTest, Id3v24FooterIsSkipped) {
+    // The ten bytes after a v2.4 tag with the footer flag are the footer,
+    // never audio, whatever they hold.
+    Bytes footer = Padded(Be32(kMpeg1Layer3), 10);
+    Bytes audio = Padded(Frame(kMpeg2Layer3, 0, Bytes(), 200), 100000);
+    MpegInfo info = Read(Id3v2Header(100, 4, 0x10) + Bytes(100, '\0') + footer + audio);
+    EXPECT_EQ(22050, info.frequency);
+    // Without the flag those bytes are audio.
+    info = Read(Id3v2Header(100, 4, 0) + Bytes(100, '\0') + footer + audio);
+    EXPECT_EQ(44100, info.frequency);
+}
+
+TEST_F(MpegFileTest, SearchCrossesBlockBoundaries) {
+    Bytes frame = Frame(kMpeg1Layer3, 36, XingPayload("Xing", 3, 10000, 4000000));
+    for (size_t at : {size_t(16382), size_t(16384 + 65536 - 1), size_t(700001)}) {
+        MpegInfo info = Read(Bytes(at, '\0') + Padded(frame, 5000));
+        EXPECT_EQ(1, info.vbr) << at;
+        EXPECT_EQ(10000, info.frames) << at;
+    }
+}
+
+TEST_F(MpegFileTest, UnreadableOrShortFilesLeaveTheFieldsAlone) {
+    MpegInfo sentinel;
+    std::memset(&sentinel, 7, sizeof sentinel);
+    for (const Bytes& content : {Bytes(), Bytes("\xFF\xFB\x90", 3), Bytes(100000, '\x55')}) {
+        MpegInfo info = sentinel;
+        std::string path = dir_.Path("short.mp3");
+        ASSERT_TRUE(test::WriteBytes(path, content));
+        ReadMpegInfo(path, info, false);
+        EXPECT_EQ(0, std::memcmp(&info, &sentinel, sizeof info)) << content.size();
+    }
+    MpegInfo info = sentinel;
+    ReadMpegInfo(dir_.Path("missing.mp3"), info, false);
+    EXPECT_EQ(0, std::memcmp(&info, &sentinel, sizeof info));
+}
+
+TEST_F(MpegFileTest, FailedDecodeEndsTheSearch) {
+    // An oversized MPEG 2.5 layer II frame comes first; the good one after it
+    // is not looked for.
+    Bytes content = Be32(0xFFE5E800) + Padded(Frame(kMpeg1Layer3), 100000);
+    MpegInfo info = Read(content);
+    EXPECT_EQ(2, info.layer);
+    EXPECT_EQ(0, info.frames);
+    EXPECT_EQ(0, info.seconds);
+}
+
+TEST_F(MpegFileTest, FrameRunningPastTheEndReadsAsZeros) {
+    Bytes frame = Frame(kMpeg1Layer3, 36, XingPayload("Xing", 3, 10000, 4000000));
+    frame.resize(36 + 12);  // marker, flags and frame count; no byte count
+    MpegInfo info = Read(frame);
+    EXPECT_EQ(1, info.vbr);
+    EXPECT_EQ(10000, info.frames);
+    EXPECT_EQ(261, info.seconds);
+    EXPECT_EQ(0, info.bitrate);
+}
+
+TEST(MpegOpenFile, SearchStartsAtTheGivenAudioStart) {
+    Bytes content = Padded(Frame(kMpeg1Layer3, 36, XingPayload("Xing", 3, 10000, 4000000)), 1000) +
+                    Padded(Frame(kMpeg2Layer3, 0, Bytes(), 200), 100000);
+    MemoryFile file(content);
+    MpegInfo info = Zero();
+    ReadMpegInfo(file, 1000, content.size(), info, false);
+    EXPECT_EQ(22050, info.frequency);
+    info = Zero();
+    ReadMpegInfo(file, 0, content.size(), info, false);
+    EXPECT_EQ(44100, info.frequency);
+    EXPECT_EQ(1, info.vbr);
+}
+
+TEST(MpegTexts, VersionBitrateAndPanel) {
+    MpegInfo info = Zero();
+    ASSERT_TRUE(DecodeFrameHeader(info, kMpeg1Layer3));
+    info.fileSize = 4000417;
+    info.frequency = 44100;
+    info.bitrate = 122;
+    info.vbr = 1;
+    info.frames = 10000;
+    info.seconds = 261;
+    EXPECT_EQ("MPEG 1, layer 3", FormatMpegVersion(info));
+    EXPECT_EQ("122kb/s (VBR)", FormatBitrate(info));
+    std::string first, second;
+    FormatMpegInfoText(info, first, second);
+    EXPECT_EQ(
+        "Size: 4000417 bytes\r\nLength: 261 seconds\r\nMPEG 1, layer 3\r\n122kb/s (VBR)\r\n"
+        "10000 frames",
+        first);
+    EXPECT_EQ(
+        "44100Hz Joint-Stereo\r\nCRCs: No\r\nCopyrighted: No\r\nOriginal: Yes\r\nEmphasis: None",
+        second);
+    info.vbr = 0;
+    info.bitrate = 128;
+    EXPECT_EQ("128kb/s", FormatBitrate(info));
+}
+
+TEST(MpegTexts, Names) {
+    EXPECT_STREQ("Stereo", ChannelModeName(0));
+    EXPECT_STREQ("Dual-Channel", ChannelModeName(2));
+    EXPECT_STREQ("Single-Channel", ChannelModeName(3));
+    EXPECT_STREQ("50/15 ms", EmphasisName(1));
+    EXPECT_STREQ(".", EmphasisName(2));
+    EXPECT_STREQ("CCIT J.17", EmphasisName(3));
+    EXPECT_STREQ("No", YesNoName(0));
+    EXPECT_STREQ("Yes", YesNoName(1));
+}
+
+}  // namespace
+}  // namespace td
