@@ -33,24 +33,54 @@ uint32_t FramesWritten(const Id3v2Stream& s) { return static_cast<uint32_t>(s.ou
 // footer's 10 bytes are taken in as padding so that the audio does not move.
 uint32_t InPlaceCapacity(const Id3v2Stream& s) { return s.oldRegion - 10; }
 
+// Puts the old tag region back after a failed in-place write, through the
+// open handle or, once that is closed, a new one. Best effort: the write has
+// already been reported as failed.
+void RestoreRegion(Id3v2Stream& s, const std::vector<uint8_t>& old) {
+    File* file = s.file.get();
+    std::unique_ptr<File> reopened;
+    if (!file) {
+        reopened = Fs().Open(s.path, OpenMode::ReadWrite);
+        if (!reopened) return;
+        file = reopened.get();
+    }
+    if (file->Seek(0) && file->Write(old.data(), old.size()) == old.size()) file->Flush();
+    file->Close();
+}
+
 int FinishInPlace(Id3v2Stream& s) {
     const uint32_t capacity = InPlaceCapacity(s);
+    std::vector<uint8_t> old;
     try {
         s.out.resize(static_cast<size_t>(capacity) + 10, 0);
+        old.resize(s.oldRegion);
     } catch (const std::bad_alloc&) {
         s.file->Close();
         return kId3OutOfMemory;
     }
     PutSynchsafe(&s.out[6], capacity);
     s.tagSize = capacity;
-    // One write over the old region: a failure before it leaves the file as it
-    // was, and nothing of the audio is ever touched.
-    if (!s.file->Seek(0) || s.file->Write(s.out.data(), s.out.size()) != s.out.size() ||
-        !s.file->Flush()) {
+    // The old region is kept so that a write the system refuses half-way can
+    // be taken back; the audio after it is never touched.
+    if (!s.file->Seek(0) || s.file->Read(old.data(), old.size()) != old.size()) {
+        s.file->Close();
+        return kId3ReadFailed;
+    }
+    if (!s.file->Seek(0)) {
         s.file->Close();
         return kId3WriteFailed;
     }
-    return s.file->Close() ? kId3NoError : kId3WriteFailed;
+    // One write over the old region, then the flush that commits it.
+    if (s.file->Write(s.out.data(), s.out.size()) != s.out.size() || !s.file->Flush()) {
+        RestoreRegion(s, old);
+        return kId3WriteFailed;
+    }
+    if (!s.file->Close()) {
+        s.file.reset();
+        RestoreRegion(s, old);
+        return kId3WriteFailed;
+    }
+    return kId3NoError;
 }
 
 int FinishThroughTemp(Id3v2Stream& s) {
@@ -144,7 +174,7 @@ int ReplaceFileHead(File& source, uint64_t sourceLength, uint64_t keepFrom, cons
 
 uint8_t* Id3v2Stream::FrameBuffer(int32_t size) {
     if (size < 0) return nullptr;
-    if (static_cast<size_t>(size) > body.size()) {
+    if (body.empty() || static_cast<size_t>(size) > body.size()) {
         try {
             std::vector<uint8_t> grown(static_cast<size_t>(size) + 1024);
             body.swap(grown);

@@ -26,7 +26,10 @@ int WriteFrames(Id3v2Stream& s, const FrameList& frames, const CarriedFrameList*
         if (!buffer) return size < 0 ? kId3FrameCorrupt : kId3OutOfMemory;
         const int rc = frame->GetData(buffer, static_cast<int>(s.body.size()));
         if (rc != kId3NoError) return rc;
-        std::memcpy(s.frameId, frame->Id(), 4);
+        // A frame of no known type has an empty identifier; the stream refuses it.
+        const char* id = frame->Id();
+        std::memset(s.frameId, 0, sizeof s.frameId);
+        for (int i = 0; i < 4 && id[i] != 0; ++i) s.frameId[i] = id[i];
         s.frameStatus = 0;
         s.frameFormat = 0;
         s.frameSize = size;

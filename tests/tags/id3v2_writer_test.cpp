@@ -1,0 +1,516 @@
+// Writing ID3v2.3 tags into files and cutting them off: the bytes written,
+// the in-place / temporary-file decision, and that no failure anywhere leaves
+// a changed original or a temporary file behind.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "tags/id3v2/frame.h"
+#include "tags/id3v2/frame_table.h"
+#include "tags/id3v2/id3v2_stream.h"
+#include "tags/id3v2/id3v2_tag.h"
+#include "tests/support/test_support.h"
+
+namespace td {
+namespace {
+
+using test::FaultyFileSystem;
+using test::ReadBytes;
+using test::ScopedFs;
+using test::TempDir;
+using test::WriteBytes;
+using Op = FaultyFileSystem::Op;
+
+// --- byte builders ----------------------------------------------------------
+
+std::string Synchsafe(uint32_t v) {
+    return {char((v >> 21) & 0x7F), char((v >> 14) & 0x7F), char((v >> 7) & 0x7F), char(v & 0x7F)};
+}
+
+std::string BigEndian(uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
+
+std::string TagHeader(uint8_t major, uint8_t flags, uint32_t size) {
+    return std::string("ID3") + char(major) + '\0' + char(flags) + Synchsafe(size);
+}
+
+std::string FrameBytes(const std::string& id, const std::string& body, uint8_t status = 0,
+                       uint8_t format = 0) {
+    return id + BigEndian(static_cast<uint32_t>(body.size())) + char(status) + char(format) + body;
+}
+
+// An old ID3v2 tag of `size` bytes after its header: one title frame, then zeros.
+std::string OldTag(uint32_t size, uint8_t major = 3, uint8_t flags = 0) {
+    std::string tag = TagHeader(major, flags, size) + FrameBytes("TIT2", std::string("\0Old", 4));
+    tag.resize(10 + size, '\0');
+    return tag;
+}
+
+// Audio-like bytes that no rewrite could reproduce by accident.
+std::string Audio(size_t size, uint32_t seed = 1) {
+    std::string audio(size, '\0');
+    uint32_t x = seed * 2654435761u + 12345;
+    for (size_t i = 0; i < size; ++i) {
+        x = x * 1103515245u + 12345u;
+        audio[i] = static_cast<char>(x >> 16);
+    }
+    if (size >= 2) {
+        audio[0] = '\xFF';
+        audio[1] = '\xFB';
+    }
+    return audio;
+}
+
+std::string Id3v1Trailer() {
+    std::string t = "TAG";
+    t += std::string(30, 'T') + std::string(30, 'A') + std::string(30, 'L') + "2001";
+    t += std::string(30, 'C') + char(17);
+    return t;
+}
+
+uint64_t Hash(const std::string& bytes) {
+    uint64_t h = 1469598103934665603ull;
+    for (unsigned char c : bytes) h = (h ^ c) * 1099511628211ull;
+    return h;
+}
+
+// A title frame and a size frame whose bytes with headers total `total`.
+FrameList FramesTotalling(size_t total) {
+    FrameList frames;
+    const size_t sizeFrame = 10 + 1 + 4;  // TSIZ "1234"
+    frames.emplace_back(new Id3v2FieldFrame(kTIT2, std::string(total - sizeFrame - 11, 'x')));
+    frames.emplace_back(new Id3v2FieldFrame(kTSIZ, "1234"));
+    return frames;
+}
+
+std::string ExpectedFrames(size_t total) {
+    return FrameBytes("TIT2", '\0' + std::string(total - 26, 'x')) +
+           FrameBytes("TSIZ", std::string("\0" "1234", 5));
+}
+
+class Id3v2WriterTest : public ::testing::Test {
+protected:
+    std::string Make(const std::string& bytes, const std::string& name = "song.mp3") {
+        const std::string path = dir_.Path(name);
+        EXPECT_TRUE(WriteBytes(path, bytes));
+        return path;
+    }
+    static std::string Temp(const std::string& path) { return path + ".mp3tmp"; }
+
+    TempDir dir_;
+};
+
+// --- in place or through the temporary file ---------------------------------
+
+TEST_F(Id3v2WriterTest, FramesThatFitAreWrittenInPlaceWithZeroPadding) {
+    const std::string audio = Audio(5000) + Id3v1Trailer();
+    const std::string before = OldTag(2000) + audio;
+    const std::string path = Make(before);
+    FrameList frames = FramesTotalling(1500);
+
+    FaultyFileSystem fs;
+    {
+        ScopedFs use(fs);
+        ASSERT_EQ(0, WriteId3v2(path, frames, true, 4321));
+    }
+    EXPECT_EQ(0, fs.Count(Op::Replace));
+
+    const std::string after = ReadBytes(path);
+    ASSERT_EQ(before.size(), after.size());
+    EXPECT_EQ(TagHeader(3, 0, 2000), after.substr(0, 10));
+    EXPECT_EQ(ExpectedFrames(1500), after.substr(10, 1500));
+    EXPECT_EQ(std::string(500, '\0'), after.substr(1510, 500));
+    EXPECT_EQ(Hash(audio), Hash(after.substr(2010)));
+    EXPECT_EQ(2u, frames.size());  // a TSIZ frame was there already
+    EXPECT_FALSE(test::FileExists(Temp(path)));
+}
+
+TEST_F(Id3v2WriterTest, FramesFillingTheOldTagExactlyStayInPlace) {
+    const std::string audio = Audio(3000);
+    const std::string path = Make(OldTag(2000) + audio);
+    FrameList frames = FramesTotalling(2000);
+    ASSERT_EQ(0, WriteId3v2(path, frames, true, 0));
+    const std::string after = ReadBytes(path);
+    ASSERT_EQ(2010 + audio.size(), after.size());
+    EXPECT_EQ(TagHeader(3, 0, 2000) + ExpectedFrames(2000), after.substr(0, 2010));
+    EXPECT_EQ(Hash(audio), Hash(after.substr(2010)));
+}
+
+TEST_F(Id3v2WriterTest, FramesTooLargeGoThroughTheTemporaryFileWith128BytesOfPadding) {
+    const std::string audio = Audio(700000) + Id3v1Trailer();  // more than one copy block
+    const std::string before = OldTag(2000) + audio;
+    const std::string path = Make(before);
+    FrameList frames = FramesTotalling(2001);
+
+    FaultyFileSystem fs;
+    {
+        ScopedFs use(fs);
+        ASSERT_EQ(0, WriteId3v2(path, frames, true, 0));
+    }
+    EXPECT_EQ(1, fs.Count(Op::Replace));
+    EXPECT_EQ(0, fs.Count(Op::Remove));
+
+    const std::string after = ReadBytes(path);
+    ASSERT_EQ(before.size() + 129, after.size());
+    EXPECT_EQ(TagHeader(3, 0, 2001 + 128), after.substr(0, 10));
+    EXPECT_EQ(ExpectedFrames(2001), after.substr(10, 2001));
+    EXPECT_EQ(std::string(128, '\0'), after.substr(2011, 128));
+    EXPECT_EQ(Hash(audio), Hash(after.substr(2139)));
+    EXPECT_FALSE(test::FileExists(Temp(path)));
+}
+
+TEST_F(Id3v2WriterTest, PaddingOfATemporaryRewriteTakesTheNextSaveInPlace) {
+    const std::string audio = Audio(4000);
+    const std::string path = Make(OldTag(100) + audio);
+    FrameList frames = FramesTotalling(200);
+    ASSERT_EQ(0, WriteId3v2(path, frames, true, 0));
+    const std::string first = ReadBytes(path);
+    ASSERT_EQ(10 + 200 + 128 + audio.size(), first.size());
+
+    FrameList larger = FramesTotalling(300);  // 100 more: within the 128 of padding
+    FaultyFileSystem fs;
+    {
+        ScopedFs use(fs);
+        ASSERT_EQ(0, WriteId3v2(path, larger, true, 0));
+    }
+    EXPECT_EQ(0, fs.Count(Op::Replace));
+    const std::string second = ReadBytes(path);
+    ASSERT_EQ(first.size(), second.size());
+    EXPECT_EQ(TagHeader(3, 0, 328) + ExpectedFrames(300) + std::string(28, '\0'),
+              second.substr(0, 338));
+    EXPECT_EQ(Hash(audio), Hash(second.substr(338)));
+}
+
+TEST_F(Id3v2WriterTest, FileWithoutTagGetsTheTagInFrontOfEverything) {
+    const std::string before = Audio(10000) + Id3v1Trailer();
+    const std::string path = Make(before);
+    FrameList frames = FramesTotalling(100);
+    ASSERT_EQ(0, WriteId3v2(path, frames, true, 0));
+    const std::string after = ReadBytes(path);
+    ASSERT_EQ(10 + 100 + 128 + before.size(), after.size());
+    EXPECT_EQ(TagHeader(3, 0, 228) + ExpectedFrames(100) + std::string(128, '\0'),
+              after.substr(0, 238));
+    EXPECT_EQ(before, after.substr(238));
+}
+
+TEST_F(Id3v2WriterTest, TinyFileWithoutTagIsKeptWhole) {
+    for (const std::string& before : {std::string(), std::string("ID3"), std::string("abcdefgh")}) {
+        const std::string path = Make(before, "tiny.mp3");
+        FrameList frames = FramesTotalling(50);
+        ASSERT_EQ(0, WriteId3v2(path, frames, true, 0));
+        const std::string after = ReadBytes(path);
+        EXPECT_EQ(TagHeader(3, 0, 178) + ExpectedFrames(50) + std::string(128, '\0') + before,
+                  after);
+    }
+}
+
+TEST_F(Id3v2WriterTest, Version24TagWithFooterIsOverwrittenWithoutMovingTheAudio) {
+    std::string old = OldTag(300, 4, 0x10) + "3DI" + std::string(1, 4) + '\0' + char(0x10) +
+                      Synchsafe(300);
+    const std::string audio = Audio(2000);
+    const std::string path = Make(old + audio);
+    FrameList frames = FramesTotalling(305);  // needs part of the footer's room
+    ASSERT_EQ(0, WriteId3v2(path, frames, true, 0));
+    const std::string after = ReadBytes(path);
+    ASSERT_EQ(old.size() + audio.size(), after.size());
+    EXPECT_EQ(TagHeader(3, 0, 310), after.substr(0, 10));
+    EXPECT_EQ(ExpectedFrames(305) + std::string(5, '\0'), after.substr(10, 310));
+    EXPECT_EQ(Hash(audio), Hash(after.substr(320)));
+}
+
+TEST_F(Id3v2WriterTest, OldHeaderFlagsAreDroppedWhenOverwrittenInPlace) {
+    // Unsynchronisation and an extended header: the region stays, the flags go.
+    const std::string audio = Audio(1000);
+    const std::string path = Make(OldTag(400, 3, 0xC0) + audio);
+    FrameList frames = FramesTotalling(100);
+    ASSERT_EQ(0, WriteId3v2(path, frames, true, 0));
+    const std::string after = ReadBytes(path);
+    EXPECT_EQ(TagHeader(3, 0, 400) + ExpectedFrames(100), after.substr(0, 110));
+    EXPECT_EQ(Hash(audio), Hash(after.substr(410)));
+}
+
+TEST_F(Id3v2WriterTest, HeaderClaimingMoreThanTheFileIsRefusedUntouched) {
+    const std::string before = TagHeader(3, 0, 5000) + std::string(100, 'a');
+    const std::string path = Make(before);
+    FrameList frames = FramesTotalling(50);
+    EXPECT_EQ(kId3TagCorrupt, WriteId3v2(path, frames, true, 0));
+    EXPECT_EQ(kId3TagCorrupt, RemoveId3v2File(path));
+    EXPECT_EQ(before, ReadBytes(path));
+    EXPECT_FALSE(test::FileExists(Temp(path)));
+}
+
+TEST_F(Id3v2WriterTest, LeftoverTemporaryFileDoesNotBlockARewrite) {
+    const std::string audio = Audio(1000);
+    const std::string path = Make(audio);
+    ASSERT_TRUE(WriteBytes(Temp(path), "stale half-written rewrite"));
+    FrameList frames = FramesTotalling(40);
+    ASSERT_EQ(0, WriteId3v2(path, frames, true, 0));
+    EXPECT_EQ(audio, ReadBytes(path).substr(10 + 40 + 128));
+    EXPECT_FALSE(test::FileExists(Temp(path)));
+}
+
+// --- frame bodies -----------------------------------------------------------
+
+TEST_F(Id3v2WriterTest, CommentFrameBodyIsEncodingLanguageDescriptionAndText) {
+    const std::string path = Make(OldTag(200) + Audio(100));
+    FrameList frames;
+    frames.emplace_back(new Id3v2FieldFrame(kCOMM, "Hi"));
+    frames.emplace_back(new Id3v2FieldFrame(kTSIZ, "100"));
+    ASSERT_EQ(0, WriteId3v2(path, frames, true, 100));
+    EXPECT_EQ(FrameBytes("COMM", std::string("\0eng\0Hi", 7)), ReadBytes(path).substr(10, 17));
+}
+
+TEST_F(Id3v2WriterTest, MissingSizeFrameIsAppendedAndKept) {
+    const std::string path = Make(OldTag(200) + Audio(100));
+    FrameList frames;
+    frames.emplace_back(new Id3v2FieldFrame(kTIT2, "T"));
+    ASSERT_EQ(0, WriteId3v2(path, frames, true, 123456));
+    ASSERT_EQ(2u, frames.size());
+    EXPECT_EQ(kTSIZ, frames[1]->Type());
+    EXPECT_EQ("123456", MainText(frames[1].get()));
+    EXPECT_EQ(FrameBytes("TIT2", std::string("\0T", 2)) +
+                  FrameBytes("TSIZ", std::string("\0" "123456", 7)),
+              ReadBytes(path).substr(10, 12 + 17));
+
+    // A second save finds it and adds no other.
+    ASSERT_EQ(0, WriteId3v2(path, frames, true, 999));
+    EXPECT_EQ(2u, frames.size());
+    EXPECT_EQ("123456", MainText(frames[1].get()));
+}
+
+TEST_F(Id3v2WriterTest, RatingFrameCarriesTheOwnerAndTheRatingByte) {
+    const std::string owner("Tunedeck plug-ins for Winamp\0", 29);
+    for (const auto& stars : {std::make_pair(3, '\x80'), std::make_pair(0, '\0')}) {
+        const std::string path = Make(OldTag(200) + Audio(100));
+        FrameList frames;
+        frames.emplace_back(new Id3v2BinaryFrame(kPOPM));
+        SetPopmRating(frames[0].get(), stars.first);
+        frames.emplace_back(new Id3v2FieldFrame(kTSIZ, "1"));
+        ASSERT_EQ(0, WriteId3v2(path, frames, true, 1));
+        EXPECT_EQ(FrameBytes("POPM", owner + stars.second), ReadBytes(path).substr(10, 40))
+            << stars.first << " stars";
+    }
+}
+
+TEST_F(Id3v2WriterTest, CarriedFramesFollowTheListByteForByte) {
+    const std::string audio = Audio(500);
+    const std::string path = Make(OldTag(60) + audio);
+    FrameList frames;
+    frames.emplace_back(new Id3v2FieldFrame(kTIT2, "A"));
+    frames.emplace_back(new Id3v2FieldFrame(kTSIZ, "5"));
+    CarriedFrameList carried(2);
+    std::memcpy(carried[0].id, "TXXX", 4);
+    carried[0].body = {0, 'k', 0, 'v'};
+    std::memcpy(carried[1].id, "PRIV", 4);
+    carried[1].status = 0x40;  // file alter preservation
+    carried[1].format = 0x20;  // grouping: the group byte is part of the body
+    carried[1].body = {7, 'o', 'w', 'n', 0, 1, 2, 3, 0xFF};
+    ASSERT_EQ(0, WriteId3v2(path, frames, true, 5, &carried));
+
+    const std::string expected =
+        FrameBytes("TIT2", std::string("\0A", 2)) + FrameBytes("TSIZ", std::string("\0" "5", 2)) +
+        FrameBytes("TXXX", std::string("\0k\0v", 4)) +
+        FrameBytes("PRIV", std::string("\x07own\0\x01\x02\x03\xFF", 9), 0x40, 0x20);
+    const std::string after = ReadBytes(path);
+    // 12 + 12 + 14 + 19 = 57 bytes: in place in the old 60.
+    EXPECT_EQ(TagHeader(3, 0, 60) + expected + std::string(3, '\0'), after.substr(0, 70));
+    EXPECT_EQ(audio, after.substr(70));
+}
+
+TEST_F(Id3v2WriterTest, CarriedFramesCountWhenChoosingInPlace) {
+    // The list alone fits the old tag; with the carried frame it does not.
+    const std::string audio = Audio(500);
+    const std::string path = Make(OldTag(40) + audio);
+    FrameList frames = FramesTotalling(40);
+    CarriedFrameList carried(1);
+    std::memcpy(carried[0].id, "PRIV", 4);
+    carried[0].body = {'x'};
+    ASSERT_EQ(0, WriteId3v2(path, frames, true, 0, &carried));
+    const std::string after = ReadBytes(path);
+    EXPECT_EQ(TagHeader(3, 0, 40 + 11 + 128) + ExpectedFrames(40) + FrameBytes("PRIV", "x"),
+              after.substr(0, 61));
+    EXPECT_EQ(audio, after.substr(10 + 179));
+}
+
+TEST_F(Id3v2WriterTest, InvalidIdentifierAbandonsTheRewrite) {
+    const std::string before = OldTag(60) + Audio(500);
+    const std::string path = Make(before);
+    FrameList frames = FramesTotalling(30);
+    CarriedFrameList carried(1);
+    std::memcpy(carried[0].id, "TT2", 3);
+    carried[0].body = {0, 'x'};
+    EXPECT_EQ(kId3BadIdentifier, WriteId3v2(path, frames, true, 0, &carried));
+    EXPECT_EQ(before, ReadBytes(path));
+
+    FrameList noType;
+    noType.emplace_back(new Id3v2BinaryFrame(kNoFrameType));
+    EXPECT_EQ(kId3BadIdentifier, WriteId3v2(path, noType, true, 0));
+    EXPECT_EQ(before, ReadBytes(path));
+    EXPECT_FALSE(test::FileExists(Temp(path)));
+}
+
+// --- read-only files ---------------------------------------------------------
+
+TEST_F(Id3v2WriterTest, ReadOnlyFileIsNeitherWrittenNorStrippedAndSaysSo) {
+    const std::string before = OldTag(100) + Audio(300);
+    const std::string path = Make(before);
+    ASSERT_TRUE(Fs().SetAttributes(path, kAttrReadOnly));
+    FrameList small = FramesTotalling(50);
+    FrameList large = FramesTotalling(500);
+    EXPECT_EQ(kId3WriteFailed, WriteId3v2(path, small, true, 0));
+    EXPECT_EQ(kId3WriteFailed, WriteId3v2(path, large, true, 0));
+    EXPECT_EQ(kId3WriteFailed, WriteId3v2(path, small, false, 0));
+    EXPECT_EQ(kId3WriteFailed, RemoveId3v2File(path));
+    EXPECT_EQ(before, ReadBytes(path));
+    EXPECT_FALSE(test::FileExists(Temp(path)));
+
+    // Without a tag there is nothing to remove, which is no failure.
+    const std::string bare = Make(Audio(300), "bare.mp3");
+    ASSERT_TRUE(Fs().SetAttributes(bare, kAttrReadOnly));
+    EXPECT_EQ(0, RemoveId3v2File(bare));
+}
+
+// --- removal ------------------------------------------------------------------
+
+TEST_F(Id3v2WriterTest, RemovalCutsTheTagAndKeepsEverythingAfterIt) {
+    const std::string audio = Audio(600000) + Id3v1Trailer();
+    const std::string path = Make(OldTag(1000) + audio);
+    FrameList frames;
+    ASSERT_EQ(0, WriteId3v2(path, frames, false, 0));
+    EXPECT_EQ(audio, ReadBytes(path));
+    EXPECT_TRUE(frames.empty());
+    EXPECT_FALSE(test::FileExists(Temp(path)));
+}
+
+TEST_F(Id3v2WriterTest, RemovingAMissingTagTouchesNothing) {
+    const std::string before = Audio(2000) + Id3v1Trailer();
+    const std::string path = Make(before);
+    FaultyFileSystem fs;
+    {
+        ScopedFs use(fs);
+        EXPECT_EQ(0, RemoveId3v2File(path));
+    }
+    EXPECT_EQ(1, fs.Count(Op::Open));  // no temporary file was created
+    EXPECT_EQ(0, fs.Count(Op::Write));
+    EXPECT_EQ(before, ReadBytes(path));
+    EXPECT_FALSE(test::FileExists(Temp(path)));
+}
+
+TEST_F(Id3v2WriterTest, RemovingFromAMissingFileFails) {
+    EXPECT_EQ(kId3WriteFailed, RemoveId3v2File(dir_.Path("absent.mp3")));
+    FrameList frames = FramesTotalling(30);
+    EXPECT_EQ(kId3WriteFailed, WriteId3v2(dir_.Path("absent.mp3"), frames, true, 0));
+    EXPECT_FALSE(test::FileExists(dir_.Path("absent.mp3")));
+}
+
+// --- failures anywhere leave the original as it was --------------------------
+
+struct Scenario {
+    const char* name;
+    std::string before;
+    std::function<int(const std::string&)> run;
+};
+
+class Id3v2WriterFaultTest : public Id3v2WriterTest {
+protected:
+    // Runs `scenario` once to count its calls, then once per call of each
+    // operation with that call failing.
+    void FailEveryStep(const Scenario& scenario) {
+        const std::string path = Make(scenario.before);
+        FaultyFileSystem counter;
+        {
+            ScopedFs use(counter);
+            ASSERT_EQ(0, scenario.run(path)) << scenario.name;
+        }
+        const std::string good = ReadBytes(path);
+        ASSERT_NE(scenario.before, good) << scenario.name;
+
+        int runs = 0;
+        for (Op op : {Op::Open, Op::GetSize, Op::Seek, Op::Read, Op::Write, Op::Flush, Op::Close,
+                      Op::Replace}) {
+            const int calls = counter.Count(op);
+            for (int nth = 1; nth <= calls; ++nth) {
+                ASSERT_TRUE(WriteBytes(path, scenario.before));
+                FaultyFileSystem fs;
+                fs.FailAt(op, nth);
+                int rc;
+                {
+                    ScopedFs use(fs);
+                    rc = scenario.run(path);
+                }
+                const std::string where = std::string(scenario.name) + ": call " +
+                                          std::to_string(nth) + " of op " +
+                                          std::to_string(static_cast<int>(op));
+                EXPECT_EQ(1, fs.Failures()) << where;
+                EXPECT_NE(0, rc) << where;
+                EXPECT_TRUE(ReadBytes(path) == scenario.before) << where;
+                EXPECT_FALSE(test::FileExists(Temp(path))) << where;
+                ++runs;
+            }
+        }
+        // Open, size, seek, read, write, flush, close and replace were all hit.
+        EXPECT_GE(runs, 8) << scenario.name;
+    }
+};
+
+TEST_F(Id3v2WriterFaultTest, RewriteThroughTemporaryFile) {
+    FailEveryStep({"temporary", OldTag(100) + Audio(1200000) + Id3v1Trailer(),
+                   [](const std::string& path) {
+                       FrameList frames = FramesTotalling(400);
+                       return WriteId3v2(path, frames, true, 0);
+                   }});
+}
+
+TEST_F(Id3v2WriterFaultTest, RewriteInPlace) {
+    FailEveryStep({"in place", OldTag(1000) + Audio(3000), [](const std::string& path) {
+                       FrameList frames = FramesTotalling(400);
+                       return WriteId3v2(path, frames, true, 0);
+                   }});
+}
+
+TEST_F(Id3v2WriterFaultTest, Removal) {
+    FailEveryStep({"removal", OldTag(1000) + Audio(1100000), [](const std::string& path) {
+                       return RemoveId3v2File(path);
+                   }});
+}
+
+TEST_F(Id3v2WriterFaultTest, ShortInPlaceWriteIsReportedAndTakenBack) {
+    const std::string audio = Audio(3000);
+    const std::string before = OldTag(1000) + audio;
+    const std::string path = Make(before);
+    FrameList frames = FramesTotalling(400);
+    FaultyFileSystem fs;
+    fs.SetShortWrites(true);
+    fs.FailAt(Op::Write, 1);
+    {
+        ScopedFs use(fs);
+        EXPECT_EQ(kId3WriteFailed, WriteId3v2(path, frames, true, 0));
+    }
+    // Half of the new tag reached the file; the old region was written back.
+    EXPECT_EQ(before, ReadBytes(path));
+}
+
+TEST_F(Id3v2WriterFaultTest, ShortCopyIntoTheTemporaryFileIsReported) {
+    const std::string before = OldTag(100) + Audio(1200000);
+    const std::string path = Make(before);
+    for (int nth = 1; nth <= 4; ++nth) {
+        FrameList frames = FramesTotalling(400);
+        FaultyFileSystem fs;
+        fs.SetShortWrites(true);
+        fs.FailAt(Op::Write, nth);
+        {
+            ScopedFs use(fs);
+            EXPECT_EQ(kId3WriteFailed, WriteId3v2(path, frames, true, 0)) << nth;
+        }
+        EXPECT_EQ(before, ReadBytes(path)) << nth;
+        EXPECT_FALSE(test::FileExists(Temp(path))) << nth;
+    }
+}
+
+}  // namespace
+}  // namespace td
