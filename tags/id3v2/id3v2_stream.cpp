@@ -113,17 +113,15 @@ int LocateId3v2Tag(File& file, uint64_t fileLength, Id3v2Header& header, uint32_
     header = Id3v2Header{};
     region = 0;
     if (fileLength < 10) return kId3NoError;  // too short to hold a header
-    uint8_t b[10];
     // The file is long enough, so a short read is a read error: taking it for
     // "no tag" would put a second tag in front of the first.
-    if (!file.Seek(0) || file.Read(b, sizeof b) != sizeof b) return kId3ReadFailed;
-    if (b[0] != 'I' || b[1] != 'D' || b[2] != '3' || ((b[6] | b[7] | b[8] | b[9]) & 0x80) != 0)
+    if (!file.Seek(0)) return kId3ReadFailed;
+    const int rc = ReadId3v2Header(file, header);
+    if (rc == kId3NoTag) {
+        header = Id3v2Header{};
         return kId3NoError;
-    header.major = b[3];
-    header.revision = b[4];
-    header.flags = b[5];
-    header.size = (static_cast<uint32_t>(b[6]) << 21) | (static_cast<uint32_t>(b[7]) << 14) |
-                  (static_cast<uint32_t>(b[8]) << 7) | b[9];
+    }
+    if (rc != kId3NoError) return kId3ReadFailed;
     const uint32_t total = header.TotalSize();
     if (total > fileLength) return kId3TagCorrupt;
     region = total;
