@@ -1,0 +1,222 @@
+// Win32 implementation of the file seam (ANSI API: paths are in the ANSI code
+// page, like everything else the player hands us).
+#include "platform/file_system.h"
+
+#include <windows.h>
+
+namespace td {
+
+namespace {
+
+class Win32File final : public File {
+public:
+    explicit Win32File(HANDLE handle) : handle_(handle) {}
+    ~Win32File() override { Close(); }
+
+    size_t Read(void* buffer, size_t size) override {
+        if (handle_ == INVALID_HANDLE_VALUE) return 0;
+        char* out = static_cast<char*>(buffer);
+        size_t done = 0;
+        while (done < size) {
+            const DWORD chunk = static_cast<DWORD>(
+                (size - done) > 0x40000000u ? 0x40000000u : (size - done));
+            DWORD got = 0;
+            if (!ReadFile(handle_, out + done, chunk, &got, nullptr) || got == 0) break;
+            done += got;
+        }
+        return done;
+    }
+
+    size_t Write(const void* buffer, size_t size) override {
+        if (handle_ == INVALID_HANDLE_VALUE) return 0;
+        const char* in = static_cast<const char*>(buffer);
+        size_t done = 0;
+        while (done < size) {
+            const DWORD chunk = static_cast<DWORD>(
+                (size - done) > 0x40000000u ? 0x40000000u : (size - done));
+            DWORD put = 0;
+            if (!WriteFile(handle_, in + done, chunk, &put, nullptr) || put == 0) break;
+            done += put;
+        }
+        return done;
+    }
+
+    bool Seek(uint64_t position) override {
+        if (handle_ == INVALID_HANDLE_VALUE || position > static_cast<uint64_t>(INT64_MAX)) {
+            return false;
+        }
+        LARGE_INTEGER to;
+        to.QuadPart = static_cast<LONGLONG>(position);
+        return SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN) != 0;
+    }
+
+    uint64_t Tell() const override {
+        if (handle_ == INVALID_HANDLE_VALUE) return 0;
+        LARGE_INTEGER zero;
+        zero.QuadPart = 0;
+        LARGE_INTEGER now;
+        if (!SetFilePointerEx(handle_, zero, &now, FILE_CURRENT)) return 0;
+        return static_cast<uint64_t>(now.QuadPart);
+    }
+
+    bool GetSize(uint64_t& size) override {
+        LARGE_INTEGER value;
+        if (handle_ == INVALID_HANDLE_VALUE || !GetFileSizeEx(handle_, &value)) return false;
+        size = static_cast<uint64_t>(value.QuadPart);
+        return true;
+    }
+
+    bool Truncate(uint64_t size) override {
+        // SetEndOfFile works at the file pointer; the caller's position is
+        // kept, as ftruncate does on POSIX.
+        const uint64_t position = Tell();
+        if (!Seek(size)) return false;
+        const bool ok = SetEndOfFile(handle_) != 0;
+        Seek(position);
+        return ok;
+    }
+
+    bool Flush() override {
+        return handle_ != INVALID_HANDLE_VALUE && FlushFileBuffers(handle_) != 0;
+    }
+
+    bool Close() override {
+        if (handle_ == INVALID_HANDLE_VALUE) return true;
+        const HANDLE handle = handle_;
+        handle_ = INVALID_HANDLE_VALUE;
+        return CloseHandle(handle) != 0;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+uint64_t UnixSeconds(const FILETIME& time) {
+    // FILETIME counts 100 ns intervals since 1601-01-01.
+    const uint64_t ticks = (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    constexpr uint64_t kEpochDifference = 11644473600ull;
+    const uint64_t seconds = ticks / 10000000ull;
+    return seconds > kEpochDifference ? seconds - kEpochDifference : 0;
+}
+
+uint32_t ToAttributes(DWORD native) {
+    uint32_t attributes = 0;
+    if (native & FILE_ATTRIBUTE_READONLY) attributes |= kAttrReadOnly;
+    if (native & FILE_ATTRIBUTE_HIDDEN) attributes |= kAttrHidden;
+    if (native & FILE_ATTRIBUTE_SYSTEM) attributes |= kAttrSystem;
+    if (native & FILE_ATTRIBUTE_DIRECTORY) attributes |= kAttrDirectory;
+    if (native & FILE_ATTRIBUTE_ARCHIVE) attributes |= kAttrArchive;
+    if (attributes == 0) attributes = kAttrNormal;
+    return attributes;
+}
+
+bool IsTransient(DWORD error) {
+    // Virus scanners and indexers open freshly written files for a moment.
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_ACCESS_DENIED;
+}
+
+class Win32FileSystem final : public FileSystem {
+public:
+    std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override {
+        DWORD access = GENERIC_READ;
+        DWORD disposition = OPEN_EXISTING;
+        switch (mode) {
+        case OpenMode::Read:
+            break;
+        case OpenMode::ReadWrite:
+            access |= GENERIC_WRITE;
+            break;
+        case OpenMode::Create:
+            access |= GENERIC_WRITE;
+            disposition = CREATE_ALWAYS;
+            break;
+        case OpenMode::CreateNew:
+            access |= GENERIC_WRITE;
+            disposition = CREATE_NEW;
+            break;
+        }
+        // CREATE_ALWAYS on a hidden or system file fails unless the same
+        // attributes are asked for; a rewritten file keeps its attributes.
+        DWORD flags = FILE_ATTRIBUTE_NORMAL;
+        if (mode == OpenMode::Create) {
+            const DWORD existing = GetFileAttributesA(path.c_str());
+            if (existing != INVALID_FILE_ATTRIBUTES) {
+                if (existing & FILE_ATTRIBUTE_READONLY) return nullptr;
+                flags = existing & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                    FILE_ATTRIBUTE_ARCHIVE);
+                if (flags == 0) flags = FILE_ATTRIBUTE_NORMAL;
+            }
+        }
+        const HANDLE handle =
+            CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, disposition, flags, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) return nullptr;
+        return std::make_unique<Win32File>(handle);
+    }
+
+    bool GetStatus(const std::string& path, FileStatus& status) override {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+        status.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        status.attributes = ToAttributes(data.dwFileAttributes);
+        status.modified = UnixSeconds(data.ftLastWriteTime);
+        return true;
+    }
+
+    bool GetAttributes(const std::string& path, uint32_t& attributes) override {
+        const DWORD native = GetFileAttributesA(path.c_str());
+        if (native == INVALID_FILE_ATTRIBUTES) return false;
+        attributes = ToAttributes(native);
+        return true;
+    }
+
+    bool SetAttributes(const std::string& path, uint32_t attributes) override {
+        const DWORD current = GetFileAttributesA(path.c_str());
+        if (current == INVALID_FILE_ATTRIBUTES) return false;
+        constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                    FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+        DWORD wanted = current & ~kSettable;
+        if (attributes & kAttrReadOnly) wanted |= FILE_ATTRIBUTE_READONLY;
+        if (attributes & kAttrHidden) wanted |= FILE_ATTRIBUTE_HIDDEN;
+        if (attributes & kAttrSystem) wanted |= FILE_ATTRIBUTE_SYSTEM;
+        if (attributes & kAttrArchive) wanted |= FILE_ATTRIBUTE_ARCHIVE;
+        if (wanted == current) return true;
+        // Only these bits may be passed; NORMAL alone means "none of them".
+        DWORD apply = wanted & (kSettable | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
+                                FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY);
+        if (apply == 0) apply = FILE_ATTRIBUTE_NORMAL;
+        return SetFileAttributesA(path.c_str(), apply) != 0;
+    }
+
+    bool Remove(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+
+    bool Rename(const std::string& from, const std::string& to) override {
+        return MoveFileExA(from.c_str(), to.c_str(), 0) != 0;
+    }
+
+    bool Replace(const std::string& source, const std::string& target) override {
+        const DWORD target_attributes = GetFileAttributesA(target.c_str());
+        if (target_attributes != INVALID_FILE_ATTRIBUTES &&
+            (target_attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+            return false;  // not retried: it will not go away by waiting
+        }
+        for (int attempt = 0;; ++attempt) {
+            if (MoveFileExA(source.c_str(), target.c_str(),
+                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+                return true;
+            }
+            if (attempt >= 5 || !IsTransient(GetLastError())) return false;
+            Sleep(50);
+        }
+    }
+};
+
+}  // namespace
+
+FileSystem& NativeFs() {
+    static Win32FileSystem fs;
+    return fs;
+}
+
+}  // namespace td

@@ -1,0 +1,124 @@
+// Helpers shared by the unit tests: temporary directories, whole-file byte
+// access, and a file system that fails on demand.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace td::test {
+
+// A fresh directory under the system's temporary directory, removed with
+// everything in it (read-only files included) when the object goes away.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    // `name` inside the directory, joined with the native separator.
+    std::string Path(const std::string& name) const;
+
+private:
+    std::string path_;
+};
+
+// Whole-file access that bypasses td::Fs(), so that it keeps working while a
+// test has a failing file system installed. False / empty on error.
+bool WriteBytes(const std::string& path, const std::string& bytes);
+bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+std::string ReadBytes(const std::string& path);
+std::vector<uint8_t> ReadByteVector(const std::string& path);
+bool FileExists(const std::string& path);
+
+// Wraps NativeFs() and makes the n-th call of an operation fail. Calls are
+// counted per operation from construction or from the last Reset().
+class FaultyFileSystem final : public FileSystem {
+public:
+    enum class Op {
+        Open,
+        Read,
+        Write,
+        Seek,
+        GetSize,
+        Truncate,
+        Flush,
+        Close,
+        GetStatus,
+        GetAttributes,
+        SetAttributes,
+        Remove,
+        Rename,
+        Replace,
+    };
+    static constexpr size_t kOpCount = static_cast<size_t>(Op::Replace) + 1;
+
+    FaultyFileSystem();
+
+    // The `nth` (1-based) call of `op` from now on fails: Open returns null,
+    // Read returns nothing, Write writes `short_write` bytes (at most half of
+    // the request) and reports that count, Close closes but reports failure,
+    // the others do nothing and report failure. `nth` <= 0 cancels.
+    void FailAt(Op op, int nth);
+    // Like FailAt, but every call from the nth on fails.
+    void FailFrom(Op op, int nth);
+    // Makes a failing Write write part of its data before failing (a full
+    // disk) instead of nothing.
+    void SetShortWrites(bool short_writes);
+    // Calls of `op` so far (failed ones included).
+    int Count(Op op) const;
+    // Failures injected so far, all operations together.
+    int Failures() const;
+    // Zeroes the counters and cancels every planned failure.
+    void Reset();
+
+    // FileSystem
+    std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override;
+    bool GetStatus(const std::string& path, FileStatus& status) override;
+    bool GetAttributes(const std::string& path, uint32_t& attributes) override;
+    bool SetAttributes(const std::string& path, uint32_t attributes) override;
+    bool Remove(const std::string& path) override;
+    bool Rename(const std::string& from, const std::string& to) override;
+    bool Replace(const std::string& source, const std::string& target) override;
+
+    // Used by the file wrappers: counts the call and tells whether it fails.
+    bool Hit(Op op);
+    bool short_writes() const;
+
+private:
+    struct Plan {
+        int calls = 0;
+        int fail_at = 0;
+        bool from = false;
+    };
+    mutable std::mutex mutex_;
+    std::array<Plan, kOpCount> plans_{};
+    int failures_ = 0;
+    bool short_writes_ = false;
+    FileSystem& inner_;
+};
+
+// Installs a file system for the lifetime of the object, then restores the
+// previous one.
+class ScopedFs {
+public:
+    explicit ScopedFs(FileSystem& fs) : previous_(SetFs(&fs)) {}
+    ~ScopedFs() { SetFs(previous_); }
+    ScopedFs(const ScopedFs&) = delete;
+    ScopedFs& operator=(const ScopedFs&) = delete;
+
+private:
+    FileSystem* previous_;
+};
+
+// The directory holding the test data (tests/ of the source tree).
+std::string TestsDir();
+
+}  // namespace td::test
