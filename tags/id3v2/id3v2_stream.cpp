@@ -101,6 +101,11 @@ int FinishThroughTemp(Id3v2Stream& s) {
 
 }  // namespace
 
+bool IsReadOnlyFile(const std::string& path) {
+    uint32_t attributes = 0;
+    return Fs().GetAttributes(path, attributes) && (attributes & kAttrReadOnly) != 0;
+}
+
 bool IsValidFrameId(const char* id) {
     for (int i = 0; i < 4; ++i) {
         const char c = id[i];
@@ -204,8 +209,13 @@ Id3v2Stream* Id3v2Open(const std::string& path, int mode, int& error, uint32_t w
     s->mode = mode;
     if (mode & kId3StreamWantedSize) s->tagSize = wantedSize;
 
-    // Opening for writing also refuses read-only files before anything is
-    // done: a replace through a temporary file would otherwise go through.
+    // Read-only files are refused before anything is done: a replace through
+    // a temporary file would otherwise go through. The attribute is asked
+    // first because an administrator's open for writing may succeed anyway.
+    if (IsReadOnlyFile(path)) {
+        error = kId3WriteFailed;
+        return nullptr;
+    }
     s->file = Fs().Open(path, OpenMode::ReadWrite);
     if (!s->file) {
         error = kId3WriteFailed;

@@ -104,6 +104,10 @@ int LocateId3v2Tag(File& file, uint64_t fileLength, Id3v2Header& header, uint32_
 int ReplaceFileHead(File& source, uint64_t sourceLength, uint64_t keepFrom, const uint8_t* head,
                     size_t headSize, const std::string& path, const std::string& tempPath);
 
+// Whether the file carries the read-only attribute (false when it cannot be
+// examined; opening it then decides).
+bool IsReadOnlyFile(const std::string& path);
+
 // Whether four characters form a valid ID3v2.3 frame identifier.
 bool IsValidFrameId(const char* id);
 

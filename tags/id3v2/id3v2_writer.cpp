@@ -87,7 +87,8 @@ int WriteId3v2(const std::string& path, FrameList& frames, bool hasId3v2, uint32
 }
 
 int RemoveId3v2File(const std::string& path) {
-    std::unique_ptr<File> file = Fs().Open(path, OpenMode::ReadWrite);
+    std::unique_ptr<File> file;
+    if (!IsReadOnlyFile(path)) file = Fs().Open(path, OpenMode::ReadWrite);
     if (!file) {
         // A file we may not write needs nothing when it has no tag to remove;
         // with a tag, saying "done" would hide that it is still there.
