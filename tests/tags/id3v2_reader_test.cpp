@@ -1,0 +1,656 @@
+// Reading whole ID3v2.2, 2.3 and 2.4 tags: the frames kept in the record, the
+// frames carried for a rewrite, and every way a tag can be malformed.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "tags/id3v2/frame.h"
+#include "tags/id3v2/frame_table.h"
+#include "tags/id3v2/id3v2_tag.h"
+#include "tests/support/test_support.h"
+
+namespace td {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Fields = std::vector<std::string>;
+
+Bytes B(std::initializer_list<int> values) {
+    Bytes b;
+    for (int v : values) b.push_back(static_cast<uint8_t>(v));
+    return b;
+}
+Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+Bytes Utf16Le(const std::u16string& s) {
+    Bytes b;
+    for (char16_t c : s) b.insert(b.end(), {uint8_t(c & 0xFF), uint8_t(c >> 8)});
+    return b;
+}
+Bytes Utf16Be(const std::u16string& s) {
+    Bytes b;
+    for (char16_t c : s) b.insert(b.end(), {uint8_t(c >> 8), uint8_t(c & 0xFF)});
+    return b;
+}
+Bytes Be32(uint32_t v) { return B({int(v >> 24), int((v >> 16) & 0xFF), int((v >> 8) & 0xFF), int(v & 0xFF)}); }
+Bytes Synchsafe(uint32_t v) {
+    return B({int((v >> 21) & 0x7F), int((v >> 14) & 0x7F), int((v >> 7) & 0x7F), int(v & 0x7F)});
+}
+
+Bytes Frame22(const char* id, const Bytes& body) {
+    Bytes h = Text(std::string(id, 3));
+    h.insert(h.end(), {uint8_t(body.size() >> 16), uint8_t(body.size() >> 8), uint8_t(body.size())});
+    return h + body;
+}
+Bytes Frame23(const char* id, const Bytes& body, int status = 0, int format = 0) {
+    return Text(std::string(id, 4)) + Be32(uint32_t(body.size())) + B({status, format}) + body;
+}
+Bytes Frame24(const char* id, const Bytes& body, int status = 0, int format = 0) {
+    return Text(std::string(id, 4)) + Synchsafe(uint32_t(body.size())) + B({status, format}) + body;
+}
+Bytes Tag(int major, const Bytes& content, int flags = 0, size_t padding = 0) {
+    return Text("ID3") + B({major, 0, flags}) + Synchsafe(uint32_t(content.size() + padding)) +
+           content + Bytes(padding, 0);
+}
+// Inserts a zero after every 0xFF (a valid, if generous, unsynchronisation).
+Bytes Unsync(const Bytes& in) {
+    Bytes out;
+    for (uint8_t c : in) {
+        out.push_back(c);
+        if (c == 0xFF) out.push_back(0);
+    }
+    return out;
+}
+Bytes Compress(const Bytes& in) {
+    uLongf length = compressBound(static_cast<uLong>(in.size()));
+    Bytes out(length);
+    EXPECT_EQ(Z_OK, compress(out.data(), &length, in.data(), static_cast<uLong>(in.size())));
+    out.resize(length);
+    return out;
+}
+
+struct Result {
+    int code = -1;
+    uint32_t tagSize = 0;
+    FrameList frames;
+    CarriedFrameList carried;
+
+    const Id3v2FieldFrame* Field(size_t i) const {
+        return i < frames.size() ? dynamic_cast<const Id3v2FieldFrame*>(frames[i].get()) : nullptr;
+    }
+    std::vector<int> Types() const {
+        std::vector<int> t;
+        for (const auto& f : frames) t.push_back(f->Type());
+        return t;
+    }
+    std::vector<std::string> CarriedIds() const {
+        std::vector<std::string> ids;
+        for (const CarriedFrame& c : carried) ids.push_back(c.id);
+        return ids;
+    }
+    Bytes Data(size_t i) const {
+        Bytes out(static_cast<size_t>(frames.at(i)->GetSize()));
+        EXPECT_EQ(kId3NoError, frames[i]->GetData(out.data(), static_cast<int>(out.size())));
+        return out;
+    }
+};
+
+Result Read(const Bytes& file) {
+    Result r;
+    size_t needMore = 0;
+    r.code = ReadId3v2Frames(file.data(), file.size(), r.frames, r.tagSize, &r.carried, needMore);
+    EXPECT_EQ(0u, needMore);
+    return r;
+}
+
+Fields FieldsOf(const Result& r, size_t i) {
+    const Id3v2FieldFrame* f = r.Field(i);
+    return f != nullptr ? f->Fields() : Fields{"<not a field frame>"};
+}
+
+const Bytes kTitle = B({0}) + Text("Title");
+const Bytes kArtist = B({0}) + Text("Artist");
+
+// --- header -----------------------------------------------------------------------
+
+TEST(Id3v2ReaderHeaderTest, SizeIsSynchsafe) {
+    Bytes file = Text("ID3") + B({3, 0, 0, 0x00, 0x00, 0x02, 0x01}) + Bytes(257, 0);
+    Result r = Read(file);
+    EXPECT_EQ(kId3NoError, r.code);
+    EXPECT_EQ(267u, r.tagSize);
+    EXPECT_TRUE(r.frames.empty());
+}
+
+TEST(Id3v2ReaderHeaderTest, NotATag) {
+    EXPECT_EQ(kId3NoTag, Read(Text("ID3") + B({3, 0, 0, 0, 0, 0x80, 1}) + Bytes(300, 0)).code);
+    EXPECT_EQ(kId3NoTag, Read(Text("ID2") + B({3, 0, 0, 0, 0, 0, 0})).code);
+    Result r = Read(Text("TAG") + Bytes(125, 0));
+    EXPECT_EQ(kId3NoTag, r.code);
+    EXPECT_EQ(0u, r.tagSize);
+}
+
+TEST(Id3v2ReaderHeaderTest, LaterMajorVersionIsRefusedButMeasured) {
+    Result r = Read(Tag(5, Frame24("TIT2", kTitle)));
+    EXPECT_EQ(kId3NoTag, r.code);
+    EXPECT_EQ(10u + 16u, r.tagSize);
+    EXPECT_TRUE(r.frames.empty());
+}
+
+TEST(Id3v2ReaderHeaderTest, ShortHeadAsksForMore) {
+    const Bytes tag = Tag(3, Frame23("TIT2", kTitle), 0, 100);
+    FrameList frames;
+    uint32_t tagSize = 0;
+    size_t needMore = 0;
+    EXPECT_EQ(kId3ReadFailed, ReadId3v2Frames(tag.data(), 40, frames, tagSize, nullptr, needMore));
+    EXPECT_EQ(tag.size(), needMore);
+    EXPECT_EQ(tag.size(), tagSize);
+    EXPECT_TRUE(frames.empty());
+    EXPECT_EQ(kId3ReadFailed, ReadId3v2Frames(tag.data(), 5, frames, tagSize, nullptr, needMore));
+    EXPECT_EQ(10u, needMore);
+    const Bytes mp3 = B({0xFF, 0xFB, 0x90});
+    EXPECT_EQ(kId3NoTag, ReadId3v2Frames(mp3.data(), 3, frames, tagSize, nullptr, needMore));
+    EXPECT_EQ(0u, needMore);
+    EXPECT_EQ(kId3NoError, ReadId3v2Frames(tag.data(), tag.size(), frames, tagSize, nullptr, needMore));
+    EXPECT_EQ(1u, frames.size());
+}
+
+// --- ID3v2.3 --------------------------------------------------------------------
+
+TEST(Id3v2ReaderV23Test, KeptFramesGoToTheListOthersAreCarried) {
+    const Bytes txxx = B({0}) + Text("MusicBrainz") + B({0}) + Text("x1");
+    const Bytes priv = Text("owner") + B({0, 1, 2, 3});
+    Result r = Read(Tag(3, Frame23("TIT2", kTitle) + Frame23("TXXX", txxx) +
+                               Frame23("TPE1", kArtist) + Frame23("PRIV", priv) +
+                               Frame23("TLEN", B({0}) + Text("1000")), 0, 64));
+    ASSERT_EQ(kId3NoError, r.code);
+    EXPECT_EQ((std::vector<int>{kTIT2, kTPE1}), r.Types());
+    EXPECT_EQ((Fields{"Title"}), FieldsOf(r, 0));
+    EXPECT_EQ((Fields{"Artist"}), FieldsOf(r, 1));
+    ASSERT_EQ((std::vector<std::string>{"TXXX", "PRIV", "TLEN"}), r.CarriedIds());
+    EXPECT_EQ(txxx, r.carried[0].body);
+    EXPECT_EQ(priv, r.carried[1].body);
+    EXPECT_EQ(0, r.carried[1].status);
+    EXPECT_EQ(0, r.carried[1].format);
+
+    // Without a carried list the same tag simply yields its kept frames.
+    const Bytes tag = Tag(3, Frame23("TXXX", txxx) + Frame23("TIT2", kTitle));
+    FrameList frames;
+    uint32_t size = 0;
+    size_t needMore = 0;
+    EXPECT_EQ(kId3NoError, ReadId3v2Frames(tag.data(), tag.size(), frames, size, nullptr, needMore));
+    EXPECT_EQ(1u, frames.size());
+}
+
+TEST(Id3v2ReaderV23Test, FramesAreAppendedToTheList) {
+    const Bytes tag = Tag(3, Frame23("TIT2", kTitle));
+    FrameList frames;
+    frames.emplace_back(new Id3v2FieldFrame(kTALB, "before"));
+    uint32_t size = 0;
+    size_t needMore = 0;
+    ASSERT_EQ(kId3NoError, ReadId3v2Frames(tag.data(), tag.size(), frames, size, nullptr, needMore));
+    ASSERT_EQ(2u, frames.size());
+    EXPECT_EQ(kTALB, frames[0]->Type());
+    EXPECT_EQ(kTIT2, frames[1]->Type());
+}
+
+TEST(Id3v2ReaderV23Test, WalkStopsSilentlyAtPaddingGarbageAndOverruns) {
+    // Padding, then something that looks like a frame: not read.
+    Result a = Read(Tag(3, Frame23("TIT2", kTitle) + Bytes(20, 0) + Frame23("TPE1", kArtist)));
+    EXPECT_EQ(kId3NoError, a.code);
+    EXPECT_EQ((std::vector<int>{kTIT2}), a.Types());
+    // Lower-case identifier.
+    Result b = Read(Tag(3, Frame23("TIT2", kTitle) + Frame23("tpe1", kArtist)));
+    EXPECT_EQ(kId3NoError, b.code);
+    EXPECT_EQ(1u, b.frames.size());
+    // A frame larger than the rest of the tag.
+    Bytes big = Frame23("TPE1", kArtist);
+    big[7] = 200;
+    Result c = Read(Tag(3, Frame23("TIT2", kTitle) + big));
+    EXPECT_EQ(kId3NoError, c.code);
+    EXPECT_EQ((std::vector<int>{kTIT2}), c.Types());
+    Bytes huge = Frame23("TPE1", kArtist);
+    huge[4] = 0xFF;
+    EXPECT_EQ(1u, Read(Tag(3, Frame23("TIT2", kTitle) + huge)).frames.size());
+    // A header cut short by the end of the tag.
+    EXPECT_EQ(1u, Read(Tag(3, Frame23("TIT2", kTitle) + Text("TPE1"))).frames.size());
+}
+
+TEST(Id3v2ReaderV23Test, UndecodableBodyEndsTheReadingWithItsCode) {
+    Result empty = Read(Tag(3, Frame23("TIT2", kTitle) + Frame23("TPE1", Bytes()) +
+                               Frame23("TALB", kTitle)));
+    EXPECT_EQ(kId3TagCorrupt, empty.code);
+    EXPECT_EQ((std::vector<int>{kTIT2}), empty.Types());
+    EXPECT_EQ(52u, empty.tagSize);
+
+    Result utf8 = Read(Tag(3, Frame23("TIT2", B({3}) + Text("x"))));
+    EXPECT_EQ(kId3BadEncoding, utf8.code);
+    EXPECT_TRUE(utf8.frames.empty());
+}
+
+TEST(Id3v2ReaderV23Test, EncodingByteOnlyIsAnEmptyFrame) {
+    Result r = Read(Tag(3, Frame23("TIT2", B({0}))));
+    ASSERT_EQ(kId3NoError, r.code);
+    ASSERT_EQ(1u, r.frames.size());
+    EXPECT_TRUE(r.frames[0]->IsEmpty());
+    EXPECT_TRUE(r.Field(0)->Fields().empty());
+}
+
+TEST(Id3v2ReaderV23Test, Utf16CommentsInBothByteOrders) {
+    const Bytes le = B({1, 'e', 'n', 'g', 0xFF, 0xFE, 0, 0, 0xFF, 0xFE, 0x42, 0});
+    const Bytes be = B({1, 'e', 'n', 'g', 0xFE, 0xFF, 0, 0, 0xFE, 0xFF, 0, 0x42});
+    Result r = Read(Tag(3, Frame23("COMM", le) + Frame23("COMM", be)));
+    ASSERT_EQ(kId3NoError, r.code);
+    EXPECT_EQ((Fields{"", "B"}), FieldsOf(r, 0));
+    EXPECT_EQ((Fields{"", "B"}), FieldsOf(r, 1));
+    EXPECT_EQ("B", MainText(r.frames[1].get()));
+}
+
+TEST(Id3v2ReaderV23Test, CompressedFramesInflateToTheirDeclaredSize) {
+    const Bytes text = B({0}) + Bytes(999, 'a');  // 1000 bytes
+    const Bytes exact = Be32(1000) + Compress(text);
+    Result r = Read(Tag(3, Frame23("TIT2", exact, 0, 0x80) + Frame23("TPE1", kArtist)));
+    ASSERT_EQ(kId3NoError, r.code);
+    ASSERT_EQ(2u, r.frames.size());
+    EXPECT_EQ(std::string(999, 'a'), MainText(r.frames[0].get()));
+    EXPECT_EQ(1000, r.frames[0]->GetSize());
+
+    // 999 bytes where 1000 were declared: the walk ends there, silently.
+    const Bytes shorter = Be32(1000) + Compress(Bytes(text.begin(), text.end() - 1));
+    Result s = Read(Tag(3, Frame23("TALB", kTitle) + Frame23("TIT2", shorter, 0, 0x80) +
+                           Frame23("TPE1", kArtist)));
+    EXPECT_EQ(kId3NoError, s.code);
+    EXPECT_EQ((std::vector<int>{kTALB}), s.Types());
+
+    // Absurd declared sizes are not allocated.
+    const Bytes absurd = Be32(0x7FFFFFFF) + Compress(text);
+    Result t = Read(Tag(3, Frame23("TALB", kTitle) + Frame23("TIT2", absurd, 0, 0x80)));
+    EXPECT_EQ(kId3NoError, t.code);
+    EXPECT_EQ(1u, t.frames.size());
+
+    // Not a zlib stream at all.
+    Result u = Read(Tag(3, Frame23("TIT2", Be32(5) + Text("plain"), 0, 0x80)));
+    EXPECT_EQ(kId3NoError, u.code);
+    EXPECT_TRUE(u.frames.empty());
+
+    // Compressed and grouped: the size, then the group byte, then the stream.
+    Result v = Read(Tag(3, Frame23("TIT2", Be32(1000) + B({0x81}) + Compress(text), 0, 0xA0)));
+    ASSERT_EQ(1u, v.frames.size());
+    EXPECT_EQ(1000, v.frames[0]->GetSize());
+}
+
+TEST(Id3v2ReaderV23Test, GroupedAndEncryptedFrames) {
+    Result g = Read(Tag(3, Frame23("TIT2", B({0x90}) + kTitle, 0, 0x20)));
+    ASSERT_EQ(1u, g.frames.size());
+    EXPECT_EQ("Title", MainText(g.frames[0].get()));
+
+    // An encrypted title cannot be decoded: it travels unchanged instead.
+    const Bytes secret = B({0x80, 0x12, 0x34, 0x56});
+    Result e = Read(Tag(3, Frame23("TIT2", secret, 0x20, 0x40) + Frame23("TPE1", kArtist)));
+    ASSERT_EQ(kId3NoError, e.code);
+    EXPECT_EQ((std::vector<int>{kTPE1}), e.Types());
+    ASSERT_EQ(1u, e.carried.size());
+    EXPECT_STREQ("TIT2", e.carried[0].id);
+    EXPECT_EQ(0x20, e.carried[0].status);
+    EXPECT_EQ(0x40, e.carried[0].format);
+    EXPECT_EQ(secret, e.carried[0].body);
+}
+
+TEST(Id3v2ReaderV23Test, CarriedStatusFlags) {
+    const Bytes body = Text("x") + B({0, 1});
+    Result r = Read(Tag(3, Frame23("PRIV", body, 0x80) + Frame23("GEOB", B({0, 0, 0, 0, 1}), 0x40) +
+                               Frame23("PCNT", B({0, 0, 0, 9}), 0x20) + Frame23("UFID", body, 0x1F)));
+    ASSERT_EQ(kId3NoError, r.code);
+    // The first asks to be discarded when the tag is altered.
+    ASSERT_EQ((std::vector<std::string>{"GEOB", "PCNT", "UFID"}), r.CarriedIds());
+    EXPECT_EQ(0x40, r.carried[0].status);
+    EXPECT_EQ(0x20, r.carried[1].status);
+    EXPECT_EQ(0x00, r.carried[2].status);
+}
+
+TEST(Id3v2ReaderV23Test, UnsynchronisationAndExtendedHeader) {
+    const Bytes title = B({0}) + Text("A\xFF\xE0 B\xFF");
+    const Bytes picture = Text("image/jpeg") + B({0, 3, 0, 0xFF, 0xD8, 0xFF, 0xE0, 0xFF, 0x00});
+    const Bytes frames = Frame23("TIT2", title) + Frame23("APIC", picture);
+    const Bytes extended = B({0, 0, 0, 6, 0, 0, 0, 0, 0, 0});
+    Result r = Read(Tag(3, Unsync(extended + frames), 0xC0, 30));
+    ASSERT_EQ(kId3NoError, r.code);
+    ASSERT_EQ(2u, r.frames.size());
+    EXPECT_EQ("A\xFF\xE0 B\xFF", MainText(r.frames[0].get()));
+    EXPECT_EQ(picture, r.Data(1));
+
+    // An extended header with a CRC (size 10), without unsynchronisation.
+    const Bytes crc = B({0, 0, 0, 10, 0x80, 0, 0, 0, 0, 0, 1, 2, 3, 4});
+    Result c = Read(Tag(3, crc + frames, 0x40));
+    EXPECT_EQ(2u, c.frames.size());
+    // An extended header larger than the tag leaves nothing to read.
+    Result d = Read(Tag(3, B({0, 0, 1, 0, 0, 0}) + frames, 0x40));
+    EXPECT_EQ(kId3NoError, d.code);
+    EXPECT_TRUE(d.frames.empty());
+}
+
+TEST(Id3v2ReaderV23Test, UrlFramesAreReadWithoutEncodingByte) {
+    Result r = Read(Tag(3, Frame23("WOAR", Text("http://artist.example/")) +
+                               Frame23("WXXX", B({0}) + Text("shop") + B({0}) + Text("http://s/"))));
+    ASSERT_EQ(kId3NoError, r.code);
+    ASSERT_EQ((std::vector<int>{kWOAR, kWXXX}), r.Types());
+    EXPECT_EQ("http://artist.example/", MainText(r.frames[0].get()));
+    EXPECT_EQ(Text("http://artist.example/"), r.Data(0));
+    EXPECT_EQ((Fields{"shop", "http://s/"}), FieldsOf(r, 1));
+}
+
+TEST(Id3v2ReaderV23Test, LossyTextIsWrittenBackByteForByte) {
+    const Bytes body = B({1, 0xFF, 0xFE}) + Utf16Le(u"\u6771\u4EAC") + B({0, 0});
+    Result r = Read(Tag(3, Frame23("TIT2", body)));
+    ASSERT_EQ(kId3NoError, r.code);
+    ASSERT_EQ(1u, r.frames.size());
+    EXPECT_TRUE(r.Field(0)->IsLossy());
+    EXPECT_EQ(body, r.Data(0));
+    SetMainText(r.frames[0].get(), "Tokyo");
+    EXPECT_EQ(B({0}) + Text("Tokyo"), r.Data(0));
+}
+
+// --- ID3v2.2 ----------------------------------------------------------------------
+
+TEST(Id3v2ReaderV22Test, FramesMapToTheirSuccessors) {
+    const Bytes comment = B({0, 'e', 'n', 'g', 0}) + Text("Nice");
+    Result r = Read(Tag(2, Frame22("TT2", kTitle) + Frame22("COM", comment) +
+                               Frame22("TOA", kArtist) + Frame22("TXX", B({0, 'k', 0, 'v'})) +
+                               Frame22("WAR", Text("http://w/")) + Frame22("XYZ", kTitle) +
+                               Frame22("CRM", kTitle) + Frame22("UFI", Text("o") + B({0, 7}))));
+    ASSERT_EQ(kId3NoError, r.code);
+    EXPECT_EQ((std::vector<int>{kTIT2, kCOMM, kTOPE, kWOAR}), r.Types());
+    EXPECT_EQ((Fields{"Title"}), FieldsOf(r, 0));
+    EXPECT_EQ((Fields{"", "Nice"}), FieldsOf(r, 1));
+    EXPECT_EQ("eng", r.Field(1)->LanguageText());
+    EXPECT_EQ("http://w/", MainText(r.frames[3].get()));
+    // A user text frame stays a user text frame; unknown ones are dropped.
+    ASSERT_EQ((std::vector<std::string>{"TXXX", "UFID"}), r.CarriedIds());
+    EXPECT_EQ(B({0, 'k', 0, 'v'}), r.carried[0].body);
+}
+
+TEST(Id3v2ReaderV22Test, PictureBecomesAnApicBody) {
+    const Bytes data = B({0xFF, 0xD8, 0xFF, 0xE0, 1, 2});
+    Result r = Read(Tag(2, Frame22("PIC", B({0}) + Text("JPG") + B({3}) + Text("cover") + B({0}) + data) +
+                               Frame22("PIC", B({0}) + Text("PNG") + B({4, 0}) + data) +
+                               Frame22("PIC", B({0}) + Text("BMP") + B({0, 0}) + data) +
+                               Frame22("PIC", B({0}) + Text("-->") + B({0, 0}) + Text("http://p"))));
+    ASSERT_EQ(kId3NoError, r.code);
+    ASSERT_EQ(4u, r.frames.size());
+    EXPECT_EQ(kAPIC, r.frames[0]->Type());
+    EXPECT_EQ(B({0}) + Text("image/jpeg") + B({0, 3}) + Text("cover") + B({0}) + data, r.Data(0));
+    EXPECT_EQ(B({0}) + Text("image/png") + B({0, 4, 0}) + data, r.Data(1));
+    EXPECT_EQ(B({0}) + Text("image/bmp") + B({0, 0, 0}) + data, r.Data(2));
+    EXPECT_EQ(B({0}) + Text("-->") + B({0, 0, 0}) + Text("http://p"), r.Data(3));
+}
+
+TEST(Id3v2ReaderV22Test, PopularimeterAndUnsynchronisation) {
+    const Bytes pop = Text("a@b") + B({0, 0xFF, 0, 0, 0, 1});
+    Result r = Read(Tag(2, Unsync(Frame22("POP", pop) + Frame22("TT2", kTitle)), 0x80));
+    ASSERT_EQ(kId3NoError, r.code);
+    ASSERT_EQ((std::vector<int>{kPOPM, kTIT2}), r.Types());
+    EXPECT_EQ(pop, r.Data(0));
+    EXPECT_EQ(5, PopmStars(r.frames[0].get()));
+
+    // ID3v2.2 compression was never defined: such a tag cannot be read.
+    Result c = Read(Tag(2, Frame22("TT2", kTitle), 0x40));
+    EXPECT_EQ(kId3TagCorrupt, c.code);
+    EXPECT_TRUE(c.frames.empty());
+}
+
+// --- ID3v2.4 ----------------------------------------------------------------------
+
+TEST(Id3v2ReaderV24Test, SynchsafeFrameSizes) {
+    const Bytes long_title = B({0}) + Bytes(300, 'x');
+    Result r = Read(Tag(4, Frame24("TIT2", long_title) + Frame24("TPE1", kArtist), 0, 10));
+    ASSERT_EQ(kId3NoError, r.code);
+    ASSERT_EQ((std::vector<int>{kTIT2, kTPE1}), r.Types());
+    EXPECT_EQ(std::string(300, 'x'), MainText(r.frames[0].get()));
+}
+
+TEST(Id3v2ReaderV24Test, PlainFrameSizesAreRecognised) {
+    // Sizes written as plain integers, as some encoders did.
+    const Bytes long_title = B({0}) + Bytes(300, 'x');
+    const Bytes frames = Frame23("TIT2", long_title) + Frame23("TPE1", kArtist) +
+                         Frame23("TALB", B({0}) + Bytes(200, 'y'));
+    Result r = Read(Tag(4, frames, 0, 10));
+    ASSERT_EQ(kId3NoError, r.code);
+    ASSERT_EQ((std::vector<int>{kTIT2, kTPE1, kTALB}), r.Types());
+    EXPECT_EQ(std::string(200, 'y'), MainText(r.frames[2].get()));
+}
+
+TEST(Id3v2ReaderV24Test, Utf8AndUtf16BigEndianTexts) {
+    const Bytes utf8 = B({3}) + Text("Caf\xC3\xA9");
+    const Bytes utf16be = B({2}) + Utf16Be(u"Na\u00EFve");
+    Result r = Read(Tag(4, Frame24("TIT2", utf8) + Frame24("TPE1", utf16be) +
+                               Frame24("TALB", B({3}) + Text("\xE6\x9D\xB1"))));
+    ASSERT_EQ(kId3NoError, r.code);
+    ASSERT_EQ(3u, r.frames.size());
+    EXPECT_EQ("Caf\xE9", MainText(r.frames[0].get()));
+    EXPECT_FALSE(r.Field(0)->IsLossy());
+    EXPECT_EQ(B({0}) + Text("Caf\xE9"), r.Data(0));
+    EXPECT_EQ("Na\xEFve", MainText(r.frames[1].get()));
+    // Text the code page cannot show keeps a valid ID3v2.3 body.
+    EXPECT_TRUE(r.Field(2)->IsLossy());
+    EXPECT_EQ(B({1, 0xFF, 0xFE}) + Utf16Le(u"\u6771"), r.Data(2));
+}
+
+TEST(Id3v2ReaderV24Test, MultipleValues) {
+    Result r = Read(Tag(4, Frame24("TPE1", B({3}) + Text("A") + B({0}) + Text("B") + B({0})) +
+                               Frame24("TCOM", B({0}) + Text("C") + B({0}) + Text("D")) +
+                               Frame24("TCON", B({3}) + Text("Rock") + B({0}) + Text("Pop"))));
+    ASSERT_EQ(kId3NoError, r.code);
+    EXPECT_EQ((Fields{"A/B"}), FieldsOf(r, 0));
+    EXPECT_EQ((Fields{"C/D"}), FieldsOf(r, 1));
+    EXPECT_EQ((Fields{"Rock", "Pop"}), FieldsOf(r, 2));
+}
+
+TEST(Id3v2ReaderV24Test, CommentsLyricsUrlsAndPicturesAreReencoded) {
+    const Bytes comm = B({3}) + Text("eng") + Text("d\xC3\xA9") + B({0}) + Text("t\xC3\xA9");
+    const Bytes uslt = B({2}) + Text("eng") + B({0, 0}) + Utf16Be(u"la");
+    const Bytes wxxx = B({3}) + Text("\xC3\xA9") + B({0}) + Text("http://x/");
+    const Bytes data = B({0xFF, 0xD8, 0, 0});
+    const Bytes apic = B({3}) + Text("image/png") + B({0, 3}) + Text("\xC3\xA9") + B({0}) + data;
+    const Bytes geob = B({3}) + Text("a/b") + B({0}) + Text("f") + B({0}) + Text("d") + B({0}) + data;
+    Result r = Read(Tag(4, Frame24("COMM", comm) + Frame24("USLT", uslt) + Frame24("WXXX", wxxx) +
+                               Frame24("APIC", apic) + Frame24("GEOB", geob)));
+    ASSERT_EQ(kId3NoError, r.code);
+    ASSERT_EQ((std::vector<int>{kCOMM, kUSLT, kWXXX, kAPIC}), r.Types());
+    EXPECT_EQ((Fields{"d\xE9", "t\xE9"}), FieldsOf(r, 0));
+    EXPECT_EQ((Fields{"", "la"}), FieldsOf(r, 1));
+    EXPECT_EQ((Fields{"\xE9", "http://x/"}), FieldsOf(r, 2));
+    EXPECT_EQ(B({1}) + Text("image/png") + B({0, 3, 0xFF, 0xFE, 0xE9, 0, 0, 0}) + data, r.Data(3));
+    ASSERT_EQ(1u, r.carried.size());
+    EXPECT_EQ(B({1}) + Text("a/b") + B({0, 0xFF, 0xFE, 'f', 0, 0, 0, 0xFF, 0xFE, 'd', 0, 0, 0}) + data,
+              r.carried[0].body);
+}
+
+TEST(Id3v2ReaderV24Test, DataLengthIndicatorAndFrameUnsynchronisation) {
+    const Bytes title = B({0}) + Text("A\xFF\xE0");
+    Result r = Read(Tag(4, Frame24("TIT2", Synchsafe(uint32_t(title.size())) + title, 0, 0x01) +
+                               Frame24("TPE1", Unsync(B({0}) + Text("\xFF\xFF")), 0, 0x02) +
+                               Frame24("TALB", Synchsafe(4) + Unsync(title), 0, 0x03)));
+    ASSERT_EQ(kId3NoError, r.code);
+    ASSERT_EQ(3u, r.frames.size());
+    EXPECT_EQ("A\xFF\xE0", MainText(r.frames[0].get()));
+    EXPECT_EQ("\xFF\xFF", MainText(r.frames[1].get()));
+    EXPECT_EQ("A\xFF\xE0", MainText(r.frames[2].get()));
+}
+
+TEST(Id3v2ReaderV24Test, TagUnsynchronisationAppliesToEveryFrame) {
+    const Bytes title = B({0}) + Text("\xFF\xFE!");
+    Result r = Read(Tag(4, Frame24("TIT2", Unsync(title)) + Frame24("TPE1", kArtist), 0x80));
+    ASSERT_EQ(2u, r.frames.size());
+    EXPECT_EQ("\xFF\xFE!", MainText(r.frames[0].get()));
+}
+
+TEST(Id3v2ReaderV24Test, CompressionExtendedHeaderAndFooter) {
+    const Bytes text = B({0}) + Bytes(500, 'z');
+    const Bytes extended = Synchsafe(6) + B({1, 0});
+    Bytes tag = Tag(4, extended + Frame24("TIT2", Synchsafe(501) + Compress(text), 0, 0x09), 0x50);
+    const Bytes footer = Text("3DI") + Bytes(tag.begin() + 3, tag.begin() + 10);
+    tag = tag + footer;
+    Result r = Read(tag);
+    ASSERT_EQ(kId3NoError, r.code);
+    EXPECT_EQ(tag.size(), r.tagSize);
+    ASSERT_EQ(1u, r.frames.size());
+    EXPECT_EQ(std::string(500, 'z'), MainText(r.frames[0].get()));
+
+    // Compressed without a data length indicator, or inflating to another size.
+    Result s = Read(Tag(4, Frame24("TALB", kTitle) + Frame24("TIT2", Compress(text), 0, 0x08)));
+    EXPECT_EQ((std::vector<int>{kTALB}), s.Types());
+    Result t = Read(Tag(4, Frame24("TALB", kTitle) +
+                               Frame24("TIT2", Synchsafe(400) + Compress(text), 0, 0x09)));
+    EXPECT_EQ((std::vector<int>{kTALB}), t.Types());
+}
+
+TEST(Id3v2ReaderV24Test, RecordingTimeBecomesYearDateAndTime) {
+    Result r = Read(Tag(4, Frame24("TDRC", B({3}) + Text("2004-05-06T07:08:09")) +
+                               Frame24("TDOR", B({0}) + Text("1969-01"))));
+    ASSERT_EQ(kId3NoError, r.code);
+    ASSERT_EQ((std::vector<int>{kTYER, kTDAT, kTIME}), r.Types());
+    EXPECT_EQ("2004", MainText(r.frames[0].get()));
+    EXPECT_EQ("0605", MainText(r.frames[1].get()));
+    EXPECT_EQ("0708", MainText(r.frames[2].get()));
+    ASSERT_EQ((std::vector<std::string>{"TORY"}), r.CarriedIds());
+    EXPECT_EQ(B({0}) + Text("1969"), r.carried[0].body);
+
+    Result y = Read(Tag(4, Frame24("TDRC", B({0}) + Text("1999"))));
+    EXPECT_EQ((std::vector<int>{kTYER}), y.Types());
+    // Not a time stamp: carried as it is rather than lost.
+    Result n = Read(Tag(4, Frame24("TDRC", B({0}) + Text("late"))));
+    EXPECT_TRUE(n.frames.empty());
+    EXPECT_EQ((std::vector<std::string>{"TDRC"}), n.CarriedIds());
+}
+
+TEST(Id3v2ReaderV24Test, CarriedFramesTakeTheirV23Form) {
+    const Bytes priv = Text("p") + B({0, 9});
+    Result r = Read(Tag(4, Frame24("TSOP", B({3}) + Text("\xC3\xA9")) +
+                               Frame24("PRIV", priv, 0x20) + Frame24("PRIV", priv, 0x40) +
+                               Frame24("SEEK", Be32(1000)) +
+                               Frame24("TIPL", B({0}) + Text("mix") + B({0}) + Text("Bo")) +
+                               Frame24("RVA2", Text("t") + B({0, 1, 0, 0}))));
+    ASSERT_EQ(kId3NoError, r.code);
+    // The involved people list keeps its layout under the ID3v2.3 name.
+    EXPECT_EQ((std::vector<int>{kIPLS}), r.Types());
+    EXPECT_EQ((Fields{"mix", "Bo"}), FieldsOf(r, 0));
+    ASSERT_EQ((std::vector<std::string>{"TSOP", "PRIV", "RVA2"}), r.CarriedIds());
+    EXPECT_EQ(B({1, 0xFF, 0xFE, 0xE9, 0}), r.carried[0].body);
+    EXPECT_EQ(0x40, r.carried[1].status);  // file alter preservation, ID3v2.3 bit
+}
+
+TEST(Id3v2ReaderV24Test, EncryptedFramesAreCarriedInV23Layout) {
+    const Bytes secret = B({1, 2, 3});
+    // Group 0x81, method 0x80, data length 10.
+    Result r = Read(Tag(4, Frame24("TIT2", B({0x81, 0x80}) + Synchsafe(10) + secret, 0, 0x4D)));
+    ASSERT_EQ(kId3NoError, r.code);
+    EXPECT_TRUE(r.frames.empty());
+    ASSERT_EQ(1u, r.carried.size());
+    EXPECT_EQ(0xE0, r.carried[0].format);
+    EXPECT_EQ(Be32(10) + B({0x80, 0x81}) + secret, r.carried[0].body);
+}
+
+// --- files ------------------------------------------------------------------------
+
+// A file in memory that remembers the largest read asked of it.
+class MemoryFile final : public File {
+public:
+    explicit MemoryFile(Bytes data) : data_(std::move(data)) {}
+    size_t Read(void* buffer, size_t size) override {
+        largest_ = std::max(largest_, size);
+        const size_t n = std::min(size, data_.size() - std::min<size_t>(pos_, data_.size()));
+        if (n > 0) std::memcpy(buffer, data_.data() + pos_, n);
+        pos_ += n;
+        return n;
+    }
+    size_t Write(const void*, size_t) override { return 0; }
+    bool Seek(uint64_t position) override {
+        pos_ = static_cast<size_t>(position);
+        return true;
+    }
+    uint64_t Tell() const override { return pos_; }
+    bool GetSize(uint64_t& size) override {
+        size = data_.size();
+        return true;
+    }
+    bool Truncate(uint64_t) override { return false; }
+    bool Flush() override { return true; }
+    bool Close() override { return true; }
+    size_t largest() const { return largest_; }
+
+private:
+    Bytes data_;
+    size_t pos_ = 0;
+    size_t largest_ = 0;
+};
+
+TEST(Id3v2ReaderFileTest, DeclaredSizeBeyondTheFileIsNotAllocated) {
+    Bytes tag = Tag(3, Frame23("TIT2", kTitle) + Frame23("TPE1", kArtist));
+    const Bytes claim = Synchsafe(0x0FFFFFF0);
+    std::copy(claim.begin(), claim.end(), tag.begin() + 6);
+    MemoryFile file(tag);
+    file.Seek(17);  // anywhere: the tag is read from the start
+    FrameList frames;
+    uint32_t tagSize = 0;
+    EXPECT_EQ(kId3NoError, ReadId3v2Frames(file, frames, tagSize));
+    EXPECT_EQ(2u, frames.size());
+    EXPECT_EQ(10u + 0x0FFFFFF0u, tagSize);
+    EXPECT_LE(file.largest(), tag.size());
+}
+
+TEST(Id3v2ReaderFileTest, ReadsThroughTheFileSystem) {
+    test::TempDir dir;
+    const std::string tagged = dir.Path("tagged.mp3");
+    const Bytes audio = B({0xFF, 0xFB, 0x90, 0x00}) + Bytes(100, 0x55);
+    ASSERT_TRUE(test::WriteBytes(tagged, Tag(3, Frame23("TIT2", kTitle) + Frame23("PRIV", kTitle), 0, 50) + audio));
+    FrameList frames;
+    CarriedFrameList carried;
+    uint32_t tagSize = 0;
+    EXPECT_EQ(kId3NoError, ReadId3v2Frames(tagged, frames, tagSize, &carried));
+    EXPECT_EQ(1u, frames.size());
+    EXPECT_EQ(1u, carried.size());
+    EXPECT_EQ(10u + 16u + 16u + 50u, tagSize);
+
+    const std::string plain = dir.Path("plain.mp3");
+    ASSERT_TRUE(test::WriteBytes(plain, audio));
+    frames.clear();
+    EXPECT_EQ(kId3NoTag, ReadId3v2Frames(plain, frames, tagSize));
+    EXPECT_EQ(0u, tagSize);
+    const std::string tiny = dir.Path("tiny.mp3");
+    ASSERT_TRUE(test::WriteBytes(tiny, Text("ID3")));
+    EXPECT_EQ(kId3ReadFailed, ReadId3v2Frames(tiny, frames, tagSize));
+    EXPECT_EQ(kId3CannotOpen, ReadId3v2Frames(dir.Path("missing.mp3"), frames, tagSize));
+    EXPECT_TRUE(frames.empty());
+
+    // A read that fails halfway through the tag is reported, not taken for the end.
+    test::FaultyFileSystem faulty;
+    test::ScopedFs scoped(faulty);
+    faulty.FailAt(test::FaultyFileSystem::Op::Read, 2);
+    EXPECT_EQ(kId3ReadFailed, ReadId3v2Frames(tagged, frames, tagSize));
+    EXPECT_TRUE(frames.empty());
+}
+
+TEST(Id3v2ReaderFileTest, HeaderReadFromTheCurrentPosition) {
+    MemoryFile file(Text("xxID3") + B({3, 0, 0, 0, 0, 1, 0}));
+    file.Seek(2);
+    Id3v2Header header;
+    ASSERT_EQ(kId3NoError, ReadId3v2Header(file, header));
+    EXPECT_EQ(3, header.major);
+    EXPECT_EQ(128u, header.size);
+    EXPECT_EQ(138u, header.TotalSize());
+    file.Seek(0);
+    EXPECT_EQ(kId3NoTag, ReadId3v2Header(file, header));
+    file.Seek(5);
+    EXPECT_EQ(kId3ReadFailed, ReadId3v2Header(file, header));
+}
+
+}  // namespace
+}  // namespace td
