@@ -24,6 +24,14 @@ size_t InitialFieldCount(int type) {
     return IsValidType(type) ? static_cast<size_t>(Id3v2FrameTable[type].fields) : 0;
 }
 
+// Strings the ID3v2.3 layout of a type requires: a description and a text
+// (or URL). A shorter list is written with empty strings for the missing
+// ones, so that the body read back is valid; COMM and USLT bodies of only
+// encoding and language are refused when read.
+size_t RequiredFieldCount(int type) {
+    return (type == kCOMM || type == kUSLT || type == kWXXX || type == kTXXX) ? 2 : 0;
+}
+
 uint32_t LanguageFromBytes(const uint8_t* b) {
     return (uint32_t(b[0]) << 16) | (uint32_t(b[1]) << 8) | uint32_t(b[2]);
 }
@@ -184,7 +192,8 @@ int Id3v2FieldFrame::GetSize() const {
     }
     size_t size = 1 + (HasLanguage(type_) ? 3 : 0);
     for (const std::string& f : fields_) size += f.size();
-    if (!fields_.empty()) size += fields_.size() - 1;
+    const size_t count = std::max(fields_.size(), RequiredFieldCount(type_));
+    if (count > 0) size += count - 1;
     return static_cast<int>(size);
 }
 
@@ -210,9 +219,10 @@ int Id3v2FieldFrame::GetData(uint8_t* buffer, int capacity) const {
         *p++ = static_cast<uint8_t>(language_ >> 8);
         *p++ = static_cast<uint8_t>(language_);
     }
-    for (size_t i = 0; i < fields_.size(); ++i) {
+    const size_t count = std::max(fields_.size(), RequiredFieldCount(type_));
+    for (size_t i = 0; i < count; ++i) {
         if (i > 0) *p++ = 0;
-        if (!fields_[i].empty()) {
+        if (i < fields_.size() && !fields_[i].empty()) {
             std::memcpy(p, fields_[i].data(), fields_[i].size());
             p += fields_[i].size();
         }

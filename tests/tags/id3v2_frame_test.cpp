@@ -240,9 +240,24 @@ TEST(Id3v2FieldFrameEncodeTest, BodiesAreAnsiWithZeroSeparators) {
     lyrics.SetLanguage((uint32_t('f') << 16) | (uint32_t('r') << 8) | 'a');
     EXPECT_EQ(B({0, 'f', 'r', 'a', 0, 'l', 'a'}), Encode(lyrics));
 
+}
+
+TEST(Id3v2FieldFrameEncodeTest, TwoStringLayoutsAreWrittenComplete) {
+    // A comment read with its description only must not shrink to a body of
+    // encoding and language, which could not be read back.
+    auto comment = Decode(kCOMM, B({0, 'e', 'n', 'g', 0}));
+    EXPECT_EQ((Fields{""}), comment->Fields());
+    const Bytes body = Encode(*comment);
+    EXPECT_EQ(B({0, 'e', 'n', 'g', 0}), body);
+    auto back = Decode(kCOMM, body);
+    EXPECT_EQ("", MainText(back.get()));
+
     Id3v2FieldFrame user(kTXXX);
     EXPECT_TRUE(user.Fields().empty());
-    EXPECT_EQ(B({0}), Encode(user));
+    EXPECT_EQ(B({0, 0}), Encode(user));
+    auto url = Decode(kWXXX, B({0}) + Text("desc"));
+    EXPECT_EQ(B({0}) + Text("desc") + B({0}), Encode(*url));
+    EXPECT_EQ(B({0}), Encode(*Decode(kTIT2, B({0}))));
 }
 
 TEST(Id3v2FieldFrameEncodeTest, SmallBufferIsRefused) {
