@@ -105,8 +105,16 @@ void SongRecord::ReadFromFile() {
 
     // ID3v2: parse from memory, reading only as much of the head as the tag needs.
     uint8_t head[kHeadBlock];
-    const size_t headSize = ReadFully(*file, head, static_cast<size_t>(
-        std::min<uint64_t>(fileSize, kHeadBlock)));
+    const size_t headWanted = static_cast<size_t>(std::min<uint64_t>(fileSize, kHeadBlock));
+    const size_t headSize = ReadFully(*file, head, headWanted);
+    if (headSize < headWanted) {
+        // Whether the file has a tag is unknown: a record that took it for
+        // untagged would write a new tag over the old one on its next save.
+        unreadableId3v2_ = true;
+        file->Close();
+        audioSize_ = static_cast<uint32_t>(std::min<uint64_t>(audio, UINT32_MAX));
+        return;
+    }
     uint32_t tagSize = 0;
     size_t needMore = 0;
     int rc = ReadId3v2Frames(head, headSize, frames_, tagSize, &carried_, needMore);
