@@ -229,7 +229,9 @@ TEST_F(SongRecordReadTest, FailingReadsNeverYieldATagToSave) {
             record = std::make_unique<SongRecord>(path, true);
         }
         // Either the tag was read whole, or the record refuses to save over it.
-        if (nth == 1) EXPECT_TRUE(record->HasUnreadableId3v2());
+        if (nth == 1) {
+            EXPECT_TRUE(record->HasUnreadableId3v2());
+        }
         if (record->HasId3v2()) {
             EXPECT_EQ(SongRecord::MainText(record->GetFrame(kTIT2)), "T") << nth;
         } else {
