@@ -575,22 +575,5 @@ TEST_F(Id3v2WriterFaultTest, ShortInPlaceWriteIsReportedAndTakenBack) {
     EXPECT_EQ(before, ReadBytes(path));
 }
 
-TEST_F(Id3v2WriterFaultTest, ShortCopyIntoTheTemporaryFileIsReported) {
-    const std::string before = OldTag(100) + Audio(1200000);
-    const std::string path = Make(before);
-    for (int nth = 1; nth <= 4; ++nth) {
-        FrameList frames = FramesTotalling(400);
-        FaultyFileSystem fs;
-        fs.SetShortWrites(true);
-        fs.FailAt(Op::Write, nth);
-        {
-            ScopedFs use(fs);
-            EXPECT_EQ(kId3WriteFailed, WriteId3v2(path, frames, true, 0)) << nth;
-        }
-        EXPECT_EQ(before, ReadBytes(path)) << nth;
-        EXPECT_FALSE(test::FileExists(Temp(path))) << nth;
-    }
-}
-
 }  // namespace
 }  // namespace td
