@@ -136,16 +136,20 @@ public:
             disposition = CREATE_NEW;
             break;
         }
-        // CREATE_ALWAYS on a hidden or system file fails unless the same
-        // attributes are asked for; a rewritten file keeps its attributes.
         DWORD flags = FILE_ATTRIBUTE_NORMAL;
-        if (mode == OpenMode::Create) {
+        if (mode == OpenMode::ReadWrite || mode == OpenMode::Create) {
             const DWORD existing = GetFileAttributesA(path.c_str());
             if (existing != INVALID_FILE_ATTRIBUTES) {
+                // Windows refuses this by itself; Wine running as root does
+                // not, and the tag engine depends on the refusal.
                 if (existing & FILE_ATTRIBUTE_READONLY) return nullptr;
-                flags = existing & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                    FILE_ATTRIBUTE_ARCHIVE);
-                if (flags == 0) flags = FILE_ATTRIBUTE_NORMAL;
+                // CREATE_ALWAYS on a hidden or system file fails unless the
+                // same attributes are asked for; a rewritten file keeps them.
+                if (mode == OpenMode::Create) {
+                    flags = existing & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                        FILE_ATTRIBUTE_ARCHIVE);
+                    if (flags == 0) flags = FILE_ATTRIBUTE_NORMAL;
+                }
             }
         }
         const HANDLE handle =
