@@ -652,6 +652,19 @@ def check_command_line(c, tools, library, work):
                   "Joint-Stereo", "00:03", "ID3v1+v2" if load_v1(good) else "ID3v2"):
         c.check(piece in text, "text output shows " + piece, text[:300])
 
+    # A POSIX file name need not be UTF-8; the JSON must stay valid anyway.
+    if os.name == "posix":
+        odd = os.path.join(os.fsencode(work), b"latin1-\xe9t\xe9.mp3")
+        shutil.copyfile(os.fsencode(good), odd)
+        p = subprocess.run([tools.cli, "info", "--json", odd], capture_output=True, timeout=30)
+        c.equal(p.returncode, 0, "exit status for a non-UTF-8 file name")
+        try:
+            rec = json.loads(p.stdout.decode("utf-8"))
+            c.check(rec["path"].endswith("latin1-\ufffdt\ufffd.mp3"),
+                    "invalid UTF-8 shown as U+FFFD", rec["path"])
+        except ValueError as e:
+            c.check(False, "valid UTF-8 JSON for a non-UTF-8 file name", e)
+
     c.group = "tagwrite usage"
     path = fresh_copy(library, "cbr128_v23.mp3", work, "usage")
     before = read_bytes(path)
@@ -659,6 +672,10 @@ def check_command_line(c, tools, library, work):
     c.equal(rc, 2, "text outside the ANSI code page refused")
     rc, err = tools.write(path, "--set", "XXXX=1")
     c.equal(rc, 2, "unknown frame refused")
+    rc, err = tools.write(path, "--set", "TXXX=1")
+    c.equal(rc, 2, "a frame type the record does not keep refused")
+    rc, err = tools.write(path, "--rating", "6")
+    c.equal(rc, 2, "rating above 5 refused")
     c.equal(read_bytes(path), before, "file untouched by refused commands")
     rc, err = tools.write(os.path.join(work, "nope.mp3"), "--set", "TIT2=x")
     c.check(rc == 1 and "Cannot open file" in err, "missing file", err)

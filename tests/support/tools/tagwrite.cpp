@@ -104,7 +104,8 @@ int Parse(const std::vector<std::string>& args, Options& o) {
             const size_t eq = s.find('=');
             if (eq != 4) return Usage("--set wants ID=VALUE with a four-letter ID: " + s);
             const int type = td::FindFrameType(s.substr(0, 4).c_str());
-            if (type >= td::kFrameTypeCount || !td::IsFieldFrameType(type)) {
+            if (type >= td::kFrameTypeCount || !td::IsFieldFrameType(type) ||
+                !td::Id3v2FrameTable[type].kept) {
                 return Usage("not a text frame the engine keeps: " + s.substr(0, 4));
             }
             FrameSetting setting{type, std::string()};
