@@ -609,6 +609,18 @@ def check_copy(c, tools, library, work):
         c.equal(digest(path), audio, "audio stream unchanged")
 
 
+def check_unreadable(c, tools, library, work):
+    c.group = "unreadable tag"
+    path = fresh_copy(library, "bad_encoding.mp3", work, "edit")
+    before = read_bytes(path)
+    rc, err = tools.write(path, "--set", "TIT2=x")
+    c.equal(rc, 1, "a save over a tag that could not be read fails", err)
+    c.equal(read_bytes(path), before, "the file is left as it was")
+    rc, err = tools.write(path, "--remove", "v2")
+    c.equal(rc, 0, "an asked-for removal still removes it", err)
+    c.equal(read_bytes(path), audio_stream(before), "only the audio is left")
+
+
 def check_other_taggers(c, tools, library, work):
     for name in ("id3v2_tool.mp3", "lame_tagged.mp3"):
         c.group = "edit " + name
@@ -707,6 +719,7 @@ def main():
                  lambda: check_write_v24(c, tools, library, scratch),
                  lambda: check_removal(c, tools, library, scratch),
                  lambda: check_copy(c, tools, library, scratch),
+                 lambda: check_unreadable(c, tools, library, scratch),
                  lambda: check_other_taggers(c, tools, library, scratch),
                  lambda: check_command_line(c, tools, library, scratch)):
         try:
