@@ -244,6 +244,19 @@ TEST_F(SongRecordReadTest, FailingReadsNeverYieldATagToSave) {
     }
 }
 
+TEST_F(SongRecordReadTest, TagCutOffByTheEndOfTheFileIsNeverRewritten) {
+    // A cut-off download: the header claims far more than the file holds.
+    std::string bytes = Tag(Frame("TIT2", Text("Cut")), 100000);
+    bytes.resize(5000);
+    const std::string path = Make("cut.mp3", bytes);
+    SongRecord record(path, true);
+    EXPECT_EQ(record.GetAudioSize(), 0u);
+    record.UpdateFrame(Id3v2FieldFrame(kTIT2, "Edited"));
+    record.SetTagFlags(kTagId3v2);
+    EXPECT_NE(record.SaveTags(), kId3NoError);
+    EXPECT_EQ(ReadBytes(path), bytes);
+}
+
 TEST_F(SongRecordReadTest, TsizGivesTheSizeDelta) {
     const std::string tag = Tag(Frame("TSIZ", Text("999000")), 100);
     SongRecord record(Make("tsiz.mp3", tag + Audio(1000000)), true);
