@@ -266,8 +266,8 @@ bool AllDigits(const std::string& s, size_t from, size_t count) {
 }
 
 Bytes Latin1TextBody(const std::string& text) {
-    Bytes out{0};
-    out.insert(out.end(), text.begin(), text.end());
+    Bytes out(text.size() + 1, 0);
+    if (!text.empty()) std::memcpy(out.data() + 1, text.data(), text.size());
     return out;
 }
 
