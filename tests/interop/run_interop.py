@@ -203,7 +203,8 @@ class Checks:
             self.failed += 1
             line = "FAIL [%s] %s" % (self.group, what)
             if detail:
-                line += ": " + str(detail)
+                detail = str(detail)
+                line += ": " + (detail if len(detail) <= 600 else detail[:600] + "...")
             print(line)
         return condition
 
@@ -215,13 +216,28 @@ class Checks:
 
 
 class Tools:
-    def __init__(self, cli, tagwrite):
+    """Runs the two programs, natively or through an emulator (Wine for the
+    Windows build, which then gets its paths as Z:\\... drive paths)."""
+
+    def __init__(self, cli, tagwrite, runner=None):
         self.cli = cli
         self.tagwrite = tagwrite
+        self.runner = runner
+        self.env = dict(os.environ, WINEDEBUG="-all") if runner else None
+
+    def native(self, path):
+        if not self.runner:
+            return path
+        return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+    def run(self, program, *args, timeout=120):
+        cmd = ([self.runner] if self.runner else []) + [program] + list(args)
+        return subprocess.run(cmd, stdin=subprocess.DEVNULL, capture_output=True,
+                              timeout=timeout, env=self.env)
 
     def info(self, *paths, json_output=True):
-        cmd = [self.cli, "info"] + (["--json"] if json_output else []) + list(paths)
-        p = subprocess.run(cmd, stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+        args = ["info"] + (["--json"] if json_output else []) + [self.native(p) for p in paths]
+        p = self.run(self.cli, *args)
         return p.returncode, p.stdout, p.stderr.decode("utf-8", "replace")
 
     def info_record(self, path):
@@ -230,8 +246,7 @@ class Tools:
         return rc, (json.loads(lines[0]) if lines else None), err
 
     def write(self, path, *args):
-        p = subprocess.run([self.tagwrite, path] + list(args), stdin=subprocess.DEVNULL,
-                           capture_output=True, timeout=60)
+        p = self.run(self.tagwrite, self.native(path), *args)
         return p.returncode, p.stderr.decode("utf-8", "replace")
 
 
@@ -347,13 +362,15 @@ def check_reading(c, tools, library, manifest):
     for entry in manifest["files"]:
         path = os.path.join(library, entry["file"])
         c.group = "read " + entry["file"]
+        if entry.get("odd") and tools.runner:
+            continue  # quotes and Japanese have no place in an ANSI Windows path
         rc, out, err = tools.info(path)
         lines = out.decode("utf-8").splitlines()
         if not c.equal(len(lines), 1, "one JSON line"):
             continue
         rec = json.loads(lines[0])
         check_record_shape(c, rec)
-        c.equal(rec["path"], path, "path in UTF-8")
+        c.equal(rec["path"], tools.native(path), "path in UTF-8")
         if entry.get("unreadable"):
             c.equal(rc, 1, "exit status for an unreadable tag")
             c.check("ID3" in err or "encoding" in err or "corrupt" in err.lower(),
@@ -641,17 +658,18 @@ def check_other_taggers(c, tools, library, work):
 
 def check_command_line(c, tools, library, work):
     c.group = "cli"
-    p = subprocess.run([tools.cli, "--help"], capture_output=True, timeout=30)
+    p = tools.run(tools.cli, "--help")
     c.equal(p.returncode, 0, "--help exit status")
     c.check(b"info" in p.stdout, "--help lists info")
-    p = subprocess.run([tools.cli, "bogus"], capture_output=True, timeout=30)
+    p = tools.run(tools.cli, "bogus")
     c.equal(p.returncode, 2, "unknown command exit status")
 
     missing = os.path.join(work, "does-not-exist.mp3")
     good = os.path.join(library, "cbr128_v23.mp3")
     rc, out, err = tools.info(good, missing, good)
     c.equal(rc, 1, "exit status with a missing file")
-    c.check("Cannot open file" in err and missing in err, "missing file reported", err)
+    c.check("Cannot open file" in err and tools.native(missing) in err,
+            "missing file reported", err)
     c.equal(len(out.decode("utf-8").splitlines()), 2, "the other files still listed")
     rc, out, err = tools.info(work)
     c.equal(rc, 1, "a directory cannot be read")
@@ -665,7 +683,7 @@ def check_command_line(c, tools, library, work):
         c.check(piece in text, "text output shows " + piece, text[:300])
 
     # A POSIX file name need not be UTF-8; the JSON must stay valid anyway.
-    if os.name == "posix":
+    if os.name == "posix" and not tools.runner:
         odd = os.path.join(os.fsencode(work), b"latin1-\xe9t\xe9.mp3")
         shutil.copyfile(os.fsencode(good), odd)
         p = subprocess.run([tools.cli, "info", "--json", odd], capture_output=True, timeout=30)
@@ -698,6 +716,8 @@ def main():
     parser.add_argument("--cli", required=True)
     parser.add_argument("--tagwrite", required=True)
     parser.add_argument("--work", required=True)
+    parser.add_argument("--runner", help="emulator for the programs, e.g. wine64 for the "
+                        "Windows build")
     args = parser.parse_args()
 
     library = os.path.join(args.work, "library")
@@ -712,7 +732,7 @@ def main():
     with open(os.path.join(library, "manifest.json"), encoding="utf-8") as f:
         manifest = json.load(f)
 
-    tools = Tools(os.path.abspath(args.cli), os.path.abspath(args.tagwrite))
+    tools = Tools(os.path.abspath(args.cli), os.path.abspath(args.tagwrite), args.runner)
     c = Checks()
     for step in (lambda: check_reading(c, tools, library, manifest),
                  lambda: check_write_v23(c, tools, library, scratch),
