@@ -20,7 +20,7 @@ import sys
 import tempfile
 import zlib
 
-LIBRARY_VERSION = 5
+LIBRARY_VERSION = 6
 
 try:
     from mutagen.id3 import (ID3, APIC, COMM, PRIV, POPM, TALB, TCOM, TCON, TDRC,
@@ -233,6 +233,18 @@ class Builder:
                                          text=['Tab\there "quoted" back\\slash \x01\x1f']),
                                     TPE1(encoding=Encoding.LATIN1, text=["Plain"])], 3)),
                  tagger="mutagen", id3="2.3", xing="Info", vbr=0, odd=True)
+        # ID3v2.2, which no tagger here writes any more: made by hand.
+        self.add("id3v22.mp3",
+                 then(self.lame(tone, "-b", "128"), lambda p: prepend_v22_tag(p, [
+                     (b"TT2", b"\x00Old title \xe9"),
+                     (b"TP1", b"\x01\xff\xfeB\x00j\x00\xf6\x00r\x00k\x00\x00\x00"),
+                     (b"TAL", b"\x00Album"),
+                     (b"TYE", b"\x001998"),
+                     (b"TCO", b"\x00(17)"),
+                     (b"COM", b"\x00eng\x00Old comment"),
+                     (b"TXX", b"\x00Original artist"),
+                 ])),
+                 tagger="raw", id3="2.2", xing="Info", vbr=0)
         # A tag the engine must refuse to read: a text frame with an unknown
         # string encoding.
         self.add("bad_encoding.mp3",
@@ -252,6 +264,19 @@ def prepend_raw_tag(path, frames):
         audio = f.read()
     with open(path, "wb") as f:
         f.write(b"ID3\x03\x00\x00" + synchsafe + body + audio)
+
+
+def prepend_v22_tag(path, frames):
+    """Puts a hand-made ID3v2.2 tag (three-letter identifiers, 24-bit sizes)
+    in front of the file."""
+    body = b"".join(fid + len(data).to_bytes(3, "big") + data for fid, data in frames)
+    body += b"\x00" * 32
+    size = len(body)
+    synchsafe = bytes(((size >> 21) & 0x7F, (size >> 14) & 0x7F, (size >> 7) & 0x7F, size & 0x7F))
+    with open(path, "rb") as f:
+        audio = f.read()
+    with open(path, "wb") as f:
+        f.write(b"ID3\x02\x00\x00" + synchsafe + body + audio)
 
 
 def up_to_date(out):

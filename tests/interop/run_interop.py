@@ -639,7 +639,7 @@ def check_unreadable(c, tools, library, work):
 
 
 def check_other_taggers(c, tools, library, work):
-    for name in ("id3v2_tool.mp3", "lame_tagged.mp3"):
+    for name in ("id3v2_tool.mp3", "lame_tagged.mp3", "id3v22.mp3"):
         c.group = "edit " + name
         path = fresh_copy(library, name, work, "edit")
         before = load_id3(path)
@@ -648,6 +648,7 @@ def check_other_taggers(c, tools, library, work):
         if not c.equal(rc, 0, "exit status", err):
             continue
         after = load_id3(path)
+        c.equal(after.version, (2, 3, 0), "written as ID3v2.3.0")
         c.equal(text_of(after, "TIT2"), ["Edited"], "title")
         for fid in ("TPE1", "TALB", "TYER", "TRCK", "TCON"):
             c.equal(text_of(after, fid), text_of(before, fid), fid + " kept")
