@@ -130,9 +130,17 @@ int main(int argc, char** argv) {
     // Text is produced as UTF-8 bytes; the console must not reinterpret them in
     // the OEM code page, and the C runtime must not turn "\n" into "\r\n" inside
     // JSON lines that other programs parse.
+    // The console's code page outlives the process: give the shell back the
+    // one it had.
+    const UINT previousCodePage = GetConsoleOutputCP();
     SetConsoleOutputCP(CP_UTF8);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
-#endif
+    const int status = td::cli::Main(argc, argv);
+    std::fflush(stdout);
+    if (previousCodePage != 0) SetConsoleOutputCP(previousCodePage);
+    return status;
+#else
     return td::cli::Main(argc, argv);
+#endif
 }
