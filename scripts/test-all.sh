@@ -1,0 +1,206 @@
+#!/usr/bin/env bash
+# Builds every variant of Tunedeck and runs its tests:
+#   native     RelWithDebInfo build, unit tests and the interop test
+#   sanitize   the same with AddressSanitizer and UndefinedBehaviorSanitizer
+#   mingw64    Windows x86_64 build, unit tests under Wine
+#   mingw32    Windows i686 build with warnings as errors (not run)
+#   fuzz       clang libFuzzer targets, each run for a short while
+#
+#   scripts/test-all.sh [STEP...]     (default: all steps, in this order)
+#
+# Environment: TD_BUILD_ROOT (default <repo>/build/test-all), TD_JOBS (2),
+# TD_FUZZ_SECONDS (20 per target).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build_root=${TD_BUILD_ROOT:-$root/build/test-all}
+jobs=${TD_JOBS:-2}
+fuzz_seconds=${TD_FUZZ_SECONDS:-20}
+all_steps=(native sanitize mingw64 mingw32 fuzz)
+steps=("$@")
+[ ${#steps[@]} -eq 0 ] && steps=("${all_steps[@]}")
+for step in "${steps[@]}"; do
+  case " ${all_steps[*]} " in
+    *" $step "*) ;;
+    *) echo "test-all: unknown step '$step' (steps: ${all_steps[*]})" >&2; exit 2 ;;
+  esac
+done
+
+mkdir -p "$build_root"
+summary=()
+current=""
+xvfb_pid=""
+started=$(date +%s)
+
+cleanup() {
+  local status=$?
+  if [ -n "${WINEPREFIX:-}" ] && [ -x /usr/lib/wine/wineserver64 ]; then
+    /usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
+  fi
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" >/dev/null 2>&1 || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+  if [ $status -ne 0 ] && [ -n "$current" ]; then
+    summary+=("FAILED  $current")
+  fi
+  echo
+  echo "==================== test-all summary ===================="
+  local line
+  for line in "${summary[@]}"; do echo "  $line"; done
+  echo "  total $(( $(date +%s) - started )) s"
+  if [ $status -eq 0 ]; then echo "  ALL PASSED"; else echo "  FAILED (exit $status)"; fi
+  exit $status
+}
+trap cleanup EXIT
+
+log() { echo; echo "=== [$current] $*"; }
+
+fail() {
+  echo "test-all: [$current] $*" >&2
+  exit 1
+}
+
+# Configures and builds into $1 with the remaining cmake arguments; the full
+# build output goes to build.log, and compiler warnings are counted.
+build() {
+  local dir=$1
+  shift
+  mkdir -p "$dir"
+  log "configure $dir"
+  cmake -S "$root" -B "$dir" -G Ninja "$@" >"$dir/configure.log" 2>&1 \
+    || { tail -n 40 "$dir/configure.log"; fail "cmake configure failed (see $dir/configure.log)"; }
+  log "build ($jobs jobs)"
+  if ! ninja -C "$dir" -j "$jobs" >"$dir/build.log" 2>&1; then
+    grep -E -A5 'error:|FAILED:|undefined reference' "$dir/build.log" | head -n 80
+    fail "build failed (see $dir/build.log)"
+  fi
+  warnings=$(grep -c 'warning:' "$dir/build.log" || true)
+  if [ "$warnings" -gt 0 ]; then
+    echo "--- $warnings compiler warning(s):"
+    grep 'warning:' "$dir/build.log" | sort -u | head -n 20
+  fi
+}
+
+run_ctest() {
+  local dir=$1
+  shift
+  log "ctest"
+  ctest --test-dir "$dir" --output-on-failure --timeout 900 "$@" \
+    || fail "tests failed"
+}
+
+step_begin() {
+  current=$1
+  step_started=$(date +%s)
+  echo
+  echo "#################### $current ####################"
+}
+
+step_end() {
+  summary+=("ok      $current ($(( $(date +%s) - step_started )) s${1:+, $1})")
+  current=""
+}
+
+step_native() {
+  step_begin native
+  local dir=$build_root/native
+  build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  run_ctest "$dir"
+  step_end "$warnings warnings"
+}
+
+step_sanitize() {
+  step_begin sanitize
+  local dir=$build_root/sanitize
+  build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTD_SANITIZE=ON -DTD_BUILD_BENCH=OFF
+  ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_string_checks=1} \
+  UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
+    run_ctest "$dir"
+  step_end "$warnings warnings"
+}
+
+start_xvfb() {
+  [ -n "$xvfb_pid" ] && return 0
+  command -v Xvfb >/dev/null || fail "Xvfb is missing (run scripts/setup.sh)"
+  local display
+  for display in $(seq 99 120); do
+    [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ] && continue
+    Xvfb ":$display" -nolisten tcp -screen 0 800x600x24 >"$build_root/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    local i
+    for i in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$display" ] && { export DISPLAY=":$display"; return 0; }
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=""
+  done
+  fail "could not start Xvfb (see $build_root/xvfb.log)"
+}
+
+step_mingw64() {
+  step_begin mingw64
+  local dir=$build_root/mingw64
+  [ -x /usr/lib/wine/wine64 ] || fail "wine64 is missing (run scripts/setup.sh)"
+  build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
+  start_xvfb
+  export WINEPREFIX=$dir/wineprefix WINEARCH=win64 WINEDEBUG=-all
+  # No Mono or Gecko: their installers would wait for a click.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    log "create Wine prefix $WINEPREFIX"
+    /usr/lib/wine/wine64 wineboot -i >"$dir/wineboot.log" 2>&1 \
+      || { tail -n 20 "$dir/wineboot.log"; fail "wineboot failed"; }
+    /usr/lib/wine/wineserver64 -w
+  fi
+  run_ctest "$dir"
+  /usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
+  unset WINEPREFIX
+  step_end "$warnings warnings"
+}
+
+step_mingw32() {
+  step_begin mingw32
+  local dir=$build_root/mingw32
+  build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTD_WERROR=ON \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
+  [ "$warnings" -eq 0 ] || fail "$warnings warnings in a -Werror build"
+  step_end "built, not run"
+}
+
+step_fuzz() {
+  step_begin fuzz
+  local dir=$build_root/fuzz
+  command -v clang++ >/dev/null || fail "clang is missing (run scripts/setup.sh)"
+  CC=clang CXX=clang++ build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTD_BUILD_FUZZ=ON \
+    -DTD_BUILD_TESTS=OFF -DTD_BUILD_CLI=OFF
+  local targets=("$dir"/fuzz/fuzz_*)
+  [ -x "${targets[0]}" ] || fail "no fuzz targets were built"
+  local target name seeds corpus runs=""
+  for target in "${targets[@]}"; do
+    [ -x "$target" ] || continue
+    name=$(basename "$target")
+    corpus=$dir/corpus/$name
+    mkdir -p "$corpus" "$dir/artifacts"
+    for seeds in "$root/fuzz/corpus/${name#fuzz_}" "$root/fuzz/corpus/$name"; do
+      [ -d "$seeds" ] && cp -r "$seeds/." "$corpus/"
+    done
+    log "$name for $fuzz_seconds s ($(find "$corpus" -type f | wc -l) inputs in the corpus)"
+    if ! "$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
+        -print_final_stats=1 -artifact_prefix="$dir/artifacts/$name-" \
+        "$corpus" >"$dir/$name.log" 2>&1; then
+      tail -n 60 "$dir/$name.log"
+      fail "$name found a fault; input saved under $dir/artifacts/"
+    fi
+    runs+="${runs:+, }$name $(grep -o 'stat::number_of_executed_units: *[0-9]*' "$dir/$name.log" | grep -o '[0-9]*$') runs"
+  done
+  step_end "$runs"
+}
+
+for step in "${steps[@]}"; do
+  "step_$step"
+done
