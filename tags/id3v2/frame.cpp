@@ -132,7 +132,11 @@ void Id3v2FieldFrame::CopyFrom(const Id3v2Frame& other) {
 
 bool Id3v2FieldFrame::Equals(const Id3v2Frame& other) const {
     const auto* o = dynamic_cast<const Id3v2FieldFrame*>(&other);
-    return o != nullptr && o->type_ == type_ && o->fields_ == fields_;
+    if (o == nullptr || o->type_ != type_ || o->fields_ != fields_) return false;
+    // Texts the code page cannot show may look alike ("???") and still differ.
+    const bool mine = KeepsOriginal(), theirs = o->KeepsOriginal();
+    if (!mine && !theirs) return true;
+    return mine && theirs && original_ == o->original_;
 }
 
 int Id3v2FieldFrame::SetData(const uint8_t* bytes, int size, int version) {

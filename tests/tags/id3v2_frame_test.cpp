@@ -350,6 +350,22 @@ TEST(Id3v2LossyFrameTest, CloneAndCopyCarryTheOriginal) {
     EXPECT_EQ(B({0, 'o', 'k'}), Encode(copy));
 }
 
+TEST(Id3v2LossyFrameTest, TextsThatLookAlikeAreNotEqual) {
+    auto japanese = Decode(kTIT2, kJapaneseTitle);
+    auto korean = Decode(kTIT2, B({1, 0xFF, 0xFE}) + Utf16Le(u"\uD55C\uAD6D\uC5B4 A"));
+    ASSERT_EQ(japanese->Fields(), korean->Fields());  // both shown with '?'
+    EXPECT_FALSE(japanese->Equals(*korean));
+    Id3v2FieldFrame shown(kTIT2, MainText(japanese.get()));
+    EXPECT_FALSE(shown.Equals(*japanese));
+    EXPECT_FALSE(japanese->Equals(shown));
+    std::unique_ptr<Id3v2Frame> clone(japanese->Clone());
+    EXPECT_TRUE(clone->Equals(*japanese));
+    // Once changed, the text is what it shows.
+    SetMainText(japanese.get(), "x");
+    SetMainText(korean.get(), "x");
+    EXPECT_TRUE(japanese->Equals(*korean));
+}
+
 TEST(Id3v2LossyFrameTest, ChangedLanguageIsWritten) {
     const Bytes body = B({1, 'j', 'p', 'n', 0xFF, 0xFE, 0, 0, 0xFF, 0xFE}) + Utf16Le(u"\u65E5");
     auto f = Decode(kCOMM, body);
