@@ -11,6 +11,12 @@ bool Utf16ToAnsi(std::u16string_view in, std::string& out) {
     if (in.size() > 0x7FFFFFFF / 4) return false;
     const auto* wide = reinterpret_cast<const wchar_t*>(in.data());
     const int length = static_cast<int>(in.size());
+    if (GetACP() == CP_UTF8) {
+        // The "use UTF-8 worldwide" setting: every character has a form, and
+        // the best-fit and default-character arguments are not allowed.
+        out = Utf16ToUtf8(in);
+        return AnsiToUtf16(out) == in;  // false only for unpaired surrogates
+    }
     // WC_NO_BEST_FIT_CHARS keeps "similar looking" substitutions (e.g. a
     // Greek alpha written as 'a') out of tags: they would be silent changes.
     BOOL used_default = FALSE;
