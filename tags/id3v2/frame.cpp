@@ -187,50 +187,82 @@ int Id3v2FieldFrame::SetData(const uint8_t* bytes, int size, int version) {
     }
 }
 
+// The body of a field frame in ID3v2.3 form. Encoding 0 means ISO-8859-1 to
+// every other reader, so text with characters outside Latin-1 (the euro sign
+// and the typographic quotes of Windows-1252, or any letter of another ANSI
+// code page) is written as UTF-16 with a byte order mark instead.
+std::vector<uint8_t> Id3v2FieldFrame::Encode() const {
+    std::vector<uint8_t> body;
+    if (IsUrlLinkType(type_)) {
+        // No encoding byte; an empty URL is its terminator, as a body has at least one byte.
+        if (fields_.empty() || fields_[0].empty()) return {0};
+        return std::vector<uint8_t>(fields_[0].begin(), fields_[0].end());
+    }
+    const size_t count = std::max(fields_.size(), RequiredFieldCount(type_));
+    // The URL of WXXX is ISO-8859-1 whatever the encoding byte says.
+    auto isLatinOnly = [this](size_t i) { return type_ == kWXXX && i == 1; };
+    std::vector<std::u16string> wide(count);
+    bool unicode = false;
+    for (size_t i = 0; i < fields_.size(); ++i) {
+        const std::string& f = fields_[i];
+        if (isLatinOnly(i) || std::all_of(f.begin(), f.end(), [](char c) { return (c & 0x80) == 0; })) {
+            continue;
+        }
+        wide[i] = text::AnsiToUtf16(f);
+        if (std::any_of(wide[i].begin(), wide[i].end(), [](char16_t u) { return u > 0xFF; })) {
+            unicode = true;
+        }
+    }
+    body.push_back(unicode ? 1 : 0);
+    if (HasLanguage(type_)) {
+        body.push_back(static_cast<uint8_t>(language_ >> 16));
+        body.push_back(static_cast<uint8_t>(language_ >> 8));
+        body.push_back(static_cast<uint8_t>(language_));
+    }
+    for (size_t i = 0; i < count; ++i) {
+        const bool wideField = unicode && !isLatinOnly(i);
+        if (i > 0) {
+            // Terminator of the previous string, in that string's width.
+            body.push_back(0);
+            if (unicode && !isLatinOnly(i - 1)) body.push_back(0);
+        }
+        if (i >= fields_.size()) continue;
+        const std::string& f = fields_[i];
+        if (!wideField) {
+            if (wide[i].empty() || isLatinOnly(i)) {
+                body.insert(body.end(), f.begin(), f.end());
+            } else {
+                for (char16_t u : wide[i]) body.push_back(static_cast<uint8_t>(u));
+            }
+            continue;
+        }
+        const std::u16string units = wide[i].empty() ? text::AnsiToUtf16(f) : wide[i];
+        body.push_back(0xFF);
+        body.push_back(0xFE);
+        for (char16_t u : units) {
+            body.push_back(static_cast<uint8_t>(u & 0xFF));
+            body.push_back(static_cast<uint8_t>(u >> 8));
+        }
+    }
+    return body;
+}
+
 int Id3v2FieldFrame::GetSize() const {
     if (KeepsOriginal()) return static_cast<int>(original_.size());
-    if (IsUrlLinkType(type_)) {
-        size_t length = fields_.empty() ? 0 : fields_[0].size();
-        // A frame body is at least one byte; an empty URL is its terminator.
-        return length == 0 ? 1 : static_cast<int>(length);
-    }
-    size_t size = 1 + (HasLanguage(type_) ? 3 : 0);
-    for (const std::string& f : fields_) size += f.size();
-    const size_t count = std::max(fields_.size(), RequiredFieldCount(type_));
-    if (count > 0) size += count - 1;
-    return static_cast<int>(size);
+    return static_cast<int>(Encode().size());
 }
 
 int Id3v2FieldFrame::GetData(uint8_t* buffer, int capacity) const {
-    const int size = GetSize();
-    if (capacity < size || buffer == nullptr) return kId3BufferTooSmall;
     if (KeepsOriginal()) {
+        if (buffer == nullptr || capacity < static_cast<int>(original_.size())) {
+            return kId3BufferTooSmall;
+        }
         std::memcpy(buffer, original_.data(), original_.size());
         return kId3NoError;
     }
-    if (IsUrlLinkType(type_)) {
-        if (fields_.empty() || fields_[0].empty()) {
-            buffer[0] = 0;
-        } else {
-            std::memcpy(buffer, fields_[0].data(), fields_[0].size());
-        }
-        return kId3NoError;
-    }
-    uint8_t* p = buffer;
-    *p++ = 0;  // ISO-8859-1 / ANSI text
-    if (HasLanguage(type_)) {
-        *p++ = static_cast<uint8_t>(language_ >> 16);
-        *p++ = static_cast<uint8_t>(language_ >> 8);
-        *p++ = static_cast<uint8_t>(language_);
-    }
-    const size_t count = std::max(fields_.size(), RequiredFieldCount(type_));
-    for (size_t i = 0; i < count; ++i) {
-        if (i > 0) *p++ = 0;
-        if (i < fields_.size() && !fields_[i].empty()) {
-            std::memcpy(p, fields_[i].data(), fields_[i].size());
-            p += fields_[i].size();
-        }
-    }
+    const std::vector<uint8_t> body = Encode();
+    if (buffer == nullptr || capacity < static_cast<int>(body.size())) return kId3BufferTooSmall;
+    std::memcpy(buffer, body.data(), body.size());
     return kId3NoError;
 }
 

@@ -69,6 +69,7 @@ public:
     bool IsLossy() const { return !original_.empty(); }
 
 private:
+    std::vector<uint8_t> Encode() const;
     // True while the fields (and language) are still those decoded from
     // `original_`, which is then written back instead of a re-encoding.
     bool KeepsOriginal() const;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstring>
 #include <string>
 
@@ -56,8 +58,8 @@ protected:
     Id3v1Raw RawWith(const char* title, const char* comment, uint8_t genre, uint32_t track) {
         Id3v1Tag block;
         std::memset(&block, 0, sizeof block);
-        std::strncpy(block.title, title, 30);
-        std::strncpy(block.comment, comment, 30);
+        std::memcpy(block.title, title, std::min<size_t>(std::strlen(title), 30));
+        std::memcpy(block.comment, comment, std::min<size_t>(std::strlen(comment), 30));
         std::memcpy(block.year, "1999", 4);
         block.genre = genre;
         block.track = track;

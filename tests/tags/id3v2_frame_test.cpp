@@ -242,6 +242,27 @@ TEST(Id3v2FieldFrameEncodeTest, BodiesAreAnsiWithZeroSeparators) {
 
 }
 
+TEST(Id3v2FieldFrameEncodeTest, TextOutsideLatin1IsWrittenAsUtf16) {
+    // Encoding 0 is ISO-8859-1 to every other reader: Latin-1 letters stay
+    // 8-bit, while the euro sign (0x80 in Windows-1252) needs UTF-16.
+    Id3v2FieldFrame latin(kTIT2, "Caf\xE9");
+    EXPECT_EQ(B({0, 'C', 'a', 'f', 0xE9}), Encode(latin));
+
+    Id3v2FieldFrame euro(kTIT2, "5 \x80");
+    EXPECT_EQ(B({1, 0xFF, 0xFE}) + Utf16Le(u"5 \u20AC"), Encode(euro));
+    EXPECT_EQ(static_cast<int>(Encode(euro).size()), euro.GetSize());
+    EXPECT_EQ("5 \x80", MainText(Decode(kTIT2, Encode(euro)).get()));
+
+    // Every string switches; the WXXX URL stays ISO-8859-1 after its description.
+    Id3v2FieldFrame comment(kCOMM, "\x93quoted\x94");
+    EXPECT_EQ(B({1, 'e', 'n', 'g', 0xFF, 0xFE, 0, 0, 0xFF, 0xFE}) + Utf16Le(u"\u201Cquoted\u201D"),
+              Encode(comment));
+    Id3v2FieldFrame url(kWXXX, "http://x");
+    url.Fields()[0] = "\x80";
+    EXPECT_EQ(B({1, 0xFF, 0xFE, 0xAC, 0x20, 0, 0}) + Text("http://x"), Encode(url));
+    EXPECT_EQ("http://x", MainText(Decode(kWXXX, Encode(url)).get()));
+}
+
 TEST(Id3v2FieldFrameEncodeTest, TwoStringLayoutsAreWrittenComplete) {
     // A comment read with its description only must not shrink to a body of
     // encoding and language, which could not be read back.
