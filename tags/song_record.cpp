@@ -154,7 +154,9 @@ void SongRecord::ReadFromFile() {
     }
 
     Id3v1Raw raw;
-    if (ReadId3v1(*file, fileSize, raw) == 0) {
+    const int v1 = ReadId3v1(*file, fileSize, raw);
+    if (v1 == 2) unreadableTrailer_ = true;
+    if (v1 == 0) {
         std::unique_ptr<Id3v1Tag> block(new (std::nothrow) Id3v1Tag);
         if (block) {
             RawToBlock(raw, *block);
@@ -299,6 +301,7 @@ void SongRecord::CopyFrom(const SongRecord& other) {
     // The state of the file's tag travels with the tag: a record copied from a
     // fresh reading of an unreadable tag must refuse to save as well.
     unreadableId3v2_ = other.unreadableId3v2_;
+    unreadableTrailer_ = other.unreadableTrailer_;
     id3v2RemovalAsked_ = other.id3v2RemovalAsked_;
 }
 
@@ -329,6 +332,8 @@ int SongRecord::SaveTags() {
     // An ID3v2 tag we could not read is in the file but not in the record;
     // writing either tag now could destroy it.
     if (unreadableId3v2_ && !id3v2RemovalAsked_) return kId3TagCorrupt;
+    // Likewise an end of file that could not be read may hold an ID3v1 tag.
+    if (unreadableTrailer_) return kId3ReadFailed;
     int rc = WriteId3v2(fileName_, frames_, HasId3v2(), audioSize_, &carried_);
     if (rc != kId3NoError) return rc;
     unreadableId3v2_ = false;

@@ -103,6 +103,7 @@ private:
     int32_t sizeDelta_ = 0;
     CarriedFrameList carried_;
     bool unreadableId3v2_ = false;
+    bool unreadableTrailer_ = false;  // the last 128 bytes could not be read
     bool id3v2RemovalAsked_ = false;
 };
 

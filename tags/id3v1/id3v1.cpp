@@ -120,8 +120,14 @@ void TrimField(char* text, int maxLen) {
 
 int ReadId3v1(File& file, uint64_t fileLength, Id3v1Raw& raw) {
     std::memset(&raw, 0, sizeof raw);
-    if (fileLength < kTrailerSize || !file.Seek(fileLength - kTrailerSize)) return 1;
-    if (!ReadFully(file, raw.bytes, kTrailerSize) || std::memcmp(raw.bytes, "TAG", 3) != 0) {
+    if (fileLength < kTrailerSize) return 1;
+    // A trailer that cannot be read is not the same as no trailer: a caller
+    // that took it for absent would cut a real tag off on its next save.
+    if (!file.Seek(fileLength - kTrailerSize) || !ReadFully(file, raw.bytes, kTrailerSize)) {
+        std::memset(&raw, 0, sizeof raw);
+        return 2;
+    }
+    if (std::memcmp(raw.bytes, "TAG", 3) != 0) {
         std::memset(&raw, 0, sizeof raw);
         return 1;
     }

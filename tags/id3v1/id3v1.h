@@ -30,7 +30,7 @@ static_assert(sizeof(Id3v1Raw) == 132, "Id3v1Raw is 132 bytes");
 
 constexpr int kGenreCount = 146;  // internal indexes 0 ("???") to 145
 
-// 0 when a tag was read, 1 otherwise.
+// 0 when a tag was read, 1 otherwise (2 when the file's end could not be read).
 int ReadId3v1File(const std::string& path, Id3v1Raw& raw);
 // The same on an open file of length `fileLength`.
 int ReadId3v1(File& file, uint64_t fileLength, Id3v1Raw& raw);

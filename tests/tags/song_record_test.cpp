@@ -244,6 +244,24 @@ TEST_F(SongRecordReadTest, FailingReadsNeverYieldATagToSave) {
     }
 }
 
+TEST_F(SongRecordReadTest, UnreadableTrailerIsNeverCutOff) {
+    const std::string bytes = Tag(Frame("TIT2", Text("T")), 100) + Audio(5000) +
+                              Id3v1Trailer("Old", "", "", "", "", 0, 0);
+    const std::string path = Make("trailer.mp3", bytes);
+    FaultyFileSystem faulty;
+    faulty.FailAt(FaultyFileSystem::Op::Read, 2);  // the head reads, the trailer does not
+    std::unique_ptr<SongRecord> record;
+    {
+        ScopedFs scoped(faulty);
+        record = std::make_unique<SongRecord>(path, true);
+    }
+    EXPECT_TRUE(record->HasId3v2());
+    EXPECT_FALSE(record->HasId3v1());
+    record->UpdateFrame(Id3v2FieldFrame(kTIT2, "New"));
+    EXPECT_EQ(record->SaveTags(), kId3ReadFailed);
+    EXPECT_EQ(ReadBytes(path), bytes);
+}
+
 TEST_F(SongRecordReadTest, TagCutOffByTheEndOfTheFileIsNeverRewritten) {
     // A cut-off download: the header claims far more than the file holds.
     std::string bytes = Tag(Frame("TIT2", Text("Cut")), 100000);
