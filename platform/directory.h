@@ -1,0 +1,26 @@
+// Directory listing seam, for the commands that add whole folders.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace td {
+
+struct DirectoryEntry {
+    std::string name;  // the entry's own name, without the folder
+    bool isDirectory = false;
+    // A symbolic link or junction: a folder reached through one is not
+    // entered by recursive scans, which could otherwise loop forever.
+    bool isLink = false;
+};
+
+// Lists the entries of the folder `path` (native narrow encoding), "." and
+// ".." left out, in the order the system gives them. False when the folder
+// cannot be listed; `entries` then holds nothing.
+bool ListDirectory(const std::string& path, std::vector<DirectoryEntry>& entries);
+
+// `folder` and `name` joined with the native separator (none added when
+// `folder` already ends in one).
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+}  // namespace td

@@ -1,0 +1,42 @@
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cstring>
+
+#include "platform/directory.h"
+#include "platform/file_system.h"
+
+namespace td {
+
+bool ListDirectory(const std::string& path, std::vector<DirectoryEntry>& entries) {
+    entries.clear();
+    DIR* dir = opendir(path.c_str());
+    if (!dir) return false;
+    while (const dirent* item = readdir(dir)) {
+        if (std::strcmp(item->d_name, ".") == 0 || std::strcmp(item->d_name, "..") == 0) continue;
+        DirectoryEntry entry;
+        entry.name = item->d_name;
+        const std::string full = JoinPath(path, entry.name);
+        struct stat link;
+        if (lstat(full.c_str(), &link) != 0) continue;  // vanished meanwhile
+        entry.isLink = S_ISLNK(link.st_mode);
+        struct stat target;
+        if (entry.isLink) {
+            // A dangling link is listed as a file: it names no folder.
+            entry.isDirectory = stat(full.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+        } else {
+            entry.isDirectory = S_ISDIR(link.st_mode);
+        }
+        entries.push_back(std::move(entry));
+    }
+    closedir(dir);
+    return true;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    if (folder.back() == kPathSeparator) return folder + name;
+    return folder + kPathSeparator + name;
+}
+
+}  // namespace td

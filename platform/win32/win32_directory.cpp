@@ -1,0 +1,48 @@
+#include <windows.h>
+
+#include <cstring>
+
+#include "platform/directory.h"
+#include "platform/file_system.h"
+
+namespace td {
+
+bool ListDirectory(const std::string& path, std::vector<DirectoryEntry>& entries) {
+    entries.clear();
+    const std::string pattern = JoinPath(path, "*");
+    WIN32_FIND_DATAA data;
+    // Missing media in a removable drive must not bring up a system dialog.
+    const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+    SetErrorMode(previousMode);
+    if (find == INVALID_HANDLE_VALUE) {
+        // An empty folder (not even "." and "..", as on a drive root) lists fine.
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    }
+    do {
+        if (std::strcmp(data.cFileName, ".") == 0 || std::strcmp(data.cFileName, "..") == 0) {
+            continue;
+        }
+        DirectoryEntry entry;
+        entry.name = data.cFileName;
+        entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entry.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        entries.push_back(std::move(entry));
+    } while (FindNextFileA(find, &data));
+    const DWORD error = GetLastError();
+    FindClose(find);
+    if (error != ERROR_NO_MORE_FILES) {
+        entries.clear();
+        return false;
+    }
+    return true;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    const char last = folder.back();
+    if (last == '\\' || last == '/') return folder + name;
+    return folder + kPathSeparator + name;
+}
+
+}  // namespace td
