@@ -1,6 +1,7 @@
-// The English user-interface texts the tag engine needs, by their number in
-// the language table. The full table with its language files replaces this
-// small one later; the numbers stay the same.
+// The built-in English user-interface texts, by their number in the language
+// table (ids 0 to 381). The language table points at these when English is
+// in use; code that must show English whatever the language (or that runs
+// before any table is loaded) reads them here.
 #pragma once
 
 #include <string>
@@ -13,7 +14,9 @@ constexpr int kTextInformation = 23;
 constexpr int kTextForceSaveReadOnly = 336;     // takes the file path
 constexpr int kTextCannotRemoveReadOnly = 337;  // takes the file path
 
-// The text numbered `id`; the empty text when there is none.
+constexpr int kBuiltinTextCount = 382;
+
+// The English text numbered `id`; the empty text outside 0 to 381.
 const char* BuiltinText(int id);
 
 // `format` with its first "%s" replaced by `arg` and "%%" read as "%". Every

@@ -253,9 +253,9 @@ public:
     void setLanguage(const std::string& name);
     // Format history entry i (empty outside 0..7).
     std::string formatPattern(int index) const;
-    // Puts `pattern` (cut to 50 bytes) first, dropping an equal older entry
-    // and the oldest one when all eight are used.
-    void rememberFormatPattern(const std::string& pattern);
+    // Stores `pattern` zero-filled as entry i, cut to 50 bytes; ignored
+    // outside 0..7.
+    void setFormatPattern(int index, const std::string& pattern);
 
     // The columns dialog's OK: `selected` column ids in list order become
     // shown, the others hidden after them. With nothing valid selected it
