@@ -1,0 +1,154 @@
+#include "playlist/playlist.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/volume.h"
+
+namespace td {
+
+namespace {
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Copies `text` into a fixed field, cut so that the terminator always fits.
+void CopyField(char* field, size_t size, const std::string& text, size_t limit) {
+    const size_t length = std::min(text.size(), std::min(limit, size - 1));
+    std::memcpy(field, text.data(), length);
+    field[length] = '\0';
+}
+
+}  // namespace
+
+bool HasPlaylistExtension(const std::string& path) {
+    if (path.size() < 4) return false;
+    const char* tail = path.c_str() + path.size() - 4;
+    if (tail[0] != '.' || LowerAscii(tail[1]) != 'm' || LowerAscii(tail[2]) != 'p') return false;
+    return tail[3] == '3' || tail[3] == '2';
+}
+
+SongRecord* Playlist::entryAt(int index) const {
+    if (index < 0 || index >= count()) return nullptr;
+    return entries_[static_cast<size_t>(index)].get();
+}
+
+int Playlist::indexOf(const SongRecord* entry) const {
+    if (!entry) return -1;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].get() == entry) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int Playlist::add(std::unique_ptr<SongRecord> entry) {
+    if (!entry) return -1;
+    if (currentVolume_ >= 0 && currentVolume_ < volumeCount()) {
+        VolumeRecord& volume = *volumes_[static_cast<size_t>(currentVolume_)];
+        entry->SetVolumeSerial(volume.serial);
+        ++volume.fileCount;
+    } else {
+        entry->SetVolumeSerial(0);
+    }
+    entries_.push_back(std::move(entry));
+    return count() - 1;
+}
+
+int Playlist::append(std::unique_ptr<SongRecord> entry) {
+    if (!entry) return -1;
+    entries_.push_back(std::move(entry));
+    return count() - 1;
+}
+
+bool Playlist::removeAt(int index) {
+    if (index < 0 || index >= count()) return false;
+    const uint32_t serial = entries_[static_cast<size_t>(index)]->GetVolumeSerial();
+    for (size_t v = 0; v < volumes_.size(); ++v) {
+        if (volumes_[v]->serial != serial) continue;
+        if (--volumes_[v]->fileCount < 1) {
+            volumes_.erase(volumes_.begin() + static_cast<std::ptrdiff_t>(v));
+            // Keep the current volume pointing at the same record, so that
+            // songs added later are not counted on whichever volume slid
+            // into the freed place.
+            const int removed = static_cast<int>(v);
+            if (currentVolume_ == removed) {
+                currentVolume_ = -1;
+            } else if (currentVolume_ > removed) {
+                --currentVolume_;
+            }
+        }
+        break;
+    }
+    entries_.erase(entries_.begin() + index);
+    return true;
+}
+
+void Playlist::clear() {
+    entries_.clear();
+    volumes_.clear();
+    // No volume is current any more: a stale index would otherwise name a
+    // volume of the next list loaded.
+    currentVolume_ = -1;
+}
+
+int Playlist::addFile(const std::string& path) {
+    if (path.empty() || !HasPlaylistExtension(path)) return -1;
+    return add(std::make_unique<SongRecord>(path, true));
+}
+
+int Playlist::registerVolume(const std::string& path) {
+    VolumeSystem& system = Volumes();
+    const std::string root = system.RootOf(path);
+    if (root.empty()) return -1;
+
+    VolumeRecord record;
+    std::memset(&record, 0, sizeof(record));
+    record.driveType = system.DriveType(root);
+    CopyField(record.root, sizeof(record.root), root, sizeof(record.root) - 1);
+
+    // Anything but a fixed disk may be absent (no medium, share gone): make
+    // sure it answers before asking for its label.
+    if (record.driveType != kDriveFixed && !system.IsReachable(root)) return -1;
+    std::string label;
+    uint32_t serial = 0;
+    if (!system.Information(root, label, serial)) return -1;
+    CopyField(record.label, sizeof(record.label), label, kVolumeLabelMax);
+    record.serial = serial;
+
+    int index = -1;
+    for (size_t v = 0; v < volumes_.size(); ++v) {
+        if (volumes_[v]->serial == serial) {
+            index = static_cast<int>(v);
+            break;
+        }
+    }
+    if (index < 0) {
+        record.fileCount = 0;
+        volumes_.push_back(std::make_unique<VolumeRecord>(record));
+        index = volumeCount() - 1;
+    }
+    currentVolume_ = index;
+    return index;
+}
+
+VolumeRecord* Playlist::volumeAt(int index) const {
+    if (index < 0 || index >= volumeCount()) return nullptr;
+    return volumes_[static_cast<size_t>(index)].get();
+}
+
+int Playlist::appendVolume(const void* bytes) {
+    if (!bytes) return -1;
+    auto record = std::make_unique<VolumeRecord>();
+    std::memcpy(record.get(), bytes, kVolumeRecordSize);
+    volumes_.push_back(std::move(record));
+    return volumeCount() - 1;
+}
+
+VolumeRecord* Playlist::volumeOf(const SongRecord* entry) const {
+    if (!entry) return nullptr;
+    for (const auto& volume : volumes_) {
+        if (volume->serial == entry->GetVolumeSerial()) return volume.get();
+    }
+    return nullptr;
+}
+
+}  // namespace td

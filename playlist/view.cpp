@@ -1,0 +1,642 @@
+#include "playlist/view.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <numeric>
+#include <unordered_set>
+#include <utility>
+
+#include "playlist/text_format.h"
+#include "settings/lang_table.h"
+#include "tags/id3v2/frame_table.h"
+
+namespace td {
+
+namespace {
+
+constexpr int kLangShortTime = 123;  // "%2d minutes and %2d seconds"
+constexpr int kLangLongTime = 124;   // "%2d hours %2d minutes and %2d seconds"
+constexpr int kLangTotalFiles = 115;
+constexpr int kLangAverage = 119;
+constexpr int kLangSelected = 120;
+constexpr int kLangTotal = 121;
+
+const char* const kModeNames[4] = {"Stereo", "Joint-Stereo", "Dual-Channel", "Single-Channel"};
+
+int ClampId(int id) { return id >= 0 && id < kColumnCount ? id : 0; }
+
+// A song's length for the totals; a negative length (a damaged playlist
+// file) counts as none.
+int64_t LengthOf(const SongRecord* entry) {
+    if (!entry) return 0;
+    return std::max<int32_t>(entry->GetMpegInfo().seconds, 0);
+}
+
+size_t LastSeparator(const std::string& name) { return name.find_last_of("\\/"); }
+
+std::string DirectoryPart(const std::string& name) {
+    const size_t slash = LastSeparator(name);
+    return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+}
+
+std::string FilePart(const std::string& name) {
+    const size_t slash = LastSeparator(name);
+    return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+std::string VolumeLabel(const Playlist& playlist, const SongRecord& entry) {
+    const VolumeRecord* volume = playlist.volumeOf(&entry);
+    if (!volume) return std::string();
+    // Records come raw from playlist files: never read past the field.
+    const void* end = std::memchr(volume->label, '\0', sizeof(volume->label));
+    const size_t length =
+        end ? static_cast<size_t>(static_cast<const char*>(end) - volume->label) : sizeof(volume->label);
+    return std::string(volume->label, length);
+}
+
+std::string Printf(const char* format, long long a) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof(buffer), format, a);
+    return buffer;
+}
+
+// Case-blind collation of Windows-1252 text. Each byte has a primary weight
+// (letters fold to their lower-case base letter, so that accented letters
+// sort beside their plain ones) and a secondary weight that tells accents
+// apart. Two texts are equal when they differ in letter case only.
+struct Collation {
+    unsigned char primary[256];
+    unsigned char secondary[256];
+
+    Collation() {
+        for (int c = 0; c < 256; ++c) {
+            primary[c] = static_cast<unsigned char>(c);
+            secondary[c] = 0;
+        }
+        primary[0] = 1;  // the key's own separator stays below every byte
+        for (int c = 'A'; c <= 'Z'; ++c) primary[c] = static_cast<unsigned char>(c - 'A' + 'a');
+        auto letter = [this](int upper, int lower, char base) {
+            const unsigned char weight = static_cast<unsigned char>(lower);
+            if (upper >= 0) {
+                primary[upper] = static_cast<unsigned char>(base);
+                secondary[upper] = weight;
+            }
+            primary[lower] = static_cast<unsigned char>(base);
+            secondary[lower] = weight;
+        };
+        letter(0x8A, 0x9A, 's');  // S with caron
+        letter(0x8C, 0x9C, 'o');  // OE ligature
+        letter(0x8E, 0x9E, 'z');  // Z with caron
+        letter(0x9F, 0xFF, 'y');  // Y with diaeresis
+        letter(-1, 0x83, 'f');    // f with hook
+        const char* bases = "aaaaaaaceeeeiiiidnooooo*ouuuuyts";  // 0xC0 to 0xDF
+        for (int i = 0; i < 32; ++i) {
+            const int upper = 0xC0 + i;
+            if (bases[i] == '*') continue;  // the multiplication sign
+            if (upper == 0xDF) {
+                letter(-1, 0xDF, 's');  // sharp s has no capital here
+                continue;
+            }
+            letter(upper, upper + 0x20, bases[i]);
+        }
+    }
+
+    // Sort key: the primary weights, a 0 byte, then the secondary weights.
+    // Plain string comparison of two keys orders like Compare below.
+    void Key(const std::string& text, std::string& key) const {
+        key.clear();
+        key.reserve(text.size() * 2 + 1);
+        bool accents = false;
+        for (unsigned char c : text) {
+            key += static_cast<char>(primary[c]);
+            accents = accents || secondary[c] != 0;
+        }
+        key += '\0';
+        if (accents) {
+            for (unsigned char c : text) key += static_cast<char>(secondary[c]);
+        }
+    }
+};
+
+const Collation& TheCollation() {
+    static const Collation collation;
+    return collation;
+}
+
+bool IsTextColumn(int id) {
+    return (id >= kColumnArtist && id <= kColumnMode) || id == kColumnFileName ||
+           (id >= kColumnVolume && id <= kColumnShortFileName);
+}
+
+int Sign(int64_t value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
+
+}  // namespace
+
+// Titles are the language table's texts 87 to 102 for the first sixteen
+// columns (in the order of that table, not of the ids), then "Volume",
+// "Path", "Filename (short)" and "Rating".
+const ColumnDef kColumnDefs[kColumnCount] = {
+    {87, kColumnArtist, 1, 120, 0, 1, "ARTIST", kTPE1},
+    {88, kColumnTitle, 1, 160, 0, 1, "TITLE", kTIT2},
+    {92, kColumnGenre, 1, 85, 0, 1, "GENRE", kTCON},
+    {90, kColumnYear, 1, 45, 0, 1, "YEAR", kTYER},
+    {89, kColumnAlbum, 1, 160, 0, 1, "ALBUM", kTALB},
+    {91, kColumnComment, 1, 160, 0, 1, "COMMENT", kCOMM},
+    {94, kColumnMode, 1, 75, 0, 0, "MODE", -1},
+    {95, kColumnBitrate, 1, 90, 1, 0, "BITRATE", -1},
+    {96, kColumnFrequency, 1, 70, 0, 0, "FREQ", -1},
+    {97, kColumnLayer, 1, 100, 0, 0, "LAYER", -1},
+    {98, kColumnTime, 1, 50, 1, 0, "TIME", -1},
+    {99, kColumnSize, 1, 80, 1, 0, "SIZE", -1},
+    {100, kColumnFileName, 1, 400, 0, 0, "FILENAME", -1},
+    {93, kColumnTrack, 1, 60, 1, 1, "TRACK", kTRCK},
+    {101, kColumnId3Tag, 1, 80, 0, 0, "ID3TAG", -1},
+    {102, kColumnBpm, 1, 60, 0, 1, "BPM", kTBPM},
+    {324, kColumnVolume, 0, 80, 0, 0, "HEADER_VOLUMENAME", -1},
+    {338, kColumnPath, 0, 250, 0, 0, "PATH", -1},
+    {339, kColumnShortFileName, 0, 150, 0, 0, "SHORT_FILENAME", -1},
+    {366, kColumnRating, 0, 100, 0, 0, "RATING", -1},
+};
+
+const ColumnDef& columnDef(int id) { return kColumnDefs[ClampId(id)]; }
+
+const char* columnTitle(int id) { return LangTable::getString(columnDef(id).titleText); }
+
+std::string ShortTimeText(int64_t seconds) {
+    const long long s = std::max<int64_t>(seconds, 0);
+    const long long h = s / 3600;
+    const long long m = s / 60 % 60;
+    char buffer[64];
+    if (h > 0) {
+        std::snprintf(buffer, sizeof(buffer), "%02lld:%02lld:%02lld", h, m, s % 60);
+    } else {
+        std::snprintf(buffer, sizeof(buffer), "%02lld:%02lld", m, s % 60);
+    }
+    return buffer;
+}
+
+std::string LongTimeText(int64_t seconds) {
+    const long long s = std::max<int64_t>(seconds, 0);
+    const long long h = s / 3600;
+    const long long m = s / 60 % 60;
+    if (h > 0) return FormatLangText(LangTable::getString(kLangLongTime), {h, m, s % 60});
+    return FormatLangText(LangTable::getString(kLangShortTime), {m, s % 60});
+}
+
+const char* ViewSourceName(int source) {
+    static const char* const kNames[4] = {"ID3v1", "ID3v2", "v2->v1", "v1->v2"};
+    return source >= 0 && source < 4 ? kNames[source] : kNames[0];
+}
+
+PlaylistView::PlaylistView(const Playlist& playlist) : playlist_(playlist) {
+    std::array<int32_t, kColumnCount> order{}, visible{}, width{};
+    for (int id = 0; id < kColumnCount; ++id) {
+        order[id] = id;
+        visible[id] = kColumnDefs[id].shown;
+        width[id] = kColumnDefs[id].width;
+    }
+    buildColumns(order, visible, width, 0);
+}
+
+void PlaylistView::setViewSource(int source) { viewSource_ = source >= 0 && source < 4 ? source : 0; }
+
+void PlaylistView::setSizeUnit(int unit) { sizeUnit_ = unit >= 0 && unit <= 2 ? unit : 1; }
+
+void PlaylistView::applyOptions(const Settings& settings) {
+    setViewSource(settings.viewSource());
+    showNumber_ = settings.showNumber == 1;
+}
+
+// --- columns ----------------------------------------------------------------
+
+void PlaylistView::buildColumns(Settings& settings) {
+    buildColumns(settings.getColumnOrder(), settings.getColumnVisible(), settings.getColumnWidth(),
+                 settings.getSortKey());
+    settings.visibleColumnCount = static_cast<uint32_t>(visibleCount_);
+}
+
+void PlaylistView::buildColumns(const std::array<int32_t, kColumnCount>& order,
+                                const std::array<int32_t, kColumnCount>& visible,
+                                const std::array<int32_t, kColumnCount>& width, int sortKey) {
+    bool used[kColumnCount] = {};
+    int count = 0;
+    auto place = [&](int id) {
+        used[id] = true;
+        columnIds_[count] = id;
+        widths_[count] = std::max<int32_t>(width[id], 0);
+        ++count;
+    };
+    // Shown columns in their order, then the hidden ones; an id that the
+    // order lists twice or not at all (a damaged settings file) is taken
+    // once, so that every id has exactly one place.
+    for (int32_t id : order) {
+        if (id >= 0 && id < kColumnCount && !used[id] && visible[id] == 1) place(id);
+    }
+    visibleCount_ = count;
+    for (int32_t id : order) {
+        if (id >= 0 && id < kColumnCount && !used[id]) place(id);
+    }
+    for (int id = 0; id < kColumnCount; ++id) {
+        if (!used[id]) place(id);
+    }
+    const int key = sortKey < 0 ? -sortKey : sortKey;
+    sortById(key < kColumnCount ? key : 0, false);
+}
+
+void PlaylistView::saveColumns(Settings& settings) const {
+    std::array<int32_t, kColumnCount> order = settings.getColumnOrder();
+    std::array<int32_t, kColumnCount> width = settings.getColumnWidth();
+    for (int i = 0; i < visibleCount_; ++i) {
+        order[i] = columnIds_[i];
+        width[columnIds_[i]] = widths_[i];
+    }
+    // The tail keeps its old ids; setColumnOrder drops those now shown in
+    // front and appends whatever is missing.
+    settings.setColumnOrder(order);
+    settings.setColumnWidth(width);
+    settings.visibleColumnCount = static_cast<uint32_t>(visibleCount_);
+}
+
+int PlaylistView::columnIdAt(int position) const {
+    return position >= 0 && position < kColumnCount ? columnIds_[position] : -1;
+}
+
+int PlaylistView::positionOfColumn(int id) const {
+    for (int i = 0; i < kColumnCount; ++i) {
+        if (columnIds_[i] == id) return i;
+    }
+    return -1;
+}
+
+int PlaylistView::columnWidthAt(int position) const {
+    return position >= 0 && position < kColumnCount ? widths_[position] : 0;
+}
+
+void PlaylistView::setColumnWidthAt(int position, int width) {
+    if (position >= 0 && position < kColumnCount) widths_[position] = std::max(width, 0);
+}
+
+void PlaylistView::moveColumn(int from, int to) {
+    if (from < 0 || from >= visibleCount_ || to < 0 || to >= visibleCount_ || from == to) return;
+    auto rotate = [from, to](auto& values) {
+        if (from < to) {
+            std::rotate(values.begin() + from, values.begin() + from + 1, values.begin() + to + 1);
+        } else {
+            std::rotate(values.begin() + to, values.begin() + from, values.begin() + from + 1);
+        }
+    };
+    rotate(columnIds_);
+    rotate(widths_);
+}
+
+// --- rows -------------------------------------------------------------------
+
+SongRecord* PlaylistView::entryAt(int row) const {
+    return row >= 0 && row < rowCount() ? rows_[static_cast<size_t>(row)].entry : nullptr;
+}
+
+int PlaylistView::imageAt(int row) const {
+    const SongRecord* entry = entryAt(row);
+    return entry ? static_cast<int>(entry->GetTagFlags() & 3) : 0;
+}
+
+int PlaylistView::rowOf(const SongRecord* entry) const {
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (rows_[i].entry == entry) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void PlaylistView::clearRows() {
+    rows_.clear();
+    totalLength_ = 0;
+    selectedLength_ = 0;
+    focusRow_ = -1;
+}
+
+void PlaylistView::rebuildFromPlaylist() {
+    std::vector<SongRecord*> entries;
+    entries.reserve(static_cast<size_t>(playlist_.count()));
+    for (int i = 0; i < playlist_.count(); ++i) entries.push_back(playlist_.entryAt(i));
+    setRows(entries);
+}
+
+void PlaylistView::setRows(const std::vector<SongRecord*>& entries) {
+    rows_.clear();
+    rows_.reserve(entries.size());
+    for (SongRecord* entry : entries) {
+        if (entry) rows_.push_back({entry, false});
+    }
+    focusRow_ = -1;
+    recomputeTotalLength();
+    selectedLength_ = 0;
+}
+
+int PlaylistView::appendRow(SongRecord* entry) { return insertRow(rowCount(), entry); }
+
+int PlaylistView::insertRow(int position, SongRecord* entry) {
+    if (!entry) return -1;
+    position = std::clamp(position, 0, rowCount());
+    rows_.insert(rows_.begin() + position, {entry, false});
+    totalLength_ += LengthOf(entry);
+    if (focusRow_ >= position) ++focusRow_;
+    return position;
+}
+
+bool PlaylistView::removeRow(int row) {
+    if (row < 0 || row >= rowCount()) return false;
+    const ViewRow& removed = rows_[static_cast<size_t>(row)];
+    totalLength_ -= LengthOf(removed.entry);
+    if (removed.selected) selectedLength_ -= LengthOf(removed.entry);
+    rows_.erase(rows_.begin() + row);
+    if (focusRow_ == row) {
+        focusRow_ = -1;
+    } else if (focusRow_ > row) {
+        --focusRow_;
+    }
+    return true;
+}
+
+void PlaylistView::removeRowsOf(const SongRecord* entry) {
+    for (int row = rowCount() - 1; row >= 0; --row) {
+        if (rows_[static_cast<size_t>(row)].entry == entry) removeRow(row);
+    }
+}
+
+// --- texts ------------------------------------------------------------------
+
+std::string PlaylistView::cellText(const SongRecord& entry, int id) const {
+    const MpegInfo& mpeg = entry.GetMpegInfo();
+    switch (id) {
+        case kColumnArtist:
+        case kColumnTitle:
+        case kColumnGenre:
+        case kColumnYear:
+        case kColumnAlbum:
+        case kColumnComment:
+        case kColumnTrack:
+        case kColumnBpm: {
+            std::string text = " ";
+            TagFieldReader(viewSource_).GetField(entry, kColumnDefs[id].frameType, text);
+            return text;
+        }
+        case kColumnMode:
+            return mpeg.mode >= 0 && mpeg.mode < 4 ? kModeNames[mpeg.mode] : " ";
+        case kColumnBitrate:
+            return FormatBitrate(mpeg);
+        case kColumnFrequency:
+            return Printf("%lldHz", mpeg.frequency);
+        case kColumnLayer:
+            return FormatMpegVersion(mpeg);
+        case kColumnTime:
+            if (secondsOnly_) return Printf("%lld", LengthOf(&entry));
+            return ShortTimeText(LengthOf(&entry));
+        case kColumnSize: {
+            const uint32_t size = static_cast<uint32_t>(mpeg.fileSize);
+            if (sizeUnit_ == 0) return Printf("%lld", size);
+            if (sizeUnit_ == 2) {
+                char buffer[64];
+                std::snprintf(buffer, sizeof(buffer), "%.2f Mb", size / 1024.0 / 1024.0);
+                return buffer;
+            }
+            return Printf("%lld kb", size / 1024);
+        }
+        case kColumnFileName:
+            return entry.GetFileName();
+        case kColumnId3Tag:
+            return TagKindText(entry.GetTagFlags());
+        case kColumnVolume:
+            return VolumeLabel(playlist_, entry);
+        case kColumnPath:
+            return DirectoryPart(entry.GetFileName());
+        case kColumnShortFileName:
+            return FilePart(entry.GetFileName());
+        case kColumnRating:
+            return RatingText(entry.GetRating());
+        default:
+            return LangTable::getString(kLangNothing);
+    }
+}
+
+std::string PlaylistView::columnText(const SongRecord& entry, int position, int rowNumber) const {
+    const std::string text = cellText(entry, columnIdAt(position));
+    if (rowNumber != -1 && showNumber_ && position == 0) {
+        return Printf("%lld. ", rowNumber) + text;
+    }
+    return text;
+}
+
+std::string PlaylistView::columnTextById(const SongRecord& entry, int id) const {
+    return cellText(entry, id);
+}
+
+// --- sorting ----------------------------------------------------------------
+
+namespace {
+
+// The value a numeric column sorts by.
+int64_t NumericKey(const SongRecord& entry, int id, const TagFieldReader& reader) {
+    const MpegInfo& mpeg = entry.GetMpegInfo();
+    switch (id) {
+        case kColumnBitrate: return mpeg.bitrate;
+        case kColumnFrequency: return mpeg.frequency;
+        case kColumnLayer: return mpeg.layer;
+        case kColumnTime: return mpeg.seconds;
+        case kColumnSize: return static_cast<uint32_t>(mpeg.fileSize);
+        case kColumnTrack:
+        case kColumnBpm: {
+            std::string text = " ";
+            reader.GetField(entry, kColumnDefs[id].frameType, text);
+            return LeadingNumber(text);
+        }
+        case kColumnId3Tag: return entry.GetTagFlags();
+        case kColumnRating: return entry.GetRating();
+        default: return 0;
+    }
+}
+
+}  // namespace
+
+int PlaylistView::compareById(const SongRecord& a, const SongRecord& b, int id) const {
+    id = ClampId(id);
+    if (IsTextColumn(id)) {
+        std::string keyA, keyB;
+        TheCollation().Key(cellText(a, id), keyA);
+        TheCollation().Key(cellText(b, id), keyB);
+        const int result = keyA.compare(keyB);
+        return result < 0 ? -1 : (result > 0 ? 1 : 0);
+    }
+    const TagFieldReader reader(viewSource_);
+    return Sign(NumericKey(a, id, reader) - NumericKey(b, id, reader));
+}
+
+int PlaylistView::compareEntries(const SongRecord& a, const SongRecord& b) const {
+    const int result = compareById(a, b, sortId_);
+    return descending_ ? -result : result;
+}
+
+void PlaylistView::sortByClick(int position, Settings* settings) {
+    const int id = columnIdAt(position);
+    if (id < 0) return;
+    sortById(id, id == sortId_ ? !descending_ : false);
+    if (settings) settings->setSortKey(sortId_, descending_);
+}
+
+void PlaylistView::sortById(int id, bool descending) {
+    sortId_ = ClampId(id);
+    descending_ = descending;
+    const size_t n = rows_.size();
+    if (n < 2) return;
+
+    // Rows that compare equal keep the Playlist's insertion order, in either
+    // direction: look up each row's entry index once.
+    std::vector<std::pair<const SongRecord*, uint32_t>> byAddress;
+    byAddress.reserve(static_cast<size_t>(playlist_.count()));
+    for (int i = 0; i < playlist_.count(); ++i) {
+        byAddress.emplace_back(playlist_.entryAt(i), static_cast<uint32_t>(i));
+    }
+    std::sort(byAddress.begin(), byAddress.end());
+    std::vector<uint64_t> order(n);
+    for (size_t r = 0; r < n; ++r) {
+        const SongRecord* entry = rows_[r].entry;
+        auto it = std::lower_bound(byAddress.begin(), byAddress.end(),
+                                   std::make_pair(entry, uint32_t{0}));
+        // A row whose entry is not in the Playlist goes after, by row.
+        order[r] = it != byAddress.end() && it->first == entry ? it->second
+                                                               : (uint64_t{1} << 32) + r;
+    }
+
+    std::vector<uint32_t> index(n);
+    std::iota(index.begin(), index.end(), 0u);
+    if (IsTextColumn(sortId_)) {
+        std::vector<std::string> keys(n);
+        const Collation& collation = TheCollation();
+        for (size_t r = 0; r < n; ++r) collation.Key(cellText(*rows_[r].entry, sortId_), keys[r]);
+        std::sort(index.begin(), index.end(), [&](uint32_t a, uint32_t b) {
+            const int c = keys[a].compare(keys[b]);
+            if (c != 0) return descending ? c > 0 : c < 0;
+            return order[a] < order[b];
+        });
+    } else {
+        std::vector<int64_t> keys(n);
+        const TagFieldReader reader(viewSource_);
+        for (size_t r = 0; r < n; ++r) keys[r] = NumericKey(*rows_[r].entry, sortId_, reader);
+        std::sort(index.begin(), index.end(), [&](uint32_t a, uint32_t b) {
+            if (keys[a] != keys[b]) return descending ? keys[a] > keys[b] : keys[a] < keys[b];
+            return order[a] < order[b];
+        });
+    }
+
+    std::vector<ViewRow> sorted;
+    sorted.reserve(n);
+    int focus = -1;
+    for (size_t i = 0; i < n; ++i) {
+        if (static_cast<int>(index[i]) == focusRow_) focus = static_cast<int>(i);
+        sorted.push_back(rows_[index[i]]);
+    }
+    rows_.swap(sorted);
+    focusRow_ = focus;
+}
+
+// --- selection and totals ---------------------------------------------------
+
+bool PlaylistView::isSelected(int row) const {
+    return row >= 0 && row < rowCount() && rows_[static_cast<size_t>(row)].selected;
+}
+
+void PlaylistView::setSelected(int row, bool selected) {
+    if (row < 0 || row >= rowCount()) return;
+    ViewRow& target = rows_[static_cast<size_t>(row)];
+    if (target.selected == selected) return;
+    target.selected = selected;
+    if (!selectionSuspended_) {
+        selectedLength_ += selected ? LengthOf(target.entry) : -LengthOf(target.entry);
+    }
+}
+
+void PlaylistView::selectAll(bool selected) {
+    for (int row = 0; row < rowCount(); ++row) setSelected(row, selected);
+}
+
+int PlaylistView::selectedCount() const {
+    return static_cast<int>(std::count_if(rows_.begin(), rows_.end(),
+                                          [](const ViewRow& row) { return row.selected; }));
+}
+
+std::vector<SongRecord*> PlaylistView::selectedEntries() const {
+    std::vector<SongRecord*> entries;
+    for (const ViewRow& row : rows_) {
+        if (row.selected) entries.push_back(row.entry);
+    }
+    return entries;
+}
+
+int64_t PlaylistView::averageLength() const {
+    return rows_.empty() ? 0 : totalLength_ / static_cast<int64_t>(rows_.size());
+}
+
+void PlaylistView::recomputeTotalLength() {
+    totalLength_ = 0;
+    for (const ViewRow& row : rows_) totalLength_ += LengthOf(row.entry);
+}
+
+void PlaylistView::recomputeSelectedLength() {
+    selectedLength_ = 0;
+    for (const ViewRow& row : rows_) {
+        if (row.selected) selectedLength_ += LengthOf(row.entry);
+    }
+}
+
+std::string PlaylistView::statusText(int part) const {
+    switch (part) {
+        case kStatusFiles:
+            return FormatLangText(LangTable::getString(kLangTotalFiles), {rowCount()});
+        case kStatusSource:
+            return ViewSourceName(viewSource_);
+        case kStatusAverage:
+            return FormatLangText(LangTable::getString(kLangAverage), {ShortTimeText(averageLength())});
+        case kStatusTotal:
+            return FormatLangText(LangTable::getString(kLangTotal), {LongTimeText(totalLength_)});
+        case kStatusSelected:
+            return FormatLangText(LangTable::getString(kLangSelected),
+                                  {ShortTimeText(selectedLength_)});
+        default:
+            return std::string();
+    }
+}
+
+// --- selection snapshot -----------------------------------------------------
+
+void PlaylistView::takeSnapshot() {
+    snapshotCount_ = selectedCount();
+    if (snapshotCount_ >= 1) snapshot_ = selectedEntries();
+}
+
+int PlaylistView::restoreSnapshot() {
+    const bool wasSuspended = selectionSuspended_;
+    selectionSuspended_ = true;
+    selectAll(false);
+    const size_t count = std::min(static_cast<size_t>(std::max(snapshotCount_, 0)), snapshot_.size());
+    const std::unordered_set<const SongRecord*> wanted(snapshot_.begin(),
+                                                       snapshot_.begin() + static_cast<std::ptrdiff_t>(count));
+    int first = -1;
+    if (!wanted.empty()) {
+        for (int row = 0; row < rowCount(); ++row) {
+            if (wanted.count(rows_[static_cast<size_t>(row)].entry) == 0) continue;
+            setSelected(row, true);
+            if (first < 0) first = row;
+        }
+    }
+    if (first >= 0) focusRow_ = first;
+    selectionSuspended_ = wasSuspended;
+    recomputeSelectedLength();
+    return first;
+}
+
+void PlaylistView::clearSnapshot() {
+    snapshot_.clear();
+    snapshotCount_ = 0;
+}
+
+}  // namespace td
