@@ -23,4 +23,8 @@ bool ListDirectory(const std::string& path, std::vector<DirectoryEntry>& entries
 // `folder` already ends in one).
 std::string JoinPath(const std::string& folder, const std::string& name);
 
+// `path` made absolute against the process's current directory, without
+// following links; `path` itself when that cannot be done.
+std::string AbsolutePath(const std::string& path);
+
 }  // namespace td

@@ -1,6 +1,8 @@
 #include <dirent.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "platform/directory.h"
@@ -37,6 +39,20 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
     if (folder.back() == kPathSeparator) return folder + name;
     return folder + kPathSeparator + name;
+}
+
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    std::string cwd(256, '\0');
+    while (getcwd(&cwd[0], cwd.size()) == nullptr) {
+        if (errno != ERANGE || cwd.size() > (1u << 20)) return path;
+        cwd.resize(cwd.size() * 2);
+    }
+    cwd.resize(std::strlen(cwd.c_str()));
+    std::string rest = path;
+    while (rest.compare(0, 2, "./") == 0) rest.erase(0, 2);
+    if (rest == ".") return cwd;
+    return JoinPath(cwd, rest);
 }
 
 }  // namespace td

@@ -45,4 +45,15 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder + kPathSeparator + name;
 }
 
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty()) return path;
+    DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::string full(size, '\0');
+    DWORD written = GetFullPathNameA(path.c_str(), size, &full[0], nullptr);
+    if (written == 0 || written >= size) return path;
+    full.resize(written);
+    return full;
+}
+
 }  // namespace td
