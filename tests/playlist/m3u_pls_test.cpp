@@ -1,0 +1,304 @@
+#include "playlist/m3u_pls.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/prompter.h"
+#include "playlist/playlist.h"
+#include "playlist/view.h"
+#include "settings/lang_table.h"
+#include "support/test_support.h"
+#include "tags/id3v2/frame.h"
+#include "tags/id3v2/frame_table.h"
+#include "tags/song_record.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace td {
+namespace {
+
+using test::FaultyFileSystem;
+using test::ReadBytes;
+using test::ScopedFs;
+using test::TempDir;
+using test::WriteBytes;
+
+#ifdef _WIN32
+constexpr char kSep[] = "\\";
+#else
+constexpr char kSep[] = "/";
+#endif
+
+// `frames` MPEG-1 Layer III frames at 128 kbit/s, 44100 Hz (26 ms each).
+std::string Audio(int frames) {
+    std::string frame("\xFF\xFB\x90\x00", 4);
+    frame.resize(417, '\0');
+    std::string audio;
+    for (int i = 0; i < frames; ++i) audio += frame;
+    return audio;
+}
+
+class RecordingPrompter final : public Prompter {
+public:
+    PromptAnswer Message(const std::string& text, const std::string& caption, PromptButtons,
+                         PromptIcon icon) override {
+        texts.push_back(text);
+        captions.push_back(caption);
+        icons.push_back(icon);
+        return PromptAnswer::Ok;
+    }
+    std::vector<std::string> texts;
+    std::vector<std::string> captions;
+    std::vector<PromptIcon> icons;
+};
+
+class M3uPlsTest : public ::testing::Test {
+protected:
+    void SetUp() override { LangTable::useBuiltinEnglish(); }
+
+    // An MP3 file of about `seconds` seconds with an ID3v2 artist and title,
+    // or without any tag.
+    std::string MakeSong(const std::string& name, int seconds, const std::string& artist,
+                         const std::string& title, bool tagged = true) {
+        const std::string path = dir_.Path(name);
+        EXPECT_TRUE(WriteBytes(path, Audio(seconds * 39)));
+        if (tagged) {
+            SongRecord record(path, true);
+            record.RemoveTags(3);
+            record.AddFrame(new Id3v2FieldFrame(kTPE1, artist), false);
+            record.AddFrame(new Id3v2FieldFrame(kTIT2, title), false);
+            record.SetTagFlags(kTagId3v2);
+            EXPECT_EQ(record.SaveTags(), 0);
+        }
+        return path;
+    }
+
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (int i = 0; i < view_.rowCount(); ++i) names.push_back(view_.entryAt(i)->GetFileName());
+        return names;
+    }
+
+    TempDir dir_;
+    Playlist playlist_;
+    PlaylistView view_{playlist_};
+    RecordingPrompter prompter_;
+};
+
+// --- where a line's path points ---------------------------------------------
+
+TEST(PlaylistPath, RelativePathsAreTakenFromThePlaylistsFolder) {
+#ifdef _WIN32
+    EXPECT_EQ(resolvePlaylistPath("D:\\lists\\a.m3u", "song.mp3"), "D:\\lists\\song.mp3");
+    EXPECT_EQ(resolvePlaylistPath("D:\\lists\\a.m3u", "sub/x.mp3"), "D:\\lists\\sub\\x.mp3");
+    EXPECT_EQ(resolvePlaylistPath("D:\\lists\\a.m3u", "..\\music\\.\\x.mp3"), "D:\\music\\x.mp3");
+    EXPECT_EQ(resolvePlaylistPath("D:\\lists\\a.m3u", "\\music\\x.mp3"), "D:\\music\\x.mp3");
+    EXPECT_EQ(resolvePlaylistPath("\\\\srv\\share\\l\\a.pls", "x.mp3"), "\\\\srv\\share\\l\\x.mp3");
+    EXPECT_EQ(resolvePlaylistPath("\\\\srv\\share\\l\\a.pls", "\\x.mp3"), "\\\\srv\\share\\x.mp3");
+    EXPECT_EQ(resolvePlaylistPath("D:\\lists\\a.m3u", "C:\\abs\\x.mp3"), "C:\\abs\\x.mp3");
+    EXPECT_EQ(resolvePlaylistPath("D:\\lists\\a.m3u", "\\\\srv\\s\\x.mp3"), "\\\\srv\\s\\x.mp3");
+#else
+    EXPECT_EQ(resolvePlaylistPath("/lists/a.m3u", "song.mp3"), "/lists/song.mp3");
+    EXPECT_EQ(resolvePlaylistPath("/lists/a.m3u", "sub/x.mp3"), "/lists/sub/x.mp3");
+    EXPECT_EQ(resolvePlaylistPath("/lists/a.m3u", "../music/./x.mp3"), "/music/x.mp3");
+    EXPECT_EQ(resolvePlaylistPath("/lists/a.m3u", "../../../x.mp3"), "/x.mp3");
+    EXPECT_EQ(resolvePlaylistPath("/lists/a.m3u", "/abs/x.mp3"), "/abs/x.mp3");
+    EXPECT_EQ(resolvePlaylistPath("rel/a.m3u", "../x.mp3"), "x.mp3");
+    EXPECT_EQ(resolvePlaylistPath("a.m3u", "../x.mp3"), "../x.mp3");
+    EXPECT_EQ(resolvePlaylistPath("/lists/a.m3u", "C:\\abs\\x.mp3"), "C:\\abs\\x.mp3");
+#endif
+    EXPECT_EQ(resolvePlaylistPath("a.m3u", "x.mp3"), "x.mp3");
+    EXPECT_EQ(resolvePlaylistPath(std::string("lists") + kSep + "a.m3u", "http://host/x.mp3"),
+              "http://host/x.mp3");
+    EXPECT_EQ(resolvePlaylistPath(std::string("lists") + kSep + "a.m3u", ""), "");
+}
+
+// --- M3U --------------------------------------------------------------------
+
+TEST(M3uText, ExtendedFileTakesTheLineAfterEachExtinf) {
+    const std::string text =
+        "#EXTM3U\r\n#EXTINF:200,Artist - Title\r\n/m/a.mp3\r\n#EXTINF:10,B\r\n/m/b.mp3\r\n"
+        "/m/c.mp3\r\n#EXTINF:5,Last";
+    EXPECT_EQ(m3uPaths(text, "/l/x.m3u"),
+              (std::vector<std::string>{"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"}));
+}
+
+TEST(M3uText, WithoutHeaderTheFirstLineIsNotAPath) {
+    EXPECT_EQ(m3uPaths("/m/a.mp3\n/m/b.mp3\n/m/c.mp3", "/l/x.m3u"),
+              (std::vector<std::string>{"/m/b.mp3", "/m/c.mp3"}));
+    // Without the header an "#EXTINF" line is one more line like any other.
+    EXPECT_EQ(m3uPaths("x\n#EXTINF:1,a\n/m/b.mp3\n", "/l/x.m3u"),
+              (std::vector<std::string>{"/l/#EXTINF:1,a", "/m/b.mp3"}));
+}
+
+TEST(M3uText, ByteOrderMarkAndLineEndsAreNotPartOfTheText) {
+    EXPECT_EQ(m3uPaths("\xEF\xBB\xBF#EXTM3U\r\n/m/a.mp3\r\n/m/b.mp3\n\n", "/l/x.m3u"),
+              (std::vector<std::string>{"/m/a.mp3", "/m/b.mp3", ""}));
+}
+
+TEST_F(M3uPlsTest, PlayerStyleExtendedM3uImportsItsSongs) {
+    const std::string a = MakeSong("a.mp3", 2, "Alpha", "First");
+    const std::string b = MakeSong("b.MP3", 1, "", "", false);
+    const std::string text = "#EXTM3U\r\n#EXTINF:2,Alpha - First\r\na.mp3\r\n"
+                             "#EXTINF:1,b\r\nb.MP3\r\n#EXTINF:3,Sound\r\nsound.wav\r\n"
+                             "missing.mp3";
+    const std::string list = dir_.Path("list.m3u");
+    ASSERT_TRUE(WriteBytes(list, text));
+    playlist_.appendVolume(std::string(kVolumeRecordSize, '\0').data());
+
+    ASSERT_TRUE(readM3u(list, playlist_, view_));
+    view_.setViewSource(1);
+    EXPECT_EQ(Names(), (std::vector<std::string>{a, b, dir_.Path("missing.mp3")}));
+    EXPECT_EQ(playlist_.count(), 3);
+    // Read again from the files: tags and stream, a dead entry for the missing one.
+    EXPECT_EQ(view_.columnTextById(*view_.entryAt(0), kColumnTitle), "First");
+    EXPECT_EQ(view_.entryAt(0)->GetTagFlags(), kTagId3v2);
+    EXPECT_GT(view_.entryAt(0)->GetMpegInfo().seconds, 0);
+    EXPECT_EQ(view_.entryAt(2)->GetMpegInfo().fileSize, 0);
+    EXPECT_EQ(view_.totalLength(),
+              view_.entryAt(0)->GetMpegInfo().seconds + view_.entryAt(1)->GetMpegInfo().seconds);
+}
+
+TEST_F(M3uPlsTest, UnreadableFileChangesNothing) {
+    playlist_.append(std::make_unique<SongRecord>("keep.mp3", false));
+    EXPECT_FALSE(readM3u(dir_.Path("none.m3u"), playlist_, view_));
+    EXPECT_FALSE(readPls(dir_.Path("none.pls"), playlist_, view_, prompter_));
+    EXPECT_EQ(playlist_.count(), 1);
+    EXPECT_TRUE(prompter_.texts.empty());
+}
+
+#ifndef _WIN32
+TEST_F(M3uPlsTest, ReadOnlyPlaylistFileIsImported) {
+    const std::string list = dir_.Path("ro.m3u");
+    ASSERT_TRUE(WriteBytes(list, "#EXTM3U\n/nowhere/a.mp3\n"));
+    ASSERT_EQ(::chmod(list.c_str(), 0444), 0);
+    ASSERT_TRUE(readM3u(list, playlist_, view_));
+    EXPECT_EQ(Names(), std::vector<std::string>{"/nowhere/a.mp3"});
+}
+
+TEST(M3uText, AnsiLinesBecomeUtf8PathsOnPosix) {
+    EXPECT_EQ(m3uPaths("#EXTM3U\n/m/caf\xE9.mp3\n/m/d\xC3\xA9j\xC3\xA0.mp3\n", "/l/x.m3u"),
+              (std::vector<std::string>{"/m/caf\xC3\xA9.mp3", "/m/d\xC3\xA9j\xC3\xA0.mp3"}));
+}
+#endif
+
+// --- PLS --------------------------------------------------------------------
+
+TEST(PlsText, FileLinesInTheirOrderOthersIgnored) {
+    std::vector<std::string> paths;
+    ASSERT_TRUE(plsPaths("[playlist]\r\nFile2=/m/b.mp3\r\nTitle2=B\r\nLength2=10\r\n"
+                         "File1=/m/a.mp3\r\nTitle1=A\r\nLength1=-1\r\nNumberOfEntries=2\r\n"
+                         "Version=2",
+                         "/l/x.pls", paths));
+    EXPECT_EQ(paths, (std::vector<std::string>{"/m/b.mp3", "/m/a.mp3"}));
+}
+
+TEST_F(M3uPlsTest, PlsVersion2ImportsWithRelativePathsFromItsFolder) {
+    const std::string a = MakeSong("a.mp3", 1, "Alpha", "First");
+    const std::string b = MakeSong("b.mp2", 1, "Beta", "Second");
+    const std::string list = dir_.Path("list.pls");
+    ASSERT_TRUE(WriteBytes(list, "[playlist]\r\nFile1=b.mp2\r\nTitle1=Beta - Second\r\n"
+                                 "Length1=1\r\nFile2=" + a + "\r\nTitle2=x\r\nLength2=1\r\n"
+                                 "File3=c.wav\r\nNumberOfEntries=3\r\nVersion=2\r\n"));
+    ASSERT_TRUE(readPls(list, playlist_, view_, prompter_));
+    EXPECT_EQ(Names(), (std::vector<std::string>{b, a}));
+    EXPECT_TRUE(prompter_.texts.empty());
+}
+
+TEST_F(M3uPlsTest, PlsWithoutItsHeaderLineIsRefusedWithAMessage) {
+    playlist_.append(std::make_unique<SongRecord>("old.mp3", false));
+    const std::string list = dir_.Path("list.pls");
+    ASSERT_TRUE(WriteBytes(list, "\r\n[playlist]\r\nFile1=/m/a.mp3\r\n"));
+    ASSERT_TRUE(readPls(list, playlist_, view_, prompter_));
+    EXPECT_EQ(playlist_.count(), 0);
+    EXPECT_EQ(view_.rowCount(), 0);
+    ASSERT_EQ(prompter_.texts.size(), 1u);
+    EXPECT_EQ(prompter_.texts[0], "Bad file: PLS playlist");
+    EXPECT_EQ(prompter_.captions[0], "Error");
+    EXPECT_EQ(prompter_.icons[0], PromptIcon::Error);
+}
+
+// --- writing ----------------------------------------------------------------
+
+TEST_F(M3uPlsTest, ExportsFollowTheViewWithCrLfLines) {
+    const std::string a = MakeSong("a.mp3", 2, "Alpha", "First");
+    const std::string b = MakeSong("b.mp3", 1, "", "");
+    const std::string c = MakeSong("c.mp3", 1, "Gamma", "Third");
+    for (const std::string& p : {a, b, c}) view_.appendRow(playlist_.entryAt(playlist_.addFile(p)));
+    view_.setViewSource(1);
+    const std::string la = std::to_string(view_.entryAt(0)->GetMpegInfo().seconds);
+    const std::string lb = std::to_string(view_.entryAt(1)->GetMpegInfo().seconds);
+    const std::string lc = std::to_string(view_.entryAt(2)->GetMpegInfo().seconds);
+
+    EXPECT_EQ(formatM3u(view_, false), "#EXTM3U\r\n#EXTINF," + la + ",Alpha - First\r\n" + a +
+                                           "\r\n#EXTINF," + lb + ", - \r\n" + b + "\r\n#EXTINF," +
+                                           lc + ",Gamma - Third\r\n" + c + "\r\n");
+
+    view_.setSelected(0, true);
+    view_.setSelected(2, true);
+    EXPECT_EQ(formatPls(view_, true), "[playlist]\r\nFile1=" + a + "\r\nTitle1=Alpha - First\r\n"
+                                      "Length1=" + la + "\r\nFile3=" + c +
+                                      "\r\nTitle3=Gamma - Third\r\nLength3=" + lc +
+                                      "\r\nNumberOfEntries=3\r\nVersion=2");
+}
+
+TEST_F(M3uPlsTest, LineBreaksInTagsDoNotBreakTheExport) {
+    const std::string a = MakeSong("a.mp3", 1, "Two\r\nLines", "T");
+    view_.appendRow(playlist_.entryAt(playlist_.addFile(a)));
+    view_.setViewSource(1);
+    const std::string text = formatM3u(view_, false);
+    EXPECT_NE(text.find(",Two  Lines - T\r\n" + a + "\r\n"), std::string::npos) << text;
+}
+
+TEST_F(M3uPlsTest, OurExportsImportBackToTheSameList) {
+    std::vector<std::string> songs = {MakeSong("one.mp3", 1, "A", "One"),
+                                      MakeSong("two.mp2", 1, "B", "Two"),
+                                      MakeSong("three.mp3", 1, "", "", false)};
+    for (const std::string& p : songs) {
+        playlist_.registerVolume(p);
+        view_.appendRow(playlist_.entryAt(playlist_.addFile(p)));
+    }
+    view_.sortById(kColumnFileName, true);
+    const std::vector<std::string> shown = Names();
+
+    ASSERT_TRUE(writeM3u(dir_.Path("out.m3u"), view_, false));
+    ASSERT_TRUE(writePls(dir_.Path("out.pls"), view_, false));
+    for (bool pls : {false, true}) {
+        Playlist again;
+        PlaylistView againView(again);
+        const std::string path = dir_.Path(pls ? "out.pls" : "out.m3u");
+        ASSERT_TRUE(pls ? readPls(path, again, againView, prompter_) : readM3u(path, again, againView));
+        ASSERT_EQ(againView.rowCount(), 3);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(againView.entryAt(i)->GetFileName(), shown[static_cast<size_t>(i)]);
+            for (int id = 0; id < kColumnCount; ++id) {
+                EXPECT_EQ(againView.columnTextById(*againView.entryAt(i), id),
+                          view_.columnTextById(*view_.entryAt(i), id))
+                    << "column " << id;
+            }
+        }
+    }
+    EXPECT_TRUE(prompter_.texts.empty());
+}
+
+TEST_F(M3uPlsTest, FailedExportReportsFalseAndKeepsTheOldFile) {
+    view_.appendRow(playlist_.entryAt(playlist_.append(std::make_unique<SongRecord>("a.mp3", false))));
+    const std::string path = dir_.Path("out.m3u");
+    ASSERT_TRUE(WriteBytes(path, "old"));
+    FaultyFileSystem faulty;
+    faulty.FailFrom(FaultyFileSystem::Op::Write, 1);
+    {
+        ScopedFs installed(faulty);
+        EXPECT_FALSE(writeM3u(path, view_, false));
+        EXPECT_FALSE(writePls(path, view_, false));
+    }
+    EXPECT_EQ(ReadBytes(path), "old");
+}
+
+}  // namespace
+}  // namespace td
