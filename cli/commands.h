@@ -7,6 +7,10 @@
 #include <string_view>
 #include <vector>
 
+namespace td {
+class Playlist;
+}
+
 namespace td::cli {
 
 // Exit statuses shared by every command.
@@ -31,5 +35,17 @@ void ReportError(std::string_view message);
 
 int RunInfo(const std::vector<std::string>& args);
 extern const char kInfoHelp[];
+int RunScan(const std::vector<std::string>& args);
+extern const char kScanHelp[];
+int RunList(const std::vector<std::string>& args);
+extern const char kListHelp[];
+
+// Adds the ".mp3" and ".mp2" files of `folder` to `playlist` as "Add
+// directory" does: entries in name order, a folder entered where it is
+// listed (only with `recursive`, and never through a link). Folders that
+// cannot be listed are appended to `unlisted`; the scan goes on. Returns the
+// number of entries added.
+int AddDirectory(Playlist& playlist, const std::string& folder, bool recursive,
+                 std::vector<std::string>& unlisted);
 
 }  // namespace td::cli

@@ -20,6 +20,10 @@ namespace {
 const Command kCommands[] = {
     {"info", "[--json] FILE...", "show the tags and MPEG stream information of audio files",
      kInfoHelp, RunInfo},
+    {"scan", "[-r] DIR... -o LIST.kq3", "add the MP3/MP2 files of folders to a new playlist file",
+     kScanHelp, RunScan},
+    {"list", "SOURCE [--columns ID,...] [--view 0-3] [--sort ID|-ID]",
+     "print the list columns of a playlist file or folder", kListHelp, RunList},
 };
 
 const Command* FindCommand(const std::string& name) {
