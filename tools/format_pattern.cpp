@@ -41,7 +41,7 @@ std::string FormatTokenLabel(char letter) {
     return label;
 }
 
-bool IsValidFormat(const std::string& pattern) {
+bool isValidFormat(const std::string& pattern) {
     size_t begin = 0;
     size_t end = pattern.size();
     while (begin < end && IsSpace(pattern[begin])) ++begin;
@@ -53,7 +53,7 @@ bool IsValidFormat(const std::string& pattern) {
     return false;
 }
 
-void FormatHistory::load(const Settings& settings) {
+void FormatHistory::loadFormatHistory(const Settings& settings) {
     entries_.clear();
     for (int i = 0; i < kFormatHistoryCount; ++i) {
         const std::string entry = settings.formatPattern(i);
@@ -76,7 +76,7 @@ void FormatHistory::select(int index) {
     text_ = entries_[static_cast<size_t>(index)];
 }
 
-void FormatHistory::save(Settings& settings, bool validate) {
+void FormatHistory::saveFormatHistory(Settings& settings, bool validate) {
     // 1. A typed text that is not yet in the list joins it at the top.
     if (selected_ < 0) {
         bool listed = false;
@@ -86,7 +86,7 @@ void FormatHistory::save(Settings& settings, bool validate) {
                 break;
             }
         }
-        if (!listed && (!validate || IsValidFormat(text_))) {
+        if (!listed && (!validate || isValidFormat(text_))) {
             if (entries_.size() > static_cast<size_t>(kFormatHistoryCount)) {
                 entries_.erase(entries_.begin() + (kFormatHistoryCount - 1));
             }
@@ -99,7 +99,7 @@ void FormatHistory::save(Settings& settings, bool validate) {
     std::vector<std::string> kept;
     int keptSelected = -1;
     for (size_t i = 0; i < entries_.size(); ++i) {
-        if (!IsValidFormat(entries_[i])) continue;
+        if (!isValidFormat(entries_[i])) continue;
         if (static_cast<int>(i) == selected_) keptSelected = static_cast<int>(kept.size());
         kept.push_back(entries_[i]);
     }

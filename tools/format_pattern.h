@@ -21,7 +21,7 @@ std::string FormatTokenLabel(char letter);
 
 // isValidFormat: not empty once white space is trimmed from both ends, and
 // holding at least one of the seven tokens.
-bool IsValidFormat(const std::string& pattern);
+bool isValidFormat(const std::string& pattern);
 
 // Longest pattern the field takes.
 constexpr size_t kFormatPatternMax = 50;
@@ -32,12 +32,12 @@ class FormatHistory {
 public:
     // loadFormatHistory: the non-empty entries of `formatHistory` in order,
     // the first one selected.
-    void load(const Settings& settings);
+    void loadFormatHistory(const Settings& settings);
     // saveFormatHistory: a newly typed text joins the top of the list
     // (without `validate`, whatever it is; with it, only when valid); with
     // `validate` invalid entries go, and the first eight (the selected one
     // first) are written into `formatHistory` and the first is selected.
-    void save(Settings& settings, bool validate);
+    void saveFormatHistory(Settings& settings, bool validate);
 
     // The edit field's text (cut to 50 characters).
     const std::string& text() const { return text_; }

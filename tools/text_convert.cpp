@@ -97,7 +97,7 @@ void RaiseAscii(char& c) {
 std::string AnsiToLower(const std::string& text) { return MapCase(text, false); }
 std::string AnsiToUpper(const std::string& text) { return MapCase(text, true); }
 
-void ApplyCaseConversion(std::string& text, int mode) {
+void applyCaseConversion(std::string& text, int mode) {
     switch (mode) {
     case kCaseLower:
         text = AnsiToLower(text);
@@ -121,7 +121,7 @@ void ApplyCaseConversion(std::string& text, int mode) {
     }
 }
 
-void ApplyCharConversion(std::string& text, int mode) {
+void applyCharConversion(std::string& text, int mode) {
     if (mode == kCharUnderscoreToSpace) {
         for (char& c : text) {
             if (c == '_') c = ' ';
@@ -133,13 +133,13 @@ void ApplyCharConversion(std::string& text, int mode) {
     }
 }
 
-void ApplyConversions(std::string& text, int caseMode, int charMode) {
-    ApplyCaseConversion(text, caseMode);
-    ApplyCharConversion(text, charMode);
+void applyConversions(std::string& text, int caseMode, int charMode) {
+    applyCaseConversion(text, caseMode);
+    applyCharConversion(text, charMode);
 }
 
-void ApplyConversions(std::string& text, const Settings& settings) {
-    ApplyConversions(text, settings.caseConversion, settings.charConversion);
+void applyConversions(std::string& text, const Settings& settings) {
+    applyConversions(text, settings.caseConversion, settings.charConversion);
 }
 
 }  // namespace td

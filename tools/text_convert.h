@@ -39,11 +39,11 @@ std::string AnsiToUpper(const std::string& text);
 // applyCaseConversion: `mode` 0 to 4; other values leave the text as it is.
 // In modes 3 and 4 only ASCII a to z are raised; the only word separator is
 // the space.
-void ApplyCaseConversion(std::string& text, int mode);
+void applyCaseConversion(std::string& text, int mode);
 // applyCharConversion: `mode` 0 to 2; other values leave the text as it is.
-void ApplyCharConversion(std::string& text, int mode);
+void applyCharConversion(std::string& text, int mode);
 // Both, case first, as the settings choose.
-void ApplyConversions(std::string& text, const Settings& settings);
-void ApplyConversions(std::string& text, int caseMode, int charMode);
+void applyConversions(std::string& text, const Settings& settings);
+void applyConversions(std::string& text, int caseMode, int charMode);
 
 }  // namespace td

@@ -65,7 +65,7 @@ std::vector<SongRecord*> ToolFileList::selectedEntries() const {
     return out;
 }
 
-ToolFileList FillFileList(const PlaylistView& view, bool fullPaths) {
+ToolFileList fillFileList(const PlaylistView& view, bool fullPaths) {
     ToolFileList list;
     for (const ViewRow& row : view.rows()) {
         if (!row.entry) continue;
@@ -78,7 +78,7 @@ ToolFileList FillFileList(const PlaylistView& view, bool fullPaths) {
     return list;
 }
 
-void SyncSelection(const ToolFileList& list, PlaylistView& view) {
+void syncSelection(const ToolFileList& list, PlaylistView& view) {
     const std::vector<SongRecord*> chosen = list.selectedEntries();
     view.suspendSelectionUpdates(true);
     for (int row = 0; row < view.rowCount(); ++row) {

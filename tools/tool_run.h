@@ -81,10 +81,10 @@ struct ToolFileList {
 
 // fillFileList: every view row that carries an entry, top to bottom, selected
 // when the row is selected in the view. `fullPaths` for the organize page.
-ToolFileList FillFileList(const PlaylistView& view, bool fullPaths);
+ToolFileList fillFileList(const PlaylistView& view, bool fullPaths);
 // syncSelection: the view's selection becomes the entries of the selected
 // items (rows of other entries are deselected).
-void SyncSelection(const ToolFileList& list, PlaylistView& view);
+void syncSelection(const ToolFileList& list, PlaylistView& view);
 // A list of entries that are not in any view (the command line): each item
 // is selected; its text is the file name, or the full path with `fullPaths`.
 ToolFileList FileListFromEntries(const std::vector<SongRecord*>& entries, bool fullPaths);
