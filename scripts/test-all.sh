@@ -121,6 +121,25 @@ step_sanitize() {
   step_end "$warnings warnings"
 }
 
+# The plug-in is one self-contained module: a Windows binary may import
+# nothing but system DLLs (no MinGW runtime, no zlib1.dll).
+check_imports() {
+  local dir=$1 objdump=$2 binary dll bad=""
+  for binary in "$dir/tunedeck.exe" "$dir/tests/td_tagwrite.exe" "$dir/tests/tdcore_tests.exe"; do
+    [ -f "$binary" ] || continue
+    for dll in $("$objdump" -p "$binary" | awk '/DLL Name:/ {print tolower($3)}'); do
+      case $dll in
+        kernel32.dll|user32.dll|gdi32.dll|advapi32.dll|shell32.dll|ole32.dll|oleaut32.dll|\
+        comctl32.dll|comdlg32.dll|shlwapi.dll|version.dll|msvcrt.dll|ws2_32.dll|winmm.dll|\
+        api-ms-win-*) ;;
+        *) bad+=" $(basename "$binary"):$dll" ;;
+      esac
+    done
+  done
+  [ -z "$bad" ] || fail "non-system DLLs imported:$bad"
+  echo "--- imports: system DLLs only"
+}
+
 start_xvfb() {
   [ -n "$xvfb_pid" ] && return 0
   command -v Xvfb >/dev/null || fail "Xvfb is missing (run scripts/setup.sh)"
@@ -148,6 +167,7 @@ step_mingw64() {
   [ -x /usr/lib/wine/wine64 ] || fail "wine64 is missing (run scripts/setup.sh)"
   build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
+  check_imports "$dir" x86_64-w64-mingw32-objdump
   start_xvfb
   export WINEPREFIX=$dir/wineprefix WINEARCH=win64 WINEDEBUG=-all
   # No Mono or Gecko: their installers would wait for a click.
@@ -170,6 +190,7 @@ step_mingw32() {
   build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTD_WERROR=ON \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
   [ "$warnings" -eq 0 ] || fail "$warnings warnings in a -Werror build"
+  check_imports "$dir" i686-w64-mingw32-objdump
   step_end "built, not run"
 }
 
