@@ -86,7 +86,7 @@ run_ctest() {
   local dir=$1
   shift
   log "ctest"
-  ctest --test-dir "$dir" --output-on-failure --timeout 900 "$@" \
+  ctest --test-dir "$dir" --output-on-failure --timeout 900 -j "$jobs" "$@" \
     || fail "tests failed"
 }
 
