@@ -35,6 +35,13 @@ void ReportError(std::string_view message);
 
 int RunInfo(const std::vector<std::string>& args);
 extern const char kInfoHelp[];
+// Tag tools (tool_cli.h holds their shared plumbing).
+int RunTag(const std::vector<std::string>& args);
+extern const char kTagHelp[];
+int RunConvert(const std::vector<std::string>& args);
+extern const char kConvertHelp[];
+int RunRate(const std::vector<std::string>& args);
+extern const char kRateHelp[];
 int RunScan(const std::vector<std::string>& args);
 extern const char kScanHelp[];
 int RunList(const std::vector<std::string>& args);

@@ -24,6 +24,12 @@ const Command kCommands[] = {
      kScanHelp, RunScan},
     {"list", "SOURCE [--columns ID,...] [--view 0-3] [--sort ID|-ID]",
      "print the list columns of a playlist file or folder", kListHelp, RunList},
+    {"tag", "[--v1] [--v2] --FIELD TEXT... [--yes] [--log FILE] FILE...",
+     "mass tag: set the same fields in the ID3v1 and/or ID3v2 tags of files", kTagHelp, RunTag},
+    {"convert", "v1-to-v2|v2-to-v1|remove-v1|remove-v2|remove-all [--yes] [--log FILE] FILE...",
+     "copy ID3v1 into ID3v2 or back, or remove tags", kConvertHelp, RunConvert},
+    {"rate", "STARS [--yes] [--log FILE] FILE...", "store a star rating into the files' ID3v2 tags",
+     kRateHelp, RunRate},
 };
 
 const Command* FindCommand(const std::string& name) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "platform/directory.h"
 #include "platform/text_codec.h"
 #include "settings/lang_table.h"
 #include "tags/song_record.h"
@@ -242,7 +243,8 @@ void TerminalProgress::end() {
 CliEntries::CliEntries(const std::vector<std::string>& paths, bool readTags) {
     records_.reserve(paths.size());
     for (const std::string& path : paths) {
-        records_.push_back(std::make_unique<SongRecord>(path, readTags));
+        // Logs and messages name files by their full paths, as the plug-in does.
+        records_.push_back(std::make_unique<SongRecord>(AbsolutePath(path), readTags));
     }
 }
 
@@ -261,6 +263,18 @@ ToolFileList CliEntries::list(bool fullPaths) const {
 
 // ---------------------------------------------------------------------------
 // Running
+
+bool ToAnsiArgument(const std::string& argument, const std::string& what, std::string& out) {
+#ifdef _WIN32
+    (void)what;
+    out = argument;
+    return true;
+#else
+    if (text::Utf8ToAnsi(argument, out)) return true;
+    ReportError(what + ": '" + argument + "' holds characters the tags cannot store");
+    return false;
+#endif
+}
 
 void UseToolTexts() {
     if (LangTable::getString(1)[0] == '\0') LangTable::useBuiltinEnglish();

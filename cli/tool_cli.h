@@ -106,6 +106,12 @@ private:
     std::vector<std::unique_ptr<SongRecord>> records_;
 };
 
+// A tag text given on the command line, in the ANSI code page tags hold:
+// converted from UTF-8 on POSIX, taken as it is on Windows (where arguments
+// already come in the ANSI code page). False, reported with `what`, when a
+// character cannot be stored.
+bool ToAnsiArgument(const std::string& argument, const std::string& what, std::string& out);
+
 // Loads the built-in English texts when no text is loaded yet.
 void UseToolTexts();
 

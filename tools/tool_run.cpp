@@ -8,6 +8,8 @@
 #include "playlist/text_format.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
+#include "tags/id3v2/frame.h"
+#include "tags/id3v2/frame_table.h"
 #include "tags/id3v2/id3v2_error.h"
 #include "tags/song_record.h"
 
@@ -119,7 +121,12 @@ const char* ConfirmationMessage(ToolKind kind) {
 
 std::string ConfirmationText(ToolKind kind, const std::vector<std::string>& listTexts) {
     const int n = static_cast<int>(listTexts.size());
-    std::string text = FormatLangText(ConfirmationMessage(kind), {n});
+    return ConfirmationText(FormatLangText(ConfirmationMessage(kind), {n}), listTexts);
+}
+
+std::string ConfirmationText(const std::string& question, const std::vector<std::string>& listTexts) {
+    const int n = static_cast<int>(listTexts.size());
+    std::string text = question;
     text += "\n\n";
     for (int i = 0; i < n && i < kConfirmListedFiles; ++i) {
         text += listTexts[static_cast<size_t>(i)];
@@ -174,6 +181,17 @@ bool ToolFileExists(const std::string& path) {
     FileStatus status;
     return !path.empty() && Fs().GetStatus(path, status) &&
            (status.attributes & kAttrDirectory) == 0;
+}
+
+bool DropFileNameFrame(SongRecord& record) {
+    if (record.HasId3v1() || record.HasId3v2()) return false;
+    const int index = record.FindFrame(kTPE1, -1, -1);
+    if (index < 0) return false;
+    Id3v2Frame* frame = record.GetFrameAt(index);
+    std::string name = BaseName(record.GetFileName());
+    if (!name.empty() && name[0] >= 'a' && name[0] <= 'z') name[0] = static_cast<char>(name[0] - 32);
+    if (SongRecord::MainText(frame) != name) return false;
+    return record.RemoveFrame(kTPE1, frame);
 }
 
 int SaveToolRecord(SongRecord& record, const ToolSave& save) {

@@ -93,6 +93,8 @@ ToolFileList FileListFromEntries(const std::vector<SongRecord*>& entries, bool f
 // number): the kind's message, up to ten names, "<More files> ..." beyond
 // ten, and the closing question.
 std::string ConfirmationText(ToolKind kind, const std::vector<std::string>& listTexts);
+// The same with a question of the caller's own (already formatted).
+std::string ConfirmationText(const std::string& question, const std::vector<std::string>& listTexts);
 // The kind's question alone ("Mass set ID3TAG on %d file(s) ?" and so on),
 // unformatted, from the LangTable.
 const char* ConfirmationMessage(ToolKind kind);
@@ -238,6 +240,12 @@ struct ToolSave {
 };
 // Writes the record's tags as `save` says; an Id3v2Error code (0 success).
 int SaveToolRecord(SongRecord& record, const ToolSave& save);
+
+// A record read from an untagged file carries an artist frame made from the
+// file name, meant for display only. A tool about to give such a record an
+// ID3v2 tag drops it first, or the file name would be written as the artist.
+// True when one was dropped.
+bool DropFileNameFrame(SongRecord& record);
 
 // Whether a file exists for a tool's fresh load: a SongRecord of a missing
 // file would otherwise carry on as an empty record.

@@ -1,0 +1,87 @@
+#include "tools/convert.h"
+
+#include <functional>
+
+#include "platform/file_system.h"
+#include "platform/prompter.h"
+#include "playlist/text_format.h"
+#include "settings/lang_table.h"
+#include "tags/song_record.h"
+
+namespace td {
+
+namespace {
+
+// The engine's whole-file operations write through SaveTags; the read-only
+// question of a forced save is asked around them here, with the texts and
+// answers SaveTagsConfirmReadOnly uses.
+bool WithReadOnlyConfirmed(const std::string& path, const ToolSave& save,
+                           const std::function<bool()>& write) {
+    if (!save.askReadOnly || !save.prompter) return write();
+    FileSystem& fs = Fs();
+    uint32_t attributes = 0;
+    if (!fs.GetAttributes(path, attributes)) return false;
+    if (!(attributes & kAttrReadOnly)) return write();
+    const PromptAnswer answer = save.prompter->Message(
+        FormatLangText(LangTable::getString(kLangForceSaveReadOnly), {path}),
+        LangTable::getString(kLangQuestion), PromptButtons::OkCancel, PromptIcon::Information);
+    if (answer != PromptAnswer::Ok) return false;
+    if (!fs.SetAttributes(path, attributes & ~kAttrReadOnly)) {
+        ShowToolError(*save.prompter,
+                      FormatLangText(LangTable::getString(kLangCannotRemoveReadOnly), {path}));
+        return false;
+    }
+    const bool ok = write();
+    fs.SetAttributes(path, attributes);
+    return ok;
+}
+
+}  // namespace
+
+ToolKind ConvertKind(int op) {
+    switch (op) {
+    case kConvertV2ToV1: return ToolKind::CopyV2ToV1;
+    case kConvertRemoveV1: return ToolKind::RemoveV1;
+    case kConvertRemoveV2: return ToolKind::RemoveV2;
+    case kConvertRemoveAll: return ToolKind::RemoveAll;
+    default: return ToolKind::CopyV1ToV2;
+    }
+}
+
+std::string ConvertLogHeader(int op, int files) {
+    if (op < 0 || op >= kConvertOpCount) op = 0;
+    return FormatLangText(LangTable::getString(33 + op), {files});
+}
+
+std::string ConvertSummary(int op, int files) {
+    if (op < 0 || op >= kConvertOpCount) op = 0;
+    return FormatLangText(LangTable::getString(38 + op), {files});
+}
+
+bool convertFile(SongRecord* entry, int op, const ToolSave& save) {
+    if (!entry || op < 0 || op >= kConvertOpCount) return false;
+    const std::string path = entry->GetFileName();
+    if (!ToolFileExists(path)) return false;
+    SongRecord record(path, true);
+    bool ok = false;
+    switch (op) {
+    case kConvertV1ToV2:
+        if (!record.GetId3v1()) return false;
+        ok = WithReadOnlyConfirmed(path, save, [&] { return record.CopyId3v1ToId3v2(); });
+        break;
+    case kConvertV2ToV1:
+        if (!record.HasId3v2()) return false;
+        ok = WithReadOnlyConfirmed(path, save, [&] { return record.CopyId3v2ToId3v1(); });
+        break;
+    default: {
+        const int which = op == kConvertRemoveV1 ? 1 : op == kConvertRemoveV2 ? 2 : 3;
+        ok = WithReadOnlyConfirmed(path, save, [&] { return record.RemoveTagsAndSave(which); });
+        break;
+    }
+    }
+    if (!ok) return false;
+    entry->CopyFrom(record);
+    return true;
+}
+
+}  // namespace td
