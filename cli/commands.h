@@ -46,6 +46,8 @@ int RunScan(const std::vector<std::string>& args);
 extern const char kScanHelp[];
 int RunList(const std::vector<std::string>& args);
 extern const char kListHelp[];
+int RunExport(const std::vector<std::string>& args);
+extern const char kExportHelp[];
 
 // Adds the ".mp3" and ".mp2" files of `folder` to `playlist` as "Add
 // directory" does: entries in name order, a folder entered where it is

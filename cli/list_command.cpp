@@ -6,12 +6,8 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "platform/directory.h"
-#include "platform/file_system.h"
-#include "platform/prompter.h"
+#include "cli/source_loader.h"
 #include "platform/text_codec.h"
-#include "playlist/kq3.h"
-#include "playlist/m3u_pls.h"
 #include "playlist/playlist.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
@@ -44,18 +40,6 @@ const char kListHelp[] =
 
 namespace {
 
-// Messages of the playlist readers go to standard error.
-class ConsolePrompter final : public Prompter {
-public:
-    PromptAnswer Message(const std::string& text, const std::string& caption, PromptButtons,
-                         PromptIcon) override {
-        ReportError(text::AnsiToUtf8(caption) + ": " + text::AnsiToUtf8(text));
-        ++shown;
-        return PromptAnswer::Ok;
-    }
-    int shown = 0;
-};
-
 char FoldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool EqualNoCase(const std::string& a, const char* b) {
@@ -64,11 +48,6 @@ bool EqualNoCase(const std::string& a, const char* b) {
         if (FoldCase(a[i]) != FoldCase(b[i])) return false;
     }
     return i == a.size() && b[i] == '\0';
-}
-
-bool EndsWithNoCase(const std::string& text, const char* suffix) {
-    const std::string tail(suffix);
-    return text.size() >= tail.size() && EqualNoCase(text.substr(text.size() - tail.size()), suffix);
 }
 
 // A column by number or export key; -1 when it names none.
@@ -195,38 +174,10 @@ int RunList(const std::vector<std::string>& args) {
         view.buildColumns(order, visible, settings.getColumnWidth(), 0);
     }
 
-    const std::string path = AbsolutePath(source);
-    ConsolePrompter prompter;
-    FileStatus status;
-    if (!Fs().GetStatus(path, status)) {
-        ReportError("list: cannot open '" + text::PathToUtf8(source) + "'");
-        return kExitFailure;
-    }
-    bool read = false;
-    if (status.attributes & kAttrDirectory) {
-        std::string folder = path;
-        playlist.registerVolume(folder);
-        std::vector<std::string> unlisted;
-        AddDirectory(playlist, folder, recursive, unlisted);
-        for (const std::string& f : unlisted) {
-            ReportError("list: cannot list the folder '" + text::PathToUtf8(f) + "'");
-        }
-        view.rebuildFromPlaylist();
-        read = unlisted.empty();
-    } else if (EndsWithNoCase(path, ".kq3")) {
-        read = loadKq3(path, true, playlist, view, prompter) == Kq3Load::Loaded;
-    } else if (EndsWithNoCase(path, ".m3u") || EndsWithNoCase(path, ".m3u8")) {
-        read = readM3u(path, playlist, view);
-    } else if (EndsWithNoCase(path, ".pls")) {
-        read = readPls(path, playlist, view, prompter) && prompter.shown == 0;
-    } else {
-        ReportError("list: '" + text::PathToUtf8(source) +
-                    "' is no folder and no .kq3, .m3u or .pls file");
-        return kExitUsage;
-    }
-    if (!read && prompter.shown == 0 && !(status.attributes & kAttrDirectory)) {
-        ReportError("list: cannot read '" + text::PathToUtf8(source) + "'");
-    }
+    const SourceLoad load = LoadSource("list", source, recursive, playlist, view);
+    if (load == SourceLoad::Missing) return kExitFailure;
+    if (load == SourceLoad::NotSource) return kExitUsage;
+    const bool read = load == SourceLoad::Loaded;
 
     if (sortId >= 0) view.sortById(sortId, descending);
     std::string out;
