@@ -33,7 +33,12 @@ int64_t LengthOf(const SongRecord* entry) {
     return std::max<int32_t>(entry->GetMpegInfo().seconds, 0);
 }
 
-size_t LastSeparator(const std::string& name) { return name.find_last_of("\\/"); }
+size_t LastSeparator(const std::string& name) {
+    for (size_t i = name.size(); i-- > 0;) {
+        if (name[i] == '\\' || name[i] == '/') return i;
+    }
+    return std::string::npos;
+}
 
 std::string DirectoryPart(const std::string& name) {
     const size_t slash = LastSeparator(name);
@@ -102,20 +107,27 @@ struct Collation {
         }
     }
 
-    // Sort key: the primary weights, a 0 byte, then the secondary weights.
-    // Plain string comparison of two keys orders like Compare below.
+    // Sort key: the primary weights, a 0 byte, then the secondary weights
+    // (only when the text has accents), appended to `key`. Plain byte-wise
+    // comparison of two keys is the collation order.
+    void AppendKey(const char* text, size_t size, std::string& key) const {
+        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
+        bool accents = false;
+        const size_t start = key.size();
+        key.resize(start + size + 1);
+        char* out = &key[start];
+        for (size_t i = 0; i < size; ++i) {
+            out[i] = static_cast<char>(primary[bytes[i]]);
+            accents = accents || secondary[bytes[i]] != 0;
+        }
+        out[size] = '\0';
+        if (accents) {
+            for (size_t i = 0; i < size; ++i) key += static_cast<char>(secondary[bytes[i]]);
+        }
+    }
     void Key(const std::string& text, std::string& key) const {
         key.clear();
-        key.reserve(text.size() * 2 + 1);
-        bool accents = false;
-        for (unsigned char c : text) {
-            key += static_cast<char>(primary[c]);
-            accents = accents || secondary[c] != 0;
-        }
-        key += '\0';
-        if (accents) {
-            for (unsigned char c : text) key += static_cast<char>(secondary[c]);
-        }
+        AppendKey(text.data(), text.size(), key);
     }
 };
 
@@ -188,6 +200,8 @@ const char* ViewSourceName(int source) {
     static const char* const kNames[4] = {"ID3v1", "ID3v2", "v2->v1", "v1->v2"};
     return source >= 0 && source < 4 ? kNames[source] : kNames[0];
 }
+
+PlaylistView::~PlaylistView() = default;
 
 PlaylistView::PlaylistView(const Playlist& playlist) : playlist_(playlist) {
     std::array<int32_t, kColumnCount> order{}, visible{}, width{};
@@ -483,57 +497,183 @@ void PlaylistView::sortByClick(int position, Settings* settings) {
     if (settings) settings->setSortKey(sortId_, descending_);
 }
 
+namespace {
+
+// One row while sorting: its key (a number, or the first eight bytes of its
+// collation key), its place in the Playlist, and where its full collation key
+// lies. Kept small and contiguous so that comparisons stay in the cache.
+struct SortItem {
+    uint64_t key;
+    uint64_t key2;  // text columns: the next eight bytes of the collation key
+    uint32_t order;
+    uint32_t row;
+    uint32_t offset;
+    uint32_t length;
+};
+
+}  // namespace
+
+struct PlaylistView::SortScratch {
+    std::vector<uint32_t> order;
+    std::vector<SortItem> items;
+    std::string arena;  // every row's full collation key, one after the other
+    std::vector<ViewRow> sorted;
+};
+
+namespace {
+
+uint64_t KeyPrefix(const char* key, size_t length) {
+    uint64_t prefix = 0;
+    for (size_t i = 0; i < 8; ++i) {
+        prefix = prefix << 8 | (i < length ? static_cast<unsigned char>(key[i]) : 0u);
+    }
+    return prefix;
+}
+
+}  // namespace
+
+void PlaylistView::insertionOrder(std::vector<uint32_t>& order) const {
+    const size_t n = rows_.size();
+    order.resize(n);
+    // Rows that compare equal keep the Playlist's insertion order, in either
+    // direction. Usually the rows are the Playlist itself, in its order.
+    const int count = playlist_.count();
+    bool same = static_cast<size_t>(count) == n;
+    for (size_t r = 0; same && r < n; ++r) same = rows_[r].entry == playlist_.entryAt(static_cast<int>(r));
+    if (same) {
+        std::iota(order.begin(), order.end(), 0u);
+        return;
+    }
+    std::vector<std::pair<const SongRecord*, uint32_t>> byAddress;
+    byAddress.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) byAddress.emplace_back(playlist_.entryAt(i), static_cast<uint32_t>(i));
+    std::sort(byAddress.begin(), byAddress.end());
+    for (size_t r = 0; r < n; ++r) {
+        const SongRecord* entry = rows_[r].entry;
+        auto it = std::lower_bound(byAddress.begin(), byAddress.end(), std::make_pair(entry, uint32_t{0}));
+        // A row whose entry is not in the Playlist goes after, by row.
+        order[r] = it != byAddress.end() && it->first == entry ? it->second
+                                                               : static_cast<uint32_t>(count + r);
+    }
+}
+
 void PlaylistView::sortById(int id, bool descending) {
     sortId_ = ClampId(id);
     descending_ = descending;
     const size_t n = rows_.size();
     if (n < 2) return;
 
-    // Rows that compare equal keep the Playlist's insertion order, in either
-    // direction: look up each row's entry index once.
-    std::vector<std::pair<const SongRecord*, uint32_t>> byAddress;
-    byAddress.reserve(static_cast<size_t>(playlist_.count()));
-    for (int i = 0; i < playlist_.count(); ++i) {
-        byAddress.emplace_back(playlist_.entryAt(i), static_cast<uint32_t>(i));
-    }
-    std::sort(byAddress.begin(), byAddress.end());
-    std::vector<uint64_t> order(n);
-    for (size_t r = 0; r < n; ++r) {
-        const SongRecord* entry = rows_[r].entry;
-        auto it = std::lower_bound(byAddress.begin(), byAddress.end(),
-                                   std::make_pair(entry, uint32_t{0}));
-        // A row whose entry is not in the Playlist goes after, by row.
-        order[r] = it != byAddress.end() && it->first == entry ? it->second
-                                                               : (uint64_t{1} << 32) + r;
-    }
+    if (!scratch_) scratch_ = std::make_unique<SortScratch>();
+    std::vector<uint32_t>& order = scratch_->order;
+    insertionOrder(order);
+    std::vector<SortItem>& items = scratch_->items;
+    items.resize(n);
+    std::string& arena = scratch_->arena;
+    arena.clear();
 
-    std::vector<uint32_t> index(n);
-    std::iota(index.begin(), index.end(), 0u);
     if (IsTextColumn(sortId_)) {
-        std::vector<std::string> keys(n);
         const Collation& collation = TheCollation();
-        for (size_t r = 0; r < n; ++r) collation.Key(cellText(*rows_[r].entry, sortId_), keys[r]);
-        std::sort(index.begin(), index.end(), [&](uint32_t a, uint32_t b) {
-            const int c = keys[a].compare(keys[b]);
+        const TagFieldReader reader(viewSource_);
+        const int frameType = kColumnDefs[sortId_].frameType;
+        arena.reserve(n * 24);
+        std::string text;
+        for (size_t r = 0; r < n; ++r) {
+            const SongRecord& entry = *rows_[r].entry;
+            const size_t offset = arena.size();
+            const std::string& name = entry.GetFileName();
+            switch (sortId_) {
+                case kColumnMode: {
+                    const int mode = entry.GetMpegInfo().mode;
+                    const char* modeName = mode >= 0 && mode < 4 ? kModeNames[mode] : " ";
+                    collation.AppendKey(modeName, std::strlen(modeName), arena);
+                    break;
+                }
+                case kColumnFileName:
+                    collation.AppendKey(name.data(), name.size(), arena);
+                    break;
+                case kColumnPath: {
+                    const size_t slash = LastSeparator(name);
+                    collation.AppendKey(name.data(), slash == std::string::npos ? 0 : slash + 1, arena);
+                    break;
+                }
+                case kColumnShortFileName: {
+                    const size_t slash = LastSeparator(name);
+                    const size_t skip = slash == std::string::npos ? 0 : slash + 1;
+                    collation.AppendKey(name.data() + skip, name.size() - skip, arena);
+                    break;
+                }
+                case kColumnVolume:
+                    text = VolumeLabel(playlist_, entry);
+                    collation.AppendKey(text.data(), text.size(), arena);
+                    break;
+                default:
+                    text.assign(1, ' ');
+                    reader.GetField(entry, frameType, text);
+                    collation.AppendKey(text.data(), text.size(), arena);
+                    break;
+            }
+            items[r] = {0, 0, order[r], static_cast<uint32_t>(r), static_cast<uint32_t>(offset),
+                        static_cast<uint32_t>(arena.size() - offset)};
+        }
+        // Texts often share a long head (every file name starts with the
+        // same folder): the sixteen bytes kept inline are taken after it.
+        size_t common = items[0].length;
+        for (size_t r = 1; r < n && common > 0; ++r) {
+            const char* first = arena.data() + items[0].offset;
+            const char* other = arena.data() + items[r].offset;
+            const size_t limit = std::min<size_t>(common, items[r].length);
+            size_t same = 0;
+            while (same < limit && first[same] == other[same]) ++same;
+            common = same;
+        }
+        for (SortItem& item : items) {
+            const size_t skip = std::min<size_t>(common, item.length);
+            const char* rest = arena.data() + item.offset + skip;
+            const size_t left = item.length - skip;
+            item.key = KeyPrefix(rest, left);
+            item.key2 = left > 8 ? KeyPrefix(rest + 8, left - 8) : 0;
+        }
+        const char* keys = arena.data();
+        const size_t inlined = common + 16;
+        auto fullCompare = [keys, inlined](const SortItem& a, const SortItem& b) {
+            // With equal inline bytes, two keys that fit in them differ in
+            // length only (the zero padding stands for their end).
+            if (a.length > inlined || b.length > inlined) {
+                const int c =
+                    std::memcmp(keys + a.offset, keys + b.offset, std::min(a.length, b.length));
+                if (c != 0) return c;
+            }
+            return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
+        };
+        std::sort(items.begin(), items.end(), [&](const SortItem& a, const SortItem& b) {
+            if (a.key != b.key) return descending ? a.key > b.key : a.key < b.key;
+            if (a.key2 != b.key2) return descending ? a.key2 > b.key2 : a.key2 < b.key2;
+            const int c = fullCompare(a, b);
             if (c != 0) return descending ? c > 0 : c < 0;
-            return order[a] < order[b];
+            return a.order < b.order;
         });
     } else {
-        std::vector<int64_t> keys(n);
         const TagFieldReader reader(viewSource_);
-        for (size_t r = 0; r < n; ++r) keys[r] = NumericKey(*rows_[r].entry, sortId_, reader);
-        std::sort(index.begin(), index.end(), [&](uint32_t a, uint32_t b) {
-            if (keys[a] != keys[b]) return descending ? keys[a] > keys[b] : keys[a] < keys[b];
-            return order[a] < order[b];
+        for (size_t r = 0; r < n; ++r) {
+            // Signed keys, biased so that unsigned order is numeric order;
+            // descending flips them so that one comparison serves both ways.
+            uint64_t key = static_cast<uint64_t>(NumericKey(*rows_[r].entry, sortId_, reader)) ^
+                           (uint64_t{1} << 63);
+            if (descending) key = ~key;
+            items[r] = {key, 0, order[r], static_cast<uint32_t>(r), 0, 0};
+        }
+        std::sort(items.begin(), items.end(), [](const SortItem& a, const SortItem& b) {
+            return a.key != b.key ? a.key < b.key : a.order < b.order;
         });
     }
 
-    std::vector<ViewRow> sorted;
+    std::vector<ViewRow>& sorted = scratch_->sorted;
+    sorted.clear();
     sorted.reserve(n);
     int focus = -1;
     for (size_t i = 0; i < n; ++i) {
-        if (static_cast<int>(index[i]) == focusRow_) focus = static_cast<int>(i);
-        sorted.push_back(rows_[index[i]]);
+        if (static_cast<int>(items[i].row) == focusRow_) focus = static_cast<int>(i);
+        sorted.push_back(rows_[items[i].row]);
     }
     rows_.swap(sorted);
     focusRow_ = focus;

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,7 @@ class PlaylistView {
 public:
     // `playlist` gives the volumes' labels; it must outlive the view.
     explicit PlaylistView(const Playlist& playlist);
+    ~PlaylistView();
     PlaylistView(const PlaylistView&) = delete;
     PlaylistView& operator=(const PlaylistView&) = delete;
 
@@ -189,6 +191,8 @@ public:
 
 private:
     std::string cellText(const SongRecord& entry, int id) const;
+    // Each row's entry index in the Playlist (rows of other entries after).
+    void insertionOrder(std::vector<uint32_t>& order) const;
 
     const Playlist& playlist_;
     int viewSource_ = 0;
@@ -210,6 +214,11 @@ private:
     std::vector<SongRecord*> snapshot_;
     int snapshotCount_ = 0;
     int focusRow_ = -1;
+
+    // Buffers of the last sort, kept for the next one: a list of 100,000 rows
+    // is sorted again and again, and fresh buffers would cost page faults.
+    struct SortScratch;
+    std::unique_ptr<SortScratch> scratch_;
 };
 
 }  // namespace td
