@@ -1,0 +1,209 @@
+#include "playlist/statistics.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "playlist/playlist.h"
+#include "playlist/view.h"
+#include "settings/lang_table.h"
+#include "tags/id3v1/id3v1.h"
+#include "window/test_songs.h"
+
+namespace td {
+namespace {
+
+using test::AddSong;
+using test::SetV1;
+using test::SetV2;
+
+const std::string kSep = "________________________________________________\r\n";
+
+std::string TagLines(int none, int v1, int v2, int both) {
+    return "\t" + std::to_string(none) + ":\tNo Tag\r\n\t" + std::to_string(v1) + ":\tID3v1\r\n\t" +
+           std::to_string(v2) + ":\tID3v2\r\n\t" + std::to_string(both) + ":\tID3v1+v2\r\n";
+}
+
+std::string ModeLines(int stereo, int joint, int dual, int single) {
+    return "\t" + std::to_string(stereo) + ":\tStereo\r\n\t" + std::to_string(joint) +
+           ":\tJoint-Stereo\r\n\t" + std::to_string(dual) + ":\tDual-Channel\r\n\t" +
+           std::to_string(single) + ":\tSingle-Channel\r\n";
+}
+
+class StatisticsTest : public ::testing::Test {
+protected:
+    StatisticsTest() : view_(list_) {
+        LangTable::useBuiltinEnglish();
+        view_.setViewSource(1);
+    }
+
+    std::string Whole() {
+        recountGenres(list_, view_.viewSource(), genres_);
+        return playlistReport(list_, view_, true, genres_);
+    }
+
+    Playlist list_;
+    PlaylistView view_;
+    GenreTable genres_;
+};
+
+TEST_F(StatisticsTest, WholePlaylistReportIsExact) {
+    SongRecord& a = AddSong(list_, "/m/a.mp3", 65, 1500, 0);
+    SetV2(a, kTPE1, "Beta");
+    SetV2(a, kTCON, "Rock");
+    SongRecord& b = AddSong(list_, "/m/b.mp3", 0, 2600, 1);
+    SetV2(b, kTPE1, "alpha");
+    SetV2(b, kTCON, "rock");
+    AddSong(list_, "/m/c.mp3", 10, 0, 3);  // no tag: genre 0, no artist
+
+    // 1 + 2 + 0 whole kilobytes: 3 / 1024 prints as 0.00.
+    const std::string expected = "GENERAL\r\n\tTotal files: 3\r\n\tTotal size: 0.00 MB\r\n"
+                                 "\tAvg file size: 0.00 MB\r\n\tTotal length: 01:15\r\n" +
+                                 kSep + "ID3TAG\r\n" + TagLines(1, 0, 2, 0) + kSep + "GENRE\r\n" +
+                                 "\t2:\tRock\r\n\t1:\t???\r\n" + kSep + "MODE\r\n" +
+                                 ModeLines(1, 1, 0, 1) + kSep + "ARTIST\r\n\tBeta\r\n\talpha\r\n";
+    EXPECT_EQ(Whole(), expected);
+}
+
+TEST_F(StatisticsTest, SizesAreWholeKilobytesPerSongAndLengthsUseTheShortText) {
+    AddSong(list_, "/m/a.mp3", 3000, 1048576 + 1023);
+    AddSong(list_, "/m/b.mp3", 725, 2 * 1048576);
+    const std::string report = Whole();
+    EXPECT_NE(report.find("\tTotal size: 3.00 MB\r\n"), std::string::npos) << report;
+    // (1024 + 2048) / 2 kilobytes.
+    EXPECT_NE(report.find("\tAvg file size: 1.50 MB\r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("\tTotal length: 01:02:05\r\n"), std::string::npos) << report;
+}
+
+TEST_F(StatisticsTest, GenreLinesFollowTheExchangeSort) {
+    const char* genres[] = {"Blues", "Country", "Country", "Disco", "Funk", "Funk",
+                            "Rock", "Rock", "Rock"};
+    int n = 0;
+    for (const char* genre : genres) {
+        SongRecord& song = AddSong(list_, "/m/" + std::to_string(n++) + ".mp3");
+        SetV2(song, kTCON, genre);
+    }
+    const std::string report = Whole();
+    // Not a stable sort: Funk overtakes Country on the way.
+    const std::string lines = "GENRE\r\n\t3:\tRock\r\n\t2:\tFunk\r\n\t2:\tCountry\r\n"
+                              "\t1:\tBlues\r\n\t1:\tDisco\r\n" + kSep;
+    EXPECT_NE(report.find(lines), std::string::npos) << report;
+}
+
+TEST_F(StatisticsTest, RockRockPopListsRockFirst) {
+    for (const char* genre : {"Pop", "Rock", "Rock"}) SetV2(AddSong(list_, "/m/x.mp3"), kTCON, genre);
+    const std::string report = Whole();
+    EXPECT_NE(report.find("GENRE\r\n\t2:\tRock\r\n\t1:\tPop\r\n"), std::string::npos) << report;
+}
+
+TEST_F(StatisticsTest, ArtistsAreDistinctByBytesAndSortedUpperCaseFirst) {
+    for (const char* artist : {"abba", "ABBA", "Zappa", "abba", ""}) {
+        SongRecord& song = AddSong(list_, "/m/x.mp3");
+        if (*artist) SetV2(song, kTPE1, artist);
+    }
+    const std::string report = Whole();
+    EXPECT_NE(report.find("ARTIST\r\n\tABBA\r\n\tZappa\r\n\tabba\r\n"), std::string::npos) << report;
+    EXPECT_EQ(report.substr(report.size() - 7), "\tabba\r\n") << report;
+}
+
+TEST_F(StatisticsTest, SelectionCountsOnlySelectedRowsShownAndHasNoGenreBreakdown) {
+    SongRecord& a = AddSong(list_, "/m/a.mp3", 100, 4096, 2);
+    SetV2(a, kTPE1, "One");
+    SongRecord& b = AddSong(list_, "/m/b.mp3", 200, 8192, 0);
+    SetV2(b, kTPE1, "Two");
+    SongRecord& c = AddSong(list_, "/m/c.mp3", 300, 8192, 0);
+    SetV1(c, "Three", "t");
+    // A filtered view showing b and c, with c selected; a is not shown.
+    view_.setRows({&b, &c});
+    view_.setSelected(1, true);
+    view_.setViewSource(3);
+    recountGenres(list_, 3, genres_);
+    const std::string report = playlistReport(list_, view_, false, genres_);
+    const std::string expected = "GENERAL\r\n\tTotal files: 1\r\n\tTotal size: 0.01 MB\r\n"
+                                 "\tAvg file size: 0.01 MB\r\n\tTotal length: 05:00\r\n" +
+                                 kSep + "ID3TAG\r\n" + TagLines(0, 1, 0, 0) + kSep + "MODE\r\n" +
+                                 ModeLines(1, 0, 0, 0) + kSep + "ARTIST\r\n\tThree\r\n";
+    EXPECT_EQ(report, expected);
+    EXPECT_EQ(playlistReportCaption(false), "Properties of the selection");
+    EXPECT_EQ(playlistReportCaption(true), "Playlist information");
+}
+
+TEST_F(StatisticsTest, NothingToCountGivesZerosWithoutDividing) {
+    const std::string expected = "GENERAL\r\n\tTotal files: 0\r\n\tTotal size: 0.00 MB\r\n"
+                                 "\tAvg file size: 0.00 MB\r\n\tTotal length: 00:00\r\n" +
+                                 kSep + "ID3TAG\r\n" + TagLines(0, 0, 0, 0) + kSep + "GENRE\r\n" +
+                                 kSep + "MODE\r\n" + ModeLines(0, 0, 0, 0) + kSep + "ARTIST\r\n";
+    EXPECT_EQ(Whole(), expected);
+    AddSong(list_, "/m/a.mp3", 10, 10);
+    view_.rebuildFromPlaylist();  // nothing selected
+    EXPECT_NE(playlistReport(list_, view_, false, genres_).find("Total files: 0\r\n"),
+              std::string::npos);
+}
+
+TEST_F(StatisticsTest, DamagedValuesStayOutOfTheCounts) {
+    SongRecord& song = AddSong(list_, "/m/a.mp3", -50, 2048, 7);  // negative length, mode 7
+    (void)song;
+    const std::string report = Whole();
+    EXPECT_NE(report.find("Total length: 00:00\r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("MODE\r\n" + ModeLines(0, 0, 0, 0)), std::string::npos) << report;
+}
+
+// --- genre table ----------------------------------------------------------------
+
+TEST(GenreTableTest, RecountCountsEveryEntryUnderItsGenreWithoutRegardToCase) {
+    LangTable::useBuiltinEnglish();
+    Playlist list;
+    SetV2(AddSong(list, "/a.mp3"), kTCON, "heavy METAL");
+    SetV2(AddSong(list, "/b.mp3"), kTCON, "Heavy Metal");
+    SetV2(AddSong(list, "/c.mp3"), kTCON, "No such genre");
+    SetV1(AddSong(list, "/d.mp3"), "a", "t", "", "", "", 18);  // ID3v1 index 18: Rock
+    GenreTable table;
+    table.slots[50].count = 9;  // stale counts go
+    recountGenres(list, 2, table);  // ID3v2, then ID3v1
+    const int metal = GenreIndex("Heavy Metal");
+    EXPECT_EQ(table.slots[metal].count, 2);
+    EXPECT_TRUE(table.slots[metal].flag);
+    EXPECT_EQ(table.slots[0].count, 1);
+    EXPECT_EQ(table.slots[18].count, 1);
+    EXPECT_EQ(table.slots[50].count, 0);
+    EXPECT_FALSE(table.slots[50].flag);
+    // Under ID3v1 only, the songs without an ID3v1 tag have no genre.
+    recountGenres(list, 0, table);
+    EXPECT_EQ(table.slots[0].count, 3);
+    EXPECT_EQ(table.slots[18].count, 1);
+}
+
+TEST(GenreTableTest, HashedLookupAgreesWithTheGenreList) {
+    for (int i = 0; i < kGenreCount; ++i) {
+        std::string name = GenreName(i);
+        EXPECT_EQ(genreIndexOfText(name), GenreIndex(name.c_str())) << name;
+        for (char& c : name) c = static_cast<char>(c ^ ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ? 32 : 0));
+        EXPECT_EQ(genreIndexOfText(name), GenreIndex(name.c_str())) << name;
+    }
+    std::mt19937 random(7);
+    const std::string letters = "abcdeRoCK&-/ \xE9";
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        const int length = static_cast<int>(random() % 6);
+        for (int k = 0; k < length; ++k) text += letters[random() % letters.size()];
+        EXPECT_EQ(genreIndexOfText(text), GenreIndex(text.c_str())) << text;
+    }
+    EXPECT_EQ(genreIndexOfText(std::string("Rock\0Pop", 8)), 18);
+    EXPECT_EQ(genreIndexOfText(""), 0);
+}
+
+// --- translated formats -----------------------------------------------------------
+
+TEST(FormatRealTextTest, FormatsOneRealAndCopiesEverythingElse) {
+    EXPECT_EQ(formatRealText("Total size: %.2f MB", 1.5), "Total size: 1.50 MB");
+    EXPECT_EQ(formatRealText("%6.1f%%", 2.75), "   2.8%");
+    // A translation is data: other conversions are copied, not read.
+    EXPECT_EQ(formatRealText("%s %n %d: %.2f %f", 3.0), "%s %n %d: 3.00 %f");
+    EXPECT_EQ(formatRealText("%99999999.2f", 1.0), "%99999999.2f");
+    EXPECT_EQ(formatRealText("100%", 1.0), "100%");
+    EXPECT_EQ(formatRealText(nullptr, 1.0), "");
+}
+
+}  // namespace
+}  // namespace td
