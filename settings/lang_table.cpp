@@ -20,27 +20,19 @@ namespace {
 
 constexpr size_t kSuffixLength = sizeof(kLanguageFileSuffix) - 1;
 constexpr size_t kMaxNameLength = 259;  // the list keeps names in 260 bytes
-constexpr int kMaxLanguageFiles = kMaxLanguages - 1;
 
-// The one set of texts of the process. A slot is null when it has no text;
-// `owned` holds the copies read from a language file (the built-in texts are
-// constants and are only pointed at).
+// The one set of texts of the process. A slot is null when it has no text.
+// Texts read from a language file live in `image`, one copy of the file in
+// which each text's closing quote has become its terminating NUL: one
+// allocation per load, whatever the number of records. The built-in texts
+// are constants and are only pointed at.
 struct TextStore {
     std::array<const char*, kLangStringCount> slots{};
-    std::array<std::unique_ptr<char[]>, kLangStringCount> owned;
+    std::unique_ptr<char[]> image;
 
     void clear() {
-        for (int i = 0; i < kLangStringCount; ++i) {
-            slots[i] = nullptr;
-            owned[i].reset();
-        }
-    }
-    void set(int id, const char* text, size_t length) {
-        std::unique_ptr<char[]> copy(new char[length + 1]);
-        if (length) std::memcpy(copy.get(), text, length);
-        copy[length] = '\0';
-        slots[id] = copy.get();
-        owned[id] = std::move(copy);
+        slots.fill(nullptr);
+        image.reset();
     }
 };
 
@@ -194,11 +186,21 @@ std::vector<LangTable::Record> LangTable::parseLanguageFile(const char* data, si
 }
 
 void LangTable::useLanguageImage(const char* data, size_t size) {
+    std::unique_ptr<char[]> image(new char[size + 1]);
+    if (data && size) std::memcpy(image.get(), data, size);
+    image[size] = '\0';
     TextStore& store = Store();
     store.clear();
-    ParseRecords(data, size, [&store](int id, const char* text, size_t length) {
-        store.set(id, text, length);
+    char* base = image.get();
+    ParseRecords(base, data ? size : 0, [&store, base](int id, const char* text, size_t length) {
+        // Texts never overlap, and the parser has already found where this
+        // one ends, so its closing quote (or the spare byte after the file)
+        // can become its end.
+        char* own = base + (text - base);
+        own[length] = '\0';
+        store.slots[id] = own;
     });
+    store.image = std::move(image);
 }
 
 void LangTable::scanLanguages(const std::string& requestedName) {
