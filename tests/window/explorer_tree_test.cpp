@@ -1,0 +1,188 @@
+#include "window/explorer_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "playlist/playlist.h"
+#include "playlist/view.h"
+#include "settings/lang_table.h"
+#include "window/caption.h"
+#include "window/test_songs.h"
+
+namespace td {
+namespace {
+
+using test::AddSong;
+using test::SetV2;
+
+std::vector<std::string> Labels(const ExplorerTree& tree, int node) {
+    std::vector<std::string> labels;
+    for (int child : tree.nodes[node].children) labels.push_back(tree.nodes[child].label);
+    return labels;
+}
+
+class ExplorerTest : public ::testing::Test {
+protected:
+    ExplorerTest() : fs_(list_) {
+        LangTable::useBuiltinEnglish();
+        struct Spec {
+            const char* artist;
+            const char* genre;
+            const char* album;
+            int mode;
+            int rating;
+            bool v2;
+        };
+        const Spec specs[] = {
+            {"abba", "Rock", "Gold", 0, 0, true},    {"ABBA", "rock", "Gold", 1, 5, true},
+            {"Zappa", "Jazz", "", 1, 5, true},       {"", "Blues", "Hot Rats", 3, 2, true},
+            {"", "", "", 0, 0, false},
+        };
+        int n = 0;
+        for (const Spec& spec : specs) {
+            SongRecord& s = AddSong(list_, "/m/" + std::to_string(n++) + ".mp3", 1, 1, spec.mode);
+            if (spec.v2) {
+                if (*spec.artist) SetV2(s, kTPE1, spec.artist);
+                if (*spec.genre) SetV2(s, kTCON, spec.genre);
+                if (*spec.album) SetV2(s, kTALB, spec.album);
+            }
+            s.SetRating(spec.rating);
+        }
+        fs_.setViewSource(1);
+        fs_.recountGenres();
+    }
+    ExplorerTree Build(uint32_t fields, const ExplorerFilter& current = ExplorerFilter()) {
+        return buildExplorer(list_, 1, fields, fs_.genres(), current);
+    }
+    Playlist list_;
+    FilterSearch fs_;
+};
+
+TEST_F(ExplorerTest, CategoriesInSlotOrderUnderTheRoot) {
+    const ExplorerTree tree = Build(127);
+    EXPECT_EQ(tree.root().label, "All audio");
+    EXPECT_EQ(tree.root().image, 6);
+    EXPECT_EQ(tree.root().count, 5);
+    EXPECT_EQ(Labels(tree, 0), (std::vector<std::string>{"Artist", "Genre", "ID3Tag", "Comment",
+                                                         "Mode", "Album", "Rating"}));
+    // Nothing filtered: the root is selected and expanded.
+    EXPECT_EQ(tree.selected, 0);
+    EXPECT_TRUE(tree.root().expanded);
+    // A category without values has no leaves but is shown.
+    EXPECT_TRUE(tree.nodes[tree.categoryNodes[kCategoryComment]].children.empty());
+}
+
+TEST_F(ExplorerTest, LeavesHoldTheValuesTheirCountsAndImages) {
+    const ExplorerTree tree = Build(127);
+    // Artists differing only in case are two leaves; byte order puts capitals first.
+    EXPECT_EQ(Labels(tree, tree.categoryNodes[kCategoryArtist]),
+              (std::vector<std::string>{"ABBA", "Zappa", "abba"}));
+    // Genres sorted by name; the songs without a known genre under "???".
+    EXPECT_EQ(Labels(tree, tree.categoryNodes[kCategoryGenre]),
+              (std::vector<std::string>{"???", "Blues", "Jazz", "Rock"}));
+    const int rock = tree.find("Genre", "Rock");
+    ASSERT_GE(rock, 0);
+    EXPECT_EQ(tree.nodes[rock].count, 2);
+    EXPECT_EQ(tree.nodes[rock].itemData, GenreIndex("Rock"));
+    EXPECT_EQ(tree.nodes[rock].image, 8);
+    EXPECT_EQ(Labels(tree, tree.categoryNodes[kCategoryTagKind]),
+              (std::vector<std::string>{"No Tag", "ID3v2"}));
+    EXPECT_EQ(tree.nodes[tree.find("ID3Tag", "ID3v2")].image, 2);
+    EXPECT_EQ(Labels(tree, tree.categoryNodes[kCategoryMode]),
+              (std::vector<std::string>{"Stereo", "Joint-Stereo", "Single-Channel"}));
+    EXPECT_EQ(tree.nodes[tree.find("Mode", "Single-Channel")].image, 14);
+    EXPECT_EQ(Labels(tree, tree.categoryNodes[kCategoryAlbum]),
+              (std::vector<std::string>{"Gold", "Hot Rats"}));
+    EXPECT_EQ(tree.nodes[tree.find("Album", "Gold")].count, 2);
+    EXPECT_EQ(Labels(tree, tree.categoryNodes[kCategoryRating]),
+              (std::vector<std::string>{"No rating", "**", "*****"}));
+    EXPECT_EQ(tree.nodes[tree.categoryNodes[kCategoryArtist]].count, 3);
+}
+
+TEST_F(ExplorerTest, OnlyTheChosenCategoriesAreShown) {
+    ExplorerTree tree = Build(0x40);
+    EXPECT_EQ(Labels(tree, 0), (std::vector<std::string>{"Rating"}));
+    EXPECT_EQ(Labels(tree, tree.categoryNodes[kCategoryRating]).size(), 3u);
+    tree = Build(0x20);
+    EXPECT_EQ(Labels(tree, 0), (std::vector<std::string>{"Album"}));
+    EXPECT_EQ(Labels(tree, tree.categoryNodes[kCategoryAlbum]),
+              (std::vector<std::string>{"Gold", "Hot Rats"}));
+    EXPECT_EQ(tree.categoryNodes[kCategoryArtist], -1);
+}
+
+TEST_F(ExplorerTest, EveryLeafFiltersToItsCount) {
+    const ExplorerTree tree = Build(127);
+    for (size_t node = 0; node < tree.nodes.size(); ++node) {
+        if (tree.nodes[node].kind != ExplorerNodeKind::Leaf) continue;
+        filterFromSelection(tree, static_cast<int>(node), fs_.filter(), fs_.genres());
+        EXPECT_EQ(static_cast<int>(fs_.rows().size()), tree.nodes[node].count)
+            << tree.nodes[node].label;
+    }
+}
+
+TEST_F(ExplorerTest, SelectingSetsTheFilterAndTheCaption) {
+    const ExplorerTree tree = Build(127);
+    filterFromSelection(tree, tree.find("Artist", "abba"), fs_.filter(), fs_.genres());
+    EXPECT_EQ(fs_.filter().mask, kFilterArtist);
+    EXPECT_EQ(fs_.filter().artist, "abba");
+    EXPECT_EQ(captionText(fs_.filter().mask), "Tunedeck (Artist)");
+
+    filterFromSelection(tree, tree.find("Genre", "Jazz"), fs_.filter(), fs_.genres());
+    EXPECT_EQ(fs_.filter().mask, kFilterGenre);
+    EXPECT_EQ(fs_.filter().artist, "");
+    for (int g = 0; g < kGenreSlotCount; ++g) {
+        EXPECT_EQ(fs_.genres().slots[g].flag, g == GenreIndex("Jazz")) << g;
+    }
+    EXPECT_EQ(fs_.genres().slots[GenreIndex("Rock")].count, 2);  // counts untouched
+    EXPECT_EQ(captionText(fs_.filter().mask), "Tunedeck (Genre)");
+
+    // The root or a category: no filter, every entry matching the search.
+    fs_.setSearchText("/m/");
+    fs_.setSearchFields(kSearchFileName);
+    for (int node : {0, tree.categoryNodes[kCategoryMode], -1}) {
+        filterFromSelection(tree, node, fs_.filter(), fs_.genres());
+        EXPECT_EQ(fs_.filter().mask, 0u);
+        EXPECT_EQ(fs_.rows().size(), 5u);
+        EXPECT_EQ(captionText(fs_.filter().mask), "Tunedeck");
+    }
+}
+
+TEST_F(ExplorerTest, RebuildReselectsAnActiveTextFilterOnly) {
+    ExplorerFilter current;
+    current.mask = kFilterAlbum;
+    current.album = "Hot Rats";
+    ExplorerTree tree = Build(127, current);
+    EXPECT_EQ(tree.selected, tree.find("Album", "Hot Rats"));
+    EXPECT_TRUE(tree.nodes[tree.categoryNodes[kCategoryAlbum]].expanded);
+    EXPECT_FALSE(tree.root().expanded);
+
+    // A rating filter is not looked for: the root is selected, and selecting
+    // it resets the filter.
+    current.reset();
+    current.mask = kFilterRating;
+    current.rating = 5;
+    tree = Build(127, current);
+    EXPECT_EQ(tree.selected, 0);
+    // A text filter whose value is gone also falls back to the root.
+    current.reset();
+    current.mask = kFilterArtist;
+    current.artist = "Nobody";
+    EXPECT_EQ(Build(127, current).selected, 0);
+}
+
+TEST(CaptionTest, NamesTheFilterCategory) {
+    LangTable::useBuiltinEnglish();
+    EXPECT_EQ(captionText(0), "Tunedeck");
+    EXPECT_EQ(captionText(1), "Tunedeck (Genre)");
+    EXPECT_EQ(captionText(4), "Tunedeck (Album)");
+    EXPECT_EQ(captionText(8), "Tunedeck (Comment)");
+    EXPECT_EQ(captionText(16), "Tunedeck (ID3Tag)");
+    EXPECT_EQ(captionText(32), "Tunedeck (Mode)");
+    EXPECT_EQ(captionText(64), "Tunedeck (Rating)");
+    EXPECT_EQ(captionText(3), "Tunedeck");
+}
+
+}  // namespace
+}  // namespace td

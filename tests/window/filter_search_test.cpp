@@ -1,0 +1,406 @@
+#include "window/filter_search.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "playlist/playlist.h"
+#include "playlist/view.h"
+#include "settings/lang_table.h"
+#include "settings/settings.h"
+#include "window/test_songs.h"
+
+namespace td {
+namespace {
+
+using test::AddSong;
+using test::SetV1;
+using test::SetV2;
+
+std::vector<std::string> Names(const std::vector<SongRecord*>& rows) {
+    std::vector<std::string> names;
+    for (const SongRecord* r : rows) names.push_back(r->GetFileName());
+    return names;
+}
+
+std::vector<std::string> ViewNames(const PlaylistView& view) {
+    std::vector<std::string> names;
+    for (const ViewRow& row : view.rows()) names.push_back(row.entry->GetFileName());
+    return names;
+}
+
+// --- the explorer test ----------------------------------------------------------
+
+TEST(PassesFilterTest, EachMaskTestsItsOwnField) {
+    Playlist list;
+    SongRecord& song = AddSong(list, "/m/a.mp3", 10, 10, 2);
+    SetV2(song, kTPE1, "The Band");
+    SetV2(song, kTALB, "Live");
+    SetV2(song, kTCON, "jazz");
+    song.SetRating(4);
+    SongRecord& bare = AddSong(list, "/m/b.mp3");
+    GenreTable genres;
+    ExplorerFilter f;
+    EXPECT_TRUE(passesFilter(song, f, genres, 1));
+
+    f.mask = kFilterArtist;
+    f.artist = "The Band";
+    EXPECT_TRUE(passesFilter(song, f, genres, 1));
+    f.artist = "the band";  // case counts
+    EXPECT_FALSE(passesFilter(song, f, genres, 1));
+    f.artist = "";  // an empty field never passes, even an empty filter text
+    EXPECT_FALSE(passesFilter(bare, f, genres, 1));
+
+    f = ExplorerFilter();
+    f.mask = kFilterAlbum;
+    f.album = "Live";
+    EXPECT_TRUE(passesFilter(song, f, genres, 1));
+    EXPECT_FALSE(passesFilter(song, f, genres, 0));  // no ID3v1 tag to read it from
+
+    f = ExplorerFilter();
+    f.mask = kFilterGenre;
+    genres.slots[GenreIndex("Jazz")].flag = true;
+    EXPECT_TRUE(passesFilter(song, f, genres, 1));
+    EXPECT_FALSE(passesFilter(bare, f, genres, 1));  // genre 0, flag clear
+    genres.slots[0].flag = true;
+    EXPECT_TRUE(passesFilter(bare, f, genres, 1));
+
+    f = ExplorerFilter();
+    f.mask = kFilterTagKind;
+    f.tagKind = 2;
+    EXPECT_TRUE(passesFilter(song, f, genres, 1));
+    EXPECT_FALSE(passesFilter(bare, f, genres, 1));
+    f.mask = kFilterMode;
+    f.channelMode = 2;
+    EXPECT_TRUE(passesFilter(song, f, genres, 1));
+    EXPECT_FALSE(passesFilter(bare, f, genres, 1));
+    f.mask = kFilterRating;
+    f.rating = 4;
+    EXPECT_TRUE(passesFilter(song, f, genres, 1));
+    f.rating = 0;
+    EXPECT_TRUE(passesFilter(bare, f, genres, 1));
+    f.mask = 3;  // not a single mask
+    EXPECT_FALSE(passesFilter(song, f, genres, 1));
+}
+
+// --- the text search ------------------------------------------------------------
+
+class SearchTest : public ::testing::Test {
+protected:
+    SearchTest() {
+        SongRecord& a = AddSong(list_, "/music/Pop/a.mp3");
+        SetV2(a, kTPE1, "The BEATLES");
+        SetV2(a, kTIT2, "Help");
+        SongRecord& b = AddSong(list_, "/music/Rock/b.mp3");
+        SetV2(b, kTPE1, "Queen");
+        SetV2(b, kCOMM, "beat it");
+        SetV2(b, kTYER, "1984");
+        SongRecord& c = AddSong(list_, "/music/Rock/c.mp3");
+        SetV1(c, "Abc", "Beat Street", "Album", "", "1999");
+    }
+    bool Match(size_t i, const std::string& text, uint32_t fields, int source = 3) {
+        return matchesSearch(*list_.entryAt(static_cast<int>(i)), prepareSearch(text, fields), source);
+    }
+    Playlist list_;
+};
+
+TEST_F(SearchTest, MatchCaseOffFoldsBothSides) {
+    EXPECT_TRUE(Match(0, "beat", kSearchArtist));
+    EXPECT_TRUE(Match(0, "BeAtLeS", kSearchArtist));
+    EXPECT_FALSE(Match(0, "beat", kSearchArtist | kSearchMatchCase));
+    EXPECT_TRUE(Match(0, "BEAT", kSearchArtist | kSearchMatchCase));
+}
+
+TEST_F(SearchTest, OnlyChosenFieldsAreSearched) {
+    EXPECT_FALSE(Match(1, "beat", kSearchArtist | kSearchTitle));
+    EXPECT_TRUE(Match(1, "beat", kSearchComment));
+    EXPECT_TRUE(Match(2, "beat", kSearchTitle));
+    EXPECT_TRUE(Match(1, "198", kSearchYear));
+    EXPECT_TRUE(Match(2, "album", kSearchAlbum));
+    EXPECT_FALSE(Match(0, "beat", 0));  // no field chosen
+    EXPECT_FALSE(Match(0, "beat", kSearchMatchCase));
+}
+
+TEST_F(SearchTest, FileNameIsTheFullPath) {
+    EXPECT_FALSE(Match(0, "rock/", kSearchFileName));
+    EXPECT_TRUE(Match(1, "rock/", kSearchFileName));
+    EXPECT_TRUE(Match(2, "/music/rock", kSearchFileName));
+    FilterSearch fs(list_);
+    fs.setSearchFields(kSearchFileName);
+    fs.setSearchText("ROCK");
+    EXPECT_EQ(Names(fs.rows()), (std::vector<std::string>{"/music/Rock/b.mp3", "/music/Rock/c.mp3"}));
+}
+
+TEST_F(SearchTest, SearchTextIsCutToTheBoxLimit) {
+    const PreparedSearch s = prepareSearch(std::string(50, 'x'), 63);
+    EXPECT_EQ(s.text.size(), kSearchTextLimit);
+    EXPECT_EQ(prepareSearch(std::string("ab\0cd", 5), 63).text, "ab");
+    EXPECT_EQ(prepareSearch("MiXeD", 63 | kSearchMatchCase).text, "MiXeD");
+}
+
+TEST(FoldAnsiCaseTest, LowersTheCodePageLettersOnly) {
+    // Windows-1252 (the POSIX code page; Wine's default too): É, Š, Ÿ, Ž.
+    EXPECT_EQ(foldedAnsiCase("A\xC9\x8A\x9F\x8EZ"), "a\xE9\x9A\xFF\x9Ez");
+    // Already small, not letters, undefined bytes, the sharp s: unchanged.
+    const std::string same = "az09 _-\xE9\xDF\xD7\x81\x90\xF7";
+    EXPECT_EQ(foldedAnsiCase(same), same);
+}
+
+// --- refilter and the worker --------------------------------------------------
+
+class RefilterTest : public ::testing::Test {
+protected:
+    RefilterTest() : view_(list_), fs_(list_) {
+        LangTable::useBuiltinEnglish();
+        const char* artists[] = {"Muse", "muse", "Blur", "", "Muse"};
+        const char* genres[] = {"Rock", "Pop", "Rock", "Jazz", "Rock"};
+        for (int i = 0; i < 5; ++i) {
+            SongRecord& s = AddSong(list_, "/m/" + std::to_string(i) + ".mp3", 60 * (i + 1), 1000, i % 4);
+            if (*artists[i]) SetV2(s, kTPE1, artists[i]);
+            SetV2(s, kTCON, genres[i]);
+            SetV2(s, kTIT2, "Song " + std::to_string(i));
+        }
+        fs_.setViewSource(1);
+        fs_.recountGenres();
+    }
+    Playlist list_;
+    PlaylistView view_;
+    FilterSearch fs_;
+};
+
+TEST_F(RefilterTest, RowsPassBothTestsInPlaylistOrder) {
+    fs_.refilter(view_);
+    EXPECT_EQ(view_.rowCount(), 5);
+    EXPECT_EQ(view_.totalLength(), 900);
+
+    fs_.filter().mask = kFilterArtist;
+    fs_.filter().artist = "Muse";
+    fs_.refilter(view_);
+    EXPECT_EQ(ViewNames(view_), (std::vector<std::string>{"/m/0.mp3", "/m/4.mp3"}));
+    EXPECT_EQ(view_.totalLength(), 60 + 300);
+
+    fs_.setSearchFields(kSearchTitle);
+    fs_.setSearchText("song 4");
+    fs_.refilter(view_);
+    EXPECT_EQ(ViewNames(view_), (std::vector<std::string>{"/m/4.mp3"}));
+
+    fs_.setSearchText("no such text");
+    fs_.refilter(view_);
+    EXPECT_EQ(view_.rowCount(), 0);
+}
+
+TEST_F(RefilterTest, GenreFilterSurvivesARecount) {
+    fs_.filter().mask = kFilterGenre;
+    fs_.filter().genre = GenreIndex("Pop");
+    fs_.genres().setAllFlags(false);
+    fs_.genres().slots[GenreIndex("Pop")].flag = true;
+    EXPECT_EQ(Names(fs_.rows()), (std::vector<std::string>{"/m/1.mp3"}));
+    // Songs added, tags changed: the table is counted again, the filter stays
+    // on Pop instead of letting every genre present pass.
+    SetV2(AddSong(list_, "/m/5.mp3"), kTCON, "Pop");
+    fs_.recountGenres();
+    EXPECT_EQ(Names(fs_.rows()), (std::vector<std::string>{"/m/1.mp3", "/m/5.mp3"}));
+    EXPECT_EQ(fs_.genres().slots[GenreIndex("Rock")].count, 3);
+}
+
+TEST_F(RefilterTest, IndexFollowsThePlaylistAndItsOptions) {
+    fs_.setSearchFields(kSearchArtist);
+    auto index = fs_.index();
+    ASSERT_TRUE(index);
+    EXPECT_TRUE(index->serves(list_, 1, kSearchArtist));
+    EXPECT_FALSE(index->serves(list_, 0, kSearchArtist));
+    EXPECT_FALSE(index->serves(list_, 1, kSearchArtist | kSearchMatchCase));
+    AddSong(list_, "/m/new.mp3");
+    EXPECT_FALSE(index->serves(list_, 1, kSearchArtist));
+    EXPECT_NE(fs_.index(), index);  // rebuilt for the new content
+    // A tag changed in place cannot be seen from outside: the recount that
+    // follows every change drops the index.
+    SetV2(*list_.entryAt(5), kTPE1, "Blur");
+    fs_.recountGenres();
+    fs_.setSearchText("blur");
+    EXPECT_EQ(Names(fs_.rows()), (std::vector<std::string>{"/m/2.mp3", "/m/new.mp3"}));
+}
+
+TEST_F(RefilterTest, WorkerProducesRefiltersRows) {
+    fs_.setSearchFields(kSearchArtist | kSearchTitle);
+    fs_.setSearchText("mus");
+    const std::vector<SongRecord*> expected = fs_.rows();
+    ASSERT_EQ(expected.size(), 3u);
+    view_.rebuildFromPlaylist();
+    const uint64_t generation = fs_.startSearch(view_);
+    EXPECT_NE(generation, 0u);
+    fs_.worker().wait();
+    ASSERT_TRUE(fs_.applySearchResult(view_));
+    std::vector<SongRecord*> shown;
+    for (const ViewRow& row : view_.rows()) shown.push_back(row.entry);
+    EXPECT_EQ(shown, expected);
+    EXPECT_FALSE(fs_.applySearchResult(view_));  // taken once
+
+    // An empty text refilters at once, on this thread.
+    fs_.setSearchText("");
+    EXPECT_EQ(fs_.startSearch(view_), 0u);
+    EXPECT_EQ(view_.rowCount(), 5);
+}
+
+TEST_F(RefilterTest, FinishedCallbackRunsOnceWithTheGeneration) {
+    fs_.setSearchText("song");
+    std::atomic<uint64_t> seen{0};
+    std::atomic<int> calls{0};
+    const uint64_t generation = fs_.startSearch(view_, [&](uint64_t g) {
+        seen = g;
+        ++calls;
+    });
+    fs_.worker().wait();
+    EXPECT_EQ(seen.load(), generation);
+    EXPECT_EQ(calls.load(), 1);
+}
+
+// --- randomised agreement --------------------------------------------------------
+
+std::string RandomText(std::mt19937& random, const std::string& alphabet, int maxLength) {
+    std::string text;
+    const int length = static_cast<int>(random() % (maxLength + 1));
+    for (int i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
+    return text;
+}
+
+void FillRandom(Playlist& list, std::mt19937& random, int count) {
+    const std::string alphabet = "aAbB \xE9\xC9-";
+    for (int i = 0; i < count; ++i) {
+        SongRecord& s = AddSong(list, "/d" + RandomText(random, alphabet, 3) + "/" + std::to_string(i) + ".mp3",
+                                static_cast<int>(random() % 5), 0, static_cast<int>(random() % 4));
+        const int types[] = {kTPE1, kTIT2, kTALB, kCOMM, kTYER, kTCON};
+        for (int type : types) {
+            if (random() % 3 == 0) continue;
+            SetV2(s, type, RandomText(random, alphabet, 5));
+        }
+        if (random() % 2) {
+            SetV1(s, RandomText(random, alphabet, 4).c_str(), RandomText(random, alphabet, 4).c_str(),
+                  RandomText(random, alphabet, 4).c_str());
+        }
+        s.SetRating(static_cast<int>(random() % 6));
+    }
+}
+
+TEST(SearchAgreementTest, IndexAndWorkerAgreeWithTheEntryByEntryTest) {
+    const std::string alphabet = "aAbB \xE9\xC9-/";
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        std::mt19937 random(seed);
+        Playlist list;
+        FillRandom(list, random, 60);
+        const int source = static_cast<int>(random() % 4);
+        const uint32_t fields = static_cast<uint32_t>(random() % 128);
+        auto index = SearchIndex::build(list, source, fields);
+        ASSERT_TRUE(index);
+        FilterSearch fs(list);
+        fs.setViewSource(source);
+        fs.setSearchFields(fields);
+        fs.recountGenres();
+        for (int round = 0; round < 20; ++round) {
+            const PreparedSearch search = prepareSearch(RandomText(random, alphabet, 3), fields);
+            std::vector<uint8_t> hits;
+            index->find(search, hits);
+            for (int i = 0; i < list.count(); ++i) {
+                ASSERT_EQ(hits[i] != 0, matchesSearch(*list.entryAt(i), search, source))
+                    << "seed " << seed << " entry " << i << " text '" << search.text << "'";
+            }
+        }
+        // Whole rebuilds, with an explorer filter now and then: the worker's
+        // rows are refilter's rows.
+        for (int round = 0; round < 5; ++round) {
+            fs.setSearchText(RandomText(random, alphabet, 2) + "a");
+            fs.filter().reset();
+            if (round % 2) {
+                fs.filter().mask = kFilterRating;
+                fs.filter().rating = static_cast<int>(random() % 6);
+            }
+            PlaylistView view(list);
+            fs.refilter(view);
+            std::vector<SongRecord*> expected;
+            for (const ViewRow& row : view.rows()) expected.push_back(row.entry);
+            if (round == 0) fs.invalidateIndex();  // the worker builds its own
+            fs.startSearch(view);
+            fs.worker().wait();
+            ASSERT_TRUE(fs.applySearchResult(view));
+            std::vector<SongRecord*> got;
+            for (const ViewRow& row : view.rows()) got.push_back(row.entry);
+            ASSERT_EQ(got, expected) << "seed " << seed;
+        }
+    }
+}
+
+TEST(SearchWorkerTest, RestartedSearchesGiveOnlyTheLastResult) {
+    std::mt19937 random(99);
+    Playlist list;
+    FillRandom(list, random, 3000);
+    FilterSearch fs(list);
+    fs.setSearchFields(63);
+    PlaylistView view(list);
+    // Keystrokes faster than the searches: each one stops the one before.
+    std::string text;
+    for (char c : std::string("ab a")) {
+        text += c;
+        fs.setSearchText(text);
+        fs.startSearch(view);
+    }
+    fs.worker().wait();
+    ASSERT_TRUE(fs.applySearchResult(view));
+    std::vector<SongRecord*> got;
+    for (const ViewRow& row : view.rows()) got.push_back(row.entry);
+    EXPECT_EQ(got, fs.rows());
+}
+
+TEST(SearchWorkerTest, StoppedSearchLeavesNoResult) {
+    std::mt19937 random(5);
+    Playlist list;
+    FillRandom(list, random, 20000);
+    RowQuery query;
+    query.playlist = &list;
+    query.searching = true;
+    query.search = prepareSearch("a", 63);
+    SearchWorker worker;
+    worker.start(query, nullptr);
+    worker.stop();
+    EXPECT_FALSE(worker.running());
+    SearchWorker::Result result;
+    EXPECT_FALSE(worker.takeResult(result));
+    // A worker destroyed while it runs is stopped first.
+    {
+        SearchWorker other;
+        other.start(query, nullptr);
+    }
+}
+
+TEST(SearchWorkerTest, CollectRowsStopsWhenAsked) {
+    Playlist list;
+    for (int i = 0; i < 10; ++i) AddSong(list, "/x.mp3");
+    RowQuery query;
+    query.playlist = &list;
+    std::atomic<bool> cancel{true};
+    std::atomic<int> progress{0};
+    std::vector<SongRecord*> rows;
+    EXPECT_FALSE(collectRows(query, nullptr, rows, &cancel, &progress));
+    EXPECT_EQ(progress.load(), 0);
+    cancel = false;
+    EXPECT_TRUE(collectRows(query, nullptr, rows, &cancel, &progress));
+    EXPECT_EQ(rows.size(), 10u);
+    EXPECT_EQ(progress.load(), 10);
+}
+
+TEST(FilterSearchSettingsTest, TakesViewSourceAndSearchFields) {
+    Playlist list;
+    FilterSearch fs(list);
+    Settings settings;
+    settings.viewInfoFrom = 2;
+    settings.searchFields = 0x41;
+    fs.applySettings(settings);
+    EXPECT_EQ(fs.viewSource(), 2);
+    EXPECT_EQ(fs.searchFields(), 0x41u);
+    fs.setSearchText(std::string(45, 'q'));
+    EXPECT_EQ(fs.searchText().size(), kSearchTextLimit);
+}
+
+}  // namespace
+}  // namespace td
