@@ -1,0 +1,96 @@
+// Audio files built byte by byte for the tag tool tests, and a prompter that
+// answers from a script and remembers what it was shown.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/prompter.h"
+
+namespace td::tooltest {
+
+inline std::string Be32(uint32_t n) {
+    return {static_cast<char>(n >> 24), static_cast<char>(n >> 16), static_cast<char>(n >> 8),
+            static_cast<char>(n)};
+}
+
+inline std::string Synchsafe(uint32_t n) {
+    return {static_cast<char>((n >> 21) & 0x7F), static_cast<char>((n >> 14) & 0x7F),
+            static_cast<char>((n >> 7) & 0x7F), static_cast<char>(n & 0x7F)};
+}
+
+// An ID3v2.3 frame with a body as given.
+inline std::string Frame(const char* id, const std::string& body) {
+    return std::string(id, 4) + Be32(static_cast<uint32_t>(body.size())) + std::string(2, '\0') +
+           body;
+}
+
+// A text frame body in ISO-8859-1.
+inline std::string Text(const std::string& value) { return std::string(1, '\0') + value; }
+
+// A COMM body: encoding, "eng", empty description, the text.
+inline std::string Comment(const std::string& value) {
+    return std::string(1, '\0') + "eng" + std::string(1, '\0') + value;
+}
+
+// An ID3v2.3 tag of `frames` and `padding` zero bytes.
+inline std::string Tag(const std::string& frames, size_t padding = 64) {
+    return std::string("ID3\x03\x00\x00", 6) +
+           Synchsafe(static_cast<uint32_t>(frames.size() + padding)) + frames +
+           std::string(padding, '\0');
+}
+
+// `size` bytes of MPEG-1 Layer III frames at 128 kbit/s, 44100 Hz.
+inline std::string Audio(size_t size = 4170) {
+    std::string frame("\xFF\xFB\x90\x00", 4);
+    frame.resize(417, '\0');
+    std::string audio;
+    while (audio.size() < size) audio += frame;
+    audio.resize(size);
+    return audio;
+}
+
+inline std::string Field(const std::string& text, size_t width) {
+    std::string field = text.substr(0, width);
+    field.resize(width, '\0');
+    return field;
+}
+
+// An ID3v1.1 trailer; `genre` is the file's genre number (255: none).
+inline std::string Id3v1(const std::string& title, const std::string& artist,
+                         const std::string& album, const std::string& year,
+                         const std::string& comment, uint8_t genre, uint8_t track) {
+    return "TAG" + Field(title, 30) + Field(artist, 30) + Field(album, 30) + Field(year, 4) +
+           Field(comment, 28) + '\0' + static_cast<char>(track) + static_cast<char>(genre);
+}
+
+// Answers from a queue (Yes / OK when it runs dry) and records every message.
+class ScriptedPrompter : public Prompter {
+public:
+    struct Shown {
+        std::string text;
+        std::string caption;
+        PromptButtons buttons;
+        PromptIcon icon;
+    };
+    std::deque<PromptAnswer> answers;
+    std::vector<Shown> shown;
+
+    PromptAnswer Message(const std::string& text, const std::string& caption,
+                         PromptButtons buttons, PromptIcon icon) override {
+        shown.push_back({text, caption, buttons, icon});
+        if (!answers.empty()) {
+            const PromptAnswer a = answers.front();
+            answers.pop_front();
+            return a;
+        }
+        if (buttons == PromptButtons::OkCancel || buttons == PromptButtons::Ok) {
+            return PromptAnswer::Ok;
+        }
+        return PromptAnswer::Yes;
+    }
+};
+
+}  // namespace td::tooltest
