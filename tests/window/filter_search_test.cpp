@@ -355,7 +355,7 @@ TEST(SearchWorkerTest, RestartedSearchesGiveOnlyTheLastResult) {
 TEST(SearchWorkerTest, StoppedSearchLeavesNoResult) {
     std::mt19937 random(5);
     Playlist list;
-    FillRandom(list, random, 20000);
+    FillRandom(list, random, 5000);
     RowQuery query;
     query.playlist = &list;
     query.searching = true;

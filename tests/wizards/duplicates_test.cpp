@@ -1,0 +1,242 @@
+#include "wizards/duplicates.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/prompter.h"
+#include "playlist/playlist.h"
+#include "settings/lang_table.h"
+#include "settings/settings.h"
+#include "window/test_songs.h"
+
+namespace td {
+namespace {
+
+using test::AddSong;
+using test::SetV1;
+using test::SetV2;
+
+std::vector<std::string> Names(const std::vector<SongRecord*>& rows) {
+    std::vector<std::string> names;
+    for (const SongRecord* r : rows) names.push_back(r->GetFileName());
+    return names;
+}
+
+DuplicateOptions Options(uint32_t fields, int seconds = 5, int percent = 95) {
+    DuplicateOptions o;
+    o.fields = fields;
+    o.seconds = seconds;
+    o.percent = percent;
+    return o;
+}
+
+SongRecord& Tagged(Playlist& list, const std::string& path, const char* artist, const char* title,
+                   int seconds = 0, uint32_t size = 0) {
+    SongRecord& s = AddSong(list, path, seconds, size);
+    SetV2(s, kTPE1, artist);
+    SetV2(s, kTIT2, title);
+    return s;
+}
+
+TEST(DuplicatesTest, ArtistAndTitleCompareByteForByte) {
+    Playlist list;
+    Tagged(list, "/a.mp3", "Muse", "Uprising");
+    Tagged(list, "/b.mp3", "Muse", "uprising");
+    Tagged(list, "/c.mp3", "Muse", "Uprising");
+    Tagged(list, "/d.mp3", "MUSE", "Uprising");
+    EXPECT_EQ(Names(findDuplicates(list, 1, Options(kDuplicateArtistTitle))),
+              (std::vector<std::string>{"/a.mp3", "/c.mp3"}));
+}
+
+TEST(DuplicatesTest, SongsWithoutTheChosenTagMatchOnEmptyTexts) {
+    Playlist list;
+    Tagged(list, "/a.mp3", "X", "Y");  // ID3v2 only
+    Tagged(list, "/b.mp3", "Z", "W");
+    SetV1(AddSong(list, "/c.mp3"), "X", "Y");
+    EXPECT_EQ(Names(findDuplicates(list, 0, Options(kDuplicateArtistTitle))),
+              (std::vector<std::string>{"/a.mp3", "/b.mp3"}));
+}
+
+TEST(DuplicatesTest, LengthDifferenceIsAtMostTheSeconds) {
+    Playlist list;
+    Tagged(list, "/a.mp3", "A", "T", 200);
+    Tagged(list, "/b.mp3", "A", "T", 205);
+    Tagged(list, "/c.mp3", "B", "T", 200);
+    Tagged(list, "/d.mp3", "B", "T", 206);
+    EXPECT_EQ(Names(findDuplicates(list, 1, Options(kDuplicateArtistTitle | kDuplicateLength, 5))),
+              (std::vector<std::string>{"/a.mp3", "/b.mp3"}));
+}
+
+TEST(DuplicatesTest, SameFileUnderTwoSpellingsOfItsPath) {
+    Playlist list;
+    AddSong(list, "/Music/Song.mp3");
+    AddSong(list, "/music/other.mp3");
+    AddSong(list, "/MUSIC/SONG.MP3");
+    EXPECT_EQ(Names(findDuplicates(list, 0, Options(kDuplicateFileName))),
+              (std::vector<std::string>{"/Music/Song.mp3", "/MUSIC/SONG.MP3"}));
+}
+
+TEST(DuplicatesTest, MatchesAppearInPlaylistOrderWhereverTheyAre) {
+    Playlist list;
+    SetV2(AddSong(list, "/a.mp3"), kTCON, "Rock");
+    SetV2(AddSong(list, "/b.mp3"), kTCON, "Pop");
+    SetV2(AddSong(list, "/c.mp3"), kTCON, "Rock");
+    EXPECT_EQ(Names(findDuplicates(list, 1, Options(kDuplicateGenre))),
+              (std::vector<std::string>{"/a.mp3", "/c.mp3"}));
+}
+
+TEST(DuplicatesTest, NothingMatchingGivesAnEmptyList) {
+    Playlist list;
+    Tagged(list, "/a.mp3", "A", "1");
+    Tagged(list, "/b.mp3", "A", "2");
+    EXPECT_TRUE(findDuplicates(list, 1, Options(kDuplicateArtistTitle)).empty());
+    EXPECT_TRUE(findDuplicates(list, 1, Options(0)).empty());
+    Playlist empty;
+    EXPECT_TRUE(findDuplicates(empty, 1, Options(31)).empty());
+}
+
+TEST(DuplicatesTest, EverySongResemblingAnotherIsFoundAlongAChain) {
+    // 100 ~ 104 ~ 108, but 100 and 108 are 8 s apart. The last song resembles
+    // the middle one and belongs in the list, although the middle one was
+    // already found through the first.
+    Playlist list;
+    AddSong(list, "/a.mp3", 100);
+    AddSong(list, "/b.mp3", 104);
+    AddSong(list, "/c.mp3", 108);
+    AddSong(list, "/d.mp3", 120);
+    EXPECT_EQ(Names(findDuplicates(list, 1, Options(kDuplicateLength, 5))),
+              (std::vector<std::string>{"/a.mp3", "/b.mp3", "/c.mp3"}));
+}
+
+TEST(DuplicatesTest, SizeCriterionIsTheSmallerAsAShareOfTheLarger) {
+    EXPECT_TRUE(sizesClose(950, 1000, 95));
+    EXPECT_TRUE(sizesClose(1000, 950, 95));
+    EXPECT_FALSE(sizesClose(949, 1000, 95));
+    EXPECT_TRUE(sizesClose(1000, 1000, 100));
+    EXPECT_FALSE(sizesClose(999, 1000, 100));
+    EXPECT_TRUE(sizesClose(0, 0, 95));
+    EXPECT_FALSE(sizesClose(0, 1, 95));
+    EXPECT_TRUE(sizesClose(0xFFFFFFFFu, 0xFFFFFFFFu, 100));  // no overflow
+    EXPECT_FALSE(sizesClose(5, 5, 101));
+    EXPECT_TRUE(lengthsClose(10, 15, 5));
+    EXPECT_FALSE(lengthsClose(10, 16, 5));
+    EXPECT_FALSE(lengthsClose(10, 10, -1));
+
+    Playlist list;
+    AddSong(list, "/a.mp3", 0, 1000000);
+    AddSong(list, "/b.mp3", 0, 1040000);
+    AddSong(list, "/c.mp3", 0, 2000000);
+    EXPECT_EQ(Names(findDuplicates(list, 1, Options(kDuplicateSize, 5, 95))),
+              (std::vector<std::string>{"/a.mp3", "/b.mp3"}));
+    EXPECT_TRUE(findDuplicates(list, 1, Options(kDuplicateSize, 5, 97)).empty());
+}
+
+// The definition, pair by pair: every entry that matches at least one other.
+std::vector<SongRecord*> Pairwise(const Playlist& list, int source, const DuplicateOptions& o) {
+    std::vector<uint8_t> marks(list.count(), 0);
+    for (int i = 0; i < list.count(); ++i) {
+        for (int j = i + 1; j < list.count(); ++j) {
+            if (entriesMatch(*list.entryAt(i), *list.entryAt(j), o, source)) marks[i] = marks[j] = 1;
+        }
+    }
+    std::vector<SongRecord*> rows;
+    for (int i = 0; i < list.count(); ++i) {
+        if (marks[i]) rows.push_back(list.entryAt(i));
+    }
+    return rows;
+}
+
+TEST(DuplicatesTest, FastFinderEqualsThePairwiseDefinition) {
+    const char* words[] = {"a", "A", "b", ""};
+    const char* paths[] = {"/x/a.mp3", "/X/A.mp3", "/x/b.mp3", "/x/B.MP3", "/y.mp3"};
+    for (unsigned seed = 1; seed <= 150; ++seed) {
+        std::mt19937 random(seed);
+        Playlist list;
+        const int n = 2 + static_cast<int>(random() % 24);
+        for (int i = 0; i < n; ++i) {
+            const uint32_t size = 900 + static_cast<uint32_t>(random() % 200);
+            SongRecord& s = AddSong(list, paths[random() % 5], static_cast<int>(random() % 25) - 2,
+                                    random() % 10 == 0 ? 0 : size);
+            if (random() % 4) SetV2(s, kTPE1, words[random() % 4]);
+            if (random() % 4) SetV2(s, kTIT2, words[random() % 4]);
+            if (random() % 3) SetV2(s, kTCON, words[random() % 4]);
+            if (random() % 3 == 0) SetV1(s, words[random() % 4], words[random() % 4]);
+        }
+        const int source = static_cast<int>(random() % 4);
+        const int seconds = static_cast<int>(random() % 8);
+        const int percent = 95 + static_cast<int>(random() % 6);
+        for (uint32_t fields = 1; fields <= 31; ++fields) {
+            const DuplicateOptions o = Options(fields, seconds, percent);
+            ASSERT_EQ(findDuplicates(list, source, o), Pairwise(list, source, o))
+                << "seed " << seed << " fields " << fields;
+        }
+    }
+}
+
+// --- the options dialog ---------------------------------------------------------
+
+class RecordingPrompter final : public Prompter {
+public:
+    PromptAnswer Message(const std::string& text, const std::string& caption, PromptButtons,
+                         PromptIcon icon) override {
+        texts.push_back(text);
+        captions.push_back(caption);
+        icons.push_back(icon);
+        return PromptAnswer::Ok;
+    }
+    std::vector<std::string> texts, captions;
+    std::vector<PromptIcon> icons;
+};
+
+class DuplicatesDialogTest : public ::testing::Test {
+protected:
+    DuplicatesDialogTest() { LangTable::useBuiltinEnglish(); }
+    Settings settings_;
+    RecordingPrompter prompter_;
+};
+
+TEST_F(DuplicatesDialogTest, NoBoxCheckedAsksForOneField) {
+    settings_.duplicateFields = 3;
+    EXPECT_FALSE(duplicatesDialogOk(0, "5", "95", settings_, prompter_));
+    ASSERT_EQ(prompter_.texts.size(), 1u);
+    EXPECT_EQ(prompter_.texts[0], "Choose at least 1 field must be present !!!");
+    EXPECT_EQ(prompter_.captions[0], "Information");
+    EXPECT_EQ(prompter_.icons[0], PromptIcon::Information);
+    EXPECT_EQ(settings_.duplicateFields, 0u);  // stored before the check
+}
+
+TEST_F(DuplicatesDialogTest, NumbersAreCheckedOnlyForCheckedBoxes) {
+    EXPECT_FALSE(duplicatesDialogOk(kDuplicateLength, "61", "95", settings_, prompter_));
+    EXPECT_EQ(prompter_.texts.back(), "Time value error: Enter number between 0 to 60");
+    EXPECT_FALSE(duplicatesDialogOk(kDuplicateLength, "5s", "95", settings_, prompter_));
+    EXPECT_EQ(prompter_.texts.back(), "Bad number format !!!");
+    EXPECT_FALSE(duplicatesDialogOk(kDuplicateLength, "", "95", settings_, prompter_));
+    EXPECT_EQ(prompter_.texts.back(), "Bad number format !!!");
+    EXPECT_FALSE(duplicatesDialogOk(kDuplicateSize, "x", "94", settings_, prompter_));
+    EXPECT_EQ(prompter_.texts.back(), "File size value error: Enter number between 95% to 100%");
+    EXPECT_FALSE(duplicatesDialogOk(kDuplicateSize, "x", "99999999999", settings_, prompter_));
+    EXPECT_EQ(prompter_.texts.back(), "Bad number format !!!");
+    EXPECT_EQ(prompter_.texts.size(), 5u);
+    EXPECT_EQ(prompter_.captions.back(), "Information");
+
+    settings_.duplicateSeconds = 5;
+    settings_.duplicatePercent = 95;
+    EXPECT_TRUE(duplicatesDialogOk(kDuplicateArtistTitle, "junk", "junk", settings_, prompter_));
+    EXPECT_EQ(settings_.duplicateSeconds, 5);
+    EXPECT_TRUE(duplicatesDialogOk(kDuplicateLength | kDuplicateSize, " 60 ", "100", settings_, prompter_));
+    EXPECT_EQ(settings_.duplicateFields, kDuplicateLength | kDuplicateSize);
+    EXPECT_EQ(settings_.duplicateSeconds, 60);
+    EXPECT_EQ(settings_.duplicatePercent, 100);
+    EXPECT_EQ(prompter_.texts.size(), 5u);
+
+    const DuplicateOptions o = DuplicateOptions::fromSettings(settings_);
+    EXPECT_EQ(o.fields, kDuplicateLength | kDuplicateSize);
+    EXPECT_EQ(o.seconds, 60);
+    EXPECT_EQ(o.percent, 100);
+}
+
+}  // namespace
+}  // namespace td

@@ -1,0 +1,122 @@
+#include "wizards/media_wizard.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/prompter.h"
+#include "playlist/playlist.h"
+#include "playlist/view.h"
+#include "settings/lang_table.h"
+#include "window/test_songs.h"
+
+namespace td {
+namespace {
+
+using test::AddSong;
+
+class RecordingPrompter final : public Prompter {
+public:
+    PromptAnswer Message(const std::string& text, const std::string& caption, PromptButtons,
+                         PromptIcon icon) override {
+        texts.push_back(text);
+        captions.push_back(caption);
+        icons.push_back(icon);
+        return PromptAnswer::Ok;
+    }
+    std::vector<std::string> texts, captions;
+    std::vector<PromptIcon> icons;
+};
+
+class MediaWizardTest : public ::testing::Test {
+protected:
+    MediaWizardTest() : view_(list_) { LangTable::useBuiltinEnglish(); }
+    void Songs(std::initializer_list<int> lengths) {
+        int n = 0;
+        for (int length : lengths) AddSong(list_, "/s" + std::to_string(n++) + ".mp3", length);
+        view_.rebuildFromPlaylist();
+    }
+    std::vector<int> Selected() const {
+        std::vector<int> rows;
+        for (int r = 0; r < view_.rowCount(); ++r) {
+            if (view_.isSelected(r)) rows.push_back(r);
+        }
+        return rows;
+    }
+    Playlist list_;
+    PlaylistView view_;
+};
+
+TEST_F(MediaWizardTest, TotalStaysStrictlyBelowTheTarget) {
+    Songs({300, 100, 200});
+    EXPECT_EQ(applyMediaWizard(view_, 600), 1);  // the shortest song's row
+    EXPECT_EQ(Selected(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(view_.selectedLength(), 300);
+    applyMediaWizard(view_, 601);
+    EXPECT_EQ(Selected(), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(view_.selectedLength(), 600);
+}
+
+TEST_F(MediaWizardTest, ShortestSongLongerThanTheTargetSelectsNothing) {
+    Songs({700, 800});
+    EXPECT_EQ(applyMediaWizard(view_, 600), 0);
+    EXPECT_TRUE(Selected().empty());
+    EXPECT_EQ(view_.selectedLength(), 0);
+}
+
+TEST_F(MediaWizardTest, WalkStopsAtTheFirstSongThatDoesNotFit) {
+    // 10 + 20 + 500 reaches 520: the walk ends there, the 30 s song is longer
+    // than the one that did not fit and is not tried.
+    Songs({500, 10, 20});
+    applyMediaWizard(view_, 100);
+    EXPECT_EQ(Selected(), (std::vector<int>{1, 2}));
+}
+
+TEST_F(MediaWizardTest, EqualLengthsAreTakenInRowOrderAndOldSelectionIsCleared) {
+    Songs({60, 60, 60, 60});
+    view_.setSelected(3, true);
+    applyMediaWizard(view_, 150);
+    EXPECT_EQ(Selected(), (std::vector<int>{0, 1}));
+}
+
+TEST_F(MediaWizardTest, WorksOnTheRowsShownOnly) {
+    Songs({10, 20, 30});
+    view_.setRows({list_.entryAt(2)});
+    EXPECT_EQ(applyMediaWizard(view_, 1000), 0);
+    EXPECT_EQ(Selected(), (std::vector<int>{0}));
+    EXPECT_EQ(view_.selectedLength(), 30);
+}
+
+TEST_F(MediaWizardTest, EmptyViewSelectsNothing) {
+    view_.rebuildFromPlaylist();
+    EXPECT_EQ(applyMediaWizard(view_, 3600), -1);
+    EXPECT_EQ(view_.selectedLength(), 0);
+}
+
+TEST(WizardTargetTest, FixedChoicesAndCustomMinutes) {
+    LangTable::useBuiltinEnglish();
+    RecordingPrompter prompter;
+    const int minutes[] = {45, 60, 74, 80, 90, 120};
+    for (int choice = 0; choice < 6; ++choice) {
+        EXPECT_EQ(wizardTargetSeconds(choice, "", prompter), minutes[choice] * 60);
+    }
+    EXPECT_EQ(wizardTargetSeconds(6, "999", prompter), 59940);
+    EXPECT_EQ(wizardTargetSeconds(6, "7", prompter), 420);
+    EXPECT_TRUE(prompter.texts.empty());
+}
+
+TEST(WizardTargetTest, CustomWithoutAUsableNumberShowsTheError) {
+    LangTable::useBuiltinEnglish();
+    for (const char* text : {"", "0", "000", "12a", "1000", "-5"}) {
+        RecordingPrompter prompter;
+        EXPECT_EQ(wizardTargetSeconds(6, text, prompter), 0) << text;
+        ASSERT_EQ(prompter.texts.size(), 1u) << text;
+        EXPECT_EQ(prompter.texts[0], "Please custom time must be a number not null !!!");
+        EXPECT_EQ(prompter.captions[0], "Error");
+        EXPECT_EQ(prompter.icons[0], PromptIcon::Error);
+    }
+}
+
+}  // namespace
+}  // namespace td
