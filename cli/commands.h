@@ -48,6 +48,15 @@ int RunList(const std::vector<std::string>& args);
 extern const char kListHelp[];
 int RunExport(const std::vector<std::string>& args);
 extern const char kExportHelp[];
+// Analysis of a list: statistics, duplicates, media wizard, search.
+int RunStats(const std::vector<std::string>& args);
+extern const char kStatsHelp[];
+int RunDupes(const std::vector<std::string>& args);
+extern const char kDupesHelp[];
+int RunFit(const std::vector<std::string>& args);
+extern const char kFitHelp[];
+int RunSearch(const std::vector<std::string>& args);
+extern const char kSearchHelp[];
 
 // Adds the ".mp3" and ".mp2" files of `folder` to `playlist` as "Add
 // directory" does: entries in name order, a folder entered where it is
