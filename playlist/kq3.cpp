@@ -344,18 +344,35 @@ std::string encodeKq3(const Playlist& playlist) {
 }
 
 Kq3Save saveKq3(const Playlist& playlist, const std::string& path, Prompter* prompter) {
-    std::string image;
-    try {
-        image = encodeKq3(playlist);
-    } catch (const std::exception&) {
-        if (prompter) ShowError(*prompter, kTextErrorFile);
-        return Kq3Save::WriteFailed;
-    }
     FileSystem& fs = Fs();
     const std::string temp = path + ".tmp~";
     std::unique_ptr<File> file = fs.Open(temp, OpenMode::Create);
     if (!file) return Kq3Save::NotOpened;
-    bool ok = file->Write(image.data(), image.size()) == image.size();
+    // Encoded and written in blocks: a list of 100,000 songs is some 50 MB,
+    // which need not be held in memory at once.
+    constexpr size_t kBlock = 1u << 20;
+    bool ok = true;
+    try {
+        std::string block;
+        block.reserve(kBlock + 64 * 1024);
+        auto flushBlock = [&]() {
+            ok = ok && file->Write(block.data(), block.size()) == block.size();
+            block.clear();
+        };
+        appendKq3Header(static_cast<uint32_t>(playlist.count()),
+                        static_cast<uint32_t>(playlist.volumeCount()), block);
+        for (int v = 0; v < playlist.volumeCount() && ok; ++v) {
+            appendKq3Volume(playlist.volumeAt(v), block);
+            if (block.size() >= kBlock) flushBlock();
+        }
+        for (int i = 0; i < playlist.count() && ok; ++i) {
+            appendKq3Song(*playlist.entryAt(i), block);
+            if (block.size() >= kBlock) flushBlock();
+        }
+        if (!block.empty()) flushBlock();
+    } catch (const std::exception&) {
+        ok = false;
+    }
     ok = ok && file->Flush();
     // Closed also after a failure, so that the temporary file can be removed
     // where open files cannot.
