@@ -50,12 +50,14 @@ int Playlist::add(std::unique_ptr<SongRecord> entry) {
         entry->SetVolumeSerial(0);
     }
     entries_.push_back(std::move(entry));
+    ++generation_;
     return count() - 1;
 }
 
 int Playlist::append(std::unique_ptr<SongRecord> entry) {
     if (!entry) return -1;
     entries_.push_back(std::move(entry));
+    ++generation_;
     return count() - 1;
 }
 
@@ -79,11 +81,13 @@ bool Playlist::removeAt(int index) {
         break;
     }
     entries_.erase(entries_.begin() + index);
+    ++generation_;
     return true;
 }
 
 void Playlist::clear() {
     entries_.clear();
+    ++generation_;
     volumes_.clear();
     // No volume is current any more: a stale index would otherwise name a
     // volume of the next list loaded.

@@ -79,10 +79,15 @@ public:
     int currentVolume() const { return currentVolume_; }
     void setCurrentVolume(int index) { currentVolume_ = index; }
 
+    // Changes whenever entries are added or removed, so that a reader can
+    // tell whether what it derived from the entry list still holds.
+    uint64_t generation() const { return generation_; }
+
 private:
     std::vector<std::unique_ptr<SongRecord>> entries_;
     std::vector<std::unique_ptr<VolumeRecord>> volumes_;
     int currentVolume_ = -1;
+    uint64_t generation_ = 0;
 };
 
 // True when `path` ends in ".mp3" or ".mp2", compared without regard to case.

@@ -514,7 +514,12 @@ struct SortItem {
 }  // namespace
 
 struct PlaylistView::SortScratch {
-    std::vector<uint32_t> order;
+    std::vector<uint32_t> order;  // by row: the entry's index in the Playlist
+    std::vector<uint32_t> visit;  // rows in the order their keys are read
+    std::vector<std::pair<const SongRecord*, uint32_t>> rowsByAddress;
+    // The Playlist's entries by address, kept while the Playlist is unchanged.
+    std::vector<std::pair<const SongRecord*, uint32_t>> playlistByAddress;
+    uint64_t playlistGeneration = ~uint64_t{0};
     std::vector<SortItem> items;
     std::string arena;  // every row's full collation key, one after the other
     std::vector<ViewRow> sorted;
@@ -532,9 +537,13 @@ uint64_t KeyPrefix(const char* key, size_t length) {
 
 }  // namespace
 
-void PlaylistView::insertionOrder(std::vector<uint32_t>& order) const {
+void PlaylistView::prepareSortOrder() {
+    SortScratch& scratch = *scratch_;
     const size_t n = rows_.size();
+    std::vector<uint32_t>& order = scratch.order;
+    std::vector<uint32_t>& visit = scratch.visit;
     order.resize(n);
+    visit.resize(n);
     // Rows that compare equal keep the Playlist's insertion order, in either
     // direction. Usually the rows are the Playlist itself, in its order.
     const int count = playlist_.count();
@@ -542,18 +551,33 @@ void PlaylistView::insertionOrder(std::vector<uint32_t>& order) const {
     for (size_t r = 0; same && r < n; ++r) same = rows_[r].entry == playlist_.entryAt(static_cast<int>(r));
     if (same) {
         std::iota(order.begin(), order.end(), 0u);
+        std::iota(visit.begin(), visit.end(), 0u);
         return;
     }
-    std::vector<std::pair<const SongRecord*, uint32_t>> byAddress;
-    byAddress.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) byAddress.emplace_back(playlist_.entryAt(i), static_cast<uint32_t>(i));
-    std::sort(byAddress.begin(), byAddress.end());
-    for (size_t r = 0; r < n; ++r) {
-        const SongRecord* entry = rows_[r].entry;
-        auto it = std::lower_bound(byAddress.begin(), byAddress.end(), std::make_pair(entry, uint32_t{0}));
+    // Otherwise match rows and entries by address. Reading the records in
+    // address order (mostly the order they were made in) is also kinder to
+    // the cache than the shuffled order of a sorted view.
+    auto& entries = scratch.playlistByAddress;
+    if (scratch.playlistGeneration != playlist_.generation() || entries.size() != static_cast<size_t>(count)) {
+        entries.clear();
+        entries.reserve(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i) entries.emplace_back(playlist_.entryAt(i), static_cast<uint32_t>(i));
+        std::sort(entries.begin(), entries.end());
+        scratch.playlistGeneration = playlist_.generation();
+    }
+    auto& rows = scratch.rowsByAddress;
+    rows.resize(n);
+    for (size_t r = 0; r < n; ++r) rows[r] = {rows_[r].entry, static_cast<uint32_t>(r)};
+    std::sort(rows.begin(), rows.end());
+    size_t j = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const SongRecord* entry = rows[i].first;
+        const uint32_t row = rows[i].second;
+        while (j < entries.size() && entries[j].first < entry) ++j;
         // A row whose entry is not in the Playlist goes after, by row.
-        order[r] = it != byAddress.end() && it->first == entry ? it->second
-                                                               : static_cast<uint32_t>(count + r);
+        order[row] = j < entries.size() && entries[j].first == entry ? entries[j].second
+                                                                      : static_cast<uint32_t>(count) + row;
+        visit[i] = row;
     }
 }
 
@@ -564,8 +588,9 @@ void PlaylistView::sortById(int id, bool descending) {
     if (n < 2) return;
 
     if (!scratch_) scratch_ = std::make_unique<SortScratch>();
-    std::vector<uint32_t>& order = scratch_->order;
-    insertionOrder(order);
+    prepareSortOrder();
+    const std::vector<uint32_t>& order = scratch_->order;
+    const std::vector<uint32_t>& visit = scratch_->visit;
     std::vector<SortItem>& items = scratch_->items;
     items.resize(n);
     std::string& arena = scratch_->arena;
@@ -575,9 +600,9 @@ void PlaylistView::sortById(int id, bool descending) {
         const Collation& collation = TheCollation();
         const TagFieldReader reader(viewSource_);
         const int frameType = kColumnDefs[sortId_].frameType;
-        arena.reserve(n * 24);
+        arena.reserve(n * 64);  // only the pages written are ever mapped
         std::string text;
-        for (size_t r = 0; r < n; ++r) {
+        for (const uint32_t r : visit) {
             const SongRecord& entry = *rows_[r].entry;
             const size_t offset = arena.size();
             const std::string& name = entry.GetFileName();
@@ -654,7 +679,7 @@ void PlaylistView::sortById(int id, bool descending) {
         });
     } else {
         const TagFieldReader reader(viewSource_);
-        for (size_t r = 0; r < n; ++r) {
+        for (const uint32_t r : visit) {
             // Signed keys, biased so that unsigned order is numeric order;
             // descending flips them so that one comparison serves both ways.
             uint64_t key = static_cast<uint64_t>(NumericKey(*rows_[r].entry, sortId_, reader)) ^

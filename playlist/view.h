@@ -191,8 +191,10 @@ public:
 
 private:
     std::string cellText(const SongRecord& entry, int id) const;
-    // Each row's entry index in the Playlist (rows of other entries after).
-    void insertionOrder(std::vector<uint32_t>& order) const;
+    // Fills the scratch's order (each row's entry index in the Playlist; rows
+    // of other entries after) and visiting sequence (rows in memory order of
+    // their records).
+    void prepareSortOrder();
 
     const Playlist& playlist_;
     int viewSource_ = 0;
