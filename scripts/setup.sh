@@ -12,6 +12,7 @@ packages=(
   wine64 xvfb                              # Windows build's tests
   lame twolame sox id3v2 python3 python3-mutagen   # sample files, interop tests
   libtag1-dev                              # comparison reader in the benchmarks
+  chromium                                 # export checks: HTML pages read by a browser
 )
 
 missing=()
