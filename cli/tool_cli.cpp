@@ -218,7 +218,7 @@ void TerminalProgress::advance(int done, int total, const std::string& status) {
     line += "] ";
     std::string text = Display(status);
     // One terminal line: the end of the status (the file name) matters most.
-    constexpr size_t kStatusWidth = 45;
+    constexpr size_t kStatusWidth = 40;
     if (text.size() > kStatusWidth) {
         size_t cut = text.size() - (kStatusWidth - 3);
         // Do not start inside a UTF-8 sequence.
@@ -226,15 +226,20 @@ void TerminalProgress::advance(int done, int total, const std::string& status) {
         text = "..." + text.substr(cut);
     }
     line += text;
-    line += "\x1b[K";
+    // Spaces rather than an erase sequence: not every Windows console
+    // understands escape sequences.
+    const size_t length = line.size();
+    if (length < drawnLength_) line.append(drawnLength_ - length, ' ');
+    drawnLength_ = length;
     WriteErr(line);
     drawn_ = true;
 }
 
 void TerminalProgress::end() {
     if (!active_ || !drawn_) return;
-    WriteErr("\r\x1b[K");
+    WriteErr("\r" + std::string(drawnLength_, ' ') + "\r");
     drawn_ = false;
+    drawnLength_ = 0;
 }
 
 // ---------------------------------------------------------------------------

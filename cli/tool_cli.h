@@ -86,6 +86,7 @@ public:
 private:
     bool active_;
     bool drawn_ = false;
+    size_t drawnLength_ = 0;
 };
 
 // The entries of the files named on the command line, as playlist entries
