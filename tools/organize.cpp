@@ -22,7 +22,7 @@ std::string FieldOr(const std::string& text, int unknownText) {
 }
 
 void AppendLevels(std::string& path, const std::string& field) {
-    for (const std::string& level : SafeRelativeComponents(field)) {
+    for (const std::string& level : SafeRelativeComponents(AnsiToPathName(field))) {
         if (!path.empty()) path.push_back(kPathSeparator);
         path += level;
     }

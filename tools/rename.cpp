@@ -80,7 +80,7 @@ bool NewPathFor(const SongRecord* entry, const std::string& pattern, const Renam
     std::string name;
     if (!buildNewName(entry, pattern, options, name)) return false;
     const std::string directory = DirectoryPrefix(entry->GetFileName());
-    path = directory + name + kRenameExtension;
+    path = directory + AnsiToPathName(name) + kRenameExtension;
     // The name holds no separator, so this only guards against a future
     // change of the rules above.
     if (!directory.empty() && !IsInsideDirectory(directory, path)) return false;

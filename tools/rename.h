@@ -42,7 +42,8 @@ struct RenameOptions {
 bool buildNewName(const SongRecord* entry, const std::string& pattern, const RenameOptions& options,
                   std::string& name);
 
-// The path the file would get: its directory, the new name and ".mp3".
+// The path the file would get: its directory, the new name (tag text, made
+// a native name: UTF-8 on POSIX) and ".mp3".
 bool NewPathFor(const SongRecord* entry, const std::string& pattern, const RenameOptions& options,
                 std::string& path);
 

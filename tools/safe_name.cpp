@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "platform/file_system.h"
+#include "platform/text_codec.h"
 
 namespace td {
 
@@ -135,6 +136,23 @@ std::vector<std::string> SafeRelativeComponents(std::string_view text) {
     }
     if (levels.empty()) levels.emplace_back("_");
     return levels;
+}
+
+std::string AnsiToPathName(const std::string& ansi) {
+#ifdef _WIN32
+    return ansi;
+#else
+    return text::AnsiToUtf8(ansi);
+#endif
+}
+
+bool PathNameToAnsi(const std::string& name, std::string& ansi) {
+#ifdef _WIN32
+    ansi = name;
+    return true;
+#else
+    return text::Utf8ToAnsi(name, ansi);
+#endif
 }
 
 bool IsPathSeparator(char c) {

@@ -31,6 +31,14 @@ std::string SafeNameComponent(std::string_view text, char replacement = '_');
 // escapes: "../../etc" gives "_", "_", "etc"; "C:\\x" gives "C_", "x".
 std::vector<std::string> SafeRelativeComponents(std::string_view text);
 
+// Tag text is in the ANSI code page; paths are in the native narrow
+// encoding, which is the same on Windows and UTF-8 on POSIX.
+// A name from tag text as a path name.
+std::string AnsiToPathName(const std::string& ansi);
+// A path name as tag text; false when some character has no equivalent in
+// the code page (`ansi` then holds '?' for it).
+bool PathNameToAnsi(const std::string& name, std::string& ansi);
+
 // True for a path separator of this platform ('/' and '\\' on Windows, '/'
 // elsewhere, where a backslash is an ordinary character of a name).
 bool IsPathSeparator(char c);

@@ -11,6 +11,7 @@
 #include "tags/id3v2/id3v2_error.h"
 #include "tags/song_record.h"
 #include "tools/format_pattern.h"
+#include "tools/safe_name.h"
 #include "tools/text_convert.h"
 
 namespace td {
@@ -160,7 +161,11 @@ bool tagFileFromName(SongRecord* entry, const std::string& listText,
         std::memset(&block, 0, sizeof block);
     }
 
-    const std::string name = listText.size() > 4 ? listText.substr(0, listText.size() - 4) : std::string();
+    // Fields go into tags, which hold ANSI text. A name the code page cannot
+    // show would put '?' into the tags: the file fails instead.
+    std::string ansiText;
+    if (!PathNameToAnsi(listText, ansiText)) return false;
+    const std::string name = ansiText.size() > 4 ? ansiText.substr(0, ansiText.size() - 4) : std::string();
     for (const auto& [token, value] : SplitNameFields(name, pattern, options.caseMode, options.charMode)) {
         if (writeV1) SetBlockToken(block, token, value);
         const int type = FrameTypeOf(token);

@@ -184,6 +184,10 @@ TEST_F(OrganizeTest, SubdirectoriesByLayoutAndSource) {
     options_.layout = kLayoutAlbum;
     EXPECT_EQ(subdirectoryFor(v1, options_), "Unkown album");
 
+    SongRecord* accented = AddV1("e.mp3", "Caf\xE9", "");
+    options_.layout = kLayoutArtist;
+    EXPECT_EQ(subdirectoryFor(accented, options_), AnsiToPathName("Caf\xE9"));
+
     SongRecord* jazz = AddV1("b.mp3", "AC/DC", "Live", 8);
     options_.layout = kLayoutArtist;
     EXPECT_EQ(subdirectoryFor(jazz, options_), "AC" + kSep + "DC");

@@ -16,6 +16,7 @@
 #include "tags/song_record.h"
 #include "tests/support/test_support.h"
 #include "tests/tools/tool_test_files.h"
+#include "tools/safe_name.h"
 #include "tools/text_convert.h"
 
 namespace td {
@@ -139,6 +140,19 @@ TEST_F(RenameTest, RenamesOnDiskWithTheMp3Extension) {
     // Already so named: nothing to do, and no failure.
     EXPECT_TRUE(renameFile(entry, "%N - %A - %T", options_));
     EXPECT_EQ(ReadBytes(dir_.Path("07 - Band - Song.mp3")), bytes);
+}
+
+TEST_F(RenameTest, TagTextBecomesANativeFileName) {
+    SongRecord* entry = Add("a.mp3", Audio() + Id3v1("Caf\xE9 cr\xE8me", "", "", "", "", 255, 0));
+    std::string name;
+    ASSERT_TRUE(buildNewName(entry, "%T", options_, name));
+    EXPECT_EQ(name, "Caf\xE9 cr\xE8me");  // the preview shows tag text
+    ASSERT_TRUE(renameFile(entry, "%T", options_));
+#ifndef _WIN32
+    EXPECT_EQ(entry->GetFileName(), dir_.Path("Caf\xC3\xA9 cr\xC3\xA8me.mp3"));
+#endif
+    EXPECT_EQ(entry->GetFileName(), dir_.Path(AnsiToPathName(name) + ".mp3"));
+    EXPECT_TRUE(FileExists(entry->GetFileName()));
 }
 
 TEST_F(RenameTest, ReadOnlyFileIsRenamedIntact) {

@@ -15,6 +15,7 @@
 #include "tags/song_record.h"
 #include "tests/support/test_support.h"
 #include "tests/tools/tool_test_files.h"
+#include "tools/safe_name.h"
 #include "tools/text_convert.h"
 
 namespace td {
@@ -231,6 +232,21 @@ TEST_F(TagFromNameTest, TheLastFourCharactersAreAlwaysCut) {
     ASSERT_TRUE(Run(path, "%T", kFromNameV2));
     SongRecord disk(path, true);
     EXPECT_EQ(V2(disk, kTIT2), "abc.");
+}
+
+TEST_F(TagFromNameTest, NativeFileNamesBecomeTagText) {
+    const std::string path = Make(AnsiToPathName("Caf\xE9 - Cr\xE8me") + ".mp3", Audio());
+    ASSERT_TRUE(Run(path, "%A - %T", kFromNameBoth));
+    SongRecord disk(path, true);
+    EXPECT_EQ(V2(disk, kTPE1), "Caf\xE9");
+    EXPECT_EQ(Id3v1FieldText(disk.GetId3v1()->title, 31), "Cr\xE8me");
+#ifndef _WIN32
+    // A name the code page cannot show would leave '?' in the tags.
+    const std::string bytes = Audio();
+    const std::string other = Make("\xC5\x91 - x.mp3", bytes);
+    EXPECT_FALSE(Run(other, "%A - %T", kFromNameBoth));
+    EXPECT_EQ(ReadBytes(other), bytes);
+#endif
 }
 
 TEST_F(TagFromNameTest, ConversionsApplyToEveryField) {
