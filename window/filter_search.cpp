@@ -1,7 +1,7 @@
 #include "window/filter_search.h"
 
 #include <algorithm>
-#include <functional>
+#include <cstring>
 #include <utility>
 
 #include "platform/text_codec.h"
@@ -185,6 +185,7 @@ std::shared_ptr<const SearchIndex> SearchIndex::build(const Playlist& playlist, 
         if (index->block_.size() > 0xFFFFFFF0u) return nullptr;  // beyond 32-bit offsets
     }
     index->starts_.push_back(static_cast<uint32_t>(index->block_.size()));
+    for (unsigned char c : index->block_) ++index->byteCounts_[c];
     return index;
 }
 
@@ -208,20 +209,65 @@ void SearchIndex::find(const PreparedSearch& search, std::vector<uint8_t>& hits)
     }
     const char* const begin = block_.data();
     const char* const end = begin + block_.size();
-    const std::boyer_moore_horspool_searcher<const char*> searcher(
-        search.text.data(), search.text.data() + search.text.size());
+    const char* const needle = search.text.data();
+    const size_t m = search.text.size();
+    // Look for the needle's rarest byte in this block (memchr runs through
+    // the text many bytes at a time), then compare the rest in place.
+    size_t anchor = 0;
+    for (size_t k = 1; k < m; ++k) {
+        if (byteCounts_[static_cast<unsigned char>(needle[k])] <
+            byteCounts_[static_cast<unsigned char>(needle[anchor])]) {
+            anchor = k;
+        }
+    }
+    if (byteCounts_[static_cast<unsigned char>(needle[anchor])] == 0) return;  // cannot occur
+    const char anchorByte = needle[anchor];
     const char* from = begin;
     size_t entry = 0;
-    while (from < end) {
-        const char* hit = std::search(from, end, searcher);
-        if (hit == end) break;
-        const uint32_t offset = static_cast<uint32_t>(hit - begin);
+    while (static_cast<size_t>(end - from) >= m) {
+        // The anchor of a match starting at `from` or later lies at
+        // from + anchor or later, and no later than end - m + anchor.
+        const char* scan = from + anchor;
+        const void* found = std::memchr(scan, anchorByte, static_cast<size_t>(end - m + anchor + 1 - scan));
+        if (!found) break;
+        const char* start = static_cast<const char*>(found) - anchor;
+        if (std::memcmp(start, needle, m) != 0) {
+            from = start + 1;
+            continue;
+        }
+        const uint32_t offset = static_cast<uint32_t>(start - begin);
         // Hits come in ascending order: walk forward to the entry holding it.
         while (entry + 1 < starts_.size() && starts_[entry + 1] <= offset) ++entry;
         if (entry >= count) break;
         hits[entry] = 1;
         from = begin + starts_[entry + 1];  // the rest of this entry cannot add anything
     }
+}
+
+std::shared_ptr<const FilterVerdicts> FilterVerdicts::build(const Playlist& playlist,
+                                                           const ExplorerFilter& filter,
+                                                           const GenreTable& genres, int viewSource) {
+    auto verdicts = std::make_shared<FilterVerdicts>();
+    verdicts->filter = filter;
+    verdicts->genres = genres;
+    verdicts->viewSource = viewSource;
+    const int count = playlist.count();
+    verdicts->entries.reserve(count);
+    verdicts->pass.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const SongRecord* entry = playlist.entryAt(i);
+        verdicts->entries.push_back(entry);
+        verdicts->pass.push_back(entry && passesFilter(*entry, filter, genres, viewSource));
+    }
+    return verdicts;
+}
+
+bool FilterVerdicts::answers(const ExplorerFilter& f, const GenreTable& g, int source) const {
+    if (source != viewSource || f != filter) return false;
+    for (int i = 0; i < kGenreSlotCount; ++i) {
+        if (g.slots[i].flag != genres.slots[i].flag) return false;
+    }
+    return true;
 }
 
 bool collectRows(const RowQuery& query, const SearchIndex* index, std::vector<SongRecord*>& rows,
@@ -234,6 +280,11 @@ bool collectRows(const RowQuery& query, const SearchIndex* index, std::vector<So
     const bool useIndex = query.searching && index &&
                           index->serves(playlist, query.viewSource, query.search.fields);
     if (useIndex) index->find(query.search, hits);
+    const FilterVerdicts* verdicts =
+        query.filter.mask != kFilterNone && query.verdicts &&
+                query.verdicts->answers(query.filter, query.genres, query.viewSource)
+            ? query.verdicts.get()
+            : nullptr;
     for (int i = 0; i < count; ++i) {
         // The stop request is looked at before every entry, as the window's
         // quit event would be.
@@ -246,7 +297,12 @@ bool collectRows(const RowQuery& query, const SearchIndex* index, std::vector<So
                 useIndex ? hits[i] != 0 : matchesSearch(*entry, query.search, query.viewSource);
             if (!match) continue;
         }
-        if (!passesFilter(*entry, query.filter, query.genres, query.viewSource)) continue;
+        // Verdicts stand for the entry they were worked out on only.
+        const bool known = verdicts && static_cast<size_t>(i) < verdicts->entries.size() &&
+                           verdicts->entries[i] == entry;
+        const bool pass = known ? verdicts->pass[i] != 0
+                                : passesFilter(*entry, query.filter, query.genres, query.viewSource);
+        if (!pass) continue;
         rows.push_back(entry);
     }
     return true;
@@ -342,6 +398,7 @@ void FilterSearch::recountGenres() {
     // A search still reading the old content would give rows of it.
     worker_.stop();
     index_.reset();
+    verdicts_.reset();
     td::recountGenres(playlist_, viewSource_, genres_);
     if (filter_.mask == kFilterGenre) {
         genres_.setAllFlags(false);
@@ -351,7 +408,10 @@ void FilterSearch::recountGenres() {
     }
 }
 
-void FilterSearch::invalidateIndex() { index_.reset(); }
+void FilterSearch::invalidateIndex() {
+    index_.reset();
+    verdicts_.reset();
+}
 
 bool FilterSearch::passesFilter(const SongRecord& entry) const {
     return td::passesFilter(entry, filter_, genres_, viewSource_);
@@ -379,8 +439,18 @@ std::shared_ptr<const SearchIndex> FilterSearch::index() {
     return index_;
 }
 
+std::shared_ptr<const FilterVerdicts> FilterSearch::verdicts() {
+    if (filter_.mask == kFilterNone) return nullptr;
+    if (!verdicts_ || !verdicts_->answers(filter_, genres_, viewSource_) ||
+        verdicts_->entries.size() != static_cast<size_t>(playlist_.count())) {
+        verdicts_ = FilterVerdicts::build(playlist_, filter_, genres_, viewSource_);
+    }
+    return verdicts_;
+}
+
 std::vector<SongRecord*> FilterSearch::rows() {
-    const RowQuery q = query();
+    RowQuery q = query();
+    q.verdicts = verdicts();
     std::shared_ptr<const SearchIndex> idx;
     if (q.searching) idx = index();
     std::vector<SongRecord*> out;
@@ -397,7 +467,9 @@ uint64_t FilterSearch::startSearch(PlaylistView& view, std::function<void(uint64
         return 0;
     }
     std::shared_ptr<const SearchIndex> idx = index_;
-    return worker_.start(query(), std::move(idx), std::move(finished));
+    RowQuery q = query();
+    q.verdicts = verdicts();
+    return worker_.start(std::move(q), std::move(idx), std::move(finished));
 }
 
 bool FilterSearch::applySearchResult(PlaylistView& view) {

@@ -9,6 +9,7 @@
 // chosen fields of every entry, prepared once and searched as one block.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -124,12 +125,30 @@ private:
     std::vector<const SongRecord*> entries_;
     std::string block_;               // fields joined by NULs, entry after entry
     std::vector<uint32_t> starts_;    // entry i spans [starts_[i], starts_[i + 1])
+    std::array<size_t, 256> byteCounts_{};  // how often each byte occurs in the block
+};
+
+// The explorer test's answer for every entry, worked out once per filter:
+// while the user types into the search box the filter stays as it is.
+struct FilterVerdicts {
+    std::vector<const SongRecord*> entries;  // the entries, in Playlist order
+    std::vector<uint8_t> pass;
+    ExplorerFilter filter;
+    GenreTable genres;
+    int viewSource = 0;
+
+    static std::shared_ptr<const FilterVerdicts> build(const Playlist& playlist,
+                                                       const ExplorerFilter& filter,
+                                                       const GenreTable& genres, int viewSource);
+    // True when built for this filter (genre flags included) and source.
+    bool answers(const ExplorerFilter& filter, const GenreTable& genres, int viewSource) const;
 };
 
 // The rows a rebuild shows: every Playlist entry, in Playlist order, that
 // passes the filter and (when `search` is given) the search. With an index
-// that serves the search, it answers the text test. Stops early, returning
-// false, when `cancel` is raised; `progress` counts the entries looked at.
+// that serves the search, it answers the text test; verdicts answer the
+// filter for the entries they were built on. Stops early, returning false,
+// when `cancel` is raised; `progress` counts the entries looked at.
 struct RowQuery {
     const Playlist* playlist = nullptr;
     ExplorerFilter filter;
@@ -137,6 +156,7 @@ struct RowQuery {
     int viewSource = 0;
     bool searching = false;
     PreparedSearch search;
+    std::shared_ptr<const FilterVerdicts> verdicts;  // may be null
 };
 bool collectRows(const RowQuery& query, const SearchIndex* index, std::vector<SongRecord*>& rows,
                  const std::atomic<bool>* cancel = nullptr, std::atomic<int>* progress = nullptr);
@@ -249,6 +269,9 @@ public:
 
     // The index for the current options, built now when missing.
     std::shared_ptr<const SearchIndex> index();
+    // The explorer test's verdicts for the current filter, built now when
+    // missing; null without a filter.
+    std::shared_ptr<const FilterVerdicts> verdicts();
 
 private:
     RowQuery query() const;
@@ -260,6 +283,7 @@ private:
     ExplorerFilter filter_;
     GenreTable genres_;
     std::shared_ptr<const SearchIndex> index_;
+    std::shared_ptr<const FilterVerdicts> verdicts_;
     SearchWorker worker_;
 };
 

@@ -316,10 +316,21 @@ TEST(SearchAgreementTest, IndexAndWorkerAgreeWithTheEntryByEntryTest) {
                 fs.filter().mask = kFilterRating;
                 fs.filter().rating = static_cast<int>(random() % 6);
             }
+            // The definition, entry by entry.
+            const PreparedSearch search = prepareSearch(fs.searchText(), fields);
+            std::vector<SongRecord*> expected;
+            for (int i = 0; i < list.count(); ++i) {
+                SongRecord* entry = list.entryAt(i);
+                if (matchesSearch(*entry, search, source) &&
+                    passesFilter(*entry, fs.filter(), fs.genres(), source)) {
+                    expected.push_back(entry);
+                }
+            }
             PlaylistView view(list);
             fs.refilter(view);
-            std::vector<SongRecord*> expected;
-            for (const ViewRow& row : view.rows()) expected.push_back(row.entry);
+            std::vector<SongRecord*> shown;
+            for (const ViewRow& row : view.rows()) shown.push_back(row.entry);
+            ASSERT_EQ(shown, expected) << "seed " << seed;
             if (round == 0) fs.invalidateIndex();  // the worker builds its own
             fs.startSearch(view);
             fs.worker().wait();
@@ -329,6 +340,29 @@ TEST(SearchAgreementTest, IndexAndWorkerAgreeWithTheEntryByEntryTest) {
             ASSERT_EQ(got, expected) << "seed " << seed;
         }
     }
+}
+
+TEST_F(RefilterTest, FilterVerdictsAnswerOnlyForTheirOwnEntries) {
+    fs_.filter().mask = kFilterArtist;
+    fs_.filter().artist = "Blur";
+    const auto verdicts = fs_.verdicts();
+    ASSERT_TRUE(verdicts);
+    EXPECT_TRUE(verdicts->answers(fs_.filter(), fs_.genres(), 1));
+    EXPECT_FALSE(verdicts->answers(fs_.filter(), fs_.genres(), 0));
+    EXPECT_EQ(Names(fs_.rows()), (std::vector<std::string>{"/m/2.mp3"}));
+    // An entry removed and another added keeps the count; the new entry is
+    // tested afresh, never given the verdict of the one it replaced.
+    list_.removeAt(2);
+    SetV2(AddSong(list_, "/m/late.mp3"), kTPE1, "Blur");
+    RowQuery query;
+    query.playlist = &list_;
+    query.filter = fs_.filter();
+    query.genres = fs_.genres();
+    query.viewSource = 1;
+    query.verdicts = verdicts;
+    std::vector<SongRecord*> rows;
+    ASSERT_TRUE(collectRows(query, nullptr, rows));
+    EXPECT_EQ(Names(rows), (std::vector<std::string>{"/m/late.mp3"}));
 }
 
 TEST(SearchWorkerTest, RestartedSearchesGiveOnlyTheLastResult) {
