@@ -42,6 +42,16 @@ int RunConvert(const std::vector<std::string>& args);
 extern const char kConvertHelp[];
 int RunRate(const std::vector<std::string>& args);
 extern const char kRateHelp[];
+int RunFromName(const std::vector<std::string>& args);
+extern const char kFromNameHelp[];
+int RunRename(const std::vector<std::string>& args);
+extern const char kRenameHelp[];
+int RunOrganize(const std::vector<std::string>& args);
+extern const char kOrganizeHelp[];
+struct ToolArgs;
+// A one-digit option "--case 3" of the naming commands, 0 to count-1; false
+// (reported) when it is something else. Absent: `value` stays as it is.
+bool ParseModeOption(const ToolArgs& parsed, const char* name, int count, int& value);
 int RunScan(const std::vector<std::string>& args);
 extern const char kScanHelp[];
 int RunList(const std::vector<std::string>& args);

@@ -39,6 +39,13 @@ const Command kCommands[] = {
      "mass tag: set the same fields in the ID3v1 and/or ID3v2 tags of files", kTagHelp, RunTag},
     {"convert", "v1-to-v2|v2-to-v1|remove-v1|remove-v2|remove-all [--yes] [--log FILE] FILE...",
      "copy ID3v1 into ID3v2 or back, or remove tags", kConvertHelp, RunConvert},
+    {"from-name", "PATTERN [--v1] [--v2] [--yes] [--log FILE] FILE...",
+     "write tags from file names split by a pattern such as \"%N - %A - %T\"", kFromNameHelp,
+     RunFromName},
+    {"rename", "PATTERN [--source N] [--yes] [--log FILE] FILE...",
+     "rename files from their tags by a pattern", kRenameHelp, RunRename},
+    {"organize", "--target DIR [--layout 0-3] [--source v1|v2] [--copy] FILE...",
+     "move or copy files into directories named from their tags", kOrganizeHelp, RunOrganize},
     {"rate", "STARS [--yes] [--log FILE] FILE...", "store a star rating into the files' ID3v2 tags",
      kRateHelp, RunRate},
 };
