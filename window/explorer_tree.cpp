@@ -232,4 +232,12 @@ void filterFromSelection(const ExplorerTree& tree, int node, ExplorerFilter& fil
     }
 }
 
+bool refreshExplorer(FilterSearch& state, const Playlist& playlist, uint32_t explorerFields,
+                     ExplorerTree& tree) {
+    tree = buildExplorer(playlist, state.viewSource(), explorerFields, state.genres(), state.filter());
+    const ExplorerFilter before = state.filter();
+    filterFromSelection(tree, tree.selected, state.filter(), state.genres());
+    return state.filter() != before;
+}
+
 }  // namespace td

@@ -80,4 +80,14 @@ ExplorerTree buildExplorer(const Playlist& playlist, int viewSource, uint32_t ex
 void filterFromSelection(const ExplorerTree& tree, int node, ExplorerFilter& filter,
                          GenreTable& genres);
 
+// The explorer rebuilt for the window's state (its Playlist, view source,
+// filter and genre table), with the selection the build makes applied as
+// filterFromSelection applies a selection. A genre, tag kind, mode or rating
+// filter, or a text filter whose value is gone, ends there because the root
+// gets selected. Returns true when the filter changed: the window then
+// refilters, so that the rows never follow a filter the caption and the tree
+// no longer show.
+bool refreshExplorer(FilterSearch& state, const Playlist& playlist, uint32_t explorerFields,
+                     ExplorerTree& tree);
+
 }  // namespace td

@@ -172,6 +172,23 @@ TEST_F(ExplorerTest, RebuildReselectsAnActiveTextFilterOnly) {
     EXPECT_EQ(Build(127, current).selected, 0);
 }
 
+TEST_F(ExplorerTest, RefreshKeepsATextFilterAndEndsTheOthers) {
+    ExplorerTree tree;
+    fs_.filter().mask = kFilterArtist;
+    fs_.filter().artist = "Zappa";
+    EXPECT_FALSE(refreshExplorer(fs_, list_, 127, tree));
+    EXPECT_EQ(tree.nodes[tree.selected].label, "Zappa");
+    EXPECT_EQ(fs_.filter().artist, "Zappa");
+
+    const ExplorerTree current = Build(127);
+    filterFromSelection(current, current.find("Genre", "Jazz"), fs_.filter(), fs_.genres());
+    EXPECT_TRUE(refreshExplorer(fs_, list_, 127, tree));  // the window refilters
+    EXPECT_EQ(tree.selected, 0);
+    EXPECT_EQ(fs_.filter().mask, 0u);
+    EXPECT_EQ(fs_.rows().size(), 5u);
+    EXPECT_FALSE(refreshExplorer(fs_, list_, 127, tree));
+}
+
 TEST(CaptionTest, NamesTheFilterCategory) {
     LangTable::useBuiltinEnglish();
     EXPECT_EQ(captionText(0), "Tunedeck");
