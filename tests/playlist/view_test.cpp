@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -536,6 +539,85 @@ TEST_F(ViewSortTest, SelectionAndFocusTravelWithTheRows) {
     view_.sortById(kColumnTime, false);
     EXPECT_EQ(view_.selectedEntries(), std::vector<SongRecord*>{const_cast<SongRecord*>(b)});
     EXPECT_TRUE(view_.isSelected(view_.rowOf(b)));
+}
+
+TEST_F(ViewTest, RandomRowsSortLikeCompareEntriesInEveryColumn) {
+    // Texts over a few letters, accents and cases, often sharing long heads,
+    // so that keys tie beyond their inline bytes.
+    std::mt19937 rng(7);
+    const char* pieces[] = {"a", "A", "e", "\xE9", "\xC9", "b", " ", "-", "z", "prefix prefix "};
+    auto text = [&] {
+        std::string t;
+        const int n = static_cast<int>(rng() % 6);
+        for (int i = 0; i < n; ++i) t += pieces[rng() % 10];
+        return t;
+    };
+    for (uint32_t serial = 1; serial <= 3; ++serial) {
+        VolumeRecord raw;
+        std::memset(&raw, 0, sizeof raw);
+        std::snprintf(raw.label, sizeof raw.label, "%s", text().c_str());
+        raw.serial = serial;
+        list_.appendVolume(&raw);
+    }
+    for (int i = 0; i < 600; ++i) {
+        SongRecord& s = Add(Song("C:\\Music\\" + text() + "\\" + text() + ".mp3"));
+        for (int type : {kTPE1, kTIT2, kTCON, kTYER, kTALB, kCOMM}) {
+            if (rng() % 4) SetV2(s, type, text());
+        }
+        if (rng() % 2) SetV2(s, kTRCK, std::to_string(rng() % 30));
+        if (rng() % 2) SetV2(s, kTBPM, std::to_string(rng() % 200) + text());
+        MpegInfo& m = s.GetMpegInfo();
+        m.bitrate = static_cast<int>(rng() % 5) * 32;
+        m.frequency = static_cast<int>(rng() % 3) * 16000;
+        m.layer = static_cast<int>(rng() % 4);
+        m.mode = static_cast<int>(rng() % 5);
+        m.seconds = static_cast<int>(rng() % 50) - 5;
+        m.fileSize = static_cast<int32_t>(rng());
+        s.SetTagFlags(rng() % 4);
+        s.SetRating(static_cast<int>(rng() % 8));
+        s.SetVolumeSerial(rng() % 5);
+    }
+    // A shuffled subset, so that rows and Playlist differ.
+    std::vector<SongRecord*> subset;
+    for (int i = 0; i < list_.count(); ++i) {
+        if (rng() % 5) subset.push_back(list_.entryAt(i));
+    }
+    std::shuffle(subset.begin(), subset.end(), rng);
+    for (int source = 0; source < 4; ++source) {
+        view_.setViewSource(source);
+        view_.setRows(subset);
+        for (int id = 0; id < kColumnCount; ++id) {
+            for (bool descending : {false, true}) {
+                view_.sortById(id, descending);
+                ASSERT_EQ(view_.rowCount(), static_cast<int>(subset.size()));
+                for (int row = 0; row + 1 < view_.rowCount(); ++row) {
+                    const SongRecord& a = *view_.entryAt(row);
+                    const SongRecord& b = *view_.entryAt(row + 1);
+                    const int c = view_.compareEntries(a, b);
+                    ASSERT_LE(c, 0) << "column " << id << " source " << source << " row " << row;
+                    if (c == 0) {
+                        ASSERT_LT(list_.indexOf(&a), list_.indexOf(&b)) << "column " << id;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST_F(ViewTest, OptionsFromTheSettings) {
+    Settings settings;
+    settings.viewInfoFrom = 3;
+    settings.showNumber = 1;
+    view_.applyOptions(settings);
+    EXPECT_EQ(view_.viewSource(), 3);
+    EXPECT_TRUE(view_.showNumber());
+    settings.viewInfoFrom = 42;  // out of range in a damaged file
+    settings.showNumber = 0;
+    view_.applyOptions(settings);
+    EXPECT_EQ(view_.viewSource(), 0);
+    EXPECT_FALSE(view_.showNumber());
+    view_.setSizeUnit(5);
+    EXPECT_EQ(view_.sizeUnit(), 1);
 }
 
 // --- rows, totals and status ------------------------------------------------
