@@ -313,7 +313,7 @@ bool collectRows(const RowQuery& query, const SearchIndex* index, std::vector<So
 SearchWorker::~SearchWorker() { stop(); }
 
 void SearchWorker::join() {
-    if (thread_.joinable()) thread_.join();
+    thread_.join();
     running_.store(false);
 }
 
@@ -335,31 +335,38 @@ uint64_t SearchWorker::start(RowQuery query, std::shared_ptr<const SearchIndex> 
     progress_.store(0);
     total_.store(query.playlist ? query.playlist->count() : 0);
     running_.store(true);
-    thread_ = std::thread([this, generation, query = std::move(query), index = std::move(index),
-                           finished = std::move(finished)]() mutable {
-        if (query.searching && query.playlist &&
-            (!index || !index->serves(*query.playlist, query.viewSource, query.search.fields))) {
-            index = SearchIndex::build(*query.playlist, query.viewSource, query.search.fields,
-                                       &cancel_);
-            // Without an index (stopped, or too large) collectRows tests
-            // entry by entry.
-        }
-        std::vector<SongRecord*> rows;
-        if (cancel_.load() || !collectRows(query, index.get(), rows, &cancel_, &progress_)) {
-            running_.store(false);
-            return;
-        }
-        {
-            std::lock_guard<std::mutex> lock(resultMutex_);
-            result_.generation = generation;
-            result_.rows = std::move(rows);
-            result_.index = std::move(index);
-            resultReady_ = true;
-        }
-        running_.store(false);
-        if (finished) finished(generation);
-    });
+    auto body = std::make_shared<std::function<void()>>(
+        [this, generation, query = std::move(query), index = std::move(index),
+         finished = std::move(finished)]() mutable { run(generation, query, std::move(index), finished); });
+    // No thread to be had: the same search on this thread still gives the
+    // rows, only without keeping the window free meanwhile.
+    if (!thread_.start([body] { (*body)(); })) (*body)();
     return generation;
+}
+
+void SearchWorker::run(uint64_t generation, const RowQuery& query,
+                       std::shared_ptr<const SearchIndex> index,
+                       const std::function<void(uint64_t)>& finished) {
+    if (query.searching && query.playlist &&
+        (!index || !index->serves(*query.playlist, query.viewSource, query.search.fields))) {
+        // Without an index (stopped, or too large) collectRows tests entry by
+        // entry.
+        index = SearchIndex::build(*query.playlist, query.viewSource, query.search.fields, &cancel_);
+    }
+    std::vector<SongRecord*> rows;
+    if (cancel_.load() || !collectRows(query, index.get(), rows, &cancel_, &progress_)) {
+        running_.store(false);
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(resultMutex_);
+        result_.generation = generation;
+        result_.rows = std::move(rows);
+        result_.index = std::move(index);
+        resultReady_ = true;
+    }
+    running_.store(false);
+    if (finished) finished(generation);
 }
 
 bool SearchWorker::takeResult(Result& result) {

@@ -17,9 +17,9 @@
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
+#include "platform/thread.h"
 #include "playlist/statistics.h"
 
 namespace td {
@@ -203,8 +203,10 @@ public:
 
 private:
     void join();
+    void run(uint64_t generation, const RowQuery& query, std::shared_ptr<const SearchIndex> index,
+             const std::function<void(uint64_t)>& finished);
 
-    std::thread thread_;
+    Thread thread_;
     std::atomic<bool> cancel_{false};
     std::atomic<bool> running_{false};
     std::atomic<int> progress_{0};
