@@ -12,10 +12,12 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 #include <initializer_list>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -101,10 +103,8 @@ std::vector<std::string> SplitFields(const std::string& line) {
 
 // /proc/self/mountinfo: "id parent major:minor root mountpoint options
 // [optional fields...] - fstype source superoptions".
-std::vector<MountEntry> ReadMounts() {
+std::vector<MountEntry> ParseMounts(const std::string& text) {
     std::vector<MountEntry> mounts;
-    std::string text;
-    if (!ReadSystemFile("/proc/self/mountinfo", text)) return mounts;
     size_t pos = 0;
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
@@ -163,6 +163,76 @@ bool IsPathPrefix(const std::string& prefix, const std::string& path) {
            (path.size() == prefix.size() || path[prefix.size()] == '/');
 }
 
+// The mount table, read again only when the kernel reports a change: a
+// playlist import registers the volume of every file it adds, and reading and
+// parsing the table each time would cost more than the rest of the work.
+class MountTable {
+public:
+    ~MountTable() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+    // The mount holding the real path `path`: the longest mount point above
+    // it, of equal ones the last mounted. False without a mount table.
+    bool Find(const std::string& path, MountEntry& mount) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!Refresh()) return false;
+        const MountEntry* best = nullptr;
+        for (const MountEntry& entry : mounts_) {
+            if (!IsPathPrefix(entry.mountPoint, path)) continue;
+            if (!best || entry.mountPoint.size() >= best->mountPoint.size()) best = &entry;
+        }
+        if (!best) return false;
+        mount = *best;
+        return true;
+    }
+
+private:
+    bool Refresh() {
+        if (fd_ < 0) fd_ = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) return false;
+        // The file signals POLLPRI (and POLLERR) after a mount or unmount
+        // until it is read again.
+        struct pollfd watch = {fd_, POLLPRI, 0};
+        const bool changed = ::poll(&watch, 1, 0) > 0 && (watch.revents & (POLLPRI | POLLERR)) != 0;
+        if (!loaded_ || changed) {
+            std::string text;
+            if (::lseek(fd_, 0, SEEK_SET) == 0 && ReadAll(fd_, text)) {
+                mounts_ = ParseMounts(text);
+                loaded_ = true;
+            } else {
+                ::close(fd_);
+                fd_ = -1;
+                loaded_ = false;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    static bool ReadAll(int fd, std::string& out) {
+        char buffer[8192];
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer, sizeof(buffer));
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) return false;
+            if (got == 0) return true;
+            out.append(buffer, static_cast<size_t>(got));
+            if (out.size() > (16u << 20)) return false;
+        }
+    }
+
+    std::mutex mutex_;
+    int fd_ = -1;
+    bool loaded_ = false;
+    std::vector<MountEntry> mounts_;
+};
+
+MountTable& Mounts() {
+    static MountTable table;
+    return table;
+}
+
 std::string WithSlash(const std::string& dir) { return dir.back() == '/' ? dir : dir + "/"; }
 
 // The topmost directory, going up the path as written, on the device `dev`.
@@ -196,16 +266,7 @@ bool FindMount(const std::string& path, MountEntry& mount, std::string* abs_out 
         real = resolved;
         std::free(resolved);
     }
-    const std::vector<MountEntry> mounts = ReadMounts();
-    const MountEntry* best = nullptr;
-    for (const MountEntry& entry : mounts) {
-        if (!IsPathPrefix(entry.mountPoint, real)) continue;
-        if (!best || entry.mountPoint.size() >= best->mountPoint.size()) best = &entry;
-    }
-    if (best) {
-        mount = *best;
-        return true;
-    }
+    if (Mounts().Find(real, mount)) return true;
     mount = MountEntry();
     mount.mountPoint = WalkUpSameDevice(existing, st.st_dev);
     mount.major = major(st.st_dev);
