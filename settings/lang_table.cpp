@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "platform/directory.h"
 #include "platform/file_system.h"
