@@ -3,6 +3,7 @@
 // fields the tests need set directly.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -33,16 +34,21 @@ inline void SetV2(SongRecord& record, int type, const std::string& text) {
     record.SetTagFlags(record.GetTagFlags() | kTagId3v2);
 }
 
+// Copies at most `capacity` bytes of `text` into a zeroed field.
+inline void PutField(char* field, size_t capacity, const char* text) {
+    std::memcpy(field, text, std::min(std::strlen(text), capacity));
+}
+
 // Sets an ID3v1 block (and the ID3v1 tag flag). `genre` is the internal index.
 inline void SetV1(SongRecord& record, const char* artist, const char* title, const char* album = "",
                   const char* comment = "", const char* year = "", uint8_t genre = 0) {
     Id3v1Tag block;
     std::memset(&block, 0, sizeof block);
-    std::strncpy(block.title, title, 30);
-    std::strncpy(block.artist, artist, 30);
-    std::strncpy(block.album, album, 30);
-    std::strncpy(block.year, year, 4);
-    std::strncpy(block.comment, comment, 30);
+    PutField(block.title, 30, title);
+    PutField(block.artist, 30, artist);
+    PutField(block.album, 30, album);
+    PutField(block.year, 4, year);
+    PutField(block.comment, 30, comment);
     block.genre = genre;
     record.SetId3v1(&block);
 }
