@@ -16,7 +16,7 @@
 namespace td::cli {
 
 const char kExportHelp[] =
-    "Usage: tunedeck export --format FORMAT [--settings FILE] [-o OUT] SOURCE\n"
+    "Usage: tunedeck export --format FORMAT [--settings FILE] [-o OUT] [-r] SOURCE\n"
     "\n"
     "Loads SOURCE as `tunedeck list` does (a .kq3, .m3u or .pls playlist or a\n"
     "folder of .mp3 and .mp2 files) and writes its rows as the playlist window's\n"
@@ -40,6 +40,7 @@ const char kExportHelp[] =
     "  -o OUT           write OUT (replaced whole, or left as it was when the\n"
     "                   export fails); without it the export goes to standard\n"
     "                   output\n"
+    "  -r, --recursive  with a folder, enter its subfolders too\n"
     "\n"
     "Exit status: 0 on success, 1 when SOURCE could not be read completely or the\n"
     "export could not be written, 2 on a usage error.\n";
@@ -75,6 +76,7 @@ int RunExport(const std::vector<std::string>& args) {
     std::string output;
     std::string settingsFile;
     std::string formatName;
+    bool recursive = false;
     bool options = true;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -86,6 +88,8 @@ int RunExport(const std::vector<std::string>& args) {
         }
         if (options && a == "--") {
             options = false;
+        } else if (options && (a == "-r" || a == "--recursive")) {
+            recursive = true;
         } else if (options && a == "--format") {
             formatName = args[++i];
         } else if (options && a == "--settings") {
@@ -133,7 +137,7 @@ int RunExport(const std::vector<std::string>& args) {
     view.applyOptions(settings);
     view.buildColumns(settings);
 
-    const SourceLoad load = LoadSource("export", source, false, playlist, view);
+    const SourceLoad load = LoadSource("export", source, recursive, playlist, view);
     if (load == SourceLoad::Missing) return kExitFailure;
     if (load == SourceLoad::NotSource) return kExitUsage;
 

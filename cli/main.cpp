@@ -24,7 +24,7 @@ const Command kCommands[] = {
      kScanHelp, RunScan},
     {"list", "SOURCE [--columns ID,...] [--view 0-3] [--sort ID|-ID]",
      "print the list columns of a playlist file or folder", kListHelp, RunList},
-    {"export", "--format FORMAT [--settings FILE] [-o OUT] SOURCE",
+    {"export", "--format FORMAT [--settings FILE] [-o OUT] [-r] SOURCE",
      "write a playlist file or folder as HTML, M3U, PLS, text, CSV or XML", kExportHelp,
      RunExport},
     {"stats", "[--view 0-3] [-r] [--raw] SOURCE",
