@@ -53,6 +53,8 @@ cleanup() {
   exit $status
 }
 trap cleanup EXIT
+trap "exit 130" INT
+trap "exit 143" TERM
 
 log() { echo; echo "=== [$current] $*"; }
 
