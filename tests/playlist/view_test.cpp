@@ -38,11 +38,15 @@ Id3v1Tag Block(const char* title, const char* artist, const char* album, const c
                const char* comment, uint8_t genre, uint32_t track) {
     Id3v1Tag block;
     std::memset(&block, 0, sizeof block);
-    std::strncpy(block.title, title, 30);
-    std::strncpy(block.artist, artist, 30);
-    std::strncpy(block.album, album, 30);
-    std::strncpy(block.year, year, 4);
-    std::strncpy(block.comment, comment, 30);
+    // The fields are zero-filled above, so copying at most their width keeps them terminated.
+    auto put = [](char* field, const char* text, size_t width) {
+        std::memcpy(field, text, std::min(std::strlen(text), width));
+    };
+    put(block.title, title, 30);
+    put(block.artist, artist, 30);
+    put(block.album, album, 30);
+    put(block.year, year, 4);
+    put(block.comment, comment, 30);
     block.genre = genre;
     block.track = track;
     return block;
