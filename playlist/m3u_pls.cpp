@@ -127,8 +127,8 @@ bool EndsWithNoCase(const std::string& text, const char* suffix) {
     return true;
 }
 
-// Length of the root of an absolute path: "C:\", "\\server\share\" or "/";
-// 0 for a relative path.
+// Length of the root of a path: "C:\", "\\server\share\" or a single leading
+// separator (on Windows the root of the current drive); 0 for a relative path.
 size_t RootLength(const std::string& path) {
     if (kWindowsPaths) {
         if (path.size() >= 3 && IsAsciiLetter(path[0]) && path[1] == ':' && IsSeparator(path[2])) {
@@ -141,9 +141,8 @@ size_t RootLength(const std::string& path) {
             at = path.find_first_of("\\/", at + 1);
             return at == std::string::npos ? path.size() : at + 1;
         }
-        return 0;
     }
-    return !path.empty() && path[0] == '/' ? 1 : 0;
+    return !path.empty() && IsSeparator(path[0]) ? 1 : 0;
 }
 
 // Removes "." steps and folds "name/.." pairs after the root.
@@ -222,7 +221,8 @@ bool WriteText(const std::string& path, const std::string& text) {
 
 std::string resolvePlaylistPath(const std::string& playlistPath, const std::string& entry) {
     if (entry.empty() || IsUrl(entry)) return entry;
-    if (RootLength(entry) > 0) return entry;
+    const bool onCurrentDrive = kWindowsPaths && RootLength(entry) == 1;
+    if (RootLength(entry) > 0 && !onCurrentDrive) return entry;
     // Drive-relative ("C:song.mp3"), or on POSIX a Windows path: nothing we
     // can place beside the playlist; left for the system to interpret.
     if (entry.size() >= 2 && IsAsciiLetter(entry[0]) && entry[1] == ':') return entry;
@@ -235,10 +235,10 @@ std::string resolvePlaylistPath(const std::string& playlistPath, const std::stri
     }
     if (folderEnd == std::string::npos) return Normalize(entry);  // beside us: the current folder
     const std::string folder = playlistPath.substr(0, folderEnd + 1);
-    if (IsSeparator(entry[0])) {
+    if (onCurrentDrive) {
         // "\music\a.mp3": the root of the playlist's own drive or share.
         const size_t root = RootLength(folder);
-        if (root == 0) return entry;
+        if (root <= 1) return entry;
         return Normalize(folder.substr(0, root) + entry.substr(1));
     }
     return Normalize(folder + entry);
