@@ -6,7 +6,7 @@
 #include "cli/analysis_cli.h"
 #include "cli/commands.h"
 #include "cli/source_loader.h"
-#include "platform/text_codec.h"
+#include "cli/tool_cli.h"
 #include "playlist/playlist.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
@@ -19,8 +19,8 @@ const char kSearchHelp[] =
     "\n"
     "Loads SOURCE as `tunedeck list` does and prints the songs in which TEXT\n"
     "occurs in one of the chosen fields, in the source's order, one per line:\n"
-    "artist, title, time, size and file name, separated by tabs. TEXT is given\n"
-    "in UTF-8; like the search box it holds at most 40 characters.\n"
+    "artist, title, time, size and file name, separated by tabs. Like the\n"
+    "search box, TEXT holds at most 40 characters of the ANSI code page.\n"
     "\n"
     "  --fields LIST    comma-separated fields to search: artist, title, album,\n"
     "                   comment, file (the full path), year (default: all six)\n"
@@ -84,10 +84,7 @@ int RunSearch(const std::vector<std::string>& args) {
         parsed);
     if (status != kExitOk) return status;
     std::string needle;
-    if (!text::Utf8ToAnsi(parsed.operands[0], needle)) {
-        ReportError("search: the text holds characters the ANSI code page does not have");
-        return kExitUsage;
-    }
+    if (!ToAnsiArgument(parsed.operands[0], "search", needle)) return kExitUsage;
     if (needle.empty()) {
         ReportError("search: the search text is empty");
         return kExitUsage;
