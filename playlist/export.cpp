@@ -312,7 +312,15 @@ void AppendCsvLine(std::string& out, const std::vector<std::string>& cells) {
     for (size_t i = 0; i < cells.size(); ++i) {
         if (i > 0) out += ';';
         out += '"';
-        for (char c : cells[i]) {
+        const std::string& cell = cells[i];
+        for (size_t k = 0; k < cell.size(); ++k) {
+            const char c = cell[k];
+            if (c == '\r' || c == '\n') {
+                // Quoted, a line break stays in its cell; as CR LF like every other.
+                out += kEol;
+                if (c == '\r' && k + 1 < cell.size() && cell[k + 1] == '\n') ++k;
+                continue;
+            }
             if (c == '"') out += '"';
             out += c;
         }

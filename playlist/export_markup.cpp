@@ -20,6 +20,9 @@ constexpr bool kWindowsPaths = true;
 constexpr bool kWindowsPaths = false;
 #endif
 
+// Files are text with CR LF line ends, line breaks inside a tag included.
+constexpr char kLineBreak[] = "\r\n";
+
 // A byte of 0x80 and above that stands for one character of its own in the
 // code page and comes back as the same byte: it can be copied as it is.
 // Anything else (a byte the code page leaves undefined, a C1 control, the
@@ -90,6 +93,11 @@ void AppendMarkupUtf16(std::string& out, std::u16string_view wide, MarkupKind ki
                        bool attribute) {
     for (size_t i = 0; i < wide.size(); ++i) {
         char32_t c = wide[i];
+        if ((c == '\r' || c == '\n') && !attribute) {
+            out += kLineBreak;
+            if (c == '\r' && i + 1 < wide.size() && wide[i + 1] == '\n') ++i;
+            continue;
+        }
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
             wide[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
@@ -174,7 +182,12 @@ void AppendMarkupAnsi(std::string& out, std::string_view ansi, MarkupKind kind, 
         const auto byte = static_cast<unsigned char>(ansi[i]);
         if (!NeedsEscape(byte)) continue;
         out.append(ansi.data() + run, i - run);
-        AppendAscii(out, ansi[i], kind, attribute);
+        if ((byte == '\r' || byte == '\n') && !attribute) {
+            out += kLineBreak;
+            if (byte == '\r' && i + 1 < ansi.size() && ansi[i + 1] == '\n') ++i;
+        } else {
+            AppendAscii(out, ansi[i], kind, attribute);
+        }
         run = i + 1;
     }
     out.append(ansi.data() + run, ansi.size() - run);

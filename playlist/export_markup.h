@@ -21,7 +21,8 @@ enum class MarkupKind {
 };
 
 // Appends `ansi` escaped as element content (`attribute` false) or as a
-// double-quoted attribute value.
+// double-quoted attribute value. In content a line break (CR LF, LF or CR)
+// is written as CR LF, in an attribute as references.
 void AppendMarkupAnsi(std::string& out, std::string_view ansi, MarkupKind kind, bool attribute);
 // The same for text in the native narrow encoding of paths.
 void AppendMarkupNative(std::string& out, std::string_view native, MarkupKind kind,

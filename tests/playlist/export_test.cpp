@@ -450,7 +450,9 @@ TEST_F(ExportTest, OutOfRangeStyleIndexesFallBack) {
 
 TEST_F(ExportTest, EveryFormatEndsLinesWithCrLf) {
     SongRecord& song = Add("/m/a.mp3");
-    SetV2(song, kTPE1, "Band");
+    // Line breaks inside tags, in every form a text file can have.
+    SetV2(song, kTPE1, "Band\none\rtwo\r\nthree");
+    SetV2(song, kTIT2, "\xE9\n\x81\r");  // through the code page's slow path
     view_.setViewSource(1);
     Show({kColumnArtist, kColumnTitle, kColumnTime});
     for (ExportFormat format : {ExportFormat::HtmlTable, ExportFormat::HtmlListing,
