@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <array>
 #include <cstring>
 #include <memory>
@@ -75,9 +77,10 @@ protected:
                       const char* year = "") {
         Id3v1Tag block;
         std::memset(&block, 0, sizeof block);
-        std::strncpy(block.artist, artist, 30);
-        std::strncpy(block.title, title, 30);
-        std::strncpy(block.year, year, 4);
+        // Zero-filled above: copying at most the width keeps each field terminated.
+        std::memcpy(block.artist, artist, std::min<size_t>(std::strlen(artist), 30));
+        std::memcpy(block.title, title, std::min<size_t>(std::strlen(title), 30));
+        std::memcpy(block.year, year, std::min<size_t>(std::strlen(year), 4));
         record.SetId3v1(&block);
         record.SetTagFlags(record.GetTagFlags() | kTagId3v1);
     }
