@@ -96,11 +96,11 @@ bool ParseToolArgs(const std::vector<std::string>& args,
             }
             continue;
         }
-        const ToolOptionSpec* spec = nullptr;
+        const ToolOptionSpec* known = nullptr;
         for (const ToolOptionSpec& s : extra) {
-            if (name == s.name) spec = &s;
+            if (name == s.name) known = &s;
         }
-        if (!spec) {
+        if (!known) {
             // A lone "-" or a negative number is an argument, not an option.
             const bool numeric = arg.size() > 1 && arg[1] >= '0' && arg[1] <= '9';
             if (numeric) {
@@ -111,7 +111,7 @@ bool ParseToolArgs(const std::vector<std::string>& args,
             return false;
         }
         std::string value;
-        if (spec->takesValue) {
+        if (known->takesValue) {
             if (!takeValue(value)) return false;
         } else if (hasInline) {
             ReportError("option " + name + " takes no value");

@@ -162,19 +162,19 @@ std::string formatRealText(const char* format, double value) {
             continue;
         }
         const char* start = p++;
-        std::string spec = "%";
-        while (IsFlag(*p)) spec += *p++;
+        std::string fmt = "%";
+        while (IsFlag(*p)) fmt += *p++;
         int width = 0;
         while (IsDigit(*p) && width <= kMaxWidth) width = width * 10 + (*p++ - '0');
         bool ok = width <= kMaxWidth && !IsDigit(*p);
-        if (width > 0) spec += std::to_string(width);
+        if (width > 0) fmt += std::to_string(width);
         if (ok && *p == '.') {
             ++p;
             int precision = 0;
             while (IsDigit(*p) && precision <= kMaxWidth) precision = precision * 10 + (*p++ - '0');
             ok = precision <= kMaxWidth && !IsDigit(*p);
-            spec += '.';
-            spec += std::to_string(precision);
+            fmt += '.';
+            fmt += std::to_string(precision);
         }
         if (ok && *p == 'l') ++p;
         const char type = ok ? *p : '\0';
@@ -184,11 +184,11 @@ std::string formatRealText(const char* format, double value) {
             continue;
         }
         ++p;
-        spec += type;
+        fmt += type;
         // The largest double printed with the largest width and precision
         // stays well inside this.
         std::vector<char> buffer(2 * kMaxWidth + 400);
-        const int written = std::snprintf(buffer.data(), buffer.size(), spec.c_str(), value);
+        const int written = std::snprintf(buffer.data(), buffer.size(), fmt.c_str(), value);
         if (written > 0) out.append(buffer.data(), std::min<size_t>(written, buffer.size() - 1));
         used = true;
     }
