@@ -36,19 +36,19 @@ std::string FormatLangText(const char* format, std::initializer_list<FormatArg> 
         }
         // Parse one conversion: flags, width, precision, length, type.
         const char* start = p++;
-        std::string spec = "%";
-        while (IsFlag(*p)) spec += *p++;
+        std::string fmt = "%";
+        while (IsFlag(*p)) fmt += *p++;
         int width = 0;
         while (IsDigit(*p) && width <= kMaxWidth) width = width * 10 + (*p++ - '0');
         bool ok = width <= kMaxWidth && !IsDigit(*p);
-        if (width > 0) spec += std::to_string(width);
+        if (width > 0) fmt += std::to_string(width);
         if (ok && *p == '.') {
             ++p;
             int precision = 0;
             while (IsDigit(*p) && precision <= kMaxWidth) precision = precision * 10 + (*p++ - '0');
             ok = precision <= kMaxWidth && !IsDigit(*p);
-            spec += '.';
-            spec += std::to_string(precision);
+            fmt += '.';
+            fmt += std::to_string(precision);
         }
         while (ok && (*p == 'h' || *p == 'l' || *p == 'L' || *p == 'I' || *p == '6' ||
                       *p == '4' || *p == 'z' || *p == 'j' || *p == 't')) {
@@ -67,19 +67,19 @@ std::string FormatLangText(const char* format, std::initializer_list<FormatArg> 
         std::vector<char> buffer(2 * kMaxWidth + 64 + (text ? std::strlen(next->text()) : 0));
         int written = 0;
         if (text) {
-            spec += 's';
-            written = std::snprintf(buffer.data(), buffer.size(), spec.c_str(), next->text());
+            fmt += 's';
+            written = std::snprintf(buffer.data(), buffer.size(), fmt.c_str(), next->text());
         } else if (type == 'c') {
-            spec += 'c';
-            written = std::snprintf(buffer.data(), buffer.size(), spec.c_str(),
+            fmt += 'c';
+            written = std::snprintf(buffer.data(), buffer.size(), fmt.c_str(),
                                     static_cast<int>(static_cast<unsigned char>(next->number())));
         } else if (type == 'd' || type == 'i') {
-            spec += "lld";
-            written = std::snprintf(buffer.data(), buffer.size(), spec.c_str(), next->number());
+            fmt += "lld";
+            written = std::snprintf(buffer.data(), buffer.size(), fmt.c_str(), next->number());
         } else {
-            spec += "ll";
-            spec += type;
-            written = std::snprintf(buffer.data(), buffer.size(), spec.c_str(),
+            fmt += "ll";
+            fmt += type;
+            written = std::snprintf(buffer.data(), buffer.size(), fmt.c_str(),
                                     static_cast<unsigned long long>(next->number()));
         }
         if (written > 0) out.append(buffer.data(), std::min<size_t>(written, buffer.size() - 1));
