@@ -1,0 +1,2 @@
+// Placeholder until the stand-in host lands.
+#include <windows.h>

@@ -1,0 +1,3 @@
+// Placeholder until the stand-in host lands.
+#include <windows.h>
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
