@@ -10,6 +10,7 @@ packages=(
   zlib1g-dev
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
   wine64 xvfb                              # Windows build's tests
+  x11-apps x11-utils                       # screenshots of the window (xwd, xwininfo)
   lame twolame sox id3v2 python3 python3-mutagen   # sample files, interop tests
   libtag1-dev                              # comparison reader in the benchmarks
   chromium                                 # export checks: HTML pages read by a browser

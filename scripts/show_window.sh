@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Opens the playlist window inside the stand-in host, on the sample library:
+# builds the Windows plug-in, the host and the command-line tool (x86_64,
+# run by Wine), makes the sample library, scans it into the plug-in's start
+# file, then starts the host, which opens the window as its "Show" menu entry
+# would.
+#
+#   scripts/show_window.sh [--screenshot FILE.png]
+#
+# With a display (DISPLAY set) and no --screenshot, the window simply opens
+# and stays until the host is closed. Without a display, or with
+# --screenshot, it runs under Xvfb and saves a PNG of the screen
+# (default build/window.png).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${TD_WINDOW_BUILD:-$root/build/window-win64}
+library=$root/build/sample-library
+demo=$build/demo-host
+python=/usr/bin/python3
+screenshot=""
+[ "${1:-}" = "--screenshot" ] && screenshot=${2:-$root/build/window.png}
+[ -z "${DISPLAY:-}" ] && [ -z "$screenshot" ] && screenshot=$root/build/window.png
+
+fail() { echo "show_window: $*" >&2; exit 1; }
+[ -x /usr/lib/wine/wine64 ] || fail "wine64 is missing (run scripts/setup.sh)"
+
+echo "show_window: building the plug-in, the host and the tool in $build"
+mkdir -p "$build"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTD_BUILD_TESTS=OFF \
+  -DTD_BUILD_CLI=ON -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
+  >"$build/configure.log" 2>&1 || { tail -n 30 "$build/configure.log"; fail "cmake configure failed"; }
+ninja -C "$build" -j "${TD_JOBS:-2}" gen_Tunedeck tdhost tunedeck >"$build/build.log" 2>&1 \
+  || { tail -n 40 "$build/build.log"; fail "build failed"; }
+
+echo "show_window: generating the sample library in $library"
+"$python" "$root/tests/interop/make_library.py" --out "$library" >/dev/null
+
+xvfb_pid=""
+cleanup() {
+  /usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+if [ -n "$screenshot" ]; then
+  command -v Xvfb >/dev/null || fail "Xvfb is missing (run scripts/setup.sh)"
+  for display in $(seq 140 160); do
+    [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ] && continue
+    Xvfb ":$display" -nolisten tcp -screen 0 1024x768x24 >"$build/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+    export DISPLAY=":$display"
+    break
+  done
+  [ -n "$xvfb_pid" ] || fail "could not start Xvfb"
+fi
+
+export WINEPREFIX=$build/wineprefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "show_window: creating the Wine prefix (once)"
+  timeout 600 /usr/lib/wine/wine64 wineboot -i >"$build/wineboot.log" 2>&1 || fail "wineboot failed"
+  timeout 120 /usr/lib/wine/wineserver64 -w || true
+fi
+
+# The host's folder: the program, Plugins\ with the plug-in and its start file.
+rm -rf "$demo"
+mkdir -p "$demo/Plugins"
+cp "$build/bin/tdhost.exe" "$demo/"
+cp "$build/bin/gen_Tunedeck.dll" "$demo/Plugins/"
+echo "show_window: scanning the library into the start file"
+/usr/lib/wine/wine64 "$build/tunedeck.exe" scan -r "Z:$library" -o "Z:$demo/Plugins/gen_Tunedeck.KQ3" \
+  >"$build/scan.log" 2>&1 || { cat "$build/scan.log"; fail "scan failed"; }
+
+# 50120 is the "Show" entry the plug-in adds to the host's menu.
+if [ -z "$screenshot" ]; then
+  echo "show_window: opening the window (close the host to finish)"
+  /usr/lib/wine/wine64 "$demo/tdhost.exe" --log "Z:$demo/host.log" --syscommand 50120
+  exit 0
+fi
+
+/usr/lib/wine/wine64 "$demo/tdhost.exe" --log "Z:$demo/host.log" --syscommand 50120 --quit-after 30000 &
+host_pid=$!
+found=""
+for _ in $(seq 1 200); do
+  if xwininfo -root -tree 2>/dev/null | grep -q '"Tunedeck'; then found=1; break; fi
+  kill -0 "$host_pid" 2>/dev/null || break
+  sleep 0.1
+done
+[ -n "$found" ] || fail "the playlist window did not appear (see $demo/host.log)"
+sleep 2   # let the list paint
+geometry=$(xwininfo -root -tree | grep '"Tunedeck' | head -n 1 \
+  | sed -E 's/.* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) +\+(-?[0-9]+)\+(-?[0-9]+).*/\5,\6,\1,\2/')
+xwd -root -silent >"$build/screen.xwd"
+"$python" "$root/scripts/xwd_to_png.py" "$build/screen.xwd" "$screenshot" \
+  ${geometry:+--crop "$geometry"}
+kill "$host_pid" 2>/dev/null || true
+echo "show_window: screenshot of the playlist window in $screenshot"
