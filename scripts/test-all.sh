@@ -127,7 +127,8 @@ step_sanitize() {
 # nothing but system DLLs (no MinGW runtime, no zlib1.dll).
 check_imports() {
   local dir=$1 objdump=$2 binary dll bad=""
-  for binary in "$dir/tunedeck.exe" "$dir/tests/td_tagwrite.exe" "$dir/tests/tdcore_tests.exe"; do
+  for binary in "$dir/tunedeck.exe" "$dir/tests/td_tagwrite.exe" "$dir/tests/tdcore_tests.exe" \
+      "$dir"/bin/*.exe "$dir"/bin/*.dll; do
     [ -f "$binary" ] || continue
     for dll in $("$objdump" -p "$binary" | awk '/DLL Name:/ {print tolower($3)}'); do
       case $dll in
@@ -140,6 +141,16 @@ check_imports() {
   done
   [ -z "$bad" ] || fail "non-system DLLs imported:$bad"
   echo "--- imports: system DLLs only"
+}
+
+# The host finds the plug-in by one exported name; nothing else is exported.
+check_exports() {
+  local dll=$1 objdump=$2 names
+  [ -f "$dll" ] || fail "$dll was not built"
+  names=$("$objdump" -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && /\]/ {print $NF} on && !/\]/ {on=0}')
+  [ "$names" = "winampGetGeneralPurposePlugin" ] \
+    || fail "$(basename "$dll") exports '${names//$'\n'/ }' instead of winampGetGeneralPurposePlugin alone"
+  echo "--- exports: winampGetGeneralPurposePlugin only"
 }
 
 start_xvfb() {
@@ -170,6 +181,7 @@ step_mingw64() {
   build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
   check_imports "$dir" x86_64-w64-mingw32-objdump
+  check_exports "$dir/bin/gen_Tunedeck.dll" x86_64-w64-mingw32-objdump
   start_xvfb
   export WINEPREFIX=$dir/wineprefix WINEARCH=win64 WINEDEBUG=-all
   # No Mono or Gecko: their installers would wait for a click.
@@ -193,6 +205,7 @@ step_mingw32() {
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
   [ "$warnings" -eq 0 ] || fail "$warnings warnings in a -Werror build"
   check_imports "$dir" i686-w64-mingw32-objdump
+  check_exports "$dir/bin/gen_Tunedeck.dll" i686-w64-mingw32-objdump
   step_end "built, not run"
 }
 
