@@ -1,0 +1,189 @@
+#include "controls/activity_bar_geometry.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace td {
+namespace {
+
+const BarRect kClient200x20{0, 0, 200, 20};
+
+// --- the classic look's area and block width -----------------------------------
+
+TEST(ActivityBarClassicTest, BorderAndBlockWidthOfA200By20Bar) {
+    const BarRect area = ClassicBarArea(kClient200x20);
+    EXPECT_EQ(area, (BarRect{2, 2, 198, 18}));
+    EXPECT_EQ(area.width(), 196);
+    EXPECT_EQ(area.height(), 16);
+    EXPECT_EQ(ClassicChunkWidth(area), 12);
+}
+
+TEST(ActivityBarClassicTest, BlockWidthIsTruncatedThreeQuartersOfTheHeight) {
+    EXPECT_EQ(ClassicChunkWidth(BarRect{0, 0, 50, 7}), 5);   // 21 / 4
+    EXPECT_EQ(ClassicChunkWidth(BarRect{0, 0, 50, 1}), 0);   // too low for a block
+    EXPECT_EQ(ClassicChunkWidth(BarRect{0, 0, 50, 0}), 0);
+    EXPECT_LE(ClassicChunkWidth(ClassicBarArea(BarRect{0, 0, 3, 3})), 0);
+}
+
+// --- the train -----------------------------------------------------------------
+
+TEST(ActivityBarLayoutTest, HeadAtPosition51OfA200By20Bar) {
+    const BarRect area = ClassicBarArea(kClient200x20);
+    const ActivityBarFrame frame = LayoutActivityBar(area, ClassicChunkWidth(area), 51, 5);
+    EXPECT_EQ(frame.chunkWidth, 12);
+    EXPECT_EQ(frame.chunkCount, 16);
+    ASSERT_TRUE(frame.hasHead);
+    EXPECT_EQ(frame.headLeft, area.left + 14 * 8);
+    // Five blocks 12 wide with 2-pixel gaps, the tail to the left of the head.
+    ASSERT_EQ(frame.blocks.size(), 5U);
+    for (size_t i = 0; i < frame.blocks.size(); ++i) {
+        const int left = 114 - static_cast<int>(i) * 14;
+        EXPECT_EQ(frame.blocks[i], (BarRect{left, 2, left + 12, 18})) << "block " << i;
+    }
+    EXPECT_FALSE(frame.wrap);
+}
+
+TEST(ActivityBarLayoutTest, PositionZeroShowsAnEmptyBar) {
+    const ActivityBarFrame frame = LayoutActivityBar(BarRect{2, 2, 198, 18}, 12, 0, 5);
+    EXPECT_FALSE(frame.hasHead);
+    EXPECT_TRUE(frame.blocks.empty());
+    EXPECT_FALSE(frame.wrap);
+}
+
+TEST(ActivityBarLayoutTest, TrainEntersFromTheLeftEdge) {
+    const BarRect area{2, 2, 198, 18};
+    // Positions 1 to 7 keep the head at the left edge (16 * 6 / 100 = 0);
+    // only the head is inside, the tail lies to the left of the area.
+    for (uint32_t p = 1; p <= 7; ++p) {
+        const ActivityBarFrame frame = LayoutActivityBar(area, 12, p, 5);
+        EXPECT_EQ(frame.headLeft, 2) << p;
+        ASSERT_EQ(frame.blocks.size(), 1U) << p;
+        EXPECT_EQ(frame.blocks[0], (BarRect{2, 2, 14, 18}));
+    }
+    const ActivityBarFrame second = LayoutActivityBar(area, 12, 8, 5);  // 16 * 7 / 100 = 1
+    EXPECT_EQ(second.headLeft, 16);
+    ASSERT_EQ(second.blocks.size(), 2U);
+    EXPECT_EQ(second.blocks[1].left, 2);
+}
+
+TEST(ActivityBarLayoutTest, HeadBlockIsCutAtTheRightEdgeAndLeavesTheBar) {
+    const BarRect area{2, 2, 198, 18};
+    // Position 95: 16 * 94 / 100 = 15, head at 2 + 14 * 15 = 212: beyond the
+    // edge, so the head is not drawn but the block behind it (198) is, with
+    // no width left.
+    const ActivityBarFrame gone = LayoutActivityBar(area, 12, 95, 5);
+    EXPECT_EQ(gone.headLeft, 212);
+    ASSERT_FALSE(gone.blocks.empty());
+    EXPECT_EQ(gone.blocks[0].left, 198);
+    EXPECT_EQ(gone.blocks[0].right, 198);
+    // A bar whose width is no multiple of the block step cuts the head.
+    const BarRect odd{0, 0, 20, 10};  // w 6, n 3
+    const ActivityBarFrame cut = LayoutActivityBar(odd, 6, 68, 1);  // 3 * 67 / 100 = 2
+    EXPECT_EQ(cut.headLeft, 16);
+    ASSERT_EQ(cut.blocks.size(), 1U);
+    EXPECT_EQ(cut.blocks[0], (BarRect{16, 0, 20, 10}));
+    for (const BarRect& b : LayoutActivityBar(odd, 6, 90, 20).blocks) {
+        EXPECT_GE(b.left, odd.left);
+        EXPECT_LE(b.right, odd.right);
+        EXPECT_LE(b.left, b.right);
+    }
+}
+
+// The position after which the frame asks to wrap, found by stepping.
+uint32_t WrapPosition(const BarRect& area, int w, uint32_t blocks) {
+    for (uint32_t p = 1; p < 1000000; ++p) {
+        if (LayoutActivityBar(area, w, p, blocks).wrap) return p;
+    }
+    return 0;
+}
+
+TEST(ActivityBarLayoutTest, WrapsOnceTheHeadIsFarBeyondTheRightEdge) {
+    const BarRect area{2, 2, 198, 18};
+    // Wrap once x0 > 198 + 14 * (3 * 5 + 10) = 548: 2 + 14 * q > 548 for
+    // q = 40 = 16 * (p - 1) / 100, first reached at p = 251.
+    EXPECT_EQ(WrapPosition(area, 12, 5), 251U);
+    const ActivityBarFrame last = LayoutActivityBar(area, 12, 250, 5);
+    EXPECT_FALSE(last.wrap);
+    EXPECT_TRUE(last.blocks.empty());
+    // More blocks run longer before the train has left.
+    EXPECT_GT(WrapPosition(area, 12, 20), WrapPosition(area, 12, 5));
+    // Every position before the wrap keeps all drawn blocks inside the area.
+    for (uint32_t p = 1; p < 251; ++p) {
+        for (const BarRect& b : LayoutActivityBar(area, 12, p, 5).blocks) {
+            ASSERT_GE(b.left, area.left) << p;
+            ASSERT_LE(b.right, area.right) << p;
+        }
+    }
+}
+
+TEST(ActivityBarLayoutTest, CrossingTakesAboutAHundredStepsWhateverTheWidth) {
+    for (int width : {40, 196, 613, 1920}) {
+        const BarRect area{2, 2, 2 + width, 18};
+        uint32_t first_outside = 0;
+        for (uint32_t p = 1; p < 1000 && first_outside == 0; ++p) {
+            if (LayoutActivityBar(area, 12, p, 5).headLeft > area.right) first_outside = p;
+        }
+        EXPECT_GE(first_outside, 80U) << width;
+        EXPECT_LE(first_outside, 102U) << width;
+    }
+}
+
+// --- bars too small for the arithmetic -----------------------------------------
+
+TEST(ActivityBarLayoutTest, TinyBarsNeverDivideByZero) {
+    // Client areas of 0x0, 1x1, 3x3 and 4x5 in the classic look: the block
+    // width comes out 0 or negative and no whole block fits.
+    for (const BarRect client : {BarRect{0, 0, 0, 0}, BarRect{0, 0, 1, 1}, BarRect{0, 0, 3, 3},
+                                 BarRect{0, 0, 4, 5}}) {
+        const BarRect area = ClassicBarArea(client);
+        for (uint32_t p : {0U, 1U, 2U, 100U, 0xFFFFFFFFU}) {
+            const ActivityBarFrame frame = LayoutActivityBar(area, ClassicChunkWidth(area), p, 5);
+            EXPECT_GE(frame.chunkWidth, 1);
+            EXPECT_EQ(frame.chunkCount, 0);
+            EXPECT_EQ(frame.wrap, p != 0);
+            for (const BarRect& b : frame.blocks) EXPECT_LE(b.width(), 1);
+        }
+    }
+}
+
+TEST(ActivityBarLayoutTest, ThemeWithoutChunkSizeUsesOnePixelBlocks) {
+    const BarRect area{1, 1, 101, 9};
+    const ActivityBarFrame frame = LayoutActivityBar(area, 0, 51, 3);
+    EXPECT_EQ(frame.chunkWidth, 1);
+    EXPECT_EQ(frame.chunkCount, 100);
+    EXPECT_EQ(frame.headLeft, 1 + 3 * 50);
+    EXPECT_FALSE(frame.wrap);
+}
+
+TEST(ActivityBarLayoutTest, NarrowBarHoldsItsBlockAtTheLeftEdge) {
+    // Area 5 wide, blocks 12 wide: the one block is cut to the area.
+    const BarRect area{2, 2, 7, 18};
+    const ActivityBarFrame frame = LayoutActivityBar(area, 12, 1, 5);
+    EXPECT_EQ(frame.chunkCount, 0);
+    ASSERT_EQ(frame.blocks.size(), 1U);
+    EXPECT_EQ(frame.blocks[0], (BarRect{2, 2, 7, 18}));
+    EXPECT_TRUE(frame.wrap);
+}
+
+TEST(ActivityBarLayoutTest, HugeBarsAndPositionsStayInRange) {
+    const BarRect area{2, 2, 2000000, 18};
+    const ActivityBarFrame mid = LayoutActivityBar(area, ClassicChunkWidth(area), 51, 20);
+    EXPECT_GT(mid.headLeft, area.left);
+    EXPECT_LT(mid.headLeft, area.right);
+    // A position that was never reset wraps rather than overflowing.
+    const ActivityBarFrame late = LayoutActivityBar(BarRect{0, 0, 2000000, 4}, 1, 0xFFFFFFFFU, 20);
+    EXPECT_TRUE(late.wrap);
+    EXPECT_TRUE(late.blocks.empty());
+}
+
+TEST(ActivityBarBlockCountTest, AcceptsOneToTwenty) {
+    EXPECT_FALSE(IsActivityBarBlockCount(0));
+    EXPECT_TRUE(IsActivityBarBlockCount(1));
+    EXPECT_TRUE(IsActivityBarBlockCount(20));
+    EXPECT_FALSE(IsActivityBarBlockCount(21));
+    EXPECT_FALSE(IsActivityBarBlockCount(0xFFFFFFFFU));
+}
+
+}  // namespace
+}  // namespace td
