@@ -1,0 +1,325 @@
+#include "plugin/host_bridge.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "playlist/m3u_pls.h"
+#include "playlist/playlist.h"
+#include "playlist/view.h"
+#include "settings/lang_table.h"
+#include "tags/song_record.h"
+#include "tests/support/test_support.h"
+
+namespace td {
+namespace {
+
+// One message as the host would have seen it.
+struct Sent {
+    enum Kind { Request, HandOver, Post } kind;
+    intptr_t argument;  // request argument / command id
+    int id;             // request id
+    std::string path;   // hand-over text
+    size_t byteCount;   // hand-over byte count
+
+    bool operator==(const Sent& o) const {
+        return kind == o.kind && argument == o.argument && id == o.id && path == o.path;
+    }
+};
+
+std::ostream& operator<<(std::ostream& os, const Sent& s) {
+    static const char* const kNames[] = {"request", "hand-over", "post"};
+    return os << kNames[s.kind] << "(" << s.argument << ", " << s.id << ", \"" << s.path << "\")";
+}
+
+Sent Req(intptr_t argument, int id) { return {Sent::Request, argument, id, "", 0}; }
+Sent Hand(const std::string& path) { return {Sent::HandOver, 0, 0, path, 0}; }
+Sent Cmd(int command) { return {Sent::Post, command, 0, "", 0}; }
+
+// Records everything and answers requests from a table (request id and
+// argument -> answer; 0 for anything not listed).
+class RecordingChannel : public HostChannel {
+public:
+    bool connected() const override { return connected_; }
+    intptr_t request(intptr_t argument, int requestId) override {
+        sent.push_back(Req(argument, requestId));
+        auto it = answers.find({requestId, argument});
+        if (it != answers.end()) return it->second;
+        it = answers.find({requestId, kAnyArgument});
+        return it != answers.end() ? it->second : 0;
+    }
+    intptr_t handOver(const std::string& path) override {
+        Sent s = Hand(path);
+        s.byteCount = path.size() + 1;  // what the Win32 channel puts in cbData
+        sent.push_back(s);
+        return refused.count(path) ? 0 : 1;
+    }
+    void post(int commandId) override { sent.push_back(Cmd(commandId)); }
+    std::string hostPlaylistPath() const override { return playlistPath; }
+    std::string readText(intptr_t address) const override {
+        auto it = texts.find(address);
+        return it != texts.end() ? it->second : std::string("<bad address>");
+    }
+
+    static constexpr intptr_t kAnyArgument = INTPTR_MIN;
+    bool connected_ = true;
+    std::vector<Sent> sent;
+    std::map<std::pair<int, intptr_t>, intptr_t> answers;
+    std::map<std::string, int> refused;
+    std::map<intptr_t, std::string> texts;
+    std::string playlistPath;
+};
+
+class HostBridgeTest : public ::testing::Test {
+protected:
+    void SetUp() override { LangTable::useBuiltinEnglish(); }
+    void TearDown() override { LangTable::useBuiltinEnglish(); }
+
+    RecordingChannel channel_;
+    HostBridge bridge_{channel_};
+};
+
+// --- requests ---------------------------------------------------------------
+
+TEST_F(HostBridgeTest, EachRequestSendsItsArgumentAndId) {
+    bridge_.ClearPlaylist();
+    bridge_.StartPlay();
+    bridge_.IsPlaying();
+    bridge_.GetPositionMs();
+    bridge_.GetLengthSec();
+    bridge_.JumpToTime(61000);
+    bridge_.WritePlaylist();
+    bridge_.SetPlaylistPos(4);
+    bridge_.SetVolume(200);
+    bridge_.GetVolume();
+    bridge_.GetListPos();
+    EXPECT_EQ(channel_.sent,
+              (std::vector<Sent>{Req(0, 101), Req(0, 102), Req(0, 104), Req(0, 105), Req(1, 105),
+                                 Req(61000, 106), Req(0, 120), Req(4, 121), Req(200, 122),
+                                 Req(-666, 122), Req(0, 125)}));
+}
+
+TEST_F(HostBridgeTest, OnlyAnAnswerOfOneMeansPlaying) {
+    for (intptr_t answer : {0, 1, 3, -1, 2}) {
+        channel_.answers[{kRequestIsPlaying, 0}] = answer;
+        EXPECT_EQ(bridge_.IsPlaying(), answer == 1) << answer;
+    }
+}
+
+TEST_F(HostBridgeTest, ListPositionsAreOneBasedOnOurSide) {
+    channel_.answers[{kRequestListPos, 0}] = 0;
+    EXPECT_EQ(bridge_.GetListPos(), 1);
+
+    channel_.texts[0x1000] = "C:\\music\\first.mp3";
+    channel_.answers[{kRequestPlaylistFile, 0}] = 0x1000;
+    EXPECT_EQ(bridge_.GetPlaylistFile(1), "C:\\music\\first.mp3");
+    EXPECT_EQ(channel_.sent.back(), Req(0, 211));
+}
+
+TEST_F(HostBridgeTest, PlaylistFileOutsideTheHostsListIsEmptyAndNothingIsRead) {
+    channel_.answers[{kRequestPlaylistFile, RecordingChannel::kAnyArgument}] = 0;
+    EXPECT_EQ(bridge_.GetPlaylistFile(7), "");
+    channel_.answers[{kRequestPlaylistFile, RecordingChannel::kAnyArgument}] = -1;
+    EXPECT_EQ(bridge_.GetPlaylistFile(7), "");  // "<bad address>" would mean it was read
+}
+
+TEST_F(HostBridgeTest, HandOverCountsTheTerminatingZeroAndSucceedsOnlyOnOne) {
+    const std::string path = "C:\\music\\a song.mp3";
+    EXPECT_TRUE(bridge_.Enqueue(path));
+    ASSERT_EQ(channel_.sent.size(), 1u);
+    EXPECT_EQ(channel_.sent[0].byteCount, path.size() + 1);
+    channel_.refused[path] = 1;
+    EXPECT_FALSE(bridge_.Enqueue(path));
+}
+
+TEST_F(HostBridgeTest, CommandsArePosted) {
+    bridge_.Command(kHostStop);
+    bridge_.Command(kHostTogglePlaylistEditor);
+    EXPECT_EQ(channel_.sent, (std::vector<Sent>{Cmd(40047), Cmd(40040)}));
+}
+
+TEST_F(HostBridgeTest, WithoutTheHostNothingIsSentAndEverythingFails) {
+    channel_.connected_ = false;
+    channel_.playlistPath = "";
+    EXPECT_EQ(bridge_.ClearPlaylist(), -1);
+    EXPECT_EQ(bridge_.StartPlay(), -1);
+    EXPECT_FALSE(bridge_.IsPlaying());
+    EXPECT_EQ(bridge_.GetPositionMs(), -1);
+    EXPECT_EQ(bridge_.GetLengthSec(), -1);
+    EXPECT_EQ(bridge_.JumpToTime(5), -1);
+    EXPECT_EQ(bridge_.WritePlaylist(), -1);
+    EXPECT_EQ(bridge_.SetPlaylistPos(0), -1);
+    EXPECT_EQ(bridge_.SetVolume(9), -1);
+    EXPECT_EQ(bridge_.GetVolume(), -1);
+    EXPECT_EQ(bridge_.GetListPos(), -1);
+    EXPECT_EQ(bridge_.GetPlaylistFile(1), "");
+    EXPECT_FALSE(bridge_.Enqueue("a.mp3"));
+    bridge_.Command(kHostPlay);
+    bridge_.PlayFiles({"a.mp3", "b.mp3"}, nullptr);
+    bridge_.PlayOne("a.mp3");
+    bridge_.EnqueueFiles({"a.mp3"});
+    bridge_.PreviousTrack();
+    bridge_.PlayPause();
+    bridge_.Seek(3);
+    bridge_.ChangeVolume(3);
+
+    Playlist playlist;
+    PlaylistView view(playlist);
+    EXPECT_FALSE(bridge_.ReloadFromHost(playlist, view));
+    const PositionPanel panel = bridge_.RefreshPositionPanel();
+    EXPECT_TRUE(channel_.sent.empty());
+
+    // An unanswered panel is an empty one, not negative times.
+    EXPECT_EQ(panel.lengthSeconds, 0);
+    EXPECT_EQ(panel.positionSeconds, 0);
+    EXPECT_EQ(panel.elapsedText, "00:00");
+    EXPECT_EQ(panel.totalText, "00:00");
+    EXPECT_EQ(panel.fileName, "");
+    EXPECT_EQ(panel.volume, 0);
+    EXPECT_EQ(panel.volumeLabel, "Volume 0%");
+}
+
+// --- composite sequences ----------------------------------------------------
+
+TEST_F(HostBridgeTest, PlayingThreeFilesClearsEnqueuesPositionsAndStarts) {
+    std::vector<size_t> markedAt;
+    bridge_.PlayFiles({"C:\\a.mp3", "C:\\b.mp3", "C:\\c.mp3"},
+                      [&] { markedAt.push_back(channel_.sent.size()); });
+    EXPECT_EQ(channel_.sent, (std::vector<Sent>{Req(0, 101), Hand("C:\\a.mp3"), Hand("C:\\b.mp3"),
+                                                Hand("C:\\c.mp3"), Req(0, 121), Req(0, 102)}));
+    // Marked once, after the clear and just before the first hand-over.
+    EXPECT_EQ(markedAt, std::vector<size_t>{1});
+}
+
+TEST_F(HostBridgeTest, ARefusedFileDoesNotStopTheOthers) {
+    channel_.refused["C:\\b.mp3"] = 1;
+    bridge_.EnqueueFiles({"C:\\a.mp3", "C:\\b.mp3", "C:\\c.mp3"});
+    EXPECT_EQ(channel_.sent,
+              (std::vector<Sent>{Hand("C:\\a.mp3"), Hand("C:\\b.mp3"), Hand("C:\\c.mp3")}));
+}
+
+TEST_F(HostBridgeTest, PlayingNothingKeepsTheHostsPlaylist) {
+    bool marked = false;
+    bridge_.PlayFiles({}, [&] { marked = true; });
+    EXPECT_TRUE(channel_.sent.empty());
+    EXPECT_FALSE(marked);
+}
+
+TEST_F(HostBridgeTest, PlayingOneFileFromTheEditorSetsNoPosition) {
+    bridge_.PlayOne("C:\\x.mp3");
+    EXPECT_EQ(channel_.sent, (std::vector<Sent>{Req(0, 101), Hand("C:\\x.mp3"), Req(0, 102)}));
+}
+
+TEST_F(HostBridgeTest, PreviousRestartsTheSongOnlyAfterTwoSeconds) {
+    struct Case {
+        intptr_t playing;
+        intptr_t positionMs;
+        int command;
+    };
+    for (const Case& c : {Case{1, 2000, kHostPrevious}, Case{1, 2001, kHostPlay},
+                          Case{1, 0, kHostPrevious}, Case{0, 90000, kHostPrevious},
+                          Case{3, 90000, kHostPrevious}, Case{-1, 90000, kHostPrevious}}) {
+        channel_.sent.clear();
+        channel_.answers[{kRequestIsPlaying, 0}] = c.playing;
+        channel_.answers[{kRequestPosition, 0}] = c.positionMs;
+        bridge_.PreviousTrack();
+        ASSERT_FALSE(channel_.sent.empty());
+        EXPECT_EQ(channel_.sent.back(), Cmd(c.command)) << c.playing << " at " << c.positionMs;
+    }
+}
+
+TEST_F(HostBridgeTest, PlayPauseFollowsThePlayingState) {
+    channel_.answers[{kRequestIsPlaying, 0}] = 1;
+    bridge_.PlayPause();
+    EXPECT_EQ(channel_.sent.back(), Cmd(kHostPause));
+    channel_.answers[{kRequestIsPlaying, 0}] = 3;  // paused: play resumes
+    bridge_.PlayPause();
+    EXPECT_EQ(channel_.sent.back(), Cmd(kHostPlay));
+}
+
+TEST_F(HostBridgeTest, SeekAndVolumeSendTheSliderPositions) {
+    bridge_.Seek(75);
+    bridge_.ChangeVolume(128);
+    EXPECT_EQ(channel_.sent, (std::vector<Sent>{Req(75000, 106), Req(128, 122)}));
+}
+
+TEST_F(HostBridgeTest, PositionPanelFromTheHostsAnswers) {
+    channel_.answers[{kRequestPosition, 0}] = 125999;  // 2:05.999
+    channel_.answers[{kRequestPosition, 1}] = 3725;    // 1:02:05
+    channel_.answers[{kRequestListPos, 0}] = 2;
+    channel_.answers[{kRequestPlaylistFile, 2}] = 0x2000;
+    channel_.texts[0x2000] = "C:\\music\\third.mp3";
+    channel_.answers[{kRequestVolume, -666}] = 128;
+
+    const PositionPanel panel = bridge_.RefreshPositionPanel();
+    EXPECT_EQ(panel.lengthSeconds, 3725);
+    EXPECT_EQ(panel.positionSeconds, 125);
+    EXPECT_EQ(panel.pageSize, 372);
+    EXPECT_EQ(panel.lineSize, 37);
+    EXPECT_EQ(panel.elapsedText, "02:05");
+    EXPECT_EQ(panel.totalText, "01:02:05");
+    EXPECT_EQ(panel.fileName, "C:\\music\\third.mp3");
+    EXPECT_EQ(panel.volume, 128);
+    EXPECT_EQ(panel.volumeLabel, "Volume 50%");
+    EXPECT_EQ(channel_.sent, (std::vector<Sent>{Req(0, 105), Req(1, 105), Req(0, 125), Req(2, 211),
+                                                Req(-666, 122)}));
+}
+
+// --- texts ------------------------------------------------------------------
+
+TEST_F(HostBridgeTest, VolumeLabelsInWholePercent) {
+    EXPECT_EQ(HostBridge::VolumeLabel(0), "Volume 0%");
+    EXPECT_EQ(HostBridge::VolumeLabel(128), "Volume 50%");
+    EXPECT_EQ(HostBridge::VolumeLabel(255), "Volume 100%");
+}
+
+TEST_F(HostBridgeTest, TranslatedVolumeLabelIsFilledSafely) {
+    // A translator's text with a conversion that has no argument must not
+    // read one that is not there.
+    const std::string language = "#127 \"Lautst\xE4rke %d%% %s %n\"";
+    LangTable::useLanguageImage(language.data(), language.size());
+    EXPECT_EQ(HostBridge::VolumeLabel(255), "Lautst\xE4rke 100% %s %n");
+    const std::string empty = "#1 \"x\"";
+    LangTable::useLanguageImage(empty.data(), empty.size());
+    EXPECT_EQ(HostBridge::VolumeLabel(255), "");
+}
+
+TEST(PanelTime, MinutesAndSecondsOrHoursToo) {
+    EXPECT_EQ(HostBridge::PanelTime(0), "00:00");
+    EXPECT_EQ(HostBridge::PanelTime(59), "00:59");
+    EXPECT_EQ(HostBridge::PanelTime(3599), "59:59");
+    EXPECT_EQ(HostBridge::PanelTime(3600), "01:00:00");
+    EXPECT_EQ(HostBridge::PanelTime(360000 + 61), "100:01:01");
+}
+
+// --- reload -----------------------------------------------------------------
+
+TEST_F(HostBridgeTest, ReloadAsksTheHostToWriteThenReadsItsList) {
+    test::TempDir dir;
+    channel_.playlistPath = dir.Path("winamp.m3u");
+    ASSERT_TRUE(test::WriteBytes(channel_.playlistPath, "#EXTM3U\r\n#EXTINF:1,A\r\none.mp3\r\n"
+                                                        "two.mp3\r\n"));
+    Playlist playlist;
+    PlaylistView view(playlist);
+    ASSERT_TRUE(bridge_.ReloadFromHost(playlist, view));
+    EXPECT_EQ(channel_.sent, std::vector<Sent>{Req(0, 120)});
+    ASSERT_EQ(view.rowCount(), 2);
+    EXPECT_EQ(view.entryAt(0)->GetFileName(), dir.Path("one.mp3"));
+    EXPECT_EQ(view.entryAt(1)->GetFileName(), dir.Path("two.mp3"));
+}
+
+TEST_F(HostBridgeTest, ReloadWithoutTheHostsFileKeepsTheList) {
+    test::TempDir dir;
+    channel_.playlistPath = dir.Path("absent.m3u");
+    Playlist playlist;
+    PlaylistView view(playlist);
+    ASSERT_TRUE(test::WriteBytes(dir.Path("list.m3u"), "#EXTM3U\nkeep.mp3\n"));
+    ASSERT_TRUE(readM3u(dir.Path("list.m3u"), playlist, view));
+    EXPECT_FALSE(bridge_.ReloadFromHost(playlist, view));
+    EXPECT_EQ(view.rowCount(), 1);
+}
+
+}  // namespace
+}  // namespace td

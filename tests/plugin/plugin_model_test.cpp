@@ -1,0 +1,92 @@
+#include "plugin/plugin_model.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "plugin/host_bridge.h"
+#include "plugin/version.h"
+#include "settings/lang_table.h"
+#include "tests/support/test_support.h"
+
+namespace td {
+namespace {
+
+TEST(PluginDescription, VersionNumbersAndFileName) {
+    // File version 1.61.1.0: the minor number prints as plain decimal.
+    const PluginVersion v = VersionFromFileVersion((1u << 16) | 61u, (1u << 16) | 0u);
+    EXPECT_EQ(FormatPluginDescription(v, "gen_Tunedeck.dll"),
+              "Tunedeck Plug-in v1.61 build 1 (gen_Tunedeck.dll)");
+    const PluginVersion five = VersionFromFileVersion((2u << 16) | 5u, (7u << 16) | 9u);
+    EXPECT_EQ(FormatPluginDescription(five, "x.dll"), "Tunedeck Plug-in v2.5 build 7 (x.dll)");
+    // No version resource: everything 0.
+    EXPECT_EQ(FormatPluginDescription(PluginVersion{}, "gen_Tunedeck.dll"),
+              "Tunedeck Plug-in v0.0 build 0 (gen_Tunedeck.dll)");
+    // The full 16-bit range of each number, and a name that looks like a format.
+    const PluginVersion big = VersionFromFileVersion(0xFFFFFFFFu, 0xFFFF0000u);
+    EXPECT_EQ(FormatPluginDescription(big, "%s%n.dll"),
+              "Tunedeck Plug-in v65535.65535 build 65535 (%s%n.dll)");
+}
+
+TEST(PluginDescription, ResourceVersionIsTheProjectVersion) {
+    const std::string cmake = test::ReadBytes(std::string(TD_TESTS_DIR) + "/../CMakeLists.txt");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(cmake, m, std::regex(R"(project\(Tunedeck VERSION (\d+)\.(\d+)\.(\d+))")));
+    EXPECT_EQ(std::stoi(m[1]), TD_VERSION_MAJOR);
+    EXPECT_EQ(std::stoi(m[2]), TD_VERSION_MINOR);
+    EXPECT_EQ(std::stoi(m[3]), TD_VERSION_BUILD);
+    EXPECT_EQ(std::string(TD_VERSION_TEXT), m[1].str() + "." + m[2].str() + "." + m[3].str() + ".0");
+}
+
+TEST(PluginPaths, DirectoryFileNameAndExtension) {
+    EXPECT_EQ(ModuleDirectory("C:\\Program Files\\Winamp\\Plugins\\gen_Tunedeck.dll"),
+              "C:\\Program Files\\Winamp\\Plugins\\");
+    EXPECT_EQ(ModuleFileName("C:\\Program Files\\Winamp\\Plugins\\gen_Tunedeck.dll"),
+              "gen_Tunedeck.dll");
+    EXPECT_EQ(ModuleDirectory("gen_Tunedeck.dll"), "");
+    EXPECT_EQ(ModuleFileName("gen_Tunedeck.dll"), "gen_Tunedeck.dll");
+    EXPECT_EQ(ModuleDirectory("/opt/host/plugins/gen_Tunedeck.so"), "/opt/host/plugins/");
+
+    // The host's list and the start file: everything after the last dot.
+    EXPECT_EQ(WithExtension("C:\\Winamp\\winamp.exe", "m3u"), "C:\\Winamp\\winamp.m3u");
+    EXPECT_EQ(WithExtension("C:\\Winamp\\Plugins\\gen_Tunedeck.dll", "KQ3"),
+              "C:\\Winamp\\Plugins\\gen_Tunedeck.KQ3");
+    EXPECT_EQ(WithExtension("C:\\my.player\\winamp.v5.exe", "m3u"), "C:\\my.player\\winamp.v5.m3u");
+    EXPECT_EQ(WithExtension("C:\\my.player\\winamp", "m3u"), "C:\\my.player\\winamp.m3u");
+    EXPECT_EQ(WithExtension("C:\\Winamp\\winamp.", "m3u"), "C:\\Winamp\\winamp.m3u");
+}
+
+TEST(HostSubmenu, EntriesFollowTheWindowsVisibility) {
+    LangTable::useBuiltinEnglish();
+    for (bool visible : {false, true}) {
+        const std::vector<HostMenuEntry> entries = HostSubmenuEntries(visible);
+        ASSERT_EQ(entries.size(), 4u);
+        EXPECT_EQ(entries[0].command, visible ? kMenuHide : kMenuShow);
+        EXPECT_STREQ(LangTable::getString(entries[0].textId), visible ? "&Hide" : "Show");
+        EXPECT_EQ(entries[1].command, 0);
+        EXPECT_EQ(entries[2].command, kMenuSystrayConfig);
+        EXPECT_STREQ(LangTable::getString(entries[2].textId), "Systray config");
+        EXPECT_EQ(entries[3].command, kMenuProperties);
+        EXPECT_STREQ(LangTable::getString(entries[3].textId), "Properties");
+    }
+}
+
+TEST(HostSubmenu, GoesOnePlaceBeforeExit) {
+    // The host's main menu: ..., separator, Exit.
+    EXPECT_EQ(HostSubmenuPosition({kHostMainMenuFirst, 40002, 0, 40003, 0, kHostExit}), 4);
+    EXPECT_EQ(HostSubmenuPosition({kHostExit, kHostMainMenuFirst}), 0);
+    EXPECT_EQ(HostSubmenuPosition({kHostMainMenuFirst, kHostExit}), 0);
+    // Without an exit item it goes at the end.
+    EXPECT_EQ(HostSubmenuPosition({kHostMainMenuFirst, 40002}), -1);
+    EXPECT_EQ(HostSubmenuPosition({}), -1);
+}
+
+TEST(HostSubmenu, ShortcutBarBecomesATab) {
+    EXPECT_EQ(MenuItemText("Theme Color...|Atl+S"), "Theme Color...\tAtl+S");
+    EXPECT_EQ(MenuItemText("Show"), "Show");
+}
+
+}  // namespace
+}  // namespace td
