@@ -30,9 +30,6 @@ constexpr int kLangSelectionCaption = 138;
 constexpr char kSeparator[] = "________________________________________________\r\n";
 const char* const kModeNames[4] = {"Stereo", "Joint-Stereo", "Dual-Channel", "Single-Channel"};
 
-// Widths and precisions beyond this in a translated text are a mistake.
-constexpr int kMaxWidth = 255;
-
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string AsciiLowered(std::string_view text) {
@@ -104,9 +101,6 @@ std::string Line(const char* format, long long count, const char* name) {
     return std::string(buffer) + name + "\r\n";
 }
 
-bool IsFlag(char c) { return c == '-' || c == '+' || c == ' ' || c == '#' || c == '0'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 }  // namespace
 
 void GenreTable::setAllFlags(bool on) {
@@ -147,52 +141,7 @@ void recountGenres(const Playlist& playlist, int viewSource, GenreTable& table) 
 }
 
 std::string formatRealText(const char* format, double value) {
-    std::string out;
-    if (!format) return out;
-    bool used = false;
-    const char* p = format;
-    while (*p) {
-        if (*p != '%') {
-            out += *p++;
-            continue;
-        }
-        if (p[1] == '%') {
-            out += '%';
-            p += 2;
-            continue;
-        }
-        const char* start = p++;
-        std::string fmt = "%";
-        while (IsFlag(*p)) fmt += *p++;
-        int width = 0;
-        while (IsDigit(*p) && width <= kMaxWidth) width = width * 10 + (*p++ - '0');
-        bool ok = width <= kMaxWidth && !IsDigit(*p);
-        if (width > 0) fmt += std::to_string(width);
-        if (ok && *p == '.') {
-            ++p;
-            int precision = 0;
-            while (IsDigit(*p) && precision <= kMaxWidth) precision = precision * 10 + (*p++ - '0');
-            ok = precision <= kMaxWidth && !IsDigit(*p);
-            fmt += '.';
-            fmt += std::to_string(precision);
-        }
-        if (ok && *p == 'l') ++p;
-        const char type = ok ? *p : '\0';
-        if (used || type == '\0' || std::strchr("feEgG", type) == nullptr) {
-            out += *start;
-            p = start + 1;
-            continue;
-        }
-        ++p;
-        fmt += type;
-        // The largest double printed with the largest width and precision
-        // stays well inside this.
-        std::vector<char> buffer(2 * kMaxWidth + 400);
-        const int written = std::snprintf(buffer.data(), buffer.size(), fmt.c_str(), value);
-        if (written > 0) out.append(buffer.data(), std::min<size_t>(written, buffer.size() - 1));
-        used = true;
-    }
-    return out;
+    return FormatLangText(format, {FormatArg(value)});
 }
 
 std::string playlistReport(const Playlist& playlist, const PlaylistView& view,

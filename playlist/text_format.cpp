@@ -55,18 +55,30 @@ std::string FormatLangText(const char* format, std::initializer_list<FormatArg> 
             ++p;  // every integer is formatted as long long below
         }
         const char type = ok ? *p : '\0';
-        const bool numeric = std::strchr("diuxXoc", type) != nullptr && type != '\0';
-        const bool text = type == 's';
-        if (!ok || (!numeric && !text) || next == end || next->isText() != text) {
+        FormatArg::Kind wanted = FormatArg::Kind::Text;
+        if (type != '\0' && std::strchr("diuxXoc", type) != nullptr) {
+            wanted = FormatArg::Kind::Number;
+        } else if (type != '\0' && std::strchr("feEgG", type) != nullptr) {
+            wanted = FormatArg::Kind::Real;
+        } else if (type != 's') {
+            ok = false;
+        }
+        const bool text = wanted == FormatArg::Kind::Text;
+        if (!ok || next == end || next->kind() != wanted) {
             // Not something we format: copy the '%' and go on after it.
             out += *start;
             p = start + 1;
             continue;
         }
         ++p;
-        std::vector<char> buffer(2 * kMaxWidth + 64 + (text ? std::strlen(next->text()) : 0));
+        // The largest double printed with the largest width and precision
+        // stays well inside the 400 bytes.
+        std::vector<char> buffer(2 * kMaxWidth + 400 + (text ? std::strlen(next->text()) : 0));
         int written = 0;
-        if (text) {
+        if (wanted == FormatArg::Kind::Real) {
+            fmt += type;
+            written = std::snprintf(buffer.data(), buffer.size(), fmt.c_str(), next->real());
+        } else if (text) {
             fmt += 's';
             written = std::snprintf(buffer.data(), buffer.size(), fmt.c_str(), next->text());
         } else if (type == 'c') {

@@ -12,25 +12,31 @@ namespace td {
 
 class FormatArg {
 public:
-    FormatArg(int value) : isText_(false), number_(value) {}
-    FormatArg(long value) : isText_(false), number_(value) {}
-    FormatArg(long long value) : isText_(false), number_(value) {}
-    FormatArg(unsigned value) : isText_(false), number_(value) {}
-    FormatArg(const char* text) : isText_(true), text_(text ? text : "") {}
-    FormatArg(const std::string& text) : isText_(true), text_(text.c_str()) {}
+    enum class Kind { Number, Real, Text };
 
-    bool isText() const { return isText_; }
+    FormatArg(int value) : number_(value) {}
+    FormatArg(long value) : number_(value) {}
+    FormatArg(long long value) : number_(value) {}
+    FormatArg(unsigned value) : number_(value) {}
+    FormatArg(double value) : kind_(Kind::Real), real_(value) {}
+    FormatArg(const char* text) : kind_(Kind::Text), text_(text ? text : "") {}
+    FormatArg(const std::string& text) : kind_(Kind::Text), text_(text.c_str()) {}
+
+    Kind kind() const { return kind_; }
+    bool isText() const { return kind_ == Kind::Text; }
     long long number() const { return number_; }
+    double real() const { return real_; }
     const char* text() const { return text_; }
 
 private:
-    bool isText_;
+    Kind kind_ = Kind::Number;
     long long number_ = 0;
+    double real_ = 0.0;
     const char* text_ = "";
 };
 
-// Integer conversions (d i u x X o c) take the next numeric argument, "%s"
-// the next text argument, "%%" is a percent sign. Anything else, or a
+// Integer conversions (d i u x X o c) take the next integer argument, real
+// conversions (f e E g G) the next real one, "%s" the next text argument, "%%" is a percent sign. Anything else, or a
 // conversion whose argument is missing or of the other kind, is copied as
 // written (and the argument is not consumed).
 std::string FormatLangText(const char* format, std::initializer_list<FormatArg> args);
