@@ -1,0 +1,279 @@
+#include "tests/win32/host_harness.h"
+
+#include <atomic>
+#include <cstdio>
+
+namespace td::test {
+
+namespace {
+
+std::string TempRoot() {
+    char buffer[MAX_PATH + 1];
+    const DWORD length = GetTempPathA(sizeof(buffer), buffer);
+    std::string dir = length > 0 && length < sizeof(buffer) ? std::string(buffer, length) : ".\\";
+    while (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
+    return dir;
+}
+
+void RemoveTree(const std::string& dir) {
+    WIN32_FIND_DATAA entry;
+    const HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = entry.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = dir + "\\" + name;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    RemoveDirectoryA(dir.c_str());
+}
+
+// Creates every folder on the way to `path`'s parent.
+void MakeParents(const std::string& path) {
+    for (size_t i = 3; i < path.size(); ++i) {
+        if (path[i] == '\\' || path[i] == '/') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+    }
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    MakeParents(path);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && ok;
+}
+
+std::string Quote(const std::string& arg) {
+    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
+    std::string out = "\"";
+    size_t backslashes = 0;
+    for (char c : arg) {
+        if (c == '\\') {
+            ++backslashes;
+        } else if (c == '"') {
+            out.append(backslashes + 1, '\\');
+            backslashes = 0;
+        } else {
+            backslashes = 0;
+        }
+        out.push_back(c);
+    }
+    out.append(backslashes, '\\');
+    out.push_back('"');
+    return out;
+}
+
+void PumpOnce() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) continue;  // the test's loop does not end
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+}  // namespace
+
+std::string TestProgramDir() {
+    char buffer[MAX_PATH + 1];
+    const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    std::string path(buffer, length < MAX_PATH ? length : 0);
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return lines;
+    std::string text;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof(buffer), file)) > 0) text.append(buffer, n);
+    std::fclose(file);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+// --- HostFolder -------------------------------------------------------------------
+
+HostFolder::HostFolder(const HostSetup& setup) {
+    static std::atomic<unsigned> counter{0};
+    const std::string root = TempRoot();
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const std::string candidate = root + "\\tdhost-" + std::to_string(GetCurrentProcessId()) +
+                                      "-" + std::to_string(counter++) + "-" +
+                                      std::to_string(GetTickCount() % 100000);
+        if (CreateDirectoryA(candidate.c_str(), nullptr)) path_ = candidate;
+    }
+    if (path_.empty()) return;
+    ok_ = CreateDirectoryA(pluginsDir().c_str(), nullptr) != 0;
+    const std::string from = TestProgramDir();
+    ok_ = CopyFileA((from + "\\tdhost.exe").c_str(), hostProgram().c_str(), FALSE) && ok_;
+    if (setup.copyPlugin) {
+        ok_ = CopyFileA((from + "\\gen_Tunedeck.dll").c_str(), pluginPath().c_str(), FALSE) && ok_;
+    }
+    if (!setup.pluginIni.empty()) {
+        ok_ = WriteFileBytes(pluginsDir() + "\\plugin.ini", setup.pluginIni) && ok_;
+    }
+    for (const auto& [relative, bytes] : setup.files) ok_ = WriteFileBytes(path(relative), bytes) && ok_;
+}
+
+HostFolder::~HostFolder() {
+    if (!path_.empty()) RemoveTree(path_);
+}
+
+std::string HostFolder::path(const std::string& relative) const { return path_ + "\\" + relative; }
+
+// --- HostHarness --------------------------------------------------------------------
+
+HostHarness::HostHarness(HostSetup setup) : folder_(setup) {
+    td::host::HostOptions options;
+    // The folder's host program, mapped without running any of it, owns the
+    // window class: the plug-in then finds the host's M3U inside the folder.
+    programModule_ = LoadLibraryExA(folder_.hostProgram().c_str(), nullptr,
+                                    DONT_RESOLVE_DLL_REFERENCES);
+    options.classModule = programModule_ ? programModule_ : GetModuleHandleA(nullptr);
+    options.programPath = folder_.hostProgram();
+    options.logPath = folder_.path("host.log");
+    options.show = setup.show;
+    options.clock = setup.clock;
+    host_ = std::make_unique<td::host::StandInHost>(options);
+    ok_ = folder_.ok() && host_->create();
+    if (ok_ && setup.load) load();
+}
+
+HostHarness::~HostHarness() {
+    if (host_) {
+        if (host_->hwnd()) {
+            host_->quitPlugins();
+            PumpOnce();
+            DestroyWindow(host_->hwnd());
+        }
+        PumpOnce();
+        host_->unloadPlugins();
+        host_.reset();  // unregisters the class before its module goes
+    }
+    if (programModule_) FreeLibrary(programModule_);
+}
+
+std::string HostHarness::m3uPath() const { return td::host::M3uPathFor(folder_.hostProgram()); }
+
+int HostHarness::load() {
+    if (loaded_ || !host_->hwnd()) return 0;
+    loaded_ = true;
+    return host_->loadPlugins();
+}
+
+void HostHarness::pump(int ms) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(ms < 0 ? 0 : ms);
+    for (;;) {
+        PumpOnce();
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) break;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+    }
+}
+
+bool HostHarness::pumpUntil(const std::function<bool()>& done, int timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs < 0 ? 0 : timeoutMs);
+    for (;;) {
+        PumpOnce();
+        if (done()) return true;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) return false;
+        const ULONGLONG left = end - now;
+        // Wake at least every 20 ms: the condition may change without a message.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left < 20 ? left : 20),
+                                  QS_ALLINPUT);
+    }
+}
+
+void HostHarness::quitPlugins() {
+    host_->quitPlugins();
+    PumpOnce();
+}
+
+std::vector<std::string> HostHarness::exchanges() const {
+    std::vector<std::string> out;
+    for (const td::host::HostRecord& r : host_->records()) {
+        if (r.isEvent) continue;
+        if (r.message == td::host::kRequestMessage || r.message == WM_COPYDATA ||
+            r.message == WM_COMMAND) {
+            out.push_back(r.line);
+        }
+    }
+    return out;
+}
+
+// --- separate process --------------------------------------------------------------
+
+HostRun RunHostProcess(const HostFolder& folder, const std::vector<std::string>& args,
+                       int timeoutMs) {
+    HostRun run;
+    std::vector<std::string> all = args;
+    std::string logPath = folder.path("host.log");
+    bool hasLog = false;
+    for (size_t i = 0; i + 1 < all.size(); ++i) {
+        if (all[i] == "--log") {
+            hasLog = true;
+            logPath = all[i + 1];
+        }
+    }
+    if (!hasLog) {
+        all.push_back("--log");
+        all.push_back(logPath);
+    }
+    DeleteFileA(logPath.c_str());
+
+    std::string commandLine = Quote(folder.hostProgram());
+    for (const std::string& arg : all) commandLine += " " + Quote(arg);
+    std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back('\0');
+
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(folder.hostProgram().c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
+                        0, nullptr, folder.path().c_str(), &si, &pi)) {
+        return run;
+    }
+    run.started = true;
+    CloseHandle(pi.hThread);
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs < 0 ? 0 : timeoutMs);
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        const DWORD wait = now >= end ? 0 : static_cast<DWORD>(end - now);
+        const DWORD r = MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, wait, QS_ALLINPUT);
+        if (r == WAIT_OBJECT_0) break;
+        if (r == WAIT_OBJECT_0 + 1) {
+            PumpOnce();
+            continue;
+        }
+        run.timedOut = true;
+        TerminateProcess(pi.hProcess, 0xDEAD);
+        WaitForSingleObject(pi.hProcess, 5000);
+        break;
+    }
+    GetExitCodeProcess(pi.hProcess, &run.exitCode);
+    CloseHandle(pi.hProcess);
+    run.log = ReadLines(logPath);
+    return run;
+}
+
+}  // namespace td::test

@@ -1,0 +1,150 @@
+// Test harness: the plug-in inside the stand-in host, in the test's own
+// process or as a separate tdhost.exe process.
+//
+// HostFolder lays out a fresh folder under the system's temporary folder:
+//   <folder>\tdhost.exe                 copy of the host program (beside the test exe)
+//   <folder>\Plugins\gen_Tunedeck.dll   copy of the plug-in (beside the test exe)
+//   <folder>\Plugins\plugin.ini         when HostSetup::pluginIni is not empty
+//   <folder>\<relative path>            each of HostSetup::files
+// and removes it with everything in it when it goes away. The plug-in's module
+// path, plugin.ini, settings (gen_Tunedeck.ini) and start file
+// (gen_Tunedeck.KQ3) are therefore all inside Plugins\ of the folder.
+//
+// HostHarness runs a StandInHost in the test's thread on such a folder. Its
+// window class "Winamp v1.x" is registered with the folder's copy of
+// tdhost.exe mapped as a module (no code of it runs), so the plug-in's lookup
+// of the host's M3U (class module -> file name -> extension "m3u") and the
+// file the host writes on request 120 are both <folder>\tdhost.m3u
+// (HostHarness::m3uPath()). The constructor loads the plug-ins and calls their
+// init unless HostSetup::load is false. Messages the plug-in posts are handled
+// only while the test pumps: pump(ms) or pumpUntil(predicate, timeoutMs).
+// The destructor quits the plug-ins (if the test did not), destroys the host
+// window, frees the plug-ins and removes the folder.
+//
+// Typical use:
+//   td::test::HostHarness h;                      // plug-in loaded and initialised
+//   ASSERT_TRUE(h.ok());
+//   h.host().openMainMenu();                      // the plug-in adds its submenu
+//   h.host().chooseMainMenuItem(50120);           // "Show" (WM_SYSCOMMAND 50120)
+//   h.pumpUntil([&] { return FindWindowA(nullptr, "Tunedeck") != nullptr; }, 5000);
+//   h.host().clearRecords();
+//   ... act ...
+//   EXPECT_EQ(h.exchanges(), (std::vector<std::string>{"1024 w=0 l=101 r=0", ...}));
+//
+// Only one host window of class "Winamp v1.x" should exist at a time (the
+// plug-in finds its host by that class): do not run RunHostProcess while a
+// HostHarness is alive.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/host_core.h"
+
+namespace td::test {
+
+struct HostSetup {
+    // Copy gen_Tunedeck.dll into Plugins\ (false: an empty Plugins\).
+    bool copyPlugin = true;
+    // Text of Plugins\plugin.ini; empty: no file.
+    std::string pluginIni;
+    // Extra files: path relative to the folder (folders are created), bytes.
+    std::vector<std::pair<std::string, std::string>> files;
+    // HostHarness: load the plug-ins and call init in the constructor.
+    bool load = true;
+    // HostHarness: show the host window.
+    bool show = true;
+    // HostHarness: the host's clock in ms for the simulated play position
+    // (empty: real time).
+    std::function<uint64_t()> clock;
+};
+
+class HostFolder {
+public:
+    explicit HostFolder(const HostSetup& setup = {});
+    ~HostFolder();
+    HostFolder(const HostFolder&) = delete;
+    HostFolder& operator=(const HostFolder&) = delete;
+
+    // False when the folder or one of its files could not be made.
+    bool ok() const { return ok_; }
+    // The folder, without a trailing backslash.
+    const std::string& path() const { return path_; }
+    // <folder>\<relative>.
+    std::string path(const std::string& relative) const;
+    std::string pluginsDir() const { return path_ + "\\Plugins"; }
+    std::string pluginPath() const { return pluginsDir() + "\\gen_Tunedeck.dll"; }
+    std::string hostProgram() const { return path_ + "\\tdhost.exe"; }
+
+private:
+    std::string path_;
+    bool ok_ = false;
+};
+
+class HostHarness {
+public:
+    explicit HostHarness(HostSetup setup = {});
+    ~HostHarness();
+    HostHarness(const HostHarness&) = delete;
+    HostHarness& operator=(const HostHarness&) = delete;
+
+    // The folder was laid out and the host window exists.
+    bool ok() const { return ok_; }
+    HostFolder& folder() { return folder_; }
+    std::string path(const std::string& relative) const { return folder_.path(relative); }
+    std::string m3uPath() const;
+
+    td::host::StandInHost& host() { return *host_; }
+    HWND hostWindow() const { return host_ ? host_->hwnd() : nullptr; }
+
+    // Loads the plug-ins when the setup did not; returns the number initialised.
+    int load();
+    // Runs the message loop for `ms` milliseconds.
+    void pump(int ms);
+    // Runs the message loop until `done` returns true (checked after every
+    // batch of messages) or `timeoutMs` passes. Returns done().
+    bool pumpUntil(const std::function<bool()>& done, int timeoutMs);
+    // Calls quit of the plug-ins (as the host does when it closes), then
+    // handles what they posted.
+    void quitPlugins();
+
+    // The host's records and their log lines, in order.
+    const std::vector<td::host::HostRecord>& records() const { return host_->records(); }
+    std::vector<std::string> lines() const { return host_->lines(); }
+    // Only the exchanges with the plug-in: lines of messages 1024, 74 and 273.
+    std::vector<std::string> exchanges() const;
+
+private:
+    HostFolder folder_;
+    HMODULE programModule_ = nullptr;
+    std::unique_ptr<td::host::StandInHost> host_;
+    bool ok_ = false;
+    bool loaded_ = false;
+};
+
+struct HostRun {
+    DWORD exitCode = 0;
+    bool started = false;
+    bool timedOut = false;           // killed after the timeout
+    std::vector<std::string> log;    // lines of the host's log file
+};
+
+// Runs <folder>\tdhost.exe with `args` (each quoted as needed) and
+// "--log <folder>\host.log" added when `args` holds no --log, waits at most
+// `timeoutMs` (handling this thread's messages meanwhile), and returns the
+// exit code and the log's lines.
+HostRun RunHostProcess(const HostFolder& folder, const std::vector<std::string>& args,
+                       int timeoutMs = 30000);
+
+// The directory of the test program, without a trailing backslash.
+std::string TestProgramDir();
+// The lines of a text file (CR LF or LF), empty when it cannot be read.
+std::vector<std::string> ReadLines(const std::string& path);
+
+}  // namespace td::test
