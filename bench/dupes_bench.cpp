@@ -15,12 +15,17 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/sample_playlist.h"
 #include "playlist/playlist.h"
 #include "settings/lang_table.h"
 #include "tags/id3v2/frame.h"
 #include "tags/id3v2/frame_table.h"
 #include "tags/song_record.h"
 #include "wizards/duplicates.h"
+
+using td::bench::Best;
+using td::bench::Ms;
+using td::bench::Timing;
 
 namespace {
 
@@ -47,30 +52,6 @@ void Fill(td::Playlist& playlist, int rows) {
         record->GetMpegInfo().fileSize = static_cast<int32_t>(1000000 + rng() % 9000000);
         playlist.append(std::move(record));
     }
-}
-
-double Ms(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-// The machine the benchmarks run on may be shared: each figure is the best of
-// two rounds, in wall-clock time and in processor time of this process.
-struct Timing {
-    double wall = 1e300;
-    double cpu = 1e300;
-};
-
-template <typename F>
-Timing Best(int rounds, F&& f) {
-    Timing best;
-    for (int r = 0; r < rounds; ++r) {
-        const std::clock_t c0 = std::clock();
-        const auto w0 = std::chrono::steady_clock::now();
-        f();
-        best.wall = std::min(best.wall, Ms(w0));
-        best.cpu = std::min(best.cpu, 1000.0 * static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC);
-    }
-    return best;
 }
 
 td::DuplicateOptions Options(uint32_t fields) {

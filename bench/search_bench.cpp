@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/sample_playlist.h"
 #include "platform/text_codec.h"
 #include "playlist/playlist.h"
 #include "playlist/view.h"
@@ -24,69 +25,34 @@
 #include "tags/song_record.h"
 #include "window/filter_search.h"
 
+using td::bench::Best;
+using td::bench::Ms;
+using td::bench::Timing;
+
 namespace {
 
 constexpr int kDefaultRows = 100000;
 constexpr double kTargetMs = 20.0;
 
-const char* const kWords[] = {"Love", "night", "Blue", "dance", "Heart", "fire", "Rain",
-                              "time", "\xC9t\xE9", "Dream", "road", "Star", "home", "Light",
-                              "river", "Gold", "world", "Sun", "moon", "Wild", "Beatles",
-                              "Zeppelin", "Queen", "Caf\xE9", "Jazz"};
-constexpr int kWordCount = sizeof(kWords) / sizeof(kWords[0]);
-
-std::string Words(std::mt19937& rng, int count) {
-    std::string text;
-    for (int i = 0; i < count; ++i) {
-        if (i) text += ' ';
-        text += kWords[rng() % kWordCount];
-    }
-    return text;
-}
-
 void Fill(td::Playlist& playlist, int rows) {
     std::mt19937 rng(2024);
     for (int i = 0; i < rows; ++i) {
-        const std::string artist = Words(rng, 1 + static_cast<int>(rng() % 2));
-        const std::string album = Words(rng, 2);
+        const std::string artist = td::bench::RandomWords(rng, 1 + static_cast<int>(rng() % 2));
+        const std::string album = td::bench::RandomWords(rng, 2);
         char path[300];
         std::snprintf(path, sizeof path, "D:\\Music\\%s\\%s\\%02d - %s.mp3", artist.c_str(),
-                      album.c_str(), static_cast<int>(rng() % 20) + 1, Words(rng, 3).c_str());
+                      album.c_str(), static_cast<int>(rng() % 20) + 1, td::bench::RandomWords(rng, 3).c_str());
         auto record = std::make_unique<td::SongRecord>(path, false);
         record->AddFrame(new td::Id3v2FieldFrame(td::kTPE1, artist), false);
-        record->AddFrame(new td::Id3v2FieldFrame(td::kTIT2, Words(rng, 3)), false);
+        record->AddFrame(new td::Id3v2FieldFrame(td::kTIT2, td::bench::RandomWords(rng, 3)), false);
         record->AddFrame(new td::Id3v2FieldFrame(td::kTALB, album), false);
         record->AddFrame(new td::Id3v2FieldFrame(td::kTYER, std::to_string(1960 + rng() % 60)), false);
-        if (rng() % 3 == 0) record->AddFrame(new td::Id3v2FieldFrame(td::kCOMM, Words(rng, 4)), false);
+        if (rng() % 3 == 0) record->AddFrame(new td::Id3v2FieldFrame(td::kCOMM, td::bench::RandomWords(rng, 4)), false);
         record->SetTagFlags(td::kTagId3v2);
         record->GetMpegInfo().seconds = 120 + static_cast<int>(rng() % 300);
         record->SetRating(static_cast<int>(rng() % 6));
         playlist.append(std::move(record));
     }
-}
-
-double Ms(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-// The machine the benchmarks run on may be shared: each figure is the best of
-// a few rounds, in wall-clock time and in processor time of this process.
-struct Timing {
-    double wall = 1e300;
-    double cpu = 1e300;
-};
-
-template <typename F>
-Timing Best(int rounds, F&& f) {
-    Timing best;
-    for (int r = 0; r < rounds; ++r) {
-        const std::clock_t c0 = std::clock();
-        const auto w0 = std::chrono::steady_clock::now();
-        f();
-        best.wall = std::min(best.wall, Ms(w0));
-        best.cpu = std::min(best.cpu, 1000.0 * static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC);
-    }
-    return best;
 }
 
 }  // namespace

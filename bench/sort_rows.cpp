@@ -13,39 +13,30 @@
 #include <utility>
 #include <vector>
 
+#include "bench/support/sample_playlist.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
 #include "tags/id3v2/frame.h"
+
+using td::bench::Best;
+using td::bench::Ms;
+using td::bench::Timing;
 
 namespace {
 
 constexpr int kDefaultRows = 100000;
 constexpr double kTargetMs = 100.0;
 
-const char* const kWords[] = {"Love", "night", "Blue", "dance", "Heart", "fire", "Rain",
-                              "time", "\xC9t\xE9", "Dream", "road", "Star", "home", "Light",
-                              "river", "Gold", "world", "Sun", "moon", "Wild"};
-constexpr int kWordCount = sizeof(kWords) / sizeof(kWords[0]);
-
-std::string Words(std::mt19937& rng, int count) {
-    std::string text;
-    for (int i = 0; i < count; ++i) {
-        if (i) text += ' ';
-        text += kWords[rng() % kWordCount];
-    }
-    return text;
-}
-
 void AddField(td::SongRecord& record, int type, const std::string& text) {
     record.AddFrame(new td::Id3v2FieldFrame(type, text), false);
 }
 
 std::unique_ptr<td::SongRecord> MakeRecord(std::mt19937& rng, int index) {
-    const std::string artist = Words(rng, 1 + static_cast<int>(rng() % 2));
-    const std::string album = Words(rng, 2);
+    const std::string artist = td::bench::RandomWords(rng, 1 + static_cast<int>(rng() % 2));
+    const std::string album = td::bench::RandomWords(rng, 2);
     char path[200];
     std::snprintf(path, sizeof path, "D:\\Music\\%s\\%s\\%02d - %s.mp3", artist.c_str(),
-                  album.c_str(), static_cast<int>(rng() % 20) + 1, Words(rng, 3).c_str());
+                  album.c_str(), static_cast<int>(rng() % 20) + 1, td::bench::RandomWords(rng, 3).c_str());
     auto record = std::make_unique<td::SongRecord>(path, false);
 
     td::MpegInfo& mpeg = record->GetMpegInfo();
@@ -65,7 +56,7 @@ std::unique_ptr<td::SongRecord> MakeRecord(std::mt19937& rng, int index) {
     if (flags & td::kTagId3v1) {
         td::Id3v1Tag block;
         std::memset(&block, 0, sizeof block);
-        std::snprintf(block.title, sizeof block.title, "%s", Words(rng, 3).c_str());
+        std::snprintf(block.title, sizeof block.title, "%s", td::bench::RandomWords(rng, 3).c_str());
         std::snprintf(block.artist, sizeof block.artist, "%s", artist.c_str());
         std::snprintf(block.album, sizeof block.album, "%s", album.c_str());
         std::snprintf(block.year, sizeof block.year, "%d", 1960 + static_cast<int>(rng() % 60));
@@ -75,11 +66,11 @@ std::unique_ptr<td::SongRecord> MakeRecord(std::mt19937& rng, int index) {
     }
     if (flags & td::kTagId3v2) {
         AddField(*record, td::kTPE1, artist);
-        AddField(*record, td::kTIT2, Words(rng, 3));
+        AddField(*record, td::kTIT2, td::bench::RandomWords(rng, 3));
         AddField(*record, td::kTALB, album);
         AddField(*record, td::kTCON, td::GenreName(static_cast<int>(rng() % td::kGenreCount)));
         AddField(*record, td::kTYER, std::to_string(1960 + rng() % 60));
-        AddField(*record, td::kCOMM, rng() % 3 ? std::string() : Words(rng, 4));
+        AddField(*record, td::kCOMM, rng() % 3 ? std::string() : td::bench::RandomWords(rng, 4));
         AddField(*record, td::kTRCK, std::to_string(1 + rng() % 20) + "/20");
         if (rng() % 2) AddField(*record, td::kTBPM, std::to_string(60 + rng() % 120));
     } else {

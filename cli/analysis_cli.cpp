@@ -100,6 +100,27 @@ std::string SongLine(const PlaylistView& view, const SongRecord& entry) {
     return line;
 }
 
+bool ParseNamedBits(const std::string& list, const NamedBit* names, size_t count,
+                    uint32_t& bits) {
+    bits = 0;
+    size_t pos = 0;
+    while (pos <= list.size()) {
+        size_t comma = list.find(',', pos);
+        if (comma == std::string::npos) comma = list.size();
+        const std::string name = list.substr(pos, comma - pos);
+        bool known = false;
+        for (size_t n = 0; n < count; ++n) {
+            if (name == names[n].name) {
+                bits |= names[n].bit;
+                known = true;
+            }
+        }
+        if (!known) return false;
+        pos = comma + 1;
+    }
+    return true;
+}
+
 bool ParseSortKey(const std::string& text, int& columnId, bool& descending) {
     std::string key = text;
     descending = !key.empty() && key[0] == '-';

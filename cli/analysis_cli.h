@@ -3,6 +3,8 @@
 // a song.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -52,6 +54,15 @@ bool OptionValue(const char* command, const std::vector<std::string>& args, size
 // One song as a line: artist, title, time, size and file name separated by
 // tabs, in UTF-8, ending in "\n".
 std::string SongLine(const PlaylistView& view, const SongRecord& entry);
+
+// A comma-separated list of names ("artist,title") as the OR of their bits.
+// False when a name is not in `names` (an empty name included).
+struct NamedBit {
+    const char* name;
+    uint32_t bit;
+};
+bool ParseNamedBits(const std::string& list, const NamedBit* names, size_t count,
+                    uint32_t& bits);
 
 // The usual column choice for --sort: a column number or export key ("TIME",
 // "ARTIST"), "-" in front for descending. False when it names no column.

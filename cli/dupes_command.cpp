@@ -1,5 +1,6 @@
 // `tunedeck dupes`: the songs of a playlist file or folder that resemble
 // another one, as the playlist window's "Find duplicates" shows them.
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -46,29 +47,12 @@ const char kDupesHelp[] =
 namespace {
 
 bool ParseCriteria(const std::string& list, uint32_t& fields) {
-    static const struct {
-        const char* name;
-        uint32_t bit;
-    } kNames[] = {{"artist-title", kDuplicateArtistTitle}, {"file", kDuplicateFileName},
-                  {"genre", kDuplicateGenre},               {"length", kDuplicateLength},
-                  {"size", kDuplicateSize}};
-    fields = 0;
-    size_t pos = 0;
-    while (pos <= list.size()) {
-        size_t comma = list.find(',', pos);
-        if (comma == std::string::npos) comma = list.size();
-        const std::string name = list.substr(pos, comma - pos);
-        bool known = false;
-        for (const auto& n : kNames) {
-            if (name == n.name) {
-                fields |= n.bit;
-                known = true;
-            }
-        }
-        if (!known) return false;
-        pos = comma + 1;
-    }
-    return true;
+    static const NamedBit kNames[] = {{"artist-title", kDuplicateArtistTitle},
+                                      {"file", kDuplicateFileName},
+                                      {"genre", kDuplicateGenre},
+                                      {"length", kDuplicateLength},
+                                      {"size", kDuplicateSize}};
+    return ParseNamedBits(list, kNames, std::size(kNames), fields);
 }
 
 }  // namespace

@@ -57,13 +57,8 @@ int RunFromName(const std::vector<std::string>& args) {
         !ParseModeOption(parsed, "--chars", 3, options.charMode)) {
         return kExitUsage;
     }
-    if (parsed.positional.empty()) {
-        ReportError("from-name: no pattern given");
-        return kExitUsage;
-    }
     std::string pattern;
-    if (!ToAnsiArgument(parsed.positional[0], "the pattern", pattern)) return kExitUsage;
-    parsed.positional.erase(parsed.positional.begin());
+    if (!TakePatternArgument("from-name", parsed, pattern)) return kExitUsage;
     UseToolTexts();
     TerminalPrompter prompter(parsed.yes);
     if (!CheckTagFromNamePattern(pattern, prompter)) return kExitUsage;

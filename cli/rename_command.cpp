@@ -47,13 +47,8 @@ int RunRename(const std::vector<std::string>& args) {
         !ParseModeOption(parsed, "--chars", 3, options.charMode)) {
         return kExitUsage;
     }
-    if (parsed.positional.empty()) {
-        ReportError("rename: no pattern given");
-        return kExitUsage;
-    }
     std::string pattern;
-    if (!ToAnsiArgument(parsed.positional[0], "the pattern", pattern)) return kExitUsage;
-    parsed.positional.erase(parsed.positional.begin());
+    if (!TakePatternArgument("rename", parsed, pattern)) return kExitUsage;
     UseToolTexts();
     TerminalPrompter prompter(parsed.yes);
     if (parsed.positional.empty()) {

@@ -1,5 +1,6 @@
 // `tunedeck search`: the songs of a playlist file or folder that the playlist
 // window's search box would show for a text.
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -35,28 +36,10 @@ const char kSearchHelp[] =
 namespace {
 
 bool ParseSearchFields(const std::string& list, uint32_t& fields) {
-    static const struct {
-        const char* name;
-        uint32_t bit;
-    } kNames[] = {{"artist", kSearchArtist},   {"title", kSearchTitle}, {"album", kSearchAlbum},
-                  {"comment", kSearchComment}, {"file", kSearchFileName}, {"year", kSearchYear}};
-    fields = 0;
-    size_t pos = 0;
-    while (pos <= list.size()) {
-        size_t comma = list.find(',', pos);
-        if (comma == std::string::npos) comma = list.size();
-        const std::string name = list.substr(pos, comma - pos);
-        bool known = false;
-        for (const auto& n : kNames) {
-            if (name == n.name) {
-                fields |= n.bit;
-                known = true;
-            }
-        }
-        if (!known) return false;
-        pos = comma + 1;
-    }
-    return fields != 0;
+    static const NamedBit kNames[] = {{"artist", kSearchArtist},   {"title", kSearchTitle},
+                                      {"album", kSearchAlbum},     {"comment", kSearchComment},
+                                      {"file", kSearchFileName},   {"year", kSearchYear}};
+    return ParseNamedBits(list, kNames, std::size(kNames), fields) && fields != 0;
 }
 
 }  // namespace

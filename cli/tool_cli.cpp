@@ -281,6 +281,16 @@ bool ToAnsiArgument(const std::string& argument, const std::string& what, std::s
 #endif
 }
 
+bool TakePatternArgument(const char* command, ToolArgs& parsed, std::string& pattern) {
+    if (parsed.positional.empty()) {
+        ReportError(std::string(command) + ": no pattern given");
+        return false;
+    }
+    if (!ToAnsiArgument(parsed.positional[0], "the pattern", pattern)) return false;
+    parsed.positional.erase(parsed.positional.begin());
+    return true;
+}
+
 void UseToolTexts() {
     if (LangTable::getString(1)[0] == '\0') LangTable::useBuiltinEnglish();
 }

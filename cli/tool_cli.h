@@ -113,6 +113,11 @@ private:
 // character cannot be stored.
 bool ToAnsiArgument(const std::string& argument, const std::string& what, std::string& out);
 
+// Takes the first positional argument as the naming pattern (in the ANSI
+// code page). False, reported as "COMMAND: no pattern given" or as a text
+// that cannot be stored, when there is none or it cannot be converted.
+bool TakePatternArgument(const char* command, ToolArgs& parsed, std::string& pattern);
+
 // Loads the built-in English texts when no text is loaded yet.
 void UseToolTexts();
 

@@ -2,11 +2,48 @@
 // about 60 characters on two volumes, both tags, seven text frames and ratings.
 #pragma once
 
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <random>
+#include <string>
+
 namespace td {
 class Playlist;
 namespace bench {
 
 void FillSamplePlaylist(Playlist& playlist, int entries);
+
+// `count` words drawn from a small vocabulary (with a few accented ones and
+// band names), separated by spaces.
+std::string RandomWords(std::mt19937& rng, int count);
+
+// Milliseconds since `start`.
+inline double Ms(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+// The machine the benchmarks run on may be shared: each figure is the best of
+// a few rounds, in wall-clock time and in processor time of this process.
+struct Timing {
+    double wall = 1e300;
+    double cpu = 1e300;
+};
+
+template <typename F>
+Timing Best(int rounds, F&& f) {
+    Timing best;
+    for (int r = 0; r < rounds; ++r) {
+        const std::clock_t c0 = std::clock();
+        const auto w0 = std::chrono::steady_clock::now();
+        f();
+        best.wall = std::min(best.wall, Ms(w0));
+        best.cpu = std::min(best.cpu,
+                            1000.0 * static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC);
+    }
+    return best;
+}
 
 }  // namespace bench
 }  // namespace td
