@@ -155,6 +155,7 @@ HostHarness::HostHarness(HostSetup setup) : folder_(setup) {
     options.clock = setup.clock;
     host_ = std::make_unique<td::host::StandInHost>(options);
     ok_ = folder_.ok() && host_->create();
+    for (const td::host::PlaylistEntry& entry : setup.entries) host_->addEntry(entry.path, entry.lengthSec);
     if (ok_ && setup.load) load();
 }
 

@@ -56,6 +56,8 @@ struct HostSetup {
     std::string pluginIni;
     // Extra files: path relative to the folder (folders are created), bytes.
     std::vector<std::pair<std::string, std::string>> files;
+    // HostHarness: the host's playlist before the plug-ins start.
+    std::vector<td::host::PlaylistEntry> entries;
     // HostHarness: load the plug-ins and call init in the constructor.
     bool load = true;
     // HostHarness: show the host window.

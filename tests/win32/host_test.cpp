@@ -88,6 +88,15 @@ TEST(StandInHost, RequestsAnswerFromThePlaylist) {
     EXPECT_EQ(Request(h, 0, 999), 0);  // unknown request
 }
 
+TEST(StandInHost, SetupEntriesAreThereBeforeThePluginsStart) {
+    HostSetup setup = BareHost();
+    setup.entries = {{"C:\\x.mp3", 42}, {"C:\\y.mp3", 7}};
+    HostHarness h(setup);
+    ASSERT_TRUE(h.ok());
+    EXPECT_STREQ(reinterpret_cast<const char*>(Request(h, 1, 211)), "C:\\y.mp3");
+    EXPECT_EQ(Request(h, 1, 105), 42);
+}
+
 TEST(StandInHost, VolumeReadsWithMinus666AndClamps) {
     HostHarness h(BareHost());
     ASSERT_TRUE(h.ok());
