@@ -1,0 +1,131 @@
+// How long does the playlist window take to open on a large start file?
+//
+//   window_open [--entries N] [--rounds R]
+//
+// Runs the plug-in inside the stand-in host in this process (as the UI tests
+// do), with a start file of N entries (default 100000) like a real library's.
+// Each round sends the host's "Show" command (the entry the plug-in adds to
+// the host's menu) and stops the clock once the window's list has painted;
+// then the window is closed again, which saves the start file. As a
+// reference, the same file is loaded by the playlist reader alone in the same
+// process. Best of R rounds (default 3) each.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "bench/support/sample_playlist.h"
+#include "platform/prompter.h"
+#include "playlist/kq3.h"
+#include "playlist/playlist.h"
+#include "playlist/view.h"
+#include "settings/lang_table.h"
+#include "tests/win32/host_harness.h"
+
+namespace {
+
+using td::bench::Ms;
+
+constexpr UINT kShowCommand = 50120;  // "Show" in the host's menu
+constexpr int kListId = 1008;
+
+class SilentPrompter final : public td::Prompter {
+public:
+    td::PromptAnswer Message(const std::string& text, const std::string&, td::PromptButtons,
+                             td::PromptIcon) override {
+        std::fprintf(stderr, "window_open: message: %s\n", text.c_str());
+        return td::PromptAnswer::Ok;
+    }
+};
+
+// The shown playlist window: a top-level window owned by the host's main
+// window whose caption starts with "Tunedeck".
+HWND VisiblePlaylistWindow(HWND host) {
+    for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        char caption[64] = {};
+        GetWindowTextA(w, caption, sizeof(caption));
+        if (GetWindow(w, GW_OWNER) == host && std::strncmp(caption, "Tunedeck", 8) == 0 &&
+            IsWindowVisible(w)) {
+            return w;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int entries = 100000;
+    int rounds = 3;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--entries") == 0) entries = std::max(1, std::atoi(argv[i + 1]));
+        if (std::strcmp(argv[i], "--rounds") == 0) rounds = std::max(1, std::atoi(argv[i + 1]));
+    }
+    td::LangTable::useBuiltinEnglish();
+
+    td::test::HostHarness harness;
+    if (!harness.ok()) {
+        std::fprintf(stderr, "window_open: the host could not be set up\n");
+        return 1;
+    }
+    const std::string startFile = harness.path("Plugins\\gen_Tunedeck.KQ3");
+    {
+        td::Playlist playlist;
+        td::PlaylistView view(playlist);
+        td::bench::FillSamplePlaylist(playlist, entries);
+        if (td::saveKq3(playlist, startFile, nullptr) != td::Kq3Save::Saved) {
+            std::fprintf(stderr, "window_open: the start file could not be written\n");
+            return 1;
+        }
+    }
+
+    double reference = 1e300;
+    for (int r = 0; r < rounds; ++r) {
+        td::Playlist playlist;
+        td::PlaylistView view(playlist);
+        SilentPrompter prompter;
+        const auto t0 = std::chrono::steady_clock::now();
+        td::loadKq3(startFile, true, playlist, view, prompter);
+        reference = std::min(reference, Ms(t0));
+    }
+
+    double open = 1e300;
+    double close = 1e300;
+    int shownRows = -1;
+    for (int r = 0; r < rounds; ++r) {
+        harness.host().openMainMenu();  // the plug-in puts its submenu in
+        const auto t0 = std::chrono::steady_clock::now();
+        harness.host().chooseMainMenuItem(kShowCommand);
+        HWND window = nullptr;
+        harness.pumpUntil(
+            [&] { return (window = VisiblePlaylistWindow(harness.hostWindow())) != nullptr; },
+            60000);
+        if (!window) {
+            std::fprintf(stderr, "window_open: the window did not open\n");
+            return 1;
+        }
+        HWND list = GetDlgItem(window, kListId);
+        RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        open = std::min(open, Ms(t0));
+        shownRows = list ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : -1;
+
+        const auto t1 = std::chrono::steady_clock::now();
+        SendMessageA(window, WM_CLOSE, 0, 0);  // saves the placement, the settings and the list
+        harness.pumpUntil([&] { return !IsWindow(window); }, 60000);
+        close = std::min(close, Ms(t1));
+    }
+
+    std::printf("start file        %d entries\n", entries);
+    std::printf("rows shown        %d\n", shownRows);
+    std::printf("reader alone      %8.1f ms   best of %d (the same file, this process)\n",
+                reference, rounds);
+    std::printf("show -> painted   %8.1f ms   best of %d\n", open, rounds);
+    std::printf("close (saves)     %8.1f ms   best of %d\n", close, rounds);
+    std::printf("open / reader     %8.2fx\n", open / reference);
+    return shownRows == entries ? 0 : 1;
+}
