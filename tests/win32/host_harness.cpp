@@ -178,7 +178,12 @@ std::string HostHarness::m3uPath() const { return td::host::M3uPathFor(folder_.h
 int HostHarness::load() {
     if (loaded_ || !host_->hwnd()) return 0;
     loaded_ = true;
-    return host_->loadPlugins();
+    started_ = host_->loadPlugins();
+    return started_;
+}
+
+LRESULT HostHarness::sysCommand(UINT id) {
+    return host_->hwnd() ? SendMessageA(host_->hwnd(), WM_SYSCOMMAND, id, 0) : 0;
 }
 
 void HostHarness::pump(int ms) {

@@ -25,7 +25,8 @@
 //   td::test::HostHarness h;                      // plug-in loaded and initialised
 //   ASSERT_TRUE(h.ok());
 //   h.host().openMainMenu();                      // the plug-in adds its submenu
-//   h.host().chooseMainMenuItem(50120);           // "Show" (WM_SYSCOMMAND 50120)
+//   h.host().chooseMainMenuItem(50120);           // "Show" (WM_SYSCOMMAND 50120;
+//                                                 //  h.sysCommand(50120) without the menu)
 //   h.pumpUntil([&] { return FindWindowA(nullptr, "Tunedeck") != nullptr; }, 5000);
 //   h.host().clearRecords();
 //   ... act ...
@@ -107,6 +108,12 @@ public:
 
     // Loads the plug-ins when the setup did not; returns the number initialised.
     int load();
+    // The number of plug-ins whose init was called (0 while the plug-in
+    // module still hands out a null record).
+    int pluginsStarted() const { return started_; }
+    // Sends WM_SYSCOMMAND `id` to the host window, as choosing an item the
+    // plug-in added to the host's menu does (50120 "Show"). Returns the result.
+    LRESULT sysCommand(UINT id);
     // Runs the message loop for `ms` milliseconds.
     void pump(int ms);
     // Runs the message loop until `done` returns true (checked after every
@@ -128,6 +135,7 @@ private:
     std::unique_ptr<td::host::StandInHost> host_;
     bool ok_ = false;
     bool loaded_ = false;
+    int started_ = 0;
 };
 
 struct HostRun {

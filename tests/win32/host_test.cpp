@@ -359,6 +359,7 @@ TEST(StandInHost, LoadsTheShippedPluginFromTheFolder) {
     ASSERT_TRUE(h.ok());
     EXPECT_EQ(h.host().pluginsDir(), h.folder().pluginsDir() + "\\");
     const int started = h.load();
+    EXPECT_EQ(h.pluginsStarted(), started);
     ASSERT_EQ(h.host().pluginCount(), 1u);
     char path[MAX_PATH + 1] = {};
     GetModuleFileNameA(h.host().pluginModule(0), path, MAX_PATH);
@@ -379,6 +380,36 @@ TEST(StandInHost, LoadsTheShippedPluginFromTheFolder) {
     }
     h.quitPlugins();
     h.pump(50);
+}
+
+HWND OwnedVisibleWindow(HWND owner) {
+    struct Search {
+        HWND owner;
+        HWND found;
+    } search{owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND hwnd, LPARAM lParam) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lParam);
+        if (GetWindow(hwnd, GW_OWNER) == s->owner && IsWindowVisible(hwnd)) {
+            s->found = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST(StandInHost, TheShippedPluginKeepsItsFilesInTheFolder) {
+    HostHarness h;
+    ASSERT_TRUE(h.ok());
+    if (h.pluginsStarted() == 0) GTEST_SKIP() << "the plug-in module hands out no record yet";
+    h.sysCommand(50120);
+    EXPECT_TRUE(h.pumpUntil([&] { return OwnedVisibleWindow(h.hostWindow()) != nullptr; }, 5000));
+    h.quitPlugins();
+    EXPECT_EQ(OwnedVisibleWindow(h.hostWindow()), nullptr);
+    const std::string ini = h.folder().pluginsDir() + "\\plugin.ini";
+    EXPECT_EQ(GetPrivateProfileIntA("Tunedeck", "ActiveEnabled", -1, ini.c_str()), 1);
+    EXPECT_NE(GetFileAttributesA((h.folder().pluginsDir() + "\\gen_Tunedeck.ini").c_str()),
+              INVALID_FILE_ATTRIBUTES);
 }
 
 // --- main menu --------------------------------------------------------------------------------
