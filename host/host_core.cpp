@@ -516,6 +516,11 @@ void StandInHost::closeAfter(UINT milliseconds) {
 std::string StandInHost::pluginsDir() const {
     std::string dir = options_.pluginsDir.empty() ? DirectoryOf(programPath_) + "Plugins"
                                                   : options_.pluginsDir;
+    // Modules load by full path only (a relative one would go through the
+    // search path).
+    char full[MAX_PATH + 1];
+    const DWORD length = GetFullPathNameA(dir.c_str(), sizeof(full), full, nullptr);
+    if (length > 0 && length < sizeof(full)) dir.assign(full, length);
     if (!dir.empty() && dir.back() != '\\' && dir.back() != '/') dir.push_back('\\');
     return dir;
 }

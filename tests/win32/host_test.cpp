@@ -511,16 +511,21 @@ TEST(HostProgram, RunsThePluginAndQuitsAfterTheGivenTime) {
     }
 }
 
-TEST(HostProgram, AnEmptyPluginsFolderStartsNothing) {
-    HostSetup setup;
-    setup.copyPlugin = false;
-    HostFolder folder(setup);
+TEST(HostProgram, TakesThePluginsFolderFromTheCommandLine) {
+    HostFolder folder;
     ASSERT_TRUE(folder.ok());
-    const HostRun run = RunHostProcess(folder, {"--plugins", folder.path("none"), "--quit-after", "100"});
-    EXPECT_FALSE(run.timedOut);
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_TRUE(Events(run.log).empty());
-    EXPECT_TRUE(Contains(run.log, "16 w=0 l=0 r=0"));
+    const HostRun none = RunHostProcess(folder, {"--plugins", folder.path("nowhere"), "--quit-after", "100"});
+    EXPECT_FALSE(none.timedOut);
+    EXPECT_EQ(none.exitCode, 0u);
+    EXPECT_TRUE(Events(none.log).empty());
+    EXPECT_TRUE(Contains(none.log, "16 w=0 l=0 r=0"));
+
+    // A relative folder is taken from the current one (the host's folder).
+    const HostRun relative = RunHostProcess(folder, {"--plugins", "Plugins", "--quit-after", "100"});
+    EXPECT_EQ(relative.exitCode, 0u);
+    const auto events = Events(relative.log);
+    ASSERT_FALSE(events.empty());
+    EXPECT_NE(events[0].find(" gen_Tunedeck.dll"), std::string::npos) << events[0];
 }
 
 TEST(HostProgram, RejectsAnUnknownOption) {
