@@ -382,19 +382,23 @@ TEST(StandInHost, LoadsTheShippedPluginFromTheFolder) {
     h.pump(50);
 }
 
+struct OwnedSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwnedVisible(HWND hwnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<OwnedSearch*>(lParam);
+    if (GetWindow(hwnd, GW_OWNER) == search->owner && IsWindowVisible(hwnd)) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND OwnedVisibleWindow(HWND owner) {
-    struct Search {
-        HWND owner;
-        HWND found;
-    } search{owner, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND hwnd, LPARAM lParam) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lParam);
-        if (GetWindow(hwnd, GW_OWNER) == s->owner && IsWindowVisible(hwnd)) {
-            s->found = hwnd;
-            return FALSE;
-        }
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&search));
+    OwnedSearch search{owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &FindOwnedVisible, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
