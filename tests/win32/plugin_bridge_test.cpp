@@ -1,0 +1,145 @@
+// The host bridge over real window messages: the Win32 channel talking to
+// the stand-in host in this process, checked against what the host recorded.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/host_core.h"
+#include "playlist/playlist.h"
+#include "playlist/view.h"
+#include "plugin/host_bridge.h"
+#include "plugin/win32/host_channel_win32.h"
+#include "settings/lang_table.h"
+#include "tags/song_record.h"
+#include "tests/win32/host_harness.h"
+
+namespace td::test {
+namespace {
+
+HostSetup HostWithoutPlugin() {
+    HostSetup setup;
+    setup.copyPlugin = false;
+    setup.load = false;
+    setup.show = false;
+    return setup;
+}
+
+std::string Bytes(const std::string& path) { return std::to_string(path.size() + 1); }
+
+class PluginBridgeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(h_.ok());
+        LangTable::useBuiltinEnglish();
+        h_.host().clearRecords();
+    }
+    void TearDown() override { LangTable::useBuiltinEnglish(); }
+
+    HostHarness h_{HostWithoutPlugin()};
+    Win32HostChannel channel_{h_.hostWindow()};
+    HostBridge bridge_{channel_};
+};
+
+TEST_F(PluginBridgeTest, FindsTheHostWindowByItsClass) {
+    EXPECT_EQ(channel_.window(), h_.hostWindow());
+    // A window of another class named as the host's is not taken; the
+    // lookup by class finds the host anyway.
+    HWND other = CreateWindowA("STATIC", "x", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    Win32HostChannel byClass(other);
+    EXPECT_EQ(byClass.window(), h_.hostWindow());
+    DestroyWindow(other);
+}
+
+TEST_F(PluginBridgeTest, PlayingThreeFilesAsTheHostSeesIt) {
+    const std::string a = "C:\\music\\a.mp3", b = "C:\\music\\bb.mp3", c = "C:\\music\\ccc.mp3";
+    h_.host().addEntry("C:\\old.mp3");
+    bridge_.PlayFiles({a, b, c}, nullptr);
+    EXPECT_EQ(h_.exchanges(),
+              (std::vector<std::string>{
+                  "1024 w=0 l=101 r=0",
+                  "74 kind=100 bytes=" + Bytes(a) + " text=" + a + " r=1",
+                  "74 kind=100 bytes=" + Bytes(b) + " text=" + b + " r=1",
+                  "74 kind=100 bytes=" + Bytes(c) + " text=" + c + " r=1",
+                  "1024 w=0 l=121 r=0",
+                  "1024 w=0 l=102 r=0",
+              }));
+    ASSERT_EQ(h_.host().entries().size(), 3u);
+    EXPECT_EQ(h_.host().entries()[0].path, a);
+    EXPECT_EQ(h_.host().state(), td::host::PlayState::Playing);
+}
+
+TEST_F(PluginBridgeTest, ListPositionAndFileNamesAgainstTheHostsList) {
+    h_.host().addEntry("C:\\music\\first.mp3");
+    h_.host().addEntry("C:\\music\\second.mp3");
+    EXPECT_EQ(bridge_.GetListPos(), 1);
+    EXPECT_EQ(bridge_.GetPlaylistFile(1), "C:\\music\\first.mp3");
+    EXPECT_EQ(bridge_.GetPlaylistFile(2), "C:\\music\\second.mp3");
+    EXPECT_EQ(bridge_.GetPlaylistFile(3), "");
+    bridge_.SetPlaylistPos(1);
+    EXPECT_EQ(bridge_.GetListPos(), 2);
+    // Arguments as the host saw them: 0-based indexes, found texts at an address.
+    struct Seen {
+        WPARAM argument;
+        int requestId;
+        bool answered;
+    };
+    const std::vector<Seen> expected = {{0, 125, false}, {0, 211, true},  {1, 211, true},
+                                        {2, 211, false}, {1, 121, false}, {0, 125, true}};
+    const std::vector<td::host::HostRecord> seen = h_.host().recordsOf(WM_USER);
+    ASSERT_EQ(seen.size(), expected.size());
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(seen[i].wParam, expected[i].argument) << i;
+        EXPECT_EQ(seen[i].requestId, expected[i].requestId) << i;
+        EXPECT_EQ(seen[i].result != 0, expected[i].answered) << i;
+    }
+}
+
+TEST_F(PluginBridgeTest, CommandsArriveAfterTheLoopRuns) {
+    bridge_.Command(kHostStop);
+    EXPECT_TRUE(h_.exchanges().empty());  // posted, not sent
+    h_.pump(50);
+    EXPECT_EQ(h_.exchanges(), std::vector<std::string>{"273 w=40047 l=0 r=0"});
+}
+
+TEST_F(PluginBridgeTest, VolumeAndPositionPanel) {
+    bridge_.ChangeVolume(128);
+    const PositionPanel panel = bridge_.RefreshPositionPanel();
+    EXPECT_EQ(panel.volume, 128);
+    EXPECT_EQ(panel.volumeLabel, "Volume 50%");
+    // Nothing playing: the host answers -1 for the times, the panel shows 0.
+    EXPECT_EQ(panel.lengthSeconds, 0);
+    EXPECT_EQ(panel.elapsedText, "00:00");
+    EXPECT_EQ(h_.host().volume(), 128);
+}
+
+TEST_F(PluginBridgeTest, ReloadReadsTheListTheHostWrote) {
+    EXPECT_EQ(channel_.hostPlaylistPath(), h_.m3uPath());
+    h_.host().addEntry(h_.path("one.mp3"), 61);
+    h_.host().addEntry(h_.path("two.mp3"), 62);
+    DeleteFileA(h_.m3uPath().c_str());
+
+    Playlist playlist;
+    PlaylistView view(playlist);
+    ASSERT_TRUE(bridge_.ReloadFromHost(playlist, view));
+    EXPECT_EQ(h_.exchanges(), std::vector<std::string>{"1024 w=0 l=120 r=0"});
+    ASSERT_EQ(view.rowCount(), 2);
+    EXPECT_EQ(view.entryAt(0)->GetFileName(), h_.path("one.mp3"));
+    EXPECT_EQ(view.entryAt(1)->GetFileName(), h_.path("two.mp3"));
+}
+
+TEST(PluginBridgeAlone, WithoutAHostNothingIsSent) {
+    ASSERT_EQ(FindWindowA(kHostWindowClass, nullptr), nullptr);
+    Win32HostChannel channel;
+    HostBridge bridge(channel);
+    EXPECT_FALSE(bridge.connected());
+    EXPECT_EQ(bridge.GetVolume(), -1);
+    EXPECT_FALSE(bridge.Enqueue("C:\\a.mp3"));
+    EXPECT_EQ(channel.hostPlaylistPath(), "");
+    Playlist playlist;
+    PlaylistView view(playlist);
+    EXPECT_FALSE(bridge.ReloadFromHost(playlist, view));
+}
+
+}  // namespace
+}  // namespace td::test
