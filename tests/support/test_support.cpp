@@ -1,9 +1,12 @@
 #include "tests/support/test_support.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+
+#include "platform/directory.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -130,6 +133,15 @@ std::string ReadBytes(const std::string& path) {
 std::vector<uint8_t> ReadByteVector(const std::string& path) {
     const std::string bytes = ReadBytes(path);
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
+std::vector<std::string> SortedNames(const std::string& dir) {
+    std::vector<DirectoryEntry> entries;
+    ListDirectory(dir, entries);
+    std::vector<std::string> names;
+    for (const DirectoryEntry& e : entries) names.push_back(e.name);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool FileExists(const std::string& path) {

@@ -37,6 +37,8 @@ bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::string ReadBytes(const std::string& path);
 std::vector<uint8_t> ReadByteVector(const std::string& path);
 bool FileExists(const std::string& path);
+// The names in a directory (through the directory seam), sorted.
+std::vector<std::string> SortedNames(const std::string& dir);
 
 // Wraps NativeFs() and makes the n-th call of an operation fail. Calls are
 // counted per operation from construction or from the last Reset().

@@ -10,34 +10,16 @@
 #include "tags/id3v2/frame.h"
 #include "tags/id3v2/frame_table.h"
 #include "tags/id3v2/id3v2_error.h"
+#include "tests/support/byte_builders.h"
 
 namespace td {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-Bytes B(std::initializer_list<int> values) {
-    Bytes b;
-    for (int v : values) b.push_back(static_cast<uint8_t>(v));
-    return b;
-}
-
-Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
-
-Bytes operator+(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-// UTF-16LE units of an ASCII or BMP text given as UTF-16.
-Bytes Utf16Le(const std::u16string& s) {
-    Bytes b;
-    for (char16_t c : s) {
-        b.push_back(static_cast<uint8_t>(c & 0xFF));
-        b.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    return b;
-}
+using test::B;
+using test::Bytes;
+using test::Text;
+using test::Utf16Le;
+using test::operator+;
 
 Bytes Encode(const Id3v2Frame& frame) {
     Bytes out(static_cast<size_t>(frame.GetSize()));

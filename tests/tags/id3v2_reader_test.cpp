@@ -13,34 +13,21 @@
 #include "tags/id3v2/frame.h"
 #include "tags/id3v2/frame_table.h"
 #include "tags/id3v2/id3v2_tag.h"
+#include "tests/support/byte_builders.h"
 #include "tests/support/test_support.h"
 
 namespace td {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using test::B;
+using test::Bytes;
+using test::Text;
+using test::Utf16Be;
+using test::Utf16Le;
+using test::operator+;
+
 using Fields = std::vector<std::string>;
 
-Bytes B(std::initializer_list<int> values) {
-    Bytes b;
-    for (int v : values) b.push_back(static_cast<uint8_t>(v));
-    return b;
-}
-Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
-Bytes operator+(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-Bytes Utf16Le(const std::u16string& s) {
-    Bytes b;
-    for (char16_t c : s) b.insert(b.end(), {uint8_t(c & 0xFF), uint8_t(c >> 8)});
-    return b;
-}
-Bytes Utf16Be(const std::u16string& s) {
-    Bytes b;
-    for (char16_t c : s) b.insert(b.end(), {uint8_t(c >> 8), uint8_t(c & 0xFF)});
-    return b;
-}
 Bytes Be32(uint32_t v) { return B({int(v >> 24), int((v >> 16) & 0xFF), int((v >> 8) & 0xFF), int(v & 0xFF)}); }
 Bytes Synchsafe(uint32_t v) {
     return B({int((v >> 21) & 0x7F), int((v >> 14) & 0x7F), int((v >> 7) & 0x7F), int(v & 0x7F)});

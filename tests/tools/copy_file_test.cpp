@@ -17,6 +17,7 @@ namespace {
 
 using test::FaultyFileSystem;
 using test::FileExists;
+using test::SortedNames;
 using test::ReadBytes;
 using test::ScopedFs;
 using test::TempDir;
@@ -27,15 +28,6 @@ std::string Pattern(size_t size) {
     std::string bytes(size, '\0');
     for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + i / 7) & 0xFF);
     return bytes;
-}
-
-std::vector<std::string> Names(const std::string& dir) {
-    std::vector<DirectoryEntry> entries;
-    ListDirectory(dir, entries);
-    std::vector<std::string> names;
-    for (const DirectoryEntry& e : entries) names.push_back(e.name);
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 class CopyFileTest : public ::testing::Test {
@@ -50,7 +42,7 @@ protected:
     // The destination directory holds nothing: no partial file, no temporary.
     void ExpectNothingLeft() {
         EXPECT_FALSE(FileExists(target_));
-        EXPECT_TRUE(Names(dir_.Path("out")).empty());
+        EXPECT_TRUE(SortedNames(dir_.Path("out")).empty());
         EXPECT_EQ(ReadBytes(source_), content_);
     }
 
@@ -64,7 +56,7 @@ TEST_F(CopyFileTest, CopiesEveryByteAndKeepsTheSource) {
     ASSERT_TRUE(CopyFileNoReplace(source_, target_));
     EXPECT_EQ(ReadBytes(target_), content_);
     EXPECT_EQ(ReadBytes(source_), content_);
-    EXPECT_EQ(Names(dir_.Path("out")), std::vector<std::string>{"dst.mp3"});
+    EXPECT_EQ(SortedNames(dir_.Path("out")), std::vector<std::string>{"dst.mp3"});
 }
 
 TEST_F(CopyFileTest, EmptyFileIsCopied) {
@@ -79,7 +71,7 @@ TEST_F(CopyFileTest, NeverReplacesAnExistingTarget) {
     ASSERT_TRUE(WriteBytes(target_, "precious"));
     EXPECT_FALSE(CopyFileNoReplace(source_, target_));
     EXPECT_EQ(ReadBytes(target_), "precious");
-    EXPECT_EQ(Names(dir_.Path("out")), std::vector<std::string>{"dst.mp3"});
+    EXPECT_EQ(SortedNames(dir_.Path("out")), std::vector<std::string>{"dst.mp3"});
 }
 
 TEST_F(CopyFileTest, MissingSourceOrDirectoryFails) {
@@ -130,7 +122,7 @@ TEST_F(CopyFileTest, TakenTemporaryNameIsSkipped) {
         EXPECT_EQ(ReadBytes(dir_.Path("out") + kPathSeparator + "~tdcopy" + std::to_string(i) + ".tmp"),
                   "other");
     }
-    EXPECT_EQ(Names(dir_.Path("out")).size(), 6u);
+    EXPECT_EQ(SortedNames(dir_.Path("out")).size(), 6u);
 }
 
 TEST_F(CopyFileTest, MoveRenamesAndRefusesAnExistingTarget) {
@@ -154,7 +146,7 @@ TEST_F(CopyFileTest, MoveAcrossVolumesCopiesThenRemoves) {
     }
     EXPECT_FALSE(FileExists(source_));
     EXPECT_EQ(ReadBytes(target_), content_);
-    EXPECT_EQ(Names(dir_.Path("out")), std::vector<std::string>{"dst.mp3"});
+    EXPECT_EQ(SortedNames(dir_.Path("out")), std::vector<std::string>{"dst.mp3"});
 }
 
 TEST_F(CopyFileTest, MoveWhoseSourceCannotBeRemovedTakesTheCopyBack) {

@@ -26,6 +26,7 @@ namespace {
 
 using test::FaultyFileSystem;
 using test::FileExists;
+using test::SortedNames;
 using test::ReadBytes;
 using test::ScopedFs;
 using test::TempDir;
@@ -34,15 +35,6 @@ using namespace tooltest;
 using Levels = std::vector<std::string>;
 
 const std::string kSep(1, kPathSeparator);
-
-std::vector<std::string> Names(const std::string& dir) {
-    std::vector<DirectoryEntry> entries;
-    ListDirectory(dir, entries);
-    std::vector<std::string> names;
-    for (const DirectoryEntry& e : entries) names.push_back(e.name);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // Safe names ----------------------------------------------------------------
 
@@ -227,7 +219,7 @@ TEST_F(OrganizeTest, MovesIntoTheArtistDirectoryAndNumbersTakenNames) {
     // Organizing again leaves files that are in place where they are.
     ASSERT_TRUE(organizeFile(b, target_, options_));
     EXPECT_EQ(b->GetFileName(), InTarget("Band/01(1).mp3"));
-    EXPECT_EQ(Names(InTarget("Band")), (std::vector<std::string>{"01(1).mp3", "01.mp3", "song.mp3"}));
+    EXPECT_EQ(SortedNames(InTarget("Band")), (std::vector<std::string>{"01(1).mp3", "01.mp3", "song.mp3"}));
 }
 
 TEST_F(OrganizeTest, AHundredTakenNamesFail) {
@@ -245,7 +237,7 @@ TEST_F(OrganizeTest, AHundredTakenNamesFail) {
     EXPECT_FALSE(organizeFile(extra, target_, options_));
     EXPECT_EQ(extra->GetFileName(), dir_.Path("src") + kSep + "x.mp3");
     EXPECT_EQ(ReadBytes(extra->GetFileName()), bytes);
-    EXPECT_EQ(Names(InTarget("Band")).size(), 100u);
+    EXPECT_EQ(SortedNames(InTarget("Band")).size(), 100u);
     EXPECT_EQ(ReadBytes(InTarget("Band/x(50).mp3")), "taken");
 }
 
@@ -277,8 +269,8 @@ TEST_F(OrganizeTest, HostileTagsLandInsideTheTarget) {
         EXPECT_TRUE(IsInsideDirectory(target_, entry->GetFileName()));
     }
     // Nothing appeared beside the target or the sources.
-    EXPECT_EQ(Names(dir_.path()), (std::vector<std::string>{"src", "target"}));
-    EXPECT_TRUE(Names(dir_.Path("src")).empty());
+    EXPECT_EQ(SortedNames(dir_.path()), (std::vector<std::string>{"src", "target"}));
+    EXPECT_TRUE(SortedNames(dir_.Path("src")).empty());
 }
 
 TEST_F(OrganizeTest, CopyKeepsTheSourceAndPointsTheEntryAtTheCopy) {
@@ -296,7 +288,7 @@ TEST_F(OrganizeTest, CopyKeepsTheSourceAndPointsTheEntryAtTheCopy) {
     ASSERT_TRUE(organizeFile(&again, target_, options_));
     EXPECT_EQ(again.GetFileName(), InTarget("Band/Album/song(1).mp3"));
     ASSERT_TRUE(organizeFile(entry, target_, options_));
-    EXPECT_EQ(Names(InTarget("Band/Album")).size(), 2u);
+    EXPECT_EQ(SortedNames(InTarget("Band/Album")).size(), 2u);
 }
 
 TEST_F(OrganizeTest, FilesOnACdRomAreCopied) {
@@ -339,7 +331,7 @@ TEST_F(OrganizeTest, AReadOnlyTargetMediumLeavesTheFileWhereItWas) {
     EXPECT_EQ(moved->GetFileName(), dir_.Path("src") + kSep + "a.mp3");
     EXPECT_EQ(ReadBytes(moved->GetFileName()), bytes);
     EXPECT_EQ(ReadBytes(copied->GetFileName()), bytes);
-    EXPECT_TRUE(Names(InTarget("Band")).empty());
+    EXPECT_TRUE(SortedNames(InTarget("Band")).empty());
 }
 
 TEST_F(OrganizeTest, OtherFailures) {
@@ -357,7 +349,7 @@ TEST_F(OrganizeTest, OtherFailures) {
     EXPECT_FALSE(organizeFile(gone, target_, options_));
     EXPECT_FALSE(organizeFile(nullptr, target_, options_));
     EXPECT_FALSE(organizeFile(AddV1("d.mp3", "Band", ""), "", options_));
-    EXPECT_EQ(Names(target_), std::vector<std::string>{"Blocked"});
+    EXPECT_EQ(SortedNames(target_), std::vector<std::string>{"Blocked"});
 
     // A read-only file moves, intact.
     SongRecord* readOnly = AddV1("e.mp3", "Band", "");

@@ -24,20 +24,12 @@ namespace {
 
 using test::FaultyFileSystem;
 using test::FileExists;
+using test::SortedNames;
 using test::ReadBytes;
 using test::ScopedFs;
 using test::TempDir;
 using test::WriteBytes;
 using namespace tooltest;
-
-std::vector<std::string> Names(const std::string& dir) {
-    std::vector<DirectoryEntry> entries;
-    ListDirectory(dir, entries);
-    std::vector<std::string> names;
-    for (const DirectoryEntry& e : entries) names.push_back(e.name);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 class RenameTest : public ::testing::Test {
 protected:
@@ -127,7 +119,7 @@ TEST_F(RenameTest, HostileTagsStayOneNameInTheSameDirectory) {
         EXPECT_TRUE(FileExists(entry->GetFileName()));
         std::remove(entry->GetFileName().c_str());
     }
-    EXPECT_TRUE(Names(dir_.path()).empty());
+    EXPECT_TRUE(SortedNames(dir_.path()).empty());
 }
 
 TEST_F(RenameTest, RenamesOnDiskWithTheMp3Extension) {
@@ -135,7 +127,7 @@ TEST_F(RenameTest, RenamesOnDiskWithTheMp3Extension) {
     SongRecord* entry = Add("track.mp2", bytes);
     ASSERT_TRUE(renameFile(entry, "%N - %A - %T", options_));
     EXPECT_EQ(entry->GetFileName(), dir_.Path("07 - Band - Song.mp3"));
-    EXPECT_EQ(Names(dir_.path()), std::vector<std::string>{"07 - Band - Song.mp3"});
+    EXPECT_EQ(SortedNames(dir_.path()), std::vector<std::string>{"07 - Band - Song.mp3"});
     EXPECT_EQ(ReadBytes(entry->GetFileName()), bytes);
     // Already so named: nothing to do, and no failure.
     EXPECT_TRUE(renameFile(entry, "%N - %A - %T", options_));
@@ -201,7 +193,7 @@ TEST_F(RenameTest, UntaggedMissingAndRefusedFilesFail) {
     }
     EXPECT_EQ(locked->GetFileName(), dir_.Path("locked.mp3"));
     EXPECT_EQ(ReadBytes(dir_.Path("locked.mp3")), bytes);
-    EXPECT_EQ(Names(dir_.path()), (std::vector<std::string>{"locked.mp3", "untagged.mp3"}));
+    EXPECT_EQ(SortedNames(dir_.path()), (std::vector<std::string>{"locked.mp3", "untagged.mp3"}));
 }
 
 TEST_F(RenameTest, PreviewShowsFourNamesThenDots) {
