@@ -16,9 +16,12 @@
 #include "support/test_support.h"
 #include "tags/id3v2/frame.h"
 #include "tags/id3v2/frame_table.h"
+#include "tests/support/recording_prompter.h"
 
 namespace td {
 namespace {
+
+using test::RecordingPrompter;
 
 using test::FaultyFileSystem;
 using test::FileExists;
@@ -134,21 +137,6 @@ Kq3Parse Parse(const std::string& bytes, Kq3Contents& out) {
 
 // --- a prompter that records what it was asked to show ----------------------
 
-struct Shown {
-    std::string text;
-    std::string caption;
-    PromptIcon icon;
-};
-
-class RecordingPrompter final : public Prompter {
-public:
-    PromptAnswer Message(const std::string& text, const std::string& caption, PromptButtons,
-                         PromptIcon icon) override {
-        shown.push_back({text, caption, icon});
-        return PromptAnswer::Ok;
-    }
-    std::vector<Shown> shown;
-};
 
 class Kq3Test : public ::testing::Test {
 protected:

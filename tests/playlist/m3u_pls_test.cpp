@@ -14,6 +14,7 @@
 #include "tags/id3v2/frame.h"
 #include "tags/id3v2/frame_table.h"
 #include "tags/song_record.h"
+#include "tests/support/recording_prompter.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -21,6 +22,8 @@
 
 namespace td {
 namespace {
+
+using test::RecordingPrompter;
 
 using test::FaultyFileSystem;
 using test::ReadBytes;
@@ -42,20 +45,6 @@ std::string Audio(int frames) {
     for (int i = 0; i < frames; ++i) audio += frame;
     return audio;
 }
-
-class RecordingPrompter final : public Prompter {
-public:
-    PromptAnswer Message(const std::string& text, const std::string& caption, PromptButtons,
-                         PromptIcon icon) override {
-        texts.push_back(text);
-        captions.push_back(caption);
-        icons.push_back(icon);
-        return PromptAnswer::Ok;
-    }
-    std::vector<std::string> texts;
-    std::vector<std::string> captions;
-    std::vector<PromptIcon> icons;
-};
 
 class M3uPlsTest : public ::testing::Test {
 protected:
@@ -169,7 +158,7 @@ TEST_F(M3uPlsTest, UnreadableFileChangesNothing) {
     EXPECT_FALSE(readM3u(dir_.Path("none.m3u"), playlist_, view_));
     EXPECT_FALSE(readPls(dir_.Path("none.pls"), playlist_, view_, prompter_));
     EXPECT_EQ(playlist_.count(), 1);
-    EXPECT_TRUE(prompter_.texts.empty());
+    EXPECT_TRUE(prompter_.shown.empty());
 }
 
 #ifndef _WIN32
@@ -207,7 +196,7 @@ TEST_F(M3uPlsTest, PlsVersion2ImportsWithRelativePathsFromItsFolder) {
                                  "File3=c.wav\r\nNumberOfEntries=3\r\nVersion=2\r\n"));
     ASSERT_TRUE(readPls(list, playlist_, view_, prompter_));
     EXPECT_EQ(Names(), (std::vector<std::string>{b, a}));
-    EXPECT_TRUE(prompter_.texts.empty());
+    EXPECT_TRUE(prompter_.shown.empty());
 }
 
 TEST_F(M3uPlsTest, PlsWithoutItsHeaderLineIsRefusedWithAMessage) {
@@ -217,10 +206,10 @@ TEST_F(M3uPlsTest, PlsWithoutItsHeaderLineIsRefusedWithAMessage) {
     ASSERT_TRUE(readPls(list, playlist_, view_, prompter_));
     EXPECT_EQ(playlist_.count(), 0);
     EXPECT_EQ(view_.rowCount(), 0);
-    ASSERT_EQ(prompter_.texts.size(), 1u);
-    EXPECT_EQ(prompter_.texts[0], "Bad file: PLS playlist");
-    EXPECT_EQ(prompter_.captions[0], "Error");
-    EXPECT_EQ(prompter_.icons[0], PromptIcon::Error);
+    ASSERT_EQ(prompter_.shown.size(), 1u);
+    EXPECT_EQ(prompter_.shown[0].text, "Bad file: PLS playlist");
+    EXPECT_EQ(prompter_.shown[0].caption, "Error");
+    EXPECT_EQ(prompter_.shown[0].icon, PromptIcon::Error);
 }
 
 // --- writing ----------------------------------------------------------------
@@ -283,7 +272,7 @@ TEST_F(M3uPlsTest, OurExportsImportBackToTheSameList) {
             }
         }
     }
-    EXPECT_TRUE(prompter_.texts.empty());
+    EXPECT_TRUE(prompter_.shown.empty());
 }
 
 TEST_F(M3uPlsTest, FailedExportReportsFalseAndKeepsTheOldFile) {

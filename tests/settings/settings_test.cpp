@@ -15,9 +15,12 @@
 #include "platform/prompter.h"
 #include "settings/lang_table.h"
 #include "tests/support/test_support.h"
+#include "tests/support/recording_prompter.h"
 
 namespace td {
 namespace {
+
+using test::RecordingPrompter;
 
 using test::FaultyFileSystem;
 using test::ReadBytes;
@@ -25,26 +28,6 @@ using test::ScopedFs;
 using test::TempDir;
 using test::WriteBytes;
 
-struct Prompt {
-    std::string text;
-    std::string caption;
-    PromptButtons buttons;
-    PromptIcon icon;
-};
-
-class RecordingPrompter final : public Prompter {
-public:
-    explicit RecordingPrompter(PromptAnswer answer = PromptAnswer::Ok) : answer_(answer) {}
-    PromptAnswer Message(const std::string& text, const std::string& caption, PromptButtons buttons,
-                         PromptIcon icon) override {
-        prompts.push_back(Prompt{text, caption, buttons, icon});
-        return answer_;
-    }
-    std::vector<Prompt> prompts;
-
-private:
-    PromptAnswer answer_;
-};
 
 uint32_t Le32(const std::string& bytes, size_t offset) {
     return static_cast<uint32_t>(static_cast<unsigned char>(bytes[offset])) |
@@ -413,18 +396,18 @@ TEST(SettingsReset, ConfirmationAsksOnlyWhenSomethingIsChecked) {
         Settings s = Scrambled();
         RecordingPrompter prompter;
         EXPECT_EQ(s.confirmReset(0, prompter), 0);
-        EXPECT_TRUE(prompter.prompts.empty());
+        EXPECT_TRUE(prompter.shown.empty());
         EXPECT_EQ(s.toBytes(), scrambled);
     }
     {
         Settings s = Scrambled();
         RecordingPrompter prompter(PromptAnswer::Cancel);
         EXPECT_EQ(s.confirmReset(kResetTheme, prompter), 0);
-        ASSERT_EQ(prompter.prompts.size(), 1u);
-        EXPECT_EQ(prompter.prompts[0].text, "Are your sure to reset settings ?");
-        EXPECT_EQ(prompter.prompts[0].caption, "Question");
-        EXPECT_EQ(prompter.prompts[0].buttons, PromptButtons::OkCancel);
-        EXPECT_EQ(prompter.prompts[0].icon, PromptIcon::Question);
+        ASSERT_EQ(prompter.shown.size(), 1u);
+        EXPECT_EQ(prompter.shown[0].text, "Are your sure to reset settings ?");
+        EXPECT_EQ(prompter.shown[0].caption, "Question");
+        EXPECT_EQ(prompter.shown[0].buttons, PromptButtons::OkCancel);
+        EXPECT_EQ(prompter.shown[0].icon, PromptIcon::Question);
         EXPECT_EQ(s.toBytes(), scrambled);
     }
     {
@@ -611,7 +594,7 @@ TEST(SettingsColumns, SelectionPutsShownColumnsFirst) {
     Settings s;
     RecordingPrompter prompter;
     ASSERT_TRUE(s.applyColumnSelection({18, 2, 2, 44, 7}, prompter));
-    EXPECT_TRUE(prompter.prompts.empty());
+    EXPECT_TRUE(prompter.shown.empty());
     const std::vector<int32_t> expected = {18, 2, 7, 0, 1, 3, 4, 5, 6, 8,
                                            9, 10, 11, 12, 13, 14, 15, 16, 17, 19};
     EXPECT_EQ(std::vector<int32_t>(s.columnOrder, s.columnOrder + kColumnCount), expected);
@@ -627,10 +610,10 @@ TEST(SettingsColumns, EmptySelectionIsRefused) {
     RecordingPrompter prompter;
     EXPECT_FALSE(s.applyColumnSelection({}, prompter));
     EXPECT_FALSE(s.applyColumnSelection({-1, 20}, prompter));
-    ASSERT_EQ(prompter.prompts.size(), 2u);
-    EXPECT_EQ(prompter.prompts[0].text, "At least 1 column must be present !!!");
-    EXPECT_EQ(prompter.prompts[0].caption, "Error");
-    EXPECT_EQ(prompter.prompts[0].icon, PromptIcon::Error);
+    ASSERT_EQ(prompter.shown.size(), 2u);
+    EXPECT_EQ(prompter.shown[0].text, "At least 1 column must be present !!!");
+    EXPECT_EQ(prompter.shown[0].caption, "Error");
+    EXPECT_EQ(prompter.shown[0].icon, PromptIcon::Error);
     EXPECT_EQ(s.toBytes(), before);
 }
 
@@ -639,9 +622,9 @@ TEST(SettingsColumns, ExplorerNeedsAtLeastOneField) {
     Settings s;
     RecordingPrompter prompter;
     EXPECT_FALSE(s.applyExplorerFields(0x80, prompter));
-    ASSERT_EQ(prompter.prompts.size(), 1u);
-    EXPECT_EQ(prompter.prompts[0].text, "Choose at least 1 field must be present !!!");
-    EXPECT_EQ(prompter.prompts[0].caption, "Information");
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, "Choose at least 1 field must be present !!!");
+    EXPECT_EQ(prompter.shown[0].caption, "Information");
     EXPECT_EQ(s.explorerFields, 127u);
     EXPECT_TRUE(s.applyExplorerFields(0x41, prompter));
     EXPECT_EQ(s.explorerFields, 0x41u);

@@ -9,9 +9,12 @@
 #include "platform/file_system.h"
 #include "platform/prompter.h"
 #include "support/test_support.h"
+#include "tests/support/recording_prompter.h"
 
 namespace td {
 namespace {
+
+using ScriptedPrompter = test::RecordingPrompter;
 
 using test::FaultyFileSystem;
 using test::FileExists;
@@ -76,26 +79,6 @@ std::string Id3v1Trailer(const std::string& title, const std::string& artist,
 std::string PopmBody(uint8_t rating) {
     return std::string("someone@example.com") + '\0' + static_cast<char>(rating);
 }
-
-class ScriptedPrompter : public Prompter {
-public:
-    struct Shown {
-        std::string text;
-        std::string caption;
-        PromptButtons buttons;
-        PromptIcon icon;
-    };
-    explicit ScriptedPrompter(PromptAnswer answer) : answer_(answer) {}
-    PromptAnswer Message(const std::string& text, const std::string& caption,
-                         PromptButtons buttons, PromptIcon icon) override {
-        shown.push_back({text, caption, buttons, icon});
-        return answer_;
-    }
-    std::vector<Shown> shown;
-
-private:
-    PromptAnswer answer_;
-};
 
 Id3v1Tag MakeBlock(const char* title, const char* album, uint8_t genre, uint32_t track) {
     Id3v1Tag block;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/prompter.h"
+#include "tests/support/recording_prompter.h"
 
 namespace td::tooltest {
 
@@ -67,30 +68,6 @@ inline std::string Id3v1(const std::string& title, const std::string& artist,
 }
 
 // Answers from a queue (Yes / OK when it runs dry) and records every message.
-class ScriptedPrompter : public Prompter {
-public:
-    struct Shown {
-        std::string text;
-        std::string caption;
-        PromptButtons buttons;
-        PromptIcon icon;
-    };
-    std::deque<PromptAnswer> answers;
-    std::vector<Shown> shown;
-
-    PromptAnswer Message(const std::string& text, const std::string& caption,
-                         PromptButtons buttons, PromptIcon icon) override {
-        shown.push_back({text, caption, buttons, icon});
-        if (!answers.empty()) {
-            const PromptAnswer a = answers.front();
-            answers.pop_front();
-            return a;
-        }
-        if (buttons == PromptButtons::OkCancel || buttons == PromptButtons::Ok) {
-            return PromptAnswer::Ok;
-        }
-        return PromptAnswer::Yes;
-    }
-};
+using ScriptedPrompter = test::RecordingPrompter;
 
 }  // namespace td::tooltest

@@ -11,9 +11,12 @@
 #include "settings/lang_table.h"
 #include "settings/settings.h"
 #include "window/test_songs.h"
+#include "tests/support/recording_prompter.h"
 
 namespace td {
 namespace {
+
+using test::RecordingPrompter;
 
 using test::AddSong;
 using test::SetV1;
@@ -178,19 +181,6 @@ TEST(DuplicatesTest, FastFinderEqualsThePairwiseDefinition) {
 
 // --- the options dialog ---------------------------------------------------------
 
-class RecordingPrompter final : public Prompter {
-public:
-    PromptAnswer Message(const std::string& text, const std::string& caption, PromptButtons,
-                         PromptIcon icon) override {
-        texts.push_back(text);
-        captions.push_back(caption);
-        icons.push_back(icon);
-        return PromptAnswer::Ok;
-    }
-    std::vector<std::string> texts, captions;
-    std::vector<PromptIcon> icons;
-};
-
 class DuplicatesDialogTest : public ::testing::Test {
 protected:
     DuplicatesDialogTest() { LangTable::useBuiltinEnglish(); }
@@ -201,26 +191,26 @@ protected:
 TEST_F(DuplicatesDialogTest, NoBoxCheckedAsksForOneField) {
     settings_.duplicateFields = 3;
     EXPECT_FALSE(duplicatesDialogOk(0, "5", "95", settings_, prompter_));
-    ASSERT_EQ(prompter_.texts.size(), 1u);
-    EXPECT_EQ(prompter_.texts[0], "Choose at least 1 field must be present !!!");
-    EXPECT_EQ(prompter_.captions[0], "Information");
-    EXPECT_EQ(prompter_.icons[0], PromptIcon::Information);
+    ASSERT_EQ(prompter_.shown.size(), 1u);
+    EXPECT_EQ(prompter_.shown[0].text, "Choose at least 1 field must be present !!!");
+    EXPECT_EQ(prompter_.shown[0].caption, "Information");
+    EXPECT_EQ(prompter_.shown[0].icon, PromptIcon::Information);
     EXPECT_EQ(settings_.duplicateFields, 0u);  // stored before the check
 }
 
 TEST_F(DuplicatesDialogTest, NumbersAreCheckedOnlyForCheckedBoxes) {
     EXPECT_FALSE(duplicatesDialogOk(kDuplicateLength, "61", "95", settings_, prompter_));
-    EXPECT_EQ(prompter_.texts.back(), "Time value error: Enter number between 0 to 60");
+    EXPECT_EQ(prompter_.shown.back().text, "Time value error: Enter number between 0 to 60");
     EXPECT_FALSE(duplicatesDialogOk(kDuplicateLength, "5s", "95", settings_, prompter_));
-    EXPECT_EQ(prompter_.texts.back(), "Bad number format !!!");
+    EXPECT_EQ(prompter_.shown.back().text, "Bad number format !!!");
     EXPECT_FALSE(duplicatesDialogOk(kDuplicateLength, "", "95", settings_, prompter_));
-    EXPECT_EQ(prompter_.texts.back(), "Bad number format !!!");
+    EXPECT_EQ(prompter_.shown.back().text, "Bad number format !!!");
     EXPECT_FALSE(duplicatesDialogOk(kDuplicateSize, "x", "94", settings_, prompter_));
-    EXPECT_EQ(prompter_.texts.back(), "File size value error: Enter number between 95% to 100%");
+    EXPECT_EQ(prompter_.shown.back().text, "File size value error: Enter number between 95% to 100%");
     EXPECT_FALSE(duplicatesDialogOk(kDuplicateSize, "x", "99999999999", settings_, prompter_));
-    EXPECT_EQ(prompter_.texts.back(), "Bad number format !!!");
-    EXPECT_EQ(prompter_.texts.size(), 5u);
-    EXPECT_EQ(prompter_.captions.back(), "Information");
+    EXPECT_EQ(prompter_.shown.back().text, "Bad number format !!!");
+    EXPECT_EQ(prompter_.shown.size(), 5u);
+    EXPECT_EQ(prompter_.shown.back().caption, "Information");
 
     settings_.duplicateSeconds = 5;
     settings_.duplicatePercent = 95;
@@ -230,7 +220,7 @@ TEST_F(DuplicatesDialogTest, NumbersAreCheckedOnlyForCheckedBoxes) {
     EXPECT_EQ(settings_.duplicateFields, kDuplicateLength | kDuplicateSize);
     EXPECT_EQ(settings_.duplicateSeconds, 60);
     EXPECT_EQ(settings_.duplicatePercent, 100);
-    EXPECT_EQ(prompter_.texts.size(), 5u);
+    EXPECT_EQ(prompter_.shown.size(), 5u);
 
     const DuplicateOptions o = DuplicateOptions::fromSettings(settings_);
     EXPECT_EQ(o.fields, kDuplicateLength | kDuplicateSize);

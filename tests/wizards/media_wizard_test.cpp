@@ -10,24 +10,14 @@
 #include "playlist/view.h"
 #include "settings/lang_table.h"
 #include "window/test_songs.h"
+#include "tests/support/recording_prompter.h"
 
 namespace td {
 namespace {
 
-using test::AddSong;
+using test::RecordingPrompter;
 
-class RecordingPrompter final : public Prompter {
-public:
-    PromptAnswer Message(const std::string& text, const std::string& caption, PromptButtons,
-                         PromptIcon icon) override {
-        texts.push_back(text);
-        captions.push_back(caption);
-        icons.push_back(icon);
-        return PromptAnswer::Ok;
-    }
-    std::vector<std::string> texts, captions;
-    std::vector<PromptIcon> icons;
-};
+using test::AddSong;
 
 class MediaWizardTest : public ::testing::Test {
 protected:
@@ -103,7 +93,7 @@ TEST(WizardTargetTest, FixedChoicesAndCustomMinutes) {
     }
     EXPECT_EQ(wizardTargetSeconds(6, "999", prompter), 59940);
     EXPECT_EQ(wizardTargetSeconds(6, "7", prompter), 420);
-    EXPECT_TRUE(prompter.texts.empty());
+    EXPECT_TRUE(prompter.shown.empty());
 }
 
 TEST(WizardTargetTest, CustomWithoutAUsableNumberShowsTheError) {
@@ -111,10 +101,10 @@ TEST(WizardTargetTest, CustomWithoutAUsableNumberShowsTheError) {
     for (const char* text : {"", "0", "000", "12a", "1000", "-5"}) {
         RecordingPrompter prompter;
         EXPECT_EQ(wizardTargetSeconds(6, text, prompter), 0) << text;
-        ASSERT_EQ(prompter.texts.size(), 1u) << text;
-        EXPECT_EQ(prompter.texts[0], "Please custom time must be a number not null !!!");
-        EXPECT_EQ(prompter.captions[0], "Error");
-        EXPECT_EQ(prompter.icons[0], PromptIcon::Error);
+        ASSERT_EQ(prompter.shown.size(), 1u) << text;
+        EXPECT_EQ(prompter.shown[0].text, "Please custom time must be a number not null !!!");
+        EXPECT_EQ(prompter.shown[0].caption, "Error");
+        EXPECT_EQ(prompter.shown[0].icon, PromptIcon::Error);
     }
 }
 
