@@ -39,6 +39,27 @@ public:
     Playlist& playlist();
     PlaylistView& view();
 
+    // What the window shows, for the tests and the host menu. Null handles
+    // while no window exists.
+    HWND listView() const;
+    HWND treeView() const;
+    HWND statusBar() const;
+    // Text of status bar part 0..4 as the bar holds it ("" without a bar).
+    std::string statusText(int part) const;
+    // Width of the explorer pane in pixels; whether the pane is shown.
+    int explorerWidth() const;
+    bool explorerShown() const;
+    // List row of the entry last started from this window, and the one
+    // before; -1 when none.
+    int playingIndex() const;
+    int previousPlayingIndex() const;
+    // The start file given at construction.
+    const std::string& startFile() const;
+
+    // Runs a window command (menu, accelerator or button), as WM_COMMAND
+    // does. False when the window does not exist.
+    bool command(int id);
+
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
