@@ -230,6 +230,29 @@ TEST_F(WindowMenusTest, PopupsComeDetachedAndLabelled) {
     DestroyMenu(explorer);
 }
 
+// A menu shorter than its layout (a damaged or foreign template) is
+// labelled as far as it goes; a missing menu is left alone.
+TEST_F(WindowMenusTest, ShortOrMissingMenusAreLabelledAsFarAsTheyGo) {
+    HMENU shortMenu = CreatePopupMenu();
+    AppendMenuA(shortMenu, MF_STRING, 1, "one");
+    AppendMenuA(shortMenu, MF_STRING, 2, "two");
+    RelabelWindowMenu(shortMenu, WindowMenu::ListContext);
+    EXPECT_EQ(GetMenuItemCount(shortMenu), 2);
+    EXPECT_EQ(Text(shortMenu, 0), "Play\tEnter");
+    EXPECT_EQ(Text(shortMenu, 1), "Play all");
+    HMENU noLanguage = CreateMenu();
+    AppendMenuA(noLanguage, MF_POPUP, reinterpret_cast<UINT_PTR>(shortMenu), "x");
+    LangTable lang{std::string()};
+    lang.scanLanguages("");
+    RelabelMenuBar(noLanguage, lang);  // no Language submenu to fill
+    EXPECT_EQ(Text(noLanguage, 0), "&File");
+    DestroyMenu(noLanguage);
+    RelabelWindowMenu(nullptr, WindowMenu::Bar);
+    UpdateMenuBarChecks(nullptr, MenuState());
+    FillLanguageMenu(nullptr, lang);
+    EXPECT_EQ(CreateWindowMenu(nullptr, WindowMenu::Bar), nullptr);  // no such template in the exe
+}
+
 TEST_F(WindowMenusTest, AcceleratorTableMatchesTheModel) {
     HACCEL table = LoadWindowAccelerators(module_);
     ASSERT_NE(table, nullptr);
