@@ -1,6 +1,7 @@
 #include "controls/win32/activity_bar.h"
 
 #include <cstring>
+#include <cwchar>
 #include <new>
 
 #include "controls/activity_bar_geometry.h"
@@ -56,6 +57,18 @@ Fn Lookup(HMODULE library, const char* name, Fn fallback) {
     return fn;
 }
 
+// From the system directory only: a library of that name beside the host
+// program must not be picked up instead.
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    const size_t nameLength = wcslen(name);
+    if (length == 0 || length + 1 + nameLength >= MAX_PATH) return nullptr;
+    path[length] = L'\\';
+    wmemcpy(path + length + 1, name, nameLength + 1);
+    return LoadLibraryW(path);
+}
+
 struct VisualStyles {
     IsAppThemedFn isAppThemed;
     OpenThemeDataFn openThemeData;
@@ -69,7 +82,7 @@ struct VisualStyles {
 // the process, as the pointers into it are kept.
 const VisualStyles& Styles() {
     static const VisualStyles styles = [] {
-        const HMODULE library = LoadLibraryW(L"uxtheme.dll");
+        const HMODULE library = LoadSystemLibrary(L"uxtheme.dll");
         VisualStyles s;
         s.isAppThemed = Lookup<IsAppThemedFn>(library, "IsAppThemed", NoAppThemed);
         s.openThemeData = Lookup<OpenThemeDataFn>(library, "OpenThemeData", NoOpenThemeData);
