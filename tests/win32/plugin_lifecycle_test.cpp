@@ -1,0 +1,308 @@
+// The plug-in module inside the stand-in host: plugin.ini switches, the
+// description, the subclassing of the host's window, the submenu added to the
+// host's menu and the configuration dialog, as the host lives them.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/host_core.h"
+#include "plugin/version.h"
+#include "tests/win32/host_harness.h"
+
+namespace td::test {
+namespace {
+
+constexpr UINT kShow = 50120;
+constexpr UINT kHide = 50121;
+constexpr UINT kSystrayConfig = 50122;
+constexpr UINT kProperties = 50123;
+
+std::string IniValue(const std::string& path, const char* key) {
+    char value[64] = {};
+    GetPrivateProfileStringA("Tunedeck", key, "<none>", value, sizeof value, path.c_str());
+    return value;
+}
+
+std::string PluginIni(const char* active, const char* systray) {
+    return std::string("[Tunedeck]\r\nActiveEnabled=") + active + "\r\nSystrayEnabled=" + systray +
+           "\r\n";
+}
+
+HostSetup WithIni(const std::string& pluginIni, bool load = true) {
+    HostSetup setup;
+    setup.pluginIni = pluginIni;
+    setup.load = load;
+    return setup;
+}
+
+std::string IniPath(HostHarness& h) { return h.folder().pluginsDir() + "\\plugin.ini"; }
+
+LONG_PTR HostProc(HostHarness& h) { return GetWindowLongPtrA(h.hostWindow(), GWLP_WNDPROC); }
+
+bool MenuHas(HMENU menu, UINT id) { return GetMenuState(menu, id, MF_BYCOMMAND) != UINT(-1); }
+
+std::string ItemText(HMENU menu, UINT position) {
+    char text[128] = {};
+    GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
+    return text;
+}
+
+int PositionOf(HMENU menu, UINT id) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (GetMenuItemID(menu, i) == id) return i;
+    }
+    return -1;
+}
+
+// Positions of the top-level popups labelled "&Tunedeck".
+std::vector<int> SubmenuPositions(HMENU menu) {
+    std::vector<int> out;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (GetSubMenu(menu, i) && ItemText(menu, static_cast<UINT>(i)) == "&Tunedeck") {
+            out.push_back(i);
+        }
+    }
+    return out;
+}
+
+HWND PlaylistWindowHandle() {
+    // The playlist window is a dialog owned by the host: class "#32770".
+    return FindWindowA("#32770", "Tunedeck");
+}
+
+// --- plugin.ini ---------------------------------------------------------------
+
+TEST(PluginLifecycle, AnythingButOneLeavesThePluginInert) {
+    for (const char* active : {"0", "2", "-1"}) {
+        HostHarness h(WithIni(PluginIni(active, "129"), false));
+        ASSERT_TRUE(h.ok());
+        const LONG_PTR before = HostProc(h);
+        ASSERT_EQ(h.load(), 1);
+        EXPECT_EQ(HostProc(h), before) << active;  // not subclassed
+        h.host().openMainMenu();
+        EXPECT_FALSE(MenuHas(h.host().mainMenu(), kShow)) << active;
+        EXPECT_TRUE(SubmenuPositions(h.host().mainMenu()).empty()) << active;
+        h.quitPlugins();
+        EXPECT_EQ(IniValue(IniPath(h), "ActiveEnabled"), active);
+        EXPECT_EQ(IniValue(IniPath(h), "SystrayEnabled"), "129");
+    }
+}
+
+TEST(PluginLifecycle, WithoutPluginIniBothSwitchesAreWrittenAsOne) {
+    HostHarness h(WithIni(""));
+    ASSERT_TRUE(h.ok());
+    ASSERT_EQ(GetFileAttributesA(IniPath(h).c_str()), INVALID_FILE_ATTRIBUTES);
+    h.quitPlugins();
+    EXPECT_EQ(IniValue(IniPath(h), "ActiveEnabled"), "1");
+    EXPECT_EQ(IniValue(IniPath(h), "SystrayEnabled"), "1");
+}
+
+TEST(PluginLifecycle, TrayMaskSurvivesTheShutdown) {
+    HostHarness h(WithIni(PluginIni("1", "129")));
+    ASSERT_TRUE(h.ok());
+    h.quitPlugins();
+    EXPECT_EQ(IniValue(IniPath(h), "ActiveEnabled"), "1");
+    EXPECT_EQ(IniValue(IniPath(h), "SystrayEnabled"), "129");
+    // The settings are saved beside the module on the way out.
+    const std::string settings = h.folder().pluginsDir() + "\\gen_Tunedeck.ini";
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExA(settings.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, 5528u);
+}
+
+// --- record -------------------------------------------------------------------
+
+TEST(PluginLifecycle, RecordAndDescriptionFromTheVersionResource) {
+    HostHarness h(WithIni(PluginIni("0", "1")));
+    ASSERT_TRUE(h.ok());
+    ASSERT_EQ(h.host().pluginCount(), 1u);
+    const td::host::PluginRecord* record = h.host().pluginRecord(0);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->version, 0x10);
+    // Built even when the plug-in stays inert.
+    const std::string expected = "Tunedeck Plug-in v" + std::to_string(TD_VERSION_MAJOR) + "." +
+                                 std::to_string(TD_VERSION_MINOR) + " build " +
+                                 std::to_string(TD_VERSION_BUILD) + " (gen_Tunedeck.dll)";
+    EXPECT_EQ(std::string(record->description), expected);
+}
+
+TEST(PluginLifecycle, ModuleExportsOnlyTheRecordFunction) {
+    HostFolder folder;
+    ASSERT_TRUE(folder.ok());
+    HMODULE module = LoadLibraryExA(folder.pluginPath().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_NE(module, nullptr);
+    auto* base = reinterpret_cast<const BYTE*>(module);
+    auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    ASSERT_NE(dir.VirtualAddress, 0u);
+    auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+    ASSERT_EQ(exports->NumberOfNames, 1u);
+    auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+    EXPECT_STREQ(reinterpret_cast<const char*>(base + names[0]), "winampGetGeneralPurposePlugin");
+    FreeLibrary(module);
+}
+
+// --- the host's window ----------------------------------------------------------
+
+TEST(PluginLifecycle, HostProcedureIsRestoredAtQuit) {
+    HostHarness h(WithIni("", false));
+    ASSERT_TRUE(h.ok());
+    const LONG_PTR proc = HostProc(h);
+    const LONG_PTR userData = GetWindowLongPtrA(h.hostWindow(), GWLP_USERDATA);
+    ASSERT_EQ(h.load(), 1);
+    EXPECT_NE(HostProc(h), proc);
+    EXPECT_EQ(GetWindowLongPtrA(h.hostWindow(), GWLP_USERDATA), proc);
+    // The host still answers through the plug-in's procedure.
+    EXPECT_EQ(SendMessageA(h.hostWindow(), WM_USER, 0, 125), 0);
+
+    h.quitPlugins();
+    EXPECT_EQ(HostProc(h), proc);
+    EXPECT_EQ(GetWindowLongPtrA(h.hostWindow(), GWLP_USERDATA), userData);
+}
+
+TEST(PluginLifecycle, SubmenuGoesInOnceBeforeExit) {
+    HostHarness h(WithIni(""));
+    ASSERT_TRUE(h.ok());
+    HMENU menu = h.host().mainMenu();
+    const int exitBefore = PositionOf(menu, 40001);
+    ASSERT_GT(exitBefore, 1);
+    h.host().openMainMenu();
+    h.host().openMainMenu();
+    const std::vector<int> positions = SubmenuPositions(menu);
+    ASSERT_EQ(positions.size(), 1u);
+    EXPECT_EQ(positions[0], exitBefore - 1);  // before the separator that precedes Exit
+    EXPECT_EQ(PositionOf(menu, 40001), exitBefore + 1);
+
+    HMENU sub = GetSubMenu(menu, positions[0]);
+    ASSERT_EQ(GetMenuItemCount(sub), 4);
+    EXPECT_EQ(GetMenuItemID(sub, 0), kShow);
+    EXPECT_EQ(ItemText(sub, 0), "Show");
+    EXPECT_EQ(GetMenuState(sub, 1, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
+    EXPECT_EQ(GetMenuItemID(sub, 2), kSystrayConfig);
+    EXPECT_EQ(ItemText(sub, 2), "Systray config");
+    EXPECT_EQ(GetMenuItemID(sub, 3), kProperties);
+    EXPECT_EQ(ItemText(sub, 3), "Properties");
+    h.quitPlugins();
+}
+
+TEST(PluginLifecycle, ShowAndHideFromTheHostMenu) {
+    HostHarness h(WithIni(""));
+    ASSERT_TRUE(h.ok());
+    HMENU menu = h.host().mainMenu();
+    h.host().openMainMenu();
+    ASSERT_EQ(PlaylistWindowHandle(), nullptr);
+
+    h.host().chooseMainMenuItem(kShow);
+    ASSERT_TRUE(h.pumpUntil([] { return PlaylistWindowHandle() != nullptr; }, 5000));
+    HWND window = PlaylistWindowHandle();
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(GetWindow(window, GW_OWNER), h.hostWindow());
+
+    h.host().openMainMenu();
+    EXPECT_FALSE(MenuHas(menu, kShow));
+    ASSERT_TRUE(MenuHas(menu, kHide));
+    HMENU sub = GetSubMenu(menu, SubmenuPositions(menu).at(0));
+    EXPECT_EQ(ItemText(sub, 0), "&Hide");
+
+    h.host().chooseMainMenuItem(kHide);
+    EXPECT_FALSE(IsWindowVisible(window));
+    h.host().openMainMenu();
+    EXPECT_TRUE(MenuHas(menu, kShow));
+    EXPECT_EQ(ItemText(sub, 0), "Show");
+
+    // Shown again: the same window, not a second one.
+    h.host().chooseMainMenuItem(kShow);
+    EXPECT_EQ(PlaylistWindowHandle(), window);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(SubmenuPositions(menu).size(), 1u);
+
+    h.quitPlugins();
+    EXPECT_FALSE(IsWindow(window));
+}
+
+TEST(PluginLifecycle, MinimisedWindowShowsAsHiddenInTheMenu) {
+    HostHarness h(WithIni(""));
+    ASSERT_TRUE(h.ok());
+    h.host().chooseMainMenuItem(kShow);
+    ASSERT_TRUE(h.pumpUntil([] { return PlaylistWindowHandle() != nullptr; }, 5000));
+    HWND window = PlaylistWindowHandle();
+    ShowWindow(window, SW_MINIMIZE);
+    h.pump(50);
+    h.host().openMainMenu();
+    EXPECT_TRUE(MenuHas(h.host().mainMenu(), kShow));
+    h.host().chooseMainMenuItem(kShow);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_FALSE(IsIconic(window));
+    h.quitPlugins();
+}
+
+// --- configuration dialog --------------------------------------------------------
+
+// Clicks through the configuration dialog once it is up: sets the check box
+// as asked, then presses OK.
+struct DialogClicker {
+    static bool check;
+    static bool seen;
+    static std::string caption;
+    static bool wasChecked;
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
+        HWND dialog = FindWindowA("#32770", "Tunedeck Configuration");
+        if (!dialog) return;
+        KillTimer(nullptr, id);
+        seen = true;
+        char text[64] = {};
+        GetWindowTextA(dialog, text, sizeof text);
+        caption = text;
+        wasChecked = IsDlgButtonChecked(dialog, 1011) == BST_CHECKED;
+        CheckDlgButton(dialog, 1011, check ? BST_CHECKED : BST_UNCHECKED);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    }
+    static void Arm(bool wanted) {
+        check = wanted;
+        seen = false;
+        caption.clear();
+        SetTimer(nullptr, 0, 30, &OnTimer);
+    }
+};
+bool DialogClicker::check = false;
+bool DialogClicker::seen = false;
+std::string DialogClicker::caption;
+bool DialogClicker::wasChecked = false;
+
+TEST(PluginLifecycle, DisablingFromPropertiesKeepsTheRunningPluginUntilQuit) {
+    HostHarness h(WithIni(""));
+    ASSERT_TRUE(h.ok());
+    const LONG_PTR subclassed = HostProc(h);
+    h.host().openMainMenu();
+    DialogClicker::Arm(false);
+    h.host().chooseMainMenuItem(kProperties);  // modal until the clicker presses OK
+    ASSERT_TRUE(DialogClicker::seen);
+    EXPECT_EQ(DialogClicker::caption, "Tunedeck Configuration");
+    EXPECT_TRUE(DialogClicker::wasChecked);
+    // Still running: the menu still works and the window still comes up.
+    EXPECT_EQ(HostProc(h), subclassed);
+    h.host().chooseMainMenuItem(kShow);
+    EXPECT_NE(PlaylistWindowHandle(), nullptr);
+
+    h.quitPlugins();
+    EXPECT_EQ(IniValue(IniPath(h), "ActiveEnabled"), "0");
+    EXPECT_EQ(PlaylistWindowHandle(), nullptr);  // nothing left behind
+}
+
+TEST(PluginLifecycle, ConfigOfAnInertPluginCanEnableItForNextTime) {
+    HostHarness h(WithIni(PluginIni("0", "3")));
+    ASSERT_TRUE(h.ok());
+    DialogClicker::Arm(true);
+    h.host().configPlugins();
+    ASSERT_TRUE(DialogClicker::seen);
+    EXPECT_FALSE(DialogClicker::wasChecked);
+    h.quitPlugins();
+    EXPECT_EQ(IniValue(IniPath(h), "ActiveEnabled"), "1");
+    EXPECT_EQ(IniValue(IniPath(h), "SystrayEnabled"), "3");
+}
+
+}  // namespace
+}  // namespace td::test
