@@ -60,6 +60,10 @@ export WINEPREFIX=$build/wineprefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRID
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "show_window: creating the Wine prefix (once)"
   timeout 600 /usr/lib/wine/wine64 wineboot -i >"$build/wineboot.log" 2>&1 || fail "wineboot failed"
+  if [ -n "$screenshot" ]; then  # no window manager under Xvfb
+    /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+      >>"$build/wineboot.log" 2>&1 || true
+  fi
   timeout 120 /usr/lib/wine/wineserver64 -w || true
 fi
 
