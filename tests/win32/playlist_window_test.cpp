@@ -425,6 +425,12 @@ TEST_F(PlaylistWindowTest, SelectionCommandsKeepTheSelectedLength) {
     EXPECT_TRUE(w.view().isSelected(row));
     EXPECT_EQ(SendMessageA(w.listView(), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED), LVIS_SELECTED);
     EXPECT_EQ(settings_->getSortKey(), -kColumnTime);
+
+    // Showing the explorer deselects and empties the selected length.
+    ASSERT_TRUE(w.command(40127));
+    EXPECT_EQ(w.view().selectedCount(), 0);
+    EXPECT_EQ(SendMessageA(w.listView(), LVM_GETSELECTEDCOUNT, 0, 0), 0);
+    EXPECT_EQ(w.statusText(4), "");
 }
 
 TEST_F(PlaylistWindowTest, PlayerButtonsPostHostCommands) {
@@ -536,6 +542,69 @@ TEST_F(PlaylistWindowTest, HundredThousandEntriesOpen) {
     EXPECT_EQ(w.statusText(0), "Total files: 100000");
     SendMessageA(w.listView(), LVM_ENSUREVISIBLE, 99999, FALSE);
     UpdateWindow(w.listView());
+}
+
+}  // namespace
+}  // namespace td
+
+namespace td {
+namespace {
+
+TEST_F(PlaylistWindowTest, ShortcutsApplyOnlyWhileTheWindowIsActive) {
+    PlaylistWindow& w = open();
+    SendMessageA(w.hwnd(), WM_ACTIVATE, WA_ACTIVE, 0);
+    PostMessageA(w.listView(), WM_KEYDOWN, VK_F6, 0x00400001);  // F6: explorer
+    harness_->pump(50);
+    EXPECT_TRUE(w.explorerShown());
+    PostMessageA(w.listView(), WM_KEYDOWN, VK_F6, 0x00400001);
+    harness_->pump(50);
+    EXPECT_FALSE(w.explorerShown());
+
+    SendMessageA(w.hwnd(), WM_ACTIVATE, WA_INACTIVE, 0);
+    PostMessageA(w.listView(), WM_KEYDOWN, VK_F6, 0x00400001);
+    harness_->pump(50);
+    EXPECT_FALSE(w.explorerShown());
+}
+
+TEST_F(PlaylistWindowTest, PositionPanelFollowsTheHost) {
+    ASSERT_TRUE(bridge_->Enqueue("C:\\host\\playing.mp3"));
+    bridge_->SetVolume(128);
+    PlaylistWindow& w = open();
+    harness_->pumpUntil(
+        [&] {
+            char name[MAX_PATH] = {};
+            GetDlgItemTextA(w.hwnd(), 1249, name, sizeof(name));
+            return std::string(name) == "C:\\host\\playing.mp3";
+        },
+        2000);
+    char text[MAX_PATH] = {};
+    GetDlgItemTextA(w.hwnd(), 1249, text, sizeof(text));
+    EXPECT_STREQ(text, "C:\\host\\playing.mp3");
+    GetDlgItemTextA(w.hwnd(), 1043, text, sizeof(text));
+    EXPECT_STREQ(text, "Volume 50%");
+    EXPECT_EQ(SendDlgItemMessageA(w.hwnd(), 1042, TBM_GETPOS, 0, 0), 128);
+    GetDlgItemTextA(w.hwnd(), 1247, text, sizeof(text));
+    EXPECT_EQ(std::strlen(text), 5u);  // "mm:ss"
+
+    // Moving the volume bar sets the host's volume and the label.
+    SendDlgItemMessageA(w.hwnd(), 1042, TBM_SETPOS, TRUE, 255);
+    harness_->host().clearRecords();
+    SendMessageA(w.hwnd(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 255),
+                 reinterpret_cast<LPARAM>(GetDlgItem(w.hwnd(), 1042)));
+    bool set = false;
+    for (const std::string& line : harness_->exchanges()) set = set || startsWith(line, "1024 w=255 l=122 ");
+    EXPECT_TRUE(set);
+    GetDlgItemTextA(w.hwnd(), 1043, text, sizeof(text));
+    EXPECT_STREQ(text, "Volume 100%");
+    // The position bar seeks in milliseconds.
+    SendDlgItemMessageA(w.hwnd(), 1044, TBM_SETRANGEMAX, TRUE, 300);
+    SendDlgItemMessageA(w.hwnd(), 1044, TBM_SETPOS, TRUE, 42);
+    harness_->host().clearRecords();
+    SendMessageA(w.hwnd(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 42),
+                 reinterpret_cast<LPARAM>(GetDlgItem(w.hwnd(), 1044)));
+    bool jumped = false;
+    for (const std::string& line : harness_->exchanges()) jumped = jumped || startsWith(line, "1024 w=42000 l=106 ");
+    EXPECT_TRUE(jumped);
 }
 
 }  // namespace

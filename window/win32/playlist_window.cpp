@@ -261,6 +261,8 @@ struct PlaylistWindow::Impl {
     void applyViewSelection();     // the view's selected flags into the list
     void selectionChanged(int from, int to, UINT oldState, UINT newState);
     void markPlaying(int row);
+    // No row selected and the selected length's part emptied.
+    void deselect();
     std::vector<std::string> pathsOf(const std::vector<SongRecord*>& entries) const;
     void playEntries(const std::vector<SongRecord*>& entries, int firstRow);
     void doubleClick();
@@ -896,6 +898,16 @@ void PlaylistWindow::Impl::selectionChanged(int from, int to, UINT oldState, UIN
     showSelectedLength();
 }
 
+void PlaylistWindow::Impl::deselect() {
+    const bool wasEnabled = statusEnabled;
+    statusEnabled = false;
+    view.selectAll(false);
+    applyViewSelection();
+    view.recomputeSelectedLength();
+    statusEnabled = wasEnabled;
+    setStatusPart(kStatusSelected, std::string());
+}
+
 void PlaylistWindow::Impl::markPlaying(int row) {
     previousPlayingIndex = playingIndex;
     playingIndex = row;
@@ -1140,7 +1152,7 @@ bool PlaylistWindow::Impl::onCommand(int id) {
         } else {
             showExplorer();
         }
-        onCommand(kCmdSelectNone);
+        deselect();
         return true;
     default:
         return false;  // arrives with the later commands
@@ -1432,6 +1444,7 @@ INT_PTR PlaylistWindow::Impl::dialogProc(UINT message, WPARAM wParam, LPARAM lPa
                         refreshList();
                         rewriteStatus(false);
                     }
+                    deselect();
                 }
                 return TRUE;
             }
