@@ -304,5 +304,32 @@ TEST(PluginLifecycle, ConfigOfAnInertPluginCanEnableItForNextTime) {
     EXPECT_EQ(IniValue(IniPath(h), "SystrayEnabled"), "3");
 }
 
+// --- a whole host process ---------------------------------------------------------
+
+TEST(PluginLifecycle, HostProgramRunsAndUnloadsThePluginCleanly) {
+    HostFolder folder;
+    ASSERT_TRUE(folder.ok());
+    const HostRun run =
+        RunHostProcess(folder, {"--syscommand", "50120", "--quit-after", "3000"}, 60000);
+    ASSERT_TRUE(run.started);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0u);
+    std::vector<std::string> events;
+    bool shown = false;
+    for (const std::string& line : run.log) {
+        if (!line.empty() && line[0] == '#') events.push_back(line);
+        if (line.rfind("274 w=50120 ", 0) == 0) shown = true;
+    }
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(events, (std::vector<std::string>{"#init gen_Tunedeck.dll", "#quit gen_Tunedeck.dll",
+                                                "#free gen_Tunedeck.dll"}));
+    const std::string ini = folder.pluginsDir() + "\\plugin.ini";
+    EXPECT_EQ(IniValue(ini, "ActiveEnabled"), "1");
+    EXPECT_EQ(IniValue(ini, "SystrayEnabled"), "1");
+    // The window was opened, so its list went to the start file at the end.
+    const std::string startFile = folder.pluginsDir() + "\\gen_Tunedeck.KQ3";
+    EXPECT_NE(GetFileAttributesA(startFile.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 }  // namespace
 }  // namespace td::test
