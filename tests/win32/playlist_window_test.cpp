@@ -411,7 +411,16 @@ TEST_F(PlaylistWindowTest, SelectionCommandsKeepTheSelectedLength) {
     EXPECT_EQ(w.statusText(4), "Sel length: 01:30");
     EXPECT_EQ(SendMessageA(w.listView(), LVM_GETSELECTEDCOUNT, 0, 0), 2);
 
-    // Sorting by a column keeps each entry's selection.
+    // Sorting by a column keeps each entry's selection; the header shows the
+    // direction only once the user has sorted.
+    HWND header = reinterpret_cast<HWND>(SendMessageA(w.listView(), LVM_GETHEADER, 0, 0));
+    auto headerFormat = [header](int position) {
+        HDITEMA item{};
+        item.mask = HDI_FORMAT;
+        SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(&item));
+        return item.fmt;
+    };
+    EXPECT_EQ(headerFormat(0) & (HDF_SORTUP | HDF_SORTDOWN), 0);
     SongRecord* second = w.view().entryAt(1);
     NMLISTVIEW click{};
     click.hdr.hwndFrom = w.listView();
@@ -425,6 +434,8 @@ TEST_F(PlaylistWindowTest, SelectionCommandsKeepTheSelectedLength) {
     EXPECT_TRUE(w.view().isSelected(row));
     EXPECT_EQ(SendMessageA(w.listView(), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED), LVIS_SELECTED);
     EXPECT_EQ(settings_->getSortKey(), -kColumnTime);
+    EXPECT_EQ(headerFormat(click.iSubItem) & (HDF_SORTUP | HDF_SORTDOWN), HDF_SORTDOWN);
+    EXPECT_EQ(headerFormat(0) & (HDF_SORTUP | HDF_SORTDOWN), 0);
 
     // Showing the explorer deselects and empties the selected length.
     ASSERT_TRUE(w.command(40127));

@@ -230,6 +230,7 @@ struct PlaylistWindow::Impl {
     bool explorerShown = false;
     bool started = false;     // the start sequence has laid out the controls
     bool fillingTree = false;
+    bool sortMarked = false;  // the header shows the sort direction
     WindowLayout layout;
     std::string display;
     PositionPanel panel;
@@ -683,7 +684,9 @@ void PlaylistWindow::Impl::saveColumnLayout() {
 void PlaylistWindow::Impl::updateSortMark() {
     HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
     if (!header) return;
-    const int sorted = view.sortPosition();
+    // The mark shows once the user has sorted: a list loaded in file order
+    // is not in the order of the stored key.
+    const int sorted = sortMarked ? view.sortPosition() : -1;
     for (int position = 0; position < view.columnCount(); ++position) {
         HDITEMA item{};
         item.mask = HDI_FORMAT;
@@ -1491,6 +1494,7 @@ INT_PTR PlaylistWindow::Impl::dialogProc(UINT message, WPARAM wParam, LPARAM lPa
             case LVN_COLUMNCLICK: {
                 const NMLISTVIEW& click = *reinterpret_cast<const NMLISTVIEW*>(lParam);
                 view.sortByClick(click.iSubItem, &settings);
+                sortMarked = true;
                 updateSortMark();
                 applyViewSelection();
                 refreshList();
