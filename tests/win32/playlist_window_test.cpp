@@ -620,3 +620,72 @@ TEST_F(PlaylistWindowTest, PositionPanelFollowsTheHost) {
 
 }  // namespace
 }  // namespace td
+
+namespace td {
+namespace {
+
+// The window as the plug-in opens it: "Show" from the host's menu.
+TEST(PlaylistWindowInHost, ShownFromTheHostMenuWithItsStartFileAndPlaysTheSelection) {
+    Playlist list;
+    for (int i = 0; i < 3; ++i) {
+        test::AddSong(list, "C:\\music\\track" + std::to_string(i) + ".mp3", 100 + i * 10, 5000);
+    }
+    test::HostSetup setup;
+    setup.files.push_back({"Plugins\\gen_Tunedeck.KQ3", encodeKq3(list)});
+    test::HostHarness h(setup);
+    ASSERT_TRUE(h.ok());
+    h.host().openMainMenu();
+    h.host().chooseMainMenuItem(50120);
+    HWND window = nullptr;
+    ASSERT_TRUE(h.pumpUntil(
+        [&] {
+            window = FindWindowA("#32770", "Tunedeck");
+            return window != nullptr && IsWindowVisible(window);
+        },
+        5000));
+    HWND listView = GetDlgItem(window, 1008);
+    EXPECT_EQ(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0), 3);
+    EXPECT_EQ(GetWindow(window, GW_OWNER), h.hostWindow());
+
+    // Rows 1 and 2 selected, then a double click.
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED;
+    SendMessageA(listView, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    item.state = LVIS_SELECTED;
+    SendMessageA(listView, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));
+    SendMessageA(listView, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&item));
+    h.host().clearRecords();
+    NMITEMACTIVATE note{};
+    note.hdr.hwndFrom = listView;
+    note.hdr.idFrom = 1008;
+    note.hdr.code = NM_DBLCLK;
+    note.iItem = 1;
+    SendMessageA(window, WM_NOTIFY, 1008, reinterpret_cast<LPARAM>(&note));
+    std::vector<std::string> lines;
+    for (const std::string& line : h.exchanges()) {
+        if (startsWith(line, "1024 w=0 l=101 ") || startsWith(line, "74 ") || startsWith(line, "1024 w=0 l=121 ") ||
+            startsWith(line, "1024 w=0 l=102 ")) {
+            lines.push_back(line.substr(0, line.find(" r=")));
+        }
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"1024 w=0 l=101", "74 kind=100 bytes=20 text=C:\\music\\track1.mp3",
+                                                "74 kind=100 bytes=20 text=C:\\music\\track2.mp3", "1024 w=0 l=121",
+                                                "1024 w=0 l=102"}));
+
+    // Minimised, the window hides; quitting the host saves the start file.
+    ShowWindow(window, SW_MINIMIZE);
+    h.pump(20);
+    EXPECT_FALSE(IsWindowVisible(window));
+    const std::string startFile = h.folder().pluginsDir() + "\\gen_Tunedeck.KQ3";
+    DeleteFileA(startFile.c_str());
+    h.quitPlugins();
+    EXPECT_FALSE(IsWindow(window));
+    Playlist saved;
+    PlaylistView view(saved);
+    SilentPrompter prompter;
+    ASSERT_EQ(loadKq3(startFile, true, saved, view, prompter), Kq3Load::Loaded);
+    EXPECT_EQ(saved.count(), 3);
+}
+
+}  // namespace
+}  // namespace td
