@@ -76,26 +76,6 @@ TEST_F(PluginAppTest, EndRemovesTheTraySavesSettingsAndLeavesNoWindow) {
     EXPECT_EQ(saved.explorerShown, 1);
 }
 
-TEST_F(PluginAppTest, ShowingTwiceKeepsOneWindowAndRestoresAMinimisedOne) {
-    PluginApp app(module_, h_.hostWindow(), switches_);
-    ASSERT_EQ(app.ShowPlaylistWindow(), 1);
-    HWND window = app.playlistWindow().hwnd();
-    app.HidePlaylistWindow();
-    EXPECT_FALSE(IsWindowVisible(window));
-    EXPECT_EQ(app.playlistWindow().visible(), 0);
-
-    ASSERT_EQ(app.ShowPlaylistWindow(), 1);
-    EXPECT_EQ(app.playlistWindow().hwnd(), window);
-    EXPECT_TRUE(IsWindowVisible(window));
-
-    ShowWindow(window, SW_MINIMIZE);
-    h_.pump(20);
-    ASSERT_EQ(app.ShowPlaylistWindow(), 1);
-    EXPECT_FALSE(IsIconic(window));
-    EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_EQ(app.playlistWindow().visible(), 1);
-}
-
 TEST_F(PluginAppTest, AWindowThatCannotBeCreatedIsReportedAndTriedAgain) {
     // This program holds none of the plug-in's templates.
     PluginApp app(GetModuleHandleA(nullptr), h_.hostWindow(), switches_);

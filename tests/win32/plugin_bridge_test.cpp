@@ -102,17 +102,6 @@ TEST_F(PluginBridgeTest, CommandsArriveAfterTheLoopRuns) {
     EXPECT_EQ(h_.exchanges(), std::vector<std::string>{"273 w=40047 l=0 r=0"});
 }
 
-TEST_F(PluginBridgeTest, VolumeAndPositionPanel) {
-    bridge_.ChangeVolume(128);
-    const PositionPanel panel = bridge_.RefreshPositionPanel();
-    EXPECT_EQ(panel.volume, 128);
-    EXPECT_EQ(panel.volumeLabel, "Volume 50%");
-    // Nothing playing: the host answers -1 for the times, the panel shows 0.
-    EXPECT_EQ(panel.lengthSeconds, 0);
-    EXPECT_EQ(panel.elapsedText, "00:00");
-    EXPECT_EQ(h_.host().volume(), 128);
-}
-
 TEST_F(PluginBridgeTest, ReloadReadsTheListTheHostWrote) {
     EXPECT_EQ(channel_.hostPlaylistPath(), h_.m3uPath());
     h_.host().addEntry(h_.path("one.mp3"), 61);

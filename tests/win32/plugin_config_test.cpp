@@ -1,5 +1,5 @@
 // The configuration dialog from the module's own template, run modelessly
-// in this process so that its controls can be inspected.
+// in this process so that its controls can be examined.
 #include <gtest/gtest.h>
 
 #include <string>
