@@ -689,3 +689,64 @@ TEST(PlaylistWindowInHost, ShownFromTheHostMenuWithItsStartFileAndPlaysTheSelect
 
 }  // namespace
 }  // namespace td
+
+namespace td {
+namespace {
+
+std::string treeText(HWND tree, HTREEITEM item) {
+    char text[128] = {};
+    TVITEMA data{};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = sizeof(text);
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    return text;
+}
+
+HTREEITEM treeChild(HWND tree, HTREEITEM parent, const std::string& label) {
+    for (auto item = reinterpret_cast<HTREEITEM>(
+             SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(parent)));
+         item; item = reinterpret_cast<HTREEITEM>(
+                   SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+        if (treeText(tree, item) == label) return item;
+    }
+    return nullptr;
+}
+
+TEST_F(PlaylistWindowTest, ExplorerLeafFiltersTheListAndViewSourceSwitches) {
+    writeStartFile({30, 40, 50, 60, 70});  // artists 0, 1, 2, 0, 1
+    settings_->explorerShown = 1;
+    PlaylistWindow& w = open();
+    ASSERT_TRUE(w.explorerShown());
+    HWND tree = w.treeView();
+    auto root = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    ASSERT_NE(root, nullptr);
+    HTREEITEM artists = treeChild(tree, root, "Artist");
+    ASSERT_NE(artists, nullptr);
+    HTREEITEM leaf = treeChild(tree, artists, "Artist 1");
+    ASSERT_NE(leaf, nullptr);
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(leaf));
+    EXPECT_EQ(itemCount(), 2);
+    EXPECT_EQ(w.statusText(0), "Total files: 2");
+    char caption[64] = {};
+    GetWindowTextA(w.hwnd(), caption, sizeof(caption));
+    EXPECT_STRNE(caption, "Tunedeck");
+    // The root shows everything again.
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(root));
+    EXPECT_EQ(itemCount(), 5);
+    GetWindowTextA(w.hwnd(), caption, sizeof(caption));
+    EXPECT_STREQ(caption, "Tunedeck");
+
+    // Alt+2 / the View entries switch the tag source, kept in the settings.
+    ASSERT_TRUE(w.command(40092));
+    EXPECT_EQ(settings_->viewInfoFrom, 1);
+    EXPECT_EQ(w.statusText(1), "ID3v2");
+    ASSERT_TRUE(w.command(40090));
+    EXPECT_EQ(settings_->viewInfoFrom, 3);
+    EXPECT_EQ(w.statusText(1), "v1->v2");
+    EXPECT_EQ(itemCount(), 5);
+}
+
+}  // namespace
+}  // namespace td
