@@ -553,6 +553,14 @@ TEST_F(PlaylistWindowTest, HundredThousandEntriesOpen) {
     EXPECT_EQ(w.statusText(0), "Total files: 100000");
     SendMessageA(w.listView(), LVM_ENSUREVISIBLE, 99999, FALSE);
     UpdateWindow(w.listView());
+    // Selecting and toggling every row keeps list and model in step.
+    ASSERT_TRUE(w.command(40011));
+    EXPECT_EQ(SendMessageA(w.listView(), LVM_GETSELECTEDCOUNT, 0, 0), 100000);
+    EXPECT_EQ(w.statusText(4), "Sel length: " + ShortTimeText(w.view().totalLength()));
+    ASSERT_TRUE(w.command(40013));
+    EXPECT_EQ(SendMessageA(w.listView(), LVM_GETSELECTEDCOUNT, 0, 0), 0);
+    EXPECT_EQ(w.view().selectedCount(), 0);
+    EXPECT_EQ(w.statusText(4), "Sel length: 00:00");
 }
 
 }  // namespace

@@ -872,14 +872,20 @@ void PlaylistWindow::Impl::applyViewSelection() {
     statusEnabled = false;
     LVITEMA clear{};
     clear.stateMask = LVIS_SELECTED;
-    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
     LVITEMA set{};
     set.stateMask = LVIS_SELECTED;
     set.state = LVIS_SELECTED;
-    const std::vector<ViewRow>& rows = view.rows();
-    for (size_t row = 0; row < rows.size(); ++row) {
-        if (rows[row].selected) {
-            SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&set));
+    const int selected = view.selectedCount();
+    if (selected > 0 && selected == view.rowCount()) {
+        // Every row: one message instead of one per row.
+        SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&set));
+    } else {
+        SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+        const std::vector<ViewRow>& rows = view.rows();
+        for (size_t row = 0; row < rows.size() && selected > 0; ++row) {
+            if (rows[row].selected) {
+                SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&set));
+            }
         }
     }
     statusEnabled = wasEnabled;
