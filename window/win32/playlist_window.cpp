@@ -251,6 +251,7 @@ struct PlaylistWindow::Impl {
     void updateSortMark();
     void drawButton(const DRAWITEMSTRUCT& item);
     LRESULT customDraw(NMLVCUSTOMDRAW& cd);
+    LRESULT treeCustomDraw(NMTVCUSTOMDRAW& cd);
     int imageOf(int row) const;
     void drawInvertedBar(const LayoutRect& bar);
 
@@ -830,6 +831,17 @@ LRESULT PlaylistWindow::Impl::customDraw(NMLVCUSTOMDRAW& cd) {
     default:
         return CDRF_DODEFAULT;
     }
+}
+
+LRESULT PlaylistWindow::Impl::treeCustomDraw(NMTVCUSTOMDRAW& cd) {
+    if (settings.themeIndex == 0) return CDRF_DODEFAULT;
+    if (cd.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (cd.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+        const bool focused = (cd.nmcd.uItemState & (CDIS_FOCUS | CDIS_SELECTED)) != 0;
+        cd.clrText = focused ? colors.selectedText : colors.text;
+        cd.clrTextBk = focused ? colors.selectedBackground : colors.background;
+    }
+    return CDRF_DODEFAULT;
 }
 
 void PlaylistWindow::Impl::drawInvertedBar(const LayoutRect& bar) {
@@ -1534,6 +1546,9 @@ INT_PTR PlaylistWindow::Impl::dialogProc(UINT message, WPARAM wParam, LPARAM lPa
                 const NMTREEVIEWA& change = *reinterpret_cast<const NMTREEVIEWA*>(lParam);
                 treeSelectionChanged(change.itemNew.lParam);
                 return TRUE;
+            }
+            if (header.code == NM_CUSTOMDRAW) {
+                return result(treeCustomDraw(*reinterpret_cast<NMTVCUSTOMDRAW*>(lParam)));
             }
             if (header.code == NM_RCLICK) {
                 POINT pt{};
