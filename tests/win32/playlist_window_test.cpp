@@ -758,3 +758,22 @@ TEST_F(PlaylistWindowTest, ExplorerLeafFiltersTheListAndViewSourceSwitches) {
 
 }  // namespace
 }  // namespace td
+
+namespace td {
+namespace {
+
+TEST_F(PlaylistWindowTest, SearchTextFiltersTheListThroughTheWorker) {
+    writeStartFile({30, 40, 50, 60, 70, 80, 90, 100, 110, 120, 130, 140});  // Title 0 .. Title 11
+    PlaylistWindow& w = open();
+    SetDlgItemTextA(w.hwnd(), 1039, "title 1");  // Title 1, Title 10, Title 11
+    ASSERT_TRUE(harness_->pumpUntil([&] { return itemCount() == 3; }, 5000));
+    EXPECT_EQ(w.statusText(0), "Total files: 3");
+    EXPECT_EQ(w.view().selectedCount(), 0);
+    EXPECT_EQ(w.statusText(4), "");
+    SetDlgItemTextA(w.hwnd(), 1039, "");
+    ASSERT_TRUE(harness_->pumpUntil([&] { return itemCount() == 12; }, 5000));
+    EXPECT_EQ(w.statusText(0), "Total files: 12");
+}
+
+}  // namespace
+}  // namespace td
