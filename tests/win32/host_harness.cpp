@@ -1,39 +1,10 @@
 #include "tests/win32/host_harness.h"
 
-#include <atomic>
 #include <cstdio>
 
 namespace td::test {
 
 namespace {
-
-std::string TempRoot() {
-    char buffer[MAX_PATH + 1];
-    const DWORD length = GetTempPathA(sizeof(buffer), buffer);
-    std::string dir = length > 0 && length < sizeof(buffer) ? std::string(buffer, length) : ".\\";
-    while (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
-    return dir;
-}
-
-void RemoveTree(const std::string& dir) {
-    WIN32_FIND_DATAA entry;
-    const HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = dir + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(find, &entry));
-        FindClose(find);
-    }
-    RemoveDirectoryA(dir.c_str());
-}
 
 // Creates every folder on the way to `path`'s parent.
 void MakeParents(const std::string& path) {
@@ -112,16 +83,7 @@ std::vector<std::string> ReadLines(const std::string& path) {
 
 // --- HostFolder -------------------------------------------------------------------
 
-HostFolder::HostFolder(const HostSetup& setup) {
-    static std::atomic<unsigned> counter{0};
-    const std::string root = TempRoot();
-    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-        const std::string candidate = root + "\\tdhost-" + std::to_string(GetCurrentProcessId()) +
-                                      "-" + std::to_string(counter++) + "-" +
-                                      std::to_string(GetTickCount() % 100000);
-        if (CreateDirectoryA(candidate.c_str(), nullptr)) path_ = candidate;
-    }
-    if (path_.empty()) return;
+HostFolder::HostFolder(const HostSetup& setup) : path_(temp_.path()) {
     ok_ = CreateDirectoryA(pluginsDir().c_str(), nullptr) != 0;
     const std::string from = TestProgramDir();
     ok_ = CopyFileA((from + "\\tdhost.exe").c_str(), hostProgram().c_str(), FALSE) && ok_;
@@ -134,9 +96,7 @@ HostFolder::HostFolder(const HostSetup& setup) {
     for (const auto& [relative, bytes] : setup.files) ok_ = WriteFileBytes(path(relative), bytes) && ok_;
 }
 
-HostFolder::~HostFolder() {
-    if (!path_.empty()) RemoveTree(path_);
-}
+HostFolder::~HostFolder() = default;
 
 std::string HostFolder::path(const std::string& relative) const { return path_ + "\\" + relative; }
 

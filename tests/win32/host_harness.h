@@ -47,6 +47,7 @@
 #include <vector>
 
 #include "host/host_core.h"
+#include "tests/support/test_support.h"
 
 namespace td::test {
 
@@ -86,6 +87,7 @@ public:
     std::string hostProgram() const { return path_ + "\\tdhost.exe"; }
 
 private:
+    TempDir temp_;  // removed with everything in it
     std::string path_;
     bool ok_ = false;
 };

@@ -463,13 +463,14 @@ TEST_F(PlaylistWindowTest, PlayerButtonsPostHostCommands) {
 
 TEST_F(PlaylistWindowTest, CloseStoresPlacementLanguageAndSettingsFile) {
     PlaylistWindow& w = open();
-    SetWindowPos(w.hwnd(), nullptr, 40, 50, 700, 500, SWP_NOZORDER);
+    // Small enough for any screen: a placement is kept inside the work area.
+    SetWindowPos(w.hwnd(), nullptr, 40, 50, 520, 400, SWP_NOZORDER);
     std::memset(settings_->languageName, 'x', sizeof(settings_->languageName) - 1);
     SendMessageA(w.hwnd(), WM_CLOSE, 0, 0);
     EXPECT_EQ(w.hwnd(), nullptr);
     EXPECT_EQ(settings_->windowPlacement.length, 44u);
-    EXPECT_EQ(settings_->windowPlacement.right - settings_->windowPlacement.left, 700);
-    EXPECT_EQ(settings_->windowPlacement.bottom - settings_->windowPlacement.top, 500);
+    EXPECT_EQ(settings_->windowPlacement.right - settings_->windowPlacement.left, 520);
+    EXPECT_EQ(settings_->windowPlacement.bottom - settings_->windowPlacement.top, 400);
     EXPECT_EQ(settings_->language(), "English(Default)");
     EXPECT_TRUE(test::FileExists(settings_->path()));
     EXPECT_TRUE(test::FileExists(startFile_));
@@ -478,8 +479,8 @@ TEST_F(PlaylistWindowTest, CloseStoresPlacementLanguageAndSettingsFile) {
     PlaylistWindow& again = open();
     RECT rc{};
     GetWindowRect(again.hwnd(), &rc);
-    EXPECT_EQ(rc.right - rc.left, 700);
-    EXPECT_EQ(rc.bottom - rc.top, 500);
+    EXPECT_EQ(rc.right - rc.left, 520);
+    EXPECT_EQ(rc.bottom - rc.top, 400);
 }
 
 TEST_F(PlaylistWindowTest, ThemeZeroTakesNewSystemColoursAtOnce) {
