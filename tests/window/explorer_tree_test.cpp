@@ -27,7 +27,7 @@ class ExplorerTest : public ::testing::Test {
 protected:
     ExplorerTest() : fs_(list_) {
         LangTable::useBuiltinEnglish();
-        struct Spec {
+        struct Song {
             const char* artist;
             const char* genre;
             const char* album;
@@ -35,20 +35,20 @@ protected:
             int rating;
             bool v2;
         };
-        const Spec specs[] = {
+        const Song songs[] = {
             {"abba", "Rock", "Gold", 0, 0, true},    {"ABBA", "rock", "Gold", 1, 5, true},
             {"Zappa", "Jazz", "", 1, 5, true},       {"", "Blues", "Hot Rats", 3, 2, true},
             {"", "", "", 0, 0, false},
         };
         int n = 0;
-        for (const Spec& spec : specs) {
-            SongRecord& s = AddSong(list_, "/m/" + std::to_string(n++) + ".mp3", 1, 1, spec.mode);
-            if (spec.v2) {
-                if (*spec.artist) SetV2(s, kTPE1, spec.artist);
-                if (*spec.genre) SetV2(s, kTCON, spec.genre);
-                if (*spec.album) SetV2(s, kTALB, spec.album);
+        for (const Song& song : songs) {
+            SongRecord& s = AddSong(list_, "/m/" + std::to_string(n++) + ".mp3", 1, 1, song.mode);
+            if (song.v2) {
+                if (*song.artist) SetV2(s, kTPE1, song.artist);
+                if (*song.genre) SetV2(s, kTCON, song.genre);
+                if (*song.album) SetV2(s, kTALB, song.album);
             }
-            s.SetRating(spec.rating);
+            s.SetRating(song.rating);
         }
         fs_.setViewSource(1);
         fs_.recountGenres();
