@@ -10,6 +10,7 @@
 
 #include "platform/file_system.h"
 #include "tags/id3v1/id3v1.h"
+#include "tags/mpeg/memory_file.h"
 
 namespace {
 
@@ -17,50 +18,12 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
-// One file, kept in a string that outlives the handles opened on it.
-class StringFile : public td::File {
-public:
-    explicit StringFile(std::string& data) : data_(data) {}
-    size_t Read(void* buffer, size_t size) override {
-        if (position_ >= data_.size()) return 0;
-        size_t n = std::min(size, data_.size() - static_cast<size_t>(position_));
-        std::memcpy(buffer, data_.data() + position_, n);
-        position_ += n;
-        return n;
-    }
-    size_t Write(const void* buffer, size_t size) override {
-        if (position_ + size > data_.size()) data_.resize(static_cast<size_t>(position_ + size));
-        std::memcpy(&data_[static_cast<size_t>(position_)], buffer, size);
-        position_ += size;
-        return size;
-    }
-    bool Seek(uint64_t position) override {
-        position_ = position;
-        return true;
-    }
-    uint64_t Tell() const override { return position_; }
-    bool GetSize(uint64_t& size) override {
-        size = data_.size();
-        return true;
-    }
-    bool Truncate(uint64_t size) override {
-        data_.resize(static_cast<size_t>(size));
-        return true;
-    }
-    bool Flush() override { return true; }
-    bool Close() override { return true; }
-
-private:
-    std::string& data_;
-    uint64_t position_ = 0;
-};
-
 class StringFileSystem : public td::FileSystem {
 public:
     std::string data;
     std::unique_ptr<td::File> Open(const std::string&, td::OpenMode mode) override {
         if (mode == td::OpenMode::Create || mode == td::OpenMode::CreateNew) data.clear();
-        return std::make_unique<StringFile>(data);
+        return td::MemoryFile::Over(data);
     }
     bool GetStatus(const std::string&, td::FileStatus& status) override {
         status.size = data.size();
