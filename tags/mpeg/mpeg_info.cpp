@@ -351,7 +351,8 @@ void ReadMpegInfo(const std::string& path, MpegInfo& info, bool hasId3v1) {
 
 std::string FormatMpegVersion(const MpegInfo& info) {
     if (info.mpeg25 == 1) return Printf("MPEG 2.5, layer %d", info.layer);
-    return Printf("MPEG %d, layer %d", info.lsf + 1, info.layer);
+    // Records from playlist files can hold any value here.
+    return Printf("MPEG %lld, layer %d", static_cast<long long>(info.lsf) + 1, info.layer);
 }
 
 std::string FormatBitrate(const MpegInfo& info) {

@@ -365,6 +365,14 @@ TEST_F(MpegFileTest, Mpeg25Layer3) {
     EXPECT_EQ("MPEG 2.5, layer 3", FormatMpegVersion(info));
 }
 
+TEST(MpegTextTest, VersionOfAHostileRecordDoesNotOverflow) {
+    // A playlist file's record can carry any number in the version field.
+    MpegInfo info{};
+    info.lsf = 2147483647;
+    info.layer = 3;
+    EXPECT_EQ("MPEG 2147483648, layer 3", FormatMpegVersion(info));
+}
+
 TEST_F(MpegFileTest, ByteOrderMarkAndAllOnesAreNotHeaders) {
     // FF FE 90 44 and FF FF 90 44 would decode as MPEG-1 layer I; the real
     // frame after them carries a Xing header, which shows where the search stopped.
