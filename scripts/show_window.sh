@@ -23,7 +23,6 @@ screenshot=""
 [ -z "${DISPLAY:-}" ] && [ -z "$screenshot" ] && screenshot=$root/build/window.png
 
 fail() { echo "show_window: $*" >&2; exit 1; }
-[ -x /usr/lib/wine/wine64 ] || fail "wine64 is missing (run scripts/setup.sh)"
 
 echo "show_window: building the plug-in, the host and the tool in $build"
 mkdir -p "$build"
@@ -36,36 +35,12 @@ ninja -C "$build" -j "${TD_JOBS:-2}" gen_Tunedeck tdhost tunedeck >"$build/build
 echo "show_window: generating the sample library in $library"
 "$python" "$root/tests/interop/make_library.py" --out "$library" >/dev/null
 
-xvfb_pid=""
-cleanup() {
-  /usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-
+. "$root/scripts/wine_session.sh"
+trap wine_session_end EXIT
 if [ -n "$screenshot" ]; then
-  command -v Xvfb >/dev/null || fail "Xvfb is missing (run scripts/setup.sh)"
-  for display in $(seq 140 160); do
-    [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ] && continue
-    Xvfb ":$display" -nolisten tcp -screen 0 1024x768x24 >"$build/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-    export DISPLAY=":$display"
-    break
-  done
-  [ -n "$xvfb_pid" ] || fail "could not start Xvfb"
+  wine_session_xvfb "$build/xvfb.log" || fail "no display"
 fi
-
-export WINEPREFIX=$build/wineprefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "show_window: creating the Wine prefix (once)"
-  timeout 600 /usr/lib/wine/wine64 wineboot -i >"$build/wineboot.log" 2>&1 || fail "wineboot failed"
-  if [ -n "$screenshot" ]; then  # no window manager under Xvfb
-    /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-      >>"$build/wineboot.log" 2>&1 || true
-  fi
-  timeout 120 /usr/lib/wine/wineserver64 -w || true
-fi
+wine_session_prefix "$build" "$build/wineboot.log" || fail "no Wine prefix"
 
 # The host's folder: the program, Plugins\ with the plug-in and its start file.
 rm -rf "$demo"
