@@ -100,6 +100,19 @@ std::string SongLine(const PlaylistView& view, const SongRecord& entry) {
     return line;
 }
 
+void WriteSongLines(const PlaylistView& view, bool selectedOnly) {
+    std::string out;
+    for (const ViewRow& row : view.rows()) {
+        if (selectedOnly && !row.selected) continue;
+        out += SongLine(view, *row.entry);
+        if (out.size() >= (1u << 16)) {
+            WriteOut(out);
+            out.clear();
+        }
+    }
+    WriteOut(out);
+}
+
 bool ParseNamedBits(const std::string& list, const NamedBit* names, size_t count,
                     uint32_t& bits) {
     bits = 0;

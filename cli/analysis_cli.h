@@ -55,6 +55,10 @@ bool OptionValue(const char* command, const std::vector<std::string>& args, size
 // tabs, in UTF-8, ending in "\n".
 std::string SongLine(const PlaylistView& view, const SongRecord& entry);
 
+// Writes SongLine of every row (only the selected ones with
+// `selectedOnly`) to standard output, in blocks.
+void WriteSongLines(const PlaylistView& view, bool selectedOnly = false);
+
 // A comma-separated list of names ("artist,title") as the OR of their bits.
 // False when a name is not in `names` (an empty name included).
 struct NamedBit {

@@ -106,15 +106,7 @@ int RunDupes(const std::vector<std::string>& args) {
 
     view.setRows(findDuplicates(playlist, parsed.viewSource, DuplicateOptions::fromSettings(settings)));
     if (sortId >= 0) view.sortById(sortId, descending);
-    std::string out;
-    for (const ViewRow& row : view.rows()) {
-        out += SongLine(view, *row.entry);
-        if (out.size() >= (1u << 16)) {
-            WriteOut(out);
-            out.clear();
-        }
-    }
-    WriteOut(out);
+    WriteSongLines(view);
     return load == SourceLoad::Loaded ? kExitOk : kExitFailure;
 }
 

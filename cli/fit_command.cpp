@@ -47,11 +47,7 @@ int RunFit(const std::vector<std::string>& args) {
     if (load == SourceLoad::NotSource) return kExitUsage;
 
     applyMediaWizard(view, target);
-    std::string out;
-    for (const ViewRow& row : view.rows()) {
-        if (row.selected) out += SongLine(view, *row.entry);
-    }
-    WriteOut(out);
+    WriteSongLines(view, true);
     WriteErr("fit: " + std::to_string(view.selectedCount()) + " songs, " +
              ShortTimeText(view.selectedLength()) + " of " + ShortTimeText(target) + "\n");
     return load == SourceLoad::Loaded ? kExitOk : kExitFailure;

@@ -86,15 +86,7 @@ int RunSearch(const std::vector<std::string>& args) {
     search.setSearchFields(matchCase ? (fields | kSearchMatchCase) : fields);
     search.setSearchText(needle);
     search.refilter(view);
-    std::string out;
-    for (const ViewRow& row : view.rows()) {
-        out += SongLine(view, *row.entry);
-        if (out.size() >= (1u << 16)) {
-            WriteOut(out);
-            out.clear();
-        }
-    }
-    WriteOut(out);
+    WriteSongLines(view);
     return load == SourceLoad::Loaded ? kExitOk : kExitFailure;
 }
 
