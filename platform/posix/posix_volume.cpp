@@ -4,7 +4,6 @@
 // file system gives a Windows drive type.
 #include "platform/volume.h"
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -400,22 +399,11 @@ public:
     }
 };
 
-std::atomic<VolumeSystem*> g_volumes{nullptr};
-
 }  // namespace
 
 VolumeSystem& NativeVolumes() {
     static PosixVolumes volumes;
     return volumes;
-}
-
-VolumeSystem& Volumes() {
-    VolumeSystem* installed = g_volumes.load(std::memory_order_acquire);
-    return installed ? *installed : NativeVolumes();
-}
-
-VolumeSystem* SetVolumes(VolumeSystem* volumes) {
-    return g_volumes.exchange(volumes, std::memory_order_acq_rel);
 }
 
 }  // namespace td

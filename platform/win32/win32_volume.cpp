@@ -1,7 +1,6 @@
 // Win32 volumes: drive type, label and serial of a drive or network share.
 #include "platform/volume.h"
 
-#include <atomic>
 
 #include <windows.h>
 
@@ -67,22 +66,11 @@ public:
     }
 };
 
-std::atomic<VolumeSystem*> g_volumes{nullptr};
-
 }  // namespace
 
 VolumeSystem& NativeVolumes() {
     static Win32Volumes volumes;
     return volumes;
-}
-
-VolumeSystem& Volumes() {
-    VolumeSystem* installed = g_volumes.load(std::memory_order_acquire);
-    return installed ? *installed : NativeVolumes();
-}
-
-VolumeSystem* SetVolumes(VolumeSystem* volumes) {
-    return g_volumes.exchange(volumes, std::memory_order_acq_rel);
 }
 
 }  // namespace td
