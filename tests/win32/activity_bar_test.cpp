@@ -11,8 +11,6 @@
 namespace td {
 namespace {
 
-const char kParentClass[] = "TdActivityBarTestParent";
-
 void PumpFor(DWORD milliseconds) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < milliseconds) {
@@ -88,16 +86,8 @@ private:
 class ActivityBarTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        WNDCLASSEXA wc = {};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
-        wc.lpszClassName = kParentClass;
-        RegisterClassExA(&wc);
-        parent_ = CreateWindowExA(0, kParentClass, "Activity bar test", WS_POPUP | WS_VISIBLE, 0,
-                                  0, 640, 120, nullptr, nullptr, GetModuleHandleA(nullptr),
-                                  nullptr);
+        parent_ = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 640, 120,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         PumpFor(20);
     }
 
@@ -133,76 +123,15 @@ protected:
 
 HWND ActivityBarTest::parent_ = nullptr;
 
-// Whether the system draws with visual styles now.
-bool AppThemed() {
-    HMODULE library = LoadLibraryW(L"uxtheme.dll");
-    if (!library) return false;
-    using IsAppThemedFn = BOOL(WINAPI*)();
-    const auto fn = reinterpret_cast<IsAppThemedFn>(
-        reinterpret_cast<void*>(GetProcAddress(library, "IsAppThemed")));
-    const bool themed = fn && fn();
-    FreeLibrary(library);
-    return themed;
-}
-
 const COLORREF kFace = GetSysColor(COLOR_BTNFACE);
 const COLORREF kHighlight = GetSysColor(COLOR_HIGHLIGHT);
 
-// --- the window class ------------------------------------------------------------
-
-TEST(ActivityBarClassTest, RegisteredGloballyUnderTheMainModuleAndCounted) {
-    const HINSTANCE main = GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof(wc);
-    ASSERT_FALSE(GetClassInfoExA(main, kActivityBarClassName, &wc));
-
-    ASSERT_TRUE(RegisterActivityBarClass());
-    ASSERT_TRUE(RegisterActivityBarClass());
-    ASSERT_TRUE(GetClassInfoExA(main, kActivityBarClassName, &wc));
-    EXPECT_EQ(wc.style, 0x4003U);
-    EXPECT_EQ(wc.hInstance, main);
-    EXPECT_EQ(wc.cbClsExtra, 0);
-    EXPECT_EQ(wc.cbWndExtra, 0);
-    EXPECT_EQ(wc.hbrBackground, nullptr);
-    EXPECT_EQ(wc.hCursor, nullptr);
-
-    UnregisterActivityBarClass();  // one user left
-    EXPECT_TRUE(GetClassInfoExA(main, kActivityBarClassName, &wc));
-    UnregisterActivityBarClass();
-    EXPECT_FALSE(GetClassInfoExA(main, kActivityBarClassName, &wc));
-    UnregisterActivityBarClass();  // one too many does no harm
-    EXPECT_FALSE(GetClassInfoExA(main, kActivityBarClassName, &wc));
-}
-
-TEST(ActivityBarClassTest, ClassOutlivedByAWindowIsTakenUpAgain) {
-    ASSERT_TRUE(RegisterActivityBarClass());
-    HWND bar = CreateWindowExA(0, kActivityBarClassName, "", WS_POPUP, 0, 0, 100, 10, nullptr,
-                               nullptr, GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(bar, nullptr);
-    UnregisterActivityBarClass();  // refused by the system while the bar exists
-    ASSERT_TRUE(RegisterActivityBarClass());
-    EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_GET_BLOCKS, 0, 0), 5);
-    DestroyWindow(bar);
-    UnregisterActivityBarClass();
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof(wc);
-    EXPECT_FALSE(GetClassInfoExA(GetModuleHandleA(nullptr), kActivityBarClassName, &wc));
-}
-
-// --- messages --------------------------------------------------------------------
-
-TEST_F(ActivityBarTest, NewBarHasFiveBlocksEvery15MsAndAnimatesAtOnce) {
+TEST_F(ActivityBarTest, NewBarAnimatesAtOnceAndRefusesBlockCountsOutsideOneToTwenty) {
     HWND bar = CreateBar(200, 20);
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_GET_INTERVAL, 0, 0), 15);
-    EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_GET_BLOCKS, 0, 0), 5);
-    EXPECT_EQ(ActivityBarPosition(bar), 0U);
     PumpFor(300);
     EXPECT_GT(ActivityBarPosition(bar), 0U);
-}
-
-TEST_F(ActivityBarTest, BlockCountOutsideOneToTwentyIsRefused) {
-    HWND bar = CreateBar(200, 20);
     EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_SET_BLOCKS, 0, 0), 0);
     EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_GET_BLOCKS, 0, 0), 5);
     EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_SET_BLOCKS, 21, 0), 0);
@@ -210,49 +139,9 @@ TEST_F(ActivityBarTest, BlockCountOutsideOneToTwentyIsRefused) {
     EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_GET_BLOCKS, 0, 0), 5);
     EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_SET_BLOCKS, 20, 0), 1);
     EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_GET_BLOCKS, 0, 0), 20);
-    EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_SET_BLOCKS, 1, 0), 1);
-    EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_GET_BLOCKS, 0, 0), 1);
 }
 
-TEST_F(ActivityBarTest, NewIntervalRestartsTheTimerOnlyOnAnEnabledBar) {
-    HWND bar = CreateBar(200, 20);
-    EnableWindow(bar, FALSE);
-    EXPECT_EQ(ActivityBarPosition(bar), 0U);
-
-    // Disabled: the value is stored, no timer runs.
-    EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_SET_INTERVAL, 50, 0), 1);
-    EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_GET_INTERVAL, 0, 0), 50);
-    PumpFor(200);
-    EXPECT_EQ(ActivityBarPosition(bar), 0U);
-
-    // Enabled: steps every 50 ms, never faster.
-    EnableWindow(bar, TRUE);
-    const DWORD start = GetTickCount();
-    PumpFor(400);
-    const uint32_t steps = ActivityBarPosition(bar);
-    EXPECT_GT(steps, 0U);
-    EXPECT_LE(steps, (GetTickCount() - start) / 50 + 1);
-
-    // A long period on the running bar replaces the 50 ms timer at once.
-    EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_SET_INTERVAL, 5000, 0), 1);
-    const uint32_t held = ActivityBarPosition(bar);
-    PumpFor(300);
-    EXPECT_EQ(ActivityBarPosition(bar), held);
-    EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_SET_INTERVAL, 10, 0), 1);
-    PumpFor(200);
-    EXPECT_GT(ActivityBarPosition(bar), held);
-}
-
-TEST_F(ActivityBarTest, BarCreatedDisabledWaitsForEnabling) {
-    HWND bar = CreateBar(200, 20, WS_DISABLED);
-    PumpFor(150);
-    EXPECT_EQ(ActivityBarPosition(bar), 0U);
-    EnableWindow(bar, TRUE);
-    PumpFor(300);
-    EXPECT_GT(ActivityBarPosition(bar), 0U);
-}
-
-TEST_F(ActivityBarTest, DisablingStopsAndEmptiesTheBarAndEnablingStartsFromTheLeft) {
+TEST_F(ActivityBarTest, DisablingStopsAndEmptiesTheBar) {
     HWND bar = CreateBar(200, 20, kActivityBarClassicStyle);
     EnableWindow(bar, FALSE);
     Step(bar, 51);
@@ -263,21 +152,9 @@ TEST_F(ActivityBarTest, DisablingStopsAndEmptiesTheBarAndEnablingStartsFromTheLe
     EnableWindow(bar, FALSE);
     EXPECT_EQ(ActivityBarPosition(bar), 0U);
     EXPECT_TRUE(Capture(bar).columnsOf(10, kHighlight).empty());
-    // And it was repainted at once: the screen shows the empty bar too.
-    HDC dc = GetDC(bar);
-    for (int x = 2; x < 198; x += 7) EXPECT_NE(GetPixel(dc, x, 10), kHighlight) << x;
-    ReleaseDC(bar, dc);
     PumpFor(100);
     EXPECT_EQ(ActivityBarPosition(bar), 0U);
-
-    EnableWindow(bar, TRUE);
-    Step(bar);
-    const std::vector<int> head = Capture(bar).columnsOf(10, kHighlight);
-    ASSERT_FALSE(head.empty());
-    EXPECT_EQ(head.front(), 2);
 }
-
-// --- painting --------------------------------------------------------------------
 
 TEST_F(ActivityBarTest, ClassicBlocksStandWhereTheGeometrySays) {
     HWND bar = CreateBar(200, 20, kActivityBarClassicStyle);
@@ -300,43 +177,18 @@ TEST_F(ActivityBarTest, ClassicBlocksStandWhereTheGeometrySays) {
     EXPECT_EQ(printed.at(114, 18), kFace);
     EXPECT_NE(printed.at(0, 0), kHighlight);  // the sunken border
 
-    // The window itself shows the same after the timer's repaint.
-    HDC dc = GetDC(bar);
-    EXPECT_EQ(GetPixel(dc, 114, 10), kHighlight);
-    EXPECT_EQ(GetPixel(dc, 125, 10), kHighlight);
-    EXPECT_EQ(GetPixel(dc, 126, 10), kFace);
-    EXPECT_EQ(GetPixel(dc, 57, 10), kFace);
-    ReleaseDC(bar, dc);
-}
-
-TEST_F(ActivityBarTest, TrainWrapsAfterRunningOutBeyondTheRightEdge) {
-    HWND bar = CreateBar(200, 20, kActivityBarClassicStyle);
-    EnableWindow(bar, FALSE);
-    Step(bar, 250);
+    // The train runs out beyond the right edge, then starts again.
+    Step(bar, 199);
     EXPECT_EQ(ActivityBarPosition(bar), 250U);
     EXPECT_TRUE(Capture(bar).columnsOf(10, kHighlight).empty());
-    Step(bar);  // head beyond 198 + 14 * 25: start again
+    Step(bar);  // head beyond 198 + 14 * 25
     EXPECT_EQ(ActivityBarPosition(bar), 0U);
     Step(bar);
     EXPECT_EQ(Capture(bar).columnsOf(10, kHighlight).front(), 2);
 }
 
-TEST_F(ActivityBarTest, MoreBlocksMakeALongerTrain) {
-    HWND bar = CreateBar(300, 20, kActivityBarClassicStyle);
-    EnableWindow(bar, FALSE);
-    ASSERT_EQ(SendMessageA(bar, WM_ACTIVITY_SET_BLOCKS, 8, 0), 1);
-    Step(bar, 90);
-    // R = (2, 2, 298, 18): n = 24, head at 2 + 14 * 21 = 296 cut to 2
-    // pixels at the right edge, the seven blocks behind it whole.
-    const std::vector<int> lit = Capture(bar).columnsOf(10, kHighlight);
-    ASSERT_EQ(lit.size(), 7U * 12U + 2U);
-    EXPECT_EQ(lit.front(), 296 - 7 * 14);
-    EXPECT_EQ(lit.back(), 297);
-}
-
 TEST_F(ActivityBarTest, OddSizesPaintWithoutFault) {
-    const SIZE sizes[] = {{0, 0}, {1, 1}, {3, 3}, {4, 5}, {9, 20}, {2, 300}, {30000, 24},
-                          {6000, 6000}};
+    const SIZE sizes[] = {{0, 0}, {1, 1}, {4, 5}, {2, 300}, {30000, 24}};
     for (const SIZE size : sizes) {
         for (DWORD style : {DWORD{0}, kActivityBarClassicStyle}) {
             HWND bar = CreateBar(size.cx, size.cy, style);
@@ -356,42 +208,6 @@ TEST_F(ActivityBarTest, OddSizesPaintWithoutFault) {
     EnableWindow(tiny, FALSE);
     Step(tiny, 3);
     EXPECT_EQ(ActivityBarPosition(tiny), 0U);
-}
-
-TEST_F(ActivityBarTest, StyledLookUnlessTheClassicStyleBitIsSet) {
-    // The classic bars of the other tests carry the style bit; Wine's own
-    // theme, when active, shows that the bit wins over visual styles.
-    HWND classic = CreateBar(200, 20, kActivityBarClassicStyle);
-    HWND plain = CreateBar(200, 20);
-    EnableWindow(classic, FALSE);
-    EnableWindow(plain, FALSE);
-    const Capture emptyPlain(plain);
-    Step(classic, 51);
-    Step(plain, 51);
-    const Capture classicShown(classic);
-    const Capture plainShown(plain);
-
-    bool sameAsClassic = true;
-    bool anyBlock = false;
-    for (int y = 0; y < 20; ++y) {
-        for (int x = 0; x < 200; ++x) {
-            sameAsClassic = sameAsClassic && plainShown.at(x, y) == classicShown.at(x, y);
-            anyBlock = anyBlock || plainShown.at(x, y) != emptyPlain.at(x, y);
-        }
-    }
-    EXPECT_TRUE(anyBlock);
-    EXPECT_EQ(sameAsClassic, !AppThemed());
-    EXPECT_EQ(classicShown.at(114, 10), kHighlight);
-}
-
-TEST_F(ActivityBarTest, DestroyedBarAndOtherWindowsHaveNoPosition) {
-    HWND bar = CreateBar(200, 20);
-    Step(bar, 3);
-    EXPECT_EQ(ActivityBarPosition(bar), 3U);
-    DestroyWindow(bar);
-    EXPECT_EQ(ActivityBarPosition(bar), 0U);
-    EXPECT_EQ(ActivityBarPosition(parent_), 0U);
-    EXPECT_EQ(ActivityBarPosition(nullptr), 0U);
 }
 
 }  // namespace

@@ -40,23 +40,6 @@ protected:
     PluginSwitches switches_;
 };
 
-TEST_F(PluginAppTest, StartTakesTipsIconsAndTheHost) {
-    switches_.systrayEnabled = 0x81;
-    PluginApp app(module_, h_.hostWindow(), switches_);
-    EXPECT_EQ(PluginApp::instance(), &app);
-    EXPECT_TRUE(app.bridge().connected());
-    EXPECT_TRUE(app.subclassed());
-    EXPECT_EQ(app.shownMask(), 0x81u);
-    EXPECT_STREQ(app.tip(0), "Extended playlist");
-    EXPECT_STREQ(app.tip(6), "Volume");
-    EXPECT_STREQ(app.tip(7), "Menu Tunedeck for Winamp");
-    EXPECT_EQ(app.tip(8), nullptr);
-    for (int i = 0; i < kTrayIconCount; ++i) EXPECT_NE(app.icon(i), nullptr) << i;
-    EXPECT_EQ(app.playlistWindow().hwnd(), nullptr);  // no window until asked
-    const std::string startFile = h_.folder().pluginsDir() + "\\gen_Tunedeck.KQ3";
-    EXPECT_EQ(app.playlistWindow().startFile(), startFile);
-}
-
 TEST_F(PluginAppTest, EndRemovesTheTraySavesSettingsAndLeavesNoWindow) {
     HWND window = nullptr;
     {

@@ -41,16 +41,6 @@ protected:
     HostBridge bridge_{channel_};
 };
 
-TEST_F(PluginBridgeTest, FindsTheHostWindowByItsClass) {
-    EXPECT_EQ(channel_.window(), h_.hostWindow());
-    // A window of another class named as the host's is not taken; the
-    // lookup by class finds the host anyway.
-    HWND other = CreateWindowA("STATIC", "x", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    Win32HostChannel byClass(other);
-    EXPECT_EQ(byClass.window(), h_.hostWindow());
-    DestroyWindow(other);
-}
-
 TEST_F(PluginBridgeTest, PlayingThreeFilesAsTheHostSeesIt) {
     const std::string a = "C:\\music\\a.mp3", b = "C:\\music\\bb.mp3", c = "C:\\music\\ccc.mp3";
     h_.host().addEntry("C:\\old.mp3");

@@ -37,18 +37,6 @@ protected:
     HWND dialog_ = nullptr;
 };
 
-TEST_F(PluginConfigTest, TemplateTexts) {
-    int value = 1;
-    ASSERT_NE(Open(&value), nullptr);
-    char caption[64] = {};
-    GetWindowTextA(dialog_, caption, sizeof caption);
-    EXPECT_STREQ(caption, "Tunedeck Configuration");
-    EXPECT_EQ(Text(IDC_CONFIG_ENABLE), "Enable Tunedeck");
-    EXPECT_EQ(Text(IDC_CONFIG_NOTE), "Note\nChanges will not take effect until Winamp is restarted.");
-    EXPECT_EQ(Text(IDOK), "OK");
-    EXPECT_EQ(Text(IDCANCEL), "Cancel");
-}
-
 TEST_F(PluginConfigTest, CheckedOnlyForExactlyOneAndOkWritesBack) {
     struct Case {
         int before;
@@ -72,24 +60,6 @@ TEST_F(PluginConfigTest, CancelChangesNothing) {
     CheckDlgButton(dialog_, IDC_CONFIG_ENABLE, BST_CHECKED);
     SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     EXPECT_EQ(value, 2);
-}
-
-TEST_F(PluginConfigTest, OnlyTheNoteIsPaintedRed) {
-    int value = 1;
-    ASSERT_NE(Open(&value), nullptr);
-    HDC dc = CreateCompatibleDC(nullptr);
-    SetTextColor(dc, RGB(0, 0, 0));
-    const LRESULT brush = SendMessageA(dialog_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                       reinterpret_cast<LPARAM>(GetDlgItem(dialog_, IDC_CONFIG_NOTE)));
-    EXPECT_EQ(GetTextColor(dc), RGB(255, 0, 0));
-    EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
-    EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), GetSysColorBrush(COLOR_BTNFACE));
-
-    SetTextColor(dc, RGB(0, 0, 0));
-    SendMessageA(dialog_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog_, IDC_CONFIG_ENABLE)));
-    EXPECT_NE(GetTextColor(dc), RGB(255, 0, 0));
-    DeleteDC(dc);
 }
 
 }  // namespace

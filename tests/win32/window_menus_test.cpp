@@ -8,14 +8,10 @@
 #include <vector>
 
 #include "settings/lang_table.h"
-#include "support/test_support.h"
 #include "window/menu_model.h"
 
 namespace td {
 namespace {
-
-using test::TempDir;
-using test::WriteBytes;
 
 HMODULE PluginResources() {
     static HMODULE module = [] {
@@ -43,14 +39,6 @@ bool IsSeparator(HMENU menu, int position) {
            (info.fType & MFT_SEPARATOR) != 0;
 }
 
-UINT State(HMENU menu, int command) {
-    MENUITEMINFOA info = {};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_STATE | MIIM_FTYPE;
-    if (!GetMenuItemInfoA(menu, static_cast<UINT>(command), FALSE, &info)) return 0xFFFFFFFFu;
-    return info.fState | (info.fType & MFT_RADIOCHECK);
-}
-
 // The loaded menu has the shape of its layout: item count, separators,
 // commands, submenus, and the template's English texts.
 void ExpectShape(HMENU menu, MenuId id) {
@@ -71,11 +59,6 @@ void ExpectShape(HMENU menu, MenuId id) {
             ExpectShape(GetSubMenu(menu, position), entry->submenu);
         }
     }
-}
-
-HMENU Submenu(HMENU menu, std::initializer_list<int> path) {
-    for (int position : path) menu = menu ? GetSubMenu(menu, position) : nullptr;
-    return menu;
 }
 
 class WindowMenusTest : public ::testing::Test {
@@ -120,114 +103,13 @@ TEST_F(WindowMenusTest, BarLabelledFromTheLanguageByPosition) {
     EXPECT_EQ(Text(GetSubMenu(select, 3), 0), "K\xfcnstler");
     // Texts the language lacks keep the template's.
     EXPECT_EQ(Text(select, 7), "Remove file(s) from playlist\tDel");
-    EXPECT_EQ(Text(bar, 5), "?");
-    EXPECT_EQ(Text(Submenu(bar, {3, 10}), 3), "ID3v1 / ID3v2\tAlt+4");
 
     LangTable::useBuiltinEnglish();
     RelabelWindowMenu(bar, WindowMenu::Bar);
     EXPECT_EQ(Text(bar, 0), "&File");
     EXPECT_EQ(Text(select, 6), "Crop\tCtrl+Del");
     EXPECT_EQ(Text(GetSubMenu(select, 3), 0), "Artist");
-    EXPECT_EQ(Text(Submenu(bar, {0}), 17), "&Quit\tCtrl+Q");
-    EXPECT_EQ(Text(Submenu(bar, {0, 8}), 1), "Add directory\tCtrl+Shift+Insert");
     DestroyMenu(bar);
-}
-
-TEST_F(WindowMenusTest, LanguageSubmenuRefilledAndRadioChecked) {
-    TempDir dir;
-    ASSERT_TRUE(WriteBytes(dir.Path("Deutsch.lang.kqp"), std::string("#167 \"Sprache\"\n")));
-    LangTable lang(dir.path());
-    lang.scanLanguages("Deutsch");
-    ASSERT_EQ(lang.languageCount(), 2);
-    HMENU bar = CreateWindowMenu(module_, WindowMenu::Bar, &lang);
-    ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(Text(GetSubMenu(bar, 3), 13), "Sprache");
-    HMENU languages = Submenu(bar, {3, 13});
-    for (int round = 0; round < 2; ++round) {  // refilling does not add twice
-        ASSERT_EQ(GetMenuItemCount(languages), 2);
-        EXPECT_EQ(GetMenuItemID(languages, 0), 10000u);
-        EXPECT_EQ(Text(languages, 0), "English(Default)");
-        EXPECT_EQ(GetMenuItemID(languages, 1), 10001u);
-        EXPECT_EQ(Text(languages, 1), "Deutsch");
-        RelabelMenuBar(bar, lang);
-    }
-    MenuState state;
-    state.languageCount = lang.languageCount();
-    state.currentLanguage = lang.currentIndex();
-    UpdateMenuBarChecks(bar, state);
-    EXPECT_EQ(State(bar, 10001), UINT(MFS_CHECKED | MFT_RADIOCHECK));
-    EXPECT_EQ(State(bar, 10000) & MFS_CHECKED, 0u);
-    state.currentLanguage = 0;
-    UpdateMenuBarChecks(bar, state);
-    EXPECT_EQ(State(bar, 10001) & MFS_CHECKED, 0u);
-    EXPECT_NE(State(bar, 10000) & MFS_CHECKED, 0u);
-    DestroyMenu(bar);
-}
-
-TEST_F(WindowMenusTest, BarChecksFollowTheState) {
-    HMENU bar = CreateWindowMenu(module_, WindowMenu::Bar);
-    ASSERT_NE(bar, nullptr);
-    MenuState state;
-    state.viewInfoFrom = 3;
-    state.explorerShown = false;
-    UpdateMenuBarChecks(bar, state);
-    EXPECT_EQ(State(bar, 40090), UINT(MFS_CHECKED | MFT_RADIOCHECK));
-    EXPECT_EQ(State(bar, 40087) & MFS_CHECKED, 0u);
-    EXPECT_EQ(State(bar, 40127) & MFS_CHECKED, 0u);
-    EXPECT_NE(State(bar, 40149) & MFS_GRAYED, 0u);
-
-    state.viewInfoFrom = 0;
-    state.explorerShown = true;
-    UpdateMenuBarChecks(bar, state);
-    EXPECT_NE(State(bar, 40087) & MFS_CHECKED, 0u);
-    EXPECT_EQ(State(bar, 40090) & MFS_CHECKED, 0u);
-    EXPECT_NE(State(bar, 40127) & MFS_CHECKED, 0u);
-    EXPECT_EQ(State(bar, 40149) & MFS_GRAYED, 0u);
-    DestroyMenu(bar);
-}
-
-TEST_F(WindowMenusTest, PopupsComeDetachedAndLabelled) {
-    UseImage("#176 \"Interpr\xe8te|Ctrl+1\"\n#184 \"Respecter la casse\"\n#372 \"Notes\"\n");
-    struct Case {
-        WindowMenu menu;
-        int count;
-    };
-    for (const Case& c : {Case{WindowMenu::SearchFields, 11}, Case{WindowMenu::FileButton, 8},
-                          Case{WindowMenu::AddButton, 2}, Case{WindowMenu::ListContext, 25},
-                          Case{WindowMenu::Explorer, 3}}) {
-        HMENU popup = CreateWindowMenu(module_, c.menu);
-        ASSERT_NE(popup, nullptr);
-        EXPECT_EQ(GetMenuItemCount(popup), c.count);
-        EXPECT_TRUE(DestroyMenu(popup));
-    }
-    HMENU fields = CreateWindowMenu(module_, WindowMenu::SearchFields);
-    EXPECT_EQ(Text(fields, 0), "Interpr\xe8te\tCtrl+1");
-    EXPECT_EQ(Text(fields, 1), "Title\tCtrl+2");
-    EXPECT_EQ(Text(fields, 10), "Respecter la casse");
-    MenuState state;
-    state.searchFields = 0x45;  // Artist, Album, match case
-    UpdateWindowMenuChecks(fields, WindowMenu::SearchFields, state);
-    for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ((State(fields, 40042 + i) & MFS_CHECKED) != 0, i == 0 || i == 2 || i == 6) << i;
-    }
-    DestroyMenu(fields);
-
-    HMENU list = CreateWindowMenu(module_, WindowMenu::ListContext);
-    EXPECT_EQ(Text(list, 20), "Notes");
-    EXPECT_EQ(GetMenuItemCount(GetSubMenu(list, 13)), 13);
-    EXPECT_EQ(Text(GetSubMenu(list, 13), 10), "Time");
-    EXPECT_EQ(GetMenuItemID(GetSubMenu(list, 13), 10), 40024u);
-    state.duplicatesMode = true;
-    UpdateWindowMenuChecks(list, WindowMenu::ListContext, state);
-    EXPECT_NE(State(list, 40029) & MFS_CHECKED, 0u);
-    DestroyMenu(list);
-
-    HMENU explorer = CreateWindowMenu(module_, WindowMenu::Explorer);
-    state.explorerShown = false;
-    UpdateWindowMenuChecks(explorer, WindowMenu::Explorer, state);
-    EXPECT_NE(State(explorer, 40149) & MFS_GRAYED, 0u);
-    EXPECT_EQ(Text(explorer, 0), "Explorer\tF6");
-    DestroyMenu(explorer);
 }
 
 // A menu shorter than its layout (a damaged or foreign template) is
@@ -272,91 +154,6 @@ TEST_F(WindowMenusTest, AcceleratorTableMatchesTheModel) {
         EXPECT_EQ(modifiers, model[i].modifiers);
         EXPECT_EQ(rows[i].cmd, model[i].command);
     }
-}
-
-// A window that records the commands it receives.
-struct CommandSink {
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-        auto* sink = reinterpret_cast<CommandSink*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (sink && message == WM_COMMAND) sink->commands.push_back(LOWORD(wparam));
-        if (message == WM_TIMER) EndMenu();  // never leave a menu hanging
-        return DefWindowProcW(hwnd, message, wparam, lparam);
-    }
-    CommandSink() {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"TdMenuSink";
-        RegisterClassW(&wc);
-        hwnd = CreateWindowW(L"TdMenuSink", L"menus", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr,
-                             nullptr, wc.hInstance, nullptr);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~CommandSink() { DestroyWindow(hwnd); }
-    void Pump() {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    HWND hwnd = nullptr;
-    std::vector<int> commands;
-};
-
-TEST_F(WindowMenusTest, ShortcutsTranslateToTheirCommands) {
-    CommandSink sink;
-    ASSERT_NE(sink.hwnd, nullptr);
-    HACCEL table = LoadWindowAccelerators(module_);
-    BYTE keys[256] = {};
-    struct Case {
-        BYTE modifier;  // 0 for none
-        UINT message;
-        WPARAM key;
-        int command;
-    };
-    const Case cases[] = {
-        {VK_MENU, WM_SYSKEYDOWN, '4', 40094},
-        {VK_CONTROL, WM_KEYDOWN, '3', 40060},
-        {VK_CONTROL, WM_KEYDOWN, VK_DELETE, 40064},
-        {0, WM_KEYDOWN, VK_DELETE, 40054},
-        {0, WM_KEYDOWN, VK_F3, 40055},
-    };
-    for (const Case& c : cases) {
-        memset(keys, 0, sizeof keys);
-        if (c.modifier) keys[c.modifier] = 0x80;
-        SetKeyboardState(keys);
-        sink.commands.clear();
-        MSG msg = {};
-        msg.hwnd = sink.hwnd;
-        msg.message = c.message;
-        msg.wParam = c.key;
-        msg.lParam = c.message == WM_SYSKEYDOWN ? (1 << 29) : 0;
-        EXPECT_TRUE(TranslateAcceleratorW(sink.hwnd, table, &msg)) << c.command;
-        sink.Pump();
-        ASSERT_EQ(sink.commands.size(), 1u) << c.command;
-        EXPECT_EQ(sink.commands[0], c.command);
-    }
-    memset(keys, 0, sizeof keys);
-    SetKeyboardState(keys);
-}
-
-TEST_F(WindowMenusTest, TrackedMenuSendsTheChosenCommandToItsOwner) {
-    CommandSink sink;
-    ASSERT_NE(sink.hwnd, nullptr);
-    ShowWindow(sink.hwnd, SW_SHOW);
-    SetForegroundWindow(sink.hwnd);
-    sink.Pump();
-    SetTimer(sink.hwnd, 1, 3000, nullptr);
-    // The menu's own loop reads these: first entry, then choose it.
-    PostMessageW(sink.hwnd, WM_KEYDOWN, VK_DOWN, 0);
-    PostMessageW(sink.hwnd, WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_TRUE(TrackWindowMenu(module_, sink.hwnd, WindowMenu::AddButton, POINT{20, 20}, MenuState()));
-    KillTimer(sink.hwnd, 1);
-    sink.Pump();
-    ASSERT_EQ(sink.commands.size(), 1u);
-    EXPECT_EQ(sink.commands[0], 40038);  // "Add files..."
-    EXPECT_FALSE(TrackWindowMenu(module_, sink.hwnd, WindowMenu::Bar, POINT{20, 20}, MenuState()));
 }
 
 }  // namespace
