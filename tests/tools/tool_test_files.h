@@ -1,16 +1,30 @@
-// Audio files built byte by byte for the tag tool tests, and a prompter that
-// answers from a script and remembers what it was shown.
+// Audio files built byte by byte for the tag tool tests, and a fixture that
+// writes them into a temporary directory and reads playlist entries back.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/prompter.h"
+#include "settings/lang_table.h"
+#include "tags/song_record.h"
 #include "tests/support/recording_prompter.h"
+#include "tests/support/test_support.h"
 
 namespace td::tooltest {
+
+using test::FaultyFileSystem;
+using test::FileExists;
+using test::ReadBytes;
+using test::ScopedFs;
+using test::SortedNames;
+using test::TempDir;
+using test::WriteBytes;
 
 inline std::string Be32(uint32_t n) {
     return {static_cast<char>(n >> 24), static_cast<char>(n >> 16), static_cast<char>(n >> 8),
@@ -67,7 +81,43 @@ inline std::string Id3v1(const std::string& title, const std::string& artist,
            Field(comment, 28) + '\0' + static_cast<char>(track) + static_cast<char>(genre);
 }
 
+// Audio with an ID3v1 tag of only a title, an artist and a track.
+inline std::string SongV1(const std::string& title, const std::string& artist, uint8_t track = 0,
+                          size_t audio = 4170) {
+    return Audio(audio) + Id3v1(title, artist, "", "", "", 255, track);
+}
+
 // Answers from a queue (Yes / OK when it runs dry) and records every message.
 using ScriptedPrompter = test::RecordingPrompter;
+
+class ToolFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override { LangTable::useBuiltinEnglish(); }
+
+    // `relative` ('/' between levels) inside the temporary directory.
+    std::string In(const std::string& relative) const {
+        std::string path = dir_.Path("");
+        for (char c : relative) path.push_back(c == '/' ? kPathSeparator : c);
+        return path;
+    }
+    std::string Write(const std::string& relative, const std::string& bytes) {
+        const std::string path = In(relative);
+        EXPECT_TRUE(WriteBytes(path, bytes));
+        return path;
+    }
+    // A playlist entry read from a new file.
+    SongRecord* Add(const std::string& relative, const std::string& bytes) {
+        entries_.push_back(std::make_unique<SongRecord>(Write(relative, bytes), true));
+        return entries_.back().get();
+    }
+    // The main text of an ID3v2 frame, "<none>" when there is no such frame.
+    static std::string V2(const SongRecord& r, int type) {
+        const Id3v2Frame* f = r.GetFrame(type);
+        return f ? SongRecord::MainText(f) : std::string("<none>");
+    }
+
+    TempDir dir_;
+    std::vector<std::unique_ptr<SongRecord>> entries_;
+};
 
 }  // namespace td::tooltest
