@@ -12,7 +12,6 @@ columns. The expected texts come from `tunedeck list`, which shows the same
 columns in UTF-8.
 """
 
-import argparse
 import csv
 import io
 import os
@@ -28,7 +27,7 @@ import xml.etree.ElementTree as ElementTree
 from concurrent.futures import ThreadPoolExecutor
 from html.parser import HTMLParser
 
-from interop_common import Checks, Tools, v1_trailer
+from interop_common import start, v1_trailer
 from mutagen.id3 import ID3, TALB, TIT2, TPE1, TRCK, TYER, Encoding
 
 CHROMIUM = "/usr/bin/chromium"
@@ -352,15 +351,9 @@ def check_text_forms(c, tools, library, work, rows, paths):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--cli", required=True)
-    parser.add_argument("--work", required=True)
-    args = parser.parse_args()
-    work = os.path.abspath(args.work)
+    tools, c, work = start(__doc__)
     library = os.path.join(work, "library")
-    shutil.rmtree(work, ignore_errors=True)
     make_library(library)
-    tools, c = Tools(args.cli), Checks()
 
     def rows(view):
         """The list's texts of our columns, per row, from `tunedeck list`."""

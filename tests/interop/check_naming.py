@@ -10,23 +10,16 @@ names, inside their directory or the target, byte for byte the files they
 were, and never over another file.
 """
 
-import argparse
 import os
 import shutil
 import sys
 
-from interop_common import Checks, Tools, audio_of, load_id3, make_clip, read_bytes, v1_fields
+from interop_common import audio_of, load_id3, make_clip, read_bytes, start, v1_fields
 from mutagen.id3 import ID3, TALB, TCON, TIT2, TPE1, TRCK
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--cli", required=True)
-    parser.add_argument("--work", required=True)
-    args = parser.parse_args()
-    work = os.path.abspath(args.work)
-    os.makedirs(work, exist_ok=True)
-    tools, c = Tools(args.cli), Checks()
+    tools, c, work = start(__doc__)
     clip = make_clip(work, "1.2")
     clip_bytes = read_bytes(clip)
 

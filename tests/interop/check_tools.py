@@ -8,31 +8,22 @@ result back with mutagen: the fields asked for, the frames nobody touched,
 the audio bytes, the trace log and the exit status.
 """
 
-import argparse
 import os
 import shutil
 import stat
 import sys
 
-from interop_common import (POPM_EMAIL, Checks, Tools, audio_of, load_id3, make_clip,
-                            read_bytes, text_of, v1_fields, v1_trailer)
+from interop_common import (POPM_EMAIL, audio_of, load_id3, make_clip,
+                            read_bytes, start, text_of, v1_fields, v1_trailer)
 from mutagen.id3 import ID3, APIC, COMM, TALB, TCON, TIT2, TPE1, TRCK, TXXX
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--cli", required=True)
-    parser.add_argument("--work", required=True)
-    args = parser.parse_args()
-    work = os.path.abspath(args.work)
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
-    tools, c = Tools(args.cli), Checks()
+    tools, c, work = start(__doc__)
     clip = make_clip(work)
     clip_audio = audio_of(read_bytes(clip))
 
-    def run(*a, stdin=None):
-        return tools.run(*a, stdin=stdin)
+    run = tools.run
 
     def fresh(name):
         path = os.path.join(work, name)
@@ -93,28 +84,14 @@ def main():
         assert audio_of(read_bytes(path)) == clip_audio
 
     def convert():
+        # Copies and removals are read back with mutagen in run_interop.py;
+        # here the command itself: its summary, and a failure with nothing to copy.
         path = fresh("v1.mp3")
         with open(path, "ab") as f:
             f.write(v1_trailer("Song", "Band", "", "1999", "", 17, 3))
         rc, out, err = run("convert", "v1-to-v2", "-y", path)
         assert rc == 0 and b"Copy ID3v1 --> ID3v2 on 1 file(s)" in out, (err, out)
-        t = load_id3(path)
-        assert [text_of(t, f) for f in ("TIT2", "TPE1", "TCON", "TRCK", "TYER")] == \
-            [["Song"], ["Band"], ["Rock"], ["3"], ["1999"]]
-        path = tagged("v2.mp3", v1=False)
-        rc, _, err = run("convert", "v2-to-v1", "-y", path)
-        assert rc == 0, err
-        v1 = v1_fields(path)
-        assert (v1["TIT2"], v1["TCON"], v1["TRCK"], v1["COMM"]) == \
-            ("Caf\u00e9 Song", "Jazz", "4", "Old comment"), v1
-        assert text_of(load_id3(path), "TIT2") == ["Caf\u00e9 Song"], "ID3v2 stays"
-        for op, has_v1, has_v2 in (("remove-v1", False, True), ("remove-v2", True, False),
-                                   ("remove-all", False, False)):
-            path = tagged(op + ".mp3")
-            rc, _, err = run("convert", op, "-y", path)
-            assert rc == 0, (op, err)
-            assert (v1_fields(path) is not None, load_id3(path) is not None) == (has_v1, has_v2), op
-            assert audio_of(read_bytes(path)) == clip_audio, op
+        assert text_of(load_id3(path), "TCON") == ["Rock"]
         # Nothing to copy from: a failure, the file untouched.
         path, log = fresh("nothing.mp3"), os.path.join(work, "nothing.log")
         rc, _, _ = run("convert", "v1-to-v2", "-y", "--log", log, path)
@@ -156,9 +133,7 @@ def main():
         assert run("convert", "remove-v2", path, stdin=b"")[0] == 1
         assert read_bytes(path) == before
         assert run("convert", "remove-v2", path, stdin=b"y\n")[0] == 0 and load_id3(path) is None
-        for argv in (["tag", "-y", clip], ["tag", "--year"], ["convert", "swap", clip],
-                     ["convert", "remove-v1"], ["rate", "6", clip], ["rate", "3"],
-                     ["tag", "--bogus", "x", clip]):
+        for argv in (["tag", "-y", clip], ["convert", "swap", clip], ["rate", "6", clip]):
             assert run(*argv)[0] == 2, argv
 
     for fn in (tag_both_with_log, tag_single_version, convert, rate, failures_and_exit_status):

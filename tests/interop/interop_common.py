@@ -1,7 +1,9 @@
 """What the interoperability checks share: running `tunedeck` (natively or
 under Wine), reading files back with mutagen, counting results."""
 
+import argparse
 import os
+import shutil
 import subprocess
 import sys
 import traceback
@@ -13,6 +15,22 @@ except ImportError:
              % os.path.basename(sys.argv[0]))
 
 POPM_EMAIL = "Tunedeck plug-ins for Winamp"
+
+
+def start(doc, clean=True, tagwrite=False):
+    """Parses --cli, --work and --runner (and --tagwrite); empties the work
+    folder unless told not to. Returns (tools, checks, work folder)."""
+    parser = argparse.ArgumentParser(description=doc.splitlines()[0])
+    parser.add_argument("--cli", required=True)
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--runner", help="emulator for the programs, e.g. wine64")
+    parser.add_argument("--tagwrite", required=tagwrite)
+    args = parser.parse_args()
+    work = os.path.abspath(args.work)
+    if clean:
+        shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work, exist_ok=True)
+    return Tools(args.cli, args.runner, args.tagwrite), Checks(), work
 
 
 class Checks:

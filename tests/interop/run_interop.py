@@ -8,7 +8,6 @@ Both ways: what mutagen (and the id3v2 tool, and lame) wrote, `tunedeck info
 with the frames nobody touched and the audio stream unchanged.
 """
 
-import argparse
 import hashlib
 import json
 import os
@@ -17,8 +16,8 @@ import subprocess
 import sys
 
 import mutagen.mp3
-from interop_common import (POPM_EMAIL, Checks, Tools, audio_of, load_id3, load_v1, raw_tag,
-                            read_bytes, text_of, v1_fields, v1_text)
+from interop_common import (POPM_EMAIL, audio_of, load_id3, load_v1, raw_tag,
+                            read_bytes, start, text_of, v1_fields, v1_text)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
@@ -395,15 +394,9 @@ def check_faults(c, tools, fresh, work):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--cli", required=True)
-    parser.add_argument("--tagwrite", required=True)
-    parser.add_argument("--work", required=True)
-    parser.add_argument("--runner", help="emulator for the programs, e.g. wine64 for the "
-                        "Windows build")
-    args = parser.parse_args()
-    library = os.path.join(args.work, "library")
-    scratch = os.path.join(args.work, "scratch")
+    tools, c, work = start(__doc__, clean=False, tagwrite=True)
+    library = os.path.join(work, "library")
+    scratch = os.path.join(work, "scratch")
     if subprocess.run([sys.executable, os.path.join(HERE, "make_library.py"), "--out", library],
                       stdin=subprocess.DEVNULL).returncode != 0:
         print("run_interop.py: building the sample library failed")
@@ -418,7 +411,6 @@ def main():
         shutil.copyfile(os.path.join(library, name), target)
         return target
 
-    tools, c = Tools(args.cli, args.runner, args.tagwrite), Checks()
     c.step("read", check_reading, c, tools, library, manifest)
     c.step("write v2.3", check_write_v23, c, tools, fresh("cbr128_v23.mp3", "edit"))
     c.step("write v2.4 source", check_write_v24, c, tools, fresh("cbr128_v24.mp3", "edit"))

@@ -8,12 +8,11 @@ the folder, M3U and PLS playlists written the way players write them
 (relative paths, CR LF, #EXTINF, File2 before File1) and damaged files.
 """
 
-import argparse
 import os
 import shutil
 import sys
 
-from interop_common import Checks, Tools
+from interop_common import start
 from mutagen.id3 import ID3, TALB, TIT2, TPE1, TRCK
 
 # MPEG-1 Layer III, 128 kbit/s, 44100 Hz: 115 frames of 417 bytes are 3.004 s.
@@ -49,13 +48,7 @@ def make_library(root):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--cli", required=True)
-    parser.add_argument("--work", required=True)
-    parser.add_argument("--runner", help="emulator for the program, e.g. wine64")
-    args = parser.parse_args()
-    tools, c = Tools(args.cli, args.runner), Checks()
-    work = os.path.abspath(args.work)
+    tools, c, work = start(__doc__)
     lib = os.path.join(work, "lib")
     make_library(lib)
     n = tools.native
