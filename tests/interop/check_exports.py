@@ -4,12 +4,10 @@
     check_exports.py --cli PATH/tunedeck --work DIR
 
 Exports a small library whose tags hold markup, quotes, ampersands, accented
-letters and the euro sign in every form and reads the results back: the HTML
-pages in headless Chromium (the DOM it builds must hold the expected rows,
-cells, links and styles, and no element a tag smuggled in), the XML with
-xml.etree and minidom, the CSV with the csv module, the text forms by their
-columns. The expected texts come from `tunedeck list`, which shows the same
-columns in UTF-8.
+letters and the euro sign and reads the results back: HTML in headless Chromium
+(expected rows, cells, links and styles, no element a tag smuggled in), XML
+with xml.etree, CSV with the csv module. The expected texts come from
+`tunedeck list`, which shows the same columns in UTF-8.
 """
 
 import csv
@@ -22,7 +20,6 @@ import subprocess
 import sys
 import tempfile
 import urllib.parse
-import xml.dom.minidom
 import xml.etree.ElementTree as ElementTree
 from concurrent.futures import ThreadPoolExecutor
 from html.parser import HTMLParser
@@ -268,12 +265,10 @@ def check_pages(c, tools, library, work, rows_v1, rows_v2, paths):
             [(norm(row[0] + " - " + row[1]), ("file", p)) for row, p in zip(rows_v2, paths)],
             "listing: headings and their links")
     text = norm(dom.text())
-    for row in rows_v2:
-        for i, column in enumerate(COLUMNS[2:], 2):
-            c.check(norm("- %s: %s" % (TITLES[column], row[i])) in text,
-                    "listing: line for " + TITLES[column], norm(row[i]))
-    c.check("- Artist:" not in text and "- Title:" not in text,
-            "listing: Artist and Title only in the heading")
+    c.check(all(norm("- %s: %s" % (TITLES[k], row[i])) in text for row in rows_v2
+                for i, k in enumerate(COLUMNS) if k not in (0, 1)) and "- Artist:" not in text
+            and "- Title:" not in text,
+            "listing: a line per column, Artist and Title only in the heading")
 
 
 def check_xml(c, tools, library, work, rows, paths):
@@ -301,11 +296,10 @@ def check_xml(c, tools, library, work, rows, paths):
     titles = [e.findtext("TITLE") for e in root]
     c.check("5 € Café" in titles and HOSTILE_TITLE in titles,
             "xml: the euro sign decodes, markup in a tag stays text", repr(titles))
-    c.equal(xml.dom.minidom.parseString(data).getElementsByTagName("ARTIST")[1].firstChild.data,
-            HOSTILE_ARTIST, "minidom: markup in a tag stays text")
+    c.equal(root[1].findtext("ARTIST"), HOSTILE_ARTIST, "xml: a script tag stays text")
 
 
-def check_text_forms(c, tools, library, work, rows, paths):
+def check_text_forms(c, tools, library, work, rows):
     settings = settings_file(os.path.join(work, "text.ini"))
     titles = [TITLES[k] for k in COLUMNS]
     outputs = {}
@@ -333,18 +327,9 @@ def check_text_forms(c, tools, library, work, rows, paths):
             "txt-aligned: header, separator and rows; bars and plus signs line up",
             repr(bars) + " " + repr(plus))
 
-    rc, m3u, err = tools.run("export", "--format", "m3u", library)
-    lines = m3u.decode("utf-8").split("\r\n")
-    c.equal((rc, lines[0], [x for x in lines[1:] if x and not x.startswith("#")]),
-            (0, "#EXTM3U", paths), "m3u to standard output: header and paths in order")
-    text = tools.run("export", "--format", "pls", library)[1].decode("utf-8")
-    c.check(text.startswith("[playlist]\r\n") and
-            text.endswith("NumberOfEntries=%d\r\nVersion=2" % len(paths)), "pls: frame")
     with open(os.path.join(work, "list.csv"), "rb") as f:
         c.equal(tools.run("export", "--format", "csv", "--settings", settings, library)[1],
                 f.read(), "standard output holds the same bytes as -o")
-    c.equal(tools.run("export", "--format", "rtf", library)[0], 2,
-            "unknown format is a usage error")
     rc, _, err = tools.run("export", "--format", "csv", "-o",
                            os.path.join(work, "no", "such", "dir.csv"), library)
     c.check(rc == 1 and "cannot write" in err, "an export that cannot be written fails", err)
@@ -368,7 +353,7 @@ def main():
             "the list shows every song")
     c.step("html", check_pages, c, tools, library, work, rows_v1, rows_v2, paths)
     c.step("xml", check_xml, c, tools, library, work, rows_v2, paths)
-    c.step("text forms", check_text_forms, c, tools, library, work, rows_v2, paths)
+    c.step("text forms", check_text_forms, c, tools, library, work, rows_v2)
     return c.finish("exports")
 
 

@@ -155,15 +155,10 @@ def check_id3v2(c, path, rec):
     for fid in ("TXXX", "PRIV"):
         if tags.getall(fid):
             c.check(fid in carried_ids, fid + " listed as carried", carried_ids)
-    if major == 3:
-        # v2.3 bodies are taken as they stand: binary and carried sizes match.
-        raw_sizes = {}
-        for fid, body in raw_frames:
-            raw_sizes.setdefault(fid, []).append(len(body))
-        for f in rec["id3v2"]:
-            if "size" in f:
-                c.check(f["size"] in raw_sizes.get(f["id"], []), "size of " + f["id"],
-                        "got %d, file has %r" % (f["size"], raw_sizes.get(f["id"])))
+    if major == 3:  # v2.3 bodies are taken as they stand: binary and carried sizes match
+        sizes = [(fid, len(body)) for fid, body in raw_frames]
+        c.equal([(f["id"], f["size"]) for f in rec["id3v2"]
+                 if "size" in f and (f["id"], f["size"]) not in sizes], [], "frame sizes")
     popm = tags.getall("POPM")
     c.equal(rec["rating"], stars_of(popm[0].rating) if popm else 0, "rating from POPM")
 
@@ -369,7 +364,6 @@ def check_faults(c, tools, fresh, work):
     c.equal(len(out.decode("utf-8").splitlines()), 2, "the other files still listed")
     rc, _, err = tools.run("info", tools.native(work))
     c.check(rc == 1 and "Cannot open file" in err, "a directory cannot be read", err)
-    c.equal(tools.run("bogus")[0], 2, "unknown command exit status")
     # A POSIX file name need not be UTF-8; the JSON must stay valid anyway.
     if os.name == "posix" and not tools.runner:
         odd = os.path.join(os.fsencode(work), b"latin1-\xe9t\xe9.mp3")
