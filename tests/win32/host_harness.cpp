@@ -112,10 +112,8 @@ HostHarness::HostHarness(HostSetup setup) : folder_(setup) {
     options.programPath = folder_.hostProgram();
     options.logPath = folder_.path("host.log");
     options.show = setup.show;
-    options.clock = setup.clock;
     host_ = std::make_unique<td::host::StandInHost>(options);
     ok_ = folder_.ok() && host_->create();
-    for (const td::host::PlaylistEntry& entry : setup.entries) host_->addEntry(entry.path, entry.lengthSec);
     if (ok_ && setup.load) load();
 }
 
@@ -138,12 +136,7 @@ std::string HostHarness::m3uPath() const { return td::host::M3uPathFor(folder_.h
 int HostHarness::load() {
     if (loaded_ || !host_->hwnd()) return 0;
     loaded_ = true;
-    started_ = host_->loadPlugins();
-    return started_;
-}
-
-LRESULT HostHarness::sysCommand(UINT id) {
-    return host_->hwnd() ? SendMessageA(host_->hwnd(), WM_SYSCOMMAND, id, 0) : 0;
+    return host_->loadPlugins();
 }
 
 void HostHarness::pump(int ms) {

@@ -25,8 +25,7 @@
 //   td::test::HostHarness h;                      // plug-in loaded and initialised
 //   ASSERT_TRUE(h.ok());
 //   h.host().openMainMenu();                      // the plug-in adds its submenu
-//   h.host().chooseMainMenuItem(50120);           // "Show" (WM_SYSCOMMAND 50120;
-//                                                 //  h.sysCommand(50120) without the menu)
+//   h.host().chooseMainMenuItem(50120);           // "Show" (WM_SYSCOMMAND 50120)
 //   h.pumpUntil([&] { return FindWindowA(nullptr, "Tunedeck") != nullptr; }, 5000);
 //   h.host().clearRecords();
 //   ... act ...
@@ -39,7 +38,6 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -58,15 +56,10 @@ struct HostSetup {
     std::string pluginIni;
     // Extra files: path relative to the folder (folders are created), bytes.
     std::vector<std::pair<std::string, std::string>> files;
-    // HostHarness: the host's playlist before the plug-ins start.
-    std::vector<td::host::PlaylistEntry> entries;
     // HostHarness: load the plug-ins and call init in the constructor.
     bool load = true;
     // HostHarness: show the host window.
     bool show = true;
-    // HostHarness: the host's clock in ms for the simulated play position
-    // (empty: real time).
-    std::function<uint64_t()> clock;
 };
 
 class HostFolder {
@@ -110,12 +103,6 @@ public:
 
     // Loads the plug-ins when the setup did not; returns the number initialised.
     int load();
-    // The number of plug-ins whose init was called (0 while the plug-in
-    // module still hands out a null record).
-    int pluginsStarted() const { return started_; }
-    // Sends WM_SYSCOMMAND `id` to the host window, as choosing an item the
-    // plug-in added to the host's menu does (50120 "Show"). Returns the result.
-    LRESULT sysCommand(UINT id);
     // Runs the message loop for `ms` milliseconds.
     void pump(int ms);
     // Runs the message loop until `done` returns true (checked after every
@@ -125,8 +112,7 @@ public:
     // handles what they posted.
     void quitPlugins();
 
-    // The host's records and their log lines, in order.
-    const std::vector<td::host::HostRecord>& records() const { return host_->records(); }
+    // The host's log lines, in order.
     std::vector<std::string> lines() const { return host_->lines(); }
     // Only the exchanges with the plug-in: lines of messages 1024, 74 and 273.
     std::vector<std::string> exchanges() const;
@@ -137,7 +123,6 @@ private:
     std::unique_ptr<td::host::StandInHost> host_;
     bool ok_ = false;
     bool loaded_ = false;
-    int started_ = 0;
 };
 
 struct HostRun {

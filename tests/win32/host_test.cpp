@@ -49,8 +49,6 @@ std::vector<std::string> Events(const std::vector<std::string>& lines) {
     return out;
 }
 
-// --- file hand-over ---------------------------------------------------------------------
-
 TEST(StandInHost, HandOverCountsTheTerminatorAndRejectsMalformedRecords) {
     HostHarness h(BareHost());
     ASSERT_TRUE(h.ok());
@@ -77,8 +75,6 @@ TEST(StandInHost, HandOverCountsTheTerminatorAndRejectsMalformedRecords) {
     EXPECT_TRUE(Contains(lines, "74 malformed r=0"));
 }
 
-// --- M3U ----------------------------------------------------------------------------------
-
 TEST(StandInHost, WritesItsPlaylistBesideTheProgram) {
     HostHarness h(BareHost());
     ASSERT_TRUE(h.ok());
@@ -95,8 +91,6 @@ TEST(StandInHost, WritesItsPlaylistBesideTheProgram) {
     Request(h, 0, 120);
     EXPECT_EQ(ReadLines(h.m3uPath()), std::vector<std::string>{"#EXTM3U"});
 }
-
-// --- plug-ins ---------------------------------------------------------------------------------
 
 std::vector<std::string>* g_calls = nullptr;
 PluginRecord g_recordA{0x10, const_cast<char*>("A"), [] { g_calls->push_back("init A"); return 0; },

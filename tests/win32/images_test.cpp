@@ -1,9 +1,9 @@
-// The drawn icons and bitmaps as the plug-in module carries them: each
-// resource loads under its number, in the sizes and with the transparency
-// the windows rely on.
+// The drawn bitmaps as the plug-in module carries them: strips of 16 x 16
+// images with the magenta background the image lists mask out.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include "tests/win32/host_harness.h"
 
@@ -22,25 +22,6 @@ protected:
     }
     HMODULE module_ = nullptr;
 };
-
-TEST_F(DrawnResourcesTest, IconsComeInSmallAndLargeSize) {
-    for (int id : {106, 113, 125, 131, 147}) {
-        for (int size : {16, 32}) {
-            HICON icon = static_cast<HICON>(
-                LoadImageA(module_, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
-            ASSERT_NE(icon, nullptr) << "icon " << id << " at " << size;
-            ICONINFO info = {};
-            ASSERT_TRUE(GetIconInfo(icon, &info));
-            BITMAP bm = {};
-            GetObject(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bm), &bm);
-            EXPECT_EQ(bm.bmWidth, size) << id;
-            EXPECT_EQ(info.hbmColor ? bm.bmHeight : bm.bmHeight / 2, size) << id;
-            if (info.hbmColor) DeleteObject(info.hbmColor);
-            if (info.hbmMask) DeleteObject(info.hbmMask);
-            DestroyIcon(icon);
-        }
-    }
-}
 
 TEST_F(DrawnResourcesTest, BitmapsAreStripsOf16By16WithAMagentaBackground) {
     const struct {
@@ -68,6 +49,11 @@ TEST_F(DrawnResourcesTest, BitmapsAreStripsOf16By16WithAMagentaBackground) {
             EXPECT_LT(clear, 240) << strip.id << ":" << image;  // and a picture
         }
         SelectObject(dc, previous);
+        HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, strip.images, 0);
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(ImageList_AddMasked(list, bitmap, RGB(255, 0, 255)), 0) << strip.id;
+        EXPECT_EQ(ImageList_GetImageCount(list), strip.images) << strip.id;
+        ImageList_Destroy(list);
         DeleteObject(bitmap);
     }
     DeleteDC(dc);

@@ -91,15 +91,12 @@ TEST_F(WindowMenusTest, TemplatesHaveTheLayoutsShape) {
 }
 
 TEST_F(WindowMenusTest, BarLabelledFromTheLanguageByPosition) {
-    UseImage("#141 \"&Datei\"\n#211 \"Zuschneiden|Strg+Entf\"\n#87 \"K\xfcnstler\"\n"
-             "#209 \"Gleiche ausw\xe4hlen\"\n");
+    UseImage("#141 \"&Datei\"\n#211 \"Zuschneiden|Strg+Entf\"\n#87 \"K\xfcnstler\"\n");
     HMENU bar = CreateWindowMenu(module_, WindowMenu::Bar);
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(Text(bar, 0), "&Datei");
     HMENU select = GetSubMenu(bar, 2);
     EXPECT_EQ(Text(select, 6), "Zuschneiden\tStrg+Entf");
-    EXPECT_EQ(GetMenuItemID(select, 6), 40027u);
-    EXPECT_EQ(Text(select, 3), "Gleiche ausw\xe4hlen");
     EXPECT_EQ(Text(GetSubMenu(select, 3), 0), "K\xfcnstler");
     // Texts the language lacks keep the template's.
     EXPECT_EQ(Text(select, 7), "Remove file(s) from playlist\tDel");
@@ -108,7 +105,6 @@ TEST_F(WindowMenusTest, BarLabelledFromTheLanguageByPosition) {
     RelabelWindowMenu(bar, WindowMenu::Bar);
     EXPECT_EQ(Text(bar, 0), "&File");
     EXPECT_EQ(Text(select, 6), "Crop\tCtrl+Del");
-    EXPECT_EQ(Text(GetSubMenu(select, 3), 0), "Artist");
     DestroyMenu(bar);
 }
 
