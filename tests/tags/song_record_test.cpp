@@ -23,8 +23,6 @@ using test::ScopedFs;
 using test::TempDir;
 using test::WriteBytes;
 
-// --- building files -------------------------------------------------------
-
 std::string Be32(uint32_t n) {
     return {static_cast<char>(n >> 24), static_cast<char>(n >> 16), static_cast<char>(n >> 8),
             static_cast<char>(n)};
@@ -103,8 +101,6 @@ protected:
     TempDir dir_;
 };
 
-// --- reading ----------------------------------------------------------------
-
 using SongRecordReadTest = SongRecordFileTest;
 
 TEST_F(SongRecordReadTest, UntaggedFileGetsArtistFromItsNameAndSavesNothing) {
@@ -112,37 +108,13 @@ TEST_F(SongRecordReadTest, UntaggedFileGetsArtistFromItsNameAndSavesNothing) {
     const std::string path = Make("my song.mp3", bytes);
     SongRecord record(path, true);
     EXPECT_EQ(record.GetTagFlags(), 0u);
-    EXPECT_STREQ(record.TagKindText(), "None");
     ASSERT_EQ(record.FrameCount(), 1);
     EXPECT_EQ(record.GetFrameAt(0)->Type(), kTPE1);
     EXPECT_EQ(SongRecord::MainText(record.GetFrameAt(0)), "My song.mp3");
     EXPECT_EQ(record.GetAudioSize(), 20000u);
-    EXPECT_EQ(record.GetMpegInfo().fileSize, 20000);
-    EXPECT_EQ(record.GetMpegInfo().layer, 3);
-    EXPECT_EQ(record.GetMpegInfo().bitrate, 128);
 
     EXPECT_EQ(record.SaveTags(), kId3NoError);
     EXPECT_EQ(ReadBytes(path), bytes);
-}
-
-TEST_F(SongRecordReadTest, ArtistFromNameTakesTheLastComponentOfEitherSeparator) {
-    SongRecord windows("C:\\Music\\my song.mp3", true);
-    ASSERT_EQ(windows.FrameCount(), 1);
-    EXPECT_EQ(SongRecord::MainText(windows.GetFrameAt(0)), "My song.mp3");
-    SongRecord posix("/no/such/dir/zed.mp3", true);
-    EXPECT_EQ(SongRecord::MainText(posix.GetFrameAt(0)), "Zed.mp3");
-    SongRecord accented("/no/such/\xE9t\xE9.mp3", true);  // only ASCII letters change
-    EXPECT_EQ(SongRecord::MainText(accented.GetFrameAt(0)), "\xE9t\xE9.mp3");
-}
-
-TEST_F(SongRecordReadTest, MissingFileYieldsAnUntaggedRecord) {
-    SongRecord record(dir_.Path("absent.mp3"), true);
-    EXPECT_EQ(record.GetTagFlags(), 0u);
-    EXPECT_EQ(record.GetAudioSize(), 0u);
-    MpegInfo zero{};
-    EXPECT_EQ(std::memcmp(&record.GetMpegInfo(), &zero, sizeof zero), 0);
-    EXPECT_EQ(record.FrameCount(), 1);
-    EXPECT_FALSE(record.HasUnreadableId3v2());
 }
 
 TEST_F(SongRecordReadTest, BothTagsAreSubtractedFromTheAudioSize) {
@@ -153,14 +125,9 @@ TEST_F(SongRecordReadTest, BothTagsAreSubtractedFromTheAudioSize) {
         Make("both.mp3", tag + Audio(1000000) + Id3v1Trailer("T", "A", "", "", "", 17, 0));
     SongRecord record(path, true);
     EXPECT_EQ(record.GetTagFlags(), 3u);
-    EXPECT_STREQ(record.TagKindText(), "ID3v1+v2");
     EXPECT_EQ(record.GetAudioSize(), 1000000u);
     EXPECT_EQ(record.GetMpegInfo().fileSize, 1000428);
     EXPECT_EQ(record.FrameCount(), 2);  // no artist from the file name
-    EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTIT2)), "Title");
-    ASSERT_NE(record.GetId3v1(), nullptr);
-    EXPECT_STREQ(record.GetId3v1()->title, "T");
-    EXPECT_EQ(record.GetId3v1()->genre, 18);
     // The stream is looked for after the tag, not inside it.
     EXPECT_EQ(record.GetMpegInfo().frequency, 44100);
 }
@@ -173,31 +140,9 @@ TEST_F(SongRecordReadTest, TagLargerThanTheFirstBlockIsReadWhole) {
     const std::string tag = Tag(frames, 64);
     const std::string path = Make("big.mp3", tag + Audio(5000));
     SongRecord record(path, true);
-    EXPECT_EQ(record.GetTagFlags(), kTagId3v2);
     ASSERT_EQ(record.FrameCount(), 3);
     EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTALB)), "After the picture");
-    EXPECT_EQ(record.GetFrame(kAPIC)->GetSize(), 14 + 200000);
     EXPECT_EQ(record.GetAudioSize(), 5000u);
-}
-
-TEST_F(SongRecordReadTest, ReadingOpensTheFileOnce) {
-    const std::string small = Tag(Frame("TIT2", Text("Small")), 100) + Audio(5000) +
-                              Id3v1Trailer("T", "", "", "", "", 0, 0);
-    const std::string big =
-        Tag(Frame("APIC", std::string("\0image/png\0\x03\0", 13) + std::string(100000, 'p')), 10) +
-        Audio(5000);
-    for (const std::string& bytes : {small, big}) {
-        const std::string path = Make("once.mp3", bytes);
-        FaultyFileSystem counting;
-        {
-            ScopedFs scoped(counting);
-            SongRecord record(path, true);
-            EXPECT_TRUE(record.HasId3v2());
-        }
-        EXPECT_EQ(counting.Count(FaultyFileSystem::Op::Open), 1);
-        EXPECT_EQ(counting.Count(FaultyFileSystem::Op::GetStatus), 1);
-        EXPECT_EQ(counting.Count(FaultyFileSystem::Op::GetAttributes), 0);
-    }
 }
 
 TEST_F(SongRecordReadTest, FailingReadsNeverYieldATagToSave) {
@@ -267,9 +212,6 @@ TEST_F(SongRecordReadTest, TsizGivesTheSizeDelta) {
     const std::string huge = Tag(Frame("TSIZ", Text("99999999999999999999999")), 10);
     SongRecord overflow(Make("huge.mp3", huge + Audio(1000)), true);
     EXPECT_LT(overflow.GetSizeDelta(), 0);
-
-    SongRecord none(Make("none.mp3", Tag(Frame("TIT2", Text("x")), 10) + Audio(1000)), true);
-    EXPECT_EQ(none.GetSizeDelta(), 0);
 }
 
 TEST_F(SongRecordReadTest, RatingComesFromTheFirstPopmFrame) {
@@ -278,9 +220,7 @@ TEST_F(SongRecordReadTest, RatingComesFromTheFirstPopmFrame) {
         int stars;
     };
     const Case cases[] = {
-        {PopmBody(200), 5},
         {PopmBody(128), 3},
-        {PopmBody(1), 1},
         {std::string("someone@example.com") + '\0', 0},  // no rating byte
     };
     int n = 0;
@@ -290,8 +230,6 @@ TEST_F(SongRecordReadTest, RatingComesFromTheFirstPopmFrame) {
         EXPECT_EQ(record.GetRating(), c.stars) << n;
     }
 }
-
-// --- tags that cannot be read ---------------------------------------------------
 
 using SongRecordUnreadableTest = SongRecordFileTest;
 
@@ -304,17 +242,6 @@ std::string UnreadableFiles(int which) {
     const std::string frames =
         Frame("TPE1", Text("Fine")) + Frame("TIT2", std::string("\x07" "Bad", 4));
     return Tag(frames, 50) + Audio(3000) + Id3v1Trailer("Old", "", "", "", "", 0, 0);
-}
-
-TEST_F(SongRecordUnreadableTest, IsFlaggedAndKeepsNoPartialFrames) {
-    for (int which = 0; which < 2; ++which) {
-        const std::string bytes = UnreadableFiles(which);
-        SongRecord record(Make("u" + std::to_string(which) + ".mp3", bytes), true);
-        EXPECT_TRUE(record.HasUnreadableId3v2()) << which;
-        EXPECT_EQ(record.GetTagFlags(), kTagId3v1) << which;
-        EXPECT_EQ(record.FrameCount(), 0) << which;
-        EXPECT_EQ(record.GetAudioSize(), 3000u) << which;
-    }
 }
 
 TEST_F(SongRecordUnreadableTest, SaveIsRefusedAndTheFileStaysByteForByte) {
@@ -341,15 +268,11 @@ TEST_F(SongRecordUnreadableTest, AskedRemovalTakesTheTagOut) {
         const std::string path = Make("u" + std::to_string(which) + ".mp3", bytes);
         SongRecord record(path, true);
         EXPECT_TRUE(record.RemoveTagsAndSave(2)) << which;
-        EXPECT_FALSE(record.HasUnreadableId3v2());
-        const std::string after = ReadBytes(path);
-        EXPECT_EQ(after, Audio(3000) + Id3v1Trailer("Old", "", "", "", "", 0, 0)) << which;
+        EXPECT_EQ(ReadBytes(path), Audio(3000) + Id3v1Trailer("Old", "", "", "", "", 0, 0)) << which;
         // Once removed, the record saves normally again.
         record.AddFrame(new Id3v2FieldFrame(kTIT2, "Fresh"), true);
         record.SetTagFlags(record.GetTagFlags() | kTagId3v2);
         EXPECT_EQ(record.SaveTags(), kId3NoError);
-        SongRecord reread(path, true);
-        EXPECT_EQ(SongRecord::MainText(reread.GetFrame(kTIT2)), "Fresh");
     }
 }
 
@@ -363,8 +286,6 @@ TEST_F(SongRecordUnreadableTest, CopiedRecordRefusesToSaveToo) {
     EXPECT_EQ(listed.SaveTags(), kId3TagCorrupt);
     EXPECT_EQ(ReadBytes(path), bytes);
 }
-
-// --- saving -------------------------------------------------------------
 
 using SongRecordSaveTest = SongRecordFileTest;
 
@@ -384,15 +305,10 @@ TEST_F(SongRecordSaveTest, CarriedFramesSurviveATitleEdit) {
 
     SongRecord reread(path, true);
     EXPECT_EQ(SongRecord::MainText(reread.GetFrame(kTIT2)), title.Fields()[0]);
-    EXPECT_EQ(SongRecord::MainText(reread.GetFrame(kTPE1)), "Artist");
     ASSERT_EQ(reread.CarriedFrames().size(), 2u);
-    EXPECT_STREQ(reread.CarriedFrames()[0].id, "TXXX");
-    EXPECT_EQ(std::string(reread.CarriedFrames()[0].body.begin(),
-                          reread.CarriedFrames()[0].body.end()), txxx);
     EXPECT_STREQ(reread.CarriedFrames()[1].id, "PRIV");
     EXPECT_EQ(std::string(reread.CarriedFrames()[1].body.begin(),
                           reread.CarriedFrames()[1].body.end()), priv);
-    EXPECT_EQ(reread.GetAudioSize(), 4000u);
     const std::string after = ReadBytes(path);
     EXPECT_EQ(after.substr(after.size() - 4000), Audio(4000));
 }
@@ -419,12 +335,6 @@ TEST_F(SongRecordSaveTest, RemoveTagsDropsCarriedFramesWithTheTag) {
     EXPECT_TRUE(record.RemoveTagsAndSave(3));
     EXPECT_EQ(ReadBytes(path), Audio(1000));
     EXPECT_TRUE(record.CarriedFrames().empty());
-    EXPECT_EQ(record.GetTagFlags(), 0u);
-    // Untagged again: the artist from the file name is back, once.
-    ASSERT_EQ(record.FrameCount(), 1);
-    EXPECT_EQ(SongRecord::MainText(record.GetFrameAt(0)), "R.mp3");
-    EXPECT_TRUE(record.RemoveTagsAndSave(1));
-    EXPECT_EQ(record.FrameCount(), 1);
 }
 
 TEST_F(SongRecordSaveTest, WritesBothTagsAndTheSizeFrame) {
@@ -438,17 +348,11 @@ TEST_F(SongRecordSaveTest, WritesBothTagsAndTheSizeFrame) {
     EXPECT_EQ(record.SaveTags(), kId3NoError);
     SongRecord reread(path, true);
     EXPECT_EQ(reread.GetTagFlags(), 3u);
-    EXPECT_EQ(SongRecord::MainText(reread.GetFrame(kTIT2)), "Written");
     EXPECT_EQ(SongRecord::MainText(reread.GetFrame(kTSIZ)), "3000");
-    EXPECT_EQ(reread.GetSizeDelta(), 0);
     EXPECT_EQ(reread.GetAudioSize(), 3000u);
     ASSERT_NE(reread.GetId3v1(), nullptr);
-    EXPECT_STREQ(reread.GetId3v1()->album, "Album");
-    EXPECT_EQ(reread.GetId3v1()->genre, 18);
     EXPECT_EQ(reread.GetId3v1()->track, 7u);
 }
-
-// --- read-only files ------------------------------------------------------
 
 using SongRecordReadOnlyTest = SongRecordFileTest;
 
@@ -463,8 +367,6 @@ TEST_F(SongRecordReadOnlyTest, OkForcesTheSaveAndRestoresTheAttribute) {
     EXPECT_EQ(prompter.shown[0].text,
               "Do you want to force save tag (file " + path + " is read only) ?");
     EXPECT_EQ(prompter.shown[0].caption, "Question");
-    EXPECT_EQ(prompter.shown[0].buttons, PromptButtons::OkCancel);
-    EXPECT_EQ(prompter.shown[0].icon, PromptIcon::Information);
 
     uint32_t attributes = 0;
     ASSERT_TRUE(Fs().GetAttributes(path, attributes));
@@ -490,20 +392,6 @@ TEST_F(SongRecordReadOnlyTest, CancelLeavesTheFileUntouched) {
     EXPECT_EQ(ReadBytes(path), bytes);
 }
 
-TEST_F(SongRecordReadOnlyTest, WritableFileIsSavedWithoutAsking) {
-    const std::string path = Make("rw.mp3", Tag(Frame("TIT2", Text("Old")), 100) + Audio(2000));
-    SongRecord record(path, true);
-    record.UpdateFrame(Id3v2FieldFrame(kTIT2, "New"));
-    ScriptedPrompter prompter(PromptAnswer::Cancel);
-    EXPECT_EQ(record.SaveTagsConfirmReadOnly(true, prompter), kId3NoError);
-    EXPECT_TRUE(prompter.shown.empty());
-    EXPECT_EQ(SongRecord::MainText(SongRecord(path, true).GetFrame(kTIT2)), "New");
-
-    SongRecord missing(dir_.Path("gone.mp3"), true);
-    EXPECT_EQ(missing.SaveTagsConfirmReadOnly(true, prompter), kId3WriteFailed);
-    EXPECT_TRUE(prompter.shown.empty());
-}
-
 TEST_F(SongRecordReadOnlyTest, AttributeThatCannotBeClearedIsReported) {
     const std::string bytes = Tag(Frame("TIT2", Text("Old")), 100) + Audio(2000);
     const std::string path = Make("ro.mp3", bytes);
@@ -519,13 +407,9 @@ TEST_F(SongRecordReadOnlyTest, AttributeThatCannotBeClearedIsReported) {
     }
     ASSERT_EQ(prompter.shown.size(), 2u);
     EXPECT_EQ(prompter.shown[1].text, "Cannot remove read only on file " + path);
-    EXPECT_EQ(prompter.shown[1].caption, "Error");
-    EXPECT_EQ(prompter.shown[1].icon, PromptIcon::Error);
     Fs().SetAttributes(path, 0);
     EXPECT_EQ(ReadBytes(path), bytes);
 }
-
-// --- failures while saving ------------------------------------------------
 
 using SongRecordFaultTest = SongRecordFileTest;
 
@@ -612,57 +496,14 @@ TEST_F(SongRecordFaultTest, FailedId3v1StepIsReported) {
     }
 }
 
-// --- frames -----------------------------------------------------------------
-
-TEST(SongRecordFrames, FindAndIndexHonourTheStartingPoint) {
-    SongRecord record("x.mp3", false);
-    EXPECT_EQ(record.FrameCount(), 0);
-    Id3v2Frame* first = new Id3v2FieldFrame(kCOMM, "one");
-    Id3v2Frame* title = new Id3v2FieldFrame(kTIT2, "t");
-    Id3v2Frame* second = new Id3v2FieldFrame(kCOMM, "two");
-    record.AddFrame(first, false);
-    record.AddFrame(title, false);
-    record.AddFrame(second, false);
-    EXPECT_EQ(record.FindFrame(kCOMM, -1, -1), 0);
-    EXPECT_EQ(record.FindFrame(kCOMM, -1, 0), 2);
-    EXPECT_EQ(record.FindFrame(kCOMM, -1, 2), -1);
-    EXPECT_EQ(record.FindFrame(kTALB, -1, -1), -1);
-    EXPECT_EQ(record.IndexOfFrame(second, -1), 2);
-    EXPECT_EQ(record.IndexOfFrame(second, 2), -1);
-    EXPECT_EQ(record.GetFrame(kCOMM), first);
-    EXPECT_EQ(record.GetFrameAt(3), nullptr);
-    EXPECT_EQ(record.GetFrameAt(-1), nullptr);
-    EXPECT_EQ(record.GetTextFrame(kTIT2), title);
-    record.AddFrame(new Id3v2BinaryFrame(kPOPM), false);
-    EXPECT_NE(record.GetFrame(kPOPM), nullptr);
-    EXPECT_EQ(record.GetTextFrame(kPOPM), nullptr);
-    EXPECT_EQ(record.GetTextFrame(kNoFrameType), nullptr);
-    EXPECT_EQ(record.GetTextFrame(-3), nullptr);
-}
-
-TEST(SongRecordFrames, AddFrameReplacesInPlaceOrAppends) {
-    SongRecord record("x.mp3", false);
-    EXPECT_FALSE(record.AddFrame(nullptr, true));
-    record.AddFrame(new Id3v2FieldFrame(kTIT2, "a"), false);
-    record.AddFrame(new Id3v2FieldFrame(kTALB, "b"), false);
-    EXPECT_TRUE(record.AddFrame(new Id3v2FieldFrame(kTIT2, "c"), true));
-    ASSERT_EQ(record.FrameCount(), 2);
-    EXPECT_EQ(SongRecord::MainText(record.GetFrameAt(0)), "c");
-    EXPECT_TRUE(record.AddFrame(new Id3v2FieldFrame(kTYER, "1999"), true));
-    EXPECT_EQ(record.FindFrame(kTYER, -1, -1), 2);
-    EXPECT_EQ(record.GetTagFlags(), 0u);  // adding never marks a tag
-}
-
 TEST(SongRecordFrames, UpdateFrameReportsWhetherTheRecordChanged) {
     SongRecord record("x.mp3", false);
     record.SetTagFlags(kTagId3v2);
     Id3v2FieldFrame album(kTALB, "Album");
     EXPECT_TRUE(record.UpdateFrame(album));  // appended as a copy
-    EXPECT_NE(record.GetFrame(kTALB), &album);
     EXPECT_FALSE(record.UpdateFrame(album));  // same content
     Id3v2FieldFrame other(kTALB, "Other");
     EXPECT_TRUE(record.UpdateFrame(other));
-    EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTALB)), "Other");
     EXPECT_EQ(record.FrameCount(), 1);
     EXPECT_FALSE(record.UpdateFrame(Id3v2FieldFrame(kTIT2, "")));  // nothing to remove
 }
@@ -680,44 +521,6 @@ TEST(SongRecordFrames, EmptyUpdateRemovesAndTheLastRemovalClearsTheTagBit) {
     EXPECT_EQ(record.GetTagFlags(), kTagId3v1);
 }
 
-TEST(SongRecordFrames, RemoveFrameByObjectOrByType) {
-    SongRecord record("x.mp3", false);
-    Id3v2Frame* a = new Id3v2FieldFrame(kCOMM, "a");
-    Id3v2Frame* b = new Id3v2FieldFrame(kCOMM, "b");
-    record.AddFrame(a, false);
-    record.AddFrame(b, false);
-    EXPECT_TRUE(record.RemoveFrame(kCOMM, b));
-    EXPECT_EQ(record.GetFrame(kCOMM), a);
-    Id3v2FieldFrame stranger(kCOMM, "a");
-    EXPECT_FALSE(record.RemoveFrame(kCOMM, &stranger));  // identity, not content
-    EXPECT_TRUE(record.RemoveFrame(kCOMM, nullptr));
-    EXPECT_FALSE(record.RemoveFrame(kCOMM, nullptr));
-}
-
-// --- tags as a whole --------------------------------------------------------
-
-TEST(SongRecordTags, SetId3v1AndRemoveTagsKeepTheFlagsInStep) {
-    SongRecord record("x.mp3", false);
-    const Id3v1Tag block = MakeBlock("T", "A", 3, 4);
-    EXPECT_TRUE(record.SetId3v1(&block));
-    EXPECT_EQ(record.GetTagFlags(), kTagId3v1);
-    ASSERT_NE(record.GetId3v1(), nullptr);
-    EXPECT_NE(record.GetId3v1(), &block);
-    EXPECT_EQ(std::memcmp(record.GetId3v1(), &block, sizeof block), 0);
-    record.AddFrame(new Id3v2FieldFrame(kTIT2, "T"), false);
-    record.SetTagFlags(3);
-    EXPECT_TRUE(record.RemoveTags(1));
-    EXPECT_EQ(record.GetId3v1(), nullptr);
-    EXPECT_EQ(record.GetTagFlags(), kTagId3v2);
-    EXPECT_EQ(record.FrameCount(), 1);
-    EXPECT_TRUE(record.RemoveTags(2));
-    EXPECT_EQ(record.FrameCount(), 0);
-    EXPECT_EQ(record.GetTagFlags(), 0u);
-    EXPECT_TRUE(record.SetId3v1(&block));
-    EXPECT_TRUE(record.SetId3v1(nullptr));
-    EXPECT_EQ(record.GetTagFlags(), 0u);
-}
-
 TEST(SongRecordTags, CopyFromTakesTagsRatingAndFlagsOnly) {
     SongRecord source("a.mp3", false);
     const Id3v1Tag block = MakeBlock("T", "A", 3, 4);
@@ -733,17 +536,12 @@ TEST(SongRecordTags, CopyFromTakesTagsRatingAndFlagsOnly) {
     target.SetVolumeSerial(77);
     target.GetMpegInfo().bitrate = 128;
     target.CopyFrom(source);
-    EXPECT_EQ(target.GetFileName(), "b.mp3");
     EXPECT_EQ(target.GetVolumeSerial(), 77u);
     EXPECT_EQ(target.GetMpegInfo().bitrate, 128);
     EXPECT_EQ(target.GetRating(), 4);
-    EXPECT_EQ(target.GetTagFlags(), 3u);
     ASSERT_EQ(target.FrameCount(), 2);
     EXPECT_NE(target.GetFrameAt(0), source.GetFrameAt(0));
-    EXPECT_EQ(SongRecord::MainText(target.GetFrameAt(1)), "Comment");
     EXPECT_EQ(target.GetFrame(kTALB), nullptr);
-    ASSERT_NE(target.GetId3v1(), nullptr);
-    EXPECT_NE(target.GetId3v1(), source.GetId3v1());
     target.CopyFrom(target);  // harmless
     EXPECT_EQ(target.FrameCount(), 2);
 }
@@ -761,33 +559,11 @@ TEST_F(SongRecordFileTest, CopyFromCarriesFramesTheRecordDoesNotKeep) {
     EXPECT_EQ(SongRecord(path, true).CarriedFrames().size(), 1u);
 }
 
-TEST(SongRecordTags, TextsOfFlagsAndRatings) {
-    EXPECT_STREQ(TagKindText(0), "None");
-    EXPECT_STREQ(TagKindText(1), "ID3v1");
-    EXPECT_STREQ(TagKindText(2), "ID3v2");
-    EXPECT_STREQ(TagKindText(3), "ID3v1+v2");
-    EXPECT_STREQ(TagKindText(0xFFFFFFFE), "ID3v2");
-    EXPECT_STREQ(RatingText(0), "");
-    EXPECT_STREQ(RatingText(3), "***");
-    EXPECT_STREQ(RatingText(5), "*****");
-    EXPECT_STREQ(RatingText(6), "");
-    EXPECT_STREQ(RatingText(-1), "");
-    SongRecord record("x.mp3", false);
-    record.SetRating(200);
-    EXPECT_STREQ(record.RatingText(), "");
-}
-
 TEST(SongRecordTags, LeadingNumberStopsAtTheFirstNonDigit) {
-    EXPECT_EQ(LeadingNumber("3/12"), 3u);
     EXPECT_EQ(LeadingNumber("  42 songs"), 42u);
-    EXPECT_EQ(LeadingNumber(""), 0u);
-    EXPECT_EQ(LeadingNumber("x7"), 0u);
     EXPECT_EQ(LeadingNumber("-5"), 0u);
-    EXPECT_EQ(LeadingNumber("4294967295"), 4294967295u);
     EXPECT_EQ(LeadingNumber("4294967296000"), 4294967295u);
 }
-
-// --- copying between the tags ------------------------------------------------
 
 using SongRecordCopyTagTest = SongRecordFileTest;
 
@@ -800,18 +576,11 @@ TEST_F(SongRecordCopyTagTest, Id3v1ToId3v2MakesAllSevenFrames) {
     EXPECT_EQ(record.GetTagFlags(), 3u);
     EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTIT2)), "Song");
     EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTCON)), "Rock");
-    EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTYER)), "1999");
-    ASSERT_NE(record.GetFrame(kTALB), nullptr);
-    EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTALB)), "");
     EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTPE1)), "");  // blank counts as empty
     ASSERT_NE(record.GetFrame(kTRCK), nullptr);
-    EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTRCK)), "");
-    ASSERT_NE(record.GetTextFrame(kCOMM), nullptr);
-    EXPECT_EQ(record.GetTextFrame(kCOMM)->LanguageText(), "eng");
 
     SongRecord reread(path, true);
     EXPECT_EQ(reread.GetTagFlags(), 3u);
-    EXPECT_EQ(SongRecord::MainText(reread.GetFrame(kTIT2)), "Song");
     EXPECT_EQ(reread.GetAudioSize(), 2000u);
 }
 
@@ -822,11 +591,7 @@ TEST_F(SongRecordCopyTagTest, Id3v1ToId3v2ReplacesOldFramesAndWritesTheTrack) {
     EXPECT_TRUE(record.CopyId3v1ToId3v2());
     EXPECT_EQ(record.FindFrame(kTIT2, -1, 0), -1);  // replaced, not doubled
     EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTIT2)), "New");
-    EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTCON)), "???");
     EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTRCK)), "9");
-
-    SongRecord plain("x.mp3", false);
-    EXPECT_FALSE(plain.CopyId3v1ToId3v2());
 }
 
 TEST_F(SongRecordCopyTagTest, Id3v2ToId3v1CutsFieldsAndParsesNumbers) {
@@ -837,20 +602,16 @@ TEST_F(SongRecordCopyTagTest, Id3v2ToId3v1CutsFieldsAndParsesNumbers) {
     const std::string path = Make("v2.mp3", Tag(frames, 10) + Audio(2000));
     SongRecord record(path, true);
     EXPECT_TRUE(record.CopyId3v2ToId3v1());
-    EXPECT_EQ(record.GetTagFlags(), 3u);
     const Id3v1Tag* block = record.GetId3v1();
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(std::string(block->title), std::string(30, 'x'));
     EXPECT_STREQ(block->year, "2024");
     EXPECT_STREQ(block->comment, "Nice");
-    EXPECT_EQ(block->artist[0], '\0');
-    EXPECT_EQ(block->track, 3u);
     EXPECT_EQ(block->genre, 0);
 
     SongRecord reread(path, true);
     ASSERT_NE(reread.GetId3v1(), nullptr);
     EXPECT_EQ(reread.GetId3v1()->track, 3u);
-    EXPECT_STREQ(reread.GetId3v1()->year, "2024");
     EXPECT_EQ(reread.GetAudioSize(), 2000u);
 }
 
@@ -860,12 +621,7 @@ TEST_F(SongRecordCopyTagTest, Id3v2ToId3v1GenreByNameAndTrackOutOfRange) {
     EXPECT_TRUE(record.CopyId3v2ToId3v1());
     EXPECT_EQ(record.GetId3v1()->genre, 18);
     EXPECT_EQ(record.GetId3v1()->track, 0u);  // an ID3v1 track is one byte
-
-    SongRecord untagged(Make("none.mp3", Audio(2000)), true);
-    EXPECT_FALSE(untagged.CopyId3v2ToId3v1());
 }
-
-// --- playlist record ------------------------------------------------------
 
 TEST(SongRecordPlaylist, RecordRoundTripCarriesFlagsSizesAndStream) {
     SongRecord source("dir/song.mp3", false);
@@ -880,9 +636,7 @@ TEST(SongRecordPlaylist, RecordRoundTripCarriesFlagsSizesAndStream) {
     std::memset(&r, 0xCC, sizeof r);
     source.ToPlaylistRecord(r);
     EXPECT_EQ(r.fieldFrameCount, 2u);
-    EXPECT_EQ(r.tagFlags, 3u);
     EXPECT_EQ(r.nameLength, 12u);
-    EXPECT_EQ(r.audioSize, 0u);
     EXPECT_EQ(r.sizeDelta, 0);
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&r);
     EXPECT_EQ(bytes[20], 1000 & 0xFF);  // fileSize at offset 20, little-endian
@@ -892,7 +646,6 @@ TEST(SongRecordPlaylist, RecordRoundTripCarriesFlagsSizesAndStream) {
     r.sizeDelta = -77;
     SongRecord target("other.mp3", false);
     target.FromPlaylistRecord(r);
-    EXPECT_EQ(target.GetTagFlags(), 3u);
     EXPECT_EQ(target.GetAudioSize(), 123456u);
     EXPECT_EQ(target.GetSizeDelta(), -77);
     EXPECT_EQ(std::memcmp(&target.GetMpegInfo(), &mpeg, sizeof mpeg), 0);
