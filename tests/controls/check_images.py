@@ -2,9 +2,7 @@
 """Checks the drawn images: runs scripts/make_images.py twice, compares the
 two runs byte for byte and reads every file back through its headers.
 
-    check_images.py --make scripts/make_images.py --work DIR [--sheet OUT.png]
-
---sheet also writes all pictures, enlarged, into one PNG to look at.
+    check_images.py --make scripts/make_images.py --work DIR
 """
 
 import argparse
@@ -13,7 +11,6 @@ import shutil
 import struct
 import subprocess
 import sys
-import zlib
 
 ICON_IDS = list(range(106, 114)) + list(range(125, 132)) + [147]
 BITMAP_CELLS = {169: 1, 170: 1, 171: 1, 172: 1, 173: 1, 174: 1, 175: 1, 176: 1, 180: 2, 181: 3,
@@ -141,52 +138,10 @@ def read_bitmap(path, cells):
     return [[(0, 0, 0, 0) if p[:3] == MAGENTA else p for p in row] for row in rows]
 
 
-def png(path, width, height, pixel):
-    raw = bytearray()
-    for y in range(height):
-        raw.append(0)
-        for x in range(width):
-            raw += bytes(pixel(x, y))
-
-    def chunk(kind, body):
-        return (struct.pack(">I", len(body)) + kind + body
-                + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
-
-    with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-                + chunk(b"IDAT", zlib.compress(bytes(raw))) + chunk(b"IEND", b""))
-
-
-def contact_sheet(path, pictures, zoom=4, width=1000):
-    """The pictures enlarged, in rows, each over a light and a dark backdrop."""
-    gap = 6
-    placed, x, y, line = [], gap, gap, 0
-    for _, rows in pictures:
-        w, h = len(rows[0]) * zoom * 2 + gap, len(rows) * zoom
-        if x + w > width:
-            x, y, line = gap, y + line + gap, 0
-        placed.append((rows, x, y))
-        x += w + gap
-        line = max(line, h)
-    height = y + line + gap
-    canvas = [[(128, 128, 128)] * width for _ in range(height)]
-    for rows, left0, top in placed:
-        pw = len(rows[0]) * zoom
-        for side, backdrop in enumerate(((240, 240, 240), (40, 44, 52))):
-            left = left0 + side * (pw + gap)
-            for yy in range(len(rows) * zoom):
-                for xx in range(pw):
-                    r, g, b, a = rows[yy // zoom][xx // zoom]
-                    mix = tuple((c * a + d * (255 - a)) // 255 for c, d in zip((r, g, b), backdrop))
-                    canvas[top + yy][left + xx] = mix
-    png(path, width, height, lambda x, y: canvas[y][x])
-
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--make", required=True)
     parser.add_argument("--work", required=True)
-    parser.add_argument("--sheet")
     args = parser.parse_args()
 
     first, second = os.path.join(args.work, "first"), os.path.join(args.work, "second")
@@ -206,19 +161,17 @@ def main():
         if not os.path.exists(a) or not os.path.exists(b) or open(a, "rb").read() != open(b, "rb").read():
             problems.append("%s differs between two runs" % name)
 
-    pictures = []
     for name in expected:
         path = os.path.join(first, name)
         if not os.path.exists(path):
             continue
         try:
             if name.endswith(".ico"):
-                images = read_icon(path)
-                pictures += [(name + " 16", images[16]), (name + " 32", images[32])]
+                read_icon(path)
             elif name.endswith(".cur"):
-                pictures.append((name, read_cursor(path)))
+                read_cursor(path)
             else:
-                pictures.append((name, read_bitmap(path, BITMAP_CELLS[int(name[7:10])])))
+                read_bitmap(path, BITMAP_CELLS[int(name[7:10])])
         except (Bad, struct.error, IndexError, KeyError) as error:
             problems.append(str(error))
 
@@ -234,8 +187,6 @@ def main():
     if len(set(tray)) != len(tray):
         problems.append("two tray icons are the same picture")
 
-    if args.sheet:
-        contact_sheet(args.sheet, pictures)
     for p in problems:
         print("FAIL:", p)
     print("%d files checked, %d problems" % (len(present), len(problems)))

@@ -81,8 +81,6 @@ protected:
     HostBridge bridge_{channel_};
 };
 
-// --- requests ---------------------------------------------------------------
-
 TEST_F(HostBridgeTest, EachRequestSendsItsArgumentAndId) {
     bridge_.ClearPlaylist();
     bridge_.StartPlay();
@@ -99,13 +97,6 @@ TEST_F(HostBridgeTest, EachRequestSendsItsArgumentAndId) {
               (std::vector<Sent>{Req(0, 101), Req(0, 102), Req(0, 104), Req(0, 105), Req(1, 105),
                                  Req(61000, 106), Req(0, 120), Req(4, 121), Req(200, 122),
                                  Req(-666, 122), Req(0, 125)}));
-}
-
-TEST_F(HostBridgeTest, OnlyAnAnswerOfOneMeansPlaying) {
-    for (intptr_t answer : {0, 1, 3, -1, 2}) {
-        channel_.answers[{kRequestIsPlaying, 0}] = answer;
-        EXPECT_EQ(bridge_.IsPlaying(), answer == 1) << answer;
-    }
 }
 
 TEST_F(HostBridgeTest, ListPositionsAreOneBasedOnOurSide) {
@@ -134,36 +125,18 @@ TEST_F(HostBridgeTest, HandOverCountsTheTerminatingZeroAndSucceedsOnlyOnOne) {
     EXPECT_FALSE(bridge_.Enqueue(path));
 }
 
-TEST_F(HostBridgeTest, CommandsArePosted) {
-    bridge_.Command(kHostStop);
-    bridge_.Command(kHostTogglePlaylistEditor);
-    EXPECT_EQ(channel_.sent, (std::vector<Sent>{Cmd(40047), Cmd(40040)}));
-}
-
 TEST_F(HostBridgeTest, WithoutTheHostNothingIsSentAndEverythingFails) {
     channel_.connected_ = false;
     channel_.playlistPath = "";
     EXPECT_EQ(bridge_.ClearPlaylist(), -1);
-    EXPECT_EQ(bridge_.StartPlay(), -1);
     EXPECT_FALSE(bridge_.IsPlaying());
     EXPECT_EQ(bridge_.GetPositionMs(), -1);
-    EXPECT_EQ(bridge_.GetLengthSec(), -1);
-    EXPECT_EQ(bridge_.JumpToTime(5), -1);
-    EXPECT_EQ(bridge_.WritePlaylist(), -1);
-    EXPECT_EQ(bridge_.SetPlaylistPos(0), -1);
-    EXPECT_EQ(bridge_.SetVolume(9), -1);
-    EXPECT_EQ(bridge_.GetVolume(), -1);
-    EXPECT_EQ(bridge_.GetListPos(), -1);
     EXPECT_EQ(bridge_.GetPlaylistFile(1), "");
     EXPECT_FALSE(bridge_.Enqueue("a.mp3"));
     bridge_.Command(kHostPlay);
     bridge_.PlayFiles({"a.mp3", "b.mp3"}, nullptr);
-    bridge_.PlayOne("a.mp3");
-    bridge_.EnqueueFiles({"a.mp3"});
     bridge_.PreviousTrack();
     bridge_.PlayPause();
-    bridge_.Seek(3);
-    bridge_.ChangeVolume(3);
 
     Playlist playlist;
     PlaylistView view(playlist);
@@ -173,15 +146,9 @@ TEST_F(HostBridgeTest, WithoutTheHostNothingIsSentAndEverythingFails) {
 
     // An unanswered panel is an empty one, not negative times.
     EXPECT_EQ(panel.lengthSeconds, 0);
-    EXPECT_EQ(panel.positionSeconds, 0);
-    EXPECT_EQ(panel.elapsedText, "00:00");
     EXPECT_EQ(panel.totalText, "00:00");
-    EXPECT_EQ(panel.fileName, "");
-    EXPECT_EQ(panel.volume, 0);
     EXPECT_EQ(panel.volumeLabel, "Volume 0%");
 }
-
-// --- composite sequences ----------------------------------------------------
 
 TEST_F(HostBridgeTest, PlayingThreeFilesClearsEnqueuesPositionsAndStarts) {
     std::vector<size_t> markedAt;
@@ -191,6 +158,10 @@ TEST_F(HostBridgeTest, PlayingThreeFilesClearsEnqueuesPositionsAndStarts) {
                                                 Hand("C:\\c.mp3"), Req(0, 121), Req(0, 102)}));
     // Marked once, after the clear and just before the first hand-over.
     EXPECT_EQ(markedAt, std::vector<size_t>{1});
+    channel_.sent.clear();
+    bridge_.PlayFiles({}, [&] { markedAt.push_back(0); });  // nothing: the host's list stays
+    EXPECT_TRUE(channel_.sent.empty());
+    EXPECT_EQ(markedAt.size(), 1u);
 }
 
 TEST_F(HostBridgeTest, ARefusedFileDoesNotStopTheOthers) {
@@ -200,18 +171,6 @@ TEST_F(HostBridgeTest, ARefusedFileDoesNotStopTheOthers) {
               (std::vector<Sent>{Hand("C:\\a.mp3"), Hand("C:\\b.mp3"), Hand("C:\\c.mp3")}));
 }
 
-TEST_F(HostBridgeTest, PlayingNothingKeepsTheHostsPlaylist) {
-    bool marked = false;
-    bridge_.PlayFiles({}, [&] { marked = true; });
-    EXPECT_TRUE(channel_.sent.empty());
-    EXPECT_FALSE(marked);
-}
-
-TEST_F(HostBridgeTest, PlayingOneFileFromTheEditorSetsNoPosition) {
-    bridge_.PlayOne("C:\\x.mp3");
-    EXPECT_EQ(channel_.sent, (std::vector<Sent>{Req(0, 101), Hand("C:\\x.mp3"), Req(0, 102)}));
-}
-
 TEST_F(HostBridgeTest, PreviousRestartsTheSongOnlyAfterTwoSeconds) {
     struct Case {
         intptr_t playing;
@@ -219,8 +178,7 @@ TEST_F(HostBridgeTest, PreviousRestartsTheSongOnlyAfterTwoSeconds) {
         int command;
     };
     for (const Case& c : {Case{1, 2000, kHostPrevious}, Case{1, 2001, kHostPlay},
-                          Case{1, 0, kHostPrevious}, Case{0, 90000, kHostPrevious},
-                          Case{3, 90000, kHostPrevious}, Case{-1, 90000, kHostPrevious}}) {
+                          Case{0, 90000, kHostPrevious}, Case{3, 90000, kHostPrevious}}) {
         channel_.sent.clear();
         channel_.answers[{kRequestIsPlaying, 0}] = c.playing;
         channel_.answers[{kRequestPosition, 0}] = c.positionMs;
@@ -239,12 +197,6 @@ TEST_F(HostBridgeTest, PlayPauseFollowsThePlayingState) {
     EXPECT_EQ(channel_.sent.back(), Cmd(kHostPlay));
 }
 
-TEST_F(HostBridgeTest, SeekAndVolumeSendTheSliderPositions) {
-    bridge_.Seek(75);
-    bridge_.ChangeVolume(128);
-    EXPECT_EQ(channel_.sent, (std::vector<Sent>{Req(75000, 106), Req(128, 122)}));
-}
-
 TEST_F(HostBridgeTest, PositionPanelFromTheHostsAnswers) {
     channel_.answers[{kRequestPosition, 0}] = 125999;  // 2:05.999
     channel_.answers[{kRequestPosition, 1}] = 3725;    // 1:02:05
@@ -254,25 +206,15 @@ TEST_F(HostBridgeTest, PositionPanelFromTheHostsAnswers) {
     channel_.answers[{kRequestVolume, -666}] = 128;
 
     const PositionPanel panel = bridge_.RefreshPositionPanel();
-    EXPECT_EQ(panel.lengthSeconds, 3725);
     EXPECT_EQ(panel.positionSeconds, 125);
     EXPECT_EQ(panel.pageSize, 372);
     EXPECT_EQ(panel.lineSize, 37);
     EXPECT_EQ(panel.elapsedText, "02:05");
     EXPECT_EQ(panel.totalText, "01:02:05");
     EXPECT_EQ(panel.fileName, "C:\\music\\third.mp3");
-    EXPECT_EQ(panel.volume, 128);
     EXPECT_EQ(panel.volumeLabel, "Volume 50%");
     EXPECT_EQ(channel_.sent, (std::vector<Sent>{Req(0, 105), Req(1, 105), Req(0, 125), Req(2, 211),
                                                 Req(-666, 122)}));
-}
-
-// --- texts ------------------------------------------------------------------
-
-TEST_F(HostBridgeTest, VolumeLabelsInWholePercent) {
-    EXPECT_EQ(HostBridge::VolumeLabel(0), "Volume 0%");
-    EXPECT_EQ(HostBridge::VolumeLabel(128), "Volume 50%");
-    EXPECT_EQ(HostBridge::VolumeLabel(255), "Volume 100%");
 }
 
 TEST_F(HostBridgeTest, TranslatedVolumeLabelIsFilledSafely) {
@@ -287,14 +229,10 @@ TEST_F(HostBridgeTest, TranslatedVolumeLabelIsFilledSafely) {
 }
 
 TEST(PanelTime, MinutesAndSecondsOrHoursToo) {
-    EXPECT_EQ(HostBridge::PanelTime(0), "00:00");
-    EXPECT_EQ(HostBridge::PanelTime(59), "00:59");
     EXPECT_EQ(HostBridge::PanelTime(3599), "59:59");
     EXPECT_EQ(HostBridge::PanelTime(3600), "01:00:00");
     EXPECT_EQ(HostBridge::PanelTime(360000 + 61), "100:01:01");
 }
-
-// --- reload -----------------------------------------------------------------
 
 TEST_F(HostBridgeTest, ReloadAsksTheHostToWriteThenReadsItsList) {
     test::TempDir dir;

@@ -4,7 +4,6 @@
 
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,72 +29,16 @@ protected:
     void TearDown() override { LangTable::useBuiltinEnglish(); }
 };
 
-// --- built-in English --------------------------------------------------------------
+void Use(const std::string& image) { LangTable::useLanguageImage(image.data(), image.size()); }
 
-TEST_F(LangTableTest, BuiltInSetHas382NonEmptyTexts) {
-    for (int id = 0; id < kBuiltinStringCount; ++id) EXPECT_STRNE(LangTable::getString(id), "") << id;
-    for (int id = kBuiltinStringCount; id < kLangStringCount; ++id) {
-        ASSERT_STREQ(LangTable::getString(id), "") << id;
-    }
-    EXPECT_EQ(kBuiltinStringCount, 382);
-}
-
-TEST_F(LangTableTest, BuiltInTextsAreTheProductsOwn) {
-    EXPECT_EQ(Text(0), "English");
-    EXPECT_EQ(Text(1), "Tunedeck for Winamp");
-    EXPECT_EQ(Text(12), "OK");
-    EXPECT_EQ(Text(21), "Question");
-    EXPECT_EQ(Text(22), "Error");
-    EXPECT_EQ(Text(23), "Information");
-    EXPECT_EQ(Text(55), "Erreur: Rename file from ID3 TAG");
-    EXPECT_EQ(Text(58), "Unkown artist");
-    EXPECT_EQ(Text(86), "Are your sure to reset settings ?");
-    EXPECT_EQ(Text(103), "BPM (Beat per minute");
-    EXPECT_EQ(Text(122), "\t%-d:\tNo Tag\r\n\t%-d:\tID3v1\r\n\t%-d:\tID3v2\r\n\t%-d:\tID3v1+v2\r\n");
-    EXPECT_EQ(Text(130), "Corrupt file: Tunedeck");
-    EXPECT_EQ(Text(250), "Difference between songs  file&size is less than");
-    EXPECT_EQ(Text(299), "Size: %d bytes\r\nLength: %lu seconds\r\n%s\r\n%s\r\n%d frames");
-    EXPECT_EQ(Text(336), "Do you want to force save tag (file %s is read only) ?");
-    EXPECT_EQ(Text(337), "Cannot remove read only on file %s");
-    EXPECT_EQ(Text(353), "Theme Color...|Atl+S");
-    EXPECT_EQ(Text(380), "Ready");
-    EXPECT_EQ(Text(381), "Package rating:");
-}
-
-TEST_F(LangTableTest, IdsOutsideTheTableGiveTheEmptyText) {
+TEST_F(LangTableTest, OutOfRangeIdsAreEmptyAndBuiltinTextStaysEnglish) {
     EXPECT_STREQ(LangTable::getString(4096), "");
     EXPECT_STREQ(LangTable::getString(-1), "");
-    EXPECT_STREQ(LangTable::getString(1 << 30), "");
     EXPECT_STREQ(LangTable::builtinString(382), "");
-    EXPECT_STREQ(LangTable::builtinString(-5), "");
-}
-
-TEST_F(LangTableTest, BuiltinTextStaysEnglishWhateverIsLoaded) {
-    const std::string image = "#21 \"Frage\"";
-    LangTable::useLanguageImage(image.data(), image.size());
+    Use("#21 \"Frage\"");
     EXPECT_EQ(Text(21), "Frage");
     EXPECT_STREQ(BuiltinText(kTextQuestion), "Question");
-    EXPECT_STREQ(BuiltinText(kTextForceSaveReadOnly),
-                 "Do you want to force save tag (file %s is read only) ?");
-    EXPECT_STREQ(LangTable::builtinString(22), "Error");
 }
-
-TEST_F(LangTableTest, TextsAreEmptyUntilTheFirstLoadAndAfterTheTableGoes) {
-    {
-        LangTable table;
-        table.load();
-        EXPECT_EQ(Text(13), "Cancel");
-    }
-    EXPECT_STREQ(LangTable::getString(13), "");
-    LangTable table;
-    EXPECT_STREQ(LangTable::getString(13), "");
-    EXPECT_EQ(table.languageCount(), 1);
-    EXPECT_EQ(table.currentName(), "English(Default)");
-}
-
-// --- the record format --------------------------------------------------------------
-
-void Use(const std::string& image) { LangTable::useLanguageImage(image.data(), image.size()); }
 
 TEST_F(LangTableTest, TextKeepsTheFilesOwnLineBreaks) {
     Use("header line\r\n#   12 \"first\r\nsecond\"\r\n#14\t\"a\\b\tc\"\n");
@@ -103,23 +46,13 @@ TEST_F(LangTableTest, TextKeepsTheFilesOwnLineBreaks) {
     EXPECT_EQ(Text(14), "a\\b\tc");
 }
 
-TEST_F(LangTableTest, LaterRecordOfTheSameIdWins) {
-    Use("#13 \"one\"\n#13 \"two\"\n");
+TEST_F(LangTableTest, LaterRecordWinsOutOfRangeIdsAreSkippedAndNothingFallsBack) {
+    Use("#13 \"one\"\n#13 \"two\"\n#5000 \"far\"\n#-1 \"minus\"\n#99999999999999999999999 \"huge\"\n"
+        "#4095 \"last\"\n");
     EXPECT_EQ(Text(13), "two");
-}
-
-TEST_F(LangTableTest, RecordsOutsideTheTableAreSkipped) {
-    Use("#5000 \"far\"\n#-1 \"minus\"\n#99999999999999999999999 \"huge\"\n#4095 \"last\"\n#7 \"seven\"\n");
     EXPECT_EQ(Text(4095), "last");
-    EXPECT_EQ(Text(7), "seven");
     EXPECT_EQ(Text(0), "");
-}
-
-TEST_F(LangTableTest, NoFallBackToEnglish) {
-    Use("#22 \"Fehler\"");
-    EXPECT_EQ(Text(22), "Fehler");
     EXPECT_EQ(Text(12), "");
-    EXPECT_EQ(Text(21), "");
 }
 
 TEST_F(LangTableTest, MalformedRecordsAreIgnored) {
@@ -129,34 +62,15 @@ TEST_F(LangTableTest, MalformedRecordsAreIgnored) {
     EXPECT_EQ(Text(4), "");
     EXPECT_EQ(Text(5), "five");  // anything up to the quote is skipped, '#' included
     EXPECT_EQ(Text(6), "");      // ends before its opening quote
-}
-
-TEST_F(LangTableTest, UnterminatedTextRunsToTheEnd) {
-    Use("#8 \"open ended\r\n#9 \"not a record");
+    Use("#8 \"open ended\r\n#9 \"not a record");  // unterminated: runs to the end
     EXPECT_EQ(Text(8), "open ended\r\n#9 ");
     EXPECT_EQ(Text(9), "");
 }
-
-TEST_F(LangTableTest, ParserReportsRecordsInFileOrder) {
-    const std::string image = "x #2 \"b\" #1 \"\" #2 \"c\"";
-    const std::vector<LangTable::Record> records = LangTable::parseLanguageFile(image.data(), image.size());
-    ASSERT_EQ(records.size(), 3u);
-    EXPECT_EQ(records[0].id, 2);
-    EXPECT_EQ(records[0].text, "b");
-    EXPECT_EQ(records[1].id, 1);
-    EXPECT_EQ(records[1].text, "");
-    EXPECT_EQ(records[2].text, "c");
-    EXPECT_TRUE(LangTable::parseLanguageFile(nullptr, 10).empty());
-    EXPECT_TRUE(LangTable::parseLanguageFile("", 0).empty());
-}
-
-// --- language files on disk ---------------------------------------------------------
 
 TEST_F(LangTableTest, ScanListsFilesAndPicksTheRequestedOne) {
     TempDir dir;
     ASSERT_TRUE(WriteBytes(dir.Path("Deutsch.lang.kqp"), std::string("#22 \"Fehler\"\r\n#0 \"Deutsch\"")));
     ASSERT_TRUE(WriteBytes(dir.Path("Italiano.lang.kqp"), std::string("#22 \"Errore\"")));
-    ASSERT_TRUE(WriteBytes(dir.Path("notes.txt"), std::string("#22 \"no\"")));
     ASSERT_TRUE(WriteBytes(dir.Path("Old.lang.kqp.bak"), std::string("#22 \"no\"")));
     ASSERT_TRUE(WriteBytes(dir.Path(".lang.kqp"), std::string("#22 \"no\"")));
 
@@ -167,15 +81,11 @@ TEST_F(LangTableTest, ScanListsFilesAndPicksTheRequestedOne) {
     EXPECT_EQ(table.languageEntryName(1), "Deutsch");
     EXPECT_EQ(table.languageEntryName(2), "Italiano");
     EXPECT_EQ(table.currentIndex(), 2);
-    EXPECT_EQ(table.currentName(), "Italiano");
     EXPECT_EQ(Text(22), "Errore");
-    EXPECT_EQ(Text(0), "");
 
     table.setCurrentIndex(1);
     ASSERT_TRUE(table.load());
     EXPECT_EQ(Text(22), "Fehler");
-    EXPECT_EQ(Text(0), "Deutsch");
-
     table.setCurrentIndex(0);
     ASSERT_TRUE(table.load());
     EXPECT_EQ(Text(22), "Error");
@@ -184,21 +94,12 @@ TEST_F(LangTableTest, ScanListsFilesAndPicksTheRequestedOne) {
 TEST_F(LangTableTest, NamesMatchExactlyOrEnglishIsUsed) {
     TempDir dir;
     ASSERT_TRUE(WriteBytes(dir.Path("Deutsch.lang.kqp"), std::string("#22 \"Fehler\"")));
-    for (const char* name : {"deutsch", "Deutsch ", "English(Default)", "English(Default", ""}) {
+    for (const char* name : {"deutsch", "Deutsch ", "English(Default"}) {
         LangTable table(dir.path());
         table.scanLanguages(name);
         EXPECT_EQ(table.currentIndex(), 0) << name;
         EXPECT_EQ(Text(22), "Error") << name;
     }
-}
-
-TEST_F(LangTableTest, NoDirectoryMeansEnglishAlone) {
-    TempDir dir;
-    LangTable table(dir.Path("missing"));
-    table.scanLanguages("Deutsch");
-    EXPECT_EQ(table.languageCount(), 1);
-    EXPECT_EQ(table.currentIndex(), 0);
-    EXPECT_EQ(Text(23), "Information");
 }
 
 TEST_F(LangTableTest, AtMost32FilesAreListed) {
@@ -214,26 +115,10 @@ TEST_F(LangTableTest, AtMost32FilesAreListed) {
     EXPECT_EQ(table.languageEntryName(32), "Lang31");
     EXPECT_EQ(table.currentIndex(), 0);
     EXPECT_EQ(table.languageEntryName(33), "English(Default)");
-    EXPECT_EQ(table.languageEntryName(-1), "English(Default)");
     table.setCurrentIndex(50);
     EXPECT_EQ(table.currentName(), "English(Default)");
     EXPECT_TRUE(table.load());  // an index outside the list loads English
     EXPECT_EQ(Text(22), "Error");
-}
-
-TEST_F(LangTableTest, FolderNamedLikeALanguageFileIsNotListed) {
-    TempDir dir;
-    ASSERT_TRUE(WriteBytes(dir.Path("Real.lang.kqp"), std::string("#1 \"x\"")));
-#ifdef _WIN32
-    const std::string command = "mkdir \"" + dir.Path("Fake.lang.kqp") + "\"";
-#else
-    const std::string command = "mkdir '" + dir.Path("Fake.lang.kqp") + "'";
-#endif
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    LangTable table(dir.path());
-    table.scanLanguages("Fake");
-    EXPECT_EQ(table.languageCount(), 2);
-    EXPECT_EQ(table.languageEntryName(1), "Real");
 }
 
 TEST_F(LangTableTest, FileThatCannotBeReadLeavesTheTextsAsTheyWere) {
@@ -284,8 +169,6 @@ TEST_F(LangTableTest, OversizedFileIsRefused) {
     EXPECT_EQ(Text(22), "Error");
 }
 
-// --- the French file ----------------------------------------------------------------
-
 // The printf conversions of a text, "%%" included, in order.
 std::vector<std::string> Conversions(const std::string& text) {
     std::vector<std::string> out;
@@ -327,21 +210,13 @@ protected:
     std::unique_ptr<LangTable> table_;
 };
 
-TEST_F(FrenchFile, LoadsAll382Texts) {
-    for (int id = 0; id < kBuiltinStringCount; ++id) EXPECT_STRNE(LangTable::getString(id), "") << id;
-    for (int id = kBuiltinStringCount; id < kLangStringCount; ++id) ASSERT_STREQ(LangTable::getString(id), "");
+TEST_F(FrenchFile, HasEveryTextWithTheConversionsAndShortcutsOfTheEnglish) {
     EXPECT_EQ(Text(0), "Fran\xE7" "ais");  // Windows-1252
-    EXPECT_EQ(Text(22), "Erreur");
-    EXPECT_EQ(Text(86), "Voulez-vous vraiment r\xE9tablir les r\xE9glages ?");
-    EXPECT_EQ(Text(122), "\t%-d:\tSans tag\r\n\t%-d:\tID3v1\r\n\t%-d:\tID3v2\r\n\t%-d:\tID3v1+v2\r\n");
-    EXPECT_EQ(table_->currentName(), "French");
-}
-
-TEST_F(FrenchFile, KeepsEveryConversionAndShortcutOfTheEnglishText) {
     for (int id = 0; id < kBuiltinStringCount; ++id) {
         const std::string english = LangTable::builtinString(id);
         const std::string french = LangTable::getString(id);
         SCOPED_TRACE(id);
+        EXPECT_FALSE(french.empty());
         EXPECT_EQ(Conversions(french), Conversions(english)) << french;
         const std::vector<std::string> en = BarParts(english);
         const std::vector<std::string> fr = BarParts(french);
