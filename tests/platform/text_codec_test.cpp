@@ -1,3 +1,5 @@
+// Windows-1252 and UTF-8 conversions: exact round trips, reported losses and
+// hostile byte sequences.
 #include "platform/text_codec.h"
 
 #include <gtest/gtest.h>
@@ -17,55 +19,29 @@ TEST(AnsiCodec, EveryByteRoundTrips) {
     std::string back;
     EXPECT_TRUE(Utf16ToAnsi(wide, back));
     EXPECT_EQ(back, all);
-
-    // One byte at a time too: no state may leak from one call to the next.
-    for (int b = 1; b < 256; ++b) {
-        const std::string one(1, static_cast<char>(b));
-        std::string again;
-        EXPECT_TRUE(Utf16ToAnsi(AnsiToUtf16(one), again)) << b;
-        EXPECT_EQ(again, one) << b;
-    }
-}
-
-TEST(AnsiCodec, Windows1252Characters) {
-    EXPECT_EQ(AnsiToUtf16("\x80"), u"\u20AC");
-    EXPECT_EQ(AnsiToUtf16("\x9F"), u"\u0178");
-    EXPECT_EQ(AnsiToUtf16("\xE9t\xE9"), u"\u00E9t\u00E9");
+    EXPECT_EQ(AnsiToUtf16("\x80\x9F"), u"\u20AC\u0178");
     // The bytes the code page leaves undefined map to the C1 controls.
     EXPECT_EQ(AnsiToUtf16("\x81\x8D\x8F\x90\x9D"), u"\u0081\u008D\u008F\u0090\u009D");
-    std::string out;
-    EXPECT_TRUE(Utf16ToAnsi(u"\u20AC 5", out));
-    EXPECT_EQ(out, "\x80 5");
-    EXPECT_TRUE(Utf16ToAnsi(u"", out));
-    EXPECT_EQ(out, "");
-    EXPECT_TRUE(Utf16ToAnsi(std::u16string(u"a\0b", 3), out));
-    EXPECT_EQ(out, std::string("a\0b", 3));
+    EXPECT_TRUE(Utf16ToAnsi(std::u16string(u"a\0b", 3), back));
+    EXPECT_EQ(back, std::string("a\0b", 3));
 }
 
 TEST(AnsiCodec, UnmappableCharactersAreReported) {
     std::string out;
     EXPECT_FALSE(Utf16ToAnsi(u"ab\u3042cd", out));
     EXPECT_EQ(out, "ab?cd");
-    // No "best fit" look-alike: A with macron must not silently become 'A'.
-    EXPECT_FALSE(Utf16ToAnsi(u"\u0100", out));
+    EXPECT_FALSE(Utf16ToAnsi(u"\u0100", out));  // no best-fit 'A'
     EXPECT_EQ(out, "?");
     EXPECT_FALSE(Utf16ToAnsi(u"x\U0001F600y", out));
-    ASSERT_GE(out.size(), 3u);
     EXPECT_EQ(out.front(), 'x');
     EXPECT_EQ(out.back(), 'y');
-    EXPECT_NE(out.find('?'), std::string::npos);
-    // A failure leaves nothing behind for the next conversion.
-    EXPECT_TRUE(Utf16ToAnsi(u"fine", out));
+    EXPECT_TRUE(Utf16ToAnsi(u"fine", out));  // nothing left for the next conversion
     EXPECT_EQ(out, "fine");
-}
-
-TEST(AnsiCodec, Utf8ThroughAnsi) {
-    std::string out;
     EXPECT_TRUE(Utf8ToAnsi("Caf\xC3\xA9 \xE2\x82\xAC", out));
     EXPECT_EQ(out, "Caf\xE9 \x80");
     EXPECT_EQ(AnsiToUtf8("Caf\xE9 \x80"), "Caf\xC3\xA9 \xE2\x82\xAC");
     EXPECT_FALSE(Utf8ToAnsi("\xE3\x81\x82", out));
-    EXPECT_FALSE(Utf8ToAnsi("bad \xFF", out)) << "invalid UTF-8 is not an exact conversion";
+    EXPECT_FALSE(Utf8ToAnsi("bad \xFF", out));
 }
 
 TEST(AnsiCodec, ThreadsConvertIndependently) {
@@ -75,39 +51,26 @@ TEST(AnsiCodec, ThreadsConvertIndependently) {
         threads.emplace_back([t, &failures] {
             for (int i = 0; i < 500; ++i) {
                 std::string out;
-                const bool exact = Utf16ToAnsi(t % 2 ? u"\u20AC\u00E9" : u"\u3042", out);
-                if (exact != (t % 2 == 1)) ++failures[t];
+                if (Utf16ToAnsi(t % 2 ? u"\u20AC\u00E9" : u"\u3042", out) != (t % 2 == 1)) ++failures[t];
                 if (AnsiToUtf16("\x80\xE9") != u"\u20AC\u00E9") ++failures[t];
             }
         });
     }
     for (auto& thread : threads) thread.join();
-    for (int t = 0; t < 4; ++t) EXPECT_EQ(failures[t], 0) << t;
+    EXPECT_EQ(failures, std::vector<int>(4, 0));
 }
 
-TEST(Utf8Codec, ValidTextRoundTrips) {
+TEST(Utf8Codec, ValidTextRoundTripsAndHostileSequencesAreReplaced) {
     const std::string text = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80z";
     const std::u16string wide = Utf8ToUtf16(text);
     EXPECT_EQ(wide, u"a\u00E9\u20AC\U0001F600z");
-    EXPECT_EQ(wide.size(), 6u) << "U+1F600 takes a surrogate pair";
     EXPECT_EQ(Utf16ToUtf8(wide), text);
-    EXPECT_EQ(Utf8ToUtf16("\xF4\x8F\xBF\xBF"), u"\U0010FFFF");
-}
-
-TEST(Utf8Codec, InvalidSequencesBecomeReplacementCharacters) {
-    EXPECT_EQ(Utf8ToUtf16("a\xFF" "b"), u"a\uFFFDb");
     EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD") << "overlong";
-    EXPECT_EQ(Utf8ToUtf16("\xE0\x80\xAF"), u"\uFFFD\uFFFD\uFFFD") << "overlong";
     EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD") << "encoded surrogate";
     EXPECT_EQ(Utf8ToUtf16("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD") << "past U+10FFFF";
     EXPECT_EQ(Utf8ToUtf16("\xE2\x82"), u"\uFFFD") << "truncated at the end";
     EXPECT_EQ(Utf8ToUtf16("\xE2\x82x"), u"\uFFFDx") << "truncated before ASCII";
     EXPECT_EQ(Utf8ToUtf16("\x80\x80"), u"\uFFFD\uFFFD") << "stray continuation bytes";
-}
-
-TEST(Utf8Codec, UnpairedSurrogatesBecomeReplacementCharacters) {
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
-    EXPECT_EQ(Utf16ToUtf8(std::u16string{char16_t(0xDC00), u'a'}), "\xEF\xBF\xBD" "a");
     EXPECT_EQ(Utf16ToUtf8(std::u16string{char16_t(0xD83D), u'a', char16_t(0xDE00)}),
               "\xEF\xBF\xBD" "a\xEF\xBF\xBD");
 }
