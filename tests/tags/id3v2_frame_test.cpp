@@ -37,23 +37,6 @@ std::unique_ptr<Id3v2FieldFrame> Decode(int type, const Bytes& body, int* rc = n
 
 using Fields = std::vector<std::string>;
 
-TEST(Id3v2FrameTableTest, V22IdentifiersMapByThePublishedNames) {
-    struct Case {
-        const char* v22;
-        int type;
-    } cases[] = {
-        {"TXX", kTXXX}, {"WXX", kWXXX}, {"TOA", kTOPE}, {"TT2", kTIT2}, {"PIC", kAPIC},
-        {"CRA", kAENC}, {"WPB", kWPUB},
-        // Names the stored column gets wrong, or has no published counterpart.
-        {"TMB", kNoFrameType}, {"TBM", kNoFrameType}, {"TWW", kNoFrameType},
-        {"UMI", kNoFrameType}, {"CRM", kNoFrameType}, {"LNK", kNoFrameType},
-    };
-    for (const Case& c : cases) EXPECT_EQ(c.type, FindFrameTypeV22(c.v22)) << c.v22;
-
-    EXPECT_STREQ("TORY", MapV22Identifier("TOR"));
-    EXPECT_EQ(nullptr, MapV22Identifier("XYZ"));
-}
-
 TEST(Id3v2FieldFrameDecodeTest, Utf16CommentWithEitherByteOrder) {
     const Bytes le = B({1, 'e', 'n', 'g', 0xFF, 0xFE, 0, 0, 0xFF, 0xFE, 0x42, 0});
     const Bytes be = B({1, 'd', 'e', 'u', 0xFE, 0xFF, 0, 0, 0xFE, 0xFF, 0, 0x42});
