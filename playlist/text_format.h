@@ -36,9 +36,10 @@ private:
 };
 
 // Integer conversions (d i u x X o c) take the next integer argument, real
-// conversions (f e E g G) the next real one, "%s" the next text argument, "%%" is a percent sign. Anything else, or a
-// conversion whose argument is missing or of the other kind, is copied as
-// written (and the argument is not consumed).
+// conversions (f e E g G) the next real one, "%s" the next text argument,
+// "%%" is a percent sign. Anything else, or a conversion whose argument is
+// missing or of the other kind, is copied as written (and the argument is
+// not consumed).
 std::string FormatLangText(const char* format, std::initializer_list<FormatArg> args);
 
 }  // namespace td
