@@ -120,22 +120,5 @@ TEST_F(MassTagTest, FailuresLeaveFileAndEntryAsTheyWere) {
     EXPECT_STREQ(entry.GetId3v1()->year, "1980");
 }
 
-TEST_F(MassTagTest, ARunGoesOnPastAFailure) {
-    const std::string c = Tagged("c.mp3");
-    SongRecord ea(Tagged("a.mp3"), true), eb(In("b.mp3"), true), ec(c, true);
-    ToolFileList list = FileListFromEntries({&ea, &eb, &ec}, false);
-    ScriptedPrompter prompter;
-    ToolRun run(prompter, nullptr);
-    const MassTagOptions o = Year(kMassTagV1, "2000");
-    const ToolRunResult r = run.run(
-        list, false, ToolKind::MassTag, false, "", [&](int n) { return MassTagLogHeader(o.versions, n); },
-        [&](ToolFile& f) { return massTagFile(f.entry, o); }, MassTagSummary);
-    EXPECT_EQ(r.succeeded, 2);
-    EXPECT_EQ(r.failed, 1);
-    EXPECT_STREQ(SongRecord(c, true).GetId3v1()->year, "2000");
-    EXPECT_EQ(prompter.shown.back().text, "Mass set ID3TAG on 3 file(s)");
-    EXPECT_EQ(MassTagLogHeader(kMassTagV1 | kMassTagV2, 3), "Mass set ID3v1+v2 TAG 3 files (Trace LOG)");
-}
-
 }  // namespace
 }  // namespace td
