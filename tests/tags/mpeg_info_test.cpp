@@ -32,7 +32,6 @@ Bytes Be32(uint32_t v) {
     return out;
 }
 
-Bytes Be16(uint32_t v) { return Be32(v).substr(2); }
 
 // A first frame: the header, zeros, and `payload` at `offset` from the header.
 Bytes Frame(uint32_t header, size_t offset = 0, const Bytes& payload = Bytes(),
@@ -50,11 +49,6 @@ Bytes XingPayload(const char* marker, uint32_t flags, uint32_t frames, uint32_t 
     if (flags & 4) p += Bytes(100, '\x01');
     if (flags & 8) p += Be32(78);
     return p;
-}
-
-Bytes VbriPayload(uint32_t bytes, uint32_t frames) {
-    return Bytes("VBRI", 4) + Be16(1) + Be16(576) + Be16(75) + Be32(bytes) + Be32(frames) +
-           Be16(100) + Be16(1) + Be16(2) + Be16(1152);
 }
 
 // An ID3v2.3 tag header of `size` body bytes.
@@ -99,23 +93,6 @@ TEST(MpegHeader, RejectsInvalidHeaders) {
     EXPECT_FALSE(IsValidFrameHeader(0xFFFB9C44));  // frequency index 3
     EXPECT_FALSE(IsValidFrameHeader(0xFFFF9044));  // MPEG-1 layer I without CRC
     EXPECT_FALSE(IsValidFrameHeader(0xFFFE9044));  // MPEG-1 layer I with CRC, or a BOM
-}
-
-TEST(MpegHeader, DecodesMpeg1Layer3) {
-    MpegInfo info = Zero();
-    ASSERT_TRUE(DecodeFrameHeader(info, kMpeg1Layer3 | 0x200));
-    EXPECT_EQ(9, info.bitrate);
-    EXPECT_EQ(1, info.padding);
-    EXPECT_EQ(2, info.channels);
-    EXPECT_EQ(414, info.frameSize);  // 128 * 144000 / 44100 + 1 - 4
-}
-
-TEST(MpegHeader, LayerTwoDividesByTheUnshiftedFrequency) {
-    MpegInfo info = Zero();
-    ASSERT_TRUE(DecodeFrameHeader(info, kMpeg2Layer2));
-    EXPECT_EQ(2, info.layer);
-    EXPECT_EQ(3, info.frequency);
-    EXPECT_EQ(413, info.frameSize);  // 64 * 144000 / 22050 - 4
 }
 
 TEST(MpegHeader, FailsOversizedAndReservedFrames) {
@@ -196,23 +173,6 @@ TEST_F(MpegFileTest, XingWithoutFrameCountFallsBackToTheEstimate) {
         EXPECT_EQ(312, info.seconds);
         EXPECT_EQ(128, info.bitrate);
     }
-}
-
-TEST_F(MpegFileTest, InfoHeaderCountsTheFramesOfAConstantRate) {
-    MpegInfo info =
-        Read(Padded(Frame(kMpeg1Layer3, 36, XingPayload("Info", 15, 11000, 4597551)), 5000000));
-    EXPECT_EQ(0, info.vbr);
-    EXPECT_EQ(11000, info.frames);
-    EXPECT_EQ(287, info.seconds);  // 11000 * 1152 / 44100 = 287.3
-    EXPECT_EQ(128, info.bitrate);
-}
-
-TEST_F(MpegFileTest, VbriHeader) {
-    MpegInfo info = Read(Padded(Frame(kMpeg1Layer3, 36, VbriPayload(4000000, 10000)), 4000417));
-    EXPECT_EQ(1, info.vbr);
-    EXPECT_EQ(10000, info.frames);
-    EXPECT_EQ(261, info.seconds);
-    EXPECT_EQ(122, info.bitrate);
 }
 
 TEST_F(MpegFileTest, ExactCountsUseTheTrueFrameDuration) {
