@@ -164,17 +164,6 @@ TEST_F(MpegFileTest, XingGivesFramesLengthAndAverage) {
     EXPECT_EQ(122, info.bitrate);
 }
 
-TEST_F(MpegFileTest, XingWithoutFrameCountFallsBackToTheEstimate) {
-    for (const Bytes& payload : {XingPayload("Xing", 2, 0, 4000000),
-                                 XingPayload("Xing", 3, 0, 4000000)}) {
-        MpegInfo info = Read(Padded(Frame(kMpeg1Layer3, 36, payload), 5000000));
-        EXPECT_EQ(0, info.vbr);
-        EXPECT_EQ(11963, info.frames);
-        EXPECT_EQ(312, info.seconds);
-        EXPECT_EQ(128, info.bitrate);
-    }
-}
-
 TEST_F(MpegFileTest, ExactCountsUseTheTrueFrameDuration) {
     // MPEG-2 layer III: 576 samples per frame.
     MpegInfo info =
