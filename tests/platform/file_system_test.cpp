@@ -18,47 +18,6 @@ using test::TempDir;
 using test::WriteBytes;
 using Op = FaultyFileSystem::Op;
 
-std::string ReadAll(File& file) {
-    std::string out;
-    char buffer[7];  // odd size: several reads
-    size_t got;
-    while ((got = file.Read(buffer, sizeof(buffer))) > 0) out.append(buffer, got);
-    return out;
-}
-
-TEST(FileSeam, SeekWriteTruncateAndRead) {
-    TempDir dir;
-    const std::string path = dir.Path("a.bin");
-    auto file = Fs().Open(path, OpenMode::Create);
-    ASSERT_TRUE(file);
-    EXPECT_EQ(file->Write("hello world", 11), 11u);
-    ASSERT_TRUE(file->Seek(6));
-    EXPECT_EQ(ReadAll(*file), "world");
-    ASSERT_TRUE(file->Seek(13));  // past the end: a gap of zeros
-    EXPECT_EQ(file->Write("x", 1), 1u);
-    ASSERT_TRUE(file->Seek(2));
-    ASSERT_TRUE(file->Truncate(4));
-    EXPECT_EQ(file->Tell(), 2u);
-    uint64_t size = 0;
-    ASSERT_TRUE(file->GetSize(size));
-    EXPECT_EQ(size, 4u);
-    ASSERT_TRUE(file->Truncate(6));
-    EXPECT_TRUE(file->Close());
-    EXPECT_TRUE(file->Close());  // twice is harmless
-    EXPECT_EQ(ReadBytes(path), std::string("hell\0\0", 6));
-}
-
-TEST(FileSeam, OpenModesNeverTouchWhatTheyMustNot) {
-    TempDir dir;
-    const std::string path = dir.Path("m.bin");
-    EXPECT_FALSE(Fs().Open(path, OpenMode::ReadWrite));
-    EXPECT_FALSE(FileExists(path));
-    ASSERT_TRUE(WriteBytes(path, "old content"));
-    EXPECT_FALSE(Fs().Open(path, OpenMode::CreateNew));
-    EXPECT_EQ(ReadBytes(path), "old content");
-    EXPECT_FALSE(Fs().Open(dir.path(), OpenMode::Read));  // a directory is no file
-}
-
 TEST(FileSeam, ReadOnlyFilesAreRefusedAndTheAttributeRoundTrips) {
     TempDir dir;
     const std::string path = dir.Path("ro.bin");

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "tags/id3v1/id3v1.h"
 #include "tags/id3v2/frame_table.h"
 #include "tests/tools/tool_test_files.h"
 
@@ -99,29 +98,6 @@ TEST_F(ConvertTest, FailuresLeaveFileAndEntry) {
     for (int op = 0; op < kConvertOpCount; ++op) EXPECT_FALSE(convertFile(&gone, op)) << op;
     EXPECT_FALSE(FileExists(In("gone.mp3")));
     EXPECT_FALSE(convertFile(&entry, kConvertOpCount));
-    EXPECT_FALSE(convertFile(&entry, -1));
-    EXPECT_FALSE(convertFile(nullptr, 0));
-}
-
-TEST_F(ConvertTest, ReadOnlyFileAsksAndRestoresTheAttribute) {
-    const std::string path = Both("ro.mp3");
-    const std::string before = ReadBytes(path);
-    ASSERT_TRUE(Fs().SetAttributes(path, kAttrReadOnly));
-    SongRecord entry(path, true);
-    EXPECT_FALSE(convertFile(&entry, kConvertRemoveV1));  // no question by default
-    ScriptedPrompter prompter;
-    prompter.answers = {PromptAnswer::Cancel, PromptAnswer::Ok};
-    ToolSave save;
-    save.askReadOnly = true;
-    save.prompter = &prompter;
-    EXPECT_FALSE(convertFile(&entry, kConvertRemoveV1, save));
-    EXPECT_EQ(ReadBytes(path), before);
-    EXPECT_TRUE(convertFile(&entry, kConvertRemoveV1, save));
-    EXPECT_EQ(prompter.shown.size(), 2u);
-    EXPECT_EQ(SongRecord(path, true).GetTagFlags(), 2u);
-    uint32_t attributes = 0;
-    ASSERT_TRUE(Fs().GetAttributes(path, attributes));
-    EXPECT_TRUE(attributes & kAttrReadOnly);
 }
 
 }  // namespace

@@ -9,33 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/thread.h"
 #include "playlist/playlist.h"
 #include "tags/id3v2/frame_table.h"
 #include "tests/tools/tool_test_files.h"
-#include "tools/tool_run.h"
 
 namespace td {
 namespace {
 
 using namespace tooltest;
-
-TEST(ThreadSeam, MessagesArriveInPostingOrderAcrossThreads) {
-    MessageQueue<int> queue;
-    Thread thread;
-    ASSERT_TRUE(thread.start([&] {
-        for (int i = 0; i < 1000; ++i) queue.post(i);
-    }));
-    EXPECT_FALSE(thread.start([] {}));  // one at a time
-    for (int expected = 0; expected < 1000; ++expected) {
-        int got = -1;
-        ASSERT_TRUE(queue.take(got, 5000));
-        ASSERT_EQ(got, expected);
-    }
-    thread.join();
-    int none = 0;
-    EXPECT_FALSE(queue.take(none, 1));
-}
 
 class RatingStoreTest : public ToolFilesTest {
 protected:
