@@ -188,15 +188,6 @@ TEST_F(HostBridgeTest, PreviousRestartsTheSongOnlyAfterTwoSeconds) {
     }
 }
 
-TEST_F(HostBridgeTest, PlayPauseFollowsThePlayingState) {
-    channel_.answers[{kRequestIsPlaying, 0}] = 1;
-    bridge_.PlayPause();
-    EXPECT_EQ(channel_.sent.back(), Cmd(kHostPause));
-    channel_.answers[{kRequestIsPlaying, 0}] = 3;  // paused: play resumes
-    bridge_.PlayPause();
-    EXPECT_EQ(channel_.sent.back(), Cmd(kHostPlay));
-}
-
 TEST_F(HostBridgeTest, PositionPanelFromTheHostsAnswers) {
     channel_.answers[{kRequestPosition, 0}] = 125999;  // 2:05.999
     channel_.answers[{kRequestPosition, 1}] = 3725;    // 1:02:05
@@ -226,12 +217,6 @@ TEST_F(HostBridgeTest, TranslatedVolumeLabelIsFilledSafely) {
     const std::string empty = "#1 \"x\"";
     LangTable::useLanguageImage(empty.data(), empty.size());
     EXPECT_EQ(HostBridge::VolumeLabel(255), "");
-}
-
-TEST(PanelTime, MinutesAndSecondsOrHoursToo) {
-    EXPECT_EQ(HostBridge::PanelTime(3599), "59:59");
-    EXPECT_EQ(HostBridge::PanelTime(3600), "01:00:00");
-    EXPECT_EQ(HostBridge::PanelTime(360000 + 61), "100:01:01");
 }
 
 TEST_F(HostBridgeTest, ReloadAsksTheHostToWriteThenReadsItsList) {

@@ -91,17 +91,6 @@ TEST_F(LangTableTest, ScanListsFilesAndPicksTheRequestedOne) {
     EXPECT_EQ(Text(22), "Error");
 }
 
-TEST_F(LangTableTest, NamesMatchExactlyOrEnglishIsUsed) {
-    TempDir dir;
-    ASSERT_TRUE(WriteBytes(dir.Path("Deutsch.lang.kqp"), std::string("#22 \"Fehler\"")));
-    for (const char* name : {"deutsch", "Deutsch ", "English(Default"}) {
-        LangTable table(dir.path());
-        table.scanLanguages(name);
-        EXPECT_EQ(table.currentIndex(), 0) << name;
-        EXPECT_EQ(Text(22), "Error") << name;
-    }
-}
-
 TEST_F(LangTableTest, AtMost32FilesAreListed) {
     TempDir dir;
     for (int i = 0; i < 40; ++i) {

@@ -207,13 +207,6 @@ TEST(SettingsReset, EachCategoryRestoresExactlyItsFields) {
     }
 }
 
-TEST(SettingsReset, AllCategoriesTogetherGiveTheDefaultsButTheVisibleCount) {
-    Settings s = Scrambled();
-    s.reset(kResetAll);
-    s.visibleColumnCount = 0;
-    EXPECT_EQ(s.toBytes(), Settings().toBytes());
-}
-
 void Put32(std::string& bytes, size_t offset, uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }

@@ -24,12 +24,6 @@ std::vector<std::string> Names(const std::vector<SongRecord*>& rows) {
     return names;
 }
 
-std::vector<std::string> ViewNames(const PlaylistView& view) {
-    std::vector<std::string> names;
-    for (const ViewRow& row : view.rows()) names.push_back(row.entry->GetFileName());
-    return names;
-}
-
 TEST(PassesFilterTest, EachMaskTestsItsOwnField) {
     Playlist list;
     SongRecord& song = AddSong(list, "/m/a.mp3", 10, 10, 2);
@@ -113,7 +107,7 @@ TEST(FoldAnsiCaseTest, LowersTheCodePageLettersOnly) {
 
 class RefilterTest : public ::testing::Test {
 protected:
-    RefilterTest() : view_(list_), fs_(list_) {
+    RefilterTest() : fs_(list_) {
         LangTable::useBuiltinEnglish();
         const char* artists[] = {"Muse", "muse", "Blur", "", "Muse"};
         const char* genres[] = {"Rock", "Pop", "Rock", "Jazz", "Rock"};
@@ -127,26 +121,8 @@ protected:
         fs_.recountGenres();
     }
     Playlist list_;
-    PlaylistView view_;
     FilterSearch fs_;
 };
-
-TEST_F(RefilterTest, RowsPassBothTestsInPlaylistOrder) {
-    fs_.refilter(view_);
-    EXPECT_EQ(view_.rowCount(), 5);
-    EXPECT_EQ(view_.totalLength(), 900);
-
-    fs_.filter().mask = kFilterArtist;
-    fs_.filter().artist = "Muse";
-    fs_.refilter(view_);
-    EXPECT_EQ(ViewNames(view_), (std::vector<std::string>{"/m/0.mp3", "/m/4.mp3"}));
-    EXPECT_EQ(view_.totalLength(), 60 + 300);
-
-    fs_.setSearchFields(kSearchTitle);
-    fs_.setSearchText("song 4");
-    fs_.refilter(view_);
-    EXPECT_EQ(ViewNames(view_), (std::vector<std::string>{"/m/4.mp3"}));
-}
 
 TEST_F(RefilterTest, GenreFilterSurvivesARecount) {
     fs_.filter().mask = kFilterGenre;
@@ -177,19 +153,6 @@ TEST_F(RefilterTest, IndexFollowsThePlaylistAndItsOptions) {
     fs_.recountGenres();
     fs_.setSearchText("blur");
     EXPECT_EQ(Names(fs_.rows()), (std::vector<std::string>{"/m/2.mp3", "/m/new.mp3"}));
-}
-
-TEST_F(RefilterTest, FinishedCallbackRunsOnceWithTheGeneration) {
-    fs_.setSearchText("song");
-    std::atomic<uint64_t> seen{0};
-    std::atomic<int> calls{0};
-    const uint64_t generation = fs_.startSearch(view_, [&](uint64_t g) {
-        seen = g;
-        ++calls;
-    });
-    fs_.worker().wait();
-    EXPECT_EQ(seen.load(), generation);
-    EXPECT_EQ(calls.load(), 1);
 }
 
 std::string RandomText(std::mt19937& random, const std::string& alphabet, int maxLength) {
