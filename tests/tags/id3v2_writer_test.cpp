@@ -146,6 +146,17 @@ TEST_F(Id3v2WriterTest, FramesTooLargeGoThroughTheTemporaryFileWith128BytesOfPad
     EXPECT_FALSE(test::FileExists(Temp(path)));
 }
 
+TEST_F(Id3v2WriterTest, FileWithoutTagGetsTheTagInFrontOfEverything) {
+    for (const std::string& before : {std::string(), std::string("ID3"), Audio(5000)}) {
+        const std::string path = Make(before, "tiny.mp3");
+        FrameList frames = FramesTotalling(50);
+        ASSERT_EQ(0, WriteId3v2(path, frames, true, 0));
+        const std::string after = ReadBytes(path);
+        EXPECT_EQ(TagHeader(3, 0, 178) + ExpectedFrames(50) + std::string(128, '\0') + before,
+                  after);
+    }
+}
+
 TEST_F(Id3v2WriterTest, Version24TagWithFooterIsOverwrittenWithoutMovingTheAudio) {
     std::string old = OldTag(300, 4, 0x10) + "3DI" + std::string(1, 4) + '\0' + char(0x10) +
                       Synchsafe(300);
