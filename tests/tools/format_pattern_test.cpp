@@ -12,9 +12,7 @@ namespace td {
 namespace {
 
 TEST(FormatPattern, ValidPatternsHoldAnUpperCaseToken) {
-    EXPECT_TRUE(isValidFormat("  %N - %A - %T  "));
     EXPECT_TRUE(isValidFormat("[%G]"));
-    EXPECT_FALSE(isValidFormat("     "));
     EXPECT_FALSE(isValidFormat("%a - %t"));
     EXPECT_FALSE(isValidFormat("%X %"));
 }

