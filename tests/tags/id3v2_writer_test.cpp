@@ -192,6 +192,19 @@ TEST_F(Id3v2WriterTest, HeaderClaimingMoreThanTheFileIsRefusedUntouched) {
     EXPECT_FALSE(test::FileExists(Temp(path)));
 }
 
+TEST_F(Id3v2WriterTest, MissingSizeFrameIsAppendedAndKept) {
+    const std::string path = Make(OldTag(200) + Audio(100));
+    FrameList frames;
+    frames.emplace_back(new Id3v2FieldFrame(kTIT2, "T"));
+    ASSERT_EQ(0, WriteId3v2(path, frames, true, 123456));
+    ASSERT_EQ(2u, frames.size());
+    EXPECT_EQ(kTSIZ, frames[1]->Type());
+    EXPECT_EQ("123456", MainText(frames[1].get()));
+    EXPECT_EQ(FrameBytes("TIT2", std::string("\0T", 2)) +
+                  FrameBytes("TSIZ", std::string("\0" "123456", 7)),
+              ReadBytes(path).substr(10, 12 + 17));
+}
+
 TEST_F(Id3v2WriterTest, CarriedFramesFollowTheListByteForByte) {
     const std::string audio = Audio(500);
     const std::string path = Make(OldTag(60) + audio);

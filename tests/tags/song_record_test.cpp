@@ -350,6 +350,23 @@ TEST_F(SongRecordFileTest, CopyFromCarriesFramesTheRecordDoesNotKeep) {
 
 using SongRecordCopyTagTest = SongRecordFileTest;
 
+TEST_F(SongRecordCopyTagTest, Id3v1ToId3v2MakesAllSevenFrames) {
+    const std::string path =
+        Make("v1.mp3", Audio(2000) + Id3v1Trailer("Song", "  ", "", "1999", "", 17, 0));
+    SongRecord record(path, true);
+    ASSERT_EQ(record.GetTagFlags(), kTagId3v1);
+    EXPECT_TRUE(record.CopyId3v1ToId3v2());
+    EXPECT_EQ(record.GetTagFlags(), 3u);
+    EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTIT2)), "Song");
+    EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTCON)), "Rock");
+    EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTPE1)), "");  // blank counts as empty
+    ASSERT_NE(record.GetFrame(kTRCK), nullptr);
+
+    SongRecord reread(path, true);
+    EXPECT_EQ(reread.GetTagFlags(), 3u);
+    EXPECT_EQ(reread.GetAudioSize(), 2000u);
+}
+
 TEST_F(SongRecordCopyTagTest, Id3v2ToId3v1CutsFieldsAndParsesNumbers) {
     const std::string frames =
         Frame("TIT2", Text(std::string(40, 'x'))) + Frame("TYER", Text("20245")) +
