@@ -211,5 +211,11 @@ TEST(Id3v1Block, TextsAreTerminatedAndStopAtZero) {
     EXPECT_EQ(0, block.comment[29]);
 }
 
+TEST(GenreList, LookupIgnoresCase) {
+    EXPECT_EQ(18, GenreIndex("ROCK"));
+    EXPECT_EQ(0, GenreIndex("Rockabilly"));
+    EXPECT_EQ(0, GenreIndex(nullptr));
+}
+
 }  // namespace
 }  // namespace td

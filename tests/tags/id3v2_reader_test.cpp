@@ -204,7 +204,7 @@ TEST(Id3v2ReaderV23Test, UnsynchronisationAndExtendedHeader) {
 TEST(Id3v2ReaderV22Test, FramesMapToTheirSuccessors) {
     const Bytes comment = B({0, 'e', 'n', 'g', 0}) + Text("Nice");
     Result r = Read(Tag(2, Frame22("TT2", kTitle) + Frame22("COM", comment) +
-                               Frame22("TOA", kArtist) + Frame22("TXX", B({0, 'k', 0, 'v'})) +
+                               Frame22("TOA", kArtist) + Frame22("TXX", B({0, 'k', 0, 'v'})) + Frame22("TOR", kTitle) +
                                Frame22("WAR", Text("http://w/")) + Frame22("XYZ", kTitle) +
                                Frame22("CRM", kTitle) + Frame22("UFI", Text("o") + B({0, 7}))));
     ASSERT_EQ(kId3NoError, r.code);
@@ -212,7 +212,7 @@ TEST(Id3v2ReaderV22Test, FramesMapToTheirSuccessors) {
     EXPECT_EQ((Fields{"", "Nice"}), FieldsOf(r, 1));
     EXPECT_EQ("http://w/", MainText(r.frames[3].get()));
     // A user text frame stays a user text frame; unknown ones are dropped.
-    ASSERT_EQ((std::vector<std::string>{"TXXX", "UFID"}), r.CarriedIds());
+    ASSERT_EQ((std::vector<std::string>{"TXXX", "TORY", "UFID"}), r.CarriedIds());
     EXPECT_EQ(B({0, 'k', 0, 'v'}), r.carried[0].body);
 }
 
