@@ -14,26 +14,20 @@ namespace td {
 namespace {
 
 using ScriptedPrompter = test::RecordingPrompter;
-
 using test::FaultyFileSystem;
 using test::ReadBytes;
 using test::ScopedFs;
 using test::TempDir;
 using test::WriteBytes;
 
-std::string Be32(uint32_t n) {
-    return {static_cast<char>(n >> 24), static_cast<char>(n >> 16), static_cast<char>(n >> 8),
-            static_cast<char>(n)};
-}
-
-std::string Synchsafe(uint32_t n) {
-    return {static_cast<char>((n >> 21) & 0x7F), static_cast<char>((n >> 14) & 0x7F),
-            static_cast<char>((n >> 7) & 0x7F), static_cast<char>(n & 0x7F)};
+std::string Be32(uint32_t n, int shift = 8, uint32_t mask = 0xFF) {
+    std::string out(4, '\0');
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((n >> (shift * (3 - i))) & mask);
+    return out;
 }
 
 std::string Frame(const char* id, const std::string& body) {
-    return std::string(id, 4) + Be32(static_cast<uint32_t>(body.size())) + std::string(2, '\0') +
-           body;
+    return std::string(id, 4) + Be32(static_cast<uint32_t>(body.size())) + std::string(2, '\0') + body;
 }
 
 std::string Text(const std::string& value) { return std::string(1, '\0') + value; }
@@ -41,7 +35,7 @@ std::string Text(const std::string& value) { return std::string(1, '\0') + value
 // A tag of `frames` followed by `padding` zero bytes.
 std::string Tag(const std::string& frames, size_t padding, uint8_t major = 3) {
     return std::string("ID3") + static_cast<char>(major) + std::string(2, '\0') +
-           Synchsafe(static_cast<uint32_t>(frames.size() + padding)) + frames +
+           Be32(static_cast<uint32_t>(frames.size() + padding), 7, 0x7F) + frames +
            std::string(padding, '\0');
 }
 
@@ -62,23 +56,17 @@ std::string Field(const std::string& text, size_t width) {
     return field;
 }
 
-// An ID3v1.1 trailer; `genre` is the file's genre number.
-std::string Id3v1Trailer(const std::string& title, const std::string& artist,
-                         const std::string& album, const std::string& year,
-                         const std::string& comment, uint8_t genre, uint8_t track) {
-    std::string t = "TAG" + Field(title, 30) + Field(artist, 30) + Field(album, 30) +
-                    Field(year, 4) + Field(comment, 28) + '\0' + static_cast<char>(track) +
-                    static_cast<char>(genre);
-    return t;
+// An ID3v1.1 trailer with no album, comment or track; `genre` is the file's genre number.
+std::string Id3v1Trailer(const std::string& title, const std::string& artist = "",
+                         const std::string& year = "", uint8_t genre = 0) {
+    return "TAG" + Field(title, 30) + Field(artist, 30) + Field("", 30) + Field(year, 4) +
+           Field("", 30) + static_cast<char>(genre);
 }
 
-Id3v1Tag MakeBlock(const char* title, const char* album, uint8_t genre, uint32_t track) {
+Id3v1Tag MakeBlock(const char* title) {
     Id3v1Tag block;
     std::memset(&block, 0, sizeof block);
     std::strncpy(block.title, title, 30);
-    std::strncpy(block.album, album, 30);
-    block.genre = genre;
-    block.track = track;
     return block;
 }
 
@@ -89,12 +77,22 @@ protected:
         WriteBytes(path, bytes);
         return path;
     }
+    // Opens `path` with `faulty` in place of the file system.
+    static std::unique_ptr<SongRecord> OpenUnder(FaultyFileSystem& faulty, const std::string& path) {
+        ScopedFs scoped(faulty);
+        return std::make_unique<SongRecord>(path, true);
+    }
+    // A read-only file with its title edited in the record, ready to save.
+    std::unique_ptr<SongRecord> EditedReadOnly(const std::string& path) {
+        EXPECT_TRUE(Fs().SetAttributes(path, kAttrReadOnly));
+        auto record = std::make_unique<SongRecord>(path, true);
+        record->UpdateFrame(Id3v2FieldFrame(kTIT2, "New"));
+        return record;
+    }
     TempDir dir_;
 };
 
-using SongRecordReadTest = SongRecordFileTest;
-
-TEST_F(SongRecordReadTest, UntaggedFileGetsArtistFromItsNameAndSavesNothing) {
+TEST_F(SongRecordFileTest, UntaggedFileGetsArtistFromItsNameAndSavesNothing) {
     const std::string bytes = Audio(20000);
     const std::string path = Make("my song.mp3", bytes);
     SongRecord record(path, true);
@@ -108,21 +106,15 @@ TEST_F(SongRecordReadTest, UntaggedFileGetsArtistFromItsNameAndSavesNothing) {
     EXPECT_EQ(ReadBytes(path), bytes);
 }
 
-TEST_F(SongRecordReadTest, FailingReadsNeverYieldATagToSave) {
+TEST_F(SongRecordFileTest, FailingReadsNeverYieldATagToSave) {
     const std::string bytes = Tag(Frame("TIT2", Text("T")), 100) + Audio(5000);
     const std::string path = Make("r.mp3", bytes);
     for (int nth = 1; nth <= 4; ++nth) {
         FaultyFileSystem faulty;
         faulty.FailAt(FaultyFileSystem::Op::Read, nth);
-        std::unique_ptr<SongRecord> record;
-        {
-            ScopedFs scoped(faulty);
-            record = std::make_unique<SongRecord>(path, true);
-        }
+        auto record = OpenUnder(faulty, path);
         // Either the tag was read whole, or the record refuses to save over it.
-        if (nth == 1) {
-            EXPECT_TRUE(record->HasUnreadableId3v2());
-        }
+        EXPECT_TRUE(nth != 1 || record->HasUnreadableId3v2());
         if (record->HasId3v2()) {
             EXPECT_EQ(SongRecord::MainText(record->GetFrame(kTIT2)), "T") << nth;
         } else {
@@ -135,17 +127,13 @@ TEST_F(SongRecordReadTest, FailingReadsNeverYieldATagToSave) {
     }
 }
 
-TEST_F(SongRecordReadTest, UnreadableTrailerIsNeverCutOff) {
+TEST_F(SongRecordFileTest, UnreadableTrailerIsNeverCutOff) {
     const std::string bytes = Tag(Frame("TIT2", Text("T")), 100) + Audio(5000) +
-                              Id3v1Trailer("Old", "", "", "", "", 0, 0);
+                              Id3v1Trailer("Old");
     const std::string path = Make("trailer.mp3", bytes);
     FaultyFileSystem faulty;
     faulty.FailAt(FaultyFileSystem::Op::Read, 2);  // the head reads, the trailer does not
-    std::unique_ptr<SongRecord> record;
-    {
-        ScopedFs scoped(faulty);
-        record = std::make_unique<SongRecord>(path, true);
-    }
+    auto record = OpenUnder(faulty, path);
     EXPECT_TRUE(record->HasId3v2());
     EXPECT_FALSE(record->HasId3v1());
     record->UpdateFrame(Id3v2FieldFrame(kTIT2, "New"));
@@ -153,7 +141,7 @@ TEST_F(SongRecordReadTest, UnreadableTrailerIsNeverCutOff) {
     EXPECT_EQ(ReadBytes(path), bytes);
 }
 
-TEST_F(SongRecordReadTest, TagCutOffByTheEndOfTheFileIsNeverRewritten) {
+TEST_F(SongRecordFileTest, TagCutOffByTheEndOfTheFileIsNeverRewritten) {
     // A cut-off download: the header claims far more than the file holds.
     std::string bytes = Tag(Frame("TIT2", Text("Cut")), 100000);
     bytes.resize(5000);
@@ -166,7 +154,7 @@ TEST_F(SongRecordReadTest, TagCutOffByTheEndOfTheFileIsNeverRewritten) {
     EXPECT_EQ(ReadBytes(path), bytes);
 }
 
-TEST_F(SongRecordReadTest, TsizGivesTheSizeDelta) {
+TEST_F(SongRecordFileTest, TsizGivesTheSizeDelta) {
     const std::string tag = Tag(Frame("TSIZ", Text("999000")), 100);
     SongRecord record(Make("tsiz.mp3", tag + Audio(1000000)), true);
     EXPECT_EQ(record.GetAudioSize(), 1000000u);
@@ -177,25 +165,16 @@ TEST_F(SongRecordReadTest, TsizGivesTheSizeDelta) {
     EXPECT_LT(overflow.GetSizeDelta(), 0);
 }
 
-using SongRecordUnreadableTest = SongRecordFileTest;
-
-std::string UnreadableFiles(int which) {
-    if (which == 0) {  // a version this system does not know
-        return Tag(Frame("TIT2", Text("Future")), 50, 5) + Audio(3000) +
-               Id3v1Trailer("Old", "", "", "", "", 0, 0);
-    }
-    // A good frame, then a text encoding that does not exist.
-    const std::string frames =
-        Frame("TPE1", Text("Fine")) + Frame("TIT2", std::string("\x07" "Bad", 4));
-    return Tag(frames, 50) + Audio(3000) + Id3v1Trailer("Old", "", "", "", "", 0, 0);
-}
-
-TEST_F(SongRecordUnreadableTest, SaveIsRefusedAndTheFileStaysByteForByte) {
+TEST_F(SongRecordFileTest, UnreadableTagIsNeverSavedOverButCanBeRemoved) {
+    const std::string tags[] = {
+        Tag(Frame("TIT2", Text("Future")), 50, 5),  // a version this system does not know
+        // A good frame, then a text encoding that does not exist.
+        Tag(Frame("TPE1", Text("Fine")) + Frame("TIT2", std::string("\x07" "Bad", 4)), 50)};
     for (int which = 0; which < 2; ++which) {
-        const std::string bytes = UnreadableFiles(which);
+        const std::string bytes = tags[which] + Audio(3000) + Id3v1Trailer("Old");
         const std::string path = Make("u" + std::to_string(which) + ".mp3", bytes);
         SongRecord record(path, true);
-        const Id3v1Tag block = MakeBlock("New title", "", 0, 0);
+        const Id3v1Tag block = MakeBlock("New title");
         record.SetId3v1(&block);
         record.AddFrame(new Id3v2FieldFrame(kTIT2, "New"), true);
         record.SetTagFlags(3);
@@ -205,26 +184,17 @@ TEST_F(SongRecordUnreadableTest, SaveIsRefusedAndTheFileStaysByteForByte) {
         EXPECT_FALSE(record.RemoveTagsAndSave(1)) << which;
         EXPECT_EQ(ReadBytes(path), bytes) << which;
         EXPECT_TRUE(prompter.shown.empty());
-    }
-}
-
-TEST_F(SongRecordUnreadableTest, AskedRemovalTakesTheTagOut) {
-    for (int which = 0; which < 2; ++which) {
-        const std::string bytes = UnreadableFiles(which);
-        const std::string path = Make("u" + std::to_string(which) + ".mp3", bytes);
-        SongRecord record(path, true);
-        EXPECT_TRUE(record.RemoveTagsAndSave(2)) << which;
-        EXPECT_EQ(ReadBytes(path), Audio(3000) + Id3v1Trailer("Old", "", "", "", "", 0, 0)) << which;
+        SongRecord fresh(path, true);
+        EXPECT_TRUE(fresh.RemoveTagsAndSave(2)) << which;
+        EXPECT_EQ(ReadBytes(path), Audio(3000) + Id3v1Trailer("Old")) << which;
         // Once removed, the record saves normally again.
-        record.AddFrame(new Id3v2FieldFrame(kTIT2, "Fresh"), true);
-        record.SetTagFlags(record.GetTagFlags() | kTagId3v2);
-        EXPECT_EQ(record.SaveTags(), kId3NoError);
+        fresh.AddFrame(new Id3v2FieldFrame(kTIT2, "Fresh"), true);
+        fresh.SetTagFlags(fresh.GetTagFlags() | kTagId3v2);
+        EXPECT_EQ(fresh.SaveTags(), kId3NoError);
     }
 }
 
-using SongRecordSaveTest = SongRecordFileTest;
-
-TEST_F(SongRecordSaveTest, CarriedFramesSurviveATitleEdit) {
+TEST_F(SongRecordFileTest, CarriedFramesSurviveATitleEdit) {
     const std::string txxx = std::string("\0Mood\0Calm", 10);
     const std::string priv = std::string("owner.example\0\x01\x02\x03\x00\xFF", 19);
     const std::string frames = Frame("TIT2", Text("Old")) + Frame("TXXX", txxx) +
@@ -248,7 +218,7 @@ TEST_F(SongRecordSaveTest, CarriedFramesSurviveATitleEdit) {
     EXPECT_EQ(after.substr(after.size() - 4000), Audio(4000));
 }
 
-TEST_F(SongRecordSaveTest, RemovingAllKeptFramesKeepsTheTagForCarriedOnes) {
+TEST_F(SongRecordFileTest, RemovingAllKeptFramesKeepsTheTagForCarriedOnes) {
     const std::string frames =
         Frame("TIT2", Text("Only")) + Frame("TXXX", std::string("\0k\0v", 4));
     const std::string path = Make("c.mp3", Tag(frames, 10) + Audio(1000));
@@ -261,15 +231,11 @@ TEST_F(SongRecordSaveTest, RemovingAllKeptFramesKeepsTheTagForCarriedOnes) {
     EXPECT_EQ(reread.GetFrame(kTIT2), nullptr);
 }
 
-using SongRecordReadOnlyTest = SongRecordFileTest;
-
-TEST_F(SongRecordReadOnlyTest, OkForcesTheSaveAndRestoresTheAttribute) {
+TEST_F(SongRecordFileTest, OkForcesTheSaveAndRestoresTheAttribute) {
     const std::string path = Make("ro.mp3", Tag(Frame("TIT2", Text("Old")), 100) + Audio(2000));
-    ASSERT_TRUE(Fs().SetAttributes(path, kAttrReadOnly));
-    SongRecord record(path, true);
-    record.UpdateFrame(Id3v2FieldFrame(kTIT2, "New"));
+    auto record = EditedReadOnly(path);
     ScriptedPrompter prompter(PromptAnswer::Ok);
-    EXPECT_EQ(record.SaveTagsConfirmReadOnly(true, prompter), kId3NoError);
+    EXPECT_EQ(record->SaveTagsConfirmReadOnly(true, prompter), kId3NoError);
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].text,
               "Do you want to force save tag (file " + path + " is read only) ?");
@@ -283,18 +249,16 @@ TEST_F(SongRecordReadOnlyTest, OkForcesTheSaveAndRestoresTheAttribute) {
     EXPECT_EQ(SongRecord::MainText(reread.GetFrame(kTIT2)), "New");
 }
 
-TEST_F(SongRecordReadOnlyTest, AttributeThatCannotBeClearedIsReported) {
+TEST_F(SongRecordFileTest, AttributeThatCannotBeClearedIsReported) {
     const std::string bytes = Tag(Frame("TIT2", Text("Old")), 100) + Audio(2000);
     const std::string path = Make("ro.mp3", bytes);
-    ASSERT_TRUE(Fs().SetAttributes(path, kAttrReadOnly));
-    SongRecord record(path, true);
-    record.UpdateFrame(Id3v2FieldFrame(kTIT2, "New"));
+    auto record = EditedReadOnly(path);
     ScriptedPrompter prompter(PromptAnswer::Ok);
     FaultyFileSystem faulty;
     faulty.FailAt(FaultyFileSystem::Op::SetAttributes, 1);
     {
         ScopedFs scoped(faulty);
-        EXPECT_EQ(record.SaveTagsConfirmReadOnly(true, prompter), kId3CancelReadOnly);
+        EXPECT_EQ(record->SaveTagsConfirmReadOnly(true, prompter), kId3CancelReadOnly);
     }
     ASSERT_EQ(prompter.shown.size(), 2u);
     EXPECT_EQ(prompter.shown[1].text, "Cannot remove read only on file " + path);
@@ -302,20 +266,15 @@ TEST_F(SongRecordReadOnlyTest, AttributeThatCannotBeClearedIsReported) {
     EXPECT_EQ(ReadBytes(path), bytes);
 }
 
-using SongRecordFaultTest = SongRecordFileTest;
-
-TEST_F(SongRecordFaultTest, FailedId3v1StepIsReported) {
-    const std::string bytes = Audio(3000) + Id3v1Trailer("Old", "", "", "", "", 0, 0);
+TEST_F(SongRecordFileTest, FailedId3v1StepIsReported) {
+    const std::string bytes = Audio(3000) + Id3v1Trailer("Old");
     const std::string path = Make("v1.mp3", bytes);
     for (bool remove : {false, true}) {
         WriteBytes(path, bytes);
         SongRecord record(path, true);
-        const Id3v1Tag block = MakeBlock("New", "", 0, 0);
-        if (remove) {
-            record.RemoveTags(1);
-        } else {
-            record.SetId3v1(&block);
-        }
+        const Id3v1Tag block = MakeBlock("New");
+        if (remove) record.RemoveTags(1);
+        else record.SetId3v1(&block);
         FaultyFileSystem counting;
         {
             ScopedFs scoped(counting);
@@ -348,11 +307,9 @@ TEST_F(SongRecordFileTest, CopyFromCarriesFramesTheRecordDoesNotKeep) {
     EXPECT_EQ(SongRecord(path, true).CarriedFrames().size(), 1u);
 }
 
-using SongRecordCopyTagTest = SongRecordFileTest;
-
-TEST_F(SongRecordCopyTagTest, Id3v1ToId3v2MakesAllSevenFrames) {
+TEST_F(SongRecordFileTest, Id3v1ToId3v2MakesAllSevenFrames) {
     const std::string path =
-        Make("v1.mp3", Audio(2000) + Id3v1Trailer("Song", "  ", "", "1999", "", 17, 0));
+        Make("v1.mp3", Audio(2000) + Id3v1Trailer("Song", "  ", "1999", 17));
     SongRecord record(path, true);
     ASSERT_EQ(record.GetTagFlags(), kTagId3v1);
     EXPECT_TRUE(record.CopyId3v1ToId3v2());
@@ -367,7 +324,7 @@ TEST_F(SongRecordCopyTagTest, Id3v1ToId3v2MakesAllSevenFrames) {
     EXPECT_EQ(reread.GetAudioSize(), 2000u);
 }
 
-TEST_F(SongRecordCopyTagTest, Id3v2ToId3v1CutsFieldsAndParsesNumbers) {
+TEST_F(SongRecordFileTest, Id3v2ToId3v1CutsFieldsAndParsesNumbers) {
     const std::string frames =
         Frame("TIT2", Text(std::string(40, 'x'))) + Frame("TYER", Text("20245")) +
         Frame("TRCK", Text("3/12")) + Frame("TCON", Text("Not a genre")) +
