@@ -1,6 +1,5 @@
-// Writing ID3v2.3 tags into files and cutting them off: the bytes written,
-// the in-place / temporary-file decision, and that no failure anywhere leaves
-// a changed original or a temporary file behind.
+// ID3v2.3 writing and removal: bytes written, in-place vs temporary file, and
+// no failure anywhere leaves a changed original or a temporary file behind.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -30,7 +29,6 @@ using Op = FaultyFileSystem::Op;
 std::string Synchsafe(uint32_t v) {
     return {char((v >> 21) & 0x7F), char((v >> 14) & 0x7F), char((v >> 7) & 0x7F), char(v & 0x7F)};
 }
-
 std::string BigEndian(uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
 
 std::string TagHeader(uint8_t major, uint8_t flags, uint32_t size) {
@@ -57,18 +55,13 @@ std::string Audio(size_t size, uint32_t seed = 1) {
         x = x * 1103515245u + 12345u;
         audio[i] = static_cast<char>(x >> 16);
     }
-    if (size >= 2) {
-        audio[0] = '\xFF';
-        audio[1] = '\xFB';
-    }
+    if (size >= 2) audio.replace(0, 2, "\xFF\xFB");
     return audio;
 }
 
 std::string Id3v1Trailer() {
-    std::string t = "TAG";
-    t += std::string(30, 'T') + std::string(30, 'A') + std::string(30, 'L') + "2001";
-    t += std::string(30, 'C') + char(17);
-    return t;
+    return "TAG" + std::string(30, 'T') + std::string(30, 'A') + std::string(30, 'L') + "2001" +
+           std::string(30, 'C') + char(17);
 }
 
 uint64_t Hash(const std::string& bytes) {
@@ -99,7 +92,19 @@ protected:
         return path;
     }
     static std::string Temp(const std::string& path) { return path + ".mp3tmp"; }
-
+    static int WriteUnder(FaultyFileSystem& fs, const std::string& path, FrameList& frames) {
+        ScopedFs use(fs);
+        return WriteId3v2(path, frames, true, 0);
+    }
+    static CarriedFrame Carried(const char* id, std::vector<uint8_t> body, uint8_t status = 0,
+                                uint8_t format = 0) {
+        CarriedFrame frame;
+        std::memcpy(frame.id, id, std::strlen(id));
+        frame.body = std::move(body);
+        frame.status = status;
+        frame.format = format;
+        return frame;
+    }
     TempDir dir_;
 };
 
@@ -108,14 +113,12 @@ TEST_F(Id3v2WriterTest, FramesThatFitAreWrittenInPlaceWithZeroPadding) {
     const std::string before = OldTag(2000) + audio;
     const std::string path = Make(before);
     FrameList frames = FramesTotalling(1500);
-
     FaultyFileSystem fs;
     {
         ScopedFs use(fs);
         ASSERT_EQ(0, WriteId3v2(path, frames, true, 4321));
     }
     EXPECT_EQ(0, fs.Count(Op::Replace));
-
     const std::string after = ReadBytes(path);
     ASSERT_EQ(before.size(), after.size());
     EXPECT_EQ(TagHeader(3, 0, 2000) + ExpectedFrames(1500) + std::string(500, '\0'),
@@ -129,15 +132,10 @@ TEST_F(Id3v2WriterTest, FramesTooLargeGoThroughTheTemporaryFileWith128BytesOfPad
     const std::string before = OldTag(2000) + audio;
     const std::string path = Make(before);
     FrameList frames = FramesTotalling(2001);
-
     FaultyFileSystem fs;
-    {
-        ScopedFs use(fs);
-        ASSERT_EQ(0, WriteId3v2(path, frames, true, 0));
-    }
+    ASSERT_EQ(0, WriteUnder(fs, path, frames));
     EXPECT_EQ(1, fs.Count(Op::Replace));
     EXPECT_EQ(0, fs.Count(Op::Remove));
-
     const std::string after = ReadBytes(path);
     ASSERT_EQ(before.size() + 129, after.size());
     EXPECT_EQ(TagHeader(3, 0, 2001 + 128) + ExpectedFrames(2001) + std::string(128, '\0'),
@@ -211,13 +209,9 @@ TEST_F(Id3v2WriterTest, CarriedFramesFollowTheListByteForByte) {
     FrameList frames;
     frames.emplace_back(new Id3v2FieldFrame(kTIT2, "A"));
     frames.emplace_back(new Id3v2FieldFrame(kTSIZ, "5"));
-    CarriedFrameList carried(2);
-    std::memcpy(carried[0].id, "TXXX", 4);
-    carried[0].body = {0, 'k', 0, 'v'};
-    std::memcpy(carried[1].id, "PRIV", 4);
-    carried[1].status = 0x40;  // file alter preservation
-    carried[1].format = 0x20;  // grouping: the group byte is part of the body
-    carried[1].body = {7, 'o', 'w', 'n', 0, 1, 2, 3, 0xFF};
+    // PRIV: file alter preservation, and grouping (the group byte is part of the body).
+    CarriedFrameList carried = {Carried("TXXX", {0, 'k', 0, 'v'}),
+                                Carried("PRIV", {7, 'o', 'w', 'n', 0, 1, 2, 3, 0xFF}, 0x40, 0x20)};
     ASSERT_EQ(0, WriteId3v2(path, frames, true, 5, &carried));
 
     const std::string expected =
@@ -235,9 +229,7 @@ TEST_F(Id3v2WriterTest, CarriedFramesCountWhenChoosingInPlace) {
     const std::string audio = Audio(500);
     const std::string path = Make(OldTag(40) + audio);
     FrameList frames = FramesTotalling(40);
-    CarriedFrameList carried(1);
-    std::memcpy(carried[0].id, "PRIV", 4);
-    carried[0].body = {'x'};
+    CarriedFrameList carried = {Carried("PRIV", {'x'})};
     ASSERT_EQ(0, WriteId3v2(path, frames, true, 0, &carried));
     const std::string after = ReadBytes(path);
     EXPECT_EQ(TagHeader(3, 0, 40 + 11 + 128) + ExpectedFrames(40) + FrameBytes("PRIV", "x"),
@@ -249,9 +241,7 @@ TEST_F(Id3v2WriterTest, InvalidIdentifierAbandonsTheRewrite) {
     const std::string before = OldTag(60) + Audio(500);
     const std::string path = Make(before);
     FrameList frames = FramesTotalling(30);
-    CarriedFrameList carried(1);
-    std::memcpy(carried[0].id, "TT2", 3);
-    carried[0].body = {0, 'x'};
+    CarriedFrameList carried = {Carried("TT2", {0, 'x'})};
     EXPECT_EQ(kId3BadIdentifier, WriteId3v2(path, frames, true, 0, &carried));
     EXPECT_EQ(before, ReadBytes(path));
     EXPECT_FALSE(test::FileExists(Temp(path)));
@@ -319,13 +309,12 @@ protected:
                     ScopedFs use(fs);
                     rc = scenario.run(path);
                 }
-                const std::string where = std::string(scenario.name) + ": call " +
-                                          std::to_string(nth) + " of op " +
-                                          std::to_string(static_cast<int>(op));
-                EXPECT_EQ(1, fs.Failures()) << where;
-                EXPECT_NE(0, rc) << where;
-                EXPECT_TRUE(ReadBytes(path) == scenario.before) << where;
-                EXPECT_FALSE(test::FileExists(Temp(path))) << where;
+                SCOPED_TRACE(std::string(scenario.name) + ": call " + std::to_string(nth) +
+                             " of op " + std::to_string(static_cast<int>(op)));
+                EXPECT_EQ(1, fs.Failures());
+                EXPECT_NE(0, rc);
+                EXPECT_TRUE(ReadBytes(path) == scenario.before);
+                EXPECT_FALSE(test::FileExists(Temp(path)));
                 ++runs;
             }
         }
@@ -334,28 +323,15 @@ protected:
     }
 };
 
-TEST_F(Id3v2WriterFaultTest, RewriteThroughTemporaryFile) {
-    FailEveryStep({"temporary", OldTag(100) + Audio(1200000) + Id3v1Trailer(),
-                   [](const std::string& path) {
-                       FrameList frames = FramesTotalling(400);
-                       return WriteId3v2(path, frames, true, 0);
-                   },
-                   1 + 3});
-}
-
-TEST_F(Id3v2WriterFaultTest, RewriteInPlace) {
-    FailEveryStep({"in place", OldTag(1000) + Audio(3000), [](const std::string& path) {
-                       FrameList frames = FramesTotalling(400);
-                       return WriteId3v2(path, frames, true, 0);
-                   },
-                   1});
-}
-
-TEST_F(Id3v2WriterFaultTest, Removal) {
-    FailEveryStep({"removal", OldTag(1000) + Audio(1100000), [](const std::string& path) {
-                       return RemoveId3v2File(path);
-                   },
-                   3});
+TEST_F(Id3v2WriterFaultTest, EveryFailingStepLeavesTheFileAsItWas) {
+    auto rewrite = [](const std::string& path) {
+        FrameList frames = FramesTotalling(400);
+        return WriteId3v2(path, frames, true, 0);
+    };
+    FailEveryStep({"temporary", OldTag(100) + Audio(1200000) + Id3v1Trailer(), rewrite, 1 + 3});
+    FailEveryStep({"in place", OldTag(1000) + Audio(3000), rewrite, 1});
+    FailEveryStep({"removal", OldTag(1000) + Audio(1100000),
+                   [](const std::string& path) { return RemoveId3v2File(path); }, 3});
 }
 
 TEST_F(Id3v2WriterFaultTest, ShortInPlaceWriteIsReportedAndTakenBack) {
@@ -366,10 +342,7 @@ TEST_F(Id3v2WriterFaultTest, ShortInPlaceWriteIsReportedAndTakenBack) {
     FaultyFileSystem fs;
     fs.SetShortWrites(true);
     fs.FailAt(Op::Write, 1);
-    {
-        ScopedFs use(fs);
-        EXPECT_EQ(kId3WriteFailed, WriteId3v2(path, frames, true, 0));
-    }
+    EXPECT_EQ(kId3WriteFailed, WriteUnder(fs, path, frames));
     // Half of the new tag reached the file; the old region was written back.
     EXPECT_EQ(before, ReadBytes(path));
 }
