@@ -84,7 +84,6 @@ protected:
     ExportOptions options_;
 };
 
-// --- HTML table ---------------------------------------------------------------
 
 TEST_F(ExportTest, HtmlTablePageAsAWhole) {
     SongRecord& song = Add("/m/a.mp3");
@@ -154,9 +153,7 @@ TEST_F(ExportTest, HtmlEscapesPathsInLinksTitlesAndCells) {
                                "&amp; 100%.mp3</td>"));
 }
 
-// --- HTML listing -------------------------------------------------------------
 
-// --- XML ----------------------------------------------------------------------
 
 TEST_F(ExportTest, XmlEscapesAndUsesBytesAndSeconds) {
     SongRecord& song = Add("/m/a&b.mp3", 3725, 5000000);
@@ -207,7 +204,6 @@ TEST_F(ExportTest, Utf8PathsAreConvertedToTheCodePage) {
 }
 #endif
 
-// --- CSV and text -------------------------------------------------------------
 
 TEST_F(ExportTest, CsvQuotesCellsAndDoublesQuotes) {
     SongRecord& song = Add("/m/a.mp3");
@@ -255,7 +251,6 @@ TEST_F(ExportTest, FailedWriteIsReportedAndKeepsTheOldFile) {
     EXPECT_FALSE(writeXml(dir.Path("missing") + "/sub/x.xml", view_, options_));
 }
 
-// --- helpers ------------------------------------------------------------------
 
 TEST(ExportMarkup, FileUrlsAndMarkupEscaping) {
     EXPECT_EQ(FileUrl("C:\\Music\\Rock & Roll\\a'b.mp3"),

@@ -79,7 +79,6 @@ protected:
     RecordingPrompter prompter_;
 };
 
-// --- where a line's path points ---------------------------------------------
 
 TEST(PlaylistPath, RelativePathsAreTakenFromThePlaylistsFolder) {
 #ifdef _WIN32
@@ -97,7 +96,6 @@ TEST(PlaylistPath, RelativePathsAreTakenFromThePlaylistsFolder) {
     EXPECT_EQ(resolvePlaylistPath(std::string("lists") + kSep + "a.m3u", ""), "");
 }
 
-// --- M3U --------------------------------------------------------------------
 
 TEST(M3uText, ExtendedFileTakesTheLineAfterEachExtinfAndDropsTheBom) {
     const std::string text =
@@ -124,7 +122,6 @@ TEST(M3uText, AnsiLinesBecomeUtf8PathsOnPosix) {
 }
 #endif
 
-// --- PLS --------------------------------------------------------------------
 
 TEST_F(M3uPlsTest, PlsWithoutItsHeaderLineIsRefusedWithAMessage) {
     playlist_.append(std::make_unique<SongRecord>("old.mp3", false));
@@ -138,7 +135,6 @@ TEST_F(M3uPlsTest, PlsWithoutItsHeaderLineIsRefusedWithAMessage) {
     EXPECT_EQ(prompter_.shown[0].icon, PromptIcon::Error);
 }
 
-// --- writing ----------------------------------------------------------------
 
 TEST_F(M3uPlsTest, ExportsFollowTheViewWithCrLfLinesOnly) {
     const std::string a = MakeSong("a.mp3", 2, "Alpha", "First");

@@ -73,7 +73,6 @@ protected:
     ScopedVolumes scoped_;
 };
 
-// --- volumes ----------------------------------------------------------------
 
 TEST_F(PlaylistVolumeTest, RecordIsZeroFilledBeyondItsTexts) {
     Playlist list;

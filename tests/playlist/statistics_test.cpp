@@ -120,7 +120,6 @@ TEST_F(StatisticsTest, DamagedValuesStayOutOfTheCounts) {
     EXPECT_NE(report.find("MODE\r\n" + ModeLines(0, 0, 0, 0)), std::string::npos) << report;
 }
 
-// --- genre table ----------------------------------------------------------------
 
 TEST(GenreTableTest, HashedLookupAgreesWithTheGenreList) {
     for (int i = 0; i < kGenreCount; ++i) {
@@ -141,7 +140,6 @@ TEST(GenreTableTest, HashedLookupAgreesWithTheGenreList) {
     EXPECT_EQ(genreIndexOfText(""), 0);
 }
 
-// --- translated formats -----------------------------------------------------------
 
 TEST(FormatRealTextTest, FormatsOneRealAndCopiesEverythingElse) {
     EXPECT_EQ(formatRealText("%6.1f%%", 2.75), "   2.8%");

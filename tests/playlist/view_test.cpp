@@ -38,7 +38,6 @@ protected:
     PlaylistView view_;
 };
 
-// --- column texts -----------------------------------------------------------
 
 TEST_F(ViewTest, EachSourceFillsEmptyFieldsFromTheOtherTag) {
     SongRecord& song = AddSong(list_, "/m/x.mp3");
@@ -96,7 +95,6 @@ TEST_F(ViewTest, VolumeLabelWithoutTerminatorStopsAtTheField) {
     EXPECT_EQ(Text(off, kColumnVolume), "");
 }
 
-// --- columns ----------------------------------------------------------------
 
 TEST_F(ViewTest, DamagedColumnOrderStillPlacesEveryIdOnce) {
     std::array<int32_t, kColumnCount> order{}, visible{}, width{};
@@ -116,7 +114,6 @@ TEST_F(ViewTest, DamagedColumnOrderStillPlacesEveryIdOnce) {
     EXPECT_EQ(view_.sortColumnId(), 0);
 }
 
-// --- sorting ----------------------------------------------------------------
 
 TEST_F(ViewTest, RandomRowsSortLikeCompareEntriesInEveryColumn) {
     // Texts over a few letters, accents and cases, often sharing long heads,
@@ -175,7 +172,6 @@ TEST_F(ViewTest, RandomRowsSortLikeCompareEntriesInEveryColumn) {
     }
 }
 
-// --- rows, totals and status ------------------------------------------------
 
 TEST_F(ViewTest, TotalsAndSelectedLengthFollowTheRows) {
     view_.rebuildFromPlaylist();

@@ -119,7 +119,6 @@ TEST(DuplicatesTest, FastFinderEqualsThePairwiseDefinition) {
     }
 }
 
-// --- the options dialog ---------------------------------------------------------
 
 class DuplicatesDialogTest : public ::testing::Test {
 protected:
