@@ -1,5 +1,3 @@
-// The file system seam on real files: open modes, renames that never replace,
-// read-only files, and the atomic write under every injected failure.
 #include "platform/file_system.h"
 
 #include <gtest/gtest.h>

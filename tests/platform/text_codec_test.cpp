@@ -1,5 +1,3 @@
-// Windows-1252 and UTF-8 conversions: exact round trips, reported losses and
-// hostile byte sequences.
 #include "platform/text_codec.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,3 @@
-// The native volume system on the machine's own file systems.
 #include "platform/volume.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,3 @@
-// Copying one tag into the other and removing tags, on real files.
 #include "tools/convert.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,3 @@
-// Copy, move and directory creation on real files, with failures injected at
-// every step of a copy: whatever fails, the destination holds either nothing
-// or the complete file, and no other file is ever replaced.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,4 +1,3 @@
-// Patterns of the name tools and the history of typed patterns.
 #include "tools/format_pattern.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,3 @@
-// Mass tagging: the checked fields into one or both tags of real files, the
-// rest kept, and read-only or failing files left as they were.
 #include "tools/mass_tag.h"
 
 #include <gtest/gtest.h>

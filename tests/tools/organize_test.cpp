@@ -1,6 +1,3 @@
-// Organize files: directory names from tags made safe, files moved or copied
-// into the target, numbered names, and every way a file could be lost,
-// replaced or placed outside the target.
 #include "tools/organize.h"
 
 #include <gtest/gtest.h>

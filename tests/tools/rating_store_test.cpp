@@ -1,5 +1,3 @@
-// Storing ratings into files on a worker thread: the thread seam, the POPM
-// frame on disk, and a run that is stopped, fails or outlives its entries.
 #include "tools/rating_store.h"
 
 #include <gtest/gtest.h>

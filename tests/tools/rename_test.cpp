@@ -1,5 +1,3 @@
-// Rename file from tag: names built from patterns and tag fields, and renames
-// of real files, with hostile tags and refused renames.
 #include "tools/rename.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,3 @@
-// Write tag from filename: the pattern compiler, the splitting of names into
-// fields, and the tool on real files read back from disk.
 #include "tools/tag_from_name.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,3 @@
-// Case and character conversion of tag texts in Windows-1252.
 #include "tools/text_convert.h"
 
 #include <gtest/gtest.h>
@@ -28,12 +27,10 @@ TEST(CaseConversion, WordsSectionsAndWindows1252Letters) {
 }
 
 TEST(CharConversion, CaseComesFirstSoUnderscoredWordsAreNotCapitalisedInside) {
-    std::string text = "the_big_band";
+    std::string text = "the_big_band", other = "a song";
     applyConversions(text, kCaseEachWord, kCharUnderscoreToSpace);
-    EXPECT_EQ(text, "The big band");
-    text = "a song";
-    applyConversions(text, kCaseUpper, kCharSpaceToUnderscore);
-    EXPECT_EQ(text, "A_SONG");
+    applyConversions(other, kCaseUpper, kCharSpaceToUnderscore);
+    EXPECT_EQ(text + "|" + other, "The big band|A_SONG");
 }
 
 }  // namespace

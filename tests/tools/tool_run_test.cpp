@@ -1,5 +1,3 @@
-// A tool run: the files chosen, the confirmation, the trace log byte for
-// byte, and a log that cannot be written.
 #include "tools/tool_run.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,3 @@
-// Audio files built byte by byte for the tag tool tests, and a fixture that
-// writes them into a temporary directory and reads playlist entries back.
 #pragma once
 
 #include <gtest/gtest.h>

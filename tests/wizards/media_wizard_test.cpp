@@ -19,54 +19,35 @@ using test::RecordingPrompter;
 
 using test::AddSong;
 
-class MediaWizardTest : public ::testing::Test {
-protected:
-    MediaWizardTest() : view_(list_) { LangTable::useBuiltinEnglish(); }
-    void Songs(std::initializer_list<int> lengths) {
-        int n = 0;
-        for (int length : lengths) AddSong(list_, "/s" + std::to_string(n++) + ".mp3", length);
-        view_.rebuildFromPlaylist();
-    }
-    std::vector<int> Selected() const {
+TEST(MediaWizardTest, PicksShortestFirstStrictlyBelowTheTargetAndStopsAtTheFirstMiss) {
+    LangTable::useBuiltinEnglish();
+    // {500, 10, 20} to 100: 10 + 20 + 500 misses, so the 30 s left is not tried.
+    const struct {
+        std::vector<int> lengths;
+        int target, preselected, first;
         std::vector<int> rows;
-        for (int r = 0; r < view_.rowCount(); ++r) {
-            if (view_.isSelected(r)) rows.push_back(r);
+        int selectedLength;
+    } cases[] = {{{300, 100, 200}, 600, -1, 1, {1, 2}, 300},
+                 {{300, 100, 200}, 601, -1, 1, {0, 1, 2}, 600},
+                 {{500, 10, 20}, 100, -1, 1, {1, 2}, 30},
+                 {{60, 60, 60, 60}, 150, 3, 0, {0, 1}, 120},
+                 {{}, 3600, -1, -1, {}, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        Playlist list;
+        PlaylistView view(list);
+        int n = 0;
+        for (int length : c.lengths) AddSong(list, "/s" + std::to_string(n++) + ".mp3", length);
+        view.rebuildFromPlaylist();
+        if (c.preselected >= 0) view.setSelected(c.preselected, true);
+        EXPECT_EQ(applyMediaWizard(view, c.target), c.first);
+        std::vector<int> rows;
+        for (int r = 0; r < view.rowCount(); ++r) {
+            if (view.isSelected(r)) rows.push_back(r);
         }
-        return rows;
+        EXPECT_EQ(rows, c.rows);
+        EXPECT_EQ(view.selectedLength(), c.selectedLength);
     }
-    Playlist list_;
-    PlaylistView view_;
-};
-
-TEST_F(MediaWizardTest, TotalStaysStrictlyBelowTheTarget) {
-    Songs({300, 100, 200});
-    EXPECT_EQ(applyMediaWizard(view_, 600), 1);  // the shortest song's row
-    EXPECT_EQ(Selected(), (std::vector<int>{1, 2}));
-    EXPECT_EQ(view_.selectedLength(), 300);
-    applyMediaWizard(view_, 601);
-    EXPECT_EQ(Selected(), (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(view_.selectedLength(), 600);
-}
-
-TEST_F(MediaWizardTest, WalkStopsAtTheFirstSongThatDoesNotFit) {
-    // 10 + 20 + 500 reaches 520: the walk ends there, the 30 s song is longer
-    // than the one that did not fit and is not tried.
-    Songs({500, 10, 20});
-    applyMediaWizard(view_, 100);
-    EXPECT_EQ(Selected(), (std::vector<int>{1, 2}));
-}
-
-TEST_F(MediaWizardTest, EqualLengthsAreTakenInRowOrderAndOldSelectionIsCleared) {
-    Songs({60, 60, 60, 60});
-    view_.setSelected(3, true);
-    applyMediaWizard(view_, 150);
-    EXPECT_EQ(Selected(), (std::vector<int>{0, 1}));
-}
-
-TEST_F(MediaWizardTest, EmptyViewSelectsNothing) {
-    view_.rebuildFromPlaylist();
-    EXPECT_EQ(applyMediaWizard(view_, 3600), -1);
-    EXPECT_EQ(view_.selectedLength(), 0);
 }
 
 TEST(WizardTargetTest, CustomWithoutAUsableNumberShowsTheError) {
