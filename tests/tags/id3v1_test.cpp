@@ -15,21 +15,17 @@ namespace {
 using Bytes = std::string;
 using Op = test::FaultyFileSystem::Op;
 
-struct Fields {
-    Bytes title, year, comment;
-    int genre = 255;    // the file's genre number
-    int byte126 = -1;   // -1: leave the comment's byte
-};
-
 Bytes Put(Bytes text, size_t width) {
     text.resize(width, '\0');
     return text;
 }
 
-Bytes Trailer(const Fields& f) {
-    Bytes t = "TAG" + Put(f.title, 30) + Bytes(60, '\0') + Put(f.year, 4) +
-              Put(f.comment, 30) + Bytes(1, static_cast<char>(f.genre));
-    if (f.byte126 >= 0) t[126] = static_cast<char>(f.byte126);
+// `genre` is the file's genre number; `byte126` >= 0 overwrites the comment's last byte.
+Bytes Trailer(const Bytes& title = "", int genre = 255, const Bytes& year = "",
+              const Bytes& comment = "", int byte126 = -1) {
+    Bytes t = "TAG" + Put(title, 30) + Bytes(60, '\0') + Put(year, 4) + Put(comment, 30) +
+              Bytes(1, static_cast<char>(genre));
+    if (byte126 >= 0) t[126] = static_cast<char>(byte126);
     return t;
 }
 
@@ -68,14 +64,9 @@ protected:
 };
 
 TEST_F(Id3v1FileTest, ReadsTheTrailerFields) {
-    Fields f;
-    f.title = "  Title  ";  // trimmed when read
-    f.year = " 99 ";
-    f.comment = "Comment";
-    f.genre = 17;
-    f.byte126 = 9;
-    Id3v1Raw raw;
-    ASSERT_EQ(0, ReadId3v1File(Make(Audio(1000) + Trailer(f)), raw));
+    Id3v1Raw raw;  // the texts are trimmed when read
+    const Bytes trailer = Trailer("  Title  ", 17, " 99 ", "Comment", 9);
+    ASSERT_EQ(0, ReadId3v1File(Make(Audio(1000) + trailer), raw));
     EXPECT_EQ("Title", Field(raw, 3, 30));
     EXPECT_EQ("99", Field(raw, 93, 4));
     EXPECT_EQ("Comment", Field(raw, 97, 30));
@@ -85,14 +76,10 @@ TEST_F(Id3v1FileTest, ReadsTheTrailerFields) {
 }
 
 TEST_F(Id3v1FileTest, GenreNumbersAreShiftedByOne) {
-    Fields f;
-    f.genre = 255;
     Id3v1Raw raw;
-    ASSERT_EQ(0, ReadId3v1File(Make(Trailer(f)), raw));
+    ASSERT_EQ(0, ReadId3v1File(Make(Trailer()), raw));
     EXPECT_EQ(0, raw.bytes[127]);
-
-    f.genre = 150;
-    std::string path = Make(Audio(300) + Trailer(f));
+    std::string path = Make(Audio(300) + Trailer("", 150));
     ASSERT_EQ(0, ReadId3v1File(path, raw));
     EXPECT_EQ(151, raw.bytes[127]);
     EXPECT_STREQ("???", GenreName(raw.bytes[127]));
@@ -140,12 +127,9 @@ TEST_F(Id3v1FileTest, TrackCutsTheCommentTo28) {
 }
 
 TEST_F(Id3v1FileTest, RemoveCutsOnlyATag) {
-    Fields f;
-    f.title = "x";
-    std::string tagged = Make(Audio(1000) + Trailer(f));
+    std::string tagged = Make(Audio(1000) + Trailer("x"));
     EXPECT_EQ(0, RemoveId3v1File(tagged));
     EXPECT_EQ(Audio(1000), test::ReadBytes(tagged));
-
     std::string tiny = Make("TAG");
     EXPECT_EQ(0, RemoveId3v1File(tiny));
     EXPECT_EQ("TAG", test::ReadBytes(tiny));
@@ -156,10 +140,7 @@ TEST_F(Id3v1FileTest, ShortWriteIsReportedAndUndone) {
     test::FaultyFileSystem faulty;
     faulty.SetShortWrites(true);
     test::ScopedFs scoped(faulty);
-
-    Fields f;
-    f.title = "Old";
-    Bytes original = Audio(1000) + Trailer(f);
+    Bytes original = Audio(1000) + Trailer("Old");
     std::string tagged = Make(original);
     faulty.FailAt(Op::Write, 1);
     Id3v1Raw raw = RawWith("New", "", 0, 0);
@@ -176,25 +157,20 @@ TEST_F(Id3v1FileTest, FlushCloseAndOpenFailuresAreReported) {
         faulty.FailAt(op, 1);
         Id3v1Raw raw = RawWith("New", "", 0, 0);
         EXPECT_EQ(6, WriteId3v1File(path, raw)) << static_cast<int>(op);
-        if (op == Op::Flush) {
-            EXPECT_EQ(Audio(1000), test::ReadBytes(path));  // no partial tag
-        }
+        if (op == Op::Flush) { EXPECT_EQ(Audio(1000), test::ReadBytes(path)); }  // no partial tag
     }
 }
 
 TEST_F(Id3v1FileTest, RemoveReportsAFailedCut) {
     test::FaultyFileSystem faulty;
     test::ScopedFs scoped(faulty);
-    Fields f;
-    Bytes original = Audio(500) + Trailer(f);
+    Bytes original = Audio(500) + Trailer();
     for (Op op : {Op::Open, Op::Truncate, Op::Close}) {
         std::string path = Make(original);
         faulty.Reset();
         faulty.FailAt(op, 1);
         EXPECT_EQ(1, RemoveId3v1File(path)) << static_cast<int>(op);
-        if (op == Op::Truncate) {
-            EXPECT_EQ(original, test::ReadBytes(path));
-        }
+        if (op == Op::Truncate) { EXPECT_EQ(original, test::ReadBytes(path)); }
     }
 }
 

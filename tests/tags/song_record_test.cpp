@@ -27,7 +27,8 @@ std::string Be32(uint32_t n, int shift = 8, uint32_t mask = 0xFF) {
 }
 
 std::string Frame(const char* id, const std::string& body) {
-    return std::string(id, 4) + Be32(static_cast<uint32_t>(body.size())) + std::string(2, '\0') + body;
+    return std::string(id, 4) + Be32(static_cast<uint32_t>(body.size())) + std::string(2, '\0') +
+           body;
 }
 
 std::string Text(const std::string& value) { return std::string(1, '\0') + value; }
@@ -78,7 +79,8 @@ protected:
         return path;
     }
     // Opens `path` with `faulty` in place of the file system.
-    static std::unique_ptr<SongRecord> OpenUnder(FaultyFileSystem& faulty, const std::string& path) {
+    static std::unique_ptr<SongRecord> OpenUnder(FaultyFileSystem& faulty,
+                                                 const std::string& path) {
         ScopedFs scoped(faulty);
         return std::make_unique<SongRecord>(path, true);
     }
