@@ -1,5 +1,4 @@
-// Reading whole ID3v2.2, 2.3 and 2.4 tags: the frames kept in the record, the
-// frames carried for a rewrite, and every way a tag can be malformed.
+// ID3v2.2/2.3/2.4 reading: frames kept, frames carried, malformed tags.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -27,16 +26,17 @@ using test::Utf16Le;
 using test::operator+;
 
 using Fields = std::vector<std::string>;
+using Types = std::vector<int>;
 
-Bytes Be32(uint32_t v) { return B({int(v >> 24), int((v >> 16) & 0xFF), int((v >> 8) & 0xFF), int(v & 0xFF)}); }
-Bytes Synchsafe(uint32_t v) {
-    return B({int((v >> 21) & 0x7F), int((v >> 14) & 0x7F), int((v >> 7) & 0x7F), int(v & 0x7F)});
+Bytes Be32(uint32_t v, int shift = 8, uint32_t mask = 0xFF) {
+    return B({int((v >> 3 * shift) & mask), int((v >> 2 * shift) & mask), int((v >> shift) & mask),
+              int(v & mask)});
 }
+Bytes Synchsafe(uint32_t v) { return Be32(v, 7, 0x7F); }
 
 Bytes Frame22(const char* id, const Bytes& body) {
-    Bytes h = Text(std::string(id, 3));
-    h.insert(h.end(), {uint8_t(body.size() >> 16), uint8_t(body.size() >> 8), uint8_t(body.size())});
-    return h + body;
+    const Bytes size = Be32(uint32_t(body.size()));
+    return Text(std::string(id, 3)) + Bytes(size.begin() + 1, size.end()) + body;
 }
 Bytes Frame23(const char* id, const Bytes& body, int status = 0, int format = 0) {
     return Text(std::string(id, 4)) + Be32(uint32_t(body.size())) + B({status, format}) + body;
@@ -91,11 +91,12 @@ struct Result {
     }
 };
 
-Result Read(const Bytes& file) {
+Result Read(const Bytes& file, int expectedCode = kId3NoError) {
     Result r;
     size_t needMore = 0;
     r.code = ReadId3v2Frames(file.data(), file.size(), r.frames, r.tagSize, &r.carried, needMore);
     EXPECT_EQ(0u, needMore);
+    EXPECT_EQ(expectedCode, r.code);
     return r;
 }
 
@@ -112,12 +113,15 @@ TEST(Id3v2ReaderHeaderTest, ShortHeadAsksForMore) {
     FrameList frames;
     uint32_t tagSize = 0;
     size_t needMore = 0;
-    EXPECT_EQ(kId3ReadFailed, ReadId3v2Frames(tag.data(), 40, frames, tagSize, nullptr, needMore));
+    auto read = [&](size_t n) {
+        return ReadId3v2Frames(tag.data(), n, frames, tagSize, nullptr, needMore);
+    };
+    EXPECT_EQ(kId3ReadFailed, read(40));
     EXPECT_EQ(tag.size(), needMore);
     EXPECT_TRUE(frames.empty());
-    EXPECT_EQ(kId3ReadFailed, ReadId3v2Frames(tag.data(), 5, frames, tagSize, nullptr, needMore));
+    EXPECT_EQ(kId3ReadFailed, read(5));
     EXPECT_EQ(10u, needMore);
-    EXPECT_EQ(kId3NoError, ReadId3v2Frames(tag.data(), tag.size(), frames, tagSize, nullptr, needMore));
+    EXPECT_EQ(kId3NoError, read(tag.size()));
     EXPECT_EQ(1u, frames.size());
 }
 
@@ -127,8 +131,7 @@ TEST(Id3v2ReaderV23Test, KeptFramesGoToTheListOthersAreCarried) {
     Result r = Read(Tag(3, Frame23("TIT2", kTitle) + Frame23("TXXX", txxx) +
                                Frame23("TPE1", kArtist) + Frame23("PRIV", priv) +
                                Frame23("TLEN", B({0}) + Text("1000")), 0, 64));
-    ASSERT_EQ(kId3NoError, r.code);
-    EXPECT_EQ((std::vector<int>{kTIT2, kTPE1}), r.Types());
+    EXPECT_EQ((Types{kTIT2, kTPE1}), r.Types());
     EXPECT_EQ((Fields{"Artist"}), FieldsOf(r, 1));
     ASSERT_EQ((std::vector<std::string>{"TXXX", "PRIV", "TLEN"}), r.CarriedIds());
     EXPECT_EQ(txxx, r.carried[0].body);
@@ -138,27 +141,23 @@ TEST(Id3v2ReaderV23Test, KeptFramesGoToTheListOthersAreCarried) {
 TEST(Id3v2ReaderV23Test, WalkStopsSilentlyAtPaddingGarbageAndOverruns) {
     // Padding, then something that looks like a frame: not read.
     Result a = Read(Tag(3, Frame23("TIT2", kTitle) + Bytes(20, 0) + Frame23("TPE1", kArtist)));
-    EXPECT_EQ(kId3NoError, a.code);
-    EXPECT_EQ((std::vector<int>{kTIT2}), a.Types());
+    EXPECT_EQ((Types{kTIT2}), a.Types());
     // A frame larger than the rest of the tag.
     Bytes big = Frame23("TPE1", kArtist);
     big[7] = 200;
     Result c = Read(Tag(3, Frame23("TIT2", kTitle) + big));
-    EXPECT_EQ(kId3NoError, c.code);
-    EXPECT_EQ((std::vector<int>{kTIT2}), c.Types());
+    EXPECT_EQ((Types{kTIT2}), c.Types());
     // A header cut short by the end of the tag.
     EXPECT_EQ(1u, Read(Tag(3, Frame23("TIT2", kTitle) + Text("TPE1"))).frames.size());
 }
 
 TEST(Id3v2ReaderV23Test, UndecodableBodyEndsTheReadingWithItsCode) {
     Result empty = Read(Tag(3, Frame23("TIT2", kTitle) + Frame23("TPE1", Bytes()) +
-                               Frame23("TALB", kTitle)));
-    EXPECT_EQ(kId3TagCorrupt, empty.code);
-    EXPECT_EQ((std::vector<int>{kTIT2}), empty.Types());
+                               Frame23("TALB", kTitle)), kId3TagCorrupt);
+    EXPECT_EQ((Types{kTIT2}), empty.Types());
     EXPECT_EQ(52u, empty.tagSize);
 
-    Result utf8 = Read(Tag(3, Frame23("TIT2", B({3}) + Text("x"))));
-    EXPECT_EQ(kId3BadEncoding, utf8.code);
+    Result utf8 = Read(Tag(3, Frame23("TIT2", B({3}) + Text("x"))), kId3BadEncoding);
     EXPECT_TRUE(utf8.frames.empty());
 }
 
@@ -166,7 +165,6 @@ TEST(Id3v2ReaderV23Test, CompressedFramesInflateToTheirDeclaredSize) {
     const Bytes text = B({0}) + Bytes(999, 'a');  // 1000 bytes
     const Bytes exact = Be32(1000) + Compress(text);
     Result r = Read(Tag(3, Frame23("TIT2", exact, 0, 0x80) + Frame23("TPE1", kArtist)));
-    ASSERT_EQ(kId3NoError, r.code);
     ASSERT_EQ(2u, r.frames.size());
     EXPECT_EQ(std::string(999, 'a'), MainText(r.frames[0].get()));
 
@@ -174,13 +172,11 @@ TEST(Id3v2ReaderV23Test, CompressedFramesInflateToTheirDeclaredSize) {
     const Bytes shorter = Be32(1000) + Compress(Bytes(text.begin(), text.end() - 1));
     Result s = Read(Tag(3, Frame23("TALB", kTitle) + Frame23("TIT2", shorter, 0, 0x80) +
                            Frame23("TPE1", kArtist)));
-    EXPECT_EQ(kId3NoError, s.code);
-    EXPECT_EQ((std::vector<int>{kTALB}), s.Types());
+    EXPECT_EQ((Types{kTALB}), s.Types());
 
     // Absurd declared sizes are not allocated.
     const Bytes absurd = Be32(0x7FFFFFFF) + Compress(text);
     Result t = Read(Tag(3, Frame23("TALB", kTitle) + Frame23("TIT2", absurd, 0, 0x80)));
-    EXPECT_EQ(kId3NoError, t.code);
     EXPECT_EQ(1u, t.frames.size());
 }
 
@@ -190,25 +186,23 @@ TEST(Id3v2ReaderV23Test, UnsynchronisationAndExtendedHeader) {
     const Bytes frames = Frame23("TIT2", title) + Frame23("APIC", picture);
     const Bytes extended = B({0, 0, 0, 6, 0, 0, 0, 0, 0, 0});
     Result r = Read(Tag(3, Unsync(extended + frames), 0xC0, 30));
-    ASSERT_EQ(kId3NoError, r.code);
     ASSERT_EQ(2u, r.frames.size());
     EXPECT_EQ("A\xFF\xE0 B\xFF", MainText(r.frames[0].get()));
     EXPECT_EQ(picture, r.Data(1));
 
     // An extended header larger than the tag leaves nothing to read.
     Result d = Read(Tag(3, B({0, 0, 1, 0, 0, 0}) + frames, 0x40));
-    EXPECT_EQ(kId3NoError, d.code);
     EXPECT_TRUE(d.frames.empty());
 }
 
 TEST(Id3v2ReaderV22Test, FramesMapToTheirSuccessors) {
     const Bytes comment = B({0, 'e', 'n', 'g', 0}) + Text("Nice");
     Result r = Read(Tag(2, Frame22("TT2", kTitle) + Frame22("COM", comment) +
-                               Frame22("TOA", kArtist) + Frame22("TXX", B({0, 'k', 0, 'v'})) + Frame22("TOR", kTitle) +
-                               Frame22("WAR", Text("http://w/")) + Frame22("XYZ", kTitle) +
-                               Frame22("CRM", kTitle) + Frame22("UFI", Text("o") + B({0, 7}))));
-    ASSERT_EQ(kId3NoError, r.code);
-    EXPECT_EQ((std::vector<int>{kTIT2, kCOMM, kTOPE, kWOAR}), r.Types());
+                               Frame22("TOA", kArtist) + Frame22("TXX", B({0, 'k', 0, 'v'})) +
+                               Frame22("TOR", kTitle) + Frame22("WAR", Text("http://w/")) +
+                               Frame22("XYZ", kTitle) + Frame22("CRM", kTitle) +
+                               Frame22("UFI", Text("o") + B({0, 7}))));
+    EXPECT_EQ((Types{kTIT2, kCOMM, kTOPE, kWOAR}), r.Types());
     EXPECT_EQ((Fields{"", "Nice"}), FieldsOf(r, 1));
     EXPECT_EQ("http://w/", MainText(r.frames[3].get()));
     // A user text frame stays a user text frame; unknown ones are dropped.
@@ -221,7 +215,6 @@ TEST(Id3v2ReaderV24Test, DataLengthIndicatorAndFrameUnsynchronisation) {
     Result r = Read(Tag(4, Frame24("TIT2", Synchsafe(uint32_t(title.size())) + title, 0, 0x01) +
                                Frame24("TPE1", Unsync(B({0}) + Text("\xFF\xFF")), 0, 0x02) +
                                Frame24("TALB", Synchsafe(4) + Unsync(title), 0, 0x03)));
-    ASSERT_EQ(kId3NoError, r.code);
     ASSERT_EQ(3u, r.frames.size());
     EXPECT_EQ("A\xFF\xE0", MainText(r.frames[0].get()));
     EXPECT_EQ("\xFF\xFF", MainText(r.frames[1].get()));
@@ -235,7 +228,6 @@ TEST(Id3v2ReaderV24Test, CompressionExtendedHeaderAndFooter) {
     const Bytes footer = Text("3DI") + Bytes(tag.begin() + 3, tag.begin() + 10);
     tag = tag + footer;
     Result r = Read(tag);
-    ASSERT_EQ(kId3NoError, r.code);
     EXPECT_EQ(tag.size(), r.tagSize);
     ASSERT_EQ(1u, r.frames.size());
     EXPECT_EQ(std::string(500, 'z'), MainText(r.frames[0].get()));
@@ -243,14 +235,13 @@ TEST(Id3v2ReaderV24Test, CompressionExtendedHeaderAndFooter) {
     // Inflating to another size than the data length indicator says.
     Result t = Read(Tag(4, Frame24("TALB", kTitle) +
                                Frame24("TIT2", Synchsafe(400) + Compress(text), 0, 0x09)));
-    EXPECT_EQ((std::vector<int>{kTALB}), t.Types());
+    EXPECT_EQ((Types{kTALB}), t.Types());
 }
 
 TEST(Id3v2ReaderV24Test, RecordingTimeBecomesYearDateAndTime) {
     Result r = Read(Tag(4, Frame24("TDRC", B({3}) + Text("2004-05-06T07:08:09")) +
                                Frame24("TDOR", B({0}) + Text("1969-01"))));
-    ASSERT_EQ(kId3NoError, r.code);
-    ASSERT_EQ((std::vector<int>{kTYER, kTDAT, kTIME}), r.Types());
+    ASSERT_EQ((Types{kTYER, kTDAT, kTIME}), r.Types());
     EXPECT_EQ("2004", MainText(r.frames[0].get()));
     EXPECT_EQ("0605", MainText(r.frames[1].get()));
     EXPECT_EQ("0708", MainText(r.frames[2].get()));
@@ -280,7 +271,8 @@ TEST(Id3v2ReaderFileTest, ReadsThroughTheFileSystem) {
     test::TempDir dir;
     const std::string tagged = dir.Path("tagged.mp3");
     const Bytes audio = B({0xFF, 0xFB, 0x90, 0x00}) + Bytes(100, 0x55);
-    ASSERT_TRUE(test::WriteBytes(tagged, Tag(3, Frame23("TIT2", kTitle) + Frame23("PRIV", kTitle), 0, 50) + audio));
+    const Bytes tag = Tag(3, Frame23("TIT2", kTitle) + Frame23("PRIV", kTitle), 0, 50);
+    ASSERT_TRUE(test::WriteBytes(tagged, tag + audio));
     FrameList frames;
     CarriedFrameList carried;
     uint32_t tagSize = 0;
