@@ -81,15 +81,8 @@ TEST_F(ConvertTest, RemovingTags) {
 
 TEST_F(ConvertTest, FailuresLeaveFileAndEntry) {
     const std::string path = OnlyV1("f.mp3");
-    const std::string before = ReadBytes(path);
     SongRecord entry(path, true);
-    FaultyFileSystem faulty;
-    {
-        ScopedFs scoped(faulty);
-        faulty.FailFrom(FaultyFileSystem::Op::Write, 1);
-        EXPECT_FALSE(convertFile(&entry, kConvertV1ToV2));
-    }
-    EXPECT_EQ(ReadBytes(path), before);
+    ExpectWriteFailureKeeps(path, [&] { return convertFile(&entry, kConvertV1ToV2); });
     EXPECT_EQ(entry.GetTagFlags(), 1u);
     EXPECT_EQ(entry.GetFrame(kTIT2), nullptr);
 

@@ -129,13 +129,7 @@ TEST_F(TagFromNameTest, FailuresLeaveTheFileAndTheEntryAlone) {
 
     const std::string path = Write("Disk - Full.mp3", bytes);
     SongRecord entry(path, true);
-    FaultyFileSystem faulty;
-    faulty.FailFrom(FaultyFileSystem::Op::Write, 1);
-    {
-        ScopedFs scoped(faulty);
-        EXPECT_FALSE(tagFileFromName(&entry, "Disk - Full.mp3", pattern, options));
-    }
-    EXPECT_EQ(ReadBytes(path), bytes);
+    ExpectWriteFailureKeeps(path, [&] { return tagFileFromName(&entry, "Disk - Full.mp3", pattern, options); });
     EXPECT_EQ(V2(entry, kTIT2), "Old");
     EXPECT_EQ(V2(entry, kTPE1), "<none>");
 }

@@ -59,19 +59,6 @@ TEST_F(ToolRunTest, GatheringTakesTheSelectionOnlyWhenAsked) {
     EXPECT_EQ(prompter_.shown[2].icon, PromptIcon::Error);
 }
 
-TEST_F(ToolRunTest, AnsweringNoRunsNothing) {
-    ToolFileList list = List({"/m/a.mp3"});
-    prompter_.answers = {PromptAnswer::No};
-    ToolRun run(prompter_, nullptr);
-    int calls = 0;
-    const ToolRunResult r = run.run(
-        list, false, ToolKind::MassTag, false, "", [](int) { return std::string("h"); },
-        [&](ToolFile&) { return ++calls > 0; }, [](int) { return std::string("s"); });
-    EXPECT_FALSE(r.ran);
-    EXPECT_EQ(calls, 0);
-    EXPECT_EQ(prompter_.shown.size(), 1u);  // no summary either
-}
-
 TEST_F(ToolRunTest, TraceLogOfARunByteForByte) {
     ToolFileList list = List({In("a.mp3"), In("b.mp3"), In("c.mp3")});
     ToolRun run(prompter_, nullptr);
@@ -120,13 +107,19 @@ TEST_F(ToolRunTest, ALogThatCannotBeOpenedStopsBeforeAnyFile) {
     EXPECT_FALSE(run.openTraceLog(true, std::string(300, 'x')));
     EXPECT_EQ(prompter_.shown.back().text, "Choose a log file !!!");
 
+    // Neither a log that cannot be opened nor the answer No runs anything.
     ToolFileList list = List({In("a.mp3")});
-    int calls = 0;
-    const ToolRunResult r = run.run(
-        list, false, ToolKind::MassTag, true, "", [](int) { return std::string(); },
-        [&](ToolFile&) { return ++calls > 0; }, [](int) { return std::string(); });
-    EXPECT_FALSE(r.ran);
-    EXPECT_EQ(calls, 0);
+    for (bool log : {true, false}) {
+        prompter_.shown.clear();
+        prompter_.answers = {log ? PromptAnswer::Yes : PromptAnswer::No};
+        int calls = 0;
+        const ToolRunResult r = run.run(
+            list, false, ToolKind::MassTag, log, "", [](int) { return std::string(); },
+            [&](ToolFile&) { return ++calls > 0; }, [](int) { return std::string(); });
+        EXPECT_FALSE(r.ran);
+        EXPECT_EQ(calls, 0);
+        EXPECT_TRUE(log || prompter_.shown.size() == 1u);  // no summary either
+    }
 }
 
 TEST_F(ToolRunTest, AFailingLogWriteIsReportedAndTheRunGoesOn) {

@@ -75,6 +75,19 @@ inline std::string SongV1(const std::string& title, const std::string& artist, u
     return Audio(audio) + Id3v1(title, artist, "", "", "", 255, track);
 }
 
+// `run` fails while every write fails, and the file at `path` keeps its bytes.
+template <class Run>
+void ExpectWriteFailureKeeps(const std::string& path, Run run) {
+    const std::string before = ReadBytes(path);
+    FaultyFileSystem faulty;
+    faulty.FailFrom(FaultyFileSystem::Op::Write, 1);
+    {
+        ScopedFs scoped(faulty);
+        EXPECT_FALSE(run());
+    }
+    EXPECT_EQ(ReadBytes(path), before);
+}
+
 // Answers from a queue (Yes / OK when it runs dry) and records every message.
 using ScriptedPrompter = test::RecordingPrompter;
 

@@ -44,7 +44,7 @@ SongRecord& Tagged(Playlist& list, const std::string& path, const char* artist, 
     return s;
 }
 
-TEST(DuplicatesTest, ArtistAndTitleCompareByteForByte) {
+TEST(DuplicatesTest, ArtistTitleByteForByteAndEveryLinkOfALengthChain) {
     Playlist list;
     Tagged(list, "/a.mp3", "Muse", "Uprising");
     Tagged(list, "/b.mp3", "Muse", "uprising");
@@ -52,19 +52,12 @@ TEST(DuplicatesTest, ArtistAndTitleCompareByteForByte) {
     Tagged(list, "/d.mp3", "MUSE", "Uprising");
     EXPECT_EQ(Names(findDuplicates(list, 1, Options(kDuplicateArtistTitle))),
               (std::vector<std::string>{"/a.mp3", "/c.mp3"}));
-}
-
-TEST(DuplicatesTest, EverySongResemblingAnotherIsFoundAlongAChain) {
-    // 100 ~ 104 ~ 108, but 100 and 108 are 8 s apart. The last song resembles
-    // the middle one and belongs in the list, although the middle one was
-    // already found through the first.
-    Playlist list;
-    AddSong(list, "/a.mp3", 100);
-    AddSong(list, "/b.mp3", 104);
-    AddSong(list, "/c.mp3", 108);
-    AddSong(list, "/d.mp3", 120);
-    EXPECT_EQ(Names(findDuplicates(list, 1, Options(kDuplicateLength, 5))),
-              (std::vector<std::string>{"/a.mp3", "/b.mp3", "/c.mp3"}));
+    // 100 ~ 104 ~ 108 but 100 and 108 are 8 s apart: the last resembles the
+    // middle one, which was already found through the first.
+    Playlist chain;
+    for (int seconds : {100, 104, 108, 120}) AddSong(chain, "/" + std::to_string(seconds) + ".mp3", seconds);
+    EXPECT_EQ(Names(findDuplicates(chain, 1, Options(kDuplicateLength, 5))),
+              (std::vector<std::string>{"/100.mp3", "/104.mp3", "/108.mp3"}));
 }
 
 TEST(DuplicatesTest, SizeCriterionIsTheSmallerAsAShareOfTheLarger) {
