@@ -22,61 +22,32 @@ using test::TempDir;
 using test::WriteBytes;
 
 uint32_t Le32(const std::string& bytes, size_t offset) {
-    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[offset])) |
-           static_cast<uint32_t>(static_cast<unsigned char>(bytes[offset + 1])) << 8 |
-           static_cast<uint32_t>(static_cast<unsigned char>(bytes[offset + 2])) << 16 |
-           static_cast<uint32_t>(static_cast<unsigned char>(bytes[offset + 3])) << 24;
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(bytes[offset + i]);
+    return v;
 }
 
 // A record in range whose every field differs from its default.
 Settings Scrambled() {
     Settings s;
-    s.exportSelectedOnly = 1;
-    s.htmlListing = 1;
-    s.htmlHyperlink = 1;
-    s.exportBothTags = 1;
-    s.showNumber = 1;
-    s.showGrid = 1;
-    s.searchFields = 0x45;
-    s.doubleClickAction = 2;
-    s.viewInfoFrom = 3;
-    s.loadOnStartup = 1;
-    s.massTagFields = 0x21;
-    s.massTagVersions = 1;
-    s.tagFromNameVersion = 0;
-    s.renameSource = 2;
-    s.visibleColumnCount = 7;
-    s.wizardLength = 6;
-    s.caseConversion = 4;
-    s.charConversion = 2;
-    s.organizeSource = 1;
-    s.organizeLayout = 3;
+    s.exportSelectedOnly = 1; s.htmlListing = 1; s.htmlHyperlink = 1; s.exportBothTags = 1;
+    s.showNumber = 1; s.showGrid = 1; s.searchFields = 0x45; s.doubleClickAction = 2;
+    s.viewInfoFrom = 3; s.loadOnStartup = 1; s.massTagFields = 0x21; s.massTagVersions = 1;
+    s.tagFromNameVersion = 0; s.renameSource = 2; s.visibleColumnCount = 7; s.wizardLength = 6;
+    s.caseConversion = 4; s.charConversion = 2; s.organizeSource = 1; s.organizeLayout = 3;
     for (int i = 0; i < kColumnCount; ++i) {
         s.columnOrder[i] = kColumnCount - 1 - i;
         s.columnVisible[i] = i % 2;
         s.columnWidth[i] = 33 + i;
     }
-    s.sortColumn = 12;
-    s.sortDescending = 1;
-    s.htmlTemplate = 5;
+    s.sortColumn = 12; s.sortDescending = 1; s.htmlTemplate = 5;
     s.htmlTemplates[3].columnText.textColor = 0x123456;
-    s.htmlTemplates[7].hyperlinkColor = 0x654321;
-    s.windowPlacement.left = 200;
-    s.windowPlacement.right = 900;
-    s.duplicateFields = 0x1F;
-    s.duplicateSeconds = 60;
-    s.duplicatePercent = 100;
-    s.setLanguage("French");
-    s.explorerFields = 0x15;
-    s.explorerShown = 1;
-    s.setFormatPattern(0, "%A/%L/%T");
-    s.setFormatPattern(7, "%Y");
-    s.themeIndex = 17;
-    s.themes[0].text = 0x0000FF;
-    s.themes[20].selectedBackground = 0x00AA00;
-    std::strcpy(s.themes[34].name, "Mine");
-    s.iconPackage = 1;
-    s.ratingPackage = 10;
+    s.htmlTemplates[7].hyperlinkColor = 0x654321; s.windowPlacement.left = 200;
+    s.windowPlacement.right = 900; s.duplicateFields = 0x1F; s.duplicateSeconds = 60;
+    s.duplicatePercent = 100; s.setLanguage("French"); s.explorerFields = 0x15; s.explorerShown = 1;
+    s.setFormatPattern(0, "%A/%L/%T"); s.setFormatPattern(7, "%Y"); s.themeIndex = 17;
+    s.themes[0].text = 0x0000FF; s.themes[20].selectedBackground = 0x00AA00;
+    std::strcpy(s.themes[34].name, "Mine"); s.iconPackage = 1; s.ratingPackage = 10;
     return s;
 }
 
@@ -111,20 +82,24 @@ TEST(SettingsFile, SaveThenLoadReproducesTheRecordByteForByte) {
     EXPECT_EQ(ReadBytes(loaded.path()), onDisk);
 }
 
-TEST(SettingsFile, MissingOrShortFileGivesEveryDefault) {
+// Absent, one byte short of an otherwise valid record, or unreadable: all defaults.
+TEST(SettingsFile, MissingShortOrUnreadableFileGivesEveryDefault) {
     TempDir dir;
-    const std::string defaults = Settings().toBytes();
     Settings s(dir.path());
     std::string bytes = Scrambled().toBytes();
-    bytes.resize(5527);  // one byte short of a record that is otherwise valid: ignored in full
-    for (bool present : {false, true}) {
-        if (present) {
-            ASSERT_TRUE(WriteBytes(s.path(), bytes));
+    FaultyFileSystem faulty;
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        if (round > 0) {
+            ASSERT_TRUE(WriteBytes(s.path(), round == 1 ? bytes.substr(0, 5527) : bytes));
         }
+        faulty.Reset();
+        if (round == 2) faulty.FailAt(FaultyFileSystem::Op::Read, 1);
         static_cast<SettingsRecord&>(s) = Scrambled();
         s.visibleColumnCount = 0;
+        ScopedFs scoped(faulty);
         EXPECT_FALSE(s.load());
-        EXPECT_EQ(s.toBytes(), defaults);
+        EXPECT_EQ(s.toBytes(), Settings().toBytes());
     }
 }
 
@@ -154,36 +129,17 @@ TEST(SettingsFile, FailedWriteKeepsTheOldFileAndReportsIt) {
     EXPECT_EQ(ReadBytes(s.path()), memory);
 }
 
-TEST(SettingsFile, ReadErrorGivesDefaults) {
-    TempDir dir;
-    Settings s(dir.path());
-    ASSERT_TRUE(WriteBytes(s.path(), Scrambled().toBytes()));
-    FaultyFileSystem faulty;
-    faulty.FailAt(FaultyFileSystem::Op::Read, 1);
-    ScopedFs scoped(faulty);
-    EXPECT_FALSE(s.load());
-    EXPECT_EQ(s.toBytes(), Settings().toBytes());
-}
-
 struct Range {
-    size_t offset;
-    size_t size;
+    size_t offset, size;
 };
 
 std::vector<Range> GroupFields(unsigned category) {
     switch (category) {
-        case kResetHtml:
-            return {{328, 4}, {332, 672}};
-        case kResetColumns:
-            return {{320, 4}, {324, 4}, {16, 4}, {20, 4}, {32, 4}, {80, 80}, {160, 80}, {240, 80}};
-        case kResetTools:
-            return {{40, 4}, {44, 4}, {48, 4}, {52, 4}, {64, 4}, {68, 4}, {72, 4}, {76, 4}, {1328, 408}};
-        case kResetOptions:
-            return {{0, 4},    {4, 4},    {8, 4},    {12, 4},   {16, 4},    {20, 4},
-                    {24, 4},   {28, 4},   {36, 4},   {60, 4},   {1004, 44}, {1048, 4},
-                    {1052, 4}, {1056, 4}, {1060, 260}, {1320, 4}, {1324, 4}};
-        case kResetTheme:
-            return {{1736, 4}, {1740, 3780}, {5520, 4}, {5524, 4}};
+        case kResetHtml: return {{328, 676}};
+        case kResetColumns: return {{320, 4}, {324, 4}, {16, 8}, {32, 4}, {80, 240}};
+        case kResetTools: return {{40, 16}, {64, 16}, {1328, 408}};
+        case kResetOptions: return {{0, 32}, {36, 4}, {60, 4}, {1004, 44}, {1048, 280}};
+        case kResetTheme: return {{1736, 3792}};
     }
     return {};
 }
@@ -212,32 +168,19 @@ void Put32(std::string& bytes, size_t offset, uint32_t value) {
 }
 
 TEST(SettingsHostileFile, IndexesAndChoicesOutOfRangeTakeTheirDefaults) {
+    // offset, value in the file, value kept. The last two were in range.
+    const uint32_t cases[][3] = {
+        {28, 3, 0},          {32, 0xFFFFFFFF, 0}, {56, 5000, 20},      {320, 20, 0},
+        {1052, 61, 5},       {1736, 35, 0},       {5524, 0x80000000, 0}, {0, 9, 1},
+        {24, 0xFFFFFFFF, 0x7F}, {1320, 0x80, 127}, {64, 4, 4},         {40, 0x21, 0x21}};
     std::string bytes = Scrambled().toBytes();
-    Put32(bytes, 28, 3);             // doubleClickAction
-    Put32(bytes, 32, 0xFFFFFFFF);    // viewInfoFrom -1
-    Put32(bytes, 56, 5000);          // visibleColumnCount
-    Put32(bytes, 320, 20);           // sortColumn
-    Put32(bytes, 1052, 61);          // duplicateSeconds
-    Put32(bytes, 1736, 35);          // themeIndex
-    Put32(bytes, 5524, 0x80000000);  // ratingPackage
-    Put32(bytes, 0, 9);              // exportSelectedOnly: any non-zero is "on"
-    Put32(bytes, 24, 0xFFFFFFFF);    // searchFields
-    Put32(bytes, 1320, 0x80);        // explorerFields: no known bit
+    for (const auto& c : cases) Put32(bytes, c[0], c[1]);
     Settings s;
     ASSERT_TRUE(s.fromBytes(bytes.data(), bytes.size()));
     EXPECT_EQ(s.doubleClickAction, 0);
-    EXPECT_EQ(s.viewInfoFrom, 0);
-    EXPECT_EQ(s.visibleColumnCount, 20);
-    EXPECT_EQ(s.sortColumn, 0);
-    EXPECT_EQ(s.duplicateSeconds, 5);
-    EXPECT_EQ(s.themeIndex, 0);
-    EXPECT_EQ(s.ratingPackage, 0);
-    EXPECT_EQ(s.exportSelectedOnly, 1);
-    EXPECT_EQ(s.searchFields, 0x7Fu);
-    EXPECT_EQ(s.explorerFields, 127u);
-    // Fields that were in range are kept.
-    EXPECT_EQ(s.caseConversion, 4);
     EXPECT_EQ(s.massTagFields, 0x21u);
+    const std::string kept = s.toBytes();
+    for (const auto& c : cases) EXPECT_EQ(Le32(kept, c[0]), c[2]) << "offset " << c[0];
 }
 
 TEST(SettingsHostileFile, ColumnArraysBecomeUsable) {
