@@ -92,9 +92,10 @@ protected:
         return path;
     }
     static std::string Temp(const std::string& path) { return path + ".mp3tmp"; }
-    static int WriteUnder(FaultyFileSystem& fs, const std::string& path, FrameList& frames) {
+    static int WriteUnder(FaultyFileSystem& fs, const std::string& path, FrameList& frames,
+                          uint32_t audioSize = 0) {
         ScopedFs use(fs);
-        return WriteId3v2(path, frames, true, 0);
+        return WriteId3v2(path, frames, true, audioSize);
     }
     static CarriedFrame Carried(const char* id, std::vector<uint8_t> body, uint8_t status = 0,
                                 uint8_t format = 0) {
@@ -108,76 +109,44 @@ protected:
     TempDir dir_;
 };
 
-TEST_F(Id3v2WriterTest, FramesThatFitAreWrittenInPlaceWithZeroPadding) {
-    const std::string audio = Audio(5000) + Id3v1Trailer();
-    const std::string before = OldTag(2000) + audio;
-    const std::string path = Make(before);
-    FrameList frames = FramesTotalling(1500);
-    FaultyFileSystem fs;
-    {
-        ScopedFs use(fs);
-        ASSERT_EQ(0, WriteId3v2(path, frames, true, 4321));
-    }
-    EXPECT_EQ(0, fs.Count(Op::Replace));
-    const std::string after = ReadBytes(path);
-    ASSERT_EQ(before.size(), after.size());
-    EXPECT_EQ(TagHeader(3, 0, 2000) + ExpectedFrames(1500) + std::string(500, '\0'),
-              after.substr(0, 2010));
-    EXPECT_EQ(Hash(audio), Hash(after.substr(2010)));
-    EXPECT_EQ(2u, frames.size());  // a TSIZ frame was there already
-}
-
-TEST_F(Id3v2WriterTest, FramesTooLargeGoThroughTheTemporaryFileWith128BytesOfPadding) {
-    const std::string audio = Audio(700000) + Id3v1Trailer();  // more than one copy block
-    const std::string before = OldTag(2000) + audio;
-    const std::string path = Make(before);
-    FrameList frames = FramesTotalling(2001);
-    FaultyFileSystem fs;
-    ASSERT_EQ(0, WriteUnder(fs, path, frames));
-    EXPECT_EQ(1, fs.Count(Op::Replace));
-    EXPECT_EQ(0, fs.Count(Op::Remove));
-    const std::string after = ReadBytes(path);
-    ASSERT_EQ(before.size() + 129, after.size());
-    EXPECT_EQ(TagHeader(3, 0, 2001 + 128) + ExpectedFrames(2001) + std::string(128, '\0'),
-              after.substr(0, 2139));
-    EXPECT_EQ(Hash(audio), Hash(after.substr(2139)));
-    EXPECT_FALSE(test::FileExists(Temp(path)));
-}
-
-TEST_F(Id3v2WriterTest, FileWithoutTagGetsTheTagInFrontOfEverything) {
-    for (const std::string& before : {std::string(), std::string("ID3"), Audio(5000)}) {
-        const std::string path = Make(before, "tiny.mp3");
-        FrameList frames = FramesTotalling(50);
-        ASSERT_EQ(0, WriteId3v2(path, frames, true, 0));
+TEST_F(Id3v2WriterTest, TagIsWrittenInPlaceOrThroughTheTemporaryFile) {
+    // Frames that fit go over the old region with zero padding; larger ones, or a
+    // file without a tag, get 128 bytes of padding through the temporary file.
+    // Old header flags (unsynchronisation, extended header, footer) are dropped.
+    const std::string v24Footer = OldTag(300, 4, 0x10) + "3DI" + std::string(1, 4) + '\0' +
+                                  char(0x10) + Synchsafe(300);
+    struct Case {
+        const char* name;
+        std::string oldTag, audio;
+        size_t total, size;
+        int replaces;
+    } cases[] = {
+        {"fits", OldTag(2000), Audio(5000) + Id3v1Trailer(), 1500, 2000, 0},
+        // More than one copy block of audio.
+        {"too large", OldTag(2000), Audio(700000) + Id3v1Trailer(), 2001, 2129, 1},
+        {"empty file", "", "", 50, 178, 1},
+        {"ID3 alone", "", "ID3", 50, 178, 1},
+        {"no tag", "", Audio(5000), 50, 178, 1},
+        {"v2.4 footer", v24Footer, Audio(2000), 305, 310, 0},  // needs the footer's room
+        {"flags", OldTag(400, 3, 0xC0), Audio(1000), 100, 400, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = Make(c.oldTag + c.audio);
+        FrameList frames = FramesTotalling(c.total);
+        FaultyFileSystem fs;
+        ASSERT_EQ(0, WriteUnder(fs, path, frames, 4321));  // the list's own size frame stays
+        EXPECT_EQ(c.replaces, fs.Count(Op::Replace));
+        EXPECT_EQ(0, fs.Count(Op::Remove));
         const std::string after = ReadBytes(path);
-        EXPECT_EQ(TagHeader(3, 0, 178) + ExpectedFrames(50) + std::string(128, '\0') + before,
-                  after);
+        ASSERT_EQ(10 + c.size + c.audio.size(), after.size());
+        EXPECT_EQ(TagHeader(3, 0, uint32_t(c.size)) + ExpectedFrames(c.total) +
+                      std::string(c.size - c.total, '\0'),
+                  after.substr(0, 10 + c.size));
+        EXPECT_EQ(Hash(c.audio), Hash(after.substr(10 + c.size)));
+        EXPECT_EQ(2u, frames.size());  // a TSIZ frame was there already
+        EXPECT_FALSE(test::FileExists(Temp(path)));
     }
-}
-
-TEST_F(Id3v2WriterTest, Version24TagWithFooterIsOverwrittenWithoutMovingTheAudio) {
-    std::string old = OldTag(300, 4, 0x10) + "3DI" + std::string(1, 4) + '\0' + char(0x10) +
-                      Synchsafe(300);
-    const std::string audio = Audio(2000);
-    const std::string path = Make(old + audio);
-    FrameList frames = FramesTotalling(305);  // needs part of the footer's room
-    ASSERT_EQ(0, WriteId3v2(path, frames, true, 0));
-    const std::string after = ReadBytes(path);
-    ASSERT_EQ(old.size() + audio.size(), after.size());
-    EXPECT_EQ(TagHeader(3, 0, 310), after.substr(0, 10));
-    EXPECT_EQ(ExpectedFrames(305) + std::string(5, '\0'), after.substr(10, 310));
-    EXPECT_EQ(Hash(audio), Hash(after.substr(320)));
-}
-
-TEST_F(Id3v2WriterTest, OldHeaderFlagsAreDroppedWhenOverwrittenInPlace) {
-    // Unsynchronisation and an extended header: the region stays, the flags go.
-    const std::string audio = Audio(1000);
-    const std::string path = Make(OldTag(400, 3, 0xC0) + audio);
-    FrameList frames = FramesTotalling(100);
-    ASSERT_EQ(0, WriteId3v2(path, frames, true, 0));
-    const std::string after = ReadBytes(path);
-    EXPECT_EQ(TagHeader(3, 0, 400) + ExpectedFrames(100), after.substr(0, 110));
-    EXPECT_EQ(Hash(audio), Hash(after.substr(410)));
 }
 
 TEST_F(Id3v2WriterTest, HeaderClaimingMoreThanTheFileIsRefusedUntouched) {
