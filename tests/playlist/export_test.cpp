@@ -2,17 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
-#include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/text_codec.h"
 #include "playlist/export_markup.h"
-#include "playlist/m3u_pls.h"
-#include "playlist/playlist.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
 #include "support/test_support.h"

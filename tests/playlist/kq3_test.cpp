@@ -8,7 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/file_system.h"
 #include "platform/prompter.h"
 #include "playlist/playlist.h"
 #include "playlist/view.h"

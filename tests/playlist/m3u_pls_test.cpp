@@ -3,28 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "platform/file_system.h"
 #include "platform/prompter.h"
 #include "playlist/playlist.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
 #include "support/test_support.h"
 #include "tags/id3v2/frame.h"
-#include "tags/id3v2/frame_table.h"
-#include "tags/song_record.h"
 #include "tests/support/recording_prompter.h"
-
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
 
 namespace td {
 namespace {
 
 using test::RecordingPrompter;
-
 using test::FaultyFileSystem;
 using test::ReadBytes;
 using test::ScopedFs;
@@ -97,31 +90,23 @@ TEST(PlaylistPath, RelativePathsAreTakenFromThePlaylistsFolder) {
 }
 
 
-TEST(M3uText, ExtendedFileTakesTheLineAfterEachExtinfAndDropsTheBom) {
-    const std::string text =
-        "#EXTM3U\r\n#EXTINF:200,Artist - Title\r\n/m/a.mp3\r\n#EXTINF:10,B\r\n/m/b.mp3\r\n"
-        "/m/c.mp3\r\n#EXTINF:5,Last";
-    EXPECT_EQ(m3uPaths(text, "/l/x.m3u"),
-              (std::vector<std::string>{"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"}));
-    EXPECT_EQ(m3uPaths("\xEF\xBB\xBF#EXTM3U\r\n/m/a.mp3\r\n/m/b.mp3\n\n", "/l/x.m3u"),
-              (std::vector<std::string>{"/m/a.mp3", "/m/b.mp3", ""}));
-}
-
-TEST(M3uText, WithoutHeaderTheFirstLineIsNotAPath) {
-    EXPECT_EQ(m3uPaths("/m/a.mp3\n/m/b.mp3\n/m/c.mp3", "/l/x.m3u"),
-              (std::vector<std::string>{"/m/b.mp3", "/m/c.mp3"}));
-    // Without the header an "#EXTINF" line is one more line like any other.
-    EXPECT_EQ(m3uPaths("x\n#EXTINF:1,a\n/m/b.mp3\n", "/l/x.m3u"),
-              (std::vector<std::string>{std::string(kSep) + "l" + kSep + "#EXTINF:1,a", "/m/b.mp3"}));
-}
-
+TEST(M3uText, ExtinfLinesHeaderBomAndCodePage) {
+    using Paths = std::vector<std::string>;
+    const std::pair<std::string, Paths> cases[] = {
+        {"#EXTM3U\r\n#EXTINF:200,Artist - Title\r\n/m/a.mp3\r\n#EXTINF:10,B\r\n/m/b.mp3\r\n"
+         "/m/c.mp3\r\n#EXTINF:5,Last",
+         {"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"}},
+        {"\xEF\xBB\xBF#EXTM3U\r\n/m/a.mp3\r\n/m/b.mp3\n\n", {"/m/a.mp3", "/m/b.mp3", ""}},
+        // Without the header the first line is no path, and "#EXTINF" is a line like any other.
+        {"/m/a.mp3\n/m/b.mp3\n/m/c.mp3", {"/m/b.mp3", "/m/c.mp3"}},
+        {"x\n#EXTINF:1,a\n/m/b.mp3\n", {std::string(kSep) + "l" + kSep + "#EXTINF:1,a", "/m/b.mp3"}},
 #ifndef _WIN32
-TEST(M3uText, AnsiLinesBecomeUtf8PathsOnPosix) {
-    EXPECT_EQ(m3uPaths("#EXTM3U\n/m/caf\xE9.mp3\n/m/d\xC3\xA9j\xC3\xA0.mp3\n", "/l/x.m3u"),
-              (std::vector<std::string>{"/m/caf\xC3\xA9.mp3", "/m/d\xC3\xA9j\xC3\xA0.mp3"}));
-}
+        {"#EXTM3U\n/m/caf\xE9.mp3\n/m/d\xC3\xA9j\xC3\xA0.mp3\n",  // ANSI lines become UTF-8
+         {"/m/caf\xC3\xA9.mp3", "/m/d\xC3\xA9j\xC3\xA0.mp3"}},
 #endif
-
+    };
+    for (const auto& [text, paths] : cases) EXPECT_EQ(m3uPaths(text, "/l/x.m3u"), paths) << text;
+}
 
 TEST_F(M3uPlsTest, PlsWithoutItsHeaderLineIsRefusedWithAMessage) {
     playlist_.append(std::make_unique<SongRecord>("old.mp3", false));

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "tags/id3v1/id3v1.h"
 #include "tags/id3v2/frame_table.h"
 #include "tests/tools/tool_test_files.h"
 
