@@ -39,7 +39,8 @@ inline void PutField(char* field, size_t capacity, const char* text) {
     std::memcpy(field, text, std::min(std::strlen(text), capacity));
 }
 
-// Sets an ID3v1 block (and the ID3v1 tag flag). `genre` is the internal index.
+// Sets an ID3v1 block; SongRecord::SetId3v1 raises the ID3v1 tag flag itself.
+// `genre` is the internal index.
 inline void SetV1(SongRecord& record, const char* artist, const char* title, const char* album = "",
                   const char* comment = "", const char* year = "", uint8_t genre = 0) {
     Id3v1Tag block;
