@@ -9,11 +9,7 @@
 namespace td {
 namespace {
 
-using test::FaultyFileSystem;
-using test::FileExists;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 using Op = FaultyFileSystem::Op;
 
 TEST(FileSeam, ReadOnlyFilesAreRefusedAndTheAttributeRoundTrips) {

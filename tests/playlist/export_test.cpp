@@ -17,12 +17,7 @@
 namespace td {
 namespace {
 
-using test::FaultyFileSystem;
-using test::SetV2;
-using test::ReadBytes;
-using test::ScopedFs;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 constexpr char kDate[] = "2024/05/06 07:08";
 

@@ -19,13 +19,7 @@
 namespace td {
 namespace {
 
-using test::FaultyFileSystem;
-using test::FileExists;
-using test::ReadBytes;
-using test::RecordingPrompter;
-using test::ScopedFs;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 
 std::string Le32(uint32_t n) { return std::string(reinterpret_cast<const char*>(&n), 4); }

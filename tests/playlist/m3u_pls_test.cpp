@@ -17,12 +17,7 @@
 namespace td {
 namespace {
 
-using test::RecordingPrompter;
-using test::FaultyFileSystem;
-using test::ReadBytes;
-using test::ScopedFs;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 #ifdef _WIN32
 constexpr char kSep[] = "\\";

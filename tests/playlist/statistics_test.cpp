@@ -14,9 +14,7 @@
 namespace td {
 namespace {
 
-using test::AddSong;
-using test::SetV1;
-using test::SetV2;
+using namespace test;
 
 const std::string kSep = "________________________________________________\r\n";
 

@@ -17,9 +17,7 @@
 namespace td {
 namespace {
 
-using test::AddSong;
-using test::SetV1;
-using test::SetV2;
+using namespace test;
 
 class ViewTest : public ::testing::Test {
 protected:

@@ -16,11 +16,8 @@
 namespace td {
 namespace {
 
-using test::RecordingPrompter;
+using namespace test;
 
-using test::AddSong;
-using test::SetV1;
-using test::SetV2;
 
 std::vector<std::string> Names(const std::vector<SongRecord*>& rows) {
     std::vector<std::string> names;

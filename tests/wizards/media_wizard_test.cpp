@@ -15,9 +15,8 @@
 namespace td {
 namespace {
 
-using test::RecordingPrompter;
+using namespace test;
 
-using test::AddSong;
 
 TEST(MediaWizardTest, PicksShortestFirstStrictlyBelowTheTargetAndStopsAtTheFirstMiss) {
     LangTable::useBuiltinEnglish();
