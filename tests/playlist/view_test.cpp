@@ -8,6 +8,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "playlist/text_format.h"
@@ -82,17 +83,13 @@ TEST_F(ViewTest, VolumeLabelWithoutTerminatorStopsAtTheField) {
     std::memset(&raw, 'L', sizeof raw.label);
     raw.serial = 78;
     list_.appendVolume(&raw);
-    SongRecord& on = AddSong(list_, "a.mp3");
-    on.SetVolumeSerial(77);
-    SongRecord& unterminated = AddSong(list_, "b.mp3");
-    unterminated.SetVolumeSerial(78);
-    SongRecord& off = AddSong(list_, "c.mp3");
-    off.SetVolumeSerial(99);
-    EXPECT_EQ(Text(on, kColumnVolume), "MUSIC");
-    EXPECT_EQ(Text(unterminated, kColumnVolume), std::string(360, 'L'));
-    EXPECT_EQ(Text(off, kColumnVolume), "");
+    const std::pair<uint32_t, std::string> cases[] = {{77, "MUSIC"}, {78, std::string(360, 'L')}, {99, ""}};
+    for (const auto& [serial, label] : cases) {
+        SongRecord& song = AddSong(list_, "a.mp3");
+        song.SetVolumeSerial(serial);
+        EXPECT_EQ(Text(song, kColumnVolume), label) << serial;
+    }
 }
-
 
 TEST_F(ViewTest, DamagedColumnOrderStillPlacesEveryIdOnce) {
     std::array<int32_t, kColumnCount> order{}, visible{}, width{};
