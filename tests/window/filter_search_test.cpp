@@ -24,12 +24,16 @@ std::vector<std::string> Names(const std::vector<SongRecord*>& rows) {
     return names;
 }
 
+std::vector<SongRecord*> Shown(const PlaylistView& view) {
+    std::vector<SongRecord*> shown;
+    for (const ViewRow& row : view.rows()) shown.push_back(row.entry);
+    return shown;
+}
+
 TEST(PassesFilterTest, EachMaskTestsItsOwnField) {
     Playlist list;
     SongRecord& song = AddSong(list, "/m/a.mp3", 10, 10, 2);
-    SetV2(song, kTPE1, "The Band");
-    SetV2(song, kTALB, "Live");
-    SetV2(song, kTCON, "jazz");
+    SetV2(song, kTPE1, "The Band"); SetV2(song, kTALB, "Live"); SetV2(song, kTCON, "jazz");
     SongRecord& bare = AddSong(list, "/m/b.mp3");
     GenreTable genres;
     ExplorerFilter f;
@@ -65,12 +69,9 @@ class SearchTest : public ::testing::Test {
 protected:
     SearchTest() {
         SongRecord& a = AddSong(list_, "/music/Pop/a.mp3");
-        SetV2(a, kTPE1, "The BEATLES");
-        SetV2(a, kTIT2, "Help");
+        SetV2(a, kTPE1, "The BEATLES"); SetV2(a, kTIT2, "Help");
         SongRecord& b = AddSong(list_, "/music/Rock/b.mp3");
-        SetV2(b, kTPE1, "Queen");
-        SetV2(b, kCOMM, "beat it");
-        SetV2(b, kTYER, "1984");
+        SetV2(b, kTPE1, "Queen"); SetV2(b, kCOMM, "beat it"); SetV2(b, kTYER, "1984");
         SongRecord& c = AddSong(list_, "/music/Rock/c.mp3");
         SetV1(c, "Abc", "Beat Street", "Album", "", "1999");
     }
@@ -167,10 +168,8 @@ void FillRandom(Playlist& list, std::mt19937& random, int count) {
     for (int i = 0; i < count; ++i) {
         SongRecord& s = AddSong(list, "/d" + RandomText(random, alphabet, 3) + "/" + std::to_string(i) + ".mp3",
                                 static_cast<int>(random() % 5), 0, static_cast<int>(random() % 4));
-        const int types[] = {kTPE1, kTIT2, kTALB, kCOMM, kTYER, kTCON};
-        for (int type : types) {
-            if (random() % 3 == 0) continue;
-            SetV2(s, type, RandomText(random, alphabet, 5));
+        for (int type : {kTPE1, kTIT2, kTALB, kCOMM, kTYER, kTCON}) {
+            if (random() % 3) SetV2(s, type, RandomText(random, alphabet, 5));
         }
         if (random() % 2) {
             SetV1(s, RandomText(random, alphabet, 4).c_str(), RandomText(random, alphabet, 4).c_str(),
@@ -223,16 +222,12 @@ TEST(SearchAgreementTest, IndexAndWorkerAgreeWithTheEntryByEntryTest) {
             }
             PlaylistView view(list);
             fs.refilter(view);
-            std::vector<SongRecord*> shown;
-            for (const ViewRow& row : view.rows()) shown.push_back(row.entry);
-            ASSERT_EQ(shown, expected) << "seed " << seed;
+            ASSERT_EQ(Shown(view), expected) << "seed " << seed;
             if (round == 0) fs.invalidateIndex();  // the worker builds its own
             fs.startSearch(view);
             fs.worker().wait();
             ASSERT_TRUE(fs.applySearchResult(view));
-            std::vector<SongRecord*> got;
-            for (const ViewRow& row : view.rows()) got.push_back(row.entry);
-            ASSERT_EQ(got, expected) << "seed " << seed;
+            ASSERT_EQ(Shown(view), expected) << "seed " << seed;
         }
     }
 }
@@ -250,11 +245,8 @@ TEST_F(RefilterTest, FilterVerdictsAnswerOnlyForTheirOwnEntries) {
     list_.removeAt(2);
     SetV2(AddSong(list_, "/m/late.mp3"), kTPE1, "Blur");
     RowQuery query;
-    query.playlist = &list_;
-    query.filter = fs_.filter();
-    query.genres = fs_.genres();
-    query.viewSource = 1;
-    query.verdicts = verdicts;
+    query.playlist = &list_; query.filter = fs_.filter(); query.genres = fs_.genres();
+    query.viewSource = 1; query.verdicts = verdicts;
     std::vector<SongRecord*> rows;
     ASSERT_TRUE(collectRows(query, nullptr, rows));
     EXPECT_EQ(Names(rows), (std::vector<std::string>{"/m/late.mp3"}));
@@ -276,9 +268,7 @@ TEST(SearchWorkerTest, RestartedSearchesGiveOnlyTheLastResult) {
     }
     fs.worker().wait();
     ASSERT_TRUE(fs.applySearchResult(view));
-    std::vector<SongRecord*> got;
-    for (const ViewRow& row : view.rows()) got.push_back(row.entry);
-    EXPECT_EQ(got, fs.rows());
+    EXPECT_EQ(Shown(view), fs.rows());
 }
 
 TEST(SearchWorkerTest, StoppedSearchLeavesNoResult) {
@@ -286,9 +276,7 @@ TEST(SearchWorkerTest, StoppedSearchLeavesNoResult) {
     Playlist list;
     FillRandom(list, random, 5000);
     RowQuery query;
-    query.playlist = &list;
-    query.searching = true;
-    query.search = prepareSearch("a", 63);
+    query.playlist = &list; query.searching = true; query.search = prepareSearch("a", 63);
     SearchWorker worker;
     worker.start(query, nullptr);
     worker.stop();
