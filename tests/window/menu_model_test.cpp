@@ -90,9 +90,7 @@ std::map<int, MenuMark> MarksOf(MenuId id, const MenuState& state) {
 
 TEST_F(MenuModelTest, BarMarksFollowViewLanguageAndExplorer) {
     MenuState state;
-    state.viewInfoFrom = 3;
-    state.languageCount = 2;
-    state.currentLanguage = 1;
+    state.viewInfoFrom = 3; state.languageCount = 2; state.currentLanguage = 1;
     state.explorerShown = false;
     std::map<int, MenuMark> marks = MarksOf(MenuId::Bar, state);
     for (int command = 40087; command <= 40090; ++command) EXPECT_EQ(marks[command].on, command == 40090);
