@@ -115,7 +115,6 @@ TEST_F(HostBridgeTest, HandOverCountsTheTerminatingZeroAndSucceedsOnlyOnOne) {
 
 TEST_F(HostBridgeTest, WithoutTheHostNothingIsSentAndEverythingFails) {
     channel_.connected_ = false;
-    channel_.playlistPath = "";
     EXPECT_EQ(bridge_.ClearPlaylist(), -1);
     EXPECT_FALSE(bridge_.IsPlaying());
     EXPECT_EQ(bridge_.GetPositionMs(), -1);

@@ -226,13 +226,8 @@ TEST(SettingsHostileFile, StringsColoursAndPlacementAreMadeSafe) {
 
 TEST(SettingsHostileFile, AccessorsStayInRangeWhateverTheFields) {
     Settings s;
-    s.themeIndex = 1000;
-    s.ratingPackage = -1;
-    s.visibleColumnCount = -4;
-    s.sortColumn = 77;
-    s.sortDescending = 1;
-    s.columnOrder[0] = 999;
-    s.columnWidth[4] = -20;
+    s.themeIndex = 1000; s.ratingPackage = -1; s.visibleColumnCount = -4; s.sortColumn = 77;
+    s.sortDescending = 1; s.columnOrder[0] = 999; s.columnWidth[4] = -20;
     EXPECT_EQ(&s.currentTheme(), &s.themes[0]);
     EXPECT_EQ(&s.theme(99), &s.themes[34]);
     EXPECT_EQ(s.currentRatingPackage(), 0);

@@ -7,10 +7,7 @@ namespace {
 
 LayoutInput input(int w, int h, bool explorer) {
     LayoutInput in;
-    in.clientWidth = w;
-    in.clientHeight = h;
-    in.searchEditHeight = 21;
-    in.statusHeight = 20;
+    in.clientWidth = w; in.clientHeight = h; in.searchEditHeight = 21; in.statusHeight = 20;
     in.explorerShown = explorer;
     return in;
 }
