@@ -1,12 +1,13 @@
 #include "window/caption.h"
 
+#include "platform/file_system.h"
 #include "settings/lang_table.h"
 
 namespace td {
 
 const char kWindowCaption[] = "Tunedeck";
 
-std::string captionText(uint32_t filterMask) {
+std::string captionText(uint32_t filterMask, const std::string& playlistFile) {
     int label = -1;
     switch (filterMask) {
         case 1: label = 92; break;    // "Genre"
@@ -19,6 +20,10 @@ std::string captionText(uint32_t filterMask) {
         default: break;
     }
     std::string caption = kWindowCaption;
+    if (!playlistFile.empty()) {
+        caption += " - ";
+        caption += BaseName(playlistFile);
+    }
     if (label >= 0) {
         caption += " (";
         caption += LangTable::getString(label);

@@ -1,5 +1,5 @@
-// The playlist window's caption: the product's name, followed by the
-// category of the explorer filter while one is active.
+// The playlist window's caption: the product's name, the playlist file in
+// use, and the category of the explorer filter while one is active.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,8 @@ extern const char kWindowCaption[];  // "Tunedeck"
 
 // "Tunedeck", or "Tunedeck (Artist)" and the like for filter masks 1, 2, 4,
 // 8, 16, 32 and 64 (labels from the language table). A mask that is not one
-// of those gives the plain name.
-std::string captionText(uint32_t filterMask);
+// of those gives the plain name. With a playlist file, its name (without
+// the folder) follows the product's: "Tunedeck - rock.kq3 (Artist)".
+std::string captionText(uint32_t filterMask, const std::string& playlistFile = std::string());
 
 }  // namespace td

@@ -1,6 +1,7 @@
 #include "window/menu_model.h"
 
 #include "settings/lang_table.h"
+#include "window/window_resource.h"
 
 namespace td {
 
@@ -20,92 +21,92 @@ const MenuEntry kBarEntries[] = {
 };
 
 const MenuEntry kFileEntries[] = {
-    {0, 40041, 142, "&New\tCtrl+N", kNone},
-    {1, 40034, 143, "&Open...\tCtrl+O", kNone},
-    {3, 40130, 146, "Reload from WinAmp\tF5", kNone},
-    {5, 40040, 144, "&Save...\tCtrl+S", kNone},
-    {6, 40035, 145, "S&ave As...", kNone},
+    {0, IDM_NEW, 142, "&New\tCtrl+N", kNone},
+    {1, IDM_OPEN, 143, "&Open...\tCtrl+O", kNone},
+    {3, IDM_RELOAD, 146, "Reload from WinAmp\tF5", kNone},
+    {5, IDM_SAVE, 144, "&Save...\tCtrl+S", kNone},
+    {6, IDM_SAVE_AS, 145, "S&ave As...", kNone},
     {8, 0, 147, "Add", MenuId::Add},
-    {9, 40129, 150, "Insert KQ3 File...", kNone},
-    {11, 40036, 151, "&Import", kNone},
-    {12, 40037, 152, "&Export", kNone},
-    {14, 40081, 153, "Playlist information...\tCtrl+I", kNone},
-    {15, 40137, 154, "Volume information", kNone},
-    {17, 40074, 155, "&Quit\tCtrl+Q", kNone},
+    {9, IDM_INSERT, 150, "Insert KQ3 File...", kNone},
+    {11, IDM_IMPORT, 151, "&Import", kNone},
+    {12, IDM_EXPORT, 152, "&Export", kNone},
+    {14, IDM_PLAYLIST_INFO, 153, "Playlist information...\tCtrl+I", kNone},
+    {15, IDM_VOLUME_INFO, 154, "Volume information", kNone},
+    {17, IDM_QUIT, 155, "&Quit\tCtrl+Q", kNone},
 };
 
 const MenuEntry kAddEntries[] = {
-    {0, 40038, 148, "Add files...\tCtrl+Insert", kNone},
-    {1, 40039, 149, "Add directory\tCtrl+Shift+Insert", kNone},
+    {0, IDM_ADD_FILES, 148, "Add files...\tCtrl+Insert", kNone},
+    {1, IDM_ADD_DIRECTORY, 149, "Add directory\tCtrl+Shift+Insert", kNone},
 };
 
 const MenuEntry kPlaylistEntries[] = {
-    {0, 40005, 199, "Play\tEnter", kNone},
-    {1, 40007, 200, "Play all", kNone},
-    {2, 40006, 202, "Enqueue to Winamp playlist", kNone},
-    {3, 40008, 203, "Enqueue all to Winamp playlist", kNone},
-    {4, 40009, 204, "Clear current Winamp playlist", kNone},
-    {5, 40010, 205, "Show/Hide Winamp playlist", kNone},
+    {0, IDM_PLAY, 199, "Play\tEnter", kNone},
+    {1, IDM_PLAY_ALL, 200, "Play all", kNone},
+    {2, IDM_ENQUEUE, 202, "Enqueue to Winamp playlist", kNone},
+    {3, IDM_ENQUEUE_ALL, 203, "Enqueue all to Winamp playlist", kNone},
+    {4, IDM_CLEAR_HOST_PLAYLIST, 204, "Clear current Winamp playlist", kNone},
+    {5, IDM_TOGGLE_HOST_PLAYLIST, 205, "Show/Hide Winamp playlist", kNone},
 };
 
 const MenuEntry kSelectEntries[] = {
-    {0, 40011, 206, "Select All\tCtrl+A", kNone},
-    {1, 40012, 207, "Select none", kNone},
-    {2, 40013, 208, "Select toggle\tCtrl+T", kNone},
+    {0, IDM_SELECT_ALL, 206, "Select All\tCtrl+A", kNone},
+    {1, IDM_SELECT_NONE, 207, "Select none", kNone},
+    {2, IDM_SELECT_TOGGLE, 208, "Select toggle\tCtrl+T", kNone},
     {3, 0, 209, "Select with same", MenuId::SelectWithSame},
-    {5, 40033, 210, "Select all dead files", kNone},
-    {6, 40027, 211, "Crop\tCtrl+Del", kNone},
-    {7, 40028, 212, "Remove file(s) from playlist\tDel", kNone},
-    {8, 40126, 213, "Delete Physically selected file(s)", kNone},
-    {10, 40029, 214, "Find duplicates", kNone},
-    {11, 40107, 215, "Property\tAlt+Enter", kNone},
+    {5, IDM_SELECT_DEAD, 210, "Select all dead files", kNone},
+    {6, IDM_CROP, 211, "Crop\tCtrl+Del", kNone},
+    {7, IDM_REMOVE, 212, "Remove file(s) from playlist\tDel", kNone},
+    {8, IDM_DELETE_FILES, 213, "Delete Physically selected file(s)", kNone},
+    {10, IDM_FIND_DUPLICATES, 214, "Find duplicates", kNone},
+    {11, IDM_PROPERTIES, 215, "Property\tAlt+Enter", kNone},
     {13, 0, 372, "Rating items", MenuId::Rating},
-    {14, 40183, 373, "Store rating into ID3V2...", kNone},
-    {16, 40178, 349, "Copy To...", kNone},
-    {17, 40179, 350, "Move To...", kNone},
+    {14, IDM_STORE_RATING, 373, "Store rating into ID3V2...", kNone},
+    {16, IDM_COPY_TO, 349, "Copy To...", kNone},
+    {17, IDM_MOVE_TO, 350, "Move To...", kNone},
 };
 
-// Command 40014 + i selects by field i; the labels are the column names.
+// Command IDM_SELECT_SAME_ARTIST + i selects by field i; the labels are the column names.
 const MenuEntry kSelectWithSameEntries[] = {
-    {0, 40014, 87, "Artist", kNone},     {1, 40015, 88, "Title", kNone},
-    {2, 40016, 92, "Genre", kNone},      {3, 40017, 90, "Year", kNone},
-    {4, 40018, 89, "Album", kNone},      {5, 40019, 91, "Comment", kNone},
-    {6, 40020, 94, "Mode", kNone},       {7, 40021, 95, "Bitrate", kNone},
-    {8, 40022, 96, "Freq.", kNone},      {9, 40023, 97, "Layer", kNone},
-    {10, 40024, 98, "Time", kNone},      {11, 40025, 99, "Size", kNone},
-    {12, 40026, 100, "File name", kNone},
+    {0, IDM_SELECT_SAME_ARTIST, 87, "Artist", kNone},     {1, IDM_SELECT_SAME_TITLE, 88, "Title", kNone},
+    {2, IDM_SELECT_SAME_GENRE, 92, "Genre", kNone},      {3, IDM_SELECT_SAME_YEAR, 90, "Year", kNone},
+    {4, IDM_SELECT_SAME_ALBUM, 89, "Album", kNone},      {5, IDM_SELECT_SAME_COMMENT, 91, "Comment", kNone},
+    {6, IDM_SELECT_SAME_MODE, 94, "Mode", kNone},       {7, IDM_SELECT_SAME_BITRATE, 95, "Bitrate", kNone},
+    {8, IDM_SELECT_SAME_FREQUENCY, 96, "Freq.", kNone},      {9, IDM_SELECT_SAME_LAYER, 97, "Layer", kNone},
+    {10, IDM_SELECT_SAME_TIME, 98, "Time", kNone},      {11, IDM_SELECT_SAME_SIZE, 99, "Size", kNone},
+    {12, IDM_SELECT_SAME_FILE_NAME, 100, "File name", kNone},
 };
 
 const MenuEntry kRatingEntries[] = {
-    {0, 40184, 0, "No rating", kNone}, {1, 40185, 0, "*", kNone},
-    {2, 40186, 0, "**", kNone},        {3, 40187, 0, "***", kNone},
-    {4, 40188, 0, "****", kNone},      {5, 40189, 0, "*****", kNone},
+    {0, IDM_RATING_0, 0, "No rating", kNone}, {1, IDM_RATING_1, 0, "*", kNone},
+    {2, IDM_RATING_2, 0, "**", kNone},        {3, IDM_RATING_3, 0, "***", kNone},
+    {4, IDM_RATING_4, 0, "****", kNone},      {5, IDM_RATING_5, 0, "*****", kNone},
 };
 
 const MenuEntry kOptionEntries[] = {
-    {0, 40083, 157, "&Columns...\tCtrl+L", kNone},
-    {2, 40180, 353, "Theme Color...\tAtl+S", kNone},
-    {3, 40066, 158, "&Option...\tCtrl+M", kNone},
-    {4, 40067, 159, "Configure...\tCtrl+P", kNone},
-    {5, 40097, 160, "HTML CSS class editor...\tCtrl+H", kNone},
-    {6, 40099, 161, "Reset to default...", kNone},
-    {8, 40100, 163, "Media Wizard\tCtrl+Y", kNone},
+    {0, IDM_COLUMNS, 157, "&Columns...\tCtrl+L", kNone},
+    {2, IDM_THEME_COLORS, 353, "Theme Color...\tAtl+S", kNone},
+    {3, IDM_OPTIONS, 158, "&Option...\tCtrl+M", kNone},
+    {4, IDM_CONFIGURE, 159, "Configure...\tCtrl+P", kNone},
+    {5, IDM_HTML_CLASSES, 160, "HTML CSS class editor...\tCtrl+H", kNone},
+    {6, IDM_RESET, 161, "Reset to default...", kNone},
+    {8, IDM_MEDIA_WIZARD, 163, "Media Wizard\tCtrl+Y", kNone},
     {10, 0, 164, "&View", MenuId::View},
     {11, 0, 341, "Explorer", MenuId::Explorer},
     {13, 0, 167, "Language", MenuId::Language},
 };
 
 const MenuEntry kViewEntries[] = {
-    {0, 40087, 0, "ID3v&1\tAlt+1", kNone},
-    {1, 40088, 0, "ID3v&2\tAlt+2", kNone},
-    {2, 40089, 0, "ID3v2 / ID3v1\tAlt+3", kNone},
-    {3, 40090, 0, "ID3v1 / ID3v2\tAlt+4", kNone},
+    {0, IDM_VIEW_ID3V1, 0, "ID3v&1\tAlt+1", kNone},
+    {1, IDM_VIEW_ID3V2, 0, "ID3v&2\tAlt+2", kNone},
+    {2, IDM_VIEW_ID3V2_V1, 0, "ID3v2 / ID3v1\tAlt+3", kNone},
+    {3, IDM_VIEW_ID3V1_V2, 0, "ID3v1 / ID3v2\tAlt+4", kNone},
 };
 
 const MenuEntry kExplorerEntries[] = {
-    {0, 40127, 165, "Explorer\tF6", kNone},
-    {1, 40139, 166, "Option explorer...", kNone},
-    {2, 40149, 342, "Refresh explorer", kNone},
+    {0, IDM_EXPLORER, 165, "Explorer\tF6", kNone},
+    {1, IDM_EXPLORER_OPTIONS, 166, "Option explorer...", kNone},
+    {2, IDM_EXPLORER_REFRESH, 342, "Refresh explorer", kNone},
 };
 
 // The template's one entry; emptied and refilled from the language list.
@@ -114,59 +115,59 @@ const MenuEntry kLanguageEntries[] = {
 };
 
 const MenuEntry kId3TagEntries[] = {
-    {0, 40068, 169, "Edit ID3...\tCtrl+E", kNone},
-    {1, 40069, 170, "Mass set ID3...", kNone},
-    {2, 40070, 171, "Rename file from ID3...", kNone},
-    {3, 40071, 172, "Write ID3 from file...", kNone},
-    {4, 40072, 173, "Conversion / Remove ID3...", kNone},
-    {5, 40073, 174, "Organize MP3 file...", kNone},
+    {0, IDM_EDIT_TAG, 169, "Edit ID3...\tCtrl+E", kNone},
+    {1, IDM_MASS_TAG, 170, "Mass set ID3...", kNone},
+    {2, IDM_RENAME_FROM_TAG, 171, "Rename file from ID3...", kNone},
+    {3, IDM_TAG_FROM_NAME, 172, "Write ID3 from file...", kNone},
+    {4, IDM_CONVERT_TAGS, 173, "Conversion / Remove ID3...", kNone},
+    {5, IDM_ORGANIZE, 174, "Organize MP3 file...", kNone},
 };
 
 const MenuEntry kHelpEntries[] = {
-    {0, 40004, 175, "&About\tF1", kNone},
+    {0, IDM_ABOUT, 175, "&About\tF1", kNone},
 };
 
 const MenuEntry kSearchFieldsEntries[] = {
-    {0, 40042, 176, "Artist\tCtrl+1", kNone},
-    {1, 40043, 177, "Title\tCtrl+2", kNone},
-    {2, 40044, 178, "Album\tCtrl+3", kNone},
-    {3, 40045, 179, "Comment\tCtrl+4", kNone},
-    {4, 40046, 180, "File name\tCtrl+5", kNone},
-    {5, 40047, 181, "Year\tCtrl+6", kNone},
-    {7, 40109, 182, "Search all", kNone},
-    {8, 40110, 183, "Search none", kNone},
-    {10, 40048, 184, "Match case mode", kNone},
+    {0, IDM_SEARCH_ARTIST, 176, "Artist\tCtrl+1", kNone},
+    {1, IDM_SEARCH_TITLE, 177, "Title\tCtrl+2", kNone},
+    {2, IDM_SEARCH_ALBUM, 178, "Album\tCtrl+3", kNone},
+    {3, IDM_SEARCH_COMMENT, 179, "Comment\tCtrl+4", kNone},
+    {4, IDM_SEARCH_FILE_NAME, 180, "File name\tCtrl+5", kNone},
+    {5, IDM_SEARCH_YEAR, 181, "Year\tCtrl+6", kNone},
+    {7, IDM_SEARCH_ALL, 182, "Search all", kNone},
+    {8, IDM_SEARCH_NONE, 183, "Search none", kNone},
+    {10, IDM_SEARCH_MATCH_CASE, 184, "Match case mode", kNone},
 };
 
 const MenuEntry kFileButtonEntries[] = {
-    {0, 40041, 142, "&New\tCtrl+N", kNone},
-    {1, 40034, 143, "&Open...\tCtrl+O", kNone},
-    {3, 40040, 144, "&Save...\tCtrl+S", kNone},
-    {4, 40035, 145, "S&ave As...", kNone},
-    {6, 40036, 151, "&Import", kNone},
-    {7, 40037, 152, "&Export", kNone},
+    {0, IDM_NEW, 142, "&New\tCtrl+N", kNone},
+    {1, IDM_OPEN, 143, "&Open...\tCtrl+O", kNone},
+    {3, IDM_SAVE, 144, "&Save...\tCtrl+S", kNone},
+    {4, IDM_SAVE_AS, 145, "S&ave As...", kNone},
+    {6, IDM_IMPORT, 151, "&Import", kNone},
+    {7, IDM_EXPORT, 152, "&Export", kNone},
 };
 
 const MenuEntry kListContextEntries[] = {
-    {0, 40005, 199, "Play\tEnter", kNone},
-    {1, 40007, 200, "Play all", kNone},
-    {3, 40086, 201, "Edit ID3Tag\tCtrl+E", kNone},
-    {5, 40006, 202, "Enqueue to Winamp playlist", kNone},
-    {6, 40008, 203, "Enqueue all to Winamp playlist", kNone},
-    {7, 40009, 204, "Clear current Winamp playlist", kNone},
-    {8, 40010, 205, "Show/Hide Winamp playlist", kNone},
-    {10, 40011, 206, "Select All\tCtrl+A", kNone},
-    {11, 40012, 207, "Select none", kNone},
-    {12, 40013, 208, "Select toggle\tCtrl+T", kNone},
+    {0, IDM_PLAY, 199, "Play\tEnter", kNone},
+    {1, IDM_PLAY_ALL, 200, "Play all", kNone},
+    {3, IDM_EDIT_TAG_CONTEXT, 201, "Edit ID3Tag\tCtrl+E", kNone},
+    {5, IDM_ENQUEUE, 202, "Enqueue to Winamp playlist", kNone},
+    {6, IDM_ENQUEUE_ALL, 203, "Enqueue all to Winamp playlist", kNone},
+    {7, IDM_CLEAR_HOST_PLAYLIST, 204, "Clear current Winamp playlist", kNone},
+    {8, IDM_TOGGLE_HOST_PLAYLIST, 205, "Show/Hide Winamp playlist", kNone},
+    {10, IDM_SELECT_ALL, 206, "Select All\tCtrl+A", kNone},
+    {11, IDM_SELECT_NONE, 207, "Select none", kNone},
+    {12, IDM_SELECT_TOGGLE, 208, "Select toggle\tCtrl+T", kNone},
     {13, 0, 209, "Select with same", MenuId::SelectWithSame},
-    {15, 40033, 210, "Select all dead files", kNone},
-    {16, 40027, 211, "Crop\tCtrl+Del", kNone},
-    {17, 40028, 212, "Remove file(s) from playlist\tDel", kNone},
-    {18, 40126, 213, "Delete Physically selected file(s)", kNone},
+    {15, IDM_SELECT_DEAD, 210, "Select all dead files", kNone},
+    {16, IDM_CROP, 211, "Crop\tCtrl+Del", kNone},
+    {17, IDM_REMOVE, 212, "Remove file(s) from playlist\tDel", kNone},
+    {18, IDM_DELETE_FILES, 213, "Delete Physically selected file(s)", kNone},
     {20, 0, 372, "Rating items", MenuId::Rating},
-    {21, 40183, 373, "Store rating into ID3V2...", kNone},
-    {23, 40029, 214, "Find duplicates", kNone},
-    {24, 40107, 215, "Property\tAlt+Enter", kNone},
+    {21, IDM_STORE_RATING, 373, "Store rating into ID3V2...", kNone},
+    {23, IDM_FIND_DUPLICATES, 214, "Find duplicates", kNone},
+    {24, IDM_PROPERTIES, 215, "Property\tAlt+Enter", kNone},
 };
 
 template <size_t N>
@@ -202,41 +203,41 @@ struct AcceleratorRow {
 };
 
 const AcceleratorRow kAcceleratorRows[] = {
-    {{'1', kModCtrl, 40058}, 40042},
-    {{'1', kModAlt, 40091}, 40087},
-    {{'2', kModCtrl, 40059}, 40043},
-    {{'2', kModAlt, 40092}, 40088},
-    {{'3', kModCtrl, 40060}, 40044},
-    {{'3', kModAlt, 40093}, 40089},
-    {{'4', kModCtrl, 40061}, 40045},
-    {{'4', kModAlt, 40094}, 40090},
-    {{'5', kModCtrl, 40062}, 40046},
-    {{'6', kModCtrl, 40063}, 40047},
-    {{'A', kModCtrl, 40053}, 40011},
-    {{'E', kModCtrl, 40084}, 40068},
-    {{'H', kModCtrl, 40098}, 40097},
-    {{'I', kModCtrl, 40082}, 40081},
-    {{'I', kModCtrl | kModShift, 40138}, 40137},
-    {{'L', kModCtrl, 40085}, 40083},
-    {{'M', kModCtrl, 40078}, 40066},
-    {{'N', kModCtrl, 40049}, 40041},
-    {{'O', kModCtrl, 40050}, 40034},
-    {{'P', kModCtrl, 40077}, 40067},
-    {{'Q', kModCtrl, 40079}, 40074},
-    {{'S', kModCtrl, 40051}, 40040},
-    {{'S', kModAlt, 40181}, 40180},
-    {{'T', kModCtrl, 40065}, 40013},
-    {{kKeyDelete, 0, 40054}, 40028},
-    {{kKeyDelete, kModCtrl, 40064}, 40027},
-    {{kKeyF1, 0, 40080}, 40004},
-    {{kKeyF3, 0, 40055}, 0},
-    {{kKeyF5, 0, 40131}, 40130},
-    {{kKeyF6, 0, 40128}, 40127},
-    {{kKeyInsert, kModCtrl, 40056}, 40038},
-    {{kKeyInsert, kModCtrl | kModShift, 40057}, 40039},
-    {{kKeyReturn, 0, 40052}, 40005},
-    {{kKeyReturn, kModAlt, 40108}, 40107},
-    {{'Y', kModCtrl, 40101}, 40100},
+    {{'1', kModCtrl, IDM_SEARCH_ARTIST_KEY}, IDM_SEARCH_ARTIST},
+    {{'1', kModAlt, IDM_VIEW_ID3V1_KEY}, IDM_VIEW_ID3V1},
+    {{'2', kModCtrl, IDM_SEARCH_TITLE_KEY}, IDM_SEARCH_TITLE},
+    {{'2', kModAlt, IDM_VIEW_ID3V2_KEY}, IDM_VIEW_ID3V2},
+    {{'3', kModCtrl, IDM_SEARCH_ALBUM_KEY}, IDM_SEARCH_ALBUM},
+    {{'3', kModAlt, IDM_VIEW_ID3V2_V1_KEY}, IDM_VIEW_ID3V2_V1},
+    {{'4', kModCtrl, IDM_SEARCH_COMMENT_KEY}, IDM_SEARCH_COMMENT},
+    {{'4', kModAlt, IDM_VIEW_ID3V1_V2_KEY}, IDM_VIEW_ID3V1_V2},
+    {{'5', kModCtrl, IDM_SEARCH_FILE_NAME_KEY}, IDM_SEARCH_FILE_NAME},
+    {{'6', kModCtrl, IDM_SEARCH_YEAR_KEY}, IDM_SEARCH_YEAR},
+    {{'A', kModCtrl, IDM_SELECT_ALL_KEY}, IDM_SELECT_ALL},
+    {{'E', kModCtrl, IDM_EDIT_TAG_KEY}, IDM_EDIT_TAG},
+    {{'H', kModCtrl, IDM_HTML_CLASSES_KEY}, IDM_HTML_CLASSES},
+    {{'I', kModCtrl, IDM_PLAYLIST_INFO_KEY}, IDM_PLAYLIST_INFO},
+    {{'I', kModCtrl | kModShift, IDM_VOLUME_INFO_KEY}, IDM_VOLUME_INFO},
+    {{'L', kModCtrl, IDM_COLUMNS_KEY}, IDM_COLUMNS},
+    {{'M', kModCtrl, IDM_OPTIONS_KEY}, IDM_OPTIONS},
+    {{'N', kModCtrl, IDM_NEW_KEY}, IDM_NEW},
+    {{'O', kModCtrl, IDM_OPEN_KEY}, IDM_OPEN},
+    {{'P', kModCtrl, IDM_CONFIGURE_KEY}, IDM_CONFIGURE},
+    {{'Q', kModCtrl, IDM_QUIT_KEY}, IDM_QUIT},
+    {{'S', kModCtrl, IDM_SAVE_KEY}, IDM_SAVE},
+    {{'S', kModAlt, IDM_THEME_COLORS_KEY}, IDM_THEME_COLORS},
+    {{'T', kModCtrl, IDM_SELECT_TOGGLE_KEY}, IDM_SELECT_TOGGLE},
+    {{kKeyDelete, 0, IDM_REMOVE_KEY}, IDM_REMOVE},
+    {{kKeyDelete, kModCtrl, IDM_CROP_KEY}, IDM_CROP},
+    {{kKeyF1, 0, IDM_ABOUT_KEY}, IDM_ABOUT},
+    {{kKeyF3, 0, IDM_SEARCH_FOCUS_KEY}, 0},
+    {{kKeyF5, 0, IDM_RELOAD_KEY}, IDM_RELOAD},
+    {{kKeyF6, 0, IDM_EXPLORER_KEY}, IDM_EXPLORER},
+    {{kKeyInsert, kModCtrl, IDM_ADD_FILES_KEY}, IDM_ADD_FILES},
+    {{kKeyInsert, kModCtrl | kModShift, IDM_ADD_DIRECTORY_KEY}, IDM_ADD_DIRECTORY},
+    {{kKeyReturn, 0, IDM_PLAY_KEY}, IDM_PLAY},
+    {{kKeyReturn, kModAlt, IDM_PROPERTIES_KEY}, IDM_PROPERTIES},
+    {{'Y', kModCtrl, IDM_MEDIA_WIZARD_KEY}, IDM_MEDIA_WIZARD},
 };
 
 constexpr int kSearchTextLabel = 322;  // "Search:"
@@ -317,23 +318,23 @@ std::vector<MenuMark> menuMarks(MenuId id, const MenuState& state) {
     switch (id) {
     case MenuId::Bar:
         for (int i = 0; i < 4; ++i) {
-            marks.push_back({40087 + i, MenuMark::Radio, state.viewInfoFrom == i});
+            marks.push_back({IDM_VIEW_ID3V1 + i, MenuMark::Radio, state.viewInfoFrom == i});
         }
         for (int i = 0; i < state.languageCount; ++i) {
             marks.push_back({kLanguageCommandBase + i, MenuMark::Radio, state.currentLanguage == i});
         }
         [[fallthrough]];
     case MenuId::Explorer:
-        marks.push_back({40127, MenuMark::Check, state.explorerShown});
-        marks.push_back({40149, MenuMark::Enable, state.explorerShown});
+        marks.push_back({IDM_EXPLORER, MenuMark::Check, state.explorerShown});
+        marks.push_back({IDM_EXPLORER_REFRESH, MenuMark::Enable, state.explorerShown});
         break;
     case MenuId::SearchFields:
         for (int i = 0; i < 7; ++i) {
-            marks.push_back({40042 + i, MenuMark::Check, (state.searchFields >> i & 1u) != 0});
+            marks.push_back({IDM_SEARCH_ARTIST + i, MenuMark::Check, (state.searchFields >> i & 1u) != 0});
         }
         break;
     case MenuId::ListContext:
-        marks.push_back({40029, MenuMark::Check, state.duplicatesMode});
+        marks.push_back({IDM_FIND_DUPLICATES, MenuMark::Check, state.duplicatesMode});
         break;
     default:
         break;

@@ -19,9 +19,8 @@ namespace td {
 
 class LangTable;
 
-constexpr int kPopupMenuTemplate = 101;  // button and context menus, one per submenu
-constexpr int kAcceleratorTable = 132;
-constexpr int kMenuBarTemplate = 133;
+// The templates and the accelerator table are IDR_POPUP_MENUS,
+// IDR_MENU_BAR and IDR_ACCELERATORS of window/window_resource.h.
 
 // Every menu or submenu whose entries are labelled. A submenu that appears
 // in two places with the same entries ("Add", "Select with same", "Rating

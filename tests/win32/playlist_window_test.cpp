@@ -26,6 +26,7 @@
 #include "win32/host_harness.h"
 #include "window/test_songs.h"
 #include "window/win32/playlist_window.h"
+#include "window/window_resource.h"
 
 namespace td {
 namespace {
@@ -352,6 +353,18 @@ TEST_F(PlaylistWindowTest, CloseStoresPlacementLanguageAndSettingsFile) {
     EXPECT_EQ(rc.bottom - rc.top, 400);
 }
 
+TEST_F(PlaylistWindowTest, CommandsOutsideTheTableAreGreyedAndNotRun) {
+    PlaylistWindow& w = open();
+    EXPECT_TRUE(PlaylistWindow::hasCommand(IDM_SELECT_ALL_KEY));
+    EXPECT_TRUE(PlaylistWindow::hasCommand(IDM_LANGUAGE_FIRST + 3));
+    EXPECT_FALSE(PlaylistWindow::hasCommand(IDM_ABOUT));
+    EXPECT_FALSE(w.command(IDM_ABOUT));
+    // The menu bar greys the absent command when it opens, not the others.
+    SendMessageA(w.hwnd(), WM_INITMENUPOPUP, 0, 0);
+    HMENU bar = GetMenu(w.hwnd());
+    EXPECT_TRUE(GetMenuState(bar, IDM_ABOUT, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(GetMenuState(bar, IDM_SELECT_ALL, MF_BYCOMMAND) & MF_GRAYED);
+}
 
 // The window as the plug-in opens it: "Show" from the host's menu.
 TEST(PlaylistWindowInHost, ShownFromTheHostMenuWithItsStartFileWhichQuitSavesAgain) {

@@ -9,6 +9,7 @@
 
 #include "settings/lang_table.h"
 #include "window/menu_model.h"
+#include "window/window_resource.h"
 
 namespace td {
 namespace {
@@ -76,10 +77,10 @@ protected:
 };
 
 TEST_F(WindowMenusTest, TemplatesHaveTheLayoutsShape) {
-    HMENU bar = LoadMenuW(module_, MAKEINTRESOURCEW(kMenuBarTemplate));
+    HMENU bar = LoadMenuW(module_, MAKEINTRESOURCEW(IDR_MENU_BAR));
     ExpectShape(bar, MenuId::Bar);
     DestroyMenu(bar);
-    HMENU popups = LoadMenuW(module_, MAKEINTRESOURCEW(kPopupMenuTemplate));
+    HMENU popups = LoadMenuW(module_, MAKEINTRESOURCEW(IDR_POPUP_MENUS));
     ASSERT_NE(popups, nullptr);
     EXPECT_EQ(GetMenuItemCount(popups), 5);
     ExpectShape(GetSubMenu(popups, kFileButtonSubmenu), MenuId::FileButton);

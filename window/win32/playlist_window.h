@@ -14,14 +14,16 @@ class Settings;
 class LangTable;
 class Playlist;
 class PlaylistView;
+class Prompter;
 
 class PlaylistWindow {
 public:
     // `module` holds the resources; `owner` is the host's main window.
-    // `startFile` is the module's path with the extension "KQ3". Creates no
-    // window.
+    // `startFile` is the module's path with the extension "KQ3". Every
+    // message box and file or folder dialog goes through `prompter`; null
+    // shows the system's dialogs. Creates no window.
     PlaylistWindow(HINSTANCE module, HWND owner, HostBridge& bridge, Settings& settings,
-                   LangTable& lang, std::string startFile);
+                   LangTable& lang, std::string startFile, Prompter* prompter = nullptr);
     ~PlaylistWindow();
     PlaylistWindow(const PlaylistWindow&) = delete;
     PlaylistWindow& operator=(const PlaylistWindow&) = delete;
@@ -55,13 +57,21 @@ public:
     int previousPlayingIndex() const;
     // The start file given at construction.
     const std::string& startFile() const;
+    // The playlist file last opened, saved as or inserted; "" for none.
+    const std::string& currentFile() const;
 
     // Runs a window command (menu, accelerator or button), as WM_COMMAND
-    // does. False when the window does not exist.
+    // does. False when the window does not exist or the command is not in
+    // the window's command table (window_commands.h).
     bool command(int id);
+    // Whether the command table holds `id`.
+    static bool hasCommand(int id);
+
+    // The window's state, declared in playlist_window_impl.h for the files
+    // of the window's areas.
+    struct Impl;
 
 private:
-    struct Impl;
     std::unique_ptr<Impl> impl_;
     HWND hwnd_ = nullptr;
     int visible_ = 0;

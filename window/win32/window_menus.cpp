@@ -3,6 +3,7 @@
 #include <string>
 
 #include "settings/lang_table.h"
+#include "window/window_resource.h"
 
 namespace td {
 
@@ -94,13 +95,13 @@ MenuId windowMenuLayout(WindowMenu menu) {
 
 HMENU CreateWindowMenu(HINSTANCE module, WindowMenu menu, const LangTable* lang) {
     if (menu == WindowMenu::Bar) {
-        HMENU bar = LoadMenuW(module, MAKEINTRESOURCEW(kMenuBarTemplate));
+        HMENU bar = LoadMenuW(module, MAKEINTRESOURCEW(IDR_MENU_BAR));
         if (!bar) return nullptr;
         if (lang) RelabelMenuBar(bar, *lang);
         else RelabelWindowMenu(bar, WindowMenu::Bar);
         return bar;
     }
-    HMENU all = LoadMenuW(module, MAKEINTRESOURCEW(kPopupMenuTemplate));
+    HMENU all = LoadMenuW(module, MAKEINTRESOURCEW(IDR_POPUP_MENUS));
     if (!all) return nullptr;
     const int index = PopupSubmenu(menu);
     HMENU popup = GetSubMenu(all, index);
@@ -136,12 +137,29 @@ void UpdateWindowMenuChecks(HMENU menu, WindowMenu which, const MenuState& state
     for (const MenuMark& mark : menuMarks(windowMenuLayout(which), state)) ApplyMark(menu, mark);
 }
 
+void GreyAbsentCommands(HMENU menu, CommandAvailable available) {
+    if (!menu || !available) return;
+    const int count = GetMenuItemCount(menu);
+    for (int position = 0; position < count; ++position) {
+        if (HMENU sub = GetSubMenu(menu, position)) {
+            GreyAbsentCommands(sub, available);
+            continue;
+        }
+        const UINT id = GetMenuItemID(menu, position);
+        if (id == 0 || id == static_cast<UINT>(-1)) continue;  // a separator
+        if (!available(static_cast<int>(id))) {
+            EnableMenuItem(menu, static_cast<UINT>(position), MF_BYPOSITION | MF_GRAYED);
+        }
+    }
+}
+
 bool TrackWindowMenu(HINSTANCE module, HWND owner, WindowMenu menu, POINT screen,
-                     const MenuState& state) {
+                     const MenuState& state, CommandAvailable available) {
     if (menu == WindowMenu::Bar) return false;
     HMENU popup = CreateWindowMenu(module, menu);
     if (!popup) return false;
     UpdateWindowMenuChecks(popup, menu, state);
+    GreyAbsentCommands(popup, available);
     const BOOL shown = TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON,
                                       screen.x, screen.y, 0, owner, nullptr);
     DestroyMenu(popup);
@@ -149,7 +167,7 @@ bool TrackWindowMenu(HINSTANCE module, HWND owner, WindowMenu menu, POINT screen
 }
 
 HACCEL LoadWindowAccelerators(HINSTANCE module) {
-    return LoadAcceleratorsW(module, MAKEINTRESOURCEW(kAcceleratorTable));
+    return LoadAcceleratorsW(module, MAKEINTRESOURCEW(IDR_ACCELERATORS));
 }
 
 }  // namespace td

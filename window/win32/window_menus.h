@@ -51,12 +51,19 @@ inline void UpdateMenuBarChecks(HMENU bar, const MenuState& state) {
     UpdateWindowMenuChecks(bar, WindowMenu::Bar, state);
 }
 
+// Greys every command entry of `menu` and its submenus for which
+// `available` says false: a command the window does not carry out shows,
+// but cannot be chosen.
+using CommandAvailable = bool (*)(int command);
+void GreyAbsentCommands(HMENU menu, CommandAvailable available);
+
 // Loads, labels and marks a popup menu (not the bar), shows it at `screen`
 // (top-left corner; the right mouse button works too) and destroys it. The
-// chosen command reaches `owner` as an ordinary WM_COMMAND. False when the
-// menu could not be loaded or shown.
+// chosen command reaches `owner` as an ordinary WM_COMMAND. With
+// `available`, absent commands are greyed. False when the menu could not be
+// loaded or shown.
 bool TrackWindowMenu(HINSTANCE module, HWND owner, WindowMenu menu, POINT screen,
-                     const MenuState& state);
+                     const MenuState& state, CommandAvailable available = nullptr);
 
 // Accelerator table 132 of `module` (freed with the module).
 HACCEL LoadWindowAccelerators(HINSTANCE module);

@@ -1,0 +1,75 @@
+// The playlist window's command table: every command the window carries
+// out, each written once with its handler. The menu bar, the button and
+// context menus, the accelerators and the window's own buttons all arrive
+// as WM_COMMAND and go through this one table.
+//
+// Adding a command:
+//   1. its number: an IDM_ define in window/window_resource.h (a shortcut
+//      gets its own number and a row in menus.rc's accelerator table and in
+//      window/menu_model.cpp; a menu entry a line in menus.rc and in the
+//      menu model's layout);
+//   2. its handler: a member `void cmdSomething(int id)` of
+//      PlaylistWindow::Impl (playlist_window_impl.h), written in the file of
+//      its area (file_commands.cpp, window_commands.cpp, ...);
+//   3. one line below: COMMAND(id, handler), or COMMAND_RANGE(first, last,
+//      handler) for a run of numbers the handler tells apart by `id`.
+// A command that is not in the table is absent, not ignored in passing: its
+// menu entries are greyed, and PlaylistWindow::command returns false for it.
+//
+// Adding a dialog: one data struct and one function per dialog in a file of
+// its own (the struct is filled, passed as the dialog's LPARAM, and read
+// back on OK); every message box and every file or folder chooser goes
+// through `Impl::prompter` (platform/prompter.h), so tests answer them.
+#pragma once
+
+#include "window/window_resource.h"
+
+// Playlist: the host's player and playlist.
+#define TD_PLAYLIST_COMMANDS(COMMAND, COMMAND_RANGE)          \
+    COMMAND(IDM_PLAY, cmdPlaySelection)                       \
+    COMMAND(IDM_PLAY_KEY, cmdPlaySelection)                   \
+    COMMAND(IDM_ENQUEUE, cmdEnqueueSelection)                 \
+    COMMAND(IDM_PLAY_ALL, cmdPlayAll)                         \
+    COMMAND(IDM_ENQUEUE_ALL, cmdEnqueueAll)                   \
+    COMMAND(IDM_CLEAR_HOST_PLAYLIST, cmdClearHostPlaylist)    \
+    COMMAND(IDM_TOGGLE_HOST_PLAYLIST, cmdToggleHostPlaylist)  \
+    COMMAND(IDM_RELOAD, cmdReload)                            \
+    COMMAND(IDM_RELOAD_KEY, cmdReload)
+
+// File: playlist files in and out, adding files.
+#define TD_FILE_COMMANDS(COMMAND, COMMAND_RANGE)              \
+    COMMAND(IDM_QUIT, cmdQuit)                                \
+    COMMAND(IDM_QUIT_KEY, cmdQuit)
+
+// Select: the list's selection.
+#define TD_SELECT_COMMANDS(COMMAND, COMMAND_RANGE)            \
+    COMMAND(IDM_SELECT_ALL, cmdSelect)                        \
+    COMMAND(IDM_SELECT_ALL_KEY, cmdSelect)                    \
+    COMMAND(IDM_SELECT_NONE, cmdSelect)                       \
+    COMMAND(IDM_SELECT_TOGGLE, cmdSelect)                     \
+    COMMAND(IDM_SELECT_TOGGLE_KEY, cmdSelect)
+
+// Option: how the window shows the list.
+#define TD_OPTION_COMMANDS(COMMAND, COMMAND_RANGE)                      \
+    COMMAND_RANGE(IDM_VIEW_ID3V1, IDM_VIEW_ID3V1_V2_KEY, cmdViewSource) \
+    COMMAND(IDM_EXPLORER, cmdExplorer)                                  \
+    COMMAND(IDM_EXPLORER_KEY, cmdExplorer)                              \
+    COMMAND_RANGE(IDM_LANGUAGE_FIRST, IDM_LANGUAGE_LAST, cmdLanguage)
+
+// The window's own buttons: the player's, and the three that open a menu.
+#define TD_BUTTON_COMMANDS(COMMAND, COMMAND_RANGE)            \
+    COMMAND(IDC_PREVIOUS, cmdHostButton)                      \
+    COMMAND(IDC_PLAY, cmdHostButton)                          \
+    COMMAND(IDC_PAUSE, cmdHostButton)                         \
+    COMMAND(IDC_STOP, cmdHostButton)                          \
+    COMMAND(IDC_NEXT, cmdHostButton)                          \
+    COMMAND(IDC_SEARCH_FIELDS_BUTTON, cmdButtonMenu)          \
+    COMMAND(IDC_FILE_BUTTON, cmdButtonMenu)                   \
+    COMMAND(IDC_ADD_BUTTON, cmdButtonMenu)
+
+#define TD_WINDOW_COMMANDS(COMMAND, COMMAND_RANGE)    \
+    TD_PLAYLIST_COMMANDS(COMMAND, COMMAND_RANGE)      \
+    TD_FILE_COMMANDS(COMMAND, COMMAND_RANGE)          \
+    TD_SELECT_COMMANDS(COMMAND, COMMAND_RANGE)        \
+    TD_OPTION_COMMANDS(COMMAND, COMMAND_RANGE)        \
+    TD_BUTTON_COMMANDS(COMMAND, COMMAND_RANGE)

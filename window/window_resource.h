@@ -1,0 +1,208 @@
+/* Resource ids of the playlist window: its dialogs, controls, menus, images,
+   commands and the language-table texts it shows. Each number is written here
+   once; window.rc, menus.rc, images.rc, the menu model and the window's code
+   all include this file. Plain defines: the resource compiler reads it too. */
+#ifndef TD_WINDOW_RESOURCE_H
+#define TD_WINDOW_RESOURCE_H
+
+/* --- dialogs --------------------------------------------------------------- */
+#define IDD_PLAYLIST_WINDOW 135
+#define IDD_PROGRESS 177
+
+/* --- menus and accelerators ------------------------------------------------ */
+#define IDR_POPUP_MENUS 101 /* button and context menus, one per submenu */
+#define IDR_ACCELERATORS 132
+#define IDR_MENU_BAR 133
+
+/* --- icons, cursor and bitmaps (drawn at build time) ----------------------- */
+#define IDI_WINDOW 106
+#define IDR_SPLITTER_CURSOR 160
+#define IDB_BUTTON_FILE 169
+#define IDB_BUTTON_SEARCH_FIELDS 170
+#define IDB_BUTTON_PAUSE 171
+#define IDB_BUTTON_PLAY 172
+#define IDB_BUTTON_STOP 173
+#define IDB_BUTTON_NEXT 174
+#define IDB_BUTTON_PREVIOUS 175
+#define IDB_BUTTON_ADD 176
+#define IDB_RATING_STARS 180
+#define IDB_LIST_IMAGES 181
+#define IDB_TREE_IMAGES 182
+
+/* --- controls of the playlist window (dialog 135) -------------------------- */
+#define IDC_STATUS_BAR 400
+#define IDC_LIST 1008
+#define IDC_SEARCH_FIELDS_BUTTON 1037
+#define IDC_PREVIOUS 1038
+#define IDC_SEARCH 1039
+#define IDC_FILE_BUTTON 1040
+#define IDC_ADD_BUTTON 1041
+#define IDC_VOLUME 1042
+#define IDC_VOLUME_LABEL 1043
+#define IDC_POSITION 1044
+#define IDC_PLAY 1045
+#define IDC_PAUSE 1046
+#define IDC_STOP 1047
+#define IDC_NEXT 1048
+#define IDC_TREE 1190
+#define IDC_SPLITTER 1191
+#define IDC_SEARCH_LABEL 1211
+#define IDC_ELAPSED 1247
+#define IDC_TOTAL 1248
+#define IDC_CURRENT_FILE 1249
+
+/* --- controls of the progress dialog (dialog 177) -------------------------- */
+#define IDC_PROGRESS_ABORT 1248
+#define IDC_PROGRESS_FILE 1249
+#define IDC_PROGRESS_COUNT 1250
+#define IDC_PROGRESS_BAR 1251
+#define IDC_PROGRESS_ACTIVITY 1296
+
+/* --- the folder browser's added check box ---------------------------------- */
+#define IDC_FOLDER_RECURSE 200
+
+/* --- commands: menus, buttons' menus, context menus -------------------------
+   A shortcut (accelerator table 132) has a number of its own, written
+   beside the menu command it stands for. */
+#define IDM_ABOUT 40004
+#define IDM_PLAY 40005
+#define IDM_ENQUEUE 40006
+#define IDM_PLAY_ALL 40007
+#define IDM_ENQUEUE_ALL 40008
+#define IDM_CLEAR_HOST_PLAYLIST 40009
+#define IDM_TOGGLE_HOST_PLAYLIST 40010
+#define IDM_SELECT_ALL 40011
+#define IDM_SELECT_NONE 40012
+#define IDM_SELECT_TOGGLE 40013
+/* "Select with same": one command per field, Artist first, File name last */
+#define IDM_SELECT_SAME_ARTIST 40014
+#define IDM_SELECT_SAME_TITLE 40015
+#define IDM_SELECT_SAME_GENRE 40016
+#define IDM_SELECT_SAME_YEAR 40017
+#define IDM_SELECT_SAME_ALBUM 40018
+#define IDM_SELECT_SAME_COMMENT 40019
+#define IDM_SELECT_SAME_MODE 40020
+#define IDM_SELECT_SAME_BITRATE 40021
+#define IDM_SELECT_SAME_FREQUENCY 40022
+#define IDM_SELECT_SAME_LAYER 40023
+#define IDM_SELECT_SAME_TIME 40024
+#define IDM_SELECT_SAME_SIZE 40025
+#define IDM_SELECT_SAME_FILE_NAME 40026
+#define IDM_CROP 40027
+#define IDM_REMOVE 40028
+#define IDM_FIND_DUPLICATES 40029
+#define IDM_SELECT_DEAD 40033
+#define IDM_OPEN 40034
+#define IDM_SAVE_AS 40035
+#define IDM_IMPORT 40036
+#define IDM_EXPORT 40037
+#define IDM_ADD_FILES 40038
+#define IDM_ADD_DIRECTORY 40039
+#define IDM_SAVE 40040
+#define IDM_NEW 40041
+/* search fields: one bit each, Artist first, Year last, then match case */
+#define IDM_SEARCH_ARTIST 40042
+#define IDM_SEARCH_TITLE 40043
+#define IDM_SEARCH_ALBUM 40044
+#define IDM_SEARCH_COMMENT 40045
+#define IDM_SEARCH_FILE_NAME 40046
+#define IDM_SEARCH_YEAR 40047
+#define IDM_SEARCH_MATCH_CASE 40048
+#define IDM_NEW_KEY 40049
+#define IDM_OPEN_KEY 40050
+#define IDM_SAVE_KEY 40051
+#define IDM_PLAY_KEY 40052
+#define IDM_SELECT_ALL_KEY 40053
+#define IDM_REMOVE_KEY 40054
+#define IDM_SEARCH_FOCUS_KEY 40055
+#define IDM_ADD_FILES_KEY 40056
+#define IDM_ADD_DIRECTORY_KEY 40057
+#define IDM_SEARCH_ARTIST_KEY 40058
+#define IDM_SEARCH_TITLE_KEY 40059
+#define IDM_SEARCH_ALBUM_KEY 40060
+#define IDM_SEARCH_COMMENT_KEY 40061
+#define IDM_SEARCH_FILE_NAME_KEY 40062
+#define IDM_SEARCH_YEAR_KEY 40063
+#define IDM_CROP_KEY 40064
+#define IDM_SELECT_TOGGLE_KEY 40065
+#define IDM_OPTIONS 40066
+#define IDM_CONFIGURE 40067
+/* the tag tools dialog, one command per page */
+#define IDM_EDIT_TAG 40068
+#define IDM_MASS_TAG 40069
+#define IDM_RENAME_FROM_TAG 40070
+#define IDM_TAG_FROM_NAME 40071
+#define IDM_CONVERT_TAGS 40072
+#define IDM_ORGANIZE 40073
+#define IDM_QUIT 40074
+#define IDM_CONFIGURE_KEY 40077
+#define IDM_OPTIONS_KEY 40078
+#define IDM_QUIT_KEY 40079
+#define IDM_ABOUT_KEY 40080
+#define IDM_PLAYLIST_INFO 40081
+#define IDM_PLAYLIST_INFO_KEY 40082
+#define IDM_COLUMNS 40083
+#define IDM_EDIT_TAG_KEY 40084
+#define IDM_COLUMNS_KEY 40085
+#define IDM_EDIT_TAG_CONTEXT 40086
+/* tag source of the view: ID3v1, ID3v2, ID3v2 then v1, ID3v1 then v2 */
+#define IDM_VIEW_ID3V1 40087
+#define IDM_VIEW_ID3V2 40088
+#define IDM_VIEW_ID3V2_V1 40089
+#define IDM_VIEW_ID3V1_V2 40090
+#define IDM_VIEW_ID3V1_KEY 40091
+#define IDM_VIEW_ID3V2_KEY 40092
+#define IDM_VIEW_ID3V2_V1_KEY 40093
+#define IDM_VIEW_ID3V1_V2_KEY 40094
+#define IDM_HTML_CLASSES 40097
+#define IDM_HTML_CLASSES_KEY 40098
+#define IDM_RESET 40099
+#define IDM_MEDIA_WIZARD 40100
+#define IDM_MEDIA_WIZARD_KEY 40101
+#define IDM_PROPERTIES 40107
+#define IDM_PROPERTIES_KEY 40108
+#define IDM_SEARCH_ALL 40109
+#define IDM_SEARCH_NONE 40110
+#define IDM_DELETE_FILES 40126
+#define IDM_EXPLORER 40127
+#define IDM_EXPLORER_KEY 40128
+#define IDM_INSERT 40129
+#define IDM_RELOAD 40130
+#define IDM_RELOAD_KEY 40131
+#define IDM_VOLUME_INFO 40137
+#define IDM_VOLUME_INFO_KEY 40138
+#define IDM_EXPLORER_OPTIONS 40139
+#define IDM_EXPLORER_REFRESH 40149
+#define IDM_COPY_TO 40178
+#define IDM_MOVE_TO 40179
+#define IDM_THEME_COLORS 40180
+#define IDM_THEME_COLORS_KEY 40181
+#define IDM_STORE_RATING 40183
+/* ratings: no rating, then one to five stars */
+#define IDM_RATING_0 40184
+#define IDM_RATING_1 40185
+#define IDM_RATING_2 40186
+#define IDM_RATING_3 40187
+#define IDM_RATING_4 40188
+#define IDM_RATING_5 40189
+/* languages: entry i of the Language submenu is IDM_LANGUAGE_FIRST + i */
+#define IDM_LANGUAGE_FIRST 10000
+#define IDM_LANGUAGE_LAST 10255
+
+/* --- language-table texts the window shows ---------------------------------- */
+#define IDS_ERROR 22
+#define IDS_QUESTION 21
+#define IDS_IMPORT_FILTER 110
+#define IDS_EXPORT_FILTER 111
+#define IDS_ADD_FILES_FILTER 112
+#define IDS_IMPORT_TITLE 113
+#define IDS_EXPORT_TITLE 114
+#define IDS_ADD_FILES_TITLE 132
+#define IDS_TOO_MANY_FILES 133
+#define IDS_ADD_FILES_ERROR 134
+#define IDS_RECURSE_SUBDIRECTORIES 135
+#define IDS_SEARCH_LABEL 322
+#define IDS_ABORT 363
+#define IDS_ADD_FILES_CAPTION 364
+
+#endif
