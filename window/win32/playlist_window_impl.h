@@ -104,7 +104,7 @@ struct PlaylistWindow::Impl {
     std::string currentFile;
     // The folder last chosen in the folder dialog, and its check box.
     std::string lastFolder;
-    bool recurse = true;
+    bool recurseFolders = true;
 
     // --- start and end (playlist_window.cpp) ----------------------------
     void start(HWND dialog);
@@ -222,14 +222,21 @@ struct PlaylistWindow::Impl {
     void cmdAddDirectory(int id);
 
     // --- file commands (file_commands.cpp) -------------------------------
-    // Asks for a .kq3 file with `title`; "" when none was chosen.
-    std::string chooseKq3(FileDialogKind kind, int title);
+    // Shows language-table text `text` with the caption "Error".
+    void showError(int text);
+    // Asks for a .kq3 file; "" when none was chosen.
+    std::string choosePlaylistFile(FileDialogKind kind, const char* title);
+    // Open (`replace`) or Insert; a damaged file keeps the list.
     void openKq3(const std::string& path, bool replace);
+    // Saves the whole list; false (the user told) when it could not be.
     bool saveKq3As(const std::string& path);
 
     // --- gathering (gather.cpp) ------------------------------------------
+    // Adds the files named and the audio files of the folders named (their
+    // subfolders too with `recurse`), then brings the window up to date.
+    void gatherPaths(std::vector<std::string> paths, bool recurse, const std::string& caption);
+    void addDropped(const std::string& path, bool recurse, int depth);
     void dropFiles(HDROP drop);
-    void addDropped(const std::string& path, int depth);
 };
 
 }  // namespace td

@@ -38,6 +38,20 @@
 
 // File: playlist files in and out, adding files.
 #define TD_FILE_COMMANDS(COMMAND, COMMAND_RANGE)              \
+    COMMAND(IDM_NEW, cmdNew)                                  \
+    COMMAND(IDM_NEW_KEY, cmdNew)                              \
+    COMMAND(IDM_OPEN, cmdOpen)                                \
+    COMMAND(IDM_OPEN_KEY, cmdOpen)                            \
+    COMMAND(IDM_SAVE, cmdSave)                                \
+    COMMAND(IDM_SAVE_KEY, cmdSave)                            \
+    COMMAND(IDM_SAVE_AS, cmdSaveAs)                           \
+    COMMAND(IDM_INSERT, cmdInsert)                            \
+    COMMAND(IDM_IMPORT, cmdImport)                            \
+    COMMAND(IDM_EXPORT, cmdExport)                            \
+    COMMAND(IDM_ADD_FILES, cmdAddFiles)                       \
+    COMMAND(IDM_ADD_FILES_KEY, cmdAddFiles)                   \
+    COMMAND(IDM_ADD_DIRECTORY, cmdAddDirectory)               \
+    COMMAND(IDM_ADD_DIRECTORY_KEY, cmdAddDirectory)           \
     COMMAND(IDM_QUIT, cmdQuit)                                \
     COMMAND(IDM_QUIT_KEY, cmdQuit)
 
