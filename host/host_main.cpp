@@ -1,17 +1,23 @@
 // tdhost: the stand-in host as a program, for demos and process-level tests.
 //
 //   tdhost [--log FILE] [--plugins DIR] [--add PATH]... [--play]
-//          [--syscommand N]... [--quit-after MS]
+//          [--syscommand N]... [--window-command N]... [--drop PATH]...
+//          [--quit-after MS]
 //
 // --add puts PATH into the playlist before the plug-ins start; --play starts
 // playing the first entry; --syscommand posts WM_SYSCOMMAND N to the main
 // window once the plug-ins are initialised (50120 opens a plug-in's window
-// through the entry it adds to the main menu); --quit-after closes the host
-// after MS milliseconds. The exit code is 0, or 2 for a bad command line or
-// a window that cannot be created.
+// through the entry it adds to the main menu); once a plug-in's window
+// captioned "Tunedeck..." shows, --window-command posts it WM_COMMAND N (a
+// menu command) and --drop drops the PATHs on it, as the shell would;
+// --quit-after closes the host after MS milliseconds. The exit code is 0, or
+// 2 for a bad command line or a window that cannot be created.
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -24,6 +30,8 @@ struct CommandLine {
     std::vector<std::string> adds;
     bool play = false;
     std::vector<UINT> syscommands;
+    std::vector<UINT> windowCommands;
+    std::vector<std::string> drops;
     long quitAfter = -1;
     bool ok = true;
 };
@@ -53,6 +61,12 @@ CommandLine Parse(int argc, char** argv) {
                    number >= 0) {
             cl.syscommands.push_back(static_cast<UINT>(number));
             ++i;
+        } else if (arg == "--window-command" && hasValue && ParseNumber(argv[i + 1], number) &&
+                   number >= 0) {
+            cl.windowCommands.push_back(static_cast<UINT>(number));
+            ++i;
+        } else if (arg == "--drop" && hasValue) {
+            cl.drops.push_back(argv[++i]);
         } else if (arg == "--quit-after" && hasValue && ParseNumber(argv[i + 1], number) &&
                    number >= 0) {
             cl.quitAfter = number;
@@ -62,6 +76,46 @@ CommandLine Parse(int argc, char** argv) {
         }
     }
     return cl;
+}
+
+// What is handed to the plug-in's window once it shows.
+HWND g_host = nullptr;
+std::vector<UINT> g_windowCommands;
+std::vector<std::string> g_drops;
+
+HWND ShownPluginWindow() {
+    for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        char caption[64] = {};
+        GetWindowTextA(w, caption, sizeof caption);
+        if (GetWindow(w, GW_OWNER) == g_host && std::strncmp(caption, "Tunedeck", 8) == 0 && IsWindowVisible(w)) {
+            return w;
+        }
+    }
+    return nullptr;
+}
+
+// A drop of `paths` as the shell hands it over (the receiver frees it).
+HGLOBAL DropOf(const std::vector<std::string>& paths) {
+    std::string names;
+    for (const std::string& path : paths) names += path + '\0';
+    names += '\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
+    if (!memory) return nullptr;
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+    GlobalUnlock(memory);
+    return memory;
+}
+
+void CALLBACK HandToWindow(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND window = ShownPluginWindow();
+    if (!window) return;
+    KillTimer(nullptr, timer);
+    if (!g_drops.empty()) {
+        if (HGLOBAL drop = DropOf(g_drops)) PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    }
+    for (UINT command : g_windowCommands) PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
 }  // namespace
@@ -78,6 +132,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (cl.play) host.startPlay();
     host.loadPlugins();
     for (UINT command : cl.syscommands) PostMessageA(host.hwnd(), WM_SYSCOMMAND, command, 0);
+    if (!cl.windowCommands.empty() || !cl.drops.empty()) {
+        g_host = host.hwnd();
+        g_windowCommands = cl.windowCommands;
+        g_drops = cl.drops;
+        SetTimer(nullptr, 0, 100, &HandToWindow);
+    }
     if (cl.quitAfter >= 0) host.closeAfter(static_cast<UINT>(cl.quitAfter));
 
     MSG msg;
