@@ -7,7 +7,10 @@
 // directory): an ID3v2.3 tag with title, artist, album and track frames and
 // 512 bytes of padding, 32 KB of MPEG-1 Layer III frames and an ID3v1
 // trailer; tools_bench_mutagen.py builds the very same files. Then, in order:
-//   mass tag   year and comment set in both tags of every file
+//   mass tag   year and comment set in both tags of every file (fits the
+//              padding: written in place)
+//   rewrite    a comment of 2,000 characters set in every file (does not fit:
+//              the file is rewritten through a temporary file)
 //   rename     every file renamed to "%N - %A - %T.mp3" in its directory
 //   from-name  the renamed files' tags written back from their names
 // Each phase runs once over the warm page cache; its files per second are
@@ -185,6 +188,15 @@ int main(int argc, char** argv) {
     start = std::chrono::steady_clock::now();
     for (auto& e : entries) ok += td::massTagFile(e.get(), mass) ? 1 : 0;
     Report("mass tag", count, ok, Seconds(start));
+
+    td::MassTagOptions grow;
+    grow.versions = td::kMassTagV2;
+    grow.fields = 1u << td::kMassComment;
+    grow.values[td::kMassComment] = std::string(2000, 'x');
+    ok = 0;
+    start = std::chrono::steady_clock::now();
+    for (auto& e : entries) ok += td::massTagFile(e.get(), grow) ? 1 : 0;
+    Report("rewrite", count, ok, Seconds(start));
 
     td::RenameOptions rename;
     rename.source = 1;

@@ -6,6 +6,7 @@
 Builds the same N files as tools_bench (default 10000), then times
   mass tag  a plain read-modify-write: load the ID3v2 tag, set TYER and COMM,
             save ID3v2.3 and the ID3v1 trailer (mutagen's v1=2)
+  rewrite   a COMM of 2,000 characters, which does not fit the padding
   rename    load the tag, build "%N - %A - %T.mp3", rename in place (never
             over an existing name)
 and prints files per second. mutagen leaves written data in the page cache;
@@ -100,6 +101,20 @@ def main():
             os.close(fd)
         ok += 1
     report("mass tag", len(paths), ok, time.perf_counter() - start)
+
+    ok = 0
+    start = time.perf_counter()
+    for path in paths:
+        tag = ID3(path)
+        tag.delall("COMM")
+        tag.add(COMM(encoding=0, lang="eng", desc="", text="x" * 2000))
+        tag.save(path, v1=1, v2_version=3)
+        if args.fsync:
+            fd = os.open(path, os.O_RDONLY)
+            os.fsync(fd)
+            os.close(fd)
+        ok += 1
+    report("rewrite", len(paths), ok, time.perf_counter() - start)
 
     ok = 0
     start = time.perf_counter()

@@ -71,8 +71,9 @@ extern const char kSearchHelp[];
 // Adds the ".mp3" and ".mp2" files of `folder` to `playlist` as "Add
 // directory" does: entries in name order, a folder entered where it is
 // listed (only with `recursive`, and never through a link). Folders that
-// cannot be listed are appended to `unlisted`; the scan goes on. Returns the
-// number of entries added.
+// cannot be listed and songs that cannot be read (reported on standard
+// error, and left out) are appended to `unlisted`; the scan goes on. Returns
+// the number of entries added.
 int AddDirectory(Playlist& playlist, const std::string& folder, bool recursive,
                  std::vector<std::string>& unlisted);
 

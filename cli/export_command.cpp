@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/text_codec.h"
 #include "playlist/export.h"
+#include "playlist/m3u_pls.h"
 #include "playlist/playlist.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
@@ -142,6 +143,17 @@ int RunExport(const std::vector<std::string>& args) {
     if (load == SourceLoad::NotSource) return kExitUsage;
 
     const ExportOptions exportOptions = exportOptionsFrom(settings);
+    if (format == ExportFormat::M3u || format == ExportFormat::Pls) {
+        for (const std::string& name : unwritablePlaylistNames(view, exportOptions.selectedOnly)) {
+            ReportError("export: '" + text::PathToUtf8(name) +
+                        "' left out: a playlist line cannot hold a name with a line break");
+        }
+    }
+    if (load != SourceLoad::Loaded && !output.empty()) {
+        // The export fails: OUT keeps what it had rather than a partial report.
+        ReportError("export: '" + text::PathToUtf8(output) + "' left as it was");
+        return kExitFailure;
+    }
     if (output.empty()) {
         // The page is named after the source then.
         std::string name = source;
@@ -150,7 +162,7 @@ int RunExport(const std::vector<std::string>& args) {
         }
         WriteOut(formatExport(format, view, exportOptions, name));
     } else if (!writeExport(format, output, view, exportOptions)) {
-        ReportError("export: cannot write '" + text::PathToUtf8(output) + "'");
+        ReportError("export: cannot write '" + text::PathToUtf8(output) + "': " + LastFileError());
         return kExitFailure;
     }
     return load == SourceLoad::Loaded ? kExitOk : kExitFailure;

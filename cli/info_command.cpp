@@ -12,6 +12,7 @@
 #include "tags/id3v2/frame.h"
 #include "tags/id3v2/frame_table.h"
 #include "tags/id3v2/id3v2_error.h"
+#include "tags/id3v2/id3v2_stream.h"
 #include "tags/id3v2/id3v2_tag.h"
 #include "tags/mpeg/mpeg_info.h"
 #include "tags/song_record.h"
@@ -26,8 +27,11 @@ const char kInfoHelp[] =
     "\n"
     "  --json   one JSON object per file and line, texts in UTF-8\n"
     "\n"
+    "A damaged ID3v2 tag (unreadable, or claiming more bytes than the file\n"
+    "holds) is named on a \"Damaged\" line, and in JSON as \"damaged\".\n"
+    "\n"
     "Exit status: 0 when every file was read, 1 when one could not be opened or\n"
-    "held an ID3v2 tag that could not be read (the reason goes to standard error).\n";
+    "held a damaged ID3v2 tag (the reason goes to standard error).\n";
 
 namespace {
 
@@ -131,11 +135,15 @@ void WriteFramesJson(JsonWriter& json, const SongRecord& record) {
     json.EndArray();
 }
 
-std::string RecordJson(const SongRecord& record) {
+std::string RecordJson(const SongRecord& record, const std::string& damage) {
     JsonWriter json;
     json.BeginObject();
     json.Key("path");
     json.String(text::PathToUtf8(record.GetFileName()));
+    if (!damage.empty()) {
+        json.Key("damaged");
+        json.String(damage);
+    }
     json.Key("tagFlags");
     json.UInt(record.GetTagFlags());
     json.Key("tagKind");
@@ -193,13 +201,14 @@ std::string Printable(std::string s) {
     return s;
 }
 
-std::string RecordText(const SongRecord& record) {
+std::string RecordText(const SongRecord& record, const std::string& damage) {
     const MpegInfo& m = record.GetMpegInfo();
     std::string out;
     const auto line = [&out](const std::string& label, const std::string& value) {
         out += "  " + label + ": " + Printable(value) + "\n";
     };
     out += Printable(text::PathToUtf8(record.GetFileName())) + "\n";
+    if (!damage.empty()) line("Damaged", damage);
     line("Tags", record.TagKindText());
     if (m.layer != 0) {
         line("Stream", FormatMpegVersion(m) + ", " + FormatBitrate(m) + ", " +
@@ -242,12 +251,40 @@ std::string RecordText(const SongRecord& record) {
 std::string OpenProblem(const std::string& path) {
     FileStatus status;
     if (!Fs().GetStatus(path, status) || (status.attributes & kAttrDirectory) != 0) {
-        return Id3v2ErrorText(kId3CannotOpen);
+        return std::string(Id3v2ErrorText(kId3CannotOpen)) +
+               (status.attributes & kAttrDirectory ? ": a folder" : "");
     }
+    ClearFileError();
     std::unique_ptr<File> file = Fs().Open(path, OpenMode::Read);
-    if (!file) return Id3v2ErrorText(kId3CannotOpen);
+    if (!file) {
+        const std::string reason = LastFileError();
+        return std::string(Id3v2ErrorText(kId3CannotOpen)) + (reason.empty() ? "" : ": " + reason);
+    }
     file->Close();
     return std::string();
+}
+
+// What is wrong with the ID3v2 tag the record was read from, or empty. A tag
+// that claims more bytes than the file holds is read as far as it goes, but
+// is damaged all the same: its end, and so the audio's start, is unknown.
+std::string TagDamage(const SongRecord& record) {
+    const std::string& path = record.GetFileName();
+    if (record.HasUnreadableId3v2()) {
+        // The record does not keep the reader's code; ask the reader again
+        // for the reason, only in this rare case.
+        FrameList frames;
+        uint32_t tagSize = 0;
+        const int code = ReadId3v2Frames(path, frames, tagSize);
+        return Id3v2ErrorText(code == kId3NoError ? kId3TagCorrupt : code);
+    }
+    if (!record.HasId3v2()) return std::string();
+    std::unique_ptr<File> file = Fs().Open(path, OpenMode::Read);
+    uint64_t length = 0;
+    if (!file || !file->GetSize(length)) return std::string();
+    Id3v2Header header;
+    uint32_t region = 0;
+    const int code = LocateId3v2Tag(*file, length, header, region);
+    return code == kId3TagCorrupt ? Id3v2ErrorText(code) : std::string();
 }
 
 }  // namespace
@@ -285,21 +322,16 @@ int RunInfo(const std::vector<std::string>& args) {
             continue;
         }
         SongRecord record(path, true);
-        if (record.HasUnreadableId3v2()) {
-            // The record does not keep the reader's code; ask the reader again
-            // for the reason, only in this rare case.
-            FrameList frames;
-            uint32_t tagSize = 0;
-            int code = ReadId3v2Frames(path, frames, tagSize);
-            if (code == kId3NoError) code = kId3TagCorrupt;
-            ReportError(text::PathToUtf8(path) + ": " + Id3v2ErrorText(code));
+        const std::string damage = TagDamage(record);
+        if (!damage.empty()) {
+            ReportError(text::PathToUtf8(path) + ": " + damage);
             status = kExitFailure;
         }
         if (asJson) {
-            WriteOut(RecordJson(record));
+            WriteOut(RecordJson(record, damage));
         } else {
             if (!first) WriteOut("\n");
-            WriteOut(RecordText(record));
+            WriteOut(RecordText(record, damage));
         }
         first = false;
     }

@@ -1,5 +1,6 @@
 // Entry point of the `tunedeck` command-line tool: reads tags and stream
 // information through the same engine as the plug-in.
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -169,6 +170,9 @@ int main(int argc, char** argv) {
     if (previousCodePage != 0) SetConsoleOutputCP(previousCodePage);
     return status;
 #else
+    // A file size limit (ulimit -f) then fails the one write that exceeds it
+    // (EFBIG), which fails that file only, instead of ending the run.
+    std::signal(SIGXFSZ, SIG_IGN);
     return td::cli::Main(argc, argv);
 #endif
 }

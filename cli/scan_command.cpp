@@ -23,8 +23,12 @@ const char kScanHelp[] =
     "  -r, --recursive      enter subfolders too (links to folders are not followed)\n"
     "  -o, --output FILE    the playlist file to write (replaced in one step)\n"
     "\n"
-    "Exit status: 0 when every folder was listed and the file saved, 1 when a\n"
-    "folder could not be listed or the file could not be written, 2 on a usage error.\n";
+    "Files that cannot be read (no permission, not a regular file, a link that\n"
+    "leads nowhere) are reported and left out.\n"
+    "\n"
+    "Exit status: 0 when every folder was listed, every file read and the list\n"
+    "saved, 1 when a folder or file could not be read or the list could not be\n"
+    "written, 2 on a usage error.\n";
 
 namespace {
 
@@ -59,6 +63,7 @@ int AddDirectory(Playlist& playlist, const std::string& folder, bool recursive,
                  std::vector<std::string>& unlisted) {
     std::vector<DirectoryEntry> entries;
     if (!ListDirectory(folder, entries)) {
+        ReportError("cannot list the folder '" + text::PathToUtf8(folder) + "'");
         unlisted.push_back(folder);
         return 0;
     }
@@ -68,9 +73,19 @@ int AddDirectory(Playlist& playlist, const std::string& folder, bool recursive,
         const std::string path = JoinPath(folder, entry.name);
         if (entry.isDirectory) {
             if (recursive && !entry.isLink) added += AddDirectory(playlist, path, true, unlisted);
-        } else if (playlist.addFile(path) >= 0) {
-            ++added;
+            continue;
         }
+        if (!HasPlaylistExtension(path)) continue;
+        // Only songs that can be read become rows: a FIFO, a device, a link
+        // loop or a file we may not read is reported and left out.
+        std::unique_ptr<File> probe = Fs().Open(path, OpenMode::Read);
+        if (!probe) {
+            ReportError("cannot read '" + text::PathToUtf8(path) + "': " + LastFileError());
+            unlisted.push_back(path);
+            continue;
+        }
+        probe->Close();
+        if (playlist.addFile(path) >= 0) ++added;
     }
     return added;
 }
@@ -118,18 +133,15 @@ int RunScan(const std::vector<std::string>& args) {
         playlist.registerVolume(folder);
         AddDirectory(playlist, folder, recursive, unlisted);
     }
-    for (const std::string& folder : unlisted) {
-        ReportError("scan: cannot list the folder '" + text::PathToUtf8(folder) + "'");
-        status = kExitFailure;
-    }
+    if (!unlisted.empty()) status = kExitFailure;
     switch (saveKq3(playlist, output, nullptr)) {
         case Kq3Save::Saved: break;
         case Kq3Save::NotOpened:
-            ReportError("scan: cannot create '" + text::PathToUtf8(output) + "'");
+            ReportError("scan: cannot create '" + text::PathToUtf8(output) + "': " + LastFileError());
             return kExitFailure;
         case Kq3Save::WriteFailed:
-            ReportError("scan: writing '" + text::PathToUtf8(output) +
-                        "' failed; the file was left as it was");
+            ReportError("scan: writing '" + text::PathToUtf8(output) + "' failed (" +
+                        LastFileError() + "); the file was left as it was");
             return kExitFailure;
     }
     WriteOut(std::to_string(playlist.count()) + (playlist.count() == 1 ? " file" : " files") +

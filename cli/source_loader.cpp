@@ -16,16 +16,21 @@ namespace td::cli {
 
 namespace {
 
-// Messages of the playlist readers go to standard error.
+// Messages of the playlist readers go to standard error, naming the file.
 class ConsolePrompter final : public Prompter {
 public:
+    explicit ConsolePrompter(const std::string& file) : file_(file) {}
     PromptAnswer Message(const std::string& text, const std::string& caption, PromptButtons,
                          PromptIcon) override {
-        ReportError(text::AnsiToUtf8(caption) + ": " + text::AnsiToUtf8(text));
+        ReportError(text::AnsiToUtf8(caption) + ": '" + text::PathToUtf8(file_) +
+                    "': " + text::AnsiToUtf8(text));
         ++shown;
         return PromptAnswer::Ok;
     }
     int shown = 0;
+
+private:
+    std::string file_;
 };
 
 bool EndsWithNoCase(const std::string& text, const char* suffix) {
@@ -45,7 +50,7 @@ SourceLoad LoadSource(const char* command, const std::string& source, bool recur
                       Playlist& playlist, PlaylistView& view) {
     const std::string prefix = std::string(command) + ": ";
     const std::string path = AbsolutePath(source);
-    ConsolePrompter prompter;
+    ConsolePrompter prompter(source);
     FileStatus status;
     if (!Fs().GetStatus(path, status)) {
         ReportError(prefix + "cannot open '" + text::PathToUtf8(source) + "'");
@@ -56,9 +61,6 @@ SourceLoad LoadSource(const char* command, const std::string& source, bool recur
         playlist.registerVolume(path);
         std::vector<std::string> unlisted;
         AddDirectory(playlist, path, recursive, unlisted);
-        for (const std::string& f : unlisted) {
-            ReportError(prefix + "cannot list the folder '" + text::PathToUtf8(f) + "'");
-        }
         view.rebuildFromPlaylist();
         return unlisted.empty() ? SourceLoad::Loaded : SourceLoad::Damaged;
     }
@@ -74,7 +76,9 @@ SourceLoad LoadSource(const char* command, const std::string& source, bool recur
         return SourceLoad::NotSource;
     }
     if (!read && prompter.shown == 0) {
-        ReportError(prefix + "cannot read '" + text::PathToUtf8(source) + "'");
+        const std::string reason = LastFileError();
+        ReportError(prefix + "cannot read '" + text::PathToUtf8(source) + "'" +
+                    (reason.empty() ? std::string() : ": " + reason));
     }
     return read ? SourceLoad::Loaded : SourceLoad::Damaged;
 }

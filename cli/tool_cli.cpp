@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "platform/directory.h"
+#include "platform/file_system.h"
 #include "platform/text_codec.h"
 #include "settings/lang_table.h"
 #include "tags/song_record.h"
@@ -314,15 +315,22 @@ int RunToolCommand(const ToolArgs& args, Prompter& prompter, ToolFileList& list,
     // Failed files are named once the bar is gone, so they do not tear it.
     std::vector<std::string> failures;
     const ToolFileWork tracked = [&](ToolFile& file) {
+        ClearFileError();
         const bool ok = work ? work(file) : false;
-        if (!ok) failures.push_back(file.entry ? file.entry->GetFileName() : file.listText);
+        if (!ok) {
+            // The system's reason, when the file seam saw one.
+            const std::string reason = LastFileError();
+            std::string line = Display(file.entry ? file.entry->GetFileName() : file.listText);
+            if (!reason.empty()) line += ": " + reason;
+            failures.push_back(line);
+        }
         return ok;
     };
     const ToolRunResult result = run.execute(list, logHeader ? logHeader(n) : std::string(),
                                              tracked, moveLines);
     progress.end();
-    for (const std::string& path : failures) {
-        ReportError(std::string(ResultText(false)) + ": " + Display(path));
+    for (const std::string& line : failures) {
+        ReportError(std::string(ResultText(false)) + ": " + line);
     }
     if (result.logFailed) ReportError("writing the trace log " + Display(args.logPath) + " failed");
     run.showSummary(summary ? summary(n) : std::string());

@@ -1,7 +1,6 @@
 #include "platform/copy_file.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -20,7 +19,6 @@ namespace td {
 namespace {
 
 constexpr size_t kCopyBlock = 256 * 1024;
-constexpr int kTempAttempts = 100;
 
 bool IsSeparator(char c) {
 #ifdef _WIN32
@@ -28,13 +26,6 @@ bool IsSeparator(char c) {
 #else
     return c == '/';
 #endif
-}
-
-std::string DirectoryPart(const std::string& path) {
-    for (size_t i = path.size(); i > 0; --i) {
-        if (IsSeparator(path[i - 1])) return path.substr(0, i);  // separator kept
-    }
-    return std::string();
 }
 
 bool Exists(const std::string& path) {
@@ -45,22 +36,6 @@ bool Exists(const std::string& path) {
 bool IsDirectory(const std::string& path) {
     FileStatus status;
     return Fs().GetStatus(path, status) && (status.attributes & kAttrDirectory) != 0;
-}
-
-// Creates a fresh temporary file beside `target`. Short names: the target's
-// own name may already be close to the system's length limit.
-std::unique_ptr<File> CreateTemporary(const std::string& target, std::string& tempPath) {
-    static std::atomic<unsigned> counter{0};
-    const std::string directory = DirectoryPart(target);
-    for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
-        const unsigned n = counter.fetch_add(1) % 100000u;
-        tempPath = directory + "~tdcopy" + std::to_string(n) + ".tmp";
-        if (std::unique_ptr<File> file = Fs().Open(tempPath, OpenMode::CreateNew)) return file;
-        // Only a name that is taken is worth another try.
-        if (!Exists(tempPath)) break;
-    }
-    tempPath.clear();
-    return nullptr;
 }
 
 // Copies every byte of `source` (of `size` bytes) into `target`.
@@ -103,7 +78,7 @@ bool CopyFileNoReplace(const std::string& from, const std::string& to) {
     if (!source->GetSize(size)) return false;
 
     std::string tempPath;
-    std::unique_ptr<File> target = CreateTemporary(to, tempPath);
+    std::unique_ptr<File> target = fs.CreateTemporary(to, tempPath);
     if (!target) return false;
 
     bool ok = CopyBytes(*source, size, *target);

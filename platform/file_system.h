@@ -46,6 +46,9 @@ public:
     // Closes the handle; false when the system reports a deferred write error.
     // Closing twice is harmless.
     virtual bool Close() = 0;
+    // The platform's own file under any wrapper (tests wrap files to inject
+    // failures); the native file system reaches its handle through it.
+    virtual File* Native() { return this; }
 };
 
 struct FileStatus {
@@ -71,6 +74,26 @@ public:
     // afterwards `target` names either the old or the new content, never a mix,
     // and `source` is gone. `target` may not exist yet.
     virtual bool Replace(const std::string& source, const std::string& target) = 0;
+
+    // Creates a new, empty file for writing in the folder of `beside` (of the
+    // file a link there names), to be committed over it. The name is unique
+    // and the file created exclusively: an existing file or a link at that
+    // name is never opened, and no other writer can share it. Temporary files
+    // that killed runs left in that folder are removed on its first use, when
+    // provably stale. Null, with LastFileError() set, on failure.
+    virtual std::unique_ptr<File> CreateTemporary(const std::string& beside, std::string& tempPath);
+    // Puts the complete temporary file `temp` (from CreateTemporary) in place
+    // of `target` as Replace() does, and closes it. The new file keeps what
+    // the old one had besides its bytes: mode, owner and access time on
+    // POSIX, attributes, security and streams on Windows; a link at `target`
+    // stays a link and the file it names is replaced. `held`, when given, is
+    // `target` opened ReadWrite by the caller: the commit fails, leaving
+    // `target` as it is, when `target` no longer names that file (another
+    // program replaced it meanwhile); it is closed either way. A target with
+    // several hard links is refused rather than split from its other names.
+    // On failure the temporary file is removed.
+    virtual bool Commit(File& temp, const std::string& tempPath, const std::string& target,
+                        File* held);
 };
 
 // The file system in use; the native one unless a test installed another.
@@ -80,9 +103,34 @@ FileSystem* SetFs(FileSystem* fs);
 // The platform's own implementation (Win32 or POSIX).
 FileSystem& NativeFs();
 
+// Why the last failed file operation of the calling thread failed: the
+// system's reason ("No space left on device") or one of the seam's own;
+// empty when none is known. Each failure sets it; nothing clears it but
+// ClearFileError().
+std::string LastFileError();
+void SetFileError(const std::string& reason);
+void ClearFileError();
+// The texts of the seam's own reasons.
+extern const char kReasonInUse[];        // another writer has the file open
+extern const char kReasonChanged[];      // replaced by another program meanwhile
+extern const char kReasonHardLinks[];    // several names share the file
+extern const char kReasonNotRegular[];   // a folder, device, FIFO or socket
+
+// Removes from `folder` the temporary files (of CreateTemporary) that runs
+// killed midway left behind, and only those that are provably stale: files
+// of ours that no writer holds any more (on Windows, also unchanged for a
+// minute). CreateTemporary does this once per folder and process.
+void RemoveStaleTemporaries(const std::string& folder);
+// The same, the first time a folder is named in this process only.
+void RemoveStaleTemporariesOnce(const std::string& folder);
+// Whether `name` is one of the temporary names CreateTemporary gives.
+bool IsTemporaryName(const std::string& name);
+// The temporary name number `n` of process `process`, in the folder of `target`.
+std::string TemporaryPathBeside(const std::string& target, uint32_t process, uint32_t n);
+
 // Reads the whole of `path` into `out`; false on any error.
 bool ReadWholeFile(const std::string& path, std::string& out);
-// Writes `data` to `path` through a temporary file beside it and Replace().
+// Writes `data` to `path` through a temporary file beside it and Commit().
 bool WriteFileAtomically(const std::string& path, const void* data, size_t size);
 
 // Native path separator and helpers on narrow paths.

@@ -345,8 +345,8 @@ std::string encodeKq3(const Playlist& playlist) {
 
 Kq3Save saveKq3(const Playlist& playlist, const std::string& path, Prompter* prompter) {
     FileSystem& fs = Fs();
-    const std::string temp = path + ".tmp~";
-    std::unique_ptr<File> file = fs.Open(temp, OpenMode::Create);
+    std::string temp;
+    std::unique_ptr<File> file = fs.CreateTemporary(path, temp);
     if (!file) return Kq3Save::NotOpened;
     // Encoded and written in blocks: a list of 100,000 songs is some 50 MB,
     // which need not be held in memory at once.
@@ -374,14 +374,15 @@ Kq3Save saveKq3(const Playlist& playlist, const std::string& path, Prompter* pro
         ok = false;
     }
     ok = ok && file->Flush();
-    // Closed also after a failure, so that the temporary file can be removed
-    // where open files cannot.
-    const bool closed = file->Close();
-    ok = ok && closed;
-    file.reset();
-    ok = ok && fs.Replace(temp, path);
     if (!ok) {
+        // Closed first, so that the temporary file can be removed where open
+        // files cannot.
+        file->Close();
         fs.Remove(temp);
+    } else {
+        ok = fs.Commit(*file, temp, path, nullptr);
+    }
+    if (!ok) {
         if (prompter) ShowError(*prompter, kTextErrorFile);
         return Kq3Save::WriteFailed;
     }

@@ -304,6 +304,30 @@ bool readPls(const std::string& path, Playlist& playlist, PlaylistView& view, Pr
     return true;
 }
 
+namespace {
+
+bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
+
+// Tag text on an information line: a line break in it would start a line of
+// its own, which a player takes for an entry.
+void JoinLines(std::string& text) {
+    for (char& c : text) {
+        if (c == '\r' || c == '\n') c = ' ';
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> unwritablePlaylistNames(const PlaylistView& view, bool selectedOnly) {
+    std::vector<std::string> names;
+    for (int row = 0; row < view.rowCount(); ++row) {
+        const SongRecord* entry = view.entryAt(row);
+        if (!entry || (selectedOnly && !view.isSelected(row))) continue;
+        if (HasLineBreak(entry->GetFileName())) names.push_back(entry->GetFileName());
+    }
+    return names;
+}
+
 std::string formatM3u(const PlaylistView& view, bool selectedOnly) {
     std::string out = "#EXTM3U";
     out += kLineEnd;
@@ -312,7 +336,10 @@ std::string formatM3u(const PlaylistView& view, bool selectedOnly) {
     for (int row = 0; row < view.rowCount(); ++row) {
         const SongRecord* entry = view.entryAt(row);
         if (!entry || (selectedOnly && !view.isSelected(row))) continue;
+        if (HasLineBreak(entry->GetFileName())) continue;  // see unwritablePlaylistNames
         ArtistAndTitle(view, *entry, artist, title);
+        JoinLines(artist);
+        JoinLines(title);
         out += "#EXTINF," + std::to_string(entry->GetMpegInfo().seconds) + "," + artist + " - " +
                title + kLineEnd;
         out += entry->GetFileName() + kLineEnd;
@@ -328,9 +355,12 @@ std::string formatPls(const PlaylistView& view, bool selectedOnly) {
     for (int row = 0; row < view.rowCount(); ++row) {
         const SongRecord* entry = view.entryAt(row);
         if (!entry || (selectedOnly && !view.isSelected(row))) continue;
+        if (HasLineBreak(entry->GetFileName())) continue;  // see unwritablePlaylistNames
         // Numbers are the rows' own, with gaps where rows were left out.
         const std::string n = std::to_string(row + 1);
         ArtistAndTitle(view, *entry, artist, title);
+        JoinLines(artist);
+        JoinLines(title);
         out += "File" + n + "=" + entry->GetFileName() + kLineEnd;
         out += "Title" + n + "=" + artist + " - " + title + kLineEnd;
         out += "Length" + n + "=" + std::to_string(entry->GetMpegInfo().seconds) + kLineEnd;

@@ -41,7 +41,10 @@ bool readPls(const std::string& path, Playlist& playlist, PlaylistView& view, Pr
 
 // The texts the writers store: the view's rows in display order, with
 // `selectedOnly` only the selected ones; Artist and Title read under the
-// view's tag source.
+// view's tag source (a line break in them written as a space). A file name
+// with a line break cannot be stored, as it would split into two entries:
+// such rows are left out (unwritablePlaylistNames lists them).
+std::vector<std::string> unwritablePlaylistNames(const PlaylistView& view, bool selectedOnly);
 std::string formatM3u(const PlaylistView& view, bool selectedOnly);
 std::string formatPls(const PlaylistView& view, bool selectedOnly);
 // Write through a temporary file and an atomic replace. False when the file

@@ -4,9 +4,38 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <vector>
+
+#include "platform/directory.h"
+
 namespace td {
 
 namespace {
+
+// Records the system's reason for the failure GetLastError() holds.
+void NoteLastError() {
+    const DWORD code = GetLastError();
+    if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) {
+        SetFileError(kReasonInUse);
+    } else {
+        char buffer[256] = {0};
+        DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, code, 0, buffer, sizeof buffer, nullptr);
+        while (length > 0 && (buffer[length - 1] == '\r' || buffer[length - 1] == '\n' ||
+                              buffer[length - 1] == ' ' || buffer[length - 1] == '.')) {
+            --length;
+        }
+        SetFileError(length > 0 ? std::string(buffer, length)
+                                : "system error " + std::to_string(code));
+    }
+    SetLastError(code);
+}
+
+// A temporary file older than this that nobody holds open is a left-over.
+// The age covers the moment between a writer's close of its temporary file
+// and the replace, when no handle marks it as in use.
+constexpr uint64_t kStaleSeconds = 60;
 
 class Win32File final : public File {
 public:
@@ -21,7 +50,11 @@ public:
             const DWORD chunk = static_cast<DWORD>(
                 (size - done) > 0x40000000u ? 0x40000000u : (size - done));
             DWORD got = 0;
-            if (!ReadFile(handle_, out + done, chunk, &got, nullptr) || got == 0) break;
+            if (!ReadFile(handle_, out + done, chunk, &got, nullptr)) {
+                NoteLastError();
+                break;
+            }
+            if (got == 0) break;
             done += got;
         }
         return done;
@@ -35,7 +68,11 @@ public:
             const DWORD chunk = static_cast<DWORD>(
                 (size - done) > 0x40000000u ? 0x40000000u : (size - done));
             DWORD put = 0;
-            if (!WriteFile(handle_, in + done, chunk, &put, nullptr) || put == 0) break;
+            if (!WriteFile(handle_, in + done, chunk, &put, nullptr)) {
+                NoteLastError();
+                break;
+            }
+            if (put == 0) break;
             done += put;
         }
         return done;
@@ -77,15 +114,22 @@ public:
     }
 
     bool Flush() override {
-        return handle_ != INVALID_HANDLE_VALUE && FlushFileBuffers(handle_) != 0;
+        if (handle_ == INVALID_HANDLE_VALUE) return false;
+        if (FlushFileBuffers(handle_)) return true;
+        NoteLastError();
+        return false;
     }
 
     bool Close() override {
         if (handle_ == INVALID_HANDLE_VALUE) return true;
         const HANDLE handle = handle_;
         handle_ = INVALID_HANDLE_VALUE;
-        return CloseHandle(handle) != 0;
+        if (CloseHandle(handle)) return true;
+        NoteLastError();
+        return false;
     }
+
+    HANDLE handle() const { return handle_; }
 
 private:
     HANDLE handle_;
@@ -152,10 +196,24 @@ public:
                 }
             }
         }
-        const HANDLE handle =
-            CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                        nullptr, disposition, flags, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) return nullptr;
+        // A file opened for writing keeps other writers out until it is
+        // closed; readers are let in.
+        const DWORD share = mode == OpenMode::Read
+                                ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE
+                                : FILE_SHARE_READ;
+        const HANDLE handle = CreateFileA(path.c_str(), access, share, nullptr, disposition, flags,
+                                          nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            NoteLastError();
+            return nullptr;
+        }
+        // Only files: a device or pipe under a song's name could block the
+        // reader forever.
+        if (GetFileType(handle) != FILE_TYPE_DISK) {
+            CloseHandle(handle);
+            SetFileError(kReasonNotRegular);
+            return nullptr;
+        }
         return std::make_unique<Win32File>(handle);
     }
 
@@ -193,16 +251,24 @@ public:
         return SetFileAttributesA(path.c_str(), apply) != 0;
     }
 
-    bool Remove(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+    bool Remove(const std::string& path) override {
+        if (DeleteFileA(path.c_str())) return true;
+        NoteLastError();
+        return false;
+    }
 
     bool Rename(const std::string& from, const std::string& to) override {
-        return MoveFileExA(from.c_str(), to.c_str(), 0) != 0;
+        if (MoveFileExA(from.c_str(), to.c_str(), 0)) return true;
+        NoteLastError();
+        return false;
     }
 
     bool Replace(const std::string& source, const std::string& target) override {
         const DWORD target_attributes = GetFileAttributesA(target.c_str());
         if (target_attributes != INVALID_FILE_ATTRIBUTES &&
             (target_attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            NoteLastError();
             return false;  // not retried: it will not go away by waiting
         }
         for (int attempt = 0;; ++attempt) {
@@ -210,13 +276,135 @@ public:
                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
                 return true;
             }
-            if (attempt >= 5 || !IsTransient(GetLastError())) return false;
+            if (attempt >= 5 || !IsTransient(GetLastError())) {
+                NoteLastError();
+                return false;
+            }
+            Sleep(50);
+        }
+    }
+
+    std::unique_ptr<File> CreateTemporary(const std::string& beside, std::string& tempPath) override {
+        static std::atomic<uint32_t> counter{0};
+        RemoveStaleTemporariesOnce(FolderOf(beside));
+        const uint32_t process = GetCurrentProcessId();
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            tempPath = TemporaryPathBeside(beside, process, counter.fetch_add(1));
+            // Shared for reading only: while it is open, no cleaner removes it.
+            const HANDLE handle =
+                CreateFileA(tempPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (handle != INVALID_HANDLE_VALUE) return std::make_unique<Win32File>(handle);
+            if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
+                NoteLastError();
+                break;
+            }
+        }
+        tempPath.clear();
+        return nullptr;
+    }
+
+    bool Commit(File& temp, const std::string& tempPath, const std::string& target,
+                File* held) override {
+        BY_HANDLE_FILE_INFORMATION mine;
+        auto* heldFile = held ? dynamic_cast<Win32File*>(held->Native()) : nullptr;
+        const bool knowMine =
+            heldFile && GetFileInformationByHandle(heldFile->handle(), &mine) != 0;
+        // Neither file can be open for the replace.
+        bool ok = temp.Close();
+        if (held) held->Close();
+        if (ok) ok = CommitClosed(tempPath, target, held != nullptr, knowMine ? &mine : nullptr);
+        if (!ok) {
+            const DWORD code = GetLastError();
+            DeleteFileA(tempPath.c_str());
+            SetLastError(code);
+        }
+        return ok;
+    }
+
+private:
+    static std::string FolderOf(const std::string& path) {
+        const size_t slash = path.find_last_of("\\/");
+        return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+    }
+
+    static bool CommitClosed(const std::string& tempPath, const std::string& target, bool held,
+                             const BY_HANDLE_FILE_INFORMATION* mine) {
+        const DWORD attributes = GetFileAttributesA(target.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            if (held) {
+                SetFileError(kReasonChanged);
+                return false;
+            }
+            if (MoveFileExA(tempPath.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
+            NoteLastError();
+            return false;
+        }
+        if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            NoteLastError();
+            return false;
+        }
+        const HANDLE probe = CreateFileA(target.c_str(), FILE_READ_ATTRIBUTES,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr);
+        if (probe == INVALID_HANDLE_VALUE) {
+            NoteLastError();
+            return false;
+        }
+        BY_HANDLE_FILE_INFORMATION now;
+        const bool known = GetFileInformationByHandle(probe, &now) != 0;
+        CloseHandle(probe);
+        if (known && now.nNumberOfLinks > 1) {
+            SetFileError(kReasonHardLinks);
+            return false;
+        }
+        if (known && mine &&
+            (now.dwVolumeSerialNumber != mine->dwVolumeSerialNumber ||
+             now.nFileIndexHigh != mine->nFileIndexHigh || now.nFileIndexLow != mine->nFileIndexLow ||
+             CompareFileTime(&now.ftLastWriteTime, &mine->ftLastWriteTime) != 0)) {
+            SetFileError(kReasonChanged);
+            return false;
+        }
+        // ReplaceFile keeps the original's attributes, security and streams.
+        for (int attempt = 0;; ++attempt) {
+            if (ReplaceFileA(target.c_str(), tempPath.c_str(), nullptr,
+                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+                return true;
+            }
+            if (attempt >= 5 || !IsTransient(GetLastError())) {
+                NoteLastError();
+                return false;
+            }
             Sleep(50);
         }
     }
 };
 
 }  // namespace
+
+void RemoveStaleTemporaries(const std::string& folder) {
+    std::vector<DirectoryEntry> entries;
+    if (!ListDirectory(folder, entries)) return;
+    FILETIME nowTime;
+    GetSystemTimeAsFileTime(&nowTime);
+    const uint64_t now = UnixSeconds(nowTime);
+    for (const DirectoryEntry& entry : entries) {
+        if (entry.isDirectory || entry.isLink || !IsTemporaryName(entry.name)) continue;
+        const std::string path = JoinPath(folder, entry.name);
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+            (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
+                                      FILE_ATTRIBUTE_READONLY)) ||
+            UnixSeconds(data.ftLastWriteTime) + kStaleSeconds > now) {
+            continue;
+        }
+        const HANDLE handle = CreateFileA(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT,
+                                          nullptr);
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+}
 
 FileSystem& NativeFs() {
     static Win32FileSystem fs;

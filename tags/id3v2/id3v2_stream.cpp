@@ -95,8 +95,7 @@ int FinishThroughTemp(Id3v2Stream& s) {
     }
     s.tagSize = written + padding;
     PutSynchsafe(&s.out[6], s.tagSize);
-    return ReplaceFileHead(*s.file, s.fileLength, s.oldRegion, s.out.data(), s.out.size(),
-                           s.path, s.tempPath);
+    return ReplaceFileHead(*s.file, s.fileLength, s.oldRegion, s.out.data(), s.out.size(), s.path);
 }
 
 }  // namespace
@@ -134,13 +133,14 @@ int LocateId3v2Tag(File& file, uint64_t fileLength, Id3v2Header& header, uint32_
 }
 
 int ReplaceFileHead(File& source, uint64_t sourceLength, uint64_t keepFrom, const uint8_t* head,
-                    size_t headSize, const std::string& path, const std::string& tempPath) {
+                    size_t headSize, const std::string& path) {
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kId3CopyBufferSize]);
     if (!buffer) {
         source.Close();
         return kId3OutOfMemory;
     }
-    std::unique_ptr<File> temp = Fs().Open(tempPath, OpenMode::Create);
+    std::string tempPath;
+    std::unique_ptr<File> temp = Fs().CreateTemporary(path, tempPath);
     if (!temp) {
         source.Close();
         return kId3WriteFailed;
@@ -163,15 +163,10 @@ int ReplaceFileHead(File& source, uint64_t sourceLength, uint64_t keepFrom, cons
         remaining -= block;
     }
     if (!temp->Flush()) return fail(kId3WriteFailed);
-    const bool tempClosed = temp->Close();
-    const bool sourceClosed = source.Close();
-    if (!tempClosed || !sourceClosed) return fail(kId3WriteFailed);
     // One step: the path names the old file or the complete new one, never
-    // neither. A failed replace leaves the original untouched.
-    if (!Fs().Replace(tempPath, path)) {
-        Fs().Remove(tempPath);
-        return kId3MoveFailed;
-    }
+    // neither. The source stays open (and other writers out) until then; a
+    // failed commit leaves the original untouched and removes the copy.
+    if (!Fs().Commit(*temp, tempPath, path, &source)) return kId3MoveFailed;
     return kId3NoError;
 }
 
@@ -201,7 +196,6 @@ Id3v2Stream* Id3v2Open(const std::string& path, int mode, int& error, uint32_t w
     }
     try {
         s->path = path;
-        s->tempPath = path + ".mp3tmp";
     } catch (const std::bad_alloc&) {
         error = kId3OutOfMemory;
         return nullptr;

@@ -3,9 +3,11 @@
 // The new tag is assembled in memory and reaches the disk only when the
 // stream is closed: either as one write over the old tag region (when the
 // old tag, padding included, holds every frame) or through a temporary file
-// "<path>.mp3tmp" that receives the tag, 128 bytes of padding and the audio,
-// and then takes the original's place in one atomic replace. Whatever fails,
-// the original file keeps its bytes and no temporary file is left behind.
+// beside it (FileSystem::CreateTemporary) that receives the tag, 128 bytes of
+// padding and the audio, and then takes the original's place in one atomic
+// commit. The file stays open for writing throughout, which keeps other
+// writers out. Whatever fails, the original file keeps its bytes and no
+// temporary file is left behind.
 //
 // Reading goes through ReadId3v2Frames (id3v2_tag.h), which understands far
 // more than a frame walk could; the stream only writes.
@@ -54,7 +56,6 @@ struct Id3v2Stream {
     int mode = 0;
 
     std::string path;
-    std::string tempPath;
     std::unique_ptr<File> file;  // the audio file, opened for reading and writing
     uint64_t fileLength = 0;
     // The old tag region: header, body and a 2.4 footer (0 without a tag). In
@@ -95,14 +96,15 @@ int Id3v2Close(Id3v2Stream* stream);
 // tag's end unknown and every rewrite of the file unsafe.
 int LocateId3v2Tag(File& file, uint64_t fileLength, Id3v2Header& header, uint32_t& region);
 
-// Rewrites `path` as `head` followed by the bytes of `source` from `keepFrom`
-// to `sourceLength`, through `tempPath` and one atomic replace. Closes
-// `source`, checks every write, the flush and both closes, and on any failure
-// removes the temporary file and leaves `path` as it was: 0, 2 (no copy
-// buffer), 5 (the source cannot be read), 6 (the temporary file cannot be
-// created or written) or 14 (the replace failed).
+// Rewrites `path` as `head` followed by the bytes of `source` (`path` opened
+// ReadWrite) from `keepFrom` to `sourceLength`, through a temporary file and
+// one atomic commit. Closes `source`, checks every write, the flush and both
+// closes, and on any failure removes the temporary file and leaves `path` as
+// it was: 0, 2 (no copy buffer), 5 (the source cannot be read), 6 (the
+// temporary file cannot be created or written) or 14 (the commit failed:
+// LastFileError() says why, e.g. another program replaced the file).
 int ReplaceFileHead(File& source, uint64_t sourceLength, uint64_t keepFrom, const uint8_t* head,
-                    size_t headSize, const std::string& path, const std::string& tempPath);
+                    size_t headSize, const std::string& path);
 
 // Whether the file carries the read-only attribute (false when it cannot be
 // examined; opening it then decides).

@@ -53,7 +53,7 @@ int ReadId3v2Frames(const uint8_t* head, size_t size, FrameList& frames, uint32_
 // Writes a tag made of `frames` (then `carried`) into the file, or removes the
 // file's ID3v2 tag when `hasId3v2` is false. Appends a TSIZ frame holding
 // `audioSize` to `frames` when it has none. In place when the old tag has room,
-// else through "<path>.mp3tmp" and an atomic replace. On failure the file is
+// else through a temporary file beside it and an atomic commit. On failure the file is
 // unchanged and no temporary file is left. Result an Id3v2Error code.
 int WriteId3v2(const std::string& path, FrameList& frames, bool hasId3v2, uint32_t audioSize,
                const CarriedFrameList* carried = nullptr);

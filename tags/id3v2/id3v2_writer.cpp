@@ -115,7 +115,7 @@ int RemoveId3v2File(const std::string& path) {
         file->Close();
         return located;
     }
-    return ReplaceFileHead(*file, length, region, nullptr, 0, path, path + ".mp3tmp");
+    return ReplaceFileHead(*file, length, region, nullptr, 0, path);
 }
 
 }  // namespace td

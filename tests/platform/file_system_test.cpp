@@ -78,7 +78,7 @@ TEST(FileHelpers, WriteFileAtomicallyKeepsOldContentOnEveryFailure) {
                 EXPECT_FALSE(WriteFileAtomically(path, next.data(), next.size()))
                     << "op " << static_cast<int>(op) << " call " << nth;
                 EXPECT_EQ(ReadBytes(path), "old content");
-                EXPECT_FALSE(FileExists(path + ".tmp~"));
+                EXPECT_FALSE(HasTemporaryFiles(dir.path()));
                 EXPECT_EQ(faulty.Failures(), 1);
             }
         }

@@ -275,7 +275,7 @@ TEST_F(Kq3Test, SaveThenLoadKeepsVolumesRatingsAndCommentTextOnly) {
     list.playlist.append(std::move(entry));
     const std::string path = dir_.Path("list.kq3");
     ASSERT_EQ(saveKq3(list.playlist, path, &prompter_), Kq3Save::Saved);
-    EXPECT_FALSE(FileExists(path + ".tmp~"));
+    EXPECT_FALSE(HasTemporaryFiles(dir_.path()));
 
     List loaded;
     ASSERT_EQ(loadKq3(path, true, loaded.playlist, loaded.view, prompter_), Kq3Load::Loaded);
@@ -366,7 +366,7 @@ TEST_F(Kq3Test, FailedSaveLeavesTheOldFileIntactAndIsReported) {
                     << "op " << static_cast<int>(op);
             }
             EXPECT_EQ(ReadBytes(path), old);
-            EXPECT_FALSE(FileExists(path + ".tmp~"));
+            EXPECT_FALSE(HasTemporaryFiles(dir_.path()));
             ASSERT_EQ(prompter_.shown.size(), 1u);
             EXPECT_EQ(prompter_.shown[0].text, "Error file: Tunedeck");
         }

@@ -186,6 +186,8 @@ public:
 
     uint64_t Tell() const override { return inner_->Tell(); }
 
+    File* Native() override { return inner_->Native(); }
+
     bool GetSize(uint64_t& size) override {
         if (fs_.Hit(Op::GetSize)) return false;
         return inner_->GetSize(size);
@@ -304,6 +306,32 @@ bool FaultyFileSystem::Rename(const std::string& from, const std::string& to) {
 bool FaultyFileSystem::Replace(const std::string& source, const std::string& target) {
     if (Hit(Op::Replace)) return false;
     return inner_.Replace(source, target);
+}
+
+std::unique_ptr<File> FaultyFileSystem::CreateTemporary(const std::string& beside,
+                                                        std::string& tempPath) {
+    if (Hit(Op::Open)) return nullptr;
+    std::unique_ptr<File> file = inner_.CreateTemporary(beside, tempPath);
+    if (!file) return nullptr;
+    return std::make_unique<FaultyFile>(*this, std::move(file));
+}
+
+bool FaultyFileSystem::Commit(File& temp, const std::string& tempPath, const std::string& target,
+                              File* held) {
+    if (Hit(Op::Replace)) {
+        temp.Close();
+        if (held) held->Close();
+        inner_.Remove(tempPath);
+        return false;
+    }
+    return inner_.Commit(temp, tempPath, target, held);
+}
+
+bool HasTemporaryFiles(const std::string& dir) {
+    for (const std::string& name : SortedNames(dir)) {
+        if (IsTemporaryName(name)) return true;
+    }
+    return false;
 }
 
 }  // namespace td::test

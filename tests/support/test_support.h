@@ -39,6 +39,8 @@ std::vector<uint8_t> ReadByteVector(const std::string& path);
 bool FileExists(const std::string& path);
 // The names in a directory (through the directory seam), sorted.
 std::vector<std::string> SortedNames(const std::string& dir);
+// Whether `dir` holds a file with a temporary name of the file seam.
+bool HasTemporaryFiles(const std::string& dir);
 
 // Wraps NativeFs() and makes the n-th call of an operation fail. Calls are
 // counted per operation from construction or from the last Reset().
@@ -89,6 +91,10 @@ public:
     bool Remove(const std::string& path) override;
     bool Rename(const std::string& from, const std::string& to) override;
     bool Replace(const std::string& source, const std::string& target) override;
+    // A temporary file counts as an Open, its commit as a Replace.
+    std::unique_ptr<File> CreateTemporary(const std::string& beside, std::string& tempPath) override;
+    bool Commit(File& temp, const std::string& tempPath, const std::string& target,
+                File* held) override;
 
     // Used by the file wrappers: counts the call and tells whether it fails.
     bool Hit(Op op);
