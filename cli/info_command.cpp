@@ -28,7 +28,8 @@ const char kInfoHelp[] =
     "  --json   one JSON object per file and line, texts in UTF-8\n"
     "\n"
     "A damaged ID3v2 tag (unreadable, or claiming more bytes than the file\n"
-    "holds) is named on a \"Damaged\" line, and in JSON as \"damaged\".\n"
+    "holds) is named on a \"Damaged\" line, and in JSON as \"damaged\" (null for\n"
+    "a sound tag).\n"
     "\n"
     "Exit status: 0 when every file was read, 1 when one could not be opened or\n"
     "held a damaged ID3v2 tag (the reason goes to standard error).\n";
@@ -140,8 +141,11 @@ std::string RecordJson(const SongRecord& record, const std::string& damage) {
     json.BeginObject();
     json.Key("path");
     json.String(text::PathToUtf8(record.GetFileName()));
-    if (!damage.empty()) {
-        json.Key("damaged");
+    // The reason an ID3v2 tag is damaged, or null.
+    json.Key("damaged");
+    if (damage.empty()) {
+        json.Null();
+    } else {
         json.String(damage);
     }
     json.Key("tagFlags");

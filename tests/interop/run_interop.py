@@ -33,7 +33,7 @@ KEPT_IDS = {
 # Identifiers that exist only in ID3v2.4 and have no place in a v2.3 tag.
 V24_ONLY_IDS = {"TDRC", "TDRL", "TDEN", "TDOR", "TDTG", "TSOA", "TSOP", "TSOT", "TMCL",
                 "TIPL", "TSST", "TMOO", "TPRO", "SEEK", "SIGN", "ASPI", "EQU2", "RVA2"}
-JSON_KEYS = {"path", "tagFlags", "tagKind", "audioSize", "sizeDelta", "rating", "mpeg",
+JSON_KEYS = {"path", "damaged", "tagFlags", "tagKind", "audioSize", "sizeDelta", "rating", "mpeg",
              "id3v1", "id3v2"}
 MPEG_KEYS = ["fileSize", "channels", "lsf", "mpeg25", "layer", "crcProtected", "frequency",
              "bitrate", "vbr", "frames", "seconds", "padding", "privateBit", "mode",
