@@ -27,4 +27,9 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // following links; `path` itself when that cannot be done.
 std::string AbsolutePath(const std::string& path);
 
+// The absolute path of the existing `path` with every link (symbolic link,
+// junction) on the way followed: where it really is. Empty when `path` does
+// not exist or cannot be examined.
+std::string RealPath(const std::string& path);
+
 }  // namespace td

@@ -41,10 +41,27 @@ bool Exists(const std::string& path) {
     return Fs().GetStatus(path, status);
 }
 
+// Whether `directory` (made or not) really lies in the real folder
+// `realTarget`, links followed: a link that already sits inside the target
+// could otherwise lead a file out of it. Checks the deepest level that
+// exists; the levels below it are made by us.
+bool ReallyInside(const std::string& realTarget, std::string directory) {
+    std::string real = RealPath(directory);
+    while (real.empty()) {
+        const size_t slash = directory.find_last_of(kPathSeparator == '/' ? "/" : "\\/");
+        if (slash == std::string::npos || slash == 0) return false;
+        directory.resize(slash);
+        real = RealPath(directory);
+    }
+    return SamePath(realTarget, real) || IsInsideDirectory(realTarget, real);
+}
+
 }  // namespace
 
 std::string subdirectoryFor(const SongRecord* entry, const OrganizeOptions& options) {
-    if (!entry || (entry->GetTagFlags() & (kTagId3v1 | kTagId3v2)) == 0) return std::string();
+    // Without an ID3v1 tag there is nothing to name from; ID3v2 fields that
+    // are missing, the whole tag included, go to "Unkown artist" and the like.
+    if (!entry) return std::string();
     std::string artist;
     std::string album;
     std::string genre;
@@ -54,7 +71,7 @@ std::string subdirectoryFor(const SongRecord* entry, const OrganizeOptions& opti
         artist = Id3v1FieldText(block->artist, sizeof block->artist);
         album = Id3v1FieldText(block->album, sizeof block->album);
         if (block->genre != 0) genre = GenreName(block->genre);
-    } else {
+    } else if (entry->HasId3v2()) {
         GetTagField(*entry, kTPE1, 1, artist);
         GetTagField(*entry, kTALB, 1, album);
         GetTagField(*entry, kTCON, 1, genre);
@@ -89,7 +106,12 @@ bool organizeFile(SongRecord* entry, const std::string& target, const OrganizeOp
     const std::string directory = JoinPath(target, subdirectory);
     // The levels are safe by construction; this is the last word on it.
     if (!IsInsideDirectory(target, directory)) return false;
-    if (!MakeDirectories(directory)) return false;
+    const std::string realTarget = RealPath(target);
+    if (realTarget.empty() || !ReallyInside(realTarget, directory) || !MakeDirectories(directory) ||
+        !ReallyInside(realTarget, directory)) {
+        if (!realTarget.empty()) SetFileError("a link leads out of the target folder");
+        return false;
+    }
 
     const std::string source = entry->GetFileName();
     const std::string stem = Stem(source);

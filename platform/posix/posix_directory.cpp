@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/directory.h"
@@ -53,6 +54,14 @@ std::string AbsolutePath(const std::string& path) {
     while (rest.compare(0, 2, "./") == 0) rest.erase(0, 2);
     if (rest == ".") return cwd;
     return JoinPath(cwd, rest);
+}
+
+std::string RealPath(const std::string& path) {
+    char* real = realpath(path.c_str(), nullptr);
+    if (!real) return std::string();
+    std::string out(real);
+    free(real);
+    return out;
 }
 
 }  // namespace td

@@ -56,4 +56,22 @@ std::string AbsolutePath(const std::string& path) {
     return full;
 }
 
+std::string RealPath(const std::string& path) {
+    // Opening the place itself (a folder needs backup semantics) and asking
+    // for its final name follows every link and junction on the way.
+    const HANDLE handle = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return std::string();
+    char buffer[MAX_PATH * 4];
+    const DWORD length = GetFinalPathNameByHandleA(handle, buffer, sizeof buffer, FILE_NAME_NORMALIZED);
+    CloseHandle(handle);
+    if (length == 0 || length >= sizeof buffer) return std::string();
+    std::string out(buffer, length);
+    // "\\?\C:\..." and "\\?\UNC\server\share\...".
+    if (out.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\\\" + out.substr(8);
+    if (out.compare(0, 4, "\\\\?\\") == 0) return out.substr(4);
+    return out;
+}
+
 }  // namespace td

@@ -122,17 +122,22 @@ def main():
         for name, (_, sub) in cases.items():
             assert read_bytes(os.path.join(target, *sub.split("/"), name)) == contents[name], name
         assert sorted(os.listdir(d)) == ["src", "target"] and os.listdir(src) == []
-        # --copy leaves the source; a file without the tag the layout needs stays.
+        # --copy leaves the source; with v2 a file without any tag goes to the
+        # "unknown" folder, with v1 it stays.
         src, target = folder("organize-copy/src"), folder("organize-copy/target")
         tagged, untagged = os.path.join(src, "song.mp2"), os.path.join(src, "plain.mp3")
         bytes_tagged = clip_at(tagged, TCON(encoding=0, text="Jazz"))
-        clip_at(untagged)
+        bytes_untagged = clip_at(untagged)
         rc, _, err = tools.run("organize", "--target", target, "--layout", "2", "--source", "v2",
                                "--copy", "--yes", tagged, untagged)
-        assert rc == 1 and "plain.mp3" in err, (rc, err)
+        assert rc == 0, (rc, err)
         assert read_bytes(tagged) == bytes_tagged and os.path.exists(untagged)
         assert read_bytes(os.path.join(target, "Jazz", "song.mp3")) == bytes_tagged
-        assert os.listdir(target) == ["Jazz"], os.listdir(target)
+        assert read_bytes(os.path.join(target, "Unkown genre", "plain.mp3")) == bytes_untagged
+        assert sorted(os.listdir(target)) == ["Jazz", "Unkown genre"], os.listdir(target)
+        rc, _, err = tools.run("organize", "--target", target, "--source", "v1", "--copy", "--yes",
+                               untagged)
+        assert rc == 1 and "plain.mp3" in err, (rc, err)
 
     for fn in (from_name, rename, organize, organize_hostile_tags_stay_inside):
         c.step(fn.__name__, fn)

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "platform/copy_file.h"
 #include "platform/directory.h"
 #include "platform/volume.h"
@@ -77,10 +81,28 @@ TEST_F(OrganizeTest, SubdirectoriesByLayoutAndSource) {
     SongRecord* v2 = Add("src/c.mp3", Tag(Frame("TPE1", Text("V2 Band"))) + Audio());
     options_.layout = kLayoutArtist;
     EXPECT_EQ(subdirectoryFor(v2, options_), "");  // ID3v1 as the source needs an ID3v1 tag
+    SongRecord* bare = Add("src/d.mp3", Audio());
+    EXPECT_EQ(subdirectoryFor(bare, options_), "");
     options_.source = 1;
     EXPECT_EQ(subdirectoryFor(v2, options_), "V2 Band");
     EXPECT_EQ(subdirectoryFor(v1, options_), "Unkown artist");
+    EXPECT_EQ(subdirectoryFor(bare, options_), "Unkown artist");  // no tag at all
 }
+
+#ifndef _WIN32
+TEST_F(OrganizeTest, ALinkInsideTheTargetLeadsNoFileOut) {
+    ASSERT_TRUE(MakeDirectories(In("outside")));
+    ASSERT_EQ(::symlink(In("outside").c_str(), InTarget("Band").c_str()), 0);
+    const std::string bytes = SongV1("T", "Band");
+    SongRecord* entry = Add("src/a.mp3", bytes);
+    EXPECT_FALSE(organizeFile(entry, target_, options_));
+    EXPECT_EQ(ReadBytes(In("src/a.mp3")), bytes);
+    EXPECT_TRUE(SortedNames(In("outside")).empty());
+    options_.layout = kLayoutArtistAlbum;  // a level below the link is never made
+    EXPECT_FALSE(organizeFile(entry, target_, options_));
+    EXPECT_TRUE(SortedNames(In("outside")).empty());
+}
+#endif
 
 TEST_F(OrganizeTest, MovesAndNumbersTakenNamesUpToAHundred) {
     const std::string first = SongV1("One", "Band", 0, 1000);
