@@ -64,12 +64,13 @@ SourceLoad LoadSource(const char* command, const std::string& source, bool recur
         view.rebuildFromPlaylist();
         return unlisted.empty() ? SourceLoad::Loaded : SourceLoad::Damaged;
     }
+    int tooLong = 0;
     if (EndsWithNoCase(path, ".kq3")) {
         read = loadKq3(path, true, playlist, view, prompter) == Kq3Load::Loaded;
     } else if (EndsWithNoCase(path, ".m3u") || EndsWithNoCase(path, ".m3u8")) {
-        read = readM3u(path, playlist, view);
+        read = readM3u(path, playlist, view, &tooLong);
     } else if (EndsWithNoCase(path, ".pls")) {
-        read = readPls(path, playlist, view, prompter) && prompter.shown == 0;
+        read = readPls(path, playlist, view, prompter, &tooLong) && prompter.shown == 0;
     } else {
         ReportError(prefix + "'" + text::PathToUtf8(source) +
                     "' is no folder and no .kq3, .m3u or .pls file");
@@ -79,6 +80,12 @@ SourceLoad LoadSource(const char* command, const std::string& source, bool recur
         const std::string reason = LastFileError();
         ReportError(prefix + "cannot read '" + text::PathToUtf8(source) + "'" +
                     (reason.empty() ? std::string() : ": " + reason));
+    }
+    if (tooLong > 0) {
+        ReportError(prefix + "'" + text::PathToUtf8(source) + "': " + std::to_string(tooLong) +
+                    (tooLong == 1 ? " entry" : " entries") + " left out: longer than " +
+                    std::to_string(kMaxPathLength) + " bytes, the longest path the system allows");
+        read = false;
     }
     return read ? SourceLoad::Loaded : SourceLoad::Damaged;
 }

@@ -181,11 +181,18 @@ std::string Normalize(const std::string& path) {
 
 // Accepts each path of a reader: its volume becomes current, the file is
 // read and a row appended for it.
-void AddPaths(const std::vector<std::string>& paths, Playlist& playlist, PlaylistView& view) {
+void AddPaths(const std::vector<std::string>& paths, Playlist& playlist, PlaylistView& view,
+              int* tooLong) {
+    if (tooLong) *tooLong = 0;
     for (const std::string& path : paths) {
         // Lines that name no song (comments, other kinds of file) register no
         // volume: that would list a volume holding none of the songs.
         if (path.empty() || !HasPlaylistExtension(path)) continue;
+        // No file can have a longer name; looking one up would only cost time.
+        if (path.size() > kMaxPathLength) {
+            if (tooLong) ++*tooLong;
+            continue;
+        }
         playlist.registerVolume(path);
         const int index = playlist.addFile(path);
         if (index >= 0) view.appendRow(playlist.entryAt(index));
@@ -278,17 +285,18 @@ bool plsPaths(const std::string& text, const std::string& playlistPath,
     return true;
 }
 
-bool readM3u(const std::string& path, Playlist& playlist, PlaylistView& view) {
+bool readM3u(const std::string& path, Playlist& playlist, PlaylistView& view, int* tooLong) {
     std::string text;
     if (!ReadText(path, text)) return false;
     const std::vector<std::string> paths = m3uPaths(text, path);
     view.clearRows();
     playlist.clear();
-    AddPaths(paths, playlist, view);
+    AddPaths(paths, playlist, view, tooLong);
     return true;
 }
 
-bool readPls(const std::string& path, Playlist& playlist, PlaylistView& view, Prompter& prompter) {
+bool readPls(const std::string& path, Playlist& playlist, PlaylistView& view, Prompter& prompter,
+             int* tooLong) {
     std::string text;
     if (!ReadText(path, text)) return false;
     std::vector<std::string> paths;
@@ -300,21 +308,13 @@ bool readPls(const std::string& path, Playlist& playlist, PlaylistView& view, Pr
                          PromptButtons::Ok, PromptIcon::Error);
         return true;
     }
-    AddPaths(paths, playlist, view);
+    AddPaths(paths, playlist, view, tooLong);
     return true;
 }
 
 namespace {
 
 bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
-
-// Tag text on an information line: a line break in it would start a line of
-// its own, which a player takes for an entry.
-void JoinLines(std::string& text) {
-    for (char& c : text) {
-        if (c == '\r' || c == '\n') c = ' ';
-    }
-}
 
 }  // namespace
 
@@ -338,8 +338,6 @@ std::string formatM3u(const PlaylistView& view, bool selectedOnly) {
         if (!entry || (selectedOnly && !view.isSelected(row))) continue;
         if (HasLineBreak(entry->GetFileName())) continue;  // see unwritablePlaylistNames
         ArtistAndTitle(view, *entry, artist, title);
-        JoinLines(artist);
-        JoinLines(title);
         out += "#EXTINF," + std::to_string(entry->GetMpegInfo().seconds) + "," + artist + " - " +
                title + kLineEnd;
         out += entry->GetFileName() + kLineEnd;
@@ -359,8 +357,6 @@ std::string formatPls(const PlaylistView& view, bool selectedOnly) {
         // Numbers are the rows' own, with gaps where rows were left out.
         const std::string n = std::to_string(row + 1);
         ArtistAndTitle(view, *entry, artist, title);
-        JoinLines(artist);
-        JoinLines(title);
         out += "File" + n + "=" + entry->GetFileName() + kLineEnd;
         out += "Title" + n + "=" + artist + " - " + title + kLineEnd;
         out += "Length" + n + "=" + std::to_string(entry->GetMpegInfo().seconds) + kLineEnd;

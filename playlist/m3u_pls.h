@@ -36,8 +36,18 @@ bool plsPaths(const std::string& text, const std::string& playlistPath,
 // file order, unsorted). False, with nothing changed, when the file cannot be
 // read. A PLS file without its "[playlist]" line leaves an empty list and
 // shows "Bad file: PLS playlist".
-bool readM3u(const std::string& path, Playlist& playlist, PlaylistView& view);
-bool readPls(const std::string& path, Playlist& playlist, PlaylistView& view, Prompter& prompter);
+// Paths longer than kMaxPathLength are left out, and counted in `tooLong`.
+bool readM3u(const std::string& path, Playlist& playlist, PlaylistView& view,
+             int* tooLong = nullptr);
+bool readPls(const std::string& path, Playlist& playlist, PlaylistView& view, Prompter& prompter,
+             int* tooLong = nullptr);
+
+// The longest path the system can open (MAX_PATH of the ANSI API on Windows).
+#ifdef _WIN32
+constexpr size_t kMaxPathLength = 259;
+#else
+constexpr size_t kMaxPathLength = 4095;
+#endif
 
 // The texts the writers store: the view's rows in display order, with
 // `selectedOnly` only the selected ones; Artist and Title read under the

@@ -136,6 +136,27 @@ TEST_F(M3uPlsTest, ExportsFollowTheViewWithCrLfLinesOnly) {
                                       "Length1=" + la + "\r\nFile3=" + c +
                                       "\r\nTitle3=Gam  ma - Third\r\nLength3=" + lc +
                                       "\r\nNumberOfEntries=3\r\nVersion=2");
+    // A name with a line break would split into two entries: left out, and listed.
+    const std::string evil = MakeSong("evil\n" + std::string("injected") + ".mp3", 1, "E", "Evil");
+    view_.appendRow(playlist_.entryAt(playlist_.addFile(evil)));
+    view_.setSelected(3, true);
+    EXPECT_EQ(unwritablePlaylistNames(view_, true), std::vector<std::string>{evil});
+    for (const std::string& text : {formatM3u(view_, false), formatPls(view_, false)}) {
+        EXPECT_EQ(text.find("injected"), std::string::npos) << text;
+    }
+}
+
+TEST_F(M3uPlsTest, PathsLongerThanTheSystemAllowsAreLeftOutQuickly) {
+    const std::string song = MakeSong("a.mp3", 1, "A", "T");
+    const std::string list = dir_.Path("list.m3u");
+    const std::string huge = std::string(10 << 20, 'd') + "/x.mp3";
+    std::string huge_path;
+    for (int i = 0; i < 200000; ++i) huge_path += "d/";
+    ASSERT_TRUE(WriteBytes(list, "#EXTM3U\n" + huge + "\n" + huge_path + "x.mp3\n" + song + "\n"));
+    int tooLong = 0;
+    ASSERT_TRUE(readM3u(list, playlist_, view_, &tooLong));
+    EXPECT_EQ(tooLong, 2);
+    EXPECT_EQ(Names(), std::vector<std::string>{song});
 }
 
 TEST_F(M3uPlsTest, OurExportsImportBackToTheSameList) {
