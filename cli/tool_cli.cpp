@@ -310,7 +310,12 @@ int RunToolCommand(const ToolArgs& args, Prompter& prompter, ToolFileList& list,
     TerminalProgress progress;
     ToolRun run(prompter, &progress);
     if (!run.gatherFiles(list, false, kind)) return kExitFailure;
-    if (!run.openTraceLog(!args.logPath.empty(), args.logPath)) return kExitFailure;
+    ClearFileError();
+    if (!run.openTraceLog(!args.logPath.empty(), args.logPath)) {
+        const std::string reason = LastFileError();
+        if (!reason.empty()) ReportError(Display(args.logPath) + ": " + reason);
+        return kExitFailure;
+    }
     const int n = static_cast<int>(run.chosen().size());
     // Failed files are named once the bar is gone, so they do not tear it.
     std::vector<std::string> failures;
@@ -332,7 +337,11 @@ int RunToolCommand(const ToolArgs& args, Prompter& prompter, ToolFileList& list,
     for (const std::string& line : failures) {
         ReportError(std::string(ResultText(false)) + ": " + line);
     }
-    if (result.logFailed) ReportError("writing the trace log " + Display(args.logPath) + " failed");
+    if (result.logFailed) {
+        const std::string reason = LastFileError();
+        ReportError("writing the trace log " + Display(args.logPath) + " failed" +
+                    (reason.empty() ? std::string() : ": " + reason));
+    }
     run.showSummary(summary ? summary(n) : std::string());
     return result.failed == 0 && !result.logFailed ? kExitOk : kExitFailure;
 }
