@@ -35,8 +35,6 @@ int RewriteTitle(const std::string& path, size_t length = 500) {
     return WriteId3v2(path, frames, true, 3004);
 }
 
-bool IsTagged(const std::string& path) { return ReadBytes(path).compare(0, 3, "ID3") == 0; }
-
 TEST(FileCommit, AWriterKeepsOthersOutAndANewerVersionIsNeverClobbered) {
     TempDir dir;
     const std::string song = dir.Path("song.mp3");
@@ -117,6 +115,8 @@ TEST(FileCommit, TemporaryNamesAreUniqueAndTakenOnlyWhenNew) {
 }
 
 #ifndef _WIN32
+bool IsTagged(const std::string& path) { return ReadBytes(path).compare(0, 3, "ID3") == 0; }
+
 struct stat StatOf(const std::string& path) {
     struct stat st {};
     ::lstat(path.c_str(), &st);
