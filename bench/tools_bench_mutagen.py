@@ -87,6 +87,13 @@ def main():
         paths.append(path)
 
     ok = 0
+    def save(tag, path, v1):
+        tag.save(path, v1=v1, v2_version=3)
+        if args.fsync:
+            fd = os.open(path, os.O_RDONLY)
+            os.fsync(fd)
+            os.close(fd)
+
     start = time.perf_counter()
     for path in paths:
         tag = ID3(path)
@@ -94,11 +101,7 @@ def main():
         tag.add(TYER(encoding=0, text="1999"))
         tag.delall("COMM")
         tag.add(COMM(encoding=0, lang="eng", desc="", text="benchmark run"))
-        tag.save(path, v1=2, v2_version=3)
-        if args.fsync:
-            fd = os.open(path, os.O_RDONLY)
-            os.fsync(fd)
-            os.close(fd)
+        save(tag, path, 2)
         ok += 1
     report("mass tag", len(paths), ok, time.perf_counter() - start)
 
@@ -108,11 +111,7 @@ def main():
         tag = ID3(path)
         tag.delall("COMM")
         tag.add(COMM(encoding=0, lang="eng", desc="", text="x" * 2000))
-        tag.save(path, v1=1, v2_version=3)
-        if args.fsync:
-            fd = os.open(path, os.O_RDONLY)
-            os.fsync(fd)
-            os.close(fd)
+        save(tag, path, 1)
         ok += 1
     report("rewrite", len(paths), ok, time.perf_counter() - start)
 
