@@ -359,10 +359,10 @@ private:
             SetFileError(kReasonHardLinks);
             return false;
         }
+        // Another file under the name: someone replaced ours meanwhile.
         if (known && mine &&
             (now.dwVolumeSerialNumber != mine->dwVolumeSerialNumber ||
-             now.nFileIndexHigh != mine->nFileIndexHigh || now.nFileIndexLow != mine->nFileIndexLow ||
-             CompareFileTime(&now.ftLastWriteTime, &mine->ftLastWriteTime) != 0)) {
+             now.nFileIndexHigh != mine->nFileIndexHigh || now.nFileIndexLow != mine->nFileIndexLow)) {
             SetFileError(kReasonChanged);
             return false;
         }
