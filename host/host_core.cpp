@@ -95,6 +95,9 @@ StandInHost::StandInHost(HostOptions options) : options_(std::move(options)) {
     classModule_ = options_.classModule ? options_.classModule : GetModuleHandleA(nullptr);
     programPath_ = options_.programPath.empty() ? ModuleFileName(classModule_) : options_.programPath;
     if (!options_.logPath.empty()) log_ = std::fopen(options_.logPath.c_str(), "ab");
+    if (options_.trayStandIn) {
+        tray_ = std::make_unique<NotifyArea>([this](const std::string& line) { logEvent(line); });
+    }
 
     menu_ = CreatePopupMenu();
     AppendMenuA(menu_, MF_STRING, kMenuAbout, "&About Stand-in host...");
@@ -557,6 +560,7 @@ int StandInHost::loadPlugins() {
             continue;
         }
         const auto get = reinterpret_cast<GetPluginFunction>(reinterpret_cast<void (*)()>(proc));
+        if (tray_) tray_->attach(module);
         if (startPlugin(name, module, get)) ++initialised;
     }
     return initialised;
@@ -621,6 +625,7 @@ void StandInHost::unloadPlugins() {
         Plugin plugin = plugins_.back();
         plugins_.pop_back();
         if (plugin.adopted) continue;  // not ours to free
+        if (tray_) tray_->detach(plugin.module);
         logEvent("free " + plugin.fileName);
         FreeLibrary(plugin.module);
     }

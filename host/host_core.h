@@ -32,6 +32,10 @@
 //   273 w=<command> l=<lParam> r=0                a menu command
 //   #<event> <file name>                          a plug-in event
 //
+//   #tray <call>                                  a tray icon call of a plug-in,
+//                                                 with the stand-in tray
+//                                                 (host/notify_area.h)
+//
 // Plug-in events: "#init gen_x.dll", "#config gen_x.dll", "#quit gen_x.dll",
 // "#load-failed gen_x.dll" (LoadLibrary failed), "#no-entry gen_x.dll" (no
 // winampGetGeneralPurposePlugin), "#null-record gen_x.dll" (the entry returned
@@ -49,8 +53,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "host/notify_area.h"
 
 namespace td::host {
 
@@ -132,6 +139,9 @@ struct HostOptions {
     bool show = true;
     // Milliseconds for the simulated play position. Empty: GetTickCount64.
     std::function<uint64_t()> clock;
+    // Stand in for the shell's notification area: the tray icons of every
+    // plug-in loaded are kept and logged by the host (tray()), never shown.
+    bool trayStandIn = false;
 };
 
 class StandInHost {
@@ -171,6 +181,9 @@ public:
     PluginRecord* pluginRecord(size_t index) const;
     HMODULE pluginModule(size_t index) const;
     std::string pluginsDir() const;
+
+    // The stand-in notification area (HostOptions::trayStandIn), or null.
+    NotifyArea* tray() { return tray_.get(); }
 
     // --- main menu ----------------------------------------------------------
     HMENU mainMenu() const { return menu_; }
@@ -245,6 +258,7 @@ private:
     HWND hwnd_ = nullptr;
     HMENU menu_ = nullptr;
     std::FILE* log_ = nullptr;
+    std::unique_ptr<NotifyArea> tray_;
     std::vector<Plugin> plugins_;
     std::vector<HostRecord> records_;
     std::vector<size_t> pending_;  // records whose message is being handled

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "plugin/host_bridge.h"
+#include "settings/lang_table.h"
 
 namespace td {
 
@@ -82,6 +83,12 @@ std::string MenuItemText(const std::string& text) {
         if (c == '|') c = '\t';
     }
     return out;
+}
+
+std::string OwnMenuText(int textId) {
+    const char* text = LangTable::getString(textId);
+    if (!*text) text = LangTable::builtinString(textId);
+    return MenuItemText(text);
 }
 
 }  // namespace td

@@ -67,5 +67,10 @@ int HostSubmenuPosition(const std::vector<int>& itemIds);
 
 // A menu text as it is set: the "|" before a shortcut becomes a tab.
 std::string MenuItemText(const std::string& text);
+// The text of an entry of a menu the plug-in builds itself (the submenu in
+// the host's menu, the tray menu): LangTable `textId` as a menu text, in
+// English where the language leaves it empty, since there is no template
+// text to keep.
+std::string OwnMenuText(int textId);
 
 }  // namespace td

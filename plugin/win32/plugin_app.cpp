@@ -6,6 +6,9 @@
 #include "plugin/host_bridge.h"
 #include "plugin/win32/config_dialog.h"
 #include "plugin/win32/host_channel_win32.h"
+#include "plugin/win32/system_tray.h"
+#include "plugin/win32/tray_dialog.h"
+#include "plugin/win32/tray_menu.h"
 #include "settings/lang_table.h"
 #include "settings/settings.h"
 #include "window/win32/playlist_window.h"
@@ -18,9 +21,8 @@ namespace {
 // through this), and the procedure it replaced on the host's window.
 PluginApp* g_app = nullptr;
 WNDPROC g_previousProc = nullptr;
-
-// Tips of tray icons 0 to 7.
-constexpr int kTipTexts[kTrayIconCount] = {3, 4, 5, 6, 7, 8, 9, 11};
+// The message a restarted shell broadcasts; 0 until registered.
+UINT g_taskbarCreated = 0;
 
 // The host's "Plugins\" folder: the language files live there.
 std::string HostPluginsDirectory() {
@@ -30,16 +32,14 @@ std::string HostPluginsDirectory() {
     return ModuleDirectory(std::string(path, length)) + "Plugins\\";
 }
 
-// A text of our own menu entries: an entry left empty by a language file
-// falls back to English, since there is no template text to keep.
-std::string SubmenuText(int id) {
-    const char* text = LangTable::getString(id);
-    if (!*text) text = LangTable::builtinString(id);
-    return MenuItemText(text);
-}
-
 bool MenuHas(HMENU menu, int command) {
     return GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND) != static_cast<UINT>(-1);
+}
+
+bool KeyHeld(int key) {
+    // The shell's click comes while another program has the keyboard: the
+    // thread's own key state may lag, the system's does not.
+    return GetKeyState(key) < 0 || GetAsyncKeyState(key) < 0;
 }
 
 }  // namespace
@@ -65,12 +65,10 @@ PluginApp::PluginApp(HINSTANCE module, HWND hostWindow, PluginSwitches& switches
     const char* name = settings_->languageName;
     lang_->scanLanguages(std::string(name, strnlen(name, kLanguageNameSize)));
 
-    for (int i = 0; i < kTrayIconCount; ++i) tips_[i] = LangTable::getString(kTipTexts[i]);
-    const int size = GetSystemMetrics(SM_CXSMICON);
-    for (int i = 0; i < kTrayIconCount; ++i) {
-        icons_[i] = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(kFirstTrayIconResource + i),
-                                                  IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    }
+    tray_ = std::make_unique<SystemTray>(hostWindow, module);
+    for (int i = 0; i < kTrayIconCount; ++i) tray_->setTip(i, LangTable::getString(TrayTipText(i)));
+    trayMenu_ = std::make_shared<TrayMenu>(module);
+    if (!g_taskbarCreated) g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
     updateTray();
 
     playlistWindow_ = std::make_unique<PlaylistWindow>(module, hostWindow, *bridge_, *settings_,
@@ -84,12 +82,17 @@ PluginApp::~PluginApp() {
     restoreHost();
     if (g_app == this) g_app = nullptr;
 
+    // A tray dialog or menu still open (the host quit from inside one)
+    // closes without reaching this object again.
+    if (trayDialog_) {
+        trayDialog_->apply = nullptr;
+        if (trayDialog_->window) EndDialog(trayDialog_->window, IDCANCEL);
+    }
+    if (trayMenu_->isOpen()) EndMenu();
+
     switches_.systrayEnabled = 0;
     updateTray();
-    for (HICON& icon : icons_) {
-        if (icon) DestroyIcon(icon);
-        icon = nullptr;
-    }
+    tray_.reset();
 
     if (playlistWindow_) {
         playlistWindow_->destroy();
@@ -104,14 +107,11 @@ PluginApp::~PluginApp() {
 
 PluginApp* PluginApp::instance() { return g_app; }
 
-HICON PluginApp::icon(int index) const {
-    return index >= 0 && index < kTrayIconCount ? icons_[index] : nullptr;
-}
+HICON PluginApp::icon(int index) const { return tray_ ? tray_->icon(index) : nullptr; }
 
-const char* PluginApp::tip(int index) const {
-    if (index < 0 || index >= kTrayIconCount || tips_[index].empty()) return nullptr;
-    return tips_[index].c_str();
-}
+const char* PluginApp::tip(int index) const { return tray_ ? tray_->tip(index) : nullptr; }
+
+uint32_t PluginApp::shownMask() const { return tray_ ? tray_->shownMask() : 0; }
 
 // --- the host's window ------------------------------------------------------
 
@@ -151,13 +151,29 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     PluginApp* app = g_app;
     if (app && app->hostWindow() == window) {
         switch (message) {
+        case kTrayCallbackMessage:
+            if (app->onTrayCallback(wParam, lParam)) return 0;
+            break;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == 0 && lParam == 0 && app->onTrayMenuCommand(LOWORD(wParam))) return 0;
+            break;
         case WM_INITMENUPOPUP:
             app->onHostMenuPopup(reinterpret_cast<HMENU>(wParam));
             break;
         case WM_SYSCOMMAND:
             app->onHostSystemCommand(static_cast<int>(LOWORD(wParam)));
             break;
+        case WM_MEASUREITEM:
+            if (lParam) app->onMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+            break;
+        case WM_DRAWITEM:
+            if (lParam) app->onDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            break;
+        case WM_DESTROY:
+            app->onHostDestroy();
+            break;
         default:
+            if (message == g_taskbarCreated && g_taskbarCreated != 0) app->onShellRestarted();
             break;
         }
     }
@@ -182,7 +198,7 @@ void PluginApp::onHostMenuPopup(HMENU menu) {
             AppendMenuA(submenu, MF_SEPARATOR, 0, nullptr);
         } else {
             AppendMenuA(submenu, MF_STRING, static_cast<UINT_PTR>(entry.command),
-                        SubmenuText(entry.textId).c_str());
+                        OwnMenuText(entry.textId).c_str());
         }
     }
     std::vector<int> ids;
@@ -206,11 +222,11 @@ void PluginApp::relabelSubmenu(HMENU menu) {
     // label is set again, so a language chosen meanwhile shows here too.
     const UINT current = static_cast<UINT>(MenuHas(menu, from) ? from : to);
     ModifyMenuA(menu, current, MF_BYCOMMAND | MF_STRING, static_cast<UINT_PTR>(to),
-                SubmenuText(entries[0].textId).c_str());
+                OwnMenuText(entries[0].textId).c_str());
     for (size_t i = 1; i < entries.size(); ++i) {
         if (entries[i].command == 0) continue;
         const UINT id = static_cast<UINT>(entries[i].command);
-        ModifyMenuA(menu, id, MF_BYCOMMAND | MF_STRING, id, SubmenuText(entries[i].textId).c_str());
+        ModifyMenuA(menu, id, MF_BYCOMMAND | MF_STRING, id, OwnMenuText(entries[i].textId).c_str());
     }
 }
 
@@ -223,9 +239,7 @@ void PluginApp::onHostSystemCommand(int command) {
         HidePlaylistWindow();
         break;
     case kMenuSystrayConfig:
-        // The tray controls and their dialog come later; the entry only
-        // brings the host forward for now.
-        SetForegroundWindow(hostWindow_);
+        runTrayDialog();
         break;
     case kMenuProperties:
         runConfigDialog();
@@ -239,6 +253,14 @@ void PluginApp::onHostSystemCommand(int command) {
 
 int PluginApp::ShowPlaylistWindow() {
     PlaylistWindow& window = *playlistWindow_;
+    // A second request from inside the first (a tray click handled while the
+    // window is being made) finds the window as it is.
+    if (showing_) return window.hwnd() ? 1 : 0;
+    struct Showing {
+        bool& flag;
+        explicit Showing(bool& f) : flag(f) { flag = true; }
+        ~Showing() { flag = false; }
+    } guard(showing_);
     if (!window.hwnd()) {
         if (!window.create() || !window.hwnd()) return 0;
         // The start sequence shows the window with its stored placement; a
@@ -263,12 +285,81 @@ void PluginApp::HidePlaylistWindow() {
     window.setVisible(0);
 }
 
+// --- the tray -------------------------------------------------------------------
+
 void PluginApp::updateTray() {
-    const uint32_t wanted = switches_.systrayEnabled & 0xFFu;
-    if (shownMask_ == wanted) return;
-    // The icons themselves (removed from bit 7 down, added from bit 0 up)
-    // come with the tray controls; the mask already follows the switch.
-    shownMask_ = wanted;
+    if (tray_) tray_->update(switches_.systrayEnabled);
+}
+
+void PluginApp::onShellRestarted() {
+    if (tray_) tray_->restore();
+}
+
+bool PluginApp::onTrayCallback(WPARAM iconId, LPARAM mouseMessage) {
+    if (mouseMessage != WM_LBUTTONDOWN && mouseMessage != WM_RBUTTONDOWN) return false;
+    if (iconId < kTrayIconBaseId || iconId >= kTrayIconBaseId + kTrayIconCount) return false;
+    const int index = static_cast<int>(iconId - kTrayIconBaseId);
+    runTrayAction(TrayClickAction(index, mouseMessage == WM_RBUTTONDOWN));
+    return true;
+}
+
+bool PluginApp::onTrayMenuCommand(int command) {
+    const TrayAction action = TrayMenuAction(command);
+    if (action == TrayAction::None) return false;
+    runTrayAction(action);
+    return true;
+}
+
+void PluginApp::runTrayAction(TrayAction action) {
+    if (TrayActionRaisesHost(action)) SetForegroundWindow(hostWindow_);
+    switch (action) {
+    case TrayAction::None:
+        break;
+    case TrayAction::ShowWindow:
+        ShowPlaylistWindow();
+        break;
+    case TrayAction::ConfigDialog:
+        runTrayDialog();
+        break;
+    case TrayAction::Menu: {
+        // Kept alive by this copy should the host quit from inside the menu.
+        const std::shared_ptr<TrayMenu> menu = trayMenu_;
+        menu->run(hostWindow_);
+        break;
+    }
+    default: {
+        TrayModifiers keys;
+        keys.shift = KeyHeld(VK_SHIFT);
+        keys.ctrl = KeyHeld(VK_CONTROL);
+        RunTrayHostAction(*bridge_, action, keys);
+        break;
+    }
+    }
+}
+
+bool PluginApp::onMeasureItem(MEASUREITEMSTRUCT& item) { return trayMenu_->measure(item); }
+
+bool PluginApp::onDrawItem(const DRAWITEMSTRUCT& item) { return trayMenu_->draw(item); }
+
+void PluginApp::onHostDestroy() { trayMenu_->deleteFont(); }
+
+void PluginApp::runTrayDialog() {
+    if (trayDialog_) {
+        if (trayDialog_->window) SetForegroundWindow(trayDialog_->window);
+        return;
+    }
+    SetForegroundWindow(hostWindow_);
+    TrayDialogData data;
+    data.mask = switches_.systrayEnabled;
+    data.apply = [this](uint32_t mask) {
+        switches_.systrayEnabled = mask;
+        updateTray();
+    };
+    trayDialog_ = &data;
+    RunTrayDialog(module_, hostWindow_, data);
+    // Gone meanwhile when the host quit from inside the dialog: the
+    // destructor has cleared `apply` and nothing of this object is touched.
+    if (data.apply) trayDialog_ = nullptr;
 }
 
 void PluginApp::runConfigDialog() { RunConfigDialog(module_, hostWindow_, switches_.activeEnabled); }

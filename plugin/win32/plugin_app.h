@@ -1,17 +1,18 @@
 // The application object: everything the running plug-in owns, from its
 // construction by init to its destruction by quit. It talks to the host
-// through the HostBridge, keeps the Settings and the LangTable, holds the
-// playlist window object, and subclasses the host's main window so that the
-// submenu it adds to the host's menu reaches it.
+// through the HostBridge, keeps the Settings and the LangTable, shows the
+// tray icons, holds the playlist window object, and subclasses the host's
+// main window so that the tray's clicks, the tray menu and the submenu it
+// adds to the host's menu reach it.
 #pragma once
 
 #include <windows.h>
 
-#include <array>
 #include <memory>
 #include <string>
 
 #include "plugin/plugin_model.h"
+#include "plugin/tray_model.h"
 
 namespace td {
 
@@ -19,10 +20,10 @@ class HostBridge;
 class LangTable;
 class PlaylistWindow;
 class Settings;
+class SystemTray;
+class TrayMenu;
 class Win32HostChannel;
-
-constexpr int kTrayIconCount = 8;
-constexpr int kFirstTrayIconResource = 106;
+struct TrayDialogData;
 
 class PluginApp {
 public:
@@ -50,18 +51,32 @@ public:
     // Hides the playlist window (if any) and marks it not visible.
     void HidePlaylistWindow();
 
-    // Brings the tray in line with SystrayEnabled. The tray icons themselves
-    // are not put up by this build: only the shown mask is kept, so the
-    // start and end sequences already run in their final order.
+    // Brings the tray icons in line with SystrayEnabled.
     void updateTray();
-    uint32_t shownMask() const { return shownMask_; }
+    uint32_t shownMask() const;
 
     // The configuration dialog, owned by the host's main window.
     void runConfigDialog();
+    // The tray configuration dialog, owned by the host's main window, which
+    // comes to the foreground first. While it is open a second request
+    // brings it forward instead.
+    void runTrayDialog();
 
     // Called by the host-window procedure.
     void onHostMenuPopup(HMENU menu);
     void onHostSystemCommand(int command);
+    // A mouse message on tray icon `iconId`; true when it was a click on
+    // one of ours, which the host does not see.
+    bool onTrayCallback(WPARAM iconId, LPARAM mouseMessage);
+    // A tray menu command (1124 to 1129); false for any other id.
+    bool onTrayMenuCommand(int command);
+    // Owner-drawn items of the tray menu; false for items not ours.
+    bool onMeasureItem(MEASUREITEMSTRUCT& item);
+    bool onDrawItem(const DRAWITEMSTRUCT& item);
+    // The host's window is being destroyed.
+    void onHostDestroy();
+    // The shell restarted: the icons go up again.
+    void onShellRestarted();
 
     HINSTANCE module() const { return module_; }
     HWND hostWindow() const { return hostWindow_; }
@@ -72,6 +87,7 @@ public:
     HICON icon(int index) const;
     // Null where the language has no tip text.
     const char* tip(int index) const;
+    TrayMenu& trayMenu() { return *trayMenu_; }
     // True while the host-window procedure is installed by this object.
     bool subclassed() const { return subclassed_; }
     // The position at which the submenu went into the host's menu; -1 before.
@@ -81,6 +97,7 @@ private:
     void subclassHost();
     void restoreHost();
     void relabelSubmenu(HMENU menu);
+    void runTrayAction(TrayAction action);
 
     HINSTANCE module_;
     HWND hostWindow_;
@@ -89,10 +106,13 @@ private:
     std::unique_ptr<HostBridge> bridge_;
     std::unique_ptr<Settings> settings_;
     std::unique_ptr<LangTable> lang_;
-    std::array<HICON, kTrayIconCount> icons_{};
-    std::array<std::string, kTrayIconCount> tips_;
-    uint32_t shownMask_ = 0;
+    std::unique_ptr<SystemTray> tray_;
+    // Shared with a run of the menu in progress, which outlives this object
+    // when the host quits from inside the menu.
+    std::shared_ptr<TrayMenu> trayMenu_;
+    TrayDialogData* trayDialog_ = nullptr;  // while the tray dialog runs
     std::unique_ptr<PlaylistWindow> playlistWindow_;
+    bool showing_ = false;  // inside ShowPlaylistWindow
     bool subclassed_ = false;
     LONG_PTR hostUserData_ = 0;  // the slot's value before we put the host's procedure there
     int submenuPosition_ = -1;

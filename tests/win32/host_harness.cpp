@@ -112,6 +112,8 @@ HostHarness::HostHarness(HostSetup setup) : folder_(setup) {
     options.programPath = folder_.hostProgram();
     options.logPath = folder_.path("host.log");
     options.show = setup.show;
+    // The plug-in's tray icons go to the host's stand-in, never to the shell.
+    options.trayStandIn = true;
     host_ = std::make_unique<td::host::StandInHost>(options);
     ok_ = folder_.ok() && host_->create();
     if (ok_ && setup.load) load();

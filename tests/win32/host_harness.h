@@ -15,7 +15,9 @@
 // tdhost.exe mapped as a module (no code of it runs), so the plug-in's lookup
 // of the host's M3U (class module -> file name -> extension "m3u") and the
 // file the host writes on request 120 are both <folder>\tdhost.m3u
-// (HostHarness::m3uPath()). The constructor loads the plug-ins and calls their
+// (HostHarness::m3uPath()). The host stands in for the shell's notification
+// area (host().tray()): the plug-in's tray icons are kept and logged there.
+// The constructor loads the plug-ins and calls their
 // init unless HostSetup::load is false. Messages the plug-in posts are handled
 // only while the test pumps: pump(ms) or pumpUntil(predicate, timeoutMs).
 // The destructor quits the plug-ins (if the test did not), destroys the host

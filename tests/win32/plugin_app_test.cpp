@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "plugin/host_bridge.h"
 #include "plugin/win32/plugin_app.h"
@@ -28,6 +29,9 @@ protected:
         ASSERT_TRUE(h_.ok());
         module_ = LoadLibraryExA(h_.folder().pluginPath().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
         ASSERT_NE(module_, nullptr);
+        // The application object's code is this program's: its icons go to
+        // the host's stand-in tray too.
+        ASSERT_TRUE(h_.host().tray()->attach(GetModuleHandleA(nullptr)));
     }
     void TearDown() override {
         if (module_) FreeLibrary(module_);
@@ -50,9 +54,11 @@ TEST_F(PluginAppTest, EndRemovesTheTraySavesSettingsAndLeavesNoWindow) {
         EXPECT_EQ(app.playlistWindow().visible(), 1);
         app.settings().explorerShown = 1;
         DeleteFileA(SettingsPath().c_str());
+        EXPECT_EQ(h_.host().tray()->ids(), std::vector<UINT>{1024});
     }
     EXPECT_EQ(PluginApp::instance(), nullptr);
     EXPECT_EQ(switches_.systrayEnabled, 0u);
+    EXPECT_TRUE(h_.host().tray()->ids().empty());
     EXPECT_FALSE(IsWindow(window));
     Settings saved(h_.folder().pluginsDir());
     ASSERT_TRUE(saved.load());
