@@ -1,6 +1,7 @@
-/* The module's version, as the version resource states it. Kept equal to the
-   project version in CMakeLists.txt (a test compares them). Plain defines:
-   the resource compiler reads this file too. */
+/* The module's version, as the version resource states it: the one place
+   that gives it. CMakeLists.txt takes the project version from here and the
+   installer its version; the text must match the numbers (a test compares
+   them). Plain defines: the resource compiler reads this file too. */
 #ifndef TD_PLUGIN_VERSION_H
 #define TD_PLUGIN_VERSION_H
 

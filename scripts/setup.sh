@@ -14,6 +14,7 @@ packages=(
   lame twolame sox id3v2 python3 python3-mutagen   # sample files, interop tests
   libtag1-dev                              # comparison reader in the benchmarks
   chromium                                 # export checks: HTML pages read by a browser
+  nsis                                     # the Windows installer (scripts/release.sh)
 )
 
 missing=()

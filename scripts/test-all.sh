@@ -4,6 +4,8 @@
 #   sanitize   the same with AddressSanitizer and UndefinedBehaviorSanitizer
 #   mingw64    Windows x86_64 build, unit tests under Wine
 #   mingw32    Windows i686 build with warnings as errors (not run)
+#   installer  the x86_64 installer, installed and uninstalled silently under
+#              Wine in a stand-in host folder (builds mingw64 when needed)
 #   fuzz       clang libFuzzer targets, each run for a short while
 #
 #   scripts/test-all.sh [STEP...]     (default: all steps, in this order)
@@ -16,7 +18,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build_root=${TD_BUILD_ROOT:-$root/build/test-all}
 jobs=${TD_JOBS:-2}
 fuzz_seconds=${TD_FUZZ_SECONDS:-20}
-all_steps=(native sanitize mingw64 mingw32 fuzz)
+all_steps=(native sanitize mingw64 mingw32 installer fuzz)
 steps=("$@")
 [ ${#steps[@]} -eq 0 ] && steps=("${all_steps[@]}")
 for step in "${steps[@]}"; do
@@ -174,15 +176,9 @@ start_xvfb() {
   fail "could not start Xvfb (see $build_root/xvfb.log)"
 }
 
-step_mingw64() {
-  step_begin mingw64
-  local dir=$build_root/mingw64
-  [ -x /usr/lib/wine/wine64 ] || fail "wine64 is missing (run scripts/setup.sh)"
-  build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
-  check_imports "$dir" x86_64-w64-mingw32-objdump
-  check_exports "$dir/bin/gen_Tunedeck.dll" x86_64-w64-mingw32-objdump
-  start_xvfb
+# A Wine prefix of its own in build folder $1, made once.
+wine_prefix() {
+  local dir=$1
   export WINEPREFIX=$dir/wineprefix WINEARCH=win64 WINEDEBUG=-all
   # No Mono or Gecko: their installers would wait for a click.
   export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -196,10 +192,54 @@ step_mingw64() {
       >>"$dir/wineboot.log" 2>&1 || true
     timeout 120 /usr/lib/wine/wineserver64 -w || true
   fi
+}
+
+mingw64_build() {
+  [ -x /usr/lib/wine/wine64 ] || fail "wine64 is missing (run scripts/setup.sh)"
+  build "$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
+}
+
+step_mingw64() {
+  step_begin mingw64
+  local dir=$build_root/mingw64
+  mingw64_build "$dir"
+  check_imports "$dir" x86_64-w64-mingw32-objdump
+  check_exports "$dir/bin/gen_Tunedeck.dll" x86_64-w64-mingw32-objdump
+  start_xvfb
+  wine_prefix "$dir"
   run_ctest "$dir"
   /usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
   unset WINEPREFIX
   step_end "$warnings warnings"
+}
+
+# The release's installer, built for x86_64 from the mingw64 build's plug-in
+# (Wine runs 64-bit programs here), installed into a stand-in host folder,
+# run there and uninstalled again (tests/installer/check_installer.sh).
+step_installer() {
+  step_begin installer
+  local dir=$build_root/mingw64 work=$build_root/installer
+  command -v makensis >/dev/null || fail "makensis is missing (run scripts/setup.sh)"
+  mingw64_build "$dir"
+  rm -rf "$work"
+  mkdir -p "$work/lang"
+  log "language files and installer"
+  local source name
+  for source in "$root"/lang/*.txt; do
+    name=$(basename "$source" .txt)
+    python3 "$root/scripts/make_lang.py" "$source" "$work/lang/${name^}.lang.kqp"
+  done
+  "$root/scripts/make_installer.sh" amd64 "$dir/bin/gen_Tunedeck.dll" "$work/lang" "$work/Tunedeck-setup.exe" \
+    >"$work/makensis.log" 2>&1 || { cat "$work/makensis.log"; fail "makensis failed"; }
+  start_xvfb
+  wine_prefix "$dir"
+  log "install, run, uninstall"
+  timeout 900 "$root/tests/installer/check_installer.sh" "$work/Tunedeck-setup.exe" "$dir/bin/gen_Tunedeck.dll" \
+    "$dir/bin/tdhost.exe" "$work/lang" "$work/run" || fail "installer checks failed"
+  /usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
+  unset WINEPREFIX
+  step_end
 }
 
 step_mingw32() {
