@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "plugin/version.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -115,7 +116,9 @@ int Main(int argc, char** argv) {
         return kExitOk;
     }
     if (first == "--version") {
-        WriteOut("tunedeck 0.1.0\n");
+        // The plug-in's version: the tool ships with it.
+        WriteOut("tunedeck " + std::to_string(TD_VERSION_MAJOR) + "." + std::to_string(TD_VERSION_MINOR) + "." +
+                 std::to_string(TD_VERSION_BUILD) + "\n");
         return kExitOk;
     }
     if (first == "help") {

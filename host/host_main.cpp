@@ -1,15 +1,17 @@
 // tdhost: the stand-in host as a program, for demos and process-level tests.
 //
 //   tdhost [--log FILE] [--plugins DIR] [--add PATH]... [--play]
-//          [--syscommand N]... [--window-command N]... [--drop PATH]...
-//          [--quit-after MS]
+//          [--syscommand N]... [--post MSG:W:L]... [--window-command N]...
+//          [--drop PATH]... [--quit-after MS]
 //
 // --add puts PATH into the playlist before the plug-ins start; --play starts
 // playing the first entry; --syscommand posts WM_SYSCOMMAND N to the main
 // window once the plug-ins are initialised (50120 opens a plug-in's window
-// through the entry it adds to the main menu); once a plug-in's window
-// captioned "Tunedeck..." shows, --window-command posts it WM_COMMAND N (a
-// menu command) and --drop drops the PATHs on it, as the shell would;
+// through the entry it adds to the main menu); --post posts message MSG with
+// the parameters W and L (decimal) to it at that point (1051:1031:513 is a
+// click on a plug-in's tray icon 1031); once a plug-in's window captioned
+// "Tunedeck..." shows, --window-command posts it WM_COMMAND N (a menu
+// command) and --drop drops the PATHs on it, as the shell would;
 // --quit-after closes the host after MS milliseconds. The exit code is 0, or
 // 2 for a bad command line or a window that cannot be created.
 #include <windows.h>
@@ -32,6 +34,12 @@ struct CommandLine {
     std::vector<UINT> syscommands;
     std::vector<UINT> windowCommands;
     std::vector<std::string> drops;
+    struct Post {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    std::vector<Post> posts;
     long quitAfter = -1;
     bool ok = true;
 };
@@ -67,6 +75,18 @@ CommandLine Parse(int argc, char** argv) {
             ++i;
         } else if (arg == "--drop" && hasValue) {
             cl.drops.push_back(argv[++i]);
+        } else if (arg == "--post" && hasValue) {
+            long parts[3] = {};
+            std::string rest = argv[++i];
+            bool ok = true;
+            for (long& part : parts) {
+                const size_t colon = rest.find(':');
+                ok = ok && ParseNumber(rest.substr(0, colon), part) && part >= 0;
+                rest = colon == std::string::npos ? std::string() : rest.substr(colon + 1);
+            }
+            if (!ok || !rest.empty()) cl.ok = false;
+            cl.posts.push_back({static_cast<UINT>(parts[0]), static_cast<WPARAM>(parts[1]),
+                                static_cast<LPARAM>(parts[2])});
         } else if (arg == "--quit-after" && hasValue && ParseNumber(argv[i + 1], number) &&
                    number >= 0) {
             cl.quitAfter = number;
@@ -132,6 +152,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (cl.play) host.startPlay();
     host.loadPlugins();
     for (UINT command : cl.syscommands) PostMessageA(host.hwnd(), WM_SYSCOMMAND, command, 0);
+    for (const CommandLine::Post& post : cl.posts) PostMessageA(host.hwnd(), post.message, post.wParam, post.lParam);
     if (!cl.windowCommands.empty() || !cl.drops.empty()) {
         g_host = host.hwnd();
         g_windowCommands = cl.windowCommands;

@@ -9,8 +9,10 @@
 #
 # With a display (DISPLAY set) and no --screenshot, the window simply opens
 # and stays until the host is closed. Without a display, or with
-# --screenshot, it runs under Xvfb and saves a PNG of the screen
-# (default build/window.png).
+# --screenshot, it runs under Xvfb and saves PNGs: the playlist window
+# (default build/window.png) and, beside it, the tray configuration dialog
+# (tray-config.png, as the host menu's "Systray config" opens it) and the
+# tray menu (tray-menu.png, as a click on the menu tray icon opens it).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -58,20 +60,46 @@ if [ -z "$screenshot" ]; then
   exit 0
 fi
 
-/usr/lib/wine/wine64 "$demo/tdhost.exe" --log "Z:$demo/host.log" --syscommand 50120 --quit-after 30000 &
-host_pid=$!
-found=""
-for _ in $(seq 1 200); do
-  if xwininfo -root -tree 2>/dev/null | grep -q '"Tunedeck'; then found=1; break; fi
-  kill -0 "$host_pid" 2>/dev/null || break
-  sleep 0.1
-done
-[ -n "$found" ] || fail "the playlist window did not appear (see $demo/host.log)"
-sleep 2   # let the list paint
-geometry=$(xwininfo -root -tree | grep '"Tunedeck' | head -n 1 \
-  | sed -E 's/.* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) +\+(-?[0-9]+)\+(-?[0-9]+).*/\5,\6,\1,\2/')
-xwd -root -silent >"$build/screen.xwd"
-"$python" "$root/scripts/xwd_to_png.py" "$build/screen.xwd" "$screenshot" \
-  ${geometry:+--crop "$geometry"}
-kill "$host_pid" 2>/dev/null || true
+# Runs the host with the given arguments until a window whose xwininfo line
+# matches PATTERN is up, saves a picture of it to OUT, then ends the host.
+capture() {
+  local pattern=$1 out=$2 line="" geometry
+  shift 2
+  /usr/lib/wine/wine64 "$demo/tdhost.exe" --log "Z:$demo/host.log" "$@" --quit-after 30000 &
+  local host_pid=$!
+  for _ in $(seq 1 200); do
+    line=$(xwininfo -root -tree 2>/dev/null | grep -E "$pattern" | grep -v ' 1x1+' | head -n 1)
+    [ -n "$line" ] && break
+    kill -0 "$host_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ -z "$line" ]; then
+    /usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
+    return 1
+  fi
+  sleep 2   # let it paint
+  geometry=$(echo "$line" \
+    | sed -E 's/.* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) +\+(-?[0-9]+)\+(-?[0-9]+).*/\5,\6,\1,\2/')
+  xwd -root -silent >"$build/screen.xwd"
+  "$python" "$root/scripts/xwd_to_png.py" "$build/screen.xwd" "$out" ${geometry:+--crop "$geometry"}
+  # The next host must not find this one's window.
+  /usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
+  wait "$host_pid" 2>/dev/null || true
+}
+
+pictures=$(dirname "$screenshot")
+capture '"Tunedeck' "$screenshot" --syscommand 50120 \
+  || fail "the playlist window did not appear (see $demo/host.log)"
 echo "show_window: screenshot of the playlist window in $screenshot"
+
+# The tray: every icon's box checked in the dialog; the menu icon clicked.
+printf '[Tunedeck]\r\nActiveEnabled=1\r\nSystrayEnabled=127\r\n' >"$demo/Plugins/plugin.ini"
+capture '"Tunedeck systray control' "$pictures/tray-config.png" --syscommand 50122 \
+  || fail "the tray configuration dialog did not appear (see $demo/host.log)"
+echo "show_window: screenshot of the tray configuration dialog in $pictures/tray-config.png"
+printf '[Tunedeck]\r\nActiveEnabled=1\r\nSystrayEnabled=128\r\n' >"$demo/Plugins/plugin.ini"
+# A popup menu is a window without a name; 1051 is the tray's callback,
+# 1031 the menu icon, 513 a left button press.
+capture '\(has no name\): \("tdhost.exe"' "$pictures/tray-menu.png" --post 1051:1031:513 \
+  || fail "the tray menu did not appear (see $demo/host.log)"
+echo "show_window: screenshot of the tray menu in $pictures/tray-menu.png"

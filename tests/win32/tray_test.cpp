@@ -408,6 +408,56 @@ TEST(TrayMenu, AMenuFontThatCannotBeMadeFallsBack) {
     EXPECT_GE(box.right - box.left, 80);
 }
 
+TEST(TrayMenu, TheHostsOwnOwnerDrawnItemsAreLeftAlone) {
+    HostHarness h(WithMask("128"));
+    ASSERT_TRUE(h.ok());
+    // An item of the host's own menus, with the id of one of ours and item
+    // data that is no text at all.
+    MEASUREITEMSTRUCT measure{};
+    measure.CtlType = ODT_MENU;
+    measure.itemID = 1125;
+    measure.itemData = 0x10;
+    SendMessageA(h.hostWindow(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_EQ(measure.itemWidth, 0u);
+    EXPECT_EQ(measure.itemHeight, 0u);
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_MENU;
+    draw.itemID = 1125;
+    draw.itemData = 0x10;
+    draw.hDC = GetDC(h.hostWindow());
+    draw.rcItem = RECT{0, 0, 100, 20};
+    SendMessageA(h.hostWindow(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+    ReleaseDC(h.hostWindow(), draw.hDC);
+    EXPECT_EQ(h.host().recordsOf(WM_DRAWITEM).size(), 1u);  // passed on to the host
+}
+
+TEST(TrayMenu, TheHostQuittingFromInsideTheMenuOrDialogEndsThem) {
+    HostHarness h(WithMask("129"));
+    ASSERT_TRUE(h.ok());
+    WhenShown::Arm("#32768", nullptr, [&](HWND) { h.quitPlugins(); });
+    h.host().tray()->click(kMenuIcon, WM_LBUTTONDOWN);
+    ASSERT_TRUE(WhenShown::seen);
+    EXPECT_EQ(OpenMenuWindow(), nullptr);
+    EXPECT_TRUE(Icons(h).empty());
+    EXPECT_EQ(IniValue(h, "SystrayEnabled"), "129");
+
+    // Started again (the host calls quit once; this test calls it itself).
+    td::host::PluginRecord* record = h.host().pluginRecord(0);
+    record->init();
+    bool applied = false;
+    WhenShown::Arm("#32770", kDialogCaption, [&](HWND dialog) {
+        record->quit();
+        // The dialog's buttons no longer reach the object that is gone.
+        Press(dialog, 3);
+        applied = !Icons(h).empty();
+    });
+    h.host().tray()->click(kFirstIcon, WM_RBUTTONDOWN);
+    ASSERT_TRUE(WhenShown::seen);
+    EXPECT_FALSE(applied);
+    EXPECT_EQ(FindWindowA("#32770", kDialogCaption), nullptr);
+    EXPECT_TRUE(Icons(h).empty());
+}
+
 // --- the configuration dialog --------------------------------------------------------------
 
 TEST(TrayDialog, GroupedMaskOpensWithTheIconBoxesOffAndOkKeepsOnlyTheMenu) {
