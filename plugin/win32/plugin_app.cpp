@@ -73,6 +73,7 @@ PluginApp::PluginApp(HINSTANCE module, HWND hostWindow, PluginSwitches& switches
 
     playlistWindow_ = std::make_unique<PlaylistWindow>(module, hostWindow, *bridge_, *settings_,
                                                        *lang_, WithExtension(modulePath, "KQ3"));
+    playlistWindow_->setConfigureAction([this] { runTrayDialog(); });
     g_app = this;
     subclassHost();
 }

@@ -514,6 +514,25 @@ TEST(TrayDialog, ApplyShowsAtOnceCancelKeepsWhatWasApplied) {
     EXPECT_EQ(IniValue(h, "SystrayEnabled"), "13");
 }
 
+TEST(TrayDialog, ThePlaylistWindowsConfigureCommandOpensIt) {
+    HostHarness h(WithMask("1"));
+    ASSERT_TRUE(h.ok());
+    h.host().tray()->click(kFirstIcon, WM_LBUTTONDOWN);
+    HWND window = PlaylistWindowHandle();
+    ASSERT_NE(window, nullptr);
+    // The menu entry and its Ctrl+P shortcut.
+    for (WPARAM command : {40067, 40077}) {
+        HWND owner = nullptr;
+        WhenShown::Arm("#32770", kDialogCaption, [&](HWND dialog) {
+            owner = GetWindow(dialog, GW_OWNER);
+            Press(dialog, IDCANCEL);
+        });
+        SendMessageA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+        EXPECT_TRUE(WhenShown::seen) << command;
+        EXPECT_EQ(owner, h.hostWindow()) << command;
+    }
+}
+
 TEST(TrayDialog, ASecondRequestBringsTheOpenDialogForward) {
     HostHarness h(WithMask("129"));
     ASSERT_TRUE(h.ok());

@@ -115,6 +115,8 @@ bool PlaylistWindow::create() {
     return hwnd_ != nullptr;
 }
 
+void PlaylistWindow::setConfigureAction(std::function<void()> action) { impl_->configure = std::move(action); }
+
 void PlaylistWindow::destroy() {
     if (hwnd_) DestroyWindow(hwnd_);
 }

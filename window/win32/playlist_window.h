@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -66,6 +67,9 @@ public:
     bool command(int id);
     // Whether the command table holds `id`.
     static bool hasCommand(int id);
+    // What the "Configure..." command (Ctrl+P) runs: the tray configuration
+    // dialog, which belongs to the plug-in. Without one it does nothing.
+    void setConfigureAction(std::function<void()> action);
 
     // The window's state, declared in playlist_window_impl.h for the files
     // of the window's areas.

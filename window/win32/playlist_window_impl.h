@@ -19,6 +19,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,6 +85,8 @@ struct PlaylistWindow::Impl {
     // the one given at construction, or the real dialogs.
     Win32Prompter systemDialogs;
     Prompter& prompter;
+    // The "Configure..." command's dialog, which the plug-in runs.
+    std::function<void()> configure;
 
     ListColors colors;
     int playingIndex = -1;
@@ -207,6 +210,7 @@ struct PlaylistWindow::Impl {
     void cmdQuit(int id);
     void cmdViewSource(int id);
     void cmdExplorer(int id);
+    void cmdConfigure(int id);
     void cmdReload(int id);
     void cmdLanguage(int id);
     void cmdHostButton(int id);

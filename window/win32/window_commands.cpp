@@ -163,6 +163,10 @@ void PlaylistWindow::Impl::cmdExplorer(int) {
     deselect();
 }
 
+void PlaylistWindow::Impl::cmdConfigure(int) {
+    if (configure) configure();
+}
+
 void PlaylistWindow::Impl::cmdLanguage(int id) {
     const int index = id - IDM_LANGUAGE_FIRST;
     if (index >= lang.languageCount()) return;

@@ -68,6 +68,8 @@
     COMMAND_RANGE(IDM_VIEW_ID3V1, IDM_VIEW_ID3V1_V2_KEY, cmdViewSource) \
     COMMAND(IDM_EXPLORER, cmdExplorer)                                  \
     COMMAND(IDM_EXPLORER_KEY, cmdExplorer)                              \
+    COMMAND(IDM_CONFIGURE, cmdConfigure)                                \
+    COMMAND(IDM_CONFIGURE_KEY, cmdConfigure)                            \
     COMMAND_RANGE(IDM_LANGUAGE_FIRST, IDM_LANGUAGE_LAST, cmdLanguage)
 
 // The window's own buttons: the player's, and the three that open a menu.
