@@ -136,6 +136,7 @@ TEST_F(M3uPlsTest, ExportsFollowTheViewWithCrLfLinesOnly) {
                                       "Length1=" + la + "\r\nFile3=" + c +
                                       "\r\nTitle3=Gam  ma - Third\r\nLength3=" + lc +
                                       "\r\nNumberOfEntries=3\r\nVersion=2");
+#ifndef _WIN32  // Windows names hold no line break
     // A name with a line break would split into two entries: left out, and listed.
     const std::string evil = MakeSong("evil\n" + std::string("injected") + ".mp3", 1, "E", "Evil");
     view_.appendRow(playlist_.entryAt(playlist_.addFile(evil)));
@@ -144,6 +145,7 @@ TEST_F(M3uPlsTest, ExportsFollowTheViewWithCrLfLinesOnly) {
     for (const std::string& text : {formatM3u(view_, false), formatPls(view_, false)}) {
         EXPECT_EQ(text.find("injected"), std::string::npos) << text;
     }
+#endif
 }
 
 TEST_F(M3uPlsTest, PathsLongerThanTheSystemAllowsAreLeftOutQuickly) {
