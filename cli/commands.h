@@ -69,12 +69,12 @@ int RunSearch(const std::vector<std::string>& args);
 extern const char kSearchHelp[];
 
 // Adds the ".mp3" and ".mp2" files of `folder` to `playlist` as "Add
-// directory" does: entries in name order, a folder entered where it is
-// listed (only with `recursive`, and never through a link). Folders that
-// cannot be listed and songs that cannot be read (reported on standard
-// error, and left out) are appended to `unlisted`; the scan goes on. Returns
-// the number of entries added.
-int AddDirectory(Playlist& playlist, const std::string& folder, bool recursive,
-                 std::vector<std::string>& unlisted);
+// directory" does, through the same gathering run (window/file_gatherer.h):
+// the folder's volume made current, entries in name order, a folder entered
+// where it is listed (only with `recursive`, and never through a link).
+// Reports each folder that could not be listed and each file left out as an
+// error line starting with `prefix`; true when there was none.
+bool AddDirectory(Playlist& playlist, const std::string& folder, bool recursive,
+                  const std::string& prefix);
 
 }  // namespace td::cli

@@ -40,15 +40,6 @@ const char kListHelp[] =
 
 namespace {
 
-char FoldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualNoCase(const std::string& a, const char* b) {
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-    }
-    return i == a.size() && b[i] == '\0';
-}
 
 // A column by number or export key; -1 when it names none.
 int ParseColumn(const std::string& name) {
@@ -59,7 +50,7 @@ int ParseColumn(const std::string& name) {
         return id < kColumnCount ? id : -1;
     }
     for (int id = 0; id < kColumnCount; ++id) {
-        if (EqualNoCase(name, columnDef(id).key)) return id;
+        if (text::EqualNoCase(name, columnDef(id).key)) return id;
     }
     return -1;
 }

@@ -1,15 +1,16 @@
 // `tunedeck scan`: the "Add directory" command without the window: the files
 // of one or more folders become a new playlist file.
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
 #include "platform/directory.h"
+#include "platform/folder_walk.h"
 #include "platform/file_system.h"
 #include "platform/text_codec.h"
 #include "playlist/kq3.h"
 #include "playlist/playlist.h"
+#include "window/file_gatherer.h"
 
 namespace td::cli {
 
@@ -30,64 +31,19 @@ const char kScanHelp[] =
     "saved, 1 when a folder or file could not be read or the list could not be\n"
     "written, 2 on a usage error.\n";
 
-namespace {
-
-char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Name order as the system's folder listing shows it: letter case aside,
-// then byte by byte so that the order is the same on every run.
-bool NameBefore(const DirectoryEntry& a, const DirectoryEntry& b) {
-    const size_t n = std::min(a.name.size(), b.name.size());
-    for (size_t i = 0; i < n; ++i) {
-        const char x = FoldCase(a.name[i]);
-        const char y = FoldCase(b.name[i]);
-        if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+bool AddDirectory(Playlist& playlist, const std::string& folder, bool recursive,
+                  const std::string& prefix) {
+    FileGatherer gatherer(playlist);
+    gatherer.run(GatherRequest::Directory(folder, recursive), nullptr);
+    const GatherSummary& summary = gatherer.summary();
+    for (const std::string& unlisted : summary.unlisted) {
+        ReportError(prefix + "cannot list the folder '" + text::PathToUtf8(unlisted) + "'");
     }
-    if (a.name.size() != b.name.size()) return a.name.size() < b.name.size();
-    return a.name < b.name;
-}
-
-// A folder as the folder dialog returns it: without a trailing separator,
-// unless it is a root.
-std::string WithoutTrailingSeparator(std::string folder) {
-    while (folder.size() > 1 && (folder.back() == '/' || folder.back() == kPathSeparator)) {
-        if (folder.size() == 3 && folder[1] == ':') break;  // "C:\"
-        folder.pop_back();
+    for (size_t i = 0; i < summary.leftOut.size(); ++i) {
+        ReportError(prefix + "cannot read '" + text::PathToUtf8(summary.leftOut[i]) + "': " +
+                    summary.leftOutReasons[i]);
     }
-    return folder;
-}
-
-}  // namespace
-
-int AddDirectory(Playlist& playlist, const std::string& folder, bool recursive,
-                 std::vector<std::string>& unlisted) {
-    std::vector<DirectoryEntry> entries;
-    if (!ListDirectory(folder, entries)) {
-        ReportError("cannot list the folder '" + text::PathToUtf8(folder) + "'");
-        unlisted.push_back(folder);
-        return 0;
-    }
-    std::sort(entries.begin(), entries.end(), NameBefore);
-    int added = 0;
-    for (const DirectoryEntry& entry : entries) {
-        const std::string path = JoinPath(folder, entry.name);
-        if (entry.isDirectory) {
-            if (recursive && !entry.isLink) added += AddDirectory(playlist, path, true, unlisted);
-            continue;
-        }
-        if (!HasPlaylistExtension(path)) continue;
-        // Only songs that can be read become rows: a FIFO, a device, a link
-        // loop or a file we may not read is reported and left out.
-        std::unique_ptr<File> probe = Fs().Open(path, OpenMode::Read);
-        if (!probe) {
-            ReportError("cannot read '" + text::PathToUtf8(path) + "': " + LastFileError());
-            unlisted.push_back(path);
-            continue;
-        }
-        probe->Close();
-        if (playlist.addFile(path) >= 0) ++added;
-    }
-    return added;
+    return summary.unlisted.empty() && summary.leftOut.empty();
 }
 
 int RunScan(const std::vector<std::string>& args) {
@@ -121,7 +77,6 @@ int RunScan(const std::vector<std::string>& args) {
 
     Playlist playlist;
     int status = kExitOk;
-    std::vector<std::string> unlisted;
     for (const std::string& given : folders) {
         const std::string folder = WithoutTrailingSeparator(AbsolutePath(given));
         FileStatus fileStatus;
@@ -130,10 +85,8 @@ int RunScan(const std::vector<std::string>& args) {
             status = kExitFailure;
             continue;
         }
-        playlist.registerVolume(folder);
-        AddDirectory(playlist, folder, recursive, unlisted);
+        if (!AddDirectory(playlist, folder, recursive, "scan: ")) status = kExitFailure;
     }
-    if (!unlisted.empty()) status = kExitFailure;
     switch (saveKq3(playlist, output, nullptr)) {
         case Kq3Save::Saved: break;
         case Kq3Save::NotOpened:

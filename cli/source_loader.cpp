@@ -58,11 +58,9 @@ SourceLoad LoadSource(const char* command, const std::string& source, bool recur
     }
     bool read = false;
     if (status.attributes & kAttrDirectory) {
-        playlist.registerVolume(path);
-        std::vector<std::string> unlisted;
-        AddDirectory(playlist, path, recursive, unlisted);
+        const bool complete = AddDirectory(playlist, path, recursive, prefix);
         view.rebuildFromPlaylist();
-        return unlisted.empty() ? SourceLoad::Loaded : SourceLoad::Damaged;
+        return complete ? SourceLoad::Loaded : SourceLoad::Damaged;
     }
     int tooLong = 0;
     if (EndsWithNoCase(path, ".kq3")) {

@@ -10,6 +10,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "platform/directory.h"
 
 namespace td {
 
@@ -94,6 +97,11 @@ public:
     // On failure the temporary file is removed.
     virtual bool Commit(File& temp, const std::string& tempPath, const std::string& target,
                         File* held);
+    // Lists a folder as ListDirectory (platform/directory.h) does; the folder
+    // walks go through here so that tests can make a listing fail.
+    virtual bool List(const std::string& path, std::vector<DirectoryEntry>& entries) {
+        return ListDirectory(path, entries);
+    }
 };
 
 // The file system in use; the native one unless a test installed another.

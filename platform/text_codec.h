@@ -25,4 +25,24 @@ std::string Utf16ToUtf8(std::u16string_view in);
 // POSIX: already UTF-8, returned as is).
 std::string PathToUtf8(const std::string& path);
 
+// Letter case of ANSI text (platform/text_case.cpp). Every caller that
+// changes or ignores letter case goes through these, so that "É" and "é"
+// are the same letter everywhere the code page has both.
+
+// Lower / upper case of a whole text, the code page's letters included
+// (accented Latin, Greek, Cyrillic where the code page has them); a letter
+// whose partner the code page lacks stays as it is.
+std::string AnsiToLower(std::string_view text);
+std::string AnsiToUpper(std::string_view text);
+
+// Folds letter case for comparing: byte by byte through a table built once
+// from the code page's own case pairs (the second byte of a double-byte
+// character is kept as it is). Cheap enough for search indexes.
+void FoldCase(std::string& text);
+void FoldCase(char* text, size_t size);
+std::string FoldedCase(std::string_view text);
+// Compares folded texts byte by byte: negative, 0 or positive.
+int CompareNoCase(std::string_view a, std::string_view b);
+bool EqualNoCase(std::string_view a, std::string_view b);
+
 }  // namespace td::text

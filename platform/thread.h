@@ -1,6 +1,7 @@
 // Worker threads and the events that stop them, for the workers that gather
-// files, search and store ratings. Portable (std::thread); the MinGW
-// posix-threads toolchain provides the same on Windows.
+// files, search and store ratings. platform/posix implements them with the
+// C++ library's threads, platform/win32 with the system's threads and event
+// objects.
 //
 // A worker is told to stop through an event it polls between files without
 // ever waiting on it, and it talks to its owner only through a MessageQueue,
@@ -22,11 +23,13 @@
 namespace td {
 
 // An event: signalled or not. An auto-reset event goes back to "not
-// signalled" as soon as one poll or wait has seen it signalled.
+// signalled" as soon as one poll or wait has seen it signalled. On Windows it
+// is a system event object, so that a named one is shared with every other
+// user of the name in the process (the window's own handle included).
 class Event {
 public:
-    explicit Event(bool autoReset = true, bool signalled = false)
-        : autoReset_(autoReset), signalled_(signalled) {}
+    explicit Event(bool autoReset = true, bool signalled = false);
+    ~Event();
     Event(const Event&) = delete;
     Event& operator=(const Event&) = delete;
 
@@ -37,23 +40,25 @@ public:
     // Waits up to `milliseconds` (negative: without limit); true when signalled.
     bool wait(int milliseconds);
 
+    struct State;  // per platform: platform/posix, platform/win32
+
 private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    const bool autoReset_;
-    bool signalled_;
+    friend std::shared_ptr<Event> OpenNamedEvent(const std::string& name);
+    explicit Event(std::unique_ptr<State> state);
+    std::unique_ptr<State> state_;
 };
 
 // The process-wide auto-reset event of that name, created not signalled on
 // first use: every caller naming "QuitEvent" shares one object, as named
-// system events do.
+// system events do (on Windows it is the system's named event itself). Null
+// only when the system refuses to create one.
 std::shared_ptr<Event> OpenNamedEvent(const std::string& name);
 extern const char kQuitEventName[];  // "QuitEvent"
 
 // One worker thread. Destroying a running Thread waits for it to end.
 class Thread {
 public:
-    Thread() = default;
+    Thread();
     ~Thread();
     Thread(const Thread&) = delete;
     Thread& operator=(const Thread&) = delete;
@@ -61,12 +66,16 @@ public:
     // Starts `body` on a new thread. False when one is still attached or the
     // thread cannot be created.
     bool start(std::function<void()> body);
-    // Waits for the thread to end; harmless when none runs.
+    // Waits for the thread to end and lets it go; harmless when none runs
+    // and when called from the thread itself.
     void join();
-    bool joinable() const { return thread_.joinable(); }
+    // True from a successful start until join().
+    bool joinable() const;
+
+    struct State;  // per platform
 
 private:
-    std::thread thread_;
+    std::unique_ptr<State> state_;
 };
 
 // Sleeps the calling thread.

@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/text_codec.h"
 #include "platform/volume.h"
 
 namespace td {
 
 namespace {
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Copies `text` into a fixed field, cut so that the terminator always fits.
 void CopyField(char* field, size_t size, const std::string& text, size_t limit) {
@@ -22,9 +21,8 @@ void CopyField(char* field, size_t size, const std::string& text, size_t limit) 
 
 bool HasPlaylistExtension(const std::string& path) {
     if (path.size() < 4) return false;
-    const char* tail = path.c_str() + path.size() - 4;
-    if (tail[0] != '.' || LowerAscii(tail[1]) != 'm' || LowerAscii(tail[2]) != 'p') return false;
-    return tail[3] == '3' || tail[3] == '2';
+    const std::string_view tail = std::string_view(path).substr(path.size() - 4);
+    return text::EqualNoCase(tail, ".mp3") || text::EqualNoCase(tail, ".mp2");
 }
 
 SongRecord* Playlist::entryAt(int index) const {

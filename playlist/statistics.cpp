@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/text_codec.h"
 #include "playlist/playlist.h"
 #include "playlist/text_format.h"
 #include "playlist/view.h"
@@ -30,19 +31,11 @@ constexpr int kLangSelectionCaption = 138;
 constexpr char kSeparator[] = "________________________________________________\r\n";
 const char* const kModeNames[4] = {"Stereo", "Joint-Stereo", "Dual-Channel", "Single-Channel"};
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string AsciiLowered(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = AsciiLower(c);
-    return out;
-}
-
 // Lowered genre names; the first of equal names wins, as in GenreIndex.
 const std::unordered_map<std::string, int>& GenreLookup() {
     static const std::unordered_map<std::string, int> lookup = [] {
         std::unordered_map<std::string, int> map;
-        for (int i = 0; i < kGenreCount; ++i) map.emplace(AsciiLowered(kGenreNames[i]), i);
+        for (int i = 0; i < kGenreCount; ++i) map.emplace(text::FoldedCase(kGenreNames[i]), i);
         return map;
     }();
     return lookup;
@@ -116,7 +109,7 @@ int genreIndexOfText(const std::string& text) {
     const size_t end = text.find('\0');
     const std::string_view name(text.data(), end == std::string::npos ? text.size() : end);
     const auto& lookup = GenreLookup();
-    const auto found = lookup.find(AsciiLowered(name));
+    const auto found = lookup.find(text::FoldedCase(name));
     return found == lookup.end() ? 0 : found->second;
 }
 

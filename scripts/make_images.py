@@ -339,8 +339,26 @@ def glyph(shape, colour=GLYPH, outline=INK):
     return draw
 
 
-def draw_song(c):
-    c.fill(note_shape(0.5, 0.5), vertical((70, 110, 200), (30, 60, 150)))
+def tagged_song(*badges):
+    """A song whose tag kind shows as coloured corner marks: none (a grey
+    note), ID3v1 (an orange mark at the bottom), ID3v2 (a blue mark at the
+    top), both."""
+    def draw(c):
+        if not badges:
+            c.fill(note_shape(0.5, 0.5), vertical((170, 174, 184), (120, 126, 140)))
+            return
+        c.fill(note_shape(-0.8, 0.5), vertical((70, 110, 200), (30, 60, 150)))
+        for badge in badges:
+            if badge == 1:
+                c.outlined(box(10.5, 10.0, 15.5, 15.5, 1.0), (240, 150, 40), INK)
+            else:
+                c.outlined(box(10.5, 0.5, 15.5, 6.0, 1.0), (80, 170, 240), INK)
+    return draw
+
+
+def draw_duplicate(c):
+    c.fill(note_shape(-1.0, -0.5, 0.8), (150, 160, 190))
+    c.fill(note_shape(3.0, 3.2, 0.8), vertical((70, 110, 200), (30, 60, 150)))
 
 
 def draw_playing_song(c):
@@ -380,7 +398,9 @@ BITMAPS = {
     175: [glyph(previous_shape)],
     176: [glyph(plus_shape, GREEN, (20, 90, 36))],
     180: [lambda c: draw_star(c, True), lambda c: draw_star(c, False)],
-    181: [draw_song, draw_playing_song, draw_missing],
+    # Row images: tag kind 0 to 3, duplicate, playing, missing file.
+    181: [tagged_song(), tagged_song(1), tagged_song(2), tagged_song(1, 2), draw_duplicate,
+          draw_playing_song, draw_missing],
     182: [draw_library, draw_person, draw_disc, draw_folder],
 }
 

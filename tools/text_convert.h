@@ -31,11 +31,6 @@ constexpr int kCharConversionCount = 3;
 constexpr int kCaseMenuText = 185;  // 185..189
 constexpr int kCharMenuText = 190;  // 190..192
 
-// Lower / upper case of a whole ANSI text, letters of the code page
-// included (accented Latin, Greek, Cyrillic where the code page has them).
-std::string AnsiToLower(const std::string& text);
-std::string AnsiToUpper(const std::string& text);
-
 // applyCaseConversion: `mode` 0 to 4; other values leave the text as it is.
 // In modes 3 and 4 only ASCII a to z are raised; the only word separator is
 // the space.

@@ -5,6 +5,7 @@
 
 #include "platform/file_system.h"
 #include "platform/prompter.h"
+#include "platform/text_codec.h"
 #include "playlist/text_format.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
@@ -31,14 +32,9 @@ std::string WithLineEnds(const std::string& text) {
 }
 
 bool EndsWithNoCase(const std::string& text, const char* suffix) {
-    const std::string s(suffix);
-    if (text.size() < s.size()) return false;
-    for (size_t i = 0; i < s.size(); ++i) {
-        const unsigned char a = static_cast<unsigned char>(text[text.size() - s.size() + i]);
-        const unsigned char b = static_cast<unsigned char>(s[i]);
-        if (std::tolower(a) != std::tolower(b)) return false;
-    }
-    return true;
+    const std::string_view s(suffix);
+    return text.size() >= s.size() &&
+           text::EqualNoCase(std::string_view(text).substr(text.size() - s.size()), s);
 }
 
 }  // namespace

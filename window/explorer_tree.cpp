@@ -4,6 +4,7 @@
 #include <map>
 #include <utility>
 
+#include "platform/text_codec.h"
 #include "playlist/playlist.h"
 #include "settings/lang_table.h"
 #include "tags/id3v1/id3v1.h"
@@ -31,17 +32,6 @@ const char* const kTagKindNames[4] = {"No Tag", "ID3v1", "ID3v2", "ID3v1+v2"};
 const char* const kModeNames[4] = {"Stereo", "Joint-Stereo", "Dual-Channel", "Single-Channel"};
 const char* const kRatingNames[6] = {"No rating", "*", "**", "***", "****", "*****"};
 
-int AsciiCompareNoCase(const std::string& a, const std::string& b) {
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
 
 class Builder {
 public:
@@ -161,7 +151,7 @@ ExplorerTree buildExplorer(const Playlist& playlist, int viewSource, uint32_t ex
             if (genres.slots[g].count > 0) present.push_back(g);
         }
         std::stable_sort(present.begin(), present.end(), [](int a, int b) {
-            return AsciiCompareNoCase(GenreName(a), GenreName(b)) < 0;
+            return text::CompareNoCase(GenreName(a), GenreName(b)) < 0;
         });
         for (int g : present) {
             const int leaf = builder.add(tree.categoryNodes[kCategoryGenre], ExplorerNodeKind::Leaf,

@@ -10,63 +10,10 @@
 #include "settings/settings.h"
 #include "tags/id3v2/frame_table.h"
 #include "tags/song_record.h"
-#include "tools/text_convert.h"
 
 namespace td {
 
 namespace {
-
-// --- case folding -------------------------------------------------------------
-
-// Folding one byte at a time through a table keeps the search index cheap to
-// build and the per-keystroke preparation trivial. The table is derived once
-// from the code page's own case pairs.
-struct FoldTable {
-    unsigned char lower[256];
-    bool lead[256];  // first byte of a double-byte character
-};
-
-const FoldTable& Fold() {
-    static const FoldTable table = [] {
-        FoldTable t{};
-        for (int b = 0; b < 256; ++b) {
-            t.lower[b] = static_cast<unsigned char>(b);
-            t.lead[b] = false;
-            if (b < 0x80) {
-                if (b >= 'A' && b <= 'Z') t.lower[b] = static_cast<unsigned char>(b + 32);
-                continue;
-            }
-            const std::string one(1, static_cast<char>(b));
-            // A byte that makes one character together with an ASCII letter
-            // after it leads a double-byte character: its second byte (which
-            // can look like an ASCII letter) must not be folded.
-            if (text::AnsiToUtf16(one + "A").size() == 1) {
-                t.lead[b] = true;
-                continue;
-            }
-            if (text::AnsiToUtf16(one).size() != 1) continue;
-            const std::string lowered = AnsiToLower(one);
-            // Take only true case pairs: a byte the code page does not define
-            // must not become a question mark.
-            if (lowered.size() == 1 && lowered != one && AnsiToUpper(lowered) == one) {
-                t.lower[b] = static_cast<unsigned char>(lowered[0]);
-            }
-        }
-        return t;
-    }();
-    return table;
-}
-
-void FoldRange(const FoldTable& table, char* text, size_t n) {
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (table.lead[c]) {
-            ++i;  // keep the second byte as it is
-            continue;
-        }
-        text[i] = static_cast<char>(table.lower[c]);
-    }
-}
 
 // --- fields -----------------------------------------------------------------
 
@@ -96,16 +43,6 @@ bool EqualsNonEmpty(const SongRecord& entry, int type, int viewSource, const std
 }
 
 }  // namespace
-
-void foldAnsiCase(std::string& text) {
-    if (!text.empty()) FoldRange(Fold(), &text[0], text.size());
-}
-
-std::string foldedAnsiCase(std::string_view text) {
-    std::string out(text);
-    foldAnsiCase(out);
-    return out;
-}
 
 // --- explorer filter ----------------------------------------------------------
 
@@ -138,7 +75,7 @@ PreparedSearch prepareSearch(std::string_view text, uint32_t searchFields) {
     const size_t nul = text.find('\0');
     if (nul != std::string_view::npos) text = text.substr(0, nul);
     search.text = std::string(text.substr(0, std::min(text.size(), kSearchTextLimit)));
-    if (!search.matchCase()) foldAnsiCase(search.text);
+    if (!search.matchCase()) text::FoldCase(search.text);
     return search;
 }
 
@@ -147,7 +84,7 @@ bool matchesSearch(const SongRecord& entry, const PreparedSearch& search, int vi
     for (int field = 0; field < 6; ++field) {
         if (!(search.fields & kFieldBits[field])) continue;
         ReadSearchField(entry, field, viewSource, value);
-        if (!search.matchCase()) foldAnsiCase(value);
+        if (!search.matchCase()) text::FoldCase(value);
         if (value.find(search.text) != std::string::npos) return true;
     }
     return false;
@@ -160,7 +97,6 @@ std::shared_ptr<const SearchIndex> SearchIndex::build(const Playlist& playlist, 
     index->viewSource_ = viewSource;
     index->fields_ = searchFields & (kSearchFieldMask | kSearchMatchCase);
     const bool fold = !(searchFields & kSearchMatchCase);
-    const FoldTable& table = Fold();
     const int count = playlist.count();
     index->entries_.reserve(count);
     index->starts_.reserve(static_cast<size_t>(count) + 1);
@@ -179,7 +115,7 @@ std::shared_ptr<const SearchIndex> SearchIndex::build(const Playlist& playlist, 
             // field into the next.
             const size_t start = index->block_.size();
             index->block_ += value;
-            if (fold && !value.empty()) FoldRange(table, &index->block_[start], value.size());
+            if (fold && !value.empty()) text::FoldCase(&index->block_[start], value.size());
             index->block_ += '\0';
         }
         if (index->block_.size() > 0xFFFFFFF0u) return nullptr;  // beyond 32-bit offsets

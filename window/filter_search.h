@@ -91,12 +91,6 @@ PreparedSearch prepareSearch(std::string_view text, uint32_t searchFields);
 // chosen: no match.
 bool matchesSearch(const SongRecord& entry, const PreparedSearch& search, int viewSource);
 
-// Lower case of an ANSI text as the search compares it: letters of the code
-// page included, and on a double-byte code page the second byte of a
-// character is never taken for a letter.
-void foldAnsiCase(std::string& text);
-std::string foldedAnsiCase(std::string_view text);
-
 // The chosen fields of every entry of a Playlist, prepared for searching (the
 // case folded unless it must match), in one block. It reflects the entries
 // and tags as they were when it was built: the owner drops it whenever the

@@ -1,5 +1,7 @@
 #include "wizards/duplicates.h"
 
+#include "platform/text_codec.h"
+
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -173,7 +175,7 @@ uint32_t duplicateSize(const SongRecord& entry) {
 
 std::string foldedPath(const std::string& path) {
 #ifdef _WIN32
-    return foldedAnsiCase(path);
+    return text::FoldedCase(path);
 #else
     std::string out = path;
     for (char& c : out) {

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/file_system.h"
+#include "platform/text_codec.h"
 
 namespace td {
 
@@ -46,10 +47,6 @@ constexpr size_t kTrackByte = 126;
 
 bool IsAsciiSpace(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-unsigned char AsciiLower(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
 }
 
 void TrimTrailerFields(Id3v1Raw& raw) {
@@ -240,13 +237,7 @@ const char* GenreName(int index) {
 int GenreIndex(const char* name) {
     if (name == nullptr) return 0;
     for (int i = 0; i < kGenreCount; ++i) {
-        const unsigned char* a = reinterpret_cast<const unsigned char*>(kGenreNames[i]);
-        const unsigned char* b = reinterpret_cast<const unsigned char*>(name);
-        while (*a != 0 && AsciiLower(*a) == AsciiLower(*b)) {
-            ++a;
-            ++b;
-        }
-        if (*a == 0 && *b == 0) return i;
+        if (text::EqualNoCase(kGenreNames[i], name)) return i;
     }
     return 0;
 }

@@ -70,5 +70,33 @@ TEST(Utf8Codec, ValidTextRoundTripsAndHostileSequencesAreReplaced) {
               "\xEF\xBF\xBD" "a\xEF\xBF\xBD");
 }
 
+TEST(TextCase, FoldsAndComparesTheCodePageLettersOnly) {
+    // Windows-1252 (the POSIX code page; Wine's default too): É, Š, Ÿ, Ž.
+    EXPECT_EQ(FoldedCase("A\xC9\x8A\x9F\x8EZ"), "a\xE9\x9A\xFF\x9Ez");
+    // Already small, not letters, undefined bytes, the sharp s: unchanged.
+    const std::string same = "az09 _-\xE9\xDF\xD7\x81\x90\xF7";
+    EXPECT_EQ(FoldedCase(same), same);
+    EXPECT_EQ(AnsiToUpper("stra\xDF" "e \xE9t\xE9 \xFF"), "STRA\xDF" "E \xC9T\xC9 \x9F");
+    EXPECT_EQ(AnsiToLower("\xC9T\xC9 \x8A"), "\xE9t\xE9 \x9A");
+
+    const struct {
+        const char* a;
+        const char* b;
+        int sign;
+    } cases[] = {
+        {"Rock", "rOCK", 0},
+        {"\xC9t\xE9", "\xE9T\xC9", 0},
+        {"abc", "ABD", -1},
+        {"ab", "AB ", -1},
+        {"\xE9", "f", 1},  // folded bytes compare unsigned
+        {"", "", 0},
+    };
+    for (const auto& c : cases) {
+        const int got = CompareNoCase(c.a, c.b);
+        EXPECT_EQ((got > 0) - (got < 0), c.sign) << c.a << " / " << c.b;
+        EXPECT_EQ(EqualNoCase(c.a, c.b), c.sign == 0) << c.a << " / " << c.b;
+    }
+}
+
 }  // namespace
 }  // namespace td::text

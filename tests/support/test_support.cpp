@@ -334,4 +334,10 @@ bool HasTemporaryFiles(const std::string& dir) {
     return false;
 }
 
+bool FaultyFileSystem::List(const std::string& path, std::vector<DirectoryEntry>& entries) {
+    entries.clear();
+    if (Hit(Op::List)) return false;
+    return inner_.List(path, entries);
+}
+
 }  // namespace td::test

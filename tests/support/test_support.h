@@ -61,15 +61,16 @@ public:
         Remove,
         Rename,
         Replace,
+        List,
     };
-    static constexpr size_t kOpCount = static_cast<size_t>(Op::Replace) + 1;
+    static constexpr size_t kOpCount = static_cast<size_t>(Op::List) + 1;
 
     FaultyFileSystem();
 
     // The `nth` (1-based) call of `op` from now on fails: Open returns null,
     // Read returns nothing, Write writes `short_write` bytes (at most half of
     // the request) and reports that count, Close closes but reports failure,
-    // the others do nothing and report failure. `nth` <= 0 cancels.
+    // List lists nothing, the others do nothing and report failure. `nth` <= 0 cancels.
     void FailAt(Op op, int nth);
     // Like FailAt, but every call from the nth on fails.
     void FailFrom(Op op, int nth);
@@ -95,6 +96,7 @@ public:
     std::unique_ptr<File> CreateTemporary(const std::string& beside, std::string& tempPath) override;
     bool Commit(File& temp, const std::string& tempPath, const std::string& target,
                 File* held) override;
+    bool List(const std::string& path, std::vector<DirectoryEntry>& entries) override;
 
     // Used by the file wrappers: counts the call and tells whether it fails.
     bool Hit(Op op);

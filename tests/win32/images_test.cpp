@@ -27,7 +27,7 @@ TEST_F(DrawnResourcesTest, BitmapsAreStripsOf16By16WithAMagentaBackground) {
     const struct {
         int id;
         int images;
-    } strips[] = {{169, 1}, {176, 1}, {180, 2}, {181, 3}, {182, 4}};
+    } strips[] = {{169, 1}, {176, 1}, {180, 2}, {181, 7}, {182, 4}};
     HDC dc = CreateCompatibleDC(nullptr);
     for (const auto& strip : strips) {
         HBITMAP bitmap = static_cast<HBITMAP>(

@@ -98,14 +98,6 @@ TEST_F(SearchTest, MatchCaseAndOnlyTheChosenFieldsFileNameIsThePath) {
     EXPECT_EQ(Names(fs.rows()), (std::vector<std::string>{"/music/Rock/b.mp3", "/music/Rock/c.mp3"}));
 }
 
-TEST(FoldAnsiCaseTest, LowersTheCodePageLettersOnly) {
-    // Windows-1252 (the POSIX code page; Wine's default too): É, Š, Ÿ, Ž.
-    EXPECT_EQ(foldedAnsiCase("A\xC9\x8A\x9F\x8EZ"), "a\xE9\x9A\xFF\x9Ez");
-    // Already small, not letters, undefined bytes, the sharp s: unchanged.
-    const std::string same = "az09 _-\xE9\xDF\xD7\x81\x90\xF7";
-    EXPECT_EQ(foldedAnsiCase(same), same);
-}
-
 class RefilterTest : public ::testing::Test {
 protected:
     RefilterTest() : fs_(list_) {

@@ -1,0 +1,342 @@
+#include "window/file_gatherer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/directory.h"
+#include "platform/folder_walk.h"
+#include "playlist/playlist.h"
+#include "playlist/view.h"
+#include "settings/lang_table.h"
+#include "support/test_support.h"
+#include "tags/song_record.h"
+
+#include "platform/text_codec.h"
+
+#ifdef _WIN32
+#include <direct.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace td {
+namespace {
+
+using test::FaultyFileSystem;
+using test::ScopedFs;
+using test::TempDir;
+
+// An MPEG layer III frame header and some bytes: enough to be read as a song.
+std::string SongBytes() {
+    std::string bytes("\xFF\xFB\x90\x64", 4);
+    bytes.resize(2048, '\0');
+    return bytes;
+}
+
+void MakeTree(const TempDir& dir, const std::vector<std::string>& files) {
+    for (const std::string& name : files) {
+        std::string path = dir.path();
+        size_t start = 0;
+        for (size_t slash = name.find('/'); slash != std::string::npos;
+             slash = name.find('/', start)) {
+            path = JoinPath(path, name.substr(start, slash - start));
+#ifdef _WIN32
+            _mkdir(path.c_str());
+#else
+            mkdir(path.c_str(), 0755);
+#endif
+            start = slash + 1;
+        }
+        ASSERT_TRUE(test::WriteBytes(JoinPath(path, name.substr(start)), SongBytes()));
+    }
+}
+
+std::vector<std::string> EntryNames(const Playlist& playlist) {
+    std::vector<std::string> names;
+    for (int i = 0; i < playlist.count(); ++i) names.push_back(BaseName(playlist.entryAt(i)->GetFileName()));
+    return names;
+}
+
+// Records what the worker reports; can stop the run after `stopAfter` files.
+class Recorder : public GatherListener {
+public:
+    void gatherFile(const std::string& path) override {
+        std::lock_guard<std::mutex> lock(mutex);
+        files.push_back(BaseName(path));
+        if (onFile) onFile(path);
+    }
+    void gatherDone() override {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++done;
+        finished.notify_all();
+    }
+    void waitDone() {
+        std::unique_lock<std::mutex> lock(mutex);
+        finished.wait(lock, [this] { return done > 0; });
+    }
+
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::vector<std::string> files;
+    int done = 0;
+    std::function<void(const std::string&)> onFile;
+};
+
+class FileGathererTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MakeTree(dir_, {"b.mp3", "A.MP3", "c.wav", "song.Mp2", "x.mp1", "sub/d.mp3", "sub/deep/e.mp3"});
+    }
+    TempDir dir_;
+    Playlist playlist_;
+    Recorder recorder_;
+};
+
+TEST_F(FileGathererTest, DirectoryTakesMpegFilesInNameOrderWithOrWithoutSubfolders) {
+    const struct {
+        bool recurse;
+        std::vector<std::string> names;
+    } cases[] = {
+        {false, {"A.MP3", "b.mp3", "song.Mp2"}},
+        {true, {"A.MP3", "b.mp3", "song.Mp2", "d.mp3", "e.mp3"}},
+    };
+    for (const auto& c : cases) {
+        Playlist playlist;
+        FileGatherer gatherer(playlist);
+        Recorder recorder;
+        ASSERT_EQ(gatherer.start(GatherRequest::Directory(dir_.path() + kPathSeparator, c.recurse), recorder),
+                  GatherStart::Started);
+        recorder.waitDone();
+        gatherer.stop();
+        EXPECT_FALSE(gatherer.running());
+        EXPECT_EQ(EntryNames(playlist), c.names) << c.recurse;
+        EXPECT_EQ(gatherer.summary().added, static_cast<int>(c.names.size()));
+        EXPECT_FALSE(gatherer.summary().stopped);
+        EXPECT_EQ(recorder.done, 1);
+    }
+}
+
+TEST_F(FileGathererTest, FileListReportsEveryItemAndKeepsMissingSongsAsDeadEntries) {
+    const std::string buffer = dir_.path() + '\0' + "b.mp3" + '\0' + "x.mp1" + '\0' + "gone.mp3" +
+                               '\0' + '\0';
+    const GatherRequest request = GatherRequest::FilesFromBuffer(buffer.data(), buffer.size());
+    ASSERT_EQ(request.paths.size(), 3u);
+    const std::string one = dir_.Path("b.mp3") + '\0' + '\0';
+    EXPECT_EQ(GatherRequest::FilesFromBuffer(one.data(), one.size()).paths,
+              std::vector<std::string>{dir_.Path("b.mp3")});
+
+    FileGatherer gatherer(playlist_);
+    ASSERT_EQ(gatherer.run(request, &recorder_), GatherStart::Started);
+    EXPECT_EQ(recorder_.files, (std::vector<std::string>{"b.mp3", "x.mp1", "gone.mp3"}));
+    EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"b.mp3", "gone.mp3"}));
+    EXPECT_EQ(playlist_.entryAt(1)->GetAudioSize(), 0u);
+}
+
+TEST_F(FileGathererTest, DroppedFoldersAreWalkedWholeAndTheRunEndsOnce) {
+    MakeTree(dir_, {"other/f.mp3", "other/g.mp3"});
+    FileGatherer gatherer(playlist_);
+    const GatherRequest request =
+        GatherRequest::Dropped({dir_.Path("sub"), dir_.Path("other"), dir_.Path("A.MP3")});
+    ASSERT_EQ(gatherer.start(request, recorder_), GatherStart::Started);
+    recorder_.waitDone();
+    gatherer.stop();
+    EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"d.mp3", "e.mp3", "f.mp3", "g.mp3", "A.MP3"}));
+    EXPECT_EQ(recorder_.done, 1);
+}
+
+TEST_F(FileGathererTest, AbortAtAnyMomentLeavesWholeEntriesOnlyAndTheNextRunComplete) {
+    MakeTree(dir_, {"m/01.mp3", "m/02.mp3", "m/03.mp3", "m/04.mp3", "m/05.mp3", "m/06.mp3"});
+    for (int stopAfter = 1; stopAfter <= 6; ++stopAfter) {
+        Playlist playlist;
+        FileGatherer gatherer(playlist);
+        Recorder recorder;
+        std::atomic<int> seen{0};
+        // Asked while the worker is between reading a file and the next one,
+        // as the dialog's Abort would.
+        recorder.onFile = [&](const std::string&) {
+            if (++seen == stopAfter) gatherer.requestStop();
+        };
+        ASSERT_EQ(gatherer.start(GatherRequest::Directory(dir_.Path("m"), false), recorder),
+                  GatherStart::Started);
+        recorder.waitDone();
+        gatherer.stop();
+        EXPECT_FALSE(gatherer.running());
+        EXPECT_EQ(playlist.count(), stopAfter) << stopAfter;
+        EXPECT_EQ(gatherer.summary().stopped, stopAfter < 6) << stopAfter;
+        for (int i = 0; i < playlist.count(); ++i) {
+            EXPECT_EQ(playlist.entryAt(i)->GetAudioSize(), 2048u) << "half-read entry";
+        }
+        // The stop of the last run is not left behind for the next one.
+        Recorder again;
+        ASSERT_EQ(gatherer.start(GatherRequest::Directory(dir_.Path("m"), false), again),
+                  GatherStart::Started);
+        again.waitDone();
+        gatherer.stop();
+        EXPECT_EQ(playlist.count(), stopAfter + 6);
+    }
+}
+
+TEST_F(FileGathererTest, AStopSignalledThroughTheNamedEventEndsTheRunAndIsConsumed) {
+    // A stop that arrives while the worker reads a file drops that file whole.
+    FileGatherer gatherer(playlist_);
+    std::shared_ptr<Event> quit = OpenNamedEvent(kQuitEventName);
+    recorder_.onFile = [&](const std::string&) { quit->set(); };
+    ASSERT_EQ(gatherer.start(GatherRequest::Directory(dir_.path(), true), recorder_),
+              GatherStart::Started);
+    recorder_.waitDone();
+    gatherer.stop();
+    EXPECT_EQ(playlist_.count(), 1);
+    EXPECT_TRUE(gatherer.summary().stopped);
+    EXPECT_FALSE(quit->poll());
+}
+
+TEST_F(FileGathererTest, ClosingWhileTheWorkerRunsEndsItCleanly) {
+    std::mutex gate;
+    gate.lock();
+    Event inFile(false, false);
+    {
+        FileGatherer gatherer(playlist_);
+        recorder_.onFile = [&](const std::string&) {
+            inFile.set();
+            std::lock_guard<std::mutex> wait(gate);  // held until the "window" closes
+        };
+        ASSERT_EQ(gatherer.start(GatherRequest::Directory(dir_.path(), true), recorder_),
+                  GatherStart::Started);
+        ASSERT_TRUE(inFile.wait(-1));
+        EXPECT_EQ(gatherer.start(GatherRequest::Directory(dir_.path(), true), recorder_),
+                  GatherStart::Busy);
+        gatherer.requestStop();
+        gate.unlock();
+    }  // the destructor waits for the worker
+    EXPECT_EQ(recorder_.done, 1);
+    EXPECT_EQ(playlist_.count(), 1);
+}
+
+TEST_F(FileGathererTest, FilesThatVanishOrCannotBeReadDuringAWalkAreLeftOutAndNamed) {
+    FileGatherer gatherer(playlist_);
+    // Reading A.MP3 removes b.mp3, which the listing has already seen.
+    recorder_.onFile = [&](const std::string& path) {
+        if (BaseName(path) == "A.MP3") std::remove(dir_.Path("b.mp3").c_str());
+    };
+    gatherer.run(GatherRequest::Directory(dir_.path(), false), &recorder_);
+    EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"A.MP3", "song.Mp2"}));
+    EXPECT_EQ(gatherer.summary().leftOut, std::vector<std::string>{dir_.Path("b.mp3")});
+
+    // A file that cannot be opened, and a subfolder that cannot be listed.
+    FaultyFileSystem faulty;
+    ScopedFs installed(faulty);
+    faulty.FailAt(FaultyFileSystem::Op::Open, 1);
+    faulty.FailAt(FaultyFileSystem::Op::List, 2);
+    Playlist playlist;
+    FileGatherer again(playlist);
+    again.run(GatherRequest::Directory(dir_.path(), true), nullptr);
+    EXPECT_EQ(EntryNames(playlist), (std::vector<std::string>{"song.Mp2"}));
+    EXPECT_EQ(again.summary().leftOut, std::vector<std::string>{dir_.Path("A.MP3")});
+    EXPECT_EQ(again.summary().unlisted, std::vector<std::string>{dir_.Path("sub")});
+}
+
+#ifndef _WIN32
+TEST_F(FileGathererTest, LinksToFoldersAreNotFollowedSoALoopEnds) {
+    ASSERT_EQ(symlink(dir_.path().c_str(), dir_.Path("sub/deep/loop").c_str()), 0);
+    ASSERT_EQ(symlink(dir_.Path("sub").c_str(), dir_.Path("zlink").c_str()), 0);
+    std::vector<std::string> skipped;
+    int files = 0;
+    EXPECT_TRUE(WalkFolder(dir_.path(), WalkOptions(), [&](WalkEvent event, const std::string& path) {
+        if (event == WalkEvent::LinkSkipped) skipped.push_back(BaseName(path));
+        if (event == WalkEvent::File) ++files;
+        return true;
+    }));
+    EXPECT_EQ(skipped, (std::vector<std::string>{"loop", "zlink"}));
+    EXPECT_EQ(files, 7);
+}
+#endif
+
+// Lists one folder of `count` synthetic entries, the rest as the disk has it.
+class WideFolderFs final : public FileSystem {
+public:
+    WideFolderFs(std::string folder, int count) : folder_(std::move(folder)), count_(count) {}
+    std::unique_ptr<File> Open(const std::string& p, OpenMode m) override { return inner_.Open(p, m); }
+    bool GetStatus(const std::string& p, FileStatus& s) override { return inner_.GetStatus(p, s); }
+    bool GetAttributes(const std::string& p, uint32_t& a) override { return inner_.GetAttributes(p, a); }
+    bool SetAttributes(const std::string& p, uint32_t a) override { return inner_.SetAttributes(p, a); }
+    bool Remove(const std::string& p) override { return inner_.Remove(p); }
+    bool Rename(const std::string& f, const std::string& t) override { return inner_.Rename(f, t); }
+    bool Replace(const std::string& s, const std::string& t) override { return inner_.Replace(s, t); }
+    bool List(const std::string& path, std::vector<DirectoryEntry>& entries) override {
+        ++listings;
+        if (path != folder_) return inner_.List(path, entries);
+        entries.clear();
+        for (int i = count_; i > 0; --i) entries.push_back({"n" + std::to_string(i) + ".txt", false, false});
+        return true;
+    }
+    int listings = 0;
+
+private:
+    std::string folder_;
+    int count_;
+    FileSystem& inner_ = NativeFs();
+};
+
+TEST(FolderWalkTest, AFolderOfAHundredThousandEntriesIsListedOnceAndEachEntrySeenOnce) {
+    WideFolderFs wide("/wide", 100000);
+    ScopedFs installed(wide);
+    int files = 0;
+    std::string previous;
+    bool ordered = true;
+    WalkFolder("/wide", WalkOptions(), [&](WalkEvent event, const std::string& path) {
+        ++files;
+        ordered = ordered && event == WalkEvent::File && (previous.empty() || text::CompareNoCase(previous, path) < 0);
+        previous = path;
+        return true;
+    });
+    EXPECT_EQ(files, 100000);
+    EXPECT_EQ(wide.listings, 1);
+    EXPECT_TRUE(ordered);
+}
+
+TEST(FolderWalkTest, TheDepthCapStopsDescentAndAVisitorCanEndTheWalk) {
+    TempDir dir;
+    MakeTree(dir, {"1/2/3/a.mp3", "1/b.mp3"});
+    WalkOptions shallow;
+    shallow.maxDepth = 1;
+    std::vector<std::string> seen;
+    EXPECT_TRUE(WalkFolder(dir.path(), shallow, [&](WalkEvent event, const std::string& path) {
+        seen.push_back((event == WalkEvent::TooDeep ? "deep:" : "") + BaseName(path));
+        return true;
+    }));
+    EXPECT_EQ(seen, (std::vector<std::string>{"deep:2", "b.mp3"}));
+    EXPECT_FALSE(WalkFolder(dir.path(), WalkOptions(), [](WalkEvent, const std::string&) { return false; }));
+}
+
+TEST_F(FileGathererTest, ImportReplacesTheListOnlyOnceThePlaylistFileWasRead) {
+    PlaylistView view(playlist_);
+    FileGatherer gatherer(playlist_, &view);
+    playlist_.addFile(dir_.Path("A.MP3"));
+    view.rebuildFromPlaylist();
+
+    EXPECT_EQ(gatherer.run(GatherRequest::Import(dir_.Path("none.m3u"), PlaylistFormat::M3u), nullptr),
+              GatherStart::NotRead);
+    EXPECT_EQ(playlist_.count(), 1);
+
+    ASSERT_TRUE(test::WriteBytes(dir_.Path("list.m3u"), "#EXTM3U\r\nb.mp3\r\nnotes.txt\r\nsub/d.mp3\r\n"));
+    EXPECT_EQ(gatherer.run(GatherRequest::Import(dir_.Path("list.m3u"), PlaylistFormat::M3u), &recorder_),
+              GatherStart::Started);
+    EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"b.mp3", "d.mp3"}));
+    EXPECT_EQ(view.rowCount(), 0);
+
+    ASSERT_TRUE(test::WriteBytes(dir_.Path("bad.pls"), "\r\n[playlist]\r\nFile1=b.mp3\r\n"));
+    EXPECT_EQ(gatherer.run(GatherRequest::Import(dir_.Path("bad.pls"), PlaylistFormat::Pls), nullptr),
+              GatherStart::BadPls);
+    EXPECT_EQ(playlist_.count(), 0);
+    EXPECT_EQ(gatherStartMessage(GatherStart::BadPls), LangTable::getString(131));
+}
+
+}  // namespace
+}  // namespace td

@@ -1,0 +1,164 @@
+// The file gathering worker: reads many audio files (tags and stream header)
+// on a thread of its own and adds them to the Playlist, while the window
+// shows a progress dialog with an Abort button.
+//
+// How the window drives one run:
+//
+//   FileGatherer gatherer(playlist);          // one per run or per window
+//   GatherRequest request = GatherRequest::Directory(folder, recurse);
+//   GatherStart started = gatherer.start(request, listener);   // UI thread
+//   ... progress dialog runs modally; the listener posts WM_GATHER_FILE for
+//   ... each gatherFile() and WM_GATHER_DONE for gatherDone() ...
+//   gatherer.stop();    // on WM_GATHER_DONE, on Abort, and when the window
+//                       // closes: joins the worker, never blocks for long
+//   then refilter the view, recount the genres, refresh the explorer and
+//   rewrite the status bar from gatherer.summary().
+//
+// Threads: start() and stop() are called on the owner's (user-interface)
+// thread; the listener is called on the worker's thread and must only hand
+// the news over (post a message). While a run is going, the Playlist belongs
+// to the worker: the owner must not read or change it (the list view's rows
+// keep pointing at entries, which an add never moves or frees). A start()
+// that replaces the list empties the view and the Playlist on the calling
+// thread before the worker starts.
+//
+// Stopping: stop() sets the stop flag and signals the named auto-reset event
+// "QuitEvent" (shared with every other user of that name); the worker polls
+// both without waiting, between items and again after reading each file and
+// before adding it, so an abort never leaves a half-added entry: each file is
+// added whole or not at all. Entries added before the abort stay.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/thread.h"
+
+namespace td {
+
+class Playlist;
+class PlaylistView;
+
+// What a run gathers.
+enum class GatherKind {
+    Directory,  // "Add directory": the files of `folder`, subfolders with `recurse`
+    Files,      // "Add files": the chosen `paths`, each reported whether taken or not
+    Dropped,    // files and folders dropped on the window: `paths`, folders always recursed
+    Import,     // "Import": the songs an M3U or PLS `playlistFile` names; replaces the list
+    HostReload, // "Reload from WinAmp": the host's M3U `playlistFile`; replaces the list
+};
+
+enum class PlaylistFormat { M3u, Pls };
+
+struct GatherRequest {
+    GatherKind kind = GatherKind::Files;
+    std::string folder;
+    bool recurse = false;
+    std::vector<std::string> paths;
+    std::string playlistFile;
+    // Import: the reader the import dialog's filter chose (not the extension).
+    PlaylistFormat format = PlaylistFormat::M3u;
+
+    static GatherRequest Directory(const std::string& folder, bool recurse);
+    static GatherRequest Files(std::vector<std::string> paths);
+    // The open dialog's multiple-selection buffer: the folder, then each
+    // name, each ended by a NUL, then one more NUL (`size` bytes at most).
+    static GatherRequest FilesFromBuffer(const char* buffer, size_t size);
+    static GatherRequest Dropped(std::vector<std::string> paths);
+    static GatherRequest Import(const std::string& playlistFile, PlaylistFormat format);
+    static GatherRequest HostReload(const std::string& hostM3u);
+};
+
+// Told about a run's progress, on the worker's thread.
+class GatherListener {
+public:
+    virtual ~GatherListener() = default;
+    // One item was handled: a file added or refused (not .mp3/.mp2), or a
+    // walked file that vanished or became unreadable and was left out. The
+    // dialog shows `path` and counts it.
+    virtual void gatherFile(const std::string& path) = 0;
+    // The run is over, finished or stopped; called once, last. The summary
+    // is complete when this is called.
+    virtual void gatherDone() = 0;
+};
+
+// Why a run did not start. The texts are the user's (LangTable).
+enum class GatherStart {
+    Started,
+    Busy,          // a run is still going: one at a time
+    NotRead,       // the playlist file could not be read: nothing changed, no message
+    BadPls,        // PLS without its "[playlist]" line: the list is now empty,
+                   // message "Bad file: PLS playlist"
+    NoThread,      // the system refused a thread: nothing changed
+};
+// The message box text for a start that failed, or "" when none is shown.
+std::string gatherStartMessage(GatherStart result);
+
+// What a run did, for the status bar and for callers that report problems.
+struct GatherSummary {
+    int handled = 0;  // items reported through gatherFile
+    int added = 0;    // entries added to the Playlist
+    bool stopped = false;  // ended by stop(), not by running out of work
+    std::vector<std::string> unlisted;  // folders that could not be listed
+    std::vector<std::string> leftOut;   // walked files that vanished or could not be read
+    std::vector<std::string> leftOutReasons;  // the system's reason for each, in that order
+};
+
+class FileGatherer {
+public:
+    explicit FileGatherer(Playlist& playlist, PlaylistView* view = nullptr);
+    // Stops a run that is still going.
+    ~FileGatherer();
+    FileGatherer(const FileGatherer&) = delete;
+    FileGatherer& operator=(const FileGatherer&) = delete;
+
+    // Starts a run of `request` on the worker thread. Import and HostReload
+    // read the playlist file first, on the calling thread (it is small), and
+    // empty the view and the Playlist only once it was read.
+    GatherStart start(const GatherRequest& request, GatherListener& listener);
+    // Stops the run: sets the stop flag, signals "QuitEvent", waits for the
+    // worker (it stops at the next item or right after the file in hand),
+    // then resets the event. Harmless when no run is going.
+    void stop();
+    // Asks the run to stop without waiting for it (sets the stop flag and
+    // signals the event); safe from any thread, the listener's included.
+    void requestStop();
+    // True from start() until the worker has ended (it may have ended
+    // without stop() having been called yet).
+    bool running() const { return running_.load(); }
+
+    // The same work on the calling thread, for the command line and tests;
+    // `listener` may be null. Import and HostReload give NotRead or BadPls
+    // as start() would.
+    GatherStart run(const GatherRequest& request, GatherListener* listener);
+
+    // What the last run did; read it after stop() or after gatherDone.
+    const GatherSummary& summary() const { return summary_; }
+
+    // Pause after a stop is seen in a file list, before the worker ends, and
+    // the beep sounded then (the window gives the information beep and one
+    // second; tests give none).
+    void setStopPause(int milliseconds) { stopPause_ = milliseconds; }
+    void setStopBeep(std::function<void()> beep) { beep_ = std::move(beep); }
+
+private:
+    class Run;
+
+    GatherStart prepare(const GatherRequest& request, GatherRequest& prepared);
+
+    Playlist& playlist_;
+    PlaylistView* view_;
+    Thread thread_;
+    std::shared_ptr<Event> quitEvent_;
+    std::atomic<bool> stopFlag_{false};
+    std::atomic<bool> running_{false};
+    GatherSummary summary_;
+    int stopPause_ = 0;
+    std::function<void()> beep_;
+};
+
+}  // namespace td
