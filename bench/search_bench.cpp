@@ -17,13 +17,13 @@
 
 #include "bench/support/sample_playlist.h"
 #include "platform/text_codec.h"
+#include "playlist/filter_search.h"
 #include "playlist/playlist.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
 #include "tags/id3v2/frame.h"
 #include "tags/id3v2/frame_table.h"
 #include "tags/song_record.h"
-#include "window/filter_search.h"
 
 using td::bench::Best;
 using td::bench::Ms;

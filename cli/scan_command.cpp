@@ -92,6 +92,9 @@ int RunScan(const std::vector<std::string>& args) {
         case Kq3Save::NotOpened:
             ReportError("scan: cannot create '" + text::PathToUtf8(output) + "': " + LastFileError());
             return kExitFailure;
+        case Kq3Save::ReadOnly:
+            ReportError("scan: '" + text::PathToUtf8(output) + "' is read-only; it was left as it was");
+            return kExitFailure;
         case Kq3Save::WriteFailed:
             ReportError("scan: writing '" + text::PathToUtf8(output) + "' failed (" +
                         LastFileError() + "); the file was left as it was");

@@ -8,10 +8,10 @@
 #include "cli/commands.h"
 #include "cli/source_loader.h"
 #include "cli/tool_cli.h"
+#include "playlist/filter_search.h"
 #include "playlist/playlist.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
-#include "window/filter_search.h"
 
 namespace td::cli {
 

@@ -140,9 +140,57 @@ Kq3Parse ParseSongs(ByteReader& in, uint32_t songCount, int version, Kq3Contents
 constexpr int kTextErrorFile = 128;
 constexpr int kTextBadFormat = 129;
 
-void ShowError(Prompter& prompter, int text) {
-    prompter.Message(LangTable::getString(text), LangTable::getString(kLangError), PromptButtons::Ok,
-                     PromptIcon::Error);
+void ShowError(Prompter& prompter, const std::string& text) {
+    prompter.Message(text, LangTable::getString(kLangError), PromptButtons::Ok, PromptIcon::Error);
+}
+
+// The save itself, without messages.
+Kq3Save WriteKq3(const Playlist& playlist, const std::string& path) {
+    FileSystem& fs = Fs();
+    // A read-only file is the user's way of keeping it: on POSIX the replace
+    // below would go through regardless.
+    uint32_t attributes = 0;
+    if (fs.GetAttributes(path, attributes) && (attributes & kAttrReadOnly)) {
+        return Kq3Save::ReadOnly;
+    }
+    std::string temp;
+    std::unique_ptr<File> file = fs.CreateTemporary(path, temp);
+    if (!file) return Kq3Save::NotOpened;
+    // Encoded and written in blocks: a list of 100,000 songs is some 50 MB,
+    // which need not be held in memory at once.
+    constexpr size_t kBlock = 1u << 20;
+    bool ok = true;
+    try {
+        std::string block;
+        block.reserve(kBlock + 64 * 1024);
+        auto flushBlock = [&]() {
+            ok = ok && file->Write(block.data(), block.size()) == block.size();
+            block.clear();
+        };
+        appendKq3Header(static_cast<uint32_t>(playlist.count()),
+                        static_cast<uint32_t>(playlist.volumeCount()), block);
+        for (int v = 0; v < playlist.volumeCount() && ok; ++v) {
+            appendKq3Volume(playlist.volumeAt(v), block);
+            if (block.size() >= kBlock) flushBlock();
+        }
+        for (int i = 0; i < playlist.count() && ok; ++i) {
+            appendKq3Song(*playlist.entryAt(i), block);
+            if (block.size() >= kBlock) flushBlock();
+        }
+        if (!block.empty()) flushBlock();
+    } catch (const std::exception&) {
+        ok = false;
+    }
+    ok = ok && file->Flush();
+    if (!ok) {
+        // Closed first, so that the temporary file can be removed where open
+        // files cannot.
+        file->Close();
+        fs.Remove(temp);
+    } else {
+        ok = fs.Commit(*file, temp, path, nullptr);
+    }
+    return ok ? Kq3Save::Saved : Kq3Save::WriteFailed;
 }
 
 }  // namespace
@@ -282,28 +330,22 @@ Kq3Load loadKq3(const std::string& path, bool replace, Playlist& playlist, Playl
         case WholeFileRead::NotOpened: return Kq3Load::NotOpened;
         case WholeFileRead::Failed:
             // What was read is unreliable; the list is not touched.
-            ShowError(prompter, kTextErrorFile);
+            ShowError(prompter, kq3LoadMessage(Kq3Load::ReadFailed));
             return Kq3Load::ReadFailed;
     }
     Kq3Contents contents;
     const Kq3Parse parsed =
         parseKq3(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), contents);
     bytes = std::string();
-    if (parsed == Kq3Parse::ShortHeader) {
-        ShowError(prompter, kTextErrorFile);
-        return Kq3Load::ShortHeader;
-    }
-    if (parsed == Kq3Parse::BadMagic) {
-        ShowError(prompter, kTextBadFormat);
-        return Kq3Load::BadMagic;
-    }
-    if (parsed == Kq3Parse::Corrupt) {
-        if (replace) {
-            view.clearRows();
-            playlist.clear();
-        }
-        ShowError(prompter, kLangCorruptFile);
-        return Kq3Load::Corrupt;
+    const Kq3Load failed = parsed == Kq3Parse::ShortHeader ? Kq3Load::ShortHeader
+                           : parsed == Kq3Parse::BadMagic  ? Kq3Load::BadMagic
+                           : parsed == Kq3Parse::Corrupt   ? Kq3Load::Corrupt
+                                                           : Kq3Load::Loaded;
+    if (failed != Kq3Load::Loaded) {
+        // Nothing of a damaged file is taken, and nothing already in the
+        // list is given up for it.
+        ShowError(prompter, kq3LoadMessage(failed));
+        return failed;
     }
 
     if (replace) {
@@ -343,51 +385,26 @@ std::string encodeKq3(const Playlist& playlist) {
     return out;
 }
 
-Kq3Save saveKq3(const Playlist& playlist, const std::string& path, Prompter* prompter) {
-    FileSystem& fs = Fs();
-    std::string temp;
-    std::unique_ptr<File> file = fs.CreateTemporary(path, temp);
-    if (!file) return Kq3Save::NotOpened;
-    // Encoded and written in blocks: a list of 100,000 songs is some 50 MB,
-    // which need not be held in memory at once.
-    constexpr size_t kBlock = 1u << 20;
-    bool ok = true;
-    try {
-        std::string block;
-        block.reserve(kBlock + 64 * 1024);
-        auto flushBlock = [&]() {
-            ok = ok && file->Write(block.data(), block.size()) == block.size();
-            block.clear();
-        };
-        appendKq3Header(static_cast<uint32_t>(playlist.count()),
-                        static_cast<uint32_t>(playlist.volumeCount()), block);
-        for (int v = 0; v < playlist.volumeCount() && ok; ++v) {
-            appendKq3Volume(playlist.volumeAt(v), block);
-            if (block.size() >= kBlock) flushBlock();
-        }
-        for (int i = 0; i < playlist.count() && ok; ++i) {
-            appendKq3Song(*playlist.entryAt(i), block);
-            if (block.size() >= kBlock) flushBlock();
-        }
-        if (!block.empty()) flushBlock();
-    } catch (const std::exception&) {
-        ok = false;
+std::string kq3LoadMessage(Kq3Load result) {
+    switch (result) {
+    case Kq3Load::Loaded: return std::string();
+    case Kq3Load::BadMagic: return LangTable::getString(kTextBadFormat);
+    case Kq3Load::Corrupt: return LangTable::getString(kLangCorruptFile);
+    default: return LangTable::getString(kTextErrorFile);
     }
-    ok = ok && file->Flush();
-    if (!ok) {
-        // Closed first, so that the temporary file can be removed where open
-        // files cannot.
-        file->Close();
-        fs.Remove(temp);
-    } else {
-        ok = fs.Commit(*file, temp, path, nullptr);
-    }
-    if (!ok) {
-        if (prompter) ShowError(*prompter, kTextErrorFile);
-        return Kq3Save::WriteFailed;
-    }
-    return Kq3Save::Saved;
 }
+
+std::string kq3SaveMessage(Kq3Save result) {
+    return result == Kq3Save::Saved ? std::string() : LangTable::getString(kTextErrorFile);
+}
+
+Kq3Save saveKq3(const Playlist& playlist, const std::string& path, Prompter* prompter) {
+    const Kq3Save result = WriteKq3(playlist, path);
+    const bool told = result == Kq3Save::ReadOnly || result == Kq3Save::WriteFailed;
+    if (told && prompter) ShowError(*prompter, kq3SaveMessage(result));
+    return result;
+}
+
 
 std::string kq3StartFilePath(const std::string& modulePath) {
     const size_t slash = modulePath.find_last_of("\\/");

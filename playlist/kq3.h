@@ -60,13 +60,13 @@ void appendKq3Volume(const void* record892, std::string& out);
 void appendKq3Song(const SongRecord& entry, std::string& out);
 
 // Outcome of loadKq3; every outcome but Loaded and NotOpened has shown its
-// message.
+// message. Whatever went wrong, the list stays as it was.
 enum class Kq3Load {
     Loaded,
-    NotOpened,    // silent: nothing changed
-    ReadFailed,   // "Error file: Tunedeck": nothing changed
-    ShortHeader,  // "Error file: Tunedeck": nothing changed
-    BadMagic,     // "Bad file format: Tunedeck": nothing changed
+    NotOpened,    // silent (the automatic load of a missing start file)
+    ReadFailed,   // "Error file: Tunedeck"
+    ShortHeader,  // "Error file: Tunedeck"
+    BadMagic,     // "Bad file format: Tunedeck"
     Corrupt,      // "Corrupt file: Tunedeck"
 };
 
@@ -74,22 +74,32 @@ enum class Kq3Load {
 // and the Playlist are emptied first and the rows appended in file order;
 // without it (Insert) the entries are appended to the Playlist and their rows
 // inserted at the top of the view. The whole file is decoded before anything
-// changes. A corrupt file empties the list on Open; on Insert the list stays
-// as it was, so that the entries already there are not lost. Messages go
-// through `prompter` with the caption "Error" and the stop icon.
+// changes, so a damaged file, on Open as on Insert, leaves the list as it
+// was. Messages go through `prompter` with the caption "Error" and the stop
+// icon.
 Kq3Load loadKq3(const std::string& path, bool replace, Playlist& playlist, PlaylistView& view,
                 Prompter& prompter);
+// Why a load failed, as the user is told (LangTable texts); "" for Loaded.
+// NotOpened gives "Error file: Tunedeck" too, for the commands where the
+// user chose the file.
+std::string kq3LoadMessage(Kq3Load result);
 
 enum class Kq3Save {
     Saved,
-    NotOpened,    // the file could not be created: silent
-    WriteFailed,  // "Error file: Tunedeck" shown when a prompter is given
+    NotOpened,    // the file could not be created
+    ReadOnly,     // `path` is a read-only file: it was not touched
+    WriteFailed,  // writing failed (a full disk): the old file is as it was
 };
 
 // Writes every Playlist entry in insertion order as a version 3 file. The
 // bytes go to a temporary file beside `path` that then replaces it in one
-// step, so a failed save leaves the old file as it was.
+// step, so a failed save leaves the old file as it was; a read-only file is
+// never replaced. When a prompter is given, every failure is shown there
+// (kq3SaveMessage, caption "Error", stop icon).
 Kq3Save saveKq3(const Playlist& playlist, const std::string& path, Prompter* prompter);
+// Why a save failed, as the user is told: "Error file: Tunedeck" and the
+// file's path; "" for Saved.
+std::string kq3SaveMessage(Kq3Save result, const std::string& path);
 // The file image saveKq3 writes.
 std::string encodeKq3(const Playlist& playlist);
 

@@ -6,8 +6,6 @@
 #include <new>
 
 #include "platform/file_system.h"
-#include "platform/prompter.h"
-#include "settings/builtin_texts.h"
 #include "tags/id3v2/id3v2_error.h"
 
 namespace td {
@@ -347,32 +345,6 @@ int SongRecord::SaveTags() {
     return RemoveId3v1File(fileName_) == 0 ? kId3NoError : kId3WriteFailed;
 }
 
-int SongRecord::SaveTagsConfirmReadOnly(bool ask, Prompter& prompter) {
-    if (!ask) return SaveTags();
-    // Refused before the user is asked to force anything.
-    if (unreadableId3v2_ && !id3v2RemovalAsked_) return kId3TagCorrupt;
-    FileSystem& fs = Fs();
-    uint32_t attributes = 0;
-    if (!fs.GetAttributes(fileName_, attributes)) return kId3WriteFailed;
-    if (!(attributes & kAttrReadOnly)) {
-        return SaveTags() == kId3NoError ? kId3NoError : kId3WriteFailed;
-    }
-    const PromptAnswer answer = prompter.Message(
-        FormatText(BuiltinText(kTextForceSaveReadOnly), fileName_), BuiltinText(kTextQuestion),
-        PromptButtons::OkCancel, PromptIcon::Information);
-    if (answer != PromptAnswer::Ok) return kId3CancelReadOnly;
-    if (!fs.SetAttributes(fileName_, attributes & ~kAttrReadOnly)) {
-        prompter.Message(FormatText(BuiltinText(kTextCannotRemoveReadOnly), fileName_),
-                         BuiltinText(kTextError), PromptButtons::Ok, PromptIcon::Error);
-        return kId3CancelReadOnly;
-    }
-    const int rc = SaveTags();
-    // The user allowed one forced save, not a writable file: the attribute
-    // comes back whether or not the save went through.
-    fs.SetAttributes(fileName_, attributes);
-    return rc == kId3NoError ? kId3NoError : kId3WriteFailed;
-}
-
 bool SongRecord::CopyId3v1ToId3v2() {
     if (!id3v1_) return false;
     const Id3v1Tag& block = *id3v1_;
@@ -412,7 +384,9 @@ bool SongRecord::CopyId3v2ToId3v1() {
     CopyField(block.album, sizeof(block.album), 30, text(kTALB));
     CopyField(block.comment, sizeof(block.comment), 30, text(kCOMM));
     CopyField(block.year, sizeof(block.year), 4, text(kTYER));
-    if (GetTextFrame(kTCON)) block.genre = static_cast<uint8_t>(GenreIndex(text(kTCON).c_str()));
+    if (GetTextFrame(kTCON)) {
+        block.genre = static_cast<uint8_t>(GenreIndex(ResolveGenreText(text(kTCON)).c_str()));
+    }
     // An ID3v1.1 trailer holds one byte: a bigger number would come out as
     // some other track, so it is left out instead.
     const uint32_t track = LeadingNumber(text(kTRCK));

@@ -13,8 +13,6 @@
 
 namespace td {
 
-class Prompter;
-
 constexpr uint32_t kTagId3v1 = 1;
 constexpr uint32_t kTagId3v2 = 2;
 
@@ -72,7 +70,11 @@ public:
     void AddFileNameFrame();
     void LoadRating();
     int SaveTags();
-    int SaveTagsConfirmReadOnly(bool ask, Prompter& prompter);
+    // False when SaveTags would refuse: an ID3v2 tag that could not be read
+    // (and whose removal was not asked for), or an unreadable file end.
+    bool CanSaveTags() const {
+        return !(unreadableId3v2_ && !id3v2RemovalAsked_) && !unreadableTrailer_;
+    }
     bool CopyId3v1ToId3v2();
     bool CopyId3v2ToId3v1();
     bool RemoveTagsAndSave(int which);

@@ -28,7 +28,10 @@ void FieldFromId3v2(const SongRecord& record, int type, std::string& text) {
     if (type < 0 || type >= kFrameTypeCount) return;
     const Id3v2FrameType& row = Id3v2FrameTable[type];
     if (row.kind != 1 || !row.kept) return;
-    if (const Id3v2Frame* frame = record.GetFrame(type)) text = td::MainText(frame);
+    const Id3v2Frame* frame = record.GetFrame(type);
+    if (!frame) return;
+    text = td::MainText(frame);
+    if (type == kTCON) text = ResolveGenreText(text);
 }
 
 bool IsEmptyOrSpace(const std::string& text) { return text.empty() || text == " "; }

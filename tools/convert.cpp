@@ -6,6 +6,7 @@
 #include "platform/prompter.h"
 #include "playlist/text_format.h"
 #include "settings/lang_table.h"
+#include "tags/id3v2/id3v2_error.h"
 #include "tags/song_record.h"
 
 namespace td {
@@ -13,27 +14,13 @@ namespace td {
 namespace {
 
 // The engine's whole-file operations write through SaveTags; the read-only
-// question of a forced save is asked around them here, with the texts and
-// answers SaveTagsConfirmReadOnly uses.
+// question of a forced save is asked around them, as for every other save.
 bool WithReadOnlyConfirmed(const std::string& path, const ToolSave& save,
                            const std::function<bool()>& write) {
     if (!save.askReadOnly || !save.prompter) return write();
-    FileSystem& fs = Fs();
-    uint32_t attributes = 0;
-    if (!fs.GetAttributes(path, attributes)) return false;
-    if (!(attributes & kAttrReadOnly)) return write();
-    const PromptAnswer answer = save.prompter->Message(
-        FormatLangText(LangTable::getString(kLangForceSaveReadOnly), {path}),
-        LangTable::getString(kLangQuestion), PromptButtons::OkCancel, PromptIcon::Information);
-    if (answer != PromptAnswer::Ok) return false;
-    if (!fs.SetAttributes(path, attributes & ~kAttrReadOnly)) {
-        ShowToolError(*save.prompter,
-                      FormatLangText(LangTable::getString(kLangCannotRemoveReadOnly), {path}));
-        return false;
-    }
-    const bool ok = write();
-    fs.SetAttributes(path, attributes);
-    return ok;
+    return ConfirmReadOnlyWrite(path, *save.prompter, [&write] {
+        return write() ? kId3NoError : kId3WriteFailed;
+    }) == kId3NoError;
 }
 
 }  // namespace

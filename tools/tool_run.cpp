@@ -191,10 +191,33 @@ bool DropFileNameFrame(SongRecord& record) {
 }
 
 int SaveToolRecord(SongRecord& record, const ToolSave& save) {
-    if (save.askReadOnly && save.prompter) {
-        return record.SaveTagsConfirmReadOnly(true, *save.prompter);
+    if (!save.askReadOnly || !save.prompter) return record.SaveTags();
+    if (!record.CanSaveTags()) return record.SaveTags();  // its refusal, unasked
+    return ConfirmReadOnlyWrite(record.GetFileName(), *save.prompter, [&record] {
+        return record.SaveTags() == kId3NoError ? kId3NoError : kId3WriteFailed;
+    });
+}
+
+int ConfirmReadOnlyWrite(const std::string& path, Prompter& prompter,
+                         const std::function<int()>& write) {
+    FileSystem& fs = Fs();
+    uint32_t attributes = 0;
+    if (!fs.GetAttributes(path, attributes)) return kId3WriteFailed;
+    if (!(attributes & kAttrReadOnly)) return write();
+    const PromptAnswer answer =
+        prompter.Message(FormatLangText(LangTable::getString(kLangForceSaveReadOnly), {path}),
+                         LangTable::getString(kLangQuestion), PromptButtons::OkCancel,
+                         PromptIcon::Information);
+    if (answer != PromptAnswer::Ok) return kId3CancelReadOnly;
+    if (!fs.SetAttributes(path, attributes & ~kAttrReadOnly)) {
+        ShowToolError(prompter,
+                      FormatLangText(LangTable::getString(kLangCannotRemoveReadOnly), {path}));
+        return kId3CancelReadOnly;
     }
-    return record.SaveTags();
+    const int rc = write();
+    // The user allowed one forced write, not a writable file.
+    fs.SetAttributes(path, attributes);
+    return rc;
 }
 
 // ---------------------------------------------------------------------------

@@ -233,13 +233,27 @@ void ShowToolInformation(Prompter& prompter, const std::string& text);
 
 // How a tool writes a file it changed. By default a read-only file simply
 // fails (the batch pages write without asking); with `askReadOnly` the user
-// is asked whether to force the save (SaveTagsConfirmReadOnly).
+// is asked whether to force the save (ConfirmReadOnlyWrite).
 struct ToolSave {
     bool askReadOnly = false;
     Prompter* prompter = nullptr;  // needed with askReadOnly
 };
 // Writes the record's tags as `save` says; an Id3v2Error code (0 success).
+// A record whose tags the engine refuses to save is refused before anyone
+// is asked to force anything.
 int SaveToolRecord(SongRecord& record, const ToolSave& save);
+
+// The one read-only question of every write the user started. When `path`
+// is not read-only, `write` just runs. When it is, the user is asked
+// "Do you want to force save tag (file %s is read only) ?" (LangTable 336,
+// caption "Question", OK / Cancel); on OK the attribute is cleared for the
+// write and put back afterwards, whether or not the write went through.
+// Returns `write`'s Id3v2Error code, kId3WriteFailed when the attributes
+// cannot be read, or kId3CancelReadOnly when the user declined or the
+// attribute could not be cleared ("Cannot remove read only on file %s",
+// LangTable 337, shown as an error).
+int ConfirmReadOnlyWrite(const std::string& path, Prompter& prompter,
+                         const std::function<int()>& write);
 
 // A record read from an untagged file carries an artist frame made from the
 // file name, meant for display only. A tool about to give such a record an

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "playlist/filter_search.h"
 #include "playlist/statistics.h"
-#include "window/filter_search.h"
 
 namespace td {
 

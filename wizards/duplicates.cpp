@@ -10,13 +10,13 @@
 #include <utility>
 
 #include "platform/prompter.h"
+#include "playlist/filter_search.h"
 #include "playlist/playlist.h"
 #include "playlist/text_format.h"
 #include "settings/lang_table.h"
 #include "settings/settings.h"
 #include "tags/id3v2/frame_table.h"
 #include "tags/song_record.h"
-#include "window/filter_search.h"
 
 namespace td {
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "platform/file_system.h"
 #include "platform/text_codec.h"
@@ -240,6 +241,38 @@ int GenreIndex(const char* name) {
         if (text::EqualNoCase(kGenreNames[i], name)) return i;
     }
     return 0;
+}
+
+namespace {
+
+// The name of file genre number `digits` ("17"), or null when it names none.
+const char* NumberedGenre(std::string_view digits) {
+    if (digits.empty() || digits.size() > 3) return nullptr;
+    int number = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return nullptr;
+        number = number * 10 + (c - '0');
+    }
+    // Internal index = file genre number + 1; index 0 is "no genre".
+    return number + 1 < kGenreCount ? kGenreNames[number + 1] : nullptr;
+}
+
+}  // namespace
+
+std::string ResolveGenreText(const std::string& text) {
+    if (text.empty()) return text;
+    if (text[0] != '(') {
+        const char* name = NumberedGenre(text);
+        return name ? std::string(name) : text;
+    }
+    if (text.compare(0, 2, "((") == 0) return text.substr(1);
+    const size_t close = text.find(')');
+    if (close == std::string::npos) return text;
+    const std::string_view reference = std::string_view(text).substr(1, close - 1);
+    if (reference == "RX") return "Remix";
+    if (reference == "CR") return "Cover";
+    const char* name = NumberedGenre(reference);
+    return name ? std::string(name) : text;
 }
 
 }  // namespace td

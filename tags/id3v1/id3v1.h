@@ -45,6 +45,13 @@ void BlockToRaw(const Id3v1Tag& block, Id3v1Raw& raw);
 
 const char* GenreName(int index);
 int GenreIndex(const char* name);
+// The genre an ID3v2 genre text names, for reading it (display, filters,
+// statistics, copying to ID3v1); the stored text itself is never changed.
+// "(17)" and "(17)Rock" (ID3v2.3 references, the first one counts) and a
+// bare "17" (ID3v2.4) give the name of genre number 17, "Rock"; "(RX)" and
+// "(CR)" give "Remix" and "Cover"; "((text" is the escaped "(text". Any
+// other text, and a reference to a number outside the list, stays as it is.
+std::string ResolveGenreText(const std::string& text);
 // The list of names, index 0 to 145, followed by a null entry.
 extern const char* const kGenreNames[kGenreCount + 1];
 

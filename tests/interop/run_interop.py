@@ -15,8 +15,9 @@ import shutil
 import subprocess
 import sys
 
+import mutagen.id3
 import mutagen.mp3
-from interop_common import (POPM_EMAIL, audio_of, load_id3, load_v1, raw_tag,
+from interop_common import (POPM_EMAIL, audio_of, load_id3, load_v1, make_clip, raw_tag,
                             read_bytes, start, text_of, v1_fields, v1_text)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -387,6 +388,40 @@ def check_faults(c, tools, fresh, work):
     c.check(rc == 1 and "Cannot open file" in err, "missing file", err)
 
 
+def check_genre_references(c, tools, work):
+    """Genres stored as references ("(17)", "(17)Rock", v2.4 "17") read as the
+    genre's name in the list, the statistics and a copy to ID3v1, while the
+    stored text stays as mutagen wrote it."""
+    folder = os.path.join(work, "genres")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    clip = make_clip(folder)
+    stored = {"a.mp3": ("(17)", 3), "b.mp3": ("(17)Rock", 3), "c.mp3": ("17", 4),
+              "d.mp3": ("(4)Eurodisco", 3)}
+    for name, (genre, version) in stored.items():
+        path = os.path.join(folder, name)
+        shutil.copyfile(clip, path)
+        tags = mutagen.id3.ID3()
+        tags.add(mutagen.id3.TIT2(encoding=0, text=[name]))
+        # Written as given: mutagen's own genre handling would rewrite it.
+        tags.add(mutagen.id3.TCON(encoding=0, text=[genre]))
+        tags.save(path, v2_version=version, v1=0)
+    os.remove(clip)
+    rc, out, err = tools.run("list", tools.native(folder), "--columns", "FILENAME,GENRE",
+                             "--view", "1")
+    rows = [line.split("\t") for line in out.decode("utf-8").splitlines()]
+    c.equal((rc, [r[1] for r in rows]), (0, ["Rock", "Rock", "Rock", "Disco"]),
+            "genre column shows the names: " + err)
+    rc, out, err = tools.run("stats", "--view", "1", tools.native(folder))
+    report = out.decode("utf-8")
+    c.check(rc == 0 and "Rock" in report and "Disco" in report, "statistics count the names",
+            report + err)
+    path = os.path.join(folder, "b.mp3")
+    rc, _, err = tools.run(tools.native(path), "--copy", "v2-to-v1", program=tools.tagwrite)
+    c.equal((rc, v1_fields(path)["TCON"]), (0, "Rock"), "copy to ID3v1 keeps the genre: " + err)
+    c.equal(frame_bodies(path)["TCON"], [b"\x00(17)Rock"], "the stored text is unchanged")
+
+
 def main():
     tools, c, work = start(__doc__, clean=False, tagwrite=True)
     library = os.path.join(work, "library")
@@ -410,6 +445,7 @@ def main():
     c.step("write v2.4 source", check_write_v24, c, tools, fresh("cbr128_v24.mp3", "edit"))
     c.step("remove and copy", check_removal_and_copy, c, tools, fresh)
     c.step("faults and other taggers", check_faults, c, tools, fresh, scratch)
+    c.step("genre references", check_genre_references, c, tools, scratch)
     return c.finish("interop")
 
 

@@ -309,7 +309,7 @@ TEST_F(Kq3Test, Version1FileSavesAgainAsVersion3WithoutVolumes) {
     EXPECT_EQ(ReadBytes(path), Kq3File(3, expected));
 }
 
-TEST_F(Kq3Test, UnreadableFilesGiveTheirMessageAndOnlyACorruptOpenEmptiesTheList) {
+TEST_F(Kq3Test, UnreadableFilesGiveTheirMessageAndKeepTheList) {
     std::string cut = Kq3File(3, SampleSongs());
     cut.resize(cut.size() - 1);
     const struct {
@@ -319,8 +319,10 @@ TEST_F(Kq3Test, UnreadableFilesGiveTheirMessageAndOnlyACorruptOpenEmptiesTheList
         int left;
     } cases[] = {{std::string("KQ3DATA3\0\0\0", 11), true, false, "Error file: Tunedeck", 1},
                  {"KQ2DATA3" + Le32(0), true, false, "Bad file format: Tunedeck", 1},
-                 {cut, true, false, "Corrupt file: Tunedeck", 0},
+                 {cut, true, false, "Corrupt file: Tunedeck", 1},
                  {cut, false, false, "Corrupt file: Tunedeck", 1},
+                 {"KQ3DATA3" + Le32(0x7FFFFFFF) + Le32(0x7FFFFFFF), true, false,
+                  "Corrupt file: Tunedeck", 1},
                  {Kq3File(3, SampleSongs()), true, true, "Error file: Tunedeck", 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
@@ -331,9 +333,10 @@ TEST_F(Kq3Test, UnreadableFilesGiveTheirMessageAndOnlyACorruptOpenEmptiesTheList
         prompter_.shown.clear();
         FaultyFileSystem faulty;
         faulty.FailAt(FaultyFileSystem::Op::Read, c.failRead ? 1 : 1000000);
+        Kq3Load result = Kq3Load::Loaded;
         {
             ScopedFs installed(faulty);
-            const Kq3Load result = loadKq3(path, c.open, list.playlist, list.view, prompter_);
+            result = loadKq3(path, c.open, list.playlist, list.view, prompter_);
             EXPECT_TRUE(!c.failRead || result == Kq3Load::ReadFailed);
         }
         EXPECT_EQ(list.playlist.count(), c.left);
@@ -341,6 +344,7 @@ TEST_F(Kq3Test, UnreadableFilesGiveTheirMessageAndOnlyACorruptOpenEmptiesTheList
         EXPECT_EQ(list.view.totalLength(), 5 * c.left);
         ASSERT_EQ(prompter_.shown.size(), 1u);
         EXPECT_EQ(prompter_.shown[0].text, c.message);
+        EXPECT_EQ(kq3LoadMessage(result), c.message);
         EXPECT_EQ(prompter_.shown[0].caption, "Error");
         EXPECT_EQ(prompter_.shown[0].icon, PromptIcon::Error);
     }
@@ -368,10 +372,11 @@ TEST_F(Kq3Test, FailedSaveLeavesTheOldFileIntactAndIsReported) {
             EXPECT_EQ(ReadBytes(path), old);
             EXPECT_FALSE(HasTemporaryFiles(dir_.path()));
             ASSERT_EQ(prompter_.shown.size(), 1u);
-            EXPECT_EQ(prompter_.shown[0].text, "Error file: Tunedeck");
+            EXPECT_EQ(prompter_.shown[0].text, "Error file: Tunedeck\r\n" + path);
         }
     }
-    // A file that cannot be created at all is passed over silently.
+    // A file that cannot be created at all, and a read-only file, which is
+    // never replaced: both are reported too.
     FaultyFileSystem faulty;
     faulty.FailAt(Op::Open, 1);
     prompter_.shown.clear();
@@ -379,8 +384,13 @@ TEST_F(Kq3Test, FailedSaveLeavesTheOldFileIntactAndIsReported) {
         ScopedFs installed(faulty);
         EXPECT_EQ(saveKq3(list.playlist, path, &prompter_), Kq3Save::NotOpened);
     }
+    ASSERT_TRUE(Fs().SetAttributes(path, kAttrReadOnly));
+    EXPECT_EQ(saveKq3(list.playlist, path, &prompter_), Kq3Save::ReadOnly);
+    ASSERT_TRUE(Fs().SetAttributes(path, 0));
     EXPECT_EQ(ReadBytes(path), old);
-    EXPECT_TRUE(prompter_.shown.empty());
+    EXPECT_FALSE(FileExists(path + ".tmp~"));
+    ASSERT_EQ(prompter_.shown.size(), 2u);
+    EXPECT_EQ(prompter_.shown[1].text, kq3SaveMessage(Kq3Save::ReadOnly, path));
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 namespace td {
 namespace {
 
-using ScriptedPrompter = test::RecordingPrompter;
 using test::FaultyFileSystem;
 using test::ReadBytes;
 using test::ScopedFs;
@@ -85,12 +84,6 @@ protected:
         return std::make_unique<SongRecord>(path, true);
     }
     // A read-only file with its title edited in the record, ready to save.
-    std::unique_ptr<SongRecord> EditedReadOnly(const std::string& path) {
-        EXPECT_TRUE(Fs().SetAttributes(path, kAttrReadOnly));
-        auto record = std::make_unique<SongRecord>(path, true);
-        record->UpdateFrame(Id3v2FieldFrame(kTIT2, "New"));
-        return record;
-    }
     TempDir dir_;
 };
 
@@ -181,11 +174,9 @@ TEST_F(SongRecordFileTest, UnreadableTagIsNeverSavedOverButCanBeRemoved) {
         record.AddFrame(new Id3v2FieldFrame(kTIT2, "New"), true);
         record.SetTagFlags(3);
         EXPECT_EQ(record.SaveTags(), kId3TagCorrupt) << which;
-        ScriptedPrompter prompter(PromptAnswer::Ok);
-        EXPECT_EQ(record.SaveTagsConfirmReadOnly(true, prompter), kId3TagCorrupt) << which;
+        EXPECT_FALSE(record.CanSaveTags()) << which;
         EXPECT_FALSE(record.RemoveTagsAndSave(1)) << which;
         EXPECT_EQ(ReadBytes(path), bytes) << which;
-        EXPECT_TRUE(prompter.shown.empty());
         SongRecord fresh(path, true);
         EXPECT_TRUE(fresh.RemoveTagsAndSave(2)) << which;
         EXPECT_EQ(ReadBytes(path), Audio(3000) + Id3v1Trailer("Old")) << which;
@@ -218,41 +209,6 @@ TEST_F(SongRecordFileTest, CarriedFramesSurviveATitleEdit) {
                           reread.CarriedFrames()[1].body.end()), priv);
     const std::string after = ReadBytes(path);
     EXPECT_EQ(after.substr(after.size() - 4000), Audio(4000));
-}
-
-TEST_F(SongRecordFileTest, OkForcesTheSaveAndRestoresTheAttribute) {
-    const std::string path = Make("ro.mp3", Tag(Frame("TIT2", Text("Old")), 100) + Audio(2000));
-    auto record = EditedReadOnly(path);
-    ScriptedPrompter prompter(PromptAnswer::Ok);
-    EXPECT_EQ(record->SaveTagsConfirmReadOnly(true, prompter), kId3NoError);
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].text,
-              "Do you want to force save tag (file " + path + " is read only) ?");
-    EXPECT_EQ(prompter.shown[0].caption, "Question");
-
-    uint32_t attributes = 0;
-    ASSERT_TRUE(Fs().GetAttributes(path, attributes));
-    EXPECT_TRUE(attributes & kAttrReadOnly);
-    Fs().SetAttributes(path, 0);
-    SongRecord reread(path, true);
-    EXPECT_EQ(SongRecord::MainText(reread.GetFrame(kTIT2)), "New");
-}
-
-TEST_F(SongRecordFileTest, AttributeThatCannotBeClearedIsReported) {
-    const std::string bytes = Tag(Frame("TIT2", Text("Old")), 100) + Audio(2000);
-    const std::string path = Make("ro.mp3", bytes);
-    auto record = EditedReadOnly(path);
-    ScriptedPrompter prompter(PromptAnswer::Ok);
-    FaultyFileSystem faulty;
-    faulty.FailAt(FaultyFileSystem::Op::SetAttributes, 1);
-    {
-        ScopedFs scoped(faulty);
-        EXPECT_EQ(record->SaveTagsConfirmReadOnly(true, prompter), kId3CancelReadOnly);
-    }
-    ASSERT_EQ(prompter.shown.size(), 2u);
-    EXPECT_EQ(prompter.shown[1].text, "Cannot remove read only on file " + path);
-    Fs().SetAttributes(path, 0);
-    EXPECT_EQ(ReadBytes(path), bytes);
 }
 
 TEST_F(SongRecordFileTest, FailedId3v1StepIsReported) {

@@ -137,5 +137,48 @@ TEST_F(ToolRunTest, AFailingLogWriteIsReportedAndTheRunGoesOn) {
     EXPECT_TRUE(r.logFailed);
 }
 
+TEST_F(ToolRunTest, ReadOnlyQuestionIsTranslatedAndAnUnclearableAttributeIsReported) {
+    const std::string bytes = Tag(Frame("TIT2", Text("Old"))) + Audio();
+    const std::string path = Write("ro.mp3", bytes);
+    ASSERT_TRUE(Fs().SetAttributes(path, kAttrReadOnly));
+    const std::string german =
+        "#21 \"Frage\"\n#336 \"Schreibgesch\xFCtzt: %s ?\"\n#337 \"Nicht entsperrt: %s\"\n";
+    LangTable::useLanguageImage(german.data(), german.size());
+    SongRecord record(path, true);
+    record.UpdateFrame(Id3v2FieldFrame(kTIT2, "New"));
+    ToolSave save;
+    save.askReadOnly = true;
+    save.prompter = &prompter_;
+    FaultyFileSystem faulty;
+    faulty.FailAt(FaultyFileSystem::Op::SetAttributes, 1);
+    {
+        ScopedFs scoped(faulty);
+        EXPECT_EQ(SaveToolRecord(record, save), kId3CancelReadOnly);
+    }
+    ASSERT_EQ(prompter_.shown.size(), 2u);
+    EXPECT_EQ(prompter_.shown[0].text, "Schreibgesch\xFCtzt: " + path + " ?");
+    EXPECT_EQ(prompter_.shown[0].caption, "Frage");
+    EXPECT_EQ(prompter_.shown[1].text, "Nicht entsperrt: " + path);
+    Fs().SetAttributes(path, 0);
+    EXPECT_EQ(ReadBytes(path), bytes);
+}
+
+TEST_F(ToolRunTest, ATagTheEngineRefusesToSaveIsRefusedBeforeAnyQuestion) {
+    // A tag of a version this system does not know cannot be read, so it is
+    // never written over.
+    std::string tag = Tag(Frame("TIT2", Text("Future")));
+    tag[3] = 5;
+    const std::string path = Write("future.mp3", tag + Audio());
+    ASSERT_TRUE(Fs().SetAttributes(path, kAttrReadOnly));
+    SongRecord record(path, true);
+    record.AddFrame(new Id3v2FieldFrame(kTIT2, "New"), true);
+    ToolSave save;
+    save.askReadOnly = true;
+    save.prompter = &prompter_;
+    EXPECT_EQ(SaveToolRecord(record, save), kId3TagCorrupt);
+    EXPECT_TRUE(prompter_.shown.empty());
+    Fs().SetAttributes(path, 0);
+}
+
 }  // namespace
 }  // namespace td

@@ -26,10 +26,10 @@
 
 #include "platform/prompter.h"
 #include "plugin/host_bridge.h"
+#include "playlist/filter_search.h"
 #include "playlist/playlist.h"
 #include "playlist/view.h"
 #include "window/explorer_tree.h"
-#include "window/filter_search.h"
 #include "window/menu_model.h"
 #include "window/win32/gdi_handles.h"
 #include "window/win32/playlist_window.h"

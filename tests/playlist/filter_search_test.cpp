@@ -1,4 +1,4 @@
-#include "window/filter_search.h"
+#include "playlist/filter_search.h"
 
 #include <gtest/gtest.h>
 
