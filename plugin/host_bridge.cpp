@@ -114,10 +114,14 @@ void HostBridge::EnqueueFiles(const std::vector<std::string>& paths) {
 }
 
 bool HostBridge::ReloadFromHost(Playlist& playlist, PlaylistView& view) {
-    WritePlaylist();
-    const std::string path = channel_.hostPlaylistPath();
+    const std::string path = WriteHostPlaylist();
     if (path.empty()) return false;
     return readM3u(path, playlist, view);
+}
+
+std::string HostBridge::WriteHostPlaylist() {
+    WritePlaylist();
+    return channel_.hostPlaylistPath();
 }
 
 PositionPanel HostBridge::RefreshPositionPanel() {

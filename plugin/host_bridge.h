@@ -113,6 +113,9 @@ public:
     void EnqueueFiles(const std::vector<std::string>& paths);
     // WritePlaylist, then the host's M3U read into `playlist`/`view`.
     bool ReloadFromHost(Playlist& playlist, PlaylistView& view);
+    // WritePlaylist, then the path of the host's M3U for the gathering worker
+    // (GatherRequest::HostReload); "" when the host names none.
+    std::string WriteHostPlaylist();
     PositionPanel RefreshPositionPanel();
     void Seek(int sliderPosition);
     void ChangeVolume(int sliderPosition);

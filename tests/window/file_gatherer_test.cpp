@@ -325,10 +325,12 @@ TEST_F(FileGathererTest, ImportReplacesTheListOnlyOnceThePlaylistFileWasRead) {
               GatherStart::NotRead);
     EXPECT_EQ(playlist_.count(), 1);
 
-    ASSERT_TRUE(test::WriteBytes(dir_.Path("list.m3u"), "#EXTM3U\r\nb.mp3\r\nnotes.txt\r\nsub/d.mp3\r\n"));
+    ASSERT_TRUE(test::WriteBytes(dir_.Path("list.m3u"),
+                                 "#EXTM3U\r\nb.mp3\r\nnotes.txt\r\nsub/d.mp3\r\nmissing.mp3\r\n"));
     EXPECT_EQ(gatherer.run(GatherRequest::Import(dir_.Path("list.m3u"), PlaylistFormat::M3u), &recorder_),
               GatherStart::Started);
-    EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"b.mp3", "d.mp3"}));
+    EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"b.mp3", "d.mp3", "missing.mp3"}));
+    EXPECT_EQ(playlist_.entryAt(2)->GetAudioSize(), 0u) << "a dead entry";
     EXPECT_EQ(view.rowCount(), 0);
 
     ASSERT_TRUE(test::WriteBytes(dir_.Path("bad.pls"), "\r\n[playlist]\r\nFile1=b.mp3\r\n"));
