@@ -86,7 +86,7 @@ std::string kq3LoadMessage(Kq3Load result);
 
 enum class Kq3Save {
     Saved,
-    NotOpened,    // the file could not be created
+    NotOpened,    // the file could not be created: silent (the caller tells)
     ReadOnly,     // `path` is a read-only file: it was not touched
     WriteFailed,  // writing failed (a full disk): the old file is as it was
 };
@@ -94,12 +94,13 @@ enum class Kq3Save {
 // Writes every Playlist entry in insertion order as a version 3 file. The
 // bytes go to a temporary file beside `path` that then replaces it in one
 // step, so a failed save leaves the old file as it was; a read-only file is
-// never replaced. When a prompter is given, every failure is shown there
+// never replaced (on POSIX the replace alone would not stop at it). When a
+// prompter is given, ReadOnly and WriteFailed are shown there
 // (kq3SaveMessage, caption "Error", stop icon).
 Kq3Save saveKq3(const Playlist& playlist, const std::string& path, Prompter* prompter);
-// Why a save failed, as the user is told: "Error file: Tunedeck" and the
-// file's path; "" for Saved.
-std::string kq3SaveMessage(Kq3Save result, const std::string& path);
+// Why a save failed, as the user is told: "Error file: Tunedeck"; "" for
+// Saved.
+std::string kq3SaveMessage(Kq3Save result);
 // The file image saveKq3 writes.
 std::string encodeKq3(const Playlist& playlist);
 
