@@ -26,6 +26,7 @@
 #include "win32/host_harness.h"
 #include "win32/window_fixture.h"
 #include "window/test_songs.h"
+#include "window/row_image.h"
 #include "window/win32/playlist_window.h"
 #include "window/window_resource.h"
 
@@ -169,6 +170,7 @@ TEST_F(PlaylistWindowTest, DroppedFolderAddsItsAudioFilesAndTheEndSequenceSavesT
     std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
     GlobalUnlock(memory);
     SendMessageA(w.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    ASSERT_TRUE(harness_->pumpUntil([&] { return !w.gathering(); }, 10000));
 
     EXPECT_EQ(w.playlist().count(), 3);
     EXPECT_EQ(itemCount(), 3);
@@ -245,6 +247,34 @@ TEST_F(PlaylistWindowTest, CloseStoresPlacementLanguageAndSettingsFile) {
     GetWindowRect(again.hwnd(), &rc);
     EXPECT_EQ(rc.right - rc.left, 520);
     EXPECT_EQ(rc.bottom - rc.top, 400);
+}
+
+TEST_F(PlaylistWindowTest, RowImagesFollowTheTagKindWithPlayingAndMissingOnTop) {
+    Playlist list;
+    test::AddSong(list, "C:\\music\\none.mp3", 30, 1000);
+    test::SetV1(test::AddSong(list, "C:\\music\\v1.mp3", 30, 1000), "A", "T");
+    test::SetV2(test::AddSong(list, "C:\\music\\v2.mp3", 30, 1000), kTIT2, "T");
+    SongRecord& both = test::AddSong(list, "C:\\music\\both.mp3", 30, 1000);
+    test::SetV1(both, "A", "T");
+    test::SetV2(both, kTIT2, "T");
+    test::AddSong(list, "C:\\music\\gone.mp3");  // nothing could be read
+    ASSERT_EQ(saveKq3(list, startFile_, nullptr), Kq3Save::Saved);
+    PlaylistWindow& w = open();
+    auto image = [&](int row) {
+        LVITEMA item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = row;
+        SendMessageA(w.listView(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        return item.iImage;
+    };
+    EXPECT_EQ(image(0), kRowImageNoTag);
+    EXPECT_EQ(image(1), kRowImageId3v1);
+    EXPECT_EQ(image(2), kRowImageId3v2);
+    EXPECT_EQ(image(3), kRowImageBothTags);
+    EXPECT_EQ(image(4), kRowImageMissing);
+    selectRows({1});
+    notifyFromList(NM_DBLCLK, 1);
+    EXPECT_EQ(image(1), kRowImagePlaying);
 }
 
 TEST_F(PlaylistWindowTest, CommandsOutsideTheTableAreGreyedAndNotRun) {

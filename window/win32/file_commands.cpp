@@ -7,6 +7,7 @@
 #include "playlist/m3u_pls.h"
 #include "settings/lang_table.h"
 #include "settings/settings.h"
+#include "window/file_gatherer.h"
 #include "window/win32/playlist_window_impl.h"
 
 namespace td {
@@ -19,7 +20,6 @@ constexpr char kSaveAsTitle[] = "Save as Tunedeck";
 constexpr char kInsertTitle[] = "Insert Tunedeck";
 // Texts of the language table.
 constexpr int kTextErrorFile = 128;    // "Error file: Tunedeck"
-constexpr int kTextCorruptFile = 130;  // "Corrupt file: Tunedeck"
 constexpr int kTextBadPls = 131;       // "Bad file: PLS playlist"
 // The second filter of IDS_IMPORT_FILTER: PLS (the first is M3U).
 constexpr int kImportPls = 2;
@@ -55,24 +55,15 @@ void PlaylistWindow::Impl::cmdNew(int) {
 }
 
 void PlaylistWindow::Impl::openKq3(const std::string& path, bool replace) {
-    // The whole file is checked before the list changes: a damaged file
-    // keeps the list as it is.
-    std::string bytes;
-    if (readWholePlaylistFile(path, bytes) == WholeFileRead::Ok) {
-        Kq3Contents contents;
-        const Kq3Parse parsed = parseKq3(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), contents);
-        if (parsed == Kq3Parse::Corrupt) {
-            showError(kTextCorruptFile);
-            return;
-        }
-    }
-    bytes = std::string();
     WaitCursor wait;
+    // The whole file is decoded before the list changes: a damaged file
+    // keeps the list as it is and says why.
     const Kq3Load loaded = loadKq3(path, replace, playlist, view, prompter);
-    if (loaded != Kq3Load::Loaded) {
-        if (loaded == Kq3Load::NotOpened) showError(kTextErrorFile);
-        return;
+    if (loaded == Kq3Load::NotOpened) {
+        prompter.Message(kq3LoadMessage(loaded), LangTable::getString(IDS_ERROR), PromptButtons::Ok,
+                         PromptIcon::Error);
     }
+    if (loaded != Kq3Load::Loaded) return;
     currentFile = path;
     if (replace) {
         afterListReplaced();
@@ -95,10 +86,9 @@ void PlaylistWindow::Impl::cmdInsert(int) {
 
 bool PlaylistWindow::Impl::saveKq3As(const std::string& path) {
     WaitCursor wait;
-    // A failed write shows its message and leaves the old file as it was.
-    const Kq3Save saved = saveKq3(playlist, path, &prompter);
-    if (saved == Kq3Save::NotOpened) showError(kTextErrorFile);
-    if (saved != Kq3Save::Saved) return false;
+    // A failed save (a read-only file, a full disk) says why and leaves the
+    // old file as it was.
+    if (saveKq3(playlist, path, &prompter) != Kq3Save::Saved) return false;
     currentFile = path;
     updateCaption();
     return true;
@@ -131,19 +121,18 @@ void PlaylistWindow::Impl::cmdImport(int) {
         showError(kTextErrorFile);
         return;
     }
+    // A PLS without its header is refused before the list is emptied.
     std::vector<std::string> paths;
-    if (result.filterIndex == kImportPls) {
-        if (!plsPaths(text, path, paths)) {
-            showError(kTextBadPls);
-            return;
-        }
-    } else {
-        paths = m3uPaths(text, path);
+    const bool pls = result.filterIndex == kImportPls;
+    if (pls && !plsPaths(text, path, paths)) {
+        showError(kTextBadPls);
+        return;
     }
-    view.clearRows();
-    playlist.clear();
-    afterListReplaced();
-    gatherPaths(std::move(paths), false, LangTable::getString(IDS_ADD_FILES_CAPTION));
+    if (startGather(GatherRequest::Import(path, pls ? PlaylistFormat::Pls : PlaylistFormat::M3u), -1)) {
+        // The list was emptied for the imported one.
+        playingEntry = nullptr;
+        previousPlayingIndex = -1;
+    }
 }
 
 void PlaylistWindow::Impl::cmdExport(int) {

@@ -1,46 +1,81 @@
-// Adding files and folders to the list: Add files, Add directory, dropped
-// items and imported playlists.
-#include "platform/directory.h"
+// Adding files and folders to the list on the gathering worker, behind the
+// progress dialog: Add files, Add directory, dropped items, imported
+// playlists and the reload from the host. One run at a time.
+#include <algorithm>
+
 #include "settings/lang_table.h"
 #include "window/win32/playlist_window_impl.h"
+#include "window/win32/progress_dialog.h"
 
 namespace td {
 
 namespace {
 
-constexpr int kMaxFolderDepth = 64;
+// The stall timer's period: a tick later than this by more than a few
+// milliseconds means the message loop was busy.
+constexpr UINT kStallTimerMs = 20;
 
 }  // namespace
 
-void PlaylistWindow::Impl::addDropped(const std::string& path, bool recurse, int depth) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        if (HasPlaylistExtension(path)) playlist.addFile(path);
-        return;
+bool PlaylistWindow::Impl::gathering() const { return gather != nullptr; }
+
+void PlaylistWindow::Impl::noteStallTick() {
+    const DWORD now = GetTickCount();
+    if (lastStallTick != 0) {
+        const int late = static_cast<int>(now - lastStallTick) - static_cast<int>(kStallTimerMs);
+        longestStallMs = std::max(longestStallMs, late);
     }
-    if (depth >= kMaxFolderDepth || (depth > 0 && !recurse)) return;
-    std::vector<DirectoryEntry> entries;
-    if (!ListDirectory(path, entries)) return;
-    for (const DirectoryEntry& entry : entries) {
-        // A folder reached through a link is not entered: it could lead back.
-        if (entry.isDirectory && (entry.isLink || !recurse)) continue;
-        addDropped(JoinPath(path, entry.name), recurse, depth + 1);
-    }
+    lastStallTick = now;
 }
 
-void PlaylistWindow::Impl::gatherPaths(std::vector<std::string> paths, bool recurse, const std::string&) {
-    WaitCursor wait;
-    for (const std::string& path : paths) {
-        if (path.empty()) continue;
-        playlist.registerVolume(path);
-        addDropped(path, recurse, 0);
+bool PlaylistWindow::Impl::startGather(const GatherRequest& request, int total) {
+    if (gathering() || !hwnd) {
+        MessageBeep(MB_ICONWARNING);
+        return false;
     }
+    const bool replaces = request.kind == GatherKind::Import || request.kind == GatherKind::HostReload;
+    gather = std::make_unique<GatherRun>(module, hwnd, playlist, view, total,
+                                         LangTable::getString(IDS_ADD_FILES_CAPTION));
+    const GatherStart outcome = gather->start(request);
+    if (outcome == GatherStart::Started) {
+        lastStallTick = 0;
+        SetTimer(hwnd, kStallTimer, kStallTimerMs, nullptr);
+        if (replaces) {
+            // The view was emptied with the list: no row may point at an
+            // entry of the old list any more.
+            playingEntry = nullptr;
+            previousPlayingIndex = -1;
+            refreshList();
+        }
+        return true;
+    }
+    gather.reset();
+    if (outcome == GatherStart::BadPls) afterListReplaced();
+    const std::string text = gatherStartMessage(outcome);
+    if (!text.empty()) {
+        prompter.Message(text, LangTable::getString(IDS_ERROR), PromptButtons::Ok, PromptIcon::Error);
+    }
+    return false;
+}
+
+void PlaylistWindow::Impl::stopGather() {
+    if (!gather) return;
+    KillTimer(hwnd, kStallTimer);
+    gather->finish();
+    gather.reset();
+}
+
+INT_PTR PlaylistWindow::Impl::onGatherDone(WPARAM, LPARAM) {
+    if (!gather) return TRUE;
+    stopGather();
+    // The new entries reach the rows: filter, search, genres, explorer.
     filter.recountGenres();
     refreshExplorerPane();
     filter.refilter(view);
     refreshList();
     rewriteStatus(false);
     SetFocus(list);
+    return TRUE;
 }
 
 void PlaylistWindow::Impl::dropFiles(HDROP drop) {
@@ -51,10 +86,10 @@ void PlaylistWindow::Impl::dropFiles(HDROP drop) {
         std::string path(length + 1, '\0');
         DragQueryFileA(drop, i, &path[0], length + 1);
         path.resize(length);
-        paths.push_back(std::move(path));
+        if (!path.empty()) paths.push_back(std::move(path));
     }
     DragFinish(drop);
-    gatherPaths(std::move(paths), true, LangTable::getString(IDS_ADD_FILES_CAPTION));
+    if (!paths.empty()) startGather(GatherRequest::Dropped(std::move(paths)), -1);
 }
 
 void PlaylistWindow::Impl::cmdAddFiles(int) {
@@ -69,14 +104,15 @@ void PlaylistWindow::Impl::cmdAddFiles(int) {
         return;
     }
     if (result.outcome != FileDialogOutcome::Chosen || result.paths.empty()) return;
+    playlist.registerVolume(result.paths.front());
     if (result.paths.size() > 1) {
-        gatherPaths(result.paths, false, LangTable::getString(IDS_ADD_FILES_CAPTION));
+        const int total = static_cast<int>(result.paths.size());
+        startGather(GatherRequest::Files(result.paths), total);
         return;
     }
     // One file: added at once, at the end of the list, whatever the filter.
-    const std::string& path = result.paths.front();
-    playlist.registerVolume(path);
-    const int index = playlist.addFile(path);
+    if (gathering()) return;
+    const int index = playlist.addFile(result.paths.front());
     if (index < 0) return;
     view.appendRow(playlist.entryAt(index));
     filter.recountGenres();
@@ -94,7 +130,14 @@ void PlaylistWindow::Impl::cmdAddDirectory(int) {
     if (!result.chosen || result.path.empty()) return;
     lastFolder = result.path;
     recurseFolders = result.checked;
-    gatherPaths({result.path}, recurseFolders, LangTable::getString(IDS_ADD_FILES_CAPTION));
+    playlist.registerVolume(result.path);
+    startGather(GatherRequest::Directory(result.path, recurseFolders), -1);
+}
+
+void PlaylistWindow::Impl::cmdReload(int) {
+    bridge.WritePlaylist();
+    const std::string path = bridge.channel().hostPlaylistPath();
+    if (!path.empty()) startGather(GatherRequest::HostReload(path), -1);
 }
 
 }  // namespace td

@@ -7,17 +7,11 @@
 #include "plugin/host_bridge.h"
 #include "settings/lang_table.h"
 #include "settings/settings.h"
+#include "window/row_image.h"
 #include "window/win32/playlist_window_impl.h"
 #include "window/win32/window_commands.h"
 
 namespace td {
-
-namespace {
-
-// Images of bitmap IDB_LIST_IMAGES.
-enum ListImage : int { kImageSong = 0, kImagePlaying = 1, kImageMissing = 2 };
-
-}  // namespace
 
 void PlaylistWindow::Impl::setUpList() {
     // The status bar with its five parts.
@@ -163,10 +157,12 @@ void PlaylistWindow::Impl::updateSortMark() {
 }
 
 int PlaylistWindow::Impl::imageOf(int row) const {
-    if (row == playingIndex && row >= 0) return kImagePlaying;
+    RowImageState state;
+    state.playing = row == playingIndex && row >= 0;
+    state.duplicates = duplicatesMode;
     const SongRecord* entry = view.entryAt(row);
-    if (entry && entry->GetAudioSize() == 0) return kImageMissing;
-    return kImageSong;
+    state.missing = entry && isDeadEntry(*entry);
+    return rowImage(entry, state);
 }
 
 LRESULT PlaylistWindow::Impl::customDraw(NMLVCUSTOMDRAW& cd) {

@@ -16,6 +16,7 @@
 #include "settings/settings.h"
 #include "window/caption.h"
 #include "window/win32/playlist_window_impl.h"
+#include "window/win32/progress_dialog.h"
 #include "window/window_resource.h"
 
 namespace td {
@@ -55,6 +56,7 @@ const MessageRow kMessageTable[] = {
     {WM_PALETTECHANGED, &PlaylistWindow::Impl::onSystemChange},
     {WM_QUERYNEWPALETTE, &PlaylistWindow::Impl::onQueryNewPalette},
     {kMsgSearchDone, &PlaylistWindow::Impl::onSearchDone},
+    {kMsgGatherDone, &PlaylistWindow::Impl::onGatherDone},
     {WM_COMMAND, &PlaylistWindow::Impl::onCommand},
     {WM_NOTIFY, &PlaylistWindow::Impl::onNotify},
 };
@@ -132,6 +134,9 @@ int PlaylistWindow::playingIndex() const { return impl_->playingIndex; }
 int PlaylistWindow::previousPlayingIndex() const { return impl_->previousPlayingIndex; }
 const std::string& PlaylistWindow::startFile() const { return impl_->startFile; }
 const std::string& PlaylistWindow::currentFile() const { return impl_->currentFile; }
+bool PlaylistWindow::gathering() const { return impl_->gathering(); }
+HWND PlaylistWindow::progressDialog() const { return impl_->gather ? impl_->gather->dialog() : nullptr; }
+int PlaylistWindow::longestStallMs() const { return impl_->longestStallMs; }
 
 std::string PlaylistWindow::statusText(int part) const {
     HWND bar = statusBar();
@@ -236,7 +241,9 @@ void PlaylistWindow::Impl::start(HWND dialog) {
 }
 
 void PlaylistWindow::Impl::end() {
-    // 1. Timer, search worker, accelerators.
+    // 1. A gathering run (its entries so far are whole), timers, search
+    // worker, accelerators.
+    stopGather();
     KillTimer(hwnd, kPanelTimer);
     filter.stopSearch();
     removeHook();
@@ -353,6 +360,7 @@ INT_PTR PlaylistWindow::Impl::onActivate(WPARAM wParam, LPARAM) {
 
 INT_PTR PlaylistWindow::Impl::onTimer(WPARAM wParam, LPARAM) {
     if (wParam == kPanelTimer) refreshPanel();
+    if (wParam == kStallTimer) noteStallTick();
     return TRUE;
 }
 

@@ -60,6 +60,13 @@ public:
     const std::string& startFile() const;
     // The playlist file last opened, saved as or inserted; "" for none.
     const std::string& currentFile() const;
+    // A gathering run (Add files, Add directory, a drop, Import, Reload) is
+    // going; its progress dialog, null when none.
+    bool gathering() const;
+    HWND progressDialog() const;
+    // The longest the window's message loop went unanswered during the runs
+    // so far, in milliseconds, as a timer of the window measured it.
+    int longestStallMs() const;
 
     // Runs a window command (menu, accelerator or button), as WM_COMMAND
     // does. False when the window does not exist or the command is not in

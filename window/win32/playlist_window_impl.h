@@ -11,7 +11,7 @@
 //   file_commands.cpp     the File menu: new, open, save, insert, import,
 //                         export
 //   gather.cpp            adding files and folders on the worker behind the
-//                         progress dialog
+//                         progress dialog (progress_dialog.cpp)
 // Only the window's own files include this header.
 #pragma once
 
@@ -42,10 +42,13 @@ namespace td {
 
 class Settings;
 class LangTable;
+class GatherRun;
+struct GatherRequest;
 
 // Messages the window posts to itself.
 constexpr UINT kMsgSearchDone = WM_APP + 41;  // the search worker has finished
 constexpr UINT_PTR kPanelTimer = 1;           // the player panel follows the host
+constexpr UINT_PTR kStallTimer = 2;           // measures the message loop during a run
 
 // The text of a window or control.
 std::string GetControlText(HWND control);
@@ -108,6 +111,12 @@ struct PlaylistWindow::Impl {
     // The folder last chosen in the folder dialog, and its check box.
     std::string lastFolder;
     bool recurseFolders = true;
+    // The gathering run in progress, if any: one at a time.
+    std::unique_ptr<GatherRun> gather;
+    // The longest the message loop went unanswered during runs, measured by
+    // kStallTimer, and when it last ticked.
+    int longestStallMs = 0;
+    DWORD lastStallTick = 0;
 
     // --- start and end (playlist_window.cpp) ----------------------------
     void start(HWND dialog);
@@ -135,6 +144,7 @@ struct PlaylistWindow::Impl {
     INT_PTR onSystemChange(WPARAM, LPARAM);
     INT_PTR onQueryNewPalette(WPARAM, LPARAM);
     INT_PTR onSearchDone(WPARAM, LPARAM);
+    INT_PTR onGatherDone(WPARAM, LPARAM);
     INT_PTR onCommand(WPARAM, LPARAM);
     INT_PTR onNotify(WPARAM, LPARAM);
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -236,10 +246,13 @@ struct PlaylistWindow::Impl {
     bool saveKq3As(const std::string& path);
 
     // --- gathering (gather.cpp) ------------------------------------------
-    // Adds the files named and the audio files of the folders named (their
-    // subfolders too with `recurse`), then brings the window up to date.
-    void gatherPaths(std::vector<std::string> paths, bool recurse, const std::string& caption);
-    void addDropped(const std::string& path, bool recurse, int depth);
+    bool gathering() const;
+    // Starts a run behind the progress dialog (`total` items when known,
+    // else -1); false, the user told why, when it could not start.
+    bool startGather(const GatherRequest& request, int total);
+    // Ends the run in progress, if any: the worker stopped and joined.
+    void stopGather();
+    void noteStallTick();
     void dropFiles(HDROP drop);
 };
 

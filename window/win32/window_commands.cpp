@@ -52,6 +52,12 @@ bool PlaylistWindow::Impl::hasCommand(int id) { return findCommand(id) != nullpt
 bool PlaylistWindow::Impl::runCommand(int id) {
     const CommandRow* row = findCommand(id);
     if (!row) return false;
+    // While a run adds to the list, the list belongs to the worker: only the
+    // host's player and Quit (which ends the run first) go ahead.
+    if (gathering() && row->handler != &Impl::cmdHostButton && row->handler != &Impl::cmdQuit) {
+        MessageBeep(MB_ICONWARNING);
+        return true;
+    }
     (this->*row->handler)(id);
     return true;
 }
@@ -105,12 +111,6 @@ void PlaylistWindow::Impl::cmdEnqueueAll(int) {
 void PlaylistWindow::Impl::cmdClearHostPlaylist(int) { bridge.ClearPlaylist(); }
 
 void PlaylistWindow::Impl::cmdToggleHostPlaylist(int) { bridge.Command(kHostTogglePlaylistEditor); }
-
-void PlaylistWindow::Impl::cmdReload(int) {
-    WaitCursor wait;
-    bridge.ReloadFromHost(playlist, view);
-    afterListReplaced();
-}
 
 void PlaylistWindow::Impl::cmdHostButton(int id) { bridge.Command(hostCommandOfButton(id)); }
 

@@ -1,0 +1,173 @@
+// How fast does "Add directory" gather a large folder through the worker,
+// and does the window stay responsive meanwhile?
+//
+//   add_directory [--files N] [--rounds R]
+//
+// Makes a folder of N small MP3 files (default 10000: a few MPEG-1 Layer III
+// frames each, with an ID3v1 tag, in 100 subfolders), then, in the stand-in
+// host in this process, runs the playlist window's "Add directory" on it,
+// the folder dialog answered by a script, until the worker is done and the
+// list shows every file. The reference is `tunedeck scan -r` of the same
+// folder (the program beside this one, started as a process). Best of R
+// rounds (default 3) each. Printed: both times, their ratio (scan / window:
+// 1.0 means as fast as the command-line scan), and the longest time the
+// window's message loop went unanswered during the runs, measured by a
+// timer of the window.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "bench/support/sample_playlist.h"
+#include "playlist/kq3.h"
+#include "playlist/playlist.h"
+#include "playlist/view.h"
+#include "plugin/host_bridge.h"
+#include "plugin/win32/host_channel_win32.h"
+#include "settings/lang_table.h"
+#include "settings/settings.h"
+#include "tests/support/recording_prompter.h"
+#include "tests/win32/host_harness.h"
+#include "window/win32/playlist_window.h"
+#include "window/window_resource.h"
+
+namespace {
+
+using td::bench::Ms;
+
+// One MPEG-1 Layer III frame header, 128 kbit/s at 44.1 kHz, no padding:
+// 417 bytes a frame.
+constexpr unsigned char kFrameHeader[4] = {0xFF, 0xFB, 0x90, 0x64};
+constexpr size_t kFrameSize = 417;
+constexpr int kFramesPerFile = 8;
+
+std::string SongBytes(int index) {
+    std::string bytes;
+    for (int f = 0; f < kFramesPerFile; ++f) {
+        std::string frame(kFrameSize, '\0');
+        std::memcpy(&frame[0], kFrameHeader, sizeof kFrameHeader);
+        bytes += frame;
+    }
+    std::string tag(128, '\0');
+    std::memcpy(&tag[0], "TAG", 3);
+    const std::string title = "Song " + std::to_string(index);
+    const std::string artist = "Artist " + std::to_string(index % 50);
+    title.copy(&tag[3], std::min<size_t>(title.size(), 30));
+    artist.copy(&tag[33], std::min<size_t>(artist.size(), 30));
+    tag[127] = static_cast<char>(index % 80);
+    return bytes + tag;
+}
+
+bool MakeLibrary(const std::string& root, int files) {
+    CreateDirectoryA(root.c_str(), nullptr);
+    for (int i = 0; i < files; ++i) {
+        const std::string folder = root + "\\folder" + std::to_string(i % 100);
+        if (i < 100) CreateDirectoryA(folder.c_str(), nullptr);
+        const std::string path = folder + "\\song" + std::to_string(i) + ".mp3";
+        const std::string bytes = SongBytes(i);
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        DWORD written = 0;
+        const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(file);
+        if (!ok || written != bytes.size()) return false;
+    }
+    return true;
+}
+
+// `tunedeck scan -r ROOT -o OUT` as a process; milliseconds, or -1.
+double RunScan(const std::string& program, const std::string& root, const std::string& out) {
+    std::string commandLine = "\"" + program + "\" scan -r \"" + root + "\" -o \"" + out + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const auto start = std::chrono::steady_clock::now();
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &process)) {
+        return -1;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    const double ms = Ms(start);
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code == 0 ? ms : -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int files = 10000;
+    int rounds = 3;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--files") == 0) files = std::max(1, std::atoi(argv[i + 1]));
+        if (std::strcmp(argv[i], "--rounds") == 0) rounds = std::max(1, std::atoi(argv[i + 1]));
+    }
+    td::LangTable::useBuiltinEnglish();
+    td::test::HostSetup setup;
+    setup.load = false;
+    td::test::HostHarness harness(setup);
+    if (!harness.ok()) {
+        std::fprintf(stderr, "add_directory: the host could not be set up\n");
+        return 1;
+    }
+    const std::string library = harness.path("library");
+    if (!MakeLibrary(library, files)) {
+        std::fprintf(stderr, "add_directory: the library could not be written\n");
+        return 1;
+    }
+    const std::string programDir = td::test::TestProgramDir();
+    HMODULE module = LoadLibraryA((programDir + "\\gen_Tunedeck.dll").c_str());
+    if (!module) {
+        std::fprintf(stderr, "add_directory: gen_Tunedeck.dll not found beside the benchmark\n");
+        return 1;
+    }
+    td::Win32HostChannel channel(harness.hostWindow());
+    td::HostBridge bridge(channel);
+    td::Settings settings(harness.path(""));
+    td::LangTable lang(harness.path(""));
+    td::test::RecordingPrompter prompter;
+
+    double bestWindow = 1e300;
+    int longestStall = 0;
+    int listed = 0;
+    for (int round = 0; round < rounds; ++round) {
+        td::PlaylistWindow window(module, harness.hostWindow(), bridge, settings, lang,
+                                  harness.path("start.kq3"), &prompter);
+        if (!window.create()) {
+            std::fprintf(stderr, "add_directory: the window could not be created\n");
+            return 1;
+        }
+        harness.pump(200);
+        prompter.chooseFolder(library, true);
+        const auto start = std::chrono::steady_clock::now();
+        window.command(IDM_ADD_DIRECTORY);
+        harness.pumpUntil([&] { return !window.gathering(); }, 600000);
+        bestWindow = std::min(bestWindow, Ms(start));
+        longestStall = std::max(longestStall, window.longestStallMs());
+        listed = window.view().rowCount();
+        window.destroy();
+        DeleteFileA(harness.path("start.kq3").c_str());
+    }
+    double bestScan = 1e300;
+    for (int round = 0; round < rounds; ++round) {
+        const double ms = RunScan(programDir + "\\tunedeck.exe", library, harness.path("scan.kq3"));
+        if (ms < 0) {
+            std::fprintf(stderr, "add_directory: tunedeck scan failed (is tunedeck.exe beside the benchmark?)\n");
+            return 1;
+        }
+        bestScan = std::min(bestScan, ms);
+    }
+    FreeLibrary(module);
+    std::printf("add_directory: %d files, best of %d rounds\n", files, rounds);
+    std::printf("  window, Add directory through the worker: %9.1f ms (%d rows listed)\n", bestWindow, listed);
+    std::printf("  tunedeck scan -r of the same folder:      %9.1f ms\n", bestScan);
+    std::printf("  ratio scan / window:                      %9.2f (target >= 0.8)\n", bestScan / bestWindow);
+    std::printf("  longest unanswered message loop:          %9d ms (target < 100)\n", longestStall);
+    return 0;
+}

@@ -1,0 +1,165 @@
+// Gathering on the worker behind the progress dialog, through the real
+// window: the list, the dialog and the start file checked.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "win32/window_fixture.h"
+
+namespace td {
+namespace {
+
+using test::PlaylistWindowTest;
+
+class GatherTest : public PlaylistWindowTest {
+protected:
+    // `count` empty MPEG files in `folder` (under the test's folder), half of
+    // them in a subfolder.
+    std::string folderOf(const std::string& folder, int count) {
+        const std::string path = dir_.Path(folder);
+        CreateDirectoryA(path.c_str(), nullptr);
+        CreateDirectoryA((path + "\\sub").c_str(), nullptr);
+        for (int i = 0; i < count; ++i) {
+            const std::string name = (i % 2 ? "\\sub\\song" : "\\song") + std::to_string(i) + ".mp3";
+            EXPECT_TRUE(test::WriteBytes(path + name, std::string(64, '\0')));
+        }
+        return path;
+    }
+
+    bool waitForGather(int timeoutMs = 20000) {
+        return harness_->pumpUntil([&] { return !window_->gathering(); }, timeoutMs);
+    }
+
+    std::string dialogText(int id) const {
+        char text[512] = {};
+        GetDlgItemTextA(window_->progressDialog(), id, text, sizeof text);
+        return text;
+    }
+};
+
+TEST_F(GatherTest, AddDirectoryRunsBehindTheProgressDialogAndTheListFollows) {
+    const std::string folder = folderOf("many", 40);
+    PlaylistWindow& w = open();
+    prompter_.chooseFolder(folder, true);
+    ASSERT_TRUE(w.command(IDM_ADD_DIRECTORY));
+    ASSERT_TRUE(w.gathering());
+    HWND dialog = w.progressDialog();
+    ASSERT_NE(dialog, nullptr);
+    char title[64] = {};
+    GetWindowTextA(dialog, title, sizeof title);
+    EXPECT_STREQ(title, "Add files...");
+    // The total is unknown: the activity bar runs instead of the progress bar.
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_PROGRESS_ACTIVITY)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_PROGRESS_BAR)));
+    EXPECT_FALSE(IsWindowEnabled(w.hwnd()));
+    // One worker at a time: a second run is refused while this one goes.
+    prompter_.chooseFolder(folder, true);
+    w.command(IDM_ADD_DIRECTORY);
+    EXPECT_EQ(prompter_.folderRequests.size(), 1u);
+
+    ASSERT_TRUE(waitForGather());
+    EXPECT_EQ(w.progressDialog(), nullptr);
+    EXPECT_TRUE(IsWindowEnabled(w.hwnd()));
+    EXPECT_EQ(w.playlist().count(), 40);
+    EXPECT_EQ(w.view().rowCount(), 40);
+    EXPECT_EQ(w.statusText(0), "Total files: 40");
+}
+
+TEST_F(GatherTest, AbortStopsTheRunKeepingWholeEntriesOnly) {
+    const std::string folder = folderOf("abort", 400);
+    PlaylistWindow& w = open();
+    prompter_.chooseFolder(folder, true);
+    ASSERT_TRUE(w.command(IDM_ADD_DIRECTORY));
+    ASSERT_TRUE(w.gathering());
+    SendMessageA(w.progressDialog(), WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_ABORT, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(w.progressDialog(), IDC_PROGRESS_ABORT)));
+    ASSERT_TRUE(waitForGather());
+    EXPECT_LT(w.playlist().count(), 400);
+    EXPECT_EQ(w.view().rowCount(), w.playlist().count());
+    for (int i = 0; i < w.playlist().count(); ++i) {
+        const std::string name = w.playlist().entryAt(i)->GetFileName();
+        EXPECT_EQ(name.compare(0, folder.size(), folder), 0) << name;
+    }
+    EXPECT_TRUE(IsWindowEnabled(w.hwnd()));
+}
+
+TEST_F(GatherTest, ClosingTheWindowMidRunEndsTheWorkerAndSavesAWholeList) {
+    const std::string folder = folderOf("closing", 400);
+    PlaylistWindow& w = open();
+    prompter_.chooseFolder(folder, true);
+    ASSERT_TRUE(w.command(IDM_ADD_DIRECTORY));
+    ASSERT_TRUE(w.gathering());
+    SendMessageA(w.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(w.hwnd(), nullptr);
+    EXPECT_FALSE(w.gathering());
+    Playlist saved;
+    PlaylistView view(saved);
+    ASSERT_EQ(loadKq3(startFile_, true, saved, view, prompter_), Kq3Load::Loaded);
+    EXPECT_LE(saved.count(), 400);
+    // The worker is gone: pumping adds nothing any more.
+    harness_->pump(100);
+    EXPECT_EQ(w.playlist().count(), saved.count());
+}
+
+TEST_F(GatherTest, AddFilesShowsTheKnownTotalAndImportReplacesTheList) {
+    folderOf("chosen", 6);
+    PlaylistWindow& w = open();
+    std::vector<std::string> chosen;
+    for (int i = 0; i < 6; i += 2) chosen.push_back(dir_.Path("chosen\\song" + std::to_string(i) + ".mp3"));
+    chosen.push_back(dir_.Path("chosen\\notes.txt"));  // counted, not taken
+    prompter_.chooseFiles(chosen);
+    ASSERT_TRUE(w.command(IDM_ADD_FILES));
+    ASSERT_TRUE(w.gathering());
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(w.progressDialog(), IDC_PROGRESS_BAR)));
+    ASSERT_TRUE(harness_->pumpUntil([&] { return dialogText(IDC_PROGRESS_COUNT) == "4 / 4 Total" || !w.gathering(); },
+                                    10000));
+    ASSERT_TRUE(waitForGather());
+    EXPECT_EQ(w.playlist().count(), 3);
+}
+
+// The plug-in's own window in the host: a drop gathers on the worker, and
+// the host quitting mid-run ends it cleanly.
+TEST(GatherInHost, QuittingTheHostDuringADropEndsTheWorkerAndSavesTheStartFile) {
+    test::HostSetup setup;
+    for (int i = 0; i < 300; ++i) {
+        setup.files.push_back({"drop\\song" + std::to_string(i) + ".mp3", std::string(64, '\0')});
+    }
+    test::HostHarness h(setup);
+    ASSERT_TRUE(h.ok());
+    h.host().openMainMenu();
+    h.host().chooseMainMenuItem(50120);
+    HWND window = nullptr;
+    ASSERT_TRUE(h.pumpUntil(
+        [&] {
+            window = FindWindowA("#32770", "Tunedeck");
+            return window != nullptr && IsWindowVisible(window);
+        },
+        5000));
+    const std::string names = h.path("drop") + '\0' + '\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
+    ASSERT_NE(memory, nullptr);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+    GlobalUnlock(memory);
+    SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    EXPECT_FALSE(IsWindowEnabled(window));
+    h.quitPlugins();
+    EXPECT_FALSE(IsWindow(window));
+    Playlist saved;
+    PlaylistView view(saved);
+    test::RecordingPrompter prompter;
+    const std::string startFile = h.folder().pluginsDir() + "\\gen_Tunedeck.KQ3";
+    ASSERT_EQ(loadKq3(startFile, true, saved, view, prompter), Kq3Load::Loaded);
+    EXPECT_LE(saved.count(), 300);
+}
+
+}  // namespace
+}  // namespace td
