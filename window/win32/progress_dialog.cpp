@@ -13,6 +13,9 @@ namespace td {
 namespace {
 
 constexpr char kScanning[] = "Scanning...";
+constexpr UINT_PTR kShowTimer = 1;
+constexpr UINT kShowTimerMs = 100;
+constexpr int kCountFormat = 365;  // "%d / %d Total"
 
 }  // namespace
 
@@ -52,9 +55,6 @@ void GatherRun::abort() { gatherer_.requestStop(); }
 
 void GatherRun::finish() {
     gatherer_.stop();
-    std::string rest;
-    while (files_.tryTake(rest)) {
-    }
     if (windowDisabled_) EnableWindow(window_, TRUE);
     windowDisabled_ = false;
     if (dialog_) DestroyWindow(dialog_);
@@ -62,9 +62,9 @@ void GatherRun::finish() {
 }
 
 void GatherRun::gatherFile(const std::string& path) {
-    files_.post(path);
-    // One wake-up for however many files wait.
-    if (!wakePosted_.exchange(true)) PostMessageA(dialog_, kMsgGatherFile, 0, 0);
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++handled_;
+    lastPath_ = path;
 }
 
 void GatherRun::gatherDone() { PostMessageA(window_, kMsgGatherDone, 0, 0); }
@@ -88,23 +88,23 @@ void GatherRun::setUp(HWND dialog) {
         ShowWindow(bar, SW_HIDE);
         ShowWindow(activity, SW_SHOW);
     }
+    SetTimer(dialog, kShowTimer, kShowTimerMs, nullptr);
 }
 
 void GatherRun::showFiles() {
-    wakePosted_.store(false);
-    std::string path;
     std::string last;
-    int taken = 0;
-    while (files_.tryTake(path)) {
-        last = std::move(path);
-        ++taken;
+    int handled = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        handled = handled_;
+        last = lastPath_;
     }
-    if (taken == 0 || !dialog_) return;
-    done_ += taken;
+    if (handled == done_ || !dialog_) return;
+    done_ = handled;
     SetDlgItemTextA(dialog_, IDC_PROGRESS_FILE, last.c_str());
     char count[96];
     if (total_ >= 0) {
-        std::snprintf(count, sizeof count, LangTable::getString(365), done_, total_);
+        std::snprintf(count, sizeof count, LangTable::getString(kCountFormat), done_, total_);
         SendDlgItemMessageA(dialog_, IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(done_), 0);
     } else {
         std::snprintf(count, sizeof count, "%d", done_);
@@ -121,8 +121,8 @@ INT_PTR CALLBACK GatherRun::DialogProc(HWND hwnd, UINT message, WPARAM wParam, L
     auto* run = reinterpret_cast<GatherRun*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!run) return FALSE;
     switch (message) {
-    case kMsgGatherFile:
-        run->showFiles();
+    case WM_TIMER:
+        if (wParam == kShowTimer) run->showFiles();
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_PROGRESS_ABORT || LOWORD(wParam) == IDCANCEL) {
@@ -135,6 +135,7 @@ INT_PTR CALLBACK GatherRun::DialogProc(HWND hwnd, UINT message, WPARAM wParam, L
         run->abort();
         return TRUE;
     case WM_NCDESTROY:
+        KillTimer(hwnd, kShowTimer);
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         return FALSE;
     default:

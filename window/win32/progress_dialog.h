@@ -2,20 +2,20 @@
 // that reads the files, the modeless dialog that shows the file in hand and
 // the count, with an Abort button, over the disabled playlist window.
 //
-// The worker hands each file it handled to a queue and wakes the dialog with
-// one posted message, however many files wait, so that a run of ten
-// thousand small files never floods the window's message queue. When the
-// run is over (finished or aborted) the worker posts kMsgGatherDone to the
-// playlist window, which then calls finish().
+// The worker only notes the count and the last file it handled; a timer of
+// the dialog shows them a few times a second. A run of ten thousand small
+// files thus costs the user-interface thread a few hundred updates, not ten
+// thousand, and never floods the window's message queue. When the run is
+// over (finished or aborted) the worker posts kMsgGatherDone to the playlist
+// window, which then calls finish().
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 
-#include "platform/thread.h"
 #include "window/file_gatherer.h"
 
 namespace td {
@@ -25,8 +25,6 @@ class PlaylistView;
 
 // Posted to the playlist window when a run is over.
 constexpr UINT kMsgGatherDone = WM_APP + 3;
-// Posted to the progress dialog when files wait in the queue.
-constexpr UINT kMsgGatherFile = WM_APP + 4;
 
 class GatherRun final : public GatherListener {
 public:
@@ -69,9 +67,11 @@ private:
     int total_;
     std::string caption_;
     FileGatherer gatherer_;
-    MessageQueue<std::string> files_;
-    std::atomic<bool> wakePosted_{false};
-    int done_ = 0;
+    // What the worker handled so far, under `mutex_`.
+    std::mutex mutex_;
+    int handled_ = 0;
+    std::string lastPath_;
+    int done_ = 0;  // as the dialog shows it
     bool activityRegistered_ = false;
     bool windowDisabled_ = false;
 };
