@@ -87,8 +87,13 @@ void PlaylistWindow::Impl::cmdInsert(int) {
 bool PlaylistWindow::Impl::saveKq3As(const std::string& path) {
     WaitCursor wait;
     // A failed save (a read-only file, a full disk) says why and leaves the
-    // old file as it was.
-    if (saveKq3(playlist, path, &prompter) != Kq3Save::Saved) return false;
+    // old file as it was; a file that cannot be created is told here.
+    const Kq3Save saved = saveKq3(playlist, path, &prompter);
+    if (saved == Kq3Save::NotOpened) {
+        prompter.Message(kq3SaveMessage(saved), LangTable::getString(IDS_ERROR), PromptButtons::Ok,
+                         PromptIcon::Error);
+    }
+    if (saved != Kq3Save::Saved) return false;
     currentFile = path;
     updateCaption();
     return true;

@@ -135,8 +135,7 @@ void PlaylistWindow::Impl::cmdAddDirectory(int) {
 }
 
 void PlaylistWindow::Impl::cmdReload(int) {
-    bridge.WritePlaylist();
-    const std::string path = bridge.channel().hostPlaylistPath();
+    const std::string path = bridge.WriteHostPlaylist();
     if (!path.empty()) startGather(GatherRequest::HostReload(path), -1);
 }
 

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Pictures of the playlist window and of each of its file dialogs and its
+# progress dialog, for the README and for review: builds the Windows plug-in,
+# the host and the command-line tool (x86_64, run by Wine), makes the sample
+# library and a folder of many small files, then starts the host once per
+# picture under Xvfb, opens the window and hands it the command (or the drop)
+# that shows the dialog, and saves the dialog's part of the screen.
+#
+#   scripts/screenshots.sh [OUT_DIR]      (default build/screenshots)
+#
+# TD_WINDOW_BUILD names the build folder (default build/window-win64); with
+# TD_NO_BUILD=1 a folder that already holds the plug-in, the host and the
+# tool is used as it is.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${TD_WINDOW_BUILD:-$root/build/window-win64}
+out=${1:-$root/build/screenshots}
+library=$root/build/sample-library
+many=$build/many-files
+demo=$build/demo-host
+python=/usr/bin/python3
+
+fail() { echo "screenshots: $*" >&2; exit 1; }
+
+mkdir -p "$build" "$out"
+if [ "${TD_NO_BUILD:-}" != 1 ]; then
+  echo "screenshots: building the plug-in, the host and the tool in $build"
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTD_BUILD_TESTS=OFF \
+    -DTD_BUILD_CLI=ON -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
+    >"$build/configure.log" 2>&1 || { tail -n 30 "$build/configure.log"; fail "cmake configure failed"; }
+  ninja -C "$build" -j "${TD_JOBS:-2}" gen_Tunedeck tdhost tunedeck >"$build/build.log" 2>&1 \
+    || { tail -n 40 "$build/build.log"; fail "build failed"; }
+fi
+
+echo "screenshots: the sample library and a folder of many small files"
+"$python" "$root/tests/interop/make_library.py" --out "$library" >/dev/null
+if [ ! -d "$many" ]; then
+  "$python" - "$many" <<'PY'
+import os, sys
+root = sys.argv[1]
+frame = bytes([0xFF, 0xFB, 0x90, 0x64]) + bytes(413)
+for i in range(20000):
+    folder = os.path.join(root, "folder%02d" % (i % 50))
+    os.makedirs(folder, exist_ok=True)
+    tag = b"TAG" + ("Song %d" % i).encode().ljust(30, b"\0") + ("Artist %d" % (i % 40)).encode().ljust(30, b"\0")
+    tag = tag.ljust(127, b"\0") + bytes([i % 80])
+    with open(os.path.join(folder, "song%05d.mp3" % i), "wb") as f:
+        f.write(frame * 4 + tag)
+PY
+fi
+
+. "$root/scripts/wine_session.sh"
+trap wine_session_end EXIT
+wine_session_xvfb "$build/xvfb.log" || fail "no display"
+wine_session_prefix "$build" "$build/wineboot.log" || fail "no Wine prefix"
+
+rm -rf "$demo"
+mkdir -p "$demo/Plugins"
+cp "$build/bin/tdhost.exe" "$demo/"
+cp "$build/bin/gen_Tunedeck.dll" "$demo/Plugins/"
+/usr/lib/wine/wine64 "$build/tunedeck.exe" scan -r "Z:$library" -o "Z:$demo/Plugins/gen_Tunedeck.KQ3" \
+  >"$build/scan.log" 2>&1 || { cat "$build/scan.log"; fail "scan failed"; }
+cp "$demo/Plugins/gen_Tunedeck.KQ3" "$build/start.kq3"
+
+# shot NAME TITLE [host arguments...]: starts the host, waits for a window
+# whose title starts with TITLE, saves its part of the screen as NAME.png.
+shot() {
+  local name=$1 title=$2
+  shift 2
+  cp "$build/start.kq3" "$demo/Plugins/gen_Tunedeck.KQ3"
+  /usr/lib/wine/wine64 "$demo/tdhost.exe" --log "Z:$demo/host.log" --syscommand 50120 \
+    --quit-after 60000 "$@" &
+  local host_pid=$! found=""
+  for _ in $(seq 1 300); do
+    if xwininfo -root -tree 2>/dev/null | grep -q "\"$title"; then found=1; break; fi
+    kill -0 "$host_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  [ -n "$found" ] || { kill "$host_pid" 2>/dev/null || true; fail "no window titled '$title' for $name"; }
+  sleep "${SHOT_DELAY:-2}"
+  local geometry
+  geometry=$(xwininfo -root -tree | grep "\"$title" | head -n 1 \
+    | sed -E 's/.* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) +\+(-?[0-9]+)\+(-?[0-9]+).*/\5,\6,\1,\2/')
+  xwd -root -silent >"$build/screen.xwd"
+  "$python" "$root/scripts/xwd_to_png.py" "$build/screen.xwd" "$out/$name.png" ${geometry:+--crop "$geometry"}
+  kill "$host_pid" 2>/dev/null || true
+  wait "$host_pid" 2>/dev/null || true
+  /usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
+  echo "screenshots: $out/$name.png"
+}
+
+shot window "Tunedeck"
+shot open-dialog "Open Tunedeck" --window-command 40034
+shot save-as-dialog "Save as Tunedeck" --window-command 40035
+shot insert-dialog "Insert Tunedeck" --window-command 40129
+shot import-dialog "Import playlist" --window-command 40036
+shot export-dialog "Export data" --window-command 40037
+shot add-files-dialog "Add files\"" --window-command 40038
+shot add-directory-dialog "Browse for Folder" --window-command 40039
+SHOT_DELAY=0.5 shot progress-dialog "Add files..." --drop "Z:$many"
