@@ -206,6 +206,7 @@ Id3v2FieldFrame* SongRecord::GetTextFrame(int type) const {
 bool SongRecord::AddFrame(Id3v2Frame* frame, bool replace) {
     if (!frame) return false;
     std::unique_ptr<Id3v2Frame> owned(frame);
+    DropCarriedTwin(frame->Type());
     if (replace) {
         const int index = FindFrame(frame->Type(), -1, -1);
         if (index >= 0) {
@@ -219,6 +220,19 @@ bool SongRecord::AddFrame(Id3v2Frame* frame, bool replace) {
         return false;  // the frame was ours and is deleted
     }
     return true;
+}
+
+void SongRecord::DropCarriedTwin(int type) {
+    // A tag holds one frame of each text type. One read from the file but
+    // not decodable (an unknown encoding, a compressed body that does not
+    // inflate) travels as a carried frame; a new text of that type replaces it.
+    const bool single = IsFieldFrameType(type) && !IsUrlLinkType(type) && type != kWXXX &&
+                        !Id3v2FrameTable[type].language;
+    if (!single) return;
+    const char* id = Id3v2FrameTable[type].id;
+    carried_.erase(std::remove_if(carried_.begin(), carried_.end(),
+                                  [id](const CarriedFrame& c) { return std::strcmp(c.id, id) == 0; }),
+                   carried_.end());
 }
 
 bool SongRecord::UpdateFrame(const Id3v2Frame& frame) {
