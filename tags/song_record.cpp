@@ -206,11 +206,12 @@ Id3v2FieldFrame* SongRecord::GetTextFrame(int type) const {
 bool SongRecord::AddFrame(Id3v2Frame* frame, bool replace) {
     if (!frame) return false;
     std::unique_ptr<Id3v2Frame> owned(frame);
-    DropCarriedTwin(frame->Type());
+    const int type = frame->Type();
     if (replace) {
-        const int index = FindFrame(frame->Type(), -1, -1);
+        const int index = FindFrame(type, -1, -1);
         if (index >= 0) {
             frames_[static_cast<size_t>(index)] = std::move(owned);
+            DropCarriedTwin(type);
             return true;
         }
     }
@@ -219,6 +220,7 @@ bool SongRecord::AddFrame(Id3v2Frame* frame, bool replace) {
     } catch (const std::bad_alloc&) {
         return false;  // the frame was ours and is deleted
     }
+    DropCarriedTwin(type);
     return true;
 }
 
