@@ -204,10 +204,12 @@ Id3v2FieldFrame* SongRecord::GetTextFrame(int type) const {
 bool SongRecord::AddFrame(Id3v2Frame* frame, bool replace) {
     if (!frame) return false;
     std::unique_ptr<Id3v2Frame> owned(frame);
+    const int type = frame->Type();
     if (replace) {
-        const int index = FindFrame(frame->Type(), -1, -1);
+        const int index = FindFrame(type, -1, -1);
         if (index >= 0) {
             frames_[static_cast<size_t>(index)] = std::move(owned);
+            DropCarriedTwin(type);
             return true;
         }
     }
@@ -216,7 +218,21 @@ bool SongRecord::AddFrame(Id3v2Frame* frame, bool replace) {
     } catch (const std::bad_alloc&) {
         return false;  // the frame was ours and is deleted
     }
+    DropCarriedTwin(type);
     return true;
+}
+
+void SongRecord::DropCarriedTwin(int type) {
+    // A tag holds one frame of each text type. One read from the file but
+    // not decodable (an unknown encoding, a compressed body that does not
+    // inflate) travels as a carried frame; a new text of that type replaces it.
+    const bool single = IsFieldFrameType(type) && !IsUrlLinkType(type) && type != kWXXX &&
+                        !Id3v2FrameTable[type].language;
+    if (!single) return;
+    const char* id = Id3v2FrameTable[type].id;
+    carried_.erase(std::remove_if(carried_.begin(), carried_.end(),
+                                  [id](const CarriedFrame& c) { return std::strcmp(c.id, id) == 0; }),
+                   carried_.end());
 }
 
 bool SongRecord::UpdateFrame(const Id3v2Frame& frame) {

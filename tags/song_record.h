@@ -93,6 +93,8 @@ private:
     void ReadFromFile();
     // Drops tags from the record without recording a removal request.
     void DropTags(int which);
+    // Removes carried frames that a new frame of `type` stands in for.
+    void DropCarriedTwin(int type);
 
     uint8_t rating_ = 0;
     MpegInfo mpeg_{};

@@ -323,6 +323,16 @@ WalkScore ScoreWalk(const uint8_t* data, size_t n, size_t pos, bool plain) {
     return score;
 }
 
+// Whether the tag body starts with a frame header (four identifier characters
+// and a size that fits) although the header announces an extended header. One
+// writer sets that flag without writing the extended header; a real extended
+// header never looks like this: its size field would claim 100 MB or more.
+bool StartsWithFrame(const uint8_t* data, size_t n, bool v24) {
+    if (n < 10 || !IsValidId(data, 4)) return false;
+    const uint32_t size = v24 && IsSynchsafe(data + 4) ? Synchsafe32(data + 4) : Be32(data + 4);
+    return size <= n - 10;
+}
+
 class TagParser {
 public:
     TagParser(const Id3v2Header& header, FrameList& frames, CarriedFrameList* carried)
@@ -333,8 +343,8 @@ public:
 private:
     int ParseFrames(const uint8_t* data, size_t n, size_t pos);
     int Frame22(const uint8_t* h, const uint8_t* body, size_t size);
-    int Frame23(const uint8_t* h, const uint8_t* body, size_t size, bool& stop);
-    int Frame24(const uint8_t* h, const uint8_t* body, size_t size, bool& stop);
+    int Frame23(const uint8_t* h, const uint8_t* body, size_t size);
+    int Frame24(const uint8_t* h, const uint8_t* body, size_t size);
     int Deliver24(const char* id, uint8_t status, const uint8_t* body, size_t size);
     int Deliver(const char* id, uint8_t status, const uint8_t* body, size_t size);
     void Carry(const char* id, uint8_t status, uint8_t format, const uint8_t* body, size_t size);
@@ -365,7 +375,7 @@ int TagParser::Parse(const uint8_t* data, size_t n) {
             n = resynced.size();
         }
         size_t pos = 0;
-        if (header_.flags & 0x40) {
+        if ((header_.flags & 0x40) && !StartsWithFrame(data, n, false)) {
             // The extended header's size does not count its own four bytes.
             if (n < 4) return kId3NoError;
             const uint64_t extended = 4 + uint64_t(Be32(data));
@@ -376,7 +386,7 @@ int TagParser::Parse(const uint8_t* data, size_t n) {
     }
     if (major == 4) {
         size_t pos = 0;
-        if (header_.flags & 0x40) {
+        if ((header_.flags & 0x40) && !StartsWithFrame(data, n, true)) {
             // Synchsafe, and counting itself.
             if (n < 6 || !IsSynchsafe(data)) return kId3NoError;
             const uint32_t extended = Synchsafe32(data);
@@ -414,17 +424,17 @@ int TagParser::ParseFrames(const uint8_t* data, size_t n, size_t pos) {
         const uint8_t* body = h + headerSize;
         pos += headerSize + size;
 
+        // A frame that fits but cannot be decoded is passed over (and carried
+        // where it can be), so that it takes no later frame with it.
         int rc = kId3NoError;
-        bool stop = false;
         if (header_.major == 2) {
             rc = Frame22(h, body, size);
         } else if (header_.major == 4) {
-            rc = Frame24(h, body, size, stop);
+            rc = Frame24(h, body, size);
         } else {
-            rc = Frame23(h, body, size, stop);
+            rc = Frame23(h, body, size);
         }
         if (rc != kId3NoError) return rc;
-        if (stop) break;
     }
     return kId3NoError;
 }
@@ -441,45 +451,26 @@ int TagParser::Frame22(const uint8_t* h, const uint8_t* body, size_t size) {
     return Deliver(id, 0, body, size);
 }
 
-int TagParser::Frame23(const uint8_t* h, const uint8_t* body, size_t size, bool& stop) {
+int TagParser::Frame23(const uint8_t* h, const uint8_t* body, size_t size) {
     char id[5] = {char(h[0]), char(h[1]), char(h[2]), char(h[3]), 0};
     if (header_.major < 3) return Deliver(id, 0, body, size);  // flags count as 0
     const uint8_t status = h[8];
     const uint8_t format = h[9];
-    if (format & 0x40) {
-        // Encrypted: nothing can be decoded, so the frame travels as it is.
+    // Encrypted, or compressed or grouped without room for what that needs,
+    // or a stream that does not inflate: nothing can be decoded, so the frame
+    // travels as it is.
+    const size_t extra = ((format & 0x80) ? 4 : 0) + ((format & 0x20) ? 1 : 0);
+    Bytes plain;
+    if ((format & 0x40) || size < extra ||
+        ((format & 0x80) && !Inflate(body + extra, size - extra, Be32(body), plain))) {
         Carry(id, status, format & 0xE0, body, size);
         return kId3NoError;
     }
-    size_t pos = 0;
-    uint32_t inflated = 0;
-    if (format & 0x80) {
-        if (size < 4) {
-            stop = true;
-            return kId3NoError;
-        }
-        inflated = Be32(body);
-        pos = 4;
-    }
-    if (format & 0x20) {
-        if (size - pos < 1) {
-            stop = true;
-            return kId3NoError;
-        }
-        ++pos;  // group identifier
-    }
-    if (format & 0x80) {
-        Bytes plain;
-        if (!Inflate(body + pos, size - pos, inflated, plain)) {
-            stop = true;
-            return kId3NoError;
-        }
-        return Deliver(id, status, plain.data(), plain.size());
-    }
-    return Deliver(id, status, body + pos, size - pos);
+    if (format & 0x80) return Deliver(id, status, plain.data(), plain.size());
+    return Deliver(id, status, body + extra, size - extra);  // after the group identifier
 }
 
-int TagParser::Frame24(const uint8_t* h, const uint8_t* body, size_t size, bool& stop) {
+int TagParser::Frame24(const uint8_t* h, const uint8_t* body, size_t size) {
     char id[5] = {char(h[0]), char(h[1]), char(h[2]), char(h[3]), 0};
     const uint8_t status24 = h[8];
     const uint8_t format = h[9];
@@ -494,10 +485,7 @@ int TagParser::Frame24(const uint8_t* h, const uint8_t* body, size_t size, bool&
 
     // Extra bytes follow the header in flag order: group, method, data length.
     const size_t extra = (grouped ? 1 : 0) + (encrypted ? 1 : 0) + (hasLength ? 4 : 0);
-    if (size < extra) {
-        stop = true;
-        return kId3NoError;
-    }
+    if (size < extra) return kId3NoError;  // its flags ask for more than it holds
     size_t pos = 0;
     uint8_t group = 0, method = 0;
     uint32_t dataLength = 0;
@@ -515,30 +503,25 @@ int TagParser::Frame24(const uint8_t* h, const uint8_t* body, size_t size, bool&
         data = resynced.data();
         n = resynced.size();
     }
-    if (encrypted) {
-        // Carried in ID3v2.3 layout: inflated size, method, group, data.
+    Bytes plain;
+    if (encrypted || (compressed && (!hasLength || !Inflate(data, n, dataLength, plain)))) {
+        // Undecodable: carried in ID3v2.3 layout (inflated size, method,
+        // group, data), which needs the inflated size.
         if (compressed && !hasLength) return kId3NoError;
         Bytes raw;
         if (compressed) {
             raw = {uint8_t(dataLength >> 24), uint8_t(dataLength >> 16), uint8_t(dataLength >> 8),
                    uint8_t(dataLength)};
         }
-        raw.push_back(method);
+        if (encrypted) raw.push_back(method);
         if (grouped) raw.push_back(group);
         raw.insert(raw.end(), data, data + n);
-        const uint8_t format23 =
-            static_cast<uint8_t>((compressed ? 0x80 : 0) | 0x40 | (grouped ? 0x20 : 0));
+        const uint8_t format23 = static_cast<uint8_t>((compressed ? 0x80 : 0) |
+                                                      (encrypted ? 0x40 : 0) | (grouped ? 0x20 : 0));
         Carry(id, status, format23, raw.data(), raw.size());
         return kId3NoError;
     }
-    if (compressed) {
-        Bytes plain;
-        if (!hasLength || !Inflate(data, n, dataLength, plain)) {
-            stop = true;
-            return kId3NoError;
-        }
-        return Deliver24(id, status, plain.data(), plain.size());
-    }
+    if (compressed) return Deliver24(id, status, plain.data(), plain.size());
     return Deliver24(id, status, data, n);
 }
 
@@ -596,9 +579,14 @@ int TagParser::Deliver(const char* id, uint8_t status, const uint8_t* body, size
         std::unique_ptr<Id3v2Frame> frame(CreateFrame(type));
         if (!frame) return kId3OutOfMemory;
         const int rc = frame->SetData(size == 0 ? nullptr : body, static_cast<int>(size), 3);
-        if (rc != kId3NoError) return rc;
-        frames_.push_back(std::move(frame));
-        return kId3NoError;
+        if (rc == kId3OutOfMemory) return rc;
+        if (rc == kId3NoError) {
+            frames_.push_back(std::move(frame));
+            return kId3NoError;
+        }
+        // An empty or malformed body (an encoding byte alone where a language
+        // must follow, an unknown encoding) shows nothing, but the rest of
+        // the tag is still good. The frame goes back into the file as it was.
     }
     Carry(id, status, 0, body, size);
     return kId3NoError;

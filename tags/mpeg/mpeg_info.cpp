@@ -112,31 +112,82 @@ std::string Printf(const char* format, ...) {
     return out;
 }
 
-// Finds the first offset at or after `start` where four bytes pass
-// IsValidFrameHeader. The file is searched in blocks: a small first block
-// because the first frame nearly always follows at once, larger ones after.
-bool FindFrameHeader(File& file, uint64_t start, uint64_t fileLength, uint64_t& found,
-                     std::vector<uint8_t>& buffer, uint64_t& bufferStart) {
-    if (start >= fileLength || !file.Seek(start)) return false;
+// Sync, version, layer and sampling frequency: what the headers of one
+// stream share from frame to frame.
+constexpr uint32_t kStreamMask = 0xFFFE0C00u;
+// How far past the first header that passes the rules a confirmed one is
+// looked for, so that a file that is no MPEG stream at all is not read whole.
+constexpr uint64_t kConfirmWindow = 1024 * 1024;
+
+// Length of the frame a header starts, header included; 0 when it does not decode.
+uint32_t FrameLength(uint32_t header) {
+    MpegInfo probe{};
+    if (!DecodeFrameHeader(probe, header)) return 0;
+    return static_cast<uint32_t>(probe.frameSize) + 4;
+}
+
+// Reads the four bytes at `offset` outside the block scan.
+bool PeekHeader(File& file, uint64_t offset, uint32_t& header) {
+    uint8_t b[4];
+    if (!file.Seek(offset) || file.Read(b, 4) != 4) return false;
+    header = BigEndian32(b);
+    return true;
+}
+
+// Finds the first frame header at or after `start`. Four bytes that pass
+// IsValidFrameHeader can as well be part of leading garbage, so a candidate
+// counts only when the header of a frame of the same stream follows it at the
+// length it implies, the way players find their first frame. When that next
+// header would lie beyond `audioEnd` there is nothing to confirm with and the
+// candidate is taken as it is; when no candidate is confirmed, the first one
+// is. The file is searched in blocks: a small first block because the first
+// frame nearly always follows at once, larger ones after. `buffer` ends up
+// holding the last block read, from file offset `bufferStart`.
+bool FindFrameHeader(File& file, uint64_t start, uint64_t fileLength, uint64_t audioEnd,
+                     uint64_t& found, std::vector<uint8_t>& buffer, uint64_t& bufferStart) {
+    if (start >= fileLength) return false;
     buffer.clear();
     bufferStart = start;
     uint64_t next = start;  // file offset of the byte after the buffer
     size_t scanFrom = 0;    // buffer index of the first window not yet tested
     uint64_t block = kFirstBlock;
+    bool haveFirst = false;
+    uint64_t first = 0;
     while (next < fileLength) {
         size_t want = static_cast<size_t>(fileLength - next < block ? fileLength - next : block);
         size_t old = buffer.size();
         buffer.resize(old + want);
-        size_t got = file.Read(buffer.data() + old, want);
+        size_t got = file.Seek(next) ? file.Read(buffer.data() + old, want) : 0;
         buffer.resize(old + got);
-        if (got == 0) return false;
+        if (got == 0) break;
         next += got;
         for (size_t i = scanFrom; i + 4 <= buffer.size(); ++i) {
-            if (IsValidFrameHeader(BigEndian32(&buffer[i]))) {
-                found = bufferStart + i;
+            const uint32_t header = BigEndian32(&buffer[i]);
+            if (!IsValidFrameHeader(header)) continue;
+            const uint64_t at = bufferStart + i;
+            if (!haveFirst) {
+                haveFirst = true;
+                first = at;
+            }
+            const uint32_t length = FrameLength(header);
+            if (length == 0) continue;
+            if (at + length + 4 > audioEnd) {
+                found = at;
+                return true;
+            }
+            uint32_t following = 0;
+            if (i + length + 4 <= buffer.size()) {
+                following = BigEndian32(&buffer[i + length]);
+            } else if (!PeekHeader(file, at + length, following)) {
+                continue;
+            }
+            if (IsValidFrameHeader(following) &&
+                (following & kStreamMask) == (header & kStreamMask)) {
+                found = at;
                 return true;
             }
         }
+        if (haveFirst && next - first > kConfirmWindow) break;
         // Keep the last three bytes: a header may straddle two blocks.
         size_t keep = buffer.size() < 3 ? buffer.size() : 3;
         std::memmove(buffer.data(), buffer.data() + buffer.size() - keep, keep);
@@ -145,7 +196,8 @@ bool FindFrameHeader(File& file, uint64_t start, uint64_t fileLength, uint64_t& 
         scanFrom = 0;
         block = kNextBlock;
     }
-    return false;
+    found = first;
+    return haveFirst;
 }
 
 }  // namespace
@@ -267,15 +319,25 @@ void ReadMpegInfo(File& file, uint64_t audioStart, uint64_t fileLength, MpegInfo
     std::vector<uint8_t> buffer;
     uint64_t bufferStart = 0;
     uint64_t headerAt = 0;
-    if (!FindFrameHeader(file, audioStart, fileLength, headerAt, buffer, bufferStart)) return;
-    size_t index = static_cast<size_t>(headerAt - bufferStart);
-    if (!DecodeFrameHeader(info, BigEndian32(&buffer[index]))) return;
+    const uint64_t tail = hasId3v1 ? 128 : 0;
+    const uint64_t audioEnd = fileLength > tail ? fileLength - tail : 0;
+    if (!FindFrameHeader(file, audioStart, fileLength, audioEnd, headerAt, buffer, bufferStart))
+        return;
+    const bool buffered = headerAt >= bufferStart && headerAt - bufferStart + 4 <= buffer.size();
+    const size_t index = buffered ? static_cast<size_t>(headerAt - bufferStart) : 0;
+    uint32_t header = 0;
+    if (buffered) {
+        header = BigEndian32(&buffer[index]);
+    } else if (!PeekHeader(file, headerAt, header)) {
+        return;
+    }
+    if (!DecodeFrameHeader(info, header)) return;
 
     // The whole first frame, header included; what lies past the end of the
     // file reads as zero.
     size_t frameBytes = static_cast<size_t>(info.frameSize) + 4;
     std::vector<uint8_t> frame(frameBytes, 0);
-    if (index + frameBytes <= buffer.size()) {
+    if (buffered && index + frameBytes <= buffer.size()) {
         std::memcpy(frame.data(), &buffer[index], frameBytes);
     } else if (file.Seek(headerAt)) {
         size_t got = 0;
@@ -293,10 +355,9 @@ void ReadMpegInfo(File& file, uint64_t audioStart, uint64_t fileLength, MpegInfo
     // The true duration of one frame, for exact frame counts.
     double trueSecondsPerFrame = TrueSamplesPerFrame(info) / static_cast<double>(frequencyHz);
 
-    // Audio bytes: neither the ID3v2 tag at the head nor the ID3v1 trailer.
-    uint64_t tail = hasId3v1 ? 128 : 0;
-    uint64_t audioBytes =
-        fileLength > audioStart + tail ? fileLength - audioStart - tail : 0;
+    // Audio bytes: from the first frame (neither the ID3v2 tag at the head nor
+    // garbage after it) up to the ID3v1 trailer.
+    uint64_t audioBytes = audioEnd > headerAt ? audioEnd - headerAt : 0;
 
     XingHeader xing;
     bool exact = ReadXingHeader(frame.data(), frame.size(), xing) && (xing.flags & 1) &&

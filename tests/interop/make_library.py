@@ -20,7 +20,7 @@ import sys
 import tempfile
 import zlib
 
-LIBRARY_VERSION = 6
+LIBRARY_VERSION = 7
 
 try:
     from mutagen.id3 import (ID3, APIC, COMM, PRIV, POPM, TALB, TCOM, TCON, TDRC,
@@ -36,6 +36,10 @@ TITLE_ACCENTS = "Café Déjà Vu – 5 €"
 ARTIST_ACCENTS = "Björk & Ünïcode"
 ALBUM_ACCENTS = "Ça ira (Édition spéciale)"
 TITLE_JAPANESE = "夜明けの歌"
+
+# Bytes before the audio with a false frame header (MPEG-2 layer III, 24000 Hz,
+# 144 kbit/s) that nothing follows at its frame length.
+GARBAGE = b"\x55" * 100 + b"\xff\xf3\xd4\x00" + b"\x55" * 2896
 
 
 def run(*cmd):
@@ -245,38 +249,58 @@ class Builder:
                      (b"TXX", b"\x00Original artist"),
                  ])),
                  tagger="raw", id3="2.2", xing="Info", vbr=0)
-        # A tag the engine must refuse to read: a text frame with an unknown
-        # string encoding.
+        # A text frame with an unknown string encoding: shows nothing, but the
+        # rest of the tag is read and the frame is written back as it was.
         self.add("bad_encoding.mp3",
                  then(self.lame(tone, "-b", "128"), lambda p: prepend_raw_tag(p, [
                      (b"TIT2", b"\x00Fine"), (b"TPE1", b"\x07Broken")])),
-                 tagger="raw", id3="2.3", xing="Info", vbr=0, unreadable=True)
+                 tagger="raw", id3="2.3", xing="Info", vbr=0)
+        # What old encoders and players leave behind: an ID3v2.4 header that
+        # announces an extended header that is not there, frames of an encoding
+        # byte alone or of no bytes at all, an undecodable frame last, and
+        # garbage holding a false frame header (24000 Hz, 144 kbit/s) before
+        # the audio.
+        self.add("damaged_v24.mp3",
+                 then(self.lame(tone, "-b", "128"), lambda p: prepend_raw_tag(p, [
+                     (b"TENC", b"\x01"), (b"TCOP", b""), (b"WXXX", b"\x00\x00"), (b"TENC", b""),
+                     (b"TIT2", b"\x00Damaged title"), (b"TPE1", b"\x00Old Player"),
+                     (b"TALB", b"\x00Album"), (b"TRCK", b"\x003/9"), (b"TCON", b"\x00Jazz"),
+                     (b"COMM", b"\x00eng\x00Still here"), (b"TPE2", b"\x07Broken")],
+                     major=4, flags=0x40, garbage=GARBAGE)),
+                 tagger="raw", id3="2.4", xing="Info", vbr=0, garbage=len(GARBAGE))
+        # A tag the engine must refuse to read: ID3v2.2 announced compression
+        # but never defined it.
+        self.add("v22_compressed.mp3",
+                 then(self.lame(tone, "-b", "128"), lambda p: prepend_v22_tag(p, [
+                     (b"TT2", b"\x00Squeezed")], flags=0x40)),
+                 tagger="raw", id3="2.2", xing="Info", vbr=0, unreadable=True)
 
 
-def prepend_raw_tag(path, frames):
-    """Puts a hand-made ID3v2.3 tag in front of the file."""
+def synchsafe(size):
+    return bytes(((size >> 21) & 0x7F, (size >> 14) & 0x7F, (size >> 7) & 0x7F, size & 0x7F))
+
+
+def prepend_raw_tag(path, frames, major=3, flags=0, garbage=b""):
+    """Puts a hand-made ID3v2.3 (or 2.4, frames below 128 bytes) tag and
+    `garbage` in front of the file."""
     body = b"".join(fid + struct.pack(">I", len(data)) + b"\x00\x00" + data
                     for fid, data in frames)
     body += b"\x00" * 64
-    size = len(body)
-    synchsafe = bytes(((size >> 21) & 0x7F, (size >> 14) & 0x7F, (size >> 7) & 0x7F, size & 0x7F))
     with open(path, "rb") as f:
         audio = f.read()
     with open(path, "wb") as f:
-        f.write(b"ID3\x03\x00\x00" + synchsafe + body + audio)
+        f.write(b"ID3" + bytes((major, 0, flags)) + synchsafe(len(body)) + body + garbage + audio)
 
 
-def prepend_v22_tag(path, frames):
+def prepend_v22_tag(path, frames, flags=0):
     """Puts a hand-made ID3v2.2 tag (three-letter identifiers, 24-bit sizes)
     in front of the file."""
     body = b"".join(fid + len(data).to_bytes(3, "big") + data for fid, data in frames)
     body += b"\x00" * 32
-    size = len(body)
-    synchsafe = bytes(((size >> 21) & 0x7F, (size >> 14) & 0x7F, (size >> 7) & 0x7F, size & 0x7F))
     with open(path, "rb") as f:
         audio = f.read()
     with open(path, "wb") as f:
-        f.write(b"ID3\x02\x00\x00" + synchsafe + body + audio)
+        f.write(b"ID3\x02\x00" + bytes((flags,)) + synchsafe(len(body)) + body + audio)
 
 
 def up_to_date(out):

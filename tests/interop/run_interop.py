@@ -9,6 +9,7 @@ with the frames nobody touched and the audio stream unchanged.
 """
 
 import hashlib
+import io
 import json
 import os
 import shutil
@@ -98,7 +99,14 @@ def frame_key(frame):
 # --- reading: what others wrote, the engine reads --------------------------
 
 def check_mpeg(c, entry, path, rec):
-    info, m = mutagen.mp3.MP3(path).info, rec["mpeg"]
+    m = rec["mpeg"]
+    if entry.get("garbage") or entry.get("unreadable"):
+        # mutagen takes garbage for the first frame too, and refuses some tags
+        # outright: the truth is the audio alone.
+        audio = audio_of(read_bytes(path))[entry.get("garbage", 0):]
+        info = mutagen.mp3.MPEGInfo(io.BytesIO(audio))
+    else:
+        info = mutagen.mp3.MP3(path).info
     c.equal(list(m), MPEG_KEYS, "MPEG keys in order")
     got = (2.5 if m["mpeg25"] else (2 if m["lsf"] else 1), m["layer"], m["frequency"],
            m["channels"], m["mode"], m["fileSize"], m["vbr"])
@@ -143,11 +151,15 @@ def check_id3v2(c, path, rec):
                 if rec["tagFlags"] == 0 else [], "ID3v2 frames of a file without the tag")
         return
     c.equal(rec["tagFlags"] & 2, 2, "ID3v2 bit of tagFlags")
-    got = [{k: v for k, v in f.items() if k != "size"} for f in kept]
+    # A frame without any text shows nothing; mutagen drops it as junk.
+    got = [{k: v for k, v in f.items() if k != "size"} for f in kept
+           if f["id"] in ("APIC", "POPM") or any(f.get("fields", []))]
     c.equal(sorted(map(frame_key, got)), sorted(map(frame_key, expected_frames(tags))),
             "kept frames and texts equal mutagen's")
     for f in carried:
-        c.check(f["kept"] is False and f["id"] not in KEPT_IDS, "carried frame " + f["id"])
+        # A frame of a kept type is carried only when it cannot be decoded.
+        c.check(f["kept"] is False and (f["id"] not in KEPT_IDS or not tags.getall(f["id"])),
+                "carried frame " + f["id"])
     data = read_bytes(path)
     major, total, raw_frames = raw_tag(data)
     c.equal(rec["audioSize"], len(data) - total - (128 if rec["tagFlags"] & 1 else 0),
@@ -340,7 +352,7 @@ def check_removal_and_copy(c, tools, fresh):
 
 
 def check_faults(c, tools, fresh, work):
-    path = fresh("bad_encoding.mp3", "edit")
+    path = fresh("v22_compressed.mp3", "edit")
     before = read_bytes(path)
     rc, _, _ = tools.run(tools.native(path), "--set", "TIT2=x", program=tools.tagwrite)
     c.equal((rc, read_bytes(path)), (1, before), "a save over an unreadable tag fails, file kept")
@@ -422,6 +434,34 @@ def check_genre_references(c, tools, work):
     c.equal(frame_bodies(path)["TCON"], [b"\x00(17)Rock"], "the stored text is unchanged")
 
 
+def check_damaged(c, tools, fresh):
+    """Tags with frames that cannot be decoded, and a header announcing an
+    extended header that is not there: a save keeps every frame, the carried
+    ones byte for byte, and clears the flag."""
+    for name, carried in (("damaged_v24.mp3", "TPE2"), ("bad_encoding.mp3", "TPE1")):
+        path = fresh(name, "damaged")
+        before, bodies, audio = load_id3(path), frame_bodies(path), digest(path)
+        rc, _, err = tools.run(tools.native(path), "--set", "TIT2=Edited", program=tools.tagwrite)
+        if not c.equal(rc, 0, name + ": td_tagwrite exit status: " + err):
+            continue
+        data = read_bytes(path)
+        after = load_id3(path)
+        c.equal((after.version, data[5]), ((2, 3, 0), 0), name + ": ID3v2.3.0 without flags")
+        c.equal(text_of(after, "TIT2"), ["Edited"], name + ": title")
+        for fid in ("TPE1", "TALB", "TRCK", "TCON"):
+            c.equal(text_of(after, fid), text_of(before, fid), "%s: %s kept" % (name, fid))
+        c.equal([(f.lang, f.desc, list(f.text)) for f in after.getall("COMM")],
+                [(f.lang, f.desc, list(f.text)) for f in before.getall("COMM")],
+                name + ": comment kept")
+        c.equal(frame_bodies(path).get(carried), bodies.get(carried),
+                name + ": undecodable frame written back byte for byte")
+        c.equal(digest(path), audio, name + ": audio stream unchanged")
+        rc, out, err = tools.run("info", "--json", tools.native(path))
+        rec = json.loads(out.decode("utf-8").splitlines()[0])
+        c.equal((rc, rec["mpeg"]["frequency"], rec["mpeg"]["bitrate"]), (0, 44100, 128),
+                name + ": stream read behind the garbage")
+
+
 def main():
     tools, c, work = start(__doc__, clean=False, tagwrite=True)
     library = os.path.join(work, "library")
@@ -446,6 +486,7 @@ def main():
     c.step("remove and copy", check_removal_and_copy, c, tools, fresh)
     c.step("faults and other taggers", check_faults, c, tools, fresh, scratch)
     c.step("genre references", check_genre_references, c, tools, scratch)
+    c.step("damaged tags", check_damaged, c, tools, fresh)
     return c.finish("interop")
 
 

@@ -151,14 +151,49 @@ TEST(Id3v2ReaderV23Test, WalkStopsSilentlyAtPaddingGarbageAndOverruns) {
     EXPECT_EQ(1u, Read(Tag(3, Frame23("TIT2", kTitle) + Text("TPE1"))).frames.size());
 }
 
-TEST(Id3v2ReaderV23Test, UndecodableBodyEndsTheReadingWithItsCode) {
-    Result empty = Read(Tag(3, Frame23("TIT2", kTitle) + Frame23("TPE1", Bytes()) +
-                               Frame23("TALB", kTitle)), kId3TagCorrupt);
-    EXPECT_EQ((Types{kTIT2}), empty.Types());
-    EXPECT_EQ(52u, empty.tagSize);
-
-    Result utf8 = Read(Tag(3, Frame23("TIT2", B({3}) + Text("x"))), kId3BadEncoding);
-    EXPECT_TRUE(utf8.frames.empty());
+TEST(Id3v2ReaderTest, DamagedFramesArePassedOverNotTheTag) {
+    const Bytes comment = B({0, 'e', 'n', 'g', 0}) + Text("Nice");
+    const Bytes noText = B({0, 'e', 'n'});
+    const Bytes badEncoding = B({7}) + Text("Broken");
+    const Bytes picture = Text("image/png") + B({0, 3, 0, 0x89, 'P', 'N', 'G'});
+    struct Case {
+        const char* what;
+        Bytes tag;
+        Types kept;
+        std::vector<std::string> carried;
+    } cases[] = {
+        {"v2.4 encoding byte alone, empty frames, a two-byte URL",
+         Tag(4, Frame24("TENC", B({1})) + Frame24("TCOP", Bytes()) + Frame24("WXXX", B({0, 0})) +
+                    Frame24("TENC", Bytes()) + Frame24("TIT2", kTitle) + Frame24("TPE1", kArtist) +
+                    Frame24("TCON", kTitle) + Frame24("COMM", comment)),
+         {kTENC, kWXXX, kTIT2, kTPE1, kTCON, kCOMM}, {}},
+        {"v2.3 comment without text, unknown encoding, then good frames",
+         Tag(3, Frame23("COMM", noText) + Frame23("TPE1", badEncoding) + Frame23("TIT2", kTitle), 0,
+             20),
+         {kTIT2}, {"COMM", "TPE1"}},
+        {"v2.3 bad frame last",
+         Tag(3, Frame23("TIT2", kTitle) + Frame23("TALB", badEncoding)), {kTIT2}, {"TALB"}},
+        {"v2.3 empty frame before a picture",
+         Tag(3, Frame23("TPE1", Bytes()) + Frame23("APIC", B({0}) + picture)), {kAPIC}, {}},
+        {"v2.2 empty frame before a picture",
+         Tag(2, Frame22("TP1", Bytes()) + Frame22("PIC", B({0}) + Text("PNG") + B({3, 0, 1}))),
+         {kAPIC}, {}},
+        {"v2.4 extended header flag without an extended header",
+         Tag(4, Frame24("TIT2", kTitle) + Frame24("TPE1", kArtist), 0x40, 30), {kTIT2, kTPE1}, {}},
+        {"v2.3 extended header flag without an extended header",
+         Tag(3, Frame23("TIT2", kTitle) + Frame23("TPE1", kArtist), 0x40), {kTIT2, kTPE1}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Result r = Read(c.tag);
+        EXPECT_EQ(c.kept, r.Types());
+        EXPECT_EQ(c.carried, r.CarriedIds());
+    }
+    // A carried frame goes back byte for byte.
+    Result r = Read(cases[1].tag);
+    ASSERT_EQ(2u, r.carried.size());
+    EXPECT_EQ(noText, r.carried[0].body);
+    EXPECT_EQ(badEncoding, r.carried[1].body);
 }
 
 TEST(Id3v2ReaderV23Test, CompressedFramesInflateToTheirDeclaredSize) {
@@ -168,11 +203,14 @@ TEST(Id3v2ReaderV23Test, CompressedFramesInflateToTheirDeclaredSize) {
     ASSERT_EQ(2u, r.frames.size());
     EXPECT_EQ(std::string(999, 'a'), MainText(r.frames[0].get()));
 
-    // 999 bytes where 1000 were declared: the walk ends there, silently.
+    // 999 bytes where 1000 were declared: passed over, and carried compressed.
     const Bytes shorter = Be32(1000) + Compress(Bytes(text.begin(), text.end() - 1));
     Result s = Read(Tag(3, Frame23("TALB", kTitle) + Frame23("TIT2", shorter, 0, 0x80) +
                            Frame23("TPE1", kArtist)));
-    EXPECT_EQ((Types{kTALB}), s.Types());
+    EXPECT_EQ((Types{kTALB, kTPE1}), s.Types());
+    ASSERT_EQ(1u, s.carried.size());
+    EXPECT_EQ(0x80, s.carried[0].format);
+    EXPECT_EQ(shorter, s.carried[0].body);
 
     // Absurd declared sizes are not allocated.
     const Bytes absurd = Be32(0x7FFFFFFF) + Compress(text);
@@ -236,6 +274,9 @@ TEST(Id3v2ReaderV24Test, CompressionExtendedHeaderAndFooter) {
     Result t = Read(Tag(4, Frame24("TALB", kTitle) +
                                Frame24("TIT2", Synchsafe(400) + Compress(text), 0, 0x09)));
     EXPECT_EQ((Types{kTALB}), t.Types());
+    ASSERT_EQ(1u, t.carried.size());
+    EXPECT_EQ(0x80, t.carried[0].format);
+    EXPECT_EQ(Be32(400) + Compress(text), t.carried[0].body);
 }
 
 TEST(Id3v2ReaderV24Test, RecordingTimeBecomesYearDateAndTime) {

@@ -183,6 +183,30 @@ TEST_F(MpegFileTest, FirstFrameIsFoundAfterLeadingBytes) {
     }
 }
 
+TEST_F(MpegFileTest, GarbageBeforeTheAudioIsPassedOver) {
+    // Garbage holding an MPEG-2 header (24000 Hz, 144 kbit/s) with nothing at
+    // its frame length, and an MPEG-1 header followed at its frame length by
+    // one of another stream; then 44100 Hz, 64 kbit/s frames of 208 bytes.
+    Bytes garbage(3000, '\x55');
+    garbage.replace(100, 4, Be32(0xFFF3D400u));
+    garbage.replace(1000, 4, Be32(kMpeg1Layer3));
+    garbage.replace(1417, 4, Be32(kMpeg2Layer3));
+    Bytes audio;
+    for (int i = 0; i < 100; ++i) audio += Frame(0xFFFB5000u, 0, Bytes(), 208);
+    MpegInfo info = Read(garbage + audio);
+    EXPECT_EQ(44100, info.frequency);
+    EXPECT_EQ(64, info.bitrate);
+    EXPECT_EQ(100, info.frames);  // the garbage is not counted as audio
+    EXPECT_EQ(2, info.seconds);
+
+    // The Xing header is looked for in the frame that was confirmed.
+    Bytes vbr = kXingFrame;
+    for (int i = 0; i < 20; ++i) vbr += Frame(kMpeg1Layer3);
+    info = Read(garbage + vbr);
+    EXPECT_EQ(1, info.vbr);
+    EXPECT_EQ(10000, info.frames);
+}
+
 TEST_F(MpegFileTest, HeaderInsideAnId3v2TagIsNotTheFirstFrame) {
     // A picture inside the tag holds what looks like an MPEG-1 frame with a
     // Xing header; the audio after the tag is MPEG-2.

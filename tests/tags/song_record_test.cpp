@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/prompter.h"
@@ -61,6 +62,11 @@ std::string Id3v1Trailer(const std::string& title, const std::string& artist = "
                          const std::string& year = "", uint8_t genre = 0) {
     return "TAG" + Field(title, 30) + Field(artist, 30) + Field("", 30) + Field(year, 4) +
            Field("", 30) + static_cast<char>(genre);
+}
+
+std::string WithFlags(std::string tag, char flags) {
+    tag[5] = flags;
+    return tag;
 }
 
 Id3v1Tag MakeBlock(const char* title) {
@@ -163,8 +169,8 @@ TEST_F(SongRecordFileTest, TsizGivesTheSizeDelta) {
 TEST_F(SongRecordFileTest, UnreadableTagIsNeverSavedOverButCanBeRemoved) {
     const std::string tags[] = {
         Tag(Frame("TIT2", Text("Future")), 50, 5),  // a version this system does not know
-        // A good frame, then a text encoding that does not exist.
-        Tag(Frame("TPE1", Text("Fine")) + Frame("TIT2", std::string("\x07" "Bad", 4)), 50)};
+        // ID3v2.2 announced compression but never defined how it works.
+        WithFlags(Tag(Frame("TT2\0", Text("Old")), 50, 2), 0x40)};
     for (int which = 0; which < 2; ++which) {
         const std::string bytes = tags[which] + Audio(3000) + Id3v1Trailer("Old");
         const std::string path = Make("u" + std::to_string(which) + ".mp3", bytes);
@@ -209,6 +215,116 @@ TEST_F(SongRecordFileTest, CarriedFramesSurviveATitleEdit) {
                           reread.CarriedFrames()[1].body.end()), priv);
     const std::string after = ReadBytes(path);
     EXPECT_EQ(after.substr(after.size() - 4000), Audio(4000));
+}
+
+// The record's frames and carried frames, each as identifier and body.
+std::vector<std::string> Snapshot(const SongRecord& record) {
+    std::vector<std::string> out;
+    for (const auto& frame : record.Frames()) {
+        std::string body(static_cast<size_t>(frame->GetSize()), '\0');
+        frame->GetData(reinterpret_cast<uint8_t*>(&body[0]), static_cast<int>(body.size()));
+        out.push_back(std::string(frame->Id()) + "=" + body);
+    }
+    for (const CarriedFrame& frame : record.CarriedFrames()) {
+        out.push_back(std::string("carried ") + frame.id + "=" +
+                      std::string(frame.body.begin(), frame.body.end()));
+    }
+    return out;
+}
+
+TEST_F(SongRecordFileTest, DamagedTagsAreReadAndSavedWithoutLoss) {
+    const std::string picture = std::string("\0image/png\0\x03\0\x89PNG", 18);
+    const std::string badEncoding = std::string("\x07", 1) + "Broken";
+    const std::string text = Frame("TIT2", Text("Title")) + Frame("TPE1", Text("Artist")) +
+                             Frame("TALB", Text("Album")) + Frame("TRCK", Text("3")) +
+                             Frame("TCON", Text("Jazz")) +
+                             Frame("COMM", std::string("\0eng\0Nice", 9));
+    const std::string empties = Frame("TENC", std::string(1, '\x01')) + Frame("TCOP", "") +
+                                Frame("WXXX", std::string(2, '\0')) + Frame("TENC", "");
+    struct Case {
+        const char* what;
+        std::string tag;
+        size_t kept;
+    } cases[] = {
+        {"empty and short frames first", Tag(empties + text, 40, 4), 8},
+        {"extended header flag without one", WithFlags(Tag(text, 40, 4), 0x40), 6},
+        {"empty frame before a picture", Tag(Frame("TPE1", "") + Frame("APIC", picture), 0), 1},
+        {"bad frame last", Tag(text + Frame("TCOP", badEncoding), 20), 6},
+        {"all at once",
+         WithFlags(Tag(empties + Frame("APIC", picture) + text + Frame("TCOP", badEncoding), 0, 4),
+                   0x40),
+         9},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = Make("damaged.mp3", c.tag + Audio(3000));
+        SongRecord record(path, true);
+        EXPECT_FALSE(record.HasUnreadableId3v2());
+        EXPECT_EQ(record.GetAudioSize(), 3000u);
+        EXPECT_EQ(static_cast<size_t>(record.FrameCount()), c.kept);
+        const std::vector<std::string> before = Snapshot(record);
+        ASSERT_EQ(record.SaveTags(), kId3NoError);
+
+        // Everything read is written: the frames, the size frame the save
+        // adds and the carried frames; the header flags are cleared.
+        std::vector<std::string> expected = before;
+        expected.insert(expected.begin() + static_cast<long>(c.kept),
+                        "TSIZ=" + Text("3000"));
+        SongRecord reread(path, true);
+        EXPECT_EQ(Snapshot(reread), expected);
+        const std::string after = ReadBytes(path);
+        EXPECT_EQ(after.substr(0, 6), std::string("ID3\x03\0\0", 6));
+        EXPECT_EQ(after.substr(after.size() - 3000), Audio(3000));
+    }
+}
+
+TEST_F(SongRecordFileTest, NewTextReplacesAnUndecodableFrameOfItsType) {
+    const std::string bad = std::string("\x07", 1) + "Broken";
+    const std::string path = Make("twin.mp3", Tag(Frame("TPE1", bad) + Frame("TIT2", Text("T")), 30) +
+                                                  Audio(2000));
+    SongRecord record(path, true);
+    ASSERT_EQ(record.CarriedFrames().size(), 1u);
+    EXPECT_TRUE(record.UpdateFrame(Id3v2FieldFrame(kTPE1, "Artist")));
+    EXPECT_TRUE(record.CarriedFrames().empty());
+    ASSERT_EQ(record.SaveTags(), kId3NoError);
+    SongRecord reread(path, true);
+    EXPECT_EQ(SongRecord::MainText(reread.GetFrame(kTPE1)), "Artist");
+    EXPECT_TRUE(reread.CarriedFrames().empty());
+}
+
+TEST_F(SongRecordFileTest, OkForcesTheSaveAndRestoresTheAttribute) {
+    const std::string path = Make("ro.mp3", Tag(Frame("TIT2", Text("Old")), 100) + Audio(2000));
+    auto record = EditedReadOnly(path);
+    ScriptedPrompter prompter(PromptAnswer::Ok);
+    EXPECT_EQ(record->SaveTagsConfirmReadOnly(true, prompter), kId3NoError);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text,
+              "Do you want to force save tag (file " + path + " is read only) ?");
+    EXPECT_EQ(prompter.shown[0].caption, "Question");
+
+    uint32_t attributes = 0;
+    ASSERT_TRUE(Fs().GetAttributes(path, attributes));
+    EXPECT_TRUE(attributes & kAttrReadOnly);
+    Fs().SetAttributes(path, 0);
+    SongRecord reread(path, true);
+    EXPECT_EQ(SongRecord::MainText(reread.GetFrame(kTIT2)), "New");
+}
+
+TEST_F(SongRecordFileTest, AttributeThatCannotBeClearedIsReported) {
+    const std::string bytes = Tag(Frame("TIT2", Text("Old")), 100) + Audio(2000);
+    const std::string path = Make("ro.mp3", bytes);
+    auto record = EditedReadOnly(path);
+    ScriptedPrompter prompter(PromptAnswer::Ok);
+    FaultyFileSystem faulty;
+    faulty.FailAt(FaultyFileSystem::Op::SetAttributes, 1);
+    {
+        ScopedFs scoped(faulty);
+        EXPECT_EQ(record->SaveTagsConfirmReadOnly(true, prompter), kId3CancelReadOnly);
+    }
+    ASSERT_EQ(prompter.shown.size(), 2u);
+    EXPECT_EQ(prompter.shown[1].text, "Cannot remove read only on file " + path);
+    Fs().SetAttributes(path, 0);
+    EXPECT_EQ(ReadBytes(path), bytes);
 }
 
 TEST_F(SongRecordFileTest, FailedId3v1StepIsReported) {
