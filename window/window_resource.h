@@ -8,6 +8,10 @@
 /* --- dialogs --------------------------------------------------------------- */
 #define IDD_PLAYLIST_WINDOW 135
 #define IDD_PROGRESS 177
+#define IDD_ABOUT 102
+#define IDD_OPTIONS 137
+#define IDD_RESET 138
+#define IDD_MEDIA_WIZARD 148
 
 /* --- menus and accelerators ------------------------------------------------ */
 #define IDR_POPUP_MENUS 101 /* button and context menus, one per submenu */
@@ -50,6 +54,38 @@
 #define IDC_ELAPSED 1247
 #define IDC_TOTAL 1248
 #define IDC_CURRENT_FILE 1249
+
+/* --- controls of the option dialogs (dialogs 102, 137, 138, 148) ----------- */
+#define IDC_OPT_EXPORT_GROUP 1500
+#define IDC_OPT_EXPORT_ALL 1501
+#define IDC_OPT_EXPORT_SELECTED 1502
+#define IDC_OPT_HTML_GROUP 1503
+#define IDC_OPT_HTML_TABLE 1504
+#define IDC_OPT_HTML_LISTING 1505
+#define IDC_OPT_HTML_LINK 1506
+#define IDC_OPT_BOTH_TAGS 1507
+#define IDC_OPT_LOAD_GROUP 1508
+#define IDC_OPT_LOAD_OWN 1509
+#define IDC_OPT_LOAD_HOST 1510
+#define IDC_OPT_CLICK_GROUP 1511
+#define IDC_OPT_CLICK_PLAY 1512
+#define IDC_OPT_CLICK_ENQUEUE 1513
+#define IDC_OPT_CLICK_EDIT 1514
+#define IDC_RESET_TEXT 1520
+#define IDC_RESET_GROUP 1521
+#define IDC_RESET_HTML 1522
+#define IDC_RESET_COLUMNS 1523
+#define IDC_RESET_TOOLS 1524
+#define IDC_RESET_OPTIONS 1525
+#define IDC_RESET_THEME 1526
+#define IDC_WIZARD_GROUP 1530
+#define IDC_WIZARD_FIRST 1531 /* the seven choices: 1531 to 1537 */
+#define IDC_WIZARD_CUSTOM 1537
+#define IDC_WIZARD_MINUTES 1538
+#define IDC_ABOUT_TITLE 1540
+#define IDC_ABOUT_CREDIT 1541
+#define IDC_ABOUT_HELP 1542
+#define IDC_ABOUT_SHORTCUTS 1543
 
 /* --- controls of the progress dialog (dialog 177) -------------------------- */
 #define IDC_PROGRESS_ABORT 1248
