@@ -9,6 +9,7 @@
 #define IDD_PLAYLIST_WINDOW 135
 #define IDD_PROGRESS 177
 #define IDD_ABOUT 102
+#define IDD_INFORMATION 136
 #define IDD_OPTIONS 137
 #define IDD_RESET 138
 #define IDD_MEDIA_WIZARD 148
@@ -86,6 +87,8 @@
 #define IDC_ABOUT_CREDIT 1541
 #define IDC_ABOUT_HELP 1542
 #define IDC_ABOUT_SHORTCUTS 1543
+#define IDC_INFO_REPORT 1550
+#define IDC_INFO_COPY 1551
 
 /* --- controls of the progress dialog (dialog 177) -------------------------- */
 #define IDC_PROGRESS_ABORT 1248

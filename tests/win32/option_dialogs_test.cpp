@@ -151,6 +151,47 @@ TEST_F(OptionDialogsTest, ResetRestoresTheCheckedGroupAndSavesAtOnce) {
     EXPECT_EQ(saved.themeIndex, 3);
 }
 
+std::string ClipboardText() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char* chars = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+    if (chars) {
+        text = chars;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+TEST_F(OptionDialogsTest, InformationReportsTheSelectionOrTheListAndCopiesWhatItShows) {
+    writeStartFile({60, 120, 185});
+    open();
+    selectRows({1, 2});
+    std::string caption;
+    std::string report;
+    run(IDM_PROPERTIES_KEY, [&](HWND dialog) {
+        char text[64] = {};
+        GetWindowTextA(dialog, text, sizeof text);
+        caption = text;
+        report = Text(dialog, IDC_INFO_REPORT);
+        Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(caption, "Properties of the selection");
+    EXPECT_NE(report.find("Total files: 2\r\n"), std::string::npos);
+    run(IDM_PLAYLIST_INFO_KEY, [&](HWND dialog) {
+        report = Text(dialog, IDC_INFO_REPORT);
+        Press(dialog, IDC_INFO_COPY);
+        Press(dialog, IDOK);
+    });
+    EXPECT_NE(report.find("Total files: 3\r\n"), std::string::npos);
+    EXPECT_EQ(ClipboardText(), report);
+    EXPECT_TRUE(prompter_.shown.empty());
+    // The selection is as it was.
+    EXPECT_FALSE(window_->view().isSelected(0));
+    EXPECT_TRUE(window_->view().isSelected(1));
+}
+
 TEST_F(OptionDialogsTest, AboutShowsTitleVersionAndTheShortcutsOnHelp) {
     open();
     run(IDM_ABOUT_KEY, [&](HWND dialog) {

@@ -1,5 +1,5 @@
 // The option dialogs of the playlist window: Option (137), Reset (138), Media
-// Wizard (148) and About (102). Each runs over its portable model
+// Wizard (148), the information report (136) and About (102). Each runs over its portable model
 // (window/dialogs/): the model is filled before the dialog opens, passed as
 // its LPARAM, shown by WM_INITDIALOG, read back from the controls on OK and
 // checked by the model, which alone writes the Settings.
@@ -7,10 +7,12 @@
 
 #include <string>
 
+#include "platform/clipboard.h"
 #include "plugin/win32/plugin_shell.h"
 #include "settings/lang_table.h"
 #include "settings/settings.h"
 #include "window/dialogs/about_dialog_model.h"
+#include "window/dialogs/info_dialog_model.h"
 #include "window/dialogs/media_wizard_dialog_model.h"
 #include "window/dialogs/options_dialog_model.h"
 #include "window/dialogs/reset_dialog_model.h"
@@ -202,6 +204,38 @@ INT_PTR CALLBACK WizardProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     }
 }
 
+// --- Information ---------------------------------------------------------------
+
+struct InfoRun {
+    InfoDialogModel model;
+    Prompter& prompter;
+};
+
+INT_PTR CALLBACK InfoProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    InfoRun* run = modelOf<InfoRun>(dialog, message, lParam);
+    if (!run) return FALSE;
+    if (message == WM_INITDIALOG) {
+        SetWindowTextA(dialog, run->model.caption().c_str());
+        SetDlgItemTextA(dialog, IDC_INFO_REPORT, run->model.report().c_str());
+        if (*LangTable::getString(kLangOk)) SetDlgItemTextA(dialog, IDOK, LangTable::getString(kLangOk));
+        return TRUE;
+    }
+    if (message != WM_COMMAND) return FALSE;
+    switch (LOWORD(wParam)) {
+    case IDC_INFO_COPY: {
+        Win32Clipboard clipboard(dialog);
+        run->model.copyReport(clipboard, run->prompter);
+        return TRUE;
+    }
+    case IDOK:
+    case IDCANCEL:
+        EndDialog(dialog, IDOK);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
 // --- About -------------------------------------------------------------------
 
 void showAboutPage(HWND dialog, const AboutDialogModel& m) {
@@ -273,6 +307,12 @@ void PlaylistWindow::Impl::cmdMediaWizard(int) {
     showSelectedLength();
     if (first >= 0) SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(first), FALSE);
     SetFocus(list);
+}
+
+void PlaylistWindow::Impl::cmdInformation(int id) {
+    const bool whole = id == IDM_PLAYLIST_INFO || id == IDM_PLAYLIST_INFO_KEY;
+    InfoRun run{InfoDialogModel(playlist, view, whole, filter.genres()), prompter};
+    DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_INFORMATION), hwnd, InfoProc, reinterpret_cast<LPARAM>(&run));
 }
 
 void PlaylistWindow::Impl::cmdAbout(int) {

@@ -79,6 +79,10 @@
     COMMAND(IDM_RESET, cmdReset)                              \
     COMMAND(IDM_MEDIA_WIZARD, cmdMediaWizard)                 \
     COMMAND(IDM_MEDIA_WIZARD_KEY, cmdMediaWizard)             \
+    COMMAND(IDM_PLAYLIST_INFO, cmdInformation)                \
+    COMMAND(IDM_PLAYLIST_INFO_KEY, cmdInformation)            \
+    COMMAND(IDM_PROPERTIES, cmdInformation)                   \
+    COMMAND(IDM_PROPERTIES_KEY, cmdInformation)               \
     COMMAND(IDM_ABOUT, cmdAbout)                              \
     COMMAND(IDM_ABOUT_KEY, cmdAbout)
 
