@@ -75,7 +75,7 @@ TEST_F(OptionDialogsTest, OptionDialogStoresItsChoicesOnOkOnly) {
         char text[64] = {};
         GetWindowTextA(dialog, text, sizeof text);
         caption = text;
-        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_OPT_CLICK_PLAY), BST_CHECKED);
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_OPT_CLICK_PLAY), static_cast<UINT>(BST_CHECKED));
         Check(dialog, IDC_OPT_HTML_TABLE, false);
         Check(dialog, IDC_OPT_HTML_LISTING, true);
         Check(dialog, IDC_OPT_CLICK_PLAY, false);
