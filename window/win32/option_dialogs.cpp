@@ -52,34 +52,57 @@ int checkedRadio(HWND dialog, const int* controls, int count) {
     return 0;
 }
 
-// The model kept in the dialog's user slot, set at WM_INITDIALOG.
-template <typename Model>
-Model* modelOf(HWND dialog, UINT message, LPARAM lParam) {
-    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    return reinterpret_cast<Model*>(GetWindowLongPtrA(dialog, DWLP_USER));
-}
-
 constexpr int kLangOk = 12;
 constexpr int kLangCancel = 13;
 
-// --- Option ------------------------------------------------------------------
+// Every dialog here runs through ModelProc: `Run` holds the dialog's model
+// and says how the controls show it (`show`), how OK reads them back and
+// whether the model accepts them (`accept`, which gives the dialog's result),
+// and what its other controls do (`command`). Cancel ends the dialog with
+// `kCancelResult` and leaves everything as it was.
+template <typename Run>
+INT_PTR CALLBACK ModelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    Run* run = reinterpret_cast<Run*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (!run) return FALSE;
+    if (message == WM_INITDIALOG) {
+        run->show(dialog);
+        return TRUE;
+    }
+    if (message != WM_COMMAND) return FALSE;
+    const int id = LOWORD(wParam);
+    if (id == IDOK) {
+        INT_PTR result = IDOK;
+        if (run->accept(dialog, result)) EndDialog(dialog, result);
+        return TRUE;
+    }
+    if (id == IDCANCEL) {
+        EndDialog(dialog, Run::kCancelResult);
+        return TRUE;
+    }
+    return run->command(dialog, id, HIWORD(wParam)) ? TRUE : FALSE;
+}
 
-struct OptionsRun {
-    OptionsDialogModel model;
-    Settings& settings;
-    Prompter& prompter;
-};
+template <typename Run>
+INT_PTR runDialog(HINSTANCE module, int templateId, HWND owner, Run& run) {
+    return DialogBoxParamA(module, MAKEINTRESOURCEA(templateId), owner, ModelProc<Run>,
+                           reinterpret_cast<LPARAM>(&run));
+}
+
+// --- Option ------------------------------------------------------------------
 
 const int kExportRadios[] = {IDC_OPT_EXPORT_ALL, IDC_OPT_EXPORT_SELECTED};
 const int kHtmlRadios[] = {IDC_OPT_HTML_TABLE, IDC_OPT_HTML_LISTING};
 const int kLoadRadios[] = {IDC_OPT_LOAD_OWN, IDC_OPT_LOAD_HOST};
 const int kClickRadios[] = {IDC_OPT_CLICK_PLAY, IDC_OPT_CLICK_ENQUEUE, IDC_OPT_CLICK_EDIT};
 
-INT_PTR CALLBACK OptionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    OptionsRun* run = modelOf<OptionsRun>(dialog, message, lParam);
-    if (!run) return FALSE;
-    OptionsDialogModel& m = run->model;
-    if (message == WM_INITDIALOG) {
+struct OptionsRun {
+    static constexpr INT_PTR kCancelResult = IDCANCEL;
+    OptionsDialogModel model;
+    Settings& settings;
+    Prompter& prompter;
+
+    void show(HWND dialog) const {
         static const ControlText kTexts[] = {
             {IDC_OPT_EXPORT_GROUP, 232}, {IDC_OPT_EXPORT_ALL, 233},  {IDC_OPT_EXPORT_SELECTED, 234},
             {IDC_OPT_HTML_GROUP, 235},   {IDC_OPT_HTML_TABLE, 236},  {IDC_OPT_HTML_LISTING, 237},
@@ -89,86 +112,64 @@ INT_PTR CALLBACK OptionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
             {IDOK, kLangOk},             {IDCANCEL, kLangCancel},
         };
         relabel(dialog, 231, kTexts);
-        check(dialog, kExportRadios[m.exportSelectedOnly], true);
-        check(dialog, kHtmlRadios[m.htmlListing], true);
-        check(dialog, IDC_OPT_HTML_LINK, m.htmlHyperlink);
-        check(dialog, IDC_OPT_BOTH_TAGS, m.exportBothTags);
-        check(dialog, kLoadRadios[m.loadOnStartup], true);
-        check(dialog, kClickRadios[m.doubleClickAction], true);
-        return TRUE;
+        check(dialog, kExportRadios[model.exportSelectedOnly], true);
+        check(dialog, kHtmlRadios[model.htmlListing], true);
+        check(dialog, IDC_OPT_HTML_LINK, model.htmlHyperlink);
+        check(dialog, IDC_OPT_BOTH_TAGS, model.exportBothTags);
+        check(dialog, kLoadRadios[model.loadOnStartup], true);
+        check(dialog, kClickRadios[model.doubleClickAction], true);
     }
-    if (message != WM_COMMAND) return FALSE;
-    switch (LOWORD(wParam)) {
-    case IDOK:
-        m.exportSelectedOnly = checkedRadio(dialog, kExportRadios, 2);
-        m.htmlListing = checkedRadio(dialog, kHtmlRadios, 2);
-        m.htmlHyperlink = checked(dialog, IDC_OPT_HTML_LINK);
-        m.exportBothTags = checked(dialog, IDC_OPT_BOTH_TAGS);
-        m.loadOnStartup = checkedRadio(dialog, kLoadRadios, 2);
-        m.doubleClickAction = checkedRadio(dialog, kClickRadios, 3);
-        if (m.ok(run->settings, run->prompter)) EndDialog(dialog, IDOK);
-        return TRUE;
-    case IDCANCEL:
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    default:
-        return FALSE;
+    bool accept(HWND dialog, INT_PTR&) {
+        model.exportSelectedOnly = checkedRadio(dialog, kExportRadios, 2);
+        model.htmlListing = checkedRadio(dialog, kHtmlRadios, 2);
+        model.htmlHyperlink = checked(dialog, IDC_OPT_HTML_LINK);
+        model.exportBothTags = checked(dialog, IDC_OPT_BOTH_TAGS);
+        model.loadOnStartup = checkedRadio(dialog, kLoadRadios, 2);
+        model.doubleClickAction = checkedRadio(dialog, kClickRadios, 3);
+        return model.ok(settings, prompter);
     }
-}
+    bool command(HWND, int, int) { return false; }
+};
 
 // --- Reset -------------------------------------------------------------------
 
 struct ResetRun {
+    static constexpr INT_PTR kCancelResult = 0;
     ResetDialogModel model;
     Settings& settings;
     Prompter& prompter;
-};
 
-INT_PTR CALLBACK ResetProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    ResetRun* run = modelOf<ResetRun>(dialog, message, lParam);
-    if (!run) return FALSE;
-    if (message == WM_INITDIALOG) {
+    void show(HWND dialog) const {
         static const ControlText kTexts[] = {
             {IDC_RESET_TEXT, 274},    {IDC_RESET_GROUP, 275},   {IDC_RESET_HTML, 276},
             {IDC_RESET_COLUMNS, 277}, {IDC_RESET_TOOLS, 278},   {IDC_RESET_OPTIONS, 279},
             {IDOK, kLangOk},          {IDCANCEL, kLangCancel},
         };
         relabel(dialog, 273, kTexts);
-        return TRUE;
     }
-    if (message != WM_COMMAND) return FALSE;
-    switch (LOWORD(wParam)) {
-    case IDOK: {
-        ResetDialogModel& m = run->model;
-        m.html = checked(dialog, IDC_RESET_HTML);
-        m.columns = checked(dialog, IDC_RESET_COLUMNS);
-        m.tools = checked(dialog, IDC_RESET_TOOLS);
-        m.options = checked(dialog, IDC_RESET_OPTIONS);
-        m.theme = checked(dialog, IDC_RESET_THEME);
-        EndDialog(dialog, m.ok(run->settings, run->prompter));
-        return TRUE;
+    // Closes in every case: with 1 after a reset, 0 when nothing was checked
+    // or the question was answered Cancel.
+    bool accept(HWND dialog, INT_PTR& result) {
+        model.html = checked(dialog, IDC_RESET_HTML);
+        model.columns = checked(dialog, IDC_RESET_COLUMNS);
+        model.tools = checked(dialog, IDC_RESET_TOOLS);
+        model.options = checked(dialog, IDC_RESET_OPTIONS);
+        model.theme = checked(dialog, IDC_RESET_THEME);
+        result = model.ok(settings, prompter);
+        return true;
     }
-    case IDCANCEL:
-        EndDialog(dialog, 0);
-        return TRUE;
-    default:
-        return FALSE;
-    }
-}
+    bool command(HWND, int, int) { return false; }
+};
 
 // --- Media wizard --------------------------------------------------------------
 
 struct WizardRun {
+    static constexpr INT_PTR kCancelResult = IDCANCEL;
     MediaWizardDialogModel model;
     Settings& settings;
     Prompter& prompter;
-};
 
-INT_PTR CALLBACK WizardProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    WizardRun* run = modelOf<WizardRun>(dialog, message, lParam);
-    if (!run) return FALSE;
-    MediaWizardDialogModel& m = run->model;
-    if (message == WM_INITDIALOG) {
+    void show(HWND dialog) const {
         static const ControlText kTexts[] = {
             {IDC_WIZARD_GROUP, 284},      {IDC_WIZARD_FIRST, 285},     {IDC_WIZARD_FIRST + 1, 286},
             {IDC_WIZARD_FIRST + 2, 287},  {IDC_WIZARD_FIRST + 3, 288}, {IDC_WIZARD_FIRST + 4, 289},
@@ -177,117 +178,88 @@ INT_PTR CALLBACK WizardProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         };
         relabel(dialog, 283, kTexts);
         SendDlgItemMessageA(dialog, IDC_WIZARD_MINUTES, EM_LIMITTEXT, kWizardCustomDigits, 0);
-        check(dialog, IDC_WIZARD_FIRST + m.choice, true);
-        EnableWindow(GetDlgItem(dialog, IDC_WIZARD_MINUTES), m.customEnabled());
-        return TRUE;
+        check(dialog, IDC_WIZARD_FIRST + model.choice, true);
+        EnableWindow(GetDlgItem(dialog, IDC_WIZARD_MINUTES), model.customEnabled());
     }
-    if (message != WM_COMMAND) return FALSE;
-    const int id = LOWORD(wParam);
-    if (id >= IDC_WIZARD_FIRST && id <= IDC_WIZARD_CUSTOM && HIWORD(wParam) == BN_CLICKED) {
-        m.choice = id - IDC_WIZARD_FIRST;
-        EnableWindow(GetDlgItem(dialog, IDC_WIZARD_MINUTES), m.customEnabled());
-        return TRUE;
-    }
-    switch (id) {
-    case IDOK:
+    bool accept(HWND dialog, INT_PTR&) {
         for (int i = 0; i < kWizardChoiceCount; ++i) {
-            if (checked(dialog, IDC_WIZARD_FIRST + i)) m.choice = i;
+            if (checked(dialog, IDC_WIZARD_FIRST + i)) model.choice = i;
         }
-        m.customText = GetControlText(GetDlgItem(dialog, IDC_WIZARD_MINUTES));
-        if (m.ok(run->settings, run->prompter)) EndDialog(dialog, IDOK);
-        return TRUE;
-    case IDCANCEL:
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    default:
-        return FALSE;
+        model.customText = GetControlText(GetDlgItem(dialog, IDC_WIZARD_MINUTES));
+        return model.ok(settings, prompter);
     }
-}
+    // A choice enables the custom box or not; it is remembered only on OK.
+    bool command(HWND dialog, int id, int code) {
+        if (id < IDC_WIZARD_FIRST || id > IDC_WIZARD_CUSTOM || code != BN_CLICKED) return false;
+        model.choice = id - IDC_WIZARD_FIRST;
+        EnableWindow(GetDlgItem(dialog, IDC_WIZARD_MINUTES), model.customEnabled());
+        return true;
+    }
+};
 
 // --- Information ---------------------------------------------------------------
 
 struct InfoRun {
+    static constexpr INT_PTR kCancelResult = IDOK;
     InfoDialogModel model;
     Prompter& prompter;
-};
 
-INT_PTR CALLBACK InfoProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    InfoRun* run = modelOf<InfoRun>(dialog, message, lParam);
-    if (!run) return FALSE;
-    if (message == WM_INITDIALOG) {
-        SetWindowTextA(dialog, run->model.caption().c_str());
-        SetDlgItemTextA(dialog, IDC_INFO_REPORT, run->model.report().c_str());
+    void show(HWND dialog) const {
+        SetWindowTextA(dialog, model.caption().c_str());
+        SetDlgItemTextA(dialog, IDC_INFO_REPORT, model.report().c_str());
         if (*LangTable::getString(kLangOk)) SetDlgItemTextA(dialog, IDOK, LangTable::getString(kLangOk));
-        return TRUE;
     }
-    if (message != WM_COMMAND) return FALSE;
-    switch (LOWORD(wParam)) {
-    case IDC_INFO_COPY: {
+    bool accept(HWND, INT_PTR&) { return true; }
+    bool command(HWND dialog, int id, int) {
+        if (id != IDC_INFO_COPY) return false;
         Win32Clipboard clipboard(dialog);
-        run->model.copyReport(clipboard, run->prompter);
-        return TRUE;
+        model.copyReport(clipboard, prompter);
+        return true;
     }
-    case IDOK:
-    case IDCANCEL:
-        EndDialog(dialog, IDOK);
-        return TRUE;
-    default:
-        return FALSE;
-    }
-}
+};
 
 // --- About -------------------------------------------------------------------
 
-void showAboutPage(HWND dialog, const AboutDialogModel& m) {
-    ShowWindow(GetDlgItem(dialog, IDC_ABOUT_SHORTCUTS), m.showingHelp ? SW_SHOW : SW_HIDE);
-    ShowWindow(GetDlgItem(dialog, IDC_ABOUT_CREDIT), m.showingHelp ? SW_HIDE : SW_SHOW);
-    SetDlgItemTextA(dialog, IDC_ABOUT_HELP, m.toggleLabel().c_str());
-}
+struct AboutRun {
+    static constexpr INT_PTR kCancelResult = IDOK;
+    AboutDialogModel model;
 
-INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    AboutDialogModel* m = modelOf<AboutDialogModel>(dialog, message, lParam);
-    if (!m) return FALSE;
-    if (message == WM_INITDIALOG) {
-        if (!m->caption.empty()) SetWindowTextA(dialog, m->caption.c_str());
-        SetDlgItemTextA(dialog, IDC_ABOUT_TITLE, m->title.c_str());
-        SetDlgItemTextA(dialog, IDC_ABOUT_CREDIT, m->credit.c_str());
-        SetDlgItemTextA(dialog, IDC_ABOUT_SHORTCUTS, m->shortcuts.c_str());
+    void showPage(HWND dialog) const {
+        ShowWindow(GetDlgItem(dialog, IDC_ABOUT_SHORTCUTS), model.showingHelp ? SW_SHOW : SW_HIDE);
+        ShowWindow(GetDlgItem(dialog, IDC_ABOUT_CREDIT), model.showingHelp ? SW_HIDE : SW_SHOW);
+        SetDlgItemTextA(dialog, IDC_ABOUT_HELP, model.toggleLabel().c_str());
+    }
+    void show(HWND dialog) const {
+        if (!model.caption.empty()) SetWindowTextA(dialog, model.caption.c_str());
+        SetDlgItemTextA(dialog, IDC_ABOUT_TITLE, model.title.c_str());
+        SetDlgItemTextA(dialog, IDC_ABOUT_CREDIT, model.credit.c_str());
+        SetDlgItemTextA(dialog, IDC_ABOUT_SHORTCUTS, model.shortcuts.c_str());
         if (*LangTable::getString(kLangOk)) SetDlgItemTextA(dialog, IDOK, LangTable::getString(kLangOk));
-        showAboutPage(dialog, *m);
-        return TRUE;
+        showPage(dialog);
     }
-    if (message != WM_COMMAND) return FALSE;
-    switch (LOWORD(wParam)) {
-    case IDC_ABOUT_HELP:
-        m->toggleHelp();
-        showAboutPage(dialog, *m);
-        return TRUE;
-    case IDOK:
-    case IDCANCEL:
-        EndDialog(dialog, IDOK);
-        return TRUE;
-    default:
-        return FALSE;
+    bool accept(HWND, INT_PTR&) { return true; }
+    bool command(HWND dialog, int id, int) {
+        if (id != IDC_ABOUT_HELP) return false;
+        model.toggleHelp();
+        showPage(dialog);
+        return true;
     }
-}
+};
 
 }  // namespace
 
 void PlaylistWindow::Impl::cmdOptions(int) {
     OptionsRun run{OptionsDialogModel(settings), settings, prompter};
-    DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_OPTIONS), hwnd, OptionsProc, reinterpret_cast<LPARAM>(&run));
+    runDialog(module, IDD_OPTIONS, hwnd, run);
 }
 
 void PlaylistWindow::Impl::cmdReset(int) {
     ResetRun run{ResetDialogModel(), settings, prompter};
-    if (DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_RESET), hwnd, ResetProc, reinterpret_cast<LPARAM>(&run)) != 1) {
-        return;
-    }
+    if (runDialog(module, IDD_RESET, hwnd, run) != 1) return;
     // The window's own placement and language go over the defaults just
     // restored, then the list takes the theme and the columns again.
     storePlacementAndLanguage();
     settings.save();
-    settings.refreshSystemTheme();
     applyTheme();
     view.applyOptions(settings);
     view.buildColumns(settings);
@@ -298,10 +270,7 @@ void PlaylistWindow::Impl::cmdReset(int) {
 
 void PlaylistWindow::Impl::cmdMediaWizard(int) {
     WizardRun run{MediaWizardDialogModel(settings), settings, prompter};
-    if (DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_MEDIA_WIZARD), hwnd, WizardProc,
-                        reinterpret_cast<LPARAM>(&run)) != IDOK) {
-        return;
-    }
+    if (runDialog(module, IDD_MEDIA_WIZARD, hwnd, run) != IDOK) return;
     const int first = applyMediaWizard(view, run.model.targetSeconds());
     applyViewSelection();
     showSelectedLength();
@@ -312,14 +281,14 @@ void PlaylistWindow::Impl::cmdMediaWizard(int) {
 void PlaylistWindow::Impl::cmdInformation(int id) {
     const bool whole = id == IDM_PLAYLIST_INFO || id == IDM_PLAYLIST_INFO_KEY;
     InfoRun run{InfoDialogModel(playlist, view, whole, filter.genres()), prompter};
-    DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_INFORMATION), hwnd, InfoProc, reinterpret_cast<LPARAM>(&run));
+    runDialog(module, IDD_INFORMATION, hwnd, run);
 }
 
 void PlaylistWindow::Impl::cmdAbout(int) {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(module, path, MAX_PATH);
-    AboutDialogModel model(ReadModuleVersion(path));
-    DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_ABOUT), hwnd, AboutProc, reinterpret_cast<LPARAM>(&model));
+    AboutRun run{AboutDialogModel(ReadModuleVersion(path))};
+    runDialog(module, IDD_ABOUT, hwnd, run);
 }
 
 }  // namespace td
