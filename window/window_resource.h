@@ -12,6 +12,7 @@
 #define IDD_INFORMATION 136
 #define IDD_OPTIONS 137
 #define IDD_RESET 138
+#define IDD_COLUMNS 146
 #define IDD_MEDIA_WIZARD 148
 
 /* --- menus and accelerators ------------------------------------------------ */
@@ -56,7 +57,7 @@
 #define IDC_TOTAL 1248
 #define IDC_CURRENT_FILE 1249
 
-/* --- controls of the option dialogs (dialogs 102, 137, 138, 148) ----------- */
+/* --- controls of the option dialogs (dialogs 102, 136, 137, 138, 146, 148) ----------- */
 #define IDC_OPT_EXPORT_GROUP 1500
 #define IDC_OPT_EXPORT_ALL 1501
 #define IDC_OPT_EXPORT_SELECTED 1502
@@ -89,6 +90,21 @@
 #define IDC_ABOUT_SHORTCUTS 1543
 #define IDC_INFO_REPORT 1550
 #define IDC_INFO_COPY 1551
+#define IDC_COL_VIEW_LABEL 1560
+#define IDC_COL_VIEW 1561
+#define IDC_COL_NUMBER 1562
+#define IDC_COL_GRID 1563
+#define IDC_COL_GROUP 1564
+#define IDC_COL_AVAILABLE_LABEL 1565
+#define IDC_COL_AVAILABLE 1566
+#define IDC_COL_SELECTED_LABEL 1567
+#define IDC_COL_SELECTED 1568
+#define IDC_COL_ADD 1569
+#define IDC_COL_ADD_ALL 1570
+#define IDC_COL_REMOVE 1571
+#define IDC_COL_REMOVE_ALL 1572
+#define IDC_COL_UP 1573
+#define IDC_COL_DOWN 1574
 
 /* --- controls of the progress dialog (dialog 177) -------------------------- */
 #define IDC_PROGRESS_ABORT 1248

@@ -151,6 +151,46 @@ TEST_F(OptionDialogsTest, ResetRestoresTheCheckedGroupAndSavesAtOnce) {
     EXPECT_EQ(saved.themeIndex, 3);
 }
 
+void PickAvailable(HWND dialog, const char* title) {
+    const LRESULT index = SendDlgItemMessageA(dialog, IDC_COL_AVAILABLE, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                              reinterpret_cast<LPARAM>(title));
+    SendDlgItemMessageA(dialog, IDC_COL_AVAILABLE, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+TEST_F(OptionDialogsTest, ColumnsRefusesAnEmptySelectionAndRebuildsTheListOnOk) {
+    writeStartFile({60});
+    open();
+    run(IDM_COLUMNS_KEY, [&](HWND dialog) {
+        Press(dialog, IDC_COL_REMOVE_ALL);
+        Press(dialog, IDOK);
+        ASSERT_EQ(prompter_.shown.size(), 1u);
+        EXPECT_EQ(prompter_.shown[0].text, "At least 1 column must be present !!!");
+        Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(settings_->columnVisible[kColumnArtist], 1);
+    run(IDM_COLUMNS, [&](HWND dialog) {
+        Press(dialog, IDC_COL_REMOVE_ALL);
+        PickAvailable(dialog, "Title");
+        Press(dialog, IDC_COL_ADD);
+        PickAvailable(dialog, "Time");
+        Press(dialog, IDC_COL_ADD);
+        Press(dialog, IDC_COL_UP);
+        SendDlgItemMessageA(dialog, IDC_COL_VIEW, CB_SETCURSEL, 1, 0);
+        Check(dialog, IDC_COL_GRID, true);
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(window_->view().columnCount(), 2);
+    EXPECT_EQ(window_->view().columnIdAt(0), kColumnTime);
+    EXPECT_EQ(window_->view().columnIdAt(1), kColumnTitle);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(window_->listView(), LVM_GETHEADER, 0, 0));
+    EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 2);
+    const Settings again = reloaded();
+    EXPECT_EQ(again.columnOrder[0], kColumnTime);
+    EXPECT_EQ(again.columnVisible[kColumnArtist], 0);
+    EXPECT_EQ(again.viewInfoFrom, 1);
+    EXPECT_EQ(again.showGrid, 1);
+}
+
 std::string ClipboardText() {
     std::string text;
     if (!OpenClipboard(nullptr)) return text;

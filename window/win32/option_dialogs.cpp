@@ -1,17 +1,20 @@
 // The option dialogs of the playlist window: Option (137), Reset (138), Media
-// Wizard (148), the information report (136) and About (102). Each runs over its portable model
+// Wizard (148), Columns (146), the information report (136) and About (102). Each runs over its portable model
 // (window/dialogs/): the model is filled before the dialog opens, passed as
 // its LPARAM, shown by WM_INITDIALOG, read back from the controls on OK and
 // checked by the model, which alone writes the Settings.
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/clipboard.h"
 #include "plugin/win32/plugin_shell.h"
 #include "settings/lang_table.h"
 #include "settings/settings.h"
+#include "playlist/view.h"
 #include "window/dialogs/about_dialog_model.h"
+#include "window/dialogs/columns_dialog_model.h"
 #include "window/dialogs/info_dialog_model.h"
 #include "window/dialogs/media_wizard_dialog_model.h"
 #include "window/dialogs/options_dialog_model.h"
@@ -44,7 +47,7 @@ bool checked(HWND dialog, int control) { return IsDlgButtonChecked(dialog, contr
 
 void check(HWND dialog, int control, bool on) { CheckDlgButton(dialog, control, on ? BST_CHECKED : BST_UNCHECKED); }
 
-// The index of the checked button among `count` radio buttons from `first`.
+// The index of the checked button among the `count` radio buttons `controls`.
 int checkedRadio(HWND dialog, const int* controls, int count) {
     for (int i = 0; i < count; ++i) {
         if (checked(dialog, controls[i])) return i;
@@ -197,6 +200,82 @@ struct WizardRun {
     }
 };
 
+// --- Columns -------------------------------------------------------------------
+
+struct ColumnsRun {
+    static constexpr INT_PTR kCancelResult = IDCANCEL;
+    ColumnsDialogModel model;
+    Settings& settings;
+    Prompter& prompter;
+
+    static void fill(HWND dialog, int control, const std::vector<int>& ids, int select) {
+        HWND box = GetDlgItem(dialog, control);
+        SendMessageA(box, LB_RESETCONTENT, 0, 0);
+        for (int id : ids) SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(columnTitle(id)));
+        if (select >= static_cast<int>(ids.size())) select = static_cast<int>(ids.size()) - 1;
+        SendMessageA(box, LB_SETCURSEL, static_cast<WPARAM>(select), 0);
+    }
+    void showLists(HWND dialog, int available, int selected) const {
+        fill(dialog, IDC_COL_AVAILABLE, model.available(), available);
+        fill(dialog, IDC_COL_SELECTED, model.selected(), selected);
+    }
+    static int current(HWND dialog, int control) {
+        return static_cast<int>(SendDlgItemMessageA(dialog, control, LB_GETCURSEL, 0, 0));
+    }
+    void show(HWND dialog) const {
+        static const ControlText kTexts[] = {
+            {IDC_COL_VIEW_LABEL, 217}, {IDC_COL_NUMBER, 218},     {IDC_COL_GRID, 219},
+            {IDC_COL_GROUP, 220},      {IDC_COL_AVAILABLE_LABEL, 221}, {IDC_COL_SELECTED_LABEL, 222},
+            {IDC_COL_ADD, 223},        {IDC_COL_ADD_ALL, 224},    {IDC_COL_REMOVE, 225},
+            {IDC_COL_REMOVE_ALL, 226}, {IDC_COL_UP, 19},          {IDC_COL_DOWN, 20},
+            {IDOK, kLangOk},           {IDCANCEL, kLangCancel},
+        };
+        relabel(dialog, 216, kTexts);
+        for (int source = 0; source < 4; ++source) {
+            SendDlgItemMessageA(dialog, IDC_COL_VIEW, CB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>(ViewSourceName(source)));
+        }
+        SendDlgItemMessageA(dialog, IDC_COL_VIEW, CB_SETCURSEL, static_cast<WPARAM>(model.viewInfoFrom), 0);
+        check(dialog, IDC_COL_NUMBER, model.showNumber);
+        check(dialog, IDC_COL_GRID, model.showGrid);
+        showLists(dialog, 0, 0);
+    }
+    bool accept(HWND dialog, INT_PTR&) {
+        model.viewInfoFrom = static_cast<int>(SendDlgItemMessageA(dialog, IDC_COL_VIEW, CB_GETCURSEL, 0, 0));
+        model.showNumber = checked(dialog, IDC_COL_NUMBER);
+        model.showGrid = checked(dialog, IDC_COL_GRID);
+        return model.ok(settings, prompter);
+    }
+    bool command(HWND dialog, int id, int) {
+        const int available = current(dialog, IDC_COL_AVAILABLE);
+        const int selected = current(dialog, IDC_COL_SELECTED);
+        switch (id) {
+        case IDC_COL_ADD:
+            showLists(dialog, available, model.add(available));
+            return true;
+        case IDC_COL_ADD_ALL:
+            model.addAll();
+            showLists(dialog, 0, selected);
+            return true;
+        case IDC_COL_REMOVE:
+            showLists(dialog, model.remove(selected), selected);
+            return true;
+        case IDC_COL_REMOVE_ALL:
+            model.removeAll();
+            showLists(dialog, available, 0);
+            return true;
+        case IDC_COL_UP:
+            showLists(dialog, available, model.moveUp(selected));
+            return true;
+        case IDC_COL_DOWN:
+            showLists(dialog, available, model.moveDown(selected));
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
 // --- Information ---------------------------------------------------------------
 
 struct InfoRun {
@@ -276,6 +355,28 @@ void PlaylistWindow::Impl::cmdMediaWizard(int) {
     showSelectedLength();
     if (first >= 0) SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(first), FALSE);
     SetFocus(list);
+}
+
+void PlaylistWindow::Impl::cmdColumns(int) {
+    saveColumnLayout();
+    ColumnsRun run{ColumnsDialogModel(settings), settings, prompter};
+    if (runDialog(module, IDD_COLUMNS, hwnd, run) != IDOK) return;
+    const DWORD grid = settings.showGrid == 1 ? LVS_EX_GRIDLINES : 0;
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, grid);
+    view.applyOptions(settings);
+    filter.setViewSource(settings.viewSource());
+    filter.recountGenres();
+    refreshExplorerPane();
+    view.buildColumns(settings);
+    rebuildColumns();
+    // The tag shown may have changed: the filter is applied again, the
+    // selection kept.
+    view.takeSnapshot();
+    filter.refilter(view);
+    view.restoreSnapshot();
+    applyViewSelection();
+    refreshList();
+    rewriteStatus(true);
 }
 
 void PlaylistWindow::Impl::cmdInformation(int id) {

@@ -230,6 +230,7 @@ struct PlaylistWindow::Impl {
     void cmdOptions(int id);
     void cmdReset(int id);
     void cmdMediaWizard(int id);
+    void cmdColumns(int id);
     void cmdInformation(int id);
     void cmdAbout(int id);
 

@@ -79,6 +79,8 @@
     COMMAND(IDM_RESET, cmdReset)                              \
     COMMAND(IDM_MEDIA_WIZARD, cmdMediaWizard)                 \
     COMMAND(IDM_MEDIA_WIZARD_KEY, cmdMediaWizard)             \
+    COMMAND(IDM_COLUMNS, cmdColumns)                          \
+    COMMAND(IDM_COLUMNS_KEY, cmdColumns)                      \
     COMMAND(IDM_PLAYLIST_INFO, cmdInformation)                \
     COMMAND(IDM_PLAYLIST_INFO_KEY, cmdInformation)            \
     COMMAND(IDM_PROPERTIES, cmdInformation)                   \
