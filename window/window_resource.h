@@ -8,6 +8,12 @@
 /* --- dialogs --------------------------------------------------------------- */
 #define IDD_PLAYLIST_WINDOW 135
 #define IDD_PROGRESS 177
+#define IDD_ABOUT 102
+#define IDD_INFORMATION 136
+#define IDD_OPTIONS 137
+#define IDD_RESET 138
+#define IDD_COLUMNS 146
+#define IDD_MEDIA_WIZARD 148
 
 /* --- menus and accelerators ------------------------------------------------ */
 #define IDR_POPUP_MENUS 101 /* button and context menus, one per submenu */
@@ -50,6 +56,55 @@
 #define IDC_ELAPSED 1247
 #define IDC_TOTAL 1248
 #define IDC_CURRENT_FILE 1249
+
+/* --- controls of the option dialogs (dialogs 102, 136, 137, 138, 146, 148) ----------- */
+#define IDC_OPT_EXPORT_GROUP 1500
+#define IDC_OPT_EXPORT_ALL 1501
+#define IDC_OPT_EXPORT_SELECTED 1502
+#define IDC_OPT_HTML_GROUP 1503
+#define IDC_OPT_HTML_TABLE 1504
+#define IDC_OPT_HTML_LISTING 1505
+#define IDC_OPT_HTML_LINK 1506
+#define IDC_OPT_BOTH_TAGS 1507
+#define IDC_OPT_LOAD_GROUP 1508
+#define IDC_OPT_LOAD_OWN 1509
+#define IDC_OPT_LOAD_HOST 1510
+#define IDC_OPT_CLICK_GROUP 1511
+#define IDC_OPT_CLICK_PLAY 1512
+#define IDC_OPT_CLICK_ENQUEUE 1513
+#define IDC_OPT_CLICK_EDIT 1514
+#define IDC_RESET_TEXT 1520
+#define IDC_RESET_GROUP 1521
+#define IDC_RESET_HTML 1522
+#define IDC_RESET_COLUMNS 1523
+#define IDC_RESET_TOOLS 1524
+#define IDC_RESET_OPTIONS 1525
+#define IDC_RESET_THEME 1526
+#define IDC_WIZARD_GROUP 1530
+#define IDC_WIZARD_FIRST 1531 /* the seven choices: 1531 to 1537 */
+#define IDC_WIZARD_CUSTOM 1537
+#define IDC_WIZARD_MINUTES 1538
+#define IDC_ABOUT_TITLE 1540
+#define IDC_ABOUT_CREDIT 1541
+#define IDC_ABOUT_HELP 1542
+#define IDC_ABOUT_SHORTCUTS 1543
+#define IDC_INFO_REPORT 1550
+#define IDC_INFO_COPY 1551
+#define IDC_COL_VIEW_LABEL 1560
+#define IDC_COL_VIEW 1561
+#define IDC_COL_NUMBER 1562
+#define IDC_COL_GRID 1563
+#define IDC_COL_GROUP 1564
+#define IDC_COL_AVAILABLE_LABEL 1565
+#define IDC_COL_AVAILABLE 1566
+#define IDC_COL_SELECTED_LABEL 1567
+#define IDC_COL_SELECTED 1568
+#define IDC_COL_ADD 1569
+#define IDC_COL_ADD_ALL 1570
+#define IDC_COL_REMOVE 1571
+#define IDC_COL_REMOVE_ALL 1572
+#define IDC_COL_UP 1573
+#define IDC_COL_DOWN 1574
 
 /* --- controls of the progress dialog (dialog 177) -------------------------- */
 #define IDC_PROGRESS_ABORT 1248

@@ -279,6 +279,12 @@ void PlaylistWindow::Impl::end() {
 
 void PlaylistWindow::Impl::close() {
     saveColumnLayout();
+    storePlacementAndLanguage();
+    settings.save();
+    DestroyWindow(hwnd);
+}
+
+void PlaylistWindow::Impl::storePlacementAndLanguage() {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
     if (GetWindowPlacement(hwnd, &placement)) {
@@ -288,8 +294,6 @@ void PlaylistWindow::Impl::close() {
         settings.windowPlacement = record;
     }
     settings.setLanguage(lang.currentName());
-    settings.save();
-    DestroyWindow(hwnd);
 }
 
 void PlaylistWindow::Impl::updateCaption() {

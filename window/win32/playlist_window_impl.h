@@ -122,6 +122,8 @@ struct PlaylistWindow::Impl {
     void start(HWND dialog);
     void end();
     void close();
+    // The window's placement and the language's name into the settings.
+    void storePlacementAndLanguage();
     void updateCaption();
 
     // --- messages (playlist_window.cpp) ---------------------------------
@@ -234,6 +236,13 @@ struct PlaylistWindow::Impl {
     void cmdExport(int id);
     void cmdAddFiles(int id);
     void cmdAddDirectory(int id);
+    // The option dialogs (option_dialogs.cpp).
+    void cmdOptions(int id);
+    void cmdReset(int id);
+    void cmdMediaWizard(int id);
+    void cmdColumns(int id);
+    void cmdInformation(int id);
+    void cmdAbout(int id);
 
     // --- file commands (file_commands.cpp) -------------------------------
     // Shows language-table text `text` with the caption "Error".

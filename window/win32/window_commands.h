@@ -72,6 +72,22 @@
     COMMAND(IDM_CONFIGURE_KEY, cmdConfigure)                            \
     COMMAND_RANGE(IDM_LANGUAGE_FIRST, IDM_LANGUAGE_LAST, cmdLanguage)
 
+// Dialogs of options and wizards.
+#define TD_DIALOG_COMMANDS(COMMAND, COMMAND_RANGE)            \
+    COMMAND(IDM_OPTIONS, cmdOptions)                          \
+    COMMAND(IDM_OPTIONS_KEY, cmdOptions)                      \
+    COMMAND(IDM_RESET, cmdReset)                              \
+    COMMAND(IDM_MEDIA_WIZARD, cmdMediaWizard)                 \
+    COMMAND(IDM_MEDIA_WIZARD_KEY, cmdMediaWizard)             \
+    COMMAND(IDM_COLUMNS, cmdColumns)                          \
+    COMMAND(IDM_COLUMNS_KEY, cmdColumns)                      \
+    COMMAND(IDM_PLAYLIST_INFO, cmdInformation)                \
+    COMMAND(IDM_PLAYLIST_INFO_KEY, cmdInformation)            \
+    COMMAND(IDM_PROPERTIES, cmdInformation)                   \
+    COMMAND(IDM_PROPERTIES_KEY, cmdInformation)               \
+    COMMAND(IDM_ABOUT, cmdAbout)                              \
+    COMMAND(IDM_ABOUT_KEY, cmdAbout)
+
 // The window's own buttons: the player's, and the three that open a menu.
 #define TD_BUTTON_COMMANDS(COMMAND, COMMAND_RANGE)            \
     COMMAND(IDC_PREVIOUS, cmdHostButton)                      \
@@ -88,4 +104,5 @@
     TD_FILE_COMMANDS(COMMAND, COMMAND_RANGE)          \
     TD_SELECT_COMMANDS(COMMAND, COMMAND_RANGE)        \
     TD_OPTION_COMMANDS(COMMAND, COMMAND_RANGE)        \
+    TD_DIALOG_COMMANDS(COMMAND, COMMAND_RANGE)        \
     TD_BUTTON_COMMANDS(COMMAND, COMMAND_RANGE)

@@ -1,0 +1,249 @@
+// The option dialogs opened by their commands in the playlist window, driven
+// by messages from a timer that their own modal loop dispatches.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "settings/settings.h"
+#include "win32/window_fixture.h"
+#include "window/window_resource.h"
+
+namespace td {
+namespace {
+
+using test::PlaylistWindowTest;
+
+HWND gOwner = nullptr;
+std::function<void(HWND)> gAct;
+UINT_PTR gTimer = 0;
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) == "#32770" && GetWindow(window, GW_OWNER) == gOwner && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog) return;
+    KillTimer(nullptr, gTimer);
+    gAct(dialog);
+}
+
+std::string Text(HWND dialog, int control) {
+    char text[512] = {};
+    GetDlgItemTextA(dialog, control, text, sizeof text);
+    return text;
+}
+
+void Press(HWND dialog, int control) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), 0); }
+
+void Check(HWND dialog, int control, bool on) {
+    CheckDlgButton(dialog, control, on ? BST_CHECKED : BST_UNCHECKED);
+}
+
+class OptionDialogsTest : public PlaylistWindowTest {
+protected:
+    // Runs `command`; `act` gets its dialog once it shows and must close it.
+    void run(int command, std::function<void(HWND)> act) {
+        gOwner = window_->hwnd();
+        gAct = std::move(act);
+        gTimer = SetTimer(nullptr, 0, 20, OnTimer);
+        EXPECT_TRUE(window_->command(command));
+        KillTimer(nullptr, gTimer);
+    }
+    Settings reloaded() {
+        EXPECT_TRUE(settings_->save());
+        Settings again(dir_.path());
+        again.load();
+        return again;
+    }
+};
+
+TEST_F(OptionDialogsTest, OptionDialogStoresItsChoicesOnOkOnly) {
+    open();
+    std::string caption;
+    run(IDM_OPTIONS_KEY, [&](HWND dialog) {
+        char text[64] = {};
+        GetWindowTextA(dialog, text, sizeof text);
+        caption = text;
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_OPT_CLICK_PLAY), static_cast<UINT>(BST_CHECKED));
+        Check(dialog, IDC_OPT_HTML_TABLE, false);
+        Check(dialog, IDC_OPT_HTML_LISTING, true);
+        Check(dialog, IDC_OPT_CLICK_PLAY, false);
+        Check(dialog, IDC_OPT_CLICK_EDIT, true);
+        Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(caption, "Option");
+    EXPECT_EQ(settings_->htmlListing, 0);
+    EXPECT_EQ(settings_->doubleClickAction, 0);
+    run(IDM_OPTIONS, [&](HWND dialog) {
+        Check(dialog, IDC_OPT_HTML_TABLE, false);
+        Check(dialog, IDC_OPT_HTML_LISTING, true);
+        Check(dialog, IDC_OPT_HTML_LINK, true);
+        Check(dialog, IDC_OPT_LOAD_OWN, false);
+        Check(dialog, IDC_OPT_LOAD_HOST, true);
+        Check(dialog, IDC_OPT_CLICK_PLAY, false);
+        Check(dialog, IDC_OPT_CLICK_EDIT, true);
+        Press(dialog, IDOK);
+    });
+    const Settings again = reloaded();
+    EXPECT_EQ(again.htmlListing, 1);
+    EXPECT_EQ(again.htmlHyperlink, 1);
+    EXPECT_EQ(again.exportBothTags, 0);
+    EXPECT_EQ(again.loadOnStartup, 1);
+    EXPECT_EQ(again.doubleClickAction, 2);
+}
+
+TEST_F(OptionDialogsTest, MediaWizardRefusesAnEmptyCustomLengthThenSelectsWhatFits) {
+    writeStartFile({300, 100, 200});
+    open();
+    settings_->wizardLength = 1;
+    run(IDM_MEDIA_WIZARD, [&](HWND dialog) {
+        Check(dialog, IDC_WIZARD_FIRST + 1, false);
+        Check(dialog, IDC_WIZARD_CUSTOM, true);
+        Press(dialog, IDC_WIZARD_CUSTOM);
+        Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(settings_->wizardLength, 1);
+    EXPECT_TRUE(window_->view().isSelected(0));
+    run(IDM_MEDIA_WIZARD_KEY, [&](HWND dialog) {
+        Check(dialog, IDC_WIZARD_FIRST + 1, false);
+        Check(dialog, IDC_WIZARD_CUSTOM, true);
+        Press(dialog, IDC_WIZARD_CUSTOM);
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_WIZARD_MINUTES)));
+        Press(dialog, IDOK);
+        ASSERT_EQ(prompter_.shown.size(), 1u);
+        EXPECT_EQ(prompter_.shown[0].text, "Please custom time must be a number not null !!!");
+        EXPECT_TRUE(IsWindow(dialog));
+        SetDlgItemTextA(dialog, IDC_WIZARD_MINUTES, "10");
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(settings_->wizardLength, 6);
+    EXPECT_FALSE(window_->view().isSelected(0));
+    EXPECT_TRUE(window_->view().isSelected(1));
+    EXPECT_TRUE(window_->view().isSelected(2));
+    EXPECT_EQ(window_->statusText(4), "Sel length: 05:00");
+}
+
+TEST_F(OptionDialogsTest, ResetRestoresTheCheckedGroupAndSavesAtOnce) {
+    open();
+    settings_->setFormatPattern(1, "%T");
+    settings_->themeIndex = 3;
+    run(IDM_RESET, [&](HWND dialog) {
+        EXPECT_EQ(Text(dialog, IDC_RESET_TOOLS), "&ID3 Tools settings");
+        Check(dialog, IDC_RESET_TOOLS, true);
+        Press(dialog, IDOK);
+    });
+    ASSERT_EQ(prompter_.shown.size(), 1u);
+    EXPECT_EQ(prompter_.shown[0].text, "Are your sure to reset settings ?");
+    Settings saved(dir_.path());
+    ASSERT_TRUE(saved.load());
+    EXPECT_EQ(saved.formatPattern(1), "%A - %T");
+    EXPECT_EQ(saved.themeIndex, 3);
+}
+
+void PickAvailable(HWND dialog, const char* title) {
+    const LRESULT index = SendDlgItemMessageA(dialog, IDC_COL_AVAILABLE, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                              reinterpret_cast<LPARAM>(title));
+    SendDlgItemMessageA(dialog, IDC_COL_AVAILABLE, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+TEST_F(OptionDialogsTest, ColumnsRefusesAnEmptySelectionAndRebuildsTheListOnOk) {
+    writeStartFile({60});
+    open();
+    run(IDM_COLUMNS_KEY, [&](HWND dialog) {
+        Press(dialog, IDC_COL_REMOVE_ALL);
+        Press(dialog, IDOK);
+        ASSERT_EQ(prompter_.shown.size(), 1u);
+        EXPECT_EQ(prompter_.shown[0].text, "At least 1 column must be present !!!");
+        Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(settings_->columnVisible[kColumnArtist], 1);
+    run(IDM_COLUMNS, [&](HWND dialog) {
+        Press(dialog, IDC_COL_REMOVE_ALL);
+        PickAvailable(dialog, "Title");
+        Press(dialog, IDC_COL_ADD);
+        PickAvailable(dialog, "Time");
+        Press(dialog, IDC_COL_ADD);
+        Press(dialog, IDC_COL_UP);
+        SendDlgItemMessageA(dialog, IDC_COL_VIEW, CB_SETCURSEL, 1, 0);
+        Check(dialog, IDC_COL_GRID, true);
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(window_->view().columnCount(), 2);
+    EXPECT_EQ(window_->view().columnIdAt(0), kColumnTime);
+    EXPECT_EQ(window_->view().columnIdAt(1), kColumnTitle);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(window_->listView(), LVM_GETHEADER, 0, 0));
+    EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 2);
+    const Settings again = reloaded();
+    EXPECT_EQ(again.columnOrder[0], kColumnTime);
+    EXPECT_EQ(again.columnVisible[kColumnArtist], 0);
+    EXPECT_EQ(again.viewInfoFrom, 1);
+    EXPECT_EQ(again.showGrid, 1);
+}
+
+std::string ClipboardText() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char* chars = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+    if (chars) {
+        text = chars;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+TEST_F(OptionDialogsTest, InformationReportsTheSelectionOrTheListAndCopiesWhatItShows) {
+    writeStartFile({60, 120, 185});
+    open();
+    selectRows({1, 2});
+    std::string caption;
+    std::string report;
+    run(IDM_PROPERTIES_KEY, [&](HWND dialog) {
+        char text[64] = {};
+        GetWindowTextA(dialog, text, sizeof text);
+        caption = text;
+        report = Text(dialog, IDC_INFO_REPORT);
+        Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(caption, "Properties of the selection");
+    EXPECT_NE(report.find("Total files: 2\r\n"), std::string::npos);
+    run(IDM_PLAYLIST_INFO_KEY, [&](HWND dialog) {
+        report = Text(dialog, IDC_INFO_REPORT);
+        Press(dialog, IDC_INFO_COPY);
+        Press(dialog, IDOK);
+    });
+    EXPECT_NE(report.find("Total files: 3\r\n"), std::string::npos);
+    EXPECT_EQ(ClipboardText(), report);
+    EXPECT_TRUE(prompter_.shown.empty());
+    // The selection is as it was.
+    EXPECT_FALSE(window_->view().isSelected(0));
+    EXPECT_TRUE(window_->view().isSelected(1));
+}
+
+TEST_F(OptionDialogsTest, AboutShowsTitleVersionAndTheShortcutsOnHelp) {
+    open();
+    run(IDM_ABOUT_KEY, [&](HWND dialog) {
+        EXPECT_EQ(Text(dialog, IDC_ABOUT_TITLE).rfind("Tunedeck for Winamp v", 0), 0u);
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_ABOUT_SHORTCUTS)));
+        Press(dialog, IDC_ABOUT_HELP);
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_ABOUT_SHORTCUTS)));
+        EXPECT_NE(Text(dialog, IDC_ABOUT_SHORTCUTS).find("Ctrl+M"), std::string::npos);
+        EXPECT_EQ(Text(dialog, IDC_ABOUT_HELP), "<< About");
+        Press(dialog, IDCANCEL);
+    });
+}
+
+}  // namespace
+}  // namespace td

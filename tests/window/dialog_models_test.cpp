@@ -1,0 +1,383 @@
+// The dialogs' data objects: what reaches the Settings on OK, that nothing
+// does on Cancel or on a refused OK, and the messages of refused values.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/clipboard.h"
+#include "playlist/statistics.h"
+#include "playlist/view.h"
+#include "settings/lang_table.h"
+#include "settings/settings.h"
+#include "tests/support/recording_prompter.h"
+#include "window/dialogs/about_dialog_model.h"
+#include "window/dialogs/columns_dialog_model.h"
+#include "window/dialogs/duplicates_dialog_model.h"
+#include "window/dialogs/html_style_dialog_model.h"
+#include "window/dialogs/info_dialog_model.h"
+#include "window/dialogs/media_wizard_dialog_model.h"
+#include "window/dialogs/options_dialog_model.h"
+#include "window/dialogs/reset_dialog_model.h"
+#include "window/dialogs/theme_dialog_model.h"
+#include "window/test_songs.h"
+#include "wizards/duplicates.h"
+
+namespace td {
+namespace {
+
+using namespace test;
+
+// Edits a dialog's model as a user would; commits it (OK) when asked.
+// Returns what OK returned (true without a commit).
+using DialogRun = std::function<bool(Settings&, Prompter&, bool commit)>;
+
+struct DialogCase {
+    const char* name;
+    DialogRun run;
+    std::function<bool(const Settings&)> stored;  // the edit reached the settings
+};
+
+const std::vector<DialogCase>& EditingCases() {
+    static const std::vector<DialogCase> cases = {
+        {"options",
+         [](Settings& s, Prompter& p, bool commit) {
+             OptionsDialogModel m(s);
+             m.htmlListing = 1;
+             m.doubleClickAction = 2;
+             return !commit || m.ok(s, p);
+         },
+         [](const Settings& s) { return s.htmlListing == 1 && s.doubleClickAction == 2; }},
+        {"columns",
+         [](Settings& s, Prompter& p, bool commit) {
+             ColumnsDialogModel m(s);
+             m.remove(0);
+             m.add(0);
+             m.viewInfoFrom = 3;
+             m.showGrid = true;
+             return !commit || m.ok(s, p);
+         },
+         [](const Settings& s) {
+             return s.columnOrder[0] == 1 && s.columnVisible[kColumnVolume] == 1 &&
+                    s.columnVisible[kColumnArtist] == 0 && s.viewInfoFrom == 3 && s.showGrid == 1;
+         }},
+        {"theme",
+         [](Settings& s, Prompter& p, bool commit) {
+             ThemeDialogModel m(s);
+             m.themeIndex = 1;
+             m.setColor(0, 0xFF123456u);
+             m.ratingPackage = 10;
+             return !commit || m.ok(s, p);
+         },
+         [](const Settings& s) {
+             return s.themeIndex == 1 && s.themes[1].text == 0x123456u && s.ratingPackage == 10;
+         }},
+        {"html styles",
+         [](Settings& s, Prompter& p, bool commit) {
+             HtmlStyleDialogModel m(s);
+             m.templateIndex = 3;
+             m.setColorText(kHtmlLinkColorSlot, "FF8000", p);
+             m.setFont(1, 3, 2, 6);
+             return !commit || m.ok(s, p);
+         },
+         [](const Settings& s) {
+             return s.htmlTemplate == 3 && s.htmlTemplates[3].hyperlinkColor == 0x0080FFu &&
+                    s.htmlTemplates[3].titlePage.fontSize == 6;
+         }},
+        {"media wizard",
+         [](Settings& s, Prompter& p, bool commit) {
+             MediaWizardDialogModel m(s);
+             m.choice = 6;
+             m.customText = "999";
+             return !commit || (m.ok(s, p) && m.targetSeconds() == 59940);
+         },
+         [](const Settings& s) { return s.wizardLength == 6; }},
+        {"duplicates",
+         [](Settings& s, Prompter& p, bool commit) {
+             DuplicatesDialogModel m(s);
+             m.fields = kDuplicateArtistTitle | kDuplicateLength | kDuplicateSize;
+             m.secondsText = "60";
+             m.percentText = "100";
+             return !commit || m.ok(s, p);
+         },
+         [](const Settings& s) {
+             return s.duplicateFields == 25u && s.duplicateSeconds == 60 && s.duplicatePercent == 100;
+         }},
+        {"reset",
+         [](Settings& s, Prompter& p, bool commit) {
+             ResetDialogModel m;
+             m.tools = true;
+             return !commit || m.ok(s, p) == 1;
+         },
+         [](const Settings& s) { return s.formatPattern(1) == "%A - %T" && s.massTagVersions == 3u; }},
+    };
+    return cases;
+}
+
+// A record away from every default, so that each dialog's edit shows.
+Settings EditedSettings() {
+    Settings s;
+    s.setFormatPattern(1, "%T");
+    s.massTagVersions = 1;
+    s.wizardLength = 2;
+    return s;
+}
+
+TEST(DialogModelTest, CancelChangesNothingAndOkStoresTheEdits) {
+    LangTable::useBuiltinEnglish();
+    for (const DialogCase& c : EditingCases()) {
+        SCOPED_TRACE(c.name);
+        Settings settings = EditedSettings();
+        const std::string before = settings.toBytes();
+        RecordingPrompter prompter;
+        c.run(settings, prompter, false);
+        EXPECT_TRUE(settings.toBytes() == before);
+        EXPECT_TRUE(c.run(settings, prompter, true));
+        EXPECT_TRUE(c.stored(settings));
+        // What OK stored survives the settings file.
+        Settings reloaded;
+        ASSERT_TRUE(reloaded.fromBytes(settings.toBytes().data(), kSettingsFileSize));
+        EXPECT_TRUE(c.stored(reloaded));
+    }
+}
+
+struct RefusedCase {
+    const char* name;
+    std::function<bool(Settings&, Prompter&)> ok;
+    const char* message;  // "" when refused without a message
+    const char* caption;
+};
+
+bool DuplicatesOk(Settings& s, Prompter& p, uint32_t fields, const char* seconds, const char* percent) {
+    DuplicatesDialogModel m(s);
+    m.fields = fields;
+    m.secondsText = seconds;
+    m.percentText = percent;
+    return m.ok(s, p);
+}
+
+bool HexOk(Settings& s, Prompter& p, const char* text) {
+    HtmlStyleDialogModel m(s);
+    m.templateIndex = 5;
+    // A box the dialog refuses keeps it open: OK is not reached.
+    return m.setColorText(0, text, p) && m.ok(s, p);
+}
+
+bool WizardOk(Settings& s, Prompter& p, const char* custom) {
+    MediaWizardDialogModel m(s);
+    m.choice = 6;
+    m.customText = custom;
+    return m.ok(s, p);
+}
+
+TEST(DialogModelTest, RefusedValuesShowTheDialogsMessageAndStoreNothing) {
+    LangTable::useBuiltinEnglish();
+    const std::vector<RefusedCase> cases = {
+        {"no column",
+         [](Settings& s, Prompter& p) {
+             ColumnsDialogModel m(s);
+             m.viewInfoFrom = 2;
+             m.removeAll();
+             return m.ok(s, p);
+         },
+         "At least 1 column must be present !!!", "Error"},
+        {"hex letter", [](Settings& s, Prompter& p) { return HexOk(s, p, "12345G"); },
+         "Input is not a valid hexnumber", "Error"},
+        {"hex short", [](Settings& s, Prompter& p) { return HexOk(s, p, "12345"); }, "Error in hexvalue !!!",
+         "Error"},
+        {"hex long", [](Settings& s, Prompter& p) { return HexOk(s, p, "1234567"); }, "Error in hexvalue !!!",
+         "Error"},
+        {"hex empty", [](Settings& s, Prompter& p) { return HexOk(s, p, ""); }, "Error in hexvalue !!!",
+         "Error"},
+        {"custom empty", [](Settings& s, Prompter& p) { return WizardOk(s, p, ""); },
+         "Please custom time must be a number not null !!!", "Error"},
+        {"custom zero", [](Settings& s, Prompter& p) { return WizardOk(s, p, "000"); },
+         "Please custom time must be a number not null !!!", "Error"},
+        {"custom long", [](Settings& s, Prompter& p) { return WizardOk(s, p, "1000"); },
+         "Please custom time must be a number not null !!!", "Error"},
+        {"no duplicate field", [](Settings& s, Prompter& p) { return DuplicatesOk(s, p, 0, "5", "95"); },
+         "Choose at least 1 field must be present !!!", "Information"},
+        {"seconds not a number",
+         [](Settings& s, Prompter& p) { return DuplicatesOk(s, p, kDuplicateGenre | kDuplicateLength, "5s", "95"); },
+         "Bad number format !!!", "Information"},
+        {"seconds out of range",
+         [](Settings& s, Prompter& p) { return DuplicatesOk(s, p, kDuplicateGenre | kDuplicateLength, "61", "95"); },
+         "Time value error: Enter number between 0 to 60", "Information"},
+        {"percent out of range",
+         [](Settings& s, Prompter& p) { return DuplicatesOk(s, p, kDuplicateSize, "5", "94"); },
+         "File size value error: Enter number between 95% to 100%", "Information"},
+        {"percent over-long",
+         [](Settings& s, Prompter& p) { return DuplicatesOk(s, p, kDuplicateSize, "5", "99999999999"); },
+         "Bad number format !!!", "Information"},
+        {"double click choice",
+         [](Settings& s, Prompter& p) {
+             OptionsDialogModel m(s);
+             m.htmlHyperlink = true;
+             m.doubleClickAction = 3;
+             return m.ok(s, p);
+         },
+         "", ""},
+        {"rating package",
+         [](Settings& s, Prompter& p) {
+             ThemeDialogModel m(s);
+             m.themeIndex = 2;
+             m.ratingPackage = 11;
+             return m.ok(s, p);
+         },
+         "", ""},
+    };
+    for (const RefusedCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Settings settings;
+        const std::string before = settings.toBytes();
+        RecordingPrompter prompter;
+        EXPECT_FALSE(c.ok(settings, prompter));
+        EXPECT_TRUE(settings.toBytes() == before);
+        if (*c.message == '\0') {
+            EXPECT_TRUE(prompter.shown.empty());
+            continue;
+        }
+        ASSERT_EQ(prompter.shown.size(), 1u);
+        EXPECT_EQ(prompter.shown[0].text, c.message);
+        EXPECT_EQ(prompter.shown[0].caption, c.caption);
+    }
+}
+
+TEST(DialogModelTest, ColumnListsMoveColumnsAndOkKeepsTheAvailableOrderAfterTheSelected) {
+    Settings settings;
+    ColumnsDialogModel m(settings);
+    ASSERT_EQ(m.selected().size(), 16u);
+    EXPECT_EQ(m.available(), (std::vector<int>{16, 17, 18, 19}));
+    EXPECT_EQ(m.moveUp(0), 0);
+    EXPECT_EQ(m.moveDown(15), 15);
+    EXPECT_EQ(m.moveDown(0), 1);
+    EXPECT_EQ(m.add(3), 16);      // Rating to the end of the selected
+    EXPECT_EQ(m.remove(2), 3);    // Genre to the end of the available
+    EXPECT_EQ(m.add(9), -1);
+    EXPECT_EQ(m.remove(-1), -1);
+    RecordingPrompter prompter;
+    ASSERT_TRUE(m.ok(settings, prompter));
+    const std::vector<int32_t> order(settings.columnOrder, settings.columnOrder + kColumnCount);
+    EXPECT_EQ(order, (std::vector<int32_t>{1, 0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 19, 16, 17, 18, 2}));
+    EXPECT_EQ(settings.columnVisible[kColumnGenre], 0);
+    EXPECT_EQ(settings.columnVisible[kColumnRating], 1);
+    m.addAll();
+    EXPECT_TRUE(m.available().empty());
+    EXPECT_EQ(m.selected().size(), 20u);
+}
+
+TEST(DialogModelTest, ThemeZeroFollowsTheSystemAndCannotBeEdited) {
+    Settings settings;
+    ThemeDialogModel m(settings);
+    ASSERT_EQ(m.themeIndex, 0);
+    EXPECT_FALSE(m.colorsEditable());
+    EXPECT_FALSE(m.setColor(1, 0x00FF00u));
+    m.themeIndex = 4;
+    EXPECT_FALSE(m.setColor(7, 0x00FF00u));
+    EXPECT_TRUE(m.setColor(6, 0x00FF00u));
+    EXPECT_EQ(m.color(6), 0x00FF00u);
+    EXPECT_EQ(settings.themes[4].playingBackground, kBuiltinThemes[4].playingBackground);
+}
+
+TEST(DialogModelTest, HexColoursReadAsRedGreenBlue) {
+    uint32_t color = 0;
+    EXPECT_EQ(parseHexColor("FF8000", color), 0);
+    EXPECT_EQ(color, 0x000080FFu);
+    EXPECT_EQ(hexColorText(color), "FF8000");
+    EXPECT_EQ(parseHexColor("0a0B0c", color), 0);
+    EXPECT_EQ(hexColorText(color), "0A0B0C");
+}
+
+class FakeClipboard : public Clipboard {
+public:
+    explicit FakeClipboard(ClipboardResult result) : result_(result) {}
+    ClipboardResult SetText(const std::string& text) override {
+        if (result_ == ClipboardResult::Ok) copied = text;
+        return result_;
+    }
+    std::string copied;
+
+private:
+    ClipboardResult result_;
+};
+
+TEST(DialogModelTest, ReportCopyPutsTheShownTextOrSaysWhichStepFailed) {
+    LangTable::useBuiltinEnglish();
+    Playlist list;
+    SetV2(AddSong(list, "/a.mp3", 65, 1500), kTPE1, "Air");
+    PlaylistView view(list);
+    view.rebuildFromPlaylist();
+    GenreTable genres;
+    recountGenres(list, 1, genres);
+    const InfoDialogModel whole(list, view, true, genres);
+    EXPECT_EQ(whole.caption(), "Playlist information");
+    EXPECT_NE(whole.report().find("Total files: 1\r\n"), std::string::npos);
+    EXPECT_EQ(InfoDialogModel(list, view, false, genres).caption(), "Properties of the selection");
+    const struct {
+        ClipboardResult result;
+        const char* message;
+    } cases[] = {
+        {ClipboardResult::Ok, ""},
+        {ClipboardResult::CannotOpen, "Cannot open the Clipboard"},
+        {ClipboardResult::CannotEmpty, "Cannot empty the Clipboard"},
+        {ClipboardResult::CannotSet, "Unable to set Clipboard data"},
+    };
+    for (const auto& c : cases) {
+        FakeClipboard clipboard(c.result);
+        RecordingPrompter prompter;
+        EXPECT_EQ(whole.copyReport(clipboard, prompter), c.result == ClipboardResult::Ok);
+        if (c.result == ClipboardResult::Ok) {
+            EXPECT_EQ(clipboard.copied, whole.report());
+            EXPECT_TRUE(prompter.shown.empty());
+            continue;
+        }
+        ASSERT_EQ(prompter.shown.size(), 1u);
+        EXPECT_EQ(prompter.shown[0].text, c.message);
+        EXPECT_EQ(prompter.shown[0].caption, "Error");
+        EXPECT_EQ(prompter.shown[0].icon, PromptIcon::Error);
+    }
+}
+
+TEST(DialogModelTest, DuplicatesModeShowsOnlyDuplicatesAndCancelLeavesTheListAsItWas) {
+    Playlist list;
+    AddSong(list, "/a.mp3", 200);
+    AddSong(list, "/b.mp3", 300);
+    AddSong(list, "/c.mp3", 204);
+    PlaylistView view(list);
+    view.rebuildFromPlaylist();
+    view.setSelected(1, true);
+    Settings settings;
+    settings.duplicateFields = kDuplicateLength;
+    DuplicatesMode mode;
+    mode.turnOn(false, list, view, settings);
+    EXPECT_FALSE(mode.shown());
+    EXPECT_EQ(view.rowCount(), 3);
+    EXPECT_TRUE(view.isSelected(1));
+    mode.turnOn(true, list, view, settings);
+    EXPECT_TRUE(mode.shown());
+    ASSERT_EQ(view.rowCount(), 2);
+    EXPECT_EQ(view.entryAt(1)->GetFileName(), "/c.mp3");
+    EXPECT_EQ(mode.rowImage(view, 0), kDuplicateImage);
+    mode.turnOff();
+    EXPECT_EQ(mode.rowImage(view, 0), 0);
+}
+
+TEST(DialogModelTest, AboutNamesProductVersionCreditAndShortcuts) {
+    LangTable::useBuiltinEnglish();
+    PluginVersion version;
+    version.major = 2;
+    version.minor = 5;
+    version.build = 7;
+    AboutDialogModel m(version);
+    EXPECT_EQ(m.caption, "About Tunedeck for Winamp");
+    EXPECT_EQ(m.title, "Tunedeck for Winamp v2.5 build 7");
+    EXPECT_EQ(m.credit, LangTable::getString(2));
+    EXPECT_NE(m.shortcuts.find("Ctrl+L\tColumns...\r\n"), std::string::npos);
+    EXPECT_EQ(m.toggleLabel(), "Help >>");
+    m.toggleHelp();
+    EXPECT_EQ(m.toggleLabel(), "<< About");
+}
+
+}  // namespace
+}  // namespace td

@@ -1,0 +1,395 @@
+// The option dialogs of the playlist window: Option (137), Reset (138), Media
+// Wizard (148), Columns (146), the information report (136) and About (102). Each runs over its portable model
+// (window/dialogs/): the model is filled before the dialog opens, passed as
+// its LPARAM, shown by WM_INITDIALOG, read back from the controls on OK and
+// checked by the model, which alone writes the Settings.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/clipboard.h"
+#include "plugin/win32/plugin_shell.h"
+#include "settings/lang_table.h"
+#include "settings/settings.h"
+#include "playlist/view.h"
+#include "window/dialogs/about_dialog_model.h"
+#include "window/dialogs/columns_dialog_model.h"
+#include "window/dialogs/info_dialog_model.h"
+#include "window/dialogs/media_wizard_dialog_model.h"
+#include "window/dialogs/options_dialog_model.h"
+#include "window/dialogs/reset_dialog_model.h"
+#include "window/win32/playlist_window_impl.h"
+#include "wizards/media_wizard.h"
+
+namespace td {
+namespace {
+
+struct ControlText {
+    int control;
+    int text;  // language-table number; an empty text keeps the template's
+};
+
+void relabel(HWND dialog, int caption, const ControlText* texts, size_t count) {
+    if (*LangTable::getString(caption)) SetWindowTextA(dialog, LangTable::getString(caption));
+    for (size_t i = 0; i < count; ++i) {
+        const char* text = LangTable::getString(texts[i].text);
+        if (*text) SetDlgItemTextA(dialog, texts[i].control, text);
+    }
+}
+
+template <size_t N>
+void relabel(HWND dialog, int caption, const ControlText (&texts)[N]) {
+    relabel(dialog, caption, texts, N);
+}
+
+bool checked(HWND dialog, int control) { return IsDlgButtonChecked(dialog, control) == BST_CHECKED; }
+
+void check(HWND dialog, int control, bool on) { CheckDlgButton(dialog, control, on ? BST_CHECKED : BST_UNCHECKED); }
+
+// The index of the checked button among the `count` radio buttons `controls`.
+int checkedRadio(HWND dialog, const int* controls, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (checked(dialog, controls[i])) return i;
+    }
+    return 0;
+}
+
+constexpr int kLangOk = 12;
+constexpr int kLangCancel = 13;
+
+// Every dialog here runs through ModelProc: `Run` holds the dialog's model
+// and says how the controls show it (`show`), how OK reads them back and
+// whether the model accepts them (`accept`, which gives the dialog's result),
+// and what its other controls do (`command`). Cancel ends the dialog with
+// `kCancelResult` and leaves everything as it was.
+template <typename Run>
+INT_PTR CALLBACK ModelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    Run* run = reinterpret_cast<Run*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (!run) return FALSE;
+    if (message == WM_INITDIALOG) {
+        run->show(dialog);
+        return TRUE;
+    }
+    if (message != WM_COMMAND) return FALSE;
+    const int id = LOWORD(wParam);
+    if (id == IDOK) {
+        INT_PTR result = IDOK;
+        if (run->accept(dialog, result)) EndDialog(dialog, result);
+        return TRUE;
+    }
+    if (id == IDCANCEL) {
+        EndDialog(dialog, Run::kCancelResult);
+        return TRUE;
+    }
+    return run->command(dialog, id, HIWORD(wParam)) ? TRUE : FALSE;
+}
+
+template <typename Run>
+INT_PTR runDialog(HINSTANCE module, int templateId, HWND owner, Run& run) {
+    return DialogBoxParamA(module, MAKEINTRESOURCEA(templateId), owner, ModelProc<Run>,
+                           reinterpret_cast<LPARAM>(&run));
+}
+
+// --- Option ------------------------------------------------------------------
+
+const int kExportRadios[] = {IDC_OPT_EXPORT_ALL, IDC_OPT_EXPORT_SELECTED};
+const int kHtmlRadios[] = {IDC_OPT_HTML_TABLE, IDC_OPT_HTML_LISTING};
+const int kLoadRadios[] = {IDC_OPT_LOAD_OWN, IDC_OPT_LOAD_HOST};
+const int kClickRadios[] = {IDC_OPT_CLICK_PLAY, IDC_OPT_CLICK_ENQUEUE, IDC_OPT_CLICK_EDIT};
+
+struct OptionsRun {
+    static constexpr INT_PTR kCancelResult = IDCANCEL;
+    OptionsDialogModel model;
+    Settings& settings;
+    Prompter& prompter;
+
+    void show(HWND dialog) const {
+        static const ControlText kTexts[] = {
+            {IDC_OPT_EXPORT_GROUP, 232}, {IDC_OPT_EXPORT_ALL, 233},  {IDC_OPT_EXPORT_SELECTED, 234},
+            {IDC_OPT_HTML_GROUP, 235},   {IDC_OPT_HTML_TABLE, 236},  {IDC_OPT_HTML_LISTING, 237},
+            {IDC_OPT_HTML_LINK, 238},    {IDC_OPT_BOTH_TAGS, 239},   {IDC_OPT_LOAD_GROUP, 240},
+            {IDC_OPT_LOAD_OWN, 241},     {IDC_OPT_LOAD_HOST, 242},   {IDC_OPT_CLICK_GROUP, 243},
+            {IDC_OPT_CLICK_PLAY, 244},   {IDC_OPT_CLICK_ENQUEUE, 245}, {IDC_OPT_CLICK_EDIT, 246},
+            {IDOK, kLangOk},             {IDCANCEL, kLangCancel},
+        };
+        relabel(dialog, 231, kTexts);
+        check(dialog, kExportRadios[model.exportSelectedOnly], true);
+        check(dialog, kHtmlRadios[model.htmlListing], true);
+        check(dialog, IDC_OPT_HTML_LINK, model.htmlHyperlink);
+        check(dialog, IDC_OPT_BOTH_TAGS, model.exportBothTags);
+        check(dialog, kLoadRadios[model.loadOnStartup], true);
+        check(dialog, kClickRadios[model.doubleClickAction], true);
+    }
+    bool accept(HWND dialog, INT_PTR&) {
+        model.exportSelectedOnly = checkedRadio(dialog, kExportRadios, 2);
+        model.htmlListing = checkedRadio(dialog, kHtmlRadios, 2);
+        model.htmlHyperlink = checked(dialog, IDC_OPT_HTML_LINK);
+        model.exportBothTags = checked(dialog, IDC_OPT_BOTH_TAGS);
+        model.loadOnStartup = checkedRadio(dialog, kLoadRadios, 2);
+        model.doubleClickAction = checkedRadio(dialog, kClickRadios, 3);
+        return model.ok(settings, prompter);
+    }
+    bool command(HWND, int, int) { return false; }
+};
+
+// --- Reset -------------------------------------------------------------------
+
+struct ResetRun {
+    static constexpr INT_PTR kCancelResult = 0;
+    ResetDialogModel model;
+    Settings& settings;
+    Prompter& prompter;
+
+    void show(HWND dialog) const {
+        static const ControlText kTexts[] = {
+            {IDC_RESET_TEXT, 274},    {IDC_RESET_GROUP, 275},   {IDC_RESET_HTML, 276},
+            {IDC_RESET_COLUMNS, 277}, {IDC_RESET_TOOLS, 278},   {IDC_RESET_OPTIONS, 279},
+            {IDOK, kLangOk},          {IDCANCEL, kLangCancel},
+        };
+        relabel(dialog, 273, kTexts);
+    }
+    // Closes in every case: with 1 after a reset, 0 when nothing was checked
+    // or the question was answered Cancel.
+    bool accept(HWND dialog, INT_PTR& result) {
+        model.html = checked(dialog, IDC_RESET_HTML);
+        model.columns = checked(dialog, IDC_RESET_COLUMNS);
+        model.tools = checked(dialog, IDC_RESET_TOOLS);
+        model.options = checked(dialog, IDC_RESET_OPTIONS);
+        model.theme = checked(dialog, IDC_RESET_THEME);
+        result = model.ok(settings, prompter);
+        return true;
+    }
+    bool command(HWND, int, int) { return false; }
+};
+
+// --- Media wizard --------------------------------------------------------------
+
+struct WizardRun {
+    static constexpr INT_PTR kCancelResult = IDCANCEL;
+    MediaWizardDialogModel model;
+    Settings& settings;
+    Prompter& prompter;
+
+    void show(HWND dialog) const {
+        static const ControlText kTexts[] = {
+            {IDC_WIZARD_GROUP, 284},      {IDC_WIZARD_FIRST, 285},     {IDC_WIZARD_FIRST + 1, 286},
+            {IDC_WIZARD_FIRST + 2, 287},  {IDC_WIZARD_FIRST + 3, 288}, {IDC_WIZARD_FIRST + 4, 289},
+            {IDC_WIZARD_FIRST + 5, 290},  {IDC_WIZARD_CUSTOM, 291},    {IDOK, kLangOk},
+            {IDCANCEL, kLangCancel},
+        };
+        relabel(dialog, 283, kTexts);
+        SendDlgItemMessageA(dialog, IDC_WIZARD_MINUTES, EM_LIMITTEXT, kWizardCustomDigits, 0);
+        check(dialog, IDC_WIZARD_FIRST + model.choice, true);
+        EnableWindow(GetDlgItem(dialog, IDC_WIZARD_MINUTES), model.customEnabled());
+    }
+    bool accept(HWND dialog, INT_PTR&) {
+        for (int i = 0; i < kWizardChoiceCount; ++i) {
+            if (checked(dialog, IDC_WIZARD_FIRST + i)) model.choice = i;
+        }
+        model.customText = GetControlText(GetDlgItem(dialog, IDC_WIZARD_MINUTES));
+        return model.ok(settings, prompter);
+    }
+    // A choice enables the custom box or not; it is remembered only on OK.
+    bool command(HWND dialog, int id, int code) {
+        if (id < IDC_WIZARD_FIRST || id > IDC_WIZARD_CUSTOM || code != BN_CLICKED) return false;
+        model.choice = id - IDC_WIZARD_FIRST;
+        EnableWindow(GetDlgItem(dialog, IDC_WIZARD_MINUTES), model.customEnabled());
+        return true;
+    }
+};
+
+// --- Columns -------------------------------------------------------------------
+
+struct ColumnsRun {
+    static constexpr INT_PTR kCancelResult = IDCANCEL;
+    ColumnsDialogModel model;
+    Settings& settings;
+    Prompter& prompter;
+
+    static void fill(HWND dialog, int control, const std::vector<int>& ids, int select) {
+        HWND box = GetDlgItem(dialog, control);
+        SendMessageA(box, LB_RESETCONTENT, 0, 0);
+        for (int id : ids) SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(columnTitle(id)));
+        if (select >= static_cast<int>(ids.size())) select = static_cast<int>(ids.size()) - 1;
+        SendMessageA(box, LB_SETCURSEL, static_cast<WPARAM>(select), 0);
+    }
+    void showLists(HWND dialog, int available, int selected) const {
+        fill(dialog, IDC_COL_AVAILABLE, model.available(), available);
+        fill(dialog, IDC_COL_SELECTED, model.selected(), selected);
+    }
+    static int current(HWND dialog, int control) {
+        return static_cast<int>(SendDlgItemMessageA(dialog, control, LB_GETCURSEL, 0, 0));
+    }
+    void show(HWND dialog) const {
+        static const ControlText kTexts[] = {
+            {IDC_COL_VIEW_LABEL, 217}, {IDC_COL_NUMBER, 218},     {IDC_COL_GRID, 219},
+            {IDC_COL_GROUP, 220},      {IDC_COL_AVAILABLE_LABEL, 221}, {IDC_COL_SELECTED_LABEL, 222},
+            {IDC_COL_ADD, 223},        {IDC_COL_ADD_ALL, 224},    {IDC_COL_REMOVE, 225},
+            {IDC_COL_REMOVE_ALL, 226}, {IDC_COL_UP, 19},          {IDC_COL_DOWN, 20},
+            {IDOK, kLangOk},           {IDCANCEL, kLangCancel},
+        };
+        relabel(dialog, 216, kTexts);
+        for (int source = 0; source < 4; ++source) {
+            SendDlgItemMessageA(dialog, IDC_COL_VIEW, CB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>(ViewSourceName(source)));
+        }
+        SendDlgItemMessageA(dialog, IDC_COL_VIEW, CB_SETCURSEL, static_cast<WPARAM>(model.viewInfoFrom), 0);
+        check(dialog, IDC_COL_NUMBER, model.showNumber);
+        check(dialog, IDC_COL_GRID, model.showGrid);
+        showLists(dialog, 0, 0);
+    }
+    bool accept(HWND dialog, INT_PTR&) {
+        model.viewInfoFrom = static_cast<int>(SendDlgItemMessageA(dialog, IDC_COL_VIEW, CB_GETCURSEL, 0, 0));
+        model.showNumber = checked(dialog, IDC_COL_NUMBER);
+        model.showGrid = checked(dialog, IDC_COL_GRID);
+        return model.ok(settings, prompter);
+    }
+    bool command(HWND dialog, int id, int) {
+        const int available = current(dialog, IDC_COL_AVAILABLE);
+        const int selected = current(dialog, IDC_COL_SELECTED);
+        switch (id) {
+        case IDC_COL_ADD:
+            showLists(dialog, available, model.add(available));
+            return true;
+        case IDC_COL_ADD_ALL:
+            model.addAll();
+            showLists(dialog, 0, selected);
+            return true;
+        case IDC_COL_REMOVE:
+            showLists(dialog, model.remove(selected), selected);
+            return true;
+        case IDC_COL_REMOVE_ALL:
+            model.removeAll();
+            showLists(dialog, available, 0);
+            return true;
+        case IDC_COL_UP:
+            showLists(dialog, available, model.moveUp(selected));
+            return true;
+        case IDC_COL_DOWN:
+            showLists(dialog, available, model.moveDown(selected));
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+// --- Information ---------------------------------------------------------------
+
+struct InfoRun {
+    static constexpr INT_PTR kCancelResult = IDOK;
+    InfoDialogModel model;
+    Prompter& prompter;
+
+    void show(HWND dialog) const {
+        SetWindowTextA(dialog, model.caption().c_str());
+        SetDlgItemTextA(dialog, IDC_INFO_REPORT, model.report().c_str());
+        if (*LangTable::getString(kLangOk)) SetDlgItemTextA(dialog, IDOK, LangTable::getString(kLangOk));
+    }
+    bool accept(HWND, INT_PTR&) { return true; }
+    bool command(HWND dialog, int id, int) {
+        if (id != IDC_INFO_COPY) return false;
+        Win32Clipboard clipboard(dialog);
+        model.copyReport(clipboard, prompter);
+        return true;
+    }
+};
+
+// --- About -------------------------------------------------------------------
+
+struct AboutRun {
+    static constexpr INT_PTR kCancelResult = IDOK;
+    AboutDialogModel model;
+
+    void showPage(HWND dialog) const {
+        ShowWindow(GetDlgItem(dialog, IDC_ABOUT_SHORTCUTS), model.showingHelp ? SW_SHOW : SW_HIDE);
+        ShowWindow(GetDlgItem(dialog, IDC_ABOUT_CREDIT), model.showingHelp ? SW_HIDE : SW_SHOW);
+        SetDlgItemTextA(dialog, IDC_ABOUT_HELP, model.toggleLabel().c_str());
+    }
+    void show(HWND dialog) const {
+        if (!model.caption.empty()) SetWindowTextA(dialog, model.caption.c_str());
+        SetDlgItemTextA(dialog, IDC_ABOUT_TITLE, model.title.c_str());
+        SetDlgItemTextA(dialog, IDC_ABOUT_CREDIT, model.credit.c_str());
+        SetDlgItemTextA(dialog, IDC_ABOUT_SHORTCUTS, model.shortcuts.c_str());
+        if (*LangTable::getString(kLangOk)) SetDlgItemTextA(dialog, IDOK, LangTable::getString(kLangOk));
+        showPage(dialog);
+    }
+    bool accept(HWND, INT_PTR&) { return true; }
+    bool command(HWND dialog, int id, int) {
+        if (id != IDC_ABOUT_HELP) return false;
+        model.toggleHelp();
+        showPage(dialog);
+        return true;
+    }
+};
+
+}  // namespace
+
+void PlaylistWindow::Impl::cmdOptions(int) {
+    OptionsRun run{OptionsDialogModel(settings), settings, prompter};
+    runDialog(module, IDD_OPTIONS, hwnd, run);
+}
+
+void PlaylistWindow::Impl::cmdReset(int) {
+    ResetRun run{ResetDialogModel(), settings, prompter};
+    if (runDialog(module, IDD_RESET, hwnd, run) != 1) return;
+    // The window's own placement and language go over the defaults just
+    // restored, then the list takes the theme and the columns again.
+    storePlacementAndLanguage();
+    settings.save();
+    applyTheme();
+    view.applyOptions(settings);
+    view.buildColumns(settings);
+    rebuildColumns();
+    refreshList();
+    rewriteStatus(true);
+}
+
+void PlaylistWindow::Impl::cmdMediaWizard(int) {
+    WizardRun run{MediaWizardDialogModel(settings), settings, prompter};
+    if (runDialog(module, IDD_MEDIA_WIZARD, hwnd, run) != IDOK) return;
+    const int first = applyMediaWizard(view, run.model.targetSeconds());
+    applyViewSelection();
+    showSelectedLength();
+    if (first >= 0) SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(first), FALSE);
+    SetFocus(list);
+}
+
+void PlaylistWindow::Impl::cmdColumns(int) {
+    saveColumnLayout();
+    ColumnsRun run{ColumnsDialogModel(settings), settings, prompter};
+    if (runDialog(module, IDD_COLUMNS, hwnd, run) != IDOK) return;
+    const DWORD grid = settings.showGrid == 1 ? LVS_EX_GRIDLINES : 0;
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, grid);
+    view.applyOptions(settings);
+    filter.setViewSource(settings.viewSource());
+    filter.recountGenres();
+    refreshExplorerPane();
+    view.buildColumns(settings);
+    rebuildColumns();
+    // The tag shown may have changed: the filter is applied again, the
+    // selection kept.
+    view.takeSnapshot();
+    filter.refilter(view);
+    view.restoreSnapshot();
+    applyViewSelection();
+    refreshList();
+    rewriteStatus(true);
+}
+
+void PlaylistWindow::Impl::cmdInformation(int id) {
+    const bool whole = id == IDM_PLAYLIST_INFO || id == IDM_PLAYLIST_INFO_KEY;
+    InfoRun run{InfoDialogModel(playlist, view, whole, filter.genres()), prompter};
+    runDialog(module, IDD_INFORMATION, hwnd, run);
+}
+
+void PlaylistWindow::Impl::cmdAbout(int) {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(module, path, MAX_PATH);
+    AboutRun run{AboutDialogModel(ReadModuleVersion(path))};
+    runDialog(module, IDD_ABOUT, hwnd, run);
+}
+
+}  // namespace td
