@@ -388,7 +388,7 @@ TEST_F(Kq3Test, FailedSaveLeavesTheOldFileIntactAndIsReported) {
     EXPECT_EQ(saveKq3(list.playlist, path, &prompter_), Kq3Save::ReadOnly);
     ASSERT_TRUE(Fs().SetAttributes(path, 0));
     EXPECT_EQ(ReadBytes(path), old);
-    EXPECT_FALSE(FileExists(path + ".tmp~"));
+    EXPECT_FALSE(HasTemporaryFiles(dir_.path()));
     ASSERT_EQ(prompter_.shown.size(), 1u);
     EXPECT_EQ(prompter_.shown[0].text, kq3SaveMessage(Kq3Save::ReadOnly));
     EXPECT_EQ(kq3SaveMessage(Kq3Save::NotOpened), "Error file: Tunedeck");
