@@ -75,6 +75,7 @@ capture() {
   done
   if [ -z "$line" ]; then
     /usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
+    wait "$host_pid" 2>/dev/null || true
     return 1
   fi
   sleep 2   # let it paint
@@ -82,9 +83,11 @@ capture() {
     | sed -E 's/.* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) +\+(-?[0-9]+)\+(-?[0-9]+).*/\5,\6,\1,\2/')
   xwd -root -silent >"$build/screen.xwd"
   "$python" "$root/scripts/xwd_to_png.py" "$build/screen.xwd" "$out" ${geometry:+--crop "$geometry"}
-  # The next host must not find this one's window.
+  # The next host must not find this one's window, nor a Wine that is
+  # still going down.
   /usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
   wait "$host_pid" 2>/dev/null || true
+  /usr/lib/wine/wineserver64 -w >/dev/null 2>&1 || true
 }
 
 pictures=$(dirname "$screenshot")
