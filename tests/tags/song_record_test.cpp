@@ -292,41 +292,6 @@ TEST_F(SongRecordFileTest, NewTextReplacesAnUndecodableFrameOfItsType) {
     EXPECT_TRUE(reread.CarriedFrames().empty());
 }
 
-TEST_F(SongRecordFileTest, OkForcesTheSaveAndRestoresTheAttribute) {
-    const std::string path = Make("ro.mp3", Tag(Frame("TIT2", Text("Old")), 100) + Audio(2000));
-    auto record = EditedReadOnly(path);
-    ScriptedPrompter prompter(PromptAnswer::Ok);
-    EXPECT_EQ(record->SaveTagsConfirmReadOnly(true, prompter), kId3NoError);
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].text,
-              "Do you want to force save tag (file " + path + " is read only) ?");
-    EXPECT_EQ(prompter.shown[0].caption, "Question");
-
-    uint32_t attributes = 0;
-    ASSERT_TRUE(Fs().GetAttributes(path, attributes));
-    EXPECT_TRUE(attributes & kAttrReadOnly);
-    Fs().SetAttributes(path, 0);
-    SongRecord reread(path, true);
-    EXPECT_EQ(SongRecord::MainText(reread.GetFrame(kTIT2)), "New");
-}
-
-TEST_F(SongRecordFileTest, AttributeThatCannotBeClearedIsReported) {
-    const std::string bytes = Tag(Frame("TIT2", Text("Old")), 100) + Audio(2000);
-    const std::string path = Make("ro.mp3", bytes);
-    auto record = EditedReadOnly(path);
-    ScriptedPrompter prompter(PromptAnswer::Ok);
-    FaultyFileSystem faulty;
-    faulty.FailAt(FaultyFileSystem::Op::SetAttributes, 1);
-    {
-        ScopedFs scoped(faulty);
-        EXPECT_EQ(record->SaveTagsConfirmReadOnly(true, prompter), kId3CancelReadOnly);
-    }
-    ASSERT_EQ(prompter.shown.size(), 2u);
-    EXPECT_EQ(prompter.shown[1].text, "Cannot remove read only on file " + path);
-    Fs().SetAttributes(path, 0);
-    EXPECT_EQ(ReadBytes(path), bytes);
-}
-
 TEST_F(SongRecordFileTest, FailedId3v1StepIsReported) {
     const std::string bytes = Audio(3000) + Id3v1Trailer("Old");
     const std::string path = Make("v1.mp3", bytes);
