@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   clang libclang-rt-14-dev                 # fuzz targets (libFuzzer, sanitizers)
   googletest libgtest-dev                  # GoogleTest sources, built per variant
   zlib1g-dev
