@@ -25,15 +25,6 @@ constexpr char kSep[] = "\\";
 constexpr char kSep[] = "/";
 #endif
 
-// `frames` MPEG-1 Layer III frames at 128 kbit/s, 44100 Hz (26 ms each).
-std::string Audio(int frames) {
-    std::string frame("\xFF\xFB\x90\x00", 4);
-    frame.resize(417, '\0');
-    std::string audio;
-    for (int i = 0; i < frames; ++i) audio += frame;
-    return audio;
-}
-
 class M3uPlsTest : public ::testing::Test {
 protected:
     void SetUp() override { LangTable::useBuiltinEnglish(); }
@@ -43,7 +34,7 @@ protected:
     std::string MakeSong(const std::string& name, int seconds, const std::string& artist,
                          const std::string& title, bool tagged = true) {
         const std::string path = dir_.Path(name);
-        EXPECT_TRUE(WriteBytes(path, Audio(seconds * 39)));
+        EXPECT_TRUE(WriteBytes(path, MpegAudio(static_cast<size_t>(seconds) * 39 * 417)));
         if (tagged) {
             SongRecord record(path, true);
             record.RemoveTags(3);

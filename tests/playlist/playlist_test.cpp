@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <map>
 #include <string>
 
 #include "platform/volume.h"
@@ -12,51 +11,9 @@
 namespace td {
 namespace {
 
+using test::FakeVolumes;
+using test::ScopedVolumes;
 using test::TempDir;
-
-// Volumes by drive letter: "A:\..." lies on the volume registered for "A:\".
-class FakeVolumes final : public VolumeSystem {
-public:
-    struct Volume {
-        uint32_t driveType;
-        bool reachable;
-        std::string label;
-        uint32_t serial;
-        bool readable;
-    };
-    void Set(const std::string& root, const Volume& volume) { volumes_[root] = volume; }
-
-    std::string RootOf(const std::string& path) override { return path.substr(0, 3); }
-    uint32_t DriveType(const std::string& root) override {
-        auto it = volumes_.find(root);
-        return it == volumes_.end() ? kDriveNoRootDir : it->second.driveType;
-    }
-    bool IsReachable(const std::string& root) override {
-        ++reachabilityChecks;
-        auto it = volumes_.find(root);
-        return it != volumes_.end() && it->second.reachable;
-    }
-    bool Information(const std::string& root, std::string& label, uint32_t& serial) override {
-        auto it = volumes_.find(root);
-        if (it == volumes_.end() || !it->second.readable) return false;
-        label = it->second.label;
-        serial = it->second.serial;
-        return true;
-    }
-    int reachabilityChecks = 0;
-
-private:
-    std::map<std::string, Volume> volumes_;
-};
-
-class ScopedVolumes {
-public:
-    explicit ScopedVolumes(VolumeSystem& volumes) : previous_(SetVolumes(&volumes)) {}
-    ~ScopedVolumes() { SetVolumes(previous_); }
-
-private:
-    VolumeSystem* previous_;
-};
 
 class PlaylistVolumeTest : public ::testing::Test {
 protected:

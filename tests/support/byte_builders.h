@@ -23,16 +23,10 @@ inline Bytes operator+(Bytes a, const Bytes& b) {
     return a;
 }
 
-// UTF-16 code units, little or big endian, without a byte order mark.
+// UTF-16 code units, little endian, without a byte order mark.
 inline Bytes Utf16Le(const std::u16string& s) {
     Bytes b;
     for (char16_t c : s) b.insert(b.end(), {uint8_t(c & 0xFF), uint8_t(c >> 8)});
-    return b;
-}
-
-inline Bytes Utf16Be(const std::u16string& s) {
-    Bytes b;
-    for (char16_t c : s) b.insert(b.end(), {uint8_t(c >> 8), uint8_t(c & 0xFF)});
     return b;
 }
 

@@ -130,11 +130,6 @@ std::string ReadBytes(const std::string& path) {
     return bytes;
 }
 
-std::vector<uint8_t> ReadByteVector(const std::string& path) {
-    const std::string bytes = ReadBytes(path);
-    return std::vector<uint8_t>(bytes.begin(), bytes.end());
-}
-
 std::vector<std::string> SortedNames(const std::string& dir) {
     std::vector<DirectoryEntry> entries;
     ListDirectory(dir, entries);
@@ -154,6 +149,48 @@ bool FileExists(const std::string& path) {
 }
 
 std::string TestsDir() { return TD_TESTS_DIR; }
+
+std::string MpegAudio(size_t size) {
+    std::string frame("\xFF\xFB\x90\x00", 4);
+    frame.resize(417, '\0');
+    std::string audio;
+    while (audio.size() < size) audio += frame;
+    audio.resize(size);
+    return audio;
+}
+
+// --- FakeVolumes -------------------------------------------------------------
+
+std::string FakeVolumes::RootOf(const std::string& path) {
+    std::string root = path.substr(0, 3);
+    size_t longest = 0;
+    for (const auto& [candidate, volume] : volumes_) {
+        if (candidate.size() > longest && path.compare(0, candidate.size(), candidate) == 0) {
+            root = candidate;
+            longest = candidate.size();
+        }
+    }
+    return root;
+}
+
+uint32_t FakeVolumes::DriveType(const std::string& root) {
+    const auto it = volumes_.find(root);
+    return it == volumes_.end() ? kDriveNoRootDir : it->second.driveType;
+}
+
+bool FakeVolumes::IsReachable(const std::string& root) {
+    ++reachabilityChecks;
+    const auto it = volumes_.find(root);
+    return it != volumes_.end() && it->second.reachable;
+}
+
+bool FakeVolumes::Information(const std::string& root, std::string& label, uint32_t& serial) {
+    const auto it = volumes_.find(root);
+    if (it == volumes_.end() || !it->second.readable) return false;
+    label = it->second.label;
+    serial = it->second.serial;
+    return true;
+}
 
 // --- FaultyFileSystem --------------------------------------------------------
 

@@ -4,12 +4,14 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/volume.h"
 
 namespace td::test {
 
@@ -35,7 +37,6 @@ private:
 bool WriteBytes(const std::string& path, const std::string& bytes);
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::string ReadBytes(const std::string& path);
-std::vector<uint8_t> ReadByteVector(const std::string& path);
 bool FileExists(const std::string& path);
 // The names in a directory (through the directory seam), sorted.
 std::vector<std::string> SortedNames(const std::string& dir);
@@ -128,7 +129,48 @@ private:
     FileSystem* previous_;
 };
 
+// Volumes by root: a path lies on the longest registered root it starts
+// with, otherwise on the root of its first three characters ("Q:\\"), where
+// no drive is unless one was registered.
+class FakeVolumes final : public VolumeSystem {
+public:
+    struct Volume {
+        uint32_t driveType;
+        bool reachable;
+        std::string label;
+        uint32_t serial;
+        bool readable;
+    };
+    void Set(const std::string& root, const Volume& volume) { volumes_[root] = volume; }
+
+    std::string RootOf(const std::string& path) override;
+    uint32_t DriveType(const std::string& root) override;
+    bool IsReachable(const std::string& root) override;
+    bool Information(const std::string& root, std::string& label, uint32_t& serial) override;
+
+    int reachabilityChecks = 0;
+
+private:
+    std::map<std::string, Volume> volumes_;
+};
+
+// Installs a volume system for the lifetime of the object.
+class ScopedVolumes {
+public:
+    explicit ScopedVolumes(VolumeSystem& volumes) : previous_(SetVolumes(&volumes)) {}
+    ~ScopedVolumes() { SetVolumes(previous_); }
+    ScopedVolumes(const ScopedVolumes&) = delete;
+    ScopedVolumes& operator=(const ScopedVolumes&) = delete;
+
+private:
+    VolumeSystem* previous_;
+};
+
 // The directory holding the test data (tests/ of the source tree).
 std::string TestsDir();
+
+// `size` bytes of MPEG-1 Layer III frames at 128 kbit/s, 44100 Hz (417 bytes,
+// 26 ms each), the last one cut at `size`.
+std::string MpegAudio(size_t size);
 
 }  // namespace td::test

@@ -37,23 +37,6 @@ TEST(SafeName, DeviceNamesAndContainment) {
 #endif
 }
 
-// Every path under `cdRoot` is on a CD-ROM drive.
-class FakeVolumes : public VolumeSystem {
-public:
-    explicit FakeVolumes(std::string cdRoot) : cdRoot_(std::move(cdRoot)) {}
-    std::string RootOf(const std::string& path) override {
-        return path.compare(0, cdRoot_.size(), cdRoot_) == 0 ? cdRoot_ : kSep;
-    }
-    uint32_t DriveType(const std::string& root) override {
-        return root == cdRoot_ ? kDriveCdRom : kDriveFixed;
-    }
-    bool IsReachable(const std::string&) override { return true; }
-    bool Information(const std::string&, std::string&, uint32_t&) override { return false; }
-
-private:
-    std::string cdRoot_;
-};
-
 class OrganizeTest : public ToolFilesTest {
 protected:
     void SetUp() override {
@@ -146,20 +129,21 @@ TEST_F(OrganizeTest, HostileTagsLandInsideTheTarget) {
 }
 
 TEST_F(OrganizeTest, FilesOnACdRomAreCopiedAndItCannotBeTheTarget) {
-    FakeVolumes volumes(In("src"));
-    VolumeSystem* previous = SetVolumes(&volumes);
+    test::FakeVolumes volumes;  // every path under src is on a CD-ROM drive
+    volumes.Set(In("src"), {kDriveCdRom, true, "", 1, true});
     const std::string bytes = Audio() + Id3v1("T", "Band", "Album", "", "", 255, 0);
     SongRecord* entry = Add("src/cd.mp3", bytes);
     const std::string source = entry->GetFileName();
-    EXPECT_TRUE(organizeFile(entry, target_, options_));
     ScriptedPrompter prompter;
-    EXPECT_FALSE(CheckOrganizeTarget(In("src/dir"), prompter));
-    SetVolumes(previous);
+    {
+        test::ScopedVolumes scoped(volumes);
+        EXPECT_TRUE(organizeFile(entry, target_, options_));
+        EXPECT_FALSE(CheckOrganizeTarget(In("src/dir"), prompter));
+    }
     EXPECT_EQ(entry->GetFileName(), InTarget("Band/cd.mp3"));
     EXPECT_EQ(ReadBytes(source), bytes);
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].text, "Impossible to copy or move to media/folder read-only !!!");
-
 }
 
 TEST_F(OrganizeTest, FailuresLeaveTheFileWhereItWas) {

@@ -47,15 +47,8 @@ inline std::string Tag(const std::string& frames) {
            static_cast<char>(n & 0x7F) + frames + std::string(64, '\0');
 }
 
-// `size` bytes of MPEG-1 Layer III frames at 128 kbit/s, 44100 Hz.
-inline std::string Audio(size_t size = 4170) {
-    std::string frame("\xFF\xFB\x90\x00", 4);
-    frame.resize(417, '\0');
-    std::string audio;
-    while (audio.size() < size) audio += frame;
-    audio.resize(size);
-    return audio;
-}
+// Ten MPEG frames, or `size` bytes of them.
+inline std::string Audio(size_t size = 4170) { return test::MpegAudio(size); }
 
 // An ID3v1.1 trailer; `genre` is the file's genre number (255: none).
 inline std::string Id3v1(const std::string& title, const std::string& artist,
