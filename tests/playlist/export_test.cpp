@@ -74,37 +74,22 @@ protected:
     ExportOptions options_;
 };
 
-
-TEST_F(ExportTest, HtmlTablePageAsAWhole) {
+// The page's head and styles are read back in a browser by the export
+// checks; here the rows and the totals under the table.
+TEST_F(ExportTest, HtmlTableRowsAndTotals) {
     SongRecord& song = Add("/m/a.mp3");
     SetV1(song, "Band", "Song");
     Show({kColumnArtist, kColumnTime});
-    options_.style = kBuiltinHtmlTemplates[3];  // "Cairo"
-    const std::string charset = AnsiCharsetName();
-    const std::string expected =
-        "<html>\r\n<head>\r\n<meta charset=\"" + charset + "\">\r\n<title>report</title>\r\n"
-        "<style type=\"text/css\">\r\n"
-        ".TextPage {font-family:\"Courier New\", Courier, mono; font-size:x-small; "
-        "font-style:normal; font-weight:normal; color:#E0CC98; background-color:#400000 }\r\n"
-        ".TitlePage {font-family:\"Courier New\", Courier, mono; font-size:x-large; "
-        "font-style:normal; font-weight:bold; color:#E0CC98; background-color:#400000 }\r\n"
-        ".ColumnHeader {font-family:\"Courier New\", Courier, mono; font-size:x-small; "
-        "font-style:normal; font-weight:normal; color:#FFFFFF; background-color:#800000 }\r\n"
-        ".ColumnText {font-family:\"Courier New\", Courier, mono; font-size:x-small; "
-        "font-style:normal; font-weight:normal; color:#800000; background-color:#E0CC98 }\r\n"
-        "</style>\r\n</head>\r\n<body class=\"TextPage\" link=#FF0000>\r\n"
-        "<center><h1 class=\"TitlePage\">Playlist page:report</h1></center>\r\n"
-        "<table border=1 cellpadding=5 cellspacing=0>\r\n<tr class=\"ColumnHeader\">\r\n"
-        "<th>N\xB0</th>\r\n<th>Artist</th>\r\n<th>Time</th>\r\n</tr>\r\n"
-        "<tr class=\"ColumnText\">\r\n<td>1</td>\r\n<td nowrap>Band</td>\r\n"
-        "<td nowrap>01:05</td>\r\n</tr>\r\n</table>\r\n<BR>\r\n"
-        "Total files: 1<br>\r\nTotal size: 4 MB<br>\r\nTotal length: " +
-        LongTimeText(65) + "<br>\r\nAvg length: 01:05<br>\r\n\r\n" +
-        "Exported by Tunedeck<br>\r\nDate: " + kDate + "<br>\r\n</body></html>\r\n";
-    if (AnsiIsWindows1252()) {
-        EXPECT_EQ(Table(), expected);
-    }
-    EXPECT_TRUE(OnlyCrLf(Table()));
+    const std::string page = Table();
+    EXPECT_TRUE(OnlyCrLf(page));
+    EXPECT_TRUE(Contains(page, "<th>Artist</th>\r\n<th>Time</th>\r\n</tr>\r\n"
+                               "<tr class=\"ColumnText\">\r\n<td>1</td>\r\n<td nowrap>Band</td>\r\n"
+                               "<td nowrap>01:05</td>\r\n</tr>\r\n</table>\r\n"))
+        << page;
+    EXPECT_TRUE(Contains(page, "Total files: 1<br>\r\nTotal size: 4 MB<br>\r\nTotal length: " +
+                                   LongTimeText(65) + "<br>\r\nAvg length: 01:05<br>\r\n"))
+        << page;
+    EXPECT_TRUE(Contains(page, std::string("Date: ") + kDate + "<br>\r\n</body></html>\r\n"));
 }
 
 TEST_F(ExportTest, HtmlEscapesHostileTagsEverywhere) {
@@ -142,8 +127,6 @@ TEST_F(ExportTest, HtmlEscapesPathsInLinksTitlesAndCells) {
     EXPECT_TRUE(Contains(page, "<td nowrap>/m/x&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt; "
                                "&amp; 100%.mp3</td>"));
 }
-
-
 
 TEST_F(ExportTest, XmlEscapesAndUsesBytesAndSeconds) {
     SongRecord& song = Add("/m/a&b.mp3", 3725, 5000000);
@@ -194,7 +177,6 @@ TEST_F(ExportTest, Utf8PathsAreConvertedToTheCodePage) {
 }
 #endif
 
-
 TEST_F(ExportTest, CsvQuotesCellsAndDoublesQuotes) {
     SongRecord& song = Add("/m/a.mp3");
     SetV2(song, kTPE1, "Say \"hi\"; & go");
@@ -240,7 +222,6 @@ TEST_F(ExportTest, FailedWriteIsReportedAndKeepsTheOldFile) {
     }
     EXPECT_FALSE(writeXml(dir.Path("missing") + "/sub/x.xml", view_, options_));
 }
-
 
 TEST(ExportMarkup, FileUrlsAndMarkupEscaping) {
     EXPECT_EQ(FileUrl("C:\\Music\\Rock & Roll\\a'b.mp3"),

@@ -33,7 +33,9 @@ std::vector<SongRecord*> Shown(const PlaylistView& view) {
 TEST(PassesFilterTest, EachMaskTestsItsOwnField) {
     Playlist list;
     SongRecord& song = AddSong(list, "/m/a.mp3", 10, 10, 2);
-    SetV2(song, kTPE1, "The Band"); SetV2(song, kTALB, "Live"); SetV2(song, kTCON, "jazz");
+    SetV2(song, kTPE1, "The Band");
+    SetV2(song, kTALB, "Live");
+    SetV2(song, kTCON, "jazz");
     SongRecord& bare = AddSong(list, "/m/b.mp3");
     GenreTable genres;
     ExplorerFilter f;
@@ -69,9 +71,12 @@ class SearchTest : public ::testing::Test {
 protected:
     SearchTest() {
         SongRecord& a = AddSong(list_, "/music/Pop/a.mp3");
-        SetV2(a, kTPE1, "The BEATLES"); SetV2(a, kTIT2, "Help");
+        SetV2(a, kTPE1, "The BEATLES");
+        SetV2(a, kTIT2, "Help");
         SongRecord& b = AddSong(list_, "/music/Rock/b.mp3");
-        SetV2(b, kTPE1, "Queen"); SetV2(b, kCOMM, "beat it"); SetV2(b, kTYER, "1984");
+        SetV2(b, kTPE1, "Queen");
+        SetV2(b, kCOMM, "beat it");
+        SetV2(b, kTYER, "1984");
         SongRecord& c = AddSong(list_, "/music/Rock/c.mp3");
         SetV1(c, "Abc", "Beat Street", "Album", "", "1999");
     }
@@ -237,8 +242,11 @@ TEST_F(RefilterTest, FilterVerdictsAnswerOnlyForTheirOwnEntries) {
     list_.removeAt(2);
     SetV2(AddSong(list_, "/m/late.mp3"), kTPE1, "Blur");
     RowQuery query;
-    query.playlist = &list_; query.filter = fs_.filter(); query.genres = fs_.genres();
-    query.viewSource = 1; query.verdicts = verdicts;
+    query.playlist = &list_;
+    query.filter = fs_.filter();
+    query.genres = fs_.genres();
+    query.viewSource = 1;
+    query.verdicts = verdicts;
     std::vector<SongRecord*> rows;
     ASSERT_TRUE(collectRows(query, nullptr, rows));
     EXPECT_EQ(Names(rows), (std::vector<std::string>{"/m/late.mp3"}));
@@ -268,7 +276,9 @@ TEST(SearchWorkerTest, StoppedSearchLeavesNoResult) {
     Playlist list;
     FillRandom(list, random, 5000);
     RowQuery query;
-    query.playlist = &list; query.searching = true; query.search = prepareSearch("a", 63);
+    query.playlist = &list;
+    query.searching = true;
+    query.search = prepareSearch("a", 63);
     SearchWorker worker;
     worker.start(query, nullptr);
     worker.stop();
