@@ -7,7 +7,6 @@
 
 #include "plugin/host_bridge.h"
 #include "plugin/version.h"
-#include "settings/lang_table.h"
 
 namespace td {
 namespace {
@@ -38,18 +37,6 @@ TEST(PluginPaths, DirectoryFileNameAndExtension) {
     EXPECT_EQ(WithExtension("C:\\my.player\\winamp.v5.exe", "m3u"), "C:\\my.player\\winamp.v5.m3u");
     EXPECT_EQ(WithExtension("C:\\my.player\\winamp", "m3u"), "C:\\my.player\\winamp.m3u");
     EXPECT_EQ(WithExtension("C:\\Winamp\\winamp.", "m3u"), "C:\\Winamp\\winamp.m3u");
-}
-
-TEST(HostSubmenu, EntriesFollowTheWindowsVisibility) {
-    LangTable::useBuiltinEnglish();
-    for (bool visible : {false, true}) {
-        const std::vector<HostMenuEntry> entries = HostSubmenuEntries(visible);
-        ASSERT_EQ(entries.size(), 4u);
-        EXPECT_EQ(entries[0].command, visible ? kMenuHide : kMenuShow);
-        EXPECT_STREQ(LangTable::getString(entries[0].textId), visible ? "&Hide" : "Show");
-        EXPECT_EQ(entries[1].command, 0);
-        EXPECT_EQ(entries[3].command, kMenuProperties);
-    }
 }
 
 TEST(HostSubmenu, GoesOnePlaceBeforeExit) {
