@@ -120,7 +120,8 @@ TEST_F(ExplorerTest, SelectingSetsTheFilterAndTheCaption) {
 
 TEST_F(ExplorerTest, RebuildReselectsAnActiveTextFilterOnly) {
     ExplorerFilter current;
-    current.mask = kFilterAlbum; current.album = "Hot Rats";
+    current.mask = kFilterAlbum;
+    current.album = "Hot Rats";
     ExplorerTree tree = Build(127, current);
     EXPECT_EQ(tree.selected, tree.find("Album", "Hot Rats"));
     EXPECT_TRUE(tree.nodes[tree.categoryNodes[kCategoryAlbum]].expanded);
@@ -129,12 +130,14 @@ TEST_F(ExplorerTest, RebuildReselectsAnActiveTextFilterOnly) {
     // A rating filter is not looked for: the root is selected, and selecting
     // it resets the filter.
     current.reset();
-    current.mask = kFilterRating; current.rating = 5;
+    current.mask = kFilterRating;
+    current.rating = 5;
     tree = Build(127, current);
     EXPECT_EQ(tree.selected, 0);
     // A text filter whose value is gone also falls back to the root.
     current.reset();
-    current.mask = kFilterArtist; current.artist = "Nobody";
+    current.mask = kFilterArtist;
+    current.artist = "Nobody";
     EXPECT_EQ(Build(127, current).selected, 0);
 }
 

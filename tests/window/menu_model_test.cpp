@@ -26,8 +26,11 @@ const MenuId kAllMenus[] = {
 // Every command entry reachable from `id`, submenus included.
 void CollectEntries(MenuId id, std::vector<const MenuEntry*>& out) {
     for (const MenuEntry& entry : menuLayout(id)) {
-        if (entry.submenu != MenuId::None) CollectEntries(entry.submenu, out);
-        else out.push_back(&entry);
+        if (entry.submenu != MenuId::None) {
+            CollectEntries(entry.submenu, out);
+        } else {
+            out.push_back(&entry);
+        }
     }
 }
 
@@ -90,7 +93,9 @@ std::map<int, MenuMark> MarksOf(MenuId id, const MenuState& state) {
 
 TEST_F(MenuModelTest, BarMarksFollowViewLanguageAndExplorer) {
     MenuState state;
-    state.viewInfoFrom = 3; state.languageCount = 2; state.currentLanguage = 1;
+    state.viewInfoFrom = 3;
+    state.languageCount = 2;
+    state.currentLanguage = 1;
     state.explorerShown = false;
     std::map<int, MenuMark> marks = MarksOf(MenuId::Bar, state);
     for (int command = 40087; command <= 40090; ++command) EXPECT_EQ(marks[command].on, command == 40090);
