@@ -24,7 +24,7 @@ import xml.etree.ElementTree as ElementTree
 from concurrent.futures import ThreadPoolExecutor
 from html.parser import HTMLParser
 
-from interop_common import start, v1_trailer
+from interop_common import ansi, start, v1_trailer
 from mutagen.id3 import ID3, TALB, TIT2, TPE1, TRCK, TYER, Encoding
 
 CHROMIUM = "/usr/bin/chromium"
@@ -65,10 +65,6 @@ ALLOWED_TAGS = {"html", "head", "meta", "title", "style", "body", "center", "h1"
                 "tbody", "tr", "th", "td", "a", "br", "b"}
 VOID = {"meta", "br", "img", "input", "link", "hr", "area", "base", "col", "embed", "source",
         "track", "wbr", "param"}
-
-
-def ansi(text):
-    return text.encode("cp1252", "replace").decode("cp1252")
 
 
 def norm(text):

@@ -89,6 +89,10 @@ class Tools:
                            capture_output=True, timeout=300, env=self.env, cwd=cwd)
         return p.returncode, p.stdout, p.stderr.decode("utf-8", "replace")
 
+    def write(self, path, *args):
+        """Runs td_tagwrite on one file: (exit status, output, error text)."""
+        return self.run(self.native(path), *args, program=self.tagwrite)
+
 
 def read_bytes(path):
     with open(path, "rb") as f:
@@ -155,11 +159,18 @@ def v1_fields(path):
     return out
 
 
-def v1_trailer(title, artist, album, year, comment, genre, track):
+def v1_trailer(title, artist, album, year, comment, genre, track=None):
+    """An ID3v1 (track None) or ID3v1.1 trailer; texts in Windows-1252."""
     def field(text, width):
         return text.encode("cp1252")[:width].ljust(width, b"\0")
+    comment_bytes = field(comment, 30) if track is None else field(comment, 28) + bytes((0, track))
     return (b"TAG" + field(title, 30) + field(artist, 30) + field(album, 30) + field(year, 4) +
-            field(comment, 28) + b"\0" + bytes([track, genre]))
+            comment_bytes + bytes((genre,)))
+
+
+def ansi(text):
+    """`text` as the ANSI code page (Windows-1252) can hold it."""
+    return text.encode("cp1252", "replace").decode("cp1252")
 
 
 def text_of(tags, fid):

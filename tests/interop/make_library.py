@@ -22,11 +22,9 @@ import zlib
 
 LIBRARY_VERSION = 7
 
-try:
-    from mutagen.id3 import (ID3, APIC, COMM, PRIV, POPM, TALB, TCOM, TCON, TDRC,
-                             TIT2, TPE1, TPE2, TRCK, TXXX, USLT, WOAR, WXXX, Encoding)
-except ImportError:  # pragma: no cover - reported to the user
-    sys.exit("make_library.py: python3-mutagen is required (run with /usr/bin/python3)")
+from interop_common import v1_trailer  # exits when mutagen is missing
+from mutagen.id3 import (ID3, APIC, COMM, PRIV, POPM, TALB, TCOM, TCON, TDRC,
+                         TIT2, TPE1, TPE2, TRCK, TXXX, USLT, WOAR, WXXX, Encoding)
 
 REQUIRED_TOOLS = ("sox", "lame", "twolame", "id3v2")
 
@@ -61,19 +59,6 @@ def png_bytes(width=48, height=48):
     header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
             chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
-
-
-def id3v1_trailer(title, artist, album, year, comment, genre, track=None):
-    """An ID3v1 (track None) or ID3v1.1 trailer; texts in Windows-1252."""
-    def field(text, width):
-        data = text.encode("cp1252")[:width]
-        return data + b"\x00" * (width - len(data))
-    if track is None:
-        comment_bytes = field(comment, 30)
-    else:
-        comment_bytes = field(comment, 28) + b"\x00" + bytes((track,))
-    return (b"TAG" + field(title, 30) + field(artist, 30) + field(album, 30) +
-            field(year, 4) + comment_bytes + bytes((genre,)))
 
 
 def rich_frames(picture, japanese=False):
@@ -175,7 +160,7 @@ class Builder:
         # Variable bit rate with a Xing header, stereo and mono.
         self.add("vbr_v2_stereo_v23.mp3",
                  then(self.lame(tone, "-V2"), mutagen_step(rich23, 3),
-                      append_step(id3v1_trailer("Xing stereo", "Lame", "VBR", "2010",
+                      append_step(v1_trailer("Xing stereo", "Lame", "VBR", "2010",
                                                 "v1 comment", 17, 9))),
                  tagger="mutagen", id3="2.3", v1=True, xing="Xing", vbr=1)
         self.add("vbr_v2_mono_v24.mp3", then(self.lame(noise, "-V2", "-m", "m"),
@@ -201,7 +186,7 @@ class Builder:
                  tagger="mutagen", id3="2.3", xing=None, vbr=0)
         self.add("layer2_22050_v1only.mp2",
                  then(lambda p: run("twolame", "--quiet", "-b", "64", "-m", "m", tone22, p),
-                      append_step(id3v1_trailer("Layer two", "Twolame", "MPEG-2 LSF", "2003",
+                      append_step(v1_trailer("Layer two", "Twolame", "MPEG-2 LSF", "2003",
                                                 "low sampling rate", 12, 2))),
                  tagger="v1", id3=None, v1=True, xing=None, vbr=0)
         # Other taggers.
@@ -219,12 +204,12 @@ class Builder:
         # ID3v1 only: v1.1 with a track, v1.0 with a full 30-character comment.
         self.add("v1only_track.mp3",
                  then(self.lame(tone, "-b", "128"),
-                      append_step(id3v1_trailer(TITLE_ACCENTS, ARTIST_ACCENTS, "Old Album",
+                      append_step(v1_trailer(TITLE_ACCENTS, ARTIST_ACCENTS, "Old Album",
                                                 "1987", "v1.1 comment", 8, 7))),
                  tagger="v1", id3=None, v1=True, xing="Info", vbr=0)
         self.add("v1only_full_comment.mp3",
                  then(self.lame(noise, "-b", "96", "-m", "m"),
-                      append_step(id3v1_trailer("Title", "Artist", "Album", "1990",
+                      append_step(v1_trailer("Title", "Artist", "Album", "1990",
                                                 "A comment of thirty characters", 255))),
                  tagger="v1", id3=None, v1=True, xing="Info", vbr=0)
         self.add("untagged.mp3", self.lame(tone, "-b", "192"),
