@@ -81,7 +81,7 @@ TEST_F(MassTagTest, ReadOnlyFileIsForcedOnlyWhenTheUserAnswersOk) {
     MassTagOptions o = Year(kMassTagV2);
     EXPECT_FALSE(massTagFile(&entry, o));  // no question by default
     EXPECT_EQ(V2(entry, kTYER), "<none>");
-    ScriptedPrompter prompter;
+    RecordingPrompter prompter;
     prompter.answers = {PromptAnswer::Cancel, PromptAnswer::Ok};
     o.save.askReadOnly = true;
     o.save.prompter = &prompter;

@@ -134,7 +134,7 @@ TEST_F(OrganizeTest, FilesOnACdRomAreCopiedAndItCannotBeTheTarget) {
     const std::string bytes = Audio() + Id3v1("T", "Band", "Album", "", "", 255, 0);
     SongRecord* entry = Add("src/cd.mp3", bytes);
     const std::string source = entry->GetFileName();
-    ScriptedPrompter prompter;
+    RecordingPrompter prompter;
     {
         test::ScopedVolumes scoped(volumes);
         EXPECT_TRUE(organizeFile(entry, target_, options_));

@@ -26,7 +26,7 @@ protected:
         }
         return FileListFromEntries(e, fullPaths);
     }
-    ScriptedPrompter prompter_;
+    RecordingPrompter prompter_;
 };
 
 TEST_F(ToolRunTest, ConfirmationListsTenFilesThenMoreFiles) {

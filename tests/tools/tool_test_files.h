@@ -19,6 +19,7 @@ namespace td::tooltest {
 using test::FaultyFileSystem;
 using test::FileExists;
 using test::ReadBytes;
+using test::RecordingPrompter;
 using test::ScopedFs;
 using test::SortedNames;
 using test::TempDir;
@@ -80,9 +81,6 @@ void ExpectWriteFailureKeeps(const std::string& path, Run run) {
     }
     EXPECT_EQ(ReadBytes(path), before);
 }
-
-// Answers from a queue (Yes / OK when it runs dry) and records every message.
-using ScriptedPrompter = test::RecordingPrompter;
 
 class ToolFilesTest : public ::testing::Test {
 protected:
