@@ -66,7 +66,7 @@ fi
 # Runs the host with the given arguments until a window whose xwininfo line
 # matches PATTERN is up, saves a picture of it to OUT, then ends the host.
 capture() {
-  local pattern=$1 out=$2 line="" geometry
+  local pattern=$1 out=$2 line="" geometry status=0
   shift 2
   /usr/lib/wine/wine64 "$demo/tdhost.exe" --log "Z:$demo/host.log" "$@" --quit-after 30000 &
   local host_pid=$!
@@ -85,27 +85,31 @@ capture() {
   geometry=$(echo "$line" \
     | sed -E 's/.* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) +\+(-?[0-9]+)\+(-?[0-9]+).*/\5,\6,\1,\2/')
   xwd -root -silent >"$build/screen.xwd"
-  "$python" "$root/scripts/xwd_to_png.py" "$build/screen.xwd" "$out" ${geometry:+--crop "$geometry"}
+  "$python" "$root/scripts/xwd_to_png.py" "$build/screen.xwd" "$out" ${geometry:+--crop "$geometry"} \
+    || status=1
   # The next host must not find this one's window, nor a Wine that is
   # still going down.
   /usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
   wait "$host_pid" 2>/dev/null || true
   /usr/lib/wine/wineserver64 -w >/dev/null 2>&1 || true
+  return $status
 }
 
 pictures=$(dirname "$screenshot")
-capture '"Tunedeck' "$screenshot" --syscommand 50120 \
-  || fail "the playlist window did not appear (see $demo/host.log)"
+mkdir -p "$pictures"
+# 40089 shows each song's ID3v2 tag, or its ID3v1 tag when it has no ID3v2.
+capture '"Tunedeck' "$screenshot" --syscommand 50120 --window-command 40089 \
+  || fail "no picture of the playlist window (see $demo/host.log)"
 echo "show_window: screenshot of the playlist window in $screenshot"
 
 # The tray: every icon's box checked in the dialog; the menu icon clicked.
 printf '[Tunedeck]\r\nActiveEnabled=1\r\nSystrayEnabled=127\r\n' >"$demo/Plugins/plugin.ini"
 capture '"Tunedeck systray control' "$pictures/tray-config.png" --syscommand 50122 \
-  || fail "the tray configuration dialog did not appear (see $demo/host.log)"
+  || fail "no picture of the tray configuration dialog (see $demo/host.log)"
 echo "show_window: screenshot of the tray configuration dialog in $pictures/tray-config.png"
 printf '[Tunedeck]\r\nActiveEnabled=1\r\nSystrayEnabled=128\r\n' >"$demo/Plugins/plugin.ini"
 # A popup menu is a window without a name; 1051 is the tray's callback,
 # 1031 the menu icon, 513 a left button press.
 capture '\(has no name\): \("tdhost.exe"' "$pictures/tray-menu.png" --post 1051:1031:513 \
-  || fail "the tray menu did not appear (see $demo/host.log)"
+  || fail "no picture of the tray menu (see $demo/host.log)"
 echo "show_window: screenshot of the tray menu in $pictures/tray-menu.png"
