@@ -23,18 +23,13 @@ python=/usr/bin/python3
 
 fail() { echo "screenshots: $*" >&2; exit 1; }
 
+. "$root/scripts/wine_session.sh"
 mkdir -p "$build" "$out"
 if [ "${TD_NO_BUILD:-}" != 1 ]; then
-  echo "screenshots: building the plug-in, the host and the tool in $build"
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTD_BUILD_TESTS=OFF \
-    -DTD_BUILD_CLI=ON -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
-    >"$build/configure.log" 2>&1 || { tail -n 30 "$build/configure.log"; fail "cmake configure failed"; }
-  ninja -C "$build" -j "${TD_JOBS:-2}" gen_Tunedeck tdhost tunedeck >"$build/build.log" 2>&1 \
-    || { tail -n 40 "$build/build.log"; fail "build failed"; }
+  wine_session_build screenshots "$root" "$build" || fail "no build"
 fi
 
-echo "screenshots: the sample library and a folder of many small files"
-"$python" "$root/tests/interop/make_library.py" --out "$library" >/dev/null
+echo "screenshots: a folder of many small files"
 if [ ! -d "$many" ]; then
   "$python" - "$many" <<'PY'
 import os, sys
@@ -50,19 +45,11 @@ for i in range(20000):
 PY
 fi
 
-. "$root/scripts/wine_session.sh"
 trap wine_session_end EXIT
 wine_session_xvfb "$build/xvfb.log" || fail "no display"
 wine_session_prefix "$build" "$build/wineboot.log" || fail "no Wine prefix"
 
-rm -rf "$demo"
-mkdir -p "$demo/Plugins"
-cp "$build/bin/tdhost.exe" "$demo/"
-cp "$build/bin/gen_Tunedeck.dll" "$demo/Plugins/"
-# The library holds a file named so that Windows cannot open it: the scan
-# leaves it out and says so, and still saves the others.
-/usr/lib/wine/wine64 "$build/tunedeck.exe" scan -r "Z:$library" -o "Z:$demo/Plugins/gen_Tunedeck.KQ3" \
-  >"$build/scan.log" 2>&1 || [ -s "$demo/Plugins/gen_Tunedeck.KQ3" ] || { cat "$build/scan.log"; fail "scan failed"; }
+wine_session_demo_host screenshots "$root" "$build" "$demo" "$library" || fail "no host folder"
 cp "$demo/Plugins/gen_Tunedeck.KQ3" "$build/start.kq3"
 
 # shot NAME TITLE [host arguments...]: starts the host, waits for a window

@@ -26,18 +26,8 @@ screenshot=""
 
 fail() { echo "show_window: $*" >&2; exit 1; }
 
-echo "show_window: building the plug-in, the host and the tool in $build"
-mkdir -p "$build"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTD_BUILD_TESTS=OFF \
-  -DTD_BUILD_CLI=ON -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
-  >"$build/configure.log" 2>&1 || { tail -n 30 "$build/configure.log"; fail "cmake configure failed"; }
-ninja -C "$build" -j "${TD_JOBS:-2}" gen_Tunedeck tdhost tunedeck >"$build/build.log" 2>&1 \
-  || { tail -n 40 "$build/build.log"; fail "build failed"; }
-
-echo "show_window: generating the sample library in $library"
-"$python" "$root/tests/interop/make_library.py" --out "$library" >/dev/null
-
 . "$root/scripts/wine_session.sh"
+wine_session_build show_window "$root" "$build" || fail "no build"
 trap wine_session_end EXIT
 if [ -n "$screenshot" ]; then
   wine_session_xvfb "$build/xvfb.log" || fail "no display"
@@ -45,16 +35,7 @@ fi
 wine_session_prefix "$build" "$build/wineboot.log" || fail "no Wine prefix"
 
 # The host's folder: the program, Plugins\ with the plug-in and its start file.
-rm -rf "$demo"
-mkdir -p "$demo/Plugins"
-cp "$build/bin/tdhost.exe" "$demo/"
-cp "$build/bin/gen_Tunedeck.dll" "$demo/Plugins/"
-echo "show_window: scanning the library into the start file"
-# The library holds a file named so that Windows cannot open it: the scan
-# leaves it out and says so (exit status 1), and still saves the others.
-rm -f "$demo/Plugins/gen_Tunedeck.KQ3"
-/usr/lib/wine/wine64 "$build/tunedeck.exe" scan -r "Z:$library" -o "Z:$demo/Plugins/gen_Tunedeck.KQ3" \
-  >"$build/scan.log" 2>&1 || [ -s "$demo/Plugins/gen_Tunedeck.KQ3" ] || { cat "$build/scan.log"; fail "scan failed"; }
+wine_session_demo_host show_window "$root" "$build" "$demo" "$library" || fail "no host folder"
 
 # 50120 is the "Show" entry the plug-in adds to the host's menu.
 if [ -z "$screenshot" ]; then
