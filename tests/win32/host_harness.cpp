@@ -1,6 +1,9 @@
 #include "tests/win32/host_harness.h"
 
+#include <shlobj.h>
+
 #include <cstdio>
+#include <cstring>
 
 namespace td::test {
 
@@ -168,6 +171,35 @@ bool HostHarness::pumpUntil(const std::function<bool()>& done, int timeoutMs) {
 void HostHarness::quitPlugins() {
     host_->quitPlugins();
     PumpOnce();
+}
+
+HWND HostHarness::showPluginWindow(int timeoutMs) {
+    host_->openMainMenu();
+    host_->chooseMainMenuItem(kShowPluginWindow);
+    HWND window = nullptr;
+    const bool shown = pumpUntil(
+        [&] {
+            window = FindWindowA("#32770", "Tunedeck");
+            return window != nullptr && IsWindowVisible(window);
+        },
+        timeoutMs);
+    return shown ? window : nullptr;
+}
+
+bool DropPaths(HWND window, const std::vector<std::string>& paths) {
+    std::string names;
+    for (const std::string& path : paths) names += path + '\0';
+    names += '\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
+    if (!memory) return false;
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+    GlobalUnlock(memory);
+    // The window releases the handle (DragFinish).
+    SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    return true;
 }
 
 std::vector<std::string> HostHarness::exchanges() const {

@@ -51,6 +51,9 @@
 
 namespace td::test {
 
+// The "Show" entry the plug-in adds to the host's menu (a WM_SYSCOMMAND id).
+constexpr UINT kShowPluginWindow = 50120;
+
 struct HostSetup {
     // Copy gen_Tunedeck.dll into Plugins\ (false: an empty Plugins\).
     bool copyPlugin = true;
@@ -113,6 +116,9 @@ public:
     // Calls quit of the plug-ins (as the host does when it closes), then
     // handles what they posted.
     void quitPlugins();
+    // Chooses "Show" in the host's menu (the plug-in's entry) and waits for
+    // the playlist window to be up; the window, or null after `timeoutMs`.
+    HWND showPluginWindow(int timeoutMs = 5000);
 
     // The host's log lines, in order.
     std::vector<std::string> lines() const { return host_->lines(); }
@@ -140,6 +146,10 @@ struct HostRun {
 // exit code and the log's lines.
 HostRun RunHostProcess(const HostFolder& folder, const std::vector<std::string>& args,
                        int timeoutMs = 30000);
+
+// Drops files and folders on `window` as the shell does: WM_DROPFILES with a
+// drop handle naming `paths` (ANSI). False when no memory could be had.
+bool DropPaths(HWND window, const std::vector<std::string>& paths);
 
 // The directory of the test program, without a trailing backslash.
 std::string TestProgramDir();

@@ -3,7 +3,6 @@
 // resources of the built plug-in module.
 #include <windows.h>
 #include <commctrl.h>
-#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -160,16 +159,7 @@ TEST_F(PlaylistWindowTest, DroppedFolderAddsItsAudioFilesAndTheEndSequenceSavesT
     ASSERT_TRUE(test::WriteBytes(single, std::string(16, '\0')));
 
     PlaylistWindow& w = open();
-    // An HDROP naming the folder and the single file.
-    std::string names = folder + '\0' + single + '\0' + '\0';
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
-    ASSERT_NE(memory, nullptr);
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = FALSE;
-    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
-    GlobalUnlock(memory);
-    SendMessageA(w.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    ASSERT_TRUE(test::DropPaths(w.hwnd(), {folder, single}));
     ASSERT_TRUE(harness_->pumpUntil([&] { return !w.gathering(); }, 10000));
 
     EXPECT_EQ(w.playlist().count(), 3);
@@ -185,10 +175,10 @@ TEST_F(PlaylistWindowTest, DroppedFolderAddsItsAudioFilesAndTheEndSequenceSavesT
     SilentPrompter prompter;
     ASSERT_EQ(loadKq3(startFile_, true, reloaded, view, prompter), Kq3Load::Loaded);
     ASSERT_EQ(reloaded.count(), 3);
-    std::vector<std::string> names2;
-    for (int i = 0; i < reloaded.count(); ++i) names2.push_back(BaseName(reloaded.entryAt(i)->GetFileName()));
-    std::sort(names2.begin(), names2.end());
-    EXPECT_EQ(names2, (std::vector<std::string>{"a.mp3", "b.MP2", "single.mp3"}));
+    std::vector<std::string> names;
+    for (int i = 0; i < reloaded.count(); ++i) names.push_back(BaseName(reloaded.entryAt(i)->GetFileName()));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"a.mp3", "b.MP2", "single.mp3"}));
 
     // Open again: the list comes back from the start file.
     PlaylistWindow& again = open();
@@ -300,15 +290,8 @@ TEST(PlaylistWindowInHost, ShownFromTheHostMenuWithItsStartFileWhichQuitSavesAga
     setup.files.push_back({"Plugins\\gen_Tunedeck.KQ3", encodeKq3(list)});
     test::HostHarness h(setup);
     ASSERT_TRUE(h.ok());
-    h.host().openMainMenu();
-    h.host().chooseMainMenuItem(50120);
-    HWND window = nullptr;
-    ASSERT_TRUE(h.pumpUntil(
-        [&] {
-            window = FindWindowA("#32770", "Tunedeck");
-            return window != nullptr && IsWindowVisible(window);
-        },
-        5000));
+    HWND window = h.showPluginWindow();
+    ASSERT_NE(window, nullptr);
     EXPECT_EQ(SendMessageA(GetDlgItem(window, 1008), LVM_GETITEMCOUNT, 0, 0), 3);
     EXPECT_EQ(GetWindow(window, GW_OWNER), h.hostWindow());
 
