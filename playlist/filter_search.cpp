@@ -364,6 +364,18 @@ bool FilterSearch::matchesSearch(const SongRecord& entry, const PreparedSearch& 
     return td::matchesSearch(entry, search, viewSource_);
 }
 
+std::vector<SongRecord*> FilterSearch::rowsAmong(const std::vector<SongRecord*>& entries) const {
+    const RowQuery q = query();
+    std::vector<SongRecord*> shown;
+    shown.reserve(entries.size());
+    for (SongRecord* entry : entries) {
+        if (!entry || !passesFilter(*entry)) continue;
+        if (q.searching && !matchesSearch(*entry, q.search)) continue;
+        shown.push_back(entry);
+    }
+    return shown;
+}
+
 RowQuery FilterSearch::query() const {
     RowQuery q;
     q.playlist = &playlist_;

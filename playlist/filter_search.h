@@ -249,6 +249,9 @@ public:
 
     // The rows to show for the current filter and search text.
     std::vector<SongRecord*> rows();
+    // Of `entries` (new to the Playlist), those the rows would show, in the
+    // given order: the list shows a growing Playlist without a rebuild.
+    std::vector<SongRecord*> rowsAmong(const std::vector<SongRecord*>& entries) const;
     // Rebuilds `view` with them on the calling thread.
     void refilter(PlaylistView& view);
 

@@ -98,38 +98,43 @@ int Playlist::addFile(const std::string& path) {
 }
 
 int Playlist::registerVolume(const std::string& path) {
+    VolumeRecord record;
+    if (!probeVolume(path, record)) return -1;
+    return useVolume(record);
+}
+
+bool Playlist::probeVolume(const std::string& path, VolumeRecord& record) {
     VolumeSystem& system = Volumes();
     const std::string root = system.RootOf(path);
-    if (root.empty()) return -1;
+    if (root.empty()) return false;
 
-    VolumeRecord record;
     std::memset(&record, 0, sizeof(record));
     record.driveType = system.DriveType(root);
     CopyField(record.root, sizeof(record.root), root, sizeof(record.root) - 1);
 
     // Anything but a fixed disk may be absent (no medium, share gone): make
     // sure it answers before asking for its label.
-    if (record.driveType != kDriveFixed && !system.IsReachable(root)) return -1;
+    if (record.driveType != kDriveFixed && !system.IsReachable(root)) return false;
     std::string label;
     uint32_t serial = 0;
-    if (!system.Information(root, label, serial)) return -1;
+    if (!system.Information(root, label, serial)) return false;
     CopyField(record.label, sizeof(record.label), label, kVolumeLabelMax);
     record.serial = serial;
+    return true;
+}
 
-    int index = -1;
+int Playlist::useVolume(const VolumeRecord& record) {
     for (size_t v = 0; v < volumes_.size(); ++v) {
-        if (volumes_[v]->serial == serial) {
-            index = static_cast<int>(v);
-            break;
+        if (volumes_[v]->serial == record.serial) {
+            currentVolume_ = static_cast<int>(v);
+            return currentVolume_;
         }
     }
-    if (index < 0) {
-        record.fileCount = 0;
-        volumes_.push_back(std::make_unique<VolumeRecord>(record));
-        index = volumeCount() - 1;
-    }
-    currentVolume_ = index;
-    return index;
+    auto added = std::make_unique<VolumeRecord>(record);
+    added->fileCount = 0;
+    volumes_.push_back(std::move(added));
+    currentVolume_ = volumeCount() - 1;
+    return currentVolume_;
 }
 
 VolumeRecord* Playlist::volumeAt(int index) const {

@@ -68,6 +68,13 @@ public:
     // and makes it the current volume. Returns its index, or -1 when the
     // volume cannot be examined (the current volume then stays as it was).
     int registerVolume(const std::string& path);
+    // The two halves of registerVolume, for a worker that examines volumes
+    // while the owner's thread keeps the list: probeVolume asks the system
+    // only (any thread; false when the volume cannot be examined), and
+    // useVolume registers `record` when its serial is new and makes it the
+    // current volume, returning its index.
+    static bool probeVolume(const std::string& path, VolumeRecord& record);
+    int useVolume(const VolumeRecord& record);
     int volumeCount() const { return static_cast<int>(volumes_.size()); }
     // Null when `index` is out of range.
     VolumeRecord* volumeAt(int index) const;

@@ -102,7 +102,7 @@ public:
         GatherSummary& summary = owner_.summary_;
         switch (request.kind) {
         case GatherKind::Directory:
-            owner_.playlist_.registerVolume(request.folder);
+            useVolumeOf(request.folder);
             walk(request.folder, request.recurse);
             break;
         case GatherKind::Files:
@@ -116,7 +116,7 @@ public:
             // `paths` holds what the playlist file names, read by prepare().
             for (const std::string& path : request.paths) {
                 if (stopSeen()) break;
-                owner_.playlist_.registerVolume(path);
+                useVolumeOf(path);
                 addOne(path, false);
             }
             break;
@@ -125,15 +125,31 @@ public:
     }
 
 private:
-    // True once a stop was asked. The event is auto-reset and shared, so
-    // what one poll saw is remembered in the flag.
+    // True once a stop was asked. The flag is checked every time; the event,
+    // a system call away, every kEventPollInterval times. It is auto-reset
+    // and shared, so what one poll saw is remembered in the flag.
     bool stopSeen() {
         if (stopped_) return true;
-        if (owner_.stopFlag_.load() || (owner_.quitEvent_ && owner_.quitEvent_->poll())) {
+        bool stop = owner_.stopFlag_.load(std::memory_order_relaxed);
+        if (!stop && ++checks_ % kEventPollInterval == 0 && owner_.quitEvent_) {
+            stop = owner_.quitEvent_->poll();
+        }
+        if (stop) {
             owner_.stopFlag_.store(true);
             stopped_ = true;
         }
         return stopped_;
+    }
+
+    // Examines the volume `path` lies on, here on the worker; the owner
+    // makes it current when it takes the entries that follow. A volume that
+    // cannot be examined leaves the current one as it was.
+    void useVolumeOf(const std::string& path) {
+        auto volume = std::make_unique<VolumeRecord>();
+        if (!Playlist::probeVolume(path, *volume)) return;
+        Finished step;
+        step.volume = std::move(volume);
+        owner_.handOver(std::move(step));
     }
 
     void report(const std::string& path) {
@@ -157,7 +173,9 @@ private:
         }
         auto record = std::make_unique<SongRecord>(path, true);
         if (stopSeen()) return;  // the file in hand is dropped whole
-        if (owner_.playlist_.add(std::move(record)) >= 0) ++owner_.summary_.added;
+        Finished step;
+        step.entry = std::move(record);
+        owner_.handOver(std::move(step));
         report(path);
     }
 
@@ -199,7 +217,7 @@ private:
                 // The open dialog's files share one folder: its volume is
                 // made current once, and again only when the folder changes.
                 const std::string folder = FolderOf(given);
-                if (first || folder != lastFolder) owner_.playlist_.registerVolume(given);
+                if (first || folder != lastFolder) useVolumeOf(given);
                 lastFolder = folder;
                 first = false;
                 addOne(given, false);
@@ -208,10 +226,10 @@ private:
             FileStatus status;
             if (Fs().GetStatus(given, status) && (status.attributes & kAttrDirectory)) {
                 const std::string folder = WithoutTrailingSeparator(given);
-                owner_.playlist_.registerVolume(folder);
+                useVolumeOf(folder);
                 walk(folder, true);
             } else if (HasPlaylistExtension(given)) {
-                owner_.playlist_.registerVolume(given);
+                useVolumeOf(given);
                 addOne(given, false);
             } else {
                 report(given);
@@ -222,6 +240,7 @@ private:
     FileGatherer& owner_;
     GatherListener* listener_;
     bool stopped_ = false;
+    unsigned checks_ = 0;
 };
 
 // --- the gatherer -----------------------------------------------------------------
@@ -262,10 +281,37 @@ GatherStart FileGatherer::prepare(const GatherRequest& request, GatherRequest& p
     return GatherStart::Started;
 }
 
+void FileGatherer::handOver(Finished step) {
+    std::lock_guard<std::mutex> lock(finishedMutex_);
+    finished_.push_back(std::move(step));
+}
+
+int FileGatherer::takeFinished(std::vector<SongRecord*>* added) {
+    std::vector<Finished> steps;
+    {
+        std::lock_guard<std::mutex> lock(finishedMutex_);
+        steps.swap(finished_);
+    }
+    int taken = 0;
+    for (Finished& step : steps) {
+        if (step.volume) {
+            playlist_.useVolume(*step.volume);
+            continue;
+        }
+        const int index = playlist_.add(std::move(step.entry));
+        if (index < 0) continue;
+        ++taken;
+        if (added) added->push_back(playlist_.entryAt(index));
+    }
+    summary_.added += taken;
+    return taken;
+}
+
 GatherStart FileGatherer::start(const GatherRequest& request, GatherListener& listener) {
     if (running_.load() || thread_.joinable()) {
         if (running_.load()) return GatherStart::Busy;
         thread_.join();  // an earlier run that ended without stop()
+        takeFinished();
     }
     auto prepared = std::make_shared<GatherRequest>();
     const GatherStart ready = prepare(request, *prepared);
@@ -299,16 +345,22 @@ void FileGatherer::stop() {
     // A signal the worker did not consume must not stop the next run.
     if (quitEvent_) quitEvent_->reset();
     running_.store(false);
+    takeFinished();
 }
 
 GatherStart FileGatherer::run(const GatherRequest& request, GatherListener* listener) {
     if (running_.load()) return GatherStart::Busy;
+    if (thread_.joinable()) {
+        thread_.join();
+        takeFinished();
+    }
     GatherRequest prepared;
     const GatherStart ready = prepare(request, prepared);
     if (ready != GatherStart::Started) return ready;
     summary_ = GatherSummary();
     stopFlag_.store(false);
     Run(*this, listener).execute(prepared);
+    takeFinished();
     if (listener) listener->gatherDone();
     return GatherStart::Started;
 }

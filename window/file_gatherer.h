@@ -1,38 +1,45 @@
 // The file gathering worker: reads many audio files (tags and stream header)
-// on a thread of its own and adds them to the Playlist, while the window
-// shows a progress dialog with an Abort button.
+// on a thread of its own and hands the finished entries over to the thread
+// that owns the Playlist, while the window shows a progress dialog with an
+// Abort button.
 //
 // How the window drives one run:
 //
 //   FileGatherer gatherer(playlist);          // one per run or per window
 //   GatherRequest request = GatherRequest::Directory(folder, recurse);
 //   GatherStart started = gatherer.start(request, listener);   // UI thread
-//   ... progress dialog runs modally; the listener posts WM_GATHER_FILE for
-//   ... each gatherFile() and WM_GATHER_DONE for gatherDone() ...
-//   gatherer.stop();    // on WM_GATHER_DONE, on Abort, and when the window
-//                       // closes: joins the worker, never blocks for long
+//   ... progress dialog runs; the listener notes each gatherFile() and posts
+//   ... a message for gatherDone(); a timer of the window calls
+//   ... gatherer.takeFinished(&added) and shows the `added` entries ...
+//   gatherer.stop();    // on that message, on Abort, and when the window
+//                       // closes: joins the worker, never blocks for long,
+//                       // and takes whatever the worker finished last
 //   then refilter the view, recount the genres, refresh the explorer and
 //   rewrite the status bar from gatherer.summary().
 //
-// Threads: start() and stop() are called on the owner's (user-interface)
-// thread; the listener is called on the worker's thread and must only hand
-// the news over (post a message). While a run is going, the Playlist belongs
-// to the worker: the owner must not read or change it (the list view's rows
-// keep pointing at entries, which an add never moves or frees). A start()
-// that replaces the list empties the view and the Playlist on the calling
-// thread before the worker starts.
+// Threads: start(), takeFinished() and stop() are called on the owner's
+// (user-interface) thread, which alone changes the Playlist, also while a
+// run goes: the worker reads each file into a new record and examines the
+// volumes, and leaves both in a locked hand-over queue, in order. The
+// listener is called on the worker's thread and must only note the news
+// (or post a message). A start() that replaces the list empties the view
+// and the Playlist on the calling thread before the worker starts.
 //
-// Stopping: stop() sets the stop flag and signals the named auto-reset event
-// "QuitEvent" (shared with every other user of that name); the worker polls
-// both without waiting, between items and again after reading each file and
-// before adding it, so an abort never leaves a half-added entry: each file is
-// added whole or not at all. Entries added before the abort stay.
+// Stopping: stop() and requestStop() raise an atomic stop flag, which the
+// worker checks between items and again after reading each file and before
+// handing it over, so an abort never leaves a half-added entry: each file is
+// handed over whole or not at all. The named auto-reset event "QuitEvent"
+// (shared with every other user of that name) stops a run too; as polling
+// it is a system call, the worker looks at it only every
+// kEventPollInterval checks of the flag. Entries handed over before the
+// abort stay.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -42,6 +49,8 @@ namespace td {
 
 class Playlist;
 class PlaylistView;
+class SongRecord;
+struct VolumeRecord;
 
 // What a run gathers.
 enum class GatherKind {
@@ -101,7 +110,7 @@ std::string gatherStartMessage(GatherStart result);
 // What a run did, for the status bar and for callers that report problems.
 struct GatherSummary {
     int handled = 0;  // items reported through gatherFile
-    int added = 0;    // entries added to the Playlist
+    int added = 0;    // entries taken into the Playlist (takeFinished)
     bool stopped = false;  // ended by stop(), not by running out of work
     std::vector<std::string> unlisted;  // folders that could not be listed
     std::vector<std::string> leftOut;   // walked files that vanished or could not be read
@@ -122,7 +131,8 @@ public:
     GatherStart start(const GatherRequest& request, GatherListener& listener);
     // Stops the run: sets the stop flag, signals "QuitEvent", waits for the
     // worker (it stops at the next item or right after the file in hand),
-    // then resets the event. Harmless when no run is going.
+    // resets the event and takes what the worker finished (takeFinished).
+    // Harmless when no run is going.
     void stop();
     // Asks the run to stop without waiting for it (sets the stop flag and
     // signals the event); safe from any thread, the listener's included.
@@ -136,8 +146,19 @@ public:
     // as start() would.
     GatherStart run(const GatherRequest& request, GatherListener* listener);
 
-    // What the last run did; read it after stop() or after gatherDone.
+    // Owner's thread: moves the entries the worker has finished so far into
+    // the Playlist, in the order it read them, each counted on the volume
+    // that was current for it. Their pointers are appended to `added` when
+    // given. Returns how many were taken. stop() and run() take the rest.
+    int takeFinished(std::vector<SongRecord*>* added = nullptr);
+
+    // What the last run did; read it after stop() or after gatherDone
+    // (`added` also during a run, on the owner's thread).
     const GatherSummary& summary() const { return summary_; }
+
+    // The worker polls "QuitEvent" once in this many checks of the stop flag
+    // (there are one or two checks per item).
+    static constexpr int kEventPollInterval = 32;
 
     // Pause after a stop is seen in a file list, before the worker ends, and
     // the beep sounded then (the window gives the information beep and one
@@ -148,7 +169,15 @@ public:
 private:
     class Run;
 
+    // One step of the hand-over: a finished entry, or (entry null) the
+    // volume that counts the entries after it.
+    struct Finished {
+        std::unique_ptr<SongRecord> entry;
+        std::unique_ptr<VolumeRecord> volume;
+    };
+
     GatherStart prepare(const GatherRequest& request, GatherRequest& prepared);
+    void handOver(Finished step);
 
     Playlist& playlist_;
     PlaylistView* view_;
@@ -157,6 +186,8 @@ private:
     std::atomic<bool> stopFlag_{false};
     std::atomic<bool> running_{false};
     GatherSummary summary_;
+    std::mutex finishedMutex_;
+    std::vector<Finished> finished_;  // under finishedMutex_
     int stopPause_ = 0;
     std::function<void()> beep_;
 };

@@ -153,6 +153,26 @@ TEST_F(RefilterTest, IndexFollowsThePlaylistAndItsOptions) {
     EXPECT_EQ(Names(fs_.rows()), (std::vector<std::string>{"/m/2.mp3", "/m/new.mp3"}));
 }
 
+TEST_F(RefilterTest, EntriesNewToAGrowingListShowAsARebuildWouldShowThem) {
+    fs_.filter().mask = kFilterArtist;
+    fs_.filter().artist = "Muse";
+    std::vector<SongRecord*> added;
+    for (const char* artist : {"Muse", "Blur", "Muse"}) {
+        SongRecord& s = AddSong(list_, "/m/new" + std::to_string(added.size()) + ".mp3");
+        SetV2(s, kTPE1, artist);
+        SetV2(s, kTIT2, added.empty() ? "Uprising" : "Starlight");
+        added.push_back(&s);
+    }
+    EXPECT_EQ(Names(fs_.rowsAmong(added)), (std::vector<std::string>{"/m/new0.mp3", "/m/new2.mp3"}));
+    fs_.setSearchFields(kSearchTitle);
+    fs_.setSearchText("star");
+    EXPECT_EQ(Names(fs_.rowsAmong(added)), (std::vector<std::string>{"/m/new2.mp3"}));
+    // The rows of a rebuild end with the same entries.
+    const std::vector<SongRecord*> rows = fs_.rows();
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.back(), added[2]);
+}
+
 std::string RandomText(std::mt19937& random, const std::string& alphabet, int maxLength) {
     std::string text;
     const int length = static_cast<int>(random() % (maxLength + 1));

@@ -2,21 +2,49 @@
 // window: the list, the dialog and the start file checked.
 #include <windows.h>
 #include <commctrl.h>
-#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/thread.h"
+#include "window/file_gatherer.h"
 #include "win32/window_fixture.h"
 
 namespace td {
 namespace {
 
 using test::PlaylistWindowTest;
+
+// The disk as it is, except that the listing of one folder waits until the
+// test lets it go: a run that cannot end on its own.
+class HeldFolderFs final : public FileSystem {
+public:
+    explicit HeldFolderFs(std::string folder) : folder_(std::move(folder)) {}
+    std::unique_ptr<File> Open(const std::string& p, OpenMode m) override { return inner_.Open(p, m); }
+    bool GetStatus(const std::string& p, FileStatus& s) override { return inner_.GetStatus(p, s); }
+    bool GetAttributes(const std::string& p, uint32_t& a) override { return inner_.GetAttributes(p, a); }
+    bool SetAttributes(const std::string& p, uint32_t a) override { return inner_.SetAttributes(p, a); }
+    bool Remove(const std::string& p) override { return inner_.Remove(p); }
+    bool Rename(const std::string& f, const std::string& t) override { return inner_.Rename(f, t); }
+    bool Replace(const std::string& s, const std::string& t) override { return inner_.Replace(s, t); }
+    bool List(const std::string& path, std::vector<DirectoryEntry>& entries) override {
+        if (path == folder_) {
+            held.set();
+            released_.wait(-1);
+        }
+        return inner_.List(path, entries);
+    }
+    void release() { released_.set(); }
+    Event held{false, false};
+
+private:
+    std::string folder_;
+    Event released_{false, false};
+    FileSystem& inner_ = NativeFs();
+};
 
 class GatherTest : public PlaylistWindowTest {
 protected:
@@ -90,6 +118,48 @@ TEST_F(GatherTest, AbortStopsTheRunKeepingWholeEntriesOnly) {
     EXPECT_TRUE(IsWindowEnabled(w.hwnd()));
 }
 
+TEST_F(GatherTest, TheListGrowsDuringARunAndAbortKeepsExactlyTheEntriesHandedOver) {
+    // Thirty songs in the folder itself, then a subfolder whose listing
+    // waits until after the Abort.
+    const std::string folder = folderOf("held", 60);
+    HeldFolderFs disk(folder + "\\sub");
+    test::ScopedFs installed(disk);
+    // Whatever happens, the worker is let go and the window gone before the
+    // disk goes away.
+    struct LetGo {
+        HeldFolderFs& disk;
+        std::unique_ptr<PlaylistWindow>& window;
+        ~LetGo() {
+            disk.release();
+            window.reset();
+        }
+    } letGo{disk, window_};
+    PlaylistWindow& w = open();
+    prompter_.chooseFolder(folder, true);
+    ASSERT_TRUE(w.command(IDM_ADD_DIRECTORY));
+    ASSERT_TRUE(disk.held.wait(20000));
+    ASSERT_TRUE(harness_->pumpUntil([&] { return itemCount() == 30; }, 20000));
+    EXPECT_TRUE(w.gathering());
+    EXPECT_EQ(w.view().rowCount(), 30);
+    EXPECT_EQ(w.playlist().count(), 30);
+    EXPECT_EQ(w.statusText(0), "Total files: 30");
+
+    SendMessageA(w.progressDialog(), WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_ABORT, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(w.progressDialog(), IDC_PROGRESS_ABORT)));
+    disk.release();
+    ASSERT_TRUE(waitForGather());
+    const GatherSummary& run = w.lastGatherSummary();
+    EXPECT_TRUE(run.stopped);
+    EXPECT_EQ(run.handled, 30);
+    EXPECT_EQ(run.added, 30);
+    EXPECT_EQ(w.playlist().count(), 30);
+    EXPECT_EQ(w.view().rowCount(), 30);
+    EXPECT_EQ(itemCount(), 30);
+    for (int i = 0; i < w.playlist().count(); ++i) {
+        EXPECT_EQ(w.playlist().entryAt(i)->GetFileName().find("\\sub\\"), std::string::npos);
+    }
+}
+
 TEST_F(GatherTest, ClosingTheWindowMidRunEndsTheWorkerAndSavesAWholeList) {
     const std::string folder = folderOf("closing", 400);
     PlaylistWindow& w = open();
@@ -133,23 +203,9 @@ TEST(GatherInHost, QuittingTheHostDuringADropEndsTheWorkerAndSavesTheStartFile) 
     }
     test::HostHarness h(setup);
     ASSERT_TRUE(h.ok());
-    h.host().openMainMenu();
-    h.host().chooseMainMenuItem(50120);
-    HWND window = nullptr;
-    ASSERT_TRUE(h.pumpUntil(
-        [&] {
-            window = FindWindowA("#32770", "Tunedeck");
-            return window != nullptr && IsWindowVisible(window);
-        },
-        5000));
-    const std::string names = h.path("drop") + '\0' + '\0';
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
-    ASSERT_NE(memory, nullptr);
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
-    GlobalUnlock(memory);
-    SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    HWND window = h.showPluginWindow();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(test::DropPaths(window, {h.path("drop")}));
     EXPECT_FALSE(IsWindowEnabled(window));
     h.quitPlugins();
     EXPECT_FALSE(IsWindow(window));

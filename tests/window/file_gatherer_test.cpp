@@ -184,17 +184,63 @@ TEST_F(FileGathererTest, AbortAtAnyMomentLeavesWholeEntriesOnlyAndTheNextRunComp
 }
 
 TEST_F(FileGathererTest, AStopSignalledThroughTheNamedEventEndsTheRunAndIsConsumed) {
-    // A stop that arrives while the worker reads a file drops that file whole.
+    // The event is polled now and then, not per file: the run ends within
+    // one polling interval of the signal, and drops the file in hand whole.
+    std::vector<std::string> names;
+    const int total = 4 * FileGatherer::kEventPollInterval;
+    for (int i = 0; i < total; ++i) names.push_back("many/" + std::to_string(1000 + i) + ".mp3");
+    MakeTree(dir_, names);
     FileGatherer gatherer(playlist_);
     std::shared_ptr<Event> quit = OpenNamedEvent(kQuitEventName);
-    recorder_.onFile = [&](const std::string&) { quit->set(); };
-    ASSERT_EQ(gatherer.start(GatherRequest::Directory(dir_.path(), true), recorder_),
+    recorder_.onFile = [&](const std::string& path) {
+        if (BaseName(path) == "1000.mp3") quit->set();
+    };
+    ASSERT_EQ(gatherer.start(GatherRequest::Directory(dir_.Path("many"), false), recorder_),
               GatherStart::Started);
     recorder_.waitDone();
     gatherer.stop();
-    EXPECT_EQ(playlist_.count(), 1);
     EXPECT_TRUE(gatherer.summary().stopped);
+    EXPECT_GE(playlist_.count(), 1);
+    EXPECT_LE(playlist_.count(), 1 + FileGatherer::kEventPollInterval);
+    EXPECT_EQ(gatherer.summary().added, playlist_.count());
     EXPECT_FALSE(quit->poll());
+}
+
+TEST_F(FileGathererTest, FinishedEntriesReachThePlaylistOnlyWhenTheOwnerTakesThem) {
+    test::FakeVolumes volumes;
+    volumes.Set(dir_.path(), {kDriveFixed, true, "MUSIC", 0x1234, true});
+    test::ScopedVolumes installed(volumes);
+    std::mutex gate;
+    gate.lock();
+    Event third(false, false);
+    recorder_.onFile = [&](const std::string& path) {
+        if (BaseName(path) != "song.Mp2") return;
+        third.set();
+        std::lock_guard<std::mutex> wait(gate);  // held until the owner has looked
+    };
+    FileGatherer gatherer(playlist_);
+    ASSERT_EQ(gatherer.start(GatherRequest::Directory(dir_.path(), true), recorder_), GatherStart::Started);
+    ASSERT_TRUE(third.wait(-1));
+    // The worker is held after its third file: nothing of the run is in the
+    // list until the owner takes it, and then the three are, in order.
+    EXPECT_EQ(playlist_.count(), 0);
+    std::vector<SongRecord*> added;
+    EXPECT_EQ(gatherer.takeFinished(&added), 3);
+    EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"A.MP3", "b.mp3", "song.Mp2"}));
+    ASSERT_EQ(added.size(), 3u);
+    EXPECT_EQ(added[2], playlist_.entryAt(2));
+    EXPECT_EQ(gatherer.takeFinished(&added), 0);
+    EXPECT_EQ(gatherer.summary().added, 3);
+    gate.unlock();
+    recorder_.waitDone();
+    // stop() takes what is left; every entry is counted on the folder's volume.
+    gatherer.stop();
+    EXPECT_EQ(playlist_.count(), 5);
+    EXPECT_EQ(gatherer.summary().added, 5);
+    EXPECT_EQ(added.size(), 3u);
+    ASSERT_EQ(playlist_.volumeCount(), 1);
+    EXPECT_EQ(playlist_.volumeAt(0)->fileCount, 5);
+    EXPECT_EQ(playlist_.entryAt(4)->GetVolumeSerial(), 0x1234u);
 }
 
 TEST_F(FileGathererTest, ClosingWhileTheWorkerRunsEndsItCleanly) {

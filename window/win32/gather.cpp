@@ -14,6 +14,14 @@ namespace {
 // The stall timer's period: a tick later than this by more than a few
 // milliseconds means the message loop was busy.
 constexpr UINT kStallTimerMs = 20;
+// How often the window takes the worker's finished entries.
+constexpr UINT kHandoverTimerMs = 50;
+// The list control hears of new rows at most this often, less often as the
+// list grows (one more millisecond per ten rows): telling it is cheap, but
+// the scroll bar and the status bar repaint each time, and a run of ten
+// thousand files should not spend its time repainting.
+constexpr DWORD kShowPaceMs = 100;
+constexpr DWORD kShowPaceMaxMs = 1000;
 
 }  // namespace
 
@@ -34,12 +42,18 @@ bool PlaylistWindow::Impl::startGather(const GatherRequest& request, int total) 
         return false;
     }
     const bool replaces = request.kind == GatherKind::Import || request.kind == GatherKind::HostReload;
+    // The search worker reads the Playlist, which now grows on this thread;
+    // the rows are searched afresh when the run ends.
+    filter.stopSearch();
     gather = std::make_unique<GatherRun>(module, hwnd, playlist, view, total,
                                          LangTable::getString(IDS_ADD_FILES_CAPTION));
     const GatherStart outcome = gather->start(request);
     if (outcome == GatherStart::Started) {
         lastStallTick = 0;
+        gatherRowsShown = view.rowCount();
+        gatherShownTick = GetTickCount();
         SetTimer(hwnd, kStallTimer, kStallTimerMs, nullptr);
+        SetTimer(hwnd, kHandoverTimer, kHandoverTimerMs, nullptr);
         if (replaces) {
             // The view was emptied with the list: no row may point at an
             // entry of the old list any more.
@@ -61,8 +75,34 @@ bool PlaylistWindow::Impl::startGather(const GatherRequest& request, int total) 
 void PlaylistWindow::Impl::stopGather() {
     if (!gather) return;
     KillTimer(hwnd, kStallTimer);
+    KillTimer(hwnd, kHandoverTimer);
+    // The worker is joined and what it finished last is in the Playlist;
+    // its rows come with the refilter that follows a run.
     gather->finish();
+    lastGather = gather->summary();
     gather.reset();
+}
+
+void PlaylistWindow::Impl::takeGathered() {
+    if (!gather) return;
+    std::vector<SongRecord*> added;
+    if (gather->takeFinished(added) > 0) {
+        for (SongRecord* entry : filter.rowsAmong(added)) view.appendRow(entry);
+    }
+    showGathered();
+}
+
+void PlaylistWindow::Impl::showGathered() {
+    const int rows = view.rowCount();
+    if (rows == gatherRowsShown) return;
+    const DWORD now = GetTickCount();
+    const DWORD pace = std::min(kShowPaceMaxMs, kShowPaceMs + static_cast<DWORD>(rows) / 10);
+    if (now - gatherShownTick < pace) return;
+    gatherShownTick = now;
+    gatherRowsShown = rows;
+    // Rows only come at the end: the rows in sight stay as they are.
+    SendMessageA(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    rewriteStatus(false);
 }
 
 INT_PTR PlaylistWindow::Impl::onGatherDone(WPARAM, LPARAM) {

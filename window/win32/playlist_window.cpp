@@ -137,6 +137,7 @@ const std::string& PlaylistWindow::currentFile() const { return impl_->currentFi
 bool PlaylistWindow::gathering() const { return impl_->gathering(); }
 HWND PlaylistWindow::progressDialog() const { return impl_->gather ? impl_->gather->dialog() : nullptr; }
 int PlaylistWindow::longestStallMs() const { return impl_->longestStallMs; }
+const GatherSummary& PlaylistWindow::lastGatherSummary() const { return impl_->lastGather; }
 
 std::string PlaylistWindow::statusText(int part) const {
     HWND bar = statusBar();
@@ -365,6 +366,7 @@ INT_PTR PlaylistWindow::Impl::onActivate(WPARAM wParam, LPARAM) {
 INT_PTR PlaylistWindow::Impl::onTimer(WPARAM wParam, LPARAM) {
     if (wParam == kPanelTimer) refreshPanel();
     if (wParam == kStallTimer) noteStallTick();
+    if (wParam == kHandoverTimer) takeGathered();
     return TRUE;
 }
 

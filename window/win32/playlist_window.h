@@ -16,6 +16,7 @@ class LangTable;
 class Playlist;
 class PlaylistView;
 class Prompter;
+struct GatherSummary;
 
 class PlaylistWindow {
 public:
@@ -67,6 +68,9 @@ public:
     // The longest the window's message loop went unanswered during the runs
     // so far, in milliseconds, as a timer of the window measured it.
     int longestStallMs() const;
+    // What the last run that ended did (entries handed over, items handled,
+    // stopped or not).
+    const GatherSummary& lastGatherSummary() const;
 
     // Runs a window command (menu, accelerator or button), as WM_COMMAND
     // does. False when the window does not exist or the command is not in

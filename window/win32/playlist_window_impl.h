@@ -30,6 +30,7 @@
 #include "playlist/playlist.h"
 #include "playlist/view.h"
 #include "window/explorer_tree.h"
+#include "window/file_gatherer.h"
 #include "window/menu_model.h"
 #include "window/win32/gdi_handles.h"
 #include "window/win32/playlist_window.h"
@@ -43,12 +44,12 @@ namespace td {
 class Settings;
 class LangTable;
 class GatherRun;
-struct GatherRequest;
 
 // Messages the window posts to itself.
 constexpr UINT kMsgSearchDone = WM_APP + 41;  // the search worker has finished
 constexpr UINT_PTR kPanelTimer = 1;           // the player panel follows the host
 constexpr UINT_PTR kStallTimer = 2;           // measures the message loop during a run
+constexpr UINT_PTR kHandoverTimer = 3;        // takes the worker's finished entries
 
 // The text of a window or control.
 std::string GetControlText(HWND control);
@@ -117,6 +118,11 @@ struct PlaylistWindow::Impl {
     // kStallTimer, and when it last ticked.
     int longestStallMs = 0;
     DWORD lastStallTick = 0;
+    // The rows the list control was last told of during a run, and when.
+    int gatherRowsShown = 0;
+    DWORD gatherShownTick = 0;
+    // What the last run did, kept when it ends.
+    GatherSummary lastGather;
 
     // --- start and end (playlist_window.cpp) ----------------------------
     void start(HWND dialog);
@@ -262,6 +268,10 @@ struct PlaylistWindow::Impl {
     // Ends the run in progress, if any: the worker stopped and joined.
     void stopGather();
     void noteStallTick();
+    // The worker's finished entries into the Playlist and, as the filter
+    // and search allow, into the rows; the list told at a pace.
+    void takeGathered();
+    void showGathered();
     void dropFiles(HDROP drop);
 };
 

@@ -3,11 +3,12 @@
 // the count, with an Abort button, over the disabled playlist window.
 //
 // The worker only notes the count and the last file it handled; a timer of
-// the dialog shows them a few times a second. A run of ten thousand small
-// files thus costs the user-interface thread a few hundred updates, not ten
-// thousand, and never floods the window's message queue. When the run is
-// over (finished or aborted) the worker posts kMsgGatherDone to the playlist
-// window, which then calls finish().
+// the dialog shows them a few times a second. The entries it finished wait
+// in the gatherer until the window's own timer takes them (takeFinished).
+// A run of ten thousand small files thus costs the user-interface thread a
+// few hundred updates, not ten thousand, and never floods the window's
+// message queue. When the run is over (finished or aborted) the worker
+// posts kMsgGatherDone to the playlist window, which then calls finish().
 #pragma once
 
 #include <windows.h>
@@ -15,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "window/file_gatherer.h"
 
@@ -51,6 +53,9 @@ public:
     // Items reported so far, as the dialog counts them.
     int done() const { return done_; }
     const GatherSummary& summary() const { return gatherer_.summary(); }
+    // The entries the worker has finished since the last call, now in the
+    // Playlist; on the window's thread.
+    int takeFinished(std::vector<SongRecord*>& added) { return gatherer_.takeFinished(&added); }
 
     // GatherListener, on the worker's thread.
     void gatherFile(const std::string& path) override;
