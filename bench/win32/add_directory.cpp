@@ -10,10 +10,12 @@
 // list shows every file. The reference is `tunedeck scan -r` of the same
 // folder (the program beside this one, started as a process). Best of R
 // rounds (default 3) each. Printed: both times, their ratio (scan / window:
-// 1.0 means as fast as the command-line scan), and the longest time the
-// window's message loop went unanswered during the runs, measured by a
-// timer of the window.
+// 1.0 means as fast as the command-line scan), how soon the list showed its
+// first rows while the run went on (as a share of the run), and the longest
+// time the window's message loop went unanswered during the runs, measured
+// by a timer of the window.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <chrono>
@@ -143,6 +145,7 @@ int main(int argc, char** argv) {
     double bestScan = 1e300;
     int longestStall = 0;
     int listed = 0;
+    double firstRows = -1;  // of the best window round
     for (int round = 0; round < rounds; ++round) {
         {
             td::PlaylistWindow window(module, harness.hostWindow(), bridge, settings, lang,
@@ -155,8 +158,20 @@ int main(int argc, char** argv) {
             prompter.chooseFolder(library, true);
             const auto start = std::chrono::steady_clock::now();
             window.command(IDM_ADD_DIRECTORY);
-            harness.pumpUntil([&] { return !window.gathering(); }, 600000);
-            bestWindow = std::min(bestWindow, Ms(start));
+            double rowsShown = -1;
+            harness.pumpUntil(
+                [&] {
+                    if (rowsShown < 0 && SendMessageA(window.listView(), LVM_GETITEMCOUNT, 0, 0) > 0) {
+                        rowsShown = Ms(start);
+                    }
+                    return !window.gathering();
+                },
+                600000);
+            const double ms = Ms(start);
+            if (ms < bestWindow) {
+                bestWindow = ms;
+                firstRows = rowsShown;
+            }
             longestStall = std::max(longestStall, window.longestStallMs());
             listed = window.view().rowCount();
             window.destroy();
@@ -174,6 +189,8 @@ int main(int argc, char** argv) {
     std::printf("  window, Add directory through the worker: %9.1f ms (%d rows listed)\n", bestWindow, listed);
     std::printf("  tunedeck scan -r of the same folder:      %9.1f ms\n", bestScan);
     std::printf("  ratio scan / window:                      %9.2f (target >= 0.8)\n", bestScan / bestWindow);
+    std::printf("  first rows listed after:                  %9.1f ms (%.2f of the run)\n", firstRows,
+                firstRows / bestWindow);
     std::printf("  longest unanswered message loop:          %9d ms (target < 100)\n", longestStall);
     return 0;
 }
