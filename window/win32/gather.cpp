@@ -50,8 +50,9 @@ bool PlaylistWindow::Impl::startGather(const GatherRequest& request, int total) 
     const GatherStart outcome = gather->start(request);
     if (outcome == GatherStart::Started) {
         lastStallTick = 0;
+        // The first rows show at the first chance.
         gatherRowsShown = view.rowCount();
-        gatherShownTick = GetTickCount();
+        gatherShownTick = GetTickCount() - kShowPaceMaxMs;
         SetTimer(hwnd, kStallTimer, kStallTimerMs, nullptr);
         SetTimer(hwnd, kHandoverTimer, kHandoverTimerMs, nullptr);
         if (replaces) {
