@@ -427,6 +427,15 @@ uint64_t FilterSearch::startSearch(PlaylistView& view, std::function<void(uint64
     return worker_.start(std::move(q), std::move(idx), std::move(finished));
 }
 
+bool FilterSearch::finishSearch(PlaylistView& view) {
+    if (worker_.running()) {
+        worker_.stop();
+        refilter(view);
+        return true;
+    }
+    return applySearchResult(view);
+}
+
 bool FilterSearch::applySearchResult(PlaylistView& view) {
     SearchWorker::Result result;
     if (!worker_.takeResult(result)) return false;

@@ -264,6 +264,11 @@ public:
     bool applySearchResult(PlaylistView& view);
     // Stops the worker (the window ends it before the list goes away).
     void stopSearch() { worker_.stop(); }
+    // Before the Playlist changes under a search: a search still going is
+    // stopped and done again on the calling thread, one done but not shown
+    // yet is shown, so that `view` shows the search's rows and no worker
+    // reads the Playlist. True when `view` changed.
+    bool finishSearch(PlaylistView& view);
     SearchWorker& worker() { return worker_; }
 
     // The index for the current options, built now when missing.

@@ -291,6 +291,27 @@ TEST(SearchWorkerTest, RestartedSearchesGiveOnlyTheLastResult) {
     EXPECT_EQ(Shown(view), fs.rows());
 }
 
+TEST(SearchWorkerTest, ASearchFinishedBeforeTheListChangesShowsItsRowsWhetherGoingOrDone) {
+    std::mt19937 random(17);
+    Playlist list;
+    FillRandom(list, random, 3000);
+    FilterSearch fs(list);
+    fs.setSearchFields(63);
+    fs.setSearchText("a");
+    for (bool waitFirst : {false, true}) {
+        PlaylistView view(list);
+        view.rebuildFromPlaylist();
+        fs.startSearch(view);
+        if (waitFirst) fs.worker().wait();
+        EXPECT_TRUE(fs.finishSearch(view)) << waitFirst;
+        EXPECT_FALSE(fs.worker().running());
+        EXPECT_EQ(Shown(view), fs.rows()) << waitFirst;
+        // Nothing is left for a late notice of the worker to show.
+        EXPECT_FALSE(fs.applySearchResult(view));
+        EXPECT_FALSE(fs.finishSearch(view));
+    }
+}
+
 TEST(SearchWorkerTest, StoppedSearchLeavesNoResult) {
     std::mt19937 random(5);
     Playlist list;

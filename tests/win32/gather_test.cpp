@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/directory.h"
 #include "platform/file_system.h"
+#include "playlist/filter_search.h"
 #include "platform/thread.h"
 #include "window/file_gatherer.h"
 #include "win32/window_fixture.h"
@@ -157,6 +159,44 @@ TEST_F(GatherTest, TheListGrowsDuringARunAndAbortKeepsExactlyTheEntriesHandedOve
     EXPECT_EQ(itemCount(), 30);
     for (int i = 0; i < w.playlist().count(); ++i) {
         EXPECT_EQ(w.playlist().entryAt(i)->GetFileName().find("\\sub\\"), std::string::npos);
+    }
+}
+
+TEST_F(GatherTest, ASearchGoingWhenARunStartsGivesWayAndTheRowsFollowItsText) {
+    // The search worker reads the list, which the run makes grow: it is
+    // stopped, and the rows, the new ones too, are those the text finds.
+    writeStartFile(std::vector<int>(2000, 60));
+    const std::string folder = folderOf("found", 40);
+    HeldFolderFs disk(folder + "\\sub");
+    test::ScopedFs installed(disk);
+    struct LetGo {
+        HeldFolderFs& disk;
+        std::unique_ptr<PlaylistWindow>& window;
+        ~LetGo() {
+            disk.release();
+            window.reset();
+        }
+    } letGo{disk, window_};
+    settings_->searchFields = kSearchFileName;
+    PlaylistWindow& w = open();
+    SetDlgItemTextA(w.hwnd(), IDC_SEARCH, "song1");
+    prompter_.chooseFolder(folder, true);
+    ASSERT_TRUE(w.command(IDM_ADD_DIRECTORY));
+    // Of the start file song1, song10..19, song100..199 and song1000..1999;
+    // of the folder itself (even numbers) song10..18.
+    ASSERT_TRUE(disk.held.wait(20000));
+    ASSERT_TRUE(harness_->pumpUntil([&] { return w.playlist().count() == 2020 && itemCount() == 1116; }, 20000))
+        << w.view().rowCount();
+    // Then song1 and song11..19 of the subfolder.
+    disk.release();
+    ASSERT_TRUE(waitForGather());
+    harness_->pump(100);
+    EXPECT_EQ(w.playlist().count(), 2040);
+    EXPECT_EQ(w.view().rowCount(), 1122);
+    EXPECT_EQ(itemCount(), 1122);
+    for (int row = 0; row < w.view().rowCount(); ++row) {
+        const std::string name = BaseName(w.view().entryAt(row)->GetFileName());
+        EXPECT_EQ(name.compare(0, 5, "song1"), 0) << name;
     }
 }
 

@@ -42,9 +42,13 @@ bool PlaylistWindow::Impl::startGather(const GatherRequest& request, int total) 
         return false;
     }
     const bool replaces = request.kind == GatherKind::Import || request.kind == GatherKind::HostReload;
-    // The search worker reads the Playlist, which now grows on this thread;
-    // the rows are searched afresh when the run ends.
-    filter.stopSearch();
+    // The search worker reads the Playlist, which is about to grow on this
+    // thread: the search in progress is finished here first, so that the
+    // rows the run adds join the rows of the search.
+    if (filter.finishSearch(view)) {
+        refreshList();
+        rewriteStatus(false);
+    }
     gather = std::make_unique<GatherRun>(module, hwnd, playlist, view, total,
                                          LangTable::getString(IDS_ADD_FILES_CAPTION));
     const GatherStart outcome = gather->start(request);
