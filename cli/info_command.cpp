@@ -128,7 +128,7 @@ void WriteFramesJson(JsonWriter& json, const SongRecord& record) {
         json.Key("id");
         json.String(Utf8(carried.id));
         json.Key("size");
-        json.UInt(carried.body.size());
+        json.UInt(carried.Size());
         json.Key("kept");
         json.Bool(false);
         json.EndObject();
@@ -245,7 +245,7 @@ std::string RecordText(const SongRecord& record, const std::string& damage) {
         }
         for (const CarriedFrame& carried : record.CarriedFrames()) {
             line(std::string("  ") + carried.id,
-                 "<" + std::to_string(carried.body.size()) + " bytes, kept as is>");
+                 "<" + std::to_string(carried.Size()) + " bytes, kept as is>");
         }
     }
     return out;

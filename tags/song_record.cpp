@@ -117,7 +117,7 @@ void SongRecord::ReadFromFile() {
     size_t needMore = 0;
     int rc = ReadId3v2Frames(head, headSize, frames_, tagSize, &carried_, needMore);
     if (rc == kId3ReadFailed && needMore > headSize) {
-        if (needMore <= fileSize) {
+        if (needMore <= fileSize && needMore - 10 <= kLargeFrameBody) {
             std::unique_ptr<uint8_t[]> whole(new (std::nothrow) uint8_t[needMore]);
             if (whole) {
                 std::memcpy(whole.get(), head, headSize);
@@ -130,8 +130,10 @@ void SongRecord::ReadFromFile() {
                 rc = kId3OutOfMemory;
             }
         } else {
-            // The tag claims more bytes than the file holds: let the file
-            // reader decide how much of it can be delivered.
+            // A tag too large to read whole (a big picture), whose large
+            // bodies the file reader leaves in the file, or one that claims
+            // more bytes than the file holds: the file reader decides how
+            // much of it can be delivered.
             rc = ReadId3v2Frames(*file, frames_, tagSize, &carried_);
         }
     }

@@ -114,6 +114,24 @@ struct CarriedFrame {
     uint8_t status = 0;  // ID3v2.3 status flag byte
     uint8_t format = 0;  // ID3v2.3 format flag byte (0 unless encrypted)
     std::vector<uint8_t> body;
+
+    // A body too large to hold in memory (a big picture) stays in the file
+    // the tag was read from: after `body`, `fileBytes` more bytes at
+    // `fileOffset`, copied across in blocks when the tag is written. The
+    // frame's header and first body bytes as read (`check`, at `checkOffset`)
+    // and the last bytes of that range (`tail`) must still be found there
+    // then; otherwise the file changed and the save is refused.
+    uint64_t fileOffset = 0;
+    uint32_t fileBytes = 0;
+    uint64_t checkOffset = 0;
+    uint8_t checkSize = 0;
+    uint8_t tailSize = 0;
+    uint8_t check[26] = {};
+    uint8_t tail[16] = {};
+
+    // Body bytes in the tag: those in memory and those left in the file.
+    uint64_t Size() const { return body.size() + static_cast<uint64_t>(fileBytes); }
+    bool InFile() const { return fileBytes != 0; }
 };
 
 // The rating frame body: "Tunedeck plug-ins for Winamp", zero, rating byte.

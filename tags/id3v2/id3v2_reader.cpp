@@ -7,6 +7,7 @@
 // produces, and a carried frame must be valid in the tag it is written into.
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -243,6 +244,27 @@ Bytes ConvertMimeBody(const uint8_t* b, size_t n, bool typeByte, int strings) {
     return out;
 }
 
+// Where the data of an APIC or GEOB body in encoding 2 or 3 begins (after the
+// MIME type, the picture type and `strings` strings), or 0 when that is not
+// within the first `n` bytes.
+size_t MimeHeadEnd(const uint8_t* b, size_t n, bool typeByte, int strings) {
+    if (n < 1) return 0;
+    size_t pos = 1;
+    while (pos < n && b[pos] != 0) ++pos;
+    if (pos >= n) return 0;
+    ++pos;
+    if (typeByte) {
+        if (pos >= n) return 0;
+        ++pos;
+    }
+    for (int i = 0; i < strings; ++i) {
+        bool terminated = false;
+        ReadString(b, n, pos, b[0], terminated);
+        if (!terminated) return 0;
+    }
+    return pos;
+}
+
 // The first string of a text frame as plain ASCII (for time stamps).
 std::string FirstAsciiString(const uint8_t* b, size_t n) {
     if (n < 1 || b[0] > 3) return std::string();
@@ -333,15 +355,76 @@ bool StartsWithFrame(const uint8_t* data, size_t n, bool v24) {
     return size <= n - 10;
 }
 
+// --- frame bodies left in the file ----------------------------------------
+
+// Bytes of a large body read into memory: enough for its encoding, MIME type
+// and description, and for the check of the file before a rewrite.
+constexpr size_t kLargeSample = 4096;
+// Once the bodies read hold this many bytes, every body beyond a sample is
+// left in the file as well: many frames just below the limit add up too.
+constexpr size_t kReadBudget = 4u << 20;
+
+// A frame whose body was left in the file. The tag image holds its header and
+// the first `sample` bytes of the body.
+struct LargeBody {
+    size_t at = 0;        // the header's position in the tag image
+    uint64_t offset = 0;  // the body's position in the file
+    uint32_t size = 0;    // the whole body
+    size_t sample = 0;
+    uint8_t tail[16] = {};
+    uint8_t tailSize = 0;
+};
+
+// How the tag was read from a file when large bodies were left out: where the
+// frames begin in the image and how ID3v2.4 frame sizes are read (decided on
+// the whole tag, which the image does not hold).
+struct SparseTag {
+    std::vector<LargeBody> large;
+    size_t start = 0;
+    bool plainSizes = false;
+};
+
+bool IsTextAgain(const char* id, uint8_t encoding) {
+    return encoding <= 1 && !JoinsWithSlash(id) && std::strcmp(id, "TDRC") != 0 &&
+           std::strcmp(id, "TDOR") != 0;
+}
+
+// Whether the body of a frame can be left in the file and copied back as it
+// stands (after the bytes LeaveInFile takes from its sample). `h` is the frame
+// header, `b` the first `n` bytes of its body.
+bool CanLeaveInFile(const Id3v2Header& header, const uint8_t* h, const uint8_t* b, size_t n) {
+    if (header.major != 4) return true;
+    // Unsynchronised or compressed ID3v2.4 bodies must be decoded to be
+    // written as ID3v2.3; encrypted ones are rebuilt in another layout.
+    const uint8_t format = h[9];
+    if ((header.flags & 0x80) || (format & 0x0E)) return false;
+    const size_t extra = ((format & 0x40) ? 1 : 0) + ((format & 0x01) ? 4 : 0);
+    if (n <= extra) return false;
+    const char id[5] = {char(h[0]), char(h[1]), char(h[2]), char(h[3]), 0};
+    const uint8_t encoding = b[extra];
+    if (id[0] == 'T') return IsTextAgain(id, encoding);
+    if (std::strcmp(id, "COMM") == 0 || std::strcmp(id, "USLT") == 0 ||
+        std::strcmp(id, "USER") == 0 || std::strcmp(id, "WXXX") == 0) {
+        return encoding <= 1;
+    }
+    if (encoding >= 2 && encoding <= 3) {
+        if (std::strcmp(id, "APIC") == 0) return MimeHeadEnd(b + extra, n - extra, true, 1) != 0;
+        if (std::strcmp(id, "GEOB") == 0) return MimeHeadEnd(b + extra, n - extra, false, 2) != 0;
+    }
+    return true;
+}
+
 class TagParser {
 public:
-    TagParser(const Id3v2Header& header, FrameList& frames, CarriedFrameList* carried)
-        : header_(header), frames_(frames), carried_(carried) {}
+    TagParser(const Id3v2Header& header, FrameList& frames, CarriedFrameList* carried,
+              const SparseTag* sparse = nullptr)
+        : header_(header), frames_(frames), carried_(carried), sparse_(sparse) {}
 
     int Parse(const uint8_t* data, size_t n);
 
 private:
     int ParseFrames(const uint8_t* data, size_t n, size_t pos);
+    void LeaveInFile(const uint8_t* h, const LargeBody& large);
     int Frame22(const uint8_t* h, const uint8_t* body, size_t size);
     int Frame23(const uint8_t* h, const uint8_t* body, size_t size);
     int Frame24(const uint8_t* h, const uint8_t* body, size_t size);
@@ -352,15 +435,21 @@ private:
     const Id3v2Header& header_;
     FrameList& frames_;
     CarriedFrameList* carried_;
+    const SparseTag* sparse_;
+    size_t nextLarge_ = 0;
     bool plainSizes_ = false;
 };
 
 int TagParser::Parse(const uint8_t* data, size_t n) {
     const int major = header_.major;
     Bytes resynced;
+    // ID3v2.2 defined a compression flag but never a compression scheme.
+    if (major == 2 && (header_.flags & 0x40)) return kId3TagCorrupt;
+    if (sparse_ != nullptr) {
+        plainSizes_ = sparse_->plainSizes;
+        return ParseFrames(data, n, sparse_->start);
+    }
     if (major == 2) {
-        // ID3v2.2 defined a compression flag but never a compression scheme.
-        if (header_.flags & 0x40) return kId3TagCorrupt;
         if (header_.flags & 0x80) {
             UndoUnsync(data, n, resynced);
             data = resynced.data();
@@ -410,6 +499,13 @@ int TagParser::ParseFrames(const uint8_t* data, size_t n, size_t pos) {
     const size_t idLength = header_.major == 2 ? 3 : 4;
     while (n - pos >= headerSize) {
         const uint8_t* h = data + pos;
+        if (sparse_ != nullptr && nextLarge_ < sparse_->large.size() &&
+            sparse_->large[nextLarge_].at == pos) {
+            const LargeBody& large = sparse_->large[nextLarge_++];
+            LeaveInFile(h, large);
+            pos += headerSize + large.sample;
+            continue;
+        }
         if (!IsValidId(h, idLength)) break;  // padding or garbage ends the tag
         uint32_t size;
         if (header_.major == 2) {
@@ -607,10 +703,195 @@ void TagParser::Carry(const char* id, uint8_t status, uint8_t format, const uint
     carried_->push_back(std::move(frame));
 }
 
+// The frame as Frame22/23/24 would carry it, with the body beyond its sample
+// still in the file; dropped where they would drop it.
+void TagParser::LeaveInFile(const uint8_t* h, const LargeBody& large) {
+    if (carried_ == nullptr) return;
+    const size_t headerSize = header_.major == 2 ? 6 : 10;
+    const uint8_t* sample = h + headerSize;
+    CarriedFrame frame;
+    size_t skip = 0;
+    if (header_.major == 2) {
+        const char id22[4] = {char(h[0]), char(h[1]), char(h[2]), 0};
+        const char* id = MapV22Identifier(id22);
+        if (id == nullptr) return;
+        std::memcpy(frame.id, id, 4);
+        if (std::strcmp(id, "APIC") == 0) {
+            // The image format becomes a MIME type; the picture type follows.
+            if (large.sample < 5 || !ConvertPicBody(sample, 5, frame.body)) return;
+            skip = 5;
+        }
+    } else if (header_.major == 4) {
+        const uint8_t status24 = h[8];
+        const uint8_t format = h[9];
+        frame.status = static_cast<uint8_t>(((status24 & 0x40) ? 0x80 : 0) |
+                                            ((status24 & 0x20) ? 0x40 : 0) |
+                                            ((status24 & 0x10) ? 0x20 : 0));
+        // The group identifier and the data length go, as in a decoded frame.
+        skip = ((format & 0x40) ? 1 : 0) + ((format & 0x01) ? 4 : 0);
+        const char id[5] = {char(h[0]), char(h[1]), char(h[2]), char(h[3]), 0};
+        if (std::strcmp(id, "SEEK") == 0 || std::strcmp(id, "ASPI") == 0) return;
+        std::memcpy(frame.id, std::strcmp(id, "TIPL") == 0 ? "IPLS" : id, 4);
+        const uint8_t* b = sample + skip;
+        const size_t n = large.sample - skip;
+        const bool apic = std::strcmp(id, "APIC") == 0;
+        if ((apic || std::strcmp(id, "GEOB") == 0) && b[0] >= 2 && b[0] <= 3) {
+            const size_t end = MimeHeadEnd(b, n, apic, apic ? 1 : 2);
+            frame.body = ConvertMimeBody(b, end, apic, apic ? 1 : 2);
+            skip += end;
+        }
+    } else {
+        std::memcpy(frame.id, h, 4);
+        if (header_.major == 3) {
+            frame.status = h[8];
+            const uint8_t format = h[9];
+            if (format & 0xC0) {
+                frame.format = format & 0xE0;  // undecodable: travels as it is
+            } else if (format & 0x20) {
+                skip = 1;  // the group identifier goes, as in a decoded frame
+            }
+        }
+    }
+    // Tag alter preservation: the frame asks to be discarded when the tag changes.
+    if (frame.status & 0x80) return;
+    frame.status &= 0x60;
+    frame.fileOffset = large.offset + skip;
+    frame.fileBytes = large.size - static_cast<uint32_t>(skip);
+    if (frame.fileBytes == 0 && frame.body.empty()) return;
+    frame.checkOffset = large.offset - headerSize;
+    frame.checkSize = static_cast<uint8_t>(headerSize + std::min<size_t>(large.sample, 16));
+    std::memcpy(frame.check, h, frame.checkSize);
+    frame.tailSize = large.tailSize;
+    std::memcpy(frame.tail, large.tail, large.tailSize);
+    carried_->push_back(std::move(frame));
+}
+
+size_t ReadFully(File& file, uint8_t* buffer, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        const size_t got = file.Read(buffer + done, size - done);
+        if (got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
+// Reads `size` bytes at `pos` of the tag body (after the 10-byte header).
+bool ReadBodyAt(File& file, size_t pos, uint8_t* out, size_t size) {
+    return file.Seek(10 + static_cast<uint64_t>(pos)) && ReadFully(file, out, size) == size;
+}
+
+// ScoreWalk on the tag in the file, frame header by frame header.
+bool ScoreWalkFile(File& file, size_t n, size_t pos, bool plain, WalkScore& score) {
+    score = WalkScore();
+    uint8_t h[10];
+    while (pos + 10 <= n) {
+        if (!ReadBodyAt(file, pos, h, 10)) return false;
+        if (h[0] == 0) {
+            score.clean = true;
+            return true;
+        }
+        if (!IsValidId(h, 4)) return true;
+        if (!plain && !IsSynchsafe(h + 4)) return true;
+        const uint32_t size = plain ? Be32(h + 4) : Synchsafe32(h + 4);
+        if (size > n - pos - 10) return true;
+        pos += 10 + size;
+        ++score.frames;
+    }
+    if (pos == n) {
+        score.clean = true;
+    } else {
+        if (!ReadBodyAt(file, pos, h, 1)) return false;
+        score.clean = h[0] == 0;
+    }
+    return true;
+}
+
+// Reads the `n` body bytes of the tag at the head of `file` as the parser
+// needs them: every byte up to where the frame walk ends, except the bodies
+// larger than `largeBody` that can stay in the file, of which only a sample
+// is read. The walk follows the parser's rules exactly (Parse, ParseFrames).
+int ReadSparse(File& file, const Id3v2Header& header, size_t n, uint32_t largeBody, Bytes& image,
+               SparseTag& sparse) {
+    const size_t headerSize = header.major == 2 ? 6 : 10;
+    const size_t idLength = header.major == 2 ? 3 : 4;
+    uint8_t first[10] = {};
+    const size_t firstSize = std::min<size_t>(n, sizeof first);
+    if (!ReadBodyAt(file, 0, first, firstSize)) return kId3ReadFailed;
+    size_t pos = 0;
+    if (header.major == 3 && (header.flags & 0x40) && !StartsWithFrame(first, n, false)) {
+        if (n < 4) return kId3NoError;
+        const uint64_t extended = 4 + uint64_t(Be32(first));
+        pos = extended > n ? n : static_cast<size_t>(extended);
+    }
+    if (header.major == 4) {
+        if ((header.flags & 0x40) && !StartsWithFrame(first, n, true)) {
+            const uint32_t extended = n >= 6 && IsSynchsafe(first) ? Synchsafe32(first) : 0;
+            pos = extended < 6 || extended > n ? n : extended;
+        }
+        WalkScore synchsafe, plain;
+        if (!ScoreWalkFile(file, n, pos, false, synchsafe) ||
+            !ScoreWalkFile(file, n, pos, true, plain)) {
+            return kId3ReadFailed;
+        }
+        sparse.plainSizes = plain.frames > synchsafe.frames ||
+                            (plain.frames == synchsafe.frames && plain.clean && !synchsafe.clean);
+    }
+    // The image begins with the first frame: the parser never looks back at
+    // an extended header.
+    sparse.start = 0;
+    image.clear();
+    size_t bodies = 0;
+    while (n - pos >= headerSize) {
+        uint8_t h[10];
+        if (!ReadBodyAt(file, pos, h, headerSize)) return kId3ReadFailed;
+        if (!IsValidId(h, idLength)) break;
+        uint32_t size;
+        if (header.major == 2) {
+            size = Be24(h + 3);
+        } else if (header.major == 4 && !sparse.plainSizes) {
+            if (!IsSynchsafe(h + 4)) break;
+            size = Synchsafe32(h + 4);
+        } else {
+            size = Be32(h + 4);
+        }
+        if (size > n - pos - headerSize) break;
+        const size_t at = image.size();
+        const size_t bodyPos = pos + headerSize;
+        const size_t sample = std::min<size_t>(size, kLargeSample);
+        image.insert(image.end(), h, h + headerSize);
+        image.resize(at + headerSize + sample);
+        uint8_t* b = image.data() + at + headerSize;
+        if (!ReadBodyAt(file, bodyPos, b, sample)) return kId3ReadFailed;
+        const bool large = size > largeBody || (bodies > kReadBudget && size > sample);
+        if (large && CanLeaveInFile(header, h, b, sample)) {
+            LargeBody body;
+            body.at = at;
+            body.offset = 10 + static_cast<uint64_t>(bodyPos);
+            body.size = size;
+            body.sample = sample;
+            body.tailSize = static_cast<uint8_t>(std::min<size_t>(size, sizeof body.tail));
+            if (!ReadBodyAt(file, bodyPos + size - body.tailSize, body.tail, body.tailSize)) {
+                return kId3ReadFailed;
+            }
+            sparse.large.push_back(body);
+        } else {
+            image.resize(at + headerSize + size);
+            b = image.data() + at + headerSize;
+            if (!ReadBodyAt(file, bodyPos + sample, b + sample, size - sample)) {
+                return kId3ReadFailed;
+            }
+            bodies += size;
+        }
+        pos = bodyPos + size;
+    }
+    return kId3NoError;
+}
+
 int ParseTag(const Id3v2Header& header, const uint8_t* data, size_t n, FrameList& frames,
-             CarriedFrameList* carried) {
+             CarriedFrameList* carried, const SparseTag* sparse = nullptr) {
     try {
-        TagParser parser(header, frames, carried);
+        TagParser parser(header, frames, carried, sparse);
         return parser.Parse(data, n);
     } catch (const std::bad_alloc&) {
         return kId3OutOfMemory;
@@ -654,7 +935,8 @@ int ReadId3v2Frames(const uint8_t* head, size_t size, FrameList& frames, uint32_
     return ParseTag(header, head + 10, header.size, frames, carried);
 }
 
-int ReadId3v2Frames(File& file, FrameList& frames, uint32_t& tagSize, CarriedFrameList* carried) {
+int ReadId3v2Frames(File& file, FrameList& frames, uint32_t& tagSize, CarriedFrameList* carried,
+                    uint32_t largeBody) {
     tagSize = 0;
     if (!file.Seek(0)) return kId3ReadFailed;
     Id3v2Header header;
@@ -668,6 +950,18 @@ int ReadId3v2Frames(File& file, FrameList& frames, uint32_t& tagSize, CarriedFra
     // far as it goes; never allocate what the file cannot supply.
     const uint64_t remaining = fileSize > 10 ? fileSize - 10 : 0;
     const size_t available = static_cast<size_t>(header.size < remaining ? header.size : remaining);
+    const bool resynchronised = (header.major == 2 || header.major == 3) && (header.flags & 0x80);
+    if (available > largeBody && !resynchronised) {
+        try {
+            Bytes image;
+            SparseTag sparse;
+            rc = ReadSparse(file, header, available, largeBody, image, sparse);
+            if (rc != kId3NoError) return rc;
+            return ParseTag(header, image.data(), image.size(), frames, carried, &sparse);
+        } catch (const std::bad_alloc&) {
+            return kId3OutOfMemory;
+        }
+    }
     std::unique_ptr<uint8_t[]> body(new (std::nothrow) uint8_t[available == 0 ? 1 : available]);
     if (!body) return kId3OutOfMemory;
     size_t got = 0;

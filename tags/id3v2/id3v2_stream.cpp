@@ -27,7 +27,9 @@ void PutBigEndian32(uint8_t* p, uint32_t value) {
 }
 
 // Bytes of frames written so far (the tag size the header will state).
-uint32_t FramesWritten(const Id3v2Stream& s) { return static_cast<uint32_t>(s.out.size() - 10); }
+uint32_t FramesWritten(const Id3v2Stream& s) {
+    return static_cast<uint32_t>(s.out.size() - 10 + s.spanBytes);
+}
 
 // The room a tag written over the old region has after its header. A 2.4
 // footer's 10 bytes are taken in as padding so that the audio does not move.
@@ -95,7 +97,20 @@ int FinishThroughTemp(Id3v2Stream& s) {
     }
     s.tagSize = written + padding;
     PutSynchsafe(&s.out[6], s.tagSize);
-    return ReplaceFileHead(*s.file, s.fileLength, s.oldRegion, s.out.data(), s.out.size(), s.path);
+    return ReplaceFileHead(*s.file, s.fileLength, s.oldRegion, s.out.data(), s.out.size(), s.path,
+                           &s.spans);
+}
+
+// Copies `size` bytes from `offset` of `source` to the end of `temp`.
+int CopyRange(File& source, uint64_t offset, uint64_t size, File& temp, uint8_t* buffer) {
+    if (!source.Seek(offset)) return kId3ReadFailed;
+    while (size != 0) {
+        const size_t block = static_cast<size_t>(std::min<uint64_t>(size, kId3CopyBufferSize));
+        if (source.Read(buffer, block) != block) return kId3ReadFailed;
+        if (temp.Write(buffer, block) != block) return kId3WriteFailed;
+        size -= block;
+    }
+    return kId3NoError;
 }
 
 }  // namespace
@@ -133,7 +148,7 @@ int LocateId3v2Tag(File& file, uint64_t fileLength, Id3v2Header& header, uint32_
 }
 
 int ReplaceFileHead(File& source, uint64_t sourceLength, uint64_t keepFrom, const uint8_t* head,
-                    size_t headSize, const std::string& path) {
+                    size_t headSize, const std::string& path, const std::vector<Id3FileSpan>* spans) {
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kId3CopyBufferSize]);
     if (!buffer) {
         source.Close();
@@ -151,17 +166,27 @@ int ReplaceFileHead(File& source, uint64_t sourceLength, uint64_t keepFrom, cons
         Fs().Remove(tempPath);
         return code;
     };
-    if (headSize != 0 && temp->Write(head, headSize) != headSize) return fail(kId3WriteFailed);
-    if (!source.Seek(keepFrom)) return fail(kId3ReadFailed);
+    size_t written = 0;
+    if (spans) {
+        for (const Id3FileSpan& span : *spans) {
+            if (span.at < written || span.at > headSize ||
+                span.offset + span.size > sourceLength) {
+                return fail(kId3WriteFailed);
+            }
+            const size_t part = span.at - written;
+            if (part != 0 && temp->Write(head + written, part) != part) return fail(kId3WriteFailed);
+            written = span.at;
+            const int copied = CopyRange(source, span.offset, span.size, *temp, buffer.get());
+            if (copied != kId3NoError) return fail(copied);
+        }
+    }
+    const size_t rest = headSize - written;
+    if (rest != 0 && temp->Write(head + written, rest) != rest) return fail(kId3WriteFailed);
     // Copy exactly what the file held when it was opened: a short read before
     // that is an error, not the end of the audio.
-    uint64_t remaining = sourceLength > keepFrom ? sourceLength - keepFrom : 0;
-    while (remaining != 0) {
-        const size_t block = static_cast<size_t>(std::min<uint64_t>(remaining, kId3CopyBufferSize));
-        if (source.Read(buffer.get(), block) != block) return fail(kId3ReadFailed);
-        if (temp->Write(buffer.get(), block) != block) return fail(kId3WriteFailed);
-        remaining -= block;
-    }
+    const uint64_t audio = sourceLength > keepFrom ? sourceLength - keepFrom : 0;
+    const int copied = CopyRange(source, keepFrom, audio, *temp, buffer.get());
+    if (copied != kId3NoError) return fail(copied);
     if (!temp->Flush()) return fail(kId3WriteFailed);
     // One step: the path names the old file or the complete new one, never
     // neither. The source stays open (and other writers out) until then; a
@@ -254,26 +279,38 @@ int Id3v2NextFrame(Id3v2Stream* s) {
     } else if (s->frameSize < 0 || static_cast<size_t>(s->frameSize) > s->body.size()) {
         rc = kId3BufferTooSmall;
     } else {
-        const uint64_t after = static_cast<uint64_t>(FramesWritten(*s)) + 10 + s->frameSize;
-        if (s->inPlace && after > InPlaceCapacity(*s)) {
+        const uint64_t frameSize = static_cast<uint64_t>(s->frameSize) + s->frameFileBytes;
+        const uint64_t after = static_cast<uint64_t>(FramesWritten(*s)) + 10 + frameSize;
+        if (s->inPlace && (after > InPlaceCapacity(*s) || s->frameFileBytes != 0)) {
+            // The old region is overwritten in place: nothing can be copied from it.
             rc = kId3OldTagTooSmall;
         } else if (after > kId3MaxTagSize) {
             rc = kId3WriteFailed;
         } else {
             uint8_t header[10];
             std::memcpy(header, s->frameId, 4);
-            PutBigEndian32(header + 4, static_cast<uint32_t>(s->frameSize));
+            PutBigEndian32(header + 4, static_cast<uint32_t>(frameSize));
             header[8] = s->frameStatus;
             header[9] = s->frameFormat;
             try {
                 s->out.insert(s->out.end(), header, header + 10);
                 s->out.insert(s->out.end(), s->body.begin(), s->body.begin() + s->frameSize);
+                if (s->frameFileBytes != 0) {
+                    Id3FileSpan span;
+                    span.at = s->out.size();
+                    span.offset = s->frameFileOffset;
+                    span.size = s->frameFileBytes;
+                    s->spans.push_back(span);
+                    s->spanBytes += span.size;
+                }
                 s->tagSize = FramesWritten(*s);
             } catch (const std::bad_alloc&) {
                 rc = kId3OutOfMemory;
             }
         }
     }
+    s->frameFileOffset = 0;
+    s->frameFileBytes = 0;
     // Nothing has reached the disk yet; the close abandons the rewrite.
     s->failure = rc;
     return rc;

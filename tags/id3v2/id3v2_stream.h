@@ -36,6 +36,15 @@ constexpr size_t kId3CopyBufferSize = 0x80000;
 // Largest tag size a synchsafe 28-bit size field can hold.
 constexpr uint32_t kId3MaxTagSize = 0x0FFFFFFF;
 
+// Bytes of the tag being written that are copied from the original file
+// rather than held in memory: `size` bytes at `offset` of the file go in at
+// position `at` of the tag region built so far.
+struct Id3FileSpan {
+    size_t at = 0;
+    uint64_t offset = 0;
+    uint32_t size = 0;
+};
+
 struct Id3v2Stream {
     // First the size asked for, then the bytes of the new tag after its header.
     uint32_t tagSize = 0;
@@ -50,6 +59,11 @@ struct Id3v2Stream {
     uint8_t frameFormat = 0;
     int32_t frameSize = 0;
     std::vector<uint8_t> body;  // at least frameSize bytes; see FrameBuffer()
+    // The frame's body continues with this many bytes of the original file,
+    // from `frameFileOffset` (a body left there when the tag was read).
+    // Never in place; cleared by Id3v2NextFrame.
+    uint64_t frameFileOffset = 0;
+    uint32_t frameFileBytes = 0;
 
     // Zero bytes written after the frames when a temporary file is used.
     int32_t padding = static_cast<int32_t>(kId3TempPadding);
@@ -66,8 +80,11 @@ struct Id3v2Stream {
     // Set by the first failed frame; the close then abandons the rewrite.
     int failure = 0;
 
-    // Header and frames written so far (the tag region being built).
+    // Header and frames written so far (the tag region being built), less
+    // the bodies copied from the file, which `spans` places into it.
     std::vector<uint8_t> out;
+    std::vector<Id3FileSpan> spans;
+    uint64_t spanBytes = 0;
 
     // A body buffer of at least `size` bytes for the next frame, grown by
     // 1024 bytes of slack so that a run of similar frames reuses it. Null
@@ -80,8 +97,9 @@ struct Id3v2Stream {
 // read (5), holds a tag larger than itself (11) or memory runs out (2).
 Id3v2Stream* Id3v2Open(const std::string& path, int mode, int& error, uint32_t wantedSize);
 // Appends the current frame (frameId, frameStatus, frameFormat, frameSize
-// bytes of body) to the tag. 7 for an identifier that is not four digits or
-// upper-case letters, 15 when an in-place tag would overflow the old region,
+// bytes of body, then frameFileBytes of the file) to the tag. 7 for an
+// identifier that is not four digits or upper-case letters, 15 when an
+// in-place tag would overflow the old region or take bytes from the file,
 // 6 when the tag would exceed the largest size ID3v2 can state.
 int Id3v2NextFrame(Id3v2Stream* stream);
 // Puts the new tag into the file (unless a frame failed, in which case the
@@ -103,8 +121,11 @@ int LocateId3v2Tag(File& file, uint64_t fileLength, Id3v2Header& header, uint32_
 // it was: 0, 2 (no copy buffer), 5 (the source cannot be read), 6 (the
 // temporary file cannot be created or written) or 14 (the commit failed:
 // LastFileError() says why, e.g. another program replaced the file).
+// `spans`, when given, are ranges of `source` copied into the head at their
+// positions (ascending), for bodies too large to hold in memory.
 int ReplaceFileHead(File& source, uint64_t sourceLength, uint64_t keepFrom, const uint8_t* head,
-                    size_t headSize, const std::string& path);
+                    size_t headSize, const std::string& path,
+                    const std::vector<Id3FileSpan>* spans = nullptr);
 
 // Whether the file carries the read-only attribute (false when it cannot be
 // examined; opening it then decides).

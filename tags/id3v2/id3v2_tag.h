@@ -41,9 +41,17 @@ int ReadId3v2Header(File& file, Id3v2Header& header);
 // tag was read. A tag of major version 5 or above gives 3.
 int ReadId3v2Frames(const std::string& path, FrameList& frames, uint32_t& tagSize,
                     CarriedFrameList* carried = nullptr);
+// Frame bodies larger than this are not read into memory from an open file.
+constexpr uint32_t kLargeFrameBody = 1u << 20;
+
 // The same on an open file (positioned anywhere; the tag is read from byte 0).
+// A frame body larger than `largeBody` bytes is left in the file: it becomes
+// a carried frame that names its place there (CarriedFrame::InFile), and a
+// frame the record would keep is carried that way too. Tags that must be
+// resynchronised as a whole (ID3v2.2 and 2.3 unsynchronisation) are read
+// into memory entirely.
 int ReadId3v2Frames(File& file, FrameList& frames, uint32_t& tagSize,
-                    CarriedFrameList* carried = nullptr);
+                    CarriedFrameList* carried = nullptr, uint32_t largeBody = kLargeFrameBody);
 // The same on the first bytes of a file held in memory. `needMore` receives
 // the number of head bytes needed when `size` is too short for the whole tag
 // (the result is then 5 and nothing is appended).

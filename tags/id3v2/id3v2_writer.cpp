@@ -18,6 +18,34 @@ bool HasFrameOfType(const FrameList& frames, int type) {
     return false;
 }
 
+bool ReadAt(File& file, uint64_t offset, uint8_t* buffer, size_t size) {
+    if (!file.Seek(offset)) return false;
+    size_t done = 0;
+    while (done < size) {
+        const size_t got = file.Read(buffer + done, size - done);
+        if (got == 0) break;
+        done += got;
+    }
+    return done == size;
+}
+
+// Whether the body a carried frame left in the file is still where it was
+// read: its header, first and last bytes unchanged. 0, else 5 with the
+// reason that another program changed the file.
+int CheckStillInFile(Id3v2Stream& s, const CarriedFrame& frame) {
+    uint8_t bytes[sizeof frame.check];
+    const bool inside = frame.fileOffset + frame.fileBytes <= s.fileLength &&
+                        frame.checkOffset + frame.checkSize <= s.fileLength;
+    const bool same =
+        inside && ReadAt(*s.file, frame.checkOffset, bytes, frame.checkSize) &&
+        std::memcmp(bytes, frame.check, frame.checkSize) == 0 &&
+        ReadAt(*s.file, frame.fileOffset + frame.fileBytes - frame.tailSize, bytes, frame.tailSize) &&
+        std::memcmp(bytes, frame.tail, frame.tailSize) == 0;
+    if (same) return kId3NoError;
+    SetFileError(kReasonChanged);
+    return kId3ReadFailed;
+}
+
 int WriteFrames(Id3v2Stream& s, const FrameList& frames, const CarriedFrameList* carried) {
     for (const auto& frame : frames) {
         if (!frame) continue;
@@ -39,6 +67,10 @@ int WriteFrames(Id3v2Stream& s, const FrameList& frames, const CarriedFrameList*
     if (!carried) return kId3NoError;
     // Frames the record does not keep go back exactly as they were read.
     for (const CarriedFrame& frame : *carried) {
+        if (frame.InFile()) {
+            const int checked = CheckStillInFile(s, frame);
+            if (checked != kId3NoError) return checked;
+        }
         const int32_t size = static_cast<int32_t>(frame.body.size());
         uint8_t* buffer = s.FrameBuffer(size);
         if (!buffer) return kId3OutOfMemory;
@@ -47,6 +79,8 @@ int WriteFrames(Id3v2Stream& s, const FrameList& frames, const CarriedFrameList*
         s.frameStatus = frame.status;
         s.frameFormat = frame.format;
         s.frameSize = size;
+        s.frameFileOffset = frame.fileOffset;
+        s.frameFileBytes = frame.fileBytes;
         const int written = Id3v2NextFrame(&s);
         if (written != kId3NoError) return written;
     }
@@ -72,13 +106,20 @@ int WriteId3v2(const std::string& path, FrameList& frames, bool hasId3v2, uint32
     uint64_t wanted = 0;
     for (const auto& frame : frames)
         if (frame) wanted += 10 + static_cast<uint64_t>(frame->GetSize() > 0 ? frame->GetSize() : 0);
-    if (carried)
-        for (const CarriedFrame& frame : *carried) wanted += 10 + frame.body.size();
+    // Bodies left in the file are copied into a new file: never in place,
+    // where the old tag region they sit in is overwritten.
+    uint64_t fromFile = 0;
+    if (carried) {
+        for (const CarriedFrame& frame : *carried) {
+            wanted += 10 + frame.Size();
+            fromFile += frame.fileBytes;
+        }
+    }
     if (wanted > kId3MaxTagSize) return kId3WriteFailed;
 
     int error = kId3NoError;
-    Id3v2Stream* stream =
-        Id3v2Open(path, kId3StreamWrite | kId3StreamWantedSize, error, static_cast<uint32_t>(wanted));
+    const int mode = kId3StreamWrite | (fromFile == 0 ? kId3StreamWantedSize : 0);
+    Id3v2Stream* stream = Id3v2Open(path, mode, error, static_cast<uint32_t>(wanted - fromFile));
     if (!stream) return error;
     stream->padding = static_cast<int32_t>(kId3TempPadding);
     const int rc = WriteFrames(*stream, frames, carried);

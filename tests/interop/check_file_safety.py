@@ -16,9 +16,10 @@ import resource
 import signal
 import stat
 import subprocess
+import sys
 import time
 
-from interop_common import audio_of, load_id3, make_clip, read_bytes, start, text_of
+from interop_common import ID3, audio_of, load_id3, make_clip, read_bytes, start, text_of
 
 
 def temporaries(folder):
@@ -183,6 +184,56 @@ def main():
         c.equal(rc, 1, "a held song fails")
         c.check("Failed: %s: " % path in err and "in use" in err, "failure with its reason", err)
 
+    def big_picture():
+        # A picture frame far larger than what is shown: listing, scanning and
+        # retitling read the tag without it and copy it across block by block.
+        from mutagen.id3 import APIC, TIT2
+        folder = os.path.join(work, "picture")
+        path = song(folder, "big.mp3")
+        small = song(os.path.join(work, "picture-small"), "small.mp3")
+        picture = random.Random(11).randbytes(100 << 20)
+        for target, data in ((path, picture), (small, picture[:1000])):
+            tags = load_id3(target) or ID3()
+            tags.add(TIT2(encoding=3, text=["Old"]))
+            tags.add(APIC(encoding=3, mime="image/jpeg", type=3, desc="Cover \u00e9t\u00e9", data=data))
+            tags.save(target, v2_version=4)
+
+        # The peak is measured by a small process of its own: a child forked
+        # from this one would count the picture this one holds.
+        measure = ("import os, sys\n"
+                   "pid = os.fork()\n"
+                   "if pid == 0:\n"
+                   "    os.execv(sys.argv[1], sys.argv[1:])\n"
+                   "_, status, usage = os.wait4(pid, 0)\n"
+                   "print(usage.ru_maxrss)\n"
+                   "sys.exit(os.waitstatus_to_exitcode(status))\n")
+
+        def peak_kib(*args):
+            p = subprocess.run([sys.executable, "-c", measure, cli, *args], capture_output=True, timeout=120)
+            c.equal(p.returncode, 0, "%s: %s" % (args[0], p.stderr.decode()))
+            return int(p.stdout.split()[-1])
+
+        kq3 = os.path.join(work, "picture.kq3")
+        limit = len(picture) // 1024 // 4
+        for args, small_args in ((("info", path), ("info", small)), (("list", folder), ("list", os.path.dirname(small))),
+                                 (("scan", folder, "-o", kq3), ("scan", os.path.dirname(small), "-o", kq3)),
+                                 (("tag", "--yes", "--title", "New", path), ("tag", "--yes", "--title", "New", small))):
+            peak = peak_kib(*args)
+            grown = peak - peak_kib(*small_args)
+            c.check(grown < limit, "%s needs far less memory than the picture" % args[0],
+                    "%d KiB more than with a small picture" % grown)
+            print("%s of a song with a 100 MiB picture: peak memory %.3f of the picture, %d KiB more than with "
+                  "a 1 KB picture" % (args[0], peak * 1024 / len(picture), grown))
+        tags = load_id3(path)
+        c.equal(text_of(tags, "TIT2"), ["New"], "retitled")
+        pictures = tags.getall("APIC")
+        c.equal(len(pictures), 1, "one picture")
+        c.check(pictures[0].data == picture, "picture bytes intact", len(pictures[0].data))
+        c.equal((pictures[0].mime, pictures[0].type, pictures[0].desc), ("image/jpeg", 3, "Cover \u00e9t\u00e9"),
+                "picture header intact")
+        c.equal(audio_of(read_bytes(path)), clip_audio, "audio intact")
+        os.remove(path)
+
     c.step("concurrent writers", concurrent_writers)
     c.step("killed runs", killed_runs)
     c.step("file size limit", size_limit)
@@ -191,6 +242,7 @@ def main():
     c.step("FIFO and unreadable entries", fifo_and_unreadable)
     c.step("hostile names and damaged tags", hostile_names_and_damage)
     c.step("failure reasons", reasons)
+    c.step("big picture", big_picture)
     return c.finish("file safety")
 
 

@@ -1,0 +1,299 @@
+// Frame bodies too large to hold in memory (big pictures): left in the file
+// when the tag is read, copied across block by block when it is rewritten.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "support/test_support.h"
+#include "tags/id3v2/id3v2_tag.h"
+#include "tags/mpeg/memory_file.h"
+#include "tags/song_record.h"
+
+namespace td {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+std::string Be(uint32_t n, int bytes) {
+    std::string out(static_cast<size_t>(bytes), '\0');
+    for (int i = 0; i < bytes; ++i) out[static_cast<size_t>(i)] = static_cast<char>(n >> (8 * (bytes - 1 - i)));
+    return out;
+}
+
+std::string Synchsafe(uint32_t n) {
+    return {static_cast<char>((n >> 21) & 0x7F), static_cast<char>((n >> 14) & 0x7F),
+            static_cast<char>((n >> 7) & 0x7F), static_cast<char>(n & 0x7F)};
+}
+
+// A frame of tag version `major`; `id` has three characters for version 2.
+std::string Frame(int major, const std::string& id, const std::string& body, uint8_t status = 0,
+                  uint8_t format = 0) {
+    if (major == 2) return id + Be(static_cast<uint32_t>(body.size()), 3) + body;
+    const std::string size =
+        major == 4 ? Synchsafe(static_cast<uint32_t>(body.size())) : Be(static_cast<uint32_t>(body.size()), 4);
+    return id + size + static_cast<char>(status) + static_cast<char>(format) + body;
+}
+
+std::string Tag(int major, const std::string& frames, size_t padding, uint8_t flags = 0) {
+    return std::string("ID3") + static_cast<char>(major) + '\0' + static_cast<char>(flags) +
+           Synchsafe(static_cast<uint32_t>(frames.size() + padding)) + frames +
+           std::string(padding, '\0');
+}
+
+// `size` bytes that repeat nowhere in a short stretch, 0xFF bytes included.
+std::string Picture(size_t size) {
+    std::string picture(size, '\0');
+    uint32_t x = 12345;
+    for (char& c : picture) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>(x >> 24);
+    }
+    return picture;
+}
+
+std::string Audio(size_t size) {
+    std::string frame("\xFF\xFB\x90\x00", 4);
+    frame.resize(417, '\0');
+    std::string audio;
+    while (audio.size() < size) audio += frame;
+    audio.resize(size);
+    return audio;
+}
+
+std::string Trailer() {
+    std::string t = "TAG" + std::string("Old title") + std::string(21, '\0');
+    t.resize(128, '\0');
+    return t;
+}
+
+// Every frame of the tag at the head of `bytes`, read wholly in memory, as
+// identifier and ID3v2.3 body.
+std::vector<std::pair<std::string, std::string>> ReadInMemory(const std::string& bytes) {
+    FrameList frames;
+    CarriedFrameList carried;
+    uint32_t tagSize = 0;
+    size_t needMore = 0;
+    const int rc = ReadId3v2Frames(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                                   frames, tagSize, &carried, needMore);
+    EXPECT_EQ(rc, kId3NoError);
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const auto& frame : frames) {
+        std::string body(static_cast<size_t>(frame->GetSize()), '\0');
+        frame->GetData(reinterpret_cast<uint8_t*>(&body[0]), static_cast<int>(body.size()));
+        out.emplace_back(frame->Id(), body);
+    }
+    for (const CarriedFrame& frame : carried) {
+        out.emplace_back(frame.id, std::string(frame.body.begin(), frame.body.end()));
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// The same from an open file with bodies over `largeBody` left there, each
+// such body completed from `bytes`.
+std::vector<std::pair<std::string, std::string>> ReadLeavingInFile(const std::string& bytes,
+                                                                   uint32_t largeBody,
+                                                                   size_t& leftInFile) {
+    MemoryFile file(bytes);
+    FrameList frames;
+    CarriedFrameList carried;
+    uint32_t tagSize = 0;
+    EXPECT_EQ(ReadId3v2Frames(file, frames, tagSize, &carried, largeBody), kId3NoError);
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const auto& frame : frames) {
+        std::string body(static_cast<size_t>(frame->GetSize()), '\0');
+        frame->GetData(reinterpret_cast<uint8_t*>(&body[0]), static_cast<int>(body.size()));
+        out.emplace_back(frame->Id(), body);
+    }
+    leftInFile = 0;
+    for (const CarriedFrame& frame : carried) {
+        std::string body(frame.body.begin(), frame.body.end());
+        if (frame.InFile()) {
+            ++leftInFile;
+            EXPECT_LE(frame.fileOffset + frame.fileBytes, bytes.size());
+            body += bytes.substr(static_cast<size_t>(frame.fileOffset), frame.fileBytes);
+        }
+        out.emplace_back(frame.id, body);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::string FindBody(const std::vector<std::pair<std::string, std::string>>& frames,
+                     const std::string& id) {
+    for (const auto& frame : frames) {
+        if (frame.first == id) return frame.second;
+    }
+    return "<none>";
+}
+
+// One way a big picture is stored: its frame, and the APIC body the reader
+// delivers for it in ID3v2.3 form.
+struct PictureCase {
+    const char* name;
+    int major;
+    std::string frame;
+    std::string expected;
+};
+
+std::vector<PictureCase> PictureCases(const std::string& picture) {
+    const std::string apic = std::string("\0image/jpeg\0\x03", 13) + std::string("Cover\0", 6) + picture;
+    const std::string utf8 = std::string("\x03image/png\0\x03", 12) + "B\xC3\xBCld" + '\0' + picture;
+    const std::string utf16 = std::string("\x01image/png\0\x03", 12) + std::string("\xFF\xFE" "B\0\xFC\0l\0d\0\0\0", 12) + picture;
+    return {
+        {"ID3v2.3", 3, Frame(3, "APIC", apic), apic},
+        {"ID3v2.2 picture", 2, Frame(2, "PIC", std::string("\0JPG\x03", 5) + "Cover" + '\0' + picture), apic},
+        {"ID3v2.4 UTF-8 description", 4, Frame(4, "APIC", utf8), utf16},
+        {"ID3v2.4 group and data length", 4,
+         Frame(4, "APIC", std::string("\x07", 1) + Synchsafe(static_cast<uint32_t>(apic.size())) + apic, 0, 0x41),
+         apic},
+    };
+}
+
+std::string TitleFrame(int major, const std::string& title) {
+    return Frame(major, major == 2 ? "TT2" : "TIT2", std::string(1, '\0') + title);
+}
+
+std::string ArtistFrame(int major) {
+    return Frame(major, major == 2 ? "TP1" : "TPE1", std::string("\0Artist", 7));
+}
+
+class LargeFrameTest : public ::testing::Test {
+protected:
+    TempDir dir_;
+};
+
+TEST_F(LargeFrameTest, BigPictureStaysInTheFileAndSurvivesARetitleByteForByte) {
+    const std::string picture = Picture(kLargeFrameBody + 300000);
+    const std::string audio = Audio(50000);
+    for (const PictureCase& c : PictureCases(picture)) {
+        SCOPED_TRACE(c.name);
+        const std::string frames = TitleFrame(c.major, "Old") + c.frame + ArtistFrame(c.major);
+        const std::string path = dir_.Path("song.mp3");
+        ASSERT_TRUE(WriteBytes(path, Tag(c.major, frames, 200) + audio + Trailer()));
+
+        SongRecord record(path, true);
+        EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTIT2)), "Old");
+        EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTPE1)), "Artist");
+        EXPECT_EQ(record.GetFrame(kAPIC), nullptr);
+        ASSERT_EQ(record.CarriedFrames().size(), 1u);
+        const CarriedFrame& left = record.CarriedFrames()[0];
+        EXPECT_STREQ(left.id, "APIC");
+        EXPECT_TRUE(left.InFile());
+        EXPECT_EQ(left.Size(), c.expected.size());
+        EXPECT_LT(left.body.size(), 100u);
+
+        // A short title fits the padding, but the picture is copied, not
+        // overwritten in place.
+        Id3v2FieldFrame title(kTIT2, "New");
+        EXPECT_TRUE(record.UpdateFrame(title));
+        ASSERT_EQ(record.SaveTags(), kId3NoError);
+
+        const std::string after = ReadBytes(path);
+        const auto reread = ReadInMemory(after);
+        EXPECT_TRUE(FindBody(reread, "APIC") == c.expected);
+        EXPECT_EQ(FindBody(reread, "TIT2"), std::string("\0New", 4));
+        EXPECT_EQ(FindBody(reread, "TPE1"), std::string("\0Artist", 7));
+        ASSERT_GE(after.size(), audio.size() + 128);
+        EXPECT_TRUE(after.substr(after.size() - 128 - audio.size(), audio.size()) == audio);
+
+        // Read again, the copy is left in the new file just the same.
+        SongRecord again(path, true);
+        ASSERT_EQ(again.CarriedFrames().size(), 1u);
+        EXPECT_TRUE(again.CarriedFrames()[0].InFile());
+        EXPECT_EQ(SongRecord::MainText(again.GetFrame(kTIT2)), "New");
+        EXPECT_FALSE(test::HasTemporaryFiles(dir_.path()));
+    }
+}
+
+TEST_F(LargeFrameTest, FileChangedSinceReadingIsNotSavedOver) {
+    const std::string picture = Picture(kLargeFrameBody + 1000);
+    const std::string apic = std::string("\0image/png\0\x03\0", 13) + picture;
+    const std::string path = dir_.Path("song.mp3");
+    const std::string audio = Audio(20000);
+    ASSERT_TRUE(WriteBytes(path, Tag(3, TitleFrame(3, "Old") + Frame(3, "APIC", apic), 100) + audio));
+    SongRecord record(path, true);
+    ASSERT_EQ(record.CarriedFrames().size(), 1u);
+
+    struct Change {
+        const char* name;
+        std::string bytes;
+    };
+    std::string lastBytes = picture;
+    lastBytes.back() = static_cast<char>(lastBytes.back() ^ 1);
+    const Change changes[] = {
+        // Another tagger moved the picture by a longer title.
+        {"picture moved", Tag(3, TitleFrame(3, "A longer title") + Frame(3, "APIC", apic), 100) + audio},
+        // Same place, other picture.
+        {"picture replaced",
+         Tag(3, TitleFrame(3, "Old") + Frame(3, "APIC", apic.substr(0, 13) + lastBytes), 100) + audio},
+        // Cut short: the range runs past the end.
+        {"file cut", Tag(3, TitleFrame(3, "Old"), 100) + audio},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.name);
+        ASSERT_TRUE(WriteBytes(path, change.bytes));
+        Id3v2FieldFrame title(kTIT2, "Mine");
+        record.UpdateFrame(title);
+        EXPECT_EQ(record.SaveTags(), kId3ReadFailed);
+        EXPECT_EQ(LastFileError(), kReasonChanged);
+        EXPECT_TRUE(ReadBytes(path) == change.bytes);
+        EXPECT_FALSE(test::HasTemporaryFiles(dir_.path()));
+    }
+}
+
+TEST(LargeFrameReader, LeavingBodiesInTheFileDeliversTheSameFrames) {
+    const std::string blob = Picture(3000);
+    const std::string geob = std::string("\x03", 1) + "application/x-data" + '\0' + "n\xC3\xA4me" + '\0' +
+                             "d" + '\0' + blob;
+    const std::string owner("o\0", 2);
+    const std::string ufid("u\0", 2);
+    const std::string text = std::string("\0Title", 6);
+    const std::string big = std::string(1, '\0') + std::string(2000, 'x');
+    struct Case {
+        const char* name;
+        std::string tag;
+        size_t leftInFile;
+    };
+    const std::string ext23 = Be(6, 4) + std::string(6, '\0');
+    const std::string ext24 = Synchsafe(6) + std::string("\x01\x00", 2);
+    const Case cases[] = {
+        {"ID3v2.3 binary and text", Tag(3, Frame(3, "TIT2", text) + Frame(3, "PRIV", owner + blob) +
+                                               Frame(3, "TXXX", big) + Frame(3, "UFID", ufid + blob), 10), 3},
+        {"ID3v2.3 extended header", Tag(3, ext23 + Frame(3, "PRIV", owner + blob), 0, 0x40), 1},
+        {"ID3v2.3 compressed, encrypted, grouped",
+         Tag(3, Frame(3, "PRIV", Be(5000, 4) + blob, 0, 0x80) + Frame(3, "PRIV", "\x05" + blob, 0, 0x40) +
+                    Frame(3, "PRIV", "\x09" + owner + blob, 0, 0x20), 4), 3},
+        {"ID3v2.3 discarded on change", Tag(3, Frame(3, "PRIV", owner + blob, 0x80) + Frame(3, "TIT2", text), 0), 0},
+        {"ID3v2.4 extended header and UTF-8 object", Tag(4, ext24 + Frame(4, "GEOB", geob), 3, 0x40), 1},
+        {"ID3v2.4 plain sizes", Tag(4, Frame(3, "PRIV", owner + blob) + Frame(3, "TIT2", text), 0), 1},
+        {"ID3v2.4 UTF-8 text is decoded",
+         Tag(4, Frame(4, "TXXX", std::string("\x03k\0", 3) + std::string(2000, 'y')) + Frame(4, "SEEK", blob), 0), 0},
+        {"ID3v2.4 unsynchronised", Tag(4, Frame(4, "PRIV", owner + blob, 0, 0x02), 0), 0},
+        {"ID3v2.3 unsynchronised tag", Tag(3, Frame(3, "PRIV", owner + blob), 0, 0x80), 0},
+        {"ID3v2.2", Tag(2, Frame(2, "UFI", ufid + blob) + Frame(2, "XYZ", blob) + Frame(2, "TT2", text), 0), 1},
+        {"frame overruns the tag", Tag(3, Frame(3, "PRIV", owner + blob), 0).substr(0, 2000), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string bytes = c.tag + Audio(1000);
+        size_t whole = 0;
+        const auto expected = ReadLeavingInFile(bytes, UINT32_MAX, whole);
+        EXPECT_EQ(whole, 0u);
+        size_t left = 0;
+        const auto delivered = ReadLeavingInFile(bytes, 1000, left);
+        EXPECT_EQ(left, c.leftInFile);
+        EXPECT_TRUE(delivered == expected);
+        EXPECT_EQ(delivered.size(), expected.size());
+    }
+}
+
+}  // namespace
+}  // namespace td
