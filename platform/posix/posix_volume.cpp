@@ -137,22 +137,31 @@ std::string Absolute(const std::string& path) {
     return abs;
 }
 
-std::string Parent(const std::string& path) {
+// Cuts an absolute path to its parent in place ("/" stays "/"). Going up a
+// path this way costs the length of the component taken off, so a walk to
+// the top costs the length of the path once, never a copy per step.
+void ToParent(std::string& path) {
     const size_t slash = path.rfind('/');
-    if (slash == std::string::npos || slash == 0) return "/";
-    return path.substr(0, slash);
+    path.resize(slash == std::string::npos || slash == 0 ? 1 : slash);
+    if (path.empty() || path[0] != '/') path = "/";
 }
 
 // The path itself, or its nearest ancestor that exists.
 bool NearestExisting(const std::string& abs, std::string& existing, struct stat& st) {
     std::string current = abs;
+    // Nothing longer than the system takes can exist: start at the longest
+    // ancestor that fits instead of asking for each longer one in turn.
+    if (current.size() >= PATH_MAX) {
+        const size_t slash = current.rfind('/', PATH_MAX - 1);
+        current.resize(slash == std::string::npos || slash == 0 ? 1 : slash);
+    }
     for (;;) {
         if (::stat(current.c_str(), &st) == 0) {
             existing = current;
             return true;
         }
         if (current == "/") return false;
-        current = Parent(current);
+        ToParent(current);
     }
 }
 
@@ -237,11 +246,12 @@ std::string WithSlash(const std::string& dir) { return dir.back() == '/' ? dir :
 // The topmost directory, going up the path as written, on the device `dev`.
 std::string WalkUpSameDevice(const std::string& existing, dev_t dev) {
     std::string current = existing;
+    std::string parent = existing;
     while (current != "/") {
-        const std::string parent = Parent(current);
+        ToParent(parent);
         struct stat st;
         if (::stat(parent.c_str(), &st) != 0 || st.st_dev != dev) break;
-        current = parent;
+        current.resize(parent.size());
     }
     return current;
 }

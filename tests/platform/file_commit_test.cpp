@@ -114,6 +114,22 @@ TEST(FileCommit, TemporaryNamesAreUniqueAndTakenOnlyWhenNew) {
     EXPECT_EQ(SortedNames(dir.path()).size(), 22u);
 }
 
+#ifdef _WIN32
+TEST(FileCommit, ARewriteKeepsTheAttributes) {
+    TempDir dir;
+    const std::string song = dir.Path("hidden.mp3");
+    ASSERT_TRUE(WriteBytes(song, kSong));
+    ASSERT_TRUE(Fs().SetAttributes(song, kAttrHidden | kAttrArchive));
+    ASSERT_EQ(RewriteTitle(song), kId3NoError);
+    EXPECT_EQ(ReadBytes(song).compare(0, 3, "ID3"), 0);
+    uint32_t attributes = 0;
+    ASSERT_TRUE(Fs().GetAttributes(song, attributes));
+    EXPECT_TRUE(attributes & kAttrHidden);
+    EXPECT_FALSE(attributes & kAttrReadOnly);
+    EXPECT_FALSE(HasTemporaryFiles(dir.path()));
+}
+#endif
+
 #ifndef _WIN32
 bool IsTagged(const std::string& path) { return ReadBytes(path).compare(0, 3, "ID3") == 0; }
 

@@ -43,6 +43,20 @@ TEST(NativeVolumeTest, RootIsTheMountPointOfThePath) {
     EXPECT_EQ(volumes.RootOf(""), "");
     EXPECT_EQ(volumes.RootOf("some/relative/name.mp3")[0], '/');
 }
+
+TEST(NativeVolumeTest, PathFarLongerThanTheSystemTakesHasTheRootOfItsFolder) {
+    // A playlist line can name anything; a 10 MB one of five million
+    // folders must be answered as quickly as a short one.
+    test::TempDir dir;
+    VolumeSystem& volumes = NativeVolumes();
+    std::string deep = dir.path();
+    deep.reserve(deep.size() + 10000010);
+    for (int i = 0; i < 5000000; ++i) deep += "/d";
+    deep += "/x.mp3";
+    EXPECT_EQ(volumes.RootOf(deep), volumes.RootOf(dir.path()));
+    const std::string flat = dir.path() + "/" + std::string(10000000, 'n') + ".mp3";
+    EXPECT_EQ(volumes.RootOf(flat), volumes.RootOf(dir.path()));
+}
 #endif
 
 }  // namespace

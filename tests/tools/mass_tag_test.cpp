@@ -97,6 +97,33 @@ TEST_F(MassTagTest, ReadOnlyFileIsForcedOnlyWhenTheUserAnswersOk) {
     EXPECT_TRUE(attributes & kAttrReadOnly);  // restored
 }
 
+TEST_F(MassTagTest, ForcedRewriteOfAReadOnlySongMakesItReadOnlyAgain) {
+    const std::string path = Tagged("ro.mp3");
+#ifdef _WIN32
+    const uint32_t hidden = kAttrHidden;
+#else
+    const uint32_t hidden = 0;
+#endif
+    ASSERT_TRUE(Fs().SetAttributes(path, kAttrReadOnly | hidden));
+    SongRecord entry(path, true);
+    MassTagOptions o;
+    o.versions = kMassTagV2;
+    o.fields = 1u << kMassComment;
+    o.values[kMassComment] = std::string(3000, 'c');  // too long for the old tag: a rewrite
+    RecordingPrompter prompter;
+    prompter.answers = {PromptAnswer::Ok};
+    o.save.askReadOnly = true;
+    o.save.prompter = &prompter;
+    EXPECT_TRUE(massTagFile(&entry, o));
+    EXPECT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(V2(SongRecord(path, true), kCOMM), o.values[kMassComment]);
+    uint32_t attributes = 0;
+    ASSERT_TRUE(Fs().GetAttributes(path, attributes));
+    EXPECT_TRUE(attributes & kAttrReadOnly);
+    EXPECT_EQ(attributes & kAttrHidden, hidden);
+    EXPECT_FALSE(test::HasTemporaryFiles(dir_.path()));
+}
+
 TEST_F(MassTagTest, FailuresLeaveFileAndEntryAsTheyWere) {
     const std::string path = Tagged("a.mp3");
     SongRecord entry(path, true);

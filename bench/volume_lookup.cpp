@@ -1,0 +1,65 @@
+// The volume of a playlist line: what registering the volume of one path
+// costs as the path grows to 10 MB (five million folders deep, or one name
+// of ten million characters). A lookup that is linear in the path's length
+// takes ten times as long for ten times the length; one that copies the path
+// for every folder it goes up takes a hundred times as long.
+//
+//   volume_lookup [--rounds N]
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "bench/support/sample_playlist.h"
+#include "platform/volume.h"
+#include "playlist/playlist.h"
+
+using td::bench::Best;
+using td::bench::Timing;
+
+namespace {
+
+std::string Deep(const std::string& base, size_t bytes) {
+    std::string path = base;
+    path.reserve(base.size() + bytes + 8);
+    while (path.size() < base.size() + bytes) path += "/d";
+    return path + "/x.mp3";
+}
+
+Timing Register(const std::string& path, int rounds) {
+    return Best(rounds, [&] {
+        td::Playlist playlist;
+        if (playlist.registerVolume(path) < 0) std::fprintf(stderr, "volume_lookup: no volume\n");
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int rounds = 3;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--rounds" && i + 1 < argc) {
+            rounds = std::max(1, std::atoi(argv[++i]));
+        } else {
+            std::fprintf(stderr, "usage: volume_lookup [--rounds N]\n");
+            return 2;
+        }
+    }
+#ifdef _WIN32
+    const std::string base = "C:\\Music";
+#else
+    const std::string base = "/tmp/music";
+#endif
+    const Timing shortPath = Register(base + "/song.mp3", rounds);
+    const Timing deep1 = Register(Deep(base, 1000000), rounds);
+    const Timing deep10 = Register(Deep(base, 10000000), rounds);
+    const Timing flat10 = Register(base + "/" + std::string(10000000, 'n') + ".mp3", rounds);
+    std::printf("short path            %10.3f ms\n", shortPath.wall);
+    std::printf("1 MB deep path        %10.3f ms\n", deep1.wall);
+    std::printf("10 MB deep path       %10.3f ms\n", deep10.wall);
+    std::printf("10 MB name            %10.3f ms\n", flat10.wall);
+    std::printf("10 MB / 1 MB deep     %10.1f (10 when linear, 100 when quadratic)\n",
+                deep10.wall / deep1.wall);
+    std::printf("10 MB deep / short    %10.1f\n", deep10.wall / shortPath.wall);
+    return 0;
+}
