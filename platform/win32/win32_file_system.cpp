@@ -328,6 +328,16 @@ private:
         return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
     }
 
+    // Not every implementation of ReplaceFile carries the attributes over
+    // (Wine's does not): a hidden or system song must not come back visible.
+    static void KeepAttributes(const std::string& target, DWORD old) {
+        const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        const DWORD now = GetFileAttributesA(target.c_str());
+        if (now == INVALID_FILE_ATTRIBUTES || (now & kept) == (old & kept)) return;
+        SetFileAttributesA(target.c_str(), (now & ~kept) | (old & kept));
+    }
+
     static bool CommitClosed(const std::string& tempPath, const std::string& target, bool held,
                              const BY_HANDLE_FILE_INFORMATION* mine) {
         const DWORD attributes = GetFileAttributesA(target.c_str());
@@ -370,6 +380,7 @@ private:
         for (int attempt = 0;; ++attempt) {
             if (ReplaceFileA(target.c_str(), tempPath.c_str(), nullptr,
                              REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+                KeepAttributes(target, attributes);
                 return true;
             }
             if (attempt >= 5 || !IsTransient(GetLastError())) {
