@@ -1,0 +1,432 @@
+// The Edit tag page's model on real MP3 files: a clip made by lame, tagged
+// and read back by mutagen (the system's Python), written through the page.
+#include "window/dialogs/edit_tag_page_model.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tags/id3v2/frame_table.h"
+#include "tests/tools/tool_test_files.h"
+
+namespace td {
+namespace {
+
+using namespace tooltest;
+
+#ifndef _WIN32
+constexpr const char* kPython = "/usr/bin/python3";
+
+// Runs a command, returns its standard output; `ok` false on a non-zero exit.
+std::string RunCommand(const std::string& command, bool& ok) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        ok = false;
+        return out;
+    }
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    ok = pclose(pipe) == 0;
+    return out;
+}
+#endif
+
+class EditTagPageTest : public ToolFilesTest {
+protected:
+    static void SetUpTestSuite() {
+#ifndef _WIN32
+        bool ok = false;
+        RunCommand(std::string(kPython) + " -c 'import mutagen' 2>/dev/null && command -v lame >/dev/null", ok);
+        available_ = ok;
+#endif
+    }
+
+    void SetUp() override {
+        ToolFilesTest::SetUp();
+        if (!available_) GTEST_SKIP() << "needs lame and mutagen";
+        clip_ = In("clip.mp3");
+        MakeClip(clip_);
+    }
+
+    // One second of a 440 Hz tone at 44.1 kHz, mono, 16-bit, through lame.
+    void MakeClip(const std::string& path) {
+        const std::string raw = In("tone.raw");
+        std::string samples;
+        for (int i = 0; i < 44100; ++i) {
+            const int v = (i / 50) % 2 ? 8000 : -8000;
+            samples.push_back(static_cast<char>(v & 0xFF));
+            samples.push_back(static_cast<char>((v >> 8) & 0xFF));
+        }
+        ASSERT_TRUE(WriteBytes(raw, samples));
+        bool ok = false;
+        Shell("lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m m -b 128 '" + raw +
+                  "' '" + path + "'",
+              ok);
+        ASSERT_TRUE(ok);
+    }
+
+    std::string Shell(const std::string& command, bool& ok) {
+#ifndef _WIN32
+        return RunCommand(command, ok);
+#else
+        (void)command;
+        ok = false;
+        return std::string();
+#endif
+    }
+
+    // Runs Python with mutagen's ID3 classes imported and `path` as `p`.
+    std::string Py(const std::string& path, const std::string& code) {
+        const std::string script = In("script.py");
+        std::ofstream(script) << "import sys\nfrom mutagen.id3 import ID3, ParseID3v1\nfrom mutagen.id3._frames import *\np = sys.argv[1]\n"
+                                  << "def L(p): return ID3(p, translate=False, load_v1=False)\n" << code << "\n";
+        bool ok = false;
+        std::string out = Shell(std::string("/usr/bin/python3 '") + script + "' '" + path + "' 2>&1", ok);
+        EXPECT_TRUE(ok) << out;
+        return out;
+    }
+
+    // A copy of the clip tagged by mutagen: `frames` is a Python list of
+    // frames; `v1` 2 writes an ID3v1 trailer too, 0 none.
+    std::string Tagged(const std::string& name, const std::string& frames, int v1 = 2) {
+        const std::string path = Write(name, ReadBytes(clip_));
+        Py(path, "t = ID3()\nfor f in " + frames + ": t.add(f)\nt.save(p, v2_version=3, v1=" +
+                     std::to_string(v1) + ")");
+        return path;
+    }
+
+    // The text mutagen reads for frame `id` of the ID3v2 tag as it stands
+    // (no frames filled in from ID3v1), "<none>" without it.
+    std::string Mutagen(const std::string& path, const std::string& id) {
+        std::string out = Py(path,
+                             "t = L(p)\nf = t.getall('" + id +
+                                 "')\nsys.stdout.buffer.write((str(f[0].text[0]) if f else '<none>')"
+                                 ".encode('utf-8'))");
+        return out;
+    }
+
+    SongRecord* Entry(const std::string& path) {
+        entries_.push_back(std::make_unique<SongRecord>(path, true));
+        return entries_.back().get();
+    }
+
+    // Audio bytes: the file without its ID3v2 tag and ID3v1 trailer.
+    static std::string AudioOf(const std::string& bytes) {
+        size_t start = 0;
+        if (bytes.size() > 10 && bytes.compare(0, 3, "ID3") == 0) {
+            start = 10 + ((static_cast<size_t>(bytes[6]) & 0x7F) << 21) +
+                    ((static_cast<size_t>(bytes[7]) & 0x7F) << 14) +
+                    ((static_cast<size_t>(bytes[8]) & 0x7F) << 7) + (static_cast<size_t>(bytes[9]) & 0x7F);
+        }
+        size_t end = bytes.size();
+        if (end >= 128 && bytes.compare(end - 128, 3, "TAG") == 0) end -= 128;
+        while (start < end && bytes[start] == '\0') ++start;
+        return bytes.substr(start, end - start);
+    }
+
+    static constexpr const char* kFull =
+        "[TIT2(encoding=0, text='Old Title'), TPE1(encoding=0, text='Old Band'),"
+        " TALB(encoding=0, text='Old Album'), TYER(encoding=0, text='1999'),"
+        " TRCK(encoding=0, text='4/10'), TCON(encoding=0, text='(17)'),"
+        " COMM(encoding=0, lang='eng', desc='', text='Old note'), TBPM(encoding=0, text='120'),"
+        " TCOM(encoding=0, text='Writer'), TXXX(encoding=0, desc='custom', text='kept'),"
+        " POPM(email='x@y', rating=196),"
+        " APIC(encoding=0, mime='image/png', type=3, desc='cover', data=b'\\x89PNG')]";
+
+    static inline bool available_ = false;
+    std::string clip_;
+    RecordingPrompter prompter_;
+};
+
+TEST_F(EditTagPageTest, ShowsBothTagsAndTheStreamAsTheFileHoldsThem) {
+    const std::string path = Tagged("full.mp3", kFull);
+    EditTagPageModel page({Entry(path)}, 0);
+    ASSERT_EQ(page.current(), 0);
+    EXPECT_TRUE(page.v1Enabled());
+    EXPECT_TRUE(page.v2Enabled());
+    EXPECT_EQ(page.text(kEditV2Title), "Old Title");
+    EXPECT_EQ(page.text(kEditV2Track), "4/10");
+    EXPECT_EQ(page.text(kEditV2Genre), "(17)");  // as it stands
+    EXPECT_EQ(page.text(kEditV2Comment), "Old note");
+    EXPECT_EQ(page.text(kEditV2Bpm), "120");
+    EXPECT_EQ(page.text(kEditV2Composer), "Writer");
+    EXPECT_EQ(page.text(kEditV2Subtitle), "");
+    EXPECT_EQ(page.rating(), 4);
+    // mutagen's trailer: the same title, track 4, genre Rock
+    EXPECT_EQ(page.text(kEditV1Title), "Old Title");
+    EXPECT_EQ(page.text(kEditV1Track), "4");
+    EXPECT_EQ(page.text(kEditV1Genre), "Rock");
+    EXPECT_FALSE(page.modified());
+    EXPECT_NE(page.mpegText(0).find("seconds"), std::string::npos);
+    EXPECT_NE(page.mpegText(1).find("44100Hz"), std::string::npos);
+
+    const std::string plain = Write("plain song.mp3", ReadBytes(clip_));
+    page = EditTagPageModel({Entry(plain)}, 0);
+    EXPECT_FALSE(page.v1Enabled());
+    EXPECT_FALSE(page.v2Enabled());
+    EXPECT_EQ(page.text(kEditV2Artist), "");  // not the file name
+    EXPECT_EQ(page.text(kEditV1Genre), "???");
+    EXPECT_EQ(page.rating(), 0);
+}
+
+TEST_F(EditTagPageTest, UpdateWritesTheFieldsAndKeepsEverythingElse) {
+    const std::string path = Tagged("full.mp3", kFull);
+    const std::string audio = AudioOf(ReadBytes(path));
+    SongRecord* entry = Entry(path);
+    EditTagPageModel page({entry}, 0);
+    EXPECT_TRUE(page.setText(kEditV2Title, "New Title"));
+    EXPECT_TRUE(page.setText(kEditV2Album, ""));
+    EXPECT_TRUE(page.setText(kEditV2Remixed, "DJ Remix"));
+    EXPECT_TRUE(page.setText(kEditV1Artist, "V1 Band"));
+    EXPECT_TRUE(page.setText(kEditV1Track, "12"));
+    EXPECT_TRUE(page.setText(kEditV1Genre, "Jazz"));
+    EXPECT_TRUE(page.setRating(2));
+    EXPECT_TRUE(page.modified());
+
+    std::vector<bool> notices;
+    EXPECT_EQ(page.write(prompter_, [&](bool on) { notices.push_back(on); }), EditWriteResult::Written);
+    EXPECT_TRUE(prompter_.shown.empty());
+    EXPECT_TRUE(notices.empty());  // the tag stays: no whole-file rewrite announced
+    EXPECT_FALSE(page.modified());
+
+    EXPECT_EQ(Mutagen(path, "TIT2"), "New Title");
+    EXPECT_EQ(Mutagen(path, "TALB"), "<none>");
+    EXPECT_EQ(Mutagen(path, "TPE4"), "DJ Remix");
+    EXPECT_EQ(Mutagen(path, "TPE1"), "Old Band");
+    EXPECT_EQ(Mutagen(path, "TXXX"), "kept");
+    EXPECT_EQ(Py(path, "print(L(p).getall('APIC')[0].data == b'\\x89PNG')"), "True\n");
+    EXPECT_EQ(Py(path, "print(L(p).getall('COMM')[0].text[0], L(p).getall('COMM')[0].lang)"),
+              "Old note eng\n");
+    EXPECT_EQ(Py(path, "d = open(p, 'rb').read()[-128:]\n"
+                       "v = ParseID3v1(d)\nprint(v['TPE1'].text[0], v['TRCK'].text[0], v['TCON'].text[0])"),
+              "V1 Band 12 8\n");
+    EXPECT_EQ(AudioOf(ReadBytes(path)), audio);
+
+    SongRecord disk(path, true);
+    EXPECT_EQ(disk.GetRating(), 2);
+    EXPECT_STREQ(disk.GetId3v1()->title, "Old Title");
+    // the entry holds what the file holds, and so does the page
+    EXPECT_EQ(V2(*entry, kTIT2), "New Title");
+    EXPECT_STREQ(entry->GetId3v1()->artist, "V1 Band");
+    EXPECT_EQ(entry->GetRating(), 2);
+    EXPECT_EQ(page.text(kEditV2Album), "");
+    EXPECT_EQ(page.text(kEditV1Genre), "Jazz");
+}
+
+TEST_F(EditTagPageTest, TagsAreCreatedAndRemovedByTheirCheckBoxes) {
+    // No tags: checking ID3v1 and typing a title gives a tag of only that title.
+    const std::string plain = Write("plain song.mp3", ReadBytes(clip_));
+    EditTagPageModel page({Entry(plain)}, 0);
+    page.setV1Enabled(true);
+    page.setText(kEditV1Title, "Only Title");
+    EXPECT_EQ(page.write(prompter_), EditWriteResult::Written);
+    SongRecord v1only(plain, true);
+    EXPECT_TRUE(v1only.HasId3v1());
+    EXPECT_FALSE(v1only.HasId3v2());
+    EXPECT_STREQ(v1only.GetId3v1()->title, "Only Title");
+    EXPECT_STREQ(v1only.GetId3v1()->artist, "");
+    EXPECT_EQ(v1only.GetId3v1()->genre, 0);
+    EXPECT_EQ(Py(plain, "print(ID3(p).get('TPE1'), ID3(p).get('TIT2'))"), "None Only Title\n");
+
+    // Checking ID3v2 on it: the tag appears, announced as a rewrite, and
+    // carries no artist made from the file name.
+    std::vector<bool> notices;
+    page.setV2Enabled(true);
+    page.setText(kEditV2Year, "2005");
+    EXPECT_EQ(page.write(prompter_, [&](bool on) { notices.push_back(on); }), EditWriteResult::Written);
+    EXPECT_EQ(notices, (std::vector<bool>{true, false}));
+    EXPECT_EQ(Mutagen(plain, "TYER"), "2005");
+    EXPECT_EQ(Mutagen(plain, "TPE1"), "<none>");
+
+    // Unchecking both removes both.
+    notices.clear();
+    page.setV1Enabled(false);
+    page.setV2Enabled(false);
+    EXPECT_EQ(page.write(prompter_, [&](bool on) { notices.push_back(on); }), EditWriteResult::Written);
+    EXPECT_EQ(notices, (std::vector<bool>{true, false}));
+    EXPECT_EQ(AudioOf(ReadBytes(plain)), ReadBytes(plain));
+    EXPECT_EQ(ReadBytes(plain), ReadBytes(clip_));
+}
+
+TEST_F(EditTagPageTest, MovingOffersToWriteTheFileShown) {
+    const std::string a = Tagged("a.mp3", "[TIT2(encoding=0, text='A')]");
+    const std::string b = Tagged("b.mp3", "[TIT2(encoding=0, text='B')]");
+    const std::string c = Tagged("c.mp3", "[TIT2(encoding=0, text='C')]");
+    EditTagPageModel page({Entry(a), Entry(b), Entry(c)}, 1);
+    EXPECT_EQ(page.text(kEditV2Title), "B");
+    page.move(-1, prompter_);
+    page.move(-1, prompter_);
+    EXPECT_EQ(page.current(), 0);  // the first stays shown
+    page.move(5, prompter_);
+    EXPECT_EQ(page.current(), 2);  // and so does the last
+    EXPECT_TRUE(prompter_.shown.empty());  // nothing changed: nothing asked
+
+    // Cancel: the file shown keeps its bytes, the next one is shown.
+    const std::string before = ReadBytes(c);
+    page.setText(kEditV2Title, "C changed");
+    prompter_.answers.push_back(PromptAnswer::Cancel);
+    page.select(0, prompter_);
+    ASSERT_EQ(prompter_.shown.size(), 1u);
+    EXPECT_EQ(prompter_.shown[0].text, "Write modifications ?");
+    EXPECT_EQ(prompter_.shown[0].caption, "Information: Edit Tag");
+    EXPECT_EQ(prompter_.shown[0].buttons, PromptButtons::OkCancel);
+    EXPECT_EQ(ReadBytes(c), before);
+    EXPECT_EQ(page.current(), 0);
+    EXPECT_EQ(page.text(kEditV2Title), "A");
+    EXPECT_FALSE(page.modified());
+
+    // OK: the write goes to the file that was shown, not to the one chosen.
+    page.setText(kEditV2Title, "A changed");
+    page.select(2, prompter_);
+    EXPECT_EQ(Mutagen(a, "TIT2"), "A changed");
+    EXPECT_EQ(Mutagen(c, "TIT2"), "C");
+    EXPECT_EQ(page.text(kEditV2Title), "C");
+
+    // Filling the controls is not the user's change.
+    page.setFilling(true);
+    page.setText(kEditV2Title, "typed by the page");
+    page.setFilling(false);
+    EXPECT_FALSE(page.modified());
+}
+
+TEST_F(EditTagPageTest, CopyButtonsAndFieldMenus) {
+    const std::string path = Tagged("full.mp3", kFull, 0);
+    EditTagPageModel page({Entry(path)}, 0);
+    EXPECT_FALSE(page.v1Enabled());
+    page.setText(kEditV2Title, "A title that is longer than thirty characters");
+    page.copyV2ToV1();
+    EXPECT_TRUE(page.v1Enabled());
+    EXPECT_EQ(page.text(kEditV1Title), "A title that is longer than th");
+    EXPECT_EQ(page.text(kEditV1Track), "4");     // "4/10"
+    EXPECT_EQ(page.text(kEditV1Genre), "Rock");  // "(17)" names genre 17
+    EXPECT_EQ(page.text(kEditV1Comment), "Old note");
+    page.setText(kEditV2Genre, "Chiptune Noise");
+    page.setText(kEditV2Track, "300");
+    page.copyV2ToV1();
+    EXPECT_EQ(page.text(kEditV1Genre), "???");
+    EXPECT_EQ(page.text(kEditV1Track), "");  // does not fit the trailer's byte
+
+    page.copyV1ToV2();
+    EXPECT_EQ(page.text(kEditV2Title), "A title that is longer than th");
+    EXPECT_EQ(page.text(kEditV2Genre), "");  // no genre, not the text "???"
+    EXPECT_EQ(page.text(kEditV2Bpm), "120");  // not a field of ID3v1
+
+    page.setText(kEditV2Album, "the old album");
+    page.applyCase(kEditV2Album, 4);
+    EXPECT_EQ(page.text(kEditV2Album), "The Old Album");
+    EXPECT_EQ(page.text(kEditV1Album), "Old Album");
+    page.applyCase(kEditV2Album, 2);
+    EXPECT_EQ(page.text(kEditV2Album), "THE OLD ALBUM");
+    page.applyCase(kEditV1Album, 1);
+    EXPECT_EQ(page.text(kEditV1Album), "old album");
+    page.applyCase(kEditV1Album, 3);
+    EXPECT_EQ(page.text(kEditV1Album), "Old album");
+
+    EXPECT_EQ(SwapPartners(kEditV2Title), (std::array<int, 2>{kEditV2Artist, kEditV2Album}));
+    EXPECT_EQ(SwapPartners(kEditV1Album), (std::array<int, 2>{kEditV1Artist, kEditV1Title}));
+    EXPECT_FALSE(HasFieldMenu(kEditV2Year));
+    page.swapFields(kEditV2Title, kEditV2Artist);
+    EXPECT_EQ(page.text(kEditV2Artist), "A title that is longer than th");
+    EXPECT_EQ(page.text(kEditV2Title), "Old Band");
+}
+
+TEST_F(EditTagPageTest, TextsTheFileCannotHoldAreRefused) {
+    const std::string path = Tagged("full.mp3", kFull);
+    EditTagPageModel page({Entry(path)}, 0);
+    // A character outside the code page: refused, the field keeps its text.
+    EXPECT_FALSE(page.setTextUtf16(kEditV2Title, u"\u03A9mega"));
+    EXPECT_EQ(page.text(kEditV2Title), "Old Title");
+    EXPECT_FALSE(page.modified());
+    EXPECT_TRUE(page.setTextUtf16(kEditV2Title, u"Caf\u00e9"));
+    EXPECT_EQ(page.text(kEditV2Title), "Caf\xe9");
+    // An ID3v1 track the trailer's byte cannot hold, or that is no number.
+    EXPECT_FALSE(page.setText(kEditV1Track, "300"));
+    EXPECT_FALSE(page.setText(kEditV1Track, "4a"));
+    EXPECT_EQ(page.text(kEditV1Track), "4");
+    EXPECT_TRUE(page.setText(kEditV1Track, "255"));
+    EXPECT_FALSE(page.setText(kEditV1Year, "20245"));
+    EXPECT_FALSE(page.setText(kEditV1Title, std::string(31, 'x')));
+    EXPECT_FALSE(page.setRating(6));
+    ASSERT_EQ(page.write(prompter_), EditWriteResult::Written);
+    EXPECT_EQ(Mutagen(path, "TIT2"), "Caf\u00e9");
+    EXPECT_EQ(Py(path, "print(open(p, 'rb').read()[-1 - 1])"), "255\n");  // the track byte
+
+    // A title read from UTF-16 that the code page cannot show: editing
+    // another field leaves it as the file has it.
+    const std::string greek = Tagged("greek.mp3", "[TIT2(encoding=1, text='\\u03a9mega'), TPE1(encoding=0, text='Band')]");
+    page = EditTagPageModel({Entry(greek)}, 0);
+    EXPECT_EQ(page.text(kEditV2Title), "?mega");
+    page.setText(kEditV2Artist, "Other Band");
+    ASSERT_EQ(page.write(prompter_), EditWriteResult::Written);
+    EXPECT_EQ(Mutagen(greek, "TIT2"), "\u03a9mega");
+    EXPECT_EQ(Mutagen(greek, "TPE1"), "Other Band");
+}
+
+TEST_F(EditTagPageTest, FilesThatCannotBeWrittenKeepTheirBytesAndTheEntry) {
+    const std::string path = Tagged("ro.mp3", kFull);
+    const std::string before = ReadBytes(path);
+    SongRecord* entry = Entry(path);
+    EditTagPageModel page({entry}, 0);
+    ASSERT_TRUE(Fs().SetAttributes(path, kAttrReadOnly));
+
+    // Read-only, declined: the translated question, nothing written.
+    page.setText(kEditV2Title, "Forced");
+    prompter_.answers.push_back(PromptAnswer::Cancel);
+    EXPECT_EQ(page.write(prompter_), EditWriteResult::Declined);
+    ASSERT_EQ(prompter_.shown.size(), 1u);
+    EXPECT_EQ(prompter_.shown[0].text, "Do you want to force save tag (file " + path + " is read only) ?");
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(V2(*entry, kTIT2), "Old Title");
+    EXPECT_EQ(page.text(kEditV2Title), "Forced");  // as the user left it
+
+    // Forced: written, and the file is read-only again.
+    page.setText(kEditV2Title, "Forced");
+    EXPECT_EQ(page.write(prompter_), EditWriteResult::Written);
+    EXPECT_EQ(Mutagen(path, "TIT2"), "Forced");
+    uint32_t attributes = 0;
+    ASSERT_TRUE(Fs().GetAttributes(path, attributes));
+    EXPECT_NE(attributes & kAttrReadOnly, 0u);
+    ASSERT_TRUE(Fs().SetAttributes(path, 0));
+
+    // A failing disk: the writer's message, the entry keeps its data.
+    prompter_.shown.clear();
+    page.setText(kEditV2Title, "Never");
+    const std::string written = ReadBytes(path);
+    {
+        FaultyFileSystem faulty;
+        faulty.FailFrom(FaultyFileSystem::Op::Write, 1);
+        ScopedFs scoped(faulty);
+        EXPECT_EQ(page.write(prompter_), EditWriteResult::Failed);
+    }
+    ASSERT_EQ(prompter_.shown.size(), 1u);
+    EXPECT_EQ(prompter_.shown[0].caption, "Error: Edit Tag");
+    EXPECT_EQ(prompter_.shown[0].icon, PromptIcon::Error);
+    EXPECT_EQ(ReadBytes(path), written);
+    EXPECT_EQ(V2(*entry, kTIT2), "Forced");
+
+    // Vanished since it was listed: nothing is created in its place.
+    prompter_.shown.clear();
+    ASSERT_TRUE(Fs().Remove(path));
+    page.setText(kEditV2Title, "Ghost");
+    EXPECT_EQ(page.write(prompter_), EditWriteResult::Unreadable);
+    ASSERT_EQ(prompter_.shown.size(), 1u);
+    EXPECT_EQ(prompter_.shown[0].text, "Can't write ID3 Tag !!!");
+    EXPECT_FALSE(FileExists(path));
+
+    // No file at all.
+    prompter_.shown.clear();
+    EditTagPageModel empty({}, 0);
+    EXPECT_EQ(empty.current(), -1);
+    EXPECT_EQ(empty.write(prompter_), EditWriteResult::NoSong);
+    ASSERT_EQ(prompter_.shown.size(), 1u);
+    EXPECT_EQ(prompter_.shown[0].text, "Select before a song");
+}
+
+}  // namespace
+}  // namespace td
