@@ -1,9 +1,10 @@
 // The one way the system asks the user something or tells a result: message
-// boxes, the file choosers (open one or several files, save) and the folder
-// chooser. The window layer shows real dialogs; tests and the command line
+// boxes, the file choosers (open one or several files, save), the folder
+// chooser and the colour chooser. The window layer shows real dialogs; tests and the command line
 // install their own answers.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,9 @@ public:
     virtual FileDialogResult ChooseFiles(const FileDialogRequest&) { return {}; }
     // A folder chooser. Without one nothing is chosen.
     virtual FolderDialogResult ChooseFolder(const FolderDialogRequest&) { return {}; }
+    // A colour chooser opened on `color` (0x00BBGGRR); true with the colour
+    // chosen in `color`, false (and `color` untouched) when none was.
+    virtual bool PickColor(uint32_t& /*color*/) { return false; }
 };
 
 }  // namespace td

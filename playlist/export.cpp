@@ -353,6 +353,14 @@ bool Write(const std::string& path, const std::string& bytes) {
 
 }  // namespace
 
+const char* htmlFontNameText(int index) {
+    return index >= 0 && index < kFontNameCount ? kFontNames[index] : "";
+}
+
+const char* htmlFontSizeText(int index) {
+    return index >= 0 && index < kFontSizeCount ? kFontSizes[index] : "";
+}
+
 ExportOptions exportOptionsFrom(const Settings& settings) {
     ExportOptions options;
     options.selectedOnly = settings.exportSelectedOnly == 1;

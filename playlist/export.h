@@ -53,6 +53,10 @@ const char* exportExtension(ExportFormat format);
 // `name` with the format's extension appended unless it already ends with it
 // (compared without regard to case).
 std::string ensureExportExtension(const std::string& name, ExportFormat format);
+// The CSS texts of a font name index (0 to 3) and a font size index (0 to
+// 6) of an HTML style class; "" outside.
+const char* htmlFontNameText(int index);
+const char* htmlFontSizeText(int index);
 // The page name of an HTML export: the file name without its directory and
 // without its extension (cut at the last ".").
 std::string exportPageName(const std::string& path);

@@ -14,6 +14,9 @@
 #define IDD_RESET 138
 #define IDD_COLUMNS 146
 #define IDD_MEDIA_WIZARD 148
+#define IDD_HTML_CLASSES 144
+#define IDD_DUPLICATES 157
+#define IDD_THEME_COLORS 179
 
 /* --- menus and accelerators ------------------------------------------------ */
 #define IDR_POPUP_MENUS 101 /* button and context menus, one per submenu */
@@ -105,6 +108,38 @@
 #define IDC_COL_REMOVE_ALL 1572
 #define IDC_COL_UP 1573
 #define IDC_COL_DOWN 1574
+
+/* --- controls of the style and duplicates dialogs (dialogs 144, 157, 179) -- */
+#define IDC_THEME_LABEL 1580
+#define IDC_THEME_LIST 1581
+#define IDC_THEME_COLORS_GROUP 1582
+#define IDC_THEME_COLOR_FIRST 1583  /* the seven colour buttons: 1583 to 1589 */
+#define IDC_THEME_SWATCH_FIRST 1590 /* the colour each shows: 1590 to 1596 */
+#define IDC_THEME_ICON_GROUP 1597
+#define IDC_THEME_ICON_LABEL 1598
+#define IDC_THEME_ICON_LIST 1599
+#define IDC_THEME_RATING_GROUP 1600
+#define IDC_THEME_RATING_LABEL 1601
+#define IDC_THEME_RATING_LIST 1602
+#define IDC_THEME_NOTE 1603
+#define IDC_HTML_TEMPLATE_LABEL 1610
+#define IDC_HTML_TEMPLATE 1611
+#define IDC_HTML_GROUP 1612
+#define IDC_HTML_HEAD_FIRST 1613  /* column heads: 1613 to 1617 */
+#define IDC_HTML_ROW_FIRST 1618   /* row names, the four classes then the link: 1618 to 1622 */
+#define IDC_HTML_COLOR_FIRST 1623 /* nine colour boxes, by colour slot: 1623 to 1631 */
+#define IDC_HTML_PICK_FIRST 1632  /* their chooser buttons: 1632 to 1640 */
+#define IDC_HTML_FONT_FIRST 1641  /* font name of each class: 1641 to 1644 */
+#define IDC_HTML_STYLE_FIRST 1645 /* font style: 1645 to 1648 */
+#define IDC_HTML_SIZE_FIRST 1649  /* font size: 1649 to 1652 */
+#define IDC_DUP_GROUP 1660
+#define IDC_DUP_FIELD_FIRST 1661  /* the five check boxes, by bit: 1661 to 1665 */
+#define IDC_DUP_SECONDS 1666
+#define IDC_DUP_SECONDS_SPIN 1667
+#define IDC_DUP_SECONDS_UNIT 1668
+#define IDC_DUP_PERCENT 1669
+#define IDC_DUP_PERCENT_SPIN 1670
+#define IDC_DUP_PERCENT_UNIT 1671
 
 /* --- controls of the progress dialog (dialog 177) -------------------------- */
 #define IDC_PROGRESS_ABORT 1248

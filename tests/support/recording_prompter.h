@@ -1,5 +1,5 @@
-// A Prompter for tests: records every message and every file or folder
-// dialog asked for, and answers from a script.
+// A Prompter for tests: records every message and every file, folder or
+// colour dialog asked for, and answers from a script.
 #pragma once
 
 #include <deque>
@@ -57,6 +57,15 @@ public:
         return answer;
     }
 
+    // A colour chooser takes the next scripted colour; none left: Cancel.
+    bool PickColor(uint32_t& color) override {
+        colorRequests.push_back(color);
+        if (colorAnswers.empty()) return false;
+        color = colorAnswers.front();
+        colorAnswers.pop_front();
+        return true;
+    }
+
     // Scripts a file dialog that chooses `paths` through filter `filterIndex`.
     void chooseFiles(std::vector<std::string> paths, int filterIndex = 1) {
         FileDialogResult answer;
@@ -78,9 +87,11 @@ public:
     std::deque<PromptAnswer> answers;
     std::deque<FileDialogResult> fileAnswers;
     std::deque<FolderDialogResult> folderAnswers;
+    std::deque<uint32_t> colorAnswers;
     std::vector<Shown> shown;
     std::vector<FileDialogRequest> fileRequests;
     std::vector<FolderDialogRequest> folderRequests;
+    std::vector<uint32_t> colorRequests;  // the colour each chooser opened on
 
 private:
     std::optional<PromptAnswer> fixed_;

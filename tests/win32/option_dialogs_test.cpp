@@ -1,72 +1,24 @@
 // The option dialogs opened by their commands in the playlist window, driven
-// by messages from a timer that their own modal loop dispatches.
+// by messages (win32/dialog_driver.h).
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "settings/settings.h"
-#include "win32/window_fixture.h"
+#include "win32/dialog_driver.h"
 #include "window/window_resource.h"
 
 namespace td {
 namespace {
 
-using test::PlaylistWindowTest;
+using test::Check;
+using test::Press;
 
-HWND gOwner = nullptr;
-std::function<void(HWND)> gAct;
-UINT_PTR gTimer = 0;
+std::string Text(HWND dialog, int control) { return test::DialogText(dialog, control); }
 
-BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (std::string(name) == "#32770" && GetWindow(window, GW_OWNER) == gOwner && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog) return;
-    KillTimer(nullptr, gTimer);
-    gAct(dialog);
-}
-
-std::string Text(HWND dialog, int control) {
-    char text[512] = {};
-    GetDlgItemTextA(dialog, control, text, sizeof text);
-    return text;
-}
-
-void Press(HWND dialog, int control) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), 0); }
-
-void Check(HWND dialog, int control, bool on) {
-    CheckDlgButton(dialog, control, on ? BST_CHECKED : BST_UNCHECKED);
-}
-
-class OptionDialogsTest : public PlaylistWindowTest {
-protected:
-    // Runs `command`; `act` gets its dialog once it shows and must close it.
-    void run(int command, std::function<void(HWND)> act) {
-        gOwner = window_->hwnd();
-        gAct = std::move(act);
-        gTimer = SetTimer(nullptr, 0, 20, OnTimer);
-        EXPECT_TRUE(window_->command(command));
-        KillTimer(nullptr, gTimer);
-    }
-    Settings reloaded() {
-        EXPECT_TRUE(settings_->save());
-        Settings again(dir_.path());
-        again.load();
-        return again;
-    }
-};
+class OptionDialogsTest : public test::DialogWindowTest {};
 
 TEST_F(OptionDialogsTest, OptionDialogStoresItsChoicesOnOkOnly) {
     open();

@@ -85,9 +85,11 @@ protected:
         ASSERT_EQ(saveKq3(list, startFile_, nullptr), Kq3Save::Saved);
     }
 
-    PlaylistWindow& open() {
+    // With `systemDialogs` the window shows real message boxes and choosers
+    // instead of asking prompter_.
+    PlaylistWindow& open(bool systemDialogs = false) {
         window_ = std::make_unique<PlaylistWindow>(module_, harness_->hostWindow(), *bridge_, *settings_, *lang_,
-                                                   startFile_, &prompter_);
+                                                   startFile_, systemDialogs ? nullptr : &prompter_);
         EXPECT_TRUE(window_->create());
         harness_->pump(50);
         return *window_;

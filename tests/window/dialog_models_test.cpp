@@ -339,7 +339,7 @@ TEST(DialogModelTest, ReportCopyPutsTheShownTextOrSaysWhichStepFailed) {
     }
 }
 
-TEST(DialogModelTest, DuplicatesModeShowsOnlyDuplicatesAndCancelLeavesTheListAsItWas) {
+TEST(DialogModelTest, DuplicatesModeShowsOnlyDuplicatesCancelLeavesTheListAndOffRestoresTheSelection) {
     Playlist list;
     AddSong(list, "/a.mp3", 200);
     AddSong(list, "/b.mp3", 300);
@@ -359,8 +359,16 @@ TEST(DialogModelTest, DuplicatesModeShowsOnlyDuplicatesAndCancelLeavesTheListAsI
     ASSERT_EQ(view.rowCount(), 2);
     EXPECT_EQ(view.entryAt(1)->GetFileName(), "/c.mp3");
     EXPECT_EQ(mode.rowImage(view, 0), kDuplicateImage);
+    view.setSelected(1, true);
     mode.turnOff();
     EXPECT_EQ(mode.rowImage(view, 0), 0);
+    // The full list comes back with the selection of before the mode.
+    view.rebuildFromPlaylist();
+    EXPECT_EQ(mode.restoreSelection(view), 1);
+    EXPECT_FALSE(view.isSelected(0));
+    EXPECT_TRUE(view.isSelected(1));
+    EXPECT_FALSE(view.isSelected(2));
+    EXPECT_EQ(view.selectedLength(), 300);
 }
 
 TEST(DialogModelTest, AboutNamesProductVersionCreditAndShortcuts) {

@@ -1,5 +1,7 @@
 #include "window/dialogs/duplicates_dialog_model.h"
 
+#include <unordered_set>
+
 #include "playlist/view.h"
 #include "settings/settings.h"
 #include "wizards/duplicates.h"
@@ -28,8 +30,31 @@ bool DuplicatesDialogModel::ok(Settings& settings, Prompter& prompter) const {
 void DuplicatesMode::turnOn(bool accepted, const Playlist& playlist, PlaylistView& view,
                             const Settings& settings) {
     if (!accepted) return;
+    const std::vector<SongRecord*> selected = view.selectedEntries();
+    selection_.assign(selected.begin(), selected.end());
     view.setRows(findDuplicates(playlist, settings.viewSource(), DuplicateOptions::fromSettings(settings)));
     shown_ = true;
+}
+
+int DuplicatesMode::restoreSelection(PlaylistView& view) {
+    const std::unordered_set<const SongRecord*> wanted(selection_.begin(), selection_.end());
+    selection_.clear();
+    view.suspendSelectionUpdates(true);
+    view.selectAll(false);
+    int first = -1;
+    for (int row = 0; row < view.rowCount() && !wanted.empty(); ++row) {
+        if (wanted.count(view.entryAt(row)) == 0) continue;
+        view.setSelected(row, true);
+        if (first < 0) first = row;
+    }
+    view.suspendSelectionUpdates(false);
+    view.recomputeSelectedLength();
+    return first;
+}
+
+void DuplicatesMode::viewRebuilt() {
+    shown_ = false;
+    selection_.clear();
 }
 
 int DuplicatesMode::rowImage(const PlaylistView& view, int row) const {

@@ -13,6 +13,7 @@ namespace td {
 class Playlist;
 class PlaylistView;
 class Settings;
+class SongRecord;
 
 class DuplicatesDialogModel {
 public:
@@ -42,16 +43,21 @@ public:
     bool shown() const { return shown_; }
 
     // The command while the mode is off: asks for the options; `accepted` is
-    // whether the options dialog ended with OK. On OK the view shows only the
-    // entries that resemble another one (all of the Playlist, whatever the
-    // filter) and the mode is on; on Cancel the mode stays off and the view
-    // is not touched.
+    // whether the options dialog ended with OK. On OK the selection is
+    // remembered, the view shows only the entries that resemble another one
+    // (all of the Playlist, whatever the filter) and the mode is on; on
+    // Cancel the mode stays off and the view is not touched.
     void turnOn(bool accepted, const Playlist& playlist, PlaylistView& view, const Settings& settings);
-    // The command while the mode is on: the mode is off; the caller refilters
-    // so the full list returns.
+    // The command while the mode is on: the mode is off; the caller
+    // refilters so the full list returns, then restores the selection.
     void turnOff() { shown_ = false; }
-    // Another command rebuilt the view (filter, search, load): the mode ends.
-    void viewRebuilt() { shown_ = false; }
+    // Selects exactly the rows of the entries that were selected when the
+    // mode came on (entries since removed are simply not found). Returns the
+    // first such row or -1. The remembered selection is then forgotten.
+    int restoreSelection(PlaylistView& view);
+    // Another command rebuilt the view (filter, search, load): the mode ends
+    // and the remembered selection no longer applies.
+    void viewRebuilt();
 
     // The list image of a row: the duplicate image while the mode is on,
     // otherwise the entry's tag flags.
@@ -59,6 +65,7 @@ public:
 
 private:
     bool shown_ = false;
+    std::vector<const SongRecord*> selection_;
 };
 
 }  // namespace td

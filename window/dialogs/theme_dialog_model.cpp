@@ -1,8 +1,22 @@
 #include "window/dialogs/theme_dialog_model.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace td {
+
+const char* const kIconPackageNames[kIconPackageCount] = {"Tunedeck (classic)", "Tunedeck (modern)"};
+const char* const kRatingPackageNames[kRatingPackageCount] = {
+    "Classic", "Modern", "Square stars", "Square stars 2", "Heart", "Stars alternate",
+    "Ticks",   "Ticks 2", "Small stars", "Lighten green stars", "Music notes",
+};
+
+std::string themeDisplayName(const ColorTheme& theme) {
+    std::string name(theme.name, std::find(theme.name, theme.name + sizeof theme.name, '\0'));
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    return name;
+}
+
 namespace {
 
 uint32_t* colorField(ColorTheme& theme, int slot) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "settings/settings.h"
 #include "window/dialogs/dialog_model.h"
@@ -12,6 +13,12 @@ namespace td {
 
 // The seven colour buttons, in the order of a theme's colours.
 constexpr int kThemeColorCount = 7;
+
+// The names the icon set and rating symbol lists show, by index.
+extern const char* const kIconPackageNames[kIconPackageCount];
+extern const char* const kRatingPackageNames[kRatingPackageCount];
+// A theme's name as the theme list shows it: without its padding blanks.
+std::string themeDisplayName(const ColorTheme& theme);
 
 class ThemeDialogModel {
 public:

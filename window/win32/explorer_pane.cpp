@@ -94,6 +94,7 @@ void PlaylistWindow::Impl::treeSelectionChanged(LPARAM node) {
 
 void PlaylistWindow::Impl::refilter() {
     filter.refilter(view);
+    duplicates.viewRebuilt();
     refreshList();
     rewriteStatus(false);
 }

@@ -117,6 +117,7 @@ INT_PTR PlaylistWindow::Impl::onGatherDone(WPARAM, LPARAM) {
     filter.recountGenres();
     refreshExplorerPane();
     filter.refilter(view);
+    duplicates.viewRebuilt();
     refreshList();
     rewriteStatus(false);
     SetFocus(list);

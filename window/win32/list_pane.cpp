@@ -159,7 +159,7 @@ void PlaylistWindow::Impl::updateSortMark() {
 int PlaylistWindow::Impl::imageOf(int row) const {
     RowImageState state;
     state.playing = row == playingIndex && row >= 0;
-    state.duplicates = duplicatesMode;
+    state.duplicates = duplicates.shown();
     const SongRecord* entry = view.entryAt(row);
     state.missing = entry && isDeadEntry(*entry);
     return rowImage(entry, state);
@@ -433,6 +433,7 @@ void PlaylistWindow::Impl::afterListChange() {
 }
 
 void PlaylistWindow::Impl::afterListReplaced() {
+    duplicates.viewRebuilt();
     playingEntry = nullptr;
     previousPlayingIndex = -1;
     afterListChange();

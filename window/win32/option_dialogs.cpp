@@ -1,8 +1,9 @@
 // The option dialogs of the playlist window: Option (137), Reset (138), Media
-// Wizard (148), Columns (146), the information report (136) and About (102). Each runs over its portable model
-// (window/dialogs/): the model is filled before the dialog opens, passed as
-// its LPARAM, shown by WM_INITDIALOG, read back from the controls on OK and
-// checked by the model, which alone writes the Settings.
+// Wizard (148), Columns (146), the information report (136) and About (102).
+// Each runs over its portable model (window/dialogs/) through the one dialog
+// procedure of model_dialog.h: the model is filled before the dialog opens,
+// shown by WM_INITDIALOG, read back from the controls on OK and checked by
+// the model, which alone writes the Settings.
 #include <windows.h>
 
 #include <string>
@@ -19,78 +20,12 @@
 #include "window/dialogs/media_wizard_dialog_model.h"
 #include "window/dialogs/options_dialog_model.h"
 #include "window/dialogs/reset_dialog_model.h"
+#include "window/win32/model_dialog.h"
 #include "window/win32/playlist_window_impl.h"
 #include "wizards/media_wizard.h"
 
 namespace td {
 namespace {
-
-struct ControlText {
-    int control;
-    int text;  // language-table number; an empty text keeps the template's
-};
-
-void relabel(HWND dialog, int caption, const ControlText* texts, size_t count) {
-    if (*LangTable::getString(caption)) SetWindowTextA(dialog, LangTable::getString(caption));
-    for (size_t i = 0; i < count; ++i) {
-        const char* text = LangTable::getString(texts[i].text);
-        if (*text) SetDlgItemTextA(dialog, texts[i].control, text);
-    }
-}
-
-template <size_t N>
-void relabel(HWND dialog, int caption, const ControlText (&texts)[N]) {
-    relabel(dialog, caption, texts, N);
-}
-
-bool checked(HWND dialog, int control) { return IsDlgButtonChecked(dialog, control) == BST_CHECKED; }
-
-void check(HWND dialog, int control, bool on) { CheckDlgButton(dialog, control, on ? BST_CHECKED : BST_UNCHECKED); }
-
-// The index of the checked button among the `count` radio buttons `controls`.
-int checkedRadio(HWND dialog, const int* controls, int count) {
-    for (int i = 0; i < count; ++i) {
-        if (checked(dialog, controls[i])) return i;
-    }
-    return 0;
-}
-
-constexpr int kLangOk = 12;
-constexpr int kLangCancel = 13;
-
-// Every dialog here runs through ModelProc: `Run` holds the dialog's model
-// and says how the controls show it (`show`), how OK reads them back and
-// whether the model accepts them (`accept`, which gives the dialog's result),
-// and what its other controls do (`command`). Cancel ends the dialog with
-// `kCancelResult` and leaves everything as it was.
-template <typename Run>
-INT_PTR CALLBACK ModelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    Run* run = reinterpret_cast<Run*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    if (!run) return FALSE;
-    if (message == WM_INITDIALOG) {
-        run->show(dialog);
-        return TRUE;
-    }
-    if (message != WM_COMMAND) return FALSE;
-    const int id = LOWORD(wParam);
-    if (id == IDOK) {
-        INT_PTR result = IDOK;
-        if (run->accept(dialog, result)) EndDialog(dialog, result);
-        return TRUE;
-    }
-    if (id == IDCANCEL) {
-        EndDialog(dialog, Run::kCancelResult);
-        return TRUE;
-    }
-    return run->command(dialog, id, HIWORD(wParam)) ? TRUE : FALSE;
-}
-
-template <typename Run>
-INT_PTR runDialog(HINSTANCE module, int templateId, HWND owner, Run& run) {
-    return DialogBoxParamA(module, MAKEINTRESOURCEA(templateId), owner, ModelProc<Run>,
-                           reinterpret_cast<LPARAM>(&run));
-}
 
 // --- Option ------------------------------------------------------------------
 
@@ -114,19 +49,19 @@ struct OptionsRun {
             {IDC_OPT_CLICK_PLAY, 244},   {IDC_OPT_CLICK_ENQUEUE, 245}, {IDC_OPT_CLICK_EDIT, 246},
             {IDOK, kLangOk},             {IDCANCEL, kLangCancel},
         };
-        relabel(dialog, 231, kTexts);
-        check(dialog, kExportRadios[model.exportSelectedOnly], true);
-        check(dialog, kHtmlRadios[model.htmlListing], true);
-        check(dialog, IDC_OPT_HTML_LINK, model.htmlHyperlink);
-        check(dialog, IDC_OPT_BOTH_TAGS, model.exportBothTags);
-        check(dialog, kLoadRadios[model.loadOnStartup], true);
-        check(dialog, kClickRadios[model.doubleClickAction], true);
+        relabelDialog(dialog, 231, kTexts);
+        setChecked(dialog, kExportRadios[model.exportSelectedOnly], true);
+        setChecked(dialog, kHtmlRadios[model.htmlListing], true);
+        setChecked(dialog, IDC_OPT_HTML_LINK, model.htmlHyperlink);
+        setChecked(dialog, IDC_OPT_BOTH_TAGS, model.exportBothTags);
+        setChecked(dialog, kLoadRadios[model.loadOnStartup], true);
+        setChecked(dialog, kClickRadios[model.doubleClickAction], true);
     }
     bool accept(HWND dialog, INT_PTR&) {
         model.exportSelectedOnly = checkedRadio(dialog, kExportRadios, 2);
         model.htmlListing = checkedRadio(dialog, kHtmlRadios, 2);
-        model.htmlHyperlink = checked(dialog, IDC_OPT_HTML_LINK);
-        model.exportBothTags = checked(dialog, IDC_OPT_BOTH_TAGS);
+        model.htmlHyperlink = isChecked(dialog, IDC_OPT_HTML_LINK);
+        model.exportBothTags = isChecked(dialog, IDC_OPT_BOTH_TAGS);
         model.loadOnStartup = checkedRadio(dialog, kLoadRadios, 2);
         model.doubleClickAction = checkedRadio(dialog, kClickRadios, 3);
         return model.ok(settings, prompter);
@@ -148,16 +83,16 @@ struct ResetRun {
             {IDC_RESET_COLUMNS, 277}, {IDC_RESET_TOOLS, 278},   {IDC_RESET_OPTIONS, 279},
             {IDOK, kLangOk},          {IDCANCEL, kLangCancel},
         };
-        relabel(dialog, 273, kTexts);
+        relabelDialog(dialog, 273, kTexts);
     }
     // Closes in every case: with 1 after a reset, 0 when nothing was checked
     // or the question was answered Cancel.
     bool accept(HWND dialog, INT_PTR& result) {
-        model.html = checked(dialog, IDC_RESET_HTML);
-        model.columns = checked(dialog, IDC_RESET_COLUMNS);
-        model.tools = checked(dialog, IDC_RESET_TOOLS);
-        model.options = checked(dialog, IDC_RESET_OPTIONS);
-        model.theme = checked(dialog, IDC_RESET_THEME);
+        model.html = isChecked(dialog, IDC_RESET_HTML);
+        model.columns = isChecked(dialog, IDC_RESET_COLUMNS);
+        model.tools = isChecked(dialog, IDC_RESET_TOOLS);
+        model.options = isChecked(dialog, IDC_RESET_OPTIONS);
+        model.theme = isChecked(dialog, IDC_RESET_THEME);
         result = model.ok(settings, prompter);
         return true;
     }
@@ -179,14 +114,14 @@ struct WizardRun {
             {IDC_WIZARD_FIRST + 5, 290},  {IDC_WIZARD_CUSTOM, 291},    {IDOK, kLangOk},
             {IDCANCEL, kLangCancel},
         };
-        relabel(dialog, 283, kTexts);
+        relabelDialog(dialog, 283, kTexts);
         SendDlgItemMessageA(dialog, IDC_WIZARD_MINUTES, EM_LIMITTEXT, kWizardCustomDigits, 0);
-        check(dialog, IDC_WIZARD_FIRST + model.choice, true);
+        setChecked(dialog, IDC_WIZARD_FIRST + model.choice, true);
         EnableWindow(GetDlgItem(dialog, IDC_WIZARD_MINUTES), model.customEnabled());
     }
     bool accept(HWND dialog, INT_PTR&) {
         for (int i = 0; i < kWizardChoiceCount; ++i) {
-            if (checked(dialog, IDC_WIZARD_FIRST + i)) model.choice = i;
+            if (isChecked(dialog, IDC_WIZARD_FIRST + i)) model.choice = i;
         }
         model.customText = GetControlText(GetDlgItem(dialog, IDC_WIZARD_MINUTES));
         return model.ok(settings, prompter);
@@ -230,20 +165,20 @@ struct ColumnsRun {
             {IDC_COL_REMOVE_ALL, 226}, {IDC_COL_UP, 19},          {IDC_COL_DOWN, 20},
             {IDOK, kLangOk},           {IDCANCEL, kLangCancel},
         };
-        relabel(dialog, 216, kTexts);
+        relabelDialog(dialog, 216, kTexts);
         for (int source = 0; source < 4; ++source) {
             SendDlgItemMessageA(dialog, IDC_COL_VIEW, CB_ADDSTRING, 0,
                                 reinterpret_cast<LPARAM>(ViewSourceName(source)));
         }
         SendDlgItemMessageA(dialog, IDC_COL_VIEW, CB_SETCURSEL, static_cast<WPARAM>(model.viewInfoFrom), 0);
-        check(dialog, IDC_COL_NUMBER, model.showNumber);
-        check(dialog, IDC_COL_GRID, model.showGrid);
+        setChecked(dialog, IDC_COL_NUMBER, model.showNumber);
+        setChecked(dialog, IDC_COL_GRID, model.showGrid);
         showLists(dialog, 0, 0);
     }
     bool accept(HWND dialog, INT_PTR&) {
         model.viewInfoFrom = static_cast<int>(SendDlgItemMessageA(dialog, IDC_COL_VIEW, CB_GETCURSEL, 0, 0));
-        model.showNumber = checked(dialog, IDC_COL_NUMBER);
-        model.showGrid = checked(dialog, IDC_COL_GRID);
+        model.showNumber = isChecked(dialog, IDC_COL_NUMBER);
+        model.showGrid = isChecked(dialog, IDC_COL_GRID);
         return model.ok(settings, prompter);
     }
     bool command(HWND dialog, int id, int) {
@@ -329,12 +264,12 @@ struct AboutRun {
 
 void PlaylistWindow::Impl::cmdOptions(int) {
     OptionsRun run{OptionsDialogModel(settings), settings, prompter};
-    runDialog(module, IDD_OPTIONS, hwnd, run);
+    runModelDialog(module, IDD_OPTIONS, hwnd, systemDialogs, run);
 }
 
 void PlaylistWindow::Impl::cmdReset(int) {
     ResetRun run{ResetDialogModel(), settings, prompter};
-    if (runDialog(module, IDD_RESET, hwnd, run) != 1) return;
+    if (runModelDialog(module, IDD_RESET, hwnd, systemDialogs, run) != 1) return;
     // The window's own placement and language go over the defaults just
     // restored, then the list takes the theme and the columns again.
     storePlacementAndLanguage();
@@ -349,7 +284,7 @@ void PlaylistWindow::Impl::cmdReset(int) {
 
 void PlaylistWindow::Impl::cmdMediaWizard(int) {
     WizardRun run{MediaWizardDialogModel(settings), settings, prompter};
-    if (runDialog(module, IDD_MEDIA_WIZARD, hwnd, run) != IDOK) return;
+    if (runModelDialog(module, IDD_MEDIA_WIZARD, hwnd, systemDialogs, run) != IDOK) return;
     const int first = applyMediaWizard(view, run.model.targetSeconds());
     applyViewSelection();
     showSelectedLength();
@@ -360,7 +295,7 @@ void PlaylistWindow::Impl::cmdMediaWizard(int) {
 void PlaylistWindow::Impl::cmdColumns(int) {
     saveColumnLayout();
     ColumnsRun run{ColumnsDialogModel(settings), settings, prompter};
-    if (runDialog(module, IDD_COLUMNS, hwnd, run) != IDOK) return;
+    if (runModelDialog(module, IDD_COLUMNS, hwnd, systemDialogs, run) != IDOK) return;
     const DWORD grid = settings.showGrid == 1 ? LVS_EX_GRIDLINES : 0;
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, grid);
     view.applyOptions(settings);
@@ -373,6 +308,7 @@ void PlaylistWindow::Impl::cmdColumns(int) {
     // selection kept.
     view.takeSnapshot();
     filter.refilter(view);
+    duplicates.viewRebuilt();
     view.restoreSnapshot();
     applyViewSelection();
     refreshList();
@@ -382,14 +318,14 @@ void PlaylistWindow::Impl::cmdColumns(int) {
 void PlaylistWindow::Impl::cmdInformation(int id) {
     const bool whole = id == IDM_PLAYLIST_INFO || id == IDM_PLAYLIST_INFO_KEY;
     InfoRun run{InfoDialogModel(playlist, view, whole, filter.genres()), prompter};
-    runDialog(module, IDD_INFORMATION, hwnd, run);
+    runModelDialog(module, IDD_INFORMATION, hwnd, systemDialogs, run);
 }
 
 void PlaylistWindow::Impl::cmdAbout(int) {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(module, path, MAX_PATH);
     AboutRun run{AboutDialogModel(ReadModuleVersion(path))};
-    runDialog(module, IDD_ABOUT, hwnd, run);
+    runModelDialog(module, IDD_ABOUT, hwnd, systemDialogs, run);
 }
 
 }  // namespace td

@@ -417,6 +417,7 @@ INT_PTR PlaylistWindow::Impl::onQueryNewPalette(WPARAM wParam, LPARAM lParam) {
 
 INT_PTR PlaylistWindow::Impl::onSearchDone(WPARAM, LPARAM) {
     if (filter.applySearchResult(view)) {
+        duplicates.viewRebuilt();
         refreshList();
         rewriteStatus(false);
     }

@@ -10,6 +10,9 @@
 //   window_commands.cpp   the command table's dispatch and the list commands
 //   file_commands.cpp     the File menu: new, open, save, insert, import,
 //                         export
+//   option_dialogs.cpp    the option, column, reset, wizard, information
+//                         and About dialogs
+//   style_dialogs.cpp     the theme and HTML style dialogs, find duplicates
 //   gather.cpp            adding files and folders on the worker behind the
 //                         progress dialog (progress_dialog.cpp)
 // Only the window's own files include this header.
@@ -29,6 +32,7 @@
 #include "playlist/filter_search.h"
 #include "playlist/playlist.h"
 #include "playlist/view.h"
+#include "window/dialogs/duplicates_dialog_model.h"
 #include "window/explorer_tree.h"
 #include "window/file_gatherer.h"
 #include "window/menu_model.h"
@@ -97,7 +101,8 @@ struct PlaylistWindow::Impl {
     int previousPlayingIndex = -1;
     const SongRecord* playingEntry = nullptr;
     bool statusEnabled = true;
-    bool duplicatesMode = false;
+    // The list shows the duplicates of the Playlist ("Find duplicates").
+    DuplicatesMode duplicates;
     bool explorerShown = false;
     bool started = false;     // the start sequence has laid out the controls
     bool fillingTree = false;
@@ -249,6 +254,10 @@ struct PlaylistWindow::Impl {
     void cmdColumns(int id);
     void cmdInformation(int id);
     void cmdAbout(int id);
+    // The style dialogs and the duplicates mode (style_dialogs.cpp).
+    void cmdThemeColors(int id);
+    void cmdHtmlClasses(int id);
+    void cmdFindDuplicates(int id);
 
     // --- file commands (file_commands.cpp) -------------------------------
     // Shows language-table text `text` with the caption "Error".

@@ -193,4 +193,18 @@ FolderDialogResult Win32Prompter::ChooseFolder(const FolderDialogRequest& reques
     return result;
 }
 
+bool Win32Prompter::PickColor(uint32_t& color) {
+    // The sixteen custom colours last the process, as the chooser expects.
+    static COLORREF custom[16] = {};
+    CHOOSECOLORA dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = owner_;
+    dialog.rgbResult = color & 0x00FFFFFFu;
+    dialog.lpCustColors = custom;
+    dialog.Flags = CC_RGBINIT | CC_FULLOPEN;
+    if (!ChooseColorA(&dialog)) return false;
+    color = dialog.rgbResult & 0x00FFFFFFu;
+    return true;
+}
+
 }  // namespace td

@@ -1,6 +1,7 @@
 // The real dialogs behind the Prompter interface: message boxes, the common
-// open and save dialogs, and the folder browser with an optional check box,
-// all owned by one window.
+// open and save dialogs, the folder browser with an optional check box and
+// the colour chooser, all owned by one window (a dialog that asks something
+// makes itself the owner while it is open).
 #pragma once
 
 #include <windows.h>
@@ -13,11 +14,13 @@ class Win32Prompter : public Prompter {
 public:
     explicit Win32Prompter(HWND owner = nullptr) : owner_(owner) {}
     void setOwner(HWND owner) { owner_ = owner; }
+    HWND owner() const { return owner_; }
 
     PromptAnswer Message(const std::string& text, const std::string& caption, PromptButtons buttons,
                          PromptIcon icon) override;
     FileDialogResult ChooseFiles(const FileDialogRequest& request) override;
     FolderDialogResult ChooseFolder(const FolderDialogRequest& request) override;
+    bool PickColor(uint32_t& color) override;
 
 private:
     HWND owner_;

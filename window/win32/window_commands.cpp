@@ -69,7 +69,7 @@ MenuState PlaylistWindow::Impl::menuState() const {
     state.languageCount = lang.languageCount();
     state.explorerShown = explorerShown;
     state.searchFields = settings.searchFields;
-    state.duplicatesMode = duplicatesMode;
+    state.duplicatesMode = duplicates.shown();
     return state;
 }
 
@@ -148,6 +148,7 @@ void PlaylistWindow::Impl::cmdViewSource(int id) {
     refreshExplorerPane();
     view.takeSnapshot();
     filter.refilter(view);
+    duplicates.viewRebuilt();
     view.restoreSnapshot();
     applyViewSelection();
     refreshList();
@@ -185,6 +186,7 @@ void PlaylistWindow::Impl::searchTextChanged() {
     const uint64_t generation =
         filter.startSearch(view, [window](uint64_t) { PostMessageA(window, kMsgSearchDone, 0, 0); });
     if (generation == 0) {
+        duplicates.viewRebuilt();
         refreshList();
         rewriteStatus(false);
     }

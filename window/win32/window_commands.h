@@ -16,10 +16,11 @@
 // A command that is not in the table is absent, not ignored in passing: its
 // menu entries are greyed, and PlaylistWindow::command returns false for it.
 //
-// Adding a dialog: one data struct and one function per dialog in a file of
-// its own (the struct is filled, passed as the dialog's LPARAM, and read
-// back on OK); every message box and every file or folder chooser goes
-// through `Impl::prompter` (platform/prompter.h), so tests answer them.
+// Adding a dialog: a template with named ids in dialogs.rc, a portable
+// model in window/dialogs/ (values in on open, out on OK), and a run record
+// over it shown by the one dialog procedure of model_dialog.h; every message
+// box and every file, folder or colour chooser goes through `Impl::prompter`
+// (platform/prompter.h), so tests answer them.
 #pragma once
 
 #include "window/window_resource.h"
@@ -86,7 +87,12 @@
     COMMAND(IDM_PROPERTIES, cmdInformation)                   \
     COMMAND(IDM_PROPERTIES_KEY, cmdInformation)               \
     COMMAND(IDM_ABOUT, cmdAbout)                              \
-    COMMAND(IDM_ABOUT_KEY, cmdAbout)
+    COMMAND(IDM_ABOUT_KEY, cmdAbout)                          \
+    COMMAND(IDM_THEME_COLORS, cmdThemeColors)                 \
+    COMMAND(IDM_THEME_COLORS_KEY, cmdThemeColors)             \
+    COMMAND(IDM_HTML_CLASSES, cmdHtmlClasses)                 \
+    COMMAND(IDM_HTML_CLASSES_KEY, cmdHtmlClasses)             \
+    COMMAND(IDM_FIND_DUPLICATES, cmdFindDuplicates)
 
 // The window's own buttons: the player's, and the three that open a menu.
 #define TD_BUTTON_COMMANDS(COMMAND, COMMAND_RANGE)            \

@@ -1,0 +1,159 @@
+#include "win32/dialog_driver.h"
+
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+namespace td {
+namespace test {
+namespace {
+
+struct Pending {
+    HWND owner;
+    std::function<void(HWND)> act;
+};
+std::vector<Pending> gPending;
+UINT_PTR gTimer = 0;
+
+struct Search {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialogProc(HWND window, LPARAM param) {
+    Search* search = reinterpret_cast<Search*>(param);
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::strcmp(name, "#32770") == 0 && GetWindow(window, GW_OWNER) == search->owner && IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    for (size_t i = 0; i < gPending.size(); ++i) {
+        HWND dialog = FindOwnedDialog(gPending[i].owner);
+        if (!dialog) continue;
+        // Taken off the list first: the act may run modal loops of its own,
+        // which dispatch this timer again.
+        std::function<void(HWND)> act = std::move(gPending[i].act);
+        gPending.erase(gPending.begin() + static_cast<std::ptrdiff_t>(i));
+        if (gPending.empty() && gTimer) {
+            KillTimer(nullptr, gTimer);
+            gTimer = 0;
+        }
+        act(dialog);
+        return;
+    }
+}
+
+void SetModifiers(unsigned mods) {
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[VK_CONTROL] = (mods & kCtrl) ? 0x80 : 0;
+    state[VK_MENU] = (mods & kAlt) ? 0x80 : 0;
+    state[VK_SHIFT] = (mods & kShift) ? 0x80 : 0;
+    SetKeyboardState(state);
+}
+
+HWND KeyTarget(HWND fallback) {
+    HWND focus = GetFocus();
+    return focus ? focus : fallback;
+}
+
+}  // namespace
+
+HWND FindOwnedDialog(HWND owner) {
+    Search search{owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindDialogProc, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void Choose(HWND dialog, int control, int index) {
+    SendDlgItemMessageA(dialog, control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(control, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, control)));
+}
+
+void PressKey(UINT key, unsigned mods, HWND fallback) {
+    SetModifiers(mods);
+    HWND target = KeyTarget(fallback);
+    const UINT scan = MapVirtualKeyA(key, 0);
+    const LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | ((mods & kAlt) ? 0x20000000 : 0);
+    const UINT downMessage = (mods & kAlt) ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    const UINT upMessage = (mods & kAlt) ? WM_SYSKEYUP : WM_KEYUP;
+    // TranslateMessage makes the characters of the key (WM_SYSCHAR for a
+    // mnemonic) from the key state set above, unless an accelerator took it.
+    PostMessageA(target, downMessage, key, down);
+    PostMessageA(target, upMessage, key, down | 0xC0000000);
+    PumpUntil([] { return false; }, 30);
+    SetModifiers(kNoMods);
+}
+
+void TypeChars(const char* text, HWND fallback) {
+    for (const char* c = text; *c; ++c) {
+        PostMessageA(KeyTarget(fallback), WM_CHAR, static_cast<unsigned char>(*c), 1);
+        PumpUntil([] { return false; }, 10);
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& ready, int ms) {
+    const DWORD start = GetTickCount();
+    while (!ready()) {
+        if (static_cast<int>(GetTickCount() - start) >= ms) return false;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            // As the message loops of the window and of its dialogs do: the
+            // dialog manager takes its keys first.
+            HWND dialog = GetAncestor(msg.hwnd, GA_ROOT);
+            char name[16] = {};
+            if (dialog) GetClassNameA(dialog, name, sizeof name);
+            if (dialog && std::strcmp(name, "#32770") == 0 && IsDialogMessageA(dialog, &msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(5);
+    }
+    return true;
+}
+
+void WhenDialogShows(HWND owner, std::function<void(HWND)> act) {
+    gPending.push_back({owner, std::move(act)});
+    if (!gTimer) gTimer = SetTimer(nullptr, 0, 20, OnTimer);
+}
+
+bool AllShown() { return gPending.empty(); }
+
+void ForgetPending() {
+    gPending.clear();
+    if (gTimer) KillTimer(nullptr, gTimer);
+    gTimer = 0;
+}
+
+void DialogWindowTest::run(int command, std::function<void(HWND)> act) {
+    WhenDialogShows(window_->hwnd(), std::move(act));
+    EXPECT_TRUE(window_->command(command));
+
+    EXPECT_TRUE(AllShown()) << "the dialog of command " << command << " never showed";
+    ForgetPending();
+}
+
+void DialogWindowTest::runKey(UINT key, unsigned mods, std::function<void(HWND)> act) {
+    WhenDialogShows(window_->hwnd(), std::move(act));
+    SetFocus(window_->listView());
+    PressKey(key, mods, window_->listView());
+    PumpUntil(AllShown, 3000);
+    EXPECT_TRUE(AllShown()) << "no dialog showed for key " << key;
+    ForgetPending();
+}
+
+Settings DialogWindowTest::reloaded() {
+    EXPECT_TRUE(settings_->save());
+    Settings again(dir_.path());
+    again.load();
+    return again;
+}
+
+}  // namespace test
+}  // namespace td

@@ -1,0 +1,76 @@
+// Drives the playlist window's modal dialogs: a command (or a key) opens the
+// dialog, and a thread timer, which the dialog's own modal loop dispatches,
+// hands it to the test's code, which must close it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "settings/settings.h"
+#include "win32/window_fixture.h"
+
+namespace td {
+namespace test {
+
+// The visible dialog (class "#32770") owned by `owner`, or null.
+HWND FindOwnedDialog(HWND owner);
+
+inline std::string DialogText(HWND dialog, int control) {
+    char text[512] = {};
+    GetDlgItemTextA(dialog, control, text, sizeof text);
+    return text;
+}
+
+inline std::string WindowText(HWND window) {
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+inline void Press(HWND dialog, int control) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), 0); }
+
+inline void Check(HWND dialog, int control, bool on) {
+    CheckDlgButton(dialog, control, on ? BST_CHECKED : BST_UNCHECKED);
+}
+
+// Sets the text of an edit box as typing would (the dialog hears EN_CHANGE).
+inline void Type(HWND dialog, int control, const char* text) { SetDlgItemTextA(dialog, control, text); }
+
+// Chooses item `index` of a drop-down list as the user would (the dialog
+// hears CBN_SELCHANGE).
+void Choose(HWND dialog, int control, int index);
+
+// Keys as the keyboard gives them: the modifier keys' state is set for the
+// thread, then the key is posted to the window with the focus (or to
+// `fallback`), so that the message loop, the accelerator hook and the
+// dialog manager see it as they would see a key press.
+enum KeyMods : unsigned { kNoMods = 0, kCtrl = 1, kAlt = 2, kShift = 4 };
+void PressKey(UINT key, unsigned mods, HWND fallback);
+// Characters typed into the window with the focus.
+void TypeChars(const char* text, HWND fallback);
+
+// `act` gets the next dialog (or message box) owned by `owner` once it
+// shows, from inside its modal loop, and must close it.
+void WhenDialogShows(HWND owner, std::function<void(HWND)> act);
+// Whether every dialog waited for has shown.
+bool AllShown();
+void ForgetPending();
+
+class DialogWindowTest : public PlaylistWindowTest {
+protected:
+    // Runs `command`; `act` gets its dialog once it shows and must close it.
+    void run(int command, std::function<void(HWND)> act);
+    // The same with a key posted to the list instead of a command.
+    void runKey(UINT key, unsigned mods, std::function<void(HWND)> act);
+    // The settings as saved to their file and loaded again.
+    Settings reloaded();
+};
+
+// Waits, dispatching messages (the caller may be inside a modal loop), until
+// `ready` holds or `ms` have passed; returns whether it held.
+bool PumpUntil(const std::function<bool()>& ready, int ms = 2000);
+
+}  // namespace test
+}  // namespace td
