@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Pictures of the playlist window, of its folder dialog and of its progress
-# dialog, for the README and for review: builds the Windows plug-in,
+# Pictures of the playlist window, of its folder dialog, of its progress
+# dialog and of its option dialogs in English and in French, for the README
+# and for review: builds the Windows plug-in,
 # the host and the command-line tool (x86_64, run by Wine), makes the sample
 # library and a folder of many small files, then starts the host once per
 # picture under Xvfb, opens the window and hands it the command (or the drop)
@@ -53,7 +54,9 @@ wine_session_demo_host screenshots "$root" "$build" "$demo" "$library" || fail "
 cp "$demo/Plugins/gen_Tunedeck.KQ3" "$build/start.kq3"
 
 # shot NAME TITLE [host arguments...]: starts the host, waits for a window
-# whose title starts with TITLE, saves its part of the screen as NAME.png.
+# whose title starts with TITLE (an extended regular expression: accented
+# letters of a translated title are matched by [^"]), saves its part of the
+# screen as NAME.png.
 shot() {
   local name=$1 title=$2
   shift 2
@@ -62,14 +65,14 @@ shot() {
     --quit-after 60000 "$@" &
   local host_pid=$! found=""
   for _ in $(seq 1 300); do
-    if xwininfo -root -tree 2>/dev/null | grep -q "\"$title"; then found=1; break; fi
+    if xwininfo -root -tree 2>/dev/null | grep -Eq "\"$title"; then found=1; break; fi
     kill -0 "$host_pid" 2>/dev/null || break
     sleep 0.1
   done
   [ -n "$found" ] || { kill "$host_pid" 2>/dev/null || true; fail "no window titled '$title' for $name"; }
   sleep "${SHOT_DELAY:-2}"
   local geometry
-  geometry=$(xwininfo -root -tree | grep "\"$title" | head -n 1 \
+  geometry=$(xwininfo -root -tree | grep -E "\"$title" | head -n 1 \
     | sed -E 's/.* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) +\+(-?[0-9]+)\+(-?[0-9]+).*/\5,\6,\1,\2/')
   xwd -root -silent >"$build/screen.xwd"
   "$python" "$root/scripts/xwd_to_png.py" "$build/screen.xwd" "$out/$name.png" ${geometry:+--crop "$geometry"}
@@ -84,3 +87,23 @@ shot window "Tunedeck"
 SHOT_DELAY=3 shot add-directory-dialog "Browse for Folder" --window-command 40039
 # A drop of twenty thousand files: the progress dialog with the activity bar.
 SHOT_DELAY=0.5 shot progress-dialog "Add files..." --drop "Z:$many"
+
+# The option dialogs, by their commands, in English and then in French (the
+# language file beside the plug-in; command 10001 makes it the language).
+cp "$root/lang/French.lang.kqp" "$demo/Plugins/"
+dialogs=(
+  "options 40066 Option Options"
+  "reset 40099 Reset_Default R[^\"]*tablir_les"
+  "columns 40083 Columns Colonnes"
+  "theme 40180 Theme_Color Th[^\"]*me_de_couleurs"
+  "html-classes 40097 HTML_CSS_class [^\"]{1,4}diteur_de_styles"
+  "information 40081 Playlist_information Playlist_information"
+  "media-wizard 40100 Media_Wizard Assistant_m"
+  "duplicates 40029 Find_duplicates Rechercher_les_doublons"
+  "about 40004 About_Tunedeck [^\"]{1,4}_propos_de_Tunedeck"
+)
+for entry in "${dialogs[@]}"; do
+  read -r name command english french <<<"$entry"
+  SHOT_DELAY=1 shot "dialog-$name-en" "${english//_/ }" --window-command "$command"
+  SHOT_DELAY=1 shot "dialog-$name-fr" "${french//_/ }" --window-command 10001 --window-command "$command"
+done

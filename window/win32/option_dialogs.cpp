@@ -222,6 +222,12 @@ struct InfoRun {
         SetWindowTextA(dialog, model.caption().c_str());
         SetDlgItemTextA(dialog, IDC_INFO_REPORT, model.report().c_str());
         if (*LangTable::getString(kLangOk)) SetDlgItemTextA(dialog, IDOK, LangTable::getString(kLangOk));
+        // The report opens at its top, nothing selected, with OK focused:
+        // these follow the dialog manager's own first focus.
+        HWND report = GetDlgItem(dialog, IDC_INFO_REPORT);
+        PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDOK)), TRUE);
+        PostMessageA(report, EM_SETSEL, 0, 0);
+        PostMessageA(report, EM_SCROLLCARET, 0, 0);
     }
     bool accept(HWND, INT_PTR&) { return true; }
     bool command(HWND dialog, int id, int) {
