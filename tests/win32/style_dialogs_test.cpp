@@ -106,6 +106,31 @@ TEST_F(StyleDialogsTest, ThemeColorStoresTheThemeItsColoursAndPackagesOnOkOnly) 
     EXPECT_EQ(again.ratingPackage, 4);
 }
 
+TEST_F(StyleDialogsTest, TheRealColourChooserIsOwnedByTheThemeDialogAndItsCancelKeepsTheColour) {
+    open(true);
+    const uint32_t before = settings_->themes[1].text;
+    HWND theme = nullptr;
+    std::vector<HWND> chooserOwners;
+    run(IDM_THEME_COLORS, [&](HWND dialog) {
+        theme = dialog;
+        Choose(dialog, IDC_THEME_LIST, 1);
+        for (int answer : {IDCANCEL, IDOK}) {
+            test::WhenDialogShows(dialog, [&, answer](HWND chooser) {
+                chooserOwners.push_back(GetWindow(chooser, GW_OWNER));
+                Press(chooser, answer);
+            });
+            Press(dialog, IDC_THEME_COLOR_FIRST);
+            EXPECT_TRUE(test::AllShown());
+        }
+        Press(dialog, IDOK);
+    });
+    ASSERT_EQ(chooserOwners.size(), 2u);
+    EXPECT_EQ(chooserOwners[0], theme);
+    EXPECT_EQ(chooserOwners[1], theme);
+    EXPECT_EQ(settings_->themeIndex, 1);
+    EXPECT_EQ(settings_->themes[1].text, before);
+}
+
 // --- HTML CSS class editor -----------------------------------------------------------
 
 TEST_F(StyleDialogsTest, HtmlClassEditorRefusesBadHexStoresOnOkAndTheExportUsesIt) {
