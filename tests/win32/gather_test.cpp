@@ -13,12 +13,15 @@
 #include "playlist/filter_search.h"
 #include "platform/thread.h"
 #include "window/file_gatherer.h"
+#include "win32/dialog_driver.h"
 #include "win32/window_fixture.h"
 
 namespace td {
 namespace {
 
-using test::PlaylistWindowTest;
+using test::Check;
+using test::Press;
+using test::Type;
 
 // The disk as it is, except that the listing of one folder waits until the
 // test lets it go: a run that cannot end on its own.
@@ -48,7 +51,7 @@ private:
     FileSystem& inner_ = NativeFs();
 };
 
-class GatherTest : public PlaylistWindowTest {
+class GatherTest : public test::DialogWindowTest {
 protected:
     // `count` empty MPEG files in `folder` (under the test's folder), half of
     // them in a subfolder.
@@ -198,6 +201,40 @@ TEST_F(GatherTest, ASearchGoingWhenARunStartsGivesWayAndTheRowsFollowItsText) {
         const std::string name = BaseName(w.view().entryAt(row)->GetFileName());
         EXPECT_EQ(name.compare(0, 5, "song1"), 0) << name;
     }
+}
+
+TEST_F(GatherTest, WhileTheListShowsDuplicatesTheNewEntriesWaitForTheRebuildAfterTheRun) {
+    writeStartFile({200, 300, 204, 500});
+    const std::string folder = folderOf("more", 20);
+    HeldFolderFs disk(folder + "\\sub");
+    test::ScopedFs installed(disk);
+    struct LetGo {
+        HeldFolderFs& disk;
+        std::unique_ptr<PlaylistWindow>& window;
+        ~LetGo() {
+            disk.release();
+            window.reset();
+        }
+    } letGo{disk, window_};
+    PlaylistWindow& w = open();
+    run(IDM_FIND_DUPLICATES, [&](HWND dialog) {
+        Check(dialog, IDC_DUP_FIELD_FIRST + 3, true);
+        Press(dialog, IDC_DUP_FIELD_FIRST + 3);
+        Type(dialog, IDC_DUP_SECONDS, "4");
+        Press(dialog, IDOK);
+    });
+    ASSERT_EQ(itemCount(), 2);
+    prompter_.chooseFolder(folder, true);
+    ASSERT_TRUE(w.command(IDM_ADD_DIRECTORY));
+    ASSERT_TRUE(disk.held.wait(20000));
+    ASSERT_TRUE(harness_->pumpUntil([&] { return w.playlist().count() == 14; }, 20000));
+    harness_->pump(300);
+    // Only the duplicates, each with the duplicate image, until the run ends.
+    EXPECT_EQ(itemCount(), 2);
+    EXPECT_EQ(w.view().rowCount(), 2);
+    disk.release();
+    ASSERT_TRUE(waitForGather());
+    EXPECT_EQ(itemCount(), 24);
 }
 
 TEST_F(GatherTest, ClosingTheWindowMidRunEndsTheWorkerAndSavesAWholeList) {

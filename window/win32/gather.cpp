@@ -91,7 +91,9 @@ void PlaylistWindow::Impl::stopGather() {
 void PlaylistWindow::Impl::takeGathered() {
     if (!gather) return;
     std::vector<SongRecord*> added;
-    if (gather->takeFinished(added) > 0) {
+    // The duplicates the list shows are those of the Playlist before the
+    // run: the new entries wait for the rebuild after it.
+    if (gather->takeFinished(added) > 0 && !duplicates.shown()) {
         for (SongRecord* entry : filter.rowsAmong(added)) view.appendRow(entry);
     }
     showGathered();
