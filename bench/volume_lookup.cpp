@@ -4,7 +4,11 @@
 // takes ten times as long for ten times the length; one that copies the path
 // for every folder it goes up takes a hundred times as long.
 //
-//   volume_lookup [--rounds N]
+//   volume_lookup [--rounds N] [--bytes B]
+//
+// B (default 10,000,000) is the long path's length; the reference is a
+// path a tenth as long.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -36,12 +40,15 @@ Timing Register(const std::string& path, int rounds) {
 
 int main(int argc, char** argv) {
     int rounds = 3;
+    size_t bytes = 10000000;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--rounds" && i + 1 < argc) {
             rounds = std::max(1, std::atoi(argv[++i]));
+        } else if (a == "--bytes" && i + 1 < argc) {
+            bytes = static_cast<size_t>(std::max(1000L, std::atol(argv[++i])));
         } else {
-            std::fprintf(stderr, "usage: volume_lookup [--rounds N]\n");
+            std::fprintf(stderr, "usage: volume_lookup [--rounds N] [--bytes B]\n");
             return 2;
         }
     }
@@ -51,15 +58,15 @@ int main(int argc, char** argv) {
     const std::string base = "/tmp/music";
 #endif
     const Timing shortPath = Register(base + "/song.mp3", rounds);
-    const Timing deep1 = Register(Deep(base, 1000000), rounds);
-    const Timing deep10 = Register(Deep(base, 10000000), rounds);
-    const Timing flat10 = Register(base + "/" + std::string(10000000, 'n') + ".mp3", rounds);
-    std::printf("short path            %10.3f ms\n", shortPath.wall);
-    std::printf("1 MB deep path        %10.3f ms\n", deep1.wall);
-    std::printf("10 MB deep path       %10.3f ms\n", deep10.wall);
-    std::printf("10 MB name            %10.3f ms\n", flat10.wall);
-    std::printf("10 MB / 1 MB deep     %10.1f (10 when linear, 100 when quadratic)\n",
+    const Timing deep1 = Register(Deep(base, bytes / 10), rounds);
+    const Timing deep10 = Register(Deep(base, bytes), rounds);
+    const Timing flat10 = Register(base + "/" + std::string(bytes, 'n') + ".mp3", rounds);
+    std::printf("short path                %10.3f ms\n", shortPath.wall);
+    std::printf("deep path of %9zu B  %10.3f ms\n", bytes / 10, deep1.wall);
+    std::printf("deep path of %9zu B  %10.3f ms\n", bytes, deep10.wall);
+    std::printf("one name of %9zu B   %10.3f ms\n", bytes, flat10.wall);
+    std::printf("long / tenth deep path    %10.1f (10 when linear, 100 when quadratic)\n",
                 deep10.wall / deep1.wall);
-    std::printf("10 MB deep / short    %10.1f\n", deep10.wall / shortPath.wall);
+    std::printf("long deep path / short    %10.1f\n", deep10.wall / shortPath.wall);
     return 0;
 }
