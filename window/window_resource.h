@@ -17,11 +17,14 @@
 #define IDD_HTML_CLASSES 144
 #define IDD_DUPLICATES 157
 #define IDD_THEME_COLORS 179
+#define IDD_TOOLS 142          /* "ID3Tag Tools", a tab per page */
+#define IDD_EDIT_TAG_PAGE 190  /* its "Edit ID3Tag" page */
 
 /* --- menus and accelerators ------------------------------------------------ */
 #define IDR_POPUP_MENUS 101 /* button and context menus, one per submenu */
 #define IDR_ACCELERATORS 132
 #define IDR_MENU_BAR 133
+#define IDR_EDIT_TAG_ACCELERATORS 145 /* the Edit tag page's keys */
 
 /* --- icons, cursor and bitmaps (drawn at build time) ----------------------- */
 #define IDI_WINDOW 106
@@ -140,6 +143,28 @@
 #define IDC_DUP_PERCENT 1669
 #define IDC_DUP_PERCENT_SPIN 1670
 #define IDC_DUP_PERCENT_UNIT 1671
+/* --- controls of the tools dialog (142) and its Edit tag page (190) --------
+   The page's fields, their labels and their menu buttons are numbered by
+   the page model's field order (EditTagField): IDC_ET_FIELD_FIRST + field. */
+#define IDC_TOOLS_TAB 1700
+#define IDC_ET_FILE_LABEL 1709
+#define IDC_ET_FILE 1710
+#define IDC_ET_PREVIOUS 1711
+#define IDC_ET_NEXT 1712
+#define IDC_ET_V1 1713
+#define IDC_ET_V2 1714
+#define IDC_ET_UPDATE 1715
+#define IDC_ET_COPY_V1_V2 1716
+#define IDC_ET_COPY_V2_V1 1717
+#define IDC_ET_MPEG_FIRST 1718
+#define IDC_ET_MPEG_SECOND 1719
+#define IDC_ET_RATING 1720
+#define IDC_ET_RATING_LABEL 1721
+#define IDC_ET_PLAY 1722 /* keys only: F5 */
+#define IDC_ET_STOP 1723 /* keys only: F6 */
+#define IDC_ET_FIELD_FIRST 1730 /* 18 fields: 1730 to 1747 */
+#define IDC_ET_LABEL_FIRST 1750 /* their labels: 1750 to 1767 */
+#define IDC_ET_MENU_FIRST 1780  /* menu buttons of Title, Artist, Album */
 
 /* --- controls of the progress dialog (dialog 177) -------------------------- */
 #define IDC_PROGRESS_ABORT 1248

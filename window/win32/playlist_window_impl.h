@@ -13,6 +13,8 @@
 //   option_dialogs.cpp    the option, column, reset, wizard, information
 //                         and About dialogs
 //   style_dialogs.cpp     the theme and HTML style dialogs, find duplicates
+//   tools_commands.cpp    the tag tools dialog (tools_dialog.cpp) and the
+//                         list brought up to date after it
 //   gather.cpp            adding files and folders on the worker behind the
 //                         progress dialog (progress_dialog.cpp)
 // Only the window's own files include this header.
@@ -258,6 +260,8 @@ struct PlaylistWindow::Impl {
     void cmdThemeColors(int id);
     void cmdHtmlClasses(int id);
     void cmdFindDuplicates(int id);
+    // The tag tools dialog (tools_commands.cpp).
+    void cmdTools(int id);
 
     // --- file commands (file_commands.cpp) -------------------------------
     // Shows language-table text `text` with the caption "Error".

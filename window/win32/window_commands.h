@@ -94,6 +94,14 @@
     COMMAND(IDM_HTML_CLASSES_KEY, cmdHtmlClasses)             \
     COMMAND(IDM_FIND_DUPLICATES, cmdFindDuplicates)
 
+// The tag tools dialog. Only the pages that exist have their command: the
+// batch pages (mass tag, rename, tag from file name, conversion, organize)
+// are not built yet, and their menu entries stay greyed.
+#define TD_TOOL_COMMANDS(COMMAND, COMMAND_RANGE)              \
+    COMMAND(IDM_EDIT_TAG, cmdTools)                           \
+    COMMAND(IDM_EDIT_TAG_KEY, cmdTools)                       \
+    COMMAND(IDM_EDIT_TAG_CONTEXT, cmdTools)
+
 // The window's own buttons: the player's, and the three that open a menu.
 #define TD_BUTTON_COMMANDS(COMMAND, COMMAND_RANGE)            \
     COMMAND(IDC_PREVIOUS, cmdHostButton)                      \
@@ -111,4 +119,5 @@
     TD_SELECT_COMMANDS(COMMAND, COMMAND_RANGE)        \
     TD_OPTION_COMMANDS(COMMAND, COMMAND_RANGE)        \
     TD_DIALOG_COMMANDS(COMMAND, COMMAND_RANGE)        \
+    TD_TOOL_COMMANDS(COMMAND, COMMAND_RANGE)          \
     TD_BUTTON_COMMANDS(COMMAND, COMMAND_RANGE)

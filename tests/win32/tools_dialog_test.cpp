@@ -1,0 +1,267 @@
+// The tag tools dialog opened by its commands in the playlist window over
+// real files in a temporary folder, its Edit tag page driven by messages
+// from a timer that the dialog's own modal loop dispatches.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "playlist/kq3.h"
+#include "tags/id3v2/frame_table.h"
+#include "tools/tool_test_files.h"
+#include "win32/window_fixture.h"
+#include "window/dialogs/edit_tag_page_model.h"
+#include "window/window_resource.h"
+
+namespace td {
+namespace {
+
+using test::PlaylistWindowTest;
+
+HWND gOwner = nullptr;
+std::function<void(HWND)> gAct;
+UINT_PTR gTimer = 0;
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) == "#32770" && GetWindow(window, GW_OWNER) == gOwner && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog) return;
+    KillTimer(nullptr, gTimer);
+    gAct(dialog);
+}
+
+std::string WindowText(HWND window) {
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+HWND Page(HWND dialog) { return GetDlgItem(dialog, IDD_EDIT_TAG_PAGE); }
+HWND Field(HWND dialog, int field) { return GetDlgItem(Page(dialog), IDC_ET_FIELD_FIRST + field); }
+std::string FieldText(HWND dialog, int field) { return WindowText(Field(dialog, field)); }
+
+// Types into a field: the text is set by message, and the control announces
+// the change to the page as typing does.
+void Type(HWND dialog, int field, const wchar_t* text) {
+    SendMessageW(Field(dialog, field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+void Press(HWND window, int control) {
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, control)));
+}
+
+void Click(HWND dialog, int control) {
+    HWND box = GetDlgItem(Page(dialog), control);
+    SendMessageA(box, BM_CLICK, 0, 0);
+}
+
+// Answers like a RecordingPrompter, and notes the tools dialog's caption
+// whenever it is asked something.
+class CaptionPrompter : public test::RecordingPrompter {
+public:
+    PromptAnswer Message(const std::string& text, const std::string& caption, PromptButtons buttons,
+                         PromptIcon icon) override {
+        HWND dialog = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
+        captions.push_back(dialog ? WindowText(dialog) : std::string());
+        return RecordingPrompter::Message(text, caption, buttons, icon);
+    }
+    std::vector<std::string> captions;
+};
+
+class ToolsDialogTest : public PlaylistWindowTest {
+protected:
+    // Three files: a and b with both tags, c without any.
+    void SetUp() override {
+        PlaylistWindowTest::SetUp();
+        using namespace tooltest;
+        a_ = dir_.Path("a.mp3");
+        b_ = dir_.Path("b.mp3");
+        c_ = dir_.Path("c.mp3");
+        ASSERT_TRUE(test::WriteBytes(a_, Tag(Frame("TIT2", Text("Alpha")) + Frame("TPE1", Text("Band A"))) + Audio() +
+                                             Id3v1("Alpha", "Band A", "", "2001", "", 17, 1)));
+        ASSERT_TRUE(test::WriteBytes(b_, Tag(Frame("TIT2", Text("Beta")) + Frame("TPE1", Text("Band B"))) + Audio() +
+                                             Id3v1("Beta", "Band B", "", "2002", "", 17, 2)));
+        ASSERT_TRUE(test::WriteBytes(c_, Audio()));
+        Playlist list;
+        for (const std::string& path : {a_, b_, c_}) ASSERT_GE(list.addFile(path), 0);
+        ASSERT_EQ(saveKq3(list, startFile_, nullptr), Kq3Save::Saved);
+    }
+
+    // Runs `command`; `act` gets the dialog once it shows and must close it.
+    bool run(int command, std::function<void(HWND)> act) {
+        gOwner = window_->hwnd();
+        gAct = std::move(act);
+        gTimer = SetTimer(nullptr, 0, 20, OnTimer);
+        const bool known = window_->command(command);
+        KillTimer(nullptr, gTimer);
+        return known;
+    }
+
+    std::string listText(int row, int column) {
+        char text[128] = {};
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = sizeof(text);
+        SendMessageA(window_->listView(), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        return text;
+    }
+
+    static std::string V2(const std::string& path, int type) {
+        SongRecord disk(path, true);
+        const Id3v2Frame* frame = disk.GetFrame(type);
+        return frame ? SongRecord::MainText(frame) : std::string("<none>");
+    }
+
+    std::string a_;
+    std::string b_;
+    std::string c_;
+};
+
+TEST_F(ToolsDialogTest, EditsTheSelectedFileAndTheListShowsIt) {
+    open();
+    ASSERT_EQ(itemCount(), 3);
+    selectRows({1});
+    std::string caption;
+    int tabs = 0;
+    std::string tab;
+    int shownFile = -1;
+    std::string refused;
+    const bool known = run(IDM_EDIT_TAG, [&](HWND dialog) {
+        caption = WindowText(dialog);
+        HWND tabControl = GetDlgItem(dialog, IDC_TOOLS_TAB);
+        tabs = static_cast<int>(SendMessageA(tabControl, TCM_GETITEMCOUNT, 0, 0));
+        char title[64] = {};
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = title;
+        item.cchTextMax = sizeof title;
+        SendMessageA(tabControl, TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        tab = title;
+        shownFile = static_cast<int>(SendDlgItemMessageA(Page(dialog), IDC_ET_FILE, CB_GETCURSEL, 0, 0));
+        EXPECT_EQ(FieldText(dialog, kEditV2Title), "Beta");
+        EXPECT_EQ(FieldText(dialog, kEditV1Year), "2002");
+        EXPECT_EQ(FieldText(dialog, kEditV1Genre), "Rock");
+        EXPECT_NE(WindowText(GetDlgItem(Page(dialog), IDC_ET_MPEG_SECOND)).find("Hz"), std::string::npos);
+        Type(dialog, kEditV2Artist, L"New Band");
+        Type(dialog, kEditV1Artist, L"New Band");
+        // A character the code page lacks is refused: the field keeps its text.
+        Type(dialog, kEditV2Title, L"\x03A9mega");
+        refused = FieldText(dialog, kEditV2Title);
+        Click(dialog, IDC_ET_UPDATE);
+        Press(dialog, IDOK);
+    });
+    EXPECT_TRUE(known);
+    EXPECT_EQ(caption, "ID3Tag Tools");
+    EXPECT_EQ(tabs, 1);  // the batch pages are not built: no tab pretends to hold them
+    EXPECT_EQ(tab, "Edit ID3Tag");
+    EXPECT_EQ(shownFile, 1);
+    EXPECT_EQ(refused, "Beta");
+    EXPECT_TRUE(prompter_.shown.empty());  // written by Update: nothing left to offer
+    EXPECT_EQ(V2(b_, kTPE1), "New Band");
+    EXPECT_EQ(V2(b_, kTIT2), "Beta");
+    SongRecord disk(b_, true);
+    EXPECT_STREQ(disk.GetId3v1()->artist, "New Band");
+    // The list shows the new artist and keeps the selection it had.
+    EXPECT_EQ(listText(1, 0), "New Band");
+    EXPECT_TRUE(window_->view().isSelected(1));
+    EXPECT_EQ(window_->view().selectedCount(), 1);
+}
+
+TEST_F(ToolsDialogTest, LeavingAChangedFileOffersToWriteTheFileShown) {
+    open();
+    selectRows({0});
+    const std::string untouched = test::ReadBytes(c_);
+    std::vector<std::string> titles;
+    prompter_.answers.push_back(PromptAnswer::Ok);      // a.mp3 changed, moving on: write
+    prompter_.answers.push_back(PromptAnswer::Cancel);  // c.mp3 changed, closing: do not
+    run(IDM_EDIT_TAG_KEY, [&](HWND dialog) {
+        Type(dialog, kEditV2Title, L"Alpha Two");
+        Click(dialog, IDC_ET_NEXT);
+        titles.push_back(FieldText(dialog, kEditV2Title));
+        Click(dialog, IDC_ET_NEXT);
+        Click(dialog, IDC_ET_NEXT);  // the last stays shown
+        titles.push_back(FieldText(dialog, kEditV2Title));
+        EXPECT_EQ(IsDlgButtonChecked(Page(dialog), IDC_ET_V1), static_cast<UINT>(BST_UNCHECKED));
+        EXPECT_FALSE(IsWindowEnabled(Field(dialog, kEditV1Title)));
+        Click(dialog, IDC_ET_V1);
+        EXPECT_TRUE(IsWindowEnabled(Field(dialog, kEditV1Title)));
+        Type(dialog, kEditV1Title, L"Gamma");
+        Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(titles, (std::vector<std::string>{"Beta", ""}));
+    ASSERT_EQ(prompter_.shown.size(), 2u);
+    EXPECT_EQ(prompter_.shown[0].text, "Write modifications ?");
+    EXPECT_EQ(prompter_.shown[0].caption, "Information: Edit Tag");
+    EXPECT_EQ(V2(a_, kTIT2), "Alpha Two");
+    EXPECT_EQ(test::ReadBytes(c_), untouched);
+}
+
+TEST_F(ToolsDialogTest, RemovingTheId3v2TagRewritesTheFileUnderItsCaption) {
+    CaptionPrompter prompter;
+    window_ = std::make_unique<PlaylistWindow>(module_, harness_->hostWindow(), *bridge_, *settings_, *lang_,
+                                               startFile_, &prompter);
+    ASSERT_TRUE(window_->create());
+    harness_->pump(50);
+    selectRows({0});
+    ASSERT_TRUE(Fs().SetAttributes(a_, kAttrReadOnly));
+    std::string after;
+    run(IDM_EDIT_TAG_CONTEXT, [&](HWND dialog) {
+        Click(dialog, IDC_ET_V2);
+        EXPECT_FALSE(IsWindowEnabled(Field(dialog, kEditV2Title)));
+        Click(dialog, IDC_ET_UPDATE);
+        after = WindowText(dialog);
+        Press(dialog, IDOK);
+    });
+    // The read-only question came while the whole file was being rewritten.
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, "Do you want to force save tag (file " + a_ + " is read only) ?");
+    EXPECT_EQ(prompter.captions[0], "Updating file (Writing new tag), please wait...");
+    EXPECT_EQ(after, "ID3Tag Tools");
+    SongRecord disk(a_, true);
+    EXPECT_FALSE(disk.HasId3v2());
+    EXPECT_STREQ(disk.GetId3v1()->title, "Alpha");
+    uint32_t attributes = 0;
+    ASSERT_TRUE(Fs().GetAttributes(a_, attributes));
+    EXPECT_NE(attributes & kAttrReadOnly, 0u);
+    ASSERT_TRUE(Fs().SetAttributes(a_, 0));
+    window_.reset();
+}
+
+TEST_F(ToolsDialogTest, DoubleClickEditsTheTagAndTheBatchPagesAreAbsent) {
+    settings_->doubleClickAction = 2;
+    open();
+    selectRows({2});
+    bool opened = false;
+    gOwner = window_->hwnd();
+    gAct = [&](HWND dialog) {
+        opened = true;
+        EXPECT_EQ(SendDlgItemMessageA(Page(dialog), IDC_ET_FILE, CB_GETCURSEL, 0, 0), 2);
+        Press(dialog, IDCANCEL);
+    };
+    gTimer = SetTimer(nullptr, 0, 20, OnTimer);
+    notifyFromList(NM_DBLCLK, 2);
+    KillTimer(nullptr, gTimer);
+    EXPECT_TRUE(opened);
+    for (int command : {IDM_MASS_TAG, IDM_RENAME_FROM_TAG, IDM_TAG_FROM_NAME, IDM_CONVERT_TAGS, IDM_ORGANIZE}) {
+        EXPECT_FALSE(window_->command(command)) << command;
+    }
+}
+
+}  // namespace
+}  // namespace td

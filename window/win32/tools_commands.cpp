@@ -1,0 +1,42 @@
+// The tag tools commands of the playlist window: the tools dialog over the
+// list, then the list brought up to date with what the tools changed.
+#include <windows.h>
+
+#include <vector>
+
+#include "window/win32/playlist_window_impl.h"
+#include "window/win32/tools_dialog.h"
+
+namespace td {
+
+void PlaylistWindow::Impl::cmdTools(int) {
+    const std::vector<SongRecord*> selected = view.selectedEntries();
+    ToolsDialogRequest request;
+    request.module = module;
+    request.owner = hwnd;
+    request.view = &view;
+    request.prompter = &prompter;
+    request.bridge = &bridge;
+    RunToolsDialog(request);
+
+    // Tags may have changed: genres, explorer, filter and order follow them;
+    // the selection is the one the dialog was opened on.
+    filter.recountGenres();
+    refreshExplorerPane();
+    filter.refilter(view);
+    if (sortMarked) view.sortById(view.sortColumnId(), view.sortDescending());
+    view.suspendSelectionUpdates(true);
+    view.selectAll(false);
+    for (SongRecord* entry : selected) {
+        const int row = view.rowOf(entry);
+        if (row >= 0) view.setSelected(row, true);
+    }
+    view.suspendSelectionUpdates(false);
+    view.recomputeSelectedLength();
+    applyViewSelection();
+    refreshList();
+    rewriteStatus(true);
+    SetFocus(list);
+}
+
+}  // namespace td
