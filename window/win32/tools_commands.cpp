@@ -16,6 +16,7 @@ void PlaylistWindow::Impl::cmdTools(int) {
     request.owner = hwnd;
     request.view = &view;
     request.prompter = &prompter;
+    request.system = &systemDialogs;
     request.bridge = &bridge;
     RunToolsDialog(request);
 

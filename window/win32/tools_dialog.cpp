@@ -17,14 +17,13 @@
 #include "tags/id3v1/id3v1.h"
 #include "tags/song_record.h"
 #include "window/dialogs/edit_tag_page_model.h"
+#include "window/win32/model_dialog.h"
 #include "window/window_resource.h"
 
 namespace td {
 
 namespace {
 
-constexpr int kLangOk = 12;
-constexpr int kLangCancel = 13;
 constexpr int kLangFile = 16;
 constexpr int kLangUpdate = 15;
 constexpr int kLangRating = 366;
@@ -44,7 +43,8 @@ constexpr int kFieldLabels[kEditFieldCount] = {88, 87, 89, 90, 93, 92, 91,
 const char* Text(int id) { return LangTable::getString(id); }
 
 void SetLabel(HWND dialog, int control, int text) {
-    if (*Text(text)) SetDlgItemTextA(dialog, control, Text(text));
+    const ControlText label{control, text};
+    relabelDialog(dialog, -1, &label, 1);
 }
 
 class ToolsDialog;
@@ -114,6 +114,7 @@ private:
     HBRUSH white_ = nullptr;
     HACCEL keys_ = nullptr;  // a resource: freed with the module
     HHOOK hook_ = nullptr;
+    HWND previousOwner_ = nullptr;
     // The dialog whose page takes the keys; one modal tools dialog at a time.
     static inline ToolsDialog* active_ = nullptr;
 };
@@ -150,6 +151,7 @@ INT_PTR CALLBACK ToolsDialog::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         }
         return FALSE;
     case WM_DESTROY:
+        if (self->request_.system) self->request_.system->setOwner(self->previousOwner_);
         if (self->hook_) UnhookWindowsHookEx(self->hook_);
         self->hook_ = nullptr;
         if (active_ == self) active_ = nullptr;
@@ -160,9 +162,13 @@ INT_PTR CALLBACK ToolsDialog::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 }
 
 void ToolsDialog::init() {
-    if (*Text(kEditTextCaption)) SetWindowTextA(hwnd_, Text(kEditTextCaption));
-    SetLabel(hwnd_, IDOK, kLangOk);
-    SetLabel(hwnd_, IDCANCEL, kLangCancel);
+    const ControlText texts[] = {{IDOK, kLangOk}, {IDCANCEL, kLangCancel}};
+    relabelDialog(hwnd_, kEditTextCaption, texts);
+    // The window's real message boxes come up over this dialog while it runs.
+    if (request_.system) {
+        previousOwner_ = request_.system->owner();
+        request_.system->setOwner(hwnd_);
+    }
     white_ = CreateSolidBrush(kWhite);
     titleFont_ = CreateFontA(kTitleHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
