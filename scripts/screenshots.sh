@@ -107,3 +107,5 @@ for entry in "${dialogs[@]}"; do
   SHOT_DELAY=1 shot "dialog-$name-en" "${english//_/ }" --window-command "$command"
   SHOT_DELAY=1 shot "dialog-$name-fr" "${french//_/ }" --window-command 10001 --window-command "$command"
 done
+# The tag tools dialog on its Edit tag page, showing the first song.
+shot edit-tag "ID3Tag Tools" --window-command 40068
