@@ -263,5 +263,44 @@ TEST_F(ToolsDialogTest, DoubleClickEditsTheTagAndTheBatchPagesAreAbsent) {
     }
 }
 
+std::function<void(HWND)> gThen;
+HWND gDialog = nullptr;
+UINT_PTR gThenTimer = 0;
+
+void CALLBACK OnThen(HWND, UINT, UINT_PTR, DWORD) {
+    KillTimer(nullptr, gThenTimer);
+    gThen(gDialog);
+}
+
+TEST_F(ToolsDialogTest, ThePageKeysStepThroughTheListAndPlayInTheHost) {
+    open();
+    selectRows({0});
+    harness_->host().clearRecords();
+    int afterKeys = -1;
+    run(IDM_EDIT_TAG, [&](HWND dialog) {
+        // Keys typed in a field go through the dialog's own message loop.
+        HWND title = Field(dialog, kEditV2Title);
+        SetFocus(title);
+        PostMessageA(title, WM_KEYDOWN, VK_PRIOR, 0);  // next file
+        PostMessageA(title, WM_KEYDOWN, VK_PRIOR, 0);
+        PostMessageA(title, WM_KEYDOWN, VK_NEXT, 0);   // previous file
+        PostMessageA(title, WM_KEYDOWN, VK_F5, 0);     // play it
+        gDialog = dialog;
+        gThen = [&](HWND shown) {
+            afterKeys = static_cast<int>(SendDlgItemMessageA(Page(shown), IDC_ET_FILE, CB_GETCURSEL, 0, 0));
+            Press(shown, IDOK);
+        };
+        gThenTimer = SetTimer(nullptr, 0, 200, OnThen);
+    });
+    EXPECT_EQ(afterKeys, 1);
+    const std::vector<std::string> lines = exchanges();
+    bool played = false;
+    for (const std::string& line : lines) {
+        played = played || line.find("text=" + b_) != std::string::npos;
+    }
+    EXPECT_TRUE(played);
+    EXPECT_TRUE(prompter_.shown.empty());
+}
+
 }  // namespace
 }  // namespace td
