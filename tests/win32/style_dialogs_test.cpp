@@ -40,29 +40,30 @@ protected:
         return item.iImage;
     }
     // Whether "Find duplicates" is checked in the list's context menu.
+    static inline bool menuShown = false;
+    static inline bool menuChecked = false;
+    static void CALLBACK ReadContextMenu(HWND, UINT, UINT_PTR id, DWORD) {
+        HWND menu = nullptr;
+        while ((menu = FindWindowExA(nullptr, menu, "#32768", nullptr)) != nullptr) {
+            if (IsWindowVisible(menu)) break;
+        }
+        if (!menu) return;
+        KillTimer(nullptr, id);
+        HMENU handle = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
+        menuShown = true;
+        menuChecked = (GetMenuState(handle, IDM_FIND_DUPLICATES, MF_BYCOMMAND) & MF_CHECKED) != 0;
+        EndMenu();
+    }
     bool duplicatesChecked() {
-        static bool shown;
-        static bool checked;
-        shown = false;
-        checked = false;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
-            HWND menu = nullptr;
-            while ((menu = FindWindowExA(nullptr, menu, "#32768", nullptr)) != nullptr) {
-                if (IsWindowVisible(menu)) break;
-            }
-            if (!menu) return;
-            KillTimer(nullptr, id);
-            HMENU handle = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
-            shown = true;
-            checked = (GetMenuState(handle, IDM_FIND_DUPLICATES, MF_BYCOMMAND) & MF_CHECKED) != 0;
-            EndMenu();
-        });
+        menuShown = false;
+        menuChecked = false;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, ReadContextMenu);
         harness_->pump(50);
         SendMessageA(window_->hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window_->listView()),
                      static_cast<LPARAM>(-1));
         KillTimer(nullptr, timer);
-        EXPECT_TRUE(shown) << "the context menu never showed";
-        return checked;
+        EXPECT_TRUE(menuShown) << "the context menu never showed";
+        return menuChecked;
     }
 };
 
