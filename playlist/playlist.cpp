@@ -59,9 +59,7 @@ int Playlist::append(std::unique_ptr<SongRecord> entry) {
     return count() - 1;
 }
 
-bool Playlist::removeAt(int index) {
-    if (index < 0 || index >= count()) return false;
-    const uint32_t serial = entries_[static_cast<size_t>(index)]->GetVolumeSerial();
+void Playlist::uncount(uint32_t serial) {
     for (size_t v = 0; v < volumes_.size(); ++v) {
         if (volumes_[v]->serial != serial) continue;
         if (--volumes_[v]->fileCount < 1) {
@@ -78,9 +76,43 @@ bool Playlist::removeAt(int index) {
         }
         break;
     }
+}
+
+bool Playlist::removeAt(int index) {
+    if (index < 0 || index >= count()) return false;
+    uncount(entries_[static_cast<size_t>(index)]->GetVolumeSerial());
     entries_.erase(entries_.begin() + index);
     ++generation_;
     return true;
+}
+
+std::unordered_set<const SongRecord*> Playlist::present(
+    const std::unordered_set<const SongRecord*>& entries) const {
+    std::unordered_set<const SongRecord*> found;
+    if (entries.empty()) return found;
+    for (const auto& entry : entries_) {
+        if (entries.count(entry.get()) != 0) found.insert(entry.get());
+    }
+    return found;
+}
+
+int Playlist::removeEntries(const std::unordered_set<const SongRecord*>& entries) {
+    if (entries.empty()) return 0;
+    size_t kept = 0;
+    int removed = 0;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (entries.count(entries_[i].get()) != 0) {
+            uncount(entries_[i]->GetVolumeSerial());
+            entries_[i].reset();
+            ++removed;
+            continue;
+        }
+        if (kept != i) entries_[kept] = std::move(entries_[i]);
+        ++kept;
+    }
+    entries_.resize(kept);
+    if (removed > 0) ++generation_;
+    return removed;
 }
 
 void Playlist::clear() {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "tags/song_record.h"
@@ -54,6 +55,12 @@ public:
     // Uncounts the entry from its volume (dropping the volume when no entry
     // is left on it), then destroys it. False when `index` is out of range.
     bool removeAt(int index);
+    // Of `entries`, the ones that are in the Playlist.
+    std::unordered_set<const SongRecord*> present(const std::unordered_set<const SongRecord*>& entries) const;
+    // Removes every entry of `entries` that is in the Playlist, as removeAt
+    // does, in one pass over the list however many go; the others keep their
+    // order. Returns how many were removed.
+    int removeEntries(const std::unordered_set<const SongRecord*>& entries);
     // Destroys every entry and every volume. The current volume index keeps
     // its value; later adds check it against the volume list.
     void clear();
@@ -91,6 +98,10 @@ public:
     uint64_t generation() const { return generation_; }
 
 private:
+    // Takes one entry of the volume of that serial off its count, dropping
+    // the volume when it has none left.
+    void uncount(uint32_t serial);
+
     std::vector<std::unique_ptr<SongRecord>> entries_;
     std::vector<std::unique_ptr<VolumeRecord>> volumes_;
     int currentVolume_ = -1;

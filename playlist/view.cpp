@@ -378,6 +378,39 @@ void PlaylistView::removeRowsOf(const SongRecord* entry) {
     }
 }
 
+int PlaylistView::removeRowsOf(const std::unordered_set<const SongRecord*>& entries) {
+    if (entries.empty()) return 0;
+    size_t kept = 0;
+    int newFocus = -1;
+    for (size_t row = 0; row < rows_.size(); ++row) {
+        const ViewRow current = rows_[row];
+        if (entries.count(current.entry) != 0) {
+            totalLength_ -= LengthOf(current.entry);
+            if (current.selected) selectedLength_ -= LengthOf(current.entry);
+            continue;
+        }
+        if (static_cast<int>(row) == focusRow_) newFocus = static_cast<int>(kept);
+        rows_[kept] = current;
+        ++kept;
+    }
+    const int removed = static_cast<int>(rows_.size() - kept);
+    rows_.resize(kept);
+    focusRow_ = newFocus;
+    // A freed record's address may come back for a new entry: the snapshot
+    // must not select that one.
+    std::vector<SongRecord*> remembered;
+    remembered.reserve(snapshot_.size());
+    int counted = 0;
+    for (size_t i = 0; i < snapshot_.size(); ++i) {
+        if (entries.count(snapshot_[i]) != 0) continue;
+        if (static_cast<int>(i) < snapshotCount_) ++counted;
+        remembered.push_back(snapshot_[i]);
+    }
+    snapshot_ = std::move(remembered);
+    snapshotCount_ = counted;
+    return removed;
+}
+
 // --- texts ------------------------------------------------------------------
 
 std::string PlaylistView::cellText(const SongRecord& entry, int id) const {

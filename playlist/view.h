@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "playlist/playlist.h"
@@ -133,6 +134,9 @@ public:
     bool removeRow(int row);
     // Removes every row whose entry is `entry` (before the Playlist drops it).
     void removeRowsOf(const SongRecord* entry);
+    // Removes every row whose entry is one of `entries`, in one pass, and
+    // forgets them in the snapshot. Returns the rows removed.
+    int removeRowsOf(const std::unordered_set<const SongRecord*>& entries);
 
     // Column texts --------------------------------------------------------
     // Text of the column shown at view position `position` for `entry`.

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/copy_file.h"
 #include "platform/directory.h"
 #include "platform/file_system.h"
 #include "platform/folder_walk.h"
@@ -87,6 +88,22 @@ GatherRequest GatherRequest::HostReload(const std::string& hostM3u) {
     return r;
 }
 
+GatherRequest GatherRequest::Transfer(bool move, std::vector<std::string> paths, const std::string& folder) {
+    GatherRequest r;
+    r.kind = move ? GatherKind::Move : GatherKind::Copy;
+    r.paths = std::move(paths);
+    r.folder = WithoutTrailingSeparator(folder);
+    return r;
+}
+
+std::string TransferDestination(const std::string& folder, const std::string& path) {
+    std::string destination = folder;
+    if (destination.empty() || (destination.back() != '\\' && destination.back() != '/')) {
+        destination += kPathSeparator;
+    }
+    return destination + BaseName(path);
+}
+
 std::string gatherStartMessage(GatherStart result) {
     return result == GatherStart::BadPls ? LangTable::getString(kTextBadPls) : std::string();
 }
@@ -119,6 +136,10 @@ public:
                 useVolumeOf(path);
                 addOne(path, false);
             }
+            break;
+        case GatherKind::Copy:
+        case GatherKind::Move:
+            transfer(request.paths, request.folder, request.kind == GatherKind::Move);
             break;
         }
         summary.stopped = stopped_;
@@ -187,6 +208,36 @@ private:
         if (!file) return false;
         file->Close();
         return true;
+    }
+
+    // Copies or moves each file into `folder`; an abort stops before the next
+    // file, and the files handled so far stay where they went.
+    void transfer(const std::vector<std::string>& paths, const std::string& folder, bool move) {
+        GatherSummary& summary = owner_.summary_;
+        for (size_t item = 0; item < paths.size(); ++item) {
+            if (stopSeen()) {
+                if (owner_.beep_) owner_.beep_();
+                SleepMilliseconds(owner_.stopPause_);
+                break;
+            }
+            const std::string& path = paths[item];
+            const std::string destination = TransferDestination(folder, path);
+            if (Readable(destination)) {
+                ++summary.existing;
+                report(path);
+                continue;
+            }
+            ClearFileError();
+            const bool done = move ? MoveFileNoReplace(path, destination) : CopyFileNoReplace(path, destination);
+            if (!done) {
+                summary.failed.push_back(path);
+                summary.failedReasons.push_back(LastFileError());
+                report(path);
+                continue;
+            }
+            if (move && listener_) listener_->gatherMoved(item, destination);
+            report(move ? destination : path);
+        }
     }
 
     void walk(const std::string& folder, bool recurse) {

@@ -25,6 +25,15 @@
 // (or post a message). A start() that replaces the list empties the view
 // and the Playlist on the calling thread before the worker starts.
 //
+// Copy and Move runs take the Playlist's entries' paths in the request and
+// touch neither the Playlist nor the view: each finished move is handed to
+// the listener (gatherMoved), whose owner applies it on its own thread. A
+// copy never replaces a file (a file present at the destination, or one
+// appearing there meanwhile, makes it fail); a move to another volume is a
+// copy that is complete, flushed and closed before the source is deleted,
+// and a failure at any step leaves the source whole and nothing at the
+// destination.
+//
 // Stopping: stop() and requestStop() raise an atomic stop flag, which the
 // worker checks between items and again after reading each file and before
 // handing it over, so an abort never leaves a half-added entry: each file is
@@ -59,6 +68,8 @@ enum class GatherKind {
     Dropped,    // files and folders dropped on the window: `paths`, folders always recursed
     Import,     // "Import": the songs an M3U or PLS `playlistFile` names; replaces the list
     HostReload, // "Reload from WinAmp": the host's M3U `playlistFile`; replaces the list
+    Copy,       // "Copy To": the files `paths` copied into `folder`
+    Move,       // "Move To": the files `paths` moved into `folder`
 };
 
 enum class PlaylistFormat { M3u, Pls };
@@ -80,7 +91,13 @@ struct GatherRequest {
     static GatherRequest Dropped(std::vector<std::string> paths);
     static GatherRequest Import(const std::string& playlistFile, PlaylistFormat format);
     static GatherRequest HostReload(const std::string& hostM3u);
+    // Copy or Move of the files `paths` (in that order) into `folder`.
+    static GatherRequest Transfer(bool move, std::vector<std::string> paths, const std::string& folder);
 };
+
+// Where Copy To and Move To put `path`: `folder`, a separator added when it
+// has none at its end, and the file's name.
+std::string TransferDestination(const std::string& folder, const std::string& path);
 
 // Told about a run's progress, on the worker's thread.
 class GatherListener {
@@ -90,6 +107,14 @@ public:
     // walked file that vanished or became unreadable and was left out. The
     // dialog shows `path` and counts it.
     virtual void gatherFile(const std::string& path) = 0;
+    // Move: item `item` of the request's paths now lives at `newPath`. The
+    // worker never changes an entry itself: the owner applies the new path
+    // on its own thread (the user-interface thread may be reading it).
+    // Called before gatherFile for that item.
+    virtual void gatherMoved(size_t item, const std::string& newPath) {
+        (void)item;
+        (void)newPath;
+    }
     // The run is over, finished or stopped; called once, last. The summary
     // is complete when this is called.
     virtual void gatherDone() = 0;
@@ -115,6 +140,11 @@ struct GatherSummary {
     std::vector<std::string> unlisted;  // folders that could not be listed
     std::vector<std::string> leftOut;   // walked files that vanished or could not be read
     std::vector<std::string> leftOutReasons;  // the system's reason for each, in that order
+    // Copy and Move: files found at the destination already (left alone), and
+    // the files that could not be copied or moved with the system's reason.
+    int existing = 0;
+    std::vector<std::string> failed;
+    std::vector<std::string> failedReasons;
 };
 
 class FileGatherer {

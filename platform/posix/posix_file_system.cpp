@@ -337,8 +337,14 @@ public:
 
     bool Remove(const std::string& path) override {
         struct stat st;
-        if (::lstat(path.c_str(), &st) != 0) return false;
-        if (S_ISDIR(st.st_mode)) return false;
+        if (::lstat(path.c_str(), &st) != 0) {
+            NoteErrno();  // a file that vanished says so
+            return false;
+        }
+        if (S_ISDIR(st.st_mode)) {
+            NoteReason(kReasonNotRegular, EISDIR);
+            return false;
+        }
         if (S_ISREG(st.st_mode) && IsReadOnly(st)) {
             NoteReason("the file is read-only", EACCES);  // as DeleteFile
             return false;

@@ -1,0 +1,174 @@
+// Copy To and Move To on the gathering worker, with real files.
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <cstdio>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "playlist/playlist.h"
+#include "support/test_support.h"
+#include "window/file_gatherer.h"
+
+namespace td {
+namespace {
+
+using test::FaultyFileSystem;
+using test::ScopedFs;
+using test::TempDir;
+
+// Notes what the worker hands over, and on which thread.
+class TransferRecorder : public GatherListener {
+public:
+    void gatherFile(const std::string& path) override {
+        std::function<void()> hook;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            files.push_back(path);
+            hook = onFile;
+        }
+        if (hook) hook();
+    }
+    void gatherMoved(size_t item, const std::string& newPath) override {
+        std::lock_guard<std::mutex> lock(mutex);
+        moves.emplace_back(item, newPath);
+        moveThreads.push_back(std::this_thread::get_id());
+    }
+    void gatherDone() override {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++done;
+        finished.notify_all();
+    }
+    void waitDone() {
+        std::unique_lock<std::mutex> lock(mutex);
+        finished.wait(lock, [this] { return done > 0; });
+    }
+
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::vector<std::string> files;
+    std::vector<std::pair<size_t, std::string>> moves;
+    std::vector<std::thread::id> moveThreads;
+    int done = 0;
+    std::function<void()> onFile;
+};
+
+class FileTransferTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::WriteBytes(source_.Path("a.mp3"), test::MpegAudio(5000));
+        test::WriteBytes(source_.Path("b.mp3"), test::MpegAudio(300000));
+        test::WriteBytes(source_.Path("c.mp3"), test::MpegAudio(7000));
+    }
+    std::vector<std::string> Sources() const {
+        return {source_.Path("a.mp3"), source_.Path("b.mp3"), source_.Path("c.mp3")};
+    }
+
+    TempDir source_;
+    TempDir target_;
+    Playlist playlist_;
+    FileGatherer gatherer_{playlist_};
+    TransferRecorder recorder_;
+};
+
+TEST(TransferDestinationTest, TheFileNameGoesIntoTheFolderWithOneSeparator) {
+    const std::string sep(1, kPathSeparator);
+    EXPECT_EQ(TransferDestination("dest", "music" + sep + "x.mp3"), "dest" + sep + "x.mp3");
+    EXPECT_EQ(TransferDestination("dest" + sep, "x.mp3"), "dest" + sep + "x.mp3");
+}
+
+TEST_F(FileTransferTest, CopyLeavesTheSourcesAndNeverOverwritesAFilePresentAtTheDestination) {
+    test::WriteBytes(target_.Path("b.mp3"), "mine");
+    gatherer_.run(GatherRequest::Transfer(false, Sources(), target_.path()), &recorder_);
+
+    EXPECT_EQ(test::ReadBytes(target_.Path("a.mp3")), test::MpegAudio(5000));
+    EXPECT_EQ(test::ReadBytes(target_.Path("b.mp3")), "mine");
+    EXPECT_EQ(test::ReadBytes(target_.Path("c.mp3")), test::MpegAudio(7000));
+    EXPECT_TRUE(test::FileExists(source_.Path("b.mp3")));
+    EXPECT_EQ(gatherer_.summary().existing, 1);
+    EXPECT_TRUE(gatherer_.summary().failed.empty());
+    EXPECT_EQ(recorder_.files.size(), 3u);
+    EXPECT_TRUE(recorder_.moves.empty());
+    EXPECT_EQ(playlist_.count(), 0);
+}
+
+TEST_F(FileTransferTest, MoveHandsEachNewPathToTheOwnerAndKeepsBothFilesOnANameClash) {
+    test::WriteBytes(target_.Path("c.mp3"), "other");
+    gatherer_.start(GatherRequest::Transfer(true, Sources(), target_.path()), recorder_);
+    recorder_.waitDone();
+    gatherer_.stop();
+
+    ASSERT_EQ(recorder_.moves.size(), 2u);
+    EXPECT_EQ(recorder_.moves[0], std::make_pair(size_t{0}, target_.Path("a.mp3")));
+    EXPECT_EQ(recorder_.moves[1], std::make_pair(size_t{1}, target_.Path("b.mp3")));
+    EXPECT_NE(recorder_.moveThreads[0], std::this_thread::get_id());
+    EXPECT_FALSE(test::FileExists(source_.Path("a.mp3")));
+    EXPECT_EQ(test::ReadBytes(target_.Path("b.mp3")), test::MpegAudio(300000));
+    EXPECT_EQ(test::ReadBytes(source_.Path("c.mp3")), test::MpegAudio(7000));
+    EXPECT_EQ(test::ReadBytes(target_.Path("c.mp3")), "other");
+    EXPECT_EQ(recorder_.files[0], target_.Path("a.mp3"));
+    EXPECT_EQ(recorder_.files[2], source_.Path("c.mp3"));
+}
+
+TEST_F(FileTransferTest, ADiskThatFillsUpMidCopyLeavesNothingHalfWrittenAndTheRunGoesOn) {
+    FaultyFileSystem faulty;
+    ScopedFs scoped(faulty);
+    faulty.SetShortWrites(true);
+    faulty.FailAt(FaultyFileSystem::Op::Write, 2);  // b's first block: a full disk
+    gatherer_.run(GatherRequest::Transfer(false, Sources(), target_.path()), &recorder_);
+
+    ASSERT_EQ(gatherer_.summary().failed, std::vector<std::string>{source_.Path("b.mp3")});
+    EXPECT_FALSE(test::FileExists(target_.Path("b.mp3")));
+    EXPECT_FALSE(test::HasTemporaryFiles(target_.path()));
+    EXPECT_TRUE(test::FileExists(target_.Path("c.mp3")));
+    EXPECT_EQ(test::ReadBytes(source_.Path("b.mp3")), test::MpegAudio(300000));
+}
+
+TEST_F(FileTransferTest, AMoveToAnotherVolumeThatFailsAtAnyStepKeepsTheSourceWholeAndNoCopy) {
+    FaultyFileSystem faulty;
+    ScopedFs scoped(faulty);
+    // No rename across volumes: every move is a copy and a delete.
+    faulty.FailFrom(FaultyFileSystem::Op::Rename, 1);
+    faulty.FailAt(FaultyFileSystem::Op::Flush, 1);
+    gatherer_.run(GatherRequest::Transfer(true, {source_.Path("a.mp3")}, target_.path()), &recorder_);
+    EXPECT_EQ(test::ReadBytes(source_.Path("a.mp3")), test::MpegAudio(5000));
+    EXPECT_TRUE(test::SortedNames(target_.path()).empty());
+
+    faulty.Reset();
+    faulty.FailAt(FaultyFileSystem::Op::Remove, 1);  // the source cannot go
+    // The copy lands through a rename of its temporary file, so only the
+    // first rename (the move itself) fails.
+    faulty.FailAt(FaultyFileSystem::Op::Rename, 1);
+    gatherer_.run(GatherRequest::Transfer(true, {source_.Path("a.mp3")}, target_.path()), &recorder_);
+    EXPECT_EQ(test::ReadBytes(source_.Path("a.mp3")), test::MpegAudio(5000));
+    EXPECT_FALSE(test::FileExists(target_.Path("a.mp3")));
+    EXPECT_TRUE(recorder_.moves.empty());
+    EXPECT_EQ(gatherer_.summary().failed.size(), 1u);
+
+    faulty.Reset();
+    faulty.FailAt(FaultyFileSystem::Op::Rename, 1);
+    gatherer_.run(GatherRequest::Transfer(true, {source_.Path("a.mp3")}, target_.path()), &recorder_);
+    EXPECT_FALSE(test::FileExists(source_.Path("a.mp3")));
+    EXPECT_EQ(test::ReadBytes(target_.Path("a.mp3")), test::MpegAudio(5000));
+    EXPECT_EQ(recorder_.moves.size(), 1u);
+}
+
+TEST_F(FileTransferTest, AbortStopsBeforeTheNextFileAndWhatWasHandledStaysHandled) {
+    recorder_.onFile = [this] { gatherer_.requestStop(); };
+    gatherer_.start(GatherRequest::Transfer(true, Sources(), target_.path()), recorder_);
+    recorder_.waitDone();
+    gatherer_.stop();
+    EXPECT_TRUE(gatherer_.summary().stopped);
+    EXPECT_EQ(recorder_.moves.size(), 1u);
+    EXPECT_TRUE(test::FileExists(target_.Path("a.mp3")));
+    EXPECT_TRUE(test::FileExists(source_.Path("b.mp3")));
+    EXPECT_FALSE(test::FileExists(target_.Path("b.mp3")));
+}
+
+}  // namespace
+}  // namespace td

@@ -1,0 +1,245 @@
+#include "window/selection_ops.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "playlist/playlist.h"
+#include "playlist/view.h"
+#include "support/test_support.h"
+#include "tags/song_record.h"
+#include "window/status_progress.h"
+#include "window/test_songs.h"
+
+namespace td {
+namespace {
+
+using test::AddSong;
+using test::SetV1;
+using test::SetV2;
+
+std::vector<std::string> RowNames(const PlaylistView& view) {
+    std::vector<std::string> names;
+    for (const ViewRow& row : view.rows()) names.push_back(row.entry->GetFileName());
+    return names;
+}
+
+std::vector<std::string> EntryNames(const Playlist& playlist) {
+    std::vector<std::string> names;
+    for (int i = 0; i < playlist.count(); ++i) names.push_back(playlist.entryAt(i)->GetFileName());
+    return names;
+}
+
+std::vector<int> SelectedRows(const PlaylistView& view) {
+    std::vector<int> rows;
+    for (int row = 0; row < view.rowCount(); ++row) {
+        if (view.isSelected(row)) rows.push_back(row);
+    }
+    return rows;
+}
+
+class SelectionOpsTest : public ::testing::Test {
+protected:
+    // Songs "0".."n-1" of 10 seconds each, all shown.
+    void Fill(int n) {
+        for (int i = 0; i < n; ++i) AddSong(playlist_, std::to_string(i), 10);
+        view_.rebuildFromPlaylist();
+    }
+    void Select(const std::vector<int>& rows) {
+        for (int row : rows) view_.setSelected(row, true);
+    }
+
+    Playlist playlist_;
+    PlaylistView view_{playlist_};
+};
+
+TEST_F(SelectionOpsTest, RemoveTakesTheSelectedRowsAndEntriesAndPointsAtTheRowAfterTheLast) {
+    Fill(10);
+    Select({1, 4, 6});
+    int steps = 0;
+    const int next = removeSelectedRows(playlist_, view_, [&steps](int, int) { ++steps; });
+    EXPECT_EQ(RowNames(view_), (std::vector<std::string>{"0", "2", "3", "5", "7", "8", "9"}));
+    EXPECT_EQ(EntryNames(playlist_), RowNames(view_));
+    ASSERT_GE(next, 0);
+    EXPECT_EQ(view_.entryAt(next)->GetFileName(), "7");
+    EXPECT_EQ(view_.totalLength(), 70);
+    EXPECT_EQ(view_.selectedLength(), 0);
+    EXPECT_GT(steps, 0);
+}
+
+TEST_F(SelectionOpsTest, RemovingTheLastRowsLeavesNoRowToSelectAndAnEmptySelectionDoesNothing) {
+    Fill(4);
+    EXPECT_EQ(removeSelectedRows(playlist_, view_), -1);
+    EXPECT_EQ(view_.rowCount(), 4);
+    Select({2, 3});
+    EXPECT_EQ(removeSelectedRows(playlist_, view_), -1);
+    EXPECT_EQ(RowNames(view_), (std::vector<std::string>{"0", "1"}));
+}
+
+TEST_F(SelectionOpsTest, ARowWhoseEntryIsNotInThePlaylistIsPassedOverNotRemoved) {
+    Fill(4);
+    SongRecord stray("stray", false);
+    view_.insertRow(1, &stray);
+    Select({0, 1, 3});
+    removeSelectedRows(playlist_, view_);
+    EXPECT_EQ(RowNames(view_), (std::vector<std::string>{"stray", "1", "3"}));
+    EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"1", "3"}));
+
+    view_.selectAll(true);
+    view_.setSelected(0, false);
+    view_.setSelected(1, false);
+    cropToSelection(playlist_, view_);
+    EXPECT_EQ(RowNames(view_), (std::vector<std::string>{"stray", "3"}));
+    EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"3"}));
+}
+
+TEST_F(SelectionOpsTest, CropKeepsOnlyTheSelectedRowsAndNothingChangesWhenAllOrNoneAreSelected) {
+    Fill(5);
+    EXPECT_EQ(cropToSelection(playlist_, view_), 0);
+    EXPECT_EQ(view_.rowCount(), 5);
+    view_.selectAll(true);
+    EXPECT_EQ(cropToSelection(playlist_, view_), 0);
+    EXPECT_EQ(playlist_.count(), 5);
+
+    view_.selectAll(false);
+    Select({1, 3});
+    EXPECT_EQ(cropToSelection(playlist_, view_), 3);
+    EXPECT_EQ(RowNames(view_), (std::vector<std::string>{"1", "3"}));
+    EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"1", "3"}));
+    EXPECT_EQ(SelectedRows(view_), (std::vector<int>{0, 1}));
+    EXPECT_EQ(view_.selectedLength(), 20);
+}
+
+TEST_F(SelectionOpsTest, RemovedEntriesLeaveTheVolumeCountsAndTheSnapshot) {
+    test::FakeVolumes volumes;
+    volumes.Set("Q:\\", {kDriveFixed, true, "Music", 77, true});
+    test::ScopedVolumes scoped(volumes);
+    ASSERT_EQ(playlist_.registerVolume("Q:\\a.mp3"), 0);
+    for (int i = 0; i < 3; ++i) playlist_.add(std::make_unique<SongRecord>("Q:\\" + std::to_string(i), false));
+    view_.rebuildFromPlaylist();
+    Select({0, 1});
+    view_.takeSnapshot();
+    removeSelectedRows(playlist_, view_);
+    ASSERT_EQ(playlist_.volumeCount(), 1);
+    EXPECT_EQ(playlist_.volumeAt(0)->fileCount, 1);
+    EXPECT_EQ(view_.snapshotCount(), 0);
+    view_.selectAll(true);
+    removeSelectedRows(playlist_, view_);
+    EXPECT_EQ(playlist_.volumeCount(), 0);
+}
+
+TEST(SelectionDeleteTest, DeletedFilesLoseTheirRowsAndAFileThatCannotGoIsNamedWithItsReason) {
+    test::TempDir dir;
+    Playlist playlist;
+    PlaylistView view(playlist);
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"}) {
+        ASSERT_TRUE(test::WriteBytes(dir.Path(name), test::MpegAudio(4096)));
+        playlist.addFile(dir.Path(name));
+    }
+    view.rebuildFromPlaylist();
+    view.selectAll(true);
+    view.setSelected(3, false);
+    // b vanished before the delete; c is read-only.
+    ASSERT_EQ(std::remove(dir.Path("b.mp3").c_str()), 0);
+    ASSERT_TRUE(Fs().SetAttributes(dir.Path("c.mp3"), kAttrReadOnly));
+
+    std::vector<DeleteFailure> failures;
+    const int deleted = deleteSelectedFiles(playlist, view, [&](const DeleteFailure& f) { failures.push_back(f); });
+    EXPECT_EQ(deleted, 1);
+    ASSERT_EQ(failures.size(), 2u);
+    EXPECT_EQ(failures[0].path, dir.Path("b.mp3"));
+    EXPECT_FALSE(failures[0].reason.empty());
+    EXPECT_EQ(failures[1].path, dir.Path("c.mp3"));
+    EXPECT_FALSE(failures[1].reason.empty());
+    EXPECT_EQ(RowNames(view), (std::vector<std::string>{dir.Path("b.mp3"), dir.Path("c.mp3"), dir.Path("d.mp3")}));
+    EXPECT_EQ(playlist.count(), 3);
+    EXPECT_FALSE(test::FileExists(dir.Path("a.mp3")));
+    EXPECT_TRUE(test::FileExists(dir.Path("c.mp3")));
+    EXPECT_TRUE(test::FileExists(dir.Path("d.mp3")));
+}
+
+TEST(SelectionDeadFilesTest, SelectsExactlyTheRowsWhoseFileIsGone) {
+    test::TempDir dir;
+    Playlist playlist;
+    PlaylistView view(playlist);
+    ASSERT_TRUE(test::WriteBytes(dir.Path("here.mp3"), test::MpegAudio(2048)));
+    playlist.addFile(dir.Path("here.mp3"));
+    playlist.addFile(dir.Path("gone.mp3"));
+    playlist.addFile(dir.Path("here.mp3"));
+    view.rebuildFromPlaylist();
+    view.setSelected(0, true);
+    EXPECT_EQ(selectDeadFiles(view), 1);
+    EXPECT_EQ(SelectedRows(view), (std::vector<int>{1}));
+}
+
+TEST_F(SelectionOpsTest, SelectWithSameComparesTheFieldAsTheViewShowsIt) {
+    SongRecord& a = AddSong(playlist_, "a", 100, 5000, 1);
+    SongRecord& b = AddSong(playlist_, "b", 100, 6000, 1);
+    SongRecord& c = AddSong(playlist_, "c", 200, 5000, 0);
+    AddSong(playlist_, "d", 300, 7000, 3);
+    SetV1(a, "Band", "One");
+    SetV1(b, "band", "Two");
+    SetV2(b, kTPE1, "Band");
+    SetV1(c, "Band", "Three");
+    view_.rebuildFromPlaylist();
+    Select({0});
+
+    EXPECT_EQ(selectWithSame(view_, kSameArtist), 2);  // ID3v1: case counts
+    EXPECT_EQ(SelectedRows(view_), (std::vector<int>{0, 2}));
+    view_.setViewSource(2);  // ID3v2, then ID3v1
+    EXPECT_EQ(selectWithSame(view_, kSameArtist), 3);
+    EXPECT_EQ(selectWithSame(view_, kSameTime), 2);
+    EXPECT_EQ(SelectedRows(view_), (std::vector<int>{0, 1}));
+    EXPECT_EQ(view_.selectedLength(), 200);
+    EXPECT_EQ(selectWithSame(view_, kSameMode), 2);
+    EXPECT_EQ(selectWithSame(view_, kSameSize), 2);
+    EXPECT_EQ(selectWithSame(view_, kSameFileName), 1);
+    EXPECT_EQ(selectWithSame(view_, kSameFieldCount), -1);
+    view_.selectAll(false);
+    EXPECT_EQ(selectWithSame(view_, kSameArtist), -1);
+}
+
+TEST_F(SelectionOpsTest, SelectWithSameOnAnEmptyFieldSelectsEveryRowWithThatFieldEmpty) {
+    SongRecord& a = AddSong(playlist_, "a");
+    AddSong(playlist_, "b");
+    SongRecord& c = AddSong(playlist_, "c");
+    SetV1(a, "", "x");
+    SetV1(c, "Someone", "y");
+    view_.rebuildFromPlaylist();
+    Select({0});
+    EXPECT_EQ(selectWithSame(view_, kSameArtist), 2);
+    EXPECT_EQ(SelectedRows(view_), (std::vector<int>{0, 1}));
+    EXPECT_EQ(selectWithSame(view_, kSameLayer), 3);
+}
+
+TEST_F(SelectionOpsTest, RatingIsSetInMemoryOnTheSelectedEntriesOnly) {
+    Fill(3);
+    playlist_.entryAt(2)->SetRating(4);
+    Select({0, 1});
+    EXPECT_EQ(setSelectionRating(view_, 9), 2);
+    EXPECT_EQ(playlist_.entryAt(0)->GetRating(), 5);
+    EXPECT_EQ(playlist_.entryAt(2)->GetRating(), 4);
+    view_.selectAll(true);
+    setSelectionRating(view_, 0);
+    EXPECT_EQ(playlist_.entryAt(2)->GetRating(), 0);
+}
+
+TEST(StatusProgressPlanTest, ALongListMovesTheBarAboutAHundredTimesAndEndsAtAHundredPercent) {
+    const StatusProgressPlan big(100000);
+    int updates = 0;
+    for (int done = 0; done <= 100000; ++done) {
+        if (big.due(done)) ++updates;
+    }
+    EXPECT_EQ(updates, 101);
+    EXPECT_EQ(big.percent(50000), 50);
+    EXPECT_EQ(big.percent(100000), 100);
+    const StatusProgressPlan empty(0);
+    EXPECT_TRUE(empty.due(0));
+    EXPECT_EQ(empty.percent(1), 100);
+}
+
+}  // namespace
+}  // namespace td
