@@ -2,11 +2,14 @@
 // does on Cancel or on a refused OK, and the messages of refused values.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/clipboard.h"
+#include "platform/volume.h"
+#include "playlist/playlist.h"
 #include "playlist/statistics.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
@@ -15,12 +18,14 @@
 #include "window/dialogs/about_dialog_model.h"
 #include "window/dialogs/columns_dialog_model.h"
 #include "window/dialogs/duplicates_dialog_model.h"
+#include "window/dialogs/explorer_options_dialog_model.h"
 #include "window/dialogs/html_style_dialog_model.h"
 #include "window/dialogs/info_dialog_model.h"
 #include "window/dialogs/media_wizard_dialog_model.h"
 #include "window/dialogs/options_dialog_model.h"
 #include "window/dialogs/reset_dialog_model.h"
 #include "window/dialogs/theme_dialog_model.h"
+#include "window/dialogs/volume_info_dialog_model.h"
 #include "window/test_songs.h"
 #include "wizards/duplicates.h"
 
@@ -104,6 +109,13 @@ const std::vector<DialogCase>& EditingCases() {
          [](const Settings& s) {
              return s.duplicateFields == 25u && s.duplicateSeconds == 60 && s.duplicatePercent == 100;
          }},
+        {"explorer options",
+         [](Settings& s, Prompter& p, bool commit) {
+             ExplorerOptionsDialogModel m(s);
+             for (int c = 0; c < ExplorerOptionsDialogModel::kCategoryCount; ++c) m.setShown(c, c == 6 || c == 1);
+             return !commit || m.ok(s, p);
+         },
+         [](const Settings& s) { return s.explorerFields == 0x42u; }},
         {"reset",
          [](Settings& s, Prompter& p, bool commit) {
              ResetDialogModel m;
@@ -385,6 +397,60 @@ TEST(DialogModelTest, AboutNamesProductVersionCreditAndShortcuts) {
     EXPECT_EQ(m.toggleLabel(), "Help >>");
     m.toggleHelp();
     EXPECT_EQ(m.toggleLabel(), "<< About");
+}
+
+TEST(ExplorerOptionsDialogModelTest, NoCategoryCheckedIsRefusedWithTheInformationAndKeepsTheFields) {
+    Settings s;
+    s.explorerFields = 0x21;
+    RecordingPrompter prompter;
+    ExplorerOptionsDialogModel m(s);
+    m.setShown(0, false);
+    m.setShown(5, false);
+    EXPECT_FALSE(m.ok(s, prompter));
+    EXPECT_EQ(s.explorerFields, 0x21u);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, "Choose at least 1 field must be present !!!");
+    EXPECT_EQ(prompter.shown[0].caption, LangTable::getString(23));
+    EXPECT_EQ(prompter.shown[0].icon, PromptIcon::Information);
+}
+
+TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) {
+    Playlist playlist;
+    const struct {
+        const char* label;
+        const char* root;
+        uint32_t type;
+        int count;
+    } volumes[] = {{"music", "C:\\", kDriveFixed, 12}, {"Backup", "\\\\nas\\b\\", kDriveRemote, 3},
+                   {"DISC", "E:\\", kDriveCdRom, 40}};
+    for (const auto& v : volumes) {
+        VolumeRecord record{};
+        std::snprintf(record.label, sizeof record.label, "%s", v.label);
+        std::snprintf(record.root, sizeof record.root, "%s", v.root);
+        record.driveType = v.type;
+        record.fileCount = v.count;
+        playlist.appendVolume(&record);
+    }
+    VolumeInfoDialogModel m(playlist);
+    EXPECT_EQ(m.text(0, 0), "music (C:\\)");
+    EXPECT_EQ(m.text(1, 1), "Network drive");
+    EXPECT_EQ(m.text(2, 1), "CDROM or DVDROM");
+    EXPECT_EQ(m.text(2, 2), "40");
+    EXPECT_EQ(m.image(1), 3);
+    EXPECT_EQ(m.image(2), 1);
+
+    m.clickColumn(0);  // column 0 was the sorted one: now descending
+    EXPECT_TRUE(m.descending());
+    EXPECT_EQ(m.rows()[0].label, "music");
+    EXPECT_EQ(m.rows()[2].label, "Backup");
+    m.clickColumn(2);  // another column keeps the direction
+    EXPECT_EQ(m.rows()[0].fileCount, 40);
+    EXPECT_EQ(m.rows()[2].fileCount, 3);
+    m.clickColumn(2);
+    EXPECT_EQ(m.rows()[0].fileCount, 3);
+    m.clickColumn(1);
+    EXPECT_EQ(m.rows()[0].driveType, kDriveCdRom);
+    EXPECT_EQ(m.rows()[1].driveType, kDriveFixed);
 }
 
 }  // namespace
