@@ -372,6 +372,31 @@ def draw_missing(c):
     c.fill(cross, RED)
 
 
+def drive_body(c, top, bottom):
+    c.outlined(box(1.0, 5.0, 15.0, 12.5, 1.5), vertical(top, bottom), INK)
+    c.fill(box(11.0, 9.5, 13.0, 10.8), GREEN)
+
+
+def draw_hard_drive(c):
+    drive_body(c, (200, 204, 214), (130, 136, 150))
+
+
+def draw_removable_drive(c):
+    drive_body(c, (250, 214, 120), (200, 150, 50))
+    c.fill(box(3.0, 8.0, 9.0, 9.4), INK)
+
+
+def draw_network_drive(c):
+    c.outlined(box(2.0, 1.5, 14.0, 9.5, 1.5), vertical((120, 170, 240), (60, 110, 200)), INK)
+    c.fill(union(segment(8.0, 9.5, 8.0, 13.0, 1.4), segment(3.0, 14.0, 13.0, 14.0, 1.4)), INK)
+
+
+def draw_ram_drive(c):
+    c.outlined(box(1.0, 4.0, 15.0, 11.0, 1.0), vertical((110, 190, 110), (50, 130, 60)), INK)
+    for x in (3.0, 6.0, 9.0, 12.0):
+        c.fill(box(x, 11.0, x + 1.2, 14.0), (200, 170, 60))
+
+
 TRAY = {
     106: draw_app,
     107: tray(previous_shape),
@@ -402,6 +427,8 @@ BITMAPS = {
     181: [tagged_song(), tagged_song(1), tagged_song(2), tagged_song(1, 2), draw_duplicate,
           draw_playing_song, draw_missing],
     182: [draw_library, draw_person, draw_disc, draw_folder],
+    # Kinds of drive: hard disk, CD or DVD, removable, network, RAM disk.
+    152: [draw_hard_drive, draw_disc, draw_removable_drive, draw_network_drive, draw_ram_drive],
 }
 
 # --- file formats ----------------------------------------------------------------

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Pictures of the playlist window, of its folder dialog, of its progress
-# dialog and of its option dialogs in English and in French, for the README
+# dialog, of its option dialogs in English and in French and of the volume
+# information and explorer options dialogs, for the README
 # and for review: builds the Windows plug-in,
 # the host and the command-line tool (x86_64, run by Wine), makes the sample
 # library and a folder of many small files, then starts the host once per
@@ -109,3 +110,7 @@ for entry in "${dialogs[@]}"; do
 done
 # The tag tools dialog on its Edit tag page, showing the first song.
 shot edit-tag "ID3Tag Tools" --window-command 40068
+# The volume information (the volumes of the sample library) and the explorer
+# options.
+shot volume-info "Volume information" --window-command 40137
+shot explorer-options "Option explorer" --window-command 40139

@@ -19,6 +19,8 @@
 #define IDD_THEME_COLORS 179
 #define IDD_TOOLS 142          /* "ID3Tag Tools", a tab per page */
 #define IDD_EDIT_TAG_PAGE 190  /* its "Edit ID3Tag" page */
+#define IDD_VOLUME_INFO 158
+#define IDD_EXPLORER_OPTIONS 166
 
 /* --- menus and accelerators ------------------------------------------------ */
 #define IDR_POPUP_MENUS 101 /* button and context menus, one per submenu */
@@ -40,6 +42,7 @@
 #define IDB_RATING_STARS 180
 #define IDB_LIST_IMAGES 181
 #define IDB_TREE_IMAGES 182
+#define IDB_DRIVE_IMAGES 152
 
 /* --- controls of the playlist window (dialog 135) -------------------------- */
 #define IDC_STATUS_BAR 400
@@ -165,6 +168,10 @@
 #define IDC_ET_FIELD_FIRST 1730 /* 18 fields: 1730 to 1747 */
 #define IDC_ET_LABEL_FIRST 1750 /* their labels: 1750 to 1767 */
 #define IDC_ET_MENU_FIRST 1780  /* menu buttons of Title, Artist, Album */
+/* --- controls of the volume information (158) and explorer options (166) --- */
+#define IDC_VOLUME_LIST 1237
+#define IDC_EXPLORER_FIRST 1238 /* the seven categories: 1238 to 1244 */
+#define IDC_EXPLORER_GROUP 1245
 
 /* --- controls of the progress dialog (dialog 177) -------------------------- */
 #define IDC_PROGRESS_ABORT 1248
@@ -317,6 +324,7 @@
 #define IDS_ADD_FILES_ERROR 134
 #define IDS_RECURSE_SUBDIRECTORIES 135
 #define IDS_SEARCH_LABEL 322
+#define IDS_PROGRESS 323
 #define IDS_ABORT 363
 #define IDS_ADD_FILES_CAPTION 364
 

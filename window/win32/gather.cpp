@@ -36,7 +36,7 @@ void PlaylistWindow::Impl::noteStallTick() {
     lastStallTick = now;
 }
 
-bool PlaylistWindow::Impl::startGather(const GatherRequest& request, int total) {
+bool PlaylistWindow::Impl::startGather(const GatherRequest& request, int total, const std::string& caption) {
     if (gathering() || !hwnd) {
         MessageBeep(MB_ICONWARNING);
         return false;
@@ -50,7 +50,7 @@ bool PlaylistWindow::Impl::startGather(const GatherRequest& request, int total) 
         rewriteStatus(false);
     }
     gather = std::make_unique<GatherRun>(module, hwnd, playlist, view, total,
-                                         LangTable::getString(IDS_ADD_FILES_CAPTION));
+                                         caption.empty() ? LangTable::getString(IDS_ADD_FILES_CAPTION) : caption);
     const GatherStart outcome = gather->start(request);
     if (outcome == GatherStart::Started) {
         lastStallTick = 0;
@@ -84,6 +84,8 @@ void PlaylistWindow::Impl::stopGather() {
     // The worker is joined and what it finished last is in the Playlist;
     // its rows come with the refilter that follows a run.
     gather->finish();
+    // Moves the worker made after the last hand-over are applied too.
+    applyMoves();
     lastGather = gather->summary();
     gather.reset();
 }
@@ -114,6 +116,11 @@ void PlaylistWindow::Impl::showGathered() {
 
 INT_PTR PlaylistWindow::Impl::onGatherDone(WPARAM, LPARAM) {
     if (!gather) return TRUE;
+    if (transferring) {
+        stopGather();
+        afterTransfer(lastGather);
+        return TRUE;
+    }
     stopGather();
     // The new entries reach the rows: filter, search, genres, explorer.
     filter.recountGenres();

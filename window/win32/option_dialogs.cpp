@@ -1,10 +1,12 @@
 // The option dialogs of the playlist window: Option (137), Reset (138), Media
-// Wizard (148), Columns (146), the information report (136) and About (102).
-// Each runs over its portable model (window/dialogs/) through the one dialog
-// procedure of model_dialog.h: the model is filled before the dialog opens,
-// shown by WM_INITDIALOG, read back from the controls on OK and checked by
-// the model, which alone writes the Settings.
+// Wizard (148), Columns (146), the information report (136), About (102),
+// Volume information (158) and Option explorer (166). Each runs over its
+// portable model (window/dialogs/) through the one dialog procedure of
+// model_dialog.h: the model is filled before the dialog opens, shown by
+// WM_INITDIALOG, read back from the controls on OK and checked by the model,
+// which alone writes the Settings.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -16,10 +18,12 @@
 #include "playlist/view.h"
 #include "window/dialogs/about_dialog_model.h"
 #include "window/dialogs/columns_dialog_model.h"
+#include "window/dialogs/explorer_options_dialog_model.h"
 #include "window/dialogs/info_dialog_model.h"
 #include "window/dialogs/media_wizard_dialog_model.h"
 #include "window/dialogs/options_dialog_model.h"
 #include "window/dialogs/reset_dialog_model.h"
+#include "window/dialogs/volume_info_dialog_model.h"
 #include "window/win32/model_dialog.h"
 #include "window/win32/playlist_window_impl.h"
 #include "wizards/media_wizard.h"
@@ -266,7 +270,116 @@ struct AboutRun {
     }
 };
 
+// --- Volume information ------------------------------------------------------------
+
+constexpr int kDriveImageWidth = 16;
+
+struct VolumeInfoRun {
+    static constexpr INT_PTR kCancelResult = IDCANCEL;
+    VolumeInfoDialogModel model;
+    HINSTANCE module;
+    ImageList images;  // freed when the dialog has closed
+
+    void fill(HWND dialog) const {
+        HWND list = GetDlgItem(dialog, IDC_VOLUME_LIST);
+        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        for (int row = 0; row < static_cast<int>(model.rows().size()); ++row) {
+            std::string first = model.text(row, 0);
+            LVITEMA item{};
+            item.mask = LVIF_TEXT | LVIF_IMAGE;
+            item.iItem = row;
+            item.pszText = &first[0];
+            item.iImage = model.image(row);
+            SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            for (int column = 1; column < VolumeInfoDialogModel::kColumnCount; ++column) {
+                std::string text = model.text(row, column);
+                LVITEMA cell{};
+                cell.iSubItem = column;
+                cell.pszText = &text[0];
+                SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+            }
+        }
+    }
+    void show(HWND dialog) {
+        relabelDialog(dialog, 154, nullptr, 0);
+        if (*LangTable::getString(kLangOk)) SetDlgItemTextA(dialog, IDOK, LangTable::getString(kLangOk));
+        if (*LangTable::getString(kLangCancel)) SetDlgItemTextA(dialog, IDCANCEL, LangTable::getString(kLangCancel));
+        HWND list = GetDlgItem(dialog, IDC_VOLUME_LIST);
+        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+        images = LoadMaskedImageList(module, IDB_DRIVE_IMAGES, kDriveImageWidth);
+        SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images.get()));
+        static const struct {
+            int text;
+            int format;
+            int width;
+        } kColumns[] = {{324, LVCFMT_LEFT, 130}, {326, LVCFMT_LEFT, 120}, {325, LVCFMT_RIGHT, 80}};
+        for (int c = 0; c < VolumeInfoDialogModel::kColumnCount; ++c) {
+            std::string title = LangTable::getString(kColumns[c].text);
+            LVCOLUMNA column{};
+            column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH | LVCF_SUBITEM;
+            column.fmt = kColumns[c].format;
+            column.cx = kColumns[c].width;
+            column.pszText = &title[0];
+            column.iSubItem = c;
+            SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&column));
+        }
+        fill(dialog);
+    }
+    bool accept(HWND, INT_PTR&) { return true; }
+    bool command(HWND, int, int) { return false; }
+    // A click on a column's header sorts the rows by it.
+    INT_PTR message(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
+        if (message != WM_NOTIFY) return FALSE;
+        const NMHDR& header = *reinterpret_cast<const NMHDR*>(lParam);
+        if (header.idFrom != IDC_VOLUME_LIST || header.code != LVN_COLUMNCLICK) return FALSE;
+        model.clickColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+        fill(dialog);
+        return TRUE;
+    }
+};
+
+// --- Option explorer ---------------------------------------------------------------
+
+struct ExplorerOptionsRun {
+    static constexpr INT_PTR kCancelResult = IDCANCEL;
+    ExplorerOptionsDialogModel model;
+    Settings& settings;
+    Prompter& prompter;
+
+    void show(HWND dialog) const {
+        static const ControlText kTexts[] = {
+            {IDC_EXPLORER_FIRST, 87},     {IDC_EXPLORER_FIRST + 1, 92}, {IDC_EXPLORER_FIRST + 2, 101},
+            {IDC_EXPLORER_FIRST + 3, 91}, {IDC_EXPLORER_FIRST + 4, 94}, {IDC_EXPLORER_FIRST + 5, 89},
+            {IDC_EXPLORER_FIRST + 6, 366}, {IDC_EXPLORER_GROUP, 335},   {IDOK, kLangOk},
+            {IDCANCEL, kLangCancel},
+        };
+        relabelDialog(dialog, 334, kTexts);
+        for (int c = 0; c < ExplorerOptionsDialogModel::kCategoryCount; ++c) {
+            setChecked(dialog, IDC_EXPLORER_FIRST + c, model.shown(c));
+        }
+    }
+    bool accept(HWND dialog, INT_PTR&) {
+        for (int c = 0; c < ExplorerOptionsDialogModel::kCategoryCount; ++c) {
+            model.setShown(c, isChecked(dialog, IDC_EXPLORER_FIRST + c));
+        }
+        return model.ok(settings, prompter);
+    }
+    bool command(HWND, int, int) { return false; }
+};
+
 }  // namespace
+
+void PlaylistWindow::Impl::cmdVolumeInfo(int) {
+    VolumeInfoRun run{VolumeInfoDialogModel(playlist), module, ImageList()};
+    runModelDialog(module, IDD_VOLUME_INFO, hwnd, systemDialogs, run);
+}
+
+void PlaylistWindow::Impl::cmdExplorerOptions(int) {
+    ExplorerOptionsRun run{ExplorerOptionsDialogModel(settings), settings, prompter};
+    if (runModelDialog(module, IDD_EXPLORER_OPTIONS, hwnd, systemDialogs, run) != IDOK) return;
+    filter.recountGenres();
+    refreshExplorerPane();
+}
 
 void PlaylistWindow::Impl::cmdOptions(int) {
     OptionsRun run{OptionsDialogModel(settings), settings, prompter};

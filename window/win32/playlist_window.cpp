@@ -57,6 +57,7 @@ const MessageRow kMessageTable[] = {
     {WM_QUERYNEWPALETTE, &PlaylistWindow::Impl::onQueryNewPalette},
     {kMsgSearchDone, &PlaylistWindow::Impl::onSearchDone},
     {kMsgGatherDone, &PlaylistWindow::Impl::onGatherDone},
+    {kMsgGatherMovedFiles, &PlaylistWindow::Impl::onGatherMoved},
     {WM_COMMAND, &PlaylistWindow::Impl::onCommand},
     {WM_NOTIFY, &PlaylistWindow::Impl::onNotify},
 };
@@ -367,6 +368,7 @@ INT_PTR PlaylistWindow::Impl::onTimer(WPARAM wParam, LPARAM) {
     if (wParam == kPanelTimer) refreshPanel();
     if (wParam == kStallTimer) noteStallTick();
     if (wParam == kHandoverTimer) takeGathered();
+    if (wParam == kSearchProgressTimer) showSearchProgress();
     return TRUE;
 }
 
@@ -416,6 +418,7 @@ INT_PTR PlaylistWindow::Impl::onQueryNewPalette(WPARAM wParam, LPARAM lParam) {
 }
 
 INT_PTR PlaylistWindow::Impl::onSearchDone(WPARAM, LPARAM) {
+    endSearchProgress();
     if (filter.applySearchResult(view)) {
         duplicates.viewRebuilt();
         refreshList();

@@ -17,6 +17,10 @@
 //                         list brought up to date after it
 //   gather.cpp            adding files and folders on the worker behind the
 //                         progress dialog (progress_dialog.cpp)
+//   selection_commands.cpp  the Select menu's operations, Copy To and Move
+//                         To, the search fields, the status bar's progress
+//   option_dialogs.cpp    the option dialogs, volume information, explorer
+//                         options
 // Only the window's own files include this header.
 #pragma once
 
@@ -26,6 +30,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +46,7 @@
 #include "window/win32/gdi_handles.h"
 #include "window/win32/playlist_window.h"
 #include "window/win32/win32_prompter.h"
+#include "window/status_progress.h"
 #include "window/win32/window_menus.h"
 #include "window/window_layout.h"
 #include "window/window_resource.h"
@@ -50,12 +56,17 @@ namespace td {
 class Settings;
 class LangTable;
 class GatherRun;
+struct GatherRequest;
+struct GatherSummary;
 
 // Messages the window posts to itself.
 constexpr UINT kMsgSearchDone = WM_APP + 41;  // the search worker has finished
+// Where the status bar's progress bar starts, in pixels from its left edge.
+constexpr int kStatusProgressLeft = 150;
 constexpr UINT_PTR kPanelTimer = 1;           // the player panel follows the host
 constexpr UINT_PTR kStallTimer = 2;           // measures the message loop during a run
 constexpr UINT_PTR kHandoverTimer = 3;        // takes the worker's finished entries
+constexpr UINT_PTR kSearchProgressTimer = 4;  // the status bar follows the search worker
 
 // The text of a window or control.
 std::string GetControlText(HWND control);
@@ -130,6 +141,13 @@ struct PlaylistWindow::Impl {
     DWORD gatherShownTick = 0;
     // What the last run did, kept when it ends.
     GatherSummary lastGather;
+    // A Copy To or Move To run: the entries it works on, in the order of
+    // its paths (a finished move is applied to them here, on this thread).
+    bool transferring = false;
+    std::vector<SongRecord*> transferEntries;
+    // The status bar's progress during long list operations.
+    HWND statusProgress = nullptr;
+    std::optional<StatusProgressPlan> progressPlan;
 
     // --- start and end (playlist_window.cpp) ----------------------------
     void start(HWND dialog);
@@ -160,6 +178,7 @@ struct PlaylistWindow::Impl {
     INT_PTR onQueryNewPalette(WPARAM, LPARAM);
     INT_PTR onSearchDone(WPARAM, LPARAM);
     INT_PTR onGatherDone(WPARAM, LPARAM);
+    INT_PTR onGatherMoved(WPARAM, LPARAM);
     INT_PTR onCommand(WPARAM, LPARAM);
     INT_PTR onNotify(WPARAM, LPARAM);
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -262,6 +281,40 @@ struct PlaylistWindow::Impl {
     void cmdFindDuplicates(int id);
     // The tag tools dialog (tools_commands.cpp).
     void cmdTools(int id);
+    // The selection, copy and move, the search fields (selection_commands.cpp).
+    void cmdRemove(int id);
+    void cmdCrop(int id);
+    void cmdDeleteFiles(int id);
+    void cmdSelectDead(int id);
+    void cmdSelectSame(int id);
+    void cmdRating(int id);
+    void cmdCopyMove(int id);
+    void cmdSearchField(int id);
+    void cmdSearchFieldKey(int id);
+    void cmdSearchAllNone(int id);
+    void cmdSearchFocus(int id);
+    void cmdExplorerRefresh(int id);
+    void cmdExplorerOptions(int id);
+    void cmdVolumeInfo(int id);
+
+    // --- selection work (selection_commands.cpp) -------------------------
+    // Ends a running search before entries change or go.
+    void stopSearchForChange();
+    // Redrawing on, the progress gone, totals, genres and status afresh.
+    void finishRemoval();
+    // The status bar's progress bar over `total` rows, then each row done.
+    void beginStatusProgress(int total);
+    void stepStatusProgress(int done);
+    void endStatusProgress();
+    // The search worker's progress in the status bar while it runs.
+    void beginSearchProgress();
+    void showSearchProgress();
+    void endSearchProgress();
+    // The moves the Move To worker handed over, applied to the entries.
+    void applyMoves();
+    // After a Copy To or Move To run: failures told, the view rebuilt.
+    void afterTransfer(const GatherSummary& summary);
+    void setSearchFields(uint32_t fields);
 
     // --- file commands (file_commands.cpp) -------------------------------
     // Shows language-table text `text` with the caption "Error".
@@ -277,7 +330,7 @@ struct PlaylistWindow::Impl {
     bool gathering() const;
     // Starts a run behind the progress dialog (`total` items when known,
     // else -1); false, the user told why, when it could not start.
-    bool startGather(const GatherRequest& request, int total);
+    bool startGather(const GatherRequest& request, int total, const std::string& caption = std::string());
     // Ends the run in progress, if any: the worker stopped and joined.
     void stopGather();
     void noteStallTick();

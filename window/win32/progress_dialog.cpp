@@ -67,6 +67,21 @@ void GatherRun::gatherFile(const std::string& path) {
     lastPath_ = path;
 }
 
+void GatherRun::gatherMoved(size_t item, const std::string& newPath) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        moves_.emplace_back(item, newPath);
+    }
+    PostMessageA(window_, kMsgGatherMovedFiles, 0, 0);
+}
+
+std::vector<std::pair<size_t, std::string>> GatherRun::takeMoves() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<std::pair<size_t, std::string>> taken;
+    taken.swap(moves_);
+    return taken;
+}
+
 void GatherRun::gatherDone() { PostMessageA(window_, kMsgGatherDone, 0, 0); }
 
 void GatherRun::setUp(HWND dialog) {

@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "window/file_gatherer.h"
@@ -27,6 +28,8 @@ class PlaylistView;
 
 // Posted to the playlist window when a run is over.
 constexpr UINT kMsgGatherDone = WM_APP + 3;
+// Posted to the playlist window when a Move To run moved files.
+constexpr UINT kMsgGatherMovedFiles = WM_APP + 42;
 
 class GatherRun final : public GatherListener {
 public:
@@ -57,8 +60,14 @@ public:
     // Playlist; on the window's thread.
     int takeFinished(std::vector<SongRecord*>& added) { return gatherer_.takeFinished(&added); }
 
+    // The moves handed over since the last call: item of the request and
+    // its new path. The window applies them on its own thread.
+    std::vector<std::pair<size_t, std::string>> takeMoves();
+
     // GatherListener, on the worker's thread.
     void gatherFile(const std::string& path) override;
+    // Queues the move and posts kMsgGatherMovedFiles to the window.
+    void gatherMoved(size_t item, const std::string& newPath) override;
     void gatherDone() override;
 
 private:
@@ -76,6 +85,7 @@ private:
     std::mutex mutex_;
     int handled_ = 0;
     std::string lastPath_;
+    std::vector<std::pair<size_t, std::string>> moves_;
     int done_ = 0;  // as the dialog shows it
     bool activityRegistered_ = false;
     bool windowDisabled_ = false;

@@ -187,8 +187,11 @@ void PlaylistWindow::Impl::searchTextChanged() {
         filter.startSearch(view, [window](uint64_t) { PostMessageA(window, kMsgSearchDone, 0, 0); });
     if (generation == 0) {
         duplicates.viewRebuilt();
+        endSearchProgress();
         refreshList();
         rewriteStatus(false);
+    } else {
+        beginSearchProgress();
     }
     deselect();
 }

@@ -62,13 +62,33 @@
     COMMAND(IDM_SELECT_ALL_KEY, cmdSelect)                    \
     COMMAND(IDM_SELECT_NONE, cmdSelect)                       \
     COMMAND(IDM_SELECT_TOGGLE, cmdSelect)                     \
-    COMMAND(IDM_SELECT_TOGGLE_KEY, cmdSelect)
+    COMMAND(IDM_SELECT_TOGGLE_KEY, cmdSelect)                 \
+    COMMAND_RANGE(IDM_SELECT_SAME_ARTIST, IDM_SELECT_SAME_FILE_NAME, cmdSelectSame) \
+    COMMAND(IDM_SELECT_DEAD, cmdSelectDead)                   \
+    COMMAND(IDM_CROP, cmdCrop)                                \
+    COMMAND(IDM_CROP_KEY, cmdCrop)                            \
+    COMMAND(IDM_REMOVE, cmdRemove)                            \
+    COMMAND(IDM_REMOVE_KEY, cmdRemove)                        \
+    COMMAND(IDM_DELETE_FILES, cmdDeleteFiles)                 \
+    COMMAND_RANGE(IDM_RATING_0, IDM_RATING_5, cmdRating)      \
+    COMMAND(IDM_COPY_TO, cmdCopyMove)                         \
+    COMMAND(IDM_MOVE_TO, cmdCopyMove)
+
+// Search: the fields the search box looks in.
+#define TD_SEARCH_COMMANDS(COMMAND, COMMAND_RANGE)                               \
+    COMMAND_RANGE(IDM_SEARCH_ARTIST, IDM_SEARCH_MATCH_CASE, cmdSearchField)      \
+    COMMAND_RANGE(IDM_SEARCH_ARTIST_KEY, IDM_SEARCH_YEAR_KEY, cmdSearchFieldKey) \
+    COMMAND(IDM_SEARCH_ALL, cmdSearchAllNone)                                    \
+    COMMAND(IDM_SEARCH_NONE, cmdSearchAllNone)                                   \
+    COMMAND(IDM_SEARCH_FOCUS_KEY, cmdSearchFocus)
 
 // Option: how the window shows the list.
 #define TD_OPTION_COMMANDS(COMMAND, COMMAND_RANGE)                      \
     COMMAND_RANGE(IDM_VIEW_ID3V1, IDM_VIEW_ID3V1_V2_KEY, cmdViewSource) \
     COMMAND(IDM_EXPLORER, cmdExplorer)                                  \
     COMMAND(IDM_EXPLORER_KEY, cmdExplorer)                              \
+    COMMAND(IDM_EXPLORER_REFRESH, cmdExplorerRefresh)                   \
+    COMMAND(IDM_EXPLORER_OPTIONS, cmdExplorerOptions)                   \
     COMMAND(IDM_CONFIGURE, cmdConfigure)                                \
     COMMAND(IDM_CONFIGURE_KEY, cmdConfigure)                            \
     COMMAND_RANGE(IDM_LANGUAGE_FIRST, IDM_LANGUAGE_LAST, cmdLanguage)
@@ -84,6 +104,8 @@
     COMMAND(IDM_COLUMNS_KEY, cmdColumns)                      \
     COMMAND(IDM_PLAYLIST_INFO, cmdInformation)                \
     COMMAND(IDM_PLAYLIST_INFO_KEY, cmdInformation)            \
+    COMMAND(IDM_VOLUME_INFO, cmdVolumeInfo)                   \
+    COMMAND(IDM_VOLUME_INFO_KEY, cmdVolumeInfo)               \
     COMMAND(IDM_PROPERTIES, cmdInformation)                   \
     COMMAND(IDM_PROPERTIES_KEY, cmdInformation)               \
     COMMAND(IDM_ABOUT, cmdAbout)                              \
@@ -117,6 +139,7 @@
     TD_PLAYLIST_COMMANDS(COMMAND, COMMAND_RANGE)      \
     TD_FILE_COMMANDS(COMMAND, COMMAND_RANGE)          \
     TD_SELECT_COMMANDS(COMMAND, COMMAND_RANGE)        \
+    TD_SEARCH_COMMANDS(COMMAND, COMMAND_RANGE)        \
     TD_OPTION_COMMANDS(COMMAND, COMMAND_RANGE)        \
     TD_DIALOG_COMMANDS(COMMAND, COMMAND_RANGE)        \
     TD_TOOL_COMMANDS(COMMAND, COMMAND_RANGE)          \

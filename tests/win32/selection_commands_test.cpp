@@ -1,0 +1,341 @@
+// The Select menu's commands, Copy To and Move To, the search fields and the
+// explorer's dialogs, each run through the real window by its command
+// number: the list, the playlist's entries, the files on disk, the settings
+// and the messages shown are checked.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "playlist/kq3.h"
+#include "settings/settings.h"
+#include "win32/window_fixture.h"
+#include "window/window_resource.h"
+
+namespace td {
+namespace {
+
+using test::PlaylistWindowTest;
+
+HWND gOwner = nullptr;
+std::function<void(HWND)> gAct;
+UINT_PTR gTimer = 0;
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) == "#32770" && GetWindow(window, GW_OWNER) == gOwner && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog) return;
+    KillTimer(nullptr, gTimer);
+    gAct(dialog);
+}
+
+void Press(HWND dialog, int control) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), 0); }
+
+std::string ListText(HWND list, int row, int column) {
+    char text[260] = {};
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+class SelectionCommandsTest : public PlaylistWindowTest {
+protected:
+    // Runs `command`; `act` gets its modal dialog once it shows and must close it.
+    void runDialog(int command, std::function<void(HWND)> act) {
+        gOwner = window_->hwnd();
+        gAct = std::move(act);
+        gTimer = SetTimer(nullptr, 0, 20, OnTimer);
+        EXPECT_TRUE(window_->command(command));
+        KillTimer(nullptr, gTimer);
+    }
+
+    // Real song files in the test's folder "music", listed in the start file
+    // in that order; `missing` names are listed but not written.
+    std::vector<std::string> songFiles(const std::vector<std::string>& names,
+                                       const std::vector<std::string>& missing = {}) {
+        const std::string folder = dir_.Path("music");
+        CreateDirectoryA(folder.c_str(), nullptr);
+        Playlist list;
+        std::vector<std::string> paths;
+        for (const std::string& name : names) {
+            const std::string path = folder + "\\" + name;
+            bool absent = false;
+            for (const std::string& m : missing) absent = absent || m == name;
+            if (!absent) {
+                EXPECT_TRUE(test::WriteBytes(path, test::MpegAudio(3000)));
+            }
+            test::AddSong(list, path, 60);
+            paths.push_back(path);
+        }
+        EXPECT_EQ(saveKq3(list, startFile_, nullptr), Kq3Save::Saved);
+        return paths;
+    }
+
+    std::vector<std::string> rowPaths() const {
+        std::vector<std::string> paths;
+        for (const ViewRow& row : window_->view().rows()) paths.push_back(row.entry->GetFileName());
+        return paths;
+    }
+
+    bool waitForRun() {
+        return harness_->pumpUntil([&] { return !window_->gathering(); }, 20000);
+    }
+};
+
+TEST_F(SelectionCommandsTest, RemoveAsksWithTheCountAndLeavesTheRowAfterTheLastRemovedSelected) {
+    writeStartFile({10, 20, 30, 40, 50, 60, 70, 80, 90, 100});
+    PlaylistWindow& w = open();
+    selectRows({1, 4, 6});
+    prompter_.answers.push_back(PromptAnswer::No);
+    ASSERT_TRUE(w.command(IDM_REMOVE_KEY));
+    EXPECT_EQ(itemCount(), 10);
+    ASSERT_TRUE(w.command(IDM_REMOVE));
+    ASSERT_EQ(prompter_.shown.size(), 2u);
+    EXPECT_EQ(prompter_.shown[1].text, "Are you sure, you want to delete 3 entries ?");
+    EXPECT_EQ(prompter_.shown[1].caption, "Question");
+    EXPECT_EQ(prompter_.shown[1].buttons, PromptButtons::YesNo);
+    EXPECT_EQ(itemCount(), 7);
+    EXPECT_EQ(w.playlist().count(), 7);
+    EXPECT_EQ(w.view().entryAt(4)->GetFileName(), "C:\\music\\song7.mp3");
+    EXPECT_EQ(SendMessageA(w.listView(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 4);
+    EXPECT_EQ(w.view().totalLength(), 550 - 20 - 50 - 70);
+    EXPECT_FALSE(IsWindowVisible(FindWindowExA(w.statusBar(), nullptr, PROGRESS_CLASSA, nullptr)));
+    EXPECT_EQ(w.statusText(kStatusFiles), w.view().statusText(kStatusFiles));
+}
+
+TEST_F(SelectionCommandsTest, CropKeepsTheSelectedRowsOnlyAndEveryRowSelectedChangesNothing) {
+    writeStartFile({10, 20, 30, 40, 50});
+    PlaylistWindow& w = open();
+    selectRows({0, 1, 2, 3, 4});
+    ASSERT_TRUE(w.command(IDM_CROP));
+    EXPECT_EQ(w.playlist().count(), 5);
+    selectRows({1, 3});
+    ASSERT_TRUE(w.command(IDM_CROP_KEY));
+    EXPECT_EQ(itemCount(), 2);
+    ASSERT_EQ(w.playlist().count(), 2);
+    EXPECT_EQ(w.playlist().entryAt(0)->GetFileName(), "C:\\music\\song1.mp3");
+    EXPECT_EQ(w.playlist().entryAt(1)->GetFileName(), "C:\\music\\song3.mp3");
+    EXPECT_TRUE(prompter_.shown.empty());
+}
+
+TEST_F(SelectionCommandsTest, DeletePhysicallyWarnsThenNamesEachFileThatCannotGoWithTheSystemsReason) {
+    const std::vector<std::string> paths = songFiles({"a.mp3", "b.mp3", "c.mp3", "d.mp3"}, {"c.mp3"});
+    SetFileAttributesA(paths[1].c_str(), FILE_ATTRIBUTE_READONLY);
+    PlaylistWindow& w = open();
+    selectRows({0, 1, 2});
+    prompter_.answers.push_back(PromptAnswer::No);
+    ASSERT_TRUE(w.command(IDM_DELETE_FILES));
+    EXPECT_TRUE(test::FileExists(paths[0]));
+    ASSERT_TRUE(w.command(IDM_DELETE_FILES));
+
+    ASSERT_EQ(prompter_.shown.size(), 4u);
+    EXPECT_EQ(prompter_.shown[1].caption, "Warning");
+    EXPECT_EQ(prompter_.shown[1].icon, PromptIcon::Warning);
+    EXPECT_EQ(prompter_.shown[2].caption, "Error");
+    EXPECT_TRUE(test::startsWith(prompter_.shown[2].text, "Error deleting: " + paths[1] + "\n\n"));
+    EXPECT_GT(prompter_.shown[2].text.size(), ("Error deleting: " + paths[1] + "\n\n\n").size());
+    EXPECT_TRUE(test::startsWith(prompter_.shown[3].text, "Error deleting: " + paths[2] + "\n\n"));
+    EXPECT_FALSE(test::FileExists(paths[0]));
+    EXPECT_TRUE(test::FileExists(paths[1]));
+    EXPECT_EQ(rowPaths(), (std::vector<std::string>{paths[1], paths[2], paths[3]}));
+    EXPECT_EQ(w.playlist().count(), 3);
+    SetFileAttributesA(paths[1].c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(SelectionCommandsTest, MoveToRunsBehindTheProgressDialogAndTheEntriesFollowTheirFiles) {
+    const std::vector<std::string> paths = songFiles({"a.mp3", "b.mp3", "c.mp3"});
+    const std::string target = dir_.Path("moved");
+    CreateDirectoryA(target.c_str(), nullptr);
+    ASSERT_TRUE(test::WriteBytes(target + "\\c.mp3", "someone else's"));
+    PlaylistWindow& w = open();
+    selectRows({0, 2});
+    prompter_.chooseFolder(target + "\\", false);
+    ASSERT_TRUE(w.command(IDM_MOVE_TO));
+    ASSERT_TRUE(w.gathering());
+    char title[64] = {};
+    GetWindowTextA(w.progressDialog(), title, sizeof title);
+    EXPECT_STREQ(title, "Move To...");
+    ASSERT_TRUE(waitForRun());
+
+    EXPECT_EQ(prompter_.folderRequests[0].title, "Move To...");
+    EXPECT_EQ(rowPaths(), (std::vector<std::string>{target + "\\a.mp3", paths[1], paths[2]}));
+    EXPECT_FALSE(test::FileExists(paths[0]));
+    EXPECT_TRUE(test::FileExists(target + "\\a.mp3"));
+    // The same name at the destination: both files stay, the entry too.
+    EXPECT_EQ(test::ReadBytes(target + "\\c.mp3"), "someone else's");
+    EXPECT_TRUE(test::FileExists(paths[2]));
+    EXPECT_TRUE(w.view().isSelected(0));
+    EXPECT_TRUE(w.view().isSelected(2));
+    EXPECT_TRUE(prompter_.shown.empty());
+
+    // Copy To opens on the last destination and leaves the entries.
+    const std::string copies = dir_.Path("copies");
+    CreateDirectoryA(copies.c_str(), nullptr);
+    prompter_.chooseFolder(copies, false);
+    selectRows({1});
+    ASSERT_TRUE(w.command(IDM_COPY_TO));
+    ASSERT_TRUE(waitForRun());
+    EXPECT_EQ(prompter_.folderRequests[1].folder, target);
+    EXPECT_EQ(prompter_.folderRequests[1].title, "Copy To...");
+    EXPECT_EQ(test::ReadBytes(copies + "\\b.mp3"), test::ReadBytes(paths[1]));
+    EXPECT_EQ(w.view().entryAt(1)->GetFileName(), paths[1]);
+}
+
+TEST_F(SelectionCommandsTest, ACopyThatFailsTellsTheUserAndLeavesNothingAtTheDestination) {
+    const std::vector<std::string> paths = songFiles({"a.mp3", "b.mp3"}, {"a.mp3"});
+    const std::string target = dir_.Path("copies");
+    CreateDirectoryA(target.c_str(), nullptr);
+    PlaylistWindow& w = open();
+    selectRows({0, 1});
+    prompter_.chooseFolder(target, false);
+    ASSERT_TRUE(w.command(IDM_COPY_TO));
+    ASSERT_TRUE(waitForRun());
+    ASSERT_EQ(prompter_.shown.size(), 1u);
+    EXPECT_EQ(prompter_.shown[0].caption, "Error");
+    EXPECT_TRUE(test::startsWith(prompter_.shown[0].text, paths[0]));
+    EXPECT_EQ(test::SortedNames(target), std::vector<std::string>{"b.mp3"});
+}
+
+TEST_F(SelectionCommandsTest, SelectDeadSelectWithSameAndRatingWorkOnTheRows) {
+    const std::vector<std::string> paths = songFiles({"a.mp3", "b.mp3", "c.mp3"}, {"b.mp3"});
+    PlaylistWindow& w = open();
+    ASSERT_TRUE(w.command(IDM_SELECT_DEAD));
+    EXPECT_EQ(SendMessageA(w.listView(), LVM_GETSELECTEDCOUNT, 0, 0), 1);
+    EXPECT_TRUE(w.view().isSelected(1));
+
+    ASSERT_TRUE(w.command(IDM_SELECT_SAME_TIME));
+    EXPECT_EQ(SendMessageA(w.listView(), LVM_GETSELECTEDCOUNT, 0, 0), 3);
+    EXPECT_EQ(w.statusText(kStatusSelected), w.view().statusText(kStatusSelected));
+    ASSERT_TRUE(w.command(IDM_SELECT_SAME_FILE_NAME));
+    EXPECT_EQ(SendMessageA(w.listView(), LVM_GETSELECTEDCOUNT, 0, 0), 1);
+
+    selectRows({0, 2});
+    ASSERT_TRUE(w.command(IDM_RATING_4));
+    EXPECT_EQ(w.playlist().entryAt(0)->GetRating(), 4);
+    EXPECT_EQ(w.playlist().entryAt(1)->GetRating(), 0);
+    EXPECT_EQ(w.playlist().entryAt(2)->GetRating(), 4);
+    ASSERT_TRUE(w.command(IDM_RATING_0));
+    EXPECT_EQ(w.playlist().entryAt(0)->GetRating(), 0);
+}
+
+TEST_F(SelectionCommandsTest, SearchFieldCommandsFlipTheBitsAndOnlyTheMenuEntriesRefilter) {
+    writeStartFile({10, 20, 30});
+    settings_->searchFields = 0x01;
+    PlaylistWindow& w = open();
+    SetDlgItemTextA(w.hwnd(), IDC_SEARCH, "Title 1");
+    harness_->pumpUntil([&] { return itemCount() == 0; }, 5000);
+    EXPECT_EQ(itemCount(), 0);
+
+    ASSERT_TRUE(w.command(IDM_SEARCH_TITLE_KEY));  // Ctrl+2: the bit only
+    EXPECT_EQ(settings_->searchFields, 0x03u);
+    EXPECT_EQ(itemCount(), 0);
+    ASSERT_TRUE(w.command(IDM_SEARCH_TITLE));  // the menu entry: bit back, refilter
+    EXPECT_EQ(settings_->searchFields, 0x01u);
+    ASSERT_TRUE(w.command(IDM_SEARCH_TITLE));
+    EXPECT_EQ(itemCount(), 1);
+
+    ASSERT_TRUE(w.command(IDM_SEARCH_MATCH_CASE));
+    EXPECT_EQ(settings_->searchFields, 0x43u);
+    ASSERT_TRUE(w.command(IDM_SEARCH_ALL));
+    EXPECT_EQ(settings_->searchFields, 63u);
+    EXPECT_EQ(itemCount(), 1);
+    ASSERT_TRUE(w.command(IDM_SEARCH_NONE));
+    EXPECT_EQ(settings_->searchFields, 0u);
+    EXPECT_EQ(itemCount(), 0);
+
+    ASSERT_TRUE(w.command(IDM_SEARCH_FOCUS_KEY));
+    EXPECT_EQ(GetFocus(), GetDlgItem(w.hwnd(), IDC_SEARCH));
+}
+
+TEST_F(SelectionCommandsTest, VolumeInformationListsTheVolumesAndSortsByTheClickedHeader) {
+    Playlist list;
+    const struct {
+        const char* label;
+        const char* root;
+        uint32_t type;
+        int count;
+    } volumes[] = {{"music", "C:\\", 3, 2}, {"DISC", "E:\\", 5, 1}};
+    for (const auto& v : volumes) {
+        VolumeRecord record{};
+        lstrcpynA(record.label, v.label, sizeof record.label);
+        lstrcpynA(record.root, v.root, sizeof record.root);
+        record.driveType = v.type;
+        record.fileCount = v.count;
+        record.serial = static_cast<uint32_t>(v.count);
+        list.appendVolume(&record);
+    }
+    test::AddSong(list, "C:\\a.mp3", 10);
+    ASSERT_EQ(saveKq3(list, startFile_, nullptr), Kq3Save::Saved);
+    PlaylistWindow& w = open();
+    ASSERT_EQ(w.playlist().volumeCount(), 2);
+    std::vector<std::string> before;
+    std::vector<std::string> after;
+    runDialog(IDM_VOLUME_INFO_KEY, [&](HWND dialog) {
+        HWND volumeList = GetDlgItem(dialog, IDC_VOLUME_LIST);
+        before = {ListText(volumeList, 0, 0), ListText(volumeList, 0, 1), ListText(volumeList, 0, 2),
+                  ListText(volumeList, 1, 1)};
+        NMLISTVIEW click{};
+        click.hdr.hwndFrom = volumeList;
+        click.hdr.idFrom = IDC_VOLUME_LIST;
+        click.hdr.code = LVN_COLUMNCLICK;
+        click.iSubItem = 2;
+        SendMessageA(dialog, WM_NOTIFY, IDC_VOLUME_LIST, reinterpret_cast<LPARAM>(&click));
+        after = {ListText(volumeList, 0, 0), ListText(volumeList, 1, 0)};
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(before, (std::vector<std::string>{"music (C:\\)", "Hard drive", "2", "CDROM or DVDROM"}));
+    EXPECT_EQ(after, (std::vector<std::string>{"DISC (E:\\)", "music (C:\\)"}));
+}
+
+TEST_F(SelectionCommandsTest, OptionExplorerRefusesNoCategoryAndStoresTheCheckedOnes) {
+    writeStartFile({10, 20});
+    PlaylistWindow& w = open();
+    ASSERT_TRUE(w.command(IDM_EXPLORER));
+    ASSERT_TRUE(w.explorerShown());
+    bool stayedOpen = false;
+    std::string caption;
+    runDialog(IDM_EXPLORER_OPTIONS, [&](HWND dialog) {
+        char text[64] = {};
+        GetWindowTextA(dialog, text, sizeof text);
+        caption = text;
+        for (int c = 0; c < 7; ++c) CheckDlgButton(dialog, IDC_EXPLORER_FIRST + c, BST_UNCHECKED);
+        Press(dialog, IDOK);
+        stayedOpen = IsWindow(dialog) && IsWindowVisible(dialog);
+        CheckDlgButton(dialog, IDC_EXPLORER_FIRST + 6, BST_CHECKED);
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(caption, "Option explorer");
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(prompter_.shown.size(), 1u);
+    EXPECT_EQ(prompter_.shown[0].text, "Choose at least 1 field must be present !!!");
+    EXPECT_EQ(settings_->explorerFields, 0x40u);
+    // The tree shows the Rating category alone under its root.
+    HWND tree = w.treeView();
+    const HTREEITEM root = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    const HTREEITEM category = reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(root)));
+    ASSERT_NE(category, nullptr);
+    EXPECT_EQ(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(category)), 0);
+    ASSERT_TRUE(w.command(IDM_EXPLORER_REFRESH));
+}
+
+}  // namespace
+}  // namespace td
