@@ -27,7 +27,7 @@ public:
     // column it moved (the item to select afterwards), or -1 when the
     // position given is outside its list.
     int add(int availablePosition);     // "Add>>": to the end of the selected
-    void addAll();                      // "Add &all >>"
+    void addAll();                      // "A&dd all >>"
     int remove(int selectedPosition);   // "<< Remove": to the end of the available
     void removeAll();                   // "<< Remove all"
     int moveUp(int selectedPosition);   // "&Up" (the first stays first)
