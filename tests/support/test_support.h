@@ -43,6 +43,23 @@ std::vector<std::string> SortedNames(const std::string& dir);
 // Whether `dir` holds a file with a temporary name of the file seam.
 bool HasTemporaryFiles(const std::string& dir);
 
+// Passes every call on to NativeFs(); a test's file system derives from it
+// and overrides only the calls it changes.
+class ForwardingFs : public FileSystem {
+public:
+    std::unique_ptr<File> Open(const std::string& p, OpenMode m) override { return inner_.Open(p, m); }
+    bool GetStatus(const std::string& p, FileStatus& s) override { return inner_.GetStatus(p, s); }
+    bool GetAttributes(const std::string& p, uint32_t& a) override { return inner_.GetAttributes(p, a); }
+    bool SetAttributes(const std::string& p, uint32_t a) override { return inner_.SetAttributes(p, a); }
+    bool Remove(const std::string& p) override { return inner_.Remove(p); }
+    bool Rename(const std::string& f, const std::string& t) override { return inner_.Rename(f, t); }
+    bool Replace(const std::string& s, const std::string& t) override { return inner_.Replace(s, t); }
+    bool List(const std::string& p, std::vector<DirectoryEntry>& e) override { return inner_.List(p, e); }
+
+protected:
+    FileSystem& inner_ = NativeFs();
+};
+
 // Wraps NativeFs() and makes the n-th call of an operation fail. Calls are
 // counted per operation from construction or from the last Reset().
 class FaultyFileSystem final : public FileSystem {

@@ -25,16 +25,9 @@ using test::Type;
 
 // The disk as it is, except that the listing of one folder waits until the
 // test lets it go: a run that cannot end on its own.
-class HeldFolderFs final : public FileSystem {
+class HeldFolderFs final : public test::ForwardingFs {
 public:
     explicit HeldFolderFs(std::string folder) : folder_(std::move(folder)) {}
-    std::unique_ptr<File> Open(const std::string& p, OpenMode m) override { return inner_.Open(p, m); }
-    bool GetStatus(const std::string& p, FileStatus& s) override { return inner_.GetStatus(p, s); }
-    bool GetAttributes(const std::string& p, uint32_t& a) override { return inner_.GetAttributes(p, a); }
-    bool SetAttributes(const std::string& p, uint32_t a) override { return inner_.SetAttributes(p, a); }
-    bool Remove(const std::string& p) override { return inner_.Remove(p); }
-    bool Rename(const std::string& f, const std::string& t) override { return inner_.Rename(f, t); }
-    bool Replace(const std::string& s, const std::string& t) override { return inner_.Replace(s, t); }
     bool List(const std::string& path, std::vector<DirectoryEntry>& entries) override {
         if (path == folder_) {
             held.set();
@@ -48,7 +41,6 @@ public:
 private:
     std::string folder_;
     Event released_{false, false};
-    FileSystem& inner_ = NativeFs();
 };
 
 class GatherTest : public test::DialogWindowTest {

@@ -305,16 +305,9 @@ TEST_F(FileGathererTest, LinksToFoldersAreNotFollowedSoALoopEnds) {
 #endif
 
 // Lists one folder of `count` synthetic entries, the rest as the disk has it.
-class WideFolderFs final : public FileSystem {
+class WideFolderFs final : public test::ForwardingFs {
 public:
     WideFolderFs(std::string folder, int count) : folder_(std::move(folder)), count_(count) {}
-    std::unique_ptr<File> Open(const std::string& p, OpenMode m) override { return inner_.Open(p, m); }
-    bool GetStatus(const std::string& p, FileStatus& s) override { return inner_.GetStatus(p, s); }
-    bool GetAttributes(const std::string& p, uint32_t& a) override { return inner_.GetAttributes(p, a); }
-    bool SetAttributes(const std::string& p, uint32_t a) override { return inner_.SetAttributes(p, a); }
-    bool Remove(const std::string& p) override { return inner_.Remove(p); }
-    bool Rename(const std::string& f, const std::string& t) override { return inner_.Rename(f, t); }
-    bool Replace(const std::string& s, const std::string& t) override { return inner_.Replace(s, t); }
     bool List(const std::string& path, std::vector<DirectoryEntry>& entries) override {
         ++listings;
         if (path != folder_) return inner_.List(path, entries);
@@ -327,7 +320,6 @@ public:
 private:
     std::string folder_;
     int count_;
-    FileSystem& inner_ = NativeFs();
 };
 
 TEST(FolderWalkTest, AFolderOfAHundredThousandEntriesIsListedOnceAndEachEntrySeenOnce) {
