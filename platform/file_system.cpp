@@ -13,6 +13,16 @@ const char kReasonHardLinks[] =
     "the file has several hard links, which a rewrite would split; it is left as it was";
 const char kReasonNotRegular[] = "not a regular file";
 
+size_t ReadFully(File& file, void* buffer, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        const size_t got = file.Read(static_cast<char*>(buffer) + done, size - done);
+        if (got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
 namespace {
 
 std::atomic<FileSystem*> g_installed{nullptr};

@@ -104,6 +104,10 @@ public:
     }
 };
 
+// Reads `size` bytes, going on after short reads; returns how many were read
+// (fewer only at the end of the file or on an error).
+size_t ReadFully(File& file, void* buffer, size_t size);
+
 // The file system in use; the native one unless a test installed another.
 FileSystem& Fs();
 // Installs `fs` (not owned; null restores the native one) and returns the previous.

@@ -23,16 +23,6 @@ bool IsAsciiSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-size_t ReadFully(File& file, uint8_t* buffer, size_t size) {
-    size_t done = 0;
-    while (done < size) {
-        const size_t got = file.Read(buffer + done, size - done);
-        if (got == 0) break;
-        done += got;
-    }
-    return done;
-}
-
 // Copies `text` into a fixed ID3v1 text array of `capacity` bytes, cut to
 // `maxLen` characters and always terminated.
 void CopyField(char* dest, size_t capacity, size_t maxLen, const std::string& text) {

@@ -55,16 +55,6 @@ void TrimTrailerFields(Id3v1Raw& raw) {
         TrimField(reinterpret_cast<char*>(raw.bytes + field.offset), field.width);
 }
 
-bool ReadFully(File& file, void* buffer, size_t size) {
-    size_t got = 0;
-    while (got < size) {
-        size_t n = file.Read(static_cast<char*>(buffer) + got, size - got);
-        if (n == 0) return false;
-        got += n;
-    }
-    return true;
-}
-
 // Where a tag starts in the open file: the old tag's position when the file
 // ends in one, else the end of the file. False when the file cannot be examined.
 bool FindTagPosition(File& file, uint64_t& length, uint64_t& position, bool& hasTag) {
@@ -73,7 +63,7 @@ bool FindTagPosition(File& file, uint64_t& length, uint64_t& position, bool& has
     position = length;
     if (length >= kTrailerSize) {
         char magic[3];
-        if (!file.Seek(length - kTrailerSize) || !ReadFully(file, magic, 3)) return false;
+        if (!file.Seek(length - kTrailerSize) || ReadFully(file, magic, 3) != 3) return false;
         if (std::memcmp(magic, "TAG", 3) == 0) {
             hasTag = true;
             position = length - kTrailerSize;
@@ -121,7 +111,7 @@ int ReadId3v1(File& file, uint64_t fileLength, Id3v1Raw& raw) {
     if (fileLength < kTrailerSize) return 1;
     // A trailer that cannot be read is not the same as no trailer: a caller
     // that took it for absent would cut a real tag off on its next save.
-    if (!file.Seek(fileLength - kTrailerSize) || !ReadFully(file, raw.bytes, kTrailerSize)) {
+    if (!file.Seek(fileLength - kTrailerSize) || ReadFully(file, raw.bytes, kTrailerSize) != kTrailerSize) {
         std::memset(&raw, 0, sizeof raw);
         return 2;
     }
@@ -168,7 +158,7 @@ int WriteId3v1File(const std::string& path, Id3v1Raw& raw) {
     bool hasTag = false;
     uint8_t old[kTrailerSize];
     if (!FindTagPosition(*file, length, position, hasTag) ||
-        (hasTag && (!file->Seek(position) || !ReadFully(*file, old, kTrailerSize))) ||
+        (hasTag && (!file->Seek(position) || ReadFully(*file, old, kTrailerSize) != kTrailerSize)) ||
         !file->Seek(position)) {
         file->Close();
         return 6;

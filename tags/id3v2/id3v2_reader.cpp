@@ -766,16 +766,6 @@ void TagParser::LeaveInFile(const uint8_t* h, const LargeBody& large) {
     carried_->push_back(std::move(frame));
 }
 
-size_t ReadFully(File& file, uint8_t* buffer, size_t size) {
-    size_t done = 0;
-    while (done < size) {
-        const size_t got = file.Read(buffer + done, size - done);
-        if (got == 0) break;
-        done += got;
-    }
-    return done;
-}
-
 // Reads `size` bytes at `pos` of the tag body (after the 10-byte header).
 bool ReadBodyAt(File& file, size_t pos, uint8_t* out, size_t size) {
     return file.Seek(10 + static_cast<uint64_t>(pos)) && ReadFully(file, out, size) == size;
