@@ -10,7 +10,8 @@
 
 namespace td {
 
-enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel };
+// YesNoDefaultNo: Yes and No, with No the default button (Enter answers No).
+enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class PromptIcon { None, Error, Question, Warning, Information };
 enum class PromptAnswer { Ok, Cancel, Yes, No };
 

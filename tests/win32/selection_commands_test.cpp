@@ -111,7 +111,7 @@ TEST_F(SelectionCommandsTest, RemoveAsksWithTheCountAndLeavesTheRowAfterTheLastR
     ASSERT_EQ(prompter_.shown.size(), 2u);
     EXPECT_EQ(prompter_.shown[1].text, "Are you sure, you want to delete 3 entries ?");
     EXPECT_EQ(prompter_.shown[1].caption, "Question");
-    EXPECT_EQ(prompter_.shown[1].buttons, PromptButtons::YesNo);
+    EXPECT_EQ(prompter_.shown[1].buttons, PromptButtons::YesNoDefaultNo);
     EXPECT_EQ(itemCount(), 7);
     EXPECT_EQ(w.playlist().count(), 7);
     EXPECT_EQ(w.view().entryAt(4)->GetFileName(), "C:\\music\\song7.mp3");

@@ -145,7 +145,7 @@ void PlaylistWindow::Impl::cmdRemove(int) {
     if (selected == 0) return;
     const PromptAnswer answer =
         prompter.Message(formatText(kTextRemoveQuestion, selected), LangTable::getString(IDS_QUESTION),
-                         PromptButtons::YesNo, PromptIcon::Question);
+                         PromptButtons::YesNoDefaultNo, PromptIcon::Question);
     if (answer != PromptAnswer::Yes) return;
     stopSearchForChange();
     WaitCursor wait;

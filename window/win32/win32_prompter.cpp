@@ -111,6 +111,7 @@ PromptAnswer Win32Prompter::Message(const std::string& text, const std::string& 
     case PromptButtons::OkCancel: flags |= MB_OKCANCEL; break;
     case PromptButtons::YesNo: flags |= MB_YESNO; break;
     case PromptButtons::YesNoCancel: flags |= MB_YESNOCANCEL; break;
+    case PromptButtons::YesNoDefaultNo: flags |= MB_YESNO | MB_DEFBUTTON2; break;
     }
     switch (icon) {
     case PromptIcon::None: break;
