@@ -14,6 +14,7 @@
 
 #include "playlist/kq3.h"
 #include "settings/settings.h"
+#include "win32/dialog_driver.h"
 #include "win32/window_fixture.h"
 #include "window/window_resource.h"
 
@@ -21,28 +22,6 @@ namespace td {
 namespace {
 
 using test::PlaylistWindowTest;
-
-HWND gOwner = nullptr;
-std::function<void(HWND)> gAct;
-UINT_PTR gTimer = 0;
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (std::string(name) == "#32770" && GetWindow(window, GW_OWNER) == gOwner && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog) return;
-    KillTimer(nullptr, gTimer);
-    gAct(dialog);
-}
 
 void Press(HWND dialog, int control) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), 0); }
 
@@ -60,11 +39,9 @@ class SelectionCommandsTest : public PlaylistWindowTest {
 protected:
     // Runs `command`; `act` gets its modal dialog once it shows and must close it.
     void runDialog(int command, std::function<void(HWND)> act) {
-        gOwner = window_->hwnd();
-        gAct = std::move(act);
-        gTimer = SetTimer(nullptr, 0, 20, OnTimer);
+        test::WhenDialogShows(window_->hwnd(), std::move(act));
         EXPECT_TRUE(window_->command(command));
-        KillTimer(nullptr, gTimer);
+        test::ForgetPending();
     }
 
     // Real song files in the test's folder "music", listed in the start file

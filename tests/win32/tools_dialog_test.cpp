@@ -13,6 +13,7 @@
 #include "playlist/kq3.h"
 #include "tags/id3v2/frame_table.h"
 #include "tools/tool_test_files.h"
+#include "win32/dialog_driver.h"
 #include "win32/window_fixture.h"
 #include "window/dialogs/edit_tag_page_model.h"
 #include "window/window_resource.h"
@@ -22,27 +23,8 @@ namespace {
 
 using test::PlaylistWindowTest;
 
+// The window whose dialogs the tests drive.
 HWND gOwner = nullptr;
-std::function<void(HWND)> gAct;
-UINT_PTR gTimer = 0;
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (std::string(name) == "#32770" && GetWindow(window, GW_OWNER) == gOwner && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog) return;
-    KillTimer(nullptr, gTimer);
-    gAct(dialog);
-}
 
 std::string WindowText(HWND window) {
     char text[512] = {};
@@ -75,8 +57,7 @@ class CaptionPrompter : public test::RecordingPrompter {
 public:
     PromptAnswer Message(const std::string& text, const std::string& caption, PromptButtons buttons,
                          PromptIcon icon) override {
-        HWND dialog = nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
+        HWND dialog = test::FindOwnedDialog(gOwner);
         captions.push_back(dialog ? WindowText(dialog) : std::string());
         return RecordingPrompter::Message(text, caption, buttons, icon);
     }
@@ -105,10 +86,9 @@ protected:
     // Runs `command`; `act` gets the dialog once it shows and must close it.
     bool run(int command, std::function<void(HWND)> act) {
         gOwner = window_->hwnd();
-        gAct = std::move(act);
-        gTimer = SetTimer(nullptr, 0, 20, OnTimer);
+        test::WhenDialogShows(gOwner, std::move(act));
         const bool known = window_->command(command);
-        KillTimer(nullptr, gTimer);
+        test::ForgetPending();
         return known;
     }
 
@@ -249,14 +229,13 @@ TEST_F(ToolsDialogTest, DoubleClickEditsTheTagAndTheBatchPagesAreAbsent) {
     selectRows({2});
     bool opened = false;
     gOwner = window_->hwnd();
-    gAct = [&](HWND dialog) {
+    test::WhenDialogShows(gOwner, [&](HWND dialog) {
         opened = true;
         EXPECT_EQ(SendDlgItemMessageA(Page(dialog), IDC_ET_FILE, CB_GETCURSEL, 0, 0), 2);
         Press(dialog, IDCANCEL);
-    };
-    gTimer = SetTimer(nullptr, 0, 20, OnTimer);
+    });
     notifyFromList(NM_DBLCLK, 2);
-    KillTimer(nullptr, gTimer);
+    test::ForgetPending();
     EXPECT_TRUE(opened);
     for (int command : {IDM_MASS_TAG, IDM_RENAME_FROM_TAG, IDM_TAG_FROM_NAME, IDM_CONVERT_TAGS, IDM_ORGANIZE}) {
         EXPECT_FALSE(window_->command(command)) << command;
