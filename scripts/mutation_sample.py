@@ -46,8 +46,9 @@ class Mutation:
         self.change = change
         self.original = original
 
-    def folder(self):
-        return os.path.dirname(self.path)
+    def folder(self, deep=False):
+        parts = self.path.split("/")
+        return "/".join(parts[:-1]) if deep else parts[0]
 
     def describe(self):
         return "%s:%d: %s   | %s" % (self.path, self.line_no, self.change, self.original.strip())
@@ -352,11 +353,12 @@ def main():
     parser.add_argument("--dry-run", action="store_true", help="list the planned faults and stop")
     parser.add_argument("--build-dir", default="build/mutation", help="native build folder")
     parser.add_argument("--jobs", type=int, default=2, help="ninja -j (default 2)")
-    parser.add_argument("--timeout", type=int, default=120, help="seconds per test run (default 120)")
+    parser.add_argument("--timeout", type=int, default=60, help="seconds per test run (default 60)")
     parser.add_argument("--build-timeout", type=int, default=900, help="seconds per rebuild")
     parser.add_argument("--with-interop", action="store_true", help="also run the interop checks")
     parser.add_argument("--with-platform", action="store_true", help="also mutate platform/ (posix side)")
     parser.add_argument("--only", action="append", default=[], help="only files under this path")
+    parser.add_argument("--by-subfolder", action="store_true", help="figures per subfolder (tags/id3v2, ...)")
     parser.add_argument("-v", "--verbose", action="store_true", help="print each compile error")
     args = parser.parse_args()
 
@@ -372,6 +374,7 @@ def main():
         print("(a fault that does not compile is replaced by the next one in the same order)")
         return 0
 
+    signal.signal(signal.SIGINT, signal.default_int_handler)
     signal.signal(signal.SIGTERM, on_signal)
     signal.signal(signal.SIGHUP, on_signal)
     runner = Runner(args, root)
@@ -416,15 +419,15 @@ def main():
         finally:
             write_file(path, original)
 
-    report(results, not_compiling, interrupted)
+    report(results, not_compiling, interrupted, args.by_subfolder)
     return 130 if interrupted else 0
 
 
-def report(results, not_compiling, interrupted):
+def report(results, not_compiling, interrupted, deep):
     per_folder = OrderedDict()
-    for m, caught in sorted(results, key=lambda r: r[0].folder()):
-        c, n = per_folder.get(m.folder(), (0, 0))
-        per_folder[m.folder()] = (c + (1 if caught else 0), n + 1)
+    for m, caught in sorted(results, key=lambda r: r[0].folder(deep)):
+        c, n = per_folder.get(m.folder(deep), (0, 0))
+        per_folder[m.folder(deep)] = (c + (1 if caught else 0), n + 1)
     print("\nCaught per folder%s:" % (" (partial run)" if interrupted else ""))
     for folder, (c, n) in per_folder.items():
         print("  %-24s %3d/%-3d %3.0f%%" % (folder, c, n, 100.0 * c / n))
