@@ -52,6 +52,9 @@ TEST_F(PlaylistVolumeTest, UnreachableOrUnreadableVolumeLeavesCurrentAsItWas) {
     AddDead(list, "E:\\b.mp3");
     EXPECT_EQ(list.entryAt(0)->GetVolumeSerial(), 0x11111111u);
     EXPECT_EQ(list.volumeAt(0)->fileCount, 1);
+    // No entry just past the end, nor before the start.
+    EXPECT_EQ(list.entryAt(1), nullptr);
+    EXPECT_EQ(list.entryAt(-1), nullptr);
 }
 
 TEST_F(PlaylistVolumeTest, CurrentVolumeFollowsItsRecordWhenAnotherIsDropped) {

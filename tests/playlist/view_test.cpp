@@ -211,6 +211,8 @@ TEST(FormatLangTextTest, ConversionsTakeOnlyArgumentsOfTheirKind) {
     EXPECT_EQ(FormatLangText("%s %d", {7, "x"}), "%s 7");
     EXPECT_EQ(FormatLangText("%999999999d|", {1}), "%999999999d|");
     EXPECT_EQ(FormatLangText(nullptr, {1}), "");
+    // Length modifiers of language files are read past, whichever they are.
+    EXPECT_EQ(FormatLangText("%lu s, %hd, %zd, %I64d", {60, 1, 2, 3}), "60 s, 1, 2, 3");
     EXPECT_EQ(FormatLangText("%d songs, %.1f MB", {3, 2.25}), "3 songs, 2.2 MB");
     EXPECT_EQ(FormatLangText("%f %d", {4, 1.5}), "%f 4");
     EXPECT_EQ(FormatLangText("%.255f|", {1e300}).size(), 301u + 1u + 255u + 1u);  // not cut

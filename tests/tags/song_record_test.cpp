@@ -358,6 +358,15 @@ TEST_F(SongRecordFileTest, Id3v1ToId3v2MakesAllSevenFrames) {
     EXPECT_EQ(reread.GetAudioSize(), 2000u);
 }
 
+TEST_F(SongRecordFileTest, Id3v1ToId3v2WithoutAnId3v1TagChangesNothing) {
+    const std::string path = Make("none.mp3", Audio(2000));
+    SongRecord record(path, true);
+    ASSERT_EQ(record.GetTagFlags(), 0u);
+    EXPECT_FALSE(record.CopyId3v1ToId3v2());
+    EXPECT_EQ(record.GetTagFlags(), 0u);
+    EXPECT_EQ(record.GetFrame(kTIT2), nullptr);
+}
+
 TEST_F(SongRecordFileTest, Id3v2ToId3v1CutsFieldsAndParsesNumbers) {
     const std::string frames =
         Frame("TIT2", Text(std::string(40, 'x'))) + Frame("TYER", Text("20245")) +
