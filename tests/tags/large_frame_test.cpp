@@ -17,6 +17,7 @@
 namespace td {
 namespace {
 
+using test::MpegAudio;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
@@ -56,15 +57,6 @@ std::string Picture(size_t size) {
         c = static_cast<char>(x >> 24);
     }
     return picture;
-}
-
-std::string Audio(size_t size) {
-    std::string frame("\xFF\xFB\x90\x00", 4);
-    frame.resize(417, '\0');
-    std::string audio;
-    while (audio.size() < size) audio += frame;
-    audio.resize(size);
-    return audio;
 }
 
 std::string Trailer() {
@@ -172,7 +164,7 @@ protected:
 
 TEST_F(LargeFrameTest, BigPictureStaysInTheFileAndSurvivesARetitleByteForByte) {
     const std::string picture = Picture(kLargeFrameBody + 300000);
-    const std::string audio = Audio(50000);
+    const std::string audio = MpegAudio(50000);
     for (const PictureCase& c : PictureCases(picture)) {
         SCOPED_TRACE(c.name);
         const std::string frames = TitleFrame(c.major, "Old") + c.frame + ArtistFrame(c.major);
@@ -217,7 +209,7 @@ TEST_F(LargeFrameTest, FileChangedSinceReadingIsNotSavedOver) {
     const std::string picture = Picture(kLargeFrameBody + 1000);
     const std::string apic = std::string("\0image/png\0\x03\0", 13) + picture;
     const std::string path = dir_.Path("song.mp3");
-    const std::string audio = Audio(20000);
+    const std::string audio = MpegAudio(20000);
     ASSERT_TRUE(WriteBytes(path, Tag(3, TitleFrame(3, "Old") + Frame(3, "APIC", apic), 100) + audio));
     SongRecord record(path, true);
     ASSERT_EQ(record.CarriedFrames().size(), 1u);
@@ -283,7 +275,7 @@ TEST(LargeFrameReader, LeavingBodiesInTheFileDeliversTheSameFrames) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string bytes = c.tag + Audio(1000);
+        const std::string bytes = c.tag + MpegAudio(1000);
         size_t whole = 0;
         const auto expected = ReadLeavingInFile(bytes, UINT32_MAX, whole);
         EXPECT_EQ(whole, 0u);

@@ -43,6 +43,17 @@ private:
     Event released_{false, false};
 };
 
+// Whatever happens, the worker is let go and the window gone before the
+// held disk goes away.
+struct LetGo {
+    HeldFolderFs& disk;
+    std::unique_ptr<PlaylistWindow>& window;
+    ~LetGo() {
+        disk.release();
+        window.reset();
+    }
+};
+
 class GatherTest : public test::DialogWindowTest {
 protected:
     // `count` empty MPEG files in `folder` (under the test's folder), half of
@@ -121,16 +132,7 @@ TEST_F(GatherTest, TheListGrowsDuringARunAndAbortKeepsExactlyTheEntriesHandedOve
     const std::string folder = folderOf("held", 60);
     HeldFolderFs disk(folder + "\\sub");
     test::ScopedFs installed(disk);
-    // Whatever happens, the worker is let go and the window gone before the
-    // disk goes away.
-    struct LetGo {
-        HeldFolderFs& disk;
-        std::unique_ptr<PlaylistWindow>& window;
-        ~LetGo() {
-            disk.release();
-            window.reset();
-        }
-    } letGo{disk, window_};
+    LetGo letGo{disk, window_};
     PlaylistWindow& w = open();
     prompter_.chooseFolder(folder, true);
     ASSERT_TRUE(w.command(IDM_ADD_DIRECTORY));
@@ -164,14 +166,7 @@ TEST_F(GatherTest, ASearchGoingWhenARunStartsGivesWayAndTheRowsFollowItsText) {
     const std::string folder = folderOf("found", 40);
     HeldFolderFs disk(folder + "\\sub");
     test::ScopedFs installed(disk);
-    struct LetGo {
-        HeldFolderFs& disk;
-        std::unique_ptr<PlaylistWindow>& window;
-        ~LetGo() {
-            disk.release();
-            window.reset();
-        }
-    } letGo{disk, window_};
+    LetGo letGo{disk, window_};
     settings_->searchFields = kSearchFileName;
     PlaylistWindow& w = open();
     SetDlgItemTextA(w.hwnd(), IDC_SEARCH, "song1");
@@ -200,14 +195,7 @@ TEST_F(GatherTest, WhileTheListShowsDuplicatesTheNewEntriesWaitForTheRebuildAfte
     const std::string folder = folderOf("more", 20);
     HeldFolderFs disk(folder + "\\sub");
     test::ScopedFs installed(disk);
-    struct LetGo {
-        HeldFolderFs& disk;
-        std::unique_ptr<PlaylistWindow>& window;
-        ~LetGo() {
-            disk.release();
-            window.reset();
-        }
-    } letGo{disk, window_};
+    LetGo letGo{disk, window_};
     PlaylistWindow& w = open();
     run(IDM_FIND_DUPLICATES, [&](HWND dialog) {
         Check(dialog, IDC_DUP_FIELD_FIRST + 3, true);

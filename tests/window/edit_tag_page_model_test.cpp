@@ -321,16 +321,7 @@ TEST_F(EditTagPageTest, CopyButtonsAndFieldMenus) {
     page.applyCase(kEditV2Album, 4);
     EXPECT_EQ(page.text(kEditV2Album), "The Old Album");
     EXPECT_EQ(page.text(kEditV1Album), "Old Album");
-    page.applyCase(kEditV2Album, 2);
-    EXPECT_EQ(page.text(kEditV2Album), "THE OLD ALBUM");
-    page.applyCase(kEditV1Album, 1);
-    EXPECT_EQ(page.text(kEditV1Album), "old album");
-    page.applyCase(kEditV1Album, 3);
-    EXPECT_EQ(page.text(kEditV1Album), "Old album");
 
-    EXPECT_EQ(SwapPartners(kEditV2Title), (std::array<int, 2>{kEditV2Artist, kEditV2Album}));
-    EXPECT_EQ(SwapPartners(kEditV1Album), (std::array<int, 2>{kEditV1Artist, kEditV1Title}));
-    EXPECT_FALSE(HasFieldMenu(kEditV2Year));
     page.swapFields(kEditV2Title, kEditV2Artist);
     EXPECT_EQ(page.text(kEditV2Artist), "A title that is longer than th");
     EXPECT_EQ(page.text(kEditV2Title), "Old Band");
