@@ -17,6 +17,7 @@
 #include "tags/id3v1/id3v1.h"
 #include "tags/song_record.h"
 #include "window/dialogs/edit_tag_page_model.h"
+#include "window/win32/gdi_handles.h"
 #include "window/win32/model_dialog.h"
 #include "window/window_resource.h"
 
@@ -83,10 +84,6 @@ private:
 class ToolsDialog {
 public:
     explicit ToolsDialog(const ToolsDialogRequest& request) : request_(request), page_(*this, request) {}
-    ~ToolsDialog() {
-        if (titleFont_) DeleteObject(titleFont_);
-        if (white_) DeleteObject(white_);
-    }
 
     void run() {
         DialogBoxParamA(request_.module, MAKEINTRESOURCEA(IDD_TOOLS), request_.owner, Proc,
@@ -110,8 +107,9 @@ private:
     ToolsDialogRequest request_;
     EditTagPage page_;
     HWND hwnd_ = nullptr;
-    HFONT titleFont_ = nullptr;
-    HBRUSH white_ = nullptr;
+    Font titleFont_;
+    Brush white_;
+    Icon icon_;
     HACCEL keys_ = nullptr;  // a resource: freed with the module
     HHOOK hook_ = nullptr;
     HWND previousOwner_ = nullptr;
@@ -135,12 +133,12 @@ INT_PTR CALLBACK ToolsDialog::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     case WM_ERASEBKGND: {
         RECT rc{};
         GetClientRect(hwnd, &rc);
-        FillRect(reinterpret_cast<HDC>(wParam), &rc, self->white_);
+        FillRect(reinterpret_cast<HDC>(wParam), &rc, self->white_.get());
         SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 1);
         return TRUE;
     }
     case WM_CTLCOLORDLG:
-        return reinterpret_cast<INT_PTR>(self->white_);
+        return reinterpret_cast<INT_PTR>(self->white_.get());
     case WM_PAINT:
         self->paint();
         return TRUE;
@@ -169,10 +167,12 @@ void ToolsDialog::init() {
         previousOwner_ = request_.system->owner();
         request_.system->setOwner(hwnd_);
     }
-    white_ = CreateSolidBrush(kWhite);
-    titleFont_ = CreateFontA(kTitleHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_SWISS, "Arial");
+    white_.reset(CreateSolidBrush(kWhite));
+    titleFont_.reset(CreateFontA(kTitleHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH | FF_SWISS, "Arial"));
+    icon_.reset(static_cast<HICON>(
+        LoadImageA(request_.module, MAKEINTRESOURCEA(IDI_WINDOW), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
     // One tab per page that exists; the batch pages are not built yet.
     HWND tab = GetDlgItem(hwnd_, IDC_TOOLS_TAB);
     std::string title = Text(kEditTextPageTitle);
@@ -211,18 +211,13 @@ void ToolsDialog::paint() {
     GetClientRect(hwnd_, &client);
     COLORREF face = GetSysColor(COLOR_BTNFACE);
     if (face == kWhite) face = RGB(0, 0, 0);
-    HGDIOBJ old = SelectObject(dc, titleFont_);
+    HGDIOBJ old = SelectObject(dc, titleFont_.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, face);
     const char* title = Text(kEditTextPageTitle);
     TextOutA(dc, 8, 4, title, static_cast<int>(std::string(title).size()));
     SelectObject(dc, old);
-    HICON icon = static_cast<HICON>(
-        LoadImageA(request_.module, MAKEINTRESOURCEA(IDI_WINDOW), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
-    if (icon) {
-        DrawIconEx(dc, client.right - 40, 4, icon, 32, 32, 0, nullptr, DI_NORMAL);
-        DestroyIcon(icon);
-    }
+    if (icon_) DrawIconEx(dc, client.right - 40, 4, icon_.get(), 32, 32, 0, nullptr, DI_NORMAL);
     EndPaint(hwnd_, &ps);
 }
 
