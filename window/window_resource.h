@@ -21,6 +21,7 @@
 #define IDD_EDIT_TAG_PAGE 190  /* its "Edit ID3Tag" page */
 #define IDD_VOLUME_INFO 158
 #define IDD_EXPLORER_OPTIONS 166
+#define IDD_RATING_STORE 186 /* "Store rating into ID3V2..." */
 
 /* --- menus and accelerators ------------------------------------------------ */
 #define IDR_POPUP_MENUS 101 /* button and context menus, one per submenu */
@@ -168,6 +169,13 @@
 #define IDC_ET_FIELD_FIRST 1730 /* 18 fields: 1730 to 1747 */
 #define IDC_ET_LABEL_FIRST 1750 /* their labels: 1750 to 1767 */
 #define IDC_ET_MENU_FIRST 1780  /* menu buttons of Title, Artist, Album */
+/* --- controls of the rating store dialog (186) ---------------------------- */
+#define IDC_RS_START 1860 /* "Start" / "Stop" */
+#define IDC_RS_DETAILS 1861 /* "Show details information" / "Hide ..." */
+#define IDC_RS_PATH 1862
+#define IDC_RS_COUNT 1863
+#define IDC_RS_PROGRESS 1864
+#define IDC_RS_LIST 1865
 /* --- controls of the volume information (158) and explorer options (166) --- */
 #define IDC_VOLUME_LIST 1237
 #define IDC_EXPLORER_FIRST 1238 /* the seven categories: 1238 to 1244 */

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -279,6 +280,105 @@ TEST_F(ToolsDialogTest, ThePageKeysStepThroughTheListAndPlayInTheHost) {
     }
     EXPECT_TRUE(played);
     EXPECT_TRUE(prompter_.shown.empty());
+}
+
+}  // namespace
+}  // namespace td
+
+namespace td {
+namespace {
+
+int StoredRating(const std::string& path) { return SongRecord(path, true).GetRating(); }
+
+std::vector<std::string> DetailRows(HWND dialog) {
+    HWND list = GetDlgItem(dialog, IDC_RS_LIST);
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    std::vector<std::string> rows;
+    for (int row = 0; row < count; ++row) {
+        std::string line;
+        for (int column = 0; column < 2; ++column) {
+            char text[300] = {};
+            LVITEMA item{};
+            item.iSubItem = column;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+            line += column ? std::string(" ") + text : text;
+        }
+        rows.push_back(line);
+    }
+    return rows;
+}
+
+TEST_F(ToolsDialogTest, StoresTheRatingsSetInTheListIntoTheFiles) {
+    open();
+    selectRows({0, 1, 2});
+    ASSERT_TRUE(window_->command(IDM_RATING_4));
+    ASSERT_TRUE(Fs().SetAttributes(b_, kAttrReadOnly));
+    const std::string untouched = test::ReadBytes(b_);
+    std::string ready;
+    std::vector<std::string> rows;
+    run(IDM_STORE_RATING, [&](HWND dialog) {
+        ready = test::DialogText(dialog, IDC_RS_PATH) + " " + test::DialogText(dialog, IDC_RS_COUNT);
+        test::Press(dialog, IDC_RS_START);
+        EXPECT_TRUE(test::PumpUntil([&] { return test::DialogText(dialog, IDC_RS_START) == "Start"; }));
+        EXPECT_EQ(test::DialogText(dialog, IDC_RS_COUNT), "3 / 3 Total");
+        rows = DetailRows(dialog);
+        test::Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(ready, "Ready 0 / 3 Total");
+    EXPECT_EQ(rows, (std::vector<std::string>{a_ + " Success", b_ + " Failed", c_ + " Success"}));
+    EXPECT_EQ(StoredRating(a_), 4);
+    EXPECT_EQ(V2(a_, kTIT2), "Alpha");
+    EXPECT_EQ(test::ReadBytes(b_), untouched);
+    // The untagged file got an ID3v2 tag holding the rating and nothing else.
+    EXPECT_EQ(StoredRating(c_), 4);
+    EXPECT_EQ(V2(c_, kTPE1), "<none>");
+    EXPECT_NE(window_->view().entryAt(2)->GetFrame(kPOPM), nullptr);
+    EXPECT_EQ(window_->view().selectedCount(), 3);
+    ASSERT_TRUE(Fs().SetAttributes(b_, 0));
+}
+
+TEST_F(ToolsDialogTest, StopAndCloseEndTheRatingRunBetweenTwoFiles) {
+    using namespace tooltest;
+    Playlist list;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 300; ++i) {
+        paths.push_back(dir_.Path("r" + std::to_string(i) + ".mp3"));
+        ASSERT_TRUE(test::WriteBytes(paths.back(), Tag(Frame("TIT2", Text("R"))) + Audio()));
+        ASSERT_GE(list.addFile(paths.back()), 0);
+        list.entryAt(i)->SetRating(3);
+    }
+    ASSERT_EQ(saveKq3(list, startFile_, nullptr), Kq3Save::Saved);
+    open();
+    ASSERT_TRUE(window_->command(IDM_SELECT_ALL));
+    int stoppedAt = -1;
+    size_t rows = 0;
+    std::string button;
+    run(IDM_STORE_RATING, [&](HWND dialog) {
+        const auto done = [dialog] { return std::atoi(test::DialogText(dialog, IDC_RS_COUNT).c_str()); };
+        test::Press(dialog, IDC_RS_START);
+        EXPECT_TRUE(test::PumpUntil([&] { return done() >= 3; }));
+        test::Press(dialog, IDC_RS_START);
+        stoppedAt = done();
+        rows = DetailRows(dialog).size();
+        button = test::DialogText(dialog, IDC_RS_START);
+        // Started again and closed at once: the file in hand is the last.
+        test::Press(dialog, IDC_RS_START);
+        test::Press(dialog, IDCANCEL);
+    });
+    EXPECT_LT(stoppedAt, 300);
+    EXPECT_EQ(rows, static_cast<size_t>(stoppedAt));
+    EXPECT_EQ(button, "Start");
+    int written = 0;
+    for (int i = 0; i < 300; ++i) {
+        const bool stored = StoredRating(paths[static_cast<size_t>(i)]) == 3;
+        written += stored;
+        // A file written is a file whose entry took its new data.
+        EXPECT_EQ(stored, window_->view().entryAt(i)->GetFrame(kPOPM) != nullptr) << i;
+    }
+    EXPECT_GE(written, stoppedAt);
+    EXPECT_LT(written, 300);
 }
 
 }  // namespace

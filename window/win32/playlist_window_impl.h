@@ -281,6 +281,7 @@ struct PlaylistWindow::Impl {
     void cmdFindDuplicates(int id);
     // The tag tools dialog (tools_commands.cpp).
     void cmdTools(int id);
+    void cmdStoreRating(int id);
     // The selection, copy and move, the search fields (selection_commands.cpp).
     void cmdRemove(int id);
     void cmdCrop(int id);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "window/win32/playlist_window_impl.h"
+#include "window/win32/rating_store_dialog.h"
 #include "window/win32/tools_dialog.h"
 
 namespace td {
@@ -29,6 +30,34 @@ void PlaylistWindow::Impl::cmdTools(int) {
     view.suspendSelectionUpdates(true);
     view.selectAll(false);
     for (SongRecord* entry : selected) {
+        const int row = view.rowOf(entry);
+        if (row >= 0) view.setSelected(row, true);
+    }
+    view.suspendSelectionUpdates(false);
+    view.recomputeSelectedLength();
+    applyViewSelection();
+    refreshList();
+    rewriteStatus(true);
+    SetFocus(list);
+}
+
+// The ratings of the selection into the files; the list then shows the
+// entries' new data with the selection it had.
+void PlaylistWindow::Impl::cmdStoreRating(int) {
+    // The search worker reads the entries the store hands new data to.
+    stopSearchForChange();
+    RatingStoreRequest request;
+    request.module = module;
+    request.owner = hwnd;
+    request.entries = view.selectedEntries();
+    request.playlist = &playlist;
+    request.system = &systemDialogs;
+    RunRatingStoreDialog(request);
+
+    filter.refilter(view);
+    view.suspendSelectionUpdates(true);
+    view.selectAll(false);
+    for (SongRecord* entry : request.entries) {
         const int row = view.rowOf(entry);
         if (row >= 0) view.setSelected(row, true);
     }

@@ -122,7 +122,8 @@
 #define TD_TOOL_COMMANDS(COMMAND, COMMAND_RANGE)              \
     COMMAND(IDM_EDIT_TAG, cmdTools)                           \
     COMMAND(IDM_EDIT_TAG_KEY, cmdTools)                       \
-    COMMAND(IDM_EDIT_TAG_CONTEXT, cmdTools)
+    COMMAND(IDM_EDIT_TAG_CONTEXT, cmdTools)                   \
+    COMMAND(IDM_STORE_RATING, cmdStoreRating)
 
 // The window's own buttons: the player's, and the three that open a menu.
 #define TD_BUTTON_COMMANDS(COMMAND, COMMAND_RANGE)            \
