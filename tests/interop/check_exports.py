@@ -24,7 +24,7 @@ import xml.etree.ElementTree as ElementTree
 from concurrent.futures import ThreadPoolExecutor
 from html.parser import HTMLParser
 
-from interop_common import ansi, start, v1_trailer
+from interop_common import ansi, need, start, v1_trailer
 from mutagen.id3 import ID3, TALB, TIT2, TPE1, TRCK, TYER, Encoding
 
 CHROMIUM = "/usr/bin/chromium"
@@ -340,7 +340,7 @@ def main():
         """The list's texts of our columns, per row, from `tunedeck list`."""
         rc, out, err = tools.run("list", library, "--view", str(view),
                                  "--columns", ",".join(str(k) for k in COLUMNS))
-        assert rc == 0, "tunedeck list failed: " + err
+        need(rc == 0, "tunedeck list failed: " + err)
         return [line.split("\t") for line in out.decode("utf-8").split("\n") if line]
 
     rows_v1, rows_v2 = rows(0), rows(1)

@@ -14,7 +14,7 @@ import os
 import shutil
 import sys
 
-from interop_common import audio_of, load_id3, make_clip, read_bytes, start, v1_fields
+from interop_common import audio_of, load_id3, make_clip, need, read_bytes, start, v1_fields
 from mutagen.id3 import ID3, TALB, TCON, TIT2, TPE1, TRCK
 
 
@@ -52,22 +52,22 @@ def main():
             path = os.path.join(d, name)
             clip_at(path)
             rc, _, err = tools.run("from-name", pattern, "--yes", path)
-            assert rc == 0, (name, err)
-            assert {k: frames(path).get(k) for k in want} == want, (name, frames(path))
+            need(rc == 0, (name, err))
+            need({k: frames(path).get(k) for k in want} == want, (name, frames(path)))
             v1 = v1_fields(path)
-            assert {k: v1.get(k) for k in want} == want, (name, v1)
-            assert audio_of(read_bytes(path)) == clip_bytes, name
+            need({k: v1.get(k) for k in want} == want, (name, v1))
+            need(audio_of(read_bytes(path)) == clip_bytes, name)
         # --v2 alone: the other frames stay, no ID3v1 trailer, a trace log.
         path, log = os.path.join(d, "Artist X - Title Y.mp3"), os.path.join(d, "log.txt")
         clip_at(path, TALB(encoding=0, text="Kept Album"), TIT2(encoding=0, text="Old"))
         rc, _, err = tools.run("from-name", "%A - %T", "--v2", "--yes", "--log", log, path)
-        assert rc == 0, err
+        need(rc == 0, err)
         got = frames(path)
-        assert (got["TPE1"], got["TIT2"], got["TALB"]) == ("Artist X", "Title Y", "Kept Album"), got
-        assert v1_fields(path) is None
+        need((got["TPE1"], got["TIT2"], got["TALB"]) == ("Artist X", "Title Y", "Kept Album"), got)
+        need(v1_fields(path) is None)
         text = read_bytes(log).decode("latin-1")
-        assert "Write ID3v2 Tag from 1 files (Trace LOG)" in text, text
-        assert "file1=(Success): " + path in text, text
+        need("Write ID3v2 Tag from 1 files (Trace LOG)" in text, text)
+        need("file1=(Success): " + path in text, text)
 
     def rename():
         d = folder("rename")
@@ -75,8 +75,8 @@ def main():
         before = clip_at(src, TPE1(encoding=0, text="AC/DC"), TIT2(encoding=0, text="Why?"),
                          TRCK(encoding=0, text="3"))
         rc, _, err = tools.run("rename", "%N - %A - %T", "--source", "1", "--yes", src)
-        assert rc == 0 and os.listdir(d) == ["03 - AC DC - Why .mp3"], (err, os.listdir(d))
-        assert read_bytes(os.path.join(d, "03 - AC DC - Why .mp3")) == before
+        need(rc == 0 and os.listdir(d) == ["03 - AC DC - Why .mp3"], (err, os.listdir(d)))
+        need(read_bytes(os.path.join(d, "03 - AC DC - Why .mp3")) == before)
         # A taken name is not overwritten; a hostile title stays in the folder.
         d = folder("rename-taken")
         a, b, h = (os.path.join(d, x) for x in ("a.mp3", "b.mp3", "c.mp3"))
@@ -84,10 +84,10 @@ def main():
         bytes_b = clip_at(b, TIT2(encoding=0, text="Same"), TALB(encoding=0, text="b"))
         bytes_h = clip_at(h, TIT2(encoding=0, text="../../etc/CON"))
         rc, _, err = tools.run("rename", "%T", "--source", "1", "--yes", a, b, h)
-        assert rc == 1 and "b.mp3" in err, (rc, err)
-        assert sorted(os.listdir(d)) == [".. .. etc CON.mp3", "Same.mp3", "b.mp3"], os.listdir(d)
-        assert read_bytes(os.path.join(d, "Same.mp3")) == bytes_a and read_bytes(b) == bytes_b
-        assert read_bytes(os.path.join(d, ".. .. etc CON.mp3")) == bytes_h
+        need(rc == 1 and "b.mp3" in err, (rc, err))
+        need(sorted(os.listdir(d)) == [".. .. etc CON.mp3", "Same.mp3", "b.mp3"], os.listdir(d))
+        need(read_bytes(os.path.join(d, "Same.mp3")) == bytes_a and read_bytes(b) == bytes_b)
+        need(read_bytes(os.path.join(d, ".. .. etc CON.mp3")) == bytes_h)
 
     def organize():
         d = folder("organize")
@@ -99,14 +99,14 @@ def main():
         log = os.path.join(d, "log.txt")
         rc, out, err = tools.run("organize", "--target", target, "--layout", "3", "--source",
                                  "v2", "--yes", "--log", log, one, two)
-        assert rc == 0, err
+        need(rc == 0, err)
         live = os.path.join(target, "Band", "Live")
-        assert read_bytes(os.path.join(live, "01.mp3")) == bytes_one
-        assert read_bytes(os.path.join(live, "01(1).mp3")) == bytes_two
-        assert not os.path.exists(one) and not os.path.exists(two)
-        assert ("file2=(Success): %s --> %s" % (two, os.path.join(live, "01(1).mp3"))
+        need(read_bytes(os.path.join(live, "01.mp3")) == bytes_one)
+        need(read_bytes(os.path.join(live, "01(1).mp3")) == bytes_two)
+        need(not os.path.exists(one) and not os.path.exists(two))
+        need("file2=(Success): %s --> %s" % (two, os.path.join(live, "01(1).mp3"))
                 in read_bytes(log).decode("latin-1"))
-        assert b"Organize 2 file(s) to target directory: " + target.encode() in out, out
+        need(b"Organize 2 file(s) to target directory: " + target.encode() in out, out)
 
     def organize_hostile_tags_stay_inside():
         d = folder("organize-hostile")
@@ -118,10 +118,10 @@ def main():
                     for name, (artist, _) in cases.items()}
         rc, _, err = tools.run("organize", "--target", target, "--source", "v2", "--yes",
                                *(os.path.join(src, name) for name in sorted(cases)))
-        assert rc == 0, err
+        need(rc == 0, err)
         for name, (_, sub) in cases.items():
-            assert read_bytes(os.path.join(target, *sub.split("/"), name)) == contents[name], name
-        assert sorted(os.listdir(d)) == ["src", "target"] and os.listdir(src) == []
+            need(read_bytes(os.path.join(target, *sub.split("/"), name)) == contents[name], name)
+        need(sorted(os.listdir(d)) == ["src", "target"] and os.listdir(src) == [])
         # --copy leaves the source; with v2 a file without any tag goes to the
         # "unknown" folder, with v1 it stays.
         src, target = folder("organize-copy/src"), folder("organize-copy/target")
@@ -130,14 +130,14 @@ def main():
         bytes_untagged = clip_at(untagged)
         rc, _, err = tools.run("organize", "--target", target, "--layout", "2", "--source", "v2",
                                "--copy", "--yes", tagged, untagged)
-        assert rc == 0, (rc, err)
-        assert read_bytes(tagged) == bytes_tagged and os.path.exists(untagged)
-        assert read_bytes(os.path.join(target, "Jazz", "song.mp3")) == bytes_tagged
-        assert read_bytes(os.path.join(target, "Unkown genre", "plain.mp3")) == bytes_untagged
-        assert sorted(os.listdir(target)) == ["Jazz", "Unkown genre"], os.listdir(target)
+        need(rc == 0, (rc, err))
+        need(read_bytes(tagged) == bytes_tagged and os.path.exists(untagged))
+        need(read_bytes(os.path.join(target, "Jazz", "song.mp3")) == bytes_tagged)
+        need(read_bytes(os.path.join(target, "Unkown genre", "plain.mp3")) == bytes_untagged)
+        need(sorted(os.listdir(target)) == ["Jazz", "Unkown genre"], os.listdir(target))
         rc, _, err = tools.run("organize", "--target", target, "--source", "v1", "--copy", "--yes",
                                untagged)
-        assert rc == 1 and "plain.mp3" in err, (rc, err)
+        need(rc == 1 and "plain.mp3" in err, (rc, err))
 
     for fn in (from_name, rename, organize, organize_hostile_tags_stay_inside):
         c.step(fn.__name__, fn)

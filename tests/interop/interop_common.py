@@ -33,6 +33,17 @@ def start(doc, clean=True, tagwrite=False):
     return Tools(args.cli, args.runner, args.tagwrite), Checks(), work
 
 
+class CheckFailed(Exception):
+    pass
+
+
+def need(ok, detail=""):
+    """Stops the group being run when a check fails; unlike assert it also
+    runs under python -O."""
+    if not ok:
+        raise CheckFailed(str(detail))
+
+
 class Checks:
     def __init__(self):
         self.passed = 0
@@ -52,7 +63,7 @@ class Checks:
         return self.check(got == want, what, "got %r, want %r" % (got, want))
 
     def step(self, name, fn, *args):
-        """Runs one group of checks; a group of plain asserts that runs
+        """Runs one group of checks; a group of need() checks that runs
         through counts as one pass, an exception as one failure."""
         self.group = name
         before = self.passed + self.failed

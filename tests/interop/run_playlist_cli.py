@@ -12,7 +12,7 @@ import os
 import shutil
 import sys
 
-from interop_common import start
+from interop_common import need, start
 from mutagen.id3 import ID3, TALB, TIT2, TPE1, TRCK
 
 # MPEG-1 Layer III, 128 kbit/s, 44100 Hz: 115 frames of 417 bytes are 3.004 s.
@@ -55,7 +55,7 @@ def main():
 
     def lines(*a, cwd=None):
         status, out, err = tools.run(*a, cwd=cwd)
-        assert status == 0, (a, status, err)
+        need(status == 0, (a, status, err))
         return [line.split("\t") for line in out.decode("utf-8").splitlines()]
 
     def expected(*names):
@@ -71,21 +71,21 @@ def main():
     def scan():
         top = os.path.join(work, "top.kq3")
         status, text, err = tools.run("scan", n(lib), "-o", n(top))
-        assert status == 0 and text.startswith(b"4 files saved"), (status, text, err)
+        need(status == 0 and text.startswith(b"4 files saved"), (status, text, err))
         got = lines("list", n(top), *COLUMNS)
-        assert got == expected("a.mp3", "B.MP3", "c.Mp2", "z.mp3"), got
+        need(got == expected("a.mp3", "B.MP3", "c.Mp2", "z.mp3"), got)
         out = os.path.join(work, "all.kq3")
         status, _, err = tools.run("scan", "-r", n(lib), "-o", n(out))
-        assert status == 0, err
-        assert lines("list", n(out), *COLUMNS) == expected(*ALL)
+        need(status == 0, err)
+        need(lines("list", n(out), *COLUMNS) == expected(*ALL))
         # Every column of the saved list equals what reading the files gives.
         every = ["--columns", ",".join(str(i) for i in range(20))]
         for view in "0123":
             saved = lines("list", n(out), *every, "--view", view)
-            assert saved == lines("list", n(lib), "-r", *every, "--view", view), view
-            assert len(saved) == len(ALL) and all(len(r) == 20 for r in saved)
+            need(saved == lines("list", n(lib), "-r", *every, "--view", view), view)
+            need(len(saved) == len(ALL) and all(len(r) == 20 for r in saved))
         got = lines("list", n(lib), "-r", "--columns", "TRACK", "--view", "1", "--sort", "-13")
-        assert got == [["10"], ["4"], ["3"], ["2"], ["1"], [" "]], got
+        need(got == [["10"], ["4"], ["3"], ["2"], ["1"], [" "]], got)
 
     def player_playlists():
         lists = os.path.join(work, "lists")
@@ -98,14 +98,14 @@ def main():
                      "{0}/z.mp3".format(rel)).encode("utf-8"))
         # Run from another folder: relative paths belong to the playlist's folder.
         got = lines("list", n(m3u), *COLUMNS, cwd=work)
-        assert got == expected("a.mp3", "sub/d.mp3", "z.mp3"), got
+        need(got == expected("a.mp3", "sub/d.mp3", "z.mp3"), got)
         pls = os.path.join(lists, "player.pls")
         with open(pls, "wb") as f:
             f.write(("[playlist]\r\nFile2={0}/B.MP3\r\nTitle2=Beta\r\nLength2=3\r\n"
                      "File1={0}/sub/deeper/e.mp3\r\nNumberOfEntries=2\r\nVersion=2\r\n"
                      .format(rel)).encode("ascii"))
         got = lines("list", n(pls), *COLUMNS, cwd=work)
-        assert got == expected("B.MP3", "sub/deeper/e.mp3"), got
+        need(got == expected("B.MP3", "sub/deeper/e.mp3"), got)
 
     def damaged_files():
         good = open(os.path.join(work, "all.kq3"), "rb").read()
@@ -118,19 +118,19 @@ def main():
             with open(cut, "wb") as f:
                 f.write(data)
             status, out, err = tools.run("list", n(cut))
-            assert status == 1 and out == b"" and message in err, (len(data), status, err)
+            need(status == 1 and out == b"" and message in err, (len(data), status, err))
         bad_pls = os.path.join(work, "bad.pls")
         with open(bad_pls, "wb") as f:
             f.write(b"\r\n[playlist]\r\nFile1=a.mp3\r\n")
         status, out, err = tools.run("list", n(bad_pls))
-        assert status == 1 and out == b"" and "Bad file: PLS playlist" in err, (status, err)
+        need(status == 1 and out == b"" and "Bad file: PLS playlist" in err, (status, err))
         for a in (["scan", n(lib)], ["list"], ["list", n(lib), "--columns", "20"],
                   ["list", n(lib), "--view", "4"], ["list", n(os.path.join(lib, "a.mp3"))]):
             status, _, err = tools.run(*a)
-            assert status == 2 and err, (a, status, err)
+            need(status == 2 and err, (a, status, err))
         status, _, err = tools.run("scan", n(os.path.join(work, "nowhere")), "-o",
                                    n(os.path.join(work, "n.kq3")))
-        assert status == 1 and "not a folder" in err, (status, err)
+        need(status == 1 and "not a folder" in err, (status, err))
 
     for fn in (scan, player_playlists, damaged_files):
         c.step(fn.__name__, fn)

@@ -159,6 +159,21 @@ std::string MpegAudio(size_t size) {
     return audio;
 }
 
+std::string Synchsafe(uint32_t size) {
+    return {static_cast<char>((size >> 21) & 0x7F), static_cast<char>((size >> 14) & 0x7F),
+            static_cast<char>((size >> 7) & 0x7F), static_cast<char>(size & 0x7F)};
+}
+
+std::string Id3v1Trailer(const std::string& title, const std::string& artist, const std::string& album,
+                         const std::string& year, const std::string& comment, uint8_t genre, uint8_t track) {
+    const auto field = [](std::string text, size_t width) {
+        text.resize(width, '\0');
+        return text;
+    };
+    return "TAG" + field(title, 30) + field(artist, 30) + field(album, 30) + field(year, 4) +
+           field(comment, 28) + '\0' + static_cast<char>(track) + static_cast<char>(genre);
+}
+
 // --- FakeVolumes -------------------------------------------------------------
 
 std::string FakeVolumes::RootOf(const std::string& path) {

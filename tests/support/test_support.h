@@ -190,4 +190,12 @@ std::string TestsDir();
 // 26 ms each), the last one cut at `size`.
 std::string MpegAudio(size_t size);
 
+// A size as ID3v2 headers store it: seven bits in each of four bytes.
+std::string Synchsafe(uint32_t size);
+
+// An ID3v1.1 trailer; `genre` is the file's genre number (255: none), `track` 0 is none.
+std::string Id3v1Trailer(const std::string& title = "", const std::string& artist = "",
+                         const std::string& album = "", const std::string& year = "",
+                         const std::string& comment = "", uint8_t genre = 255, uint8_t track = 0);
+
 }  // namespace td::test

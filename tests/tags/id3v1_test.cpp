@@ -14,30 +14,12 @@ namespace {
 
 using Bytes = std::string;
 using Op = test::FaultyFileSystem::Op;
-
-Bytes Put(Bytes text, size_t width) {
-    text.resize(width, '\0');
-    return text;
-}
-
-// `genre` is the file's genre number; `byte126` >= 0 overwrites the comment's last byte.
-Bytes Trailer(const Bytes& title = "", int genre = 255, const Bytes& year = "",
-              const Bytes& comment = "", int byte126 = -1) {
-    Bytes t = "TAG" + Put(title, 30) + Bytes(60, '\0') + Put(year, 4) + Put(comment, 30) +
-              Bytes(1, static_cast<char>(genre));
-    if (byte126 >= 0) t[126] = static_cast<char>(byte126);
-    return t;
-}
+using test::Id3v1Trailer;
+using test::MpegAudio;
 
 std::string Field(const Id3v1Raw& raw, size_t offset, size_t width) {
     const char* p = reinterpret_cast<const char*>(raw.bytes + offset);
     return std::string(p, strnlen(p, width));
-}
-
-Bytes Audio(size_t size) {
-    Bytes audio(size, '\0');
-    for (size_t i = 0; i < size; ++i) audio[i] = static_cast<char>('a' + i % 26);
-    return audio;
 }
 
 class Id3v1FileTest : public ::testing::Test {
@@ -65,8 +47,8 @@ protected:
 
 TEST_F(Id3v1FileTest, ReadsTheTrailerFields) {
     Id3v1Raw raw;  // the texts are trimmed when read
-    const Bytes trailer = Trailer("  Title  ", 17, " 99 ", "Comment", 9);
-    ASSERT_EQ(0, ReadId3v1File(Make(Audio(1000) + trailer), raw));
+    const Bytes trailer = Id3v1Trailer("  Title  ", "", "", " 99 ", "Comment", 17, 9);
+    ASSERT_EQ(0, ReadId3v1File(Make(MpegAudio(1000) + trailer), raw));
     EXPECT_EQ("Title", Field(raw, 3, 30));
     EXPECT_EQ("99", Field(raw, 93, 4));
     EXPECT_EQ("Comment", Field(raw, 97, 30));
@@ -77,9 +59,9 @@ TEST_F(Id3v1FileTest, ReadsTheTrailerFields) {
 
 TEST_F(Id3v1FileTest, GenreNumbersAreShiftedByOne) {
     Id3v1Raw raw;
-    ASSERT_EQ(0, ReadId3v1File(Make(Trailer()), raw));
+    ASSERT_EQ(0, ReadId3v1File(Make(Id3v1Trailer()), raw));
     EXPECT_EQ(0, raw.bytes[127]);
-    std::string path = Make(Audio(300) + Trailer("", 150));
+    std::string path = Make(MpegAudio(300) + Id3v1Trailer("", "", "", "", "", 150));
     ASSERT_EQ(0, ReadId3v1File(path, raw));
     EXPECT_EQ(151, raw.bytes[127]);
     EXPECT_STREQ("???", GenreName(raw.bytes[127]));
@@ -93,13 +75,13 @@ TEST_F(Id3v1FileTest, NoTagInShortOrUntaggedFiles) {
     Id3v1Raw zero;
     std::memset(&zero, 0, sizeof zero);
     EXPECT_EQ(1, ReadId3v1File(Make(Bytes("TAG", 3) + Bytes(100, 'x')), raw));
-    EXPECT_EQ(1, ReadId3v1File(Make(Audio(5000)), raw));
+    EXPECT_EQ(1, ReadId3v1File(Make(MpegAudio(5000)), raw));
     EXPECT_EQ(0, std::memcmp(&raw, &zero, sizeof raw));
     EXPECT_EQ(1, ReadId3v1File(dir_.Path("missing.mp3"), raw));
 }
 
 TEST_F(Id3v1FileTest, WriteAppendsOrOverwrites) {
-    std::string path = Make(Audio(1000));
+    std::string path = Make(MpegAudio(1000));
     Id3v1Raw raw = RawWith("First", "", 18, 0);
     ASSERT_EQ(0, WriteId3v1File(path, raw));
     EXPECT_EQ(17, test::ReadBytes(path)[1127]);  // Rock is number 17 in the file
@@ -110,11 +92,11 @@ TEST_F(Id3v1FileTest, WriteAppendsOrOverwrites) {
     ASSERT_EQ(1128u, twice.size());
     EXPECT_EQ("TAGSecond", twice.substr(1000, 9));
     EXPECT_EQ(255, static_cast<uint8_t>(twice[1127]));
-    EXPECT_EQ(Audio(1000), twice.substr(0, 1000));
+    EXPECT_EQ(MpegAudio(1000), twice.substr(0, 1000));
 }
 
 TEST_F(Id3v1FileTest, TrackCutsTheCommentTo28) {
-    std::string path = Make(Audio(200));
+    std::string path = Make(MpegAudio(200));
     Id3v1Raw raw = RawWith("", "123456789012345678901234567890", 0, 5);
     ASSERT_EQ(0, WriteId3v1File(path, raw));
     Bytes content = test::ReadBytes(path);
@@ -127,9 +109,9 @@ TEST_F(Id3v1FileTest, TrackCutsTheCommentTo28) {
 }
 
 TEST_F(Id3v1FileTest, RemoveCutsOnlyATag) {
-    std::string tagged = Make(Audio(1000) + Trailer("x"));
+    std::string tagged = Make(MpegAudio(1000) + Id3v1Trailer("x"));
     EXPECT_EQ(0, RemoveId3v1File(tagged));
-    EXPECT_EQ(Audio(1000), test::ReadBytes(tagged));
+    EXPECT_EQ(MpegAudio(1000), test::ReadBytes(tagged));
     std::string tiny = Make("TAG");
     EXPECT_EQ(0, RemoveId3v1File(tiny));
     EXPECT_EQ("TAG", test::ReadBytes(tiny));
@@ -140,7 +122,7 @@ TEST_F(Id3v1FileTest, ShortWriteIsReportedAndUndone) {
     test::FaultyFileSystem faulty;
     faulty.SetShortWrites(true);
     test::ScopedFs scoped(faulty);
-    Bytes original = Audio(1000) + Trailer("Old");
+    Bytes original = MpegAudio(1000) + Id3v1Trailer("Old");
     std::string tagged = Make(original);
     faulty.FailAt(Op::Write, 1);
     Id3v1Raw raw = RawWith("New", "", 0, 0);
@@ -152,19 +134,19 @@ TEST_F(Id3v1FileTest, FlushCloseAndOpenFailuresAreReported) {
     test::FaultyFileSystem faulty;
     test::ScopedFs scoped(faulty);
     for (Op op : {Op::Open, Op::Flush, Op::Close, Op::GetSize, Op::Seek}) {
-        std::string path = Make(Audio(1000));
+        std::string path = Make(MpegAudio(1000));
         faulty.Reset();
         faulty.FailAt(op, 1);
         Id3v1Raw raw = RawWith("New", "", 0, 0);
         EXPECT_EQ(6, WriteId3v1File(path, raw)) << static_cast<int>(op);
-        if (op == Op::Flush) { EXPECT_EQ(Audio(1000), test::ReadBytes(path)); }  // no partial tag
+        if (op == Op::Flush) { EXPECT_EQ(MpegAudio(1000), test::ReadBytes(path)); }  // no partial tag
     }
 }
 
 TEST_F(Id3v1FileTest, RemoveReportsAFailedCut) {
     test::FaultyFileSystem faulty;
     test::ScopedFs scoped(faulty);
-    Bytes original = Audio(500) + Trailer();
+    Bytes original = MpegAudio(500) + Id3v1Trailer();
     for (Op op : {Op::Open, Op::Truncate, Op::Close}) {
         std::string path = Make(original);
         faulty.Reset();

@@ -20,15 +20,14 @@ namespace td {
 namespace {
 
 using test::FaultyFileSystem;
+using test::Id3v1Trailer;
 using test::ReadBytes;
 using test::ScopedFs;
+using test::Synchsafe;
 using test::TempDir;
 using test::WriteBytes;
 using Op = FaultyFileSystem::Op;
 
-std::string Synchsafe(uint32_t v) {
-    return {char((v >> 21) & 0x7F), char((v >> 14) & 0x7F), char((v >> 7) & 0x7F), char(v & 0x7F)};
-}
 std::string BigEndian(uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
 
 std::string TagHeader(uint8_t major, uint8_t flags, uint32_t size) {
@@ -48,7 +47,7 @@ std::string OldTag(uint32_t size, uint8_t major = 3, uint8_t flags = 0) {
 }
 
 // Audio-like bytes that no rewrite could reproduce by accident.
-std::string Audio(size_t size, uint32_t seed = 1) {
+std::string NoiseAudio(size_t size, uint32_t seed = 1) {
     std::string audio(size, '\0');
     uint32_t x = seed * 2654435761u + 12345;
     for (size_t i = 0; i < size; ++i) {
@@ -57,11 +56,6 @@ std::string Audio(size_t size, uint32_t seed = 1) {
     }
     if (size >= 2) audio.replace(0, 2, "\xFF\xFB");
     return audio;
-}
-
-std::string Id3v1Trailer() {
-    return "TAG" + std::string(30, 'T') + std::string(30, 'A') + std::string(30, 'L') + "2001" +
-           std::string(30, 'C') + char(17);
 }
 
 uint64_t Hash(const std::string& bytes) {
@@ -121,14 +115,14 @@ TEST_F(Id3v2WriterTest, TagIsWrittenInPlaceOrThroughTheTemporaryFile) {
         size_t total, size;
         int replaces;
     } cases[] = {
-        {"fits", OldTag(2000), Audio(5000) + Id3v1Trailer(), 1500, 2000, 0},
+        {"fits", OldTag(2000), NoiseAudio(5000) + Id3v1Trailer("Title"), 1500, 2000, 0},
         // More than one copy block of audio.
-        {"too large", OldTag(2000), Audio(700000) + Id3v1Trailer(), 2001, 2129, 1},
+        {"too large", OldTag(2000), NoiseAudio(700000) + Id3v1Trailer("Title"), 2001, 2129, 1},
         {"empty file", "", "", 50, 178, 1},
         {"ID3 alone", "", "ID3", 50, 178, 1},
-        {"no tag", "", Audio(5000), 50, 178, 1},
-        {"v2.4 footer", v24Footer, Audio(2000), 305, 310, 0},  // needs the footer's room
-        {"flags", OldTag(400, 3, 0xC0), Audio(1000), 100, 400, 0},
+        {"no tag", "", NoiseAudio(5000), 50, 178, 1},
+        {"v2.4 footer", v24Footer, NoiseAudio(2000), 305, 310, 0},  // needs the footer's room
+        {"flags", OldTag(400, 3, 0xC0), NoiseAudio(1000), 100, 400, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -160,7 +154,7 @@ TEST_F(Id3v2WriterTest, HeaderClaimingMoreThanTheFileIsRefusedUntouched) {
 }
 
 TEST_F(Id3v2WriterTest, MissingSizeFrameIsAppendedAndKept) {
-    const std::string path = Make(OldTag(200) + Audio(100));
+    const std::string path = Make(OldTag(200) + NoiseAudio(100));
     FrameList frames;
     frames.emplace_back(new Id3v2FieldFrame(kTIT2, "T"));
     ASSERT_EQ(0, WriteId3v2(path, frames, true, 123456));
@@ -173,7 +167,7 @@ TEST_F(Id3v2WriterTest, MissingSizeFrameIsAppendedAndKept) {
 }
 
 TEST_F(Id3v2WriterTest, CarriedFramesFollowTheListByteForByte) {
-    const std::string audio = Audio(500);
+    const std::string audio = NoiseAudio(500);
     const std::string path = Make(OldTag(60) + audio);
     FrameList frames;
     frames.emplace_back(new Id3v2FieldFrame(kTIT2, "A"));
@@ -195,7 +189,7 @@ TEST_F(Id3v2WriterTest, CarriedFramesFollowTheListByteForByte) {
 
 TEST_F(Id3v2WriterTest, CarriedFramesCountWhenChoosingInPlace) {
     // The list alone fits the old tag; with the carried frame it does not.
-    const std::string audio = Audio(500);
+    const std::string audio = NoiseAudio(500);
     const std::string path = Make(OldTag(40) + audio);
     FrameList frames = FramesTotalling(40);
     CarriedFrameList carried = {Carried("PRIV", {'x'})};
@@ -207,7 +201,7 @@ TEST_F(Id3v2WriterTest, CarriedFramesCountWhenChoosingInPlace) {
 }
 
 TEST_F(Id3v2WriterTest, InvalidIdentifierAbandonsTheRewrite) {
-    const std::string before = OldTag(60) + Audio(500);
+    const std::string before = OldTag(60) + NoiseAudio(500);
     const std::string path = Make(before);
     FrameList frames = FramesTotalling(30);
     CarriedFrameList carried = {Carried("TT2", {0, 'x'})};
@@ -217,7 +211,7 @@ TEST_F(Id3v2WriterTest, InvalidIdentifierAbandonsTheRewrite) {
 }
 
 TEST_F(Id3v2WriterTest, ReadOnlyFileIsNeitherWrittenNorStrippedAndSaysSo) {
-    const std::string before = OldTag(100) + Audio(300);
+    const std::string before = OldTag(100) + NoiseAudio(300);
     const std::string path = Make(before);
     ASSERT_TRUE(Fs().SetAttributes(path, kAttrReadOnly));
     FrameList small = FramesTotalling(50);
@@ -229,13 +223,13 @@ TEST_F(Id3v2WriterTest, ReadOnlyFileIsNeitherWrittenNorStrippedAndSaysSo) {
     EXPECT_FALSE(TemporaryLeft());
 
     // Without a tag there is nothing to remove, which is no failure.
-    const std::string bare = Make(Audio(300), "bare.mp3");
+    const std::string bare = Make(NoiseAudio(300), "bare.mp3");
     ASSERT_TRUE(Fs().SetAttributes(bare, kAttrReadOnly));
     EXPECT_EQ(0, RemoveId3v2File(bare));
 }
 
 TEST_F(Id3v2WriterTest, RemovalCutsTheTagAndKeepsEverythingAfterIt) {
-    const std::string audio = Audio(600000) + Id3v1Trailer();
+    const std::string audio = NoiseAudio(600000) + Id3v1Trailer("Title");
     const std::string path = Make(OldTag(1000) + audio);
     FrameList frames;
     ASSERT_EQ(0, WriteId3v2(path, frames, false, 0));
@@ -301,14 +295,14 @@ TEST_F(Id3v2WriterFaultTest, EveryFailingStepLeavesTheFileAsItWas) {
         FrameList frames = FramesTotalling(400);
         return WriteId3v2(path, frames, true, 0);
     };
-    FailEveryStep({"temporary", OldTag(100) + Audio(1200000) + Id3v1Trailer(), rewrite, 1 + 3});
-    FailEveryStep({"in place", OldTag(1000) + Audio(3000), rewrite, 1});
-    FailEveryStep({"removal", OldTag(1000) + Audio(1100000),
+    FailEveryStep({"temporary", OldTag(100) + NoiseAudio(1200000) + Id3v1Trailer("Title"), rewrite, 1 + 3});
+    FailEveryStep({"in place", OldTag(1000) + NoiseAudio(3000), rewrite, 1});
+    FailEveryStep({"removal", OldTag(1000) + NoiseAudio(1100000),
                    [](const std::string& path) { return RemoveId3v2File(path); }, 3});
 }
 
 TEST_F(Id3v2WriterFaultTest, ShortInPlaceWriteIsReportedAndTakenBack) {
-    const std::string audio = Audio(3000);
+    const std::string audio = NoiseAudio(3000);
     const std::string before = OldTag(1000) + audio;
     const std::string path = Make(before);
     FrameList frames = FramesTotalling(400);

@@ -19,6 +19,7 @@ namespace {
 
 using test::MpegAudio;
 using test::ReadBytes;
+using test::Synchsafe;
 using test::TempDir;
 using test::WriteBytes;
 
@@ -26,11 +27,6 @@ std::string Be(uint32_t n, int bytes) {
     std::string out(static_cast<size_t>(bytes), '\0');
     for (int i = 0; i < bytes; ++i) out[static_cast<size_t>(i)] = static_cast<char>(n >> (8 * (bytes - 1 - i)));
     return out;
-}
-
-std::string Synchsafe(uint32_t n) {
-    return {static_cast<char>((n >> 21) & 0x7F), static_cast<char>((n >> 14) & 0x7F),
-            static_cast<char>((n >> 7) & 0x7F), static_cast<char>(n & 0x7F)};
 }
 
 // A frame of tag version `major`; `id` has three characters for version 2.

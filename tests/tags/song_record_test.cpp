@@ -15,14 +15,17 @@ namespace td {
 namespace {
 
 using test::FaultyFileSystem;
+using test::Id3v1Trailer;
+using test::MpegAudio;
 using test::ReadBytes;
 using test::ScopedFs;
+using test::Synchsafe;
 using test::TempDir;
 using test::WriteBytes;
 
-std::string Be32(uint32_t n, int shift = 8, uint32_t mask = 0xFF) {
+std::string Be32(uint32_t n) {
     std::string out(4, '\0');
-    for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((n >> (shift * (3 - i))) & mask);
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<char>(n >> (8 * (3 - i)));
     return out;
 }
 
@@ -36,32 +39,8 @@ std::string Text(const std::string& value) { return std::string(1, '\0') + value
 // A tag of `frames` followed by `padding` zero bytes.
 std::string Tag(const std::string& frames, size_t padding, uint8_t major = 3) {
     return std::string("ID3") + static_cast<char>(major) + std::string(2, '\0') +
-           Be32(static_cast<uint32_t>(frames.size() + padding), 7, 0x7F) + frames +
+           Synchsafe(static_cast<uint32_t>(frames.size() + padding)) + frames +
            std::string(padding, '\0');
-}
-
-// `size` bytes of MPEG-1 Layer III frames at 128 kbit/s and 44100 Hz.
-std::string Audio(size_t size) {
-    std::string frame("\xFF\xFB\x90\x00", 4);
-    frame.resize(417, '\0');
-    std::string audio;
-    audio.reserve(size + frame.size());
-    while (audio.size() < size) audio += frame;
-    audio.resize(size);
-    return audio;
-}
-
-std::string Field(const std::string& text, size_t width) {
-    std::string field = text.substr(0, width);
-    field.resize(width, '\0');
-    return field;
-}
-
-// An ID3v1.1 trailer with no album, comment or track; `genre` is the file's genre number.
-std::string Id3v1Trailer(const std::string& title, const std::string& artist = "",
-                         const std::string& year = "", uint8_t genre = 0) {
-    return "TAG" + Field(title, 30) + Field(artist, 30) + Field("", 30) + Field(year, 4) +
-           Field("", 30) + static_cast<char>(genre);
 }
 
 std::string WithFlags(std::string tag, char flags) {
@@ -94,7 +73,7 @@ protected:
 };
 
 TEST_F(SongRecordFileTest, UntaggedFileGetsArtistFromItsNameAndSavesNothing) {
-    const std::string bytes = Audio(20000);
+    const std::string bytes = MpegAudio(20000);
     const std::string path = Make("my song.mp3", bytes);
     SongRecord record(path, true);
     EXPECT_EQ(record.GetTagFlags(), 0u);
@@ -108,7 +87,7 @@ TEST_F(SongRecordFileTest, UntaggedFileGetsArtistFromItsNameAndSavesNothing) {
 }
 
 TEST_F(SongRecordFileTest, FailingReadsNeverYieldATagToSave) {
-    const std::string bytes = Tag(Frame("TIT2", Text("T")), 100) + Audio(5000);
+    const std::string bytes = Tag(Frame("TIT2", Text("T")), 100) + MpegAudio(5000);
     const std::string path = Make("r.mp3", bytes);
     for (int nth = 1; nth <= 4; ++nth) {
         FaultyFileSystem faulty;
@@ -129,7 +108,7 @@ TEST_F(SongRecordFileTest, FailingReadsNeverYieldATagToSave) {
 }
 
 TEST_F(SongRecordFileTest, UnreadableTrailerIsNeverCutOff) {
-    const std::string bytes = Tag(Frame("TIT2", Text("T")), 100) + Audio(5000) +
+    const std::string bytes = Tag(Frame("TIT2", Text("T")), 100) + MpegAudio(5000) +
                               Id3v1Trailer("Old");
     const std::string path = Make("trailer.mp3", bytes);
     FaultyFileSystem faulty;
@@ -157,12 +136,12 @@ TEST_F(SongRecordFileTest, TagCutOffByTheEndOfTheFileIsNeverRewritten) {
 
 TEST_F(SongRecordFileTest, TsizGivesTheSizeDelta) {
     const std::string tag = Tag(Frame("TSIZ", Text("999000")), 100);
-    SongRecord record(Make("tsiz.mp3", tag + Audio(1000000)), true);
+    SongRecord record(Make("tsiz.mp3", tag + MpegAudio(1000000)), true);
     EXPECT_EQ(record.GetAudioSize(), 1000000u);
     EXPECT_EQ(record.GetSizeDelta(), 1000);
 
     const std::string huge = Tag(Frame("TSIZ", Text("99999999999999999999999")), 10);
-    SongRecord overflow(Make("huge.mp3", huge + Audio(1000)), true);
+    SongRecord overflow(Make("huge.mp3", huge + MpegAudio(1000)), true);
     EXPECT_LT(overflow.GetSizeDelta(), 0);
 }
 
@@ -172,7 +151,7 @@ TEST_F(SongRecordFileTest, UnreadableTagIsNeverSavedOverButCanBeRemoved) {
         // ID3v2.2 announced compression but never defined how it works.
         WithFlags(Tag(Frame("TT2\0", Text("Old")), 50, 2), 0x40)};
     for (int which = 0; which < 2; ++which) {
-        const std::string bytes = tags[which] + Audio(3000) + Id3v1Trailer("Old");
+        const std::string bytes = tags[which] + MpegAudio(3000) + Id3v1Trailer("Old");
         const std::string path = Make("u" + std::to_string(which) + ".mp3", bytes);
         SongRecord record(path, true);
         const Id3v1Tag block = MakeBlock("New title");
@@ -185,7 +164,7 @@ TEST_F(SongRecordFileTest, UnreadableTagIsNeverSavedOverButCanBeRemoved) {
         EXPECT_EQ(ReadBytes(path), bytes) << which;
         SongRecord fresh(path, true);
         EXPECT_TRUE(fresh.RemoveTagsAndSave(2)) << which;
-        EXPECT_EQ(ReadBytes(path), Audio(3000) + Id3v1Trailer("Old")) << which;
+        EXPECT_EQ(ReadBytes(path), MpegAudio(3000) + Id3v1Trailer("Old")) << which;
         // Once removed, the record saves normally again.
         fresh.AddFrame(new Id3v2FieldFrame(kTIT2, "Fresh"), true);
         fresh.SetTagFlags(fresh.GetTagFlags() | kTagId3v2);
@@ -198,7 +177,7 @@ TEST_F(SongRecordFileTest, CarriedFramesSurviveATitleEdit) {
     const std::string priv = std::string("owner.example\0\x01\x02\x03\x00\xFF", 19);
     const std::string frames = Frame("TIT2", Text("Old")) + Frame("TXXX", txxx) +
                                Frame("PRIV", priv) + Frame("TPE1", Text("Artist"));
-    const std::string path = Make("carried.mp3", Tag(frames, 20) + Audio(4000));
+    const std::string path = Make("carried.mp3", Tag(frames, 20) + MpegAudio(4000));
     SongRecord record(path, true);
     ASSERT_EQ(record.FrameCount(), 2);
     ASSERT_EQ(record.CarriedFrames().size(), 2u);
@@ -214,7 +193,7 @@ TEST_F(SongRecordFileTest, CarriedFramesSurviveATitleEdit) {
     EXPECT_EQ(std::string(reread.CarriedFrames()[1].body.begin(),
                           reread.CarriedFrames()[1].body.end()), priv);
     const std::string after = ReadBytes(path);
-    EXPECT_EQ(after.substr(after.size() - 4000), Audio(4000));
+    EXPECT_EQ(after.substr(after.size() - 4000), MpegAudio(4000));
 }
 
 // The record's frames and carried frames, each as identifier and body.
@@ -257,7 +236,7 @@ TEST_F(SongRecordFileTest, DamagedTagsAreReadAndSavedWithoutLoss) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string path = Make("damaged.mp3", c.tag + Audio(3000));
+        const std::string path = Make("damaged.mp3", c.tag + MpegAudio(3000));
         SongRecord record(path, true);
         EXPECT_FALSE(record.HasUnreadableId3v2());
         EXPECT_EQ(record.GetAudioSize(), 3000u);
@@ -274,14 +253,14 @@ TEST_F(SongRecordFileTest, DamagedTagsAreReadAndSavedWithoutLoss) {
         EXPECT_EQ(Snapshot(reread), expected);
         const std::string after = ReadBytes(path);
         EXPECT_EQ(after.substr(0, 6), std::string("ID3\x03\0\0", 6));
-        EXPECT_EQ(after.substr(after.size() - 3000), Audio(3000));
+        EXPECT_EQ(after.substr(after.size() - 3000), MpegAudio(3000));
     }
 }
 
 TEST_F(SongRecordFileTest, NewTextReplacesAnUndecodableFrameOfItsType) {
     const std::string bad = std::string("\x07", 1) + "Broken";
     const std::string path = Make("twin.mp3", Tag(Frame("TPE1", bad) + Frame("TIT2", Text("T")), 30) +
-                                                  Audio(2000));
+                                                  MpegAudio(2000));
     SongRecord record(path, true);
     ASSERT_EQ(record.CarriedFrames().size(), 1u);
     EXPECT_TRUE(record.UpdateFrame(Id3v2FieldFrame(kTPE1, "Artist")));
@@ -293,7 +272,7 @@ TEST_F(SongRecordFileTest, NewTextReplacesAnUndecodableFrameOfItsType) {
 }
 
 TEST_F(SongRecordFileTest, FailedId3v1StepIsReported) {
-    const std::string bytes = Audio(3000) + Id3v1Trailer("Old");
+    const std::string bytes = MpegAudio(3000) + Id3v1Trailer("Old");
     const std::string path = Make("v1.mp3", bytes);
     for (bool remove : {false, true}) {
         WriteBytes(path, bytes);
@@ -323,7 +302,7 @@ TEST_F(SongRecordFileTest, FailedId3v1StepIsReported) {
 TEST_F(SongRecordFileTest, CarriedFramesFollowACopyAndKeepTheTag) {
     const std::string frames =
         Frame("TIT2", Text("T")) + Frame("TXXX", std::string("\0k\0v", 4));
-    const std::string path = Make("c.mp3", Tag(frames, 10) + Audio(1000));
+    const std::string path = Make("c.mp3", Tag(frames, 10) + MpegAudio(1000));
     SongRecord fresh(path, true);
     SongRecord listed(path, false);
     listed.CopyFrom(fresh);
@@ -343,7 +322,7 @@ TEST_F(SongRecordFileTest, CarriedFramesFollowACopyAndKeepTheTag) {
 
 TEST_F(SongRecordFileTest, Id3v1ToId3v2MakesAllSevenFrames) {
     const std::string path =
-        Make("v1.mp3", Audio(2000) + Id3v1Trailer("Song", "  ", "1999", 17));
+        Make("v1.mp3", MpegAudio(2000) + Id3v1Trailer("Song", "  ", "", "1999", "", 17));
     SongRecord record(path, true);
     ASSERT_EQ(record.GetTagFlags(), kTagId3v1);
     EXPECT_TRUE(record.CopyId3v1ToId3v2());
@@ -359,7 +338,7 @@ TEST_F(SongRecordFileTest, Id3v1ToId3v2MakesAllSevenFrames) {
 }
 
 TEST_F(SongRecordFileTest, Id3v1ToId3v2WithoutAnId3v1TagChangesNothing) {
-    const std::string path = Make("none.mp3", Audio(2000));
+    const std::string path = Make("none.mp3", MpegAudio(2000));
     SongRecord record(path, true);
     ASSERT_EQ(record.GetTagFlags(), 0u);
     EXPECT_FALSE(record.CopyId3v1ToId3v2());
@@ -372,7 +351,7 @@ TEST_F(SongRecordFileTest, Id3v2ToId3v1CutsFieldsAndParsesNumbers) {
         Frame("TIT2", Text(std::string(40, 'x'))) + Frame("TYER", Text("20245")) +
         Frame("TRCK", Text("3/12")) + Frame("TCON", Text("Not a genre")) +
         Frame("COMM", std::string("\0eng\0Nice", 9));
-    const std::string path = Make("v2.mp3", Tag(frames, 10) + Audio(2000));
+    const std::string path = Make("v2.mp3", Tag(frames, 10) + MpegAudio(2000));
     SongRecord record(path, true);
     EXPECT_TRUE(record.CopyId3v2ToId3v1());
     const Id3v1Tag* block = record.GetId3v1();

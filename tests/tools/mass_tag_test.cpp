@@ -18,7 +18,7 @@ protected:
     std::string Tagged(const std::string& name) {
         return Write(name, Tag(Frame("TIT2", Text("Old Title")) + Frame("TALB", Text("Old Album")) +
                                Frame("COMM", Comment("Old note"))) +
-                               Audio() + Id3v1("V1 Title", "V1 Artist", "V1 Album", "1980", "V1 note", 17, 5));
+                               Audio() + Id3v1Trailer("V1 Title", "V1 Artist", "V1 Album", "1980", "V1 note", 17, 5));
     }
     MassTagOptions Year(uint32_t versions, const char* year = "1999") {
         MassTagOptions o;

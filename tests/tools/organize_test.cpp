@@ -47,7 +47,7 @@ protected:
     }
     SongRecord* AddV1(const std::string& name, const std::string& artist, const std::string& album = "",
                       uint8_t genre = 255) {
-        return Add("src/" + name, Audio() + Id3v1("Title", artist, album, "", "", genre, 0));
+        return Add("src/" + name, Audio() + Id3v1Trailer("Title", artist, album, "", "", genre, 0));
     }
     std::string InTarget(const std::string& relative) const { return In("target/" + relative); }
 
@@ -131,7 +131,7 @@ TEST_F(OrganizeTest, HostileTagsLandInsideTheTarget) {
 TEST_F(OrganizeTest, FilesOnACdRomAreCopiedAndItCannotBeTheTarget) {
     test::FakeVolumes volumes;  // every path under src is on a CD-ROM drive
     volumes.Set(In("src"), {kDriveCdRom, true, "", 1, true});
-    const std::string bytes = Audio() + Id3v1("T", "Band", "Album", "", "", 255, 0);
+    const std::string bytes = Audio() + Id3v1Trailer("T", "Band", "Album", "", "", 255, 0);
     SongRecord* entry = Add("src/cd.mp3", bytes);
     const std::string source = entry->GetFileName();
     RecordingPrompter prompter;

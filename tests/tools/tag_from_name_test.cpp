@@ -67,7 +67,7 @@ TEST_F(TagFromNameTest, BothTagsFromTheNameAroundUntouchedAudio) {
 
 TEST_F(TagFromNameTest, FieldsWithoutATokenKeepTheirValues) {
     const std::string path = Write("Jazz - New Title.mp3", Tag(Frame("TALB", Text("Old Album"))) + Audio() +
-                                                              Id3v1("Old", "Old Artist", "", "1999", "", 8, 4));
+                                                              Id3v1Trailer("Old", "Old Artist", "", "1999", "", 8, 4));
     ASSERT_TRUE(Run(path, "%G - %T", kFromNameBoth));
     SongRecord disk(path, true);
     const Id3v1Tag* v1 = disk.GetId3v1();

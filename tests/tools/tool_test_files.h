@@ -18,6 +18,7 @@ namespace td::tooltest {
 
 using test::FaultyFileSystem;
 using test::FileExists;
+using test::Id3v1Trailer;
 using test::ReadBytes;
 using test::RecordingPrompter;
 using test::ScopedFs;
@@ -51,22 +52,10 @@ inline std::string Tag(const std::string& frames) {
 // Ten MPEG frames, or `size` bytes of them.
 inline std::string Audio(size_t size = 4170) { return test::MpegAudio(size); }
 
-// An ID3v1.1 trailer; `genre` is the file's genre number (255: none).
-inline std::string Id3v1(const std::string& title, const std::string& artist,
-                         const std::string& album, const std::string& year,
-                         const std::string& comment, uint8_t genre, uint8_t track) {
-    const auto field = [](std::string text, size_t width) {
-        text.resize(width, '\0');
-        return text;
-    };
-    return "TAG" + field(title, 30) + field(artist, 30) + field(album, 30) + field(year, 4) +
-           field(comment, 28) + '\0' + static_cast<char>(track) + static_cast<char>(genre);
-}
-
 // Audio with an ID3v1 tag of only a title, an artist and a track.
 inline std::string SongV1(const std::string& title, const std::string& artist, uint8_t track = 0,
                           size_t audio = 4170) {
-    return Audio(audio) + Id3v1(title, artist, "", "", "", 255, track);
+    return Audio(audio) + Id3v1Trailer(title, artist, "", "", "", 255, track);
 }
 
 // `run` fails while every write fails, and the file at `path` keeps its bytes.

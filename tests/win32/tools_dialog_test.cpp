@@ -75,9 +75,9 @@ protected:
         b_ = dir_.Path("b.mp3");
         c_ = dir_.Path("c.mp3");
         ASSERT_TRUE(test::WriteBytes(a_, Tag(Frame("TIT2", Text("Alpha")) + Frame("TPE1", Text("Band A"))) + Audio() +
-                                             Id3v1("Alpha", "Band A", "", "2001", "", 17, 1)));
+                                             Id3v1Trailer("Alpha", "Band A", "", "2001", "", 17, 1)));
         ASSERT_TRUE(test::WriteBytes(b_, Tag(Frame("TIT2", Text("Beta")) + Frame("TPE1", Text("Band B"))) + Audio() +
-                                             Id3v1("Beta", "Band B", "", "2002", "", 17, 2)));
+                                             Id3v1Trailer("Beta", "Band B", "", "2002", "", 17, 2)));
         ASSERT_TRUE(test::WriteBytes(c_, Audio()));
         Playlist list;
         for (const std::string& path : {a_, b_, c_}) ASSERT_GE(list.addFile(path), 0);
