@@ -17,6 +17,7 @@ Run from the top of a worktree:
   python3 scripts/mutation_sample.py --count 100 --seed 1
   python3 scripts/mutation_sample.py --count 20 --seed 7 --dry-run     # only list the planned faults
   python3 scripts/mutation_sample.py --count 40 --only tags/id3v2      # only files under a path
+  python3 scripts/mutation_sample.py --count 150 --by-test   # which tests catch faults, which never do
 The build folder (default build/mutation) is configured on first use. The same seed gives the same
 faults as long as the sources do not change. This is a measuring tool, too slow for every change:
 it is not part of CI; run it before closing work on the core and quote its figure.
@@ -35,6 +36,7 @@ from collections import OrderedDict
 CORE_FOLDERS = ["tags", "playlist", "settings", "tools", "wizards", "window"]
 PLATFORM_FOLDERS = ["platform", "platform/posix"]
 INTEROP_TESTS = "interop|file_safety"
+FAILED_TEST = re.compile(r"^\[  FAILED  \] ([\w/]+\.[\w/]+)", re.M)
 
 
 class Mutation:
@@ -326,17 +328,32 @@ class Runner:
         return code == 0, out
 
     def run_tests(self):
-        """True when the tests pass."""
+        """(True when the tests pass, the names of the failing tests)."""
         binary = os.path.join(self.build, "tests", "tdcore_tests")
-        code, _ = run([binary, "--gtest_brief=1"], os.path.dirname(binary), self.env, self.args.timeout)
+        code, out = run([binary, "--gtest_brief=1"], os.path.dirname(binary), self.env, self.args.timeout)
         if code != 0:
-            return False
+            failed = sorted(set(FAILED_TEST.findall(out))) if code is not None else ["(timed out)"]
+            failed = failed or ["(crashed)"]
+            return False, failed
         if self.args.with_interop:
             code, _ = run(["ctest", "--test-dir", self.build, "-R", INTEROP_TESTS, "--timeout",
                            str(self.args.timeout)], self.build, self.env, self.args.timeout * 8)
             if code != 0:
-                return False
-        return True
+                return False, ["(interop checks)"]
+        return True, []
+
+    def test_names(self):
+        binary = os.path.join(self.build, "tests", "tdcore_tests")
+        _, out = run([binary, "--gtest_list_tests"], os.path.dirname(binary), self.env, self.args.timeout)
+        names, suite = [], ""
+        for line in out.splitlines():
+            if not line.strip() or line.startswith("Running main"):
+                continue
+            if not line.startswith(" "):
+                suite = line.split()[0]
+            else:
+                names.append(suite + line.split()[0])
+        return names
 
 
 def write_file(path, data):
@@ -359,6 +376,8 @@ def main():
     parser.add_argument("--with-platform", action="store_true", help="also mutate platform/ (posix side)")
     parser.add_argument("--only", action="append", default=[], help="only files under this path")
     parser.add_argument("--by-subfolder", action="store_true", help="figures per subfolder (tags/id3v2, ...)")
+    parser.add_argument("--by-test", action="store_true",
+                        help="also list how many faults each test caught, and the tests that caught none")
     parser.add_argument("-v", "--verbose", action="store_true", help="print each compile error")
     args = parser.parse_args()
 
@@ -383,11 +402,12 @@ def main():
     if not ok:
         sys.exit("the unmodified tree does not build:\n" + out[-4000:])
     started = time.time()
-    if not runner.run_tests():
+    if not runner.run_tests()[0]:
         sys.exit("the tests fail on the unmodified tree; fix that first")
     print("baseline passes (%.0f s)" % (time.time() - started))
 
     results = []  # (mutation, caught)
+    catches = {}  # test name -> faults it failed for
     not_compiling = 0
     interrupted = False
     tested = 0
@@ -408,8 +428,11 @@ def main():
                     print("  does not compile: " + m.describe())
                 continue
             tested += 1
-            caught = not runner.run_tests()
+            passed, failed = runner.run_tests()
+            caught = not passed
             results.append((m, caught))
+            for name in failed:
+                catches[name] = catches.get(name, 0) + 1
             print("%3d/%d %-10s %s" % (tested, args.count, "caught" if caught else "SURVIVED", m.describe()),
                   flush=True)
         except (KeyboardInterrupt, Interrupted):
@@ -420,6 +443,8 @@ def main():
             write_file(path, original)
 
     report(results, not_compiling, interrupted, args.by_subfolder)
+    if args.by_test:
+        report_tests(catches, runner.test_names())
     return 130 if interrupted else 0
 
 
@@ -440,6 +465,16 @@ def report(results, not_compiling, interrupted, deep):
     print("\nNot caught (%d):" % len(survivors))
     for m in sorted(survivors, key=lambda m: (m.path, m.line_no)):
         print("  " + m.describe())
+
+
+def report_tests(catches, names):
+    print("\nFaults caught per test:")
+    for name, n in sorted(catches.items(), key=lambda kv: (-kv[1], kv[0])):
+        print("  %3d  %s" % (n, name))
+    never = [name for name in names if name not in catches]
+    print("\nTests that caught none (%d of %d):" % (len(never), len(names)))
+    for name in never:
+        print("  " + name)
 
 
 if __name__ == "__main__":
