@@ -223,6 +223,17 @@ TEST_F(ExportTest, FailedWriteIsReportedAndKeepsTheOldFile) {
     EXPECT_FALSE(writeXml(dir.Path("missing") + "/sub/x.xml", view_, options_));
 }
 
+TEST(ExportOptionsTest, TheSettingsChoicesReachTheExport) {
+    Settings settings;
+    settings.exportSelectedOnly = 1;
+    settings.htmlHyperlink = 1;
+    settings.exportBothTags = 1;
+    const ExportOptions options = exportOptionsFrom(settings);
+    EXPECT_TRUE(options.selectedOnly);
+    EXPECT_TRUE(options.hyperlink);
+    EXPECT_TRUE(options.bothTags);
+}
+
 TEST(ExportMarkup, FileUrlsAndMarkupEscaping) {
     EXPECT_EQ(FileUrl("C:\\Music\\Rock & Roll\\a'b.mp3"),
               "file:///C:/Music/Rock%20%26%20Roll/a%27b.mp3");

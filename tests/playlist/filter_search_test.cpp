@@ -142,6 +142,7 @@ TEST_F(RefilterTest, IndexFollowsThePlaylistAndItsOptions) {
     ASSERT_TRUE(index);
     EXPECT_TRUE(index->serves(list_, 1, kSearchArtist));
     EXPECT_FALSE(index->serves(list_, 1, kSearchArtist | kSearchMatchCase));
+    EXPECT_FALSE(index->serves(list_, 0, kSearchArtist));
     AddSong(list_, "/m/new.mp3");
     EXPECT_FALSE(index->serves(list_, 1, kSearchArtist));
     EXPECT_NE(fs_.index(), index);  // rebuilt for the new content

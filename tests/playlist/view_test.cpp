@@ -167,6 +167,20 @@ TEST_F(ViewTest, RandomRowsSortLikeCompareEntriesInEveryColumn) {
     }
 }
 
+TEST_F(ViewTest, TiesFollowThePlaylistAfterItChanges) {
+    AddSong(list_, "a.mp3");
+    SongRecord& b = AddSong(list_, "b.mp3");
+    SongRecord& c = AddSong(list_, "c.mp3");
+    view_.setRows({&c, &b});
+    view_.sortById(kColumnTitle, false);
+    // The record added after a removal may take the removed one's memory.
+    ASSERT_TRUE(list_.removeAt(0));
+    SongRecord& d = AddSong(list_, "d.mp3");
+    view_.setRows({&d, &c});
+    view_.sortById(kColumnTitle, false);
+    EXPECT_EQ(view_.entryAt(0), &c);
+    EXPECT_EQ(view_.entryAt(1), &d);
+}
 
 TEST_F(ViewTest, TotalsAndSelectedLengthFollowTheRows) {
     view_.rebuildFromPlaylist();

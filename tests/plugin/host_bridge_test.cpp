@@ -78,24 +78,6 @@ protected:
     HostBridge bridge_{channel_};
 };
 
-TEST_F(HostBridgeTest, EachRequestSendsItsArgumentAndId) {
-    bridge_.ClearPlaylist();
-    bridge_.StartPlay();
-    bridge_.IsPlaying();
-    bridge_.GetPositionMs();
-    bridge_.GetLengthSec();
-    bridge_.JumpToTime(61000);
-    bridge_.WritePlaylist();
-    bridge_.SetPlaylistPos(4);
-    bridge_.SetVolume(200);
-    bridge_.GetVolume();
-    bridge_.GetListPos();
-    EXPECT_EQ(channel_.sent,
-              (std::vector<Sent>{Req(0, 101), Req(0, 102), Req(0, 104), Req(0, 105), Req(1, 105),
-                                 Req(61000, 106), Req(0, 120), Req(4, 121), Req(200, 122),
-                                 Req(-666, 122), Req(0, 125)}));
-}
-
 // Positions and names against a real host list are in the bridge's window
 // tests; here the answers that must not be taken for a text's address.
 TEST_F(HostBridgeTest, AFileOutsideTheListIsNotRead) {

@@ -22,12 +22,6 @@ TEST(PluginDescription, VersionNumbersAndFileName) {
               "Tunedeck Plug-in v65535.65535 build 65535 (%s%n.dll)");
 }
 
-TEST(PluginDescription, VersionTextMatchesTheNumbers) {
-    const std::string numbers = std::to_string(TD_VERSION_MAJOR) + "." + std::to_string(TD_VERSION_MINOR) + "." +
-                                std::to_string(TD_VERSION_BUILD) + "." + std::to_string(TD_VERSION_REVISION);
-    EXPECT_EQ(std::string(TD_VERSION_TEXT), numbers);
-}
-
 TEST(PluginPaths, DirectoryFileNameAndExtension) {
     EXPECT_EQ(ModuleDirectory("C:\\Program Files\\Winamp\\Plugins\\gen_Tunedeck.dll"),
               "C:\\Program Files\\Winamp\\Plugins\\");

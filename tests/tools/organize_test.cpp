@@ -70,6 +70,13 @@ TEST_F(OrganizeTest, SubdirectoriesByLayoutAndSource) {
     EXPECT_EQ(subdirectoryFor(v2, options_), "V2 Band");
     EXPECT_EQ(subdirectoryFor(v1, options_), "Unkown artist");
     EXPECT_EQ(subdirectoryFor(bare, options_), "Unkown artist");  // no tag at all
+    // What the ID3v2 tag lacks is not taken from the ID3v1 tag.
+    const std::string trailer = Id3v1Trailer("T", "V1 Band", "V1 Album", "", "", 8, 0);
+    SongRecord* both = Add("src/e.mp3", Tag(Frame("TIT2", Text("T"))) + Audio() + trailer);
+    options_.layout = kLayoutArtistAlbum;
+    EXPECT_EQ(subdirectoryFor(both, options_), "Unkown artist" + kSep + "Unkown album");
+    options_.layout = kLayoutGenre;
+    EXPECT_EQ(subdirectoryFor(both, options_), "Unkown genre");
 }
 
 #ifndef _WIN32

@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "playlist/view.h"
 #include "tags/id3v2/frame_table.h"
 #include "tests/tools/tool_test_files.h"
+#include "window/test_songs.h"
 
 namespace td {
 namespace {
@@ -417,6 +419,16 @@ TEST_F(EditTagPageTest, FilesThatCannotBeWrittenKeepTheirBytesAndTheEntry) {
     EXPECT_EQ(empty.write(prompter_), EditWriteResult::NoSong);
     ASSERT_EQ(prompter_.shown.size(), 1u);
     EXPECT_EQ(prompter_.shown[0].text, "Select before a song");
+}
+
+TEST(EditTagPageFromViewTest, OpensAtTheFirstSelectedRowOrElseTheFirstRow) {
+    Playlist list;
+    PlaylistView view(list);
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) view.appendRow(&test::AddSong(list, name));
+    EXPECT_EQ(EditTagPageModel(view).current(), 0);
+    view.setSelected(2, true);
+    view.setSelected(1, true);
+    EXPECT_EQ(EditTagPageModel(view).current(), 1);
 }
 
 }  // namespace

@@ -1,19 +1,24 @@
+#include "platform/copy_file.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
-#include "platform/copy_file.h"
 #include "platform/directory.h"
-#include "tests/tools/tool_test_files.h"
+#include "tests/support/test_support.h"
 
 namespace td {
 namespace {
 
-using namespace tooltest;
+using test::FaultyFileSystem;
+using test::FileExists;
+using test::ReadBytes;
+using test::ScopedFs;
+using test::SortedNames;
+using test::WriteBytes;
 using Op = FaultyFileSystem::Op;
 
-class CopyFileTest : public ToolFilesTest {
+class CopyFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         source_ = In("src.mp3");
@@ -23,11 +28,18 @@ protected:
         ASSERT_TRUE(WriteBytes(source_, content_));
         ASSERT_TRUE(MakeDirectories(In("out")));
     }
+    // `relative` ('/' between levels) inside the temporary directory.
+    std::string In(const std::string& relative) const {
+        std::string path = dir_.Path("");
+        for (char c : relative) path.push_back(c == '/' ? kPathSeparator : c);
+        return path;
+    }
     // The destination directory holds nothing: no partial file, no temporary.
     void ExpectNothingLeft() {
         EXPECT_TRUE(SortedNames(In("out")).empty());
         EXPECT_EQ(ReadBytes(source_), content_);
     }
+    test::TempDir dir_;
     std::string source_, target_, content_;
 };
 
