@@ -435,6 +435,8 @@ def main():
                 catches[name] = catches.get(name, 0) + 1
             print("%3d/%d %-10s %s" % (tested, args.count, "caught" if caught else "SURVIVED", m.describe()),
                   flush=True)
+            if args.by_test and failed:
+                print("          by " + " ".join(failed), flush=True)
         except (KeyboardInterrupt, Interrupted):
             interrupted = True
             print("\ninterrupted; the file is put back")
