@@ -143,6 +143,14 @@ TEST_F(Id3v2WriterTest, TagIsWrittenInPlaceOrThroughTheTemporaryFile) {
     }
 }
 
+TEST_F(Id3v2WriterTest, FrameOver16MiBStatesItsWholeSize) {
+    const std::string path = Make(NoiseAudio(100));
+    const uint32_t total = (1u << 24) + 100;
+    FrameList frames = FramesTotalling(total);
+    ASSERT_EQ(0, WriteId3v2(path, frames, true, 0));
+    EXPECT_EQ(ReadBytes(path).substr(10, 8), "TIT2" + BigEndian(total - 25));
+}
+
 TEST_F(Id3v2WriterTest, HeaderClaimingMoreThanTheFileIsRefusedUntouched) {
     const std::string before = TagHeader(3, 0, 5000) + std::string(100, 'a');
     const std::string path = Make(before);
