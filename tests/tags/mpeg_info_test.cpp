@@ -247,8 +247,12 @@ TEST_F(MpegFileTest, UnreadableOrShortFilesLeaveTheFieldsAlone) {
 TEST(MpegTexts, VersionBitrateAndPanel) {
     MpegInfo info = Zero();
     ASSERT_TRUE(DecodeFrameHeader(info, kMpeg1Layer3));
-    info.fileSize = 4000417, info.frequency = 44100, info.bitrate = 122;
-    info.vbr = 1, info.frames = 10000, info.seconds = 261;
+    info.fileSize = 4000417;
+    info.frequency = 44100;
+    info.bitrate = 122;
+    info.vbr = 1;
+    info.frames = 10000;
+    info.seconds = 261;
     std::string first, second;
     FormatMpegInfoText(info, first, second);
     EXPECT_EQ(
