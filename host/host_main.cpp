@@ -2,7 +2,7 @@
 //
 //   tdhost [--log FILE] [--plugins DIR] [--add PATH]... [--play]
 //          [--syscommand N]... [--post MSG:W:L]... [--window-command N]...
-//          [--drop PATH]... [--quit-after MS]
+//          [--drop PATH]... [--click ID]... [--quit-after MS]
 //
 // --add puts PATH into the playlist before the plug-ins start; --play starts
 // playing the first entry; --syscommand posts WM_SYSCOMMAND N to the main
@@ -11,7 +11,9 @@
 // the parameters W and L (decimal) to it at that point (1051:1031:513 is a
 // click on a plug-in's tray icon 1031); once a plug-in's window captioned
 // "Tunedeck..." shows, --window-command posts it WM_COMMAND N (a menu
-// command) and --drop drops the PATHs on it, as the shell would;
+// command) and --drop drops the PATHs on it, as the shell would; then each
+// --click, in turn, clicks the button ID of a window of the host's thread
+// once one shows enabled (6 is Yes in a message box);
 // --quit-after closes the host after MS milliseconds. The exit code is 0, or
 // 2 for a bad command line or a window that cannot be created.
 #include <windows.h>
@@ -34,6 +36,7 @@ struct CommandLine {
     std::vector<UINT> syscommands;
     std::vector<UINT> windowCommands;
     std::vector<std::string> drops;
+    std::vector<int> clicks;
     struct Post {
         UINT message;
         WPARAM wParam;
@@ -72,6 +75,9 @@ CommandLine Parse(int argc, char** argv) {
         } else if (arg == "--window-command" && hasValue && ParseNumber(argv[i + 1], number) &&
                    number >= 0) {
             cl.windowCommands.push_back(static_cast<UINT>(number));
+            ++i;
+        } else if (arg == "--click" && hasValue && ParseNumber(argv[i + 1], number) && number > 0) {
+            cl.clicks.push_back(static_cast<int>(number));
             ++i;
         } else if (arg == "--drop" && hasValue) {
             cl.drops.push_back(argv[++i]);
@@ -128,6 +134,30 @@ HGLOBAL DropOf(const std::vector<std::string>& paths) {
     return memory;
 }
 
+// The buttons still to click, in order.
+std::vector<int> g_clicks;
+HWND g_button = nullptr;
+
+BOOL CALLBACK FindButton(HWND window, LPARAM) {
+    if (!IsWindowVisible(window)) return TRUE;
+    HWND button = GetDlgItem(window, g_clicks.front());
+    // Pages are child dialogs: look one level down too.
+    for (HWND child = GetWindow(window, GW_CHILD); !button && child; child = GetWindow(child, GW_HWNDNEXT)) {
+        button = GetDlgItem(child, g_clicks.front());
+    }
+    if (button && IsWindowVisible(button) && IsWindowEnabled(button)) g_button = button;
+    return g_button ? FALSE : TRUE;
+}
+
+void CALLBACK ClickNext(HWND, UINT, UINT_PTR timer, DWORD) {
+    g_button = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindButton, 0);
+    if (!g_button) return;
+    PostMessageA(g_button, BM_CLICK, 0, 0);
+    g_clicks.erase(g_clicks.begin());
+    if (g_clicks.empty()) KillTimer(nullptr, timer);
+}
+
 void CALLBACK HandToWindow(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND window = ShownPluginWindow();
     if (!window) return;
@@ -136,6 +166,7 @@ void CALLBACK HandToWindow(HWND, UINT, UINT_PTR timer, DWORD) {
         if (HGLOBAL drop = DropOf(g_drops)) PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
     }
     for (UINT command : g_windowCommands) PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    if (!g_clicks.empty()) SetTimer(nullptr, 0, 300, &ClickNext);
 }
 
 }  // namespace
@@ -157,6 +188,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         g_host = host.hwnd();
         g_windowCommands = cl.windowCommands;
         g_drops = cl.drops;
+        g_clicks = cl.clicks;
         SetTimer(nullptr, 0, 100, &HandToWindow);
     }
     if (cl.quitAfter >= 0) host.closeAfter(static_cast<UINT>(cl.quitAfter));

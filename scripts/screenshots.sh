@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Pictures of the playlist window, of its folder dialog, of its progress
-# dialog, of its option dialogs in English and in French and of the volume
+# dialog, of its option dialogs in English and in French, of the tag tools
+# dialog's pages (one during a run) and of the volume
 # information and explorer options dialogs, for the README
 # and for review: builds the Windows plug-in,
 # the host and the command-line tool (x86_64, run by Wine), makes the sample
@@ -61,7 +62,7 @@ cp "$demo/Plugins/gen_Tunedeck.KQ3" "$build/start.kq3"
 shot() {
   local name=$1 title=$2
   shift 2
-  cp "$build/start.kq3" "$demo/Plugins/gen_Tunedeck.KQ3"
+  cp "${SHOT_START:-$build/start.kq3}" "$demo/Plugins/gen_Tunedeck.KQ3"
   /usr/lib/wine/wine64 "$demo/tdhost.exe" --log "Z:$demo/host.log" --syscommand 50120 \
     --quit-after 60000 "$@" &
   local host_pid=$! found=""
@@ -108,8 +109,17 @@ for entry in "${dialogs[@]}"; do
   SHOT_DELAY=1 shot "dialog-$name-en" "${english//_/ }" --window-command "$command"
   SHOT_DELAY=1 shot "dialog-$name-fr" "${french//_/ }" --window-command 10001 --window-command "$command"
 done
-# The tag tools dialog on its Edit tag page, showing the first song.
+# The tag tools dialog on its Edit tag page, showing the first song, and
+# on its batch pages.
 shot edit-tag "ID3Tag Tools" --window-command 40068
+shot mass-tag "ID3Tag Tools" --window-command 40069
+shot tag-from-name "ID3Tag Tools" --window-command 40071
+# A mass tag run over the twenty thousand small files: "Only selected item"
+# off, "Year" on, GO, Yes; the picture is taken while it goes on.
+/usr/lib/wine/wine64 "$build/tunedeck.exe" scan -r "Z:$many" -o "Z:$build/many.kq3" >"$build/many-scan.log" 2>&1 \
+  || fail "no list of the many files"
+SHOT_START=$build/many.kq3 SHOT_DELAY=5 shot mass-tag-run "ID3Tag Tools" --window-command 40069 \
+  --click 1801 --click 1823 --click 1805 --click 6
 # The volume information (the volumes of the sample library) and the explorer
 # options.
 shot volume-info "Volume information" --window-command 40137

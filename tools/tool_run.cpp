@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <unordered_set>
 
 #include "platform/file_system.h"
 #include "platform/prompter.h"
@@ -77,18 +78,11 @@ ToolFileList fillFileList(const PlaylistView& view, bool fullPaths) {
 }
 
 void syncSelection(const ToolFileList& list, PlaylistView& view) {
-    const std::vector<SongRecord*> chosen = list.selectedEntries();
+    const std::vector<SongRecord*> entries = list.selectedEntries();
+    const std::unordered_set<SongRecord*> chosen(entries.begin(), entries.end());
     view.suspendSelectionUpdates(true);
     for (int row = 0; row < view.rowCount(); ++row) {
-        SongRecord* entry = view.entryAt(row);
-        bool selected = false;
-        for (SongRecord* c : chosen) {
-            if (c == entry) {
-                selected = true;
-                break;
-            }
-        }
-        view.setSelected(row, selected);
+        view.setSelected(row, chosen.count(view.entryAt(row)) > 0);
     }
     view.suspendSelectionUpdates(false);
     view.recomputeSelectedLength();
@@ -293,7 +287,7 @@ bool ToolRun::gatherFiles(const ToolFileList& list, bool onlySelected, ToolKind 
     for (size_t i = 0; i < texts.size(); ++i) counted[i] = texts[i];
     const std::string text = ConfirmationText(kind, counted);
     const PromptAnswer answer =
-        prompter_.Message(text, Text(kLangQuestion), PromptButtons::YesNo, PromptIcon::Question);
+        prompter_.Message(text, Text(kLangQuestion), PromptButtons::YesNoDefaultNo, PromptIcon::Question);
     if (answer != PromptAnswer::Yes) {
         chosen_.clear();
         return false;
@@ -324,6 +318,12 @@ ToolRunResult ToolRun::execute(ToolFileList& list, const std::string& logHeader,
     const int n = static_cast<int>(chosen_.size());
     if (progress_) progress_->begin(n);
     for (int i = 0; i < n; ++i) {
+        if (i > 0 && progress_ && progress_->stopRequested()) {
+            result.stopped = true;
+            log_.write(std::string(Text(kToolTextAbort)) + ": " +
+                       FormatLangText(Text(kToolTextTotal), {i, n}) + "\n");
+            break;
+        }
         ToolFile& file = list.items[static_cast<size_t>(chosen_[static_cast<size_t>(i)])];
         const std::string before = file.entry ? file.entry->GetFileName() : file.listText;
         bool ok = false;
@@ -358,7 +358,7 @@ ToolRunResult ToolRun::run(ToolFileList& list, bool onlySelected, ToolKind kind,
     if (!openTraceLog(traceLog, logPath)) return ToolRunResult{};
     const int n = static_cast<int>(chosen_.size());
     ToolRunResult result = execute(list, logHeader ? logHeader(n) : std::string(), work, moveLines);
-    showSummary(summary ? summary(n) : std::string());
+    showSummary(summary ? summary(result.processed) : std::string());
     return result;
 }
 

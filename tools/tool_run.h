@@ -51,6 +51,8 @@ enum ToolText : int {
     kToolTextProceed = 81,           // "Would you like to proceed them ?"
     kToolTextDate = 108,             // "Date: %s"
     kToolTextLogFilter = 109,        // "ASCII file (*.txt)|*.TXT|Log file (*.log)|*.log|"
+    kToolTextAbort = 363,            // "Abort"
+    kToolTextTotal = 365,            // "%d / %d Total"
 };
 
 // The confirmation lists at most this many files.
@@ -154,6 +156,9 @@ public:
     virtual void advance(int done, int total, const std::string& status) = 0;
     // The bar and the status line go away.
     virtual void end() = 0;
+    // Asked before every file but the first: true stops the run there (the
+    // files done stay done).
+    virtual bool stopRequested() { return false; }
 };
 
 // What one file's work reports back to the run.
@@ -165,6 +170,7 @@ struct ToolRunResult {
     int succeeded = 0;
     int failed = 0;
     bool logFailed = false;  // a write to the trace log failed
+    bool stopped = false;    // the user stopped it before the last file
 };
 
 // The common run. Use either `run` for the whole sequence, or the steps one
@@ -197,7 +203,8 @@ public:
     // Steps 3 to 6: the log's header line (when a log is open), progress,
     // and `work` for every chosen file in order. Each file's log line shows
     // its path after the work (organize: before and after, with
-    // `moveLines`). Closes the log.
+    // `moveLines`). A run the progress sink stops ends its log with
+    // "Abort: <run> / <chosen> Total". Closes the log.
     ToolRunResult execute(ToolFileList& list, const std::string& logHeader,
                           const ToolFileWork& work, bool moveLines = false);
 
@@ -205,8 +212,9 @@ public:
     void showSummary(const std::string& text);
 
     // The whole run: gather and confirm, open the log, execute, summary.
-    // `logHeader` and `summary` are formatted with the number of files by the
-    // callbacks so that every tool keeps its own wording.
+    // `logHeader` is formatted with the number of files chosen, `summary`
+    // with the number run, by the callbacks so that every tool keeps its
+    // own wording.
     ToolRunResult run(ToolFileList& list, bool onlySelected, ToolKind kind, bool traceLog,
                       const std::string& logPath,
                       const std::function<std::string(int files)>& logHeader,

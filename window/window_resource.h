@@ -19,6 +19,11 @@
 #define IDD_THEME_COLORS 179
 #define IDD_TOOLS 142          /* "ID3Tag Tools", a tab per page */
 #define IDD_EDIT_TAG_PAGE 190  /* its "Edit ID3Tag" page */
+#define IDD_MASS_TAG_PAGE 191  /* "Mass Tag" */
+#define IDD_RENAME_PAGE 192    /* "Rename file from Tag" */
+#define IDD_TAG_FROM_NAME_PAGE 193 /* "Write Tag from filename" */
+#define IDD_CONVERT_PAGE 194   /* "Conversion / Remove Tag" */
+#define IDD_ORGANIZE_PAGE 195  /* "Organize MP3 files" */
 #define IDD_VOLUME_INFO 158
 #define IDD_EXPLORER_OPTIONS 166
 #define IDD_RATING_STORE 186 /* "Store rating into ID3V2..." */
@@ -169,6 +174,29 @@
 #define IDC_ET_FIELD_FIRST 1730 /* 18 fields: 1730 to 1747 */
 #define IDC_ET_LABEL_FIRST 1750 /* their labels: 1750 to 1767 */
 #define IDC_ET_MENU_FIRST 1780  /* menu buttons of Title, Artist, Album */
+/* The frame every batch page shares (window/win32/tool_page.h). A page
+   template holds the ones it uses; the frame looks each up by its number. */
+#define IDC_TP_FILES 1800         /* the file list */
+#define IDC_TP_ONLY_SELECTED 1801 /* "&Only selected item" */
+#define IDC_TP_TRACE 1802         /* "Trace LO&G" */
+#define IDC_TP_LOG_PATH 1803
+#define IDC_TP_LOG_BROWSE 1804    /* "..." */
+#define IDC_TP_GO 1805            /* the run button */
+#define IDC_TP_PROGRESS 1806      /* hidden but while a run goes on */
+#define IDC_TP_STATUS 1807        /* hidden but while a run goes on */
+#define IDC_TP_ABORT 1808         /* hidden but while a run goes on */
+#define IDC_TP_CONVERSIONS 1809   /* the case and character menu button */
+#define IDC_TP_FORMAT 1810        /* the format pattern combo box */
+#define IDC_TP_TOKEN_FIRST 1811   /* seven token labels, "%A = Artist": 1811 to 1817 */
+/* The Mass tag page (191): field check boxes and their values in the order
+   of massTagFields (Title, Artist, Album, Year, Track#, Genre, Comment). */
+#define IDC_MT_CHECK_FIRST 1820 /* 1820 to 1826 */
+#define IDC_MT_VALUE_FIRST 1830 /* 1830 to 1836 */
+#define IDC_MT_V1 1840
+#define IDC_MT_V2 1841
+/* The Write tag from filename page (193). */
+#define IDC_FN_VERSION 1850
+#define IDC_FN_FORMAT_LABEL 1851
 /* --- controls of the rating store dialog (186) ---------------------------- */
 #define IDC_RS_START 1860 /* "Start" / "Stop" */
 #define IDC_RS_DETAILS 1861 /* "Show details information" / "Hide ..." */

@@ -13,9 +13,11 @@
 
 #include "playlist/kq3.h"
 #include "tags/id3v2/frame_table.h"
+#include "tools/tool_run.h"
 #include "tools/tool_test_files.h"
 #include "win32/dialog_driver.h"
 #include "win32/window_fixture.h"
+#include "tools/mass_tag.h"
 #include "window/dialogs/edit_tag_page_model.h"
 #include "window/window_resource.h"
 
@@ -26,6 +28,56 @@ using test::PlaylistWindowTest;
 
 // The window whose dialogs the tests drive.
 HWND gOwner = nullptr;
+
+// The Unix name of a file, for a Unix program.
+std::string UnixPath(const std::string& path) {
+    using Convert = char*(CDECL*)(LPCWSTR);
+    auto convert = reinterpret_cast<Convert>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    std::wstring wide(path.begin(), path.end());
+    char* unix = convert ? convert(wide.c_str()) : nullptr;
+    const std::string out = unix ? unix : "";
+    if (unix) HeapFree(GetProcessHeap(), 0, unix);
+    return out;
+}
+
+// Runs tests/win32/wine_mp3.py (lame and mutagen) with tab-separated `args`.
+void WineMp3(const std::string& args) {
+    SetEnvironmentVariableA("TD_WINE_MP3", args.c_str());
+    std::string command = "start.exe /wait /unix " + std::string(TD_TESTS_DIR).substr(2) + "/win32/wine_mp3.py";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &process)) {
+        return;
+    }
+    WaitForSingleObject(process.hProcess, 60000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+// One second of audio encoded by lame, made once.
+const std::string& Clip(const std::string& folder) {
+    static std::string clip;
+    if (clip.empty()) {
+        const std::string path = folder + "\\clip.mp3";
+        WineMp3("clip\t" + UnixPath(path));
+        clip = test::ReadBytes(path);
+        DeleteFileA(path.c_str());
+    }
+    return clip;
+}
+
+// Whether mutagen reads the line "ID=text" (ID3v2) or "v1.ID=text" (ID3v1)
+// in the file.
+bool MutagenReads(const std::string& path, const std::string& line) {
+    const std::string out = path + ".tags";
+    WineMp3("dump\t" + UnixPath(path) + "\t" + UnixPath(out));
+    const std::string tags = "\n" + test::ReadBytes(out) + "\n";
+    DeleteFileA(out.c_str());
+    return tags.find("\n" + line + "\n") != std::string::npos;
+}
 
 std::string WindowText(HWND window) {
     char text[512] = {};
@@ -71,14 +123,16 @@ protected:
     void SetUp() override {
         PlaylistWindowTest::SetUp();
         using namespace tooltest;
+        const std::string& clip = Clip(dir_.path());
+        ASSERT_GT(clip.size(), 4000u) << "lame made no clip";
         a_ = dir_.Path("a.mp3");
         b_ = dir_.Path("b.mp3");
         c_ = dir_.Path("c.mp3");
-        ASSERT_TRUE(test::WriteBytes(a_, Tag(Frame("TIT2", Text("Alpha")) + Frame("TPE1", Text("Band A"))) + Audio() +
+        ASSERT_TRUE(test::WriteBytes(a_, Tag(Frame("TIT2", Text("Alpha")) + Frame("TPE1", Text("Band A"))) + clip +
                                              Id3v1Trailer("Alpha", "Band A", "", "2001", "", 17, 1)));
-        ASSERT_TRUE(test::WriteBytes(b_, Tag(Frame("TIT2", Text("Beta")) + Frame("TPE1", Text("Band B"))) + Audio() +
+        ASSERT_TRUE(test::WriteBytes(b_, Tag(Frame("TIT2", Text("Beta")) + Frame("TPE1", Text("Band B"))) + clip +
                                              Id3v1Trailer("Beta", "Band B", "", "2002", "", 17, 2)));
-        ASSERT_TRUE(test::WriteBytes(c_, Audio()));
+        ASSERT_TRUE(test::WriteBytes(c_, clip));
         Playlist list;
         for (const std::string& path : {a_, b_, c_}) ASSERT_GE(list.addFile(path), 0);
         ASSERT_EQ(saveKq3(list, startFile_, nullptr), Kq3Save::Saved);
@@ -149,7 +203,7 @@ TEST_F(ToolsDialogTest, EditsTheSelectedFileAndTheListShowsIt) {
     });
     EXPECT_TRUE(known);
     EXPECT_EQ(caption, "ID3Tag Tools");
-    EXPECT_EQ(tabs, 1);  // the batch pages are not built: no tab pretends to hold them
+    EXPECT_EQ(tabs, 3);  // pages not built have no tab
     EXPECT_EQ(tab, "Edit ID3Tag");
     EXPECT_EQ(shownFile, 1);
     EXPECT_EQ(refused, "Beta");
@@ -224,6 +278,179 @@ TEST_F(ToolsDialogTest, RemovingTheId3v2TagRewritesTheFileUnderItsCaption) {
     window_.reset();
 }
 
+// The selected items of a page's file list.
+std::vector<int> ListSelection(HWND page) {
+    HWND list = GetDlgItem(page, IDC_TP_FILES);
+    std::vector<int> items(static_cast<size_t>(SendMessageA(list, LB_GETSELCOUNT, 0, 0)));
+    SendMessageA(list, LB_GETSELITEMS, items.size(), reinterpret_cast<LPARAM>(items.data()));
+    return items;
+}
+
+// A trace log as the run writes it, with the date of either minute the run
+// may have started in.
+bool IsLog(const std::string& log, const std::string& before, const std::string& body) {
+    const std::string head = "Tunedeck for Winamp\r\n----------------------\r\nDate: ";
+    return log == head + before + "\r\n\r\n" + body || log == head + LogDateTextNow() + "\r\n\r\n" + body;
+}
+
+TEST_F(ToolsDialogTest, MassTagSetsTheCheckedFieldsOfTheChosenFilesAndLogsThem) {
+    open();
+    selectRows({0, 2});
+    const std::string log = dir_.Path("mass.log");
+    const std::string date = LogDateTextNow();
+    std::vector<int> listed;
+    std::string refused;
+    run(IDM_MASS_TAG, [&](HWND dialog) {
+        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_TOOLS_TAB, TCM_GETCURSEL, 0, 0), 1);
+        HWND page = GetDlgItem(dialog, IDD_MASS_TAG_PAGE);
+        listed = ListSelection(page);
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_TP_GO)));  // no field checked yet
+        SendDlgItemMessageA(page, IDC_MT_CHECK_FIRST + kMassArtist, BM_CLICK, 0, 0);
+        SendDlgItemMessageA(page, IDC_MT_CHECK_FIRST + kMassYear, BM_CLICK, 0, 0);
+        SendDlgItemMessageA(page, IDC_MT_V1, BM_CLICK, 0, 0);
+        SendDlgItemMessageA(page, IDC_MT_V2, BM_CLICK, 0, 0);
+        SetDlgItemTextW(page, IDC_MT_VALUE_FIRST + kMassArtist, L"Mass Band");
+        // A character the code page lacks is refused: the field keeps its text.
+        SetDlgItemTextW(page, IDC_MT_VALUE_FIRST + kMassArtist, L"\x03A9 Band");
+        refused = test::DialogText(page, IDC_MT_VALUE_FIRST + kMassArtist);
+        SetDlgItemTextA(page, IDC_MT_VALUE_FIRST + kMassYear, "1999");
+        SendDlgItemMessageA(page, IDC_TP_TRACE, BM_CLICK, 0, 0);
+        SetDlgItemTextA(page, IDC_TP_LOG_PATH, log.c_str());
+        SendDlgItemMessageA(page, IDC_TP_GO, BM_CLICK, 0, 0);
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(page, IDC_TP_PROGRESS)));
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(listed, (std::vector<int>{0, 2}));
+    EXPECT_EQ(refused, "Mass Band");
+    ASSERT_EQ(prompter_.shown.size(), 2u);
+    EXPECT_EQ(prompter_.shown[0].text, "Mass set ID3TAG on 2 file(s) ?\n\na.mp3\nc.mp3\n\n\nWould you like to proceed them ?");
+    EXPECT_EQ(prompter_.shown[0].buttons, PromptButtons::YesNoDefaultNo);
+    EXPECT_EQ(prompter_.shown[1].text, "Mass set ID3TAG on 2 file(s)");
+    EXPECT_TRUE(IsLog(test::ReadBytes(log), date,
+                      "Mass set ID3v1+v2 TAG 2 files (Trace LOG)\r\n\r\nfile1=(Success): " + a_ +
+                          "\r\nfile2=(Success): " + c_ + "\r\n"));
+    for (const std::string& path : {a_, c_}) {
+        SongRecord disk(path, true);
+        ASSERT_TRUE(disk.HasId3v1());
+        EXPECT_STREQ(disk.GetId3v1()->artist, "Mass Band");
+        EXPECT_EQ(std::string(disk.GetId3v1()->year, 4), "1999");
+        EXPECT_EQ(V2(path, kTPE1), "Mass Band");
+        EXPECT_EQ(V2(path, kTYER), "1999");
+    }
+    EXPECT_EQ(V2(a_, kTIT2), "Alpha");
+    EXPECT_EQ(V2(b_, kTPE1), "Band B");
+    EXPECT_TRUE(MutagenReads(a_, "TPE1=Mass Band"));
+    EXPECT_TRUE(MutagenReads(a_, "TYER=1999"));
+    EXPECT_TRUE(MutagenReads(c_, "v1.TPE1=Mass Band"));
+    // The list shows the new artist, the options stay for the next time.
+    EXPECT_EQ(listText(0, 0), "Mass Band");
+    EXPECT_EQ(listText(1, 0), "Band B");
+    EXPECT_EQ(settings_->massTagFields, (1u << kMassArtist) | (1u << kMassYear));
+    EXPECT_EQ(settings_->massTagVersions, kMassTagV1 | kMassTagV2);
+}
+
+TEST_F(ToolsDialogTest, MassTagRefusesBadInputAndStopsBetweenTwoFiles) {
+    open();
+    selectRows({});
+    const std::string a = test::ReadBytes(a_);
+    const std::string date = LogDateTextNow();
+    const std::string log = dir_.Path("bad.log");
+    std::vector<std::string> texts;
+    settings_->massTagFields = 1u << kMassComment;
+    settings_->massTagVersions = 0;
+    run(IDM_MASS_TAG, [&](HWND dialog) {
+        HWND page = GetDlgItem(dialog, IDD_MASS_TAG_PAGE);
+        auto go = [&] {
+            prompter_.shown.clear();
+            SendDlgItemMessageA(page, IDC_TP_GO, BM_CLICK, 0, 0);
+            texts.push_back(prompter_.shown.empty() ? std::string() : prompter_.shown.back().text);
+        };
+        SetDlgItemTextA(page, IDC_MT_VALUE_FIRST + kMassComment, "note");
+        go();  // no tag chosen
+        SendDlgItemMessageA(page, IDC_MT_V2, BM_CLICK, 0, 0);
+        go();  // nothing selected
+        SendDlgItemMessageA(page, IDC_TP_ONLY_SELECTED, BM_CLICK, 0, 0);
+        SendDlgItemMessageA(page, IDC_TP_TRACE, BM_CLICK, 0, 0);
+        go();  // no log path
+        SetDlgItemTextA(page, IDC_TP_LOG_PATH, dir_.Path("none\\x.log").c_str());
+        go();  // a log that cannot be created
+        // Between listing and running a file became read-only, one vanished
+        // and one was replaced by another song.
+        ASSERT_TRUE(Fs().SetAttributes(a_, kAttrReadOnly));
+        ASSERT_TRUE(DeleteFileA(b_.c_str()));
+        ASSERT_TRUE(test::WriteBytes(c_, tooltest::Tag(tooltest::Frame("TIT2", tooltest::Text("Other"))) +
+                                             Clip(dir_.path())));
+        SetDlgItemTextA(page, IDC_TP_LOG_PATH, log.c_str());
+        go();
+        // Abort, clicked while the first file runs, stops before the second.
+        PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_TP_ABORT, BN_CLICKED), 0);
+        go();
+        Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(texts, (std::vector<std::string>{"Check before ID3v1 / ID3v2", "At least 1 file must be selected !!!",
+                                               "Choose a log file !!!", "Error log file !!!",
+                                               "Mass set ID3TAG on 3 file(s)", "Mass set ID3TAG on 1 file(s)"}));
+    EXPECT_TRUE(IsLog(test::ReadBytes(log), date,
+                      "Mass set ID3v2 TAG 3 files (Trace LOG)\r\n\r\nfile1=(Failed): " + a_ +
+                          "\r\nAbort: 1 / 3 Total\r\n"));
+    EXPECT_EQ(test::ReadBytes(a_), a);
+    EXPECT_EQ(V2(c_, kCOMM), "note");
+    EXPECT_EQ(V2(c_, kTIT2), "Other");
+    EXPECT_EQ(listText(2, 1), "Other");
+    ASSERT_TRUE(Fs().SetAttributes(a_, 0));
+}
+
+TEST_F(ToolsDialogTest, TagFromNameSplitsTheNamesByThePatternBuiltWithTheTokenLabels) {
+    const std::string song = dir_.Path("07 - the_big_band - a song.mp3");
+    ASSERT_TRUE(test::WriteBytes(song, Clip(dir_.path()) + tooltest::Id3v1Trailer("", "", "", "", "", 17, 0)));
+    Playlist list;
+    ASSERT_GE(list.addFile(song), 0);
+    ASSERT_EQ(saveKq3(list, startFile_, nullptr), Kq3Save::Saved);
+    settings_->caseConversion = 4;  // First Letter Of Each Word, then
+    settings_->charConversion = 1;  // underscores to spaces
+    settings_->tagFromNameVersion = 2;
+    settings_->setFormatPattern(0, "%A (%T)");
+    settings_->setFormatPattern(1, "");
+    open();
+    selectRows({0});
+    const std::string log = dir_.Path("name.log");
+    const std::string date = LogDateTextNow();
+    std::string built;
+    run(IDM_TAG_FROM_NAME, [&](HWND dialog) {
+        HWND page = GetDlgItem(dialog, IDD_TAG_FROM_NAME_PAGE);
+        HWND format = GetDlgItem(page, IDC_TP_FORMAT);
+        SetWindowTextA(format, "%a - %t");
+        SendDlgItemMessageA(page, IDC_TP_GO, BM_CLICK, 0, 0);  // no upper-case token: refused
+        SetWindowTextA(format, "%N - %A - ");
+        SendMessageA(format, CB_SETEDITSEL, 0, MAKELPARAM(10, 10));
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_TP_TOKEN_FIRST + 1, STN_CLICKED), 0);  // "%T = Title"
+        built = test::WindowText(format);
+        SendDlgItemMessageA(page, IDC_TP_TRACE, BM_CLICK, 0, 0);
+        SetDlgItemTextA(page, IDC_TP_LOG_PATH, log.c_str());
+        SendDlgItemMessageA(page, IDC_TP_GO, BM_CLICK, 0, 0);
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(built, "%N - %A - %T");
+    ASSERT_EQ(prompter_.shown.size(), 3u);
+    EXPECT_EQ(prompter_.shown[0].text, "Invalid format !!!");
+    EXPECT_EQ(prompter_.shown[2].text, "Write ID3TAG from filename on 1 file(s)");
+    SongRecord disk(song, true);
+    EXPECT_STREQ(disk.GetId3v1()->artist, "The big band");
+    EXPECT_STREQ(disk.GetId3v1()->title, "A Song");
+    EXPECT_EQ(disk.GetId3v1()->track, 7);
+    EXPECT_EQ(disk.GetId3v1()->genre, 17);  // the pattern has no genre: kept
+    EXPECT_EQ(V2(song, kTPE1), "The big band");
+    EXPECT_EQ(V2(song, kTRCK), "7");
+    EXPECT_TRUE(MutagenReads(song, "TIT2=A Song"));
+    EXPECT_TRUE(IsLog(test::ReadBytes(log), date,
+                      "Write ID3v1+v2 Tag from 1 files (Trace LOG)\r\n\r\nfile1=(Success): " + song + "\r\n"));
+    EXPECT_EQ(listText(0, 0), "The big band");
+    // The patterns run join the history, newest first; an invalid one goes.
+    EXPECT_EQ(settings_->formatPattern(0), "%N - %A - %T");
+    EXPECT_EQ(settings_->formatPattern(1), "%A (%T)");
+    EXPECT_EQ(settings_->formatPattern(2), "");
+}
+
 TEST_F(ToolsDialogTest, DoubleClickEditsTheTagAndTheBatchPagesAreAbsent) {
     settings_->doubleClickAction = 2;
     open();
@@ -238,7 +465,7 @@ TEST_F(ToolsDialogTest, DoubleClickEditsTheTagAndTheBatchPagesAreAbsent) {
     notifyFromList(NM_DBLCLK, 2);
     test::ForgetPending();
     EXPECT_TRUE(opened);
-    for (int command : {IDM_MASS_TAG, IDM_RENAME_FROM_TAG, IDM_TAG_FROM_NAME, IDM_CONVERT_TAGS, IDM_ORGANIZE}) {
+    for (int command : {IDM_RENAME_FROM_TAG, IDM_CONVERT_TAGS, IDM_ORGANIZE}) {
         EXPECT_FALSE(window_->command(command)) << command;
     }
 }

@@ -25,6 +25,7 @@
 #include "window/dialogs/options_dialog_model.h"
 #include "window/dialogs/reset_dialog_model.h"
 #include "window/dialogs/theme_dialog_model.h"
+#include "window/dialogs/tool_page_model.h"
 #include "window/dialogs/volume_info_dialog_model.h"
 #include "window/test_songs.h"
 #include "wizards/duplicates.h"
@@ -381,6 +382,37 @@ TEST(DialogModelTest, DuplicatesModeShowsOnlyDuplicatesCancelLeavesTheListAndOff
     EXPECT_TRUE(view.isSelected(1));
     EXPECT_FALSE(view.isSelected(2));
     EXPECT_EQ(view.selectedLength(), 300);
+}
+
+TEST(ToolPageModelTest, TheListPicksTheWindowsSelectionAndTheLogChooserAddsTheExtension) {
+    Playlist list;
+    AddSong(list, "/m/a.mp3");
+    AddSong(list, "/m/b.mp3");
+    PlaylistView view(list);
+    view.rebuildFromPlaylist();
+    view.setSelected(1, true);
+    Settings settings;
+    ToolPageModel model(view, settings, false);
+    model.fill();
+    model.pick(ToolPageModel::Pick::Toggle);
+    EXPECT_TRUE(view.isSelected(0));
+    EXPECT_FALSE(view.isSelected(1));
+    RecordingPrompter prompter;
+    model.logPath = "old.txt";
+    FileDialogResult chosen;
+    chosen.outcome = FileDialogOutcome::Chosen;
+    chosen.paths = {"/logs/run"};
+    chosen.filterIndex = 2;
+    prompter.fileAnswers.push_back(chosen);
+    EXPECT_TRUE(model.chooseLogFile(prompter));
+    EXPECT_EQ(model.logPath, "/logs/run.log");
+    EXPECT_EQ(prompter.fileRequests[0].kind, FileDialogKind::Save);
+    EXPECT_EQ(prompter.fileRequests[0].fileName, "old.txt");
+    EXPECT_FALSE(model.chooseLogFile(prompter));  // cancelled: the path stays
+    EXPECT_EQ(model.logPath, "/logs/run.log");
+    model.chooseConversion(6);  // "Convert Underscore to space"
+    EXPECT_EQ(settings.charConversion, 1);
+    EXPECT_EQ(settings.caseConversion, 0);
 }
 
 TEST(DialogModelTest, AboutNamesProductVersionCreditAndShortcuts) {

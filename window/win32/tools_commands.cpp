@@ -7,11 +7,27 @@
 #include "window/win32/playlist_window_impl.h"
 #include "window/win32/rating_store_dialog.h"
 #include "window/win32/tools_dialog.h"
+#include "window/window_resource.h"
 
 namespace td {
 
-void PlaylistWindow::Impl::cmdTools(int) {
-    const std::vector<SongRecord*> selected = view.selectedEntries();
+namespace {
+
+// The tab a command shows first.
+int FirstTab(int command) {
+    switch (command) {
+    case IDM_MASS_TAG: return kToolsTabMassTag;
+    case IDM_RENAME_FROM_TAG: return kToolsTabRename;
+    case IDM_TAG_FROM_NAME: return kToolsTabTagFromName;
+    case IDM_CONVERT_TAGS: return kToolsTabConvert;
+    case IDM_ORGANIZE: return kToolsTabOrganize;
+    default: return kToolsTabEditTag;
+    }
+}
+
+}  // namespace
+
+void PlaylistWindow::Impl::cmdTools(int id) {
     ToolsDialogRequest request;
     request.module = module;
     request.owner = hwnd;
@@ -19,10 +35,14 @@ void PlaylistWindow::Impl::cmdTools(int) {
     request.prompter = &prompter;
     request.system = &systemDialogs;
     request.bridge = &bridge;
+    request.settings = &settings;
+    request.firstTab = FirstTab(id);
     RunToolsDialog(request);
 
-    // Tags may have changed: genres, explorer, filter and order follow them;
-    // the selection is the one the dialog was opened on.
+    // Tags and names may have changed: genres, explorer, filter and order
+    // follow them; the selection is the one the dialog left (its pages'
+    // file lists choose the window's selection).
+    const std::vector<SongRecord*> selected = view.selectedEntries();
     filter.recountGenres();
     refreshExplorerPane();
     filter.refilter(view);

@@ -1,4 +1,4 @@
-// The tag tools dialog and its Edit tag page. The page shows its portable
+// The tag tools dialog, a tab per page, and its Edit tag page. The page shows its portable
 // model (window/dialogs/edit_tag_page_model.h): it fills the controls from
 // the model, hands every change of a control to the model, and shows again
 // what the model holds after each command.
@@ -19,6 +19,7 @@
 #include "window/dialogs/edit_tag_page_model.h"
 #include "window/win32/gdi_handles.h"
 #include "window/win32/model_dialog.h"
+#include "window/win32/tool_page.h"
 #include "window/window_resource.h"
 
 namespace td {
@@ -50,16 +51,30 @@ void SetLabel(HWND dialog, int control, int text) {
 
 class ToolsDialog;
 
+// The pages in tab order, with their titles; the Edit tag page (no maker)
+// is built by the dialog itself.
+struct TabPage {
+    int tab;
+    int title;
+    std::unique_ptr<ToolsDialogPage> (*make)(const ToolPageContext&);
+};
+const TabPage kTabPages[] = {
+    {kToolsTabEditTag, kEditTextPageTitle, nullptr},
+    {kToolsTabMassTag, 293, MakeMassTagPage},
+    {kToolsTabTagFromName, 295, MakeTagFromNamePage},
+};
+constexpr int kTabPageCount = static_cast<int>(sizeof kTabPages / sizeof kTabPages[0]);
+
 // The "Edit ID3Tag" page, a child dialog over the tab's display area.
-class EditTagPage {
+class EditTagPage : public ToolsDialogPage {
 public:
     EditTagPage(ToolsDialog& owner, const ToolsDialogRequest& request)
         : owner_(owner), request_(request), model_(*request.view) {}
 
-    HWND create(HWND parent);
-    HWND hwnd() const { return hwnd_; }
+    HWND create(HWND parent) override;
+    HWND hwnd() const override { return hwnd_; }
     // Offers to write the file shown before the page goes away.
-    void leave();
+    void leave() override;
 
 private:
     static INT_PTR CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -83,7 +98,7 @@ private:
 
 class ToolsDialog {
 public:
-    explicit ToolsDialog(const ToolsDialogRequest& request) : request_(request), page_(*this, request) {}
+    explicit ToolsDialog(const ToolsDialogRequest& request) : request_(request) {}
 
     void run() {
         DialogBoxParamA(request_.module, MAKEINTRESOURCEA(IDD_TOOLS), request_.owner, Proc,
@@ -103,9 +118,14 @@ private:
     void init();
     void paint();
     void end(INT_PTR result);
+    // Closes the page shown (it stores its options or offers to write) and
+    // shows the one of tab `index`.
+    void showPage(int index);
+    bool busy() const { return page_ && page_->busy(); }
 
     ToolsDialogRequest request_;
-    EditTagPage page_;
+    std::unique_ptr<ToolsDialogPage> page_;
+    int shown_ = 0;  // index into kTabPages
     HWND hwnd_ = nullptr;
     Font titleFont_;
     Brush white_;
@@ -144,10 +164,22 @@ INT_PTR CALLBACK ToolsDialog::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-            self->end(LOWORD(wParam));
+            if (!self->busy()) self->end(LOWORD(wParam));
             return TRUE;
         }
         return FALSE;
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->idFrom != IDC_TOOLS_TAB) return FALSE;
+        if (header->code == TCN_SELCHANGING) {
+            SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, self->busy() ? TRUE : FALSE);
+            return TRUE;
+        }
+        if (header->code == TCN_SELCHANGE) {
+            self->showPage(static_cast<int>(SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0)));
+        }
+        return FALSE;
+    }
     case WM_DESTROY:
         if (self->request_.system) self->request_.system->setOwner(self->previousOwner_);
         if (self->hook_) UnhookWindowsHookEx(self->hook_);
@@ -173,33 +205,66 @@ void ToolsDialog::init() {
                                  DEFAULT_PITCH | FF_SWISS, "Arial"));
     icon_.reset(static_cast<HICON>(
         LoadImageA(request_.module, MAKEINTRESOURCEA(IDI_WINDOW), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
-    // One tab per page that exists; the batch pages are not built yet.
+    // One tab per page that exists.
     HWND tab = GetDlgItem(hwnd_, IDC_TOOLS_TAB);
-    std::string title = Text(kEditTextPageTitle);
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = &title[0];
-    SendMessageA(tab, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    HWND page = page_.create(hwnd_);
+    int first = 0;
+    for (int i = 0; i < kTabPageCount; ++i) {
+        std::string title = Text(kTabPages[i].title);
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = &title[0];
+        SendMessageA(tab, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        if (kTabPages[i].tab == request_.firstTab) first = i;
+    }
+    SendMessageA(tab, TCM_SETCURSEL, static_cast<WPARAM>(first), 0);
+    showPage(first);
+    keys_ = LoadAcceleratorsA(request_.module, MAKEINTRESOURCEA(IDR_EDIT_TAG_ACCELERATORS));
+    active_ = this;
+    hook_ = SetWindowsHookExA(WH_MSGFILTER, FilterHook, nullptr, GetCurrentThreadId());
+}
+
+void ToolsDialog::showPage(int index) {
+    if (index < 0 || index >= kTabPageCount) return;
+    if (page_) {
+        page_->leave();
+        DestroyWindow(page_->hwnd());
+        page_.reset();
+    }
+    shown_ = index;
+    if (kTabPages[index].make) {
+        ToolPageContext context;
+        context.module = request_.module;
+        context.view = request_.view;
+        context.settings = request_.settings;
+        context.prompter = request_.prompter;
+        page_ = kTabPages[index].make(context);
+    } else {
+        page_ = std::make_unique<EditTagPage>(*this, request_);
+    }
+    HWND page = page_->create(hwnd_);
+    HWND tab = GetDlgItem(hwnd_, IDC_TOOLS_TAB);
     RECT area{};
     GetWindowRect(tab, &area);
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&area), 2);
     SendMessageA(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
     SetWindowPos(page, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
                  SWP_SHOWWINDOW);
-    keys_ = LoadAcceleratorsA(request_.module, MAKEINTRESOURCEA(IDR_EDIT_TAG_ACCELERATORS));
-    active_ = this;
-    hook_ = SetWindowsHookExA(WH_MSGFILTER, FilterHook, nullptr, GetCurrentThreadId());
+    // The header shows the page's title.
+    RECT header{};
+    GetClientRect(hwnd_, &header);
+    header.bottom = area.top;
+    InvalidateRect(hwnd_, &header, TRUE);
 }
 
 // The page's keys while the dialog's modal loop runs: a message-filter hook
 // offers each message of the dialog to the page's accelerator table.
 LRESULT CALLBACK ToolsDialog::FilterHook(int code, WPARAM wParam, LPARAM lParam) {
     ToolsDialog* self = active_;
-    if (code == MSGF_DIALOGBOX && self && self->keys_ && self->page_.hwnd()) {
+    const bool editing = self && self->page_ && !kTabPages[self->shown_].make;
+    if (code == MSGF_DIALOGBOX && editing && self->keys_ && self->page_->hwnd()) {
         MSG* msg = reinterpret_cast<MSG*>(lParam);
         const bool ours = msg->hwnd == self->hwnd_ || IsChild(self->hwnd_, msg->hwnd);
-        if (ours && TranslateAcceleratorA(self->page_.hwnd(), self->keys_, msg)) return 1;
+        if (ours && TranslateAcceleratorA(self->page_->hwnd(), self->keys_, msg)) return 1;
     }
     return CallNextHookEx(self ? self->hook_ : nullptr, code, wParam, lParam);
 }
@@ -214,7 +279,7 @@ void ToolsDialog::paint() {
     HGDIOBJ old = SelectObject(dc, titleFont_.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, face);
-    const char* title = Text(kEditTextPageTitle);
+    const char* title = Text(kTabPages[shown_].title);
     TextOutA(dc, 8, 4, title, static_cast<int>(std::string(title).size()));
     SelectObject(dc, old);
     if (icon_) DrawIconEx(dc, client.right - 40, 4, icon_.get(), 32, 32, 0, nullptr, DI_NORMAL);
@@ -222,7 +287,7 @@ void ToolsDialog::paint() {
 }
 
 void ToolsDialog::end(INT_PTR result) {
-    page_.leave();
+    if (page_) page_->leave();
     EndDialog(hwnd_, result);
 }
 
@@ -447,7 +512,7 @@ void EditTagPage::command(int id, int code) {
 }  // namespace
 
 void RunToolsDialog(const ToolsDialogRequest& request) {
-    if (!request.view || !request.prompter || !request.bridge) return;
+    if (!request.view || !request.prompter || !request.bridge || !request.settings) return;
     ToolsDialog dialog(request);
     dialog.run();
 }

@@ -12,7 +12,18 @@ namespace td {
 class HostBridge;
 class PlaylistView;
 class Prompter;
+class Settings;
 class Win32Prompter;
+
+// The dialog's tabs in their order. A page that is not built has no tab.
+enum ToolsTab : int {
+    kToolsTabEditTag = 0,
+    kToolsTabMassTag = 1,
+    kToolsTabRename = 2,
+    kToolsTabTagFromName = 3,
+    kToolsTabConvert = 4,
+    kToolsTabOrganize = 5,
+};
 
 struct ToolsDialogRequest {
     HINSTANCE module = nullptr;
@@ -21,10 +32,12 @@ struct ToolsDialogRequest {
     Prompter* prompter = nullptr;  // every message and question
     Win32Prompter* system = nullptr;  // the real dialogs, owned by this one while it runs
     HostBridge* bridge = nullptr;  // play and stop in the host
+    Settings* settings = nullptr;  // the pages' options
+    int firstTab = kToolsTabEditTag;  // the page shown first
 };
 
 // Runs the dialog until OK or Cancel; the page shown offers to write its
-// changes before the dialog ends.
+// changes (or stores its options) before the dialog ends.
 void RunToolsDialog(const ToolsDialogRequest& request);
 
 }  // namespace td

@@ -117,10 +117,11 @@
     COMMAND(IDM_FIND_DUPLICATES, cmdFindDuplicates)
 
 // The tag tools dialog. Only the pages that exist have their command: the
-// batch pages (mass tag, rename, tag from file name, conversion, organize)
-// are not built yet, and their menu entries stay greyed.
+// menu entries of the others stay greyed.
 #define TD_TOOL_COMMANDS(COMMAND, COMMAND_RANGE)              \
     COMMAND(IDM_EDIT_TAG, cmdTools)                           \
+    COMMAND(IDM_MASS_TAG, cmdTools)                           \
+    COMMAND(IDM_TAG_FROM_NAME, cmdTools)                      \
     COMMAND(IDM_EDIT_TAG_KEY, cmdTools)                       \
     COMMAND(IDM_EDIT_TAG_CONTEXT, cmdTools)                   \
     COMMAND(IDM_STORE_RATING, cmdStoreRating)
