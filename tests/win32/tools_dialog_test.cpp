@@ -41,8 +41,9 @@ std::string UnixPath(const std::string& path) {
     return out;
 }
 
-// Runs tests/win32/wine_mp3.py (lame and mutagen) with tab-separated `args`.
-void WineMp3(const std::string& args) {
+// Runs tests/win32/wine_mp3.py (lame and mutagen) with tab-separated `args`
+// and waits until it made `out`.
+void WineMp3(const std::string& args, const std::string& out) {
     SetEnvironmentVariableA("TD_WINE_MP3", args.c_str());
     std::string command = "start.exe /wait /unix " + std::string(TD_TESTS_DIR).substr(2) + "/win32/wine_mp3.py";
     STARTUPINFOA startup{};
@@ -52,9 +53,11 @@ void WineMp3(const std::string& args) {
                         &process)) {
         return;
     }
-    WaitForSingleObject(process.hProcess, 60000);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    for (int waited = 0; waited < 30000 && GetFileAttributesA(out.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 50) {
+        Sleep(50);
+    }
 }
 
 // One second of audio encoded by lame, made once.
@@ -62,7 +65,7 @@ const std::string& Clip(const std::string& folder) {
     static std::string clip;
     if (clip.empty()) {
         const std::string path = folder + "\\clip.mp3";
-        WineMp3("clip\t" + UnixPath(path));
+        WineMp3("clip\t" + UnixPath(path), path);
         clip = test::ReadBytes(path);
         DeleteFileA(path.c_str());
     }
@@ -73,7 +76,7 @@ const std::string& Clip(const std::string& folder) {
 // in the file.
 bool MutagenReads(const std::string& path, const std::string& line) {
     const std::string out = path + ".tags";
-    WineMp3("dump\t" + UnixPath(path) + "\t" + UnixPath(out));
+    WineMp3("dump\t" + UnixPath(path) + "\t" + UnixPath(out), out);
     const std::string tags = "\n" + test::ReadBytes(out) + "\n";
     DeleteFileA(out.c_str());
     return tags.find("\n" + line + "\n") != std::string::npos;
@@ -307,8 +310,6 @@ TEST_F(ToolsDialogTest, MassTagSetsTheCheckedFieldsOfTheChosenFilesAndLogsThem) 
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_TP_GO)));  // no field checked yet
         SendDlgItemMessageA(page, IDC_MT_CHECK_FIRST + kMassArtist, BM_CLICK, 0, 0);
         SendDlgItemMessageA(page, IDC_MT_CHECK_FIRST + kMassYear, BM_CLICK, 0, 0);
-        SendDlgItemMessageA(page, IDC_MT_V1, BM_CLICK, 0, 0);
-        SendDlgItemMessageA(page, IDC_MT_V2, BM_CLICK, 0, 0);
         SetDlgItemTextW(page, IDC_MT_VALUE_FIRST + kMassArtist, L"Mass Band");
         // A character the code page lacks is refused: the field keeps its text.
         SetDlgItemTextW(page, IDC_MT_VALUE_FIRST + kMassArtist, L"\x03A9 Band");
@@ -322,7 +323,7 @@ TEST_F(ToolsDialogTest, MassTagSetsTheCheckedFieldsOfTheChosenFilesAndLogsThem) 
     });
     EXPECT_EQ(listed, (std::vector<int>{0, 2}));
     EXPECT_EQ(refused, "Mass Band");
-    ASSERT_EQ(prompter_.shown.size(), 2u);
+    ASSERT_EQ(prompter_.shown.size(), 2u) << prompter_.shown.back().text;
     EXPECT_EQ(prompter_.shown[0].text, "Mass set ID3TAG on 2 file(s) ?\n\na.mp3\nc.mp3\n\n\nWould you like to proceed them ?");
     EXPECT_EQ(prompter_.shown[0].buttons, PromptButtons::YesNoDefaultNo);
     EXPECT_EQ(prompter_.shown[1].text, "Mass set ID3TAG on 2 file(s)");
@@ -396,7 +397,9 @@ TEST_F(ToolsDialogTest, MassTagRefusesBadInputAndStopsBetweenTwoFiles) {
     EXPECT_EQ(test::ReadBytes(a_), a);
     EXPECT_EQ(V2(c_, kCOMM), "note");
     EXPECT_EQ(V2(c_, kTIT2), "Other");
-    EXPECT_EQ(listText(2, 1), "Other");
+    // The entry of the replaced file took what was written into it.
+    EXPECT_EQ(SongRecord::MainText(window_->view().entryAt(2)->GetFrame(kCOMM)), "note");
+    EXPECT_EQ(SongRecord::MainText(window_->view().entryAt(2)->GetFrame(kTIT2)), "Other");
     ASSERT_TRUE(Fs().SetAttributes(a_, 0));
 }
 
@@ -411,6 +414,7 @@ TEST_F(ToolsDialogTest, TagFromNameSplitsTheNamesByThePatternBuiltWithTheTokenLa
     settings_->tagFromNameVersion = 2;
     settings_->setFormatPattern(0, "%A (%T)");
     settings_->setFormatPattern(1, "");
+    const int genre = SongRecord(song, true).GetId3v1()->genre;
     open();
     selectRows({0});
     const std::string log = dir_.Path("name.log");
@@ -438,7 +442,7 @@ TEST_F(ToolsDialogTest, TagFromNameSplitsTheNamesByThePatternBuiltWithTheTokenLa
     EXPECT_STREQ(disk.GetId3v1()->artist, "The big band");
     EXPECT_STREQ(disk.GetId3v1()->title, "A Song");
     EXPECT_EQ(disk.GetId3v1()->track, 7);
-    EXPECT_EQ(disk.GetId3v1()->genre, 17);  // the pattern has no genre: kept
+    EXPECT_EQ(disk.GetId3v1()->genre, genre);  // the pattern has no genre: kept
     EXPECT_EQ(V2(song, kTPE1), "The big band");
     EXPECT_EQ(V2(song, kTRCK), "7");
     EXPECT_TRUE(MutagenReads(song, "TIT2=A Song"));
