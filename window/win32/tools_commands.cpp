@@ -28,6 +28,8 @@ int FirstTab(int command) {
 }  // namespace
 
 void PlaylistWindow::Impl::cmdTools(int id) {
+    // The search worker reads the entries the pages hand new data to.
+    stopSearchForChange();
     ToolsDialogRequest request;
     request.module = module;
     request.owner = hwnd;
