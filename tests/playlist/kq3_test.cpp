@@ -240,6 +240,8 @@ TEST(Kq3Parse, UnterminatedId3v1TextsAreCutAtTheirLastByte) {
     const Id3v1Tag* block = out.entries[0]->GetId3v1();
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(std::strlen(block->title), 30u);
+    EXPECT_EQ(std::strlen(block->artist), 30u);
+    EXPECT_EQ(std::strlen(block->album), 30u);
     EXPECT_EQ(std::strlen(block->year), 4u);
     EXPECT_EQ(std::strlen(block->comment), 30u);
 }
@@ -293,6 +295,11 @@ TEST_F(Kq3Test, SaveThenLoadKeepsVolumesRatingsAndCommentTextOnly) {
     EXPECT_EQ(MainText(loadedComm), "Comment text");
     EXPECT_EQ(loadedComm->LanguageText(), "eng");
     EXPECT_EQ(loadedComm->Fields()[0], "");
+}
+
+TEST(Kq3Name, SaveAsAddsTheExtensionOnlyWhenItIsMissing) {
+    EXPECT_EQ(withKq3Extension("C:\\Lists\\mix.KQ3"), "C:\\Lists\\mix.KQ3");
+    EXPECT_EQ(withKq3Extension("mix.kq"), "mix.kq.kq3");
 }
 
 TEST_F(Kq3Test, Version1FileSavesAgainAsVersion3WithoutVolumes) {

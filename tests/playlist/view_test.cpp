@@ -173,6 +173,7 @@ TEST_F(ViewTest, TiesFollowThePlaylistAfterItChanges) {
     SongRecord& c = AddSong(list_, "c.mp3");
     view_.setRows({&c, &b});
     view_.sortById(kColumnTitle, false);
+    EXPECT_EQ(view_.entryAt(0), &b);
     // The record added after a removal may take the removed one's memory.
     ASSERT_TRUE(list_.removeAt(0));
     SongRecord& d = AddSong(list_, "d.mp3");
@@ -180,6 +181,30 @@ TEST_F(ViewTest, TiesFollowThePlaylistAfterItChanges) {
     view_.sortById(kColumnTitle, false);
     EXPECT_EQ(view_.entryAt(0), &c);
     EXPECT_EQ(view_.entryAt(1), &d);
+}
+
+TEST_F(ViewTest, AccentedCapitalsSortWithTheirLetters) {
+    SongRecord& f = AddSong(list_, "1.mp3");
+    SongRecord& e = AddSong(list_, "2.mp3");
+    SetV2(f, kTIT2, "Fa");
+    SetV2(e, kTIT2, "\xC9" "b");
+    view_.setViewSource(1);
+    view_.rebuildFromPlaylist();
+    view_.sortById(kColumnTitle, false);
+    EXPECT_EQ(view_.entryAt(0), &e);
+}
+
+TEST_F(ViewTest, SnapshotSelectsItsEntriesAgainWhereverTheyAre) {
+    SongRecord& a = AddSong(list_, "a.mp3");
+    SongRecord& b = AddSong(list_, "b.mp3");
+    AddSong(list_, "c.mp3");
+    view_.rebuildFromPlaylist();
+    view_.setSelected(1, true);
+    view_.takeSnapshot();
+    view_.setRows({&b, &a});
+    EXPECT_EQ(view_.restoreSnapshot(), 0);
+    EXPECT_TRUE(view_.isSelected(0));
+    EXPECT_FALSE(view_.isSelected(1));
 }
 
 TEST_F(ViewTest, TotalsAndSelectedLengthFollowTheRows) {

@@ -177,7 +177,7 @@ void Put32(std::string& bytes, size_t offset, uint32_t value) {
 TEST(SettingsHostileFile, IndexesAndChoicesOutOfRangeTakeTheirDefaults) {
     // offset, value in the file, value kept. The last two were in range.
     const uint32_t cases[][3] = {
-        {28, 3, 0},          {32, 0xFFFFFFFF, 0}, {56, 5000, 20},      {320, 20, 0},
+        {28, 3, 0},          {32, 4, 0}, {56, 5000, 20},      {320, 20, 0},
         {1052, 61, 5},       {1736, 35, 0},       {5524, 0x80000000, 0}, {0, 9, 1},
         {24, 0xFFFFFFFF, 0x7F}, {1320, 0x80, 127}, {64, 4, 4},         {40, 0x21, 0x21}};
     std::string bytes = Scrambled().toBytes();

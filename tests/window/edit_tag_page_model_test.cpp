@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -429,6 +430,23 @@ TEST(EditTagPageFromViewTest, OpensAtTheFirstSelectedRowOrElseTheFirstRow) {
     view.setSelected(2, true);
     view.setSelected(1, true);
     EXPECT_EQ(EditTagPageModel(view).current(), 1);
+}
+
+TEST(EditTagFieldMenuTest, SwapItemsAreTheOtherTwoNameFieldsOfTheSameTag) {
+    for (const int offset : {0, kEditFirstV2Field}) {
+        const int title = offset + kEditV1Title;
+        const int artist = offset + kEditV1Artist;
+        const int album = offset + kEditV1Album;
+        EXPECT_EQ(SwapPartners(title), (std::array<int, 2>{artist, album}));
+        EXPECT_EQ(SwapPartners(artist), (std::array<int, 2>{title, album}));
+        EXPECT_EQ(SwapPartners(album), (std::array<int, 2>{artist, title}));
+    }
+}
+
+TEST(EditTagGenreListTest, NamesEachGenreOnceInIndexOrder) {
+    const std::vector<std::string> names = EditGenreTexts();
+    ASSERT_EQ(names.size(), static_cast<size_t>(kGenreCount));
+    EXPECT_EQ(names.back(), GenreName(kGenreCount - 1));
 }
 
 }  // namespace

@@ -131,6 +131,10 @@ TEST_F(FileGathererTest, FileListReportsEveryItemAndKeepsMissingSongsAsDeadEntri
     const std::string one = dir_.Path("b.mp3") + '\0' + '\0';
     EXPECT_EQ(GatherRequest::FilesFromBuffer(one.data(), one.size()).paths,
               std::vector<std::string>{dir_.Path("b.mp3")});
+    // Without its closing zeros the list ends at the size given.
+    const std::string cut = dir_.path() + '\0' + "b.mp3" + "junk";
+    EXPECT_EQ(GatherRequest::FilesFromBuffer(cut.data(), cut.size() - 4).paths,
+              std::vector<std::string>{dir_.Path("b.mp3")});
 
     FileGatherer gatherer(playlist_);
     ASSERT_EQ(gatherer.run(request, &recorder_), GatherStart::Started);
