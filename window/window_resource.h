@@ -197,6 +197,17 @@
 /* The Write tag from filename page (193). */
 #define IDC_FN_VERSION 1850
 #define IDC_FN_FORMAT_LABEL 1851
+/* The Rename (192), Conversion (194) and Organize (195) pages. */
+#define IDC_RN_SOURCE 1870
+#define IDC_RN_FORMAT_LABEL 1871
+#define IDC_CV_GROUP 1872
+#define IDC_CV_OP_FIRST 1873 /* the five operations, by ConvertOp: 1873 to 1877 */
+#define IDC_OG_LAYOUT 1880
+#define IDC_OG_LAYOUT_LABEL 1881
+#define IDC_OG_SOURCE 1882
+#define IDC_OG_TARGET 1883
+#define IDC_OG_TARGET_LABEL 1884
+#define IDC_OG_BROWSE 1885
 /* --- controls of the rating store dialog (186) ---------------------------- */
 #define IDC_RS_START 1860 /* "Start" / "Stop" */
 #define IDC_RS_DETAILS 1861 /* "Show details information" / "Hide ..." */

@@ -17,7 +17,9 @@
 #include "tools/tool_test_files.h"
 #include "win32/dialog_driver.h"
 #include "win32/window_fixture.h"
+#include "tools/convert.h"
 #include "tools/mass_tag.h"
+#include "tools/organize.h"
 #include "window/dialogs/edit_tag_page_model.h"
 #include "window/window_resource.h"
 
@@ -206,7 +208,7 @@ TEST_F(ToolsDialogTest, EditsTheSelectedFileAndTheListShowsIt) {
     });
     EXPECT_TRUE(known);
     EXPECT_EQ(caption, "ID3Tag Tools");
-    EXPECT_EQ(tabs, 3);  // pages not built have no tab
+    EXPECT_EQ(tabs, 6);
     EXPECT_EQ(tab, "Edit ID3Tag");
     EXPECT_EQ(shownFile, 1);
     EXPECT_EQ(refused, "Beta");
@@ -455,7 +457,7 @@ TEST_F(ToolsDialogTest, TagFromNameSplitsTheNamesByThePatternBuiltWithTheTokenLa
     EXPECT_EQ(settings_->formatPattern(2), "");
 }
 
-TEST_F(ToolsDialogTest, DoubleClickEditsTheTagAndTheBatchPagesAreAbsent) {
+TEST_F(ToolsDialogTest, DoubleClickEditsTheTag) {
     settings_->doubleClickAction = 2;
     open();
     selectRows({2});
@@ -469,9 +471,6 @@ TEST_F(ToolsDialogTest, DoubleClickEditsTheTagAndTheBatchPagesAreAbsent) {
     notifyFromList(NM_DBLCLK, 2);
     test::ForgetPending();
     EXPECT_TRUE(opened);
-    for (int command : {IDM_RENAME_FROM_TAG, IDM_CONVERT_TAGS, IDM_ORGANIZE}) {
-        EXPECT_FALSE(window_->command(command)) << command;
-    }
 }
 
 std::function<void(HWND)> gThen;
@@ -513,11 +512,204 @@ TEST_F(ToolsDialogTest, ThePageKeysStepThroughTheListAndPlayInTheHost) {
     EXPECT_TRUE(prompter_.shown.empty());
 }
 
-}  // namespace
-}  // namespace td
 
-namespace td {
-namespace {
+// The tooltip over the pattern field as it would show now.
+HWND gTipOwner = nullptr;
+HWND gTips = nullptr;
+
+// The page's tooltip control: the one whose tools lie on the page.
+BOOL CALLBACK FindTips(HWND window, LPARAM) {
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof name);
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    const bool tips = std::string(name) == TOOLTIPS_CLASSA;
+    if (tips && SendMessageA(window, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(&tool)) && tool.hwnd == gTipOwner) {
+        gTips = window;
+    }
+    return TRUE;
+}
+
+std::string Preview(HWND page) {
+    gTipOwner = page;
+    gTips = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindTips, 0);
+    NMTTDISPINFOA info{};
+    info.hdr.hwndFrom = gTips;
+    info.hdr.idFrom = reinterpret_cast<UINT_PTR>(GetDlgItem(page, IDC_TP_FORMAT));
+    info.hdr.code = TTN_GETDISPINFOA;
+    info.uFlags = TTF_IDISHWND;
+    SendMessageA(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+    return info.lpszText ? info.lpszText : "";
+}
+
+std::string ListItem(HWND page, int item) {
+    char text[300] = {};
+    SendDlgItemMessageA(page, IDC_TP_FILES, LB_GETTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void ClickOn(HWND page, int control) { SendDlgItemMessageA(page, control, BM_CLICK, 0, 0); }
+
+void UseLog(HWND page, const std::string& log) {
+    ClickOn(page, IDC_TP_TRACE);
+    SetDlgItemTextA(page, IDC_TP_LOG_PATH, log.c_str());
+}
+
+TEST_F(ToolsDialogTest, RenameFromTagPreviewsThenRenamesEachFileInItsFolder) {
+    settings_->renameSource = 2;
+    open();
+    selectRows({0, 1, 2});
+    const std::string log = dir_.Path("rename.log");
+    const std::string date = LogDateTextNow();
+    const std::string newA = dir_.Path("01 - Band A - Alpha.mp3");
+    const std::string newB = dir_.Path("02 - Band B - Beta.mp3");
+    std::string invalid;
+    std::string preview;
+    std::string listed;
+    run(IDM_RENAME_FROM_TAG, [&](HWND dialog) {
+        HWND page = GetDlgItem(dialog, IDD_RENAME_PAGE);
+        SetDlgItemTextA(page, IDC_TP_FORMAT, "%x");
+        invalid = Preview(page);
+        ClickOn(page, IDC_TP_GO);
+        SetDlgItemTextA(page, IDC_TP_FORMAT, "%N - %A - %T");
+        preview = Preview(page);
+        UseLog(page, log);
+        ClickOn(page, IDC_TP_GO);
+        listed = ListItem(page, 0);
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(invalid, "Preview: Invalid format !!!");
+    EXPECT_EQ(preview, "Preview: \n01 - Band A - Alpha\n02 - Band B - Beta\n");
+    ASSERT_EQ(prompter_.shown.size(), 3u);
+    EXPECT_EQ(prompter_.shown[0].text, "Invalid format !!!");
+    EXPECT_EQ(prompter_.shown[2].text, "Rename filename from ID3TAG on 3 file(s)");
+    EXPECT_TRUE(IsLog(test::ReadBytes(log), date,
+                      "Rename 3 files from ID3Tag (Trace LOG)\r\n\r\nfile1=(Success): " + newA +
+                          "\r\nfile2=(Success): " + newB + "\r\nfile3=(Failed): " + c_ + "\r\n"));
+    EXPECT_FALSE(test::FileExists(a_));
+    EXPECT_TRUE(test::FileExists(c_));
+    EXPECT_TRUE(MutagenReads(newA, "TIT2=Alpha"));
+    EXPECT_EQ(listed, "01 - Band A - Alpha.mp3");
+    EXPECT_EQ(window_->view().entryAt(1)->GetFileName(), newB);
+    EXPECT_EQ(settings_->formatPattern(0), "%N - %A - %T");
+}
+
+TEST_F(ToolsDialogTest, RenameLeavesFilesWhoseNameIsTakenGoneOrEmpty) {
+    open();
+    selectRows({0, 1});
+    const std::string taken = dir_.Path("02 - Band B - Beta.mp3");
+    const std::string b = test::ReadBytes(b_);
+    run(IDM_RENAME_FROM_TAG, [&](HWND dialog) {
+        HWND page = GetDlgItem(dialog, IDD_RENAME_PAGE);
+        // After listing, one file went away and another took b's new name.
+        ASSERT_TRUE(DeleteFileA(a_.c_str()));
+        ASSERT_TRUE(test::WriteBytes(taken, "other"));
+        SetDlgItemTextA(page, IDC_TP_FORMAT, "%N - %A - %T");
+        ClickOn(page, IDC_TP_GO);
+        // No album: the names would be empty.
+        SetDlgItemTextA(page, IDC_TP_FORMAT, "%L");
+        ClickOn(page, IDC_TP_GO);
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(test::ReadBytes(taken), "other");
+    EXPECT_EQ(test::ReadBytes(b_), b);
+    EXPECT_EQ(test::SortedNames(dir_.path()),
+              (std::vector<std::string>{"02 - Band B - Beta.mp3", "b.mp3", "c.mp3", "gen_Tunedeck.KQ3"}));
+    EXPECT_EQ(window_->view().entryAt(1)->GetFileName(), b_);
+}
+
+TEST_F(ToolsDialogTest, ConversionButtonsWorkOnTheFilesAsTheyAreNow) {
+    open();
+    selectRows({0, 1, 2});
+    const std::string log = dir_.Path("convert.log");
+    const std::string date = LogDateTextNow();
+    const std::string a = test::ReadBytes(a_);
+    std::string copied;
+    run(IDM_CONVERT_TAGS, [&](HWND dialog) {
+        HWND page = GetDlgItem(dialog, IDD_CONVERT_PAGE);
+        // After listing, a became read-only and b another song without ID3v1.
+        ASSERT_TRUE(Fs().SetAttributes(a_, kAttrReadOnly));
+        ASSERT_TRUE(test::WriteBytes(b_, tooltest::Tag(tooltest::Frame("TIT2", tooltest::Text("Other"))) +
+                                             Clip(dir_.path())));
+        UseLog(page, log);
+        ClickOn(page, IDC_CV_OP_FIRST + kConvertV2ToV1);
+        SongRecord disk(b_, true);
+        copied = disk.GetId3v1() ? disk.GetId3v1()->title : "<none>";
+        ClickOn(page, IDC_TP_TRACE);
+        ClickOn(page, IDC_CV_OP_FIRST + kConvertRemoveAll);
+        Press(dialog, IDOK);
+    });
+    ASSERT_EQ(prompter_.shown.size(), 4u);
+    EXPECT_EQ(prompter_.shown[1].text, "Copy ID3v2 --> ID3v1 on 3 file(s)");
+    EXPECT_EQ(prompter_.shown[3].text, "Remove ID3v1+ID3v2 TAG on 3 file(s)");
+    EXPECT_TRUE(IsLog(test::ReadBytes(log), date,
+                      "Copy ID3v2 to ID3v1 TAG 3 files (Trace LOG)\r\n\r\nfile1=(Failed): " + a_ +
+                          "\r\nfile2=(Success): " + b_ + "\r\nfile3=(Failed): " + c_ + "\r\n"));
+    EXPECT_EQ(copied, "Other");
+    EXPECT_EQ(test::ReadBytes(a_), a);
+    EXPECT_TRUE(MutagenReads(b_, "none"));
+    EXPECT_FALSE(window_->view().entryAt(1)->HasId3v2());
+    EXPECT_TRUE(window_->view().entryAt(0)->HasId3v2());
+    ASSERT_TRUE(Fs().SetAttributes(a_, 0));
+}
+
+TEST_F(ToolsDialogTest, OrganizeMovesTheFilesIntoTheTargetAndNowhereElse) {
+    using namespace tooltest;
+    const std::string d = dir_.Path("d.mp3");
+    ASSERT_TRUE(test::WriteBytes(d, Clip(dir_.path()) + Id3v1Trailer("Dee", "..\\..\\out", "x", "", "", 17, 0)));
+    Playlist list;
+    for (const std::string& path : {a_, d, c_}) ASSERT_GE(list.addFile(path), 0);
+    ASSERT_EQ(saveKq3(list, startFile_, nullptr), Kq3Save::Saved);
+    settings_->organizeLayout = kLayoutArtistAlbum;
+    settings_->organizeSource = 0;
+    const std::string target = dir_.Path("sorted");
+    const std::string kept = target + "\\Band A\\Unkown album\\a.mp3";
+    for (const std::string& folder : {target, target + "\\Band A", target + "\\Band A\\Unkown album"}) {
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    }
+    ASSERT_TRUE(test::WriteBytes(kept, "kept"));
+    const std::string newA = target + "\\Band A\\Unkown album\\a(1).mp3";
+    const std::string log = dir_.Path("organize.log");
+    const std::string date = LogDateTextNow();
+    open();
+    selectRows({0, 1, 2});
+    std::string listed;
+    run(IDM_ORGANIZE, [&](HWND dialog) {
+        HWND page = GetDlgItem(dialog, IDD_ORGANIZE_PAGE);
+        ClickOn(page, IDC_TP_GO);  // no target yet
+        {
+            test::FakeVolumes volumes;
+            volumes.Set(dir_.Path("cd"), {kDriveCdRom, true, "", 0, true});
+            test::ScopedVolumes scoped(volumes);
+            prompter_.chooseFolder(dir_.Path("cd"), true);
+            ClickOn(page, IDC_OG_BROWSE);
+            ClickOn(page, IDC_TP_GO);
+        }
+        prompter_.chooseFolder(target, true);
+        ClickOn(page, IDC_OG_BROWSE);
+        UseLog(page, log);
+        ClickOn(page, IDC_TP_GO);
+        listed = ListItem(page, 0);
+        Press(dialog, IDOK);
+    });
+    ASSERT_EQ(prompter_.shown.size(), 4u);
+    EXPECT_EQ(prompter_.shown[0].text, "Choose a target directory !!!");
+    EXPECT_EQ(prompter_.shown[1].text, "Impossible to copy or move to media/folder read-only !!!");
+    EXPECT_EQ(prompter_.shown[3].text, "Organize 3 file(s) to target directory: " + target);
+    EXPECT_EQ(test::ReadBytes(kept), "kept");
+    const std::string newD = window_->view().entryAt(1)->GetFileName();
+    EXPECT_TRUE(IsLog(test::ReadBytes(log), date,
+                      "Organize 3 files (Trace LOG)\r\n\r\nfile1=(Success): " + a_ + " --> " + newA +
+                          "\r\nfile2=(Success): " + d + " --> " + newD + "\r\nfile3=(Failed): " + c_ +
+                          " --> " + c_ + "\r\n"));
+    EXPECT_EQ(newD.compare(0, target.size() + 1, target + "\\"), 0) << newD;
+    EXPECT_TRUE(MutagenReads(newA, "TIT2=Alpha"));
+    EXPECT_EQ(listed, newA);
+    EXPECT_EQ(test::SortedNames(dir_.path()),
+              (std::vector<std::string>{"b.mp3", "c.mp3", "gen_Tunedeck.KQ3", "organize.log", "sorted"}));
+}
+
 
 int StoredRating(const std::string& path) { return SongRecord(path, true).GetRating(); }
 

@@ -104,6 +104,15 @@ INT_PTR CALLBACK ToolPage::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         if (self->frameCommand(id, code)) return TRUE;
         return self->command(id, code) ? TRUE : FALSE;
     }
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->hwndFrom != self->tips_) return FALSE;
+        if (header->code == TTN_GETDISPINFOA || header->code == TTN_GETDISPINFOW) {
+            self->dynamicTooltip(lParam, header->code == TTN_GETDISPINFOW);
+            return TRUE;
+        }
+        return FALSE;
+    }
     case WM_CONTEXTMENU:
         if (reinterpret_cast<HWND>(wParam) != self->control(IDC_TP_FILES)) return FALSE;
         self->listMenu(lParam);
@@ -336,6 +345,38 @@ void ToolPage::setTooltip(int id, const std::string& text) {
     std::string copy = text;
     tool.lpszText = &copy[0];
     SendMessageA(tips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void ToolPage::setDynamicTooltip(int id) {
+    if (!tips_ || !control(id)) return;
+    // Over the control and over the edit field inside a combo box.
+    for (HWND window : {control(id), GetWindow(control(id), GW_CHILD)}) {
+        if (!window) continue;
+        TOOLINFOA tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = hwnd_;
+        tool.uId = reinterpret_cast<UINT_PTR>(window);
+        tool.lpszText = LPSTR_TEXTCALLBACKA;
+        SendMessageA(tips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    // Several lines.
+    SendMessageA(tips_, TTM_SETMAXTIPWIDTH, 0, 600);
+}
+
+void ToolPage::dynamicTooltip(LPARAM lParam, bool wide) {
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    HWND window = reinterpret_cast<HWND>(header->idFrom);
+    if (window && GetParent(window) != hwnd_) window = GetParent(window);
+    tipText_ = tooltipText(window ? GetDlgCtrlID(window) : 0);
+    if (!wide) {
+        reinterpret_cast<NMTTDISPINFOA*>(lParam)->lpszText = &tipText_[0];
+        return;
+    }
+    const int length = MultiByteToWideChar(CP_ACP, 0, tipText_.c_str(), -1, nullptr, 0);
+    tipTextW_.assign(static_cast<size_t>(length > 0 ? length : 1), L'\0');
+    if (length > 0) MultiByteToWideChar(CP_ACP, 0, tipText_.c_str(), -1, &tipTextW_[0], length);
+    reinterpret_cast<NMTTDISPINFOW*>(lParam)->lpszText = &tipTextW_[0];
 }
 
 void ToolPage::setTooltipDelay(int ms) {

@@ -86,6 +86,12 @@ protected:
     void enableRun(bool on);
     // A tooltip over a control of the page (replaces an earlier one).
     void setTooltip(int control, const std::string& text);
+    // A tooltip whose text tooltipText(control) gives each time it shows.
+    void setDynamicTooltip(int control);
+    virtual std::string tooltipText(int control) {
+        (void)control;
+        return std::string();
+    }
     // The tooltips' automatic delay (the naming pages use 300 ms).
     void setTooltipDelay(int ms);
     // The format pattern field (IDC_TP_FORMAT): its text, and its history
@@ -110,6 +116,7 @@ private:
     void showLogPath();
     void enableLogControls();
     void showFormatHistory();
+    void dynamicTooltip(LPARAM lParam, bool wide);
     // ProgressSink
     void begin(int total) override;
     void advance(int done, int total, const std::string& status) override;
@@ -128,6 +135,8 @@ private:
     bool stop_ = false;
     bool filling_ = false;
     HCURSOR cursor_ = nullptr;
+    std::string tipText_;  // the dynamic tooltip's text while it shows
+    std::wstring tipTextW_;
 };
 
 // A control's text in the ANSI code page; false (and `text` untouched) when
@@ -137,5 +146,8 @@ bool ReadAnsiText(HWND control, std::string& text);
 // The batch pages, one per tool.
 std::unique_ptr<ToolsDialogPage> MakeMassTagPage(const ToolPageContext& context);
 std::unique_ptr<ToolsDialogPage> MakeTagFromNamePage(const ToolPageContext& context);
+std::unique_ptr<ToolsDialogPage> MakeRenamePage(const ToolPageContext& context);
+std::unique_ptr<ToolsDialogPage> MakeConvertPage(const ToolPageContext& context);
+std::unique_ptr<ToolsDialogPage> MakeOrganizePage(const ToolPageContext& context);
 
 }  // namespace td

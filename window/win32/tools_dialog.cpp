@@ -61,7 +61,10 @@ struct TabPage {
 const TabPage kTabPages[] = {
     {kToolsTabEditTag, kEditTextPageTitle, nullptr},
     {kToolsTabMassTag, 293, MakeMassTagPage},
+    {kToolsTabRename, 294, MakeRenamePage},
     {kToolsTabTagFromName, 295, MakeTagFromNamePage},
+    {kToolsTabConvert, 296, MakeConvertPage},
+    {kToolsTabOrganize, 297, MakeOrganizePage},
 };
 constexpr int kTabPageCount = static_cast<int>(sizeof kTabPages / sizeof kTabPages[0]);
 

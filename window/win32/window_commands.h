@@ -116,12 +116,15 @@
     COMMAND(IDM_HTML_CLASSES_KEY, cmdHtmlClasses)             \
     COMMAND(IDM_FIND_DUPLICATES, cmdFindDuplicates)
 
-// The tag tools dialog. Only the pages that exist have their command: the
-// menu entries of the others stay greyed.
+// The tag tools dialog, each command showing its page first, and the
+// rating store.
 #define TD_TOOL_COMMANDS(COMMAND, COMMAND_RANGE)              \
     COMMAND(IDM_EDIT_TAG, cmdTools)                           \
     COMMAND(IDM_MASS_TAG, cmdTools)                           \
+    COMMAND(IDM_RENAME_FROM_TAG, cmdTools)                    \
     COMMAND(IDM_TAG_FROM_NAME, cmdTools)                      \
+    COMMAND(IDM_CONVERT_TAGS, cmdTools)                       \
+    COMMAND(IDM_ORGANIZE, cmdTools)                           \
     COMMAND(IDM_EDIT_TAG_KEY, cmdTools)                       \
     COMMAND(IDM_EDIT_TAG_CONTEXT, cmdTools)                   \
     COMMAND(IDM_STORE_RATING, cmdStoreRating)
