@@ -756,6 +756,7 @@ TEST_F(ToolsDialogTest, StoresTheRatingsSetInTheListIntoTheFiles) {
     EXPECT_EQ(test::ReadBytes(b_), untouched);
     // The untagged file got an ID3v2 tag holding the rating and nothing else.
     EXPECT_EQ(StoredRating(c_), 4);
+    EXPECT_TRUE(MutagenReads(c_, "POPM=Tunedeck plug-ins for Winamp/196"));
     EXPECT_EQ(V2(c_, kTPE1), "<none>");
     EXPECT_NE(window_->view().entryAt(2)->GetFrame(kPOPM), nullptr);
     EXPECT_EQ(window_->view().selectedCount(), 3);

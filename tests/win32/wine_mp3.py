@@ -5,8 +5,9 @@ Windows one but hands it no arguments and does not wait for it, so the
 arguments come tab-separated in the environment variable TD_WINE_MP3, and
 OUT appears (by a rename) only once it is complete:
   clip<TAB>OUT          one second of a 440 Hz tone, mono, 128 kbit/s
-  dump<TAB>FILE<TAB>OUT "ID=text" lines: the ID3v2 text frames, then the
-                        ID3v1 fields as "v1.ID=text"; "none" without tags
+  dump<TAB>FILE<TAB>OUT "ID=text" lines: the ID3v2 text frames (a rating
+                        as "POPM=owner/byte"), then the ID3v1 fields as
+                        "v1.ID=text"; "none" without tags
 """
 import math
 import os
@@ -37,7 +38,9 @@ def text_lines(frames, prefix):
 def dump(path, out):
     lines = []
     try:
-        lines += text_lines(ID3(path, translate=False).values(), "")
+        frames = ID3(path, translate=False).values()
+        lines += text_lines(frames, "")
+        lines += ["POPM=%s/%d" % (f.email, f.rating) for f in frames if f.FrameID == "POPM"]
     except ID3NoHeaderError:
         pass
     with open(path, "rb") as f:
