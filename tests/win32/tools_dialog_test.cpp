@@ -633,6 +633,8 @@ TEST_F(ToolsDialogTest, ConversionButtonsWorkOnTheFilesAsTheyAreNow) {
         ASSERT_TRUE(test::WriteBytes(b_, tooltest::Tag(tooltest::Frame("TIT2", tooltest::Text("Other"))) +
                                              Clip(dir_.path())));
         UseLog(page, log);
+        // A click on another operation while the run goes on starts nothing.
+        PostMessageA(GetDlgItem(page, IDC_CV_OP_FIRST + kConvertRemoveV1), BM_CLICK, 0, 0);
         ClickOn(page, IDC_CV_OP_FIRST + kConvertV2ToV1);
         SongRecord disk(b_, true);
         copied = disk.GetId3v1() ? disk.GetId3v1()->title : "<none>";

@@ -33,7 +33,9 @@ private:
 
     bool command(int id, int code) override {
         if (id < IDC_CV_OP_FIRST || id >= IDC_CV_OP_FIRST + kConvertOpCount) return false;
-        if (code == BN_CLICKED) convert(id - IDC_CV_OP_FIRST);
+        // The run lets messages through for its Abort button: a click that
+        // reaches another operation meanwhile starts nothing.
+        if (code == BN_CLICKED && !busy()) convert(id - IDC_CV_OP_FIRST);
         return true;
     }
 
