@@ -2,9 +2,10 @@
 # Builds the Windows x86_64 benchmarks (Release) and runs one of them under
 # Wine, on an Xvfb display of its own: window_open (the window opening on a
 # large start file, the default), add_directory (10,000 files gathered
-# through the window against `tunedeck scan`) or mass_tag_dialog (2,000 files
-# mass tagged through the tools dialog against `tunedeck tag`).
-#   bench/run_window_bench.sh [BUILD_DIR] [window_open|add_directory|mass_tag_dialog] [options...]
+# through the window against `tunedeck scan`) or tools_dialog (2,000 files
+# mass tagged, or with --tool rename renamed, through the tools dialog against
+# `tunedeck tag` or `tunedeck rename`).
+#   bench/run_window_bench.sh [BUILD_DIR] [window_open|add_directory|tools_dialog] [options...]
 # Examples: bench/run_window_bench.sh build-bench-win64 --entries 100000 --rounds 3
 #           bench/run_window_bench.sh build-bench-win64 add_directory --files 10000
 set -euo pipefail
@@ -13,7 +14,7 @@ build=${1:-"$root/build-bench-win64"}
 [ $# -gt 0 ] && shift
 bench=window_open
 case "${1:-}" in
-  window_open|add_directory|mass_tag_dialog) bench=$1; shift ;;
+  window_open|add_directory|tools_dialog) bench=$1; shift ;;
 esac
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTD_BUILD_BENCH=ON \
   -DTD_BUILD_TESTS=OFF -DTD_BUILD_CLI=ON -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \

@@ -1,16 +1,18 @@
-// How much does the tools dialog add to a mass tag run?
+// How much does the tools dialog add to a mass tag or rename run?
 //
-//   mass_tag_dialog [--files N] [--rounds R]
+//   tools_dialog [--tool mass|rename] [--files N] [--rounds R]
 //
 // Makes a folder of N small MP3 files (default 2000: a few MPEG-1 Layer III
 // frames each, with an ID3v1 tag), lists them in the playlist window of the
 // stand-in host in this process, opens the tools dialog on its "Mass Tag"
-// page by the window's command and runs it over every file (year in both
-// tags, the questions answered by a script), from the click on GO until the
-// summary. The reference is `tunedeck tag` of the same files with the same
-// values (the program beside this one, started as a process). Best of R
-// rounds (default 3) each, alternating. Printed: both times and their ratio
-// (tag / dialog: 1.0 means as fast as the command line).
+// (or "Rename file from Tag") page by the window's command and runs it over
+// every file (year in both tags; or each file renamed to its title), the
+// questions answered by a script, from the click on GO until the summary.
+// The reference is `tunedeck tag` (or `tunedeck rename`, which gives the
+// files their first names back from the comment) of the same files, the
+// program beside this one started as a process. Best of R rounds (default 3)
+// each, alternating. Printed: both times and their ratio (tool / dialog: 1.0
+// means as fast as the command line).
 #include <windows.h>
 
 #include <algorithm>
@@ -41,6 +43,14 @@ constexpr unsigned char kFrameHeader[4] = {0xFF, 0xFB, 0x90, 0x64};  // 128 kbit
 constexpr size_t kFrameSize = 417;
 constexpr int kFramesPerFile = 8;
 
+std::string SongStem(char prefix, int index) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%c%04d", prefix, index);
+    return name;
+}
+
+std::string SongName(int index) { return SongStem('s', index) + ".mp3"; }
+
 std::string SongBytes(int index) {
     std::string bytes;
     for (int f = 0; f < kFramesPerFile; ++f) {
@@ -50,15 +60,12 @@ std::string SongBytes(int index) {
     }
     std::string tag(128, '\0');
     std::memcpy(&tag[0], "TAG", 3);
-    const std::string title = "Song " + std::to_string(index);
-    title.copy(&tag[3], std::min<size_t>(title.size(), 30));
+    // The title names the file after a rename, the comment before it.
+    const std::string title = SongStem('t', index);
+    title.copy(&tag[3], title.size());
+    const std::string comment = SongStem('s', index);
+    comment.copy(&tag[97], comment.size());
     return bytes + tag;
-}
-
-std::string SongName(int index) {
-    char name[16];
-    std::snprintf(name, sizeof name, "s%04d.mp3", index);
-    return name;
 }
 
 bool WriteSong(const std::string& path, const std::string& bytes) {
@@ -86,6 +93,7 @@ BOOL CALLBACK FindOwned(HWND window, LPARAM) {
 
 // Once the dialog shows: the page is filled and GO clicked; the time of the
 // run is kept, and the dialog closed.
+bool gRename = false;
 std::string gYear;
 double gRunMs = -1;
 UINT_PTR gTimer = 0;
@@ -95,19 +103,25 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     EnumThreadWindows(GetCurrentThreadId(), FindOwned, 0);
     if (!gFound) return;
     KillTimer(nullptr, gTimer);
-    HWND page = GetDlgItem(gFound, IDD_MASS_TAG_PAGE);
+    HWND page = GetDlgItem(gFound, gRename ? IDD_RENAME_PAGE : IDD_MASS_TAG_PAGE);
     SendDlgItemMessageA(page, IDC_TP_ONLY_SELECTED, BM_SETCHECK, BST_UNCHECKED, 0);
-    SetDlgItemTextA(page, IDC_MT_VALUE_FIRST + td::kMassYear, gYear.c_str());
+    if (gRename) {
+        SetDlgItemTextA(page, IDC_TP_FORMAT, "%T");
+    } else {
+        SetDlgItemTextA(page, IDC_MT_VALUE_FIRST + td::kMassYear, gYear.c_str());
+    }
     const auto start = std::chrono::steady_clock::now();
     SendDlgItemMessageA(page, IDC_TP_GO, BM_CLICK, 0, 0);
     gRunMs = Ms(start);
     SendMessageA(gFound, WM_COMMAND, IDOK, 0);
 }
 
-// `tunedeck tag` in `folder` as a process; milliseconds, or -1.
+// `tunedeck tag` (or `tunedeck rename` of the renamed files) in `folder` as
+// a process; milliseconds, or -1.
 double RunTool(const std::string& program, const std::string& folder, int files, const std::string& year) {
-    std::string commandLine = "\"" + program + "\" tag --v1 --v2 --year " + year + " --yes";
-    for (int i = 0; i < files; ++i) commandLine += " " + SongName(i);
+    std::string commandLine = "\"" + program + "\"" +
+                              (gRename ? " rename %C --source 0 --yes" : " tag --v1 --v2 --year " + year + " --yes");
+    for (int i = 0; i < files; ++i) commandLine += " " + (gRename ? SongStem('t', i) + ".mp3" : SongName(i));
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -133,13 +147,14 @@ int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--files") == 0) files = std::max(1, std::min(2500, std::atoi(argv[i + 1])));
         if (std::strcmp(argv[i], "--rounds") == 0) rounds = std::max(1, std::atoi(argv[i + 1]));
+        if (std::strcmp(argv[i], "--tool") == 0) gRename = std::strcmp(argv[i + 1], "rename") == 0;
     }
     td::LangTable::useBuiltinEnglish();
     td::test::HostSetup setup;
     setup.load = false;
     td::test::HostHarness harness(setup);
     if (!harness.ok()) {
-        std::fprintf(stderr, "mass_tag_dialog: the host could not be set up\n");
+        std::fprintf(stderr, "tools_dialog: the host could not be set up\n");
         return 1;
     }
     const std::string library = harness.path("library");
@@ -148,19 +163,19 @@ int main(int argc, char** argv) {
     for (int i = 0; i < files; ++i) {
         const std::string path = library + "\\" + SongName(i);
         if (!WriteSong(path, SongBytes(i)) || list.addFile(path) < 0) {
-            std::fprintf(stderr, "mass_tag_dialog: the library could not be written\n");
+            std::fprintf(stderr, "tools_dialog: the library could not be written\n");
             return 1;
         }
     }
     const std::string startFile = harness.path("start.kq3");
     if (td::saveKq3(list, startFile, nullptr) != td::Kq3Save::Saved) {
-        std::fprintf(stderr, "mass_tag_dialog: the start file could not be written\n");
+        std::fprintf(stderr, "tools_dialog: the start file could not be written\n");
         return 1;
     }
     const std::string programDir = td::test::TestProgramDir();
     HMODULE module = LoadLibraryA((programDir + "\\gen_Tunedeck.dll").c_str());
     if (!module) {
-        std::fprintf(stderr, "mass_tag_dialog: gen_Tunedeck.dll not found beside the benchmark\n");
+        std::fprintf(stderr, "tools_dialog: gen_Tunedeck.dll not found beside the benchmark\n");
         return 1;
     }
     std::string tool = programDir + "\\tunedeck.exe";
@@ -177,21 +192,25 @@ int main(int argc, char** argv) {
     double bestDialog = 1e300;
     double bestTool = 1e300;
     int written = 0;
+    int renamed = 0;
     for (int round = 0; round < rounds; ++round) {
         gYear = std::to_string(1990 + round);
+        // The window saves its list (the new names too) as it goes: every
+        // round starts from the first names.
+        if (td::saveKq3(list, startFile, nullptr) != td::Kq3Save::Saved) return 1;
         {
             td::PlaylistWindow window(module, harness.hostWindow(), bridge, settings, lang, startFile, &prompter);
             if (!window.create()) {
-                std::fprintf(stderr, "mass_tag_dialog: the window could not be created\n");
+                std::fprintf(stderr, "tools_dialog: the window could not be created\n");
                 return 1;
             }
             harness.pump(200);
             gOwner = window.hwnd();
             gRunMs = -1;
             gTimer = SetTimer(nullptr, 0, 20, OnTimer);
-            window.command(IDM_MASS_TAG);
+            window.command(gRename ? IDM_RENAME_FROM_TAG : IDM_MASS_TAG);
             if (gRunMs < 0) {
-                std::fprintf(stderr, "mass_tag_dialog: the dialog did not run\n");
+                std::fprintf(stderr, "tools_dialog: the dialog did not run\n");
                 return 1;
             }
             bestDialog = std::min(bestDialog, gRunMs);
@@ -202,18 +221,26 @@ int main(int argc, char** argv) {
             prompter.shown.clear();
             window.destroy();
         }
+        renamed = 0;
+        for (int i = 0; gRename && i < files; ++i) {
+            renamed += GetFileAttributesA((library + "\\" + SongStem('t', i) + ".mp3").c_str()) != INVALID_FILE_ATTRIBUTES;
+        }
         const double ms = RunTool(tool, library, files, std::to_string(2000 + round));
         if (ms < 0) {
-            std::fprintf(stderr, "mass_tag_dialog: tunedeck tag failed (is tunedeck.exe built?)\n");
+            std::fprintf(stderr, "tools_dialog: tunedeck failed (is tunedeck.exe built?)\n");
             return 1;
         }
         bestTool = std::min(bestTool, ms);
     }
     FreeLibrary(module);
-    std::printf("mass_tag_dialog: %d files, best of %d rounds\n", files, rounds);
-    std::printf("  tools dialog, Mass Tag page, GO to summary: %9.1f ms (%d files run)\n", bestDialog, written);
-    std::printf("  tunedeck tag on the same files:             %9.1f ms\n", bestTool);
-    std::printf("  ratio tag / dialog:                         %9.2f (1.0: the dialog adds nothing)\n",
+    const char* page = gRename ? "Rename page" : "Mass Tag page";
+    const char* command = gRename ? "rename" : "tag";
+    std::printf("tools_dialog: %d files, best of %d rounds\n", files, rounds);
+    std::printf("  tools dialog, %-13s GO to summary: %9.1f ms (%d files run", page, bestDialog, written);
+    if (gRename) std::printf(", %d renamed", renamed);
+    std::printf(")\n");
+    std::printf("  tunedeck %-6s on the same files:           %9.1f ms\n", command, bestTool);
+    std::printf("  ratio %-6s / dialog:                       %9.2f (1.0: the dialog adds nothing)\n", command,
                 bestTool / bestDialog);
     return 0;
 }
