@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Pictures of the playlist window, of its folder dialog, of its progress
 # dialog, of its option dialogs in English and in French, of the tag tools
-# dialog's pages (one during a run) and of the volume
+# dialog's pages (one during a run), of the rating store and of the volume
 # information and explorer options dialogs, for the README
 # and for review: builds the Windows plug-in,
 # the host and the command-line tool (x86_64, run by Wine), makes the sample
@@ -114,6 +114,13 @@ done
 shot edit-tag "ID3Tag Tools" --window-command 40068
 shot mass-tag "ID3Tag Tools" --window-command 40069
 shot tag-from-name "ID3Tag Tools" --window-command 40071
+shot rename "ID3Tag Tools" --window-command 40070
+shot conversion "ID3Tag Tools" --window-command 40072
+shot organize "ID3Tag Tools" --window-command 40073
+# The rating store over the whole list rated three stars: details shown,
+# Start, the picture taken once the run is over.
+shot rating-store "Store rating into ID3V2" --window-command 40011 --window-command 40187 \
+  --window-command 40183 --click 1861 --click 1860
 # A mass tag run over the twenty thousand small files: "Only selected item"
 # off, "Year" on, GO, Yes; the picture is taken while it goes on.
 /usr/lib/wine/wine64 "$build/tunedeck.exe" scan -r "Z:$many" -o "Z:$build/many.kq3" >"$build/many-scan.log" 2>&1 \

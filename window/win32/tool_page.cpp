@@ -218,11 +218,21 @@ void ToolPage::showFiles() {
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     const ToolFileList& files = model_.files();
     SendMessageA(list, LB_INITSTORAGE, static_cast<WPARAM>(files.count()), 0);
+    // The widest text sets how far the list scrolls sideways (full paths).
+    HDC dc = GetDC(list);
+    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
+    int widest = 0;
     for (int i = 0; i < files.count(); ++i) {
         const ToolFile& file = files.items[static_cast<size_t>(i)];
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(file.listText.c_str()));
         if (files.selected[static_cast<size_t>(i)]) SendMessageA(list, LB_SETSEL, TRUE, i);
+        SIZE size{};
+        GetTextExtentPoint32A(dc, file.listText.c_str(), static_cast<int>(file.listText.size()), &size);
+        if (size.cx > widest) widest = size.cx;
     }
+    SelectObject(dc, oldFont);
+    ReleaseDC(list, dc);
+    SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 8), 0);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     filling_ = false;
