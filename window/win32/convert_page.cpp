@@ -33,9 +33,10 @@ private:
 
     bool command(int id, int code) override {
         if (id < IDC_CV_OP_FIRST || id >= IDC_CV_OP_FIRST + kConvertOpCount) return false;
-        // The run lets messages through for its Abort button: a click that
-        // reaches another operation meanwhile starts nothing.
-        if (code == BN_CLICKED && !busy()) convert(id - IDC_CV_OP_FIRST);
+        // The confirmation and the run let messages through (the run for
+        // its Abort button): a click that reaches another operation
+        // meanwhile starts nothing.
+        if (code == BN_CLICKED && !converting_) convert(id - IDC_CV_OP_FIRST);
         return true;
     }
 
@@ -43,17 +44,21 @@ private:
     void run() override {}
 
     void convert(int op) {
+        converting_ = true;
         enableButtons(false);
         runFiles(
             ConvertKind(op), [op](int files) { return ConvertLogHeader(op, files); },
             [op](ToolFile& file) { return convertFile(file.entry, op); },
             [op](int files) { return ConvertSummary(op, files); });
         enableButtons(true);
+        converting_ = false;
     }
 
     void enableButtons(bool on) {
         for (int op = 0; op < kConvertOpCount; ++op) enableControl(hwnd(), IDC_CV_OP_FIRST + op, on);
     }
+
+    bool converting_ = false;
 };
 
 }  // namespace
