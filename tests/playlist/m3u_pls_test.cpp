@@ -87,8 +87,8 @@ TEST(M3uText, ExtinfLinesHeaderBomAndCodePage) {
         {"/m/a.mp3\n/m/b.mp3\n/m/c.mp3", {"/m/b.mp3", "/m/c.mp3"}},
         {"x\n#EXTINF:1,a\n/m/b.mp3\n", {std::string(kSep) + "l" + kSep + "#EXTINF:1,a", "/m/b.mp3"}},
 #ifndef _WIN32
-        {"#EXTM3U\n/m/caf\xE9.mp3\n/m/d\xC3\xA9j\xC3\xA0\xE0\xB8\x81.mp3\n",  // ANSI lines become UTF-8
-         {"/m/caf\xC3\xA9.mp3", "/m/d\xC3\xA9j\xC3\xA0\xE0\xB8\x81.mp3"}},
+        {"#EXTM3U\n/m/caf\xE9.mp3\n/m/\xC9t.mp3\n/m/d\xC3\xA9j\xC3\xA0\xE0\xB8\x81.mp3\n",  // ANSI lines become UTF-8
+         {"/m/caf\xC3\xA9.mp3", "/m/\xC3\x89t.mp3", "/m/d\xC3\xA9j\xC3\xA0\xE0\xB8\x81.mp3"}},
 #endif
     };
     for (const auto& [text, paths] : cases) EXPECT_EQ(m3uPaths(text, "/l/x.m3u"), paths) << text;
@@ -104,6 +104,7 @@ TEST_F(M3uPlsTest, PlsWithoutItsHeaderLineIsRefusedWithAMessage) {
     ASSERT_EQ(prompter_.shown.size(), 1u);
     EXPECT_EQ(prompter_.shown[0].text, "Bad file: PLS playlist");
     EXPECT_EQ(prompter_.shown[0].icon, PromptIcon::Error);
+    EXPECT_FALSE(readPls(dir_.Path("absent.pls"), playlist_, view_, prompter_));
 }
 
 

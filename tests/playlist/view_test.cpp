@@ -231,6 +231,8 @@ TEST_F(ViewTest, TotalsAndSelectedLengthFollowTheRows) {
     EXPECT_EQ(view_.totalLength(), 3600);
     EXPECT_EQ(view_.selectedLength(), 3600);
     EXPECT_FALSE(view_.removeRow(5));
+    view_.removeRowsOf(view_.entryAt(0));
+    EXPECT_EQ(view_.rowCount(), 1);
 }
 
 TEST_F(ViewTest, StatusTextsFromALanguageFileCannotMisreadArguments) {

@@ -433,13 +433,13 @@ TEST(DialogModelTest, AboutNamesProductVersionCreditAndShortcuts) {
 
 TEST(ExplorerOptionsDialogModelTest, NoCategoryCheckedIsRefusedWithTheInformationAndKeepsTheFields) {
     Settings s;
-    s.explorerFields = 0x21;
+    s.explorerFields = 0x41;
     RecordingPrompter prompter;
     ExplorerOptionsDialogModel m(s);
     m.setShown(0, false);
-    m.setShown(5, false);
+    m.setShown(6, false);
     EXPECT_FALSE(m.ok(s, prompter));
-    EXPECT_EQ(s.explorerFields, 0x21u);
+    EXPECT_EQ(s.explorerFields, 0x41u);
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].text, "Choose at least 1 field must be present !!!");
     EXPECT_EQ(prompter.shown[0].caption, LangTable::getString(23));
