@@ -236,11 +236,10 @@ int main(int argc, char** argv) {
     const char* page = gRename ? "Rename page" : "Mass Tag page";
     const char* command = gRename ? "rename" : "tag";
     std::printf("tools_dialog: %d files, best of %d rounds\n", files, rounds);
-    std::printf("  tools dialog, %-13s GO to summary: %9.1f ms (%d files run", page, bestDialog, written);
+    std::printf("  tools dialog, %s, GO to summary: %9.1f ms (%d files run", page, bestDialog, written);
     if (gRename) std::printf(", %d renamed", renamed);
     std::printf(")\n");
-    std::printf("  tunedeck %-6s on the same files:           %9.1f ms\n", command, bestTool);
-    std::printf("  ratio %-6s / dialog:                       %9.2f (1.0: the dialog adds nothing)\n", command,
-                bestTool / bestDialog);
+    std::printf("  tunedeck %s on the same files: %9.1f ms\n", command, bestTool);
+    std::printf("  ratio %s / dialog: %9.2f (1.0: the dialog adds nothing)\n", command, bestTool / bestDialog);
     return 0;
 }
