@@ -72,10 +72,7 @@ bool ParseColumnList(const std::string& list, std::vector<int>& ids) {
 // Paths and volume labels are in the system's own encoding, tag texts in the
 // ANSI code page.
 std::string CellUtf8(int columnId, const std::string& text) {
-    std::string out = columnId == kColumnFileName || columnId == kColumnPath ||
-                              columnId == kColumnShortFileName || columnId == kColumnVolume
-                          ? text::PathToUtf8(text)
-                          : text::AnsiToUtf8(text);
+    std::string out = columnDef(columnId).nativeText ? text::PathToUtf8(text) : text::AnsiToUtf8(text);
     // One row per line, one column per tab.
     for (char& c : out) {
         if (c == '\t' || c == '\n' || c == '\r') c = ' ';

@@ -41,13 +41,6 @@ const char* const kFontStyles[kFontStyleCount][2] = {
     {"italic", "bold"},
 };
 
-// The texts the view gives for these columns are paths or volume labels, in
-// the native encoding; every other column's text is ANSI.
-bool IsNativeColumn(int id) {
-    return id == kColumnFileName || id == kColumnVolume || id == kColumnPath ||
-           id == kColumnShortFileName;
-}
-
 // One exported column: a view column, or one half of a tag column in
 // both-tags mode (`source` 0 ID3v1, 1 ID3v2; -1 the view's own choice).
 struct ExportColumn {
@@ -147,7 +140,7 @@ public:
         return *this;
     }
     HtmlWriter& Cell(const std::string& text, int id) {
-        return IsNativeColumn(id) ? Native(text) : Ansi(text);
+        return columnDef(id).nativeText ? Native(text) : Ansi(text);
     }
     // A link's target: the file's URL as a double-quoted attribute value.
     HtmlWriter& Href(const std::string& path) {
@@ -267,11 +260,11 @@ void ArtistAndTitle(const SongRecord& entry, int source, std::string& artist,
 
 // --- text --------------------------------------------------------------------
 
-// A cell of a plain text export as ANSI text; with `flatten` every control
-// character (a tab or line break inside a tag would start a new cell or row)
-// becomes a blank.
-std::string PlainText(const std::string& text, int id, bool flatten) {
-    std::string plain = IsNativeColumn(id) ? NativeToAnsiText(text) : text;
+// A cell of a plain text export as ANSI text (`native`: it comes in the file
+// system's encoding); with `flatten` every control character (a tab or line
+// break inside a tag would start a new cell or row) becomes a blank.
+std::string PlainText(const std::string& text, bool native, bool flatten) {
+    std::string plain = native ? NativeToAnsiText(text) : text;
     if (flatten) {
         for (char& c : plain) {
             if (static_cast<unsigned char>(c) < 0x20) c = ' ';
@@ -293,7 +286,7 @@ TextTable BuildTextTable(PlaylistView& view, const ExportOptions& options, bool 
     TextTable table;
     const std::vector<ExportColumn> columns = Columns(view, false);
     for (const ExportColumn& column : columns) {
-        table.titles.push_back(PlainText(columnTitle(column.id), -1, flatten));
+        table.titles.push_back(PlainText(columnTitle(column.id), false, flatten));
     }
     const std::vector<ExportRow> rows = Rows(view, options.selectedOnly);
     table.rows.reserve(rows.size());
@@ -301,7 +294,8 @@ TextTable BuildTextTable(PlaylistView& view, const ExportOptions& options, bool 
         std::vector<std::string> cells;
         cells.reserve(columns.size());
         for (const ExportColumn& column : columns) {
-            cells.push_back(PlainText(CellText(view, scope, *row.entry, column), column.id, flatten));
+            const std::string text = CellText(view, scope, *row.entry, column);
+            cells.push_back(PlainText(text, columnDef(column.id).nativeText, flatten));
         }
         table.rows.push_back(std::move(cells));
     }
@@ -540,7 +534,7 @@ std::string formatXml(PlaylistView& view, const ExportOptions& options) {
             out += key;
             out += '>';
             const std::string text = CellText(view, scope, *row.entry, column);
-            if (IsNativeColumn(column.id)) {
+            if (columnDef(column.id).nativeText) {
                 AppendMarkupNative(out, text, MarkupKind::Xml, false);
             } else {
                 AppendMarkupAnsi(out, text, MarkupKind::Xml, false);

@@ -29,7 +29,6 @@ constexpr int kLangTotalLength = 121;  // "Total length: %s"
 constexpr int kLangSelectionCaption = 138;
 
 constexpr char kSeparator[] = "________________________________________________\r\n";
-const char* const kModeNames[4] = {"Stereo", "Joint-Stereo", "Dual-Channel", "Single-Channel"};
 
 // Lowered genre names; the first of equal names wins, as in GenreIndex.
 const std::unordered_map<std::string, int>& GenreLookup() {
@@ -187,7 +186,9 @@ std::string playlistReport(const Playlist& playlist, const PlaylistView& view,
 
     text += kSeparator;
     text += "MODE\r\n";
-    for (int mode = 0; mode < 4; ++mode) text += Line("\t%-lld:\t", counters.modes[mode], kModeNames[mode]);
+    for (int mode = 0; mode < 4; ++mode) {
+        text += Line("\t%-lld:\t", counters.modes[mode], ChannelModeName(mode));
+    }
 
     // Distinct artists in ascending byte order: sorting once gives the same
     // list as inserting one by one, without the quadratic walk on large lists.

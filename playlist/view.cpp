@@ -22,8 +22,6 @@ constexpr int kLangAverage = 119;
 constexpr int kLangSelected = 120;
 constexpr int kLangTotal = 121;
 
-const char* const kModeNames[4] = {"Stereo", "Joint-Stereo", "Dual-Channel", "Single-Channel"};
-
 int ClampId(int id) { return id >= 0 && id < kColumnCount ? id : 0; }
 
 // A song's length for the totals; a negative length (a damaged playlist
@@ -38,16 +36,6 @@ size_t LastSeparator(const std::string& name) {
         if (name[i] == '\\' || name[i] == '/') return i;
     }
     return std::string::npos;
-}
-
-std::string DirectoryPart(const std::string& name) {
-    const size_t slash = LastSeparator(name);
-    return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
-}
-
-std::string FilePart(const std::string& name) {
-    const size_t slash = LastSeparator(name);
-    return slash == std::string::npos ? name : name.substr(slash + 1);
 }
 
 std::string VolumeLabel(const Playlist& playlist, const SongRecord& entry) {
@@ -136,12 +124,104 @@ const Collation& TheCollation() {
     return collation;
 }
 
-bool IsTextColumn(int id) {
-    return (id >= kColumnArtist && id <= kColumnMode) || id == kColumnFileName ||
-           (id >= kColumnVolume && id <= kColumnShortFileName);
+int Sign(int64_t value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
+
+// --- what the cells hold -----------------------------------------------------
+// A column's text function and, for a numeric column, the number it sorts by.
+// Columns without a number sort by the collation of their text.
+
+void TagCell(const ColumnDef& column, const CellOptions& options, const SongRecord& entry,
+             std::string& text) {
+    // A field the tag lacks shows as one blank.
+    text.assign(1, ' ');
+    GetTagField(entry, column.frameType, options.viewSource, text);
 }
 
-int Sign(int64_t value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
+int64_t TagNumber(const ColumnDef& column, const CellOptions& options, const SongRecord& entry) {
+    std::string text;
+    TagCell(column, options, entry, text);
+    return LeadingNumber(text);
+}
+
+// A stream information field as it is stored.
+template <int32_t MpegInfo::*field>
+int64_t MpegNumber(const ColumnDef&, const CellOptions&, const SongRecord& entry) {
+    return entry.GetMpegInfo().*field;
+}
+
+void ModeCell(const ColumnDef&, const CellOptions&, const SongRecord& entry, std::string& text) {
+    const char* name = ChannelModeName(entry.GetMpegInfo().mode);
+    text.assign(*name != '\0' ? name : " ");
+}
+
+void BitrateCell(const ColumnDef&, const CellOptions&, const SongRecord& entry, std::string& text) {
+    text = FormatBitrate(entry.GetMpegInfo());
+}
+
+void FrequencyCell(const ColumnDef&, const CellOptions&, const SongRecord& entry, std::string& text) {
+    text = Printf("%lldHz", entry.GetMpegInfo().frequency);
+}
+
+void LayerCell(const ColumnDef&, const CellOptions&, const SongRecord& entry, std::string& text) {
+    text = FormatMpegVersion(entry.GetMpegInfo());
+}
+
+void TimeCell(const ColumnDef&, const CellOptions& options, const SongRecord& entry, std::string& text) {
+    text = options.secondsOnly ? Printf("%lld", LengthOf(&entry)) : ShortTimeText(LengthOf(&entry));
+}
+
+void SizeCell(const ColumnDef&, const CellOptions& options, const SongRecord& entry, std::string& text) {
+    const uint32_t size = static_cast<uint32_t>(entry.GetMpegInfo().fileSize);
+    if (options.sizeUnit == 0) {
+        text = Printf("%lld", size);
+    } else if (options.sizeUnit == 2) {
+        char buffer[64];
+        std::snprintf(buffer, sizeof(buffer), "%.2f Mb", size / 1024.0 / 1024.0);
+        text = buffer;
+    } else {
+        text = Printf("%lld kb", size / 1024);
+    }
+}
+
+int64_t SizeNumber(const ColumnDef&, const CellOptions&, const SongRecord& entry) {
+    return static_cast<uint32_t>(entry.GetMpegInfo().fileSize);
+}
+
+void FileNameCell(const ColumnDef&, const CellOptions&, const SongRecord& entry, std::string& text) {
+    text = entry.GetFileName();
+}
+
+void TagKindCell(const ColumnDef&, const CellOptions&, const SongRecord& entry, std::string& text) {
+    text = TagKindText(entry.GetTagFlags());
+}
+
+int64_t TagKindNumber(const ColumnDef&, const CellOptions&, const SongRecord& entry) {
+    return entry.GetTagFlags();
+}
+
+void VolumeCell(const ColumnDef&, const CellOptions& options, const SongRecord& entry, std::string& text) {
+    text = VolumeLabel(*options.playlist, entry);
+}
+
+void PathCell(const ColumnDef&, const CellOptions&, const SongRecord& entry, std::string& text) {
+    const std::string& name = entry.GetFileName();
+    const size_t slash = LastSeparator(name);
+    text.assign(name, 0, slash == std::string::npos ? 0 : slash + 1);
+}
+
+void ShortFileNameCell(const ColumnDef&, const CellOptions&, const SongRecord& entry, std::string& text) {
+    const std::string& name = entry.GetFileName();
+    const size_t slash = LastSeparator(name);
+    text.assign(name, slash == std::string::npos ? 0 : slash + 1, std::string::npos);
+}
+
+void RatingCell(const ColumnDef&, const CellOptions&, const SongRecord& entry, std::string& text) {
+    text = RatingText(entry.GetRating());
+}
+
+int64_t RatingNumber(const ColumnDef&, const CellOptions&, const SongRecord& entry) {
+    return entry.GetRating();
+}
 
 }  // namespace
 
@@ -149,26 +229,26 @@ int Sign(int64_t value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
 // columns (in the order of that table, not of the ids), then "Volume",
 // "Path", "Filename (short)" and "Rating".
 const ColumnDef kColumnDefs[kColumnCount] = {
-    {87, kColumnArtist, 1, 120, 0, 1, "ARTIST", kTPE1},
-    {88, kColumnTitle, 1, 160, 0, 1, "TITLE", kTIT2},
-    {92, kColumnGenre, 1, 85, 0, 1, "GENRE", kTCON},
-    {90, kColumnYear, 1, 45, 0, 1, "YEAR", kTYER},
-    {89, kColumnAlbum, 1, 160, 0, 1, "ALBUM", kTALB},
-    {91, kColumnComment, 1, 160, 0, 1, "COMMENT", kCOMM},
-    {94, kColumnMode, 1, 75, 0, 0, "MODE", -1},
-    {95, kColumnBitrate, 1, 90, 1, 0, "BITRATE", -1},
-    {96, kColumnFrequency, 1, 70, 0, 0, "FREQ", -1},
-    {97, kColumnLayer, 1, 100, 0, 0, "LAYER", -1},
-    {98, kColumnTime, 1, 50, 1, 0, "TIME", -1},
-    {99, kColumnSize, 1, 80, 1, 0, "SIZE", -1},
-    {100, kColumnFileName, 1, 400, 0, 0, "FILENAME", -1},
-    {93, kColumnTrack, 1, 60, 1, 1, "TRACK", kTRCK},
-    {101, kColumnId3Tag, 1, 80, 0, 0, "ID3TAG", -1},
-    {102, kColumnBpm, 1, 60, 0, 1, "BPM", kTBPM},
-    {324, kColumnVolume, 0, 80, 0, 0, "HEADER_VOLUMENAME", -1},
-    {338, kColumnPath, 0, 250, 0, 0, "PATH", -1},
-    {339, kColumnShortFileName, 0, 150, 0, 0, "SHORT_FILENAME", -1},
-    {366, kColumnRating, 0, 100, 0, 0, "RATING", -1},
+    {87, kColumnArtist, 1, 120, 0, 1, "ARTIST", kTPE1, false, TagCell, nullptr},
+    {88, kColumnTitle, 1, 160, 0, 1, "TITLE", kTIT2, false, TagCell, nullptr},
+    {92, kColumnGenre, 1, 85, 0, 1, "GENRE", kTCON, false, TagCell, nullptr},
+    {90, kColumnYear, 1, 45, 0, 1, "YEAR", kTYER, false, TagCell, nullptr},
+    {89, kColumnAlbum, 1, 160, 0, 1, "ALBUM", kTALB, false, TagCell, nullptr},
+    {91, kColumnComment, 1, 160, 0, 1, "COMMENT", kCOMM, false, TagCell, nullptr},
+    {94, kColumnMode, 1, 75, 0, 0, "MODE", -1, false, ModeCell, nullptr},
+    {95, kColumnBitrate, 1, 90, 1, 0, "BITRATE", -1, false, BitrateCell, MpegNumber<&MpegInfo::bitrate>},
+    {96, kColumnFrequency, 1, 70, 0, 0, "FREQ", -1, false, FrequencyCell, MpegNumber<&MpegInfo::frequency>},
+    {97, kColumnLayer, 1, 100, 0, 0, "LAYER", -1, false, LayerCell, MpegNumber<&MpegInfo::layer>},
+    {98, kColumnTime, 1, 50, 1, 0, "TIME", -1, false, TimeCell, MpegNumber<&MpegInfo::seconds>},
+    {99, kColumnSize, 1, 80, 1, 0, "SIZE", -1, false, SizeCell, SizeNumber},
+    {100, kColumnFileName, 1, 400, 0, 0, "FILENAME", -1, true, FileNameCell, nullptr},
+    {93, kColumnTrack, 1, 60, 1, 1, "TRACK", kTRCK, false, TagCell, TagNumber},
+    {101, kColumnId3Tag, 1, 80, 0, 0, "ID3TAG", -1, false, TagKindCell, TagKindNumber},
+    {102, kColumnBpm, 1, 60, 0, 1, "BPM", kTBPM, false, TagCell, TagNumber},
+    {324, kColumnVolume, 0, 80, 0, 0, "HEADER_VOLUMENAME", -1, true, VolumeCell, nullptr},
+    {338, kColumnPath, 0, 250, 0, 0, "PATH", -1, true, PathCell, nullptr},
+    {339, kColumnShortFileName, 0, 150, 0, 0, "SHORT_FILENAME", -1, true, ShortFileNameCell, nullptr},
+    {366, kColumnRating, 0, 100, 0, 0, "RATING", -1, false, RatingCell, RatingNumber},
 };
 
 const ColumnDef& columnDef(int id) { return kColumnDefs[ClampId(id)]; }
@@ -414,56 +494,11 @@ int PlaylistView::removeRowsOf(const std::unordered_set<const SongRecord*>& entr
 // --- texts ------------------------------------------------------------------
 
 std::string PlaylistView::cellText(const SongRecord& entry, int id) const {
-    const MpegInfo& mpeg = entry.GetMpegInfo();
-    switch (id) {
-        case kColumnArtist:
-        case kColumnTitle:
-        case kColumnGenre:
-        case kColumnYear:
-        case kColumnAlbum:
-        case kColumnComment:
-        case kColumnTrack:
-        case kColumnBpm: {
-            std::string text = " ";
-            TagFieldReader(viewSource_).GetField(entry, kColumnDefs[id].frameType, text);
-            return text;
-        }
-        case kColumnMode:
-            return mpeg.mode >= 0 && mpeg.mode < 4 ? kModeNames[mpeg.mode] : " ";
-        case kColumnBitrate:
-            return FormatBitrate(mpeg);
-        case kColumnFrequency:
-            return Printf("%lldHz", mpeg.frequency);
-        case kColumnLayer:
-            return FormatMpegVersion(mpeg);
-        case kColumnTime:
-            if (secondsOnly_) return Printf("%lld", LengthOf(&entry));
-            return ShortTimeText(LengthOf(&entry));
-        case kColumnSize: {
-            const uint32_t size = static_cast<uint32_t>(mpeg.fileSize);
-            if (sizeUnit_ == 0) return Printf("%lld", size);
-            if (sizeUnit_ == 2) {
-                char buffer[64];
-                std::snprintf(buffer, sizeof(buffer), "%.2f Mb", size / 1024.0 / 1024.0);
-                return buffer;
-            }
-            return Printf("%lld kb", size / 1024);
-        }
-        case kColumnFileName:
-            return entry.GetFileName();
-        case kColumnId3Tag:
-            return TagKindText(entry.GetTagFlags());
-        case kColumnVolume:
-            return VolumeLabel(playlist_, entry);
-        case kColumnPath:
-            return DirectoryPart(entry.GetFileName());
-        case kColumnShortFileName:
-            return FilePart(entry.GetFileName());
-        case kColumnRating:
-            return RatingText(entry.GetRating());
-        default:
-            return LangTable::getString(kLangNothing);
-    }
+    if (id < 0 || id >= kColumnCount) return LangTable::getString(kLangNothing);
+    const ColumnDef& column = kColumnDefs[id];
+    std::string text;
+    column.text(column, cellOptions(), entry, text);
+    return text;
 }
 
 std::string PlaylistView::columnText(const SongRecord& entry, int position, int rowNumber) const {
@@ -480,42 +515,17 @@ std::string PlaylistView::columnTextById(const SongRecord& entry, int id) const 
 
 // --- sorting ----------------------------------------------------------------
 
-namespace {
-
-// The value a numeric column sorts by.
-int64_t NumericKey(const SongRecord& entry, int id, const TagFieldReader& reader) {
-    const MpegInfo& mpeg = entry.GetMpegInfo();
-    switch (id) {
-        case kColumnBitrate: return mpeg.bitrate;
-        case kColumnFrequency: return mpeg.frequency;
-        case kColumnLayer: return mpeg.layer;
-        case kColumnTime: return mpeg.seconds;
-        case kColumnSize: return static_cast<uint32_t>(mpeg.fileSize);
-        case kColumnTrack:
-        case kColumnBpm: {
-            std::string text = " ";
-            reader.GetField(entry, kColumnDefs[id].frameType, text);
-            return LeadingNumber(text);
-        }
-        case kColumnId3Tag: return entry.GetTagFlags();
-        case kColumnRating: return entry.GetRating();
-        default: return 0;
-    }
-}
-
-}  // namespace
-
 int PlaylistView::compareById(const SongRecord& a, const SongRecord& b, int id) const {
-    id = ClampId(id);
-    if (IsTextColumn(id)) {
+    const ColumnDef& column = columnDef(id);
+    const CellOptions options = cellOptions();
+    if (!column.number) {
         std::string keyA, keyB;
-        TheCollation().Key(cellText(a, id), keyA);
-        TheCollation().Key(cellText(b, id), keyB);
+        TheCollation().Key(cellText(a, column.id), keyA);
+        TheCollation().Key(cellText(b, column.id), keyB);
         const int result = keyA.compare(keyB);
         return result < 0 ? -1 : (result > 0 ? 1 : 0);
     }
-    const TagFieldReader reader(viewSource_);
-    return Sign(NumericKey(a, id, reader) - NumericKey(b, id, reader));
+    return Sign(column.number(column, options, a) - column.number(column, options, b));
 }
 
 int PlaylistView::compareEntries(const SongRecord& a, const SongRecord& b) const {
@@ -629,47 +639,16 @@ void PlaylistView::sortById(int id, bool descending) {
     std::string& arena = scratch_->arena;
     arena.clear();
 
-    if (IsTextColumn(sortId_)) {
+    const ColumnDef& column = kColumnDefs[sortId_];
+    const CellOptions options = cellOptions();
+    if (!column.number) {
         const Collation& collation = TheCollation();
-        const TagFieldReader reader(viewSource_);
-        const int frameType = kColumnDefs[sortId_].frameType;
         arena.reserve(n * 64);  // only the pages written are ever mapped
         std::string text;
         for (const uint32_t r : visit) {
-            const SongRecord& entry = *rows_[r].entry;
             const size_t offset = arena.size();
-            const std::string& name = entry.GetFileName();
-            switch (sortId_) {
-                case kColumnMode: {
-                    const int mode = entry.GetMpegInfo().mode;
-                    const char* modeName = mode >= 0 && mode < 4 ? kModeNames[mode] : " ";
-                    collation.AppendKey(modeName, std::strlen(modeName), arena);
-                    break;
-                }
-                case kColumnFileName:
-                    collation.AppendKey(name.data(), name.size(), arena);
-                    break;
-                case kColumnPath: {
-                    const size_t slash = LastSeparator(name);
-                    collation.AppendKey(name.data(), slash == std::string::npos ? 0 : slash + 1, arena);
-                    break;
-                }
-                case kColumnShortFileName: {
-                    const size_t slash = LastSeparator(name);
-                    const size_t skip = slash == std::string::npos ? 0 : slash + 1;
-                    collation.AppendKey(name.data() + skip, name.size() - skip, arena);
-                    break;
-                }
-                case kColumnVolume:
-                    text = VolumeLabel(playlist_, entry);
-                    collation.AppendKey(text.data(), text.size(), arena);
-                    break;
-                default:
-                    text.assign(1, ' ');
-                    reader.GetField(entry, frameType, text);
-                    collation.AppendKey(text.data(), text.size(), arena);
-                    break;
-            }
+            column.text(column, options, *rows_[r].entry, text);
+            collation.AppendKey(text.data(), text.size(), arena);
             items[r] = {0, 0, order[r], static_cast<uint32_t>(r), static_cast<uint32_t>(offset),
                         static_cast<uint32_t>(arena.size() - offset)};
         }
@@ -711,11 +690,10 @@ void PlaylistView::sortById(int id, bool descending) {
             return a.order < b.order;
         });
     } else {
-        const TagFieldReader reader(viewSource_);
         for (const uint32_t r : visit) {
             // Signed keys, biased so that unsigned order is numeric order;
             // descending flips them so that one comparison serves both ways.
-            uint64_t key = static_cast<uint64_t>(NumericKey(*rows_[r].entry, sortId_, reader)) ^
+            uint64_t key = static_cast<uint64_t>(column.number(column, options, *rows_[r].entry)) ^
                            (uint64_t{1} << 63);
             if (descending) key = ~key;
             items[r] = {key, 0, order[r], static_cast<uint32_t>(r), 0, 0};

@@ -17,7 +17,17 @@
 
 namespace td {
 
-// One of the 20 list columns, indexed by column id (kColumn* of settings.h).
+// The view's text options a cell depends on.
+struct CellOptions {
+    const Playlist* playlist;  // the volumes' labels
+    int viewSource;            // which tag the tag columns show (0..3)
+    bool secondsOnly;          // Time as a plain number of seconds
+    int sizeUnit;              // Size: 0 bytes, 1 kb, 2 Mb
+};
+
+// One of the 20 list columns, indexed by column id (kColumn* of settings.h):
+// how it is shown, what its cells hold and how it sorts. The view, the
+// exports and the command-line tool all learn a column's cells from here.
 struct ColumnDef {
     int titleText;      // LangTable number of the title
     int id;
@@ -27,6 +37,15 @@ struct ColumnDef {
     int tag;            // 1 when the column shows a tag field
     const char* key;    // export key, the XML element name
     int frameType;      // the tag field's frame type for tag columns, else -1
+    // The text is a path or a volume label in the file system's own
+    // encoding; every other column's text is ANSI.
+    bool nativeText;
+    // Puts the cell's text into `text`, replacing what it held.
+    void (*text)(const ColumnDef& column, const CellOptions& options, const SongRecord& entry,
+                 std::string& text);
+    // The number a numeric column sorts by; null for a column that sorts by
+    // its text, case-blind.
+    int64_t (*number)(const ColumnDef& column, const CellOptions& options, const SongRecord& entry);
 };
 
 extern const ColumnDef kColumnDefs[kColumnCount];
@@ -194,6 +213,7 @@ public:
     int focusRow() const { return focusRow_; }
 
 private:
+    CellOptions cellOptions() const { return {&playlist_, viewSource_, secondsOnly_, sizeUnit_}; }
     std::string cellText(const SongRecord& entry, int id) const;
     // Fills the scratch's order (each row's entry index in the Playlist; rows
     // of other entries after) and visiting sequence (rows in memory order of

@@ -9,6 +9,7 @@
 #include "settings/lang_table.h"
 #include "tags/id3v1/id3v1.h"
 #include "tags/id3v2/frame_table.h"
+#include "tags/mpeg/mpeg_info.h"
 #include "tags/song_record.h"
 
 namespace td {
@@ -29,7 +30,6 @@ namespace {
 
 constexpr int kRootImage = 6;
 const char* const kTagKindNames[4] = {"No Tag", "ID3v1", "ID3v2", "ID3v1+v2"};
-const char* const kModeNames[4] = {"Stereo", "Joint-Stereo", "Dual-Channel", "Single-Channel"};
 const char* const kRatingNames[6] = {"No rating", "*", "**", "***", "****", "*****"};
 
 
@@ -178,7 +178,7 @@ ExplorerTree buildExplorer(const Playlist& playlist, int viewSource, uint32_t ex
         for (int mode = 0; mode < 4; ++mode) {
             if (modes[mode] == 0) continue;
             const int leaf = builder.add(tree.categoryNodes[kCategoryMode], ExplorerNodeKind::Leaf,
-                                         kCategoryMode, kModeNames[mode], 11 + mode, mode,
+                                         kCategoryMode, ChannelModeName(mode), 11 + mode, mode,
                                          modes[mode]);
             tree.nodes[leaf].filter.mask = kFilterMode;
             tree.nodes[leaf].filter.channelMode = mode;
