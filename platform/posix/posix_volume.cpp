@@ -2,7 +2,7 @@
 // mount point is the root, its file system label (or the mount point) the
 // label, its UUID or device numbers give a 32-bit serial, and the kind of
 // file system gives a Windows drive type.
-#include "platform/volume.h"
+#include "platform/posix/posix_volume.h"
 
 #include <cerrno>
 #include <climits>
@@ -18,6 +18,7 @@
 #include <initializer_list>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace td {
@@ -176,6 +177,7 @@ bool IsPathPrefix(const std::string& prefix, const std::string& path) {
 // parsing the table each time would cost more than the rest of the work.
 class MountTable {
 public:
+    explicit MountTable(std::string path) : path_(std::move(path)) {}
     ~MountTable() {
         if (fd_ >= 0) ::close(fd_);
     }
@@ -197,7 +199,7 @@ public:
 
 private:
     bool Refresh() {
-        if (fd_ < 0) fd_ = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd_ < 0) return false;
         // The file signals POLLPRI (and POLLERR) after a mount or unmount
         // until it is read again.
@@ -230,16 +232,12 @@ private:
         }
     }
 
+    const std::string path_;
     std::mutex mutex_;
     int fd_ = -1;
     bool loaded_ = false;
     std::vector<MountEntry> mounts_;
 };
-
-MountTable& Mounts() {
-    static MountTable table;
-    return table;
-}
 
 std::string WithSlash(const std::string& dir) { return dir.back() == '/' ? dir : dir + "/"; }
 
@@ -259,8 +257,9 @@ std::string WalkUpSameDevice(const std::string& existing, dev_t dev) {
 // The mount that holds `path` (the longest mount point above its real path;
 // of equal ones the last mounted). Without a mount table, the directory
 // where the device changes stands in for the mount point.
-bool FindMount(const std::string& path, MountEntry& mount, std::string* abs_out = nullptr,
-               std::string* existing_out = nullptr, dev_t* dev_out = nullptr) {
+bool FindMount(MountTable& mounts, const std::string& path, MountEntry& mount,
+               std::string* abs_out = nullptr, std::string* existing_out = nullptr,
+               dev_t* dev_out = nullptr) {
     const std::string abs = Absolute(path);
     if (abs.empty()) return false;
     std::string existing;
@@ -275,7 +274,7 @@ bool FindMount(const std::string& path, MountEntry& mount, std::string* abs_out 
         real = resolved;
         std::free(resolved);
     }
-    if (Mounts().Find(real, mount)) return true;
+    if (mounts.Find(real, mount)) return true;
     mount = MountEntry();
     mount.mountPoint = WalkUpSameDevice(existing, st.st_dev);
     mount.major = major(st.st_dev);
@@ -285,13 +284,13 @@ bool FindMount(const std::string& path, MountEntry& mount, std::string* abs_out 
 
 // Name in `directory` (a /dev/disk/by-* directory) of the link to the block
 // device major:minor; empty when there is none.
-std::string DiskLinkName(const char* directory, unsigned dev_major, unsigned dev_minor) {
+std::string DiskLinkName(const std::string& directory, unsigned dev_major, unsigned dev_minor) {
     std::string found;
-    DIR* dir = ::opendir(directory);
+    DIR* dir = ::opendir(directory.c_str());
     if (!dir) return found;
     while (const struct dirent* item = ::readdir(dir)) {
         if (item->d_name[0] == '.') continue;
-        const std::string link = std::string(directory) + "/" + item->d_name;
+        const std::string link = directory + "/" + item->d_name;
         struct stat st;
         if (::stat(link.c_str(), &st) != 0 || !S_ISBLK(st.st_mode)) continue;
         if (major(st.st_rdev) == dev_major && minor(st.st_rdev) == dev_minor) {
@@ -303,10 +302,10 @@ std::string DiskLinkName(const char* directory, unsigned dev_major, unsigned dev
     return found;
 }
 
-bool IsRemovableDevice(unsigned dev_major, unsigned dev_minor) {
+bool IsRemovableDevice(const std::string& blockDevices, unsigned dev_major, unsigned dev_minor) {
     // A partition's flag lives on its disk, one directory up.
     const std::string base =
-        "/sys/dev/block/" + std::to_string(dev_major) + ":" + std::to_string(dev_minor);
+        blockDevices + "/" + std::to_string(dev_major) + ":" + std::to_string(dev_minor);
     std::string text;
     if (ReadSystemFile((base + "/removable").c_str(), text) ||
         ReadSystemFile((base + "/../removable").c_str(), text)) {
@@ -351,11 +350,14 @@ bool ParseFatSerial(const std::string& uuid, uint32_t& serial) {
 
 class PosixVolumes final : public VolumeSystem {
 public:
+    explicit PosixVolumes(const PosixVolumeSources& sources)
+        : sources_(sources), mounts_(sources.mountTable) {}
+
     std::string RootOf(const std::string& path) override {
         MountEntry mount;
         std::string abs, existing;
         dev_t dev = 0;
-        if (!FindMount(path, mount, &abs, &existing, &dev)) return std::string();
+        if (!FindMount(mounts_, path, mount, &abs, &existing, &dev)) return std::string();
         // The root is given in the spelling of the path, so that it prefixes
         // the path; behind a symbolic link, the walk up the written path
         // stands in for the mount point.
@@ -365,7 +367,7 @@ public:
 
     uint32_t DriveType(const std::string& root) override {
         MountEntry mount;
-        if (root.empty() || !FindMount(root, mount)) return kDriveNoRootDir;
+        if (root.empty() || !FindMount(mounts_, root, mount)) return kDriveNoRootDir;
         const std::string& type = mount.fsType;
         if (IsOneOf(type, {"nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "afs", "9p",
                            "fuse.sshfs", "sshfs", "davfs", "fuse.davfs2", "fuse.rclone"})) {
@@ -373,8 +375,9 @@ public:
         }
         if (IsOneOf(type, {"iso9660", "udf"})) return kDriveCdRom;
         if (IsOneOf(type, {"tmpfs", "ramfs"})) return kDriveRamDisk;
-        if (mount.major != 0 && IsRemovableDevice(mount.major, mount.minor)) return kDriveRemovable;
-        return kDriveFixed;
+        const bool removable =
+            mount.major != 0 && IsRemovableDevice(sources_.blockDevices, mount.major, mount.minor);
+        return removable ? kDriveRemovable : kDriveFixed;
     }
 
     bool IsReachable(const std::string& root) override {
@@ -384,12 +387,12 @@ public:
 
     bool Information(const std::string& root, std::string& label, uint32_t& serial) override {
         MountEntry mount;
-        if (root.empty() || !FindMount(root, mount)) return false;
+        if (root.empty() || !FindMount(mounts_, root, mount)) return false;
         label.clear();
         std::string uuid;
         if (mount.major != 0) {
-            label = UnescapeHex(DiskLinkName("/dev/disk/by-label", mount.major, mount.minor));
-            uuid = DiskLinkName("/dev/disk/by-uuid", mount.major, mount.minor);
+            label = UnescapeHex(DiskLinkName(sources_.labelLinks, mount.major, mount.minor));
+            uuid = DiskLinkName(sources_.uuidLinks, mount.major, mount.minor);
         }
         if (label.empty()) label = mount.mountPoint;
         if (label.size() > kVolumeLabelMax) label.resize(kVolumeLabelMax);
@@ -407,12 +410,20 @@ public:
         if (serial == 0) serial = 1;
         return true;
     }
+
+private:
+    const PosixVolumeSources sources_;
+    MountTable mounts_;
 };
 
 }  // namespace
 
+std::unique_ptr<VolumeSystem> MakePosixVolumes(const PosixVolumeSources& sources) {
+    return std::make_unique<PosixVolumes>(sources);
+}
+
 VolumeSystem& NativeVolumes() {
-    static PosixVolumes volumes;
+    static PosixVolumes volumes{PosixVolumeSources()};
     return volumes;
 }
 
