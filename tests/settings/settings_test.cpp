@@ -59,6 +59,7 @@ Settings Scrambled() {
     s.sortDescending = 1;
     s.htmlTemplate = 5;
     s.htmlTemplates[3].columnText.textColor = 0x123456;
+    s.htmlTemplates[3].columnText.fontStyle = kFontStyleCount - 1;
     s.htmlTemplates[7].hyperlinkColor = 0x654321;
     s.windowPlacement.left = 200;
     s.windowPlacement.right = 900;
@@ -70,7 +71,7 @@ Settings Scrambled() {
     s.explorerShown = 1;
     s.setFormatPattern(0, "%A/%L/%T");
     s.setFormatPattern(7, "%Y");
-    s.themeIndex = 17;
+    s.themeIndex = kThemeCount - 1;
     s.themes[0].text = 0x0000FF;
     s.themes[20].selectedBackground = 0x00AA00;
     std::strcpy(s.themes[34].name, "Mine");

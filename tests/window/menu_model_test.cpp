@@ -110,6 +110,8 @@ TEST_F(MenuModelTest, BarMarksFollowViewLanguageAndExplorer) {
     EXPECT_TRUE(marks[40127].on);
     EXPECT_TRUE(marks[40149].on);
     for (int command = 40087; command <= 40090; ++command) EXPECT_FALSE(marks[command].on);
+    state.searchFields = 0x01;  // Artist
+    EXPECT_TRUE(MarksOf(MenuId::SearchFields, state)[40042].on);
 }
 
 // Each key of table 132 once; what a label shows after its tab must be the
