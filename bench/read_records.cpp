@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/sample_playlist.h"
 #include "platform/file_system.h"
 #include "tags/song_record.h"
 
@@ -109,19 +110,6 @@ std::vector<uint8_t> MakeTag(int index, bool withPicture) {
     tag.resize(padded, 0);
     PutSynchsafe(tag, 6, static_cast<uint32_t>(tag.size() - 10));
     return tag;
-}
-
-// MPEG-1 Layer III, 128 kbit/s, 44100 Hz, joint stereo: 417-byte frames.
-std::vector<uint8_t> MakeAudio(size_t bytes) {
-    const size_t frameSize = 417;
-    std::vector<uint8_t> audio((bytes / frameSize) * frameSize, 0);
-    for (size_t at = 0; at + 4 <= audio.size(); at += frameSize) {
-        audio[at] = 0xFF;
-        audio[at + 1] = 0xFB;
-        audio[at + 2] = 0x90;
-        audio[at + 3] = 0x64;
-    }
-    return audio;
 }
 
 std::vector<uint8_t> MakeTrailer(int index) {
@@ -314,7 +302,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         const auto start = std::chrono::steady_clock::now();
-        const std::vector<uint8_t> audio = MakeAudio(200 * 1024);
+        const std::string frames = td::bench::MpegFrames(200 * 1024 / 417);
+        const std::vector<uint8_t> audio(frames.begin(), frames.end());
         for (int i = 0; i < count; ++i) {
             char name[32];
             std::snprintf(name, sizeof name, "/song%05d.mp3", i);

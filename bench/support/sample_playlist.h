@@ -1,22 +1,39 @@
-// A list like a real library's, for the benchmarks: N entries with paths of
-// about 60 characters on two volumes, both tags, seven text frames and ratings.
+// What the benchmarks share: a list like a real library's, MPEG audio bytes,
+// their options, and best-of-N timing.
 #pragma once
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
-#include <random>
 #include <string>
 
 namespace td {
 class Playlist;
 namespace bench {
 
+// N entries with paths of about 60 characters on two volumes, both tags,
+// seven text frames and ratings.
 void FillSamplePlaylist(Playlist& playlist, int entries);
 
-// `count` words drawn from a small vocabulary (with a few accented ones and
-// band names), separated by spaces.
-std::string RandomWords(std::mt19937& rng, int count);
+// `frames` MPEG-1 Layer III frames, 128 kbit/s at 44.1 kHz, joint stereo,
+// no padding: 417 bytes each, silent.
+inline std::string MpegFrames(int frames) {
+    constexpr size_t kFrameSize = 417;
+    std::string bytes(kFrameSize * static_cast<size_t>(frames), '\0');
+    for (size_t at = 0; at < bytes.size(); at += kFrameSize) bytes.replace(at, 4, "\xFF\xFB\x90\x64");
+    return bytes;
+}
+
+// The value after `name` on the command line ("--rounds 5"), at least 1;
+// `fallback` when it is not given.
+inline int IntOption(int argc, char** argv, const char* name, int fallback) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], name) == 0) return std::max(1, std::atoi(argv[i + 1]));
+    }
+    return fallback;
+}
 
 // Milliseconds since `start`.
 inline double Ms(std::chrono::steady_clock::time_point start) {

@@ -21,7 +21,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -42,19 +41,7 @@ namespace {
 
 using td::bench::Ms;
 
-// One MPEG-1 Layer III frame header, 128 kbit/s at 44.1 kHz, no padding:
-// 417 bytes a frame.
-constexpr unsigned char kFrameHeader[4] = {0xFF, 0xFB, 0x90, 0x64};
-constexpr size_t kFrameSize = 417;
-constexpr int kFramesPerFile = 8;
-
 std::string SongBytes(int index) {
-    std::string bytes;
-    for (int f = 0; f < kFramesPerFile; ++f) {
-        std::string frame(kFrameSize, '\0');
-        std::memcpy(&frame[0], kFrameHeader, sizeof kFrameHeader);
-        bytes += frame;
-    }
     std::string tag(128, '\0');
     std::memcpy(&tag[0], "TAG", 3);
     const std::string title = "Song " + std::to_string(index);
@@ -62,7 +49,7 @@ std::string SongBytes(int index) {
     title.copy(&tag[3], std::min<size_t>(title.size(), 30));
     artist.copy(&tag[33], std::min<size_t>(artist.size(), 30));
     tag[127] = static_cast<char>(index % 80);
-    return bytes + tag;
+    return td::bench::MpegFrames(8) + tag;
 }
 
 bool MakeLibrary(const std::string& root, int files) {
@@ -128,12 +115,8 @@ double RunScan(const std::string& program, const std::string& root, const std::s
 }  // namespace
 
 int main(int argc, char** argv) {
-    int files = 10000;
-    int rounds = 3;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--files") == 0) files = std::max(1, std::atoi(argv[i + 1]));
-        if (std::strcmp(argv[i], "--rounds") == 0) rounds = std::max(1, std::atoi(argv[i + 1]));
-    }
+    const int files = td::bench::IntOption(argc, argv, "--files", 10000);
+    const int rounds = td::bench::IntOption(argc, argv, "--rounds", 3);
     td::LangTable::useBuiltinEnglish();
     td::test::HostSetup setup;
     setup.load = false;

@@ -15,8 +15,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "bench/support/sample_playlist.h"
@@ -31,7 +29,6 @@ namespace {
 
 using td::bench::Ms;
 
-constexpr UINT kShowCommand = 50120;  // "Show" in the host's menu
 constexpr int kListId = 1008;
 
 class SilentPrompter final : public td::Prompter {
@@ -43,29 +40,11 @@ public:
     }
 };
 
-// The shown playlist window: a top-level window owned by the host's main
-// window whose caption starts with "Tunedeck".
-HWND VisiblePlaylistWindow(HWND host) {
-    for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        char caption[64] = {};
-        GetWindowTextA(w, caption, sizeof(caption));
-        if (GetWindow(w, GW_OWNER) == host && std::strncmp(caption, "Tunedeck", 8) == 0 &&
-            IsWindowVisible(w)) {
-            return w;
-        }
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    int entries = 100000;
-    int rounds = 3;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--entries") == 0) entries = std::max(1, std::atoi(argv[i + 1]));
-        if (std::strcmp(argv[i], "--rounds") == 0) rounds = std::max(1, std::atoi(argv[i + 1]));
-    }
+    const int entries = td::bench::IntOption(argc, argv, "--entries", 100000);
+    const int rounds = td::bench::IntOption(argc, argv, "--rounds", 3);
     td::LangTable::useBuiltinEnglish();
 
     td::test::HostHarness harness;
@@ -98,13 +77,8 @@ int main(int argc, char** argv) {
     double close = 1e300;
     int shownRows = -1;
     for (int r = 0; r < rounds; ++r) {
-        harness.host().openMainMenu();  // the plug-in puts its submenu in
         const auto t0 = std::chrono::steady_clock::now();
-        harness.host().chooseMainMenuItem(kShowCommand);
-        HWND window = nullptr;
-        harness.pumpUntil(
-            [&] { return (window = VisiblePlaylistWindow(harness.hostWindow())) != nullptr; },
-            60000);
+        HWND window = harness.showPluginWindow(60000);
         if (!window) {
             std::fprintf(stderr, "window_open: the window did not open\n");
             return 1;
