@@ -2,19 +2,17 @@
 // reader must do (open, read the head and the ID3v1 trailer, close) and with
 // TagLib reading the same files?
 //
-//   read_records [--files N] [--dir DIR] [--rounds R] [--keep]
+//   read_records [--files N] [--rounds R]
 //
-// Without --dir, N files (default 10000) are generated in a temporary
-// directory: an ID3v2.3 tag of about 1 KB (every tenth file also carries a
-// 20 KB picture), about 200 KB of valid MPEG-1 Layer III frames and an ID3v1
-// trailer. Every reader then runs R rounds (default 5) over the warm page
-// cache; the best round counts.
+// N files (default 10000) are generated in a temporary directory: an ID3v2.3
+// tag of about 1 KB (every tenth file also carries a 20 KB picture), about
+// 200 KB of valid MPEG-1 Layer III frames and an ID3v1 trailer. Every reader
+// then runs R rounds (default 5) over the warm page cache; the best round
+// counts.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,13 +20,11 @@
 #include "bench/support/sample_playlist.h"
 #include "platform/file_system.h"
 #include "tags/song_record.h"
+#include "tests/support/test_support.h"
 
 #ifdef _WIN32
-#include <direct.h>
 #include <io.h>
-#include <windows.h>
 #else
-#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -43,140 +39,51 @@ namespace {
 
 // --- sample files ----------------------------------------------------------
 
-void PutSynchsafe(std::vector<uint8_t>& out, size_t at, uint32_t size) {
-    out[at] = static_cast<uint8_t>((size >> 21) & 0x7F);
-    out[at + 1] = static_cast<uint8_t>((size >> 14) & 0x7F);
-    out[at + 2] = static_cast<uint8_t>((size >> 7) & 0x7F);
-    out[at + 3] = static_cast<uint8_t>(size & 0x7F);
+std::string BigEndian32(size_t n, int bitsPerByte) {
+    std::string out;
+    const unsigned mask = (1u << bitsPerByte) - 1;
+    for (int shift = 3; shift >= 0; --shift) out += static_cast<char>((n >> (shift * bitsPerByte)) & mask);
+    return out;
 }
 
-void Append(std::vector<uint8_t>& out, const std::string& text) {
-    const size_t at = out.size();
-    out.resize(at + text.size());
-    if (!text.empty()) std::memcpy(&out[at], text.data(), text.size());
+std::string Frame(const char* id, const std::string& body) {
+    return std::string(id, 4) + BigEndian32(body.size(), 8) + std::string(2, '\0') + body;
 }
 
-void AddFrame(std::vector<uint8_t>& tag, const char* id, const std::vector<uint8_t>& body) {
-    Append(tag, std::string(id, 4));
-    const uint32_t n = static_cast<uint32_t>(body.size());
-    const uint8_t size[4] = {static_cast<uint8_t>(n >> 24), static_cast<uint8_t>(n >> 16),
-                             static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)};
-    tag.insert(tag.end(), size, size + 4);
-    tag.push_back(0);
-    tag.push_back(0);
-    tag.insert(tag.end(), body.begin(), body.end());
-}
+std::string TextFrame(const char* id, const std::string& text) { return Frame(id, '\0' + text); }
 
-std::vector<uint8_t> TextBody(const std::string& text) {
-    std::vector<uint8_t> body(1, 0);
-    Append(body, text);
-    return body;
-}
-
-std::vector<uint8_t> MakeTag(int index, bool withPicture) {
-    std::vector<uint8_t> tag = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0};
+std::string MakeTag(int index, bool withPicture) {
     const std::string n = std::to_string(index);
-    AddFrame(tag, "TIT2", TextBody("A song title of ordinary length no. " + n));
-    AddFrame(tag, "TPE1", TextBody("Some Artist " + std::to_string(index % 97)));
-    AddFrame(tag, "TALB", TextBody("An Album Name " + std::to_string(index % 211)));
-    AddFrame(tag, "TYER", TextBody(std::to_string(1970 + index % 50)));
-    AddFrame(tag, "TRCK", TextBody(std::to_string(1 + index % 14) + "/14"));
-    AddFrame(tag, "TCON", TextBody("Rock"));
-    std::vector<uint8_t> comm = {0, 'e', 'n', 'g', 0};
-    const std::string comment = "A comment that says a few words about track " + n;
-    Append(comm, comment);
-    AddFrame(tag, "COMM", comm);
-    AddFrame(tag, "TENC", TextBody("Some encoder"));
-    AddFrame(tag, "TSSE", TextBody("LAME 3.100 -V2"));
-    std::vector<uint8_t> txxx = {0};
-    const std::string user = "replaygain_track_gain";
-    Append(txxx, user);
-    txxx.push_back(0);
-    const std::string gain = "-7.20 dB";
-    Append(txxx, gain);
-    AddFrame(tag, "TXXX", txxx);
+    std::string frames = TextFrame("TIT2", "A song title of ordinary length no. " + n) +
+                         TextFrame("TPE1", "Some Artist " + std::to_string(index % 97)) +
+                         TextFrame("TALB", "An Album Name " + std::to_string(index % 211)) +
+                         TextFrame("TYER", std::to_string(1970 + index % 50)) +
+                         TextFrame("TRCK", std::to_string(1 + index % 14) + "/14") + TextFrame("TCON", "Rock");
+    frames += Frame("COMM", std::string("\0eng\0", 5) + "A comment that says a few words about track " + n);
+    frames += TextFrame("TENC", "Some encoder") + TextFrame("TSSE", "LAME 3.100 -V2");
+    frames += Frame("TXXX", std::string("\0replaygain_track_gain\0-7.20 dB", 31));
     if (withPicture) {
-        std::vector<uint8_t> apic = {0};
-        const std::string mime = "image/jpeg";
-        Append(apic, mime);
-        apic.push_back(0);
-        apic.push_back(3);
-        apic.push_back(0);
-        for (int i = 0; i < 20 * 1024; ++i) apic.push_back(static_cast<uint8_t>(i * 7 + index));
-        AddFrame(tag, "APIC", apic);
+        std::string picture(std::string("\0image/jpeg\0\3\0", 14));
+        for (int i = 0; i < 20 * 1024; ++i) picture += static_cast<char>(i * 7 + index);
+        frames += Frame("APIC", picture);
     }
     // Padding up to about 1 KB, as taggers leave it.
-    const size_t padded = std::max<size_t>(tag.size() + 64, 1024);
-    tag.resize(padded, 0);
-    PutSynchsafe(tag, 6, static_cast<uint32_t>(tag.size() - 10));
-    return tag;
+    frames.resize(std::max<size_t>(frames.size() + 64, 1014), '\0');
+    return std::string("ID3\3\0\0", 6) + BigEndian32(frames.size(), 7) + frames;
 }
 
-std::vector<uint8_t> MakeTrailer(int index) {
-    std::vector<uint8_t> t(128, 0);
-    std::memcpy(t.data(), "TAG", 3);
-    const std::string title = "A song title no. " + std::to_string(index);
-    std::memcpy(&t[3], title.data(), std::min<size_t>(title.size(), 30));
-    std::memcpy(&t[33], "Some Artist", 11);
-    std::memcpy(&t[63], "An Album Name", 13);
-    std::memcpy(&t[93], "1999", 4);
-    t[126] = static_cast<uint8_t>(1 + index % 14);
-    t[127] = 17;
+std::string MakeTrailer(int index) {
+    std::string t = "TAG" + ("A song title no. " + std::to_string(index)).substr(0, 30);
+    t.resize(33, '\0');
+    t += "Some Artist";
+    t.resize(63, '\0');
+    t += "An Album Name";
+    t.resize(93, '\0');
+    t += "1999";
+    t.resize(126, '\0');
+    t += static_cast<char>(1 + index % 14);
+    t += static_cast<char>(17);
     return t;
-}
-
-bool WriteFile(const std::string& path, const std::vector<const std::vector<uint8_t>*>& parts) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = true;
-    for (const auto* p : parts) ok = ok && std::fwrite(p->data(), 1, p->size(), f) == p->size();
-    return std::fclose(f) == 0 && ok;
-}
-
-std::string MakeTempDir() {
-#ifdef _WIN32
-    char base[MAX_PATH];
-    GetTempPathA(MAX_PATH, base);
-    std::string dir = std::string(base) + "td-bench-" + std::to_string(GetCurrentProcessId());
-    if (_mkdir(dir.c_str()) != 0) return std::string();
-    return dir;
-#else
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/td-bench-XXXXXX";
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back(0);
-    if (!mkdtemp(buf.data())) return std::string();
-    return buf.data();
-#endif
-}
-
-bool ListAudioFiles(const std::string& dir, std::vector<std::string>& out) {
-    const auto wanted = [](const std::string& name) {
-        if (name.size() < 4) return false;
-        std::string ext = name.substr(name.size() - 4);
-        for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return ext == ".mp3" || ext == ".mp2";
-    };
-#ifdef _WIN32
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && wanted(data.cFileName)) {
-            out.push_back(dir + "\\" + data.cFileName);
-        }
-    } while (FindNextFileA(h, &data));
-    FindClose(h);
-#else
-    DIR* d = opendir(dir.c_str());
-    if (!d) return false;
-    while (dirent* e = readdir(d)) {
-        if (wanted(e->d_name)) out.push_back(dir + "/" + e->d_name);
-    }
-    closedir(d);
-#endif
-    std::sort(out.begin(), out.end());
-    return true;
 }
 
 // --- readers -----------------------------------------------------------------
@@ -271,57 +178,27 @@ void MeasureAll(std::vector<Reader>& readers, const std::vector<std::string>& fi
     }
 }
 
-int Usage() {
-    std::fprintf(stderr, "usage: read_records [--files N] [--dir DIR] [--rounds R] [--keep]\n");
-    return 2;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    int count = 10000;
-    int rounds = 5;
-    std::string dir;
-    bool keep = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--files" && i + 1 < argc) count = std::atoi(argv[++i]);
-        else if (a == "--rounds" && i + 1 < argc) rounds = std::atoi(argv[++i]);
-        else if (a == "--dir" && i + 1 < argc) dir = argv[++i];
-        else if (a == "--keep") keep = true;
-        else return Usage();
-    }
-    if (count <= 0 || rounds <= 0) return Usage();
+    const int count = td::bench::IntOption(argc, argv, "--files", 10000);
+    const int rounds = td::bench::IntOption(argc, argv, "--rounds", 5);
 
+    td::test::TempDir dir;
     std::vector<std::string> files;
-    const bool generated = dir.empty();
-    if (generated) {
-        dir = MakeTempDir();
-        if (dir.empty()) {
-            std::fprintf(stderr, "read_records: cannot create a temporary directory\n");
+    const auto start = std::chrono::steady_clock::now();
+    const std::string audio = td::test::MpegAudio(200 * 1024 / 417 * 417);
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "song%05d.mp3", i);
+        const std::string path = dir.Path(name);
+        if (!td::test::WriteBytes(path, MakeTag(i, i % 10 == 0) + audio + MakeTrailer(i))) {
+            std::fprintf(stderr, "read_records: cannot write %s\n", path.c_str());
             return 1;
         }
-        const auto start = std::chrono::steady_clock::now();
-        const std::string frames = td::bench::MpegFrames(200 * 1024 / 417);
-        const std::vector<uint8_t> audio(frames.begin(), frames.end());
-        for (int i = 0; i < count; ++i) {
-            char name[32];
-            std::snprintf(name, sizeof name, "/song%05d.mp3", i);
-            const std::string path = dir + name;
-            const std::vector<uint8_t> tag = MakeTag(i, i % 10 == 0);
-            const std::vector<uint8_t> trailer = MakeTrailer(i);
-            if (!WriteFile(path, {&tag, &audio, &trailer})) {
-                std::fprintf(stderr, "read_records: cannot write %s\n", path.c_str());
-                return 1;
-            }
-            files.push_back(path);
-        }
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        std::printf("generated %d files in %s (%.1f s)\n", count, dir.c_str(), took.count());
-    } else if (!ListAudioFiles(dir, files) || files.empty()) {
-        std::fprintf(stderr, "read_records: no .mp3/.mp2 files in %s\n", dir.c_str());
-        return 1;
+        files.push_back(path);
     }
+    std::printf("generated %d files in %s (%.0f ms)\n", count, dir.path().c_str(), td::bench::Ms(start));
 
     // One untimed pass brings every file into the page cache.
     for (const std::string& f : files) FloorPosix(f);
@@ -347,16 +224,5 @@ int main(int argc, char** argv) {
 #else
     std::printf("  TagLib: not built in (no taglib found)\n");
 #endif
-
-    if (generated && !keep) {
-        for (const std::string& f : files) std::remove(f.c_str());
-#ifdef _WIN32
-        _rmdir(dir.c_str());
-#else
-        rmdir(dir.c_str());
-#endif
-    } else if (generated) {
-        std::printf("kept %s\n", dir.c_str());
-    }
     return readers[2].failures ? 1 : 0;
 }

@@ -1,5 +1,6 @@
-// What the benchmarks share: a list like a real library's, MPEG audio bytes,
-// their options, and best-of-N timing.
+// What the benchmarks share: a list like a real library's, their options,
+// and best-of-N timing. The test support (temporary folders, MPEG audio
+// bytes) is linked in too.
 #pragma once
 
 #include <algorithm>
@@ -16,15 +17,6 @@ namespace bench {
 // N entries with paths of about 60 characters on two volumes, both tags,
 // seven text frames and ratings.
 void FillSamplePlaylist(Playlist& playlist, int entries);
-
-// `frames` MPEG-1 Layer III frames, 128 kbit/s at 44.1 kHz, joint stereo,
-// no padding: 417 bytes each, silent.
-inline std::string MpegFrames(int frames) {
-    constexpr size_t kFrameSize = 417;
-    std::string bytes(kFrameSize * static_cast<size_t>(frames), '\0');
-    for (size_t at = 0; at < bytes.size(); at += kFrameSize) bytes.replace(at, 4, "\xFF\xFB\x90\x64");
-    return bytes;
-}
 
 // The value after `name` on the command line ("--rounds 5"), at least 1;
 // `fallback` when it is not given.

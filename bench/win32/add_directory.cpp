@@ -33,6 +33,7 @@
 #include "settings/lang_table.h"
 #include "settings/settings.h"
 #include "tests/support/recording_prompter.h"
+#include "tests/support/test_support.h"
 #include "tests/win32/host_harness.h"
 #include "window/win32/playlist_window.h"
 #include "window/window_resource.h"
@@ -49,7 +50,7 @@ std::string SongBytes(int index) {
     title.copy(&tag[3], std::min<size_t>(title.size(), 30));
     artist.copy(&tag[33], std::min<size_t>(artist.size(), 30));
     tag[127] = static_cast<char>(index % 80);
-    return td::bench::MpegFrames(8) + tag;
+    return td::test::MpegAudio(8 * 417) + tag;
 }
 
 bool MakeLibrary(const std::string& root, int files) {
