@@ -3,7 +3,6 @@
 #pragma once
 
 #include <deque>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,11 +19,7 @@ public:
         PromptIcon icon;
     };
 
-    // Without a fixed answer, a message is answered OK when it offers OK and
-    // Yes otherwise.
-    RecordingPrompter() = default;
-    explicit RecordingPrompter(PromptAnswer answer) : fixed_(answer) {}
-
+    // Unscripted, a message is answered OK when it offers OK and Yes otherwise.
     PromptAnswer Message(const std::string& text, const std::string& caption,
                          PromptButtons buttons, PromptIcon icon) override {
         shown.push_back({text, caption, buttons, icon});
@@ -33,7 +28,6 @@ public:
             answers.pop_front();
             return a;
         }
-        if (fixed_) return *fixed_;
         if (buttons == PromptButtons::OkCancel || buttons == PromptButtons::Ok) {
             return PromptAnswer::Ok;
         }
@@ -92,9 +86,6 @@ public:
     std::vector<FileDialogRequest> fileRequests;
     std::vector<FolderDialogRequest> folderRequests;
     std::vector<uint32_t> colorRequests;  // the colour each chooser opened on
-
-private:
-    std::optional<PromptAnswer> fixed_;
 };
 
 }  // namespace td::test

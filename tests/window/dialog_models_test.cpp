@@ -201,8 +201,6 @@ TEST(DialogModelTest, RefusedValuesShowTheDialogsMessageAndStoreNothing) {
          "Error"},
         {"hex long", [](Settings& s, Prompter& p) { return HexOk(s, p, "1234567"); }, "Error in hexvalue !!!",
          "Error"},
-        {"hex empty", [](Settings& s, Prompter& p) { return HexOk(s, p, ""); }, "Error in hexvalue !!!",
-         "Error"},
         {"custom empty", [](Settings& s, Prompter& p) { return WizardOk(s, p, ""); },
          "Please custom time must be a number not null !!!", "Error"},
         {"custom zero", [](Settings& s, Prompter& p) { return WizardOk(s, p, "000"); },
@@ -223,6 +221,13 @@ TEST(DialogModelTest, RefusedValuesShowTheDialogsMessageAndStoreNothing) {
         {"percent over-long",
          [](Settings& s, Prompter& p) { return DuplicatesOk(s, p, kDuplicateSize, "5", "99999999999"); },
          "Bad number format !!!", "Information"},
+        {"no explorer category",
+         [](Settings& s, Prompter& p) {
+             ExplorerOptionsDialogModel m(s);
+             for (int c = 0; c < ExplorerOptionsDialogModel::kCategoryCount; ++c) m.setShown(c, false);
+             return m.ok(s, p);
+         },
+         "Choose at least 1 field must be present !!!", "Information"},
         {"double click choice",
          [](Settings& s, Prompter& p) {
              OptionsDialogModel m(s);
@@ -429,21 +434,6 @@ TEST(DialogModelTest, AboutNamesProductVersionCreditAndShortcuts) {
     EXPECT_EQ(m.toggleLabel(), "Help >>");
     m.toggleHelp();
     EXPECT_EQ(m.toggleLabel(), "<< About");
-}
-
-TEST(ExplorerOptionsDialogModelTest, NoCategoryCheckedIsRefusedWithTheInformationAndKeepsTheFields) {
-    Settings s;
-    s.explorerFields = 0x41;
-    RecordingPrompter prompter;
-    ExplorerOptionsDialogModel m(s);
-    m.setShown(0, false);
-    m.setShown(6, false);
-    EXPECT_FALSE(m.ok(s, prompter));
-    EXPECT_EQ(s.explorerFields, 0x41u);
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].text, "Choose at least 1 field must be present !!!");
-    EXPECT_EQ(prompter.shown[0].caption, LangTable::getString(23));
-    EXPECT_EQ(prompter.shown[0].icon, PromptIcon::Information);
 }
 
 TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) {

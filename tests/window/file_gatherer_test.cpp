@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdio>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "platform/copy_file.h"
 #include "platform/directory.h"
 #include "platform/folder_walk.h"
 #include "playlist/playlist.h"
@@ -16,13 +16,11 @@
 #include "settings/lang_table.h"
 #include "support/test_support.h"
 #include "tags/song_record.h"
+#include "window/gather_recorder.h"
 
 #include "platform/text_codec.h"
 
-#ifdef _WIN32
-#include <direct.h>
-#else
-#include <sys/stat.h>
+#ifndef _WIN32
 #include <unistd.h>
 #endif
 
@@ -40,21 +38,13 @@ std::string SongBytes() {
     return bytes;
 }
 
+// `files` ('/' between levels) under `dir`, with their folders.
 void MakeTree(const TempDir& dir, const std::vector<std::string>& files) {
     for (const std::string& name : files) {
-        std::string path = dir.path();
-        size_t start = 0;
-        for (size_t slash = name.find('/'); slash != std::string::npos;
-             slash = name.find('/', start)) {
-            path = JoinPath(path, name.substr(start, slash - start));
-#ifdef _WIN32
-            _mkdir(path.c_str());
-#else
-            mkdir(path.c_str(), 0755);
-#endif
-            start = slash + 1;
-        }
-        ASSERT_TRUE(test::WriteBytes(JoinPath(path, name.substr(start)), SongBytes()));
+        const size_t slash = name.rfind('/');
+        const std::string folder = slash == std::string::npos ? dir.path() : JoinPath(dir.path(), name.substr(0, slash));
+        ASSERT_TRUE(MakeDirectories(folder));
+        ASSERT_TRUE(test::WriteBytes(JoinPath(folder, name.substr(slash + 1)), SongBytes()));
     }
 }
 
@@ -64,31 +54,6 @@ std::vector<std::string> EntryNames(const Playlist& playlist) {
     return names;
 }
 
-// Records what the worker reports; can stop the run after `stopAfter` files.
-class Recorder : public GatherListener {
-public:
-    void gatherFile(const std::string& path) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        files.push_back(BaseName(path));
-        if (onFile) onFile(path);
-    }
-    void gatherDone() override {
-        std::lock_guard<std::mutex> lock(mutex);
-        ++done;
-        finished.notify_all();
-    }
-    void waitDone() {
-        std::unique_lock<std::mutex> lock(mutex);
-        finished.wait(lock, [this] { return done > 0; });
-    }
-
-    std::mutex mutex;
-    std::condition_variable finished;
-    std::vector<std::string> files;
-    int done = 0;
-    std::function<void(const std::string&)> onFile;
-};
-
 class FileGathererTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -96,7 +61,7 @@ protected:
     }
     TempDir dir_;
     Playlist playlist_;
-    Recorder recorder_;
+    test::GatherRecorder recorder_;
 };
 
 TEST_F(FileGathererTest, DirectoryTakesMpegFilesInNameOrderWithOrWithoutSubfolders) {
@@ -110,7 +75,7 @@ TEST_F(FileGathererTest, DirectoryTakesMpegFilesInNameOrderWithOrWithoutSubfolde
     for (const auto& c : cases) {
         Playlist playlist;
         FileGatherer gatherer(playlist);
-        Recorder recorder;
+        test::GatherRecorder recorder;
         ASSERT_EQ(gatherer.start(GatherRequest::Directory(dir_.path() + kPathSeparator, c.recurse), recorder),
                   GatherStart::Started);
         recorder.waitDone();
@@ -138,7 +103,7 @@ TEST_F(FileGathererTest, FileListReportsEveryItemAndKeepsMissingSongsAsDeadEntri
 
     FileGatherer gatherer(playlist_);
     ASSERT_EQ(gatherer.run(request, &recorder_), GatherStart::Started);
-    EXPECT_EQ(recorder_.files, (std::vector<std::string>{"b.mp3", "x.mp1", "gone.mp3"}));
+    EXPECT_EQ(recorder_.files, (std::vector<std::string>{dir_.Path("b.mp3"), dir_.Path("x.mp1"), dir_.Path("gone.mp3")}));
     EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"b.mp3", "gone.mp3"}));
     EXPECT_EQ(playlist_.entryAt(1)->GetAudioSize(), 0u);
 }
@@ -160,7 +125,7 @@ TEST_F(FileGathererTest, AbortAtAnyMomentLeavesWholeEntriesOnlyAndTheNextRunComp
     for (int stopAfter = 1; stopAfter <= 6; ++stopAfter) {
         Playlist playlist;
         FileGatherer gatherer(playlist);
-        Recorder recorder;
+        test::GatherRecorder recorder;
         std::atomic<int> seen{0};
         // Asked while the worker is between reading a file and the next one,
         // as the dialog's Abort would.
@@ -178,7 +143,7 @@ TEST_F(FileGathererTest, AbortAtAnyMomentLeavesWholeEntriesOnlyAndTheNextRunComp
             EXPECT_EQ(playlist.entryAt(i)->GetAudioSize(), 2048u) << "half-read entry";
         }
         // The stop of the last run is not left behind for the next one.
-        Recorder again;
+        test::GatherRecorder again;
         ASSERT_EQ(gatherer.start(GatherRequest::Directory(dir_.Path("m"), false), again),
                   GatherStart::Started);
         again.waitDone();

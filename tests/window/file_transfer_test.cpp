@@ -1,10 +1,6 @@
 // Copy To and Move To on the gathering worker, with real files.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <cstdio>
-#include <functional>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <utility>
@@ -14,6 +10,7 @@
 #include "playlist/playlist.h"
 #include "support/test_support.h"
 #include "window/file_gatherer.h"
+#include "window/gather_recorder.h"
 
 namespace td {
 namespace {
@@ -21,42 +18,6 @@ namespace {
 using test::FaultyFileSystem;
 using test::ScopedFs;
 using test::TempDir;
-
-// Notes what the worker hands over, and on which thread.
-class TransferRecorder : public GatherListener {
-public:
-    void gatherFile(const std::string& path) override {
-        std::function<void()> hook;
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            files.push_back(path);
-            hook = onFile;
-        }
-        if (hook) hook();
-    }
-    void gatherMoved(size_t item, const std::string& newPath) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        moves.emplace_back(item, newPath);
-        moveThreads.push_back(std::this_thread::get_id());
-    }
-    void gatherDone() override {
-        std::lock_guard<std::mutex> lock(mutex);
-        ++done;
-        finished.notify_all();
-    }
-    void waitDone() {
-        std::unique_lock<std::mutex> lock(mutex);
-        finished.wait(lock, [this] { return done > 0; });
-    }
-
-    std::mutex mutex;
-    std::condition_variable finished;
-    std::vector<std::string> files;
-    std::vector<std::pair<size_t, std::string>> moves;
-    std::vector<std::thread::id> moveThreads;
-    int done = 0;
-    std::function<void()> onFile;
-};
 
 class FileTransferTest : public ::testing::Test {
 protected:
@@ -73,7 +34,7 @@ protected:
     TempDir target_;
     Playlist playlist_;
     FileGatherer gatherer_{playlist_};
-    TransferRecorder recorder_;
+    test::GatherRecorder recorder_;
 };
 
 TEST(TransferDestinationTest, TheFileNameGoesIntoTheFolderWithOneSeparator) {
@@ -159,7 +120,7 @@ TEST_F(FileTransferTest, AMoveToAnotherVolumeThatFailsAtAnyStepKeepsTheSourceWho
 }
 
 TEST_F(FileTransferTest, AbortStopsBeforeTheNextFileAndWhatWasHandledStaysHandled) {
-    recorder_.onFile = [this] { gatherer_.requestStop(); };
+    recorder_.onFile = [this](const std::string&) { gatherer_.requestStop(); };
     gatherer_.start(GatherRequest::Transfer(true, Sources(), target_.path()), recorder_);
     recorder_.waitDone();
     gatherer_.stop();
