@@ -58,14 +58,7 @@ bool MakeLibrary(const std::string& root, int files) {
     for (int i = 0; i < files; ++i) {
         const std::string folder = root + "\\folder" + std::to_string(i % 100);
         if (i < 100) CreateDirectoryA(folder.c_str(), nullptr);
-        const std::string path = folder + "\\song" + std::to_string(i) + ".mp3";
-        const std::string bytes = SongBytes(i);
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return false;
-        DWORD written = 0;
-        const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(file);
-        if (!ok || written != bytes.size()) return false;
+        if (!td::test::WriteBytes(folder + "\\song" + std::to_string(i) + ".mp3", SongBytes(i))) return false;
     }
     return true;
 }

@@ -18,11 +18,11 @@
 #include <string>
 
 #include "bench/support/sample_playlist.h"
-#include "platform/prompter.h"
 #include "playlist/kq3.h"
 #include "playlist/playlist.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
+#include "tests/support/recording_prompter.h"
 #include "tests/win32/host_harness.h"
 
 namespace {
@@ -30,15 +30,6 @@ namespace {
 using td::bench::Ms;
 
 constexpr int kListId = 1008;
-
-class SilentPrompter final : public td::Prompter {
-public:
-    td::PromptAnswer Message(const std::string& text, const std::string&, td::PromptButtons,
-                             td::PromptIcon) override {
-        std::fprintf(stderr, "window_open: message: %s\n", text.c_str());
-        return td::PromptAnswer::Ok;
-    }
-};
 
 }  // namespace
 
@@ -67,10 +58,11 @@ int main(int argc, char** argv) {
     for (int r = 0; r < rounds; ++r) {
         td::Playlist playlist;
         td::PlaylistView view(playlist);
-        SilentPrompter prompter;
+        td::test::RecordingPrompter prompter;
         const auto t0 = std::chrono::steady_clock::now();
         td::loadKq3(startFile, true, playlist, view, prompter);
         reference = std::min(reference, Ms(t0));
+        for (const auto& shown : prompter.shown) std::fprintf(stderr, "window_open: message: %s\n", shown.text.c_str());
     }
 
     double open = 1e300;

@@ -8,20 +8,12 @@
 
 #include <vector>
 
+#include "win32/dialog_driver.h"
+
 namespace td {
 namespace {
 
-void PumpFor(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(1);
-    }
-}
+void PumpFor(int milliseconds) { test::PumpUntil([] { return false; }, milliseconds); }
 
 // One step of the animation, as the timer would make it.
 void Step(HWND bar, int count = 1) {
@@ -169,8 +161,6 @@ TEST_F(ActivityBarTest, ClassicBlocksStandWhereTheGeometrySays) {
     }
     const Capture printed(bar);
     EXPECT_EQ(printed.columnsOf(10, kHighlight), expected);
-    EXPECT_EQ(printed.at(127, 10), kFace);   // the gap beyond the head
-    EXPECT_EQ(printed.at(57, 10), kFace);    // left of the tail
     EXPECT_EQ(printed.at(114, 1), kFace);    // inside the border, above R
     EXPECT_EQ(printed.at(114, 2), kHighlight);
     EXPECT_EQ(printed.at(114, 17), kHighlight);

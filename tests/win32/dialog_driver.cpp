@@ -48,7 +48,14 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     }
 }
 
-void SetModifiers(unsigned mods) {
+HWND KeyTarget(HWND fallback) {
+    HWND focus = GetFocus();
+    return focus ? focus : fallback;
+}
+
+}  // namespace
+
+void HoldModifiers(unsigned mods) {
     BYTE state[256] = {};
     GetKeyboardState(state);
     state[VK_CONTROL] = (mods & kCtrl) ? 0x80 : 0;
@@ -56,13 +63,6 @@ void SetModifiers(unsigned mods) {
     state[VK_SHIFT] = (mods & kShift) ? 0x80 : 0;
     SetKeyboardState(state);
 }
-
-HWND KeyTarget(HWND fallback) {
-    HWND focus = GetFocus();
-    return focus ? focus : fallback;
-}
-
-}  // namespace
 
 HWND FindOwnedDialog(HWND owner) {
     Search search{owner, nullptr};
@@ -77,7 +77,7 @@ void Choose(HWND dialog, int control, int index) {
 }
 
 void PressKey(UINT key, unsigned mods, HWND fallback) {
-    SetModifiers(mods);
+    HoldModifiers(mods);
     HWND target = KeyTarget(fallback);
     const UINT scan = MapVirtualKeyA(key, 0);
     const LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | ((mods & kAlt) ? 0x20000000 : 0);
@@ -88,7 +88,7 @@ void PressKey(UINT key, unsigned mods, HWND fallback) {
     PostMessageA(target, downMessage, key, down);
     PostMessageA(target, upMessage, key, down | 0xC0000000);
     PumpUntil([] { return false; }, 30);
-    SetModifiers(kNoMods);
+    HoldModifiers(kNoMods);
 }
 
 void TypeChars(const char* text, HWND fallback) {

@@ -47,6 +47,8 @@ void Choose(HWND dialog, int control, int index);
 // `fallback`), so that the message loop, the accelerator hook and the
 // dialog manager see it as they would see a key press.
 enum KeyMods : unsigned { kNoMods = 0, kCtrl = 1, kAlt = 2, kShift = 4 };
+// Sets the modifier keys' state for the thread, as if they were held.
+void HoldModifiers(unsigned mods);
 void PressKey(UINT key, unsigned mods, HWND fallback);
 // Characters typed into the window with the focus.
 void TypeChars(const char* text, HWND fallback);

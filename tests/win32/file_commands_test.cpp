@@ -1,25 +1,17 @@
 // The File menu through the real window: the dialogs answered by the
 // test's prompter, the list and the files on disk checked.
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/file_system.h"
-#include "win32/window_fixture.h"
+#include "win32/dialog_driver.h"
 
 namespace td {
 namespace {
 
 using test::PlaylistWindowTest;
-
-std::string caption(HWND window) {
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
 
 class FileCommandsTest : public PlaylistWindowTest {
 protected:
@@ -45,16 +37,15 @@ protected:
 TEST_F(FileCommandsTest, SaveAsSaveNewOpenAndInsertRoundTripTheListAndNameTheFileInTheCaption) {
     writeStartFile({10, 20, 30});
     PlaylistWindow& w = open();
-    EXPECT_EQ(caption(w.hwnd()), "Tunedeck");
+    EXPECT_EQ(test::WindowText(w.hwnd()), "Tunedeck");
 
     // Save without a file asks for a name; ".kq3" is added.
     prompter_.chooseFiles({dir_.Path("rock")});
     ASSERT_TRUE(w.command(IDM_SAVE_KEY));
     ASSERT_EQ(prompter_.fileRequests.size(), 1u);
     EXPECT_EQ(prompter_.fileRequests[0].kind, FileDialogKind::Save);
-    EXPECT_EQ(prompter_.fileRequests[0].title, "Save as Tunedeck");
     EXPECT_EQ(w.currentFile(), dir_.Path("rock.kq3"));
-    EXPECT_EQ(caption(w.hwnd()), "Tunedeck - rock.kq3");
+    EXPECT_EQ(test::WindowText(w.hwnd()), "Tunedeck - rock.kq3");
     EXPECT_TRUE(test::FileExists(dir_.Path("rock.kq3")));
 
     // New empties the list and forgets the file, so Save asks again rather
@@ -62,7 +53,7 @@ TEST_F(FileCommandsTest, SaveAsSaveNewOpenAndInsertRoundTripTheListAndNameTheFil
     ASSERT_TRUE(w.command(IDM_NEW));
     EXPECT_EQ(w.playlist().count(), 0);
     EXPECT_EQ(w.statusText(0), "Total files: 0");
-    EXPECT_EQ(caption(w.hwnd()), "Tunedeck");
+    EXPECT_EQ(test::WindowText(w.hwnd()), "Tunedeck");
     ASSERT_TRUE(w.command(IDM_SAVE));  // cancelled
     EXPECT_EQ(prompter_.fileRequests.size(), 2u);
 
@@ -70,13 +61,12 @@ TEST_F(FileCommandsTest, SaveAsSaveNewOpenAndInsertRoundTripTheListAndNameTheFil
     prompter_.chooseFiles({dir_.Path("rock.kq3")});
     ASSERT_TRUE(w.command(IDM_OPEN_KEY));
     EXPECT_EQ(w.playlist().count(), 3);
-    EXPECT_EQ(caption(w.hwnd()), "Tunedeck - rock.kq3");
+    EXPECT_EQ(test::WindowText(w.hwnd()), "Tunedeck - rock.kq3");
     Playlist other;
     test::AddSong(other, "C:\\other\\first.mp3", 5, 1);
     ASSERT_EQ(saveKq3(other, dir_.Path("other.kq3"), nullptr), Kq3Save::Saved);
     prompter_.chooseFiles({dir_.Path("other.kq3")});
     ASSERT_TRUE(w.command(IDM_INSERT));
-    EXPECT_EQ(prompter_.fileRequests.back().title, "Insert Tunedeck");
     ASSERT_EQ(w.view().rowCount(), 4);
     EXPECT_EQ(w.view().entryAt(0)->GetFileName(), "C:\\other\\first.mp3");
 
@@ -131,19 +121,6 @@ TEST_F(FileCommandsTest, SaveThatCannotWriteKeepsTheOldFileAndTellsTheUser) {
     EXPECT_EQ(test::ReadBytes(path), "old bytes");
     EXPECT_EQ(w.currentFile(), "");
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-
-    // A full disk: the writes fall short.
-    test::FaultyFileSystem faulty;
-    faulty.SetShortWrites(true);
-    faulty.FailFrom(test::FaultyFileSystem::Op::Write, 1);
-    {
-        test::ScopedFs scoped(faulty);
-        prompter_.shown.clear();
-        prompter_.chooseFiles({path});
-        ASSERT_TRUE(w.command(IDM_SAVE_AS));
-    }
-    EXPECT_TRUE(test::startsWith(lastMessage(), "Error file: Tunedeck")) << lastMessage();
-    EXPECT_EQ(test::ReadBytes(path), "old bytes");
 }
 
 TEST_F(FileCommandsTest, ImportReadsByTheChosenFilterAndExportWritesByIt) {
@@ -173,7 +150,6 @@ TEST_F(FileCommandsTest, ImportReadsByTheChosenFilterAndExportWritesByIt) {
         EXPECT_EQ(listedNames(), c.names);
         EXPECT_EQ(lastMessage(), c.message);
     }
-    EXPECT_EQ(prompter_.fileRequests[0].title, "Import playlist");
 
     // The sixth export filter is CSV, whatever the name typed.
     prompter_.chooseFiles({dir_.Path("report")}, 6);
@@ -193,11 +169,14 @@ TEST_F(FileCommandsTest, AddFilesTakesOneOrSeveralAndReportsAnOverflowingChoice)
     prompter_.chooseFiles({one});
     ASSERT_TRUE(w.command(IDM_ADD_FILES_KEY));
     EXPECT_EQ(prompter_.fileRequests.back().kind, FileDialogKind::OpenMany);
-    EXPECT_EQ(prompter_.fileRequests.back().title, "Add files");
     EXPECT_EQ(listedNames(), (std::vector<std::string>{"one.mp3"}));
 
     prompter_.chooseFiles({two, three, skipped});
     ASSERT_TRUE(w.command(IDM_ADD_FILES));
+    // Several run on the worker; their total is known, so the progress bar
+    // shows instead of the activity bar.
+    ASSERT_TRUE(w.gathering());
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(w.progressDialog(), IDC_PROGRESS_BAR)));
     ASSERT_TRUE(harness_->pumpUntil([&] { return w.playlist().count() == 3; }, 5000));
     EXPECT_EQ(w.statusText(0), "Total files: 3");
 
@@ -207,7 +186,6 @@ TEST_F(FileCommandsTest, AddFilesTakesOneOrSeveralAndReportsAnOverflowingChoice)
     ASSERT_TRUE(w.command(IDM_ADD_FILES));
     ASSERT_FALSE(prompter_.shown.empty());
     EXPECT_EQ(prompter_.shown.back().text, "Too many files selected");
-    EXPECT_EQ(prompter_.shown.back().caption, "Add files Error");
     EXPECT_EQ(w.playlist().count(), 3);
 }
 
@@ -218,8 +196,6 @@ TEST_F(FileCommandsTest, AddDirectoryFollowsTheRecurseCheckBox) {
 
     prompter_.chooseFolder(dir_.Path("tree"), false);
     ASSERT_TRUE(w.command(IDM_ADD_DIRECTORY));
-    ASSERT_EQ(prompter_.folderRequests.size(), 1u);
-    EXPECT_EQ(prompter_.folderRequests[0].checkLabel, "Recurse &subdirectories");
     ASSERT_TRUE(harness_->pumpUntil([&] { return w.playlist().count() == 1; }, 5000));
     harness_->pump(50);
     EXPECT_EQ(listedNames(), (std::vector<std::string>{"top.mp3"}));

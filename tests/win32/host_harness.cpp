@@ -5,43 +5,21 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/copy_file.h"
+
 namespace td::test {
 
 namespace {
 
-// Creates every folder on the way to `path`'s parent.
-void MakeParents(const std::string& path) {
-    for (size_t i = 3; i < path.size(); ++i) {
-        if (path[i] == '\\' || path[i] == '/') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-    }
-}
-
+// Writes `bytes` to `path`, making its folders first.
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    MakeParents(path);
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && ok;
+    return MakeDirectories(path.substr(0, path.find_last_of('\\'))) && WriteBytes(path, bytes);
 }
 
+// Quotes an argument that holds a space (none holds a quote or ends with a
+// backslash).
 std::string Quote(const std::string& arg) {
-    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
-    std::string out = "\"";
-    size_t backslashes = 0;
-    for (char c : arg) {
-        if (c == '\\') {
-            ++backslashes;
-        } else if (c == '"') {
-            out.append(backslashes + 1, '\\');
-            backslashes = 0;
-        } else {
-            backslashes = 0;
-        }
-        out.push_back(c);
-    }
-    out.append(backslashes, '\\');
-    out.push_back('"');
-    return out;
+    return arg.find_first_of(" \t") == std::string::npos ? arg : "\"" + arg + "\"";
 }
 
 void PumpOnce() {
@@ -53,7 +31,49 @@ void PumpOnce() {
     }
 }
 
+struct WindowWait {
+    std::function<void(HWND)> act;
+    const char* windowClass = nullptr;
+    const char* caption = nullptr;
+    bool seen = false;
+    UINT_PTR timer = 0;
+};
+WindowWait gWait;
+
+void CALLBACK OnWaitTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND window = nullptr;
+    do {
+        window = FindWindowExA(nullptr, window, gWait.windowClass, gWait.caption);
+    } while (window && !IsWindowVisible(window));
+    if (!window) return;
+    KillTimer(nullptr, id);
+    gWait.timer = 0;
+    gWait.seen = true;
+    const std::function<void(HWND)> act = gWait.act;  // it may wait for another window
+    act(window);
+}
+
 }  // namespace
+
+HWND PlaylistWindowHandle() { return FindWindowA("#32770", "Tunedeck"); }
+
+std::string PluginIniValue(const HostFolder& folder, const char* key) {
+    char value[64] = {};
+    GetPrivateProfileStringA("Tunedeck", key, "<none>", value, sizeof value,
+                             (folder.pluginsDir() + "\\plugin.ini").c_str());
+    return value;
+}
+
+void WhenWindowShows(const char* windowClass, const char* caption, std::function<void(HWND)> act) {
+    gWait.windowClass = windowClass;
+    gWait.caption = caption;
+    gWait.act = std::move(act);
+    gWait.seen = false;
+    if (gWait.timer) KillTimer(nullptr, gWait.timer);
+    gWait.timer = SetTimer(nullptr, 0, 30, &OnWaitTimer);
+}
+
+bool WindowShown() { return gWait.seen; }
 
 std::string TestProgramDir() {
     char buffer[MAX_PATH + 1];
@@ -179,7 +199,7 @@ HWND HostHarness::showPluginWindow(int timeoutMs) {
     HWND window = nullptr;
     const bool shown = pumpUntil(
         [&] {
-            window = FindWindowA("#32770", "Tunedeck");
+            window = PlaylistWindowHandle();
             return window != nullptr && IsWindowVisible(window);
         },
         timeoutMs);
@@ -219,23 +239,11 @@ std::vector<std::string> HostHarness::exchanges() const {
 HostRun RunHostProcess(const HostFolder& folder, const std::vector<std::string>& args,
                        int timeoutMs) {
     HostRun run;
-    std::vector<std::string> all = args;
-    std::string logPath = folder.path("host.log");
-    bool hasLog = false;
-    for (size_t i = 0; i + 1 < all.size(); ++i) {
-        if (all[i] == "--log") {
-            hasLog = true;
-            logPath = all[i + 1];
-        }
-    }
-    if (!hasLog) {
-        all.push_back("--log");
-        all.push_back(logPath);
-    }
+    const std::string logPath = folder.path("host.log");
     DeleteFileA(logPath.c_str());
-
     std::string commandLine = Quote(folder.hostProgram());
-    for (const std::string& arg : all) commandLine += " " + Quote(arg);
+    for (const std::string& arg : args) commandLine += " " + Quote(arg);
+    commandLine += " --log " + Quote(logPath);
     std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
     mutableLine.push_back('\0');
 

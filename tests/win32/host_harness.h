@@ -26,9 +26,7 @@
 // Typical use:
 //   td::test::HostHarness h;                      // plug-in loaded and initialised
 //   ASSERT_TRUE(h.ok());
-//   h.host().openMainMenu();                      // the plug-in adds its submenu
-//   h.host().chooseMainMenuItem(50120);           // "Show" (WM_SYSCOMMAND 50120)
-//   h.pumpUntil([&] { return FindWindowA(nullptr, "Tunedeck") != nullptr; }, 5000);
+//   HWND window = h.showPluginWindow();           // "Show" from the host's menu
 //   h.host().clearRecords();
 //   ... act ...
 //   EXPECT_EQ(h.exchanges(), (std::vector<std::string>{"1024 w=0 l=101 r=0", ...}));
@@ -141,7 +139,7 @@ struct HostRun {
 };
 
 // Runs <folder>\tdhost.exe with `args` (each quoted as needed) and
-// "--log <folder>\host.log" added when `args` holds no --log, waits at most
+// "--log <folder>\host.log", waits at most
 // `timeoutMs` (handling this thread's messages meanwhile), and returns the
 // exit code and the log's lines.
 HostRun RunHostProcess(const HostFolder& folder, const std::vector<std::string>& args,
@@ -150,6 +148,17 @@ HostRun RunHostProcess(const HostFolder& folder, const std::vector<std::string>&
 // Drops files and folders on `window` as the shell does: WM_DROPFILES with a
 // drop handle naming `paths` (ANSI). False when no memory could be had.
 bool DropPaths(HWND window, const std::vector<std::string>& paths);
+
+// The playlist window (a dialog of caption "Tunedeck"), or null.
+HWND PlaylistWindowHandle();
+// A value of plugin.ini's [Tunedeck] section in the folder, "<none>" without it.
+std::string PluginIniValue(const HostFolder& folder, const char* key);
+
+// `act` gets the first visible window of class `windowClass` and caption
+// `caption` (null: any) once it shows, from a timer, inside the modal loop
+// that shows it. WindowShown() tells whether it did.
+void WhenWindowShows(const char* windowClass, const char* caption, std::function<void(HWND)> act);
+bool WindowShown();
 
 // The directory of the test program, without a trailing backslash.
 std::string TestProgramDir();

@@ -1,39 +1,21 @@
 // The playlist window in this process, owned by the stand-in host's main
 // window and talking to it through a bridge over window messages, with the
 // resources of the built plug-in module.
-#include <windows.h>
-#include <commctrl.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/prompter.h"
-#include "playlist/kq3.h"
-#include "playlist/playlist.h"
-#include "playlist/view.h"
-#include "plugin/host_bridge.h"
-#include "plugin/win32/host_channel_win32.h"
-#include "settings/lang_table.h"
-#include "settings/settings.h"
-#include "support/test_support.h"
-#include "win32/host_harness.h"
 #include "win32/window_fixture.h"
-#include "window/test_songs.h"
 #include "window/row_image.h"
-#include "window/win32/playlist_window.h"
-#include "window/window_resource.h"
 
 namespace td {
 namespace {
 
 using test::PlaylistWindowTest;
-using test::SilentPrompter;
 using test::startsWith;
 using test::childRect;
 
@@ -51,13 +33,7 @@ TEST_F(PlaylistWindowTest, StartFileFillsTheListAndTheStatusBar) {
     EXPECT_TRUE(w.view().isSelected(0));
     EXPECT_EQ(w.statusText(4), "Sel length: 01:00");
     // The list asks the model for its texts.
-    char text[64] = {};
-    LVITEMA item{};
-    item.iSubItem = 0;
-    item.pszText = text;
-    item.cchTextMax = sizeof(text);
-    SendMessageA(w.listView(), LVM_GETITEMTEXTA, 1, reinterpret_cast<LPARAM>(&item));
-    EXPECT_STREQ(text, "Artist 1");
+    EXPECT_EQ(test::ListText(w.listView(), 1, 0), "Artist 1");
 }
 
 TEST_F(PlaylistWindowTest, HostPlaylistAtStartIsAskedForAndRead) {
@@ -107,12 +83,6 @@ TEST_F(PlaylistWindowTest, LayoutPlacesListTreeSplitterAndStatusBar) {
     EXPECT_EQ(list.right, client.right);
     EXPECT_EQ(tree.bottom, status.top);
 
-    // A wider window keeps the tree's width.
-    const int width = w.explorerWidth();
-    SetWindowPos(w.hwnd(), nullptr, 0, 0, 1000, 600, SWP_NOZORDER | SWP_NOMOVE);
-    EXPECT_EQ(w.explorerWidth(), width);
-    EXPECT_EQ(childRect(w.hwnd(), w.treeView()).right, width);
-
     // Hidden again: the list takes the whole width.
     ASSERT_TRUE(w.command(40128));
     EXPECT_FALSE(w.explorerShown());
@@ -134,18 +104,6 @@ TEST_F(PlaylistWindowTest, SplitterDragIsClampedAtListRightMinus100) {
     EXPECT_EQ(w.explorerWidth(), client.right - 100 - 4);
     EXPECT_EQ(childRect(w.hwnd(), w.treeView()).right, client.right - 104);
     EXPECT_EQ(childRect(w.hwnd(), w.listView()).left, client.right - 100);
-
-    // A drag to the left: the bar follows the pointer's centre.
-    const RECT moved = childRect(w.hwnd(), GetDlgItem(w.hwnd(), 1191));
-    SendMessageA(w.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(moved.left + 2, y));
-    SendMessageA(w.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(152, y));
-    SendMessageA(w.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(152, y));
-    EXPECT_EQ(w.explorerWidth(), 150);
-    // A press beside the bar starts nothing.
-    SendMessageA(w.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(400, y));
-    SendMessageA(w.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(500, y));
-    SendMessageA(w.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(500, y));
-    EXPECT_EQ(w.explorerWidth(), 150);
 }
 
 TEST_F(PlaylistWindowTest, DroppedFolderAddsItsAudioFilesAndTheEndSequenceSavesThem) {
@@ -160,7 +118,7 @@ TEST_F(PlaylistWindowTest, DroppedFolderAddsItsAudioFilesAndTheEndSequenceSavesT
 
     PlaylistWindow& w = open();
     ASSERT_TRUE(test::DropPaths(w.hwnd(), {folder, single}));
-    ASSERT_TRUE(harness_->pumpUntil([&] { return !w.gathering(); }, 10000));
+    ASSERT_TRUE(waitForWorker());
 
     EXPECT_EQ(w.playlist().count(), 3);
     EXPECT_EQ(itemCount(), 3);
@@ -172,8 +130,7 @@ TEST_F(PlaylistWindowTest, DroppedFolderAddsItsAudioFilesAndTheEndSequenceSavesT
     EXPECT_EQ(w.visible(), 0);
     Playlist reloaded;
     PlaylistView view(reloaded);
-    SilentPrompter prompter;
-    ASSERT_EQ(loadKq3(startFile_, true, reloaded, view, prompter), Kq3Load::Loaded);
+    ASSERT_EQ(loadKq3(startFile_, true, reloaded, view, prompter_), Kq3Load::Loaded);
     ASSERT_EQ(reloaded.count(), 3);
     std::vector<std::string> names;
     for (int i = 0; i < reloaded.count(); ++i) names.push_back(BaseName(reloaded.entryAt(i)->GetFileName()));
@@ -249,60 +206,20 @@ TEST_F(PlaylistWindowTest, RowImagesFollowTheTagKindWithPlayingAndMissingOnTop) 
     test::SetV2(both, kTIT2, "T");
     test::AddSong(list, "C:\\music\\gone.mp3");  // nothing could be read
     ASSERT_EQ(saveKq3(list, startFile_, nullptr), Kq3Save::Saved);
-    PlaylistWindow& w = open();
-    auto image = [&](int row) {
-        LVITEMA item{};
-        item.mask = LVIF_IMAGE;
-        item.iItem = row;
-        SendMessageA(w.listView(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        return item.iImage;
-    };
-    EXPECT_EQ(image(0), kRowImageNoTag);
-    EXPECT_EQ(image(1), kRowImageId3v1);
-    EXPECT_EQ(image(2), kRowImageId3v2);
-    EXPECT_EQ(image(3), kRowImageBothTags);
-    EXPECT_EQ(image(4), kRowImageMissing);
+    open();
+    EXPECT_EQ(rowImage(0), kRowImageNoTag);
+    EXPECT_EQ(rowImage(1), kRowImageId3v1);
+    EXPECT_EQ(rowImage(2), kRowImageId3v2);
+    EXPECT_EQ(rowImage(3), kRowImageBothTags);
+    EXPECT_EQ(rowImage(4), kRowImageMissing);
     selectRows({1});
     notifyFromList(NM_DBLCLK, 1);
-    EXPECT_EQ(image(1), kRowImagePlaying);
+    EXPECT_EQ(rowImage(1), kRowImagePlaying);
 }
 
 TEST_F(PlaylistWindowTest, CommandsOutsideTheTableAreNotRun) {
     PlaylistWindow& w = open();
-    EXPECT_TRUE(PlaylistWindow::hasCommand(IDM_SELECT_ALL_KEY));
-    EXPECT_TRUE(PlaylistWindow::hasCommand(IDM_LANGUAGE_FIRST + 3));
-    EXPECT_FALSE(PlaylistWindow::hasCommand(IDM_LANGUAGE_LAST + 1));
     EXPECT_FALSE(w.command(IDM_LANGUAGE_LAST + 1));
-}
-
-// The window as the plug-in opens it: "Show" from the host's menu.
-TEST(PlaylistWindowInHost, ShownFromTheHostMenuWithItsStartFileWhichQuitSavesAgain) {
-    Playlist list;
-    for (int i = 0; i < 3; ++i) {
-        test::AddSong(list, "C:\\music\\track" + std::to_string(i) + ".mp3", 100 + i * 10, 5000);
-    }
-    test::HostSetup setup;
-    setup.files.push_back({"Plugins\\gen_Tunedeck.KQ3", encodeKq3(list)});
-    test::HostHarness h(setup);
-    ASSERT_TRUE(h.ok());
-    HWND window = h.showPluginWindow();
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(SendMessageA(GetDlgItem(window, 1008), LVM_GETITEMCOUNT, 0, 0), 3);
-    EXPECT_EQ(GetWindow(window, GW_OWNER), h.hostWindow());
-
-    // Minimised, the window hides; quitting the host saves the start file.
-    ShowWindow(window, SW_MINIMIZE);
-    h.pump(20);
-    EXPECT_FALSE(IsWindowVisible(window));
-    const std::string startFile = h.folder().pluginsDir() + "\\gen_Tunedeck.KQ3";
-    DeleteFileA(startFile.c_str());
-    h.quitPlugins();
-    EXPECT_FALSE(IsWindow(window));
-    Playlist saved;
-    PlaylistView view(saved);
-    SilentPrompter prompter;
-    ASSERT_EQ(loadKq3(startFile, true, saved, view, prompter), Kq3Load::Loaded);
-    EXPECT_EQ(saved.count(), 3);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The application object built in this process around the stand-in host's
-// window, with the plug-in module's resources: what it takes at start, how
-// it shows the playlist window, and what it leaves behind.
+// window, with the plug-in module's resources: a window it cannot create,
+// and a subclass of the host's window made after its own. What it leaves
+// behind at quit is checked through the whole plug-in (plugin_lifecycle_test,
+// tray_test).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -29,41 +31,16 @@ protected:
         ASSERT_TRUE(h_.ok());
         module_ = LoadLibraryExA(h_.folder().pluginPath().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
         ASSERT_NE(module_, nullptr);
-        // The application object's code is this program's: its icons go to
-        // the host's stand-in tray too.
-        ASSERT_TRUE(h_.host().tray()->attach(GetModuleHandleA(nullptr)));
     }
     void TearDown() override {
         if (module_) FreeLibrary(module_);
         LangTable::useBuiltinEnglish();
     }
-    std::string SettingsPath() { return h_.folder().pluginsDir() + "\\gen_Tunedeck.ini"; }
 
     HostHarness h_{BareHost()};
     HMODULE module_ = nullptr;
     PluginSwitches switches_;
 };
-
-TEST_F(PluginAppTest, EndRemovesTheTraySavesSettingsAndLeavesNoWindow) {
-    HWND window = nullptr;
-    {
-        PluginApp app(module_, h_.hostWindow(), switches_);
-        ASSERT_EQ(app.ShowPlaylistWindow(), 1);
-        window = app.playlistWindow().hwnd();
-        ASSERT_NE(window, nullptr);
-        EXPECT_EQ(app.playlistWindow().visible(), 1);
-        app.settings().explorerShown = 1;
-        DeleteFileA(SettingsPath().c_str());
-        EXPECT_EQ(h_.host().tray()->ids(), std::vector<UINT>{1024});
-    }
-    EXPECT_EQ(PluginApp::instance(), nullptr);
-    EXPECT_EQ(switches_.systrayEnabled, 0u);
-    EXPECT_TRUE(h_.host().tray()->ids().empty());
-    EXPECT_FALSE(IsWindow(window));
-    Settings saved(h_.folder().pluginsDir());
-    ASSERT_TRUE(saved.load());
-    EXPECT_EQ(saved.explorerShown, 1);
-}
 
 TEST_F(PluginAppTest, AWindowThatCannotBeCreatedIsReportedAndTriedAgain) {
     // This program holds none of the plug-in's templates.

@@ -1,17 +1,16 @@
 // The host bridge over real window messages: the Win32 channel talking to
 // the stand-in host in this process, checked against what the host recorded.
+// The hand-overs and the reload of the host's list are checked through the
+// playlist window (playlist_window_test.cpp).
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "host/host_core.h"
-#include "playlist/playlist.h"
-#include "playlist/view.h"
 #include "plugin/host_bridge.h"
 #include "plugin/win32/host_channel_win32.h"
 #include "settings/lang_table.h"
-#include "tags/song_record.h"
 #include "tests/win32/host_harness.h"
 
 namespace td::test {
@@ -24,8 +23,6 @@ HostSetup HostWithoutPlugin() {
     setup.show = false;
     return setup;
 }
-
-std::string Bytes(const std::string& path) { return std::to_string(path.size() + 1); }
 
 class PluginBridgeTest : public ::testing::Test {
 protected:
@@ -40,24 +37,6 @@ protected:
     Win32HostChannel channel_{h_.hostWindow()};
     HostBridge bridge_{channel_};
 };
-
-TEST_F(PluginBridgeTest, PlayingThreeFilesAsTheHostSeesIt) {
-    const std::string a = "C:\\music\\a.mp3", b = "C:\\music\\bb.mp3", c = "C:\\music\\ccc.mp3";
-    h_.host().addEntry("C:\\old.mp3");
-    bridge_.PlayFiles({a, b, c}, nullptr);
-    EXPECT_EQ(h_.exchanges(),
-              (std::vector<std::string>{
-                  "1024 w=0 l=101 r=0",
-                  "74 kind=100 bytes=" + Bytes(a) + " text=" + a + " r=1",
-                  "74 kind=100 bytes=" + Bytes(b) + " text=" + b + " r=1",
-                  "74 kind=100 bytes=" + Bytes(c) + " text=" + c + " r=1",
-                  "1024 w=0 l=121 r=0",
-                  "1024 w=0 l=102 r=0",
-              }));
-    ASSERT_EQ(h_.host().entries().size(), 3u);
-    EXPECT_EQ(h_.host().entries()[0].path, a);
-    EXPECT_EQ(h_.host().state(), td::host::PlayState::Playing);
-}
 
 TEST_F(PluginBridgeTest, ListPositionAndFileNamesAgainstTheHostsList) {
     h_.host().addEntry("C:\\music\\first.mp3");
@@ -92,32 +71,13 @@ TEST_F(PluginBridgeTest, CommandsArriveAfterTheLoopRuns) {
     EXPECT_EQ(h_.exchanges(), std::vector<std::string>{"273 w=40047 l=0 r=0"});
 }
 
-TEST_F(PluginBridgeTest, ReloadReadsTheListTheHostWrote) {
-    EXPECT_EQ(channel_.hostPlaylistPath(), h_.m3uPath());
-    h_.host().addEntry(h_.path("one.mp3"), 61);
-    h_.host().addEntry(h_.path("two.mp3"), 62);
-    DeleteFileA(h_.m3uPath().c_str());
-
-    Playlist playlist;
-    PlaylistView view(playlist);
-    ASSERT_TRUE(bridge_.ReloadFromHost(playlist, view));
-    EXPECT_EQ(h_.exchanges(), std::vector<std::string>{"1024 w=0 l=120 r=0"});
-    ASSERT_EQ(view.rowCount(), 2);
-    EXPECT_EQ(view.entryAt(0)->GetFileName(), h_.path("one.mp3"));
-    EXPECT_EQ(view.entryAt(1)->GetFileName(), h_.path("two.mp3"));
-}
-
 TEST(PluginBridgeAlone, WithoutAHostNothingIsSent) {
     ASSERT_EQ(FindWindowA(kHostWindowClass, nullptr), nullptr);
     Win32HostChannel channel;
     HostBridge bridge(channel);
     EXPECT_FALSE(bridge.connected());
-    EXPECT_EQ(bridge.GetVolume(), -1);
     EXPECT_FALSE(bridge.Enqueue("C:\\a.mp3"));
     EXPECT_EQ(channel.hostPlaylistPath(), "");
-    Playlist playlist;
-    PlaylistView view(playlist);
-    EXPECT_FALSE(bridge.ReloadFromHost(playlist, view));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "host/host_core.h"
 #include "host/notify_area.h"
+#include "tests/win32/dialog_driver.h"
 #include "tests/win32/host_harness.h"
 
 namespace td::test {
@@ -28,12 +29,6 @@ HostSetup WithMask(const std::string& mask) {
 
 std::vector<UINT> Icons(HostHarness& h) { return h.host().tray()->ids(); }
 
-std::vector<UINT> IconRange(UINT first, UINT last) {
-    std::vector<UINT> ids;
-    for (UINT id = first; id <= last; ++id) ids.push_back(id);
-    return ids;
-}
-
 // The stand-in tray's lines of the host log ("#tray ...").
 std::vector<std::string> TrayLines(HostHarness& h) {
     std::vector<std::string> out;
@@ -41,50 +36,6 @@ std::vector<std::string> TrayLines(HostHarness& h) {
         if (line.rfind("#tray", 0) == 0) out.push_back(line);
     }
     return out;
-}
-
-void HoldKeys(bool shift, bool ctrl) {
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_SHIFT] = shift ? 0x80 : 0;
-    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
-    SetKeyboardState(keys);
-}
-
-HWND PlaylistWindowHandle() { return FindWindowA("#32770", "Tunedeck"); }
-
-std::string IniValue(HostHarness& h, const char* key) {
-    char value[64] = {};
-    GetPrivateProfileStringA("Tunedeck", key, "<none>", value, sizeof value,
-                             (h.folder().pluginsDir() + "\\plugin.ini").c_str());
-    return value;
-}
-
-// Runs `act` once a modal window of the given class and caption is up (from
-// a timer, inside the modal loop that shows it).
-struct WhenShown {
-    static inline std::function<void(HWND)> act;
-    static inline const char* windowClass = nullptr;
-    static inline const char* caption = nullptr;
-    static inline bool seen = false;
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
-        HWND window = FindWindowA(windowClass, caption);
-        if (!window || !IsWindowVisible(window)) return;
-        KillTimer(nullptr, id);
-        seen = true;
-        act(window);
-    }
-    static void Arm(const char* cls, const char* text, std::function<void(HWND)> then) {
-        windowClass = cls;
-        caption = text;
-        act = std::move(then);
-        seen = false;
-        SetTimer(nullptr, 0, 30, &OnTimer);
-    }
-};
-
-void Press(HWND dialog, int id) {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 void Click(HWND dialog, int id) {
@@ -103,7 +54,7 @@ TEST(Tray, TheMaskShowsExactlyItsIcons) {
     };
     const Case cases[] = {
         {"129", {1024, 1031}},
-        {"255", IconRange(1024, 1031)},
+        {"255", {1024, 1025, 1026, 1027, 1028, 1029, 1030, 1031}},
         {"0", {}},
         {"6", {1025, 1026}},
     };
@@ -117,10 +68,6 @@ TEST(Tray, TheMaskShowsExactlyItsIcons) {
             EXPECT_NE(icon.icon, nullptr);
         }
     }
-    HostHarness h(WithMask("129"));
-    ASSERT_TRUE(h.ok());
-    EXPECT_EQ(h.host().tray()->find(1024)->tip, "Extended playlist");
-    EXPECT_EQ(h.host().tray()->find(1031)->tip, "Menu Tunedeck for Winamp");
 }
 
 TEST(Tray, EachClickSendsItsCommandsToTheHost) {
@@ -155,22 +102,17 @@ TEST(Tray, EachClickSendsItsCommandsToTheHost) {
     ASSERT_TRUE(h.ok());
     for (const Case& c : cases) {
         h.host().clearRecords();
-        HoldKeys(c.shift, c.ctrl);
+        HoldModifiers((c.shift ? kShift : kNoMods) | (c.ctrl ? kCtrl : kNoMods));
         ASSERT_TRUE(h.host().tray()->click(c.icon, c.mouse));
-        HoldKeys(false, false);
+        HoldModifiers(kNoMods);
         h.pump(50);
         EXPECT_EQ(h.exchanges(), c.sent) << c.icon << " " << c.mouse << (c.shift ? " shift" : "")
                                          << (c.ctrl ? " ctrl" : "");
         // A button press is the plug-in's alone.
         EXPECT_TRUE(h.host().recordsOf(kTrayCallback).empty()) << c.icon;
     }
-}
-
-TEST(Tray, PlayingChangesPreviousAndPlayPause) {
-    HostHarness h(WithMask("255"));
-    ASSERT_TRUE(h.ok());
+    // Playing, play/pause pauses.
     h.host().addEntry("C:\\a.mp3");
-    h.host().addEntry("C:\\b.mp3");
     h.host().startPlay();
     h.host().clearRecords();
     h.host().tray()->click(1026, WM_LBUTTONDOWN);
@@ -193,19 +135,6 @@ TEST(Tray, OtherMouseMessagesAndForeignIconsReachTheHost) {
     EXPECT_EQ(PlaylistWindowHandle(), nullptr);
 }
 
-TEST(Tray, TheFirstIconOpensThePlaylistWindow) {
-    HostHarness h(WithMask("1"));
-    ASSERT_TRUE(h.ok());
-    ASSERT_TRUE(h.host().tray()->click(kFirstIcon, WM_LBUTTONDOWN));
-    HWND window = PlaylistWindowHandle();
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(IsWindowVisible(window));
-    ShowWindow(window, SW_HIDE);
-    h.host().tray()->click(kFirstIcon, WM_LBUTTONDOWN);
-    EXPECT_EQ(PlaylistWindowHandle(), window);
-    EXPECT_TRUE(IsWindowVisible(window));
-}
-
 // --- the end and the shell's restart ------------------------------------------------
 
 TEST(Tray, IconsGoAtQuitAndComeBackWhenReinitialised) {
@@ -215,7 +144,7 @@ TEST(Tray, IconsGoAtQuitAndComeBackWhenReinitialised) {
     h.quitPlugins();
     EXPECT_TRUE(Icons(h).empty());
     EXPECT_EQ(TrayLines(h), (std::vector<std::string>{"#tray delete id=1031 r=1", "#tray delete id=1024 r=1"}));
-    EXPECT_EQ(IniValue(h, "SystrayEnabled"), "129");
+    EXPECT_EQ(PluginIniValue(h.folder(), "SystrayEnabled"), "129");
 
     // The host starts the plug-in again (disabled, then enabled in its
     // preferences): the same icons, each added once.
@@ -229,17 +158,8 @@ TEST(Tray, IconsGoAtQuitAndComeBackWhenReinitialised) {
     EXPECT_TRUE(Icons(h).empty());
 }
 
-TEST(Tray, IconsComeBackAfterTheShellRestarts) {
-    HostHarness h(WithMask("133"));
-    ASSERT_TRUE(h.ok());
-    ASSERT_EQ(Icons(h), (std::vector<UINT>{1024, 1026, 1031}));
-    h.host().tray()->restart();
-    EXPECT_EQ(Icons(h), (std::vector<UINT>{1024, 1026, 1031}));
-    EXPECT_EQ(h.host().tray()->find(1026)->tip, "Play / Pause");
-}
-
-TEST(Tray, IconsComeWithAShellThatStartsLater) {
-    HostSetup setup = WithMask("3");
+TEST(Tray, IconsComeWithAShellThatStartsLaterAndBackAfterItRestarts) {
+    HostSetup setup = WithMask("133");
     setup.load = false;
     HostHarness h(setup);
     ASSERT_TRUE(h.ok());
@@ -247,7 +167,9 @@ TEST(Tray, IconsComeWithAShellThatStartsLater) {
     ASSERT_EQ(h.load(), 1);
     EXPECT_TRUE(Icons(h).empty());
     h.host().tray()->restart();
-    EXPECT_EQ(Icons(h), (std::vector<UINT>{1024, 1025}));
+    EXPECT_EQ(Icons(h), (std::vector<UINT>{1024, 1026, 1031}));
+    h.host().tray()->restart();
+    EXPECT_EQ(Icons(h), (std::vector<UINT>{1024, 1026, 1031}));
 }
 
 // --- clicks while the window comes and goes ---------------------------------------------
@@ -303,6 +225,11 @@ TEST(Tray, AClickWhileTheWindowIsMadeOrDestroyedOpensOneWindow) {
     HWND window = PlaylistWindowHandle();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(IsWindowVisible(window));
+    // Hidden, the next click shows the same window again.
+    ShowWindow(window, SW_HIDE);
+    h.host().tray()->click(kFirstIcon, WM_LBUTTONDOWN);
+    EXPECT_EQ(PlaylistWindowHandle(), window);
+    EXPECT_TRUE(IsWindowVisible(window));
 
     // The window's own Quit command, with a click arriving as it goes.
     ClickInside::Install(h.hostWindow(), false);
@@ -334,29 +261,45 @@ HWND OpenMenuWindow() {
     return menu && IsWindowVisible(menu) ? menu : nullptr;
 }
 
-TEST(TrayMenu, OpensInFrontWithMeasuredItemsAndClosesCleanly) {
+HFONT WINAPI NoFont(const LOGFONTA*) { return nullptr; }
+
+TEST(TrayMenu, OpensInFrontWithMeasuredItemsAndClosesCleanlyAlsoWithoutItsFont) {
     HostHarness h(WithMask("128"));
     ASSERT_TRUE(h.ok());
     ASSERT_EQ(Icons(h), (std::vector<UINT>{kMenuIcon}));
-    RECT box{};
-    HWND foreground = nullptr;
-    WhenShown::Arm("#32768", nullptr, [&](HWND menu) {
-        GetWindowRect(menu, &box);
-        foreground = GetForegroundWindow();
-        EndMenu();
-    });
-    h.host().clearRecords();
-    ASSERT_TRUE(h.host().tray()->click(kMenuIcon, WM_LBUTTONDOWN));
-    ASSERT_TRUE(WhenShown::seen);
-    EXPECT_EQ(foreground, h.hostWindow());
-    // Six items of at least 16 + 4 pixels, "Very Long String" + 26 wide.
-    EXPECT_GE(box.bottom - box.top, 6 * 20);
-    EXPECT_GE(box.right - box.left, 80);
-    // The empty message that lets the next tray click open the menu again.
-    h.pump(50);
-    EXPECT_EQ(h.host().recordsOf(WM_NULL).size(), 1u);
-    EXPECT_TRUE(h.exchanges().empty());
-    EXPECT_EQ(OpenMenuWindow(), nullptr);
+    for (bool fontFails : {false, true}) {
+        SCOPED_TRACE(fontFails);
+        void* real = nullptr;
+        if (fontFails) {
+            real = td::host::PatchImport(h.host().pluginModule(0), "gdi32.dll", "CreateFontIndirectA",
+                                         reinterpret_cast<void*>(&NoFont));
+            ASSERT_NE(real, nullptr);
+        }
+        RECT box{};
+        HWND foreground = nullptr;
+        WhenWindowShows("#32768", nullptr, [&](HWND menu) {
+            GetWindowRect(menu, &box);
+            foreground = GetForegroundWindow();
+            // Every item drawn once before the menu goes.
+            RedrawWindow(menu, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            EndMenu();
+        });
+        h.host().clearRecords();
+        ASSERT_TRUE(h.host().tray()->click(kMenuIcon, WM_LBUTTONDOWN));
+        if (fontFails) {
+            td::host::PatchImport(h.host().pluginModule(0), "gdi32.dll", "CreateFontIndirectA", real);
+        }
+        ASSERT_TRUE(WindowShown());
+        EXPECT_EQ(foreground, h.hostWindow());
+        // Six items of at least 16 + 4 pixels, "Very Long String" + 26 wide.
+        EXPECT_GE(box.bottom - box.top, 6 * 20);
+        EXPECT_GE(box.right - box.left, 80);
+        // The empty message that lets the next tray click open the menu again.
+        h.pump(50);
+        EXPECT_EQ(h.host().recordsOf(WM_NULL).size(), 1u);
+        EXPECT_TRUE(h.exchanges().empty());
+        EXPECT_EQ(OpenMenuWindow(), nullptr);
+    }
 }
 
 TEST(TrayMenu, EntriesActAsTheIcons) {
@@ -386,28 +329,6 @@ TEST(TrayMenu, EntriesActAsTheIcons) {
     EXPECT_NE(PlaylistWindowHandle(), nullptr);
 }
 
-HFONT WINAPI NoFont(const LOGFONTA*) { return nullptr; }
-
-TEST(TrayMenu, AMenuFontThatCannotBeMadeFallsBack) {
-    HostHarness h(WithMask("128"));
-    ASSERT_TRUE(h.ok());
-    void* real = td::host::PatchImport(h.host().pluginModule(0), "gdi32.dll", "CreateFontIndirectA",
-                                       reinterpret_cast<void*>(&NoFont));
-    ASSERT_NE(real, nullptr);
-    RECT box{};
-    WhenShown::Arm("#32768", nullptr, [&](HWND menu) {
-        GetWindowRect(menu, &box);
-        // Every item drawn once before the menu goes.
-        RedrawWindow(menu, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        EndMenu();
-    });
-    h.host().tray()->click(kMenuIcon, WM_LBUTTONDOWN);
-    td::host::PatchImport(h.host().pluginModule(0), "gdi32.dll", "CreateFontIndirectA", real);
-    ASSERT_TRUE(WhenShown::seen);
-    EXPECT_GE(box.bottom - box.top, 6 * 20);
-    EXPECT_GE(box.right - box.left, 80);
-}
-
 TEST(TrayMenu, TheHostsOwnOwnerDrawnItemsAreLeftAlone) {
     HostHarness h(WithMask("128"));
     ASSERT_TRUE(h.ok());
@@ -434,25 +355,25 @@ TEST(TrayMenu, TheHostsOwnOwnerDrawnItemsAreLeftAlone) {
 TEST(TrayMenu, TheHostQuittingFromInsideTheMenuOrDialogEndsThem) {
     HostHarness h(WithMask("129"));
     ASSERT_TRUE(h.ok());
-    WhenShown::Arm("#32768", nullptr, [&](HWND) { h.quitPlugins(); });
+    WhenWindowShows("#32768", nullptr, [&](HWND) { h.quitPlugins(); });
     h.host().tray()->click(kMenuIcon, WM_LBUTTONDOWN);
-    ASSERT_TRUE(WhenShown::seen);
+    ASSERT_TRUE(WindowShown());
     EXPECT_EQ(OpenMenuWindow(), nullptr);
     EXPECT_TRUE(Icons(h).empty());
-    EXPECT_EQ(IniValue(h, "SystrayEnabled"), "129");
+    EXPECT_EQ(PluginIniValue(h.folder(), "SystrayEnabled"), "129");
 
     // Started again (the host calls quit once; this test calls it itself).
     td::host::PluginRecord* record = h.host().pluginRecord(0);
     record->init();
     bool applied = false;
-    WhenShown::Arm("#32770", kDialogCaption, [&](HWND dialog) {
+    WhenWindowShows("#32770", kDialogCaption, [&](HWND dialog) {
         record->quit();
         // The dialog's buttons no longer reach the object that is gone.
         Press(dialog, 3);
         applied = !Icons(h).empty();
     });
     h.host().tray()->click(kFirstIcon, WM_RBUTTONDOWN);
-    ASSERT_TRUE(WhenShown::seen);
+    ASSERT_TRUE(WindowShown());
     EXPECT_FALSE(applied);
     EXPECT_EQ(FindWindowA("#32770", kDialogCaption), nullptr);
     EXPECT_TRUE(Icons(h).empty());
@@ -465,7 +386,7 @@ TEST(TrayDialog, GroupedMaskOpensWithTheIconBoxesOffAndOkKeepsOnlyTheMenu) {
     ASSERT_TRUE(h.ok());
     std::vector<bool> checked;
     std::vector<bool> enabled;
-    WhenShown::Arm("#32770", kDialogCaption, [&](HWND dialog) {
+    WhenWindowShows("#32770", kDialogCaption, [&](HWND dialog) {
         for (int id = 1000; id <= 1007; ++id) {
             checked.push_back(Checked(dialog, id));
             enabled.push_back(IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE);
@@ -473,12 +394,12 @@ TEST(TrayDialog, GroupedMaskOpensWithTheIconBoxesOffAndOkKeepsOnlyTheMenu) {
         Press(dialog, IDOK);
     });
     ASSERT_TRUE(h.host().tray()->click(kFirstIcon, WM_RBUTTONDOWN));  // modal until OK
-    ASSERT_TRUE(WhenShown::seen);
+    ASSERT_TRUE(WindowShown());
     EXPECT_EQ(checked, (std::vector<bool>{false, false, false, false, false, false, false, true}));
     EXPECT_EQ(enabled, (std::vector<bool>{false, false, false, false, false, false, false, true}));
     EXPECT_EQ(Icons(h), (std::vector<UINT>{kMenuIcon}));
     h.quitPlugins();
-    EXPECT_EQ(IniValue(h, "SystrayEnabled"), "128");
+    EXPECT_EQ(PluginIniValue(h.folder(), "SystrayEnabled"), "128");
 }
 
 TEST(TrayDialog, ApplyShowsAtOnceCancelKeepsWhatWasApplied) {
@@ -488,7 +409,7 @@ TEST(TrayDialog, ApplyShowsAtOnceCancelKeepsWhatWasApplied) {
     std::vector<UINT> afterApply;
     std::vector<std::string> secondApply;
     std::vector<bool> afterUngroup;
-    WhenShown::Arm("#32770", kDialogCaption, [&](HWND dialog) {
+    WhenWindowShows("#32770", kDialogCaption, [&](HWND dialog) {
         Click(dialog, 1002);
         Click(dialog, 1003);
         Press(dialog, 3);  // Apply
@@ -504,14 +425,14 @@ TEST(TrayDialog, ApplyShowsAtOnceCancelKeepsWhatWasApplied) {
         Press(dialog, IDCANCEL);
     });
     h.host().chooseMainMenuItem(50122);  // "Systray config"
-    ASSERT_TRUE(WhenShown::seen);
+    ASSERT_TRUE(WindowShown());
     EXPECT_EQ(afterApply, (std::vector<UINT>{1024, 1026, 1027}));
     EXPECT_TRUE(secondApply.empty());
     EXPECT_EQ(afterUngroup, std::vector<bool>(7, true));
     // Cancel leaves what Apply did.
     EXPECT_EQ(Icons(h), (std::vector<UINT>{1024, 1026, 1027}));
     h.quitPlugins();
-    EXPECT_EQ(IniValue(h, "SystrayEnabled"), "13");
+    EXPECT_EQ(PluginIniValue(h.folder(), "SystrayEnabled"), "13");
 }
 
 TEST(TrayDialog, ThePlaylistWindowsConfigureCommandOpensIt) {
@@ -523,12 +444,12 @@ TEST(TrayDialog, ThePlaylistWindowsConfigureCommandOpensIt) {
     // The menu entry and its Ctrl+P shortcut.
     for (WPARAM command : {40067, 40077}) {
         HWND owner = nullptr;
-        WhenShown::Arm("#32770", kDialogCaption, [&](HWND dialog) {
+        WhenWindowShows("#32770", kDialogCaption, [&](HWND dialog) {
             owner = GetWindow(dialog, GW_OWNER);
             Press(dialog, IDCANCEL);
         });
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
-        EXPECT_TRUE(WhenShown::seen) << command;
+        EXPECT_TRUE(WindowShown()) << command;
         EXPECT_EQ(owner, h.hostWindow()) << command;
     }
 }
@@ -537,7 +458,7 @@ TEST(TrayDialog, ASecondRequestBringsTheOpenDialogForward) {
     HostHarness h(WithMask("129"));
     ASSERT_TRUE(h.ok());
     int dialogs = -1;
-    WhenShown::Arm("#32770", kDialogCaption, [&](HWND dialog) {
+    WhenWindowShows("#32770", kDialogCaption, [&](HWND dialog) {
         // The menu icon's right click, while the dialog is up.
         h.host().tray()->click(kMenuIcon, WM_RBUTTONDOWN);
         dialogs = 0;
@@ -546,7 +467,7 @@ TEST(TrayDialog, ASecondRequestBringsTheOpenDialogForward) {
         Press(dialog, IDCANCEL);
     });
     h.host().tray()->click(kMenuIcon, WM_RBUTTONDOWN);
-    ASSERT_TRUE(WhenShown::seen);
+    ASSERT_TRUE(WindowShown());
     EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(Icons(h), (std::vector<UINT>{1024, 1031}));
 }

@@ -31,14 +31,16 @@
 namespace td {
 namespace test {
 
-class SilentPrompter : public Prompter {
-public:
-    int shown = 0;
-    PromptAnswer Message(const std::string&, const std::string&, PromptButtons, PromptIcon) override {
-        ++shown;
-        return PromptAnswer::Ok;
-    }
-};
+// The text of a list view's cell.
+inline std::string ListText(HWND list, int row, int column) {
+    char text[260] = {};
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
 
 inline RECT childRect(HWND parent, HWND child) {
     RECT rc{};
@@ -96,6 +98,20 @@ protected:
     }
 
     int itemCount() const { return static_cast<int>(SendMessageA(window_->listView(), LVM_GETITEMCOUNT, 0, 0)); }
+
+    // The image the list shows for `row`.
+    int rowImage(int row) const {
+        LVITEMA item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = row;
+        SendMessageA(window_->listView(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        return item.iImage;
+    }
+
+    // Waits for the run on the gathering worker to end.
+    bool waitForWorker(int timeoutMs = 20000) {
+        return harness_->pumpUntil([&] { return !window_->gathering(); }, timeoutMs);
+    }
 
     void selectRows(const std::vector<int>& rows) {
         LVITEMA none{};

@@ -1,5 +1,6 @@
-// The window's menus and shortcuts as the plug-in module carries them: the
-// resources are taken from gen_Tunedeck.dll beside this program.
+// The window's menus, shortcuts and drawn bitmaps as the plug-in module
+// carries them: the resources are taken from gen_Tunedeck.dll beside this
+// program. (The drawing itself is checked by tests/controls/check_images.py.)
 #include "window/win32/window_menus.h"
 
 #include <gtest/gtest.h>
@@ -8,23 +9,12 @@
 #include <vector>
 
 #include "settings/lang_table.h"
+#include "tests/win32/host_harness.h"
 #include "window/menu_model.h"
 #include "window/window_resource.h"
 
 namespace td {
 namespace {
-
-HMODULE PluginResources() {
-    static HMODULE module = [] {
-        wchar_t path[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, path, MAX_PATH);
-        std::wstring dll(path);
-        dll.erase(dll.find_last_of(L"\\/") + 1);
-        dll += L"gen_Tunedeck.dll";
-        return LoadLibraryExW(dll.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    }();
-    return module;
-}
 
 std::string Text(HMENU menu, int position) {
     char text[512] = {};
@@ -66,10 +56,14 @@ class WindowMenusTest : public ::testing::Test {
 protected:
     void SetUp() override {
         LangTable::useBuiltinEnglish();
-        module_ = reinterpret_cast<HINSTANCE>(PluginResources());
+        module_ = LoadLibraryExA((test::TestProgramDir() + "\\gen_Tunedeck.dll").c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(module_, nullptr) << "gen_Tunedeck.dll beside the tests";
     }
-    void TearDown() override { LangTable::useBuiltinEnglish(); }
+    void TearDown() override {
+        if (module_) FreeLibrary(module_);
+        LangTable::useBuiltinEnglish();
+    }
     void UseImage(const std::string& image) {
         LangTable::useLanguageImage(image.data(), image.size());
     }
@@ -109,29 +103,6 @@ TEST_F(WindowMenusTest, BarLabelledFromTheLanguageByPosition) {
     DestroyMenu(bar);
 }
 
-// A menu shorter than its layout (a damaged or foreign template) is
-// labelled as far as it goes; a missing menu is left alone.
-TEST_F(WindowMenusTest, ShortOrMissingMenusAreLabelledAsFarAsTheyGo) {
-    HMENU shortMenu = CreatePopupMenu();
-    AppendMenuA(shortMenu, MF_STRING, 1, "one");
-    AppendMenuA(shortMenu, MF_STRING, 2, "two");
-    RelabelWindowMenu(shortMenu, WindowMenu::ListContext);
-    EXPECT_EQ(GetMenuItemCount(shortMenu), 2);
-    EXPECT_EQ(Text(shortMenu, 0), "Play\tEnter");
-    EXPECT_EQ(Text(shortMenu, 1), "Play all");
-    HMENU noLanguage = CreateMenu();
-    AppendMenuA(noLanguage, MF_POPUP, reinterpret_cast<UINT_PTR>(shortMenu), "x");
-    LangTable lang{std::string()};
-    lang.scanLanguages("");
-    RelabelMenuBar(noLanguage, lang);  // no Language submenu to fill
-    EXPECT_EQ(Text(noLanguage, 0), "&File");
-    DestroyMenu(noLanguage);
-    RelabelWindowMenu(nullptr, WindowMenu::Bar);
-    UpdateMenuBarChecks(nullptr, MenuState());
-    FillLanguageMenu(nullptr, lang);
-    EXPECT_EQ(CreateWindowMenu(nullptr, WindowMenu::Bar), nullptr);  // no such template in the exe
-}
-
 TEST_F(WindowMenusTest, AcceleratorTableMatchesTheModel) {
     HACCEL table = LoadWindowAccelerators(module_);
     ASSERT_NE(table, nullptr);
@@ -150,6 +121,23 @@ TEST_F(WindowMenusTest, AcceleratorTableMatchesTheModel) {
         EXPECT_EQ(rows[i].key, model[i].key);
         EXPECT_EQ(modifiers, model[i].modifiers);
         EXPECT_EQ(rows[i].cmd, model[i].command);
+    }
+}
+
+// Strips of 16 x 16 images, each loaded whole.
+TEST_F(WindowMenusTest, BitmapsAreStripsOf16By16Images) {
+    const struct {
+        int id;
+        int images;
+    } strips[] = {{169, 1}, {176, 1}, {180, 2}, {181, 7}, {182, 4}};
+    for (const auto& strip : strips) {
+        HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(module_, MAKEINTRESOURCEA(strip.id), IMAGE_BITMAP, 0, 0, 0));
+        ASSERT_NE(bitmap, nullptr) << strip.id;
+        BITMAP bm = {};
+        ASSERT_TRUE(GetObject(bitmap, sizeof(bm), &bm));
+        EXPECT_EQ(bm.bmWidth, 16 * strip.images) << strip.id;
+        EXPECT_EQ(bm.bmHeight, 16) << strip.id;
+        DeleteObject(bitmap);
     }
 }
 
