@@ -39,15 +39,14 @@ namespace {
 
 // --- sample files ----------------------------------------------------------
 
-std::string BigEndian32(size_t n, int bitsPerByte) {
+std::string BigEndian32(size_t n) {
     std::string out;
-    const unsigned mask = (1u << bitsPerByte) - 1;
-    for (int shift = 3; shift >= 0; --shift) out += static_cast<char>((n >> (shift * bitsPerByte)) & mask);
+    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((n >> shift) & 0xFF);
     return out;
 }
 
 std::string Frame(const char* id, const std::string& body) {
-    return std::string(id, 4) + BigEndian32(body.size(), 8) + std::string(2, '\0') + body;
+    return std::string(id, 4) + BigEndian32(body.size()) + std::string(2, '\0') + body;
 }
 
 std::string TextFrame(const char* id, const std::string& text) { return Frame(id, '\0' + text); }
@@ -69,21 +68,7 @@ std::string MakeTag(int index, bool withPicture) {
     }
     // Padding up to about 1 KB, as taggers leave it.
     frames.resize(std::max<size_t>(frames.size() + 64, 1014), '\0');
-    return std::string("ID3\3\0\0", 6) + BigEndian32(frames.size(), 7) + frames;
-}
-
-std::string MakeTrailer(int index) {
-    std::string t = "TAG" + ("A song title no. " + std::to_string(index)).substr(0, 30);
-    t.resize(33, '\0');
-    t += "Some Artist";
-    t.resize(63, '\0');
-    t += "An Album Name";
-    t.resize(93, '\0');
-    t += "1999";
-    t.resize(126, '\0');
-    t += static_cast<char>(1 + index % 14);
-    t += static_cast<char>(17);
-    return t;
+    return std::string("ID3\3\0\0", 6) + td::test::Synchsafe(static_cast<uint32_t>(frames.size())) + frames;
 }
 
 // --- readers -----------------------------------------------------------------
@@ -192,7 +177,10 @@ int main(int argc, char** argv) {
         char name[32];
         std::snprintf(name, sizeof name, "song%05d.mp3", i);
         const std::string path = dir.Path(name);
-        if (!td::test::WriteBytes(path, MakeTag(i, i % 10 == 0) + audio + MakeTrailer(i))) {
+        const std::string trailer = td::test::Id3v1Trailer("A song title no. " + std::to_string(i), "Some Artist",
+                                                           "An Album Name", "1999", "", 17,
+                                                           static_cast<uint8_t>(1 + i % 14));
+        if (!td::test::WriteBytes(path, MakeTag(i, i % 10 == 0) + audio + trailer)) {
             std::fprintf(stderr, "read_records: cannot write %s\n", path.c_str());
             return 1;
         }
