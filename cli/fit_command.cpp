@@ -49,7 +49,7 @@ int RunFit(const std::vector<std::string>& args) {
     applyMediaWizard(view, target);
     WriteSongLines(view, true);
     WriteErr("fit: " + std::to_string(view.selectedCount()) + " songs, " +
-             ShortTimeText(view.selectedLength()) + " of " + ShortTimeText(target) + "\n");
+             shortTimeText(view.selectedLength()) + " of " + shortTimeText(target) + "\n");
     return load == SourceLoad::Loaded ? kExitOk : kExitFailure;
 }
 

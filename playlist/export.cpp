@@ -132,11 +132,11 @@ public:
         return *this;
     }
     HtmlWriter& Ansi(const std::string& text) {
-        AppendMarkupAnsi(out_, text, MarkupKind::Html, false);
+        appendMarkupAnsi(out_, text, MarkupKind::Html, false);
         return *this;
     }
     HtmlWriter& Native(const std::string& text) {
-        AppendMarkupNative(out_, text, MarkupKind::Html, false);
+        appendMarkupNative(out_, text, MarkupKind::Html, false);
         return *this;
     }
     HtmlWriter& Cell(const std::string& text, int id) {
@@ -145,7 +145,7 @@ public:
     // A link's target: the file's URL as a double-quoted attribute value.
     HtmlWriter& Href(const std::string& path) {
         out_ += "<a href =\"";
-        AppendMarkupAnsi(out_, FileUrl(path), MarkupKind::Html, true);
+        appendMarkupAnsi(out_, fileUrl(path), MarkupKind::Html, true);
         out_ += "\">";
         return *this;
     }
@@ -194,7 +194,7 @@ void AppendHtmlHead(std::string& out, const ExportOptions& options, const std::s
     const std::string page = exportPageName(path);
     HtmlWriter html(out);
     html.Raw("<html>").Eol().Raw("<head>").Eol();
-    html.Raw("<meta charset=\"").Raw(AnsiCharsetName()).Raw("\">").Eol();
+    html.Raw("<meta charset=\"").Raw(ansiCharsetName()).Raw("\">").Eol();
     html.Raw("<title>").Native(page).Raw("</title>").Eol();
     html.Raw("<style type=\"text/css\">").Eol();
     const HtmlTemplate& style = options.style;
@@ -233,16 +233,16 @@ void AppendHtmlFoot(std::string& out, const ExportOptions& options, const HtmlTo
         .Raw("<br>")
         .Eol();
     html.Ansi(FormatLangText(LangTable::getString(kLangTotalLength),
-                             {LongTimeText(totals.seconds)}))
+                             {longTimeText(totals.seconds)}))
         .Raw("<br>")
         .Eol();
     const long long average = totals.seconds / (totals.files > 0 ? totals.files : 1);
-    html.Ansi(FormatLangText(LangTable::getString(kLangAverage), {ShortTimeText(average)}))
+    html.Ansi(FormatLangText(LangTable::getString(kLangAverage), {shortTimeText(average)}))
         .Raw("<br>")
         .Eol()
         .Eol();
     html.Raw("Exported by Tunedeck<br>").Eol();
-    const std::string date = options.date.empty() ? LocalDateTimeText() : options.date;
+    const std::string date = options.date.empty() ? localDateTimeText() : options.date;
     html.Ansi(FormatLangText(LangTable::getString(kLangDate), {date})).Raw("<br>").Eol();
     html.Raw("</body></html>").Eol();
 }
@@ -264,7 +264,7 @@ void ArtistAndTitle(const SongRecord& entry, int source, std::string& artist,
 // system's encoding); with `flatten` every control character (a tab or line
 // break inside a tag would start a new cell or row) becomes a blank.
 std::string PlainText(const std::string& text, bool native, bool flatten) {
-    std::string plain = native ? NativeToAnsiText(text) : text;
+    std::string plain = native ? nativeToAnsiText(text) : text;
     if (flatten) {
         for (char& c : plain) {
             if (static_cast<unsigned char>(c) < 0x20) c = ' ';
@@ -425,7 +425,7 @@ std::string formatHtmlTable(PlaylistView& view, const ExportOptions& options,
     html.Raw("<table border=1 cellpadding=5 cellspacing=0>").Eol();
     html.Raw("<tr class=\"ColumnHeader\">").Eol();
     html.Raw("<th>N");
-    AppendMarkupCodePoint(out, 0xB0, MarkupKind::Html, false);  // the degree sign
+    appendMarkupCodePoint(out, 0xB0, MarkupKind::Html, false);  // the degree sign
     html.Raw("</th>").Eol();
     for (const ExportColumn& column : columns) {
         html.Raw("<th>").Ansi(columnTitle(column.id));
@@ -518,14 +518,14 @@ std::string formatXml(PlaylistView& view, const ExportOptions& options) {
     std::string out;
     out.reserve(256 + rows.size() * (columns.size() * 48 + 64));
     out += "<?xml version=\"1.0\" encoding=\"";
-    out += AnsiCharsetName();
+    out += ansiCharsetName();
     out += "\"?>";
     out += kEol;
     out += "<TUNEDECK SUBJECT=\"XML\">";
     out += kEol;
     for (const ExportRow& row : rows) {
         out += "<MEDIAFILE FILENAME=\"";
-        AppendMarkupNative(out, row.entry->GetFileName(), MarkupKind::Xml, true);
+        appendMarkupNative(out, row.entry->GetFileName(), MarkupKind::Xml, true);
         out += "\">";
         out += kEol;
         for (const ExportColumn& column : columns) {
@@ -535,9 +535,9 @@ std::string formatXml(PlaylistView& view, const ExportOptions& options) {
             out += '>';
             const std::string text = CellText(view, scope, *row.entry, column);
             if (columnDef(column.id).nativeText) {
-                AppendMarkupNative(out, text, MarkupKind::Xml, false);
+                appendMarkupNative(out, text, MarkupKind::Xml, false);
             } else {
-                AppendMarkupAnsi(out, text, MarkupKind::Xml, false);
+                appendMarkupAnsi(out, text, MarkupKind::Xml, false);
             }
             out += "</";
             out += key;

@@ -6,7 +6,7 @@
 //
 // Every form is 8-bit text in the ANSI code page with CR LF line ends; the
 // XML declaration and the pages' <meta charset> name that code page
-// (AnsiCharsetName). Tag texts are outside input: HTML and XML escape every
+// (ansiCharsetName). Tag texts are outside input: HTML and XML escape every
 // text they write (see playlist/export_markup.h). Files are written through a
 // temporary file and an atomic replace: an export either writes the whole file
 // or leaves the old one untouched and reports false.

@@ -103,7 +103,7 @@ void AppendMarkupUtf16(std::string& out, std::u16string_view wide, MarkupKind ki
             c = 0x10000 + ((c - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
             ++i;
         }
-        AppendMarkupCodePoint(out, c, kind, attribute);
+        appendMarkupCodePoint(out, c, kind, attribute);
     }
 }
 
@@ -137,7 +137,7 @@ void AppendPercentEncoded(std::string& out, std::string_view bytes) {
 
 }  // namespace
 
-void AppendMarkupCodePoint(std::string& out, char32_t c, MarkupKind kind, bool attribute) {
+void appendMarkupCodePoint(std::string& out, char32_t c, MarkupKind kind, bool attribute) {
     if (c < 0x80) {
         AppendAscii(out, static_cast<char>(c), kind, attribute);
         return;
@@ -168,7 +168,7 @@ void AppendMarkupCodePoint(std::string& out, char32_t c, MarkupKind kind, bool a
     AppendCharRef(out, c);
 }
 
-void AppendMarkupAnsi(std::string& out, std::string_view ansi, MarkupKind kind, bool attribute) {
+void appendMarkupAnsi(std::string& out, std::string_view ansi, MarkupKind kind, bool attribute) {
     const std::array<bool, 128>& plain = PlainHighBytes();
     for (char c : ansi) {
         const auto byte = static_cast<unsigned char>(c);
@@ -193,23 +193,23 @@ void AppendMarkupAnsi(std::string& out, std::string_view ansi, MarkupKind kind, 
     out.append(ansi.data() + run, ansi.size() - run);
 }
 
-void AppendMarkupNative(std::string& out, std::string_view native, MarkupKind kind,
+void appendMarkupNative(std::string& out, std::string_view native, MarkupKind kind,
                         bool attribute) {
     if (kWindowsPaths || IsAscii(native)) {
-        AppendMarkupAnsi(out, native, kind, attribute);
+        appendMarkupAnsi(out, native, kind, attribute);
     } else {
         AppendMarkupUtf16(out, text::Utf8ToUtf16(native), kind, attribute);
     }
 }
 
-std::string NativeToAnsiText(const std::string& native) {
+std::string nativeToAnsiText(const std::string& native) {
     if (kWindowsPaths || IsAscii(native)) return native;
     std::string ansi;
     text::Utf8ToAnsi(native, ansi);
     return ansi;
 }
 
-const char* AnsiCharsetName() {
+const char* ansiCharsetName() {
 #ifdef _WIN32
     switch (GetACP()) {
         case 874: return "windows-874";
@@ -236,7 +236,7 @@ const char* AnsiCharsetName() {
 #endif
 }
 
-std::string FileUrl(const std::string& nativePath) {
+std::string fileUrl(const std::string& nativePath) {
     std::string path = text::PathToUtf8(nativePath);
     const bool share = path.size() > 2 && path[0] == '\\' && path[1] == '\\';
     const bool drive = path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == ':' &&
@@ -265,7 +265,7 @@ std::string FileUrl(const std::string& nativePath) {
     return url;
 }
 
-std::string LocalDateTimeText() {
+std::string localDateTimeText() {
 #ifdef _WIN32
     SYSTEMTIME now;
     GetLocalTime(&now);

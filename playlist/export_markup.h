@@ -23,30 +23,30 @@ enum class MarkupKind {
 // Appends `ansi` escaped as element content (`attribute` false) or as a
 // double-quoted attribute value. In content a line break (CR LF, LF or CR)
 // is written as CR LF, in an attribute as references.
-void AppendMarkupAnsi(std::string& out, std::string_view ansi, MarkupKind kind, bool attribute);
+void appendMarkupAnsi(std::string& out, std::string_view ansi, MarkupKind kind, bool attribute);
 // The same for text in the native narrow encoding of paths.
-void AppendMarkupNative(std::string& out, std::string_view native, MarkupKind kind,
+void appendMarkupNative(std::string& out, std::string_view native, MarkupKind kind,
                         bool attribute);
 // The same for one character given by its code point.
-void AppendMarkupCodePoint(std::string& out, char32_t codePoint, MarkupKind kind, bool attribute);
+void appendMarkupCodePoint(std::string& out, char32_t codePoint, MarkupKind kind, bool attribute);
 
 // A native path or label as ANSI text, for the plain text exports ('?' for
 // what the code page cannot hold).
-std::string NativeToAnsiText(const std::string& native);
+std::string nativeToAnsiText(const std::string& native);
 
 // The name under which the exports declare their bytes' encoding: the ANSI
 // code page's ("windows-1252" on POSIX; on Windows the system's code page).
-const char* AnsiCharsetName();
+const char* ansiCharsetName();
 
 // A "file:" URL for a native path: separators as "/", every byte that is not
 // an unreserved URL character percent-encoded (of the path's UTF-8 form), so
 // that the link is plain ASCII and cannot leave its attribute. Windows drive
 // and share paths ("C:\a", "\\server\share\a") are recognised on every
 // platform; a relative path gives a relative reference.
-std::string FileUrl(const std::string& nativePath);
+std::string fileUrl(const std::string& nativePath);
 
 // The current local date and time as the HTML pages show them: the date as
 // "yyyy/MM/dd", a blank, and the time in the user's format without seconds.
-std::string LocalDateTimeText();
+std::string localDateTimeText();
 
 }  // namespace td

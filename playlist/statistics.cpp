@@ -166,7 +166,7 @@ std::string playlistReport(const Playlist& playlist, const PlaylistView& view,
                            static_cast<double>(averageKb) / 1024.0);
     text += "\r\n\t";
     text += FormatLangText(LangTable::getString(kLangTotalLength),
-                           {ShortTimeText(counters.seconds)});
+                           {shortTimeText(counters.seconds)});
     text += "\r\n";
 
     text += kSeparator;

@@ -167,7 +167,7 @@ void LayerCell(const ColumnDef&, const CellOptions&, const SongRecord& entry, st
 }
 
 void TimeCell(const ColumnDef&, const CellOptions& options, const SongRecord& entry, std::string& text) {
-    text = options.secondsOnly ? Printf("%lld", LengthOf(&entry)) : ShortTimeText(LengthOf(&entry));
+    text = options.secondsOnly ? Printf("%lld", LengthOf(&entry)) : shortTimeText(LengthOf(&entry));
 }
 
 void SizeCell(const ColumnDef&, const CellOptions& options, const SongRecord& entry, std::string& text) {
@@ -255,7 +255,7 @@ const ColumnDef& columnDef(int id) { return kColumnDefs[ClampId(id)]; }
 
 const char* columnTitle(int id) { return LangTable::getString(columnDef(id).titleText); }
 
-std::string ShortTimeText(int64_t seconds) {
+std::string shortTimeText(int64_t seconds) {
     const long long s = std::max<int64_t>(seconds, 0);
     const long long h = s / 3600;
     const long long m = s / 60 % 60;
@@ -268,7 +268,7 @@ std::string ShortTimeText(int64_t seconds) {
     return buffer;
 }
 
-std::string LongTimeText(int64_t seconds) {
+std::string longTimeText(int64_t seconds) {
     const long long s = std::max<int64_t>(seconds, 0);
     const long long h = s / 3600;
     const long long m = s / 60 % 60;
@@ -276,7 +276,7 @@ std::string LongTimeText(int64_t seconds) {
     return FormatLangText(LangTable::getString(kLangShortTime), {m, s % 60});
 }
 
-const char* ViewSourceName(int source) {
+const char* viewSourceName(int source) {
     static const char* const kNames[4] = {"ID3v1", "ID3v2", "v2->v1", "v1->v2"};
     return source >= 0 && source < 4 ? kNames[source] : kNames[0];
 }
@@ -769,14 +769,14 @@ std::string PlaylistView::statusText(int part) const {
         case kStatusFiles:
             return FormatLangText(LangTable::getString(kLangTotalFiles), {rowCount()});
         case kStatusSource:
-            return ViewSourceName(viewSource_);
+            return viewSourceName(viewSource_);
         case kStatusAverage:
-            return FormatLangText(LangTable::getString(kLangAverage), {ShortTimeText(averageLength())});
+            return FormatLangText(LangTable::getString(kLangAverage), {shortTimeText(averageLength())});
         case kStatusTotal:
-            return FormatLangText(LangTable::getString(kLangTotal), {LongTimeText(totalLength_)});
+            return FormatLangText(LangTable::getString(kLangTotal), {longTimeText(totalLength_)});
         case kStatusSelected:
             return FormatLangText(LangTable::getString(kLangSelected),
-                                  {ShortTimeText(selectedLength_)});
+                                  {shortTimeText(selectedLength_)});
         default:
             return std::string();
     }

@@ -58,10 +58,10 @@ const char* columnTitle(int id);
 
 // Time texts: "mm:ss" or "hh:mm:ss" (short), and the long forms of LangTable
 // 123 / 124. Negative lengths count as 0.
-std::string ShortTimeText(int64_t seconds);
-std::string LongTimeText(int64_t seconds);
+std::string shortTimeText(int64_t seconds);
+std::string longTimeText(int64_t seconds);
 // The name of a viewInfoFrom choice: "ID3v1", "ID3v2", "v2->v1", "v1->v2".
-const char* ViewSourceName(int source);
+const char* viewSourceName(int source);
 
 // Texts of the five status bar parts.
 enum StatusPart : int {

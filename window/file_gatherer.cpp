@@ -96,7 +96,7 @@ GatherRequest GatherRequest::Transfer(bool move, std::vector<std::string> paths,
     return r;
 }
 
-std::string TransferDestination(const std::string& folder, const std::string& path) {
+std::string transferDestination(const std::string& folder, const std::string& path) {
     std::string destination = folder;
     if (destination.empty() || (destination.back() != '\\' && destination.back() != '/')) {
         destination += kPathSeparator;
@@ -221,7 +221,7 @@ private:
                 break;
             }
             const std::string& path = paths[item];
-            const std::string destination = TransferDestination(folder, path);
+            const std::string destination = transferDestination(folder, path);
             if (Readable(destination)) {
                 ++summary.existing;
                 report(path);

@@ -97,7 +97,7 @@ struct GatherRequest {
 
 // Where Copy To and Move To put `path`: `folder`, a separator added when it
 // has none at its end, and the file's name.
-std::string TransferDestination(const std::string& folder, const std::string& path);
+std::string transferDestination(const std::string& folder, const std::string& path);
 
 // Told about a run's progress, on the worker's thread.
 class GatherListener {

@@ -87,7 +87,7 @@ TEST_F(ExportTest, HtmlTableRowsAndTotals) {
                                "<td nowrap>01:05</td>\r\n</tr>\r\n</table>\r\n"))
         << page;
     EXPECT_TRUE(Contains(page, "Total files: 1<br>\r\nTotal size: 4 MB<br>\r\nTotal length: " +
-                                   LongTimeText(65) + "<br>\r\nAvg length: 01:05<br>\r\n"))
+                                   longTimeText(65) + "<br>\r\nAvg length: 01:05<br>\r\n"))
         << page;
     EXPECT_TRUE(Contains(page, std::string("Date: ") + kDate + "<br>\r\n</body></html>\r\n"));
 }
@@ -134,7 +134,7 @@ TEST_F(ExportTest, XmlEscapesAndUsesBytesAndSeconds) {
     view_.setViewSource(1);
     Show({kColumnArtist, kColumnTime, kColumnSize});
     const std::string xml = formatXml(view_, options_);
-    EXPECT_EQ(xml, std::string("<?xml version=\"1.0\" encoding=\"") + AnsiCharsetName() +
+    EXPECT_EQ(xml, std::string("<?xml version=\"1.0\" encoding=\"") + ansiCharsetName() +
                        "\"?>\r\n<TUNEDECK SUBJECT=\"XML\">\r\n"
                        "<MEDIAFILE FILENAME=\"/m/a&amp;b.mp3\">\r\n"
                        "\t<ARTIST>Rock &apos;n&apos; &lt;Roll&gt; &amp; &quot;Co&quot;</ARTIST>\r\n"
@@ -147,7 +147,7 @@ TEST_F(ExportTest, XmlEscapesAndUsesBytesAndSeconds) {
 TEST_F(ExportTest, EightBitTextKeepsItsCodePage) {
     if (!AnsiIsWindows1252()) GTEST_SKIP() << "the ANSI code page is not Windows-1252";
 #ifndef _WIN32
-    EXPECT_STREQ(AnsiCharsetName(), "windows-1252");
+    EXPECT_STREQ(ansiCharsetName(), "windows-1252");
 #endif
     SongRecord& song = Add("/m/a.mp3");
     // The euro sign is byte 0x80 in Windows-1252; 0x81 stands for no character.
@@ -172,7 +172,7 @@ TEST_F(ExportTest, Utf8PathsAreConvertedToTheCodePage) {
                          "FILENAME=\"/m/\xE9t\xE9 &#x65E5;&#x672C;.mp3\""));
     EXPECT_TRUE(Contains(Table(), "<td nowrap>/m/\xE9t\xE9 &#x65E5;&#x672C;.mp3</td>"));
     EXPECT_EQ(formatTextTabs(view_, options_), "File name\r\n/m/\xE9t\xE9 ??.mp3\r\n");
-    EXPECT_EQ(FileUrl("/m/\xC3\xA9t\xC3\xA9 \xE6\x97\xA5.mp3"),
+    EXPECT_EQ(fileUrl("/m/\xC3\xA9t\xC3\xA9 \xE6\x97\xA5.mp3"),
               "file:///m/%C3%A9t%C3%A9%20%E6%97%A5.mp3");
 }
 #endif
@@ -230,22 +230,22 @@ TEST(ExportOptionsTest, TheSettingsChoicesReachTheExport) {
 }
 
 TEST(ExportMarkup, FileUrlsAndMarkupEscaping) {
-    EXPECT_EQ(FileUrl("C:\\Music\\Rock & Roll\\a'b.mp3"),
+    EXPECT_EQ(fileUrl("C:\\Music\\Rock & Roll\\a'b.mp3"),
               "file:///C:/Music/Rock%20%26%20Roll/a%27b.mp3");
-    EXPECT_EQ(FileUrl("\\\\server\\share\\x y.mp3"), "file://server/share/x%20y.mp3");
-    for (char c : FileUrl("/m/\"<>\t\n\x7F.mp3")) {
+    EXPECT_EQ(fileUrl("\\\\server\\share\\x y.mp3"), "file://server/share/x%20y.mp3");
+    for (char c : fileUrl("/m/\"<>\t\n\x7F.mp3")) {
         EXPECT_TRUE(c > 0x20 && c < 0x7F && c != '"' && c != '<' && c != '>');
     }
     std::string html;
-    AppendMarkupAnsi(html, "a'b\tc\x7F", MarkupKind::Html, false);
+    appendMarkupAnsi(html, "a'b\tc\x7F", MarkupKind::Html, false);
     EXPECT_EQ(html, "a&#39;b\tc");
     std::string attribute;
-    AppendMarkupAnsi(attribute, "a\tb\nc\rd", MarkupKind::Xml, true);
+    appendMarkupAnsi(attribute, "a\tb\nc\rd", MarkupKind::Xml, true);
     EXPECT_EQ(attribute, "a&#x9;b&#xA;c&#xD;d");
     std::string other;
-    AppendMarkupCodePoint(other, 0x1F600, MarkupKind::Xml, false);
-    AppendMarkupCodePoint(other, 0xFFFE, MarkupKind::Xml, false);
-    AppendMarkupCodePoint(other, 0xD800, MarkupKind::Xml, false);
+    appendMarkupCodePoint(other, 0x1F600, MarkupKind::Xml, false);
+    appendMarkupCodePoint(other, 0xFFFE, MarkupKind::Xml, false);
+    appendMarkupCodePoint(other, 0xD800, MarkupKind::Xml, false);
     EXPECT_EQ(other, "&#x1F600;");
 }
 

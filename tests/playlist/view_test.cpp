@@ -65,7 +65,7 @@ TEST_F(ViewTest, DamagedOrExtremeValuesGiveSafeTexts) {
     EXPECT_EQ(Text(song, kColumnMode), " ");
     mpeg.seconds = -40;  // damaged playlist file
     EXPECT_EQ(Text(song, kColumnTime), "00:00");
-    EXPECT_EQ(ShortTimeText(360000), "100:00:00");
+    EXPECT_EQ(shortTimeText(360000), "100:00:00");
     // Sizes above 2 GB are unsigned, as the field is.
     mpeg.fileSize = static_cast<int32_t>(3000000000u);
     view_.setSizeUnit(0);

@@ -28,7 +28,7 @@ TEST_F(PlaylistWindowTest, StartFileFillsTheListAndTheStatusBar) {
     EXPECT_EQ(w.statusText(0), "Total files: 3");
     EXPECT_EQ(w.statusText(1), "ID3v1");
     EXPECT_EQ(w.statusText(2), "Avg length: 02:01");
-    EXPECT_EQ(w.statusText(3), "Total length: " + LongTimeText(365));
+    EXPECT_EQ(w.statusText(3), "Total length: " + longTimeText(365));
     // The first item is selected at start.
     EXPECT_TRUE(w.view().isSelected(0));
     EXPECT_EQ(w.statusText(4), "Sel length: 01:00");

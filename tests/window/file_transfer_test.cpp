@@ -39,8 +39,8 @@ protected:
 
 TEST(TransferDestinationTest, TheFileNameGoesIntoTheFolderWithOneSeparator) {
     const std::string sep(1, kPathSeparator);
-    EXPECT_EQ(TransferDestination("dest", "music" + sep + "x.mp3"), "dest" + sep + "x.mp3");
-    EXPECT_EQ(TransferDestination("dest" + sep, "x.mp3"), "dest" + sep + "x.mp3");
+    EXPECT_EQ(transferDestination("dest", "music" + sep + "x.mp3"), "dest" + sep + "x.mp3");
+    EXPECT_EQ(transferDestination("dest" + sep, "x.mp3"), "dest" + sep + "x.mp3");
 }
 
 TEST_F(FileTransferTest, CopyLeavesTheSourcesAndNeverOverwritesAFilePresentAtTheDestination) {

@@ -172,7 +172,7 @@ struct ColumnsRun {
         relabelDialog(dialog, 216, kTexts);
         for (int source = 0; source < 4; ++source) {
             SendDlgItemMessageA(dialog, IDC_COL_VIEW, CB_ADDSTRING, 0,
-                                reinterpret_cast<LPARAM>(ViewSourceName(source)));
+                                reinterpret_cast<LPARAM>(viewSourceName(source)));
         }
         SendDlgItemMessageA(dialog, IDC_COL_VIEW, CB_SETCURSEL, static_cast<WPARAM>(model.viewInfoFrom), 0);
         setChecked(dialog, IDC_COL_NUMBER, model.showNumber);
