@@ -21,6 +21,20 @@ const char* const kWords[] = {"Blue", "Night", "River", "Song", "Light", "Dance"
 
 }  // namespace
 
+std::string RandomWords(std::mt19937& rng, int count) {
+    static const char* const kVocabulary[] = {
+        "Love", "night", "Blue", "dance", "Heart", "fire", "Rain", "time", "\xC9t\xE9",
+        "Dream", "road", "Star", "home", "Light", "river", "Gold", "world", "Sun", "moon",
+        "Wild", "Beatles", "Zeppelin", "Queen", "Caf\xE9", "Jazz"};
+    constexpr unsigned kCount = sizeof(kVocabulary) / sizeof(kVocabulary[0]);
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        if (i) text += ' ';
+        text += kVocabulary[rng() % kCount];
+    }
+    return text;
+}
+
 void FillSamplePlaylist(td::Playlist& playlist, int entries) {
     for (uint32_t serial : {0x1A2B3C4Du, 0x5E6F7081u}) {
         td::VolumeRecord v;
