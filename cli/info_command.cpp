@@ -255,14 +255,14 @@ std::string RecordText(const SongRecord& record, const std::string& damage) {
 std::string OpenProblem(const std::string& path) {
     FileStatus status;
     if (!Fs().GetStatus(path, status) || (status.attributes & kAttrDirectory) != 0) {
-        return std::string(Id3v2ErrorText(kId3CannotOpen)) +
+        return std::string(Id3v2ErrorText(Id3v2Error::CannotOpen)) +
                (status.attributes & kAttrDirectory ? ": a folder" : "");
     }
     ClearFileError();
     std::unique_ptr<File> file = Fs().Open(path, OpenMode::Read);
     if (!file) {
         const std::string reason = LastFileError();
-        return std::string(Id3v2ErrorText(kId3CannotOpen)) + (reason.empty() ? "" : ": " + reason);
+        return std::string(Id3v2ErrorText(Id3v2Error::CannotOpen)) + (reason.empty() ? "" : ": " + reason);
     }
     file->Close();
     return std::string();
@@ -278,8 +278,8 @@ std::string TagDamage(const SongRecord& record) {
         // for the reason, only in this rare case.
         FrameList frames;
         uint32_t tagSize = 0;
-        const int code = ReadId3v2Frames(path, frames, tagSize);
-        return Id3v2ErrorText(code == kId3NoError ? kId3TagCorrupt : code);
+        const Id3v2Error code = ReadId3v2Frames(path, frames, tagSize);
+        return Id3v2ErrorText(code == Id3v2Error::NoError ? Id3v2Error::TagCorrupt : code);
     }
     if (!record.HasId3v2()) return std::string();
     std::unique_ptr<File> file = Fs().Open(path, OpenMode::Read);
@@ -287,8 +287,8 @@ std::string TagDamage(const SongRecord& record) {
     if (!file || !file->GetSize(length)) return std::string();
     Id3v2Header header;
     uint32_t region = 0;
-    const int code = LocateId3v2Tag(*file, length, header, region);
-    return code == kId3TagCorrupt ? Id3v2ErrorText(code) : std::string();
+    const Id3v2Error code = LocateId3v2Tag(*file, length, header, region);
+    return code == Id3v2Error::TagCorrupt ? Id3v2ErrorText(code) : std::string();
 }
 
 }  // namespace

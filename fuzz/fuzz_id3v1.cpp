@@ -53,18 +53,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Read, convert to the block and back, write, read again.
     fs.data = input;
     td::Id3v1Raw raw;
-    int read = td::ReadId3v1File("song.mp3", raw);
-    Check(read == (EndsWithTag(input) ? 0 : 1));
+    const td::Id3v1Read read = td::ReadId3v1File("song.mp3", raw);
+    Check(read == (EndsWithTag(input) ? td::Id3v1Read::Found : td::Id3v1Read::Absent));
     td::Id3v1Tag block;
     td::RawToBlock(raw, block);
     Check(block.title[30] == 0 && block.artist[30] == 0 && block.album[30] == 0 &&
           block.year[4] == 0 && block.comment[30] == 0);
     td::BlockToRaw(block, raw);
-    Check(td::WriteId3v1File("song.mp3", raw) == 0);
+    Check(td::WriteId3v1File("song.mp3", raw) == td::Id3v2Error::NoError);
     Check(fs.data.size() == input.size() + (EndsWithTag(input) ? 0 : 128));
     Check(fs.data.compare(0, fs.data.size() - 128, input, 0, fs.data.size() - 128) == 0);
     td::Id3v1Raw again;
-    Check(td::ReadId3v1File("song.mp3", again) == 0);
+    Check(td::ReadId3v1File("song.mp3", again) == td::Id3v1Read::Found);
     td::Id3v1Tag blockAgain;
     td::RawToBlock(again, blockAgain);
     Check(blockAgain.genre == block.genre);
@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Remove from the original.
     fs.data = input;
-    Check(td::RemoveId3v1File("song.mp3") == 0);
+    Check(td::RemoveId3v1File("song.mp3") == td::Id3v2Error::NoError);
     Check(fs.data.size() == input.size() - (EndsWithTag(input) ? 128 : 0));
 
     // Text helpers on the bytes as a C string.

@@ -35,18 +35,18 @@ void CheckEncoding(const td::Id3v2Frame& frame) {
     const int size = frame.GetSize();
     Check(size >= 0);
     std::unique_ptr<uint8_t[]> exact(new uint8_t[size > 0 ? size : 1]);
-    if (size > 0) Check(frame.GetData(exact.get(), size - 1) == td::kId3BufferTooSmall);
-    Check(frame.GetData(exact.get(), size) == td::kId3NoError);
+    if (size > 0) Check(frame.GetData(exact.get(), size - 1) == td::Id3v2Error::BufferTooSmall);
+    Check(frame.GetData(exact.get(), size) == td::Id3v2Error::NoError);
 
     std::unique_ptr<td::Id3v2Frame> again(td::CreateFrame(frame.Type()));
     Check(again != nullptr);
-    const int rc = again->SetData(exact.get(), size, 3);
+    const td::Id3v2Error rc = again->SetData(exact.get(), size, 3);
     const auto* field = dynamic_cast<const td::Id3v2FieldFrame*>(&frame);
     if (field == nullptr) {
-        Check(rc == td::kId3NoError && again->Equals(frame));
+        Check(rc == td::Id3v2Error::NoError && again->Equals(frame));
         return;
     }
-    Check(rc == td::kId3NoError);
+    Check(rc == td::Id3v2Error::NoError);
     const auto* back = static_cast<const td::Id3v2FieldFrame*>(again.get());
     if (field->IsLossy()) {
         // The original body went out unchanged.
@@ -57,8 +57,8 @@ void CheckEncoding(const td::Id3v2Frame& frame) {
     }
 }
 
-void CheckResult(int rc, const td::FrameList& frames, const td::CarriedFrameList& carried) {
-    Check(rc >= 0 && rc < td::kId3ErrorCount);
+void CheckResult(td::Id3v2Error rc, const td::FrameList& frames, const td::CarriedFrameList& carried) {
+    Check(static_cast<int>(rc) >= 0 && static_cast<int>(rc) < td::kId3ErrorCount);
     for (const auto& frame : frames) {
         Check(frame->Type() >= 0 && frame->Type() < td::kFrameTypeCount);
         Check(td::Id3v2FrameTable[frame->Type()].kept);
@@ -81,10 +81,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     td::CarriedFrameList carried;
     uint32_t tagSize = 0;
     size_t needMore = 0;
-    const int rc = td::ReadId3v2Frames(data, size, frames, tagSize, &carried, needMore);
+    const td::Id3v2Error rc = td::ReadId3v2Frames(data, size, frames, tagSize, &carried, needMore);
     CheckResult(rc, frames, carried);
     if (needMore != 0) {
-        Check(rc == td::kId3ReadFailed && needMore > size && frames.empty() && carried.empty());
+        Check(rc == td::Id3v2Error::ReadFailed && needMore > size && frames.empty() && carried.empty());
     }
 
     // The same bytes as a whole file: a complete tag reads the same; a tag
@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     td::FrameList fileFrames;
     td::CarriedFrameList fileCarried;
     uint32_t fileTagSize = 0;
-    const int fileRc = td::ReadId3v2Frames(file, fileFrames, fileTagSize, &fileCarried);
+    const td::Id3v2Error fileRc = td::ReadId3v2Frames(file, fileFrames, fileTagSize, &fileCarried);
     CheckResult(fileRc, fileFrames, fileCarried);
     // (Below 10 bytes the file overload reports a short header read.)
     if (needMore == 0 && size >= 10) {
@@ -108,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     td::CarriedFrameList sparseCarried;
     uint32_t sparseTagSize = 0;
     file.Seek(0);
-    const int sparseRc = td::ReadId3v2Frames(file, sparseFrames, sparseTagSize, &sparseCarried, 16);
+    const td::Id3v2Error sparseRc = td::ReadId3v2Frames(file, sparseFrames, sparseTagSize, &sparseCarried, 16);
     CheckResult(sparseRc, sparseFrames, sparseCarried);
     Check(sparseTagSize == fileTagSize);
     for (const td::CarriedFrame& c : sparseCarried) {
@@ -124,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::unique_ptr<td::Id3v2Frame> frame(td::CreateFrame(data[0] % td::kFrameTypeCount));
         Check(frame != nullptr);
         const int body = static_cast<int>(size - 1 > 1 << 20 ? 1 << 20 : size - 1);
-        if (frame->SetData(data + 1, body, 3) == td::kId3NoError) {
+        if (frame->SetData(data + 1, body, 3) == td::Id3v2Error::NoError) {
             CheckEncoding(*frame);
             std::unique_ptr<td::Id3v2Frame> clone(frame->Clone());
             Check(clone != nullptr && clone->Equals(*frame));

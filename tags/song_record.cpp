@@ -105,8 +105,8 @@ void SongRecord::ReadFromFile() {
     }
     uint32_t tagSize = 0;
     size_t needMore = 0;
-    int rc = ReadId3v2Frames(head, headSize, frames_, tagSize, &carried_, needMore);
-    if (rc == kId3ReadFailed && needMore > headSize) {
+    Id3v2Error rc = ReadId3v2Frames(head, headSize, frames_, tagSize, &carried_, needMore);
+    if (rc == Id3v2Error::ReadFailed && needMore > headSize) {
         if (needMore <= fileSize && needMore - 10 <= kLargeFrameBody) {
             std::unique_ptr<uint8_t[]> whole(new (std::nothrow) uint8_t[needMore]);
             if (whole) {
@@ -117,7 +117,7 @@ void SongRecord::ReadFromFile() {
                 needMore = 0;
                 rc = ReadId3v2Frames(whole.get(), got, frames_, tagSize, &carried_, needMore);
             } else {
-                rc = kId3OutOfMemory;
+                rc = Id3v2Error::OutOfMemory;
             }
         } else {
             // A tag too large to read whole (a big picture), whose large
@@ -128,7 +128,7 @@ void SongRecord::ReadFromFile() {
         }
     }
     if (tagSize > 0) {
-        if (rc == kId3NoError) {
+        if (rc == Id3v2Error::NoError) {
             tagFlags_ |= kTagId3v2;
         } else {
             // Frames before the failure would be a partial view of the tag:
@@ -144,9 +144,9 @@ void SongRecord::ReadFromFile() {
     }
 
     Id3v1Raw raw;
-    const int v1 = ReadId3v1(*file, fileSize, raw);
-    if (v1 == 2) unreadableTrailer_ = true;
-    if (v1 == 0) {
+    const Id3v1Read v1 = ReadId3v1(*file, fileSize, raw);
+    if (v1 == Id3v1Read::Unreadable) unreadableTrailer_ = true;
+    if (v1 == Id3v1Read::Found) {
         std::unique_ptr<Id3v1Tag> block(new (std::nothrow) Id3v1Tag);
         if (block) {
             RawToBlock(raw, *block);
@@ -334,23 +334,22 @@ void SongRecord::LoadRating() {
     rating_ = static_cast<uint8_t>(popm ? PopmStars(popm) : 0);
 }
 
-int SongRecord::SaveTags() {
+Id3v2Error SongRecord::SaveTags() {
     // An ID3v2 tag we could not read is in the file but not in the record;
     // writing either tag now could destroy it.
-    if (unreadableId3v2_ && !id3v2RemovalAsked_) return kId3TagCorrupt;
+    if (unreadableId3v2_ && !id3v2RemovalAsked_) return Id3v2Error::TagCorrupt;
     // Likewise an end of file that could not be read may hold an ID3v1 tag.
-    if (unreadableTrailer_) return kId3ReadFailed;
-    int rc = WriteId3v2(fileName_, frames_, HasId3v2(), audioSize_, &carried_);
-    if (rc != kId3NoError) return rc;
+    if (unreadableTrailer_) return Id3v2Error::ReadFailed;
+    const Id3v2Error rc = WriteId3v2(fileName_, frames_, HasId3v2(), audioSize_, &carried_);
+    if (rc != Id3v2Error::NoError) return rc;
     unreadableId3v2_ = false;
     id3v2RemovalAsked_ = false;
     if (HasId3v1() && id3v1_) {
         Id3v1Raw raw;
         BlockToRaw(*id3v1_, raw);
-        rc = WriteId3v1File(fileName_, raw);
-        return rc == 0 ? kId3NoError : (rc == 1 ? kId3WriteFailed : rc);
+        return WriteId3v1File(fileName_, raw);
     }
-    return RemoveId3v1File(fileName_) == 0 ? kId3NoError : kId3WriteFailed;
+    return RemoveId3v1File(fileName_);
 }
 
 bool SongRecord::CopyId3v1ToId3v2() {
@@ -379,7 +378,7 @@ bool SongRecord::CopyId3v1ToId3v2() {
         if (!AddFrame(frame, true)) return false;
     }
     tagFlags_ = kTagId3v1 | kTagId3v2;
-    return SaveTags() == kId3NoError;
+    return SaveTags() == Id3v2Error::NoError;
 }
 
 bool SongRecord::CopyId3v2ToId3v1() {
@@ -401,12 +400,12 @@ bool SongRecord::CopyId3v2ToId3v1() {
     if (track <= 255) block.track = track;
     tagFlags_ = kTagId3v1 | kTagId3v2;
     if (!SetId3v1(&block)) return false;
-    return SaveTags() == kId3NoError;
+    return SaveTags() == Id3v2Error::NoError;
 }
 
 bool SongRecord::RemoveTagsAndSave(int which) {
     RemoveTags(which);
-    if (SaveTags() != kId3NoError) return false;
+    if (SaveTags() != Id3v2Error::NoError) return false;
     AddFileNameFrame();
     return true;
 }

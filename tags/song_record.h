@@ -69,7 +69,7 @@ public:
     void CopyFrom(const SongRecord& other);
     void AddFileNameFrame();
     void LoadRating();
-    int SaveTags();
+    Id3v2Error SaveTags();
     // False when SaveTags would refuse: an ID3v2 tag that could not be read
     // (and whose removal was not asked for), or an unreadable file end.
     bool CanSaveTags() const {

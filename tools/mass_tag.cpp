@@ -92,7 +92,7 @@ bool massTagFile(SongRecord* entry, const MassTagOptions& options) {
         record.SetTagFlags(record.GetTagFlags() | kTagId3v2);
     }
 
-    if (SaveToolRecord(record, options.save) != kId3NoError) return false;
+    if (SaveToolRecord(record, options.save) != Id3v2Error::NoError) return false;
     entry->CopyFrom(record);
     return true;
 }

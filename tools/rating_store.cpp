@@ -29,7 +29,7 @@ std::unique_ptr<SongRecord> StoreRating(const std::string& path, int stars) {
     record->UpdateFrame(*popm);
     record->SetTagFlags(record->GetTagFlags() | kTagId3v2);
     record->SetRating(stars);
-    if (record->SaveTags() != kId3NoError) return nullptr;
+    if (record->SaveTags() != Id3v2Error::NoError) return nullptr;
     return record;
 }
 

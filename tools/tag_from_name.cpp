@@ -177,7 +177,7 @@ bool tagFileFromName(SongRecord* entry, const std::string& listText,
 
     record.SetTagFlags(flags);
     if (writeV1 && !record.SetId3v1(&block)) return false;
-    if (SaveToolRecord(record, options.save) != kId3NoError) return false;
+    if (SaveToolRecord(record, options.save) != Id3v2Error::NoError) return false;
     entry->CopyFrom(record);
     return true;
 }

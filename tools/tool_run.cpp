@@ -184,31 +184,31 @@ bool DropFileNameFrame(SongRecord& record) {
     return record.RemoveFrame(kTPE1, frame);
 }
 
-int SaveToolRecord(SongRecord& record, const ToolSave& save) {
+Id3v2Error SaveToolRecord(SongRecord& record, const ToolSave& save) {
     if (!save.askReadOnly || !save.prompter) return record.SaveTags();
     if (!record.CanSaveTags()) return record.SaveTags();  // its refusal, unasked
     return ConfirmReadOnlyWrite(record.GetFileName(), *save.prompter, [&record] {
-        return record.SaveTags() == kId3NoError ? kId3NoError : kId3WriteFailed;
+        return record.SaveTags() == Id3v2Error::NoError ? Id3v2Error::NoError : Id3v2Error::WriteFailed;
     });
 }
 
-int ConfirmReadOnlyWrite(const std::string& path, Prompter& prompter,
-                         const std::function<int()>& write) {
+Id3v2Error ConfirmReadOnlyWrite(const std::string& path, Prompter& prompter,
+                                const std::function<Id3v2Error()>& write) {
     FileSystem& fs = Fs();
     uint32_t attributes = 0;
-    if (!fs.GetAttributes(path, attributes)) return kId3WriteFailed;
+    if (!fs.GetAttributes(path, attributes)) return Id3v2Error::WriteFailed;
     if (!(attributes & kAttrReadOnly)) return write();
     const PromptAnswer answer =
         prompter.Message(FormatLangText(LangTable::getString(kLangForceSaveReadOnly), {path}),
                          LangTable::getString(kLangQuestion), PromptButtons::OkCancel,
                          PromptIcon::Information);
-    if (answer != PromptAnswer::Ok) return kId3CancelReadOnly;
+    if (answer != PromptAnswer::Ok) return Id3v2Error::CancelReadOnly;
     if (!fs.SetAttributes(path, attributes & ~kAttrReadOnly)) {
         ShowToolError(prompter,
                       FormatLangText(LangTable::getString(kLangCannotRemoveReadOnly), {path}));
-        return kId3CancelReadOnly;
+        return Id3v2Error::CancelReadOnly;
     }
-    const int rc = write();
+    const Id3v2Error rc = write();
     // The user allowed one forced write, not a writable file.
     fs.SetAttributes(path, attributes);
     return rc;

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "tags/id3v2/id3v2_error.h"
+
 namespace td {
 
 class File;
@@ -246,22 +248,22 @@ struct ToolSave {
     bool askReadOnly = false;
     Prompter* prompter = nullptr;  // needed with askReadOnly
 };
-// Writes the record's tags as `save` says; an Id3v2Error code (0 success).
+// Writes the record's tags as `save` says.
 // A record whose tags the engine refuses to save is refused before anyone
 // is asked to force anything.
-int SaveToolRecord(SongRecord& record, const ToolSave& save);
+Id3v2Error SaveToolRecord(SongRecord& record, const ToolSave& save);
 
 // The one read-only question of every write the user started. When `path`
 // is not read-only, `write` just runs. When it is, the user is asked
 // "Do you want to force save tag (file %s is read only) ?" (LangTable 336,
 // caption "Question", OK / Cancel); on OK the attribute is cleared for the
 // write and put back afterwards, whether or not the write went through.
-// Returns `write`'s Id3v2Error code, kId3WriteFailed when the attributes
-// cannot be read, or kId3CancelReadOnly when the user declined or the
+// Returns `write`'s result, WriteFailed when the attributes cannot be read,
+// or CancelReadOnly when the user declined or the
 // attribute could not be cleared ("Cannot remove read only on file %s",
 // LangTable 337, shown as an error).
-int ConfirmReadOnlyWrite(const std::string& path, Prompter& prompter,
-                         const std::function<int()>& write);
+Id3v2Error ConfirmReadOnlyWrite(const std::string& path, Prompter& prompter,
+                                const std::function<Id3v2Error()>& write);
 
 // A record read from an untagged file carries an artist frame made from the
 // file name, meant for display only. A tool about to give such a record an

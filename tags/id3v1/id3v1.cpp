@@ -106,34 +106,34 @@ void TrimField(char* text, int maxLen) {
     while (n > 0 && IsAsciiSpace(static_cast<unsigned char>(text[n - 1]))) text[--n] = '\0';
 }
 
-int ReadId3v1(File& file, uint64_t fileLength, Id3v1Raw& raw) {
+Id3v1Read ReadId3v1(File& file, uint64_t fileLength, Id3v1Raw& raw) {
     std::memset(&raw, 0, sizeof raw);
-    if (fileLength < kTrailerSize) return 1;
+    if (fileLength < kTrailerSize) return Id3v1Read::Absent;
     // A trailer that cannot be read is not the same as no trailer: a caller
     // that took it for absent would cut a real tag off on its next save.
     if (!file.Seek(fileLength - kTrailerSize) || ReadFully(file, raw.bytes, kTrailerSize) != kTrailerSize) {
         std::memset(&raw, 0, sizeof raw);
-        return 2;
+        return Id3v1Read::Unreadable;
     }
     if (std::memcmp(raw.bytes, "TAG", 3) != 0) {
         std::memset(&raw, 0, sizeof raw);
-        return 1;
+        return Id3v1Read::Absent;
     }
     TrimTrailerFields(raw);
     raw.bytes[kGenreByte] = static_cast<uint8_t>(raw.bytes[kGenreByte] + 1);
     // ID3v1.1: a zero before the last comment byte makes that byte the track.
     raw.track = raw.bytes[kCommentZeroByte] != 0 ? 0 : raw.bytes[kTrackByte];
-    return 0;
+    return Id3v1Read::Found;
 }
 
-int ReadId3v1File(const std::string& path, Id3v1Raw& raw) {
+Id3v1Read ReadId3v1File(const std::string& path, Id3v1Raw& raw) {
     std::unique_ptr<File> file = Fs().Open(path, OpenMode::Read);
     if (!file) {
         std::memset(&raw, 0, sizeof raw);
-        return 1;
+        return Id3v1Read::Absent;
     }
     uint64_t length = 0;
-    int result = 1;
+    Id3v1Read result = Id3v1Read::Absent;
     if (file->GetSize(length))
         result = ReadId3v1(*file, length, raw);
     else
@@ -142,7 +142,7 @@ int ReadId3v1File(const std::string& path, Id3v1Raw& raw) {
     return result;
 }
 
-int WriteId3v1File(const std::string& path, Id3v1Raw& raw) {
+Id3v2Error WriteId3v1File(const std::string& path, Id3v1Raw& raw) {
     std::memcpy(raw.bytes, "TAG", 3);
     TrimTrailerFields(raw);
     raw.bytes[kGenreByte] = static_cast<uint8_t>(raw.bytes[kGenreByte] - 1);
@@ -152,7 +152,7 @@ int WriteId3v1File(const std::string& path, Id3v1Raw& raw) {
     }
 
     std::unique_ptr<File> file = Fs().Open(path, OpenMode::ReadWrite);
-    if (!file) return 6;
+    if (!file) return Id3v2Error::WriteFailed;
     uint64_t length = 0;
     uint64_t position = 0;
     bool hasTag = false;
@@ -161,7 +161,7 @@ int WriteId3v1File(const std::string& path, Id3v1Raw& raw) {
         (hasTag && (!file->Seek(position) || ReadFully(*file, old, kTrailerSize) != kTrailerSize)) ||
         !file->Seek(position)) {
         file->Close();
-        return 6;
+        return Id3v2Error::WriteFailed;
     }
     bool written = file->Write(raw.bytes, kTrailerSize) == kTrailerSize && file->Flush();
     if (!written) {
@@ -174,26 +174,26 @@ int WriteId3v1File(const std::string& path, Id3v1Raw& raw) {
         }
         file->Flush();
         file->Close();
-        return 6;
+        return Id3v2Error::WriteFailed;
     }
-    return file->Close() ? 0 : 6;
+    return file->Close() ? Id3v2Error::NoError : Id3v2Error::WriteFailed;
 }
 
-int RemoveId3v1File(const std::string& path) {
+Id3v2Error RemoveId3v1File(const std::string& path) {
     std::unique_ptr<File> file = Fs().Open(path, OpenMode::ReadWrite);
-    if (!file) return 1;
+    if (!file) return Id3v2Error::WriteFailed;
     uint64_t length = 0;
     uint64_t position = 0;
     bool hasTag = false;
     if (!FindTagPosition(*file, length, position, hasTag)) {
         file->Close();
-        return 1;
+        return Id3v2Error::WriteFailed;
     }
     if (hasTag && (!file->Truncate(position) || !file->Flush())) {
         file->Close();
-        return 1;
+        return Id3v2Error::WriteFailed;
     }
-    return file->Close() ? 0 : 1;
+    return file->Close() ? Id3v2Error::NoError : Id3v2Error::WriteFailed;
 }
 
 void RawToBlock(const Id3v1Raw& raw, Id3v1Tag& block) {

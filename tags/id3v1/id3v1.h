@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "tags/id3v2/id3v2_error.h"
+
 namespace td {
 
 class File;
@@ -30,14 +32,20 @@ static_assert(sizeof(Id3v1Raw) == 132, "Id3v1Raw is 132 bytes");
 
 constexpr int kGenreCount = 146;  // internal indexes 0 ("???") to 145
 
-// 0 when a tag was read, 1 otherwise (2 when the file's end could not be read).
-int ReadId3v1File(const std::string& path, Id3v1Raw& raw);
+// What reading a trailer found; `raw` is all zero unless a tag was read.
+enum class Id3v1Read {
+    Found,       // a tag was read into `raw`
+    Absent,      // no tag, or the file cannot be opened
+    Unreadable,  // the file's end could not be read: a tag may be there
+};
+
+Id3v1Read ReadId3v1File(const std::string& path, Id3v1Raw& raw);
 // The same on an open file of length `fileLength`.
-int ReadId3v1(File& file, uint64_t fileLength, Id3v1Raw& raw);
-// 0, or 6 when the file cannot be opened for update or the write fails.
-int WriteId3v1File(const std::string& path, Id3v1Raw& raw);
-// 0 (also without a tag), 1 when the file cannot be opened or cut.
-int RemoveId3v1File(const std::string& path);
+Id3v1Read ReadId3v1(File& file, uint64_t fileLength, Id3v1Raw& raw);
+// WriteFailed when the file cannot be opened for update or the write fails.
+Id3v2Error WriteId3v1File(const std::string& path, Id3v1Raw& raw);
+// NoError also without a tag; WriteFailed when the file cannot be opened or cut.
+Id3v2Error RemoveId3v1File(const std::string& path);
 
 void TrimField(char* text, int maxLen);
 void RawToBlock(const Id3v1Raw& raw, Id3v1Tag& block);

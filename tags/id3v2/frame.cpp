@@ -139,8 +139,8 @@ bool Id3v2FieldFrame::Equals(const Id3v2Frame& other) const {
     return mine && theirs && original_ == o->original_;
 }
 
-int Id3v2FieldFrame::SetData(const uint8_t* bytes, int size, int version) {
-    if (size < 0 || (size > 0 && bytes == nullptr)) return kId3TagCorrupt;
+Id3v2Error Id3v2FieldFrame::SetData(const uint8_t* bytes, int size, int version) {
+    if (size < 0 || (size > 0 && bytes == nullptr)) return Id3v2Error::TagCorrupt;
     const size_t n = static_cast<size_t>(size);
     try {
         std::vector<std::string> fields;
@@ -151,15 +151,15 @@ int Id3v2FieldFrame::SetData(const uint8_t* bytes, int size, int version) {
             size_t pos = 0;
             fields.push_back(ReadLatinString(bytes, n, pos));
         } else {
-            if (n < 1) return kId3TagCorrupt;
+            if (n < 1) return Id3v2Error::TagCorrupt;
             size_t pos = 1;
             if (HasLanguage(type_)) {
-                if (n <= 4) return kId3TagCorrupt;
+                if (n <= 4) return Id3v2Error::TagCorrupt;
                 language = LanguageFromBytes(bytes + 1);
                 pos = 4;
             }
             const uint8_t encoding = bytes[0];
-            if (encoding > 1) return kId3BadEncoding;
+            if (encoding > 1) return Id3v2Error::BadEncoding;
             while (pos < n) {
                 // The URL of WXXX is ISO-8859-1 whatever the encoding byte says.
                 bool latin = encoding == 0 || (type_ == kWXXX && fields.size() == 1);
@@ -181,9 +181,9 @@ int Id3v2FieldFrame::SetData(const uint8_t* bytes, int size, int version) {
         }
         fields_ = std::move(fields);
         language_ = language;
-        return kId3NoError;
+        return Id3v2Error::NoError;
     } catch (const std::bad_alloc&) {
-        return kId3OutOfMemory;
+        return Id3v2Error::OutOfMemory;
     }
 }
 
@@ -252,18 +252,18 @@ int Id3v2FieldFrame::GetSize() const {
     return static_cast<int>(Encode().size());
 }
 
-int Id3v2FieldFrame::GetData(uint8_t* buffer, int capacity) const {
+Id3v2Error Id3v2FieldFrame::GetData(uint8_t* buffer, int capacity) const {
     if (KeepsOriginal()) {
         if (buffer == nullptr || capacity < static_cast<int>(original_.size())) {
-            return kId3BufferTooSmall;
+            return Id3v2Error::BufferTooSmall;
         }
         std::memcpy(buffer, original_.data(), original_.size());
-        return kId3NoError;
+        return Id3v2Error::NoError;
     }
     const std::vector<uint8_t> body = Encode();
-    if (buffer == nullptr || capacity < static_cast<int>(body.size())) return kId3BufferTooSmall;
+    if (buffer == nullptr || capacity < static_cast<int>(body.size())) return Id3v2Error::BufferTooSmall;
     std::memcpy(buffer, body.data(), body.size());
-    return kId3NoError;
+    return Id3v2Error::NoError;
 }
 
 void Id3v2FieldFrame::Describe(std::string& text) const { text += MainText(this); }
@@ -308,22 +308,22 @@ bool Id3v2BinaryFrame::Equals(const Id3v2Frame& other) const {
     return o != nullptr && o->type_ == type_ && o->bytes_ == bytes_;
 }
 
-int Id3v2BinaryFrame::SetData(const uint8_t* bytes, int size, int version) {
-    if (size < 0 || (size > 0 && bytes == nullptr)) return kId3TagCorrupt;
+Id3v2Error Id3v2BinaryFrame::SetData(const uint8_t* bytes, int size, int version) {
+    if (size < 0 || (size > 0 && bytes == nullptr)) return Id3v2Error::TagCorrupt;
     try {
         bytes_.assign(bytes, bytes + size);
-        return kId3NoError;
+        return Id3v2Error::NoError;
     } catch (const std::bad_alloc&) {
-        return kId3OutOfMemory;
+        return Id3v2Error::OutOfMemory;
     }
 }
 
 int Id3v2BinaryFrame::GetSize() const { return static_cast<int>(bytes_.size()); }
 
-int Id3v2BinaryFrame::GetData(uint8_t* buffer, int capacity) const {
-    if (capacity < GetSize() || (buffer == nullptr && !bytes_.empty())) return kId3BufferTooSmall;
+Id3v2Error Id3v2BinaryFrame::GetData(uint8_t* buffer, int capacity) const {
+    if (capacity < GetSize() || (buffer == nullptr && !bytes_.empty())) return Id3v2Error::BufferTooSmall;
     if (!bytes_.empty()) std::memcpy(buffer, bytes_.data(), bytes_.size());
-    return kId3NoError;
+    return Id3v2Error::NoError;
 }
 
 void Id3v2BinaryFrame::Describe(std::string& text) const {

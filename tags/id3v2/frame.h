@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tags/id3v2/id3v2_error.h"
+
 namespace td {
 
 class Id3v2Frame {
@@ -23,12 +25,12 @@ public:
     virtual bool IsOther(const Id3v2Frame& other) const { return this != &other; }
     // Replaces the content by decoding a frame body as read from a file
     // (ID3v2.3 layout; the reader converts other versions first). `version` is
-    // the tag's major version. Result an Id3v2Error code.
-    virtual int SetData(const uint8_t* bytes, int size, int version) = 0;
+    // the tag's major version.
+    virtual Id3v2Error SetData(const uint8_t* bytes, int size, int version) = 0;
     // Size of the ID3v2.3 body GetData produces.
     virtual int GetSize() const = 0;
-    // 10 when `capacity` < GetSize(), else 0.
-    virtual int GetData(uint8_t* buffer, int capacity) const = 0;
+    // BufferTooSmall when `capacity` < GetSize().
+    virtual Id3v2Error GetData(uint8_t* buffer, int capacity) const = 0;
     virtual void Describe(std::string& text) const { (void)text; }
     virtual bool IsEmpty() const = 0;
 
@@ -52,9 +54,9 @@ public:
     Id3v2Frame* Clone() const override;
     void CopyFrom(const Id3v2Frame& other) override;
     bool Equals(const Id3v2Frame& other) const override;
-    int SetData(const uint8_t* bytes, int size, int version) override;
+    Id3v2Error SetData(const uint8_t* bytes, int size, int version) override;
     int GetSize() const override;
-    int GetData(uint8_t* buffer, int capacity) const override;
+    Id3v2Error GetData(uint8_t* buffer, int capacity) const override;
     void Describe(std::string& text) const override;
     bool IsEmpty() const override;
 
@@ -89,9 +91,9 @@ public:
     Id3v2Frame* Clone() const override;
     void CopyFrom(const Id3v2Frame& other) override;
     bool Equals(const Id3v2Frame& other) const override;
-    int SetData(const uint8_t* bytes, int size, int version) override;
+    Id3v2Error SetData(const uint8_t* bytes, int size, int version) override;
     int GetSize() const override;
-    int GetData(uint8_t* buffer, int capacity) const override;
+    Id3v2Error GetData(uint8_t* buffer, int capacity) const override;
     void Describe(std::string& text) const override;
     bool IsEmpty() const override;
 

@@ -28,9 +28,10 @@ constexpr const char* kErrorTexts[kId3ErrorCount] = {
 
 }  // namespace
 
-const char* Id3v2ErrorText(int code) {
-    if (code < 0 || code >= kId3ErrorCount) return "Unknown error";
-    return kErrorTexts[code];
+const char* Id3v2ErrorText(Id3v2Error code) {
+    const int index = static_cast<int>(code);
+    if (index < 0 || index >= kId3ErrorCount) return "Unknown error";
+    return kErrorTexts[index];
 }
 
 }  // namespace td

@@ -1,31 +1,32 @@
-// Result codes of every tag file operation.
+// Result of every tag file operation.
 #pragma once
 
 namespace td {
 
-enum Id3v2Error : int {
-    kId3NoError = 0,
-    kId3NotImplemented = 1,
-    kId3OutOfMemory = 2,
-    kId3NoTag = 3,
-    kId3CannotOpen = 4,
-    kId3ReadFailed = 5,
-    kId3WriteFailed = 6,
-    kId3BadIdentifier = 7,
-    kId3NoMoreFrames = 8,
-    kId3FrameCorrupt = 9,
-    kId3BufferTooSmall = 10,
-    kId3TagCorrupt = 11,
-    kId3BadEncoding = 12,
-    kId3DeleteFailed = 13,
-    kId3MoveFailed = 14,
-    kId3OldTagTooSmall = 15,
-    kId3CancelReadOnly = 16,
-    kId3StringOutOfRange = 17,
+// The values are fixed: each selects its text in Id3v2ErrorText.
+enum class Id3v2Error : int {
+    NoError = 0,
+    NotImplemented = 1,
+    OutOfMemory = 2,
+    NoTag = 3,
+    CannotOpen = 4,
+    ReadFailed = 5,
+    WriteFailed = 6,
+    BadIdentifier = 7,
+    NoMoreFrames = 8,
+    FrameCorrupt = 9,
+    BufferTooSmall = 10,
+    TagCorrupt = 11,
+    BadEncoding = 12,
+    DeleteFailed = 13,
+    MoveFailed = 14,
+    OldTagTooSmall = 15,
+    CancelReadOnly = 16,
+    StringOutOfRange = 17,
 };
 constexpr int kId3ErrorCount = 18;
 
-// The fixed English text of a code; "Unknown error" outside 0 to 17.
-const char* Id3v2ErrorText(int code);
+// The fixed English text of a result; "Unknown error" for any other value.
+const char* Id3v2ErrorText(Id3v2Error code);
 
 }  // namespace td

@@ -420,16 +420,16 @@ public:
               const SparseTag* sparse = nullptr)
         : header_(header), frames_(frames), carried_(carried), sparse_(sparse) {}
 
-    int Parse(const uint8_t* data, size_t n);
+    Id3v2Error Parse(const uint8_t* data, size_t n);
 
 private:
-    int ParseFrames(const uint8_t* data, size_t n, size_t pos);
+    Id3v2Error ParseFrames(const uint8_t* data, size_t n, size_t pos);
     void LeaveInFile(const uint8_t* h, const LargeBody& large);
-    int Frame22(const uint8_t* h, const uint8_t* body, size_t size);
-    int Frame23(const uint8_t* h, const uint8_t* body, size_t size);
-    int Frame24(const uint8_t* h, const uint8_t* body, size_t size);
-    int Deliver24(const char* id, uint8_t status, const uint8_t* body, size_t size);
-    int Deliver(const char* id, uint8_t status, const uint8_t* body, size_t size);
+    Id3v2Error Frame22(const uint8_t* h, const uint8_t* body, size_t size);
+    Id3v2Error Frame23(const uint8_t* h, const uint8_t* body, size_t size);
+    Id3v2Error Frame24(const uint8_t* h, const uint8_t* body, size_t size);
+    Id3v2Error Deliver24(const char* id, uint8_t status, const uint8_t* body, size_t size);
+    Id3v2Error Deliver(const char* id, uint8_t status, const uint8_t* body, size_t size);
     void Carry(const char* id, uint8_t status, uint8_t format, const uint8_t* body, size_t size);
 
     const Id3v2Header& header_;
@@ -440,11 +440,11 @@ private:
     bool plainSizes_ = false;
 };
 
-int TagParser::Parse(const uint8_t* data, size_t n) {
+Id3v2Error TagParser::Parse(const uint8_t* data, size_t n) {
     const int major = header_.major;
     Bytes resynced;
     // ID3v2.2 defined a compression flag but never a compression scheme.
-    if (major == 2 && (header_.flags & 0x40)) return kId3TagCorrupt;
+    if (major == 2 && (header_.flags & 0x40)) return Id3v2Error::TagCorrupt;
     if (sparse_ != nullptr) {
         plainSizes_ = sparse_->plainSizes;
         return ParseFrames(data, n, sparse_->start);
@@ -466,9 +466,9 @@ int TagParser::Parse(const uint8_t* data, size_t n) {
         size_t pos = 0;
         if ((header_.flags & 0x40) && !StartsWithFrame(data, n, false)) {
             // The extended header's size does not count its own four bytes.
-            if (n < 4) return kId3NoError;
+            if (n < 4) return Id3v2Error::NoError;
             const uint64_t extended = 4 + uint64_t(Be32(data));
-            if (extended > n) return kId3NoError;
+            if (extended > n) return Id3v2Error::NoError;
             pos = static_cast<size_t>(extended);
         }
         return ParseFrames(data, n, pos);
@@ -477,9 +477,9 @@ int TagParser::Parse(const uint8_t* data, size_t n) {
         size_t pos = 0;
         if ((header_.flags & 0x40) && !StartsWithFrame(data, n, true)) {
             // Synchsafe, and counting itself.
-            if (n < 6 || !IsSynchsafe(data)) return kId3NoError;
+            if (n < 6 || !IsSynchsafe(data)) return Id3v2Error::NoError;
             const uint32_t extended = Synchsafe32(data);
-            if (extended < 6 || extended > n) return kId3NoError;
+            if (extended < 6 || extended > n) return Id3v2Error::NoError;
             pos = extended;
         }
         // Some writers stored plain sizes in ID3v2.4 frame headers. Read them
@@ -494,7 +494,7 @@ int TagParser::Parse(const uint8_t* data, size_t n) {
     return ParseFrames(data, n, 0);
 }
 
-int TagParser::ParseFrames(const uint8_t* data, size_t n, size_t pos) {
+Id3v2Error TagParser::ParseFrames(const uint8_t* data, size_t n, size_t pos) {
     const size_t headerSize = header_.major == 2 ? 6 : 10;
     const size_t idLength = header_.major == 2 ? 3 : 4;
     while (n - pos >= headerSize) {
@@ -522,7 +522,7 @@ int TagParser::ParseFrames(const uint8_t* data, size_t n, size_t pos) {
 
         // A frame that fits but cannot be decoded is passed over (and carried
         // where it can be), so that it takes no later frame with it.
-        int rc = kId3NoError;
+        Id3v2Error rc = Id3v2Error::NoError;
         if (header_.major == 2) {
             rc = Frame22(h, body, size);
         } else if (header_.major == 4) {
@@ -530,24 +530,24 @@ int TagParser::ParseFrames(const uint8_t* data, size_t n, size_t pos) {
         } else {
             rc = Frame23(h, body, size);
         }
-        if (rc != kId3NoError) return rc;
+        if (rc != Id3v2Error::NoError) return rc;
     }
-    return kId3NoError;
+    return Id3v2Error::NoError;
 }
 
-int TagParser::Frame22(const uint8_t* h, const uint8_t* body, size_t size) {
+Id3v2Error TagParser::Frame22(const uint8_t* h, const uint8_t* body, size_t size) {
     char id22[4] = {char(h[0]), char(h[1]), char(h[2]), 0};
     const char* id = MapV22Identifier(id22);
-    if (id == nullptr) return kId3NoError;  // no ID3v2.3 counterpart: cannot be written back
+    if (id == nullptr) return Id3v2Error::NoError;  // no ID3v2.3 counterpart: cannot be written back
     if (std::strcmp(id, "APIC") == 0) {
         Bytes apic;
-        if (!ConvertPicBody(body, size, apic)) return kId3NoError;
+        if (!ConvertPicBody(body, size, apic)) return Id3v2Error::NoError;
         return Deliver(id, 0, apic.data(), apic.size());
     }
     return Deliver(id, 0, body, size);
 }
 
-int TagParser::Frame23(const uint8_t* h, const uint8_t* body, size_t size) {
+Id3v2Error TagParser::Frame23(const uint8_t* h, const uint8_t* body, size_t size) {
     char id[5] = {char(h[0]), char(h[1]), char(h[2]), char(h[3]), 0};
     if (header_.major < 3) return Deliver(id, 0, body, size);  // flags count as 0
     const uint8_t status = h[8];
@@ -560,13 +560,13 @@ int TagParser::Frame23(const uint8_t* h, const uint8_t* body, size_t size) {
     if ((format & 0x40) || size < extra ||
         ((format & 0x80) && !Inflate(body + extra, size - extra, Be32(body), plain))) {
         Carry(id, status, format & 0xE0, body, size);
-        return kId3NoError;
+        return Id3v2Error::NoError;
     }
     if (format & 0x80) return Deliver(id, status, plain.data(), plain.size());
     return Deliver(id, status, body + extra, size - extra);  // after the group identifier
 }
 
-int TagParser::Frame24(const uint8_t* h, const uint8_t* body, size_t size) {
+Id3v2Error TagParser::Frame24(const uint8_t* h, const uint8_t* body, size_t size) {
     char id[5] = {char(h[0]), char(h[1]), char(h[2]), char(h[3]), 0};
     const uint8_t status24 = h[8];
     const uint8_t format = h[9];
@@ -581,7 +581,7 @@ int TagParser::Frame24(const uint8_t* h, const uint8_t* body, size_t size) {
 
     // Extra bytes follow the header in flag order: group, method, data length.
     const size_t extra = (grouped ? 1 : 0) + (encrypted ? 1 : 0) + (hasLength ? 4 : 0);
-    if (size < extra) return kId3NoError;  // its flags ask for more than it holds
+    if (size < extra) return Id3v2Error::NoError;  // its flags ask for more than it holds
     size_t pos = 0;
     uint8_t group = 0, method = 0;
     uint32_t dataLength = 0;
@@ -603,7 +603,7 @@ int TagParser::Frame24(const uint8_t* h, const uint8_t* body, size_t size) {
     if (encrypted || (compressed && (!hasLength || !Inflate(data, n, dataLength, plain)))) {
         // Undecodable: carried in ID3v2.3 layout (inflated size, method,
         // group, data), which needs the inflated size.
-        if (compressed && !hasLength) return kId3NoError;
+        if (compressed && !hasLength) return Id3v2Error::NoError;
         Bytes raw;
         if (compressed) {
             raw = {uint8_t(dataLength >> 24), uint8_t(dataLength >> 16), uint8_t(dataLength >> 8),
@@ -615,27 +615,27 @@ int TagParser::Frame24(const uint8_t* h, const uint8_t* body, size_t size) {
         const uint8_t format23 = static_cast<uint8_t>((compressed ? 0x80 : 0) |
                                                       (encrypted ? 0x40 : 0) | (grouped ? 0x20 : 0));
         Carry(id, status, format23, raw.data(), raw.size());
-        return kId3NoError;
+        return Id3v2Error::NoError;
     }
     if (compressed) return Deliver24(id, status, plain.data(), plain.size());
     return Deliver24(id, status, data, n);
 }
 
 // Converts an ID3v2.4 frame to its ID3v2.3 form and delivers it.
-int TagParser::Deliver24(const char* id, uint8_t status, const uint8_t* b, size_t n) {
+Id3v2Error TagParser::Deliver24(const char* id, uint8_t status, const uint8_t* b, size_t n) {
     if (std::strcmp(id, "TDRC") == 0 || std::strcmp(id, "TDOR") == 0) {
         // yyyy[-MM[-dd[THH[:mm[:ss]]]]]
         const std::string stamp = FirstAsciiString(b, n);
         if (AllDigits(stamp, 0, 4)) {
             const bool recording = id[2] == 'R';
             const Bytes year = Latin1TextBody(stamp.substr(0, 4));
-            int rc = Deliver(recording ? "TYER" : "TORY", status, year.data(), year.size());
-            if (rc != kId3NoError || !recording) return rc;
+            Id3v2Error rc = Deliver(recording ? "TYER" : "TORY", status, year.data(), year.size());
+            if (rc != Id3v2Error::NoError || !recording) return rc;
             if (stamp.size() >= 10 && stamp[4] == '-' && AllDigits(stamp, 5, 2) &&
                 stamp[7] == '-' && AllDigits(stamp, 8, 2)) {
                 const Bytes date = Latin1TextBody(stamp.substr(8, 2) + stamp.substr(5, 2));
                 rc = Deliver("TDAT", status, date.data(), date.size());
-                if (rc != kId3NoError) return rc;
+                if (rc != Id3v2Error::NoError) return rc;
                 if (stamp.size() >= 16 && stamp[10] == 'T' && AllDigits(stamp, 11, 2) &&
                     stamp[13] == ':' && AllDigits(stamp, 14, 2)) {
                     const Bytes time = Latin1TextBody(stamp.substr(11, 2) + stamp.substr(14, 2));
@@ -646,7 +646,7 @@ int TagParser::Deliver24(const char* id, uint8_t status, const uint8_t* b, size_
         }
     }
     // Positions in the audio or the ID3v2.4 tag layout, wrong after a rewrite.
-    if (std::strcmp(id, "SEEK") == 0 || std::strcmp(id, "ASPI") == 0) return kId3NoError;
+    if (std::strcmp(id, "SEEK") == 0 || std::strcmp(id, "ASPI") == 0) return Id3v2Error::NoError;
     if (id[0] == 'T') {
         const Bytes body = ConvertTextBody(id, b, n);
         // The involved people list has the same layout under its new name.
@@ -669,23 +669,23 @@ int TagParser::Deliver24(const char* id, uint8_t status, const uint8_t* b, size_
     return Deliver(id, status, body.data(), body.size());
 }
 
-int TagParser::Deliver(const char* id, uint8_t status, const uint8_t* body, size_t size) {
+Id3v2Error TagParser::Deliver(const char* id, uint8_t status, const uint8_t* body, size_t size) {
     const int type = FindFrameType(id);
     if (type != kNoFrameType && Id3v2FrameTable[type].kept) {
         std::unique_ptr<Id3v2Frame> frame(CreateFrame(type));
-        if (!frame) return kId3OutOfMemory;
-        const int rc = frame->SetData(size == 0 ? nullptr : body, static_cast<int>(size), 3);
-        if (rc == kId3OutOfMemory) return rc;
-        if (rc == kId3NoError) {
+        if (!frame) return Id3v2Error::OutOfMemory;
+        const Id3v2Error rc = frame->SetData(size == 0 ? nullptr : body, static_cast<int>(size), 3);
+        if (rc == Id3v2Error::OutOfMemory) return rc;
+        if (rc == Id3v2Error::NoError) {
             frames_.push_back(std::move(frame));
-            return kId3NoError;
+            return Id3v2Error::NoError;
         }
         // An empty or malformed body (an encoding byte alone where a language
         // must follow, an unknown encoding) shows nothing, but the rest of
         // the tag is still good. The frame goes back into the file as it was.
     }
     Carry(id, status, 0, body, size);
-    return kId3NoError;
+    return Id3v2Error::NoError;
 }
 
 void TagParser::Carry(const char* id, uint8_t status, uint8_t format, const uint8_t* body,
@@ -801,16 +801,16 @@ bool ScoreWalkFile(File& file, size_t n, size_t pos, bool plain, WalkScore& scor
 // needs them: every byte up to where the frame walk ends, except the bodies
 // larger than `largeBody` that can stay in the file, of which only a sample
 // is read. The walk follows the parser's rules exactly (Parse, ParseFrames).
-int ReadSparse(File& file, const Id3v2Header& header, size_t n, uint32_t largeBody, Bytes& image,
+Id3v2Error ReadSparse(File& file, const Id3v2Header& header, size_t n, uint32_t largeBody, Bytes& image,
                SparseTag& sparse) {
     const size_t headerSize = header.major == 2 ? 6 : 10;
     const size_t idLength = header.major == 2 ? 3 : 4;
     uint8_t first[10] = {};
     const size_t firstSize = std::min<size_t>(n, sizeof first);
-    if (!ReadBodyAt(file, 0, first, firstSize)) return kId3ReadFailed;
+    if (!ReadBodyAt(file, 0, first, firstSize)) return Id3v2Error::ReadFailed;
     size_t pos = 0;
     if (header.major == 3 && (header.flags & 0x40) && !StartsWithFrame(first, n, false)) {
-        if (n < 4) return kId3NoError;
+        if (n < 4) return Id3v2Error::NoError;
         const uint64_t extended = 4 + uint64_t(Be32(first));
         pos = extended > n ? n : static_cast<size_t>(extended);
     }
@@ -822,7 +822,7 @@ int ReadSparse(File& file, const Id3v2Header& header, size_t n, uint32_t largeBo
         WalkScore synchsafe, plain;
         if (!ScoreWalkFile(file, n, pos, false, synchsafe) ||
             !ScoreWalkFile(file, n, pos, true, plain)) {
-            return kId3ReadFailed;
+            return Id3v2Error::ReadFailed;
         }
         sparse.plainSizes = plain.frames > synchsafe.frames ||
                             (plain.frames == synchsafe.frames && plain.clean && !synchsafe.clean);
@@ -834,7 +834,7 @@ int ReadSparse(File& file, const Id3v2Header& header, size_t n, uint32_t largeBo
     size_t bodies = 0;
     while (n - pos >= headerSize) {
         uint8_t h[10];
-        if (!ReadBodyAt(file, pos, h, headerSize)) return kId3ReadFailed;
+        if (!ReadBodyAt(file, pos, h, headerSize)) return Id3v2Error::ReadFailed;
         if (!IsValidId(h, idLength)) break;
         uint32_t size;
         if (header.major == 2) {
@@ -852,7 +852,7 @@ int ReadSparse(File& file, const Id3v2Header& header, size_t n, uint32_t largeBo
         image.insert(image.end(), h, h + headerSize);
         image.resize(at + headerSize + sample);
         uint8_t* b = image.data() + at + headerSize;
-        if (!ReadBodyAt(file, bodyPos, b, sample)) return kId3ReadFailed;
+        if (!ReadBodyAt(file, bodyPos, b, sample)) return Id3v2Error::ReadFailed;
         const bool large = size > largeBody || (bodies > kReadBudget && size > sample);
         if (large && CanLeaveInFile(header, h, b, sample)) {
             LargeBody body;
@@ -862,44 +862,44 @@ int ReadSparse(File& file, const Id3v2Header& header, size_t n, uint32_t largeBo
             body.sample = sample;
             body.tailSize = static_cast<uint8_t>(std::min<size_t>(size, sizeof body.tail));
             if (!ReadBodyAt(file, bodyPos + size - body.tailSize, body.tail, body.tailSize)) {
-                return kId3ReadFailed;
+                return Id3v2Error::ReadFailed;
             }
             sparse.large.push_back(body);
         } else {
             image.resize(at + headerSize + size);
             b = image.data() + at + headerSize;
             if (!ReadBodyAt(file, bodyPos + sample, b + sample, size - sample)) {
-                return kId3ReadFailed;
+                return Id3v2Error::ReadFailed;
             }
             bodies += size;
         }
         pos = bodyPos + size;
     }
-    return kId3NoError;
+    return Id3v2Error::NoError;
 }
 
-int ParseTag(const Id3v2Header& header, const uint8_t* data, size_t n, FrameList& frames,
+Id3v2Error ParseTag(const Id3v2Header& header, const uint8_t* data, size_t n, FrameList& frames,
              CarriedFrameList* carried, const SparseTag* sparse = nullptr) {
     try {
         TagParser parser(header, frames, carried, sparse);
         return parser.Parse(data, n);
     } catch (const std::bad_alloc&) {
-        return kId3OutOfMemory;
+        return Id3v2Error::OutOfMemory;
     }
 }
 
 }  // namespace
 
-int ReadId3v2Header(File& file, Id3v2Header& header) {
+Id3v2Error ReadId3v2Header(File& file, Id3v2Header& header) {
     uint8_t b[10];
-    if (file.Read(b, sizeof b) != sizeof b) return kId3ReadFailed;
+    if (file.Read(b, sizeof b) != sizeof b) return Id3v2Error::ReadFailed;
     Id3v2Header h;
-    if (!ParseHeader(b, h)) return kId3NoTag;
+    if (!ParseHeader(b, h)) return Id3v2Error::NoTag;
     header = h;
-    return kId3NoError;
+    return Id3v2Error::NoError;
 }
 
-int ReadId3v2Frames(const uint8_t* head, size_t size, FrameList& frames, uint32_t& tagSize,
+Id3v2Error ReadId3v2Frames(const uint8_t* head, size_t size, FrameList& frames, uint32_t& tagSize,
                     CarriedFrameList* carried, size_t& needMore) {
     tagSize = 0;
     needMore = 0;
@@ -908,34 +908,34 @@ int ReadId3v2Frames(const uint8_t* head, size_t size, FrameList& frames, uint32_
         // Only a beginning of "ID3" can still turn out to be a tag.
         static const char kMagic[] = "ID3";
         for (size_t i = 0; i < size && i < 3; ++i) {
-            if (head[i] != static_cast<uint8_t>(kMagic[i])) return kId3NoTag;
+            if (head[i] != static_cast<uint8_t>(kMagic[i])) return Id3v2Error::NoTag;
         }
         needMore = 10;
-        return kId3ReadFailed;
+        return Id3v2Error::ReadFailed;
     }
     Id3v2Header header;
-    if (!ParseHeader(head, header)) return kId3NoTag;
+    if (!ParseHeader(head, header)) return Id3v2Error::NoTag;
     tagSize = header.TotalSize();
-    if (header.major >= 5) return kId3NoTag;
+    if (header.major >= 5) return Id3v2Error::NoTag;
     const size_t needed = 10 + size_t(header.size);
     if (size < needed) {
         needMore = needed;
-        return kId3ReadFailed;
+        return Id3v2Error::ReadFailed;
     }
     return ParseTag(header, head + 10, header.size, frames, carried);
 }
 
-int ReadId3v2Frames(File& file, FrameList& frames, uint32_t& tagSize, CarriedFrameList* carried,
+Id3v2Error ReadId3v2Frames(File& file, FrameList& frames, uint32_t& tagSize, CarriedFrameList* carried,
                     uint32_t largeBody) {
     tagSize = 0;
-    if (!file.Seek(0)) return kId3ReadFailed;
+    if (!file.Seek(0)) return Id3v2Error::ReadFailed;
     Id3v2Header header;
-    int rc = ReadId3v2Header(file, header);
-    if (rc != kId3NoError) return rc;
+    Id3v2Error rc = ReadId3v2Header(file, header);
+    if (rc != Id3v2Error::NoError) return rc;
     tagSize = header.TotalSize();
-    if (header.major >= 5) return kId3NoTag;
+    if (header.major >= 5) return Id3v2Error::NoTag;
     uint64_t fileSize = 0;
-    if (!file.GetSize(fileSize)) return kId3ReadFailed;
+    if (!file.GetSize(fileSize)) return Id3v2Error::ReadFailed;
     // A tag claiming more than the file holds (a cut-off download) is read as
     // far as it goes; never allocate what the file cannot supply.
     const uint64_t remaining = fileSize > 10 ? fileSize - 10 : 0;
@@ -946,29 +946,29 @@ int ReadId3v2Frames(File& file, FrameList& frames, uint32_t& tagSize, CarriedFra
             Bytes image;
             SparseTag sparse;
             rc = ReadSparse(file, header, available, largeBody, image, sparse);
-            if (rc != kId3NoError) return rc;
+            if (rc != Id3v2Error::NoError) return rc;
             return ParseTag(header, image.data(), image.size(), frames, carried, &sparse);
         } catch (const std::bad_alloc&) {
-            return kId3OutOfMemory;
+            return Id3v2Error::OutOfMemory;
         }
     }
     std::unique_ptr<uint8_t[]> body(new (std::nothrow) uint8_t[available == 0 ? 1 : available]);
-    if (!body) return kId3OutOfMemory;
+    if (!body) return Id3v2Error::OutOfMemory;
     size_t got = 0;
     while (got < available) {
         const size_t r = file.Read(body.get() + got, available - got);
         if (r == 0) break;
         got += r;
     }
-    if (got != available) return kId3ReadFailed;
+    if (got != available) return Id3v2Error::ReadFailed;
     return ParseTag(header, body.get(), available, frames, carried);
 }
 
-int ReadId3v2Frames(const std::string& path, FrameList& frames, uint32_t& tagSize,
+Id3v2Error ReadId3v2Frames(const std::string& path, FrameList& frames, uint32_t& tagSize,
                     CarriedFrameList* carried) {
     tagSize = 0;
     std::unique_ptr<File> file = Fs().Open(path, OpenMode::Read);
-    if (!file) return kId3CannotOpen;
+    if (!file) return Id3v2Error::CannotOpen;
     return ReadId3v2Frames(*file, frames, tagSize, carried);
 }
 

@@ -50,7 +50,7 @@ void RestoreRegion(Id3v2Stream& s, const std::vector<uint8_t>& old) {
     file->Close();
 }
 
-int FinishInPlace(Id3v2Stream& s) {
+Id3v2Error FinishInPlace(Id3v2Stream& s) {
     const uint32_t capacity = InPlaceCapacity(s);
     std::vector<uint8_t> old;
     try {
@@ -58,7 +58,7 @@ int FinishInPlace(Id3v2Stream& s) {
         old.resize(s.oldRegion);
     } catch (const std::bad_alloc&) {
         s.file->Close();
-        return kId3OutOfMemory;
+        return Id3v2Error::OutOfMemory;
     }
     PutSynchsafe(&s.out[6], capacity);
     s.tagSize = capacity;
@@ -66,26 +66,26 @@ int FinishInPlace(Id3v2Stream& s) {
     // be taken back; the audio after it is never touched.
     if (!s.file->Seek(0) || s.file->Read(old.data(), old.size()) != old.size()) {
         s.file->Close();
-        return kId3ReadFailed;
+        return Id3v2Error::ReadFailed;
     }
     if (!s.file->Seek(0)) {
         s.file->Close();
-        return kId3WriteFailed;
+        return Id3v2Error::WriteFailed;
     }
     // One write over the old region, then the flush that commits it.
     if (s.file->Write(s.out.data(), s.out.size()) != s.out.size() || !s.file->Flush()) {
         RestoreRegion(s, old);
-        return kId3WriteFailed;
+        return Id3v2Error::WriteFailed;
     }
     if (!s.file->Close()) {
         s.file.reset();
         RestoreRegion(s, old);
-        return kId3WriteFailed;
+        return Id3v2Error::WriteFailed;
     }
-    return kId3NoError;
+    return Id3v2Error::NoError;
 }
 
-int FinishThroughTemp(Id3v2Stream& s) {
+Id3v2Error FinishThroughTemp(Id3v2Stream& s) {
     const uint32_t written = FramesWritten(s);
     const uint32_t padding = std::min<uint32_t>(
         s.padding > 0 ? static_cast<uint32_t>(s.padding) : 0, kId3MaxTagSize - written);
@@ -93,7 +93,7 @@ int FinishThroughTemp(Id3v2Stream& s) {
         s.out.resize(s.out.size() + padding, 0);
     } catch (const std::bad_alloc&) {
         s.file->Close();
-        return kId3OutOfMemory;
+        return Id3v2Error::OutOfMemory;
     }
     s.tagSize = written + padding;
     PutSynchsafe(&s.out[6], s.tagSize);
@@ -102,15 +102,15 @@ int FinishThroughTemp(Id3v2Stream& s) {
 }
 
 // Copies `size` bytes from `offset` of `source` to the end of `temp`.
-int CopyRange(File& source, uint64_t offset, uint64_t size, File& temp, uint8_t* buffer) {
-    if (!source.Seek(offset)) return kId3ReadFailed;
+Id3v2Error CopyRange(File& source, uint64_t offset, uint64_t size, File& temp, uint8_t* buffer) {
+    if (!source.Seek(offset)) return Id3v2Error::ReadFailed;
     while (size != 0) {
         const size_t block = static_cast<size_t>(std::min<uint64_t>(size, kId3CopyBufferSize));
-        if (source.Read(buffer, block) != block) return kId3ReadFailed;
-        if (temp.Write(buffer, block) != block) return kId3WriteFailed;
+        if (source.Read(buffer, block) != block) return Id3v2Error::ReadFailed;
+        if (temp.Write(buffer, block) != block) return Id3v2Error::WriteFailed;
         size -= block;
     }
-    return kId3NoError;
+    return Id3v2Error::NoError;
 }
 
 }  // namespace
@@ -128,39 +128,39 @@ bool IsValidFrameId(const char* id) {
     return true;
 }
 
-int LocateId3v2Tag(File& file, uint64_t fileLength, Id3v2Header& header, uint32_t& region) {
+Id3v2Error LocateId3v2Tag(File& file, uint64_t fileLength, Id3v2Header& header, uint32_t& region) {
     header = Id3v2Header{};
     region = 0;
-    if (fileLength < 10) return kId3NoError;  // too short to hold a header
+    if (fileLength < 10) return Id3v2Error::NoError;  // too short to hold a header
     // The file is long enough, so a short read is a read error: taking it for
     // "no tag" would put a second tag in front of the first.
-    if (!file.Seek(0)) return kId3ReadFailed;
-    const int rc = ReadId3v2Header(file, header);
-    if (rc == kId3NoTag) {
+    if (!file.Seek(0)) return Id3v2Error::ReadFailed;
+    const Id3v2Error rc = ReadId3v2Header(file, header);
+    if (rc == Id3v2Error::NoTag) {
         header = Id3v2Header{};
-        return kId3NoError;
+        return Id3v2Error::NoError;
     }
-    if (rc != kId3NoError) return kId3ReadFailed;
+    if (rc != Id3v2Error::NoError) return Id3v2Error::ReadFailed;
     const uint32_t total = header.TotalSize();
-    if (total > fileLength) return kId3TagCorrupt;
+    if (total > fileLength) return Id3v2Error::TagCorrupt;
     region = total;
-    return kId3NoError;
+    return Id3v2Error::NoError;
 }
 
-int ReplaceFileHead(File& source, uint64_t sourceLength, uint64_t keepFrom, const uint8_t* head,
+Id3v2Error ReplaceFileHead(File& source, uint64_t sourceLength, uint64_t keepFrom, const uint8_t* head,
                     size_t headSize, const std::string& path, const std::vector<Id3FileSpan>* spans) {
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kId3CopyBufferSize]);
     if (!buffer) {
         source.Close();
-        return kId3OutOfMemory;
+        return Id3v2Error::OutOfMemory;
     }
     std::string tempPath;
     std::unique_ptr<File> temp = Fs().CreateTemporary(path, tempPath);
     if (!temp) {
         source.Close();
-        return kId3WriteFailed;
+        return Id3v2Error::WriteFailed;
     }
-    auto fail = [&](int code) {
+    auto fail = [&](Id3v2Error code) {
         temp->Close();
         source.Close();
         Fs().Remove(tempPath);
@@ -171,28 +171,28 @@ int ReplaceFileHead(File& source, uint64_t sourceLength, uint64_t keepFrom, cons
         for (const Id3FileSpan& span : *spans) {
             if (span.at < written || span.at > headSize ||
                 span.offset + span.size > sourceLength) {
-                return fail(kId3WriteFailed);
+                return fail(Id3v2Error::WriteFailed);
             }
             const size_t part = span.at - written;
-            if (part != 0 && temp->Write(head + written, part) != part) return fail(kId3WriteFailed);
+            if (part != 0 && temp->Write(head + written, part) != part) return fail(Id3v2Error::WriteFailed);
             written = span.at;
-            const int copied = CopyRange(source, span.offset, span.size, *temp, buffer.get());
-            if (copied != kId3NoError) return fail(copied);
+            const Id3v2Error copied = CopyRange(source, span.offset, span.size, *temp, buffer.get());
+            if (copied != Id3v2Error::NoError) return fail(copied);
         }
     }
     const size_t rest = headSize - written;
-    if (rest != 0 && temp->Write(head + written, rest) != rest) return fail(kId3WriteFailed);
+    if (rest != 0 && temp->Write(head + written, rest) != rest) return fail(Id3v2Error::WriteFailed);
     // Copy exactly what the file held when it was opened: a short read before
     // that is an error, not the end of the audio.
     const uint64_t audio = sourceLength > keepFrom ? sourceLength - keepFrom : 0;
-    const int copied = CopyRange(source, keepFrom, audio, *temp, buffer.get());
-    if (copied != kId3NoError) return fail(copied);
-    if (!temp->Flush()) return fail(kId3WriteFailed);
+    const Id3v2Error copied = CopyRange(source, keepFrom, audio, *temp, buffer.get());
+    if (copied != Id3v2Error::NoError) return fail(copied);
+    if (!temp->Flush()) return fail(Id3v2Error::WriteFailed);
     // One step: the path names the old file or the complete new one, never
     // neither. The source stays open (and other writers out) until then; a
     // failed commit leaves the original untouched and removes the copy.
-    if (!Fs().Commit(*temp, tempPath, path, &source)) return kId3MoveFailed;
-    return kId3NoError;
+    if (!Fs().Commit(*temp, tempPath, path, &source)) return Id3v2Error::MoveFailed;
+    return Id3v2Error::NoError;
 }
 
 uint8_t* Id3v2Stream::FrameBuffer(int32_t size) {
@@ -208,21 +208,21 @@ uint8_t* Id3v2Stream::FrameBuffer(int32_t size) {
     return body.data();
 }
 
-Id3v2Stream* Id3v2Open(const std::string& path, int mode, int& error, uint32_t wantedSize) {
-    error = kId3NoError;
+Id3v2Stream* Id3v2Open(const std::string& path, int mode, Id3v2Error& error, uint32_t wantedSize) {
+    error = Id3v2Error::NoError;
     if ((mode & kId3StreamWrite) == 0) {
-        error = kId3NotImplemented;
+        error = Id3v2Error::NotImplemented;
         return nullptr;
     }
     std::unique_ptr<Id3v2Stream> s(new (std::nothrow) Id3v2Stream);
     if (!s) {
-        error = kId3OutOfMemory;
+        error = Id3v2Error::OutOfMemory;
         return nullptr;
     }
     try {
         s->path = path;
     } catch (const std::bad_alloc&) {
-        error = kId3OutOfMemory;
+        error = Id3v2Error::OutOfMemory;
         return nullptr;
     }
     s->mode = mode;
@@ -232,22 +232,22 @@ Id3v2Stream* Id3v2Open(const std::string& path, int mode, int& error, uint32_t w
     // a temporary file would otherwise go through. The attribute is asked
     // first because an administrator's open for writing may succeed anyway.
     if (IsReadOnlyFile(path)) {
-        error = kId3WriteFailed;
+        error = Id3v2Error::WriteFailed;
         return nullptr;
     }
     s->file = Fs().Open(path, OpenMode::ReadWrite);
     if (!s->file) {
-        error = kId3WriteFailed;
+        error = Id3v2Error::WriteFailed;
         return nullptr;
     }
     if (!s->file->GetSize(s->fileLength)) {
         s->file->Close();
-        error = kId3ReadFailed;
+        error = Id3v2Error::ReadFailed;
         return nullptr;
     }
     Id3v2Header old;
-    const int located = LocateId3v2Tag(*s->file, s->fileLength, old, s->oldRegion);
-    if (located != kId3NoError) {
+    const Id3v2Error located = LocateId3v2Tag(*s->file, s->fileLength, old, s->oldRegion);
+    if (located != Id3v2Error::NoError) {
         s->file->Close();
         error = located;
         return nullptr;
@@ -263,29 +263,29 @@ Id3v2Stream* Id3v2Open(const std::string& path, int mode, int& error, uint32_t w
         s->out.assign(kHeader, kHeader + 10);
     } catch (const std::bad_alloc&) {
         s->file->Close();
-        error = kId3OutOfMemory;
+        error = Id3v2Error::OutOfMemory;
         return nullptr;
     }
     s->tagSize = 0;
     return s.release();
 }
 
-int Id3v2NextFrame(Id3v2Stream* s) {
-    if (!s) return kId3CannotOpen;
-    if (s->failure != kId3NoError) return s->failure;
-    int rc = kId3NoError;
+Id3v2Error Id3v2NextFrame(Id3v2Stream* s) {
+    if (!s) return Id3v2Error::CannotOpen;
+    if (s->failure != Id3v2Error::NoError) return s->failure;
+    Id3v2Error rc = Id3v2Error::NoError;
     if (!IsValidFrameId(s->frameId)) {
-        rc = kId3BadIdentifier;
+        rc = Id3v2Error::BadIdentifier;
     } else if (s->frameSize < 0 || static_cast<size_t>(s->frameSize) > s->body.size()) {
-        rc = kId3BufferTooSmall;
+        rc = Id3v2Error::BufferTooSmall;
     } else {
         const uint64_t frameSize = static_cast<uint64_t>(s->frameSize) + s->frameFileBytes;
         const uint64_t after = static_cast<uint64_t>(FramesWritten(*s)) + 10 + frameSize;
         if (s->inPlace && (after > InPlaceCapacity(*s) || s->frameFileBytes != 0)) {
             // The old region is overwritten in place: nothing can be copied from it.
-            rc = kId3OldTagTooSmall;
+            rc = Id3v2Error::OldTagTooSmall;
         } else if (after > kId3MaxTagSize) {
-            rc = kId3WriteFailed;
+            rc = Id3v2Error::WriteFailed;
         } else {
             uint8_t header[10];
             std::memcpy(header, s->frameId, 4);
@@ -305,7 +305,7 @@ int Id3v2NextFrame(Id3v2Stream* s) {
                 }
                 s->tagSize = FramesWritten(*s);
             } catch (const std::bad_alloc&) {
-                rc = kId3OutOfMemory;
+                rc = Id3v2Error::OutOfMemory;
             }
         }
     }
@@ -316,10 +316,10 @@ int Id3v2NextFrame(Id3v2Stream* s) {
     return rc;
 }
 
-int Id3v2Close(Id3v2Stream* stream) {
-    if (!stream) return kId3NoError;
+Id3v2Error Id3v2Close(Id3v2Stream* stream) {
+    if (!stream) return Id3v2Error::NoError;
     std::unique_ptr<Id3v2Stream> s(stream);
-    if (s->failure != kId3NoError) {
+    if (s->failure != Id3v2Error::NoError) {
         s->file->Close();
         return s->failure;
     }

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "tags/id3v2/id3v2_error.h"
+
 namespace td {
 
 class File;
@@ -78,7 +80,7 @@ struct Id3v2Stream {
     bool inPlace = false;
     bool hadFooter = false;
     // Set by the first failed frame; the close then abandons the rewrite.
-    int failure = 0;
+    Id3v2Error failure = Id3v2Error::NoError;
 
     // Header and frames written so far (the tag region being built), less
     // the bodies copied from the file, which `spans` places into it.
@@ -93,37 +95,40 @@ struct Id3v2Stream {
 };
 
 // Opens `path` for writing a new tag (mode must hold kId3StreamWrite). Null
-// with `error` set when the file cannot be opened for writing (6), cannot be
-// read (5), holds a tag larger than itself (11) or memory runs out (2).
-Id3v2Stream* Id3v2Open(const std::string& path, int mode, int& error, uint32_t wantedSize);
+// with `error` set when the file cannot be opened for writing (WriteFailed),
+// cannot be read (ReadFailed), holds a tag larger than itself (TagCorrupt) or
+// memory runs out (OutOfMemory).
+Id3v2Stream* Id3v2Open(const std::string& path, int mode, Id3v2Error& error, uint32_t wantedSize);
 // Appends the current frame (frameId, frameStatus, frameFormat, frameSize
-// bytes of body, then frameFileBytes of the file) to the tag. 7 for an
-// identifier that is not four digits or upper-case letters, 15 when an
-// in-place tag would overflow the old region or take bytes from the file,
-// 6 when the tag would exceed the largest size ID3v2 can state.
-int Id3v2NextFrame(Id3v2Stream* stream);
+// bytes of body, then frameFileBytes of the file) to the tag. BadIdentifier
+// for an identifier that is not four digits or upper-case letters,
+// OldTagTooSmall when an in-place tag would overflow the old region or take
+// bytes from the file, WriteFailed when the tag would exceed the largest size
+// ID3v2 can state.
+Id3v2Error Id3v2NextFrame(Id3v2Stream* stream);
 // Puts the new tag into the file (unless a frame failed, in which case the
 // rewrite is abandoned and that frame's code returned), then frees the
-// stream. Closing a null stream returns 0.
-int Id3v2Close(Id3v2Stream* stream);
+// stream. Closing a null stream gives NoError.
+Id3v2Error Id3v2Close(Id3v2Stream* stream);
 
-// The ID3v2 tag region at the head of an open file of `fileLength` bytes: 0
-// with `region` = header + body (+ a 2.4 footer), or `region` = 0 when the
-// file does not begin with an ID3v2 header; 5 when the head cannot be read;
-// 11 when the header claims more bytes than the file holds, which makes the
-// tag's end unknown and every rewrite of the file unsafe.
-int LocateId3v2Tag(File& file, uint64_t fileLength, Id3v2Header& header, uint32_t& region);
+// The ID3v2 tag region at the head of an open file of `fileLength` bytes:
+// NoError with `region` = header + body (+ a 2.4 footer), or `region` = 0
+// when the file does not begin with an ID3v2 header; ReadFailed when the head
+// cannot be read; TagCorrupt when the header claims more bytes than the file
+// holds, which makes the tag's end unknown and every rewrite unsafe.
+Id3v2Error LocateId3v2Tag(File& file, uint64_t fileLength, Id3v2Header& header, uint32_t& region);
 
 // Rewrites `path` as `head` followed by the bytes of `source` (`path` opened
 // ReadWrite) from `keepFrom` to `sourceLength`, through a temporary file and
 // one atomic commit. Closes `source`, checks every write, the flush and both
 // closes, and on any failure removes the temporary file and leaves `path` as
-// it was: 0, 2 (no copy buffer), 5 (the source cannot be read), 6 (the
-// temporary file cannot be created or written) or 14 (the commit failed:
-// LastFileError() says why, e.g. another program replaced the file).
+// it was: NoError, OutOfMemory (no copy buffer), ReadFailed (the source
+// cannot be read), WriteFailed (the temporary file cannot be created or
+// written) or MoveFailed (the commit failed: LastFileError() says why, e.g.
+// another program replaced the file).
 // `spans`, when given, are ranges of `source` copied into the head at their
 // positions (ascending), for bodies too large to hold in memory.
-int ReplaceFileHead(File& source, uint64_t sourceLength, uint64_t keepFrom, const uint8_t* head,
+Id3v2Error ReplaceFileHead(File& source, uint64_t sourceLength, uint64_t keepFrom, const uint8_t* head,
                     size_t headSize, const std::string& path,
                     const std::vector<Id3FileSpan>* spans = nullptr);
 

@@ -29,7 +29,7 @@ const std::string kSong = std::string("\xFF\xFB\x90\x00", 4) + std::string(3000,
 
 // Writes a title too long for any old tag, so the song is rewritten through a
 // temporary file. The result code of the write.
-int RewriteTitle(const std::string& path, size_t length = 500) {
+Id3v2Error RewriteTitle(const std::string& path, size_t length = 500) {
     FrameList frames;
     frames.emplace_back(new Id3v2FieldFrame(kTIT2, std::string(length, 't')));
     return WriteId3v2(path, frames, true, 3004);
@@ -45,7 +45,7 @@ TEST(FileCommit, AWriterKeepsOthersOutAndANewerVersionIsNeverClobbered) {
         EXPECT_FALSE(Fs().Open(song, OpenMode::ReadWrite));
         EXPECT_EQ(LastFileError(), kReasonInUse);
         ClearFileError();
-        EXPECT_NE(RewriteTitle(song), kId3NoError);
+        EXPECT_NE(RewriteTitle(song), Id3v2Error::NoError);
         EXPECT_EQ(LastFileError(), kReasonInUse);
         EXPECT_TRUE(Fs().Open(song, OpenMode::Read)) << "readers are let in";
     }
@@ -120,7 +120,7 @@ TEST(FileCommit, ARewriteKeepsTheAttributes) {
     const std::string song = dir.Path("hidden.mp3");
     ASSERT_TRUE(WriteBytes(song, kSong));
     ASSERT_TRUE(Fs().SetAttributes(song, kAttrHidden | kAttrArchive));
-    ASSERT_EQ(RewriteTitle(song), kId3NoError);
+    ASSERT_EQ(RewriteTitle(song), Id3v2Error::NoError);
     EXPECT_EQ(ReadBytes(song).compare(0, 3, "ID3"), 0);
     uint32_t attributes = 0;
     ASSERT_TRUE(Fs().GetAttributes(song, attributes));
@@ -146,7 +146,7 @@ TEST(FileCommit, ARewriteKeepsModeAndLinks) {
     ASSERT_EQ(::chmod(song.c_str(), 0640), 0);
     struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, song.c_str(), times, 0), 0);
-    ASSERT_EQ(RewriteTitle(song), kId3NoError);
+    ASSERT_EQ(RewriteTitle(song), Id3v2Error::NoError);
     EXPECT_TRUE(IsTagged(song));
     EXPECT_EQ(StatOf(song).st_mode & 07777, 0640u);
     EXPECT_GT(StatOf(song).st_mtim.tv_sec, 1000000000);
@@ -156,7 +156,7 @@ TEST(FileCommit, ARewriteKeepsModeAndLinks) {
     const std::string link = dir.Path("link.mp3");
     ASSERT_TRUE(WriteBytes(real, kSong));
     ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
-    ASSERT_EQ(RewriteTitle(link), kId3NoError);
+    ASSERT_EQ(RewriteTitle(link), Id3v2Error::NoError);
     EXPECT_TRUE(S_ISLNK(StatOf(link).st_mode));
     EXPECT_TRUE(IsTagged(real));
 
@@ -166,14 +166,14 @@ TEST(FileCommit, ARewriteKeepsModeAndLinks) {
     const std::string other = dir.Path("other name.mp3");
     ASSERT_TRUE(WriteBytes(shared, kSong));
     ASSERT_EQ(::link(shared.c_str(), other.c_str()), 0);
-    EXPECT_EQ(RewriteTitle(shared), kId3MoveFailed);
+    EXPECT_EQ(RewriteTitle(shared), Id3v2Error::MoveFailed);
     EXPECT_EQ(LastFileError(), kReasonHardLinks);
     EXPECT_EQ(ReadBytes(other), kSong);
     EXPECT_EQ(StatOf(shared).st_ino, StatOf(other).st_ino);
     ::unlink(other.c_str());
-    ASSERT_EQ(RewriteTitle(shared), kId3NoError);
+    ASSERT_EQ(RewriteTitle(shared), Id3v2Error::NoError);
     ASSERT_EQ(::link(shared.c_str(), other.c_str()), 0);
-    ASSERT_EQ(RewriteTitle(shared, 100), kId3NoError);
+    ASSERT_EQ(RewriteTitle(shared, 100), Id3v2Error::NoError);
     EXPECT_EQ(ReadBytes(other), ReadBytes(shared));
     EXPECT_FALSE(HasTemporaryFiles(dir.path()));
 }

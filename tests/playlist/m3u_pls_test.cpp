@@ -41,7 +41,7 @@ protected:
             record.AddFrame(new Id3v2FieldFrame(kTPE1, artist), false);
             record.AddFrame(new Id3v2FieldFrame(kTIT2, title), false);
             record.SetTagFlags(kTagId3v2);
-            EXPECT_EQ(record.SaveTags(), 0);
+            EXPECT_EQ(record.SaveTags(), Id3v2Error::NoError);
         }
         return path;
     }

@@ -48,7 +48,7 @@ protected:
 TEST_F(Id3v1FileTest, ReadsTheTrailerFields) {
     Id3v1Raw raw;  // the texts are trimmed when read
     const Bytes trailer = Id3v1Trailer("  Title  ", "", "", " 99 ", "Comment", 17, 9);
-    ASSERT_EQ(0, ReadId3v1File(Make(MpegAudio(1000) + trailer), raw));
+    ASSERT_EQ(Id3v1Read::Found, ReadId3v1File(Make(MpegAudio(1000) + trailer), raw));
     EXPECT_EQ("Title", Field(raw, 3, 30));
     EXPECT_EQ("99", Field(raw, 93, 4));
     EXPECT_EQ("Comment", Field(raw, 97, 30));
@@ -59,13 +59,13 @@ TEST_F(Id3v1FileTest, ReadsTheTrailerFields) {
 
 TEST_F(Id3v1FileTest, GenreNumbersAreShiftedByOne) {
     Id3v1Raw raw;
-    ASSERT_EQ(0, ReadId3v1File(Make(Id3v1Trailer()), raw));
+    ASSERT_EQ(Id3v1Read::Found, ReadId3v1File(Make(Id3v1Trailer()), raw));
     EXPECT_EQ(0, raw.bytes[127]);
     std::string path = Make(MpegAudio(300) + Id3v1Trailer("", "", "", "", "", 150));
-    ASSERT_EQ(0, ReadId3v1File(path, raw));
+    ASSERT_EQ(Id3v1Read::Found, ReadId3v1File(path, raw));
     EXPECT_EQ(151, raw.bytes[127]);
     EXPECT_STREQ("???", GenreName(raw.bytes[127]));
-    ASSERT_EQ(0, WriteId3v1File(path, raw));
+    ASSERT_EQ(Id3v2Error::NoError, WriteId3v1File(path, raw));
     EXPECT_EQ(150, static_cast<uint8_t>(test::ReadBytes(path)[300 + 127]));
 }
 
@@ -74,20 +74,20 @@ TEST_F(Id3v1FileTest, NoTagInShortOrUntaggedFiles) {
     std::memset(&raw, 0x5A, sizeof raw);
     Id3v1Raw zero;
     std::memset(&zero, 0, sizeof zero);
-    EXPECT_EQ(1, ReadId3v1File(Make(Bytes("TAG", 3) + Bytes(100, 'x')), raw));
-    EXPECT_EQ(1, ReadId3v1File(Make(MpegAudio(5000)), raw));
+    EXPECT_EQ(Id3v1Read::Absent, ReadId3v1File(Make(Bytes("TAG", 3) + Bytes(100, 'x')), raw));
+    EXPECT_EQ(Id3v1Read::Absent, ReadId3v1File(Make(MpegAudio(5000)), raw));
     EXPECT_EQ(0, std::memcmp(&raw, &zero, sizeof raw));
-    EXPECT_EQ(1, ReadId3v1File(dir_.Path("missing.mp3"), raw));
+    EXPECT_EQ(Id3v1Read::Absent, ReadId3v1File(dir_.Path("missing.mp3"), raw));
 }
 
 TEST_F(Id3v1FileTest, WriteAppendsOrOverwrites) {
     std::string path = Make(MpegAudio(1000));
     Id3v1Raw raw = RawWith("First", "", 18, 0);
-    ASSERT_EQ(0, WriteId3v1File(path, raw));
+    ASSERT_EQ(Id3v2Error::NoError, WriteId3v1File(path, raw));
     EXPECT_EQ(17, test::ReadBytes(path)[1127]);  // Rock is number 17 in the file
 
     raw = RawWith("Second", "", 0, 0);
-    ASSERT_EQ(0, WriteId3v1File(path, raw));
+    ASSERT_EQ(Id3v2Error::NoError, WriteId3v1File(path, raw));
     Bytes twice = test::ReadBytes(path);
     ASSERT_EQ(1128u, twice.size());
     EXPECT_EQ("TAGSecond", twice.substr(1000, 9));
@@ -98,24 +98,24 @@ TEST_F(Id3v1FileTest, WriteAppendsOrOverwrites) {
 TEST_F(Id3v1FileTest, TrackCutsTheCommentTo28) {
     std::string path = Make(MpegAudio(200));
     Id3v1Raw raw = RawWith("", "123456789012345678901234567890", 0, 5);
-    ASSERT_EQ(0, WriteId3v1File(path, raw));
+    ASSERT_EQ(Id3v2Error::NoError, WriteId3v1File(path, raw));
     Bytes content = test::ReadBytes(path);
     EXPECT_EQ(0, content[200 + 125]);
     EXPECT_EQ(5, content[200 + 126]);
     Id3v1Raw back;
-    ASSERT_EQ(0, ReadId3v1File(path, back));
+    ASSERT_EQ(Id3v1Read::Found, ReadId3v1File(path, back));
     EXPECT_EQ(5u, back.track);
     EXPECT_EQ("1234567890123456789012345678", Field(back, 97, 30));
 }
 
 TEST_F(Id3v1FileTest, RemoveCutsOnlyATag) {
     std::string tagged = Make(MpegAudio(1000) + Id3v1Trailer("x"));
-    EXPECT_EQ(0, RemoveId3v1File(tagged));
+    EXPECT_EQ(Id3v2Error::NoError, RemoveId3v1File(tagged));
     EXPECT_EQ(MpegAudio(1000), test::ReadBytes(tagged));
     std::string tiny = Make("TAG");
-    EXPECT_EQ(0, RemoveId3v1File(tiny));
+    EXPECT_EQ(Id3v2Error::NoError, RemoveId3v1File(tiny));
     EXPECT_EQ("TAG", test::ReadBytes(tiny));
-    EXPECT_EQ(1, RemoveId3v1File(dir_.Path("missing.mp3")));
+    EXPECT_EQ(Id3v2Error::WriteFailed, RemoveId3v1File(dir_.Path("missing.mp3")));
 }
 
 TEST_F(Id3v1FileTest, ShortWriteIsReportedAndUndone) {
@@ -126,7 +126,7 @@ TEST_F(Id3v1FileTest, ShortWriteIsReportedAndUndone) {
     std::string tagged = Make(original);
     faulty.FailAt(Op::Write, 1);
     Id3v1Raw raw = RawWith("New", "", 0, 0);
-    EXPECT_EQ(6, WriteId3v1File(tagged, raw));
+    EXPECT_EQ(Id3v2Error::WriteFailed, WriteId3v1File(tagged, raw));
     EXPECT_EQ(original, test::ReadBytes(tagged));
 }
 
@@ -138,7 +138,7 @@ TEST_F(Id3v1FileTest, FlushCloseAndOpenFailuresAreReported) {
         faulty.Reset();
         faulty.FailAt(op, 1);
         Id3v1Raw raw = RawWith("New", "", 0, 0);
-        EXPECT_EQ(6, WriteId3v1File(path, raw)) << static_cast<int>(op);
+        EXPECT_EQ(Id3v2Error::WriteFailed, WriteId3v1File(path, raw)) << static_cast<int>(op);
         if (op == Op::Flush) { EXPECT_EQ(MpegAudio(1000), test::ReadBytes(path)); }  // no partial tag
     }
 }
@@ -151,7 +151,7 @@ TEST_F(Id3v1FileTest, RemoveReportsAFailedCut) {
         std::string path = Make(original);
         faulty.Reset();
         faulty.FailAt(op, 1);
-        EXPECT_EQ(1, RemoveId3v1File(path)) << static_cast<int>(op);
+        EXPECT_EQ(Id3v2Error::WriteFailed, RemoveId3v1File(path)) << static_cast<int>(op);
         if (op == Op::Truncate) { EXPECT_EQ(original, test::ReadBytes(path)); }
     }
 }

@@ -22,15 +22,15 @@ using test::operator+;
 
 Bytes Encode(const Id3v2Frame& frame) {
     Bytes out(static_cast<size_t>(frame.GetSize()));
-    EXPECT_EQ(kId3NoError, frame.GetData(out.data(), static_cast<int>(out.size())));
+    EXPECT_EQ(Id3v2Error::NoError, frame.GetData(out.data(), static_cast<int>(out.size())));
     return out;
 }
 
-std::unique_ptr<Id3v2FieldFrame> Decode(int type, const Bytes& body, int* rc = nullptr) {
+std::unique_ptr<Id3v2FieldFrame> Decode(int type, const Bytes& body, Id3v2Error* rc = nullptr) {
     auto frame = std::make_unique<Id3v2FieldFrame>(type);
-    int code = frame->SetData(body.data(), static_cast<int>(body.size()), 3);
+    const Id3v2Error code = frame->SetData(body.data(), static_cast<int>(body.size()), 3);
     if (rc != nullptr) *rc = code;
-    else EXPECT_EQ(kId3NoError, code);
+    else EXPECT_EQ(Id3v2Error::NoError, code);
     return frame;
 }
 
@@ -53,15 +53,15 @@ TEST(Id3v2FieldFrameDecodeTest, Utf16CommentWithEitherByteOrder) {
 }
 
 TEST(Id3v2FieldFrameDecodeTest, MalformedBodiesAreRejected) {
-    int rc = 0;
+    Id3v2Error rc = Id3v2Error::NoError;
     Decode(kTIT2, Bytes(), &rc);
-    EXPECT_EQ(kId3TagCorrupt, rc);
+    EXPECT_EQ(Id3v2Error::TagCorrupt, rc);
     Decode(kCOMM, B({0, 'e', 'n', 'g'}), &rc);
-    EXPECT_EQ(kId3TagCorrupt, rc);
+    EXPECT_EQ(Id3v2Error::TagCorrupt, rc);
     Decode(kTIT2, B({2, 0, 'A'}), &rc);
-    EXPECT_EQ(kId3BadEncoding, rc);
+    EXPECT_EQ(Id3v2Error::BadEncoding, rc);
     Id3v2FieldFrame f(kTIT2);
-    EXPECT_EQ(kId3TagCorrupt, f.SetData(nullptr, 4, 3));
+    EXPECT_EQ(Id3v2Error::TagCorrupt, f.SetData(nullptr, 4, 3));
 }
 
 TEST(Id3v2FieldFrameDecodeTest, TruncatedUtf16StaysInsideTheBody) {
@@ -102,11 +102,11 @@ TEST(Id3v2FieldFrameEncodeTest, EmptyUserTextFrameIsWrittenComplete) {
 TEST(Id3v2FieldFrameEncodeTest, SmallBufferIsRefused) {
     Id3v2FieldFrame title(kTIT2, "abc");
     uint8_t buffer[3] = {7, 7, 7};
-    EXPECT_EQ(kId3BufferTooSmall, title.GetData(buffer, 3));
+    EXPECT_EQ(Id3v2Error::BufferTooSmall, title.GetData(buffer, 3));
     EXPECT_EQ(7, buffer[0]);
     Id3v2BinaryFrame binary(kPOPM);
-    ASSERT_EQ(kId3NoError, binary.SetData(Text("abcd").data(), 4, 3));
-    EXPECT_EQ(kId3BufferTooSmall, binary.GetData(buffer, 3));
+    ASSERT_EQ(Id3v2Error::NoError, binary.SetData(Text("abcd").data(), 4, 3));
+    EXPECT_EQ(Id3v2Error::BufferTooSmall, binary.GetData(buffer, 3));
 }
 
 TEST(Id3v2FieldFrameEncodeTest, DecodedBodiesEncodeBack) {
@@ -163,11 +163,11 @@ TEST(Id3v2PopmTest, StarsFromAnyRatingByte) {
     for (const Case& c : cases) {
         Id3v2BinaryFrame popm(kPOPM);
         const Bytes body = Text("someone@example") + B({0, c.rating, 0, 0, 0, 9});
-        ASSERT_EQ(kId3NoError, popm.SetData(body.data(), static_cast<int>(body.size()), 3));
+        ASSERT_EQ(Id3v2Error::NoError, popm.SetData(body.data(), static_cast<int>(body.size()), 3));
         EXPECT_EQ(c.stars, PopmStars(&popm)) << c.rating;
     }
     Id3v2BinaryFrame noRating(kPOPM);
-    ASSERT_EQ(kId3NoError, noRating.SetData(Text("abc").data(), 3, 3));
+    ASSERT_EQ(Id3v2Error::NoError, noRating.SetData(Text("abc").data(), 3, 3));
     EXPECT_EQ(0, PopmStars(&noRating));
 }
 

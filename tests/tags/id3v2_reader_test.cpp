@@ -66,7 +66,7 @@ Bytes Compress(const Bytes& in) {
 }
 
 struct Result {
-    int code = -1;
+    Id3v2Error code = Id3v2Error::NotImplemented;
     uint32_t tagSize = 0;
     FrameList frames;
     CarriedFrameList carried;
@@ -86,12 +86,12 @@ struct Result {
     }
     Bytes Data(size_t i) const {
         Bytes out(static_cast<size_t>(frames.at(i)->GetSize()));
-        EXPECT_EQ(kId3NoError, frames[i]->GetData(out.data(), static_cast<int>(out.size())));
+        EXPECT_EQ(Id3v2Error::NoError, frames[i]->GetData(out.data(), static_cast<int>(out.size())));
         return out;
     }
 };
 
-Result Read(const Bytes& file, int expectedCode = kId3NoError) {
+Result Read(const Bytes& file, Id3v2Error expectedCode = Id3v2Error::NoError) {
     Result r;
     size_t needMore = 0;
     r.code = ReadId3v2Frames(file.data(), file.size(), r.frames, r.tagSize, &r.carried, needMore);
@@ -116,12 +116,12 @@ TEST(Id3v2ReaderHeaderTest, ShortHeadAsksForMore) {
     auto read = [&](size_t n) {
         return ReadId3v2Frames(tag.data(), n, frames, tagSize, nullptr, needMore);
     };
-    EXPECT_EQ(kId3ReadFailed, read(40));
+    EXPECT_EQ(Id3v2Error::ReadFailed, read(40));
     EXPECT_EQ(tag.size(), needMore);
     EXPECT_TRUE(frames.empty());
-    EXPECT_EQ(kId3ReadFailed, read(5));
+    EXPECT_EQ(Id3v2Error::ReadFailed, read(5));
     EXPECT_EQ(10u, needMore);
-    EXPECT_EQ(kId3NoError, read(tag.size()));
+    EXPECT_EQ(Id3v2Error::NoError, read(tag.size()));
     EXPECT_EQ(1u, frames.size());
 }
 
@@ -302,7 +302,7 @@ TEST(Id3v2ReaderFileTest, DeclaredSizeBeyondTheFileIsNotAllocated) {
     file.Seek(17);  // anywhere: the tag is read from the start
     FrameList frames;
     uint32_t tagSize = 0;
-    EXPECT_EQ(kId3NoError, ReadId3v2Frames(file, frames, tagSize));
+    EXPECT_EQ(Id3v2Error::NoError, ReadId3v2Frames(file, frames, tagSize));
     EXPECT_EQ(2u, frames.size());
     EXPECT_EQ(10u + 0x0FFFFFF0u, tagSize);
     EXPECT_LE(file.largestRead(), tag.size());
@@ -317,19 +317,19 @@ TEST(Id3v2ReaderFileTest, ReadsThroughTheFileSystem) {
     FrameList frames;
     CarriedFrameList carried;
     uint32_t tagSize = 0;
-    EXPECT_EQ(kId3NoError, ReadId3v2Frames(tagged, frames, tagSize, &carried));
+    EXPECT_EQ(Id3v2Error::NoError, ReadId3v2Frames(tagged, frames, tagSize, &carried));
     EXPECT_EQ(1u, frames.size());
     EXPECT_EQ(1u, carried.size());
     EXPECT_EQ(10u + 16u + 16u + 50u, tagSize);
 
     frames.clear();
-    EXPECT_EQ(kId3CannotOpen, ReadId3v2Frames(dir.Path("missing.mp3"), frames, tagSize));
+    EXPECT_EQ(Id3v2Error::CannotOpen, ReadId3v2Frames(dir.Path("missing.mp3"), frames, tagSize));
 
     // A read that fails halfway through the tag is reported, not taken for the end.
     test::FaultyFileSystem faulty;
     test::ScopedFs scoped(faulty);
     faulty.FailAt(test::FaultyFileSystem::Op::Read, 2);
-    EXPECT_EQ(kId3ReadFailed, ReadId3v2Frames(tagged, frames, tagSize));
+    EXPECT_EQ(Id3v2Error::ReadFailed, ReadId3v2Frames(tagged, frames, tagSize));
     EXPECT_TRUE(frames.empty());
 }
 

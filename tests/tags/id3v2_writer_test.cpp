@@ -86,7 +86,7 @@ protected:
         return path;
     }
     bool TemporaryLeft() const { return test::HasTemporaryFiles(dir_.path()); }
-    static int WriteUnder(FaultyFileSystem& fs, const std::string& path, FrameList& frames,
+    static Id3v2Error WriteUnder(FaultyFileSystem& fs, const std::string& path, FrameList& frames,
                           uint32_t audioSize = 0) {
         ScopedFs use(fs);
         return WriteId3v2(path, frames, true, audioSize);
@@ -129,7 +129,7 @@ TEST_F(Id3v2WriterTest, TagIsWrittenInPlaceOrThroughTheTemporaryFile) {
         const std::string path = Make(c.oldTag + c.audio);
         FrameList frames = FramesTotalling(c.total);
         FaultyFileSystem fs;
-        ASSERT_EQ(0, WriteUnder(fs, path, frames, 4321));  // the list's own size frame stays
+        ASSERT_EQ(Id3v2Error::NoError, WriteUnder(fs, path, frames, 4321));  // the list's own size frame stays
         EXPECT_EQ(c.replaces, fs.Count(Op::Replace));
         EXPECT_EQ(0, fs.Count(Op::Remove));
         const std::string after = ReadBytes(path);
@@ -155,8 +155,8 @@ TEST_F(Id3v2WriterTest, HeaderClaimingMoreThanTheFileIsRefusedUntouched) {
     const std::string before = TagHeader(3, 0, 5000) + std::string(100, 'a');
     const std::string path = Make(before);
     FrameList frames = FramesTotalling(50);
-    EXPECT_EQ(kId3TagCorrupt, WriteId3v2(path, frames, true, 0));
-    EXPECT_EQ(kId3TagCorrupt, RemoveId3v2File(path));
+    EXPECT_EQ(Id3v2Error::TagCorrupt, WriteId3v2(path, frames, true, 0));
+    EXPECT_EQ(Id3v2Error::TagCorrupt, RemoveId3v2File(path));
     EXPECT_EQ(before, ReadBytes(path));
     EXPECT_FALSE(TemporaryLeft());
 }
@@ -165,7 +165,7 @@ TEST_F(Id3v2WriterTest, MissingSizeFrameIsAppendedAndKept) {
     const std::string path = Make(OldTag(200) + NoiseAudio(100));
     FrameList frames;
     frames.emplace_back(new Id3v2FieldFrame(kTIT2, "T"));
-    ASSERT_EQ(0, WriteId3v2(path, frames, true, 123456));
+    ASSERT_EQ(Id3v2Error::NoError, WriteId3v2(path, frames, true, 123456));
     ASSERT_EQ(2u, frames.size());
     EXPECT_EQ(kTSIZ, frames[1]->Type());
     EXPECT_EQ("123456", MainText(frames[1].get()));
@@ -183,7 +183,7 @@ TEST_F(Id3v2WriterTest, CarriedFramesFollowTheListByteForByte) {
     // PRIV: file alter preservation, and grouping (the group byte is part of the body).
     CarriedFrameList carried = {Carried("TXXX", {0, 'k', 0, 'v'}),
                                 Carried("PRIV", {7, 'o', 'w', 'n', 0, 1, 2, 3, 0xFF}, 0x40, 0x20)};
-    ASSERT_EQ(0, WriteId3v2(path, frames, true, 5, &carried));
+    ASSERT_EQ(Id3v2Error::NoError, WriteId3v2(path, frames, true, 5, &carried));
 
     const std::string expected =
         FrameBytes("TIT2", std::string("\0A", 2)) + FrameBytes("TSIZ", std::string("\0" "5", 2)) +
@@ -201,7 +201,7 @@ TEST_F(Id3v2WriterTest, CarriedFramesCountWhenChoosingInPlace) {
     const std::string path = Make(OldTag(40) + audio);
     FrameList frames = FramesTotalling(40);
     CarriedFrameList carried = {Carried("PRIV", {'x'})};
-    ASSERT_EQ(0, WriteId3v2(path, frames, true, 0, &carried));
+    ASSERT_EQ(Id3v2Error::NoError, WriteId3v2(path, frames, true, 0, &carried));
     const std::string after = ReadBytes(path);
     EXPECT_EQ(TagHeader(3, 0, 40 + 11 + 128) + ExpectedFrames(40) + FrameBytes("PRIV", "x"),
               after.substr(0, 61));
@@ -213,7 +213,7 @@ TEST_F(Id3v2WriterTest, InvalidIdentifierAbandonsTheRewrite) {
     const std::string path = Make(before);
     FrameList frames = FramesTotalling(30);
     CarriedFrameList carried = {Carried("TT2", {0, 'x'})};
-    EXPECT_EQ(kId3BadIdentifier, WriteId3v2(path, frames, true, 0, &carried));
+    EXPECT_EQ(Id3v2Error::BadIdentifier, WriteId3v2(path, frames, true, 0, &carried));
     EXPECT_EQ(before, ReadBytes(path));
     EXPECT_FALSE(TemporaryLeft());
 }
@@ -224,23 +224,23 @@ TEST_F(Id3v2WriterTest, ReadOnlyFileIsNeitherWrittenNorStrippedAndSaysSo) {
     ASSERT_TRUE(Fs().SetAttributes(path, kAttrReadOnly));
     FrameList small = FramesTotalling(50);
     FrameList large = FramesTotalling(500);
-    EXPECT_EQ(kId3WriteFailed, WriteId3v2(path, small, true, 0));
-    EXPECT_EQ(kId3WriteFailed, WriteId3v2(path, large, true, 0));
-    EXPECT_EQ(kId3WriteFailed, RemoveId3v2File(path));
+    EXPECT_EQ(Id3v2Error::WriteFailed, WriteId3v2(path, small, true, 0));
+    EXPECT_EQ(Id3v2Error::WriteFailed, WriteId3v2(path, large, true, 0));
+    EXPECT_EQ(Id3v2Error::WriteFailed, RemoveId3v2File(path));
     EXPECT_EQ(before, ReadBytes(path));
     EXPECT_FALSE(TemporaryLeft());
 
     // Without a tag there is nothing to remove, which is no failure.
     const std::string bare = Make(NoiseAudio(300), "bare.mp3");
     ASSERT_TRUE(Fs().SetAttributes(bare, kAttrReadOnly));
-    EXPECT_EQ(0, RemoveId3v2File(bare));
+    EXPECT_EQ(Id3v2Error::NoError, RemoveId3v2File(bare));
 }
 
 TEST_F(Id3v2WriterTest, RemovalCutsTheTagAndKeepsEverythingAfterIt) {
     const std::string audio = NoiseAudio(600000) + Id3v1Trailer("Title");
     const std::string path = Make(OldTag(1000) + audio);
     FrameList frames;
-    ASSERT_EQ(0, WriteId3v2(path, frames, false, 0));
+    ASSERT_EQ(Id3v2Error::NoError, WriteId3v2(path, frames, false, 0));
     EXPECT_EQ(audio, ReadBytes(path));
     EXPECT_TRUE(frames.empty());
     EXPECT_FALSE(TemporaryLeft());
@@ -249,7 +249,7 @@ TEST_F(Id3v2WriterTest, RemovalCutsTheTagAndKeepsEverythingAfterIt) {
 struct Scenario {
     const char* name;
     std::string before;
-    std::function<int(const std::string&)> run;
+    std::function<Id3v2Error(const std::string&)> run;
     int writes;  // block writes of a good run: the audio moves in 512 KiB blocks
 };
 
@@ -262,7 +262,7 @@ protected:
         FaultyFileSystem counter;
         {
             ScopedFs use(counter);
-            ASSERT_EQ(0, scenario.run(path)) << scenario.name;
+            ASSERT_EQ(Id3v2Error::NoError, scenario.run(path)) << scenario.name;
         }
         ASSERT_NE(scenario.before, ReadBytes(path)) << scenario.name;
         EXPECT_EQ(scenario.writes, counter.Count(Op::Write)) << scenario.name;
@@ -275,7 +275,7 @@ protected:
                 ASSERT_TRUE(WriteBytes(path, scenario.before));
                 FaultyFileSystem fs;
                 fs.FailAt(op, nth);
-                int rc;
+                Id3v2Error rc;
                 {
                     ScopedFs use(fs);
                     rc = scenario.run(path);
@@ -287,7 +287,7 @@ protected:
                 // it keeps other writers out until the new file has its name.
                 const bool afterCommit =
                     op == Op::Close && nth == calls && counter.Count(Op::Replace) > 0;
-                EXPECT_EQ(afterCommit, rc == 0);
+                EXPECT_EQ(afterCommit, rc == Id3v2Error::NoError);
                 EXPECT_EQ(afterCommit, ReadBytes(path) != scenario.before);
                 EXPECT_FALSE(TemporaryLeft());
                 ++runs;
@@ -317,7 +317,7 @@ TEST_F(Id3v2WriterFaultTest, ShortInPlaceWriteIsReportedAndTakenBack) {
     FaultyFileSystem fs;
     fs.SetShortWrites(true);
     fs.FailAt(Op::Write, 1);
-    EXPECT_EQ(kId3WriteFailed, WriteUnder(fs, path, frames));
+    EXPECT_EQ(Id3v2Error::WriteFailed, WriteUnder(fs, path, frames));
     // Half of the new tag reached the file; the old region was written back.
     EXPECT_EQ(before, ReadBytes(path));
 }

@@ -68,9 +68,9 @@ std::vector<std::pair<std::string, std::string>> ReadInMemory(const std::string&
     CarriedFrameList carried;
     uint32_t tagSize = 0;
     size_t needMore = 0;
-    const int rc = ReadId3v2Frames(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+    const Id3v2Error rc = ReadId3v2Frames(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
                                    frames, tagSize, &carried, needMore);
-    EXPECT_EQ(rc, kId3NoError);
+    EXPECT_EQ(rc, Id3v2Error::NoError);
     std::vector<std::pair<std::string, std::string>> out;
     for (const auto& frame : frames) {
         std::string body(static_cast<size_t>(frame->GetSize()), '\0');
@@ -93,7 +93,7 @@ std::vector<std::pair<std::string, std::string>> ReadLeavingInFile(const std::st
     FrameList frames;
     CarriedFrameList carried;
     uint32_t tagSize = 0;
-    EXPECT_EQ(ReadId3v2Frames(file, frames, tagSize, &carried, largeBody), kId3NoError);
+    EXPECT_EQ(ReadId3v2Frames(file, frames, tagSize, &carried, largeBody), Id3v2Error::NoError);
     std::vector<std::pair<std::string, std::string>> out;
     for (const auto& frame : frames) {
         std::string body(static_cast<size_t>(frame->GetSize()), '\0');
@@ -182,7 +182,7 @@ TEST_F(LargeFrameTest, BigPictureStaysInTheFileAndSurvivesARetitleByteForByte) {
         // overwritten in place.
         Id3v2FieldFrame title(kTIT2, "New");
         EXPECT_TRUE(record.UpdateFrame(title));
-        ASSERT_EQ(record.SaveTags(), kId3NoError);
+        ASSERT_EQ(record.SaveTags(), Id3v2Error::NoError);
 
         const std::string after = ReadBytes(path);
         const auto reread = ReadInMemory(after);
@@ -230,7 +230,7 @@ TEST_F(LargeFrameTest, FileChangedSinceReadingIsNotSavedOver) {
         ASSERT_TRUE(WriteBytes(path, change.bytes));
         Id3v2FieldFrame title(kTIT2, "Mine");
         record.UpdateFrame(title);
-        EXPECT_EQ(record.SaveTags(), kId3ReadFailed);
+        EXPECT_EQ(record.SaveTags(), Id3v2Error::ReadFailed);
         EXPECT_EQ(LastFileError(), kReasonChanged);
         EXPECT_TRUE(ReadBytes(path) == change.bytes);
         EXPECT_FALSE(test::HasTemporaryFiles(dir_.path()));

@@ -82,7 +82,7 @@ TEST_F(SongRecordFileTest, UntaggedFileGetsArtistFromItsNameAndSavesNothing) {
     EXPECT_EQ(SongRecord::MainText(record.GetFrameAt(0)), "My song.mp3");
     EXPECT_EQ(record.GetAudioSize(), 20000u);
 
-    EXPECT_EQ(record.SaveTags(), kId3NoError);
+    EXPECT_EQ(record.SaveTags(), Id3v2Error::NoError);
     EXPECT_EQ(ReadBytes(path), bytes);
 }
 
@@ -101,7 +101,7 @@ TEST_F(SongRecordFileTest, FailingReadsNeverYieldATagToSave) {
             EXPECT_TRUE(record->HasUnreadableId3v2()) << nth;
             record->AddFrame(new Id3v2FieldFrame(kTALB, "New"), false);
             record->SetTagFlags(kTagId3v2);
-            EXPECT_EQ(record->SaveTags(), kId3TagCorrupt) << nth;
+            EXPECT_EQ(record->SaveTags(), Id3v2Error::TagCorrupt) << nth;
         }
         EXPECT_EQ(ReadBytes(path), bytes);
     }
@@ -117,7 +117,7 @@ TEST_F(SongRecordFileTest, UnreadableTrailerIsNeverCutOff) {
     EXPECT_TRUE(record->HasId3v2());
     EXPECT_FALSE(record->HasId3v1());
     record->UpdateFrame(Id3v2FieldFrame(kTIT2, "New"));
-    EXPECT_EQ(record->SaveTags(), kId3ReadFailed);
+    EXPECT_EQ(record->SaveTags(), Id3v2Error::ReadFailed);
     EXPECT_EQ(ReadBytes(path), bytes);
 }
 
@@ -130,7 +130,7 @@ TEST_F(SongRecordFileTest, TagCutOffByTheEndOfTheFileIsNeverRewritten) {
     EXPECT_EQ(record.GetAudioSize(), 0u);
     record.UpdateFrame(Id3v2FieldFrame(kTIT2, "Edited"));
     record.SetTagFlags(kTagId3v2);
-    EXPECT_NE(record.SaveTags(), kId3NoError);
+    EXPECT_NE(record.SaveTags(), Id3v2Error::NoError);
     EXPECT_EQ(ReadBytes(path), bytes);
 }
 
@@ -158,7 +158,7 @@ TEST_F(SongRecordFileTest, UnreadableTagIsNeverSavedOverButCanBeRemoved) {
         record.SetId3v1(&block);
         record.AddFrame(new Id3v2FieldFrame(kTIT2, "New"), true);
         record.SetTagFlags(3);
-        EXPECT_EQ(record.SaveTags(), kId3TagCorrupt) << which;
+        EXPECT_EQ(record.SaveTags(), Id3v2Error::TagCorrupt) << which;
         EXPECT_FALSE(record.CanSaveTags()) << which;
         EXPECT_FALSE(record.RemoveTagsAndSave(1)) << which;
         EXPECT_EQ(ReadBytes(path), bytes) << which;
@@ -168,7 +168,7 @@ TEST_F(SongRecordFileTest, UnreadableTagIsNeverSavedOverButCanBeRemoved) {
         // Once removed, the record saves normally again.
         fresh.AddFrame(new Id3v2FieldFrame(kTIT2, "Fresh"), true);
         fresh.SetTagFlags(fresh.GetTagFlags() | kTagId3v2);
-        EXPECT_EQ(fresh.SaveTags(), kId3NoError);
+        EXPECT_EQ(fresh.SaveTags(), Id3v2Error::NoError);
     }
 }
 
@@ -184,7 +184,7 @@ TEST_F(SongRecordFileTest, CarriedFramesSurviveATitleEdit) {
 
     Id3v2FieldFrame title(kTIT2, "A much longer new title than the padding allows");
     EXPECT_TRUE(record.UpdateFrame(title));
-    EXPECT_EQ(record.SaveTags(), kId3NoError);
+    EXPECT_EQ(record.SaveTags(), Id3v2Error::NoError);
 
     SongRecord reread(path, true);
     EXPECT_EQ(SongRecord::MainText(reread.GetFrame(kTIT2)), title.Fields()[0]);
@@ -242,7 +242,7 @@ TEST_F(SongRecordFileTest, DamagedTagsAreReadAndSavedWithoutLoss) {
         EXPECT_EQ(record.GetAudioSize(), 3000u);
         EXPECT_EQ(static_cast<size_t>(record.FrameCount()), c.kept);
         const std::vector<std::string> before = Snapshot(record);
-        ASSERT_EQ(record.SaveTags(), kId3NoError);
+        ASSERT_EQ(record.SaveTags(), Id3v2Error::NoError);
 
         // Everything read is written: the frames, the size frame the save
         // adds and the carried frames; the header flags are cleared.
@@ -265,7 +265,7 @@ TEST_F(SongRecordFileTest, NewTextReplacesAnUndecodableFrameOfItsType) {
     ASSERT_EQ(record.CarriedFrames().size(), 1u);
     EXPECT_TRUE(record.UpdateFrame(Id3v2FieldFrame(kTPE1, "Artist")));
     EXPECT_TRUE(record.CarriedFrames().empty());
-    ASSERT_EQ(record.SaveTags(), kId3NoError);
+    ASSERT_EQ(record.SaveTags(), Id3v2Error::NoError);
     SongRecord reread(path, true);
     EXPECT_EQ(SongRecord::MainText(reread.GetFrame(kTPE1)), "Artist");
     EXPECT_TRUE(reread.CarriedFrames().empty());
@@ -283,7 +283,7 @@ TEST_F(SongRecordFileTest, FailedId3v1StepIsReported) {
         FaultyFileSystem counting;
         {
             ScopedFs scoped(counting);
-            ASSERT_EQ(record.SaveTags(), kId3NoError);
+            ASSERT_EQ(record.SaveTags(), Id3v2Error::NoError);
         }
         // The last open is the ID3v1 step's.
         const int opens = counting.Count(FaultyFileSystem::Op::Open);
@@ -292,7 +292,7 @@ TEST_F(SongRecordFileTest, FailedId3v1StepIsReported) {
         faulty.FailFrom(FaultyFileSystem::Op::Open, opens);
         {
             ScopedFs scoped(faulty);
-            EXPECT_EQ(record.SaveTags(), kId3WriteFailed) << remove;
+            EXPECT_EQ(record.SaveTags(), Id3v2Error::WriteFailed) << remove;
             EXPECT_FALSE(record.RemoveTagsAndSave(1)) << remove;
         }
         EXPECT_EQ(ReadBytes(path), bytes) << remove;
@@ -308,13 +308,13 @@ TEST_F(SongRecordFileTest, CarriedFramesFollowACopyAndKeepTheTag) {
     listed.CopyFrom(fresh);
     ASSERT_EQ(listed.CarriedFrames().size(), 1u);
     listed.UpdateFrame(Id3v2FieldFrame(kTIT2, "Edited"));
-    EXPECT_EQ(listed.SaveTags(), kId3NoError);
+    EXPECT_EQ(listed.SaveTags(), Id3v2Error::NoError);
     SongRecord record(path, true);
     EXPECT_EQ(record.CarriedFrames().size(), 1u);
     // Removing every kept frame still leaves a tag for the carried one.
     EXPECT_TRUE(record.RemoveFrame(kTIT2, nullptr));
     EXPECT_TRUE(record.HasId3v2());
-    EXPECT_EQ(record.SaveTags(), kId3NoError);
+    EXPECT_EQ(record.SaveTags(), Id3v2Error::NoError);
     SongRecord reread(path, true);
     EXPECT_EQ(reread.CarriedFrames().size(), 1u);
     EXPECT_EQ(reread.GetFrame(kTIT2), nullptr);

@@ -186,7 +186,7 @@ TEST_F(ToolRunTest, ReadOnlyQuestionIsTranslatedAndAnUnclearableAttributeIsRepor
     faulty.FailAt(FaultyFileSystem::Op::SetAttributes, 1);
     {
         ScopedFs scoped(faulty);
-        EXPECT_EQ(SaveToolRecord(record, save), kId3CancelReadOnly);
+        EXPECT_EQ(SaveToolRecord(record, save), Id3v2Error::CancelReadOnly);
     }
     ASSERT_EQ(prompter_.shown.size(), 2u);
     EXPECT_EQ(prompter_.shown[0].text, "Schreibgesch\xFCtzt: " + path + " ?");
@@ -208,7 +208,7 @@ TEST_F(ToolRunTest, ATagTheEngineRefusesToSaveIsRefusedBeforeAnyQuestion) {
     ToolSave save;
     save.askReadOnly = true;
     save.prompter = &prompter_;
-    EXPECT_EQ(SaveToolRecord(record, save), kId3TagCorrupt);
+    EXPECT_EQ(SaveToolRecord(record, save), Id3v2Error::TagCorrupt);
     EXPECT_TRUE(prompter_.shown.empty());
     Fs().SetAttributes(path, 0);
 }

@@ -367,15 +367,15 @@ EditWriteResult EditTagPageModel::write(Prompter& prompter, const RewriteNotice&
     ToolSave save;
     save.askReadOnly = true;
     save.prompter = &prompter;
-    const int rc = SaveToolRecord(fresh, save);
+    const Id3v2Error rc = SaveToolRecord(fresh, save);
     if (rewriting && notice) notice(false);
 
-    if (rc == kId3NoError) {
+    if (rc == Id3v2Error::NoError) {
         entry->CopyFrom(fresh);
         show(current_);
         return EditWriteResult::Written;
     }
-    if (rc == kId3CancelReadOnly) return EditWriteResult::Declined;
+    if (rc == Id3v2Error::CancelReadOnly) return EditWriteResult::Declined;
     prompter.Message(Id3v2ErrorText(rc), Text(kEditTextError), PromptButtons::Ok,
                      PromptIcon::Error);
     return EditWriteResult::Failed;

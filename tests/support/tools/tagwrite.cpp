@@ -196,7 +196,7 @@ bool ApplyId3v1(td::SongRecord& record, const Options& o, std::string& error) {
         }
     }
     if (!record.SetId3v1(&block)) {
-        error = td::Id3v2ErrorText(td::kId3OutOfMemory);
+        error = td::Id3v2ErrorText(td::Id3v2Error::OutOfMemory);
         return false;
     }
     return true;
@@ -208,7 +208,7 @@ int Run(const std::vector<std::string>& args) {
 
     td::FileStatus status;
     if (!td::Fs().GetStatus(o.path, status) || (status.attributes & td::kAttrDirectory)) {
-        return Fail(o, td::Id3v2ErrorText(td::kId3CannotOpen));
+        return Fail(o, td::Id3v2ErrorText(td::Id3v2Error::CannotOpen));
     }
     td::SongRecord record(o.path, true);
     if (record.HasUnreadableId3v2()) {
@@ -238,7 +238,7 @@ int Run(const std::vector<std::string>& args) {
         if (!popm) {
             popm = td::CreateFrame(td::kPOPM);
             if (!popm || !record.AddFrame(popm, false)) {
-                return Fail(o, td::Id3v2ErrorText(td::kId3OutOfMemory));
+                return Fail(o, td::Id3v2ErrorText(td::Id3v2Error::OutOfMemory));
             }
         }
         td::SetPopmRating(popm, o.rating);
@@ -254,21 +254,21 @@ int Run(const std::vector<std::string>& args) {
         if (!record.HasId3v1()) return Fail(o, "no ID3v1 tag to copy");
         if (!record.CopyId3v1ToId3v2()) {
             // The copy reports only success; saving again names the reason.
-            const int code = record.SaveTags();
-            return Fail(o, td::Id3v2ErrorText(code == 0 ? td::kId3WriteFailed : code));
+            const td::Id3v2Error code = record.SaveTags();
+            return Fail(o, td::Id3v2ErrorText(code == td::Id3v2Error::NoError ? td::Id3v2Error::WriteFailed : code));
         }
         return kExitOk;
     }
     if (o.copy == "v2-to-v1") {
         if (!record.HasId3v2()) return Fail(o, "no ID3v2 tag to copy");
         if (!record.CopyId3v2ToId3v1()) {
-            const int code = record.SaveTags();
-            return Fail(o, td::Id3v2ErrorText(code == 0 ? td::kId3WriteFailed : code));
+            const td::Id3v2Error code = record.SaveTags();
+            return Fail(o, td::Id3v2ErrorText(code == td::Id3v2Error::NoError ? td::Id3v2Error::WriteFailed : code));
         }
         return kExitOk;
     }
-    const int code = record.SaveTags();
-    if (code != td::kId3NoError) return Fail(o, td::Id3v2ErrorText(code));
+    const td::Id3v2Error code = record.SaveTags();
+    if (code != td::Id3v2Error::NoError) return Fail(o, td::Id3v2ErrorText(code));
     return kExitOk;
 }
 
