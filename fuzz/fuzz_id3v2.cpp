@@ -38,7 +38,7 @@ void CheckEncoding(const td::Id3v2Frame& frame) {
     if (size > 0) Check(frame.GetData(exact.get(), size - 1) == td::Id3v2Error::BufferTooSmall);
     Check(frame.GetData(exact.get(), size) == td::Id3v2Error::NoError);
 
-    std::unique_ptr<td::Id3v2Frame> again(td::CreateFrame(frame.Type()));
+    const std::unique_ptr<td::Id3v2Frame> again = td::CreateFrame(frame.Type());
     Check(again != nullptr);
     const td::Id3v2Error rc = again->SetData(exact.get(), size, 3);
     const auto* field = dynamic_cast<const td::Id3v2FieldFrame*>(&frame);
@@ -121,12 +121,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The input as one frame body of a type chosen by its first byte.
     if (size >= 1) {
-        std::unique_ptr<td::Id3v2Frame> frame(td::CreateFrame(data[0] % td::kFrameTypeCount));
+        const std::unique_ptr<td::Id3v2Frame> frame = td::CreateFrame(data[0] % td::kFrameTypeCount);
         Check(frame != nullptr);
         const int body = static_cast<int>(size - 1 > 1 << 20 ? 1 << 20 : size - 1);
         if (frame->SetData(data + 1, body, 3) == td::Id3v2Error::NoError) {
             CheckEncoding(*frame);
-            std::unique_ptr<td::Id3v2Frame> clone(frame->Clone());
+            const std::unique_ptr<td::Id3v2Frame> clone = frame->Clone();
             Check(clone != nullptr && clone->Equals(*frame));
             Check(clone->GetSize() == frame->GetSize());
             std::string text;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 
 #include "platform/file_system.h"
@@ -128,9 +129,10 @@ Kq3Parse ParseSongs(ByteReader& in, uint32_t songCount, int version, Kq3Contents
                 !isKq3FrameType(static_cast<int>(type))) {
                 return Kq3Parse::Corrupt;
             }
-            auto* frame = new Id3v2FieldFrame(
-                static_cast<int>(type), std::string(reinterpret_cast<const char*>(text), length));
-            entry->AddFrame(frame, false);
+            entry->AddFrame(std::make_unique<Id3v2FieldFrame>(
+                                static_cast<int>(type),
+                                std::string(reinterpret_cast<const char*>(text), length)),
+                            false);
         }
         out.entries.push_back(std::move(entry));
     }

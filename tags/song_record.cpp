@@ -193,22 +193,21 @@ Id3v2FieldFrame* SongRecord::GetTextFrame(int type) const {
     return static_cast<Id3v2FieldFrame*>(GetFrame(type));
 }
 
-bool SongRecord::AddFrame(Id3v2Frame* frame, bool replace) {
+bool SongRecord::AddFrame(std::unique_ptr<Id3v2Frame> frame, bool replace) {
     if (!frame) return false;
-    std::unique_ptr<Id3v2Frame> owned(frame);
     const int type = frame->Type();
     if (replace) {
         const int index = FindFrame(type, -1, -1);
         if (index >= 0) {
-            frames_[static_cast<size_t>(index)] = std::move(owned);
+            frames_[static_cast<size_t>(index)] = std::move(frame);
             DropCarriedTwin(type);
             return true;
         }
     }
     try {
-        frames_.push_back(std::move(owned));
+        frames_.push_back(std::move(frame));
     } catch (const std::bad_alloc&) {
-        return false;  // the frame was ours and is deleted
+        return false;
     }
     DropCarriedTwin(type);
     return true;
@@ -239,9 +238,7 @@ bool SongRecord::UpdateFrame(const Id3v2Frame& frame) {
         found.CopyFrom(frame);
         return true;
     }
-    Id3v2Frame* clone = frame.Clone();
-    if (!clone) return false;
-    return AddFrame(clone, false);
+    return AddFrame(frame.Clone(), false);
 }
 
 bool SongRecord::RemoveFrame(int type, Id3v2Frame* frame) {
@@ -320,13 +317,11 @@ void SongRecord::AddFileNameFrame() {
     if (!name.empty() && name[0] >= 'a' && name[0] <= 'z') {
         name[0] = static_cast<char>(name[0] - 'a' + 'A');
     }
-    Id3v2Frame* frame = nullptr;
     try {
-        frame = new Id3v2FieldFrame(kTPE1, name);
+        AddFrame(std::make_unique<Id3v2FieldFrame>(kTPE1, name), false);
     } catch (const std::bad_alloc&) {
-        return;
+        // The record stays without the artist.
     }
-    AddFrame(frame, false);
 }
 
 void SongRecord::LoadRating() {
@@ -369,13 +364,13 @@ bool SongRecord::CopyId3v1ToId3v2() {
         {kTRCK, block.track != 0 ? std::to_string(block.track) : std::string()},
     };
     for (const Source& source : sources) {
-        Id3v2Frame* frame = nullptr;
+        std::unique_ptr<Id3v2Frame> frame;
         try {
-            frame = new Id3v2FieldFrame(source.type, source.value);
+            frame = std::make_unique<Id3v2FieldFrame>(source.type, source.value);
         } catch (const std::bad_alloc&) {
             return false;
         }
-        if (!AddFrame(frame, true)) return false;
+        if (!AddFrame(std::move(frame), true)) return false;
     }
     tagFlags_ = kTagId3v1 | kTagId3v2;
     return SaveTags() == Id3v2Error::NoError;

@@ -57,7 +57,8 @@ public:
     Id3v2Frame* GetFrame(int type) const;
     Id3v2FieldFrame* GetTextFrame(int type) const;
     static std::string MainText(const Id3v2Frame* frame) { return td::MainText(frame); }
-    bool AddFrame(Id3v2Frame* frame, bool replace);  // takes ownership
+    // False (and the frame is gone) for a null frame or when memory runs out.
+    bool AddFrame(std::unique_ptr<Id3v2Frame> frame, bool replace);
     bool UpdateFrame(const Id3v2Frame& frame);
     bool RemoveFrame(int type, Id3v2Frame* frame);
     const FrameList& Frames() const { return frames_; }

@@ -23,7 +23,7 @@ std::unique_ptr<SongRecord> StoreRating(const std::string& path, int stars) {
         DropFileNameFrame(*record);
         record->SetTagFlags(record->GetTagFlags() | kTagId3v2);
     }
-    std::unique_ptr<Id3v2Frame> popm(CreateFrame(kPOPM));
+    const std::unique_ptr<Id3v2Frame> popm = CreateFrame(kPOPM);
     if (!popm) return nullptr;
     SetPopmRating(popm.get(), stars);
     record->UpdateFrame(*popm);

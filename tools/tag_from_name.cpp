@@ -1,6 +1,7 @@
 #include "tools/tag_from_name.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "playlist/text_format.h"
@@ -171,8 +172,8 @@ bool tagFileFromName(SongRecord* entry, const std::string& listText,
         const int type = FrameTypeOf(token);
         if (!writeV2 || type == kNoFrameType) continue;
         const std::string text = type == kTRCK ? std::to_string(TrackNumber(value)) : value;
-        // AddFrame owns the frame from here on, also when it fails.
-        if (!record.AddFrame(new (std::nothrow) Id3v2FieldFrame(type, text), true)) return false;
+        std::unique_ptr<Id3v2Frame> frame(new (std::nothrow) Id3v2FieldFrame(type, text));
+        if (!record.AddFrame(std::move(frame), true)) return false;
     }
 
     record.SetTagFlags(flags);

@@ -31,6 +31,8 @@ PluginVersion ReadModuleVersion(const std::string& modulePath) {
 
 PluginShell::PluginShell(PluginRecord& record) : record_(record) {}
 
+PluginShell::~PluginShell() { static_cast<void>(app_.release()); }
+
 HINSTANCE PluginShell::module() const {
     if (record_.hDllInstance) return record_.hDllInstance;
     // A host that did not fill the handle in: the module holding this code.
@@ -65,9 +67,9 @@ int PluginShell::init() {
     readIni();
     if (switches_.activeEnabled != 1 || app_) return 0;
     try {
-        app_ = new PluginApp(module(), record_.hwndParent, switches_);
+        app_ = std::make_unique<PluginApp>(module(), record_.hwndParent, switches_);
     } catch (const std::exception&) {
-        app_ = nullptr;  // inert, as when disabled
+        app_.reset();  // inert, as when disabled
     }
     return 0;
 }
@@ -85,8 +87,7 @@ void PluginShell::quit() {
     writeIni();
     // Whatever the switch says by now, nothing of ours stays behind in the
     // host's window or on screen once the host has said goodbye.
-    delete app_;
-    app_ = nullptr;
+    app_.reset();
 }
 
 void PluginShell::readIni() {

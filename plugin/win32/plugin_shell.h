@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "plugin/plugin_model.h"
@@ -26,7 +27,7 @@ public:
     // An application object still alive here was never quit by the host; it
     // is left alone, since windows must not be torn down while the module is
     // being unloaded.
-    ~PluginShell() = default;
+    ~PluginShell();
     PluginShell(const PluginShell&) = delete;
     PluginShell& operator=(const PluginShell&) = delete;
 
@@ -35,7 +36,7 @@ public:
     void quit();
 
     PluginSwitches& switches() { return switches_; }
-    PluginApp* app() const { return app_; }
+    PluginApp* app() const { return app_.get(); }
     HINSTANCE module() const;
     // <module directory>\plugin.ini ("" when the module's path is unknown).
     std::string iniPath() const;
@@ -46,7 +47,7 @@ private:
 
     PluginRecord& record_;
     PluginSwitches switches_;
-    PluginApp* app_ = nullptr;  // owned; created by init, deleted by quit
+    std::unique_ptr<PluginApp> app_;  // created by init, destroyed by quit
     // The description the record points at once init has run: the product,
     // three numbers and a file name of at most 260 characters.
     char description_[400] = {};

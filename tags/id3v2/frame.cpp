@@ -101,9 +101,9 @@ bool Id3v2FieldFrame::KeepsOriginal() const {
     return true;
 }
 
-Id3v2Frame* Id3v2FieldFrame::Clone() const {
+std::unique_ptr<Id3v2Frame> Id3v2FieldFrame::Clone() const {
     try {
-        Id3v2FieldFrame* copy = new Id3v2FieldFrame(type_);
+        auto copy = std::make_unique<Id3v2FieldFrame>(type_);
         copy->fields_ = fields_;
         copy->language_ = language_;
         copy->original_ = original_;
@@ -283,9 +283,9 @@ std::string Id3v2FieldFrame::LanguageText() const {
 
 // --- Id3v2BinaryFrame -------------------------------------------------------
 
-Id3v2Frame* Id3v2BinaryFrame::Clone() const {
+std::unique_ptr<Id3v2Frame> Id3v2BinaryFrame::Clone() const {
     try {
-        Id3v2BinaryFrame* copy = new Id3v2BinaryFrame(type_);
+        auto copy = std::make_unique<Id3v2BinaryFrame>(type_);
         copy->bytes_ = bytes_;
         return copy;
     } catch (const std::bad_alloc&) {
@@ -335,11 +335,11 @@ bool Id3v2BinaryFrame::IsEmpty() const { return bytes_.empty(); }
 
 // --- free functions ---------------------------------------------------------
 
-Id3v2Frame* CreateFrame(int type) {
+std::unique_ptr<Id3v2Frame> CreateFrame(int type) {
     if (!IsValidType(type)) return nullptr;
     try {
-        if (Id3v2FrameTable[type].kind == 1) return new Id3v2FieldFrame(type);
-        return new Id3v2BinaryFrame(type);
+        if (Id3v2FrameTable[type].kind == 1) return std::make_unique<Id3v2FieldFrame>(type);
+        return std::make_unique<Id3v2BinaryFrame>(type);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }

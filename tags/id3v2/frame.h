@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,9 @@ public:
     Id3v2Frame(const Id3v2Frame&) = delete;
     Id3v2Frame& operator=(const Id3v2Frame&) = delete;
 
-    // A new frame of the same class and type with the same content.
-    virtual Id3v2Frame* Clone() const = 0;
+    // A new frame of the same class and type with the same content; null when
+    // memory runs out.
+    virtual std::unique_ptr<Id3v2Frame> Clone() const = 0;
     virtual void CopyFrom(const Id3v2Frame& other) = 0;
     virtual bool Equals(const Id3v2Frame& other) const = 0;
     // Identity, not content.
@@ -51,7 +53,7 @@ public:
     explicit Id3v2FieldFrame(int type);  // the table's count of empty fields
     Id3v2FieldFrame(int type, const std::string& value);
 
-    Id3v2Frame* Clone() const override;
+    std::unique_ptr<Id3v2Frame> Clone() const override;
     void CopyFrom(const Id3v2Frame& other) override;
     bool Equals(const Id3v2Frame& other) const override;
     Id3v2Error SetData(const uint8_t* bytes, int size, int version) override;
@@ -88,7 +90,7 @@ class Id3v2BinaryFrame : public Id3v2Frame {
 public:
     explicit Id3v2BinaryFrame(int type) : Id3v2Frame(type) {}
 
-    Id3v2Frame* Clone() const override;
+    std::unique_ptr<Id3v2Frame> Clone() const override;
     void CopyFrom(const Id3v2Frame& other) override;
     bool Equals(const Id3v2Frame& other) const override;
     Id3v2Error SetData(const uint8_t* bytes, int size, int version) override;
@@ -103,8 +105,9 @@ private:
     std::vector<uint8_t> bytes_;
 };
 
-// A field frame or a binary frame by the table's kind; null outside 0 to 54.
-Id3v2Frame* CreateFrame(int type);
+// A field frame or a binary frame by the table's kind; null outside 0 to 54
+// or when memory runs out.
+std::unique_ptr<Id3v2Frame> CreateFrame(int type);
 // Main field of a field frame (empty for other frames or a short list).
 std::string MainText(const Id3v2Frame* frame);
 void SetMainText(Id3v2Frame* frame, const std::string& value);

@@ -672,7 +672,7 @@ Id3v2Error TagParser::Deliver24(const char* id, uint8_t status, const uint8_t* b
 Id3v2Error TagParser::Deliver(const char* id, uint8_t status, const uint8_t* body, size_t size) {
     const int type = FindFrameType(id);
     if (type != kNoFrameType && Id3v2FrameTable[type].kept) {
-        std::unique_ptr<Id3v2Frame> frame(CreateFrame(type));
+        std::unique_ptr<Id3v2Frame> frame = CreateFrame(type);
         if (!frame) return Id3v2Error::OutOfMemory;
         const Id3v2Error rc = frame->SetData(size == 0 ? nullptr : body, static_cast<int>(size), 3);
         if (rc == Id3v2Error::OutOfMemory) return rc;

@@ -26,79 +26,8 @@ void PutBigEndian32(uint8_t* p, uint32_t value) {
     p[3] = static_cast<uint8_t>(value);
 }
 
-// Bytes of frames written so far (the tag size the header will state).
-uint32_t FramesWritten(const Id3v2Stream& s) {
-    return static_cast<uint32_t>(s.out.size() - 10 + s.spanBytes);
-}
-
-// The room a tag written over the old region has after its header. A 2.4
-// footer's 10 bytes are taken in as padding so that the audio does not move.
-uint32_t InPlaceCapacity(const Id3v2Stream& s) { return s.oldRegion - 10; }
-
-// Puts the old tag region back after a failed in-place write, through the
-// open handle or, once that is closed, a new one. Best effort: the write has
-// already been reported as failed.
-void RestoreRegion(Id3v2Stream& s, const std::vector<uint8_t>& old) {
-    File* file = s.file.get();
-    std::unique_ptr<File> reopened;
-    if (!file) {
-        reopened = Fs().Open(s.path, OpenMode::ReadWrite);
-        if (!reopened) return;
-        file = reopened.get();
-    }
-    if (file->Seek(0) && file->Write(old.data(), old.size()) == old.size()) file->Flush();
-    file->Close();
-}
-
-Id3v2Error FinishInPlace(Id3v2Stream& s) {
-    const uint32_t capacity = InPlaceCapacity(s);
-    std::vector<uint8_t> old;
-    try {
-        s.out.resize(static_cast<size_t>(capacity) + 10, 0);
-        old.resize(s.oldRegion);
-    } catch (const std::bad_alloc&) {
-        s.file->Close();
-        return Id3v2Error::OutOfMemory;
-    }
-    PutSynchsafe(&s.out[6], capacity);
-    s.tagSize = capacity;
-    // The old region is kept so that a write the system refuses half-way can
-    // be taken back; the audio after it is never touched.
-    if (!s.file->Seek(0) || s.file->Read(old.data(), old.size()) != old.size()) {
-        s.file->Close();
-        return Id3v2Error::ReadFailed;
-    }
-    if (!s.file->Seek(0)) {
-        s.file->Close();
-        return Id3v2Error::WriteFailed;
-    }
-    // One write over the old region, then the flush that commits it.
-    if (s.file->Write(s.out.data(), s.out.size()) != s.out.size() || !s.file->Flush()) {
-        RestoreRegion(s, old);
-        return Id3v2Error::WriteFailed;
-    }
-    if (!s.file->Close()) {
-        s.file.reset();
-        RestoreRegion(s, old);
-        return Id3v2Error::WriteFailed;
-    }
-    return Id3v2Error::NoError;
-}
-
-Id3v2Error FinishThroughTemp(Id3v2Stream& s) {
-    const uint32_t written = FramesWritten(s);
-    const uint32_t padding = std::min<uint32_t>(
-        s.padding > 0 ? static_cast<uint32_t>(s.padding) : 0, kId3MaxTagSize - written);
-    try {
-        s.out.resize(s.out.size() + padding, 0);
-    } catch (const std::bad_alloc&) {
-        s.file->Close();
-        return Id3v2Error::OutOfMemory;
-    }
-    s.tagSize = written + padding;
-    PutSynchsafe(&s.out[6], s.tagSize);
-    return ReplaceFileHead(*s.file, s.fileLength, s.oldRegion, s.out.data(), s.out.size(), s.path,
-                           &s.spans);
+bool ReadAt(File& file, uint64_t offset, uint8_t* buffer, size_t size) {
+    return file.Seek(offset) && ReadFully(file, buffer, size) == size;
 }
 
 // Copies `size` bytes from `offset` of `source` to the end of `temp`.
@@ -195,135 +124,193 @@ Id3v2Error ReplaceFileHead(File& source, uint64_t sourceLength, uint64_t keepFro
     return Id3v2Error::NoError;
 }
 
-uint8_t* Id3v2Stream::FrameBuffer(int32_t size) {
-    if (size < 0) return nullptr;
-    if (body.empty() || static_cast<size_t>(size) > body.size()) {
-        try {
-            std::vector<uint8_t> grown(static_cast<size_t>(size) + 1024);
-            body.swap(grown);
-        } catch (const std::bad_alloc&) {
-            return nullptr;
-        }
-    }
-    return body.data();
+Id3v2Stream::~Id3v2Stream() {
+    if (file_) file_->Close();
 }
 
-Id3v2Stream* Id3v2Open(const std::string& path, int mode, Id3v2Error& error, uint32_t wantedSize) {
-    error = Id3v2Error::NoError;
-    if ((mode & kId3StreamWrite) == 0) {
-        error = Id3v2Error::NotImplemented;
-        return nullptr;
-    }
-    std::unique_ptr<Id3v2Stream> s(new (std::nothrow) Id3v2Stream);
-    if (!s) {
-        error = Id3v2Error::OutOfMemory;
-        return nullptr;
-    }
+Id3v2Error Id3v2Stream::Open(const std::string& path, uint32_t frameBytes, bool inPlace) {
+    if (file_) return Id3v2Error::CannotOpen;
+    failure_ = Id3v2Error::NoError;
     try {
-        s->path = path;
+        path_ = path;
     } catch (const std::bad_alloc&) {
-        error = Id3v2Error::OutOfMemory;
-        return nullptr;
+        return Id3v2Error::OutOfMemory;
     }
-    s->mode = mode;
-    if (mode & kId3StreamWantedSize) s->tagSize = wantedSize;
-
     // Read-only files are refused before anything is done: a replace through
     // a temporary file would otherwise go through. The attribute is asked
     // first because an administrator's open for writing may succeed anyway.
-    if (IsReadOnlyFile(path)) {
-        error = Id3v2Error::WriteFailed;
-        return nullptr;
-    }
-    s->file = Fs().Open(path, OpenMode::ReadWrite);
-    if (!s->file) {
-        error = Id3v2Error::WriteFailed;
-        return nullptr;
-    }
-    if (!s->file->GetSize(s->fileLength)) {
-        s->file->Close();
-        error = Id3v2Error::ReadFailed;
-        return nullptr;
+    if (IsReadOnlyFile(path)) return Id3v2Error::WriteFailed;
+    std::unique_ptr<File> file = Fs().Open(path, OpenMode::ReadWrite);
+    if (!file) return Id3v2Error::WriteFailed;
+    if (!file->GetSize(fileLength_)) {
+        file->Close();
+        return Id3v2Error::ReadFailed;
     }
     Id3v2Header old;
-    const Id3v2Error located = LocateId3v2Tag(*s->file, s->fileLength, old, s->oldRegion);
+    const Id3v2Error located = LocateId3v2Tag(*file, fileLength_, old, oldRegion_);
     if (located != Id3v2Error::NoError) {
-        s->file->Close();
-        error = located;
-        return nullptr;
+        file->Close();
+        return located;
     }
-    s->hadFooter = s->oldRegion != 0 && s->oldRegion != 10 + old.size;
-    s->inPlace = (mode & kId3StreamWantedSize) != 0 && s->oldRegion != 0 &&
-                 InPlaceCapacity(*s) <= kId3MaxTagSize && wantedSize <= InPlaceCapacity(*s);
-
+    inPlace_ = inPlace && oldRegion_ != 0 && InPlaceCapacity() <= kId3MaxTagSize &&
+               frameBytes <= InPlaceCapacity();
     try {
-        s->out.reserve(s->inPlace ? s->oldRegion
-                                  : 10 + static_cast<size_t>(wantedSize) + kId3TempPadding);
+        out_.reserve(inPlace_ ? oldRegion_ : 10 + static_cast<size_t>(frameBytes) + kId3TempPadding);
         static const uint8_t kHeader[10] = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0};
-        s->out.assign(kHeader, kHeader + 10);
+        out_.assign(kHeader, kHeader + 10);
     } catch (const std::bad_alloc&) {
-        s->file->Close();
-        error = Id3v2Error::OutOfMemory;
-        return nullptr;
+        file->Close();
+        return Id3v2Error::OutOfMemory;
     }
-    s->tagSize = 0;
-    return s.release();
+    file_ = std::move(file);
+    return Id3v2Error::NoError;
 }
 
-Id3v2Error Id3v2NextFrame(Id3v2Stream* s) {
-    if (!s) return Id3v2Error::CannotOpen;
-    if (s->failure != Id3v2Error::NoError) return s->failure;
+Id3v2Error Id3v2Stream::WriteFrame(const char* id, uint8_t status, uint8_t format,
+                                   const uint8_t* body, size_t size) {
+    return Append(id, status, format, body, size, 0, 0);
+}
+
+Id3v2Error Id3v2Stream::WriteCarried(const CarriedFrame& frame) {
+    if (file_ && failure_ == Id3v2Error::NoError && frame.InFile() && !StillInFile(frame)) {
+        SetFileError(kReasonChanged);
+        failure_ = Id3v2Error::ReadFailed;
+    }
+    return Append(frame.id, frame.status, frame.format, frame.body.data(), frame.body.size(),
+                  frame.fileOffset, frame.fileBytes);
+}
+
+// Whether the body a carried frame left in the file is still where it was
+// read: its header, first and last bytes unchanged.
+bool Id3v2Stream::StillInFile(const CarriedFrame& frame) {
+    uint8_t bytes[sizeof frame.check];
+    const bool inside = frame.fileOffset + frame.fileBytes <= fileLength_ &&
+                        frame.checkOffset + frame.checkSize <= fileLength_;
+    return inside && ReadAt(*file_, frame.checkOffset, bytes, frame.checkSize) &&
+           std::memcmp(bytes, frame.check, frame.checkSize) == 0 &&
+           ReadAt(*file_, frame.fileOffset + frame.fileBytes - frame.tailSize, bytes,
+                  frame.tailSize) &&
+           std::memcmp(bytes, frame.tail, frame.tailSize) == 0;
+}
+
+Id3v2Error Id3v2Stream::Append(const char* id, uint8_t status, uint8_t format,
+                               const uint8_t* body, size_t size, uint64_t fileOffset,
+                               uint32_t fileBytes) {
+    if (!file_) return Id3v2Error::CannotOpen;
+    if (failure_ != Id3v2Error::NoError) return failure_;
     Id3v2Error rc = Id3v2Error::NoError;
-    if (!IsValidFrameId(s->frameId)) {
+    const uint64_t frameSize = static_cast<uint64_t>(size) + fileBytes;
+    const uint64_t after = static_cast<uint64_t>(FramesWritten()) + 10 + frameSize;
+    if (!IsValidFrameId(id)) {
         rc = Id3v2Error::BadIdentifier;
-    } else if (s->frameSize < 0 || static_cast<size_t>(s->frameSize) > s->body.size()) {
-        rc = Id3v2Error::BufferTooSmall;
+    } else if (inPlace_ && (after > InPlaceCapacity() || fileBytes != 0)) {
+        // The old region is overwritten in place: nothing can be copied from it.
+        rc = Id3v2Error::OldTagTooSmall;
+    } else if (after > kId3MaxTagSize) {
+        rc = Id3v2Error::WriteFailed;
     } else {
-        const uint64_t frameSize = static_cast<uint64_t>(s->frameSize) + s->frameFileBytes;
-        const uint64_t after = static_cast<uint64_t>(FramesWritten(*s)) + 10 + frameSize;
-        if (s->inPlace && (after > InPlaceCapacity(*s) || s->frameFileBytes != 0)) {
-            // The old region is overwritten in place: nothing can be copied from it.
-            rc = Id3v2Error::OldTagTooSmall;
-        } else if (after > kId3MaxTagSize) {
-            rc = Id3v2Error::WriteFailed;
-        } else {
-            uint8_t header[10];
-            std::memcpy(header, s->frameId, 4);
-            PutBigEndian32(header + 4, static_cast<uint32_t>(frameSize));
-            header[8] = s->frameStatus;
-            header[9] = s->frameFormat;
-            try {
-                s->out.insert(s->out.end(), header, header + 10);
-                s->out.insert(s->out.end(), s->body.begin(), s->body.begin() + s->frameSize);
-                if (s->frameFileBytes != 0) {
-                    Id3FileSpan span;
-                    span.at = s->out.size();
-                    span.offset = s->frameFileOffset;
-                    span.size = s->frameFileBytes;
-                    s->spans.push_back(span);
-                    s->spanBytes += span.size;
-                }
-                s->tagSize = FramesWritten(*s);
-            } catch (const std::bad_alloc&) {
-                rc = Id3v2Error::OutOfMemory;
+        uint8_t header[10];
+        std::memcpy(header, id, 4);
+        PutBigEndian32(header + 4, static_cast<uint32_t>(frameSize));
+        header[8] = status;
+        header[9] = format;
+        try {
+            out_.insert(out_.end(), header, header + 10);
+            if (size != 0) out_.insert(out_.end(), body, body + size);
+            if (fileBytes != 0) {
+                Id3FileSpan span;
+                span.at = out_.size();
+                span.offset = fileOffset;
+                span.size = fileBytes;
+                spans_.push_back(span);
+                spanBytes_ += span.size;
             }
+        } catch (const std::bad_alloc&) {
+            rc = Id3v2Error::OutOfMemory;
         }
     }
-    s->frameFileOffset = 0;
-    s->frameFileBytes = 0;
     // Nothing has reached the disk yet; the close abandons the rewrite.
-    s->failure = rc;
+    failure_ = rc;
     return rc;
 }
 
-Id3v2Error Id3v2Close(Id3v2Stream* stream) {
-    if (!stream) return Id3v2Error::NoError;
-    std::unique_ptr<Id3v2Stream> s(stream);
-    if (s->failure != Id3v2Error::NoError) {
-        s->file->Close();
-        return s->failure;
+Id3v2Error Id3v2Stream::Close() {
+    if (!file_) return Id3v2Error::CannotOpen;
+    if (failure_ != Id3v2Error::NoError) {
+        file_->Close();
+        file_.reset();
+        return failure_;
     }
-    return s->inPlace ? FinishInPlace(*s) : FinishThroughTemp(*s);
+    const Id3v2Error rc = inPlace_ ? FinishInPlace() : FinishThroughTemp();
+    file_.reset();
+    return rc;
+}
+
+uint32_t Id3v2Stream::FramesWritten() const {
+    return static_cast<uint32_t>(out_.size() - 10 + spanBytes_);
+}
+
+// Puts the old tag region back after a failed in-place write, through the
+// open handle or, once that is closed, a new one. Best effort: the write has
+// already been reported as failed.
+void Id3v2Stream::RestoreRegion(const std::vector<uint8_t>& old) {
+    File* file = file_.get();
+    std::unique_ptr<File> reopened;
+    if (!file) {
+        reopened = Fs().Open(path_, OpenMode::ReadWrite);
+        if (!reopened) return;
+        file = reopened.get();
+    }
+    if (file->Seek(0) && file->Write(old.data(), old.size()) == old.size()) file->Flush();
+    file->Close();
+}
+
+Id3v2Error Id3v2Stream::FinishInPlace() {
+    const uint32_t capacity = InPlaceCapacity();
+    std::vector<uint8_t> old;
+    try {
+        out_.resize(static_cast<size_t>(capacity) + 10, 0);
+        old.resize(oldRegion_);
+    } catch (const std::bad_alloc&) {
+        file_->Close();
+        return Id3v2Error::OutOfMemory;
+    }
+    PutSynchsafe(&out_[6], capacity);
+    // The old region is kept so that a write the system refuses half-way can
+    // be taken back; the audio after it is never touched.
+    if (!file_->Seek(0) || file_->Read(old.data(), old.size()) != old.size()) {
+        file_->Close();
+        return Id3v2Error::ReadFailed;
+    }
+    if (!file_->Seek(0)) {
+        file_->Close();
+        return Id3v2Error::WriteFailed;
+    }
+    // One write over the old region, then the flush that commits it.
+    if (file_->Write(out_.data(), out_.size()) != out_.size() || !file_->Flush()) {
+        RestoreRegion(old);
+        return Id3v2Error::WriteFailed;
+    }
+    if (!file_->Close()) {
+        file_.reset();
+        RestoreRegion(old);
+        return Id3v2Error::WriteFailed;
+    }
+    return Id3v2Error::NoError;
+}
+
+Id3v2Error Id3v2Stream::FinishThroughTemp() {
+    const uint32_t written = FramesWritten();
+    const uint32_t padding = std::min<uint32_t>(kId3TempPadding, kId3MaxTagSize - written);
+    try {
+        out_.resize(out_.size() + padding, 0);
+    } catch (const std::bad_alloc&) {
+        file_->Close();
+        return Id3v2Error::OutOfMemory;
+    }
+    PutSynchsafe(&out_[6], written + padding);
+    return ReplaceFileHead(*file_, fileLength_, oldRegion_, out_.data(), out_.size(), path_,
+                           &spans_);
 }
 
 }  // namespace td

@@ -24,11 +24,8 @@
 namespace td {
 
 class File;
+struct CarriedFrame;
 struct Id3v2Header;
-
-// Mode flags of Id3v2Open.
-constexpr int kId3StreamWrite = 1;       // open for writing (the only mode)
-constexpr int kId3StreamWantedSize = 2;  // `wantedSize` is given: in place when it fits
 
 // Zero bytes after the frames of a tag written through a temporary file, so
 // that a later save with slightly larger frames still fits in place.
@@ -47,69 +44,67 @@ struct Id3FileSpan {
     uint32_t size = 0;
 };
 
-struct Id3v2Stream {
-    // First the size asked for, then the bytes of the new tag after its header.
-    uint32_t tagSize = 0;
-    // Version and flags of the header written: 3, 0, 0.
-    uint8_t major = 3;
-    uint8_t revision = 0;
-    uint8_t flags = 0;
+// Open, write the frames, Close. A stream that goes out of scope before its
+// Close abandons the rewrite: nothing of it has reached the file.
+class Id3v2Stream {
+public:
+    Id3v2Stream() = default;
+    ~Id3v2Stream();
+    Id3v2Stream(const Id3v2Stream&) = delete;
+    Id3v2Stream& operator=(const Id3v2Stream&) = delete;
 
-    // The frame Id3v2NextFrame writes next; the caller fills these.
-    char frameId[5] = {0, 0, 0, 0, 0};
-    uint8_t frameStatus = 0;
-    uint8_t frameFormat = 0;
-    int32_t frameSize = 0;
-    std::vector<uint8_t> body;  // at least frameSize bytes; see FrameBuffer()
-    // The frame's body continues with this many bytes of the original file,
-    // from `frameFileOffset` (a body left there when the tag was read).
-    // Never in place; cleared by Id3v2NextFrame.
-    uint64_t frameFileOffset = 0;
-    uint32_t frameFileBytes = 0;
+    // Opens `path` for a new tag whose frames, as far as they are held in
+    // memory, take `frameBytes` bytes. With `inPlace` the tag goes over the
+    // old tag region when that region holds them. WriteFailed when the file
+    // is read-only or cannot be opened for writing, ReadFailed when it cannot
+    // be read, TagCorrupt when it holds a tag larger than itself, OutOfMemory.
+    Id3v2Error Open(const std::string& path, uint32_t frameBytes, bool inPlace);
+    // Appends a frame: the ID3v2.3 header (identifier, size, the status and
+    // format flag bytes) and `size` bytes of body. BadIdentifier for an
+    // identifier that is not four digits or upper-case letters,
+    // OldTagTooSmall when an in-place tag would overflow the old region,
+    // WriteFailed when the tag would exceed the largest size ID3v2 can state.
+    // After a failure every later frame and Close give the same result.
+    Id3v2Error WriteFrame(const char* id, uint8_t status, uint8_t format, const uint8_t* body,
+                          size_t size);
+    // Appends a frame carried from the file, with the part of its body left
+    // there (never in place: OldTagTooSmall). ReadFailed, with the reason
+    // that another program changed the file, when that part is no longer
+    // where it was read.
+    Id3v2Error WriteCarried(const CarriedFrame& frame);
+    // Puts the new tag into the file, unless a frame failed: then the
+    // rewrite is abandoned and that frame's result returned. The file is
+    // closed either way.
+    Id3v2Error Close();
 
-    // Zero bytes written after the frames when a temporary file is used.
-    int32_t padding = static_cast<int32_t>(kId3TempPadding);
-    int mode = 0;
+private:
+    Id3v2Error Append(const char* id, uint8_t status, uint8_t format, const uint8_t* body,
+                      size_t size, uint64_t fileOffset, uint32_t fileBytes);
+    bool StillInFile(const CarriedFrame& frame);
+    // Bytes of frames written so far (the tag size the header will state).
+    uint32_t FramesWritten() const;
+    // The room a tag written over the old region has after its header. A 2.4
+    // footer's 10 bytes are taken in as padding so that the audio does not move.
+    uint32_t InPlaceCapacity() const { return oldRegion_ - 10; }
+    Id3v2Error FinishInPlace();
+    Id3v2Error FinishThroughTemp();
+    void RestoreRegion(const std::vector<uint8_t>& old);
 
-    std::string path;
-    std::unique_ptr<File> file;  // the audio file, opened for reading and writing
-    uint64_t fileLength = 0;
+    std::string path_;
+    std::unique_ptr<File> file_;  // the audio file, opened for reading and writing
+    uint64_t fileLength_ = 0;
     // The old tag region: header, body and a 2.4 footer (0 without a tag). In
     // place, the new tag fills exactly this many bytes.
-    uint32_t oldRegion = 0;
-    bool inPlace = false;
-    bool hadFooter = false;
+    uint32_t oldRegion_ = 0;
+    bool inPlace_ = false;
     // Set by the first failed frame; the close then abandons the rewrite.
-    Id3v2Error failure = Id3v2Error::NoError;
-
+    Id3v2Error failure_ = Id3v2Error::NoError;
     // Header and frames written so far (the tag region being built), less
-    // the bodies copied from the file, which `spans` places into it.
-    std::vector<uint8_t> out;
-    std::vector<Id3FileSpan> spans;
-    uint64_t spanBytes = 0;
-
-    // A body buffer of at least `size` bytes for the next frame, grown by
-    // 1024 bytes of slack so that a run of similar frames reuses it. Null
-    // when memory runs out.
-    uint8_t* FrameBuffer(int32_t size);
+    // the bodies copied from the file, which `spans_` places into it.
+    std::vector<uint8_t> out_;
+    std::vector<Id3FileSpan> spans_;
+    uint64_t spanBytes_ = 0;
 };
-
-// Opens `path` for writing a new tag (mode must hold kId3StreamWrite). Null
-// with `error` set when the file cannot be opened for writing (WriteFailed),
-// cannot be read (ReadFailed), holds a tag larger than itself (TagCorrupt) or
-// memory runs out (OutOfMemory).
-Id3v2Stream* Id3v2Open(const std::string& path, int mode, Id3v2Error& error, uint32_t wantedSize);
-// Appends the current frame (frameId, frameStatus, frameFormat, frameSize
-// bytes of body, then frameFileBytes of the file) to the tag. BadIdentifier
-// for an identifier that is not four digits or upper-case letters,
-// OldTagTooSmall when an in-place tag would overflow the old region or take
-// bytes from the file, WriteFailed when the tag would exceed the largest size
-// ID3v2 can state.
-Id3v2Error Id3v2NextFrame(Id3v2Stream* stream);
-// Puts the new tag into the file (unless a frame failed, in which case the
-// rewrite is abandoned and that frame's code returned), then frees the
-// stream. Closing a null stream gives NoError.
-Id3v2Error Id3v2Close(Id3v2Stream* stream);
 
 // The ID3v2 tag region at the head of an open file of `fileLength` bytes:
 // NoError with `region` = header + body (+ a 2.4 footer), or `region` = 0

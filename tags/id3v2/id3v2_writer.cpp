@@ -2,6 +2,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "tags/id3v2/frame_table.h"
@@ -18,70 +19,37 @@ bool HasFrameOfType(const FrameList& frames, int type) {
     return false;
 }
 
-bool ReadAt(File& file, uint64_t offset, uint8_t* buffer, size_t size) {
-    if (!file.Seek(offset)) return false;
-    size_t done = 0;
-    while (done < size) {
-        const size_t got = file.Read(buffer + done, size - done);
-        if (got == 0) break;
-        done += got;
-    }
-    return done == size;
-}
-
-// Whether the body a carried frame left in the file is still where it was
-// read: its header, first and last bytes unchanged. 0, else 5 with the
-// reason that another program changed the file.
-Id3v2Error CheckStillInFile(Id3v2Stream& s, const CarriedFrame& frame) {
-    uint8_t bytes[sizeof frame.check];
-    const bool inside = frame.fileOffset + frame.fileBytes <= s.fileLength &&
-                        frame.checkOffset + frame.checkSize <= s.fileLength;
-    const bool same =
-        inside && ReadAt(*s.file, frame.checkOffset, bytes, frame.checkSize) &&
-        std::memcmp(bytes, frame.check, frame.checkSize) == 0 &&
-        ReadAt(*s.file, frame.fileOffset + frame.fileBytes - frame.tailSize, bytes, frame.tailSize) &&
-        std::memcmp(bytes, frame.tail, frame.tailSize) == 0;
-    if (same) return Id3v2Error::NoError;
-    SetFileError(kReasonChanged);
-    return Id3v2Error::ReadFailed;
-}
-
-Id3v2Error WriteFrames(Id3v2Stream& s, const FrameList& frames, const CarriedFrameList* carried) {
+Id3v2Error WriteFrames(Id3v2Stream& stream, const FrameList& frames,
+                       const CarriedFrameList* carried) {
+    // One body buffer for every frame, grown with some slack so that a run
+    // of similar frames reuses it.
+    std::vector<uint8_t> body;
     for (const auto& frame : frames) {
         if (!frame) continue;
         const int size = frame->GetSize();
-        uint8_t* buffer = s.FrameBuffer(size);
-        if (!buffer) return size < 0 ? Id3v2Error::FrameCorrupt : Id3v2Error::OutOfMemory;
-        const Id3v2Error rc = frame->GetData(buffer, static_cast<int>(s.body.size()));
+        if (size < 0) return Id3v2Error::FrameCorrupt;
+        if (body.empty() || static_cast<size_t>(size) > body.size()) {
+            try {
+                std::vector<uint8_t> grown(static_cast<size_t>(size) + 1024);
+                body.swap(grown);
+            } catch (const std::bad_alloc&) {
+                return Id3v2Error::OutOfMemory;
+            }
+        }
+        const Id3v2Error rc = frame->GetData(body.data(), static_cast<int>(body.size()));
         if (rc != Id3v2Error::NoError) return rc;
         // A frame of no known type has an empty identifier; the stream refuses it.
-        const char* id = frame->Id();
-        std::memset(s.frameId, 0, sizeof s.frameId);
-        for (int i = 0; i < 4 && id[i] != 0; ++i) s.frameId[i] = id[i];
-        s.frameStatus = 0;
-        s.frameFormat = 0;
-        s.frameSize = size;
-        const Id3v2Error written = Id3v2NextFrame(&s);
+        char id[5] = {0, 0, 0, 0, 0};
+        const char* known = frame->Id();
+        for (int i = 0; i < 4 && known[i] != 0; ++i) id[i] = known[i];
+        const Id3v2Error written =
+            stream.WriteFrame(id, 0, 0, body.data(), static_cast<size_t>(size));
         if (written != Id3v2Error::NoError) return written;
     }
     if (!carried) return Id3v2Error::NoError;
     // Frames the record does not keep go back exactly as they were read.
     for (const CarriedFrame& frame : *carried) {
-        if (frame.InFile()) {
-            const Id3v2Error checked = CheckStillInFile(s, frame);
-            if (checked != Id3v2Error::NoError) return checked;
-        }
-        const int32_t size = static_cast<int32_t>(frame.body.size());
-        uint8_t* buffer = s.FrameBuffer(size);
-        if (!buffer) return Id3v2Error::OutOfMemory;
-        if (size != 0) std::memcpy(buffer, frame.body.data(), frame.body.size());
-        std::memcpy(s.frameId, frame.id, 4);
-        s.frameStatus = frame.status;
-        s.frameFormat = frame.format;
-        s.frameSize = size;
-        s.frameFileOffset = frame.fileOffset;
-        s.frameFileBytes = frame.fileBytes;
-        const Id3v2Error written = Id3v2NextFrame(&s);
+        const Id3v2Error written = stream.WriteCarried(frame);
         if (written != Id3v2Error::NoError) return written;
     }
     return Id3v2Error::NoError;
@@ -117,14 +85,14 @@ Id3v2Error WriteId3v2(const std::string& path, FrameList& frames, bool hasId3v2,
     }
     if (wanted > kId3MaxTagSize) return Id3v2Error::WriteFailed;
 
-    Id3v2Error error = Id3v2Error::NoError;
-    const int mode = kId3StreamWrite | (fromFile == 0 ? kId3StreamWantedSize : 0);
-    Id3v2Stream* stream = Id3v2Open(path, mode, error, static_cast<uint32_t>(wanted - fromFile));
-    if (!stream) return error;
-    stream->padding = static_cast<int32_t>(kId3TempPadding);
-    const Id3v2Error rc = WriteFrames(*stream, frames, carried);
-    if (rc != Id3v2Error::NoError && stream->failure == Id3v2Error::NoError) stream->failure = rc;
-    return Id3v2Close(stream);
+    Id3v2Stream stream;
+    const Id3v2Error opened =
+        stream.Open(path, static_cast<uint32_t>(wanted - fromFile), fromFile == 0);
+    if (opened != Id3v2Error::NoError) return opened;
+    // A failure leaves the file as it was: the stream abandons the rewrite.
+    const Id3v2Error rc = WriteFrames(stream, frames, carried);
+    if (rc != Id3v2Error::NoError) return rc;
+    return stream.Close();
 }
 
 Id3v2Error RemoveId3v2File(const std::string& path) {

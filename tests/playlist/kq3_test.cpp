@@ -123,7 +123,7 @@ protected:
         r.mpeg.seconds = seconds;
         r.mpeg.layer = 3;
         entry->FromPlaylistRecord(r);
-        entry->AddFrame(new Id3v2FieldFrame(kTIT2, name), false);
+        entry->AddFrame(std::make_unique<Id3v2FieldFrame>(kTIT2, name), false);
         entry->SetVolumeSerial(serial);
         return entry;
     }
@@ -249,10 +249,10 @@ TEST(Kq3Parse, UnterminatedId3v1TextsAreCutAtTheirLastByte) {
 TEST(Kq3Parse, WriterStoresOnlyFramesTheReaderTakesBack) {
     SongRecord entry("x.mp3", false);
     entry.SetTagFlags(kTagId3v2 | kTagId3v1);  // bit 0 without a block
-    entry.AddFrame(new Id3v2FieldFrame(kTIT2, "Title"), false);
-    entry.AddFrame(new Id3v2FieldFrame(kTXXX, "user text"), false);  // field frame, not kept
-    entry.AddFrame(new Id3v2FieldFrame(kTLEN, "1000"), false);
-    entry.AddFrame(new Id3v2BinaryFrame(kPOPM), false);
+    entry.AddFrame(std::make_unique<Id3v2FieldFrame>(kTIT2, "Title"), false);
+    entry.AddFrame(std::make_unique<Id3v2FieldFrame>(kTXXX, "user text"), false);  // field frame, not kept
+    entry.AddFrame(std::make_unique<Id3v2FieldFrame>(kTLEN, "1000"), false);
+    entry.AddFrame(std::make_unique<Id3v2BinaryFrame>(kPOPM), false);
     std::string file;
     appendKq3Header(1, 0, file);
     appendKq3Song(entry, file);
@@ -269,11 +269,11 @@ TEST_F(Kq3Test, SaveThenLoadKeepsVolumesRatingsAndCommentTextOnly) {
     list.playlist.appendVolume(VolumeBytes("MUSIC", 0xCAFE0001).data());
     auto entry = MakeEntry("C:\\Music\\One.mp3", 3725, 0xCAFE0001);
     entry->SetRating(9);  // out of range, kept as it is
-    auto* comm = new Id3v2FieldFrame(kCOMM, "Comment text");
+    auto comm = std::make_unique<Id3v2FieldFrame>(kCOMM, "Comment text");
     comm->SetLanguage('f' << 16 | 'r' << 8 | 'a');
     comm->Fields()[0] = "description";
-    entry->AddFrame(comm, false);
-    entry->AddFrame(new Id3v2FieldFrame(kUSLT, "lyrics"), false);
+    entry->AddFrame(std::move(comm), false);
+    entry->AddFrame(std::make_unique<Id3v2FieldFrame>(kUSLT, "lyrics"), false);
     list.playlist.append(std::move(entry));
     const std::string path = dir_.Path("list.kq3");
     ASSERT_EQ(saveKq3(list.playlist, path, &prompter_), Kq3Save::Saved);

@@ -38,8 +38,8 @@ protected:
         if (tagged) {
             SongRecord record(path, true);
             record.RemoveTags(3);
-            record.AddFrame(new Id3v2FieldFrame(kTPE1, artist), false);
-            record.AddFrame(new Id3v2FieldFrame(kTIT2, title), false);
+            record.AddFrame(std::make_unique<Id3v2FieldFrame>(kTPE1, artist), false);
+            record.AddFrame(std::make_unique<Id3v2FieldFrame>(kTIT2, title), false);
             record.SetTagFlags(kTagId3v2);
             EXPECT_EQ(record.SaveTags(), Id3v2Error::NoError);
         }

@@ -99,7 +99,7 @@ TEST_F(SongRecordFileTest, FailingReadsNeverYieldATagToSave) {
             EXPECT_EQ(SongRecord::MainText(record->GetFrame(kTIT2)), "T") << nth;
         } else {
             EXPECT_TRUE(record->HasUnreadableId3v2()) << nth;
-            record->AddFrame(new Id3v2FieldFrame(kTALB, "New"), false);
+            record->AddFrame(std::make_unique<Id3v2FieldFrame>(kTALB, "New"), false);
             record->SetTagFlags(kTagId3v2);
             EXPECT_EQ(record->SaveTags(), Id3v2Error::TagCorrupt) << nth;
         }
@@ -156,7 +156,7 @@ TEST_F(SongRecordFileTest, UnreadableTagIsNeverSavedOverButCanBeRemoved) {
         SongRecord record(path, true);
         const Id3v1Tag block = MakeBlock("New title");
         record.SetId3v1(&block);
-        record.AddFrame(new Id3v2FieldFrame(kTIT2, "New"), true);
+        record.AddFrame(std::make_unique<Id3v2FieldFrame>(kTIT2, "New"), true);
         record.SetTagFlags(3);
         EXPECT_EQ(record.SaveTags(), Id3v2Error::TagCorrupt) << which;
         EXPECT_FALSE(record.CanSaveTags()) << which;
@@ -166,7 +166,7 @@ TEST_F(SongRecordFileTest, UnreadableTagIsNeverSavedOverButCanBeRemoved) {
         EXPECT_TRUE(fresh.RemoveTagsAndSave(2)) << which;
         EXPECT_EQ(ReadBytes(path), MpegAudio(3000) + Id3v1Trailer("Old")) << which;
         // Once removed, the record saves normally again.
-        fresh.AddFrame(new Id3v2FieldFrame(kTIT2, "Fresh"), true);
+        fresh.AddFrame(std::make_unique<Id3v2FieldFrame>(kTIT2, "Fresh"), true);
         fresh.SetTagFlags(fresh.GetTagFlags() | kTagId3v2);
         EXPECT_EQ(fresh.SaveTags(), Id3v2Error::NoError);
     }
@@ -369,9 +369,9 @@ TEST_F(SongRecordFileTest, Id3v2ToId3v1CutsFieldsAndParsesNumbers) {
 
 TEST(SongRecordPlaylist, RecordRoundTripCarriesFlagsSizesAndStream) {
     SongRecord source("dir/song.mp3", false);
-    source.AddFrame(new Id3v2FieldFrame(kTIT2, "t"), false);
-    source.AddFrame(new Id3v2BinaryFrame(kPOPM), false);
-    source.AddFrame(new Id3v2FieldFrame(kCOMM, "c"), false);
+    source.AddFrame(std::make_unique<Id3v2FieldFrame>(kTIT2, "t"), false);
+    source.AddFrame(std::make_unique<Id3v2BinaryFrame>(kPOPM), false);
+    source.AddFrame(std::make_unique<Id3v2FieldFrame>(kCOMM, "c"), false);
     source.SetTagFlags(3);
     MpegInfo& mpeg = source.GetMpegInfo();
     int32_t* fields = &mpeg.fileSize;

@@ -36,9 +36,9 @@ TEST(TagFieldReader, Id3v2FirstFallsBackToId3v1ForAnEmptyFrame) {
     SongRecord record("x.mp3", false);
     const Id3v1Tag block = Block();
     record.SetId3v1(&block);
-    record.AddFrame(new Id3v2FieldFrame(kTALB, ""), false);
-    record.AddFrame(new Id3v2FieldFrame(kTIT2, "V2 title"), false);
-    record.AddFrame(new Id3v2FieldFrame(kTIT2, "Second title"), false);
+    record.AddFrame(std::make_unique<Id3v2FieldFrame>(kTALB, ""), false);
+    record.AddFrame(std::make_unique<Id3v2FieldFrame>(kTIT2, "V2 title"), false);
+    record.AddFrame(std::make_unique<Id3v2FieldFrame>(kTIT2, "Second title"), false);
     EXPECT_EQ(Field(record, kTALB, kId3v2ThenId3v1), "Best");
     EXPECT_EQ(Field(record, kTALB, kFromId3v2), "");
     EXPECT_EQ(Field(record, kTIT2, kId3v2ThenId3v1), "V2 title");
@@ -73,8 +73,8 @@ TEST(TagFieldReader, CallersTextStaysWhenTheTagHasNothing) {
 
 TEST(TagFieldReader, OnlyKeptFieldFrameTypesAreRead) {
     SongRecord record("x.mp3", false);
-    record.AddFrame(new Id3v2FieldFrame(kTLEN, "1234"), false);  // not kept
-    record.AddFrame(new Id3v2FieldFrame(kCOMM, "Said"), false);
+    record.AddFrame(std::make_unique<Id3v2FieldFrame>(kTLEN, "1234"), false);  // not kept
+    record.AddFrame(std::make_unique<Id3v2FieldFrame>(kCOMM, "Said"), false);
     EXPECT_EQ(Field(record, kTLEN, kFromId3v2, "keep"), "keep");
     EXPECT_EQ(Field(record, -1, kFromId3v2, "keep"), "keep");
     EXPECT_EQ(Field(record, kCOMM, kFromId3v2), "Said");  // the main field, not the description

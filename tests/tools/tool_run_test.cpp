@@ -204,7 +204,7 @@ TEST_F(ToolRunTest, ATagTheEngineRefusesToSaveIsRefusedBeforeAnyQuestion) {
     const std::string path = Write("future.mp3", tag + Audio());
     ASSERT_TRUE(Fs().SetAttributes(path, kAttrReadOnly));
     SongRecord record(path, true);
-    record.AddFrame(new Id3v2FieldFrame(kTIT2, "New"), true);
+    record.AddFrame(std::make_unique<Id3v2FieldFrame>(kTIT2, "New"), true);
     ToolSave save;
     save.askReadOnly = true;
     save.prompter = &prompter_;

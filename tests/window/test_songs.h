@@ -30,7 +30,7 @@ inline SongRecord& AddSong(Playlist& playlist, const std::string& path, int seco
 
 // Sets an ID3v2 text frame (and the ID3v2 tag flag).
 inline void SetV2(SongRecord& record, int type, const std::string& text) {
-    record.AddFrame(new Id3v2FieldFrame(type, text), true);
+    record.AddFrame(std::make_unique<Id3v2FieldFrame>(type, text), true);
     record.SetTagFlags(record.GetTagFlags() | kTagId3v2);
 }
 

@@ -236,8 +236,9 @@ int Run(const std::vector<std::string>& args) {
     if (o.rating >= 0) {
         td::Id3v2Frame* popm = record.GetFrame(td::kPOPM);
         if (!popm) {
-            popm = td::CreateFrame(td::kPOPM);
-            if (!popm || !record.AddFrame(popm, false)) {
+            std::unique_ptr<td::Id3v2Frame> fresh = td::CreateFrame(td::kPOPM);
+            popm = fresh.get();
+            if (!popm || !record.AddFrame(std::move(fresh), false)) {
                 return Fail(o, td::Id3v2ErrorText(td::Id3v2Error::OutOfMemory));
             }
         }
