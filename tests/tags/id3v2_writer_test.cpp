@@ -147,7 +147,7 @@ TEST_F(Id3v2WriterTest, FrameOver16MiBStatesItsWholeSize) {
     const std::string path = Make(NoiseAudio(100));
     const uint32_t total = (1u << 24) + 100;
     FrameList frames = FramesTotalling(total);
-    ASSERT_EQ(0, WriteId3v2(path, frames, true, 0));
+    ASSERT_EQ(Id3v2Error::NoError, WriteId3v2(path, frames, true, 0));
     EXPECT_EQ(ReadBytes(path).substr(10, 8), "TIT2" + BigEndian(total - 25));
 }
 
