@@ -13,6 +13,7 @@
 #include "tags/id3v2/frame.h"
 #include "tags/id3v2/frame_table.h"
 #include "tags/id3v2/id3v2_error.h"
+#include "tags/id3v2/id3v2_flags.h"
 #include "tags/id3v2/id3v2_tag.h"
 #include "tags/mpeg/memory_file.h"
 
@@ -68,8 +69,8 @@ void CheckResult(td::Id3v2Error rc, const td::FrameList& frames, const td::Carri
         for (int i = 0; i < 4; ++i) Check(IsIdChar(c.id[i]));
         Check(c.id[4] == 0);
         Check(c.Size() != 0);
-        Check((c.status & 0x9F) == 0);
-        Check((c.format & 0x1F) == 0);
+        Check((c.status & ~(td::kFrameFileAlter | td::kFrameReadOnly)) == 0);
+        Check((c.format & ~(td::kFrameCompressed | td::kFrameEncrypted | td::kFrameGrouped)) == 0);
     }
 }
 

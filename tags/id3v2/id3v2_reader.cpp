@@ -17,6 +17,7 @@
 #include "platform/file_system.h"
 #include "platform/text_codec.h"
 #include "tags/id3v2/frame_table.h"
+#include "tags/id3v2/id3v2_flags.h"
 #include "tags/id3v2/id3v2_tag.h"
 
 namespace td {
@@ -33,6 +34,18 @@ uint32_t Be32(const uint8_t* b) {
     return (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
 }
 uint32_t Be24(const uint8_t* b) { return (uint32_t(b[0]) << 16) | (uint32_t(b[1]) << 8) | b[2]; }
+// The ID3v2.3 flags of a frame; the rest have no meaning there.
+constexpr uint8_t kFrameFormatFlags = kFrameCompressed | kFrameEncrypted | kFrameGrouped;
+// The status flags a frame written back keeps.
+constexpr uint8_t kFrameKeptStatus = kFrameFileAlter | kFrameReadOnly;
+
+// ID3v2.4 status flags in their ID3v2.3 places.
+uint8_t StatusFrom24(uint8_t status24) {
+    return static_cast<uint8_t>(((status24 & kFrame24TagAlter) ? kFrameTagAlter : 0) |
+                                ((status24 & kFrame24FileAlter) ? kFrameFileAlter : 0) |
+                                ((status24 & kFrame24ReadOnly) ? kFrameReadOnly : 0));
+}
+
 bool IsSynchsafe(const uint8_t* b) { return ((b[0] | b[1] | b[2] | b[3]) & 0x80) == 0; }
 uint32_t Synchsafe32(const uint8_t* b) {
     return (uint32_t(b[0] & 0x7F) << 21) | (uint32_t(b[1] & 0x7F) << 14) |
@@ -47,6 +60,9 @@ bool IsValidId(const uint8_t* p, size_t length) {
     return true;
 }
 
+// The 10-byte tag header:
+//   "ID3"  major  revision  flags  size
+//   3      1      1         1      4 synchsafe (7 bits a byte), tag after the header
 bool ParseHeader(const uint8_t* b, Id3v2Header& header) {
     if (b[0] != 'I' || b[1] != 'D' || b[2] != '3' || !IsSynchsafe(b + 6)) return false;
     header.major = b[3];
@@ -397,8 +413,12 @@ bool CanLeaveInFile(const Id3v2Header& header, const uint8_t* h, const uint8_t* 
     // Unsynchronised or compressed ID3v2.4 bodies must be decoded to be
     // written as ID3v2.3; encrypted ones are rebuilt in another layout.
     const uint8_t format = h[9];
-    if ((header.flags & 0x80) || (format & 0x0E)) return false;
-    const size_t extra = ((format & 0x40) ? 1 : 0) + ((format & 0x01) ? 4 : 0);
+    if ((header.flags & kId3Unsync) ||
+        (format & (kFrame24Compressed | kFrame24Encrypted | kFrame24Unsync))) {
+        return false;
+    }
+    const size_t extra =
+        ((format & kFrame24Grouped) ? 1 : 0) + ((format & kFrame24DataLength) ? 4 : 0);
     if (n <= extra) return false;
     const char id[5] = {char(h[0]), char(h[1]), char(h[2]), char(h[3]), 0};
     const uint8_t encoding = b[extra];
@@ -444,13 +464,13 @@ Id3v2Error TagParser::Parse(const uint8_t* data, size_t n) {
     const int major = header_.major;
     Bytes resynced;
     // ID3v2.2 defined a compression flag but never a compression scheme.
-    if (major == 2 && (header_.flags & 0x40)) return Id3v2Error::TagCorrupt;
+    if (major == 2 && (header_.flags & kId3ExtendedHeader)) return Id3v2Error::TagCorrupt;
     if (sparse_ != nullptr) {
         plainSizes_ = sparse_->plainSizes;
         return ParseFrames(data, n, sparse_->start);
     }
     if (major == 2) {
-        if (header_.flags & 0x80) {
+        if (header_.flags & kId3Unsync) {
             UndoUnsync(data, n, resynced);
             data = resynced.data();
             n = resynced.size();
@@ -458,13 +478,13 @@ Id3v2Error TagParser::Parse(const uint8_t* data, size_t n) {
         return ParseFrames(data, n, 0);
     }
     if (major == 3) {
-        if (header_.flags & 0x80) {
+        if (header_.flags & kId3Unsync) {
             UndoUnsync(data, n, resynced);
             data = resynced.data();
             n = resynced.size();
         }
         size_t pos = 0;
-        if ((header_.flags & 0x40) && !StartsWithFrame(data, n, false)) {
+        if ((header_.flags & kId3ExtendedHeader) && !StartsWithFrame(data, n, false)) {
             // The extended header's size does not count its own four bytes.
             if (n < 4) return Id3v2Error::NoError;
             const uint64_t extended = 4 + uint64_t(Be32(data));
@@ -475,7 +495,7 @@ Id3v2Error TagParser::Parse(const uint8_t* data, size_t n) {
     }
     if (major == 4) {
         size_t pos = 0;
-        if ((header_.flags & 0x40) && !StartsWithFrame(data, n, true)) {
+        if ((header_.flags & kId3ExtendedHeader) && !StartsWithFrame(data, n, true)) {
             // Synchsafe, and counting itself.
             if (n < 6 || !IsSynchsafe(data)) return Id3v2Error::NoError;
             const uint32_t extended = Synchsafe32(data);
@@ -555,14 +575,15 @@ Id3v2Error TagParser::Frame23(const uint8_t* h, const uint8_t* body, size_t size
     // Encrypted, or compressed or grouped without room for what that needs,
     // or a stream that does not inflate: nothing can be decoded, so the frame
     // travels as it is.
-    const size_t extra = ((format & 0x80) ? 4 : 0) + ((format & 0x20) ? 1 : 0);
+    const bool compressed = (format & kFrameCompressed) != 0;
+    const size_t extra = (compressed ? 4 : 0) + ((format & kFrameGrouped) ? 1 : 0);
     Bytes plain;
-    if ((format & 0x40) || size < extra ||
-        ((format & 0x80) && !Inflate(body + extra, size - extra, Be32(body), plain))) {
-        Carry(id, status, format & 0xE0, body, size);
+    if ((format & kFrameEncrypted) || size < extra ||
+        (compressed && !Inflate(body + extra, size - extra, Be32(body), plain))) {
+        Carry(id, status, format & kFrameFormatFlags, body, size);
         return Id3v2Error::NoError;
     }
-    if (format & 0x80) return Deliver(id, status, plain.data(), plain.size());
+    if (compressed) return Deliver(id, status, plain.data(), plain.size());
     return Deliver(id, status, body + extra, size - extra);  // after the group identifier
 }
 
@@ -570,14 +591,12 @@ Id3v2Error TagParser::Frame24(const uint8_t* h, const uint8_t* body, size_t size
     char id[5] = {char(h[0]), char(h[1]), char(h[2]), char(h[3]), 0};
     const uint8_t status24 = h[8];
     const uint8_t format = h[9];
-    const uint8_t status = static_cast<uint8_t>(((status24 & 0x40) ? 0x80 : 0) |
-                                                ((status24 & 0x20) ? 0x40 : 0) |
-                                                ((status24 & 0x10) ? 0x20 : 0));
-    const bool grouped = (format & 0x40) != 0;
-    const bool compressed = (format & 0x08) != 0;
-    const bool encrypted = (format & 0x04) != 0;
-    const bool unsync = (format & 0x02) != 0 || (header_.flags & 0x80) != 0;
-    const bool hasLength = (format & 0x01) != 0;
+    const uint8_t status = StatusFrom24(status24);
+    const bool grouped = (format & kFrame24Grouped) != 0;
+    const bool compressed = (format & kFrame24Compressed) != 0;
+    const bool encrypted = (format & kFrame24Encrypted) != 0;
+    const bool unsync = (format & kFrame24Unsync) != 0 || (header_.flags & kId3Unsync) != 0;
+    const bool hasLength = (format & kFrame24DataLength) != 0;
 
     // Extra bytes follow the header in flag order: group, method, data length.
     const size_t extra = (grouped ? 1 : 0) + (encrypted ? 1 : 0) + (hasLength ? 4 : 0);
@@ -612,8 +631,9 @@ Id3v2Error TagParser::Frame24(const uint8_t* h, const uint8_t* body, size_t size
         if (encrypted) raw.push_back(method);
         if (grouped) raw.push_back(group);
         raw.insert(raw.end(), data, data + n);
-        const uint8_t format23 = static_cast<uint8_t>((compressed ? 0x80 : 0) |
-                                                      (encrypted ? 0x40 : 0) | (grouped ? 0x20 : 0));
+        const uint8_t format23 =
+            static_cast<uint8_t>((compressed ? kFrameCompressed : 0) |
+                                 (encrypted ? kFrameEncrypted : 0) | (grouped ? kFrameGrouped : 0));
         Carry(id, status, format23, raw.data(), raw.size());
         return Id3v2Error::NoError;
     }
@@ -692,12 +712,12 @@ void TagParser::Carry(const char* id, uint8_t status, uint8_t format, const uint
                       size_t size) {
     if (carried_ == nullptr) return;
     // Tag alter preservation: the frame asks to be discarded when the tag changes.
-    if (status & 0x80) return;
+    if (status & kFrameTagAlter) return;
     // A frame body is at least one byte; an empty one carries nothing.
     if (size == 0) return;
     CarriedFrame frame;
     std::memcpy(frame.id, id, 4);
-    frame.status = status & 0x60;
+    frame.status = status & kFrameKeptStatus;
     frame.format = format;
     frame.body.assign(body, body + size);
     carried_->push_back(std::move(frame));
@@ -724,11 +744,9 @@ void TagParser::LeaveInFile(const uint8_t* h, const LargeBody& large) {
     } else if (header_.major == 4) {
         const uint8_t status24 = h[8];
         const uint8_t format = h[9];
-        frame.status = static_cast<uint8_t>(((status24 & 0x40) ? 0x80 : 0) |
-                                            ((status24 & 0x20) ? 0x40 : 0) |
-                                            ((status24 & 0x10) ? 0x20 : 0));
+        frame.status = StatusFrom24(status24);
         // The group identifier and the data length go, as in a decoded frame.
-        skip = ((format & 0x40) ? 1 : 0) + ((format & 0x01) ? 4 : 0);
+        skip = ((format & kFrame24Grouped) ? 1 : 0) + ((format & kFrame24DataLength) ? 4 : 0);
         const char id[5] = {char(h[0]), char(h[1]), char(h[2]), char(h[3]), 0};
         if (std::strcmp(id, "SEEK") == 0 || std::strcmp(id, "ASPI") == 0) return;
         std::memcpy(frame.id, std::strcmp(id, "TIPL") == 0 ? "IPLS" : id, 4);
@@ -745,16 +763,16 @@ void TagParser::LeaveInFile(const uint8_t* h, const LargeBody& large) {
         if (header_.major == 3) {
             frame.status = h[8];
             const uint8_t format = h[9];
-            if (format & 0xC0) {
-                frame.format = format & 0xE0;  // undecodable: travels as it is
-            } else if (format & 0x20) {
+            if (format & (kFrameCompressed | kFrameEncrypted)) {
+                frame.format = format & kFrameFormatFlags;  // undecodable: travels as it is
+            } else if (format & kFrameGrouped) {
                 skip = 1;  // the group identifier goes, as in a decoded frame
             }
         }
     }
     // Tag alter preservation: the frame asks to be discarded when the tag changes.
-    if (frame.status & 0x80) return;
-    frame.status &= 0x60;
+    if (frame.status & kFrameTagAlter) return;
+    frame.status &= kFrameKeptStatus;
     frame.fileOffset = large.offset + skip;
     frame.fileBytes = large.size - static_cast<uint32_t>(skip);
     if (frame.fileBytes == 0 && frame.body.empty()) return;
@@ -809,13 +827,14 @@ Id3v2Error ReadSparse(File& file, const Id3v2Header& header, size_t n, uint32_t 
     const size_t firstSize = std::min<size_t>(n, sizeof first);
     if (!ReadBodyAt(file, 0, first, firstSize)) return Id3v2Error::ReadFailed;
     size_t pos = 0;
-    if (header.major == 3 && (header.flags & 0x40) && !StartsWithFrame(first, n, false)) {
+    if (header.major == 3 && (header.flags & kId3ExtendedHeader) &&
+        !StartsWithFrame(first, n, false)) {
         if (n < 4) return Id3v2Error::NoError;
         const uint64_t extended = 4 + uint64_t(Be32(first));
         pos = extended > n ? n : static_cast<size_t>(extended);
     }
     if (header.major == 4) {
-        if ((header.flags & 0x40) && !StartsWithFrame(first, n, true)) {
+        if ((header.flags & kId3ExtendedHeader) && !StartsWithFrame(first, n, true)) {
             const uint32_t extended = n >= 6 && IsSynchsafe(first) ? Synchsafe32(first) : 0;
             pos = extended < 6 || extended > n ? n : extended;
         }
@@ -940,7 +959,8 @@ Id3v2Error ReadId3v2Frames(File& file, FrameList& frames, uint32_t& tagSize, Car
     // far as it goes; never allocate what the file cannot supply.
     const uint64_t remaining = fileSize > 10 ? fileSize - 10 : 0;
     const size_t available = static_cast<size_t>(header.size < remaining ? header.size : remaining);
-    const bool resynchronised = (header.major == 2 || header.major == 3) && (header.flags & 0x80);
+    const bool resynchronised =
+        (header.major == 2 || header.major == 3) && (header.flags & kId3Unsync);
     if (available > largeBody && !resynchronised) {
         try {
             Bytes image;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "tags/id3v2/id3v2_flags.h"
 
 namespace td {
 
@@ -112,9 +113,61 @@ std::string Printf(const char* format, ...) {
     return out;
 }
 
+// The four header bytes, most significant bit first:
+//
+//   AAAAAAAA AAABBCCD EEEEFFGH IIJJKLMM
+//   A  sync, all set              B  version: 00 MPEG 2.5, 10 MPEG-2, 11 MPEG-1
+//   C  layer: 01 III, 10 II, 11 I D  protection: 0 when a CRC follows
+//   E  bit-rate index             F  sampling-frequency index
+//   G  padding                    H  private
+//   I  channel mode               J  mode extension
+//   K  copyright                  L  original
+//   M  emphasis
+struct HeaderField {
+    int shift;
+    uint32_t mask;  // after the shift
+};
+constexpr HeaderField kSync{21, 0x7FF};
+constexpr HeaderField kVersion{19, 3};
+constexpr HeaderField kLayer{17, 3};
+constexpr HeaderField kProtection{16, 1};
+constexpr HeaderField kBitrateIndex{12, 15};
+constexpr HeaderField kFrequencyIndex{10, 3};
+constexpr HeaderField kPadding{9, 1};
+constexpr HeaderField kPrivate{8, 1};
+constexpr HeaderField kChannelMode{6, 3};
+constexpr HeaderField kModeExtension{4, 3};
+constexpr HeaderField kCopyright{3, 1};
+constexpr HeaderField kOriginal{2, 1};
+constexpr HeaderField kEmphasis{0, 3};
+// The two version bits on their own: clear high bit for MPEG 2.5, low bit
+// set for MPEG-1.
+constexpr uint32_t kNotMpeg25Bit = 1u << 20;
+constexpr uint32_t kMpeg1Bit = 1u << 19;
+constexpr uint32_t kLayerOneBits = 3;
+constexpr uint32_t kReservedIndex = 15;      // bit-rate index with no bit rate
+constexpr uint32_t kFreeFormatIndex = 0;     // bit-rate index of free format
+constexpr uint32_t kReservedFrequency = 3;   // sampling-frequency index with no frequency
+constexpr int32_t kSingleChannel = 3;        // channel mode
+// The top 16 bits of an MPEG-1 layer I header with a CRC, also the first
+// two bytes of a UTF-16 byte-order mark.
+constexpr uint32_t kLayerOneCrcTop = 0xFFFE;
+
+constexpr uint32_t Mask(HeaderField field) { return field.mask << field.shift; }
+constexpr uint32_t Bits(uint32_t header, HeaderField field) {
+    return (header >> field.shift) & field.mask;
+}
+
+// XingHeader::flags: which fields of a Xing header are present.
+constexpr uint32_t kXingFrames = 1;
+constexpr uint32_t kXingBytes = 2;
+constexpr uint32_t kXingToc = 4;  // a 100-byte table of contents
+constexpr uint32_t kXingQuality = 8;
+
 // Sync, version, layer and sampling frequency: what the headers of one
 // stream share from frame to frame.
-constexpr uint32_t kStreamMask = 0xFFFE0C00u;
+constexpr uint32_t kStreamMask = Mask(kSync) | Mask(kVersion) | Mask(kLayer) | Mask(kFrequencyIndex);
+static_assert(kStreamMask == 0xFFFE0C00u, "sync, version, layer and frequency");
 // How far past the first header that passes the rules a confirmed one is
 // looked for, so that a file that is no MPEG stream at all is not read whole.
 constexpr uint64_t kConfirmWindow = 1024 * 1024;
@@ -203,43 +256,47 @@ bool FindFrameHeader(File& file, uint64_t start, uint64_t fileLength, uint64_t a
 }  // namespace
 
 bool IsValidFrameHeader(uint32_t header) {
-    if ((header & 0xFFE00000u) != 0xFFE00000u) return false;
-    uint32_t layerBits = (header >> 17) & 3;
+    if ((header & Mask(kSync)) != Mask(kSync)) return false;
+    const uint32_t layerBits = Bits(header, kLayer);
     if (layerBits == 0) return false;
-    uint32_t bitrateIndex = (header >> 12) & 15;
-    if (bitrateIndex == 15) return false;
-    if (bitrateIndex == 0) return false;  // free format
-    if (((header >> 10) & 3) == 3) return false;
-    if ((header & (1u << 19)) && layerBits == 3 && (header & (1u << 16))) return false;
-    if ((header >> 16) == 0xFFFE) return false;
+    const uint32_t bitrateIndex = Bits(header, kBitrateIndex);
+    if (bitrateIndex == kReservedIndex) return false;
+    if (bitrateIndex == kFreeFormatIndex) return false;
+    if (Bits(header, kFrequencyIndex) == kReservedFrequency) return false;
+    if ((header & kMpeg1Bit) && layerBits == kLayerOneBits && Bits(header, kProtection)) return false;
+    if ((header >> 16) == kLayerOneCrcTop) return false;
     return true;
 }
 
 bool DecodeFrameHeader(MpegInfo& info, uint32_t header) {
-    if (header & (1u << 20)) {
-        info.lsf = (header & (1u << 19)) ? 0 : 1;
+    if (header & kNotMpeg25Bit) {
+        info.lsf = (header & kMpeg1Bit) ? 0 : 1;
         info.mpeg25 = 0;
     } else {
         info.lsf = 1;
         info.mpeg25 = 1;
     }
-    info.layer = 4 - static_cast<int32_t>((header >> 17) & 3);
-    int32_t frequencyBits = static_cast<int32_t>((header >> 10) & 3);
+    const auto field = [header](HeaderField f) { return static_cast<int32_t>(Bits(header, f)); };
+    info.layer = 4 - field(kLayer);
+    const int32_t frequencyBits = field(kFrequencyIndex);
     info.frequency = info.mpeg25 ? frequencyBits + 6 : frequencyBits + 3 * info.lsf;
-    info.crcProtected = 1 - static_cast<int32_t>((header >> 16) & 1);
-    info.bitrate = static_cast<int32_t>((header >> 12) & 15);
-    info.padding = static_cast<int32_t>((header >> 9) & 1);
-    info.privateBit = static_cast<int32_t>((header >> 8) & 1);
-    info.mode = static_cast<int32_t>((header >> 6) & 3);
-    info.modeExtension = static_cast<int32_t>((header >> 4) & 3);
-    info.copyright = static_cast<int32_t>((header >> 3) & 1);
-    info.original = static_cast<int32_t>((header >> 2) & 1);
-    info.emphasis = static_cast<int32_t>(header & 3);
-    info.channels = info.mode == 3 ? 1 : 2;
+    info.crcProtected = 1 - field(kProtection);
+    info.bitrate = field(kBitrateIndex);
+    info.padding = field(kPadding);
+    info.privateBit = field(kPrivate);
+    info.mode = field(kChannelMode);
+    info.modeExtension = field(kModeExtension);
+    info.copyright = field(kCopyright);
+    info.original = field(kOriginal);
+    info.emphasis = field(kEmphasis);
+    info.channels = info.mode == kSingleChannel ? 1 : 2;
 
-    if (info.bitrate == 0) return false;
-    // Index 15 and frequency bits 3 are reserved: no table entry to compute with.
-    if (info.bitrate == 15 || frequencyBits == 3) return false;
+    if (info.bitrate == static_cast<int32_t>(kFreeFormatIndex)) return false;
+    // Reserved indexes: no table entry to compute with.
+    if (info.bitrate == static_cast<int32_t>(kReservedIndex) ||
+        frequencyBits == static_cast<int32_t>(kReservedFrequency)) {
+        return false;
+    }
     if (info.layer < 1 || info.layer > 3) return false;
     int b = TableBitrate(info);
     int f = TableFrequency(info);
@@ -272,13 +329,14 @@ double BytesPerFrame(const MpegInfo& info) {
 bool ReadXingHeader(const uint8_t* frame, size_t size, XingHeader& xing) {
     if (frame == nullptr || size < 4) return false;
     xing = XingHeader();
-    xing.version = (frame[1] >> 3) & 1;
-    int mode = (frame[3] >> 6) & 3;
+    const uint32_t header = BigEndian32(frame);
+    xing.version = (header & kMpeg1Bit) ? 1 : 0;
+    const bool single = static_cast<int32_t>(Bits(header, kChannelMode)) == kSingleChannel;
     size_t offset;
     if (xing.version)
-        offset = mode != 3 ? 36 : 21;
+        offset = single ? 21 : 36;
     else
-        offset = mode != 3 ? 21 : 13;
+        offset = single ? 13 : 21;
 
     bool isXing = HasMarker(frame, size, offset, "Xing");
     bool isInfo = !isXing && HasMarker(frame, size, offset, "Info");
@@ -287,16 +345,16 @@ bool ReadXingHeader(const uint8_t* frame, size_t size, XingHeader& xing) {
         size_t at = offset + 4;
         xing.flags = Field32(frame, size, at);
         at += 4;
-        if (xing.flags & 1) {
+        if (xing.flags & kXingFrames) {
             xing.frames = Field32(frame, size, at);
             at += 4;
         }
-        if (xing.flags & 2) {
+        if (xing.flags & kXingBytes) {
             xing.bytes = Field32(frame, size, at);
             at += 4;
         }
-        if (xing.flags & 4) at += 100;
-        if (xing.flags & 8) xing.quality = static_cast<int32_t>(Field32(frame, size, at));
+        if (xing.flags & kXingToc) at += 100;
+        if (xing.flags & kXingQuality) xing.quality = static_cast<int32_t>(Field32(frame, size, at));
         return true;
     }
 
@@ -308,7 +366,7 @@ bool ReadXingHeader(const uint8_t* frame, size_t size, XingHeader& xing) {
         xing.quality = static_cast<int32_t>(Field16(frame, size, vbriOffset + 8));
         xing.bytes = Field32(frame, size, vbriOffset + 10);
         xing.frames = Field32(frame, size, vbriOffset + 14);
-        xing.flags = 1 | 2 | 8;
+        xing.flags = kXingFrames | kXingBytes | kXingQuality;
         return true;
     }
     return false;
@@ -360,12 +418,12 @@ void ReadMpegInfo(File& file, uint64_t audioStart, uint64_t fileLength, MpegInfo
     uint64_t audioBytes = audioEnd > headerAt ? audioEnd - headerAt : 0;
 
     XingHeader xing;
-    bool exact = ReadXingHeader(frame.data(), frame.size(), xing) && (xing.flags & 1) &&
+    bool exact = ReadXingHeader(frame.data(), frame.size(), xing) && (xing.flags & kXingFrames) &&
                  xing.frames != 0;
     if (exact && !xing.isInfo) {
         // Variable bit rate: the average over the bytes the header counts, or
         // over the audio bytes when it counts none.
-        double bytes = (xing.flags & 2) ? static_cast<double>(xing.bytes)
+        double bytes = (xing.flags & kXingBytes) ? static_cast<double>(xing.bytes)
                                         : static_cast<double>(audioBytes);
         info.vbr = 1;
         info.frames = ClampToInt32(xing.frames);
@@ -404,7 +462,7 @@ void ReadMpegInfo(const std::string& path, MpegInfo& info, bool hasId3v1) {
         head[3] != 0xFF && head[4] != 0xFF && (head[6] | head[7] | head[8] | head[9]) < 0x80) {
         uint64_t size = (uint64_t(head[6]) << 21) | (uint64_t(head[7]) << 14) |
                         (uint64_t(head[8]) << 7) | uint64_t(head[9]);
-        audioStart = 10 + size + ((head[3] == 4 && (head[5] & 0x10)) ? 10 : 0);
+        audioStart = 10 + size + ((head[3] == 4 && (head[5] & kId3Footer)) ? 10 : 0);
     }
     ReadMpegInfo(*file, audioStart, length, info, hasId3v1);
     file->Close();
