@@ -1,5 +1,5 @@
 // Putting ID3v2.3 tags back into audio files, and cutting them off.
-#include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -63,7 +63,7 @@ Id3v2Error WriteId3v2(const std::string& path, FrameList& frames, bool hasId3v2,
 
     if (!HasFrameOfType(frames, kTSIZ)) {
         try {
-            frames.emplace_back(new Id3v2FieldFrame(kTSIZ, std::to_string(audioSize)));
+            frames.push_back(std::make_unique<Id3v2FieldFrame>(kTSIZ, std::to_string(audioSize)));
         } catch (const std::bad_alloc&) {
             return Id3v2Error::OutOfMemory;
         }
