@@ -43,9 +43,9 @@ void Fill(td::Playlist& playlist, int rows) {
         std::snprintf(path, sizeof path, rng() % 2 ? "D:\\Music\\Song %06d.mp3" : "d:\\MUSIC\\song %06d.MP3",
                       fileNumber);
         auto record = std::make_unique<td::SongRecord>(path, false);
-        record->AddFrame(new td::Id3v2FieldFrame(td::kTPE1, "Artist " + std::to_string(pair % 997)), false);
-        record->AddFrame(new td::Id3v2FieldFrame(td::kTIT2, "Title " + std::to_string(pair)), false);
-        record->AddFrame(new td::Id3v2FieldFrame(td::kTCON, kGenres[rng() % 8]), false);
+        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTPE1, "Artist " + std::to_string(pair % 997)), false);
+        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTIT2, "Title " + std::to_string(pair)), false);
+        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTCON, kGenres[rng() % 8]), false);
         record->SetTagFlags(td::kTagId3v2);
         record->GetMpegInfo().seconds = 60 + static_cast<int>(rng() % 600);
         record->GetMpegInfo().fileSize = static_cast<int32_t>(1000000 + rng() % 9000000);

@@ -60,11 +60,11 @@ void Fill(td::Playlist& playlist, int count) {
         block.genre = static_cast<uint8_t>(1 + i % 100);
         block.track = static_cast<uint32_t>(i % 20 + 1);
         record->SetId3v1(&block);
-        record->AddFrame(new td::Id3v2FieldFrame(td::kTPE1, artist), true);
-        record->AddFrame(new td::Id3v2FieldFrame(td::kTIT2, title), true);
-        record->AddFrame(new td::Id3v2FieldFrame(td::kTALB, album), true);
-        record->AddFrame(new td::Id3v2FieldFrame(td::kTYER, "1999"), true);
-        record->AddFrame(new td::Id3v2FieldFrame(td::kTCON, "Jazz & Blues"), true);
+        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTPE1, artist), true);
+        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTIT2, title), true);
+        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTALB, album), true);
+        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTYER, "1999"), true);
+        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTCON, "Jazz & Blues"), true);
         record->SetTagFlags(td::kTagId3v1 | td::kTagId3v2);
         playlist.append(std::move(record));
     }

@@ -62,7 +62,7 @@ double FloorRound(const std::string& path, int entries, int framesPerEntry, size
         auto record = std::make_unique<td::SongRecord>(name, false);
         record->SetId3v1(&block);
         for (int f = 0; f < framesPerEntry; ++f) {
-            record->AddFrame(new td::Id3v2FieldFrame(td::kTIT2, std::string()), false);
+            record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTIT2, std::string()), false);
         }
         records.push_back(std::move(record));
     }

@@ -42,11 +42,11 @@ void Fill(td::Playlist& playlist, int rows) {
         std::snprintf(path, sizeof path, "D:\\Music\\%s\\%s\\%02d - %s.mp3", artist.c_str(),
                       album.c_str(), static_cast<int>(rng() % 20) + 1, td::bench::RandomWords(rng, 3).c_str());
         auto record = std::make_unique<td::SongRecord>(path, false);
-        record->AddFrame(new td::Id3v2FieldFrame(td::kTPE1, artist), false);
-        record->AddFrame(new td::Id3v2FieldFrame(td::kTIT2, td::bench::RandomWords(rng, 3)), false);
-        record->AddFrame(new td::Id3v2FieldFrame(td::kTALB, album), false);
-        record->AddFrame(new td::Id3v2FieldFrame(td::kTYER, std::to_string(1960 + rng() % 60)), false);
-        if (rng() % 3 == 0) record->AddFrame(new td::Id3v2FieldFrame(td::kCOMM, td::bench::RandomWords(rng, 4)), false);
+        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTPE1, artist), false);
+        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTIT2, td::bench::RandomWords(rng, 3)), false);
+        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTALB, album), false);
+        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTYER, std::to_string(1960 + rng() % 60)), false);
+        if (rng() % 3 == 0) record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kCOMM, td::bench::RandomWords(rng, 4)), false);
         record->SetTagFlags(td::kTagId3v2);
         record->GetMpegInfo().seconds = 120 + static_cast<int>(rng() % 300);
         record->SetRating(static_cast<int>(rng() % 6));

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 #include <utility>
@@ -27,7 +28,7 @@ constexpr int kDefaultRows = 100000;
 constexpr double kTargetMs = 100.0;
 
 void AddField(td::SongRecord& record, int type, const std::string& text) {
-    record.AddFrame(new td::Id3v2FieldFrame(type, text), false);
+    record.AddFrame(std::make_unique<td::Id3v2FieldFrame>(type, text), false);
 }
 
 std::unique_ptr<td::SongRecord> MakeRecord(std::mt19937& rng, int index) {
