@@ -13,6 +13,7 @@
 
 #include "tags/id3v2/frame.h"
 #include "tags/id3v2/id3v2_error.h"
+#include "tags/id3v2/id3v2_flags.h"
 
 namespace td {
 
@@ -27,7 +28,7 @@ struct Id3v2Header {
     uint8_t flags = 0;
     uint32_t size = 0;  // bytes after the 10-byte header (footer not included)
     // Whole tag: header, size and the 10-byte footer of a 2.4 tag that has one.
-    uint32_t TotalSize() const { return 10 + size + ((major >= 4 && (flags & 0x10)) ? 10 : 0); }
+    uint32_t TotalSize() const { return 10 + size + ((major >= 4 && (flags & kId3Footer)) ? 10 : 0); }
 };
 
 // Reads 10 header bytes from the file's current position: ReadFailed when
