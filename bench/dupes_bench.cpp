@@ -43,8 +43,10 @@ void Fill(td::Playlist& playlist, int rows) {
         std::snprintf(path, sizeof path, rng() % 2 ? "D:\\Music\\Song %06d.mp3" : "d:\\MUSIC\\song %06d.MP3",
                       fileNumber);
         auto record = std::make_unique<td::SongRecord>(path, false);
-        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTPE1, "Artist " + std::to_string(pair % 997)), false);
-        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTIT2, "Title " + std::to_string(pair)), false);
+        record->AddFrame(
+            std::make_unique<td::Id3v2FieldFrame>(td::kTPE1, "Artist " + std::to_string(pair % 997)), false);
+        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTIT2, "Title " + std::to_string(pair)),
+                         false);
         record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTCON, kGenres[rng() % 8]), false);
         record->SetTagFlags(td::kTagId3v2);
         record->GetMpegInfo().seconds = 60 + static_cast<int>(rng() % 600);
@@ -110,8 +112,9 @@ int main(int argc, char** argv) {
     const double pairwise = Ms(start);
     start = std::chrono::steady_clock::now();
     const size_t fast = td::findDuplicates(few, 1, o).size();
-    std::printf("  pairwise on %d songs (artist and title + length): %.0f ms, %zu songs; grouped: %.1f ms, %zu songs\n",
-                small, pairwise, marked, Ms(start), fast);
+    std::printf(
+        "  pairwise on %d songs (artist and title + length): %.0f ms, %zu songs; grouped: %.1f ms, %zu songs\n",
+        small, pairwise, marked, Ms(start), fast);
 
     // Judged on processor time: the wall clock of a shared machine says more
     // about its other work than about the search.

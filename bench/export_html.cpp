@@ -28,19 +28,19 @@ namespace {
 using td::bench::Best;
 using td::bench::Timing;
 
-const char* const kArtists[] = {"Miles Davis", "Bj\xF6rk", "AC/DC", "Simon & Garfunkel",
+const char* const kArtists[] = {"Miles Davis",  "Bj\xF6rk",   "AC/DC",          "Simon & Garfunkel",
                                 "Sigur R\xF3s", "The <Band>", "Caf\xE9 Tacuba", "Queen"};
-const char* const kWords[] = {"Blue", "Night", "\"Quoted\"", "R\xEAve", "5 \x80", "Road",
-                              "Song", "Light", "Rain", "Fire"};
+const char* const kWords[] = {"Blue", "Night", "\"Quoted\"", "R\xEAve", "5 \x80",
+                              "Road", "Song",  "Light",      "Rain",    "Fire"};
 
 void Fill(td::Playlist& playlist, int count) {
     for (int i = 0; i < count; ++i) {
         const std::string artist = kArtists[i % 8];
-        const std::string title = std::string(kWords[i % 10]) + " " + kWords[(i / 10) % 10] +
-                                  " " + std::to_string(i);
+        const std::string title =
+            std::string(kWords[i % 10]) + " " + kWords[(i / 10) % 10] + " " + std::to_string(i);
         const std::string album = std::string(kWords[(i / 7) % 10]) + " Album";
-        const std::string path = "/music/" + artist + "/" + album + "/" +
-                                 std::to_string(i % 20 + 1) + " " + title + ".mp3";
+        const std::string path =
+            "/music/" + artist + "/" + album + "/" + std::to_string(i % 20 + 1) + " " + title + ".mp3";
         auto record = std::make_unique<td::SongRecord>(path, false);
         td::MpegInfo& mpeg = record->GetMpegInfo();
         std::memset(&mpeg, 0, sizeof mpeg);
@@ -97,14 +97,15 @@ int main(int argc, char** argv) {
                           {"HTML listing", td::ExportFormat::HtmlListing},
                           {"XML", td::ExportFormat::Xml},
                           {"CSV", td::ExportFormat::Csv}};
-    std::printf("export of %d entries, %d columns, best of %d rounds:\n", entries,
-                view.columnCount(), rounds);
+    std::printf("export of %d entries, %d columns, best of %d rounds:\n", entries, view.columnCount(),
+                rounds);
     int status = 0;
     for (const Form& form : forms) {
         // The bytes alone, without the file.
         const Timing text = Best(rounds, [&] { td::formatExport(form.format, view, options, path); });
         bool written = true;
-        const Timing file = Best(rounds, [&] { written = written && td::writeExport(form.format, path, view, options); });
+        const Timing file =
+            Best(rounds, [&] { written = written && td::writeExport(form.format, path, view, options); });
         if (!written) {
             std::fprintf(stderr, "export_html: cannot write %s\n", path.c_str());
             return 1;
@@ -114,15 +115,14 @@ int main(int argc, char** argv) {
         const double bestFormat = text.wall;
         td::FileStatus info;
         td::Fs().GetStatus(path, info);
-        std::printf("  %-13s %7.1f ms written, %7.1f ms of CPU time (%7.1f ms building the "
-                    "text), %.1f MB\n",
-                    form.name, best, bestCpu, bestFormat,
-                    static_cast<double>(info.size) / 1048576.0);
+        std::printf(
+            "  %-13s %7.1f ms written, %7.1f ms of CPU time (%7.1f ms building the "
+            "text), %.1f MB\n",
+            form.name, best, bestCpu, bestFormat, static_cast<double>(info.size) / 1048576.0);
         // On a shared machine the wall time also counts other processes' turns;
         // the process's own CPU time is what the export costs.
         if (form.format == td::ExportFormat::HtmlTable && bestCpu >= 1000.0) status = 1;
     }
-    std::printf("target: HTML export under 1000 ms of CPU time: %s\n",
-                status == 0 ? "met" : "MISSED");
+    std::printf("target: HTML export under 1000 ms of CPU time: %s\n", status == 0 ? "met" : "MISSED");
     return status;
 }

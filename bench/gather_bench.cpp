@@ -70,8 +70,9 @@ public:
         entries.clear();
         std::mt19937 rng(7);
         for (int i = 0; i < count_; ++i) {
-            entries.push_back({"Track " + std::to_string(rng() % 1000000) + " - " +
-                                   std::to_string(i) + ".txt", false, false});
+            entries.push_back(
+                {"Track " + std::to_string(rng() % 1000000) + " - " + std::to_string(i) + ".txt", false,
+                 false});
         }
         return true;
     }
@@ -135,10 +136,10 @@ int main(int argc, char** argv) {
     const double list = WalkMs(entries, rounds, false);
     const double walk = WalkMs(entries, rounds, true);
     const double walk2 = WalkMs(2 * entries, rounds, true);
-    std::printf("walk of one folder of %d entries: listing %.1f ms, walk %.1f ms, ratio %.2f\n",
-                entries, list, walk, walk / list);
-    std::printf("walk of %d entries against %d: ratio %.2f (linear: about 2)\n", 2 * entries,
-                entries, walk2 / walk);
+    std::printf("walk of one folder of %d entries: listing %.1f ms, walk %.1f ms, ratio %.2f\n", entries,
+                list, walk, walk / list);
+    std::printf("walk of %d entries against %d: ratio %.2f (linear: about 2)\n", 2 * entries, entries,
+                walk2 / walk);
 
     // Stops at random moments: the longest wait for the worker to end.
     std::mt19937 rng(11);

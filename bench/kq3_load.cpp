@@ -35,9 +35,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::time_point since) {
-    return td::bench::Ms(since) / 1000.0;
-}
+double Seconds(Clock::time_point since) { return td::bench::Ms(since) / 1000.0; }
 
 class SilentPrompter final : public td::Prompter {
 public:
@@ -129,13 +127,11 @@ int main(int argc, char** argv) {
     const double ratio = bestLoad / bestFloor;
     std::printf("entries           %d\n", entries);
     std::printf("file size         %.1f MB\n", static_cast<double>(status.size) / 1e6);
-    std::printf("save              %.1f ms   (temporary file, flushed, replaced)\n",
-                saveSeconds * 1e3);
+    std::printf("save              %.1f ms   (temporary file, flushed, replaced)\n", saveSeconds * 1e3);
     std::printf("floor (read+new)  %.1f ms   best of %d\n", bestFloor * 1e3, rounds);
-    std::printf("load              %.1f ms   best of %d (%.0f entries/s)\n", bestLoad * 1e3,
-                rounds, entries / bestLoad);
-    std::printf("load / floor      %.2fx   (target <= 3x): %s\n", ratio,
-                ratio <= 3.0 ? "ok" : "SLOW");
+    std::printf("load              %.1f ms   best of %d (%.0f entries/s)\n", bestLoad * 1e3, rounds,
+                entries / bestLoad);
+    std::printf("load / floor      %.2fx   (target <= 3x): %s\n", ratio, ratio <= 3.0 ? "ok" : "SLOW");
     if (keep) std::printf("file kept: %s\n", path.c_str());
     return ratio <= 3.0 ? 0 : 1;
 }

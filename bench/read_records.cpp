@@ -57,7 +57,8 @@ std::string MakeTag(int index, bool withPicture) {
                          TextFrame("TPE1", "Some Artist " + std::to_string(index % 97)) +
                          TextFrame("TALB", "An Album Name " + std::to_string(index % 211)) +
                          TextFrame("TYER", std::to_string(1970 + index % 50)) +
-                         TextFrame("TRCK", std::to_string(1 + index % 14) + "/14") + TextFrame("TCON", "Rock");
+                         TextFrame("TRCK", std::to_string(1 + index % 14) + "/14") +
+                         TextFrame("TCON", "Rock");
     frames += Frame("COMM", std::string("\0eng\0", 5) + "A comment that says a few words about track " + n);
     frames += TextFrame("TENC", "Some encoder") + TextFrame("TSSE", "LAME 3.100 -V2");
     frames += Frame("TXXX", std::string("\0replaygain_track_gain\0-7.20 dB", 31));
@@ -123,12 +124,11 @@ bool ReadTagLib(const std::string& path) {
     if (!file.isValid()) return false;
     uint64_t n = 0;
     if (TagLib::Tag* tag = file.tag()) {
-        n += tag->title().size() + tag->artist().size() + tag->album().size() +
-             tag->comment().size() + tag->genre().size() + tag->year() + tag->track();
+        n += tag->title().size() + tag->artist().size() + tag->album().size() + tag->comment().size() +
+             tag->genre().size() + tag->year() + tag->track();
     }
     if (TagLib::AudioProperties* p = file.audioProperties()) {
-        n += static_cast<uint64_t>(p->lengthInSeconds() + p->bitrate() + p->sampleRate() +
-                                   p->channels());
+        n += static_cast<uint64_t>(p->lengthInSeconds() + p->bitrate() + p->sampleRate() + p->channels());
     }
     g_sink = g_sink + n;
     return true;
@@ -144,8 +144,7 @@ struct Reader {
 
 // Rounds are interleaved (every reader once per round) so that a burst of
 // load on a shared machine hits all readers alike; the best round counts.
-void MeasureAll(std::vector<Reader>& readers, const std::vector<std::string>& files,
-                int rounds) {
+void MeasureAll(std::vector<Reader>& readers, const std::vector<std::string>& files, int rounds) {
     for (int round = 0; round < rounds; ++round) {
         for (Reader& r : readers) {
             int failures = 0;
@@ -157,9 +156,8 @@ void MeasureAll(std::vector<Reader>& readers, const std::vector<std::string>& fi
         }
     }
     for (const Reader& r : readers) {
-        std::printf("  %-28s %10.0f files/s  (best of %d: %.3f s%s)\n", r.name,
-                    files.size() / r.bestSeconds, rounds, r.bestSeconds,
-                    r.failures ? ", some files failed" : "");
+        std::printf("  %-28s %10.0f files/s  (best of %d: %.3f s%s)\n", r.name, files.size() / r.bestSeconds,
+                    rounds, r.bestSeconds, r.failures ? ", some files failed" : "");
     }
 }
 
@@ -177,9 +175,9 @@ int main(int argc, char** argv) {
         char name[32];
         std::snprintf(name, sizeof name, "song%05d.mp3", i);
         const std::string path = dir.Path(name);
-        const std::string trailer = td::test::Id3v1Trailer("A song title no. " + std::to_string(i), "Some Artist",
-                                                           "An Album Name", "1999", "", 17,
-                                                           static_cast<uint8_t>(1 + i % 14));
+        const std::string trailer =
+            td::test::Id3v1Trailer("A song title no. " + std::to_string(i), "Some Artist", "An Album Name",
+                                   "1999", "", 17, static_cast<uint8_t>(1 + i % 14));
         if (!td::test::WriteBytes(path, MakeTag(i, i % 10 == 0) + audio + trailer)) {
             std::fprintf(stderr, "read_records: cannot write %s\n", path.c_str());
             return 1;

@@ -39,14 +39,18 @@ void Fill(td::Playlist& playlist, int rows) {
         const std::string artist = td::bench::RandomWords(rng, 1 + static_cast<int>(rng() % 2));
         const std::string album = td::bench::RandomWords(rng, 2);
         char path[300];
-        std::snprintf(path, sizeof path, "D:\\Music\\%s\\%s\\%02d - %s.mp3", artist.c_str(),
-                      album.c_str(), static_cast<int>(rng() % 20) + 1, td::bench::RandomWords(rng, 3).c_str());
+        std::snprintf(path, sizeof path, "D:\\Music\\%s\\%s\\%02d - %s.mp3", artist.c_str(), album.c_str(),
+                      static_cast<int>(rng() % 20) + 1, td::bench::RandomWords(rng, 3).c_str());
         auto record = std::make_unique<td::SongRecord>(path, false);
         record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTPE1, artist), false);
-        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTIT2, td::bench::RandomWords(rng, 3)), false);
+        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTIT2, td::bench::RandomWords(rng, 3)),
+                         false);
         record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTALB, album), false);
-        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTYER, std::to_string(1960 + rng() % 60)), false);
-        if (rng() % 3 == 0) record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kCOMM, td::bench::RandomWords(rng, 4)), false);
+        record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTYER, std::to_string(1960 + rng() % 60)),
+                         false);
+        if (rng() % 3 == 0)
+            record->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kCOMM, td::bench::RandomWords(rng, 4)),
+                             false);
         record->SetTagFlags(td::kTagId3v2);
         record->GetMpegInfo().seconds = 120 + static_cast<int>(rng() % 300);
         record->SetRating(static_cast<int>(rng() % 6));
@@ -68,25 +72,28 @@ int main(int argc, char** argv) {
     search.setSearchFields(63);
     search.recountGenres();
 
-    std::printf("search over %d songs, all six fields, case ignored (best of %d rounds;\n"
-                "wall-clock ms / processor ms)\n", rows, kRounds);
+    std::printf(
+        "search over %d songs, all six fields, case ignored (best of %d rounds;\n"
+        "wall-clock ms / processor ms)\n",
+        rows, kRounds);
     std::shared_ptr<const td::SearchIndex> index;
     Timing t = Best(kRounds, [&] {
         search.invalidateIndex();
         index = search.index();
     });
-    std::printf("  index, built once per change of the list: %.1f / %.1f ms (%.1f MB)\n", t.wall,
-                t.cpu, index->byteSize() / 1048576.0);
+    std::printf("  index, built once per change of the list: %.1f / %.1f ms (%.1f MB)\n", t.wall, t.cpu,
+                index->byteSize() / 1048576.0);
 
     // Without the index, for comparison: every field read, folded and searched.
     const td::PreparedSearch prepared = td::prepareSearch("beat", 63);
     int direct = 0;
     t = Best(kRounds, [&] {
         direct = 0;
-        for (int i = 0; i < playlist.count(); ++i) direct += td::matchesSearch(*playlist.entryAt(i), prepared, 1);
+        for (int i = 0; i < playlist.count(); ++i)
+            direct += td::matchesSearch(*playlist.entryAt(i), prepared, 1);
     });
-    std::printf("  entry by entry without the index (\"beat\"): %.1f / %.1f ms, %d rows\n", t.wall,
-                t.cpu, direct);
+    std::printf("  entry by entry without the index (\"beat\"): %.1f / %.1f ms, %d rows\n", t.wall, t.cpu,
+                direct);
 
     const char* const texts[] = {"the beatles", "caf\xE9", "zep", "d:\\music\\queen", "1977"};
     Timing worst{0, 0};
@@ -126,8 +133,8 @@ int main(int argc, char** argv) {
             workerWorst.cpu = std::max(workerWorst.cpu, t.cpu);
         }
     }
-    std::printf("  worker: worst keystroke %.2f / %.2f ms (start, search, rows shown)\n",
-                workerWorst.wall, workerWorst.cpu);
+    std::printf("  worker: worst keystroke %.2f / %.2f ms (start, search, rows shown)\n", workerWorst.wall,
+                workerWorst.cpu);
 
     // With an explorer filter on top (artist), the common case of a narrowed
     // view. Choosing the filter works out its verdicts once.
@@ -149,8 +156,8 @@ int main(int argc, char** argv) {
     // Judged on processor time: the wall clock of a shared machine says more
     // about its other work than about the search.
     const double overall = std::max({worst.cpu, workerWorst.cpu, filtered.cpu});
-    std::printf("worst keystroke %.2f ms of processor time (wall %.2f ms): %s (target < %.0f ms)\n",
-                overall, std::max({worst.wall, workerWorst.wall, filtered.wall}),
-                overall < kTargetMs ? "ok" : "SLOW", kTargetMs);
+    std::printf("worst keystroke %.2f ms of processor time (wall %.2f ms): %s (target < %.0f ms)\n", overall,
+                std::max({worst.wall, workerWorst.wall, filtered.wall}), overall < kTargetMs ? "ok" : "SLOW",
+                kTargetMs);
     return overall < kTargetMs ? 0 : 1;
 }

@@ -65,10 +65,12 @@ int main(int argc, char** argv) {
     Timing crop;
     for (int round = 0; round < 3; ++round) {
         Fixture a(rows);
-        const Timing r = Best(1, [&] { sink += static_cast<size_t>(td::removeSelectedRows(a.playlist, a.view) + 1); });
+        const Timing r =
+            Best(1, [&] { sink += static_cast<size_t>(td::removeSelectedRows(a.playlist, a.view) + 1); });
         if (r.wall < remove.wall) remove = r;
         Fixture b(rows);
-        const Timing c = Best(1, [&] { sink += static_cast<size_t>(td::cropToSelection(b.playlist, b.view)); });
+        const Timing c =
+            Best(1, [&] { sink += static_cast<size_t>(td::cropToSelection(b.playlist, b.view)); });
         if (c.wall < crop.wall) crop = c;
         if (a.playlist.count() != rows - (rows + 1) / 2 || b.playlist.count() != (rows + 1) / 2) {
             std::printf("wrong result\n");

@@ -35,8 +35,8 @@ std::unique_ptr<td::SongRecord> MakeRecord(std::mt19937& rng, int index) {
     const std::string artist = td::bench::RandomWords(rng, 1 + static_cast<int>(rng() % 2));
     const std::string album = td::bench::RandomWords(rng, 2);
     char path[200];
-    std::snprintf(path, sizeof path, "D:\\Music\\%s\\%s\\%02d - %s.mp3", artist.c_str(),
-                  album.c_str(), static_cast<int>(rng() % 20) + 1, td::bench::RandomWords(rng, 3).c_str());
+    std::snprintf(path, sizeof path, "D:\\Music\\%s\\%s\\%02d - %s.mp3", artist.c_str(), album.c_str(),
+                  static_cast<int>(rng() % 20) + 1, td::bench::RandomWords(rng, 3).c_str());
     auto record = std::make_unique<td::SongRecord>(path, false);
 
     td::MpegInfo& mpeg = record->GetMpegInfo();
@@ -114,8 +114,8 @@ int main(int argc, char** argv) {
             }
             std::sort(pairs.begin(), pairs.end());
         });
-        std::printf("floor (read a field of each record, sort pairs): %.1f ms wall, %.1f ms CPU\n",
-                    bare.wall, bare.cpu);
+        std::printf("floor (read a field of each record, sort pairs): %.1f ms wall, %.1f ms CPU\n", bare.wall,
+                    bare.cpu);
     }
 
     td::PlaylistView view(playlist);
@@ -150,11 +150,10 @@ int main(int argc, char** argv) {
             }
             worstCpu = std::max(worstCpu, cpu[descending]);
         }
-        std::printf("%2d %-15s %10.1f %10.1f %10.1f %10.1f\n", id, td::columnDef(id).key, ms[0],
-                    ms[1], cpu[0], cpu[1]);
+        std::printf("%2d %-15s %10.1f %10.1f %10.1f %10.1f\n", id, td::columnDef(id).key, ms[0], ms[1],
+                    cpu[0], cpu[1]);
     }
-    std::printf("worst: %.1f ms wall (column %d, %s), %.1f ms CPU; target < %.0f ms: %s\n", worst,
-                worstId, td::columnDef(worstId).key, worstCpu, kTargetMs,
-                worst < kTargetMs ? "met" : "MISSED");
+    std::printf("worst: %.1f ms wall (column %d, %s), %.1f ms CPU; target < %.0f ms: %s\n", worst, worstId,
+                td::columnDef(worstId).key, worstCpu, kTargetMs, worst < kTargetMs ? "met" : "MISSED");
     return worst < kTargetMs ? 0 : 2;
 }

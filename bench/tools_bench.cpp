@@ -33,7 +33,6 @@
 #include "tools/tag_from_name.h"
 #include "tests/support/test_support.h"
 
-
 namespace {
 
 constexpr size_t kAudioSize = 32 * 1024;
@@ -52,9 +51,7 @@ std::string SampleFile(int i, const std::string& audio) {
            td::test::Id3v1Trailer(title, artist, album, "2001", "", 17, number);
 }
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return td::bench::Ms(since) / 1000.0;
-}
+double Seconds(std::chrono::steady_clock::time_point since) { return td::bench::Ms(since) / 1000.0; }
 
 void Report(const char* phase, int files, int ok, double seconds) {
     std::printf("%-10s %6d files  %6d ok  %8.3f s  %10.0f files/s\n", phase, files, ok, seconds,
@@ -106,8 +103,8 @@ int main(int argc, char** argv) {
     }
     auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < count; ++i) {
-        entries.push_back(std::make_unique<td::SongRecord>(
-            td::JoinPath(dir, "file" + std::to_string(i) + ".mp3"), true));
+        entries.push_back(
+            std::make_unique<td::SongRecord>(td::JoinPath(dir, "file" + std::to_string(i) + ".mp3"), true));
     }
     Report("load", count, count, Seconds(start));
 

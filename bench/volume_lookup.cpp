@@ -39,7 +39,8 @@ Timing Register(const std::string& path, int rounds) {
 
 int main(int argc, char** argv) {
     const int rounds = td::bench::IntOption(argc, argv, "--rounds", 3);
-    const auto bytes = static_cast<size_t>(std::max(1000, td::bench::IntOption(argc, argv, "--bytes", 10000000)));
+    const auto bytes =
+        static_cast<size_t>(std::max(1000, td::bench::IntOption(argc, argv, "--bytes", 10000000)));
 #ifdef _WIN32
     const std::string base = "C:\\Music";
 #else

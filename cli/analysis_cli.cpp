@@ -25,16 +25,15 @@ char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + '
 
 }  // namespace
 
-PromptAnswer CommandPrompter::Message(const std::string& text, const std::string& caption,
-                                      PromptButtons, PromptIcon) {
+PromptAnswer CommandPrompter::Message(const std::string& text, const std::string& caption, PromptButtons,
+                                      PromptIcon) {
     (void)caption;
     ReportError(command_ + ": " + text::AnsiToUtf8(text));
     ++shown_;
     return PromptAnswer::Ok;
 }
 
-bool OptionValue(const char* command, const std::vector<std::string>& args, size_t& i,
-                 std::string& value) {
+bool OptionValue(const char* command, const std::vector<std::string>& args, size_t& i, std::string& value) {
     if (i + 1 >= args.size()) {
         ReportError(std::string(command) + ": " + args[i] + " needs a value");
         return false;
@@ -43,8 +42,8 @@ bool OptionValue(const char* command, const std::vector<std::string>& args, size
     return true;
 }
 
-int ParseAnalysisArgs(const char* command, const std::vector<std::string>& args,
-                      size_t operandCount, const OptionHandler& own, AnalysisArgs& out) {
+int ParseAnalysisArgs(const char* command, const std::vector<std::string>& args, size_t operandCount,
+                      const OptionHandler& own, AnalysisArgs& out) {
     const std::string name = command;
     bool options = true;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -53,8 +52,8 @@ int ParseAnalysisArgs(const char* command, const std::vector<std::string>& args,
             options = false;
             continue;
         }
-        const bool isOption = options && a.size() > 1 && a[0] == '-' &&
-                              !(a.size() > 1 && a[1] >= '0' && a[1] <= '9');
+        const bool isOption =
+            options && a.size() > 1 && a[0] == '-' && !(a.size() > 1 && a[1] >= '0' && a[1] <= '9');
         if (!isOption) {
             out.operands.push_back(a);
             continue;
@@ -78,9 +77,10 @@ int ParseAnalysisArgs(const char* command, const std::vector<std::string>& args,
         }
     }
     if (out.operands.size() != operandCount) {
-        ReportError(name + ": expects " +
-                    (operandCount == 1 ? std::string("one SOURCE") : std::to_string(operandCount) + " operands") +
-                    "; see 'tunedeck help " + name + "'");
+        ReportError(
+            name + ": expects " +
+            (operandCount == 1 ? std::string("one SOURCE") : std::to_string(operandCount) + " operands") +
+            "; see 'tunedeck help " + name + "'");
         return kExitUsage;
     }
     return kExitOk;
@@ -113,8 +113,7 @@ void WriteSongLines(const PlaylistView& view, bool selectedOnly) {
     WriteOut(out);
 }
 
-bool ParseNamedBits(const std::string& list, const NamedBit* names, size_t count,
-                    uint32_t& bits) {
+bool ParseNamedBits(const std::string& list, const NamedBit* names, size_t count, uint32_t& bits) {
     bits = 0;
     size_t pos = 0;
     while (pos <= list.size()) {

@@ -44,12 +44,11 @@ struct AnalysisArgs {
 // `operandCount` operands. Returns kExitOk, or kExitUsage after reporting.
 using OptionHandler =
     std::function<int(const std::string& option, const std::vector<std::string>& args, size_t& i)>;
-int ParseAnalysisArgs(const char* command, const std::vector<std::string>& args,
-                      size_t operandCount, const OptionHandler& own, AnalysisArgs& out);
+int ParseAnalysisArgs(const char* command, const std::vector<std::string>& args, size_t operandCount,
+                      const OptionHandler& own, AnalysisArgs& out);
 
 // The value after option args[i], or false (reported) when there is none.
-bool OptionValue(const char* command, const std::vector<std::string>& args, size_t& i,
-                 std::string& value);
+bool OptionValue(const char* command, const std::vector<std::string>& args, size_t& i, std::string& value);
 
 // One song as a line: artist, title, time, size and file name separated by
 // tabs, in UTF-8, ending in "\n".
@@ -65,8 +64,7 @@ struct NamedBit {
     const char* name;
     uint32_t bit;
 };
-bool ParseNamedBits(const std::string& list, const NamedBit* names, size_t count,
-                    uint32_t& bits);
+bool ParseNamedBits(const std::string& list, const NamedBit* names, size_t count, uint32_t& bits);
 
 // The usual column choice for --sort: a column number or export key ("TIME",
 // "ARTIST"), "-" in front for descending. False when it names no column.

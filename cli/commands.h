@@ -74,7 +74,6 @@ extern const char kSearchHelp[];
 // where it is listed (only with `recursive`, and never through a link).
 // Reports each folder that could not be listed and each file left out as an
 // error line starting with `prefix`; true when there was none.
-bool AddDirectory(Playlist& playlist, const std::string& folder, bool recursive,
-                  const std::string& prefix);
+bool AddDirectory(Playlist& playlist, const std::string& folder, bool recursive, const std::string& prefix);
 
 }  // namespace td::cli

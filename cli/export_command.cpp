@@ -54,10 +54,10 @@ struct FormatName {
 };
 
 const FormatName kFormats[] = {
-    {"html", ExportFormat::HtmlTable},  {"html-listing", ExportFormat::HtmlListing},
-    {"m3u", ExportFormat::M3u},         {"pls", ExportFormat::Pls},
-    {"txt", ExportFormat::TextTabs},    {"txt-aligned", ExportFormat::TextAligned},
-    {"csv", ExportFormat::Csv},         {"xml", ExportFormat::Xml},
+    {"html", ExportFormat::HtmlTable}, {"html-listing", ExportFormat::HtmlListing},
+    {"m3u", ExportFormat::M3u},        {"pls", ExportFormat::Pls},
+    {"txt", ExportFormat::TextTabs},   {"txt-aligned", ExportFormat::TextAligned},
+    {"csv", ExportFormat::Csv},        {"xml", ExportFormat::Xml},
 };
 
 bool ParseFormat(const std::string& name, ExportFormat& format) {
@@ -123,8 +123,7 @@ int RunExport(const std::vector<std::string>& args) {
     if (!settingsFile.empty()) {
         std::string bytes;
         if (!ReadWholeFile(settingsFile, bytes)) {
-            ReportError("export: cannot read the settings file '" +
-                        text::PathToUtf8(settingsFile) + "'");
+            ReportError("export: cannot read the settings file '" + text::PathToUtf8(settingsFile) + "'");
             return kExitFailure;
         }
         if (!settings.fromBytes(bytes.data(), bytes.size())) {

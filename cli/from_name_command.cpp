@@ -35,8 +35,7 @@ bool ParseModeOption(const ToolArgs& parsed, const char* name, int count, int& v
     if (!parsed.has(name)) return true;
     const std::string text = parsed.value(name);
     if (text.size() != 1 || text[0] < '0' || text[0] >= '0' + count) {
-        ReportError(std::string("option ") + name + " takes a number from 0 to " +
-                    std::to_string(count - 1));
+        ReportError(std::string("option ") + name + " takes a number from 0 to " + std::to_string(count - 1));
         return false;
     }
     value = text[0] - '0';

@@ -46,24 +46,12 @@ void WriteMpegJson(JsonWriter& json, const MpegInfo& m) {
         const char* name;
         int32_t value;
     } fields[] = {
-        {"fileSize", m.fileSize},
-        {"channels", m.channels},
-        {"lsf", m.lsf},
-        {"mpeg25", m.mpeg25},
-        {"layer", m.layer},
-        {"crcProtected", m.crcProtected},
-        {"frequency", m.frequency},
-        {"bitrate", m.bitrate},
-        {"vbr", m.vbr},
-        {"frames", m.frames},
-        {"seconds", m.seconds},
-        {"padding", m.padding},
-        {"privateBit", m.privateBit},
-        {"mode", m.mode},
-        {"modeExtension", m.modeExtension},
-        {"copyright", m.copyright},
-        {"original", m.original},
-        {"emphasis", m.emphasis},
+        {"fileSize", m.fileSize},     {"channels", m.channels}, {"lsf", m.lsf},
+        {"mpeg25", m.mpeg25},         {"layer", m.layer},       {"crcProtected", m.crcProtected},
+        {"frequency", m.frequency},   {"bitrate", m.bitrate},   {"vbr", m.vbr},
+        {"frames", m.frames},         {"seconds", m.seconds},   {"padding", m.padding},
+        {"privateBit", m.privateBit}, {"mode", m.mode},         {"modeExtension", m.modeExtension},
+        {"copyright", m.copyright},   {"original", m.original}, {"emphasis", m.emphasis},
         {"frameSize", m.frameSize},
     };
     for (const auto& f : fields) {
@@ -98,9 +86,7 @@ void WriteId3v1Json(JsonWriter& json, const Id3v1Tag* tag) {
     json.EndObject();
 }
 
-bool HasLanguage(int type) {
-    return type >= 0 && type < kFrameTypeCount && Id3v2FrameTable[type].language;
-}
+bool HasLanguage(int type) { return type >= 0 && type < kFrameTypeCount && Id3v2FrameTable[type].language; }
 
 void WriteFramesJson(JsonWriter& json, const SongRecord& record) {
     json.BeginArray();
@@ -215,15 +201,15 @@ std::string RecordText(const SongRecord& record, const std::string& damage) {
     if (!damage.empty()) line("Damaged", damage);
     line("Tags", record.TagKindText());
     if (m.layer != 0) {
-        line("Stream", FormatMpegVersion(m) + ", " + FormatBitrate(m) + ", " +
-                           std::to_string(m.frequency) + " Hz, " + ChannelModeName(m.mode));
+        line("Stream", FormatMpegVersion(m) + ", " + FormatBitrate(m) + ", " + std::to_string(m.frequency) +
+                           " Hz, " + ChannelModeName(m.mode));
     } else {
         line("Stream", "no MPEG frame header found");
     }
-    line("Length", Format("%02lld:%02lld", m.seconds / 60, m.seconds % 60) + " (" +
-                       std::to_string(m.frames) + " frames)");
-    line("Size", std::to_string(m.fileSize) + " bytes, audio " +
-                     std::to_string(record.GetAudioSize()) + " bytes");
+    line("Length", Format("%02lld:%02lld", m.seconds / 60, m.seconds % 60) + " (" + std::to_string(m.frames) +
+                       " frames)");
+    line("Size",
+         std::to_string(m.fileSize) + " bytes, audio " + std::to_string(record.GetAudioSize()) + " bytes");
     if (record.GetRating() != 0) line("Rating", record.RatingText());
     if (const Id3v1Tag* v1 = record.GetId3v1()) {
         out += "  ID3v1:\n";

@@ -40,7 +40,6 @@ const char kListHelp[] =
 
 namespace {
 
-
 // A column by number or export key; -1 when it names none.
 int ParseColumn(const std::string& name) {
     if (name.empty()) return -1;

@@ -20,21 +20,20 @@ namespace td::cli {
 namespace {
 
 const Command kCommands[] = {
-    {"info", "[--json] FILE...", "show the tags and MPEG stream information of audio files",
-     kInfoHelp, RunInfo},
-    {"scan", "[-r] DIR... -o LIST.kq3", "add the MP3/MP2 files of folders to a new playlist file",
-     kScanHelp, RunScan},
+    {"info", "[--json] FILE...", "show the tags and MPEG stream information of audio files", kInfoHelp,
+     RunInfo},
+    {"scan", "[-r] DIR... -o LIST.kq3", "add the MP3/MP2 files of folders to a new playlist file", kScanHelp,
+     RunScan},
     {"list", "SOURCE [--columns ID,...] [--view 0-3] [--sort ID|-ID]",
      "print the list columns of a playlist file or folder", kListHelp, RunList},
     {"export", "--format FORMAT [--settings FILE] [-o OUT] [-r] SOURCE",
-     "write a playlist file or folder as HTML, M3U, PLS, text, CSV or XML", kExportHelp,
-     RunExport},
+     "write a playlist file or folder as HTML, M3U, PLS, text, CSV or XML", kExportHelp, RunExport},
     {"stats", "[--view 0-3] [-r] [--raw] SOURCE",
      "print the playlist information report of a playlist file or folder", kStatsHelp, RunStats},
     {"dupes", "[--fields LIST] [--seconds N] [--percent P] SOURCE",
      "print the songs that resemble another one (find duplicates)", kDupesHelp, RunDupes},
-    {"fit", "MINUTES SOURCE", "print the songs the media wizard picks to fill a playing time",
-     kFitHelp, RunFit},
+    {"fit", "MINUTES SOURCE", "print the songs the media wizard picks to fill a playing time", kFitHelp,
+     RunFit},
     {"search", "TEXT [--fields LIST] [--case] SOURCE",
      "print the songs in which a text occurs, as the search box finds them", kSearchHelp, RunSearch},
     {"tag", "[--v1] [--v2] --FIELD TEXT... [--yes] [--log FILE] FILE...",
@@ -42,8 +41,7 @@ const Command kCommands[] = {
     {"convert", "v1-to-v2|v2-to-v1|remove-v1|remove-v2|remove-all [--yes] [--log FILE] FILE...",
      "copy ID3v1 into ID3v2 or back, or remove tags", kConvertHelp, RunConvert},
     {"from-name", "PATTERN [--v1] [--v2] [--yes] [--log FILE] FILE...",
-     "write tags from file names split by a pattern such as \"%N - %A - %T\"", kFromNameHelp,
-     RunFromName},
+     "write tags from file names split by a pattern such as \"%N - %A - %T\"", kFromNameHelp, RunFromName},
     {"rename", "PATTERN [--source N] [--yes] [--log FILE] FILE...",
      "rename files from their tags by a pattern", kRenameHelp, RunRename},
     {"organize", "--target DIR [--layout 0-3] [--source v1|v2] [--copy] FILE...",
@@ -72,8 +70,10 @@ std::string MainHelp() {
         line += c.name;
         line += ' ';
         line += c.synopsis;
-        if (line.size() < 30) line.resize(30, ' ');
-        else line += "  ";
+        if (line.size() < 30)
+            line.resize(30, ' ');
+        else
+            line += "  ";
         text += line + c.summary + "\n";
     }
     text +=
@@ -88,9 +88,7 @@ std::string MainHelp() {
 
 }  // namespace
 
-void WriteOut(std::string_view bytes) {
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-}
+void WriteOut(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
 
 void WriteErr(std::string_view bytes) {
     std::fwrite(bytes.data(), 1, bytes.size(), stderr);
@@ -117,8 +115,8 @@ int Main(int argc, char** argv) {
     }
     if (first == "--version") {
         // The plug-in's version: the tool ships with it.
-        WriteOut("tunedeck " + std::to_string(TD_VERSION_MAJOR) + "." + std::to_string(TD_VERSION_MINOR) + "." +
-                 std::to_string(TD_VERSION_BUILD) + "\n");
+        WriteOut("tunedeck " + std::to_string(TD_VERSION_MAJOR) + "." + std::to_string(TD_VERSION_MINOR) +
+                 "." + std::to_string(TD_VERSION_BUILD) + "\n");
         return kExitOk;
     }
     if (first == "help") {

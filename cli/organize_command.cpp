@@ -35,8 +35,7 @@ const char kOrganizeHelp[] =
 
 int RunOrganize(const std::vector<std::string>& args) {
     ToolArgs parsed;
-    if (!ParseToolArgs(args,
-                       {{"--target", true}, {"--layout", true}, {"--source", true}, {"--copy", false}},
+    if (!ParseToolArgs(args, {{"--target", true}, {"--layout", true}, {"--source", true}, {"--copy", false}},
                        parsed)) {
         return kExitUsage;
     }

@@ -72,11 +72,10 @@ int RunRate(const std::vector<std::string>& args) {
     }
     names.resize(chosen.size());
     const std::string caption = LangTable::getString(kRatingTextCaption);
-    if (prompter.Message(ConfirmationText(caption + " " + RatingText(stars) + " (" +
-                                              std::to_string(stars) + ")",
-                                          names),
-                         LangTable::getString(kLangQuestion), PromptButtons::YesNo,
-                         PromptIcon::Question) != PromptAnswer::Yes) {
+    if (prompter.Message(
+            ConfirmationText(caption + " " + RatingText(stars) + " (" + std::to_string(stars) + ")", names),
+            LangTable::getString(kLangQuestion), PromptButtons::YesNo,
+            PromptIcon::Question) != PromptAnswer::Yes) {
         return kExitFailure;
     }
     TraceLog log;

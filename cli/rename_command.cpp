@@ -36,8 +36,7 @@ const char kRenameHelp[] =
 
 int RunRename(const std::vector<std::string>& args) {
     ToolArgs parsed;
-    if (!ParseToolArgs(args,
-                       {{"--source", true}, {"--case", true}, {"--chars", true}, {"--preview", false}},
+    if (!ParseToolArgs(args, {{"--source", true}, {"--case", true}, {"--chars", true}, {"--preview", false}},
                        parsed)) {
         return kExitUsage;
     }

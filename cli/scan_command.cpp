@@ -31,8 +31,7 @@ const char kScanHelp[] =
     "saved, 1 when a folder or file could not be read or the list could not be\n"
     "written, 2 on a usage error.\n";
 
-bool AddDirectory(Playlist& playlist, const std::string& folder, bool recursive,
-                  const std::string& prefix) {
+bool AddDirectory(Playlist& playlist, const std::string& folder, bool recursive, const std::string& prefix) {
     FileGatherer gatherer(playlist);
     gatherer.run(GatherRequest::Directory(folder, recursive), nullptr);
     const GatherSummary& summary = gatherer.summary();
@@ -40,8 +39,8 @@ bool AddDirectory(Playlist& playlist, const std::string& folder, bool recursive,
         ReportError(prefix + "cannot list the folder '" + text::PathToUtf8(unlisted) + "'");
     }
     for (size_t i = 0; i < summary.leftOut.size(); ++i) {
-        ReportError(prefix + "cannot read '" + text::PathToUtf8(summary.leftOut[i]) + "': " +
-                    summary.leftOutReasons[i]);
+        ReportError(prefix + "cannot read '" + text::PathToUtf8(summary.leftOut[i]) +
+                    "': " + summary.leftOutReasons[i]);
     }
     return summary.unlisted.empty() && summary.leftOut.empty();
 }
@@ -88,20 +87,20 @@ int RunScan(const std::vector<std::string>& args) {
         if (!AddDirectory(playlist, folder, recursive, "scan: ")) status = kExitFailure;
     }
     switch (saveKq3(playlist, output, nullptr)) {
-        case Kq3Save::Saved: break;
-        case Kq3Save::NotOpened:
-            ReportError("scan: cannot create '" + text::PathToUtf8(output) + "': " + LastFileError());
-            return kExitFailure;
-        case Kq3Save::ReadOnly:
-            ReportError("scan: '" + text::PathToUtf8(output) + "' is read-only; it was left as it was");
-            return kExitFailure;
-        case Kq3Save::WriteFailed:
-            ReportError("scan: writing '" + text::PathToUtf8(output) + "' failed (" +
-                        LastFileError() + "); the file was left as it was");
-            return kExitFailure;
+    case Kq3Save::Saved: break;
+    case Kq3Save::NotOpened:
+        ReportError("scan: cannot create '" + text::PathToUtf8(output) + "': " + LastFileError());
+        return kExitFailure;
+    case Kq3Save::ReadOnly:
+        ReportError("scan: '" + text::PathToUtf8(output) + "' is read-only; it was left as it was");
+        return kExitFailure;
+    case Kq3Save::WriteFailed:
+        ReportError("scan: writing '" + text::PathToUtf8(output) + "' failed (" + LastFileError() +
+                    "); the file was left as it was");
+        return kExitFailure;
     }
-    WriteOut(std::to_string(playlist.count()) + (playlist.count() == 1 ? " file" : " files") +
-             " saved to " + text::PathToUtf8(output) + "\n");
+    WriteOut(std::to_string(playlist.count()) + (playlist.count() == 1 ? " file" : " files") + " saved to " +
+             text::PathToUtf8(output) + "\n");
     return status;
 }
 

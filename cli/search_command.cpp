@@ -36,9 +36,9 @@ const char kSearchHelp[] =
 namespace {
 
 bool ParseSearchFields(const std::string& list, uint32_t& fields) {
-    static const NamedBit kNames[] = {{"artist", kSearchArtist},   {"title", kSearchTitle},
-                                      {"album", kSearchAlbum},     {"comment", kSearchComment},
-                                      {"file", kSearchFileName},   {"year", kSearchYear}};
+    static const NamedBit kNames[] = {{"artist", kSearchArtist}, {"title", kSearchTitle},
+                                      {"album", kSearchAlbum},   {"comment", kSearchComment},
+                                      {"file", kSearchFileName}, {"year", kSearchYear}};
     return ParseNamedBits(list, kNames, std::size(kNames), fields) && fields != 0;
 }
 

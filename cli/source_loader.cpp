@@ -46,8 +46,8 @@ bool EndsWithNoCase(const std::string& text, const char* suffix) {
 
 }  // namespace
 
-SourceLoad LoadSource(const char* command, const std::string& source, bool recursive,
-                      Playlist& playlist, PlaylistView& view) {
+SourceLoad LoadSource(const char* command, const std::string& source, bool recursive, Playlist& playlist,
+                      PlaylistView& view) {
     const std::string prefix = std::string(command) + ": ";
     const std::string path = AbsolutePath(source);
     ConsolePrompter prompter(source);

@@ -22,7 +22,7 @@ enum class SourceLoad {
 // Fills `playlist` and `view` (whose columns the caller has built) from
 // `source`. Reasons go to standard error as "COMMAND: ...". With `recursive`
 // a folder's subfolders are entered too.
-SourceLoad LoadSource(const char* command, const std::string& source, bool recursive,
-                      Playlist& playlist, PlaylistView& view);
+SourceLoad LoadSource(const char* command, const std::string& source, bool recursive, Playlist& playlist,
+                      PlaylistView& view);
 
 }  // namespace td::cli

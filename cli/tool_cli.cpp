@@ -38,8 +38,8 @@ std::string ToolArgs::value(const std::string& name) const {
     return result;
 }
 
-bool ParseToolArgs(const std::vector<std::string>& args,
-                   const std::vector<ToolOptionSpec>& extra, ToolArgs& out) {
+bool ParseToolArgs(const std::vector<std::string>& args, const std::vector<ToolOptionSpec>& extra,
+                   ToolArgs& out) {
     out = ToolArgs{};
     bool filesOnly = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -263,9 +263,7 @@ std::vector<SongRecord*> CliEntries::entries() const {
     return out;
 }
 
-ToolFileList CliEntries::list(bool fullPaths) const {
-    return FileListFromEntries(entries(), fullPaths);
-}
+ToolFileList CliEntries::list(bool fullPaths) const { return FileListFromEntries(entries(), fullPaths); }
 
 // ---------------------------------------------------------------------------
 // Running
@@ -331,8 +329,8 @@ int RunToolCommand(const ToolArgs& args, Prompter& prompter, ToolFileList& list,
         }
         return ok;
     };
-    const ToolRunResult result = run.execute(list, logHeader ? logHeader(n) : std::string(),
-                                             tracked, moveLines);
+    const ToolRunResult result =
+        run.execute(list, logHeader ? logHeader(n) : std::string(), tracked, moveLines);
     progress.end();
     for (const std::string& line : failures) {
         ReportError(std::string(ResultText(false)) + ": " + line);

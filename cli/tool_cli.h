@@ -49,8 +49,8 @@ struct ToolArgs {
 
 // Parses the common options and `extra`. On a usage error reports it on
 // standard error and returns false.
-bool ParseToolArgs(const std::vector<std::string>& args,
-                   const std::vector<ToolOptionSpec>& extra, ToolArgs& out);
+bool ParseToolArgs(const std::vector<std::string>& args, const std::vector<ToolOptionSpec>& extra,
+                   ToolArgs& out);
 
 // True when the stream is a terminal (isatty / _isatty).
 bool StdinIsTerminal();
@@ -64,8 +64,8 @@ bool StderrIsTerminal();
 class TerminalPrompter : public Prompter {
 public:
     explicit TerminalPrompter(bool assumeYes) : assumeYes_(assumeYes) {}
-    PromptAnswer Message(const std::string& text, const std::string& caption,
-                         PromptButtons buttons, PromptIcon icon) override;
+    PromptAnswer Message(const std::string& text, const std::string& caption, PromptButtons buttons,
+                         PromptIcon icon) override;
     // Questions asked so far (tests).
     int questions() const { return questions_; }
 
@@ -128,10 +128,8 @@ void UseToolTexts();
 // log not creatable).
 // `prompter` is normally a TerminalPrompter made with `args.yes`.
 int RunToolCommand(const ToolArgs& args, Prompter& prompter, ToolFileList& list, ToolKind kind,
-                   const std::function<std::string(int files)>& logHeader,
-                   const ToolFileWork& work,
-                   const std::function<std::string(int files)>& summary,
-                   bool moveLines = false);
+                   const std::function<std::string(int files)>& logHeader, const ToolFileWork& work,
+                   const std::function<std::string(int files)>& summary, bool moveLines = false);
 
 // The ToolSave the common options ask for (--force), asking `prompter`.
 ToolSave ToolSaveFor(const ToolArgs& args, Prompter& prompter);

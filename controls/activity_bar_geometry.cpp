@@ -11,8 +11,7 @@ bool IsActivityBarBlockCount(uint32_t blocks) {
 
 BarRect ClassicBarArea(const BarRect& client) {
     return BarRect{client.left + kActivityBarClassicBorder, client.top + kActivityBarClassicBorder,
-                   client.right - kActivityBarClassicBorder,
-                   client.bottom - kActivityBarClassicBorder};
+                   client.right - kActivityBarClassicBorder, client.bottom - kActivityBarClassicBorder};
 }
 
 int ClassicChunkWidth(const BarRect& area) {
@@ -21,8 +20,7 @@ int ClassicChunkWidth(const BarRect& area) {
     return (area.height() * 3) / 4;
 }
 
-ActivityBarFrame LayoutActivityBar(const BarRect& area, int chunkWidth, uint32_t position,
-                                   uint32_t blocks) {
+ActivityBarFrame LayoutActivityBar(const BarRect& area, int chunkWidth, uint32_t position, uint32_t blocks) {
     ActivityBarFrame frame;
     const int64_t w = std::max(chunkWidth, 1);
     const int64_t step = w + kActivityBarGap;
@@ -38,8 +36,8 @@ ActivityBarFrame LayoutActivityBar(const BarRect& area, int chunkWidth, uint32_t
         frame.wrap = true;
     } else {
         const uint64_t along = static_cast<uint64_t>(frame.chunkCount) * (position - 1ULL) / 100U;
-        const int64_t limit = static_cast<int64_t>(area.right) +
-                              step * (2 * static_cast<int64_t>(blocks) + 10);
+        const int64_t limit =
+            static_cast<int64_t>(area.right) + step * (2 * static_cast<int64_t>(blocks) + 10);
         if (along > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
             // Far beyond any edge (a position that was never reset).
             frame.headLeft = limit + step * (static_cast<int64_t>(blocks) + 1);
@@ -53,8 +51,8 @@ ActivityBarFrame LayoutActivityBar(const BarRect& area, int chunkWidth, uint32_t
     for (uint32_t i = 0; i < blocks; ++i, left -= step) {
         if (left < area.left || left > area.right) continue;
         const int64_t right = std::min<int64_t>(left + w, area.right);
-        frame.blocks.push_back(BarRect{static_cast<int>(left), area.top, static_cast<int>(right),
-                                       area.bottom});
+        frame.blocks.push_back(
+            BarRect{static_cast<int>(left), area.top, static_cast<int>(right), area.bottom});
     }
     return frame;
 }

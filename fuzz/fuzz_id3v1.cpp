@@ -57,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(read == (EndsWithTag(input) ? td::Id3v1Read::Found : td::Id3v1Read::Absent));
     td::Id3v1Tag block;
     td::RawToBlock(raw, block);
-    Check(block.title[30] == 0 && block.artist[30] == 0 && block.album[30] == 0 &&
-          block.year[4] == 0 && block.comment[30] == 0);
+    Check(block.title[30] == 0 && block.artist[30] == 0 && block.album[30] == 0 && block.year[4] == 0 &&
+          block.comment[30] == 0);
     td::BlockToRaw(block, raw);
     Check(td::WriteId3v1File("song.mp3", raw) == td::Id3v2Error::NoError);
     Check(fs.data.size() == input.size() + (EndsWithTag(input) ? 0 : 128));

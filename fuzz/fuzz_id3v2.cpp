@@ -109,7 +109,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     td::CarriedFrameList sparseCarried;
     uint32_t sparseTagSize = 0;
     file.Seek(0);
-    const td::Id3v2Error sparseRc = td::ReadId3v2Frames(file, sparseFrames, sparseTagSize, &sparseCarried, 16);
+    const td::Id3v2Error sparseRc =
+        td::ReadId3v2Frames(file, sparseFrames, sparseTagSize, &sparseCarried, 16);
     CheckResult(sparseRc, sparseFrames, sparseCarried);
     Check(sparseTagSize == fileTagSize);
     for (const td::CarriedFrame& c : sparseCarried) {

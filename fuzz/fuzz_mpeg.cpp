@@ -16,8 +16,7 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
-void ReadStream(const uint8_t* data, size_t size, uint64_t audioStart, uint64_t fileLength,
-                bool hasId3v1) {
+void ReadStream(const uint8_t* data, size_t size, uint64_t audioStart, uint64_t fileLength, bool hasId3v1) {
     td::MemoryFile file(data, size);
     td::MpegInfo info;
     std::memset(&info, 0, sizeof info);
@@ -57,8 +56,8 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size >= 4) {
-        uint32_t header = (uint32_t(data[0]) << 24) | (uint32_t(data[1]) << 16) |
-                          (uint32_t(data[2]) << 8) | uint32_t(data[3]);
+        uint32_t header = (uint32_t(data[0]) << 24) | (uint32_t(data[1]) << 16) | (uint32_t(data[2]) << 8) |
+                          uint32_t(data[3]);
         td::MpegInfo info;
         std::memset(&info, 0, sizeof info);
         bool valid = td::IsValidFrameHeader(header);

@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Check(anyShown);
     for (const td::HtmlTemplate& tpl : settings.htmlTemplates) {
-        for (const td::HtmlStyleClass* style : {&tpl.textPage, &tpl.titlePage, &tpl.columnHeader, &tpl.columnText}) {
+        for (const td::HtmlStyleClass* style :
+             {&tpl.textPage, &tpl.titlePage, &tpl.columnHeader, &tpl.columnText}) {
             Check(Within(style->fontName, 0, td::kFontNameCount - 1));
             Check(Within(style->fontStyle, 0, td::kFontStyleCount - 1));
             Check(Within(style->fontSize, 0, td::kFontSizeCount - 1));

@@ -35,26 +35,24 @@ std::string Printable(const std::string& text) {
     return out;
 }
 
-bool LessNoCase(const std::string& a, const std::string& b) {
-    return lstrcmpiA(a.c_str(), b.c_str()) < 0;
-}
+bool LessNoCase(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; }
 
 std::string FormatMessageLine(const HostRecord& r) {
     char buffer[160];
     if (r.message == WM_COPYDATA && r.lParam == 0) {
-        std::snprintf(buffer, sizeof(buffer), "74 malformed r=%" PRIdPTR,
-                      static_cast<intptr_t>(r.result));
+        std::snprintf(buffer, sizeof(buffer), "74 malformed r=%" PRIdPTR, static_cast<intptr_t>(r.result));
         return buffer;
     }
     if (r.message == WM_COPYDATA) {
-        std::snprintf(buffer, sizeof(buffer), "74 kind=%" PRIuPTR " bytes=%lu text=",
-                      static_cast<uintptr_t>(r.copyKind), static_cast<unsigned long>(r.copyBytes));
+        std::snprintf(buffer, sizeof(buffer),
+                      "74 kind=%" PRIuPTR " bytes=%lu text=", static_cast<uintptr_t>(r.copyKind),
+                      static_cast<unsigned long>(r.copyBytes));
         std::string line = buffer + Printable(r.text);
         std::snprintf(buffer, sizeof(buffer), " r=%" PRIdPTR, static_cast<intptr_t>(r.result));
         return line + buffer;
     }
-    std::snprintf(buffer, sizeof(buffer), "%u w=%" PRIdPTR " l=%" PRIdPTR " r=%" PRIdPTR,
-                  r.message, static_cast<intptr_t>(r.wParam), static_cast<intptr_t>(r.lParam),
+    std::snprintf(buffer, sizeof(buffer), "%u w=%" PRIdPTR " l=%" PRIdPTR " r=%" PRIdPTR, r.message,
+                  static_cast<intptr_t>(r.wParam), static_cast<intptr_t>(r.lParam),
                   static_cast<intptr_t>(r.result));
     return buffer;
 }
@@ -145,9 +143,9 @@ bool StandInHost::create() {
         return false;  // someone else's class of that name
     }
     g_creating = this;
-    const HWND hwnd = CreateWindowExA(0, kMainWindowClass, "Stand-in host",
-                                      WS_POPUP | WS_BORDER | WS_MINIMIZEBOX, 40,
-                                      40, 320, 120, nullptr, nullptr, classModule_, this);
+    const HWND hwnd =
+        CreateWindowExA(0, kMainWindowClass, "Stand-in host", WS_POPUP | WS_BORDER | WS_MINIMIZEBOX, 40, 40,
+                        320, 120, nullptr, nullptr, classModule_, this);
     g_creating = nullptr;
     if (!hwnd) return false;
     if (options_.show) {
@@ -214,10 +212,8 @@ void StandInHost::finish(size_t index) {
 
 LRESULT StandInHost::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case kRequestMessage:
-        return request(wParam, lParam);
-    case WM_COPYDATA:
-        return copyData(lParam);
+    case kRequestMessage: return request(wParam, lParam);
+    case WM_COPYDATA: return copyData(lParam);
     case WM_COMMAND:
         if (HIWORD(wParam) == 0 || HIWORD(wParam) == 1) command(LOWORD(wParam));
         return 0;
@@ -245,8 +241,8 @@ LRESULT StandInHost::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         const char* stateText = state_ == PlayState::Playing  ? "playing"
                                 : state_ == PlayState::Paused ? "paused"
                                                               : "stopped";
-        std::string text = std::string("Stand-in host: ") + stateText + ", " +
-                           std::to_string(entries_.size()) + " entries";
+        std::string text =
+            std::string("Stand-in host: ") + stateText + ", " + std::to_string(entries_.size()) + " entries";
         if (!entries_.empty()) text += "\n" + FileNameOf(entries_[current_].path);
         RECT rc;
         GetClientRect(hwnd, &rc);
@@ -268,8 +264,7 @@ LRESULT StandInHost::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         SetWindowLongPtrA(hwnd, 0, 0);
         hwnd_ = nullptr;
         break;
-    default:
-        break;
+    default: break;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
@@ -279,14 +274,9 @@ LRESULT StandInHost::request(WPARAM argumentParam, LPARAM id) {
     const int count = static_cast<int>(entries_.size());
     advance();  // the answer reflects the time that has passed
     switch (id) {
-    case 101:
-        clearPlaylist();
-        return 0;
-    case 102:
-        startPlay();
-        return 0;
-    case 104:
-        return static_cast<LRESULT>(state());
+    case 101: clearPlaylist(); return 0;
+    case 102: startPlay(); return 0;
+    case 104: return static_cast<LRESULT>(state());
     case 105:
         advance();
         if (entries_.empty()) return -1;
@@ -312,9 +302,7 @@ LRESULT StandInHost::request(WPARAM argumentParam, LPARAM id) {
         setPosition(argument);
         return 0;
     }
-    case 120:
-        writeM3u();
-        return current_;
+    case 120: writeM3u(); return current_;
     case 121:
         if (argument >= 0 && argument < count) {
             current_ = static_cast<int>(argument);
@@ -325,13 +313,11 @@ LRESULT StandInHost::request(WPARAM argumentParam, LPARAM id) {
         if (argument == -666) return volume_;
         volume_ = static_cast<int>(std::clamp<intptr_t>(argument, 0, 255));
         return 0;
-    case 125:
-        return current_;
+    case 125: return current_;
     case 211:
         if (argument < 0 || argument >= count) return 0;
         return reinterpret_cast<LRESULT>(entries_[static_cast<size_t>(argument)].path.c_str());
-    default:
-        return 0;
+    default: return 0;
     }
 }
 
@@ -362,9 +348,7 @@ void StandInHost::command(UINT id) {
             setPosition(0);
         }
         break;
-    case kCommandPlay:
-        startPlay();
-        break;
+    case kCommandPlay: startPlay(); break;
     case kCommandPause:
         if (state_ == PlayState::Playing) {
             positionBase_ = positionMs();
@@ -379,12 +363,8 @@ void StandInHost::command(UINT id) {
         state_ = PlayState::Stopped;
         setPosition(0);
         break;
-    case kCommandVolumeUp:
-        volume_ = std::min(255, volume_ + kVolumeStep);
-        break;
-    case kCommandVolumeDown:
-        volume_ = std::max(0, volume_ - kVolumeStep);
-        break;
+    case kCommandVolumeUp: volume_ = std::min(255, volume_ + kVolumeStep); break;
+    case kCommandVolumeDown: volume_ = std::max(0, volume_ - kVolumeStep); break;
     case kMenuExit:
         if (hwnd_) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
         break;
@@ -396,9 +376,7 @@ void StandInHost::command(UINT id) {
 
 // --- player state ------------------------------------------------------------------
 
-uint64_t StandInHost::now() const {
-    return options_.clock ? options_.clock() : GetTickCount64();
-}
+uint64_t StandInHost::now() const { return options_.clock ? options_.clock() : GetTickCount64(); }
 
 void StandInHost::setPosition(int64_t ms) {
     positionBase_ = ms;
@@ -477,10 +455,8 @@ bool StandInHost::ownMenuItem(UINT id) const {
     case kCommandPlay:
     case kCommandPause:
     case kCommandStop:
-    case kCommandNext:
-        return true;
-    default:
-        return false;
+    case kCommandNext: return true;
+    default: return false;
     }
 }
 
@@ -504,8 +480,8 @@ LRESULT StandInHost::chooseMainMenuItem(UINT id) {
 void StandInHost::trackMainMenu(POINT screen) {
     if (!hwnd_) return;
     SetForegroundWindow(hwnd_);
-    const UINT id = static_cast<UINT>(TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_RIGHTBUTTON,
-                                                     screen.x, screen.y, 0, hwnd_, nullptr));
+    const UINT id = static_cast<UINT>(
+        TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd_, nullptr));
     PostMessageA(hwnd_, WM_NULL, 0, 0);
     if (id != 0) chooseMainMenuItem(id);
 }
@@ -517,8 +493,8 @@ void StandInHost::closeAfter(UINT milliseconds) {
 // --- plug-ins ----------------------------------------------------------------------------
 
 std::string StandInHost::pluginsDir() const {
-    std::string dir = options_.pluginsDir.empty() ? DirectoryOf(programPath_) + "Plugins"
-                                                  : options_.pluginsDir;
+    std::string dir =
+        options_.pluginsDir.empty() ? DirectoryOf(programPath_) + "Plugins" : options_.pluginsDir;
     // Modules load by full path only (a relative one would go through the
     // search path).
     char full[MAX_PATH + 1];

@@ -104,16 +104,16 @@ enum class PlayState { Stopped = 0, Playing = 1, Paused = 3 };
 
 // One recorded message or plug-in event.
 struct HostRecord {
-    bool isEvent = false;     // a plug-in event ("#init ..."); message fields 0
+    bool isEvent = false;  // a plug-in event ("#init ..."); message fields 0
     UINT message = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
-    int requestId = 0;        // message 1024: the request id (= lParam)
-    ULONG_PTR copyKind = 0;   // message 74: dwData
-    DWORD copyBytes = 0;      // message 74: cbData
-    std::string text;         // message 74: the path; events: the file name
+    int requestId = 0;       // message 1024: the request id (= lParam)
+    ULONG_PTR copyKind = 0;  // message 74: dwData
+    DWORD copyBytes = 0;     // message 74: cbData
+    std::string text;        // message 74: the path; events: the file name
     LRESULT result = 0;
-    std::string line;         // the log line
+    std::string line;  // the log line
 };
 
 struct PlaylistEntry {
@@ -268,8 +268,8 @@ private:
     std::vector<PlaylistEntry> entries_;
     int current_ = 0;
     PlayState state_ = PlayState::Stopped;
-    int64_t positionBase_ = 0;   // position when the clock was last read
-    uint64_t clockBase_ = 0;     // clock at positionBase_ (while playing)
+    int64_t positionBase_ = 0;  // position when the clock was last read
+    uint64_t clockBase_ = 0;    // clock at positionBase_ (while playing)
     int volume_ = kInitialVolume;
     int defaultLength_ = kDefaultLengthSec;
 };

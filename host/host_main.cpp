@@ -68,12 +68,10 @@ CommandLine Parse(int argc, char** argv) {
             cl.options.pluginsDir = argv[++i];
         } else if (arg == "--add" && hasValue) {
             cl.adds.push_back(argv[++i]);
-        } else if (arg == "--syscommand" && hasValue && ParseNumber(argv[i + 1], number) &&
-                   number >= 0) {
+        } else if (arg == "--syscommand" && hasValue && ParseNumber(argv[i + 1], number) && number >= 0) {
             cl.syscommands.push_back(static_cast<UINT>(number));
             ++i;
-        } else if (arg == "--window-command" && hasValue && ParseNumber(argv[i + 1], number) &&
-                   number >= 0) {
+        } else if (arg == "--window-command" && hasValue && ParseNumber(argv[i + 1], number) && number >= 0) {
             cl.windowCommands.push_back(static_cast<UINT>(number));
             ++i;
         } else if (arg == "--click" && hasValue && ParseNumber(argv[i + 1], number) && number > 0) {
@@ -91,10 +89,9 @@ CommandLine Parse(int argc, char** argv) {
                 rest = colon == std::string::npos ? std::string() : rest.substr(colon + 1);
             }
             if (!ok || !rest.empty()) cl.ok = false;
-            cl.posts.push_back({static_cast<UINT>(parts[0]), static_cast<WPARAM>(parts[1]),
-                                static_cast<LPARAM>(parts[2])});
-        } else if (arg == "--quit-after" && hasValue && ParseNumber(argv[i + 1], number) &&
-                   number >= 0) {
+            cl.posts.push_back(
+                {static_cast<UINT>(parts[0]), static_cast<WPARAM>(parts[1]), static_cast<LPARAM>(parts[2])});
+        } else if (arg == "--quit-after" && hasValue && ParseNumber(argv[i + 1], number) && number >= 0) {
             cl.quitAfter = number;
             ++i;
         } else {
@@ -113,7 +110,8 @@ HWND ShownPluginWindow() {
     for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
         char caption[64] = {};
         GetWindowTextA(w, caption, sizeof caption);
-        if (GetWindow(w, GW_OWNER) == g_host && std::strncmp(caption, "Tunedeck", 8) == 0 && IsWindowVisible(w)) {
+        if (GetWindow(w, GW_OWNER) == g_host && std::strncmp(caption, "Tunedeck", 8) == 0 &&
+            IsWindowVisible(w)) {
             return w;
         }
     }
@@ -163,7 +161,8 @@ void CALLBACK HandToWindow(HWND, UINT, UINT_PTR timer, DWORD) {
     if (!window) return;
     KillTimer(nullptr, timer);
     if (!g_drops.empty()) {
-        if (HGLOBAL drop = DropOf(g_drops)) PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+        if (HGLOBAL drop = DropOf(g_drops))
+            PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
     }
     for (UINT command : g_windowCommands) PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
     if (!g_clicks.empty()) SetTimer(nullptr, 0, 300, &ClickNext);
@@ -183,7 +182,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (cl.play) host.startPlay();
     host.loadPlugins();
     for (UINT command : cl.syscommands) PostMessageA(host.hwnd(), WM_SYSCOMMAND, command, 0);
-    for (const CommandLine::Post& post : cl.posts) PostMessageA(host.hwnd(), post.message, post.wParam, post.lParam);
+    for (const CommandLine::Post& post : cl.posts)
+        PostMessageA(host.hwnd(), post.message, post.wParam, post.lParam);
     if (!cl.windowCommands.empty() || !cl.drops.empty()) {
         g_host = host.hwnd();
         g_windowCommands = cl.windowCommands;

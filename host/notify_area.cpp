@@ -33,7 +33,8 @@ void** FindImportSlot(HMODULE module, const char* dll, const char* function) {
         auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
         for (; names->u1.AddressOfData != 0; ++names, ++slots) {
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            const auto* byName =
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
             if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0) {
                 return reinterpret_cast<void**>(&slots->u1.Function);
             }
@@ -61,8 +62,8 @@ std::string TipOf(const wchar_t* tip, size_t capacity) {
     const int length = static_cast<int>(wcsnlen(tip, capacity));
     if (length == 0) return std::string();
     std::string out(static_cast<size_t>(length) * 2, '\0');
-    const int written = WideCharToMultiByte(CP_ACP, 0, tip, length, &out[0], static_cast<int>(out.size()),
-                                            nullptr, nullptr);
+    const int written =
+        WideCharToMultiByte(CP_ACP, 0, tip, length, &out[0], static_cast<int>(out.size()), nullptr, nullptr);
     out.resize(written > 0 ? static_cast<size_t>(written) : 0);
     return out;
 }
@@ -172,8 +173,8 @@ BOOL WINAPI NotifyArea::NotifyA(DWORD message, PNOTIFYICONDATAA data) {
         return g_realA ? reinterpret_cast<NotifyAFunction>(g_realA)(message, data) : FALSE;
     }
     if (!data) return FALSE;
-    return g_area->notify(message, data->hWnd, data->uID, data->uFlags, data->uCallbackMessage,
-                          data->hIcon, TipOf(data->szTip, TipCapacity<NOTIFYICONDATAA>(data->cbSize)));
+    return g_area->notify(message, data->hWnd, data->uID, data->uFlags, data->uCallbackMessage, data->hIcon,
+                          TipOf(data->szTip, TipCapacity<NOTIFYICONDATAA>(data->cbSize)));
 }
 
 BOOL WINAPI NotifyArea::NotifyW(DWORD message, PNOTIFYICONDATAW data) {
@@ -181,8 +182,8 @@ BOOL WINAPI NotifyArea::NotifyW(DWORD message, PNOTIFYICONDATAW data) {
         return g_realW ? reinterpret_cast<NotifyWFunction>(g_realW)(message, data) : FALSE;
     }
     if (!data) return FALSE;
-    return g_area->notify(message, data->hWnd, data->uID, data->uFlags, data->uCallbackMessage,
-                          data->hIcon, TipOf(data->szTip, TipCapacity<NOTIFYICONDATAW>(data->cbSize)));
+    return g_area->notify(message, data->hWnd, data->uID, data->uFlags, data->uCallbackMessage, data->hIcon,
+                          TipOf(data->szTip, TipCapacity<NOTIFYICONDATAW>(data->cbSize)));
 }
 
 BOOL NotifyArea::notify(DWORD message, HWND owner, UINT id, UINT flags, UINT callback, HICON icon,

@@ -93,8 +93,7 @@ std::unique_ptr<File> FileSystem::CreateTemporary(const std::string& beside, std
     return nullptr;
 }
 
-bool FileSystem::Commit(File& temp, const std::string& tempPath, const std::string& target,
-                        File* held) {
+bool FileSystem::Commit(File& temp, const std::string& tempPath, const std::string& target, File* held) {
     bool ok = temp.Close();
     if (held) held->Close();
     ok = ok && Replace(tempPath, target);
@@ -107,9 +106,7 @@ FileSystem& Fs() {
     return fs ? *fs : NativeFs();
 }
 
-FileSystem* SetFs(FileSystem* fs) {
-    return g_installed.exchange(fs, std::memory_order_acq_rel);
-}
+FileSystem* SetFs(FileSystem* fs) { return g_installed.exchange(fs, std::memory_order_acq_rel); }
 
 bool ReadWholeFile(const std::string& path, std::string& out) {
     out.clear();

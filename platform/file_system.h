@@ -95,8 +95,7 @@ public:
     // program replaced it meanwhile); it is closed either way. A target with
     // several hard links is refused rather than split from its other names.
     // On failure the temporary file is removed.
-    virtual bool Commit(File& temp, const std::string& tempPath, const std::string& target,
-                        File* held);
+    virtual bool Commit(File& temp, const std::string& tempPath, const std::string& target, File* held);
     // Lists a folder as ListDirectory (platform/directory.h) does; the folder
     // walks go through here so that tests can make a listing fail.
     virtual bool List(const std::string& path, std::vector<DirectoryEntry>& entries) {
@@ -123,10 +122,10 @@ std::string LastFileError();
 void SetFileError(const std::string& reason);
 void ClearFileError();
 // The texts of the seam's own reasons.
-extern const char kReasonInUse[];        // another writer has the file open
-extern const char kReasonChanged[];      // replaced by another program meanwhile
-extern const char kReasonHardLinks[];    // several names share the file
-extern const char kReasonNotRegular[];   // a folder, device, FIFO or socket
+extern const char kReasonInUse[];       // another writer has the file open
+extern const char kReasonChanged[];     // replaced by another program meanwhile
+extern const char kReasonHardLinks[];   // several names share the file
+extern const char kReasonNotRegular[];  // a folder, device, FIFO or socket
 
 // Removes from `folder` the temporary files (of CreateTemporary) that runs
 // killed midway left behind, and only those that are provably stale: files

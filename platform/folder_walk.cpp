@@ -19,8 +19,7 @@ bool NameBefore(const DirectoryEntry& a, const DirectoryEntry& b) {
     return a.name < b.name;
 }
 
-bool Walk(const std::string& folder, int depth, const WalkOptions& options,
-          const WalkVisitor& visit) {
+bool Walk(const std::string& folder, int depth, const WalkOptions& options, const WalkVisitor& visit) {
     std::vector<DirectoryEntry> entries;
     if (!Fs().List(folder, entries)) return visit(WalkEvent::Unlisted, folder);
     std::sort(entries.begin(), entries.end(), NameBefore);

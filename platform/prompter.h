@@ -60,8 +60,8 @@ struct FolderDialogResult {
 class Prompter {
 public:
     virtual ~Prompter() = default;
-    virtual PromptAnswer Message(const std::string& text, const std::string& caption,
-                                 PromptButtons buttons, PromptIcon icon) = 0;
+    virtual PromptAnswer Message(const std::string& text, const std::string& caption, PromptButtons buttons,
+                                 PromptIcon icon) = 0;
     // A file chooser. Without one (the command line) nothing is chosen.
     virtual FileDialogResult ChooseFiles(const FileDialogRequest&) { return {}; }
     // A folder chooser. Without one nothing is chosen.

@@ -107,8 +107,7 @@ std::string Utf16ToUtf8(std::u16string_view in) {
     out.reserve(in.size());
     for (size_t i = 0; i < in.size(); ++i) {
         uint32_t cp = in[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 &&
-            in[i + 1] <= 0xDFFF) {
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i + 1] - 0xDC00);
             ++i;
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
@@ -119,9 +118,7 @@ std::string Utf16ToUtf8(std::u16string_view in) {
     return out;
 }
 
-bool Utf8ToAnsi(std::string_view in, std::string& out) {
-    return Utf16ToAnsi(Utf8ToUtf16(in), out);
-}
+bool Utf8ToAnsi(std::string_view in, std::string& out) { return Utf16ToAnsi(Utf8ToUtf16(in), out); }
 
 std::string AnsiToUtf8(std::string_view in) { return Utf16ToUtf8(AnsiToUtf16(in)); }
 

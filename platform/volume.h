@@ -39,8 +39,7 @@ public:
     virtual bool IsReachable(const std::string& root) = 0;
     // Label (at most kVolumeLabelMax bytes) and serial number of the volume at
     // `root`; false when they cannot be read.
-    virtual bool Information(const std::string& root, std::string& label,
-                             uint32_t& serial) = 0;
+    virtual bool Information(const std::string& root, std::string& label, uint32_t& serial) = 0;
 };
 
 // The volume system in use; the native one unless a test installed another.

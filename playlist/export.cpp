@@ -18,11 +18,11 @@ namespace {
 
 constexpr char kEol[] = "\r\n";
 
-constexpr int kLangDate = 108;        // "Date: %s"
-constexpr int kLangTotalFiles = 115;  // "Total files: %i"
-constexpr int kLangTotalSize = 116;   // "Total size: %u MB"
-constexpr int kLangAverage = 119;     // "Avg length: %s"
-constexpr int kLangTotalLength = 121; // "Total length: %s"
+constexpr int kLangDate = 108;         // "Date: %s"
+constexpr int kLangTotalFiles = 115;   // "Total files: %i"
+constexpr int kLangTotalSize = 116;    // "Total size: %u MB"
+constexpr int kLangAverage = 119;      // "Avg length: %s"
+constexpr int kLangTotalLength = 121;  // "Total length: %s"
 
 const char* const kFontNames[kFontNameCount] = {
     "Arial, Helvetica, sans-serif",
@@ -161,8 +161,7 @@ private:
 void AppendColor(std::string& out, uint32_t color) {
     char buffer[8];
     std::snprintf(buffer, sizeof buffer, "#%02X%02X%02X", static_cast<unsigned>(color & 0xFF),
-                  static_cast<unsigned>((color >> 8) & 0xFF),
-                  static_cast<unsigned>((color >> 16) & 0xFF));
+                  static_cast<unsigned>((color >> 8) & 0xFF), static_cast<unsigned>((color >> 16) & 0xFF));
     out += buffer;
 }
 
@@ -226,14 +225,9 @@ struct HtmlTotals {
 
 void AppendHtmlFoot(std::string& out, const ExportOptions& options, const HtmlTotals& totals) {
     HtmlWriter html(out);
-    html.Ansi(FormatLangText(LangTable::getString(kLangTotalFiles), {totals.files}))
-        .Raw("<br>")
-        .Eol();
-    html.Ansi(FormatLangText(LangTable::getString(kLangTotalSize), {totals.megabytes}))
-        .Raw("<br>")
-        .Eol();
-    html.Ansi(FormatLangText(LangTable::getString(kLangTotalLength),
-                             {longTimeText(totals.seconds)}))
+    html.Ansi(FormatLangText(LangTable::getString(kLangTotalFiles), {totals.files})).Raw("<br>").Eol();
+    html.Ansi(FormatLangText(LangTable::getString(kLangTotalSize), {totals.megabytes})).Raw("<br>").Eol();
+    html.Ansi(FormatLangText(LangTable::getString(kLangTotalLength), {longTimeText(totals.seconds)}))
         .Raw("<br>")
         .Eol();
     const long long average = totals.seconds / (totals.files > 0 ? totals.files : 1);
@@ -249,8 +243,7 @@ void AppendHtmlFoot(std::string& out, const ExportOptions& options, const HtmlTo
 
 // The heading line's texts: Artist and Title as the tags give them (empty
 // when they lack them), read from `source`.
-void ArtistAndTitle(const SongRecord& entry, int source, std::string& artist,
-                    std::string& title) {
+void ArtistAndTitle(const SongRecord& entry, int source, std::string& artist, std::string& title) {
     const TagFieldReader reader(source);
     artist.clear();
     title.clear();
@@ -366,28 +359,28 @@ ExportOptions exportOptionsFrom(const Settings& settings) {
 
 bool exportFormatForFilter(int filter, bool htmlListing, ExportFormat& format) {
     switch (filter) {
-        case 1: format = htmlListing ? ExportFormat::HtmlListing : ExportFormat::HtmlTable; break;
-        case 2: format = ExportFormat::M3u; break;
-        case 3: format = ExportFormat::Pls; break;
-        case 4: format = ExportFormat::TextTabs; break;
-        case 5: format = ExportFormat::TextAligned; break;
-        case 6: format = ExportFormat::Csv; break;
-        case 7: format = ExportFormat::Xml; break;
-        default: return false;
+    case 1: format = htmlListing ? ExportFormat::HtmlListing : ExportFormat::HtmlTable; break;
+    case 2: format = ExportFormat::M3u; break;
+    case 3: format = ExportFormat::Pls; break;
+    case 4: format = ExportFormat::TextTabs; break;
+    case 5: format = ExportFormat::TextAligned; break;
+    case 6: format = ExportFormat::Csv; break;
+    case 7: format = ExportFormat::Xml; break;
+    default: return false;
     }
     return true;
 }
 
 const char* exportExtension(ExportFormat format) {
     switch (format) {
-        case ExportFormat::HtmlTable:
-        case ExportFormat::HtmlListing: return ".html";
-        case ExportFormat::M3u: return ".m3u";
-        case ExportFormat::Pls: return ".pls";
-        case ExportFormat::TextTabs:
-        case ExportFormat::TextAligned: return ".txt";
-        case ExportFormat::Csv: return ".csv";
-        case ExportFormat::Xml: return ".xml";
+    case ExportFormat::HtmlTable:
+    case ExportFormat::HtmlListing: return ".html";
+    case ExportFormat::M3u: return ".m3u";
+    case ExportFormat::Pls: return ".pls";
+    case ExportFormat::TextTabs:
+    case ExportFormat::TextAligned: return ".txt";
+    case ExportFormat::Csv: return ".csv";
+    case ExportFormat::Xml: return ".xml";
     }
     return "";
 }
@@ -412,8 +405,7 @@ std::string exportPageName(const std::string& path) {
     return name;
 }
 
-std::string formatHtmlTable(PlaylistView& view, const ExportOptions& options,
-                            const std::string& path) {
+std::string formatHtmlTable(PlaylistView& view, const ExportOptions& options, const std::string& path) {
     ViewOptionsScope scope(view);
     const std::vector<ExportColumn> columns = Columns(view, options.bothTags);
     const std::vector<ExportRow> rows = Rows(view, options.selectedOnly);
@@ -465,8 +457,7 @@ std::string formatHtmlTable(PlaylistView& view, const ExportOptions& options,
     return out;
 }
 
-std::string formatHtmlListing(PlaylistView& view, const ExportOptions& options,
-                              const std::string& path) {
+std::string formatHtmlListing(PlaylistView& view, const ExportOptions& options, const std::string& path) {
     ViewOptionsScope scope(view);
     const std::vector<ExportColumn> columns = Columns(view, options.bothTags);
     const std::vector<ExportRow> rows = Rows(view, options.selectedOnly);
@@ -589,14 +580,14 @@ std::string formatTextAligned(PlaylistView& view, const ExportOptions& options) 
 std::string formatExport(ExportFormat format, PlaylistView& view, const ExportOptions& options,
                          const std::string& path) {
     switch (format) {
-        case ExportFormat::HtmlTable: return formatHtmlTable(view, options, path);
-        case ExportFormat::HtmlListing: return formatHtmlListing(view, options, path);
-        case ExportFormat::M3u: return formatM3u(view, options.selectedOnly);
-        case ExportFormat::Pls: return formatPls(view, options.selectedOnly);
-        case ExportFormat::TextTabs: return formatTextTabs(view, options);
-        case ExportFormat::TextAligned: return formatTextAligned(view, options);
-        case ExportFormat::Csv: return formatCsv(view, options);
-        case ExportFormat::Xml: return formatXml(view, options);
+    case ExportFormat::HtmlTable: return formatHtmlTable(view, options, path);
+    case ExportFormat::HtmlListing: return formatHtmlListing(view, options, path);
+    case ExportFormat::M3u: return formatM3u(view, options.selectedOnly);
+    case ExportFormat::Pls: return formatPls(view, options.selectedOnly);
+    case ExportFormat::TextTabs: return formatTextTabs(view, options);
+    case ExportFormat::TextAligned: return formatTextAligned(view, options);
+    case ExportFormat::Csv: return formatCsv(view, options);
+    case ExportFormat::Xml: return formatXml(view, options);
     }
     return std::string();
 }

@@ -64,10 +64,8 @@ std::string exportPageName(const std::string& path);
 // The bytes of each form. The view's text options (tag source, seconds
 // switch, size unit) are changed while a form is built, as the form needs,
 // and restored before returning. `path` gives the pages their name.
-std::string formatHtmlTable(PlaylistView& view, const ExportOptions& options,
-                            const std::string& path);
-std::string formatHtmlListing(PlaylistView& view, const ExportOptions& options,
-                              const std::string& path);
+std::string formatHtmlTable(PlaylistView& view, const ExportOptions& options, const std::string& path);
+std::string formatHtmlListing(PlaylistView& view, const ExportOptions& options, const std::string& path);
 std::string formatTextTabs(PlaylistView& view, const ExportOptions& options);
 std::string formatTextAligned(PlaylistView& view, const ExportOptions& options);
 std::string formatCsv(PlaylistView& view, const ExportOptions& options);

@@ -58,23 +58,22 @@ void AppendCharRef(std::string& out, char32_t codePoint) {
 // An ASCII character (below 0x80).
 void AppendAscii(std::string& out, char c, MarkupKind kind, bool attribute) {
     switch (c) {
-        case '&': out += "&amp;"; return;
-        case '<': out += "&lt;"; return;
-        case '>': out += "&gt;"; return;
-        case '"': out += "&quot;"; return;
-        case '\'': out += kind == MarkupKind::Xml ? "&apos;" : "&#39;"; return;
-        case '\t':
-        case '\n':
-        case '\r':
-            // A parser turns these into blanks inside an attribute value.
-            if (attribute) {
-                AppendCharRef(out, static_cast<unsigned char>(c));
-            } else {
-                out += c;
-            }
-            return;
-        default:
-            break;
+    case '&': out += "&amp;"; return;
+    case '<': out += "&lt;"; return;
+    case '>': out += "&gt;"; return;
+    case '"': out += "&quot;"; return;
+    case '\'': out += kind == MarkupKind::Xml ? "&apos;" : "&#39;"; return;
+    case '\t':
+    case '\n':
+    case '\r':
+        // A parser turns these into blanks inside an attribute value.
+        if (attribute) {
+            AppendCharRef(out, static_cast<unsigned char>(c));
+        } else {
+            out += c;
+        }
+        return;
+    default: break;
     }
     const auto byte = static_cast<unsigned char>(c);
     // XML 1.0 has no place for the other C0 controls, not even as a
@@ -85,12 +84,11 @@ void AppendAscii(std::string& out, char c, MarkupKind kind, bool attribute) {
 }
 
 bool NeedsEscape(unsigned char byte) {
-    return byte < 0x20 || byte == 0x7F || byte == '&' || byte == '<' || byte == '>' ||
-           byte == '"' || byte == '\'';
+    return byte < 0x20 || byte == 0x7F || byte == '&' || byte == '<' || byte == '>' || byte == '"' ||
+           byte == '\'';
 }
 
-void AppendMarkupUtf16(std::string& out, std::u16string_view wide, MarkupKind kind,
-                       bool attribute) {
+void AppendMarkupUtf16(std::string& out, std::u16string_view wide, MarkupKind kind, bool attribute) {
     for (size_t i = 0; i < wide.size(); ++i) {
         char32_t c = wide[i];
         if ((c == '\r' || c == '\n') && !attribute) {
@@ -117,8 +115,8 @@ bool IsAscii(std::string_view text) {
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 bool IsUnreserved(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '-' || c == '.' || c == '_' || c == '~';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
 }
 
 void AppendPercentEncoded(std::string& out, std::string_view bytes) {
@@ -193,8 +191,7 @@ void appendMarkupAnsi(std::string& out, std::string_view ansi, MarkupKind kind, 
     out.append(ansi.data() + run, ansi.size() - run);
 }
 
-void appendMarkupNative(std::string& out, std::string_view native, MarkupKind kind,
-                        bool attribute) {
+void appendMarkupNative(std::string& out, std::string_view native, MarkupKind kind, bool attribute) {
     if (kWindowsPaths || IsAscii(native)) {
         appendMarkupAnsi(out, native, kind, attribute);
     } else {
@@ -212,22 +209,22 @@ std::string nativeToAnsiText(const std::string& native) {
 const char* ansiCharsetName() {
 #ifdef _WIN32
     switch (GetACP()) {
-        case 874: return "windows-874";
-        case 932: return "shift_jis";
-        case 936: return "gbk";
-        case 949: return "euc-kr";
-        case 950: return "big5";
-        case 1250: return "windows-1250";
-        case 1251: return "windows-1251";
-        case 1252: return "windows-1252";
-        case 1253: return "windows-1253";
-        case 1254: return "windows-1254";
-        case 1255: return "windows-1255";
-        case 1256: return "windows-1256";
-        case 1257: return "windows-1257";
-        case 1258: return "windows-1258";
-        case 65001: return "utf-8";
-        default: break;
+    case 874: return "windows-874";
+    case 932: return "shift_jis";
+    case 936: return "gbk";
+    case 949: return "euc-kr";
+    case 950: return "big5";
+    case 1250: return "windows-1250";
+    case 1251: return "windows-1251";
+    case 1252: return "windows-1252";
+    case 1253: return "windows-1253";
+    case 1254: return "windows-1254";
+    case 1255: return "windows-1255";
+    case 1256: return "windows-1256";
+    case 1257: return "windows-1257";
+    case 1258: return "windows-1258";
+    case 65001: return "utf-8";
+    default: break;
     }
     static const std::string other = "windows-" + std::to_string(GetACP());
     return other.c_str();
@@ -273,8 +270,7 @@ std::string localDateTimeText() {
     std::snprintf(date, sizeof date, "%04u/%02u/%02u", static_cast<unsigned>(now.wYear),
                   static_cast<unsigned>(now.wMonth), static_cast<unsigned>(now.wDay));
     char time[64];
-    if (GetTimeFormatA(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &now, nullptr, time, sizeof time) <=
-        0) {
+    if (GetTimeFormatA(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &now, nullptr, time, sizeof time) <= 0) {
         std::snprintf(time, sizeof time, "%02u:%02u", static_cast<unsigned>(now.wHour),
                       static_cast<unsigned>(now.wMinute));
     }

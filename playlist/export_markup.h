@@ -25,8 +25,7 @@ enum class MarkupKind {
 // is written as CR LF, in an attribute as references.
 void appendMarkupAnsi(std::string& out, std::string_view ansi, MarkupKind kind, bool attribute);
 // The same for text in the native narrow encoding of paths.
-void appendMarkupNative(std::string& out, std::string_view native, MarkupKind kind,
-                        bool attribute);
+void appendMarkupNative(std::string& out, std::string_view native, MarkupKind kind, bool attribute);
 // The same for one character given by its code point.
 void appendMarkupCodePoint(std::string& out, char32_t codePoint, MarkupKind kind, bool attribute);
 

@@ -18,7 +18,7 @@ namespace {
 // --- fields -----------------------------------------------------------------
 
 // The searchable fields in the order the search tries them.
-constexpr uint32_t kFieldBits[6] = {kSearchArtist, kSearchTitle, kSearchAlbum,
+constexpr uint32_t kFieldBits[6] = {kSearchArtist,  kSearchTitle,    kSearchAlbum,
                                     kSearchComment, kSearchFileName, kSearchYear};
 constexpr int kFieldTypes[6] = {kTPE1, kTIT2, kTALB, kCOMM, -1, kTYER};
 
@@ -48,22 +48,21 @@ bool EqualsNonEmpty(const SongRecord& entry, int type, int viewSource, const std
 
 bool ExplorerFilter::operator==(const ExplorerFilter& o) const {
     return mask == o.mask && artist == o.artist && album == o.album && comment == o.comment &&
-           tagKind == o.tagKind && channelMode == o.channelMode && rating == o.rating &&
-           genre == o.genre;
+           tagKind == o.tagKind && channelMode == o.channelMode && rating == o.rating && genre == o.genre;
 }
 
 bool passesFilter(const SongRecord& entry, const ExplorerFilter& filter, const GenreTable& genres,
                   int viewSource) {
     switch (filter.mask) {
-        case kFilterNone: return true;
-        case kFilterGenre: return genres.flagOf(entryGenreIndex(entry, viewSource));
-        case kFilterArtist: return EqualsNonEmpty(entry, kTPE1, viewSource, filter.artist);
-        case kFilterAlbum: return EqualsNonEmpty(entry, kTALB, viewSource, filter.album);
-        case kFilterComment: return EqualsNonEmpty(entry, kCOMM, viewSource, filter.comment);
-        case kFilterTagKind: return static_cast<int>(entry.GetTagFlags() & 3) == filter.tagKind;
-        case kFilterMode: return entry.GetMpegInfo().mode == filter.channelMode;
-        case kFilterRating: return entry.GetRating() == filter.rating;
-        default: return false;  // not one of the masks: a filter nothing can pass
+    case kFilterNone: return true;
+    case kFilterGenre: return genres.flagOf(entryGenreIndex(entry, viewSource));
+    case kFilterArtist: return EqualsNonEmpty(entry, kTPE1, viewSource, filter.artist);
+    case kFilterAlbum: return EqualsNonEmpty(entry, kTALB, viewSource, filter.album);
+    case kFilterComment: return EqualsNonEmpty(entry, kCOMM, viewSource, filter.comment);
+    case kFilterTagKind: return static_cast<int>(entry.GetTagFlags() & 3) == filter.tagKind;
+    case kFilterMode: return entry.GetMpegInfo().mode == filter.channelMode;
+    case kFilterRating: return entry.GetRating() == filter.rating;
+    default: return false;  // not one of the masks: a filter nothing can pass
     }
 }
 
@@ -181,8 +180,8 @@ void SearchIndex::find(const PreparedSearch& search, std::vector<uint8_t>& hits)
 }
 
 std::shared_ptr<const FilterVerdicts> FilterVerdicts::build(const Playlist& playlist,
-                                                           const ExplorerFilter& filter,
-                                                           const GenreTable& genres, int viewSource) {
+                                                            const ExplorerFilter& filter,
+                                                            const GenreTable& genres, int viewSource) {
     auto verdicts = std::make_shared<FilterVerdicts>();
     verdicts->filter = filter;
     verdicts->genres = genres;
@@ -213,8 +212,8 @@ bool collectRows(const RowQuery& query, const SearchIndex* index, std::vector<So
     const Playlist& playlist = *query.playlist;
     const int count = playlist.count();
     std::vector<uint8_t> hits;
-    const bool useIndex = query.searching && index &&
-                          index->serves(playlist, query.viewSource, query.search.fields);
+    const bool useIndex =
+        query.searching && index && index->serves(playlist, query.viewSource, query.search.fields);
     if (useIndex) index->find(query.search, hits);
     const FilterVerdicts* verdicts =
         query.filter.mask != kFilterNone && query.verdicts &&
@@ -234,8 +233,8 @@ bool collectRows(const RowQuery& query, const SearchIndex* index, std::vector<So
             if (!match) continue;
         }
         // Verdicts stand for the entry they were worked out on only.
-        const bool known = verdicts && static_cast<size_t>(i) < verdicts->entries.size() &&
-                           verdicts->entries[i] == entry;
+        const bool known =
+            verdicts && static_cast<size_t>(i) < verdicts->entries.size() && verdicts->entries[i] == entry;
         const bool pass = known ? verdicts->pass[i] != 0
                                 : passesFilter(*entry, query.filter, query.genres, query.viewSource);
         if (!pass) continue;
@@ -280,8 +279,7 @@ uint64_t SearchWorker::start(RowQuery query, std::shared_ptr<const SearchIndex> 
     return generation;
 }
 
-void SearchWorker::run(uint64_t generation, const RowQuery& query,
-                       std::shared_ptr<const SearchIndex> index,
+void SearchWorker::run(uint64_t generation, const RowQuery& query, std::shared_ptr<const SearchIndex> index,
                        const std::function<void(uint64_t)>& finished) {
     if (query.searching && query.playlist &&
         (!index || !index->serves(*query.playlist, query.viewSource, query.search.fields))) {

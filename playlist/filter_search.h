@@ -117,8 +117,8 @@ private:
     int viewSource_ = 0;
     uint32_t fields_ = 0;  // the six field bits and the case bit
     std::vector<const SongRecord*> entries_;
-    std::string block_;               // fields joined by NULs, entry after entry
-    std::vector<uint32_t> starts_;    // entry i spans [starts_[i], starts_[i + 1])
+    std::string block_;                     // fields joined by NULs, entry after entry
+    std::vector<uint32_t> starts_;          // entry i spans [starts_[i], starts_[i + 1])
     std::array<size_t, 256> byteCounts_{};  // how often each byte occurs in the block
 };
 
@@ -131,8 +131,7 @@ struct FilterVerdicts {
     GenreTable genres;
     int viewSource = 0;
 
-    static std::shared_ptr<const FilterVerdicts> build(const Playlist& playlist,
-                                                       const ExplorerFilter& filter,
+    static std::shared_ptr<const FilterVerdicts> build(const Playlist& playlist, const ExplorerFilter& filter,
                                                        const GenreTable& genres, int viewSource);
     // True when built for this filter (genre flags included) and source.
     bool answers(const ExplorerFilter& filter, const GenreTable& genres, int viewSource) const;

@@ -55,16 +55,13 @@ private:
 
 void PutU32(uint32_t value, std::string& out) {
     const char bytes[4] = {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF),
-                           static_cast<char>((value >> 16) & 0xFF),
-                           static_cast<char>((value >> 24) & 0xFF)};
+                           static_cast<char>((value >> 16) & 0xFF), static_cast<char>((value >> 24) & 0xFF)};
     out.append(bytes, 4);
 }
 
 // The 96-byte record in its file order. The fields are 32-bit little-endian,
 // which is also the layout of SongFileRecord on every target we build for.
-void DecodeSongFileRecord(const uint8_t* p, SongFileRecord& r) {
-    std::memcpy(&r, p, kSongRecordSize);
-}
+void DecodeSongFileRecord(const uint8_t* p, SongFileRecord& r) { std::memcpy(&r, p, kSongRecordSize); }
 
 // The block's texts are read elsewhere as terminated strings; a file can hold
 // any bytes, so each field is cut at its last byte.
@@ -125,14 +122,13 @@ Kq3Parse ParseSongs(ByteReader& in, uint32_t songCount, int version, Kq3Contents
             if (!in.U32(type) || !in.U32(length)) return Kq3Parse::Corrupt;
             const uint8_t* text = in.Take(length);
             if (!text) return Kq3Parse::Corrupt;
-            if (type >= static_cast<uint32_t>(kFrameTypeCount) ||
-                !isKq3FrameType(static_cast<int>(type))) {
+            if (type >= static_cast<uint32_t>(kFrameTypeCount) || !isKq3FrameType(static_cast<int>(type))) {
                 return Kq3Parse::Corrupt;
             }
-            entry->AddFrame(std::make_unique<Id3v2FieldFrame>(
-                                static_cast<int>(type),
-                                std::string(reinterpret_cast<const char*>(text), length)),
-                            false);
+            entry->AddFrame(
+                std::make_unique<Id3v2FieldFrame>(static_cast<int>(type),
+                                                  std::string(reinterpret_cast<const char*>(text), length)),
+                false);
         }
         out.entries.push_back(std::move(entry));
     }
@@ -208,10 +204,10 @@ Kq3Parse parseKq3(const uint8_t* data, size_t size, Kq3Contents& out) {
     if (size < kKq3HeaderSize) return Kq3Parse::ShortHeader;
     if (std::memcmp(data, kMagicPrefix, kMagicPrefixSize) != 0) return Kq3Parse::BadMagic;
     switch (data[7]) {
-        case '1': out.version = 1; break;
-        case '2': out.version = 2; break;
-        case '3': out.version = 3; break;
-        default: out.version = 0; break;
+    case '1': out.version = 1; break;
+    case '2': out.version = 2; break;
+    case '3': out.version = 3; break;
+    default: out.version = 0; break;
     }
     ByteReader in(data + kKq3HeaderSize, size - kKq3HeaderSize);
     uint32_t songCount = 0;
@@ -328,16 +324,15 @@ Kq3Load loadKq3(const std::string& path, bool replace, Playlist& playlist, Playl
                 Prompter& prompter) {
     std::string bytes;
     switch (readWholePlaylistFile(path, bytes)) {
-        case WholeFileRead::Ok: break;
-        case WholeFileRead::NotOpened: return Kq3Load::NotOpened;
-        case WholeFileRead::Failed:
-            // What was read is unreliable; the list is not touched.
-            ShowError(prompter, kq3LoadMessage(Kq3Load::ReadFailed));
-            return Kq3Load::ReadFailed;
+    case WholeFileRead::Ok: break;
+    case WholeFileRead::NotOpened: return Kq3Load::NotOpened;
+    case WholeFileRead::Failed:
+        // What was read is unreliable; the list is not touched.
+        ShowError(prompter, kq3LoadMessage(Kq3Load::ReadFailed));
+        return Kq3Load::ReadFailed;
     }
     Kq3Contents contents;
-    const Kq3Parse parsed =
-        parseKq3(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), contents);
+    const Kq3Parse parsed = parseKq3(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), contents);
     bytes = std::string();
     const Kq3Load failed = parsed == Kq3Parse::ShortHeader ? Kq3Load::ShortHeader
                            : parsed == Kq3Parse::BadMagic  ? Kq3Load::BadMagic
@@ -380,8 +375,8 @@ std::string encodeKq3(const Playlist& playlist) {
                     static_cast<size_t>(entry->FrameCount()) * 32;
     }
     out.reserve(estimate);
-    appendKq3Header(static_cast<uint32_t>(playlist.count()),
-                    static_cast<uint32_t>(playlist.volumeCount()), out);
+    appendKq3Header(static_cast<uint32_t>(playlist.count()), static_cast<uint32_t>(playlist.volumeCount()),
+                    out);
     for (int v = 0; v < playlist.volumeCount(); ++v) appendKq3Volume(playlist.volumeAt(v), out);
     for (int i = 0; i < playlist.count(); ++i) appendKq3Song(*playlist.entryAt(i), out);
     return out;
@@ -406,7 +401,6 @@ Kq3Save saveKq3(const Playlist& playlist, const std::string& path, Prompter* pro
     if (told && prompter) ShowError(*prompter, kq3SaveMessage(result));
     return result;
 }
-
 
 std::string kq3StartFilePath(const std::string& modulePath) {
     const size_t slash = modulePath.find_last_of("\\/");

@@ -40,8 +40,7 @@ bool IsUrl(const std::string& entry) {
     if (colon == std::string::npos || colon < 2) return false;
     for (size_t i = 0; i < colon; ++i) {
         const char c = entry[i];
-        if (!IsAsciiLetter(c) && !(i > 0 && ((c >= '0' && c <= '9') || c == '+' || c == '-' ||
-                                              c == '.'))) {
+        if (!IsAsciiLetter(c) && !(i > 0 && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'))) {
             return false;
         }
     }
@@ -181,8 +180,7 @@ std::string Normalize(const std::string& path) {
 
 // Accepts each path of a reader: its volume becomes current, the file is
 // read and a row appended for it.
-void AddPaths(const std::vector<std::string>& paths, Playlist& playlist, PlaylistView& view,
-              int* tooLong) {
+void AddPaths(const std::vector<std::string>& paths, Playlist& playlist, PlaylistView& view, int* tooLong) {
     if (tooLong) *tooLong = 0;
     for (const std::string& path : paths) {
         // Lines that name no song (comments, other kinds of file) register no
@@ -268,8 +266,7 @@ std::vector<std::string> m3uPaths(const std::string& text, const std::string& pl
     return paths;
 }
 
-bool plsPaths(const std::string& text, const std::string& playlistPath,
-              std::vector<std::string>& paths) {
+bool plsPaths(const std::string& text, const std::string& playlistPath, std::vector<std::string>& paths) {
     paths.clear();
     bool bom = false;
     const std::vector<std::string> lines = SplitLines(text, bom);
@@ -338,8 +335,8 @@ std::string formatM3u(const PlaylistView& view, bool selectedOnly) {
         if (!entry || (selectedOnly && !view.isSelected(row))) continue;
         if (HasLineBreak(entry->GetFileName())) continue;  // see unwritablePlaylistNames
         ArtistAndTitle(view, *entry, artist, title);
-        out += "#EXTINF," + std::to_string(entry->GetMpegInfo().seconds) + "," + artist + " - " +
-               title + kLineEnd;
+        out += "#EXTINF," + std::to_string(entry->GetMpegInfo().seconds) + "," + artist + " - " + title +
+               kLineEnd;
         out += entry->GetFileName() + kLineEnd;
     }
     return out;

@@ -29,16 +29,14 @@ std::string resolvePlaylistPath(const std::string& playlistPath, const std::stri
 std::vector<std::string> m3uPaths(const std::string& text, const std::string& playlistPath);
 // The paths of the "File" lines of a PLS text, in line order. False when the
 // first line is not "[playlist]".
-bool plsPaths(const std::string& text, const std::string& playlistPath,
-              std::vector<std::string>& paths);
+bool plsPaths(const std::string& text, const std::string& playlistPath, std::vector<std::string>& paths);
 
 // Replace the Playlist and the view with the songs the file names (rows in
 // file order, unsorted). False, with nothing changed, when the file cannot be
 // read. A PLS file without its "[playlist]" line leaves an empty list and
 // shows "Bad file: PLS playlist".
 // Paths longer than kMaxPathLength are left out, and counted in `tooLong`.
-bool readM3u(const std::string& path, Playlist& playlist, PlaylistView& view,
-             int* tooLong = nullptr);
+bool readM3u(const std::string& path, Playlist& playlist, PlaylistView& view, int* tooLong = nullptr);
 bool readPls(const std::string& path, Playlist& playlist, PlaylistView& view, Prompter& prompter,
              int* tooLong = nullptr);
 

@@ -42,13 +42,9 @@ const std::unordered_map<std::string, int>& GenreLookup() {
 
 // A song's length and size as the totals count them: a damaged playlist file
 // can hold a negative length, which counts as none.
-int64_t LengthOf(const SongRecord& entry) {
-    return std::max<int32_t>(entry.GetMpegInfo().seconds, 0);
-}
+int64_t LengthOf(const SongRecord& entry) { return std::max<int32_t>(entry.GetMpegInfo().seconds, 0); }
 
-uint32_t SizeOf(const SongRecord& entry) {
-    return static_cast<uint32_t>(entry.GetMpegInfo().fileSize);
-}
+uint32_t SizeOf(const SongRecord& entry) { return static_cast<uint32_t>(entry.GetMpegInfo().fileSize); }
 
 struct Counters {
     int64_t songs = 0;
@@ -136,8 +132,8 @@ std::string formatRealText(const char* format, double value) {
     return FormatLangText(format, {FormatArg(value)});
 }
 
-std::string playlistReport(const Playlist& playlist, const PlaylistView& view,
-                           bool wholePlaylist, const GenreTable& genres) {
+std::string playlistReport(const Playlist& playlist, const PlaylistView& view, bool wholePlaylist,
+                           const GenreTable& genres) {
     Counters counters;
     if (wholePlaylist) {
         const int count = playlist.count();
@@ -162,11 +158,9 @@ std::string playlistReport(const Playlist& playlist, const PlaylistView& view,
     text += formatRealText(LangTable::getString(kLangTotalSize),
                            static_cast<double>(counters.kilobytes) / 1024.0);
     text += "\r\n\t";
-    text += formatRealText(LangTable::getString(kLangAverageSize),
-                           static_cast<double>(averageKb) / 1024.0);
+    text += formatRealText(LangTable::getString(kLangAverageSize), static_cast<double>(averageKb) / 1024.0);
     text += "\r\n\t";
-    text += FormatLangText(LangTable::getString(kLangTotalLength),
-                           {shortTimeText(counters.seconds)});
+    text += FormatLangText(LangTable::getString(kLangTotalLength), {shortTimeText(counters.seconds)});
     text += "\r\n";
 
     text += kSeparator;

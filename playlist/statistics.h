@@ -44,8 +44,8 @@ void recountGenres(const Playlist& playlist, int viewSource, GenreTable& table);
 // The report, CR LF line ends. Whole playlist: every Playlist entry, plus the
 // genre breakdown taken from `genres`; otherwise the selected rows of `view`.
 // Tag fields are read under the view's tag source.
-std::string playlistReport(const Playlist& playlist, const PlaylistView& view,
-                           bool wholePlaylist, const GenreTable& genres);
+std::string playlistReport(const Playlist& playlist, const PlaylistView& view, bool wholePlaylist,
+                           const GenreTable& genres);
 // The dialog caption: "Playlist information", or "Properties of the
 // selection" (LangTable 138) for the selection.
 std::string playlistReportCaption(bool wholePlaylist);

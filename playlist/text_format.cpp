@@ -50,8 +50,8 @@ std::string FormatLangText(const char* format, std::initializer_list<FormatArg> 
             fmt += '.';
             fmt += std::to_string(precision);
         }
-        while (ok && (*p == 'h' || *p == 'l' || *p == 'L' || *p == 'I' || *p == '6' ||
-                      *p == '4' || *p == 'z' || *p == 'j' || *p == 't')) {
+        while (ok && (*p == 'h' || *p == 'l' || *p == 'L' || *p == 'I' || *p == '6' || *p == '4' ||
+                      *p == 'z' || *p == 'j' || *p == 't')) {
             ++p;  // every integer is formatted as long long below
         }
         const char type = ok ? *p : '\0';

@@ -78,11 +78,11 @@ struct Collation {
             primary[lower] = static_cast<unsigned char>(base);
             secondary[lower] = weight;
         };
-        letter(0x8A, 0x9A, 's');  // S with caron
-        letter(0x8C, 0x9C, 'o');  // OE ligature
-        letter(0x8E, 0x9E, 'z');  // Z with caron
-        letter(0x9F, 0xFF, 'y');  // Y with diaeresis
-        letter(-1, 0x83, 'f');    // f with hook
+        letter(0x8A, 0x9A, 's');                                 // S with caron
+        letter(0x8C, 0x9C, 'o');                                 // OE ligature
+        letter(0x8E, 0x9E, 'z');                                 // Z with caron
+        letter(0x9F, 0xFF, 'y');                                 // Y with diaeresis
+        letter(-1, 0x83, 'f');                                   // f with hook
         const char* bases = "aaaaaaaceeeeiiiidnooooo*ouuuuyts";  // 0xC0 to 0xDF
         for (int i = 0; i < 32; ++i) {
             const int upper = 0xC0 + i;
@@ -601,7 +601,8 @@ void PlaylistView::prepareSortOrder() {
     // address order (mostly the order they were made in) is also kinder to
     // the cache than the shuffled order of a sorted view.
     auto& entries = scratch.playlistByAddress;
-    if (scratch.playlistGeneration != playlist_.generation() || entries.size() != static_cast<size_t>(count)) {
+    if (scratch.playlistGeneration != playlist_.generation() ||
+        entries.size() != static_cast<size_t>(count)) {
         entries.clear();
         entries.reserve(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) entries.emplace_back(playlist_.entryAt(i), static_cast<uint32_t>(i));
@@ -619,7 +620,7 @@ void PlaylistView::prepareSortOrder() {
         while (j < entries.size() && entries[j].first < entry) ++j;
         // A row whose entry is not in the Playlist goes after, by row.
         order[row] = j < entries.size() && entries[j].first == entry ? entries[j].second
-                                                                      : static_cast<uint32_t>(count) + row;
+                                                                     : static_cast<uint32_t>(count) + row;
         visit[i] = row;
     }
 }
@@ -649,7 +650,11 @@ void PlaylistView::sortById(int id, bool descending) {
             const size_t offset = arena.size();
             column.text(column, options, *rows_[r].entry, text);
             collation.AppendKey(text.data(), text.size(), arena);
-            items[r] = {0, 0, order[r], static_cast<uint32_t>(r), static_cast<uint32_t>(offset),
+            items[r] = {0,
+                        0,
+                        order[r],
+                        static_cast<uint32_t>(r),
+                        static_cast<uint32_t>(offset),
                         static_cast<uint32_t>(arena.size() - offset)};
         }
         // Texts often share a long head (every file name starts with the
@@ -676,8 +681,7 @@ void PlaylistView::sortById(int id, bool descending) {
             // With equal inline bytes, two keys that fit in them differ in
             // length only (the zero padding stands for their end).
             if (a.length > inlined || b.length > inlined) {
-                const int c =
-                    std::memcmp(keys + a.offset, keys + b.offset, std::min(a.length, b.length));
+                const int c = std::memcmp(keys + a.offset, keys + b.offset, std::min(a.length, b.length));
                 if (c != 0) return c;
             }
             return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
@@ -693,8 +697,8 @@ void PlaylistView::sortById(int id, bool descending) {
         for (const uint32_t r : visit) {
             // Signed keys, biased so that unsigned order is numeric order;
             // descending flips them so that one comparison serves both ways.
-            uint64_t key = static_cast<uint64_t>(column.number(column, options, *rows_[r].entry)) ^
-                           (uint64_t{1} << 63);
+            uint64_t key =
+                static_cast<uint64_t>(column.number(column, options, *rows_[r].entry)) ^ (uint64_t{1} << 63);
             if (descending) key = ~key;
             items[r] = {key, 0, order[r], static_cast<uint32_t>(r), 0, 0};
         }
@@ -736,8 +740,8 @@ void PlaylistView::selectAll(bool selected) {
 }
 
 int PlaylistView::selectedCount() const {
-    return static_cast<int>(std::count_if(rows_.begin(), rows_.end(),
-                                          [](const ViewRow& row) { return row.selected; }));
+    return static_cast<int>(
+        std::count_if(rows_.begin(), rows_.end(), [](const ViewRow& row) { return row.selected; }));
 }
 
 std::vector<SongRecord*> PlaylistView::selectedEntries() const {
@@ -766,19 +770,14 @@ void PlaylistView::recomputeSelectedLength() {
 
 std::string PlaylistView::statusText(int part) const {
     switch (part) {
-        case kStatusFiles:
-            return FormatLangText(LangTable::getString(kLangTotalFiles), {rowCount()});
-        case kStatusSource:
-            return viewSourceName(viewSource_);
-        case kStatusAverage:
-            return FormatLangText(LangTable::getString(kLangAverage), {shortTimeText(averageLength())});
-        case kStatusTotal:
-            return FormatLangText(LangTable::getString(kLangTotal), {longTimeText(totalLength_)});
-        case kStatusSelected:
-            return FormatLangText(LangTable::getString(kLangSelected),
-                                  {shortTimeText(selectedLength_)});
-        default:
-            return std::string();
+    case kStatusFiles: return FormatLangText(LangTable::getString(kLangTotalFiles), {rowCount()});
+    case kStatusSource: return viewSourceName(viewSource_);
+    case kStatusAverage:
+        return FormatLangText(LangTable::getString(kLangAverage), {shortTimeText(averageLength())});
+    case kStatusTotal: return FormatLangText(LangTable::getString(kLangTotal), {longTimeText(totalLength_)});
+    case kStatusSelected:
+        return FormatLangText(LangTable::getString(kLangSelected), {shortTimeText(selectedLength_)});
+    default: return std::string();
     }
 }
 
@@ -794,8 +793,8 @@ int PlaylistView::restoreSnapshot() {
     selectionSuspended_ = true;
     selectAll(false);
     const size_t count = std::min(static_cast<size_t>(std::max(snapshotCount_, 0)), snapshot_.size());
-    const std::unordered_set<const SongRecord*> wanted(snapshot_.begin(),
-                                                       snapshot_.begin() + static_cast<std::ptrdiff_t>(count));
+    const std::unordered_set<const SongRecord*> wanted(
+        snapshot_.begin(), snapshot_.begin() + static_cast<std::ptrdiff_t>(count));
     int first = -1;
     if (!wanted.empty()) {
         for (int row = 0; row < rowCount(); ++row) {

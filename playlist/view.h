@@ -29,14 +29,14 @@ struct CellOptions {
 // how it is shown, what its cells hold and how it sorts. The view, the
 // exports and the command-line tool all learn a column's cells from here.
 struct ColumnDef {
-    int titleText;      // LangTable number of the title
+    int titleText;  // LangTable number of the title
     int id;
-    int shown;          // shown by default
-    int width;          // default width in pixels
-    int align;          // 0 left, 1 right
-    int tag;            // 1 when the column shows a tag field
-    const char* key;    // export key, the XML element name
-    int frameType;      // the tag field's frame type for tag columns, else -1
+    int shown;        // shown by default
+    int width;        // default width in pixels
+    int align;        // 0 left, 1 right
+    int tag;          // 1 when the column shows a tag field
+    const char* key;  // export key, the XML element name
+    int frameType;    // the tag field's frame type for tag columns, else -1
     // The text is a path or a volume label in the file system's own
     // encoding; every other column's text is ANSI.
     bool nativeText;

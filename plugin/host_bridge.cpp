@@ -23,34 +23,24 @@ HostBridge::HostBridge(HostChannel& channel) : channel_(channel) {}
 
 // --- requests ---------------------------------------------------------------
 
-intptr_t HostBridge::ClearPlaylist() {
-    return connected() ? channel_.request(0, kRequestClearPlaylist) : -1;
-}
+intptr_t HostBridge::ClearPlaylist() { return connected() ? channel_.request(0, kRequestClearPlaylist) : -1; }
 
-intptr_t HostBridge::StartPlay() {
-    return connected() ? channel_.request(0, kRequestStartPlay) : -1;
-}
+intptr_t HostBridge::StartPlay() { return connected() ? channel_.request(0, kRequestStartPlay) : -1; }
 
 bool HostBridge::IsPlaying() {
     // Paused (3) and every failure count as not playing.
     return connected() && channel_.request(0, kRequestIsPlaying) == 1;
 }
 
-intptr_t HostBridge::GetPositionMs() {
-    return connected() ? channel_.request(0, kRequestPosition) : -1;
-}
+intptr_t HostBridge::GetPositionMs() { return connected() ? channel_.request(0, kRequestPosition) : -1; }
 
-intptr_t HostBridge::GetLengthSec() {
-    return connected() ? channel_.request(1, kRequestPosition) : -1;
-}
+intptr_t HostBridge::GetLengthSec() { return connected() ? channel_.request(1, kRequestPosition) : -1; }
 
 intptr_t HostBridge::JumpToTime(intptr_t milliseconds) {
     return connected() ? channel_.request(milliseconds, kRequestJumpToTime) : -1;
 }
 
-intptr_t HostBridge::WritePlaylist() {
-    return connected() ? channel_.request(0, kRequestWritePlaylist) : -1;
-}
+intptr_t HostBridge::WritePlaylist() { return connected() ? channel_.request(0, kRequestWritePlaylist) : -1; }
 
 intptr_t HostBridge::SetPlaylistPos(intptr_t index) {
     return connected() ? channel_.request(index, kRequestSetPlaylistPos) : -1;
@@ -60,13 +50,9 @@ intptr_t HostBridge::SetVolume(intptr_t volume) {
     return connected() ? channel_.request(volume, kRequestVolume) : -1;
 }
 
-intptr_t HostBridge::GetVolume() {
-    return connected() ? channel_.request(kVolumeQuery, kRequestVolume) : -1;
-}
+intptr_t HostBridge::GetVolume() { return connected() ? channel_.request(kVolumeQuery, kRequestVolume) : -1; }
 
-intptr_t HostBridge::GetListPos() {
-    return connected() ? channel_.request(0, kRequestListPos) + 1 : -1;
-}
+intptr_t HostBridge::GetListPos() { return connected() ? channel_.request(0, kRequestListPos) + 1 : -1; }
 
 std::string HostBridge::GetPlaylistFile(intptr_t position) {
     if (!connected()) return std::string();
@@ -78,9 +64,7 @@ std::string HostBridge::GetPlaylistFile(intptr_t position) {
     return channel_.readText(address);
 }
 
-bool HostBridge::Enqueue(const std::string& path) {
-    return connected() && channel_.handOver(path) == 1;
-}
+bool HostBridge::Enqueue(const std::string& path) { return connected() && channel_.handOver(path) == 1; }
 
 void HostBridge::Command(int commandId) {
     if (connected()) channel_.post(commandId);
@@ -88,8 +72,7 @@ void HostBridge::Command(int commandId) {
 
 // --- composite operations ---------------------------------------------------
 
-void HostBridge::PlayFiles(const std::vector<std::string>& paths,
-                           const std::function<void()>& markFirst) {
+void HostBridge::PlayFiles(const std::vector<std::string>& paths, const std::function<void()>& markFirst) {
     // Nothing to play must not cost the user the host's own playlist.
     if (paths.empty()) return;
     ClearPlaylist();
@@ -148,9 +131,7 @@ void HostBridge::Seek(int sliderPosition) {
     JumpToTime(static_cast<intptr_t>(ms));
 }
 
-void HostBridge::ChangeVolume(int sliderPosition) {
-    SetVolume(std::clamp(sliderPosition, 0, 255));
-}
+void HostBridge::ChangeVolume(int sliderPosition) { SetVolume(std::clamp(sliderPosition, 0, 255)); }
 
 void HostBridge::PreviousTrack() {
     if (IsPlaying() && GetPositionMs() > kRestartThresholdMs) {
@@ -160,9 +141,7 @@ void HostBridge::PreviousTrack() {
     }
 }
 
-void HostBridge::PlayPause() {
-    Command(IsPlaying() ? kHostPause : kHostPlay);
-}
+void HostBridge::PlayPause() { Command(IsPlaying() ? kHostPause : kHostPlay); }
 
 std::string HostBridge::VolumeLabel(int volume) {
     // The text may come from a language file: it is data, not a format the

@@ -70,15 +70,15 @@ enum HostCommand : int {
 
 // What the position panel shows after one refresh.
 struct PositionPanel {
-    int lengthSeconds = 0;       // slider range 0..lengthSeconds
-    int positionSeconds = 0;     // slider position
-    int pageSize = 0;            // lengthSeconds / 10
-    int lineSize = 0;            // lengthSeconds / 100
-    std::string elapsedText;     // "mm:ss" or "hh:mm:ss"
+    int lengthSeconds = 0;    // slider range 0..lengthSeconds
+    int positionSeconds = 0;  // slider position
+    int pageSize = 0;         // lengthSeconds / 10
+    int lineSize = 0;         // lengthSeconds / 100
+    std::string elapsedText;  // "mm:ss" or "hh:mm:ss"
     std::string totalText;
-    std::string fileName;        // the host's current entry
-    int volume = 0;              // 0..255
-    std::string volumeLabel;     // LangTable 127 filled with the percentage
+    std::string fileName;     // the host's current entry
+    int volume = 0;           // 0..255
+    std::string volumeLabel;  // LangTable 127 filled with the percentage
 };
 
 class HostBridge {
@@ -99,7 +99,7 @@ public:
     intptr_t SetPlaylistPos(intptr_t index);
     intptr_t SetVolume(intptr_t volume);
     intptr_t GetVolume();
-    intptr_t GetListPos();                 // 1-based
+    intptr_t GetListPos();                           // 1-based
     std::string GetPlaylistFile(intptr_t position);  // 1-based; "" when none
 
     bool Enqueue(const std::string& path);

@@ -10,10 +10,10 @@ namespace td {
 
 // The word that names the product in the description and the plugin.ini
 // section.
-extern const char kPluginProduct[];     // "Tunedeck"
-extern const char kPluginIniName[];     // "plugin.ini"
-extern const char kActiveEnabledKey[];  // "ActiveEnabled"
-extern const char kSystrayEnabledKey[]; // "SystrayEnabled"
+extern const char kPluginProduct[];      // "Tunedeck"
+extern const char kPluginIniName[];      // "plugin.ini"
+extern const char kActiveEnabledKey[];   // "ActiveEnabled"
+extern const char kSystrayEnabledKey[];  // "SystrayEnabled"
 
 // The module-wide switches kept in the host's plugin.ini.
 struct PluginSwitches {

@@ -36,64 +36,41 @@ std::vector<TrayChange> TrayUpdateSteps(uint32_t shown, uint32_t wanted) {
 
 TrayAction TrayClickAction(int index, bool right) {
     switch (index) {
-    case 0:
-        return right ? TrayAction::ConfigDialog : TrayAction::ShowWindow;
-    case 1:
-        return right ? TrayAction::None : TrayAction::Previous;
-    case 2:
-        return right ? TrayAction::None : TrayAction::PlayPause;
-    case 3:
-        return right ? TrayAction::None : TrayAction::Stop;
-    case 4:
-        return right ? TrayAction::None : TrayAction::Next;
-    case 5:
-        return right ? TrayAction::None : TrayAction::LoadFile;
-    case 6:
-        return right ? TrayAction::VolumeDown : TrayAction::VolumeUp;
-    case 7:
-        return right ? TrayAction::ConfigDialog : TrayAction::Menu;
-    default:
-        return TrayAction::None;
+    case 0: return right ? TrayAction::ConfigDialog : TrayAction::ShowWindow;
+    case 1: return right ? TrayAction::None : TrayAction::Previous;
+    case 2: return right ? TrayAction::None : TrayAction::PlayPause;
+    case 3: return right ? TrayAction::None : TrayAction::Stop;
+    case 4: return right ? TrayAction::None : TrayAction::Next;
+    case 5: return right ? TrayAction::None : TrayAction::LoadFile;
+    case 6: return right ? TrayAction::VolumeDown : TrayAction::VolumeUp;
+    case 7: return right ? TrayAction::ConfigDialog : TrayAction::Menu;
+    default: return TrayAction::None;
     }
 }
 
 TrayAction TrayMenuAction(int command) {
     switch (command) {
-    case kTrayMenuShow:
-        return TrayAction::ShowWindow;
-    case kTrayMenuPrevious:
-        return TrayAction::Previous;
-    case kTrayMenuPlayPause:
-        return TrayAction::PlayPause;
-    case kTrayMenuStop:
-        return TrayAction::Stop;
-    case kTrayMenuNext:
-        return TrayAction::Next;
-    case kTrayMenuLoadFile:
-        return TrayAction::LoadFile;
-    default:
-        return TrayAction::None;
+    case kTrayMenuShow: return TrayAction::ShowWindow;
+    case kTrayMenuPrevious: return TrayAction::Previous;
+    case kTrayMenuPlayPause: return TrayAction::PlayPause;
+    case kTrayMenuStop: return TrayAction::Stop;
+    case kTrayMenuNext: return TrayAction::Next;
+    case kTrayMenuLoadFile: return TrayAction::LoadFile;
+    default: return TrayAction::None;
     }
 }
 
 bool TrayActionRaisesHost(TrayAction action) {
-    return action == TrayAction::LoadFile || action == TrayAction::VolumeUp || action == TrayAction::VolumeDown;
+    return action == TrayAction::LoadFile || action == TrayAction::VolumeUp ||
+           action == TrayAction::VolumeDown;
 }
 
 void RunTrayHostAction(HostBridge& bridge, TrayAction action, TrayModifiers keys) {
     switch (action) {
-    case TrayAction::Previous:
-        bridge.PreviousTrack();
-        break;
-    case TrayAction::PlayPause:
-        bridge.PlayPause();
-        break;
-    case TrayAction::Stop:
-        bridge.Command(keys.shift ? kHostStopFadeOut : kHostStop);
-        break;
-    case TrayAction::Next:
-        bridge.Command(kHostNext);
-        break;
+    case TrayAction::Previous: bridge.PreviousTrack(); break;
+    case TrayAction::PlayPause: bridge.PlayPause(); break;
+    case TrayAction::Stop: bridge.Command(keys.shift ? kHostStopFadeOut : kHostStop); break;
+    case TrayAction::Next: bridge.Command(kHostNext); break;
     case TrayAction::LoadFile:
         bridge.Command(keys.ctrl ? kHostOpenLocation : keys.shift ? kHostOpenDirectory : kHostFileOpen);
         break;
@@ -104,8 +81,7 @@ void RunTrayHostAction(HostBridge& bridge, TrayAction action, TrayModifiers keys
         for (int i = 0; i < steps; ++i) bridge.Command(command);
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -64,9 +64,9 @@ enum class TrayAction {
     PlayPause,
     Stop,
     Next,
-    LoadFile,      // host brought forward first
-    VolumeUp,      // host brought forward first
-    VolumeDown,    // host brought forward first
+    LoadFile,    // host brought forward first
+    VolumeUp,    // host brought forward first
+    VolumeDown,  // host brought forward first
 };
 
 // The action of a button press on icon `index` (`right`: right button).

@@ -118,7 +118,8 @@ const char* const kEnglishTexts[kBuiltinTextCount] = {
     /* 108 */ "Date: %s",
     /* 109 */ "ASCII file (*.txt)|*.TXT|Log file (*.log)|*.log|",
     /* 110 */ "M3U Playlist file (*.m3u)|*.m3u|PLS Playlist file (*.pls)|*.pls|",
-    /* 111 */ "HTML File (*.html)|*.html|M3U Playlist file (*.m3u)|*.m3u|PLS Playlist file (*.pls)|*.pls|TEXT file (separator: tabulation) (*.txt)|*.txt|TEXT file (separator: space) (*.txt)|*.txt|CSV file (separator: comma separator) (*.csv)|*.csv|XML File (*.xml)|*.xml|",
+    /* 111 */
+    "HTML File (*.html)|*.html|M3U Playlist file (*.m3u)|*.m3u|PLS Playlist file (*.pls)|*.pls|TEXT file (separator: tabulation) (*.txt)|*.txt|TEXT file (separator: space) (*.txt)|*.txt|CSV file (separator: comma separator) (*.csv)|*.csv|XML File (*.xml)|*.xml|",
     /* 112 */ "MP3 Audio Files (*.mp3)|*.mp3|MPEG Audio Files (*.mp1;*.mp2;*.mp3)|*.mp1;*.mp2;*.mp3|",
     /* 113 */ "Import playlist",
     /* 114 */ "Export data",
@@ -147,7 +148,8 @@ const char* const kEnglishTexts[kBuiltinTextCount] = {
     /* 137 */ "All %ss",
     /* 138 */ "Properties of the selection",
     /* 139 */ "Error deleting: %s",
-    /* 140 */ "Using this command will remove all selected files PERMANENTLY from disk. Are you sure you want to do this ?",
+    /* 140 */
+    "Using this command will remove all selected files PERMANENTLY from disk. Are you sure you want to do this ?",
     /* 141 */ "&File",
     /* 142 */ "&New|Ctrl+N",
     /* 143 */ "&Open...|Ctrl+O",

@@ -42,9 +42,7 @@ TextStore& Store() {
     return store;
 }
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 // Walks the records of a language file image: '#', a signed decimal id, then
 // the text between the next two double quotes. Calls `take(id, text, length)`

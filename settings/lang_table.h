@@ -13,12 +13,12 @@
 
 namespace td {
 
-constexpr int kLangStringCount = 4096;  // ids 0 to 4095
-constexpr int kBuiltinStringCount = 382;  // built-in English ids 0 to 381
-constexpr int kMaxLanguages = 33;         // "English(Default)" and 32 files
+constexpr int kLangStringCount = 4096;       // ids 0 to 4095
+constexpr int kBuiltinStringCount = 382;     // built-in English ids 0 to 381
+constexpr int kMaxLanguages = 33;            // "English(Default)" and 32 files
 constexpr int kLanguageCommandBase = 10000;  // menu command of entry i: 10000 + i
-extern const char kLanguageFileSuffix[];  // ".lang.kqp"
-extern const char kBuiltinLanguageName[];  // "English(Default)"
+extern const char kLanguageFileSuffix[];     // ".lang.kqp"
+extern const char kBuiltinLanguageName[];    // "English(Default)"
 // Language files larger than this are refused as they stand (a full table of
 // 4096 long texts is far below it).
 constexpr size_t kMaxLanguageFileSize = 8u << 20;
@@ -28,8 +28,8 @@ enum LangText : int {
     kLangQuestion = 21,
     kLangError = 22,
     kLangInformation = 23,
-    kLangColumnPresent = 26,       // "At least 1 column must be present !!!"
-    kLangResetConfirm = 86,        // "Are your sure to reset settings ?"
+    kLangColumnPresent = 26,  // "At least 1 column must be present !!!"
+    kLangResetConfirm = 86,   // "Are your sure to reset settings ?"
     kLangNothing = 126,
     kLangCorruptFile = 130,
     kLangExplorerFieldPresent = 227,  // "Choose at least 1 field must be present !!!"

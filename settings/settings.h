@@ -28,7 +28,7 @@ constexpr int kIconPackageCount = 2;     // iconPackage 0 to 1
 constexpr int kRatingPackageCount = 11;  // ratingPackage 0 to 10
 constexpr size_t kSettingsFileSize = 5528;
 
-extern const char kSettingsFileName[];  // "gen_Tunedeck.ini"
+extern const char kSettingsFileName[];     // "gen_Tunedeck.ini"
 extern const char kDefaultLanguageName[];  // "English(Default" (sic: 15 characters)
 
 // Column ids (index of columnVisible / columnWidth, values of columnOrder).
@@ -129,45 +129,45 @@ SystemColors CurrentSystemColors();
 // The file image. Fields in file order; other code reads and writes them
 // directly by name.
 struct SettingsRecord {
-    int32_t exportSelectedOnly;   // 0 all entries, 1 only the selected ones
-    int32_t htmlListing;          // 0 table, 1 listing
+    int32_t exportSelectedOnly;  // 0 all entries, 1 only the selected ones
+    int32_t htmlListing;         // 0 table, 1 listing
     int32_t htmlHyperlink;
     int32_t exportBothTags;
     int32_t showNumber;
     int32_t showGrid;
-    uint32_t searchFields;        // bits 0-5 Artist, Title, Album, Comment, File name, Year; bit 6 match case
-    int32_t doubleClickAction;    // 0 play, 1 enqueue, 2 edit tag
-    int32_t viewInfoFrom;         // 0 ID3v1, 1 ID3v2, 2 ID3v2 / ID3v1, 3 ID3v1 / ID3v2
-    int32_t loadOnStartup;        // 0 own playlist, 1 the host's playlist
-    uint32_t massTagFields;       // bits 0-6 Title, Artist, Album, Year, Track#, Genre, Comment
-    uint32_t massTagVersions;     // bit 0 ID3v1, bit 1 ID3v2
-    int32_t tagFromNameVersion;   // 0 ID3v1, 1 ID3v2, 2 both
-    int32_t renameSource;         // the four values of viewInfoFrom
-    int32_t visibleColumnCount;   // 0 to 20, taken from the list view
-    int32_t wizardLength;         // 0-5: 45, 60, 74, 80, 90, 120 minutes; 6 custom
-    int32_t caseConversion;       // 0 to 4
-    int32_t charConversion;       // 0 to 2
-    int32_t organizeSource;       // 0 ID3v1, 1 ID3v2
-    int32_t organizeLayout;       // 0 artist, 1 album, 2 genre, 3 artist then album
+    uint32_t searchFields;       // bits 0-5 Artist, Title, Album, Comment, File name, Year; bit 6 match case
+    int32_t doubleClickAction;   // 0 play, 1 enqueue, 2 edit tag
+    int32_t viewInfoFrom;        // 0 ID3v1, 1 ID3v2, 2 ID3v2 / ID3v1, 3 ID3v1 / ID3v2
+    int32_t loadOnStartup;       // 0 own playlist, 1 the host's playlist
+    uint32_t massTagFields;      // bits 0-6 Title, Artist, Album, Year, Track#, Genre, Comment
+    uint32_t massTagVersions;    // bit 0 ID3v1, bit 1 ID3v2
+    int32_t tagFromNameVersion;  // 0 ID3v1, 1 ID3v2, 2 both
+    int32_t renameSource;        // the four values of viewInfoFrom
+    int32_t visibleColumnCount;  // 0 to 20, taken from the list view
+    int32_t wizardLength;        // 0-5: 45, 60, 74, 80, 90, 120 minutes; 6 custom
+    int32_t caseConversion;      // 0 to 4
+    int32_t charConversion;      // 0 to 2
+    int32_t organizeSource;      // 0 ID3v1, 1 ID3v2
+    int32_t organizeLayout;      // 0 artist, 1 album, 2 genre, 3 artist then album
     int32_t columnOrder[kColumnCount];    // column ids in display order
     int32_t columnVisible[kColumnCount];  // by column id: 1 shown
     int32_t columnWidth[kColumnCount];    // by column id: pixels
     int32_t sortColumn;                   // column id of the last sort key
     int32_t sortDescending;
-    int32_t htmlTemplate;                 // 0 to 7
+    int32_t htmlTemplate;  // 0 to 7
     HtmlTemplate htmlTemplates[kHtmlTemplateCount];
     WindowPlacementRecord windowPlacement;
-    uint32_t duplicateFields;   // bits 0-4: artist and title, file name, genre, length, size
-    int32_t duplicateSeconds;   // 0 to 60
-    int32_t duplicatePercent;   // 95 to 100
+    uint32_t duplicateFields;  // bits 0-4: artist and title, file name, genre, length, size
+    int32_t duplicateSeconds;  // 0 to 60
+    int32_t duplicatePercent;  // 95 to 100
     char languageName[kLanguageNameSize];
-    uint32_t explorerFields;    // bits 0-6 Artist, Genre, ID3 Tag, Comment, Mode, Album, Rating
+    uint32_t explorerFields;  // bits 0-6 Artist, Genre, ID3 Tag, Comment, Mode, Album, Rating
     int32_t explorerShown;
     char formatHistory[kFormatHistoryCount][kFormatHistorySize];  // most recent first
-    int32_t themeIndex;         // 0 to 34
+    int32_t themeIndex;                                           // 0 to 34
     ColorTheme themes[kThemeCount];
-    int32_t iconPackage;        // 0 to 1
-    int32_t ratingPackage;      // 0 to 10
+    int32_t iconPackage;    // 0 to 1
+    int32_t ratingPackage;  // 0 to 10
 };
 
 // Reset dialog categories (bit flags for Settings::reset).
@@ -243,7 +243,7 @@ public:
     int visibleColumns() const;             // visibleColumnCount within 0..20
     int viewSource() const;                 // viewInfoFrom within 0..3
     const ColorTheme& currentTheme() const;
-    ColorTheme& theme(int index);           // index clamped to 0..34
+    ColorTheme& theme(int index);  // index clamped to 0..34
     const HtmlTemplate& currentHtmlTemplate() const;
     int currentIconPackage() const;
     int currentRatingPackage() const;

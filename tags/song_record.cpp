@@ -63,10 +63,10 @@ SongRecord::SongRecord(const std::string& path, bool readTags) : fileName_(path)
     if (HasId3v2()) LoadRating();
     sizeDelta_ = 0;
     if (const Id3v2FieldFrame* tsiz = GetTextFrame(kTSIZ)) {
-        const int64_t delta = static_cast<int64_t>(audioSize_) -
-                              static_cast<int64_t>(LeadingNumber(td::MainText(tsiz)));
-        sizeDelta_ = static_cast<int32_t>(std::clamp<int64_t>(
-            delta, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+        const int64_t delta =
+            static_cast<int64_t>(audioSize_) - static_cast<int64_t>(LeadingNumber(td::MainText(tsiz)));
+        sizeDelta_ = static_cast<int32_t>(std::clamp<int64_t>(delta, std::numeric_limits<int32_t>::min(),
+                                                              std::numeric_limits<int32_t>::max()));
     }
 }
 
@@ -112,8 +112,7 @@ void SongRecord::ReadFromFile() {
             if (whole) {
                 std::memcpy(whole.get(), head, headSize);
                 // The file position is right after the head block.
-                const size_t got = headSize + ReadFully(*file, whole.get() + headSize,
-                                                        needMore - headSize);
+                const size_t got = headSize + ReadFully(*file, whole.get() + headSize, needMore - headSize);
                 needMore = 0;
                 rc = ReadId3v2Frames(whole.get(), got, frames_, tagSize, &carried_, needMore);
             } else {
@@ -217,8 +216,8 @@ void SongRecord::DropCarriedTwin(int type) {
     // A tag holds one frame of each text type. One read from the file but
     // not decodable (an unknown encoding, a compressed body that does not
     // inflate) travels as a carried frame; a new text of that type replaces it.
-    const bool single = IsFieldFrameType(type) && !IsUrlLinkType(type) && type != kWXXX &&
-                        !Id3v2FrameTable[type].language;
+    const bool single =
+        IsFieldFrameType(type) && !IsUrlLinkType(type) && type != kWXXX && !Id3v2FrameTable[type].language;
     if (!single) return;
     const char* id = Id3v2FrameTable[type].id;
     carried_.erase(std::remove_if(carried_.begin(), carried_.end(),

@@ -73,9 +73,7 @@ public:
     Id3v2Error SaveTags();
     // False when SaveTags would refuse: an ID3v2 tag that could not be read
     // (and whose removal was not asked for), or an unreadable file end.
-    bool CanSaveTags() const {
-        return !(unreadableId3v2_ && !id3v2RemovalAsked_) && !unreadableTrailer_;
-    }
+    bool CanSaveTags() const { return !(unreadableId3v2_ && !id3v2RemovalAsked_) && !unreadableTrailer_; }
     bool CopyId3v1ToId3v2();
     bool CopyId3v2ToId3v1();
     bool RemoveTagsAndSave(int which);

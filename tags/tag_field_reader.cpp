@@ -10,16 +10,16 @@ void FieldFromId3v1(const SongRecord& record, int type, std::string& text) {
     if (!block) return;
     std::string value;
     switch (type) {
-        case kTIT2: value = Id3v1FieldText(block->title, sizeof(block->title)); break;
-        case kTPE1: value = Id3v1FieldText(block->artist, sizeof(block->artist)); break;
-        case kTALB: value = Id3v1FieldText(block->album, sizeof(block->album)); break;
-        case kTYER: value = Id3v1FieldText(block->year, sizeof(block->year)); break;
-        case kCOMM: value = Id3v1FieldText(block->comment, sizeof(block->comment)); break;
-        case kTCON: text = GenreName(block->genre); return;
-        case kTRCK:
-            if (block->track != 0) text = std::to_string(block->track);
-            return;
-        default: return;
+    case kTIT2: value = Id3v1FieldText(block->title, sizeof(block->title)); break;
+    case kTPE1: value = Id3v1FieldText(block->artist, sizeof(block->artist)); break;
+    case kTALB: value = Id3v1FieldText(block->album, sizeof(block->album)); break;
+    case kTYER: value = Id3v1FieldText(block->year, sizeof(block->year)); break;
+    case kCOMM: value = Id3v1FieldText(block->comment, sizeof(block->comment)); break;
+    case kTCON: text = GenreName(block->genre); return;
+    case kTRCK:
+        if (block->track != 0) text = std::to_string(block->track);
+        return;
+    default: return;
     }
     if (!value.empty()) text = std::move(value);
 }
@@ -40,28 +40,23 @@ bool IsEmptyOrSpace(const std::string& text) { return text.empty() || text == " 
 
 void TagFieldReader::GetField(const SongRecord& record, int type, std::string& text) const {
     switch (source_) {
-        case 0:
+    case 0: FieldFromId3v1(record, type, text); break;
+    case 1: FieldFromId3v2(record, type, text); break;
+    case 2:
+        FieldFromId3v2(record, type, text);
+        if (IsEmptyOrSpace(text)) {
+            text.clear();
             FieldFromId3v1(record, type, text);
-            break;
-        case 1:
+        }
+        break;
+    case 3:
+        FieldFromId3v1(record, type, text);
+        if (IsEmptyOrSpace(text)) {
+            text.clear();
             FieldFromId3v2(record, type, text);
-            break;
-        case 2:
-            FieldFromId3v2(record, type, text);
-            if (IsEmptyOrSpace(text)) {
-                text.clear();
-                FieldFromId3v1(record, type, text);
-            }
-            break;
-        case 3:
-            FieldFromId3v1(record, type, text);
-            if (IsEmptyOrSpace(text)) {
-                text.clear();
-                FieldFromId3v2(record, type, text);
-            }
-            break;
-        default:
-            break;
+        }
+        break;
+    default: break;
     }
 }
 

@@ -19,8 +19,8 @@ bool WithReadOnlyConfirmed(const std::string& path, const ToolSave& save,
                            const std::function<bool()>& write) {
     if (!save.askReadOnly || !save.prompter) return write();
     return ConfirmReadOnlyWrite(path, *save.prompter, [&write] {
-        return write() ? Id3v2Error::NoError : Id3v2Error::WriteFailed;
-    }) == Id3v2Error::NoError;
+               return write() ? Id3v2Error::NoError : Id3v2Error::WriteFailed;
+           }) == Id3v2Error::NoError;
 }
 
 }  // namespace

@@ -9,15 +9,11 @@ namespace td {
 
 namespace {
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 }  // namespace
 
-bool IsFormatTokenLetter(char c) {
-    return c != '\0' && std::strchr(kFormatTokenLetters, c) != nullptr;
-}
+bool IsFormatTokenLetter(char c) { return c != '\0' && std::strchr(kFormatTokenLetters, c) != nullptr; }
 
 int FormatTokenFieldText(char letter) {
     switch (letter) {

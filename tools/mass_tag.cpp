@@ -105,8 +105,7 @@ const char* MassTagVersionName(uint32_t versions) {
 }
 
 std::string MassTagLogHeader(uint32_t versions, int files) {
-    return FormatLangText(LangTable::getString(kMassTextLogHeader),
-                          {MassTagVersionName(versions), files});
+    return FormatLangText(LangTable::getString(kMassTextLogHeader), {MassTagVersionName(versions), files});
 }
 
 std::string MassTagSummary(int files) {

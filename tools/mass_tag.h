@@ -34,8 +34,8 @@ enum MassTagText : int {
 };
 
 struct MassTagOptions {
-    uint32_t fields = 0;    // bit i: field i is set (massTagFields)
-    uint32_t versions = 0;  // kMassTagV1 | kMassTagV2 (massTagVersions)
+    uint32_t fields = 0;                                 // bit i: field i is set (massTagFields)
+    uint32_t versions = 0;                               // kMassTagV1 | kMassTagV2 (massTagVersions)
     std::array<std::string, kMassTagFieldCount> values;  // by MassTagField
     ToolSave save;
 };

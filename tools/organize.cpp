@@ -82,13 +82,13 @@ std::string subdirectoryFor(const SongRecord* entry, const OrganizeOptions& opti
 
     std::string path;
     switch (options.layout) {
-        case kLayoutAlbum: AppendLevels(path, album); break;
-        case kLayoutGenre: AppendLevels(path, genre); break;
-        case kLayoutArtistAlbum:
-            AppendLevels(path, artist);
-            AppendLevels(path, album);
-            break;
-        default: AppendLevels(path, artist); break;
+    case kLayoutAlbum: AppendLevels(path, album); break;
+    case kLayoutGenre: AppendLevels(path, genre); break;
+    case kLayoutArtistAlbum:
+        AppendLevels(path, artist);
+        AppendLevels(path, album);
+        break;
+    default: AppendLevels(path, artist); break;
     }
     return path;
 }
@@ -117,15 +117,14 @@ bool organizeFile(SongRecord* entry, const std::string& target, const OrganizeOp
     const std::string stem = Stem(source);
     const bool copy = options.copy || IsOnCdRom(source);
     for (int n = 0; n < kOrganizeNameAttempts; ++n) {
-        const std::string name =
-            n == 0 ? stem + ".mp3" : stem + "(" + std::to_string(n) + ").mp3";
+        const std::string name = n == 0 ? stem + ".mp3" : stem + "(" + std::to_string(n) + ").mp3";
         const std::string destination = JoinPath(directory, name);
         if (!IsInsideDirectory(target, destination)) return false;
         // Organizing twice must not rename what is already in place.
         if (SamePath(destination, source)) return true;
         if (Exists(destination)) continue;
-        const bool done = copy ? CopyFileNoReplace(source, destination)
-                               : MoveFileNoReplace(source, destination);
+        const bool done =
+            copy ? CopyFileNoReplace(source, destination) : MoveFileNoReplace(source, destination);
         if (done) {
             entry->SetFileName(destination);
             return true;

@@ -22,12 +22,12 @@ constexpr int kOrganizeLayoutCount = 4;
 
 // LangTable numbers of the tool's texts.
 enum OrganizeText : int {
-    kOrganizeTextUnknownArtist = 58,  // "Unkown artist" (sic)
-    kOrganizeTextUnknownAlbum = 60,   // "Unkown album"
-    kOrganizeTextUnknownGenre = 61,   // "Unkown genre"
-    kOrganizeTextLogHeader = 66,      // "Organize %d files (Trace LOG)"
-    kOrganizeTextSummary = 67,        // "Organize %d file(s) to target directory: %s"
-    kOrganizeTextNoTarget = 68,       // "Choose a target directory !!!"
+    kOrganizeTextUnknownArtist = 58,    // "Unkown artist" (sic)
+    kOrganizeTextUnknownAlbum = 60,     // "Unkown album"
+    kOrganizeTextUnknownGenre = 61,     // "Unkown genre"
+    kOrganizeTextLogHeader = 66,        // "Organize %d files (Trace LOG)"
+    kOrganizeTextSummary = 67,          // "Organize %d file(s) to target directory: %s"
+    kOrganizeTextNoTarget = 68,         // "Choose a target directory !!!"
     kOrganizeTextReadOnlyTarget = 351,  // "Impossible to copy or move to media/folder read-only !!!"
 };
 

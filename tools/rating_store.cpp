@@ -88,8 +88,7 @@ void RatingStoreWorker::stop() {
 // Session
 
 RatingStoreSession::RatingStoreSession(std::vector<SongRecord*> entries, const Playlist* playlist)
-    : entries_(std::move(entries)), playlist_(playlist), worker_(queue_),
-      pathLine_(kRatingReadyText) {}
+    : entries_(std::move(entries)), playlist_(playlist), worker_(queue_), pathLine_(kRatingReadyText) {}
 
 RatingStoreSession::~RatingStoreSession() { worker_.stop(); }
 

@@ -35,8 +35,8 @@ enum RatingStoreText : int {
     kRatingTextHideDetails = 379,
 };
 // Fixed texts of the dialog, not taken from the language.
-extern const char kRatingReadyText[];      // "Ready"
-extern const char kRatingCountFormat[];    // "%d / %d Total"
+extern const char kRatingReadyText[];    // "Ready"
+extern const char kRatingCountFormat[];  // "%d / %d Total"
 
 // One file for the worker: copied from its entry on the owner's thread.
 struct RatingJob {
@@ -53,10 +53,10 @@ struct RatingMessage {
     SongRecord* entry = nullptr;  // the job's entry (FileDone)
     std::string path;             // the file's path (FileDone)
     bool success = false;
-    std::string status;           // "Success" or "Failed"
+    std::string status;  // "Success" or "Failed"
     // The file as written, for the entry to take over (success only).
     std::unique_ptr<SongRecord> record;
-    bool stopped = false;         // WorkerFinished: ended by the quit event
+    bool stopped = false;  // WorkerFinished: ended by the quit event
 };
 
 // Stores one rating into one file: a fresh record of the file, an ID3v2 tag

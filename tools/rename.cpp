@@ -18,14 +18,14 @@ namespace {
 
 int FrameTypeOf(char token) {
     switch (token) {
-        case 'A': return kTPE1;
-        case 'T': return kTIT2;
-        case 'L': return kTALB;
-        case 'Y': return kTYER;
-        case 'G': return kTCON;
-        case 'C': return kCOMM;
-        case 'N': return kTRCK;
-        default: return kNoFrameType;
+    case 'A': return kTPE1;
+    case 'T': return kTIT2;
+    case 'L': return kTALB;
+    case 'Y': return kTYER;
+    case 'G': return kTCON;
+    case 'C': return kCOMM;
+    case 'N': return kTRCK;
+    default: return kNoFrameType;
     }
 }
 
@@ -107,8 +107,8 @@ std::string RenamePreview(const std::string& pattern, const ToolFileList& list, 
     }
     int taken = 0;
     for (int i = 0; i < list.count(); ++i) {
-        const bool chosen = !onlySelected ||
-                            (static_cast<size_t>(i) < list.selected.size() && list.selected[static_cast<size_t>(i)]);
+        const bool chosen = !onlySelected || (static_cast<size_t>(i) < list.selected.size() &&
+                                              list.selected[static_cast<size_t>(i)]);
         if (!chosen) continue;
         if (taken == kRenamePreviewFiles) {
             text += "\n...";

@@ -10,7 +10,9 @@ namespace td {
 namespace {
 
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-[[maybe_unused]] char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+[[maybe_unused]] char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -107,10 +109,16 @@ bool IsInvalidNameChar(char c) {
     const unsigned char u = static_cast<unsigned char>(c);
     if (u < 0x20) return true;
     switch (c) {
-        case '<': case '>': case ':': case '"': case '/': case '\\': case '|': case '?': case '*':
-            return true;
-        default:
-            return false;
+    case '<':
+    case '>':
+    case ':':
+    case '"':
+    case '/':
+    case '\\':
+    case '|':
+    case '?':
+    case '*': return true;
+    default: return false;
     }
 }
 
@@ -200,8 +208,7 @@ bool IsInsideDirectory(const std::string& directory, const std::string& path) {
     if (base == ".") {
         // Relative to the current directory: anything that does not climb out.
         const bool climbs =
-            full == ".." || (full.size() > 2 && full.compare(0, 2, "..") == 0 &&
-                             IsPathSeparator(full[2]));
+            full == ".." || (full.size() > 2 && full.compare(0, 2, "..") == 0 && IsPathSeparator(full[2]));
         return full != "." && Split(full).root.empty() && !climbs;
     }
     if (!IsPathSeparator(base.back())) base.push_back(kPathSeparator);

@@ -52,25 +52,25 @@ uint32_t TrackNumber(const std::string& text) {
 
 int FrameTypeOf(char token) {
     switch (token) {
-        case 'A': return kTPE1;
-        case 'T': return kTIT2;
-        case 'L': return kTALB;
-        case 'C': return kCOMM;
-        case 'Y': return kTYER;
-        case 'N': return kTRCK;
-        default: return kNoFrameType;  // %G writes nothing
+    case 'A': return kTPE1;
+    case 'T': return kTIT2;
+    case 'L': return kTALB;
+    case 'C': return kCOMM;
+    case 'Y': return kTYER;
+    case 'N': return kTRCK;
+    default: return kNoFrameType;  // %G writes nothing
     }
 }
 
 void SetBlockToken(Id3v1Tag& block, char token, const std::string& value) {
     switch (token) {
-        case 'A': SetBlockField(block.artist, sizeof block.artist, value, 30); break;
-        case 'T': SetBlockField(block.title, sizeof block.title, value, 30); break;
-        case 'L': SetBlockField(block.album, sizeof block.album, value, 30); break;
-        case 'C': SetBlockField(block.comment, sizeof block.comment, value, 30); break;
-        case 'Y': SetBlockField(block.year, sizeof block.year, value, 4); break;
-        case 'N': block.track = TrackNumber(value); break;
-        default: break;
+    case 'A': SetBlockField(block.artist, sizeof block.artist, value, 30); break;
+    case 'T': SetBlockField(block.title, sizeof block.title, value, 30); break;
+    case 'L': SetBlockField(block.album, sizeof block.album, value, 30); break;
+    case 'C': SetBlockField(block.comment, sizeof block.comment, value, 30); break;
+    case 'Y': SetBlockField(block.year, sizeof block.year, value, 4); break;
+    case 'N': block.track = TrackNumber(value); break;
+    default: break;
     }
 }
 
@@ -104,8 +104,8 @@ CompiledPattern compilePattern(const std::string& pattern) {
 }
 
 std::vector<std::pair<char, std::string>> SplitNameFields(const std::string& name,
-                                                          const CompiledPattern& pattern,
-                                                          int caseMode, int charMode) {
+                                                          const CompiledPattern& pattern, int caseMode,
+                                                          int charMode) {
     std::vector<std::pair<char, std::string>> fields;
     const std::vector<std::string>& seps = pattern.separators;
     size_t p = 0;
@@ -138,8 +138,8 @@ std::vector<std::pair<char, std::string>> SplitNameFields(const std::string& nam
     return fields;
 }
 
-bool tagFileFromName(SongRecord* entry, const std::string& listText,
-                     const CompiledPattern& pattern, const TagFromNameOptions& options) {
+bool tagFileFromName(SongRecord* entry, const std::string& listText, const CompiledPattern& pattern,
+                     const TagFromNameOptions& options) {
     if (!entry || !ToolFileExists(entry->GetFileName())) return false;
     SongRecord record(entry->GetFileName(), true);
     const bool writeV1 = options.version == kFromNameV1 || options.version == kFromNameBoth;
@@ -185,9 +185,9 @@ bool tagFileFromName(SongRecord* entry, const std::string& listText,
 
 const char* TagFromNameVersionName(int version) {
     switch (version) {
-        case kFromNameV1: return "ID3v1";
-        case kFromNameV2: return "ID3v2";
-        default: return "ID3v1+v2";
+    case kFromNameV1: return "ID3v1";
+    case kFromNameV2: return "ID3v2";
+    default: return "ID3v1+v2";
     }
 }
 

@@ -22,9 +22,9 @@ enum TagFromNameVersion : int {
 
 // LangTable numbers of the tool's texts.
 enum TagFromNameText : int {
-    kFromNameTextLogHeader = 64,   // "Write %s Tag from %d files (Trace LOG)"
-    kFromNameTextSummary = 65,     // "Write ID3TAG from filename on %d file(s)"
-    kFromNameTextInvalid = 352,    // "Invalid format !!!"
+    kFromNameTextLogHeader = 64,  // "Write %s Tag from %d files (Trace LOG)"
+    kFromNameTextSummary = 65,    // "Write ID3TAG from filename on %d file(s)"
+    kFromNameTextInvalid = 352,   // "Invalid format !!!"
 };
 
 // The pattern field's tooltip on this page.
@@ -47,8 +47,8 @@ CompiledPattern compilePattern(const std::string& pattern);
 // (case first, then characters), in name order. `name` is the list text
 // without its last four characters.
 std::vector<std::pair<char, std::string>> SplitNameFields(const std::string& name,
-                                                          const CompiledPattern& pattern,
-                                                          int caseMode, int charMode);
+                                                          const CompiledPattern& pattern, int caseMode,
+                                                          int charMode);
 
 struct TagFromNameOptions {
     int version = kFromNameBoth;  // tagFromNameVersion
@@ -63,8 +63,8 @@ struct TagFromNameOptions {
 // directory); the name matched is that text without its last four
 // characters, whatever the extension. False for a missing entry, a file that
 // is missing or cannot be written.
-bool tagFileFromName(SongRecord* entry, const std::string& listText,
-                     const CompiledPattern& pattern, const TagFromNameOptions& options);
+bool tagFileFromName(SongRecord* entry, const std::string& listText, const CompiledPattern& pattern,
+                     const TagFromNameOptions& options);
 
 // "ID3v1", "ID3v2" or "ID3v1+v2" by tagFromNameVersion.
 const char* TagFromNameVersionName(int version);

@@ -15,12 +15,8 @@ void RaiseAscii(char& c) {
 
 void applyCaseConversion(std::string& text, int mode) {
     switch (mode) {
-    case kCaseLower:
-        text = text::AnsiToLower(text);
-        break;
-    case kCaseUpper:
-        text = text::AnsiToUpper(text);
-        break;
+    case kCaseLower: text = text::AnsiToLower(text); break;
+    case kCaseUpper: text = text::AnsiToUpper(text); break;
     case kCaseFirstLetter:
         text = text::AnsiToLower(text);
         if (!text.empty()) RaiseAscii(text[0]);
@@ -32,8 +28,7 @@ void applyCaseConversion(std::string& text, int mode) {
             if (i == 0 || text[i - 1] == ' ') RaiseAscii(text[i]);
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

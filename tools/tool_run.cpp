@@ -139,8 +139,8 @@ std::string LogFileNameWithExtension(const std::string& name, int filterIndex) {
 
 std::string LogDateText(const std::tm& local) {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%04d/%02d/%02d %02d:%02d", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min);
+    std::snprintf(buffer, sizeof buffer, "%04d/%02d/%02d %02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min);
     return buffer;
 }
 
@@ -155,9 +155,7 @@ std::string LogDateTextNow() {
     return LogDateText(local);
 }
 
-const char* ResultText(bool success) {
-    return Text(success ? kToolTextSuccess : kToolTextFailed);
-}
+const char* ResultText(bool success) { return Text(success ? kToolTextSuccess : kToolTextFailed); }
 
 void ShowToolError(Prompter& prompter, const std::string& text) {
     prompter.Message(text, Text(kLangError), PromptButtons::Ok, PromptIcon::Error);
@@ -169,8 +167,7 @@ void ShowToolInformation(Prompter& prompter, const std::string& text) {
 
 bool ToolFileExists(const std::string& path) {
     FileStatus status;
-    return !path.empty() && Fs().GetStatus(path, status) &&
-           (status.attributes & kAttrDirectory) == 0;
+    return !path.empty() && Fs().GetStatus(path, status) && (status.attributes & kAttrDirectory) == 0;
 }
 
 bool DropFileNameFrame(SongRecord& record) {
@@ -198,14 +195,12 @@ Id3v2Error ConfirmReadOnlyWrite(const std::string& path, Prompter& prompter,
     uint32_t attributes = 0;
     if (!fs.GetAttributes(path, attributes)) return Id3v2Error::WriteFailed;
     if (!(attributes & kAttrReadOnly)) return write();
-    const PromptAnswer answer =
-        prompter.Message(FormatLangText(LangTable::getString(kLangForceSaveReadOnly), {path}),
-                         LangTable::getString(kLangQuestion), PromptButtons::OkCancel,
-                         PromptIcon::Information);
+    const PromptAnswer answer = prompter.Message(
+        FormatLangText(LangTable::getString(kLangForceSaveReadOnly), {path}),
+        LangTable::getString(kLangQuestion), PromptButtons::OkCancel, PromptIcon::Information);
     if (answer != PromptAnswer::Ok) return Id3v2Error::CancelReadOnly;
     if (!fs.SetAttributes(path, attributes & ~kAttrReadOnly)) {
-        ShowToolError(prompter,
-                      FormatLangText(LangTable::getString(kLangCannotRemoveReadOnly), {path}));
+        ShowToolError(prompter, FormatLangText(LangTable::getString(kLangCannotRemoveReadOnly), {path}));
         return Id3v2Error::CancelReadOnly;
     }
     const Id3v2Error rc = write();
@@ -245,10 +240,8 @@ void TraceLog::writeFileLine(int number, bool success, const std::string& path) 
     write(FormatLangText(Text(kToolTextFileLine), {number, ResultText(success), path}) + "\n");
 }
 
-void TraceLog::writeMoveLine(int number, bool success, const std::string& before,
-                             const std::string& after) {
-    write(FormatLangText(Text(kToolTextMoveLine), {number, ResultText(success), before, after}) +
-          "\n");
+void TraceLog::writeMoveLine(int number, bool success, const std::string& before, const std::string& after) {
+    write(FormatLangText(Text(kToolTextMoveLine), {number, ResultText(success), before, after}) + "\n");
 }
 
 bool TraceLog::close() {
@@ -261,8 +254,7 @@ bool TraceLog::close() {
 // ---------------------------------------------------------------------------
 // The run
 
-ToolRun::ToolRun(Prompter& prompter, ProgressSink* progress)
-    : prompter_(prompter), progress_(progress) {}
+ToolRun::ToolRun(Prompter& prompter, ProgressSink* progress) : prompter_(prompter), progress_(progress) {}
 
 ToolRun::~ToolRun() = default;
 
@@ -310,8 +302,8 @@ bool ToolRun::openTraceLog(bool enabled, const std::string& path) {
     return true;
 }
 
-ToolRunResult ToolRun::execute(ToolFileList& list, const std::string& logHeader,
-                               const ToolFileWork& work, bool moveLines) {
+ToolRunResult ToolRun::execute(ToolFileList& list, const std::string& logHeader, const ToolFileWork& work,
+                               bool moveLines) {
     ToolRunResult result;
     result.ran = true;
     if (log_.isOpen()) log_.writeHeader(logHeader);
@@ -330,11 +322,15 @@ ToolRunResult ToolRun::execute(ToolFileList& list, const std::string& logHeader,
         if (work) ok = work(file);
         const std::string after = file.entry ? file.entry->GetFileName() : file.listText;
         ++result.processed;
-        if (ok) ++result.succeeded;
-        else ++result.failed;
+        if (ok)
+            ++result.succeeded;
+        else
+            ++result.failed;
         if (log_.isOpen()) {
-            if (moveLines) log_.writeMoveLine(i + 1, ok, before, after);
-            else log_.writeFileLine(i + 1, ok, after);
+            if (moveLines)
+                log_.writeMoveLine(i + 1, ok, before, after);
+            else
+                log_.writeFileLine(i + 1, ok, after);
         }
         if (progress_) {
             progress_->advance(i + 1, n, FormatLangText(Text(kToolTextWorking), {i + 1, n, after}));
@@ -350,10 +346,9 @@ void ToolRun::showSummary(const std::string& text) {
 }
 
 ToolRunResult ToolRun::run(ToolFileList& list, bool onlySelected, ToolKind kind, bool traceLog,
-                           const std::string& logPath,
-                           const std::function<std::string(int)>& logHeader,
-                           const ToolFileWork& work,
-                           const std::function<std::string(int)>& summary, bool moveLines) {
+                           const std::string& logPath, const std::function<std::string(int)>& logHeader,
+                           const ToolFileWork& work, const std::function<std::string(int)>& summary,
+                           bool moveLines) {
     if (!gatherFiles(list, onlySelected, kind)) return ToolRunResult{};
     if (!openTraceLog(traceLog, logPath)) return ToolRunResult{};
     const int n = static_cast<int>(chosen_.size());

@@ -39,22 +39,22 @@ enum class ToolKind : int {
 
 // LangTable numbers of the run's texts.
 enum ToolText : int {
-    kToolTextTitle = 1,              // "Tunedeck for Winamp"
-    kToolTextFailed = 24,            // "Failed"
-    kToolTextSuccess = 25,           // "Success"
-    kToolTextNoneSelected = 27,      // "At least 1 file must be selected !!!"
-    kToolTextChooseLog = 28,         // "Choose a log file !!!"
-    kToolTextLogError = 29,          // "Error log file !!!"
-    kToolTextFileLine = 30,          // "file%d=(%s): %s"
-    kToolTextWorking = 31,           // "Working %d/%d: current file: %s"
-    kToolTextMoveLine = 69,          // "file%d=(%s): %s --> %s"
-    kToolTextConfirmFirst = 71,      // kind 0; kinds 1 to 8 follow (71 + kind)
-    kToolTextMoreFiles = 80,         // "<More files> ..."
-    kToolTextProceed = 81,           // "Would you like to proceed them ?"
-    kToolTextDate = 108,             // "Date: %s"
-    kToolTextLogFilter = 109,        // "ASCII file (*.txt)|*.TXT|Log file (*.log)|*.log|"
-    kToolTextAbort = 363,            // "Abort"
-    kToolTextTotal = 365,            // "%d / %d Total"
+    kToolTextTitle = 1,          // "Tunedeck for Winamp"
+    kToolTextFailed = 24,        // "Failed"
+    kToolTextSuccess = 25,       // "Success"
+    kToolTextNoneSelected = 27,  // "At least 1 file must be selected !!!"
+    kToolTextChooseLog = 28,     // "Choose a log file !!!"
+    kToolTextLogError = 29,      // "Error log file !!!"
+    kToolTextFileLine = 30,      // "file%d=(%s): %s"
+    kToolTextWorking = 31,       // "Working %d/%d: current file: %s"
+    kToolTextMoveLine = 69,      // "file%d=(%s): %s --> %s"
+    kToolTextConfirmFirst = 71,  // kind 0; kinds 1 to 8 follow (71 + kind)
+    kToolTextMoreFiles = 80,     // "<More files> ..."
+    kToolTextProceed = 81,       // "Would you like to proceed them ?"
+    kToolTextDate = 108,         // "Date: %s"
+    kToolTextLogFilter = 109,    // "ASCII file (*.txt)|*.TXT|Log file (*.log)|*.log|"
+    kToolTextAbort = 363,        // "Abort"
+    kToolTextTotal = 365,        // "%d / %d Total"
 };
 
 // The confirmation lists at most this many files.
@@ -134,8 +134,7 @@ public:
     // Item 4: "file%d=(%s): %s".
     void writeFileLine(int number, bool success, const std::string& path);
     // Organize: "file%d=(%s): %s --> %s".
-    void writeMoveLine(int number, bool success, const std::string& before,
-                       const std::string& after);
+    void writeMoveLine(int number, bool success, const std::string& before, const std::string& after);
     // Closes the file; false when any write or the close failed.
     bool close();
     // Text with every "\n" written as the line end (CR LF).
@@ -207,8 +206,8 @@ public:
     // its path after the work (organize: before and after, with
     // `moveLines`). A run the progress sink stops ends its log with
     // "Abort: <run> / <chosen> Total". Closes the log.
-    ToolRunResult execute(ToolFileList& list, const std::string& logHeader,
-                          const ToolFileWork& work, bool moveLines = false);
+    ToolRunResult execute(ToolFileList& list, const std::string& logHeader, const ToolFileWork& work,
+                          bool moveLines = false);
 
     // Step 7: the summary text, caption "Information".
     void showSummary(const std::string& text);
@@ -218,10 +217,8 @@ public:
     // with the number run, by the callbacks so that every tool keeps its
     // own wording.
     ToolRunResult run(ToolFileList& list, bool onlySelected, ToolKind kind, bool traceLog,
-                      const std::string& logPath,
-                      const std::function<std::string(int files)>& logHeader,
-                      const ToolFileWork& work,
-                      const std::function<std::string(int files)>& summary,
+                      const std::string& logPath, const std::function<std::string(int files)>& logHeader,
+                      const ToolFileWork& work, const std::function<std::string(int files)>& summary,
                       bool moveLines = false);
 
     Prompter& prompter() { return prompter_; }

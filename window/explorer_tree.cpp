@@ -32,13 +32,12 @@ constexpr int kRootImage = 6;
 const char* const kTagKindNames[4] = {"No Tag", "ID3v1", "ID3v2", "ID3v1+v2"};
 const char* const kRatingNames[6] = {"No rating", "*", "**", "***", "****", "*****"};
 
-
 class Builder {
 public:
     explicit Builder(ExplorerTree& tree) : tree_(tree) {}
 
-    int add(int parent, ExplorerNodeKind kind, int category, std::string label, int image,
-            int itemData, int count) {
+    int add(int parent, ExplorerNodeKind kind, int category, std::string label, int image, int itemData,
+            int count) {
         ExplorerNode node;
         node.kind = kind;
         node.category = category;
@@ -58,8 +57,8 @@ public:
 
     // Leaves for the distinct non-empty values of a text field, ascending by
     // bytes; returns the leaf equal to `wanted` (when that filter is active).
-    int addTextLeaves(int parent, int category, const std::map<std::string, int>& values,
-                      int image, bool active, const std::string& wanted) {
+    int addTextLeaves(int parent, int category, const std::map<std::string, int>& values, int image,
+                      bool active, const std::string& wanted) {
         int remembered = -1;
         const uint32_t mask = kExplorerCategories[category].mask;
         for (const auto& value : values) {
@@ -150,9 +149,8 @@ ExplorerTree buildExplorer(const Playlist& playlist, int viewSource, uint32_t ex
         for (int g = 0; g < kGenreSlotCount; ++g) {
             if (genres.slots[g].count > 0) present.push_back(g);
         }
-        std::stable_sort(present.begin(), present.end(), [](int a, int b) {
-            return text::CompareNoCase(GenreName(a), GenreName(b)) < 0;
-        });
+        std::stable_sort(present.begin(), present.end(),
+                         [](int a, int b) { return text::CompareNoCase(GenreName(a), GenreName(b)) < 0; });
         for (int g : present) {
             const int leaf = builder.add(tree.categoryNodes[kCategoryGenre], ExplorerNodeKind::Leaf,
                                          kCategoryGenre, GenreName(g), 8, g, genres.slots[g].count);
@@ -161,15 +159,14 @@ ExplorerTree buildExplorer(const Playlist& playlist, int viewSource, uint32_t ex
         }
     }
     if (tree.categoryNodes[kCategoryComment] >= 0) {
-        keep(builder.addTextLeaves(tree.categoryNodes[kCategoryComment], kCategoryComment, comments,
-                                   9, current.mask == kFilterComment, current.comment));
+        keep(builder.addTextLeaves(tree.categoryNodes[kCategoryComment], kCategoryComment, comments, 9,
+                                   current.mask == kFilterComment, current.comment));
     }
     if (tree.categoryNodes[kCategoryTagKind] >= 0) {
         for (int kind = 0; kind < 4; ++kind) {
             if (tagKinds[kind] == 0) continue;
             const int leaf = builder.add(tree.categoryNodes[kCategoryTagKind], ExplorerNodeKind::Leaf,
-                                         kCategoryTagKind, kTagKindNames[kind], kind, kind,
-                                         tagKinds[kind]);
+                                         kCategoryTagKind, kTagKindNames[kind], kind, kind, tagKinds[kind]);
             tree.nodes[leaf].filter.mask = kFilterTagKind;
             tree.nodes[leaf].filter.tagKind = kind;
         }
@@ -178,8 +175,7 @@ ExplorerTree buildExplorer(const Playlist& playlist, int viewSource, uint32_t ex
         for (int mode = 0; mode < 4; ++mode) {
             if (modes[mode] == 0) continue;
             const int leaf = builder.add(tree.categoryNodes[kCategoryMode], ExplorerNodeKind::Leaf,
-                                         kCategoryMode, ChannelModeName(mode), 11 + mode, mode,
-                                         modes[mode]);
+                                         kCategoryMode, ChannelModeName(mode), 11 + mode, mode, modes[mode]);
             tree.nodes[leaf].filter.mask = kFilterMode;
             tree.nodes[leaf].filter.channelMode = mode;
         }
@@ -192,8 +188,7 @@ ExplorerTree buildExplorer(const Playlist& playlist, int viewSource, uint32_t ex
         for (int rating = 0; rating < 6; ++rating) {
             if (ratings[rating] == 0) continue;
             const int leaf = builder.add(tree.categoryNodes[kCategoryRating], ExplorerNodeKind::Leaf,
-                                         kCategoryRating, kRatingNames[rating], 5, rating,
-                                         ratings[rating]);
+                                         kCategoryRating, kRatingNames[rating], 5, rating, ratings[rating]);
             tree.nodes[leaf].filter.mask = kFilterRating;
             tree.nodes[leaf].filter.rating = rating;
         }
@@ -209,8 +204,7 @@ ExplorerTree buildExplorer(const Playlist& playlist, int viewSource, uint32_t ex
     return tree;
 }
 
-void filterFromSelection(const ExplorerTree& tree, int node, ExplorerFilter& filter,
-                         GenreTable& genres) {
+void filterFromSelection(const ExplorerTree& tree, int node, ExplorerFilter& filter, GenreTable& genres) {
     filter.reset();
     genres.setAllFlags(false);
     if (node < 0 || node >= static_cast<int>(tree.nodes.size())) return;

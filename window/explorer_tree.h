@@ -44,7 +44,7 @@ enum class ExplorerNodeKind { Root, Category, Leaf };
 
 struct ExplorerNode {
     ExplorerNodeKind kind = ExplorerNodeKind::Root;
-    int category = -1;      // slot of a category node or of a leaf's category
+    int category = -1;  // slot of a category node or of a leaf's category
     std::string label;
     int image = 6;
     int itemData = 0;       // genre index, tag kind, mode or rating of a leaf
@@ -56,9 +56,9 @@ struct ExplorerNode {
 };
 
 struct ExplorerTree {
-    std::vector<ExplorerNode> nodes;  // nodes[0] is the root
+    std::vector<ExplorerNode> nodes;                          // nodes[0] is the root
     std::array<int, kExplorerCategoryCount> categoryNodes{};  // -1 when not shown
-    int selected = 0;                 // the node buildExplorer selects
+    int selected = 0;                                         // the node buildExplorer selects
 
     const ExplorerNode& root() const { return nodes[0]; }
     // The node whose label path from the root is `category` then `leaf`
@@ -77,8 +77,7 @@ ExplorerTree buildExplorer(const Playlist& playlist, int viewSource, uint32_t ex
 // flag cleared); a leaf then sets its category's mask and value (a genre leaf
 // sets its genre's flag). Selecting nothing (-1), the root or a category gives
 // no filter.
-void filterFromSelection(const ExplorerTree& tree, int node, ExplorerFilter& filter,
-                         GenreTable& genres);
+void filterFromSelection(const ExplorerTree& tree, int node, ExplorerFilter& filter, GenreTable& genres);
 
 // The explorer rebuilt for the window's state (its Playlist, view source,
 // filter and genre table), with the selection the build makes applied as

@@ -122,12 +122,8 @@ public:
             useVolumeOf(request.folder);
             walk(request.folder, request.recurse);
             break;
-        case GatherKind::Files:
-            addList(request.paths, false);
-            break;
-        case GatherKind::Dropped:
-            addList(request.paths, true);
-            break;
+        case GatherKind::Files: addList(request.paths, false); break;
+        case GatherKind::Dropped: addList(request.paths, true); break;
         case GatherKind::Import:
         case GatherKind::HostReload:
             // `paths` holds what the playlist file names, read by prepare().
@@ -228,7 +224,8 @@ private:
                 continue;
             }
             ClearFileError();
-            const bool done = move ? MoveFileNoReplace(path, destination) : CopyFileNoReplace(path, destination);
+            const bool done =
+                move ? MoveFileNoReplace(path, destination) : CopyFileNoReplace(path, destination);
             if (!done) {
                 summary.failed.push_back(path);
                 summary.failedReasons.push_back(LastFileError());
@@ -296,8 +293,7 @@ private:
 
 // --- the gatherer -----------------------------------------------------------------
 
-FileGatherer::FileGatherer(Playlist& playlist, PlaylistView* view)
-    : playlist_(playlist), view_(view) {}
+FileGatherer::FileGatherer(Playlist& playlist, PlaylistView* view) : playlist_(playlist), view_(view) {}
 
 FileGatherer::~FileGatherer() { stop(); }
 

@@ -63,13 +63,13 @@ struct VolumeRecord;
 
 // What a run gathers.
 enum class GatherKind {
-    Directory,  // "Add directory": the files of `folder`, subfolders with `recurse`
-    Files,      // "Add files": the chosen `paths`, each reported whether taken or not
-    Dropped,    // files and folders dropped on the window: `paths`, folders always recursed
-    Import,     // "Import": the songs an M3U or PLS `playlistFile` names; replaces the list
-    HostReload, // "Reload from WinAmp": the host's M3U `playlistFile`; replaces the list
-    Copy,       // "Copy To": the files `paths` copied into `folder`
-    Move,       // "Move To": the files `paths` moved into `folder`
+    Directory,   // "Add directory": the files of `folder`, subfolders with `recurse`
+    Files,       // "Add files": the chosen `paths`, each reported whether taken or not
+    Dropped,     // files and folders dropped on the window: `paths`, folders always recursed
+    Import,      // "Import": the songs an M3U or PLS `playlistFile` names; replaces the list
+    HostReload,  // "Reload from WinAmp": the host's M3U `playlistFile`; replaces the list
+    Copy,        // "Copy To": the files `paths` copied into `folder`
+    Move,        // "Move To": the files `paths` moved into `folder`
 };
 
 enum class PlaylistFormat { M3u, Pls };
@@ -123,22 +123,22 @@ public:
 // Why a run did not start. The texts are the user's (LangTable).
 enum class GatherStart {
     Started,
-    Busy,          // a run is still going: one at a time
-    NotRead,       // the playlist file could not be read: nothing changed, no message
-    BadPls,        // PLS without its "[playlist]" line: the list is now empty,
-                   // message "Bad file: PLS playlist"
-    NoThread,      // the system refused a thread: nothing changed
+    Busy,      // a run is still going: one at a time
+    NotRead,   // the playlist file could not be read: nothing changed, no message
+    BadPls,    // PLS without its "[playlist]" line: the list is now empty,
+               // message "Bad file: PLS playlist"
+    NoThread,  // the system refused a thread: nothing changed
 };
 // The message box text for a start that failed, or "" when none is shown.
 std::string gatherStartMessage(GatherStart result);
 
 // What a run did, for the status bar and for callers that report problems.
 struct GatherSummary {
-    int handled = 0;  // items reported through gatherFile
-    int added = 0;    // entries taken into the Playlist (takeFinished)
-    bool stopped = false;  // ended by stop(), not by running out of work
-    std::vector<std::string> unlisted;  // folders that could not be listed
-    std::vector<std::string> leftOut;   // walked files that vanished or could not be read
+    int handled = 0;                          // items reported through gatherFile
+    int added = 0;                            // entries taken into the Playlist (takeFinished)
+    bool stopped = false;                     // ended by stop(), not by running out of work
+    std::vector<std::string> unlisted;        // folders that could not be listed
+    std::vector<std::string> leftOut;         // walked files that vanished or could not be read
     std::vector<std::string> leftOutReasons;  // the system's reason for each, in that order
     // Copy and Move: files found at the destination already (left alone), and
     // the files that could not be copied or moved with the system's reason.

@@ -12,12 +12,9 @@ constexpr MenuId kNone = MenuId::None;
 // Template texts are the built-in English labels with the "|" already turned
 // into a tab; menus.rc holds the same texts.
 const MenuEntry kBarEntries[] = {
-    {0, 0, 141, "&File", MenuId::File},
-    {1, 0, 347, "&Playlist", MenuId::Playlist},
-    {2, 0, 348, "&Select", MenuId::Select},
-    {3, 0, 156, "&Option", MenuId::Option},
-    {4, 0, 168, "&ID3Tag", MenuId::Id3Tag},
-    {5, 0, 0, "?", MenuId::Help},
+    {0, 0, 141, "&File", MenuId::File},     {1, 0, 347, "&Playlist", MenuId::Playlist},
+    {2, 0, 348, "&Select", MenuId::Select}, {3, 0, 156, "&Option", MenuId::Option},
+    {4, 0, 168, "&ID3Tag", MenuId::Id3Tag}, {5, 0, 0, "?", MenuId::Help},
 };
 
 const MenuEntry kFileEntries[] = {
@@ -68,12 +65,18 @@ const MenuEntry kSelectEntries[] = {
 
 // Command IDM_SELECT_SAME_ARTIST + i selects by field i; the labels are the column names.
 const MenuEntry kSelectWithSameEntries[] = {
-    {0, IDM_SELECT_SAME_ARTIST, 87, "Artist", kNone},     {1, IDM_SELECT_SAME_TITLE, 88, "Title", kNone},
-    {2, IDM_SELECT_SAME_GENRE, 92, "Genre", kNone},      {3, IDM_SELECT_SAME_YEAR, 90, "Year", kNone},
-    {4, IDM_SELECT_SAME_ALBUM, 89, "Album", kNone},      {5, IDM_SELECT_SAME_COMMENT, 91, "Comment", kNone},
-    {6, IDM_SELECT_SAME_MODE, 94, "Mode", kNone},       {7, IDM_SELECT_SAME_BITRATE, 95, "Bitrate", kNone},
-    {8, IDM_SELECT_SAME_FREQUENCY, 96, "Freq.", kNone},      {9, IDM_SELECT_SAME_LAYER, 97, "Layer", kNone},
-    {10, IDM_SELECT_SAME_TIME, 98, "Time", kNone},      {11, IDM_SELECT_SAME_SIZE, 99, "Size", kNone},
+    {0, IDM_SELECT_SAME_ARTIST, 87, "Artist", kNone},
+    {1, IDM_SELECT_SAME_TITLE, 88, "Title", kNone},
+    {2, IDM_SELECT_SAME_GENRE, 92, "Genre", kNone},
+    {3, IDM_SELECT_SAME_YEAR, 90, "Year", kNone},
+    {4, IDM_SELECT_SAME_ALBUM, 89, "Album", kNone},
+    {5, IDM_SELECT_SAME_COMMENT, 91, "Comment", kNone},
+    {6, IDM_SELECT_SAME_MODE, 94, "Mode", kNone},
+    {7, IDM_SELECT_SAME_BITRATE, 95, "Bitrate", kNone},
+    {8, IDM_SELECT_SAME_FREQUENCY, 96, "Freq.", kNone},
+    {9, IDM_SELECT_SAME_LAYER, 97, "Layer", kNone},
+    {10, IDM_SELECT_SAME_TIME, 98, "Time", kNone},
+    {11, IDM_SELECT_SAME_SIZE, 99, "Size", kNone},
     {12, IDM_SELECT_SAME_FILE_NAME, 100, "File name", kNone},
 };
 
@@ -140,12 +143,9 @@ const MenuEntry kSearchFieldsEntries[] = {
 };
 
 const MenuEntry kFileButtonEntries[] = {
-    {0, IDM_NEW, 142, "&New\tCtrl+N", kNone},
-    {1, IDM_OPEN, 143, "&Open...\tCtrl+O", kNone},
-    {3, IDM_SAVE, 144, "&Save...\tCtrl+S", kNone},
-    {4, IDM_SAVE_AS, 145, "S&ave As...", kNone},
-    {6, IDM_IMPORT, 151, "&Import", kNone},
-    {7, IDM_EXPORT, 152, "&Export", kNone},
+    {0, IDM_NEW, 142, "&New\tCtrl+N", kNone},      {1, IDM_OPEN, 143, "&Open...\tCtrl+O", kNone},
+    {3, IDM_SAVE, 144, "&Save...\tCtrl+S", kNone}, {4, IDM_SAVE_AS, 145, "S&ave As...", kNone},
+    {6, IDM_IMPORT, 151, "&Import", kNone},        {7, IDM_EXPORT, 152, "&Export", kNone},
 };
 
 const MenuEntry kListContextEntries[] = {
@@ -336,8 +336,7 @@ std::vector<MenuMark> menuMarks(MenuId id, const MenuState& state) {
     case MenuId::ListContext:
         marks.push_back({IDM_FIND_DUPLICATES, MenuMark::Check, state.duplicatesMode});
         break;
-    default:
-        break;
+    default: break;
     }
     return marks;
 }

@@ -26,23 +26,23 @@ class LangTable;
 // in two places with the same entries ("Add", "Select with same", "Rating
 // items", "Explorer") has one id.
 enum class MenuId {
-    None,            // "no submenu here"
-    Bar,             // template 133 itself
+    None,  // "no submenu here"
+    Bar,   // template 133 itself
     File,
-    Add,             // "Add" in File, and the "Add" button's menu (101, submenu 3)
+    Add,  // "Add" in File, and the "Add" button's menu (101, submenu 3)
     Playlist,
     Select,
     SelectWithSame,  // the 13 columns, in Select and in the list's context menu
     Rating,          // "Rating items", in Select and in the list's context menu
     Option,
-    View,            // template texts only
-    Explorer,        // in Option, and the explorer's context menu (101, submenu 2)
-    Language,        // filled from the language list, see languageMenuEntries
+    View,      // template texts only
+    Explorer,  // in Option, and the explorer's context menu (101, submenu 2)
+    Language,  // filled from the language list, see languageMenuEntries
     Id3Tag,
-    Help,            // "?"
-    SearchFields,    // the search-field button's menu (101, submenu 4)
-    FileButton,      // the "File..." button's menu (101, submenu 0)
-    ListContext,     // the list's context menu (101, submenu 1)
+    Help,          // "?"
+    SearchFields,  // the search-field button's menu (101, submenu 4)
+    FileButton,    // the "File..." button's menu (101, submenu 0)
+    ListContext,   // the list's context menu (101, submenu 1)
 };
 
 // Submenus of template 101.
@@ -92,9 +92,9 @@ std::vector<LanguageMenuEntry> languageMenuEntries(const LangTable& lang);
 
 // What the check marks depend on.
 struct MenuState {
-    int viewInfoFrom = 0;       // settings; 0..3
-    int currentLanguage = 0;    // LangTable::currentIndex
-    int languageCount = 1;      // LangTable::languageCount
+    int viewInfoFrom = 0;     // settings; 0..3
+    int currentLanguage = 0;  // LangTable::currentIndex
+    int languageCount = 1;    // LangTable::languageCount
     bool explorerShown = false;
     uint32_t searchFields = 0;  // settings; bits 0-5 fields, bit 6 match case
     bool duplicatesMode = false;
@@ -103,8 +103,8 @@ struct MenuState {
 struct MenuMark {
     enum Kind { Check, Radio, Enable };
     int command;
-    Kind kind;   // Radio: checked with the round mark, one of a group
-    bool on;     // checked, or enabled
+    Kind kind;  // Radio: checked with the round mark, one of a group
+    bool on;    // checked, or enabled
 };
 
 // The marks of a menu and of its submenus for `state`. Empty for a menu

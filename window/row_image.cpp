@@ -5,8 +5,7 @@
 namespace td {
 
 bool isDeadEntry(const SongRecord& entry) {
-    return entry.GetMpegInfo().fileSize == 0 && entry.GetAudioSize() == 0 &&
-           entry.GetTagFlags() == 0;
+    return entry.GetMpegInfo().fileSize == 0 && entry.GetAudioSize() == 0 && entry.GetTagFlags() == 0;
 }
 
 int rowImage(const SongRecord* entry, const RowImageState& state) {

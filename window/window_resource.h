@@ -17,13 +17,13 @@
 #define IDD_HTML_CLASSES 144
 #define IDD_DUPLICATES 157
 #define IDD_THEME_COLORS 179
-#define IDD_TOOLS 142          /* "ID3Tag Tools", a tab per page */
-#define IDD_EDIT_TAG_PAGE 190  /* its "Edit ID3Tag" page */
-#define IDD_MASS_TAG_PAGE 191  /* "Mass Tag" */
-#define IDD_RENAME_PAGE 192    /* "Rename file from Tag" */
+#define IDD_TOOLS 142              /* "ID3Tag Tools", a tab per page */
+#define IDD_EDIT_TAG_PAGE 190      /* its "Edit ID3Tag" page */
+#define IDD_MASS_TAG_PAGE 191      /* "Mass Tag" */
+#define IDD_RENAME_PAGE 192        /* "Rename file from Tag" */
 #define IDD_TAG_FROM_NAME_PAGE 193 /* "Write Tag from filename" */
-#define IDD_CONVERT_PAGE 194   /* "Conversion / Remove Tag" */
-#define IDD_ORGANIZE_PAGE 195  /* "Organize MP3 files" */
+#define IDD_CONVERT_PAGE 194       /* "Conversion / Remove Tag" */
+#define IDD_ORGANIZE_PAGE 195      /* "Organize MP3 files" */
 #define IDD_VOLUME_INFO 158
 #define IDD_EXPLORER_OPTIONS 166
 #define IDD_RATING_STORE 186 /* "Store rating into ID3V2..." */
@@ -145,7 +145,7 @@
 #define IDC_HTML_STYLE_FIRST 1645 /* font style: 1645 to 1648 */
 #define IDC_HTML_SIZE_FIRST 1649  /* font size: 1649 to 1652 */
 #define IDC_DUP_GROUP 1660
-#define IDC_DUP_FIELD_FIRST 1661  /* the five check boxes, by bit: 1661 to 1665 */
+#define IDC_DUP_FIELD_FIRST 1661 /* the five check boxes, by bit: 1661 to 1665 */
 #define IDC_DUP_SECONDS 1666
 #define IDC_DUP_SECONDS_SPIN 1667
 #define IDC_DUP_SECONDS_UNIT 1668
@@ -169,8 +169,8 @@
 #define IDC_ET_MPEG_SECOND 1719
 #define IDC_ET_RATING 1720
 #define IDC_ET_RATING_LABEL 1721
-#define IDC_ET_PLAY 1722 /* keys only: F5 */
-#define IDC_ET_STOP 1723 /* keys only: F6 */
+#define IDC_ET_PLAY 1722        /* keys only: F5 */
+#define IDC_ET_STOP 1723        /* keys only: F6 */
 #define IDC_ET_FIELD_FIRST 1730 /* 18 fields: 1730 to 1747 */
 #define IDC_ET_LABEL_FIRST 1750 /* their labels: 1750 to 1767 */
 #define IDC_ET_MENU_FIRST 1780  /* menu buttons of Title, Artist, Album */
@@ -180,14 +180,14 @@
 #define IDC_TP_ONLY_SELECTED 1801 /* "&Only selected item" */
 #define IDC_TP_TRACE 1802         /* "Trace LO&G" */
 #define IDC_TP_LOG_PATH 1803
-#define IDC_TP_LOG_BROWSE 1804    /* "..." */
-#define IDC_TP_GO 1805            /* the run button */
-#define IDC_TP_PROGRESS 1806      /* hidden but while a run goes on */
-#define IDC_TP_STATUS 1807        /* hidden but while a run goes on */
-#define IDC_TP_ABORT 1808         /* hidden but while a run goes on */
-#define IDC_TP_CONVERSIONS 1809   /* the case and character menu button */
-#define IDC_TP_FORMAT 1810        /* the format pattern combo box */
-#define IDC_TP_TOKEN_FIRST 1811   /* seven token labels, "%A = Artist": 1811 to 1817 */
+#define IDC_TP_LOG_BROWSE 1804  /* "..." */
+#define IDC_TP_GO 1805          /* the run button */
+#define IDC_TP_PROGRESS 1806    /* hidden but while a run goes on */
+#define IDC_TP_STATUS 1807      /* hidden but while a run goes on */
+#define IDC_TP_ABORT 1808       /* hidden but while a run goes on */
+#define IDC_TP_CONVERSIONS 1809 /* the case and character menu button */
+#define IDC_TP_FORMAT 1810      /* the format pattern combo box */
+#define IDC_TP_TOKEN_FIRST 1811 /* seven token labels, "%A = Artist": 1811 to 1817 */
 /* The Mass tag page (191): field check boxes and their values in the order
    of massTagFields (Title, Artist, Album, Year, Track#, Genre, Comment). */
 #define IDC_MT_CHECK_FIRST 1820 /* 1820 to 1826 */
@@ -209,7 +209,7 @@
 #define IDC_OG_TARGET_LABEL 1884
 #define IDC_OG_BROWSE 1885
 /* --- controls of the rating store dialog (186) ---------------------------- */
-#define IDC_RS_START 1860 /* "Start" / "Stop" */
+#define IDC_RS_START 1860   /* "Start" / "Stop" */
 #define IDC_RS_DETAILS 1861 /* "Show details information" / "Hide ..." */
 #define IDC_RS_PATH 1862
 #define IDC_RS_COUNT 1863

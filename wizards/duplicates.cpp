@@ -22,9 +22,9 @@ namespace td {
 
 namespace {
 
-constexpr int kLangBadNumber = 228;    // "Bad number format !!!"
-constexpr int kLangTimeRange = 229;    // "Time value error: Enter number between %d to %d"
-constexpr int kLangSizeRange = 230;    // "File size value error: Enter number between %d%% to %d%%"
+constexpr int kLangBadNumber = 228;  // "Bad number format !!!"
+constexpr int kLangTimeRange = 229;  // "Time value error: Enter number between %d to %d"
+constexpr int kLangSizeRange = 230;  // "File size value error: Enter number between %d%% to %d%%"
 
 std::string Field(const SongRecord& entry, int type, int viewSource) {
     std::string text;
@@ -67,16 +67,16 @@ void MarkGroup(std::vector<Item>& group, const DuplicateOptions& options, std::v
         for (const Item& item : group) marks[item.index] = 1;
         return;
     }
-    if (byLength && options.seconds < 0) return;         // no two lengths are that close
-    if (bySize && options.percent > 100) return;         // not even equal sizes
+    if (byLength && options.seconds < 0) return;  // no two lengths are that close
+    if (bySize && options.percent > 100) return;  // not even equal sizes
     if (byLength && !bySize) {
         // The nearest length is a neighbour in length order.
         std::sort(group.begin(), group.end(),
                   [](const Item& a, const Item& b) { return a.length < b.length; });
         for (size_t i = 0; i < group.size(); ++i) {
             const bool before = i > 0 && lengthsClose(group[i - 1].length, group[i].length, options.seconds);
-            const bool after = i + 1 < group.size() &&
-                               lengthsClose(group[i].length, group[i + 1].length, options.seconds);
+            const bool after =
+                i + 1 < group.size() && lengthsClose(group[i].length, group[i + 1].length, options.seconds);
             if (before || after) marks[group[i].index] = 1;
         }
         return;
@@ -86,8 +86,8 @@ void MarkGroup(std::vector<Item>& group, const DuplicateOptions& options, std::v
         // The closest size ratio is with a neighbour in size order.
         for (size_t i = 0; i < group.size(); ++i) {
             const bool before = i > 0 && sizesClose(group[i - 1].size, group[i].size, options.percent);
-            const bool after = i + 1 < group.size() &&
-                               sizesClose(group[i].size, group[i + 1].size, options.percent);
+            const bool after =
+                i + 1 < group.size() && sizesClose(group[i].size, group[i + 1].size, options.percent);
             if (before || after) marks[group[i].index] = 1;
         }
         return;
@@ -165,9 +165,7 @@ bool sizesClose(uint32_t a, uint32_t b, int percent) {
     return smaller * 100 >= static_cast<uint64_t>(percent) * larger;
 }
 
-int64_t duplicateLength(const SongRecord& entry) {
-    return std::max<int32_t>(entry.GetMpegInfo().seconds, 0);
-}
+int64_t duplicateLength(const SongRecord& entry) { return std::max<int32_t>(entry.GetMpegInfo().seconds, 0); }
 
 uint32_t duplicateSize(const SongRecord& entry) {
     return static_cast<uint32_t>(entry.GetMpegInfo().fileSize);
@@ -185,8 +183,7 @@ std::string foldedPath(const std::string& path) {
 #endif
 }
 
-bool entriesMatch(const SongRecord& a, const SongRecord& b, const DuplicateOptions& options,
-                  int viewSource) {
+bool entriesMatch(const SongRecord& a, const SongRecord& b, const DuplicateOptions& options, int viewSource) {
     const uint32_t fields = options.fields & kDuplicateFieldMask;
     if (fields == 0) return false;
     if (fields & kDuplicateArtistTitle) {
@@ -245,8 +242,8 @@ std::vector<SongRecord*> findDuplicates(const Playlist& playlist, int viewSource
     return rows;
 }
 
-bool duplicatesDialogOk(uint32_t checked, const std::string& secondsText,
-                        const std::string& percentText, Settings& settings, Prompter& prompter) {
+bool duplicatesDialogOk(uint32_t checked, const std::string& secondsText, const std::string& percentText,
+                        Settings& settings, Prompter& prompter) {
     settings.duplicateFields = checked & kDuplicateFieldMask;
     if (settings.duplicateFields == 0) {
         Inform(prompter, LangTable::getString(kLangExplorerFieldPresent));

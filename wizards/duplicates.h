@@ -56,8 +56,7 @@ std::string foldedPath(const std::string& path);
 // Two entries match when every enabled criterion holds (tag fields read under
 // `viewSource`, a missing field giving the empty text). No criterion enabled:
 // no match.
-bool entriesMatch(const SongRecord& a, const SongRecord& b, const DuplicateOptions& options,
-                  int viewSource);
+bool entriesMatch(const SongRecord& a, const SongRecord& b, const DuplicateOptions& options, int viewSource);
 
 // Every Playlist entry that matches at least one other entry, in Playlist
 // order. Entries are grouped by the equality criteria and, for the length and
@@ -72,7 +71,7 @@ std::vector<SongRecord*> findDuplicates(const Playlist& playlist, int viewSource
 // be present !!!", "Bad number format !!!", or the range texts) with the
 // caption "Information" and returns false; the dialog then stays open.
 // Otherwise stores the numbers of the checked boxes and returns true.
-bool duplicatesDialogOk(uint32_t checked, const std::string& secondsText,
-                        const std::string& percentText, Settings& settings, Prompter& prompter);
+bool duplicatesDialogOk(uint32_t checked, const std::string& secondsText, const std::string& percentText,
+                        Settings& settings, Prompter& prompter);
 
 }  // namespace td

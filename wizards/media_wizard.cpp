@@ -35,8 +35,8 @@ int wizardTargetSeconds(int choice, const std::string& customText, Prompter& pro
         for (char c : customText) minutes = minutes * 10 + (c - '0');
     }
     if (minutes == 0) {
-        prompter.Message(LangTable::getString(kLangCustomTimeError),
-                         LangTable::getString(kLangError), PromptButtons::Ok, PromptIcon::Error);
+        prompter.Message(LangTable::getString(kLangCustomTimeError), LangTable::getString(kLangError),
+                         PromptButtons::Ok, PromptIcon::Error);
         return 0;
     }
     return minutes * 60;

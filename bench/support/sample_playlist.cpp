@@ -15,17 +15,17 @@ namespace td {
 namespace bench {
 namespace {
 
-const char* const kArtists[] = {"The Beatles", "Miles Davis", "Björk", "Nina Simone",
-                                "Daft Punk", "Johann Sebastian Bach", "Radiohead", "Aretha"};
+const char* const kArtists[] = {"The Beatles", "Miles Davis",           "Björk",     "Nina Simone",
+                                "Daft Punk",   "Johann Sebastian Bach", "Radiohead", "Aretha"};
 const char* const kWords[] = {"Blue", "Night", "River", "Song", "Light", "Dance", "Moon", "Road"};
 
 }  // namespace
 
 std::string RandomWords(std::mt19937& rng, int count) {
     static const char* const kVocabulary[] = {
-        "Love", "night", "Blue", "dance", "Heart", "fire", "Rain", "time", "\xC9t\xE9",
-        "Dream", "road", "Star", "home", "Light", "river", "Gold", "world", "Sun", "moon",
-        "Wild", "Beatles", "Zeppelin", "Queen", "Caf\xE9", "Jazz"};
+        "Love",  "night", "Blue",    "dance",    "Heart", "fire",    "Rain", "time",  "\xC9t\xE9",
+        "Dream", "road",  "Star",    "home",     "Light", "river",   "Gold", "world", "Sun",
+        "moon",  "Wild",  "Beatles", "Zeppelin", "Queen", "Caf\xE9", "Jazz"};
     constexpr unsigned kCount = sizeof(kVocabulary) / sizeof(kVocabulary[0]);
     std::string text;
     for (int i = 0; i < count; ++i) {
@@ -48,11 +48,11 @@ void FillSamplePlaylist(td::Playlist& playlist, int entries) {
     }
     for (int i = 0; i < entries; ++i) {
         const char* artist = kArtists[i % 8];
-        const std::string title = std::string(kWords[i % 7]) + " " + kWords[(i / 7) % 8] + " " +
-                                  std::to_string(i);
+        const std::string title =
+            std::string(kWords[i % 7]) + " " + kWords[(i / 7) % 8] + " " + std::to_string(i);
         const std::string album = std::string("Album ") + kWords[(i / 13) % 8];
-        const std::string name = std::string(i % 2 ? "E:\\" : "D:\\") + "Music\\" + artist + "\\" +
-                                 album + "\\" + std::to_string(i % 20 + 1) + " - " + title + ".mp3";
+        const std::string name = std::string(i % 2 ? "E:\\" : "D:\\") + "Music\\" + artist + "\\" + album +
+                                 "\\" + std::to_string(i % 20 + 1) + " - " + title + ".mp3";
         auto entry = std::make_unique<td::SongRecord>(name, false);
         td::SongFileRecord r{};
         r.tagFlags = 3;
@@ -78,7 +78,8 @@ void FillSamplePlaylist(td::Playlist& playlist, int entries) {
         entry->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTIT2, title), false);
         entry->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTPE1, artist), false);
         entry->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTALB, album), false);
-        entry->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTYER, std::to_string(1960 + i % 60)), false);
+        entry->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTYER, std::to_string(1960 + i % 60)),
+                        false);
         entry->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTCON, td::GenreName(i % 146)), false);
         entry->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kTRCK, std::to_string(i % 20 + 1)), false);
         entry->AddFrame(std::make_unique<td::Id3v2FieldFrame>(td::kCOMM, "Ripped from my own CD"), false);

@@ -59,8 +59,7 @@ inline int IntOption(int argc, char** argv, const char* name, int fallback) {
 
 // Milliseconds since `start`.
 inline double Ms(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-        .count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 // The machine the benchmarks run on may be shared: each figure is the best of
@@ -78,8 +77,7 @@ Timing Best(int rounds, F&& f) {
         const auto w0 = std::chrono::steady_clock::now();
         f();
         best.wall = std::min(best.wall, Ms(w0));
-        best.cpu = std::min(best.cpu,
-                            1000.0 * static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC);
+        best.cpu = std::min(best.cpu, 1000.0 * static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC);
     }
     return best;
 }

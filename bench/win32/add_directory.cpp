@@ -187,7 +187,8 @@ int main(int argc, char** argv) {
     }
     FreeLibrary(module);
     std::printf("add_directory: %d files, best of %d rounds\n", files, rounds);
-    std::printf("  window, Add directory through the worker: %9.1f ms (%d rows listed)\n", bestWindow, listed);
+    std::printf("  window, Add directory through the worker: %9.1f ms (%d rows listed)\n", bestWindow,
+                listed);
     std::printf("  tunedeck scan -r of the same folder:      %9.1f ms\n", bestScan);
     std::printf("  ratio scan / window:                      %9.2f (target >= 0.8)\n", bestScan / bestWindow);
     std::printf("  first rows listed after:                  %9.1f ms (%.2f of the run)\n", firstRows,

@@ -88,7 +88,8 @@ HWND gFound = nullptr;
 BOOL CALLBACK FindOwned(HWND window, LPARAM) {
     char name[16] = {};
     GetClassNameA(window, name, sizeof name);
-    if (std::strcmp(name, "#32770") == 0 && GetWindow(window, GW_OWNER) == gOwner && IsWindowVisible(window)) {
+    if (std::strcmp(name, "#32770") == 0 && GetWindow(window, GW_OWNER) == gOwner &&
+        IsWindowVisible(window)) {
         gFound = window;
         return FALSE;
     }
@@ -133,8 +134,9 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
 // `tunedeck tag` (or `tunedeck rename` of the renamed files) in `folder` as
 // a process; milliseconds, or -1.
 double RunTool(const std::string& program, const std::string& folder, int files, const std::string& year) {
-    std::string commandLine = "\"" + program + "\"" +
-                              (gRename ? " rename %C --source 0 --yes" : " tag --v1 --v2 --year " + year + " --yes");
+    std::string commandLine =
+        "\"" + program + "\"" +
+        (gRename ? " rename %C --source 0 --yes" : " tag --v1 --v2 --year " + year + " --yes");
     for (int i = 0; i < files; ++i) commandLine += " " + (gRename ? SongStem('t', i) + ".mp3" : SongName(i));
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -213,7 +215,8 @@ int main(int argc, char** argv) {
         // round starts from the first names.
         if (td::saveKq3(list, startFile, nullptr) != td::Kq3Save::Saved) return 1;
         {
-            td::PlaylistWindow window(module, harness.hostWindow(), bridge, settings, lang, startFile, &prompter);
+            td::PlaylistWindow window(module, harness.hostWindow(), bridge, settings, lang, startFile,
+                                      &prompter);
             if (!window.create()) {
                 std::fprintf(stderr, "tools_dialog: the window could not be created\n");
                 return 1;
@@ -237,7 +240,8 @@ int main(int argc, char** argv) {
         }
         renamed = 0;
         for (int i = 0; gRename && i < files; ++i) {
-            renamed += GetFileAttributesA((library + "\\" + SongStem('t', i) + ".mp3").c_str()) != INVALID_FILE_ATTRIBUTES;
+            renamed += GetFileAttributesA((library + "\\" + SongStem('t', i) + ".mp3").c_str()) !=
+                       INVALID_FILE_ATTRIBUTES;
         }
         const double ms = RunTool(tool, library, files, std::to_string(2000 + round));
         if (ms < 0) {
@@ -254,7 +258,8 @@ int main(int argc, char** argv) {
     if (gRename) std::printf(", %d renamed", renamed);
     std::printf(")\n");
     std::printf("  tunedeck %s on the same files: %9.1f ms\n", command, bestTool);
-    std::printf("  ratio %s / dialog: %9.2f (1.0: the dialog adds nothing)\n", command, bestTool / bestDialog);
+    std::printf("  ratio %s / dialog: %9.2f (1.0: the dialog adds nothing)\n", command,
+                bestTool / bestDialog);
     std::printf("  working set grown over a dialog run: %.1f MB (of %.1f MB)\n", gGrowthMb, WorkingSetMb());
     return 0;
 }

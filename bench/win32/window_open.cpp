@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
         const auto t0 = std::chrono::steady_clock::now();
         td::loadKq3(startFile, true, playlist, view, prompter);
         reference = std::min(reference, Ms(t0));
-        for (const auto& shown : prompter.shown) std::fprintf(stderr, "window_open: message: %s\n", shown.text.c_str());
+        for (const auto& shown : prompter.shown)
+            std::fprintf(stderr, "window_open: message: %s\n", shown.text.c_str());
     }
 
     double open = 1e300;
@@ -88,8 +89,7 @@ int main(int argc, char** argv) {
 
     std::printf("start file        %d entries\n", entries);
     std::printf("rows shown        %d\n", shownRows);
-    std::printf("reader alone      %8.1f ms   best of %d (the same file, this process)\n",
-                reference, rounds);
+    std::printf("reader alone      %8.1f ms   best of %d (the same file, this process)\n", reference, rounds);
     std::printf("show -> painted   %8.1f ms   best of %d\n", open, rounds);
     std::printf("close (saves)     %8.1f ms   best of %d\n", close, rounds);
     std::printf("open / reader     %8.2fx\n", open / reference);

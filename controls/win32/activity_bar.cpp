@@ -24,10 +24,8 @@ using ThemeHandle = HANDLE;
 using IsAppThemedFn = BOOL(WINAPI*)();
 using OpenThemeDataFn = ThemeHandle(WINAPI*)(HWND, LPCWSTR);
 using CloseThemeDataFn = HRESULT(WINAPI*)(ThemeHandle);
-using DrawThemeBackgroundFn = HRESULT(WINAPI*)(ThemeHandle, HDC, int, int, const RECT*,
-                                               const RECT*);
-using GetThemeBackgroundContentRectFn = HRESULT(WINAPI*)(ThemeHandle, HDC, int, int, const RECT*,
-                                                         RECT*);
+using DrawThemeBackgroundFn = HRESULT(WINAPI*)(ThemeHandle, HDC, int, int, const RECT*, const RECT*);
+using GetThemeBackgroundContentRectFn = HRESULT(WINAPI*)(ThemeHandle, HDC, int, int, const RECT*, RECT*);
 using GetThemePartSizeFn = HRESULT(WINAPI*)(ThemeHandle, HDC, int, int, const RECT*, int, SIZE*);
 
 // Stand-ins for a missing library or function: nothing is themed, nothing is
@@ -41,9 +39,7 @@ HRESULT WINAPI NoDrawThemeBackground(ThemeHandle, HDC, int, int, const RECT*, co
 HRESULT WINAPI NoGetThemeBackgroundContentRect(ThemeHandle, HDC, int, int, const RECT*, RECT*) {
     return E_NOTIMPL;
 }
-HRESULT WINAPI NoGetThemePartSize(ThemeHandle, HDC, int, int, const RECT*, int, SIZE*) {
-    return E_NOTIMPL;
-}
+HRESULT WINAPI NoGetThemePartSize(ThemeHandle, HDC, int, int, const RECT*, int, SIZE*) { return E_NOTIMPL; }
 
 template <typename Fn>
 Fn Lookup(HMODULE library, const char* name, Fn fallback) {
@@ -92,8 +88,7 @@ const VisualStyles& Styles() {
             Lookup<DrawThemeBackgroundFn>(library, "DrawThemeBackground", NoDrawThemeBackground);
         s.getThemeBackgroundContentRect = Lookup<GetThemeBackgroundContentRectFn>(
             library, "GetThemeBackgroundContentRect", NoGetThemeBackgroundContentRect);
-        s.getThemePartSize =
-            Lookup<GetThemePartSizeFn>(library, "GetThemePartSize", NoGetThemePartSize);
+        s.getThemePartSize = Lookup<GetThemePartSizeFn>(library, "GetThemePartSize", NoGetThemePartSize);
         return s;
     }();
     return styles;
@@ -109,9 +104,7 @@ struct BarState {
 
 constexpr UINT_PTR kAnimationTimer = 0;
 
-BarState* StateOf(HWND hwnd) {
-    return reinterpret_cast<BarState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-}
+BarState* StateOf(HWND hwnd) { return reinterpret_cast<BarState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)); }
 
 BarRect ToBarRect(const RECT& r) { return BarRect{r.left, r.top, r.right, r.bottom}; }
 RECT ToRect(const BarRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
@@ -134,17 +127,15 @@ bool DrawBar(HWND hwnd, HDC dc, const RECT& client, const RECT& clip, const BarS
     BarRect area;
     int chunkWidth = 0;
     if (theme) {
-        styles.drawThemeBackground(theme, dc, kProgressBarPart, kProgressNormalState, &client,
-                                   &clip);
+        styles.drawThemeBackground(theme, dc, kProgressBarPart, kProgressNormalState, &client, &clip);
         RECT content = client;
-        if (FAILED(styles.getThemeBackgroundContentRect(theme, dc, kProgressBarPart,
-                                                        kProgressNormalState, &client,
-                                                        &content))) {
+        if (FAILED(styles.getThemeBackgroundContentRect(theme, dc, kProgressBarPart, kProgressNormalState,
+                                                        &client, &content))) {
             content = client;
         }
         SIZE chunk = {0, 0};
-        if (FAILED(styles.getThemePartSize(theme, dc, kProgressChunkPart, kProgressNormalState,
-                                           &content, kThemeSizeMin, &chunk))) {
+        if (FAILED(styles.getThemePartSize(theme, dc, kProgressChunkPart, kProgressNormalState, &content,
+                                           kThemeSizeMin, &chunk))) {
             chunk.cx = 0;
         }
         area = ToBarRect(content);
@@ -161,8 +152,7 @@ bool DrawBar(HWND hwnd, HDC dc, const RECT& client, const RECT& clip, const BarS
     for (const BarRect& block : frame.blocks) {
         const RECT r = ToRect(block);
         if (theme) {
-            styles.drawThemeBackground(theme, dc, kProgressChunkPart, kProgressNormalState, &r,
-                                       &clip);
+            styles.drawThemeBackground(theme, dc, kProgressChunkPart, kProgressNormalState, &r, &clip);
         } else {
             FillWithSystemColour(dc, r, COLOR_HIGHLIGHT);
         }
@@ -218,65 +208,61 @@ void OnEnable(HWND hwnd, BarState& state, bool enabled) {
 LRESULT CALLBACK ActivityBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     BarState* state = StateOf(hwnd);
     switch (message) {
-        case WM_CREATE: {
-            state = new (std::nothrow) BarState;
-            if (!state) return -1;
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
-            SendMessageA(hwnd, WM_ACTIVITY_SET_BLOCKS, kActivityBarDefaultBlocks, 0);
-            SendMessageA(hwnd, WM_ACTIVITY_SET_INTERVAL, kActivityBarDefaultInterval, 0);
-            break;
+    case WM_CREATE: {
+        state = new (std::nothrow) BarState;
+        if (!state) return -1;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+        SendMessageA(hwnd, WM_ACTIVITY_SET_BLOCKS, kActivityBarDefaultBlocks, 0);
+        SendMessageA(hwnd, WM_ACTIVITY_SET_INTERVAL, kActivityBarDefaultInterval, 0);
+        break;
+    }
+    case WM_DESTROY:
+        if (state) {
+            KillTimer(hwnd, kAnimationTimer);
+            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+            delete state;
         }
-        case WM_DESTROY:
-            if (state) {
-                KillTimer(hwnd, kAnimationTimer);
-                SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-                delete state;
-            }
-            break;
-        case WM_ACTIVITY_GET_INTERVAL:
-            return state ? static_cast<LRESULT>(state->interval) : 0;
-        case WM_ACTIVITY_SET_INTERVAL:
-            if (!state) return 0;
-            state->interval = static_cast<uint32_t>(wParam);
-            if (IsWindowEnabled(hwnd)) SendMessageA(hwnd, WM_ENABLE, TRUE, 0);
-            return 1;
-        case WM_ACTIVITY_GET_BLOCKS:
-            return state ? static_cast<LRESULT>(state->blocks) : 0;
-        case WM_ACTIVITY_SET_BLOCKS:
-            if (!state || wParam > 0xFFFFFFFFU ||
-                !IsActivityBarBlockCount(static_cast<uint32_t>(wParam))) {
-                return 0;
-            }
-            state->blocks = static_cast<uint32_t>(wParam);
-            return 1;
-        case WM_ENABLE:
-            if (state) OnEnable(hwnd, *state, wParam != 0);
-            break;
-        case WM_TIMER:
-            if (!state || wParam != kAnimationTimer) break;
-            ++state->position;
-            InvalidateRect(hwnd, nullptr, FALSE);
-            UpdateWindow(hwnd);
-            return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
-            if (dc && state) PaintBar(hwnd, dc, ps.rcPaint, *state);
-            EndPaint(hwnd, &ps);
+        break;
+    case WM_ACTIVITY_GET_INTERVAL: return state ? static_cast<LRESULT>(state->interval) : 0;
+    case WM_ACTIVITY_SET_INTERVAL:
+        if (!state) return 0;
+        state->interval = static_cast<uint32_t>(wParam);
+        if (IsWindowEnabled(hwnd)) SendMessageA(hwnd, WM_ENABLE, TRUE, 0);
+        return 1;
+    case WM_ACTIVITY_GET_BLOCKS: return state ? static_cast<LRESULT>(state->blocks) : 0;
+    case WM_ACTIVITY_SET_BLOCKS:
+        if (!state || wParam > 0xFFFFFFFFU || !IsActivityBarBlockCount(static_cast<uint32_t>(wParam))) {
             return 0;
         }
-        case WM_PRINTCLIENT:
-            // Printing (PrintWindow, animated showing) draws the current step
-            // without moving the train on.
-            if (state && wParam) {
-                BarState copy = *state;
-                RECT client;
-                GetClientRect(hwnd, &client);
-                PaintBar(hwnd, reinterpret_cast<HDC>(wParam), client, copy);
-            }
-            return 0;
-        default:
-            break;
+        state->blocks = static_cast<uint32_t>(wParam);
+        return 1;
+    case WM_ENABLE:
+        if (state) OnEnable(hwnd, *state, wParam != 0);
+        break;
+    case WM_TIMER:
+        if (!state || wParam != kAnimationTimer) break;
+        ++state->position;
+        InvalidateRect(hwnd, nullptr, FALSE);
+        UpdateWindow(hwnd);
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        if (dc && state) PaintBar(hwnd, dc, ps.rcPaint, *state);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        // Printing (PrintWindow, animated showing) draws the current step
+        // without moving the train on.
+        if (state && wParam) {
+            BarState copy = *state;
+            RECT client;
+            GetClientRect(hwnd, &client);
+            PaintBar(hwnd, reinterpret_cast<HDC>(wParam), client, copy);
+        }
+        return 0;
+    default: break;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }

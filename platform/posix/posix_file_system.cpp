@@ -271,9 +271,7 @@ public:
             fd = OpenRegular(path, O_RDONLY, st);
             break;
         }
-        case OpenMode::ReadWrite:
-            fd = OpenExistingForWriting(path);
-            break;
+        case OpenMode::ReadWrite: fd = OpenExistingForWriting(path); break;
         case OpenMode::Create:
             // Creating first with O_EXCL tells a new file from an existing one
             // without a window in which a read-only file could be truncated.
@@ -356,8 +354,7 @@ public:
 
     bool Rename(const std::string& from, const std::string& to) override {
 #ifdef SYS_renameat2
-        if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
-                      RENAME_NOREPLACE) == 0) {
+        if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
             return true;
         }
         if (errno != EINVAL && errno != ENOSYS) {
@@ -427,8 +424,8 @@ public:
             // took it between the creation and the lock has removed it.
             struct stat mine;
             struct stat named;
-            if (!LockExclusively(fd) || ::fstat(fd, &mine) != 0 ||
-                ::lstat(tempPath.c_str(), &named) != 0 || !SameFile(mine, named)) {
+            if (!LockExclusively(fd) || ::fstat(fd, &mine) != 0 || ::lstat(tempPath.c_str(), &named) != 0 ||
+                !SameFile(mine, named)) {
                 ::close(fd);
                 continue;
             }
@@ -438,8 +435,7 @@ public:
         return nullptr;
     }
 
-    bool Commit(File& temp, const std::string& tempPath, const std::string& target,
-                File* held) override {
+    bool Commit(File& temp, const std::string& tempPath, const std::string& target, File* held) override {
         auto fail = [&]() {
             temp.Close();
             if (held) held->Close();
@@ -529,15 +525,13 @@ void RemoveStaleTemporaries(const std::string& folder) {
         if (entry.isDirectory || entry.isLink || !IsTemporaryName(entry.name)) continue;
         const std::string path = JoinPath(folder, entry.name);
         struct stat named;
-        if (::lstat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode) ||
-            named.st_uid != ::geteuid()) {
+        if (::lstat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode) || named.st_uid != ::geteuid()) {
             continue;
         }
         const int fd = OpenRetrying(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
         if (fd < 0) continue;
         struct stat held;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 &&
-            SameFile(held, named)) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && SameFile(held, named)) {
             ::unlink(path.c_str());
         }
         ::close(fd);

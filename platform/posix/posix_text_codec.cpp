@@ -84,8 +84,8 @@ bool Utf16ToAnsi(std::u16string_view in, std::string& out) {
         const int error = converter.Convert(src, left, out);
         if (error == 0) break;
         converter.Reset();
-        const unsigned unit = static_cast<unsigned char>(src[0]) |
-                              (left > 1 ? static_cast<unsigned char>(src[1]) << 8 : 0u);
+        const unsigned unit =
+            static_cast<unsigned char>(src[0]) | (left > 1 ? static_cast<unsigned char>(src[1]) << 8 : 0u);
         size_t skip = 2;
         if (IsUndefinedInCp1252(unit)) {
             out.push_back(static_cast<char>(unit));
@@ -94,8 +94,8 @@ bool Utf16ToAnsi(std::u16string_view in, std::string& out) {
             exact = false;
             // A valid surrogate pair is one character: one '?' for both halves.
             if (unit >= 0xD800 && unit <= 0xDBFF && left >= 4) {
-                const unsigned next = static_cast<unsigned char>(src[2]) |
-                                      (static_cast<unsigned char>(src[3]) << 8);
+                const unsigned next =
+                    static_cast<unsigned char>(src[2]) | (static_cast<unsigned char>(src[3]) << 8);
                 if (next >= 0xDC00 && next <= 0xDFFF) skip = 4;
             }
         }

@@ -57,8 +57,8 @@ std::string UnescapeOctal(const std::string& text) {
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] >= '0' && text[i + 1] <= '3' &&
             text[i + 2] >= '0' && text[i + 2] <= '7' && text[i + 3] >= '0' && text[i + 3] <= '7') {
-            out += static_cast<char>((text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 +
-                                     (text[i + 3] - '0'));
+            out +=
+                static_cast<char>((text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 + (text[i + 3] - '0'));
             i += 3;
         } else {
             out += text[i];
@@ -257,9 +257,8 @@ std::string WalkUpSameDevice(const std::string& existing, dev_t dev) {
 // The mount that holds `path` (the longest mount point above its real path;
 // of equal ones the last mounted). Without a mount table, the directory
 // where the device changes stands in for the mount point.
-bool FindMount(MountTable& mounts, const std::string& path, MountEntry& mount,
-               std::string* abs_out = nullptr, std::string* existing_out = nullptr,
-               dev_t* dev_out = nullptr) {
+bool FindMount(MountTable& mounts, const std::string& path, MountEntry& mount, std::string* abs_out = nullptr,
+               std::string* existing_out = nullptr, dev_t* dev_out = nullptr) {
     const std::string abs = Absolute(path);
     if (abs.empty()) return false;
     std::string existing;
@@ -304,8 +303,7 @@ std::string DiskLinkName(const std::string& directory, unsigned dev_major, unsig
 
 bool IsRemovableDevice(const std::string& blockDevices, unsigned dev_major, unsigned dev_minor) {
     // A partition's flag lives on its disk, one directory up.
-    const std::string base =
-        blockDevices + "/" + std::to_string(dev_major) + ":" + std::to_string(dev_minor);
+    const std::string base = blockDevices + "/" + std::to_string(dev_major) + ":" + std::to_string(dev_minor);
     std::string text;
     if (ReadSystemFile((base + "/removable").c_str(), text) ||
         ReadSystemFile((base + "/../removable").c_str(), text)) {
@@ -338,10 +336,14 @@ bool ParseFatSerial(const std::string& uuid, uint32_t& serial) {
         if (i == 4) continue;
         const char c = uuid[i];
         int digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        else return false;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return false;
         value = value << 4 | static_cast<uint32_t>(digit);
     }
     serial = value;
@@ -369,8 +371,8 @@ public:
         MountEntry mount;
         if (root.empty() || !FindMount(mounts_, root, mount)) return kDriveNoRootDir;
         const std::string& type = mount.fsType;
-        if (IsOneOf(type, {"nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "afs", "9p",
-                           "fuse.sshfs", "sshfs", "davfs", "fuse.davfs2", "fuse.rclone"})) {
+        if (IsOneOf(type, {"nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "afs", "9p", "fuse.sshfs",
+                           "sshfs", "davfs", "fuse.davfs2", "fuse.rclone"})) {
             return kDriveRemote;
         }
         if (IsOneOf(type, {"iso9660", "udf"})) return kDriveCdRom;

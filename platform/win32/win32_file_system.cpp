@@ -20,14 +20,13 @@ void NoteLastError() {
         SetFileError(kReasonInUse);
     } else {
         char buffer[256] = {0};
-        DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                      nullptr, code, 0, buffer, sizeof buffer, nullptr);
+        DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                      code, 0, buffer, sizeof buffer, nullptr);
         while (length > 0 && (buffer[length - 1] == '\r' || buffer[length - 1] == '\n' ||
                               buffer[length - 1] == ' ' || buffer[length - 1] == '.')) {
             --length;
         }
-        SetFileError(length > 0 ? std::string(buffer, length)
-                                : "system error " + std::to_string(code));
+        SetFileError(length > 0 ? std::string(buffer, length) : "system error " + std::to_string(code));
     }
     SetLastError(code);
 }
@@ -47,8 +46,7 @@ public:
         char* out = static_cast<char*>(buffer);
         size_t done = 0;
         while (done < size) {
-            const DWORD chunk = static_cast<DWORD>(
-                (size - done) > 0x40000000u ? 0x40000000u : (size - done));
+            const DWORD chunk = static_cast<DWORD>((size - done) > 0x40000000u ? 0x40000000u : (size - done));
             DWORD got = 0;
             if (!ReadFile(handle_, out + done, chunk, &got, nullptr)) {
                 NoteLastError();
@@ -65,8 +63,7 @@ public:
         const char* in = static_cast<const char*>(buffer);
         size_t done = 0;
         while (done < size) {
-            const DWORD chunk = static_cast<DWORD>(
-                (size - done) > 0x40000000u ? 0x40000000u : (size - done));
+            const DWORD chunk = static_cast<DWORD>((size - done) > 0x40000000u ? 0x40000000u : (size - done));
             DWORD put = 0;
             if (!WriteFile(handle_, in + done, chunk, &put, nullptr)) {
                 NoteLastError();
@@ -156,8 +153,7 @@ uint32_t ToAttributes(DWORD native) {
 
 bool IsTransient(DWORD error) {
     // Virus scanners and indexers open freshly written files for a moment.
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-           error == ERROR_ACCESS_DENIED;
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
 }
 
 class Win32FileSystem final : public FileSystem {
@@ -166,11 +162,8 @@ public:
         DWORD access = GENERIC_READ;
         DWORD disposition = OPEN_EXISTING;
         switch (mode) {
-        case OpenMode::Read:
-            break;
-        case OpenMode::ReadWrite:
-            access |= GENERIC_WRITE;
-            break;
+        case OpenMode::Read: break;
+        case OpenMode::ReadWrite: access |= GENERIC_WRITE; break;
         case OpenMode::Create:
             access |= GENERIC_WRITE;
             disposition = CREATE_ALWAYS;
@@ -190,19 +183,17 @@ public:
                 // CREATE_ALWAYS on a hidden or system file fails unless the
                 // same attributes are asked for; a rewritten file keeps them.
                 if (mode == OpenMode::Create) {
-                    flags = existing & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                        FILE_ATTRIBUTE_ARCHIVE);
+                    flags =
+                        existing & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
                     if (flags == 0) flags = FILE_ATTRIBUTE_NORMAL;
                 }
             }
         }
         // A file opened for writing keeps other writers out until it is
         // closed; readers are let in.
-        const DWORD share = mode == OpenMode::Read
-                                ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE
-                                : FILE_SHARE_READ;
-        const HANDLE handle = CreateFileA(path.c_str(), access, share, nullptr, disposition, flags,
-                                          nullptr);
+        const DWORD share =
+            mode == OpenMode::Read ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : FILE_SHARE_READ;
+        const HANDLE handle = CreateFileA(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             NoteLastError();
             return nullptr;
@@ -236,8 +227,8 @@ public:
     bool SetAttributes(const std::string& path, uint32_t attributes) override {
         const DWORD current = GetFileAttributesA(path.c_str());
         if (current == INVALID_FILE_ATTRIBUTES) return false;
-        constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                    FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+        constexpr DWORD kSettable =
+            FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
         DWORD wanted = current & ~kSettable;
         if (attributes & kAttrReadOnly) wanted |= FILE_ATTRIBUTE_READONLY;
         if (attributes & kAttrHidden) wanted |= FILE_ATTRIBUTE_HIDDEN;
@@ -245,8 +236,8 @@ public:
         if (attributes & kAttrArchive) wanted |= FILE_ATTRIBUTE_ARCHIVE;
         if (wanted == current) return true;
         // Only these bits may be passed; NORMAL alone means "none of them".
-        DWORD apply = wanted & (kSettable | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
-                                FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY);
+        DWORD apply = wanted & (kSettable | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE |
+                                FILE_ATTRIBUTE_TEMPORARY);
         if (apply == 0) apply = FILE_ATTRIBUTE_NORMAL;
         return SetFileAttributesA(path.c_str(), apply) != 0;
     }
@@ -291,9 +282,8 @@ public:
         for (int attempt = 0; attempt < 100; ++attempt) {
             tempPath = TemporaryPathBeside(beside, process, counter.fetch_add(1));
             // Shared for reading only: while it is open, no cleaner removes it.
-            const HANDLE handle =
-                CreateFileA(tempPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            const HANDLE handle = CreateFileA(tempPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
             if (handle != INVALID_HANDLE_VALUE) return std::make_unique<Win32File>(handle);
             if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
                 NoteLastError();
@@ -304,12 +294,10 @@ public:
         return nullptr;
     }
 
-    bool Commit(File& temp, const std::string& tempPath, const std::string& target,
-                File* held) override {
+    bool Commit(File& temp, const std::string& tempPath, const std::string& target, File* held) override {
         BY_HANDLE_FILE_INFORMATION mine;
         auto* heldFile = held ? dynamic_cast<Win32File*>(held->Native()) : nullptr;
-        const bool knowMine =
-            heldFile && GetFileInformationByHandle(heldFile->handle(), &mine) != 0;
+        const bool knowMine = heldFile && GetFileInformationByHandle(heldFile->handle(), &mine) != 0;
         // Neither file can be open for the replace.
         bool ok = temp.Close();
         if (held) held->Close();
@@ -331,8 +319,7 @@ private:
     // Not every implementation of ReplaceFile carries the attributes over
     // (Wine's does not): a hidden or system song must not come back visible.
     static void KeepAttributes(const std::string& target, DWORD old) {
-        const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
         const DWORD now = GetFileAttributesA(target.c_str());
         if (now == INVALID_FILE_ATTRIBUTES || (now & kept) == (old & kept)) return;
         SetFileAttributesA(target.c_str(), (now & ~kept) | (old & kept));
@@ -356,8 +343,8 @@ private:
             return false;
         }
         const HANDLE probe = CreateFileA(target.c_str(), FILE_READ_ATTRIBUTES,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, 0, nullptr);
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr);
         if (probe == INVALID_HANDLE_VALUE) {
             NoteLastError();
             return false;
@@ -378,8 +365,8 @@ private:
         }
         // ReplaceFile keeps the original's attributes, security and streams.
         for (int attempt = 0;; ++attempt) {
-            if (ReplaceFileA(target.c_str(), tempPath.c_str(), nullptr,
-                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+            if (ReplaceFileA(target.c_str(), tempPath.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                             nullptr, nullptr)) {
                 KeepAttributes(target, attributes);
                 return true;
             }
@@ -405,14 +392,13 @@ void RemoveStaleTemporaries(const std::string& folder) {
         const std::string path = JoinPath(folder, entry.name);
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
-            (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
-                                      FILE_ATTRIBUTE_READONLY)) ||
+            (data.dwFileAttributes &
+             (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_READONLY)) ||
             UnixSeconds(data.ftLastWriteTime) + kStaleSeconds > now) {
             continue;
         }
         const HANDLE handle = CreateFileA(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
-                                          FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT,
-                                          nullptr);
+                                          FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
     }
 }

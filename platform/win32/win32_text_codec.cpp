@@ -20,16 +20,16 @@ bool Utf16ToAnsi(std::u16string_view in, std::string& out) {
     // WC_NO_BEST_FIT_CHARS keeps "similar looking" substitutions (e.g. a
     // Greek alpha written as 'a') out of tags: they would be silent changes.
     BOOL used_default = FALSE;
-    const int needed = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, length, nullptr, 0,
-                                           "?", &used_default);
+    const int needed =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, length, nullptr, 0, "?", &used_default);
     if (needed <= 0) {
         out.assign(in.size(), '?');
         return false;
     }
     out.resize(static_cast<size_t>(needed));
     used_default = FALSE;
-    const int written = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, length, &out[0],
-                                            needed, "?", &used_default);
+    const int written =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, length, &out[0], needed, "?", &used_default);
     if (written <= 0) {
         out.assign(in.size(), '?');
         return false;
@@ -45,8 +45,8 @@ std::u16string AnsiToUtf16(std::string_view in) {
     const int needed = MultiByteToWideChar(CP_ACP, 0, in.data(), length, nullptr, 0);
     if (needed <= 0) return out;
     out.resize(static_cast<size_t>(needed));
-    const int written = MultiByteToWideChar(CP_ACP, 0, in.data(), length,
-                                            reinterpret_cast<wchar_t*>(&out[0]), needed);
+    const int written =
+        MultiByteToWideChar(CP_ACP, 0, in.data(), length, reinterpret_cast<wchar_t*>(&out[0]), needed);
     out.resize(written > 0 ? static_cast<size_t>(written) : 0);
     return out;
 }

@@ -16,8 +16,7 @@ struct Event::State {
 };
 
 Event::Event(bool autoReset, bool signalled) : state_(std::make_unique<State>()) {
-    state_->handle = CreateEventA(nullptr, autoReset ? FALSE : TRUE, signalled ? TRUE : FALSE,
-                                  nullptr);
+    state_->handle = CreateEventA(nullptr, autoReset ? FALSE : TRUE, signalled ? TRUE : FALSE, nullptr);
 }
 
 Event::Event(std::unique_ptr<State> state) : state_(std::move(state)) {}
@@ -34,9 +33,7 @@ void Event::reset() {
     if (state_->handle) ResetEvent(state_->handle);
 }
 
-bool Event::poll() {
-    return state_->handle && WaitForSingleObject(state_->handle, 0) == WAIT_OBJECT_0;
-}
+bool Event::poll() { return state_->handle && WaitForSingleObject(state_->handle, 0) == WAIT_OBJECT_0; }
 
 bool Event::wait(int milliseconds) {
     if (!state_->handle) return false;

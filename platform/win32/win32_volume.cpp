@@ -1,7 +1,6 @@
 // Win32 volumes: drive type, label and serial of a drive or network share.
 #include "platform/volume.h"
 
-
 #include <windows.h>
 
 namespace td {
@@ -55,8 +54,8 @@ public:
         QuietErrors quiet;
         char name[kVolumeLabelMax + 1] = {};
         DWORD number = 0;
-        if (!GetVolumeInformationA(root.c_str(), name, static_cast<DWORD>(kVolumeLabelMax),
-                                   &number, nullptr, nullptr, nullptr, 0)) {
+        if (!GetVolumeInformationA(root.c_str(), name, static_cast<DWORD>(kVolumeLabelMax), &number, nullptr,
+                                   nullptr, nullptr, 0)) {
             return false;
         }
         name[kVolumeLabelMax] = '\0';

@@ -33,9 +33,7 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             EndDialog(dialog, IDOK);
             return TRUE;
         }
-        case IDCANCEL:
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
+        case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
         }
         return FALSE;
     }

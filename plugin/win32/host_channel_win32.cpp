@@ -31,8 +31,7 @@ Win32HostChannel::Win32HostChannel(HWND preferred) {
 
 intptr_t Win32HostChannel::request(intptr_t argument, int requestId) {
     if (!window_) return -1;
-    return static_cast<intptr_t>(SendMessageA(window_, kRequestMessage,
-                                              static_cast<WPARAM>(argument),
+    return static_cast<intptr_t>(SendMessageA(window_, kRequestMessage, static_cast<WPARAM>(argument),
                                               static_cast<LPARAM>(requestId)));
 }
 
@@ -42,8 +41,7 @@ intptr_t Win32HostChannel::handOver(const std::string& path) {
     data.dwData = kCopyDataPlayFile;
     data.cbData = static_cast<DWORD>(path.size() + 1);  // the terminating zero too
     data.lpData = const_cast<char*>(path.c_str());
-    return static_cast<intptr_t>(
-        SendMessageA(window_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)));
+    return static_cast<intptr_t>(SendMessageA(window_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)));
 }
 
 void Win32HostChannel::post(int commandId) {

@@ -71,8 +71,8 @@ PluginApp::PluginApp(HINSTANCE module, HWND hostWindow, PluginSwitches& switches
     if (!g_taskbarCreated) g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
     updateTray();
 
-    playlistWindow_ = std::make_unique<PlaylistWindow>(module, hostWindow, *bridge_, *settings_,
-                                                       *lang_, WithExtension(modulePath, "KQ3"));
+    playlistWindow_ = std::make_unique<PlaylistWindow>(module, hostWindow, *bridge_, *settings_, *lang_,
+                                                       WithExtension(modulePath, "KQ3"));
     playlistWindow_->setConfigureAction([this] { runTrayDialog(); });
     g_app = this;
     subclassHost();
@@ -158,21 +158,15 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_COMMAND:
             if (HIWORD(wParam) == 0 && lParam == 0 && app->onTrayMenuCommand(LOWORD(wParam))) return 0;
             break;
-        case WM_INITMENUPOPUP:
-            app->onHostMenuPopup(reinterpret_cast<HMENU>(wParam));
-            break;
-        case WM_SYSCOMMAND:
-            app->onHostSystemCommand(static_cast<int>(LOWORD(wParam)));
-            break;
+        case WM_INITMENUPOPUP: app->onHostMenuPopup(reinterpret_cast<HMENU>(wParam)); break;
+        case WM_SYSCOMMAND: app->onHostSystemCommand(static_cast<int>(LOWORD(wParam))); break;
         case WM_MEASUREITEM:
             if (lParam) app->onMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
             break;
         case WM_DRAWITEM:
             if (lParam) app->onDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             break;
-        case WM_DESTROY:
-            app->onHostDestroy();
-            break;
+        case WM_DESTROY: app->onHostDestroy(); break;
         default:
             if (message == g_taskbarCreated && g_taskbarCreated != 0) app->onShellRestarted();
             break;
@@ -206,8 +200,8 @@ void PluginApp::onHostMenuPopup(HMENU menu) {
     for (int i = 0; i < count; ++i) ids.push_back(static_cast<int>(GetMenuItemID(menu, i)));
     const int position = HostSubmenuPosition(ids);
     const UINT where = position < 0 ? static_cast<UINT>(-1) : static_cast<UINT>(position);
-    if (!InsertMenuA(menu, where, MF_BYPOSITION | MF_POPUP | MF_STRING,
-                     reinterpret_cast<UINT_PTR>(submenu), kHostSubmenuLabel)) {
+    if (!InsertMenuA(menu, where, MF_BYPOSITION | MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(submenu),
+                     kHostSubmenuLabel)) {
         DestroyMenu(submenu);
         return;
     }
@@ -233,20 +227,11 @@ void PluginApp::relabelSubmenu(HMENU menu) {
 
 void PluginApp::onHostSystemCommand(int command) {
     switch (command) {
-    case kMenuShow:
-        ShowPlaylistWindow();
-        break;
-    case kMenuHide:
-        HidePlaylistWindow();
-        break;
-    case kMenuSystrayConfig:
-        runTrayDialog();
-        break;
-    case kMenuProperties:
-        runConfigDialog();
-        break;
-    default:
-        break;
+    case kMenuShow: ShowPlaylistWindow(); break;
+    case kMenuHide: HidePlaylistWindow(); break;
+    case kMenuSystrayConfig: runTrayDialog(); break;
+    case kMenuProperties: runConfigDialog(); break;
+    default: break;
     }
 }
 
@@ -314,14 +299,9 @@ bool PluginApp::onTrayMenuCommand(int command) {
 void PluginApp::runTrayAction(TrayAction action) {
     if (TrayActionRaisesHost(action)) SetForegroundWindow(hostWindow_);
     switch (action) {
-    case TrayAction::None:
-        break;
-    case TrayAction::ShowWindow:
-        ShowPlaylistWindow();
-        break;
-    case TrayAction::ConfigDialog:
-        runTrayDialog();
-        break;
+    case TrayAction::None: break;
+    case TrayAction::ShowWindow: ShowPlaylistWindow(); break;
+    case TrayAction::ConfigDialog: runTrayDialog(); break;
     case TrayAction::Menu: {
         // Kept alive by this copy should the host quit from inside the menu.
         const std::shared_ptr<TrayMenu> menu = trayMenu_;

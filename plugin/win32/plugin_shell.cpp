@@ -21,8 +21,7 @@ PluginVersion ReadModuleVersion(const std::string& modulePath) {
     if (!GetFileVersionInfoA(modulePath.c_str(), 0, size, data.data())) return {};
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(data.data(), "\\", &value, &length) || !value ||
-        length < sizeof(VS_FIXEDFILEINFO)) {
+    if (!VerQueryValueA(data.data(), "\\", &value, &length) || !value || length < sizeof(VS_FIXEDFILEINFO)) {
         return {};
     }
     const VS_FIXEDFILEINFO* info = static_cast<const VS_FIXEDFILEINFO*>(value);
@@ -37,8 +36,7 @@ HINSTANCE PluginShell::module() const {
     if (record_.hDllInstance) return record_.hDllInstance;
     // A host that did not fill the handle in: the module holding this code.
     HMODULE self = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCSTR>(&ReadModuleVersion), &self);
     return self;
 }
@@ -54,8 +52,8 @@ int PluginShell::init() {
     controls.dwICC = ICC_LISTVIEW_CLASSES;
     InitCommonControlsEx(&controls);
     // What the playlist window and its dialogs use besides the list.
-    controls.dwICC = ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES |
-                     ICC_UPDOWN_CLASS;
+    controls.dwICC =
+        ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES | ICC_UPDOWN_CLASS;
     InitCommonControlsEx(&controls);
 
     const std::string modulePath = ModulePath(module());
@@ -93,8 +91,8 @@ void PluginShell::quit() {
 void PluginShell::readIni() {
     const std::string path = iniPath();
     if (path.empty()) return;
-    switches_.activeEnabled = static_cast<int>(GetPrivateProfileIntA(
-        kPluginProduct, kActiveEnabledKey, switches_.activeEnabled, path.c_str()));
+    switches_.activeEnabled = static_cast<int>(
+        GetPrivateProfileIntA(kPluginProduct, kActiveEnabledKey, switches_.activeEnabled, path.c_str()));
     switches_.systrayEnabled = GetPrivateProfileIntA(
         kPluginProduct, kSystrayEnabledKey, static_cast<int>(switches_.systrayEnabled), path.c_str());
 }

@@ -64,8 +64,9 @@ void Start(HWND dialog, TrayDialogData& data, HINSTANCE module) {
     SetText(dialog, IDC_TRAY_APPLY, kApplyText);
     for (int i = 0; i < kIconBoxes; ++i) {
         if (!data.icons[i]) {
-            data.icons[i] = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(kFirstTrayBoxIconResource + i),
-                                                          IMAGE_ICON, kIconSize, kIconSize, LR_DEFAULTCOLOR));
+            data.icons[i] =
+                static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(kFirstTrayBoxIconResource + i),
+                                              IMAGE_ICON, kIconSize, kIconSize, LR_DEFAULTCOLOR));
         }
     }
     ShowBoxes(dialog, TrayDialogBoxes(data.mask));
@@ -88,8 +89,8 @@ void PaintIcons(HWND dialog, const TrayDialogData& data) {
         RECT rect;
         GetWindowRect(box, &rect);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-        DrawIconEx(dc, rect.left - kIconOffset, rect.top + (rect.bottom - rect.top - kIconSize) / 2, data.icons[i],
-                   kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+        DrawIconEx(dc, rect.left - kIconOffset, rect.top + (rect.bottom - rect.top - kIconSize) / 2,
+                   data.icons[i], kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
     }
     EndPaint(dialog, &paint);
 }
@@ -101,43 +102,35 @@ INT_PTR CALLBACK TrayDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
         auto* data = reinterpret_cast<TrayDialogData*>(lParam);
         if (data) {
-            Start(dialog, *data,
-                  reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE)));
+            Start(dialog, *data, reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE)));
         }
         return TRUE;
     }
     TrayDialogData* data = DataOf(dialog);
     if (!data) return FALSE;
     switch (message) {
-    case WM_PAINT:
-        PaintIcons(dialog, *data);
-        return TRUE;
+    case WM_PAINT: PaintIcons(dialog, *data); return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_TRAY_GROUP:
             if (HIWORD(wParam) == BN_CLICKED) {
-                ShowBoxes(dialog, TrayDialogGroupClicked(IsDlgButtonChecked(dialog, IDC_TRAY_GROUP) == BST_CHECKED));
+                ShowBoxes(dialog,
+                          TrayDialogGroupClicked(IsDlgButtonChecked(dialog, IDC_TRAY_GROUP) == BST_CHECKED));
             }
             return TRUE;
-        case IDC_TRAY_APPLY:
-            Apply(dialog, *data);
-            return TRUE;
+        case IDC_TRAY_APPLY: Apply(dialog, *data); return TRUE;
         case IDOK:
             Apply(dialog, *data);
             EndDialog(dialog, IDOK);
             return TRUE;
-        case IDCANCEL:
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        default:
-            return FALSE;
+        case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
+        default: return FALSE;
         }
     case WM_DESTROY:
         End(*data);
         SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
         return FALSE;
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 

@@ -98,9 +98,10 @@ HICON TrayMenu::itemIcon(UINT command) {
     const bool known = command >= kTrayMenuShow && command <= kTrayMenuLoadFile;
     const size_t slot = known ? command - kTrayMenuShow : icons_.size() - 1;
     if (!icons_[slot]) {
-        const int resource = known ? kFirstTrayIconResource + static_cast<int>(slot) : kTrayMenuItemIconResource;
-        icons_[slot] = static_cast<HICON>(
-            LoadImageA(module_, MAKEINTRESOURCEA(resource), IMAGE_ICON, kIconSize, kIconSize, LR_DEFAULTCOLOR));
+        const int resource =
+            known ? kFirstTrayIconResource + static_cast<int>(slot) : kTrayMenuItemIconResource;
+        icons_[slot] = static_cast<HICON>(LoadImageA(module_, MAKEINTRESOURCEA(resource), IMAGE_ICON,
+                                                     kIconSize, kIconSize, LR_DEFAULTCOLOR));
     }
     return icons_[slot];
 }
@@ -158,8 +159,8 @@ bool TrayMenu::draw(const DRAWITEMSTRUCT& item) {
     if (oldFont) SelectObject(dc, oldFont);
 
     if (HICON icon = itemIcon(item.itemID)) {
-        DrawIconEx(dc, box.left + kIconLeft, box.top + (height - kIconSize) / 2, icon, kIconSize, kIconSize, 0,
-                   nullptr, DI_NORMAL);
+        DrawIconEx(dc, box.left + kIconLeft, box.top + (height - kIconSize) / 2, icon, kIconSize, kIconSize,
+                   0, nullptr, DI_NORMAL);
     }
     return true;
 }

@@ -9,6 +9,7 @@
 
 namespace td {
 
+// clang-format off
 const char* const kGenreNames[kGenreCount + 1] = {
     "???", "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop",
     "Jazz", "Metal", "New Age", "Oldies", "Other", "Pop", "R&B", "Rap", "Reggae", "Rock", "Techno",
@@ -31,6 +32,7 @@ const char* const kGenreNames[kGenreCount + 1] = {
     "Black Metal", "Crossover", "Contemporary Christian", "Christian Rock", "Merengue", "Salsa",
     "Thrash Metal", nullptr,
 };
+// clang-format on
 
 namespace {
 

@@ -77,9 +77,7 @@ bool ReadUtf16String(const uint8_t* b, size_t size, size_t& pos, std::string& ou
 
 // --- Id3v2Frame -------------------------------------------------------------
 
-const char* Id3v2Frame::Id() const {
-    return IsValidType(type_) ? Id3v2FrameTable[type_].id : "";
-}
+const char* Id3v2Frame::Id() const { return IsValidType(type_) ? Id3v2FrameTable[type_].id : ""; }
 
 // --- Id3v2FieldFrame --------------------------------------------------------
 
@@ -269,8 +267,7 @@ Id3v2Error Id3v2FieldFrame::GetData(uint8_t* buffer, int capacity) const {
 void Id3v2FieldFrame::Describe(std::string& text) const { text += MainText(this); }
 
 bool Id3v2FieldFrame::IsEmpty() const {
-    return std::all_of(fields_.begin(), fields_.end(),
-                       [](const std::string& f) { return f.empty(); });
+    return std::all_of(fields_.begin(), fields_.end(), [](const std::string& f) { return f.empty(); });
 }
 
 std::string Id3v2FieldFrame::LanguageText() const {

@@ -29,7 +29,8 @@ const Id3v2FrameType Id3v2FrameTable[kFrameTypeCount + 1] = {
     {"TCOP", "TCR", "Copyright", "Copyright message", 1, false, 1, true},
     {"TPUB", "TPB", "Publisher", "Publisher", 1, false, 1, true},
     {"TENC", "TMB", "Encoded by", "Encoded by", 1, false, 1, true},
-    {"TSSE", "TSS", "Encoding setting", "Software/hardware and settings used for mpeg coding", 1, false, 1, true},
+    {"TSSE", "TSS", "Encoding setting", "Software/hardware and settings used for mpeg coding", 1, false, 1,
+     true},
     {"TOPE", "TXX", "Orig. Artist", "Original artist(s)/performer(s)", 1, false, 1, true},
     {"TOFN", "TOF", "Orig. file", "Original filename", 1, false, 1, true},
     {"TLEN", "TLE", "Length", "Length", 1, false, 1, false},
@@ -58,9 +59,11 @@ const Id3v2FrameType Id3v2FrameTable[kFrameTypeCount + 1] = {
     {"WCOM", "WXX", "Commercial information", "Commercial information", 1, false, 1, true},
     {"WCOP", "WXX", "Copyright/Legal information", "Copyright/Legal information", 1, false, 1, true},
     {"WOAF", "WXX", "Official audio file webpage", "Official audio file webpage", 1, false, 1, true},
-    {"WOAR", "WXX", "Official artist/performer webpage", "Official artist/performer webpage", 1, false, 1, true},
+    {"WOAR", "WXX", "Official artist/performer webpage", "Official artist/performer webpage", 1, false, 1,
+     true},
     {"WOAS", "WXX", "Official audio source webpage", "Official audio source webpage", 1, false, 1, true},
-    {"WORS", "WXX", "Official internet radio station homepage", "Official internet radio station homepage", 1, false, 1, true},
+    {"WORS", "WXX", "Official internet radio station homepage", "Official internet radio station homepage", 1,
+     false, 1, true},
     {"WPAY", "WXX", "Payment", "Payment", 1, false, 1, true},
     {"WXXX", "WXX", "URL", "General URL", 1, false, 2, true},
     {"", "", "", "", 0, false, 0, false},
@@ -79,18 +82,16 @@ struct V22Mapping {
 // three-letter identifiers) are left out and so dropped. PIC keeps its place:
 // the reader rewrites its body as an APIC body.
 constexpr V22Mapping kV22Map[] = {
-    {"BUF", "RBUF"}, {"CNT", "PCNT"}, {"COM", "COMM"}, {"CRA", "AENC"}, {"ETC", "ETCO"},
-    {"EQU", "EQUA"}, {"GEO", "GEOB"}, {"IPL", "IPLS"}, {"MCI", "MCDI"}, {"MLL", "MLLT"},
-    {"PIC", "APIC"}, {"POP", "POPM"}, {"REV", "RVRB"}, {"RVA", "RVAD"}, {"SLT", "SYLT"},
-    {"STC", "SYTC"}, {"TAL", "TALB"}, {"TBP", "TBPM"}, {"TCM", "TCOM"}, {"TCO", "TCON"},
-    {"TCR", "TCOP"}, {"TDA", "TDAT"}, {"TDY", "TDLY"}, {"TEN", "TENC"}, {"TFT", "TFLT"},
-    {"TIM", "TIME"}, {"TKE", "TKEY"}, {"TLA", "TLAN"}, {"TLE", "TLEN"}, {"TMT", "TMED"},
-    {"TOA", "TOPE"}, {"TOF", "TOFN"}, {"TOL", "TOLY"}, {"TOR", "TORY"}, {"TOT", "TOAL"},
-    {"TP1", "TPE1"}, {"TP2", "TPE2"}, {"TP3", "TPE3"}, {"TP4", "TPE4"}, {"TPA", "TPOS"},
-    {"TPB", "TPUB"}, {"TRC", "TSRC"}, {"TRD", "TRDA"}, {"TRK", "TRCK"}, {"TSI", "TSIZ"},
-    {"TSS", "TSSE"}, {"TT1", "TIT1"}, {"TT2", "TIT2"}, {"TT3", "TIT3"}, {"TXT", "TEXT"},
-    {"TXX", "TXXX"}, {"TYE", "TYER"}, {"UFI", "UFID"}, {"ULT", "USLT"}, {"WAF", "WOAF"},
-    {"WAR", "WOAR"}, {"WAS", "WOAS"}, {"WCM", "WCOM"}, {"WCP", "WCOP"}, {"WPB", "WPUB"},
+    {"BUF", "RBUF"}, {"CNT", "PCNT"}, {"COM", "COMM"}, {"CRA", "AENC"}, {"ETC", "ETCO"}, {"EQU", "EQUA"},
+    {"GEO", "GEOB"}, {"IPL", "IPLS"}, {"MCI", "MCDI"}, {"MLL", "MLLT"}, {"PIC", "APIC"}, {"POP", "POPM"},
+    {"REV", "RVRB"}, {"RVA", "RVAD"}, {"SLT", "SYLT"}, {"STC", "SYTC"}, {"TAL", "TALB"}, {"TBP", "TBPM"},
+    {"TCM", "TCOM"}, {"TCO", "TCON"}, {"TCR", "TCOP"}, {"TDA", "TDAT"}, {"TDY", "TDLY"}, {"TEN", "TENC"},
+    {"TFT", "TFLT"}, {"TIM", "TIME"}, {"TKE", "TKEY"}, {"TLA", "TLAN"}, {"TLE", "TLEN"}, {"TMT", "TMED"},
+    {"TOA", "TOPE"}, {"TOF", "TOFN"}, {"TOL", "TOLY"}, {"TOR", "TORY"}, {"TOT", "TOAL"}, {"TP1", "TPE1"},
+    {"TP2", "TPE2"}, {"TP3", "TPE3"}, {"TP4", "TPE4"}, {"TPA", "TPOS"}, {"TPB", "TPUB"}, {"TRC", "TSRC"},
+    {"TRD", "TRDA"}, {"TRK", "TRCK"}, {"TSI", "TSIZ"}, {"TSS", "TSSE"}, {"TT1", "TIT1"}, {"TT2", "TIT2"},
+    {"TT3", "TIT3"}, {"TXT", "TEXT"}, {"TXX", "TXXX"}, {"TYE", "TYER"}, {"UFI", "UFID"}, {"ULT", "USLT"},
+    {"WAF", "WOAF"}, {"WAR", "WOAR"}, {"WAS", "WOAS"}, {"WCM", "WCOM"}, {"WCP", "WCOP"}, {"WPB", "WPUB"},
     {"WXX", "WXXX"},
 };
 
@@ -121,8 +122,6 @@ bool IsFieldFrameType(int type) {
     return type >= 0 && type < kFrameTypeCount && Id3v2FrameTable[type].kind == 1;
 }
 
-int MainFieldIndex(int type) {
-    return (type == kUSLT || type == kCOMM || type == kWXXX) ? 1 : 0;
-}
+int MainFieldIndex(int type) { return (type == kUSLT || type == kCOMM || type == kWXXX) ? 1 : 0; }
 
 }  // namespace td

@@ -48,8 +48,8 @@ uint8_t StatusFrom24(uint8_t status24) {
 
 bool IsSynchsafe(const uint8_t* b) { return ((b[0] | b[1] | b[2] | b[3]) & 0x80) == 0; }
 uint32_t Synchsafe32(const uint8_t* b) {
-    return (uint32_t(b[0] & 0x7F) << 21) | (uint32_t(b[1] & 0x7F) << 14) |
-           (uint32_t(b[2] & 0x7F) << 7) | (b[3] & 0x7F);
+    return (uint32_t(b[0] & 0x7F) << 21) | (uint32_t(b[1] & 0x7F) << 14) | (uint32_t(b[2] & 0x7F) << 7) |
+           (b[3] & 0x7F);
 }
 
 bool IsIdChar(uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
@@ -97,8 +97,7 @@ bool Inflate(const uint8_t* src, size_t n, uint32_t expected, Bytes& out) {
 
 // Reads one string of `encoding` at `pos` (0 ISO-8859-1, 1 UTF-16 with BOM,
 // 2 UTF-16BE, 3 UTF-8). Sets `terminated` when a terminator ended it.
-std::u16string ReadString(const uint8_t* b, size_t n, size_t& pos, uint8_t encoding,
-                          bool& terminated) {
+std::u16string ReadString(const uint8_t* b, size_t n, size_t& pos, uint8_t encoding, bool& terminated) {
     terminated = false;
     std::u16string s;
     if (encoding == 0 || encoding == 3) {
@@ -124,8 +123,8 @@ std::u16string ReadString(const uint8_t* b, size_t n, size_t& pos, uint8_t encod
         }
     }
     while (pos + 1 < n) {
-        char16_t unit = bigEndian ? char16_t((b[pos] << 8) | b[pos + 1])
-                                  : char16_t(b[pos] | (b[pos + 1] << 8));
+        char16_t unit =
+            bigEndian ? char16_t((b[pos] << 8) | b[pos + 1]) : char16_t(b[pos] | (b[pos + 1] << 8));
         pos += 2;
         if (unit == 0) {
             terminated = true;
@@ -177,8 +176,7 @@ void AppendStrings(Bytes& out, const std::vector<std::u16string>& strings, uint8
 
 // ID3v2.3 separates several people in these frames with "/", ID3v2.4 with zeros.
 bool JoinsWithSlash(const char* id) {
-    static const char* const kIds[] = {"TPE1", "TPE2", "TPE3", "TPE4", "TCOM", "TEXT", "TOPE",
-                                       "TOLY"};
+    static const char* const kIds[] = {"TPE1", "TPE2", "TPE3", "TPE4", "TCOM", "TEXT", "TOPE", "TOLY"};
     for (const char* k : kIds) {
         if (std::memcmp(id, k, 4) == 0) return true;
     }
@@ -413,18 +411,16 @@ bool CanLeaveInFile(const Id3v2Header& header, const uint8_t* h, const uint8_t* 
     // Unsynchronised or compressed ID3v2.4 bodies must be decoded to be
     // written as ID3v2.3; encrypted ones are rebuilt in another layout.
     const uint8_t format = h[9];
-    if ((header.flags & kId3Unsync) ||
-        (format & (kFrame24Compressed | kFrame24Encrypted | kFrame24Unsync))) {
+    if ((header.flags & kId3Unsync) || (format & (kFrame24Compressed | kFrame24Encrypted | kFrame24Unsync))) {
         return false;
     }
-    const size_t extra =
-        ((format & kFrame24Grouped) ? 1 : 0) + ((format & kFrame24DataLength) ? 4 : 0);
+    const size_t extra = ((format & kFrame24Grouped) ? 1 : 0) + ((format & kFrame24DataLength) ? 4 : 0);
     if (n <= extra) return false;
     const char id[5] = {char(h[0]), char(h[1]), char(h[2]), char(h[3]), 0};
     const uint8_t encoding = b[extra];
     if (id[0] == 'T') return IsTextAgain(id, encoding);
-    if (std::strcmp(id, "COMM") == 0 || std::strcmp(id, "USLT") == 0 ||
-        std::strcmp(id, "USER") == 0 || std::strcmp(id, "WXXX") == 0) {
+    if (std::strcmp(id, "COMM") == 0 || std::strcmp(id, "USLT") == 0 || std::strcmp(id, "USER") == 0 ||
+        std::strcmp(id, "WXXX") == 0) {
         return encoding <= 1;
     }
     if (encoding >= 2 && encoding <= 3) {
@@ -632,8 +628,8 @@ Id3v2Error TagParser::Frame24(const uint8_t* h, const uint8_t* body, size_t size
         if (grouped) raw.push_back(group);
         raw.insert(raw.end(), data, data + n);
         const uint8_t format23 =
-            static_cast<uint8_t>((compressed ? kFrameCompressed : 0) |
-                                 (encrypted ? kFrameEncrypted : 0) | (grouped ? kFrameGrouped : 0));
+            static_cast<uint8_t>((compressed ? kFrameCompressed : 0) | (encrypted ? kFrameEncrypted : 0) |
+                                 (grouped ? kFrameGrouped : 0));
         Carry(id, status, format23, raw.data(), raw.size());
         return Id3v2Error::NoError;
     }
@@ -651,13 +647,13 @@ Id3v2Error TagParser::Deliver24(const char* id, uint8_t status, const uint8_t* b
             const Bytes year = Latin1TextBody(stamp.substr(0, 4));
             Id3v2Error rc = Deliver(recording ? "TYER" : "TORY", status, year.data(), year.size());
             if (rc != Id3v2Error::NoError || !recording) return rc;
-            if (stamp.size() >= 10 && stamp[4] == '-' && AllDigits(stamp, 5, 2) &&
-                stamp[7] == '-' && AllDigits(stamp, 8, 2)) {
+            if (stamp.size() >= 10 && stamp[4] == '-' && AllDigits(stamp, 5, 2) && stamp[7] == '-' &&
+                AllDigits(stamp, 8, 2)) {
                 const Bytes date = Latin1TextBody(stamp.substr(8, 2) + stamp.substr(5, 2));
                 rc = Deliver("TDAT", status, date.data(), date.size());
                 if (rc != Id3v2Error::NoError) return rc;
-                if (stamp.size() >= 16 && stamp[10] == 'T' && AllDigits(stamp, 11, 2) &&
-                    stamp[13] == ':' && AllDigits(stamp, 14, 2)) {
+                if (stamp.size() >= 16 && stamp[10] == 'T' && AllDigits(stamp, 11, 2) && stamp[13] == ':' &&
+                    AllDigits(stamp, 14, 2)) {
                     const Bytes time = Latin1TextBody(stamp.substr(11, 2) + stamp.substr(14, 2));
                     rc = Deliver("TIME", status, time.data(), time.size());
                 }
@@ -674,8 +670,7 @@ Id3v2Error TagParser::Deliver24(const char* id, uint8_t status, const uint8_t* b
         return Deliver(to, status, body.data(), body.size());
     }
     Bytes body;
-    if (std::strcmp(id, "COMM") == 0 || std::strcmp(id, "USLT") == 0 ||
-        std::strcmp(id, "USER") == 0) {
+    if (std::strcmp(id, "COMM") == 0 || std::strcmp(id, "USLT") == 0 || std::strcmp(id, "USER") == 0) {
         body = ConvertPrefixedStrings(b, n, 3);
     } else if (std::strcmp(id, "WXXX") == 0) {
         body = ConvertWxxxBody(b, n);
@@ -708,8 +703,7 @@ Id3v2Error TagParser::Deliver(const char* id, uint8_t status, const uint8_t* bod
     return Id3v2Error::NoError;
 }
 
-void TagParser::Carry(const char* id, uint8_t status, uint8_t format, const uint8_t* body,
-                      size_t size) {
+void TagParser::Carry(const char* id, uint8_t status, uint8_t format, const uint8_t* body, size_t size) {
     if (carried_ == nullptr) return;
     // Tag alter preservation: the frame asks to be discarded when the tag changes.
     if (status & kFrameTagAlter) return;
@@ -820,15 +814,14 @@ bool ScoreWalkFile(File& file, size_t n, size_t pos, bool plain, WalkScore& scor
 // larger than `largeBody` that can stay in the file, of which only a sample
 // is read. The walk follows the parser's rules exactly (Parse, ParseFrames).
 Id3v2Error ReadSparse(File& file, const Id3v2Header& header, size_t n, uint32_t largeBody, Bytes& image,
-               SparseTag& sparse) {
+                      SparseTag& sparse) {
     const size_t headerSize = header.major == 2 ? 6 : 10;
     const size_t idLength = header.major == 2 ? 3 : 4;
     uint8_t first[10] = {};
     const size_t firstSize = std::min<size_t>(n, sizeof first);
     if (!ReadBodyAt(file, 0, first, firstSize)) return Id3v2Error::ReadFailed;
     size_t pos = 0;
-    if (header.major == 3 && (header.flags & kId3ExtendedHeader) &&
-        !StartsWithFrame(first, n, false)) {
+    if (header.major == 3 && (header.flags & kId3ExtendedHeader) && !StartsWithFrame(first, n, false)) {
         if (n < 4) return Id3v2Error::NoError;
         const uint64_t extended = 4 + uint64_t(Be32(first));
         pos = extended > n ? n : static_cast<size_t>(extended);
@@ -839,8 +832,7 @@ Id3v2Error ReadSparse(File& file, const Id3v2Header& header, size_t n, uint32_t 
             pos = extended < 6 || extended > n ? n : extended;
         }
         WalkScore synchsafe, plain;
-        if (!ScoreWalkFile(file, n, pos, false, synchsafe) ||
-            !ScoreWalkFile(file, n, pos, true, plain)) {
+        if (!ScoreWalkFile(file, n, pos, false, synchsafe) || !ScoreWalkFile(file, n, pos, true, plain)) {
             return Id3v2Error::ReadFailed;
         }
         sparse.plainSizes = plain.frames > synchsafe.frames ||
@@ -898,7 +890,7 @@ Id3v2Error ReadSparse(File& file, const Id3v2Header& header, size_t n, uint32_t 
 }
 
 Id3v2Error ParseTag(const Id3v2Header& header, const uint8_t* data, size_t n, FrameList& frames,
-             CarriedFrameList* carried, const SparseTag* sparse = nullptr) {
+                    CarriedFrameList* carried, const SparseTag* sparse = nullptr) {
     try {
         TagParser parser(header, frames, carried, sparse);
         return parser.Parse(data, n);
@@ -919,7 +911,7 @@ Id3v2Error ReadId3v2Header(File& file, Id3v2Header& header) {
 }
 
 Id3v2Error ReadId3v2Frames(const uint8_t* head, size_t size, FrameList& frames, uint32_t& tagSize,
-                    CarriedFrameList* carried, size_t& needMore) {
+                           CarriedFrameList* carried, size_t& needMore) {
     tagSize = 0;
     needMore = 0;
     if (head == nullptr) size = 0;
@@ -945,7 +937,7 @@ Id3v2Error ReadId3v2Frames(const uint8_t* head, size_t size, FrameList& frames, 
 }
 
 Id3v2Error ReadId3v2Frames(File& file, FrameList& frames, uint32_t& tagSize, CarriedFrameList* carried,
-                    uint32_t largeBody) {
+                           uint32_t largeBody) {
     tagSize = 0;
     if (!file.Seek(0)) return Id3v2Error::ReadFailed;
     Id3v2Header header;
@@ -959,8 +951,7 @@ Id3v2Error ReadId3v2Frames(File& file, FrameList& frames, uint32_t& tagSize, Car
     // far as it goes; never allocate what the file cannot supply.
     const uint64_t remaining = fileSize > 10 ? fileSize - 10 : 0;
     const size_t available = static_cast<size_t>(header.size < remaining ? header.size : remaining);
-    const bool resynchronised =
-        (header.major == 2 || header.major == 3) && (header.flags & kId3Unsync);
+    const bool resynchronised = (header.major == 2 || header.major == 3) && (header.flags & kId3Unsync);
     if (available > largeBody && !resynchronised) {
         try {
             Bytes image;
@@ -985,7 +976,7 @@ Id3v2Error ReadId3v2Frames(File& file, FrameList& frames, uint32_t& tagSize, Car
 }
 
 Id3v2Error ReadId3v2Frames(const std::string& path, FrameList& frames, uint32_t& tagSize,
-                    CarriedFrameList* carried) {
+                           CarriedFrameList* carried) {
     tagSize = 0;
     std::unique_ptr<File> file = Fs().Open(path, OpenMode::Read);
     if (!file) return Id3v2Error::CannotOpen;

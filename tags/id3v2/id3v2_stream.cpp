@@ -77,7 +77,7 @@ Id3v2Error LocateId3v2Tag(File& file, uint64_t fileLength, Id3v2Header& header, 
 }
 
 Id3v2Error ReplaceFileHead(File& source, uint64_t sourceLength, uint64_t keepFrom, const uint8_t* head,
-                    size_t headSize, const std::string& path, const std::vector<Id3FileSpan>* spans) {
+                           size_t headSize, const std::string& path, const std::vector<Id3FileSpan>* spans) {
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kId3CopyBufferSize]);
     if (!buffer) {
         source.Close();
@@ -98,8 +98,7 @@ Id3v2Error ReplaceFileHead(File& source, uint64_t sourceLength, uint64_t keepFro
     size_t written = 0;
     if (spans) {
         for (const Id3FileSpan& span : *spans) {
-            if (span.at < written || span.at > headSize ||
-                span.offset + span.size > sourceLength) {
+            if (span.at < written || span.at > headSize || span.offset + span.size > sourceLength) {
                 return fail(Id3v2Error::WriteFailed);
             }
             const size_t part = span.at - written;
@@ -152,8 +151,8 @@ Id3v2Error Id3v2Stream::Open(const std::string& path, uint32_t frameBytes, bool 
         file->Close();
         return located;
     }
-    inPlace_ = inPlace && oldRegion_ != 0 && InPlaceCapacity() <= kId3MaxTagSize &&
-               frameBytes <= InPlaceCapacity();
+    inPlace_ =
+        inPlace && oldRegion_ != 0 && InPlaceCapacity() <= kId3MaxTagSize && frameBytes <= InPlaceCapacity();
     try {
         out_.reserve(inPlace_ ? oldRegion_ : 10 + static_cast<size_t>(frameBytes) + kId3TempPadding);
         static const uint8_t kHeader[10] = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0};
@@ -166,8 +165,8 @@ Id3v2Error Id3v2Stream::Open(const std::string& path, uint32_t frameBytes, bool 
     return Id3v2Error::NoError;
 }
 
-Id3v2Error Id3v2Stream::WriteFrame(const char* id, uint8_t status, uint8_t format,
-                                   const uint8_t* body, size_t size) {
+Id3v2Error Id3v2Stream::WriteFrame(const char* id, uint8_t status, uint8_t format, const uint8_t* body,
+                                   size_t size) {
     return Append(id, status, format, body, size, 0, 0);
 }
 
@@ -188,14 +187,12 @@ bool Id3v2Stream::StillInFile(const CarriedFrame& frame) {
                         frame.checkOffset + frame.checkSize <= fileLength_;
     return inside && ReadAt(*file_, frame.checkOffset, bytes, frame.checkSize) &&
            std::memcmp(bytes, frame.check, frame.checkSize) == 0 &&
-           ReadAt(*file_, frame.fileOffset + frame.fileBytes - frame.tailSize, bytes,
-                  frame.tailSize) &&
+           ReadAt(*file_, frame.fileOffset + frame.fileBytes - frame.tailSize, bytes, frame.tailSize) &&
            std::memcmp(bytes, frame.tail, frame.tailSize) == 0;
 }
 
-Id3v2Error Id3v2Stream::Append(const char* id, uint8_t status, uint8_t format,
-                               const uint8_t* body, size_t size, uint64_t fileOffset,
-                               uint32_t fileBytes) {
+Id3v2Error Id3v2Stream::Append(const char* id, uint8_t status, uint8_t format, const uint8_t* body,
+                               size_t size, uint64_t fileOffset, uint32_t fileBytes) {
     if (!file_) return Id3v2Error::CannotOpen;
     if (failure_ != Id3v2Error::NoError) return failure_;
     Id3v2Error rc = Id3v2Error::NoError;
@@ -246,9 +243,7 @@ Id3v2Error Id3v2Stream::Close() {
     return rc;
 }
 
-uint32_t Id3v2Stream::FramesWritten() const {
-    return static_cast<uint32_t>(out_.size() - 10 + spanBytes_);
-}
+uint32_t Id3v2Stream::FramesWritten() const { return static_cast<uint32_t>(out_.size() - 10 + spanBytes_); }
 
 // Puts the old tag region back after a failed in-place write, through the
 // open handle or, once that is closed, a new one. Best effort: the write has
@@ -309,8 +304,7 @@ Id3v2Error Id3v2Stream::FinishThroughTemp() {
         return Id3v2Error::OutOfMemory;
     }
     PutSynchsafe(&out_[6], written + padding);
-    return ReplaceFileHead(*file_, fileLength_, oldRegion_, out_.data(), out_.size(), path_,
-                           &spans_);
+    return ReplaceFileHead(*file_, fileLength_, oldRegion_, out_.data(), out_.size(), path_, &spans_);
 }
 
 }  // namespace td

@@ -65,8 +65,7 @@ public:
     // OldTagTooSmall when an in-place tag would overflow the old region,
     // WriteFailed when the tag would exceed the largest size ID3v2 can state.
     // After a failure every later frame and Close give the same result.
-    Id3v2Error WriteFrame(const char* id, uint8_t status, uint8_t format, const uint8_t* body,
-                          size_t size);
+    Id3v2Error WriteFrame(const char* id, uint8_t status, uint8_t format, const uint8_t* body, size_t size);
     // Appends a frame carried from the file, with the part of its body left
     // there (never in place: OldTagTooSmall). ReadFailed, with the reason
     // that another program changed the file, when that part is no longer
@@ -78,8 +77,8 @@ public:
     Id3v2Error Close();
 
 private:
-    Id3v2Error Append(const char* id, uint8_t status, uint8_t format, const uint8_t* body,
-                      size_t size, uint64_t fileOffset, uint32_t fileBytes);
+    Id3v2Error Append(const char* id, uint8_t status, uint8_t format, const uint8_t* body, size_t size,
+                      uint64_t fileOffset, uint32_t fileBytes);
     bool StillInFile(const CarriedFrame& frame);
     // Bytes of frames written so far (the tag size the header will state).
     uint32_t FramesWritten() const;
@@ -124,8 +123,8 @@ Id3v2Error LocateId3v2Tag(File& file, uint64_t fileLength, Id3v2Header& header, 
 // `spans`, when given, are ranges of `source` copied into the head at their
 // positions (ascending), for bodies too large to hold in memory.
 Id3v2Error ReplaceFileHead(File& source, uint64_t sourceLength, uint64_t keepFrom, const uint8_t* head,
-                    size_t headSize, const std::string& path,
-                    const std::vector<Id3FileSpan>* spans = nullptr);
+                           size_t headSize, const std::string& path,
+                           const std::vector<Id3FileSpan>* spans = nullptr);
 
 // Whether the file carries the read-only attribute (false when it cannot be
 // examined; opening it then decides).

@@ -41,7 +41,7 @@ Id3v2Error ReadId3v2Header(File& file, Id3v2Header& header);
 // when the result is not NoError), else 0. NoError means the tag was read. A
 // tag of major version 5 or above gives NoTag.
 Id3v2Error ReadId3v2Frames(const std::string& path, FrameList& frames, uint32_t& tagSize,
-                    CarriedFrameList* carried = nullptr);
+                           CarriedFrameList* carried = nullptr);
 // Frame bodies larger than this are not read into memory from an open file.
 constexpr uint32_t kLargeFrameBody = 1u << 20;
 
@@ -52,12 +52,12 @@ constexpr uint32_t kLargeFrameBody = 1u << 20;
 // resynchronised as a whole (ID3v2.2 and 2.3 unsynchronisation) are read
 // into memory entirely.
 Id3v2Error ReadId3v2Frames(File& file, FrameList& frames, uint32_t& tagSize,
-                    CarriedFrameList* carried = nullptr, uint32_t largeBody = kLargeFrameBody);
+                           CarriedFrameList* carried = nullptr, uint32_t largeBody = kLargeFrameBody);
 // The same on the first bytes of a file held in memory. `needMore` receives
 // the number of head bytes needed when `size` is too short for the whole tag
 // (the result is then ReadFailed and nothing is appended).
 Id3v2Error ReadId3v2Frames(const uint8_t* head, size_t size, FrameList& frames, uint32_t& tagSize,
-                    CarriedFrameList* carried, size_t& needMore);
+                           CarriedFrameList* carried, size_t& needMore);
 
 // Writes a tag made of `frames` (then `carried`) into the file, or removes the
 // file's ID3v2 tag when `hasId3v2` is false. Appends a TSIZ frame holding
@@ -65,7 +65,7 @@ Id3v2Error ReadId3v2Frames(const uint8_t* head, size_t size, FrameList& frames, 
 // else through a temporary file beside it and an atomic commit. On failure the file is
 // unchanged and no temporary file is left.
 Id3v2Error WriteId3v2(const std::string& path, FrameList& frames, bool hasId3v2, uint32_t audioSize,
-               const CarriedFrameList* carried = nullptr);
+                      const CarriedFrameList* carried = nullptr);
 // Cuts an ID3v2 tag off the head of a file: NoError also without a tag,
 // WriteFailed when the file cannot be opened for writing, else what
 // LocateId3v2Tag and ReplaceFileHead (id3v2_stream.h) report.

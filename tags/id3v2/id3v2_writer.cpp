@@ -19,8 +19,7 @@ bool HasFrameOfType(const FrameList& frames, int type) {
     return false;
 }
 
-Id3v2Error WriteFrames(Id3v2Stream& stream, const FrameList& frames,
-                       const CarriedFrameList* carried) {
+Id3v2Error WriteFrames(Id3v2Stream& stream, const FrameList& frames, const CarriedFrameList* carried) {
     // One body buffer for every frame, grown with some slack so that a run
     // of similar frames reuses it.
     std::vector<uint8_t> body;
@@ -42,8 +41,7 @@ Id3v2Error WriteFrames(Id3v2Stream& stream, const FrameList& frames,
         char id[5] = {0, 0, 0, 0, 0};
         const char* known = frame->Id();
         for (int i = 0; i < 4 && known[i] != 0; ++i) id[i] = known[i];
-        const Id3v2Error written =
-            stream.WriteFrame(id, 0, 0, body.data(), static_cast<size_t>(size));
+        const Id3v2Error written = stream.WriteFrame(id, 0, 0, body.data(), static_cast<size_t>(size));
         if (written != Id3v2Error::NoError) return written;
     }
     if (!carried) return Id3v2Error::NoError;
@@ -58,7 +56,7 @@ Id3v2Error WriteFrames(Id3v2Stream& stream, const FrameList& frames,
 }  // namespace
 
 Id3v2Error WriteId3v2(const std::string& path, FrameList& frames, bool hasId3v2, uint32_t audioSize,
-               const CarriedFrameList* carried) {
+                      const CarriedFrameList* carried) {
     if (!hasId3v2) return RemoveId3v2File(path);
 
     if (!HasFrameOfType(frames, kTSIZ)) {
@@ -86,8 +84,7 @@ Id3v2Error WriteId3v2(const std::string& path, FrameList& frames, bool hasId3v2,
     if (wanted > kId3MaxTagSize) return Id3v2Error::WriteFailed;
 
     Id3v2Stream stream;
-    const Id3v2Error opened =
-        stream.Open(path, static_cast<uint32_t>(wanted - fromFile), fromFile == 0);
+    const Id3v2Error opened = stream.Open(path, static_cast<uint32_t>(wanted - fromFile), fromFile == 0);
     if (opened != Id3v2Error::NoError) return opened;
     // A failure leaves the file as it was: the stream abandons the rewrite.
     const Id3v2Error rc = WriteFrames(stream, frames, carried);

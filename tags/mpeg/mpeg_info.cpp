@@ -58,10 +58,10 @@ bool ValidShift(const MpegInfo& info) { return info.lsf == 0 || info.lsf == 1; }
 // MPEG-2 and 2.5 layer III frames carry 576. Used with exact frame counts.
 int TrueSamplesPerFrame(const MpegInfo& info) {
     switch (info.layer) {
-        case 1: return 384;
-        case 2: return 1152;
-        case 3: return info.lsf ? 576 : 1152;
-        default: return 0;
+    case 1: return 384;
+    case 2: return 1152;
+    case 3: return info.lsf ? 576 : 1152;
+    default: return 0;
     }
 }
 
@@ -145,18 +145,16 @@ constexpr HeaderField kEmphasis{0, 3};
 constexpr uint32_t kNotMpeg25Bit = 1u << 20;
 constexpr uint32_t kMpeg1Bit = 1u << 19;
 constexpr uint32_t kLayerOneBits = 3;
-constexpr uint32_t kReservedIndex = 15;      // bit-rate index with no bit rate
-constexpr uint32_t kFreeFormatIndex = 0;     // bit-rate index of free format
-constexpr uint32_t kReservedFrequency = 3;   // sampling-frequency index with no frequency
-constexpr int32_t kSingleChannel = 3;        // channel mode
+constexpr uint32_t kReservedIndex = 15;     // bit-rate index with no bit rate
+constexpr uint32_t kFreeFormatIndex = 0;    // bit-rate index of free format
+constexpr uint32_t kReservedFrequency = 3;  // sampling-frequency index with no frequency
+constexpr int32_t kSingleChannel = 3;       // channel mode
 // The top 16 bits of an MPEG-1 layer I header with a CRC, also the first
 // two bytes of a UTF-16 byte-order mark.
 constexpr uint32_t kLayerOneCrcTop = 0xFFFE;
 
 constexpr uint32_t Mask(HeaderField field) { return field.mask << field.shift; }
-constexpr uint32_t Bits(uint32_t header, HeaderField field) {
-    return (header >> field.shift) & field.mask;
-}
+constexpr uint32_t Bits(uint32_t header, HeaderField field) { return (header >> field.shift) & field.mask; }
 
 // XingHeader::flags: which fields of a Xing header are present.
 constexpr uint32_t kXingFrames = 1;
@@ -196,8 +194,8 @@ bool PeekHeader(File& file, uint64_t offset, uint32_t& header) {
 // is. The file is searched in blocks: a small first block because the first
 // frame nearly always follows at once, larger ones after. `buffer` ends up
 // holding the last block read, from file offset `bufferStart`.
-bool FindFrameHeader(File& file, uint64_t start, uint64_t fileLength, uint64_t audioEnd,
-                     uint64_t& found, std::vector<uint8_t>& buffer, uint64_t& bufferStart) {
+bool FindFrameHeader(File& file, uint64_t start, uint64_t fileLength, uint64_t audioEnd, uint64_t& found,
+                     std::vector<uint8_t>& buffer, uint64_t& bufferStart) {
     if (start >= fileLength) return false;
     buffer.clear();
     bufferStart = start;
@@ -234,8 +232,7 @@ bool FindFrameHeader(File& file, uint64_t start, uint64_t fileLength, uint64_t a
             } else if (!PeekHeader(file, at + length, following)) {
                 continue;
             }
-            if (IsValidFrameHeader(following) &&
-                (following & kStreamMask) == (header & kStreamMask)) {
+            if (IsValidFrameHeader(following) && (following & kStreamMask) == (header & kStreamMask)) {
                 found = at;
                 return true;
             }
@@ -301,9 +298,9 @@ bool DecodeFrameHeader(MpegInfo& info, uint32_t header) {
     int b = TableBitrate(info);
     int f = TableFrequency(info);
     switch (info.layer) {
-        case 1: info.frameSize = ((b * 12000 / f) + info.padding) * 4 - 4; break;
-        case 2: info.frameSize = b * 144000 / f + info.padding - 4; break;
-        default: info.frameSize = b * 144000 / (f << info.lsf) + info.padding - 4; break;
+    case 1: info.frameSize = ((b * 12000 / f) + info.padding) * 4 - 4; break;
+    case 2: info.frameSize = b * 144000 / f + info.padding - 4; break;
+    default: info.frameSize = b * 144000 / (f << info.lsf) + info.padding - 4; break;
     }
     return info.frameSize <= kMaxFrameSize;
 }
@@ -319,10 +316,10 @@ double BytesPerFrame(const MpegInfo& info) {
     if (f == 0 || !ValidShift(info)) return 1.0;
     double b = TableBitrate(info);
     switch (info.layer) {
-        case 1: return b * 48000.0 / (f << info.lsf);
-        case 2:
-        case 3: return b * 144000.0 / (f << info.lsf);
-        default: return 1.0;
+    case 1: return b * 48000.0 / (f << info.lsf);
+    case 2:
+    case 3: return b * 144000.0 / (f << info.lsf);
+    default: return 1.0;
     }
 }
 
@@ -372,15 +369,13 @@ bool ReadXingHeader(const uint8_t* frame, size_t size, XingHeader& xing) {
     return false;
 }
 
-void ReadMpegInfo(File& file, uint64_t audioStart, uint64_t fileLength, MpegInfo& info,
-                  bool hasId3v1) {
+void ReadMpegInfo(File& file, uint64_t audioStart, uint64_t fileLength, MpegInfo& info, bool hasId3v1) {
     std::vector<uint8_t> buffer;
     uint64_t bufferStart = 0;
     uint64_t headerAt = 0;
     const uint64_t tail = hasId3v1 ? 128 : 0;
     const uint64_t audioEnd = fileLength > tail ? fileLength - tail : 0;
-    if (!FindFrameHeader(file, audioStart, fileLength, audioEnd, headerAt, buffer, bufferStart))
-        return;
+    if (!FindFrameHeader(file, audioStart, fileLength, audioEnd, headerAt, buffer, bufferStart)) return;
     const bool buffered = headerAt >= bufferStart && headerAt - bufferStart + 4 <= buffer.size();
     const size_t index = buffered ? static_cast<size_t>(headerAt - bufferStart) : 0;
     uint32_t header = 0;
@@ -418,13 +413,13 @@ void ReadMpegInfo(File& file, uint64_t audioStart, uint64_t fileLength, MpegInfo
     uint64_t audioBytes = audioEnd > headerAt ? audioEnd - headerAt : 0;
 
     XingHeader xing;
-    bool exact = ReadXingHeader(frame.data(), frame.size(), xing) && (xing.flags & kXingFrames) &&
-                 xing.frames != 0;
+    bool exact =
+        ReadXingHeader(frame.data(), frame.size(), xing) && (xing.flags & kXingFrames) && xing.frames != 0;
     if (exact && !xing.isInfo) {
         // Variable bit rate: the average over the bytes the header counts, or
         // over the audio bytes when it counts none.
-        double bytes = (xing.flags & kXingBytes) ? static_cast<double>(xing.bytes)
-                                        : static_cast<double>(audioBytes);
+        double bytes =
+            (xing.flags & kXingBytes) ? static_cast<double>(xing.bytes) : static_cast<double>(audioBytes);
         info.vbr = 1;
         info.frames = ClampToInt32(xing.frames);
         info.bitrate = ClampToInt32(bytes * 8.0 / (xing.frames * trueSecondsPerFrame * 1000.0));
@@ -458,10 +453,10 @@ void ReadMpegInfo(const std::string& path, MpegInfo& info, bool hasId3v1) {
     // hold byte patterns that look like frame headers.
     uint64_t audioStart = 0;
     uint8_t head[10];
-    if (length >= 10 && file->Read(head, 10) == 10 && std::memcmp(head, "ID3", 3) == 0 &&
-        head[3] != 0xFF && head[4] != 0xFF && (head[6] | head[7] | head[8] | head[9]) < 0x80) {
-        uint64_t size = (uint64_t(head[6]) << 21) | (uint64_t(head[7]) << 14) |
-                        (uint64_t(head[8]) << 7) | uint64_t(head[9]);
+    if (length >= 10 && file->Read(head, 10) == 10 && std::memcmp(head, "ID3", 3) == 0 && head[3] != 0xFF &&
+        head[4] != 0xFF && (head[6] | head[7] | head[8] | head[9]) < 0x80) {
+        uint64_t size = (uint64_t(head[6]) << 21) | (uint64_t(head[7]) << 14) | (uint64_t(head[8]) << 7) |
+                        uint64_t(head[9]);
         audioStart = 10 + size + ((head[3] == 4 && (head[5] & kId3Footer)) ? 10 : 0);
     }
     ReadMpegInfo(*file, audioStart, length, info, hasId3v1);
@@ -483,15 +478,12 @@ void FormatMpegInfoText(const MpegInfo& info, std::string& first, std::string& s
     first = Printf("Size: %d bytes\r\nLength: %lu seconds\r\n%s\r\n%s\r\n%d frames", info.fileSize,
                    static_cast<unsigned long>(static_cast<uint32_t>(info.seconds)),
                    FormatMpegVersion(info).c_str(), FormatBitrate(info).c_str(), info.frames);
-    second = Printf("%dHz %s\r\nCRCs: %s\r\nCopyrighted: %s\r\nOriginal: %s\r\nEmphasis: %s",
-                    info.frequency, ChannelModeName(info.mode), YesNoName(info.crcProtected),
-                    YesNoName(info.copyright), YesNoName(info.original),
-                    EmphasisName(info.emphasis));
+    second = Printf("%dHz %s\r\nCRCs: %s\r\nCopyrighted: %s\r\nOriginal: %s\r\nEmphasis: %s", info.frequency,
+                    ChannelModeName(info.mode), YesNoName(info.crcProtected), YesNoName(info.copyright),
+                    YesNoName(info.original), EmphasisName(info.emphasis));
 }
 
-const char* ChannelModeName(int mode) {
-    return mode >= 0 && mode < 4 ? kModeNames[mode] : "";
-}
+const char* ChannelModeName(int mode) { return mode >= 0 && mode < 4 ? kModeNames[mode] : ""; }
 
 const char* EmphasisName(int emphasis) {
     return emphasis >= 0 && emphasis < 4 ? kEmphasisNames[emphasis] : "";

@@ -35,13 +35,13 @@ static_assert(sizeof(MpegInfo) == 76, "MpegInfo is stored raw: 19 x 4 bytes");
 
 // Xing ("Xing"/"Info") or VBRI header found in the first frame.
 struct XingHeader {
-    int version = 0;         // version flag of the frame header (bit 3 of byte 1)
-    uint32_t flags = 0;      // 1 frames, 2 bytes, 4 table of contents, 8 quality
+    int version = 0;     // version flag of the frame header (bit 3 of byte 1)
+    uint32_t flags = 0;  // 1 frames, 2 bytes, 4 table of contents, 8 quality
     uint32_t frames = 0;
     uint32_t bytes = 0;
     int32_t quality = -1;
-    bool isInfo = false;     // "Info": a LAME header of a constant-bit-rate file
-    bool isVbri = false;     // Fraunhofer VBRI header
+    bool isInfo = false;  // "Info": a LAME header of a constant-bit-rate file
+    bool isVbri = false;  // Fraunhofer VBRI header
 };
 
 bool IsValidFrameHeader(uint32_t header);
@@ -55,8 +55,7 @@ bool ReadXingHeader(const uint8_t* frame, size_t size, XingHeader& xing);
 void ReadMpegInfo(const std::string& path, MpegInfo& info, bool hasId3v1);
 // The same on an open file, searching from `audioStart` (the end of an ID3v2
 // tag, 0 when there is none); `fileLength` is the file's size.
-void ReadMpegInfo(File& file, uint64_t audioStart, uint64_t fileLength, MpegInfo& info,
-                  bool hasId3v1);
+void ReadMpegInfo(File& file, uint64_t audioStart, uint64_t fileLength, MpegInfo& info, bool hasId3v1);
 
 std::string FormatMpegVersion(const MpegInfo& info);
 std::string FormatBitrate(const MpegInfo& info);

@@ -43,7 +43,7 @@ TEST(ActivityBarLayoutTest, HeadBlockIsCutAtTheRightEdgeAndLeavesTheBar) {
     EXPECT_EQ(gone.blocks[0].left, 198);
     EXPECT_EQ(gone.blocks[0].right, 198);
     // A bar whose width is no multiple of the block step cuts the head.
-    const BarRect odd{0, 0, 20, 10};  // w 6, n 3
+    const BarRect odd{0, 0, 20, 10};                                // w 6, n 3
     const ActivityBarFrame cut = LayoutActivityBar(odd, 6, 68, 1);  // 3 * 67 / 100 = 2
     EXPECT_EQ(cut.headLeft, 16);
     ASSERT_EQ(cut.blocks.size(), 1U);
@@ -78,8 +78,8 @@ TEST(ActivityBarLayoutTest, WrapsOnceTheHeadIsFarBeyondTheRightEdge) {
 TEST(ActivityBarLayoutTest, TinyBarsNeverDivideByZero) {
     // Client areas of 0x0, 1x1, 3x3 and 4x5 in the classic look: the block
     // width comes out 0 or negative and no whole block fits.
-    for (const BarRect client : {BarRect{0, 0, 0, 0}, BarRect{0, 0, 1, 1}, BarRect{0, 0, 3, 3},
-                                 BarRect{0, 0, 4, 5}}) {
+    for (const BarRect client :
+         {BarRect{0, 0, 0, 0}, BarRect{0, 0, 1, 1}, BarRect{0, 0, 3, 3}, BarRect{0, 0, 4, 5}}) {
         const BarRect area = ClassicBarArea(client);
         for (uint32_t p : {0U, 1U, 2U, 100U, 0xFFFFFFFFU}) {
             const ActivityBarFrame frame = LayoutActivityBar(area, ClassicChunkWidth(area), p, 5);

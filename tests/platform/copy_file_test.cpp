@@ -24,7 +24,8 @@ protected:
         source_ = In("src.mp3");
         target_ = In("out/dst.mp3");
         content_.resize(700 * 1024 + 13);  // several copy blocks and a tail
-        for (size_t i = 0; i < content_.size(); ++i) content_[i] = static_cast<char>((i * 131 + i / 7) & 0xFF);
+        for (size_t i = 0; i < content_.size(); ++i)
+            content_[i] = static_cast<char>((i * 131 + i / 7) & 0xFF);
         ASSERT_TRUE(WriteBytes(source_, content_));
         ASSERT_TRUE(MakeDirectories(In("out")));
     }
@@ -44,7 +45,8 @@ protected:
 };
 
 TEST_F(CopyFileTest, CopiesEveryByteAndNeverReplaces) {
-    for (int i = 0; i < 5; ++i) ASSERT_TRUE(WriteBytes(In("out/~tdcopy" + std::to_string(i) + ".tmp"), "other"));
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(WriteBytes(In("out/~tdcopy" + std::to_string(i) + ".tmp"), "other"));
     ASSERT_TRUE(CopyFileNoReplace(source_, target_));
     EXPECT_EQ(ReadBytes(target_), content_);
     EXPECT_EQ(ReadBytes(source_), content_);

@@ -98,7 +98,8 @@ TEST(FileCommit, TemporaryNamesAreUniqueAndTakenOnlyWhenNew) {
     const std::string next = BaseName(second);
     const size_t dash = next.find('-');
     const unsigned long n = std::strtoul(next.substr(dash + 1).c_str(), nullptr, 16);
-    const uint32_t process = static_cast<uint32_t>(std::strtoul(next.substr(3, dash - 3).c_str(), nullptr, 16));
+    const uint32_t process =
+        static_cast<uint32_t>(std::strtoul(next.substr(3, dash - 3).c_str(), nullptr, 16));
     ASSERT_TRUE(WriteBytes(dir.Path("victim"), "victim"));
     for (unsigned long k = n + 1; k <= n + 20; ++k) {
         const std::string taken = TemporaryPathBeside(target, process, static_cast<uint32_t>(k));

@@ -67,7 +67,8 @@ TEST(Utf8Codec, ValidTextRoundTripsAndHostileSequencesAreReplaced) {
     EXPECT_EQ(Utf8ToUtf16("\xE2\x82x"), u"\uFFFDx") << "truncated before ASCII";
     EXPECT_EQ(Utf8ToUtf16("\x80\x80"), u"\uFFFD\uFFFD") << "stray continuation bytes";
     EXPECT_EQ(Utf16ToUtf8(std::u16string{char16_t(0xD83D), u'a', char16_t(0xDE00)}),
-              "\xEF\xBF\xBD" "a\xEF\xBF\xBD");
+              "\xEF\xBF\xBD"
+              "a\xEF\xBF\xBD");
 }
 
 TEST(TextCase, FoldsAndComparesTheCodePageLettersOnly) {
@@ -76,7 +77,10 @@ TEST(TextCase, FoldsAndComparesTheCodePageLettersOnly) {
     // Already small, not letters, undefined bytes, the sharp s: unchanged.
     const std::string same = "az09 _-\xE9\xDF\xD7\x81\x90\xF7";
     EXPECT_EQ(FoldedCase(same), same);
-    EXPECT_EQ(AnsiToUpper("stra\xDF" "e \xE9t\xE9 \xFF"), "STRA\xDF" "E \xC9T\xC9 \x9F");
+    EXPECT_EQ(AnsiToUpper("stra\xDF"
+                          "e \xE9t\xE9 \xFF"),
+              "STRA\xDF"
+              "E \xC9T\xC9 \x9F");
     EXPECT_EQ(AnsiToLower("\xC9T\xC9 \x8A"), "\xE9t\xE9 \x9A");
 
     const struct {
@@ -84,10 +88,7 @@ TEST(TextCase, FoldsAndComparesTheCodePageLettersOnly) {
         const char* b;
         int sign;
     } cases[] = {
-        {"Rock", "rOCK", 0},
-        {"\xC9t\xE9", "\xE9T\xC9", 0},
-        {"abc", "ABD", -1},
-        {"ab", "AB ", -1},
+        {"Rock", "rOCK", 0}, {"\xC9t\xE9", "\xE9T\xC9", 0}, {"abc", "ABD", -1}, {"ab", "AB ", -1},
         {"\xE9", "f", 1},  // folded bytes compare unsigned
         {"", "", 0},
     };

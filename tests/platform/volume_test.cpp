@@ -77,20 +77,34 @@ TEST(PosixVolumeTest, KindsLabelsAndSerialsFromTheMountTable) {
     char real[PATH_MAX];
     ASSERT_NE(::realpath(dir.path().c_str(), real), nullptr);
     const std::string d = real;
-    for (const char* name : {"nfs share", "ram", "cd", "usb", "dev", "by-label", "by-uuid", "sys", "sys/sdb",
-                             "sys/sdb/sdb1"}) {
+    for (const char* name :
+         {"nfs share", "ram", "cd", "usb", "dev", "by-label", "by-uuid", "sys", "sys/sdb", "sys/sdb/sdb1"}) {
         ASSERT_EQ(::mkdir((d + "/" + name).c_str(), 0755), 0) << name;
     }
     ASSERT_TRUE(test::WriteBytes(d + "/sys/sdb/removable", "1\n"));
     ASSERT_EQ(::symlink("sdb/sdb1", (d + "/sys/8:17").c_str()), 0);
-    const std::string table = "1 0 259:1 / / rw - ext4 /dev/root rw\n"
-                              "2 1 0:40 / " + d + "/nfs\\040share rw shared:5 master:1 - nfs4 srv:/export rw\n"
-                              "3 1 0:41 / " + d + "/ram rw - ext4 /dev/old rw\n"
-                              "4 1 0:42 / " + d + "/ram rw - tmpfs songs rw\n"
-                              "5 1 11:0 / " + d + "/cd ro - iso9660 /dev/sr0 ro\n"
-                              "6 1 8:17 / " + d + "/usb rw - vfat /dev/sdb1 rw\n"
-                              "7 1 8:18 / " + d + "/cd rw ext4 /dev/sdb2\n"
-                              "8 1 x:y / " + d + "/cd rw - ext4 /dev/sdb3 rw\n";
+    const std::string table =
+        "1 0 259:1 / / rw - ext4 /dev/root rw\n"
+        "2 1 0:40 / " +
+        d +
+        "/nfs\\040share rw shared:5 master:1 - nfs4 srv:/export rw\n"
+        "3 1 0:41 / " +
+        d +
+        "/ram rw - ext4 /dev/old rw\n"
+        "4 1 0:42 / " +
+        d +
+        "/ram rw - tmpfs songs rw\n"
+        "5 1 11:0 / " +
+        d +
+        "/cd ro - iso9660 /dev/sr0 ro\n"
+        "6 1 8:17 / " +
+        d +
+        "/usb rw - vfat /dev/sdb1 rw\n"
+        "7 1 8:18 / " +
+        d +
+        "/cd rw ext4 /dev/sdb2\n"
+        "8 1 x:y / " +
+        d + "/cd rw - ext4 /dev/sdb3 rw\n";
     ASSERT_TRUE(test::WriteBytes(d + "/mountinfo", table));
     PosixVolumeSources sources;
     sources.mountTable = d + "/mountinfo";

@@ -82,9 +82,10 @@ TEST_F(ExportTest, HtmlTableRowsAndTotals) {
     Show({kColumnArtist, kColumnTime});
     const std::string page = Table();
     EXPECT_TRUE(OnlyCrLf(page));
-    EXPECT_TRUE(Contains(page, "<th>Artist</th>\r\n<th>Time</th>\r\n</tr>\r\n"
-                               "<tr class=\"ColumnText\">\r\n<td>1</td>\r\n<td nowrap>Band</td>\r\n"
-                               "<td nowrap>01:05</td>\r\n</tr>\r\n</table>\r\n"))
+    EXPECT_TRUE(Contains(page,
+                         "<th>Artist</th>\r\n<th>Time</th>\r\n</tr>\r\n"
+                         "<tr class=\"ColumnText\">\r\n<td>1</td>\r\n<td nowrap>Band</td>\r\n"
+                         "<td nowrap>01:05</td>\r\n</tr>\r\n</table>\r\n"))
         << page;
     EXPECT_TRUE(Contains(page, "Total files: 1<br>\r\nTotal size: 4 MB<br>\r\nTotal length: " +
                                    longTimeText(65) + "<br>\r\nAvg length: 01:05<br>\r\n"))
@@ -96,7 +97,9 @@ TEST_F(ExportTest, HtmlEscapesHostileTagsEverywhere) {
     SongRecord& song = Add("/m/a.mp3");
     SetV2(song, kTPE1, "<script>alert(\"x\")</script> & 'Co'");
     SetV2(song, kTIT2, "</td></tr><img src=x onerror=alert(1)>");
-    SetV2(song, kTALB, "a\x01" "b");
+    SetV2(song, kTALB,
+          "a\x01"
+          "b");
     view_.setViewSource(1);
     Show({kColumnArtist, kColumnTitle, kColumnAlbum});
     options_.hyperlink = true;
@@ -104,8 +107,9 @@ TEST_F(ExportTest, HtmlEscapesHostileTagsEverywhere) {
         EXPECT_FALSE(Contains(page, "<script")) << page;
         EXPECT_FALSE(Contains(page, "<img")) << page;
         EXPECT_FALSE(Contains(page, "\x01")) << page;
-        EXPECT_TRUE(Contains(page, "&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt; &amp; "
-                                   "&#39;Co&#39;"))
+        EXPECT_TRUE(Contains(page,
+                             "&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt; &amp; "
+                             "&#39;Co&#39;"))
             << page;
         EXPECT_TRUE(Contains(page, "&lt;/td&gt;&lt;/tr&gt;&lt;img src=x onerror=alert(1)&gt;"));
         EXPECT_TRUE(Contains(page, "ab"));
@@ -122,10 +126,12 @@ TEST_F(ExportTest, HtmlEscapesPathsInLinksTitlesAndCells) {
     EXPECT_FALSE(Contains(page, "<script"));
     EXPECT_FALSE(Contains(page, "<b>"));
     EXPECT_TRUE(Contains(page, "<title>&lt;b&gt;&amp;&quot;page&quot;</title>"));
-    EXPECT_TRUE(Contains(page, "<td nowrap><a href =\"file:///m/x%22%3E%3Cscript%3Ealert%281%29"
-                               "%3C/script%3E%20%26%20100%25.mp3\">Band</a></td>\r\n"));
-    EXPECT_TRUE(Contains(page, "<td nowrap>/m/x&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt; "
-                               "&amp; 100%.mp3</td>"));
+    EXPECT_TRUE(Contains(page,
+                         "<td nowrap><a href =\"file:///m/x%22%3E%3Cscript%3Ealert%281%29"
+                         "%3C/script%3E%20%26%20100%25.mp3\">Band</a></td>\r\n"));
+    EXPECT_TRUE(Contains(page,
+                         "<td nowrap>/m/x&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt; "
+                         "&amp; 100%.mp3</td>"));
 }
 
 TEST_F(ExportTest, XmlEscapesAndUsesBytesAndSeconds) {
@@ -168,12 +174,10 @@ TEST_F(ExportTest, EightBitTextKeepsItsCodePage) {
 TEST_F(ExportTest, Utf8PathsAreConvertedToTheCodePage) {
     Add("/m/\xC3\xA9t\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC.mp3");
     Show({kColumnFileName});
-    EXPECT_TRUE(Contains(formatXml(view_, options_),
-                         "FILENAME=\"/m/\xE9t\xE9 &#x65E5;&#x672C;.mp3\""));
+    EXPECT_TRUE(Contains(formatXml(view_, options_), "FILENAME=\"/m/\xE9t\xE9 &#x65E5;&#x672C;.mp3\""));
     EXPECT_TRUE(Contains(Table(), "<td nowrap>/m/\xE9t\xE9 &#x65E5;&#x672C;.mp3</td>"));
     EXPECT_EQ(formatTextTabs(view_, options_), "File name\r\n/m/\xE9t\xE9 ??.mp3\r\n");
-    EXPECT_EQ(fileUrl("/m/\xC3\xA9t\xC3\xA9 \xE6\x97\xA5.mp3"),
-              "file:///m/%C3%A9t%C3%A9%20%E6%97%A5.mp3");
+    EXPECT_EQ(fileUrl("/m/\xC3\xA9t\xC3\xA9 \xE6\x97\xA5.mp3"), "file:///m/%C3%A9t%C3%A9%20%E6%97%A5.mp3");
 }
 #endif
 
@@ -195,9 +199,9 @@ TEST_F(ExportTest, EveryFormatEndsLinesWithCrLf) {
     SetV2(song, kTIT2, "\xE9\n\x81\r");  // through the code page's slow path
     view_.setViewSource(1);
     Show({kColumnArtist, kColumnTitle, kColumnTime});
-    for (ExportFormat format : {ExportFormat::HtmlTable, ExportFormat::HtmlListing,
-                                ExportFormat::M3u, ExportFormat::Pls, ExportFormat::TextTabs,
-                                ExportFormat::TextAligned, ExportFormat::Csv, ExportFormat::Xml}) {
+    for (ExportFormat format :
+         {ExportFormat::HtmlTable, ExportFormat::HtmlListing, ExportFormat::M3u, ExportFormat::Pls,
+          ExportFormat::TextTabs, ExportFormat::TextAligned, ExportFormat::Csv, ExportFormat::Xml}) {
         const std::string bytes = formatExport(format, view_, options_, "r.x");
         EXPECT_FALSE(bytes.empty());
         EXPECT_TRUE(OnlyCrLf(bytes)) << static_cast<int>(format);
@@ -230,8 +234,7 @@ TEST(ExportOptionsTest, TheSettingsChoicesReachTheExport) {
 }
 
 TEST(ExportMarkup, FileUrlsAndMarkupEscaping) {
-    EXPECT_EQ(fileUrl("C:\\Music\\Rock & Roll\\a'b.mp3"),
-              "file:///C:/Music/Rock%20%26%20Roll/a%27b.mp3");
+    EXPECT_EQ(fileUrl("C:\\Music\\Rock & Roll\\a'b.mp3"), "file:///C:/Music/Rock%20%26%20Roll/a%27b.mp3");
     EXPECT_EQ(fileUrl("\\\\server\\share\\x y.mp3"), "file://server/share/x%20y.mp3");
     for (char c : fileUrl("/m/\"<>\t\n\x7F.mp3")) {
         EXPECT_TRUE(c > 0x20 && c < 0x7F && c != '"' && c != '<' && c != '>');

@@ -92,7 +92,7 @@ TEST_F(SearchTest, MatchCaseAndOnlyTheChosenFieldsFileNameIsThePath) {
     EXPECT_TRUE(Match(0, "BEAT", kSearchArtist | kSearchMatchCase));
     EXPECT_FALSE(Match(1, "beat", kSearchArtist | kSearchTitle));
     EXPECT_TRUE(Match(1, "beat", kSearchComment));
-    EXPECT_TRUE(Match(2, "beat", kSearchTitle));  // from ID3v1
+    EXPECT_TRUE(Match(2, "beat", kSearchTitle));       // from ID3v1
     EXPECT_FALSE(Match(0, "beat", kSearchMatchCase));  // no field chosen
     // The file name is the full path.
     EXPECT_FALSE(Match(0, "rock/", kSearchFileName));
@@ -184,8 +184,9 @@ std::string RandomText(std::mt19937& random, const std::string& alphabet, int ma
 void FillRandom(Playlist& list, std::mt19937& random, int count) {
     const std::string alphabet = "aAbB \xE9\xC9-";
     for (int i = 0; i < count; ++i) {
-        SongRecord& s = AddSong(list, "/d" + RandomText(random, alphabet, 3) + "/" + std::to_string(i) + ".mp3",
-                                static_cast<int>(random() % 5), 0, static_cast<int>(random() % 4));
+        SongRecord& s =
+            AddSong(list, "/d" + RandomText(random, alphabet, 3) + "/" + std::to_string(i) + ".mp3",
+                    static_cast<int>(random() % 5), 0, static_cast<int>(random() % 4));
         for (int type : {kTPE1, kTIT2, kTALB, kCOMM, kTYER, kTCON}) {
             if (random() % 3) SetV2(s, type, RandomText(random, alphabet, 5));
         }

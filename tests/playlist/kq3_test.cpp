@@ -21,7 +21,6 @@ namespace {
 
 using namespace test;
 
-
 std::string Le32(uint32_t n) { return std::string(reinterpret_cast<const char*>(&n), 4); }
 
 struct SongBytes {
@@ -37,16 +36,16 @@ struct SongBytes {
 };
 
 std::string SongBlock(const SongBytes& s, int version) {
-    std::string out = Le32(static_cast<uint32_t>(s.frames.size())) + Le32(s.tagFlags) +
-                      Le32(s.audioSize) + Le32(static_cast<uint32_t>(s.sizeDelta)) +
-                      Le32(static_cast<uint32_t>(s.name.size()));
+    std::string out = Le32(static_cast<uint32_t>(s.frames.size())) + Le32(s.tagFlags) + Le32(s.audioSize) +
+                      Le32(static_cast<uint32_t>(s.sizeDelta)) + Le32(static_cast<uint32_t>(s.name.size()));
     const int32_t* m = &s.mpeg.fileSize;
     for (int i = 0; i < 19; ++i) out += Le32(static_cast<uint32_t>(m[i]));
     out += s.name;
     if (version >= 3) out += std::string(1, static_cast<char>(s.rating)) + Le32(0);
     if (version >= 2) out += Le32(s.serial);
     if (s.tagFlags & 1) out.append(reinterpret_cast<const char*>(&s.block), sizeof(s.block));
-    for (const auto& f : s.frames) out += Le32(f.first) + Le32(static_cast<uint32_t>(f.second.size())) + f.second;
+    for (const auto& f : s.frames)
+        out += Le32(f.first) + Le32(static_cast<uint32_t>(f.second.size())) + f.second;
     return out;
 }
 
@@ -113,8 +112,7 @@ protected:
     };
 
     // A record as the gathering worker would leave it, without a file.
-    static std::unique_ptr<SongRecord> MakeEntry(const std::string& name, int seconds,
-                                                 uint32_t serial) {
+    static std::unique_ptr<SongRecord> MakeEntry(const std::string& name, int seconds, uint32_t serial) {
         auto entry = std::make_unique<SongRecord>(name, false);
         SongFileRecord r{};
         r.tagFlags = kTagId3v2;
@@ -131,7 +129,6 @@ protected:
     TempDir dir_;
     RecordingPrompter prompter_;
 };
-
 
 TEST(Kq3Parse, ShortHeaderAndForeignMagicAreRefused) {
     Kq3Contents out;
@@ -263,7 +260,6 @@ TEST(Kq3Parse, WriterStoresOnlyFramesTheReaderTakesBack) {
     EXPECT_EQ(out.entries[0]->GetTagFlags(), kTagId3v2);
 }
 
-
 TEST_F(Kq3Test, SaveThenLoadKeepsVolumesRatingsAndCommentTextOnly) {
     List list;
     list.playlist.appendVolume(VolumeBytes("MUSIC", 0xCAFE0001).data());
@@ -328,8 +324,7 @@ TEST_F(Kq3Test, UnreadableFilesGiveTheirMessageAndKeepTheList) {
                  {"KQ2DATA3" + Le32(0), true, false, "Bad file format: Tunedeck", 1},
                  {cut, true, false, "Corrupt file: Tunedeck", 1},
                  {cut, false, false, "Corrupt file: Tunedeck", 1},
-                 {"KQ3DATA3" + Le32(0x7FFFFFFF) + Le32(0x7FFFFFFF), true, false,
-                  "Corrupt file: Tunedeck", 1},
+                 {"KQ3DATA3" + Le32(0x7FFFFFFF) + Le32(0x7FFFFFFF), true, false, "Corrupt file: Tunedeck", 1},
                  {Kq3File(3, SampleSongs()), true, true, "Error file: Tunedeck", 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);

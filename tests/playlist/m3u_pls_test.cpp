@@ -58,7 +58,6 @@ protected:
     RecordingPrompter prompter_;
 };
 
-
 TEST(PlaylistPath, RelativePathsAreTakenFromThePlaylistsFolder) {
 #ifdef _WIN32
     EXPECT_EQ(resolvePlaylistPath("D:\\lists\\a.m3u", "..\\music\\.\\x.mp3"), "D:\\music\\x.mp3");
@@ -75,7 +74,6 @@ TEST(PlaylistPath, RelativePathsAreTakenFromThePlaylistsFolder) {
     EXPECT_EQ(resolvePlaylistPath(std::string("lists") + kSep + "a.m3u", ""), "");
 }
 
-
 TEST(M3uText, ExtinfLinesHeaderBomAndCodePage) {
     using Paths = std::vector<std::string>;
     const std::pair<std::string, Paths> cases[] = {
@@ -87,7 +85,8 @@ TEST(M3uText, ExtinfLinesHeaderBomAndCodePage) {
         {"/m/a.mp3\n/m/b.mp3\n/m/c.mp3", {"/m/b.mp3", "/m/c.mp3"}},
         {"x\n#EXTINF:1,a\n/m/b.mp3\n", {std::string(kSep) + "l" + kSep + "#EXTINF:1,a", "/m/b.mp3"}},
 #ifndef _WIN32
-        {"#EXTM3U\n/m/caf\xE9.mp3\n/m/\xC9t.mp3\n/m/d\xC3\xA9j\xC3\xA0\xE0\xB8\x81.mp3\n",  // ANSI lines become UTF-8
+        {"#EXTM3U\n/m/caf\xE9.mp3\n/m/\xC9t.mp3\n/m/d\xC3\xA9j\xC3\xA0\xE0\xB8\x81.mp3\n",  // ANSI lines
+                                                                                            // become UTF-8
          {"/m/caf\xC3\xA9.mp3", "/m/\xC3\x89t.mp3", "/m/d\xC3\xA9j\xC3\xA0\xE0\xB8\x81.mp3"}},
 #endif
     };
@@ -107,7 +106,6 @@ TEST_F(M3uPlsTest, PlsWithoutItsHeaderLineIsRefusedWithAMessage) {
     EXPECT_FALSE(readPls(dir_.Path("absent.pls"), playlist_, view_, prompter_));
 }
 
-
 TEST_F(M3uPlsTest, ExportsFollowTheViewWithCrLfLinesOnly) {
     const std::string a = MakeSong("a.mp3", 2, "Alpha", "First");
     const std::string b = MakeSong("b.mp3", 1, "", "");
@@ -119,15 +117,16 @@ TEST_F(M3uPlsTest, ExportsFollowTheViewWithCrLfLinesOnly) {
     const std::string lc = std::to_string(view_.entryAt(2)->GetMpegInfo().seconds);
 
     EXPECT_EQ(formatM3u(view_, false), "#EXTM3U\r\n#EXTINF," + la + ",Alpha - First\r\n" + a +
-                                           "\r\n#EXTINF," + lb + ", - \r\n" + b + "\r\n#EXTINF," +
-                                           lc + ",Gam  ma - Third\r\n" + c + "\r\n");
+                                           "\r\n#EXTINF," + lb + ", - \r\n" + b + "\r\n#EXTINF," + lc +
+                                           ",Gam  ma - Third\r\n" + c + "\r\n");
 
     view_.setSelected(0, true);
     view_.setSelected(2, true);
-    EXPECT_EQ(formatPls(view_, true), "[playlist]\r\nFile1=" + a + "\r\nTitle1=Alpha - First\r\n"
-                                      "Length1=" + la + "\r\nFile3=" + c +
-                                      "\r\nTitle3=Gam  ma - Third\r\nLength3=" + lc +
-                                      "\r\nNumberOfEntries=3\r\nVersion=2");
+    EXPECT_EQ(formatPls(view_, true), "[playlist]\r\nFile1=" + a +
+                                          "\r\nTitle1=Alpha - First\r\n"
+                                          "Length1=" +
+                                          la + "\r\nFile3=" + c + "\r\nTitle3=Gam  ma - Third\r\nLength3=" +
+                                          lc + "\r\nNumberOfEntries=3\r\nVersion=2");
 #ifndef _WIN32  // Windows names hold no line break
     // A name with a line break would split into two entries: left out, and listed.
     const std::string evil = MakeSong("evil\n" + std::string("injected") + ".mp3", 1, "E", "Evil");
@@ -154,8 +153,7 @@ TEST_F(M3uPlsTest, PathsLongerThanTheSystemAllowsAreLeftOutQuickly) {
 }
 
 TEST_F(M3uPlsTest, OurExportsImportBackToTheSameList) {
-    std::vector<std::string> songs = {MakeSong("one.mp3", 1, "A", "One"),
-                                      MakeSong("two.mp2", 1, "B", "Two"),
+    std::vector<std::string> songs = {MakeSong("one.mp3", 1, "A", "One"), MakeSong("two.mp2", 1, "B", "Two"),
                                       MakeSong("three.mp3", 1, "", "", false)};
     for (const std::string& p : songs) {
         playlist_.registerVolume(p);

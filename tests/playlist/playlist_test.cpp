@@ -30,7 +30,6 @@ protected:
     ScopedVolumes scoped_;
 };
 
-
 TEST_F(PlaylistVolumeTest, RecordIsZeroFilledBeyondItsTexts) {
     Playlist list;
     ASSERT_EQ(list.registerVolume("D:\\x.mp3"), 0);

@@ -25,8 +25,8 @@ std::string TagLines(int none, int v1, int v2, int both) {
 
 std::string ModeLines(int stereo, int joint, int dual, int single) {
     return "\t" + std::to_string(stereo) + ":\tStereo\r\n\t" + std::to_string(joint) +
-           ":\tJoint-Stereo\r\n\t" + std::to_string(dual) + ":\tDual-Channel\r\n\t" +
-           std::to_string(single) + ":\tSingle-Channel\r\n";
+           ":\tJoint-Stereo\r\n\t" + std::to_string(dual) + ":\tDual-Channel\r\n\t" + std::to_string(single) +
+           ":\tSingle-Channel\r\n";
 }
 
 class StatisticsTest : public ::testing::Test {
@@ -56,17 +56,16 @@ TEST_F(StatisticsTest, WholePlaylistReportIsExact) {
     AddSong(list_, "/m/c.mp3", 10, 0, 3);  // no tag: genre 0, no artist
 
     // 1 + 2 + 0 whole kilobytes: 3 / 1024 prints as 0.00.
-    const std::string expected = "GENERAL\r\n\tTotal files: 3\r\n\tTotal size: 0.00 MB\r\n"
-                                 "\tAvg file size: 0.00 MB\r\n\tTotal length: 01:15\r\n" +
-                                 kSep + "ID3TAG\r\n" + TagLines(1, 0, 2, 0) + kSep + "GENRE\r\n" +
-                                 "\t2:\tRock\r\n\t1:\t???\r\n" + kSep + "MODE\r\n" +
-                                 ModeLines(1, 1, 0, 1) + kSep + "ARTIST\r\n\tBeta\r\n\talpha\r\n";
+    const std::string expected =
+        "GENERAL\r\n\tTotal files: 3\r\n\tTotal size: 0.00 MB\r\n"
+        "\tAvg file size: 0.00 MB\r\n\tTotal length: 01:15\r\n" +
+        kSep + "ID3TAG\r\n" + TagLines(1, 0, 2, 0) + kSep + "GENRE\r\n" + "\t2:\tRock\r\n\t1:\t???\r\n" +
+        kSep + "MODE\r\n" + ModeLines(1, 1, 0, 1) + kSep + "ARTIST\r\n\tBeta\r\n\talpha\r\n";
     EXPECT_EQ(Whole(), expected);
 }
 
 TEST_F(StatisticsTest, GenreLinesFollowTheExchangeSort) {
-    const char* genres[] = {"Blues", "Country", "Country", "Disco", "Funk", "Funk",
-                            "Rock", "Rock", "Rock"};
+    const char* genres[] = {"Blues", "Country", "Country", "Disco", "Funk", "Funk", "Rock", "Rock", "Rock"};
     int n = 0;
     for (const char* genre : genres) {
         SongRecord& song = AddSong(list_, "/m/" + std::to_string(n++) + ".mp3");
@@ -74,8 +73,10 @@ TEST_F(StatisticsTest, GenreLinesFollowTheExchangeSort) {
     }
     const std::string report = Whole();
     // Not a stable sort: Funk overtakes Country on the way.
-    const std::string lines = "GENRE\r\n\t3:\tRock\r\n\t2:\tFunk\r\n\t2:\tCountry\r\n"
-                              "\t1:\tBlues\r\n\t1:\tDisco\r\n" + kSep;
+    const std::string lines =
+        "GENRE\r\n\t3:\tRock\r\n\t2:\tFunk\r\n\t2:\tCountry\r\n"
+        "\t1:\tBlues\r\n\t1:\tDisco\r\n" +
+        kSep;
     EXPECT_NE(report.find(lines), std::string::npos) << report;
 }
 
@@ -92,33 +93,35 @@ TEST_F(StatisticsTest, SelectionCountsOnlySelectedRowsShownAndHasNoGenreBreakdow
     view_.setViewSource(3);
     recountGenres(list_, 3, genres_);
     const std::string report = playlistReport(list_, view_, false, genres_);
-    const std::string expected = "GENERAL\r\n\tTotal files: 1\r\n\tTotal size: 0.01 MB\r\n"
-                                 "\tAvg file size: 0.01 MB\r\n\tTotal length: 05:00\r\n" +
-                                 kSep + "ID3TAG\r\n" + TagLines(0, 1, 0, 0) + kSep + "MODE\r\n" +
-                                 ModeLines(1, 0, 0, 0) + kSep + "ARTIST\r\n\tThree\r\n";
+    const std::string expected =
+        "GENERAL\r\n\tTotal files: 1\r\n\tTotal size: 0.01 MB\r\n"
+        "\tAvg file size: 0.01 MB\r\n\tTotal length: 05:00\r\n" +
+        kSep + "ID3TAG\r\n" + TagLines(0, 1, 0, 0) + kSep + "MODE\r\n" + ModeLines(1, 0, 0, 0) + kSep +
+        "ARTIST\r\n\tThree\r\n";
     EXPECT_EQ(report, expected);
 }
 
 TEST_F(StatisticsTest, NothingToCountGivesZerosWithoutDividing) {
-    const std::string expected = "GENERAL\r\n\tTotal files: 0\r\n\tTotal size: 0.00 MB\r\n"
-                                 "\tAvg file size: 0.00 MB\r\n\tTotal length: 00:00\r\n" +
-                                 kSep + "ID3TAG\r\n" + TagLines(0, 0, 0, 0) + kSep + "GENRE\r\n" +
-                                 kSep + "MODE\r\n" + ModeLines(0, 0, 0, 0) + kSep + "ARTIST\r\n";
+    const std::string expected =
+        "GENERAL\r\n\tTotal files: 0\r\n\tTotal size: 0.00 MB\r\n"
+        "\tAvg file size: 0.00 MB\r\n\tTotal length: 00:00\r\n" +
+        kSep + "ID3TAG\r\n" + TagLines(0, 0, 0, 0) + kSep + "GENRE\r\n" + kSep + "MODE\r\n" +
+        ModeLines(0, 0, 0, 0) + kSep + "ARTIST\r\n";
     EXPECT_EQ(Whole(), expected);
     AddSong(list_, "/m/a.mp3", -50, 2048, 7);  // negative length, mode 7: out of the counts
     const std::string report = Whole();
     EXPECT_NE(report.find("Total length: 00:00\r\n"), std::string::npos) << report;
     EXPECT_NE(report.find("MODE\r\n" + ModeLines(0, 0, 0, 0)), std::string::npos) << report;
     view_.rebuildFromPlaylist();  // nothing selected
-    EXPECT_NE(playlistReport(list_, view_, false, genres_).find("Total files: 0\r\n"),
-              std::string::npos);
+    EXPECT_NE(playlistReport(list_, view_, false, genres_).find("Total files: 0\r\n"), std::string::npos);
 }
 
 TEST(GenreTableTest, HashedLookupAgreesWithTheGenreList) {
     for (int i = 0; i < kGenreCount; ++i) {
         std::string name = GenreName(i);
         EXPECT_EQ(genreIndexOfText(name), GenreIndex(name.c_str())) << name;
-        for (char& c : name) c = static_cast<char>(c ^ ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ? 32 : 0));
+        for (char& c : name)
+            c = static_cast<char>(c ^ ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ? 32 : 0));
         EXPECT_EQ(genreIndexOfText(name), GenreIndex(name.c_str())) << name;
     }
     std::mt19937 random(7);
@@ -132,7 +135,6 @@ TEST(GenreTableTest, HashedLookupAgreesWithTheGenreList) {
     EXPECT_EQ(genreIndexOfText(std::string("Rock\0Pop", 8)), 18);
     EXPECT_EQ(genreIndexOfText(""), 0);
 }
-
 
 TEST(FormatRealTextTest, FormatsOneRealAndCopiesEverythingElse) {
     EXPECT_EQ(formatRealText("%6.1f%%", 2.75), "   2.8%");

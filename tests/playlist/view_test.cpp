@@ -37,7 +37,6 @@ protected:
     PlaylistView view_;
 };
 
-
 TEST_F(ViewTest, EachSourceFillsEmptyFieldsFromTheOtherTag) {
     SongRecord& song = AddSong(list_, "/m/x.mp3");
     SetV2(song, kTIT2, "V2 Title");
@@ -108,7 +107,6 @@ TEST_F(ViewTest, DamagedColumnOrderStillPlacesEveryIdOnce) {
     }
     EXPECT_EQ(view_.sortColumnId(), 0);
 }
-
 
 TEST_F(ViewTest, RandomRowsSortLikeCompareEntriesInEveryColumn) {
     // Texts over a few letters, accents and cases, often sharing long heads,
@@ -187,7 +185,9 @@ TEST_F(ViewTest, AccentedCapitalsSortWithTheirLetters) {
     SongRecord& f = AddSong(list_, "1.mp3");
     SongRecord& e = AddSong(list_, "2.mp3");
     SetV2(f, kTIT2, "Fa");
-    SetV2(e, kTIT2, "\xC9" "b");
+    SetV2(e, kTIT2,
+          "\xC9"
+          "b");
     view_.setViewSource(1);
     view_.rebuildFromPlaylist();
     view_.sortById(kColumnTitle, false);
@@ -238,11 +238,15 @@ TEST_F(ViewTest, TotalsAndSelectedLengthFollowTheRows) {
 TEST_F(ViewTest, StatusTextsFromALanguageFileCannotMisreadArguments) {
     AddSong(list_, "a.mp3");
     view_.rebuildFromPlaylist();
-    const char texts[] = "#115 \"Fichiers : %s %d %i\"#121 \"Dur\xE9" "e : %s %s %n\"";
+    const char texts[] =
+        "#115 \"Fichiers : %s %d %i\"#121 \"Dur\xE9"
+        "e : %s %s %n\"";
     LangTable::useLanguageImage(texts, sizeof texts - 1);
     EXPECT_EQ(view_.statusText(kStatusFiles), "Fichiers : %s 1 %i");
     // The long time text's own format (123) is missing from this file.
-    EXPECT_EQ(view_.statusText(kStatusTotal), "Dur\xE9" "e :  %s %n");
+    EXPECT_EQ(view_.statusText(kStatusTotal),
+              "Dur\xE9"
+              "e :  %s %n");
     LangTable::useBuiltinEnglish();
 }
 

@@ -130,8 +130,7 @@ TEST_F(HostBridgeTest, ARefusedFileFailsAndDoesNotStopTheOthers) {
     EXPECT_TRUE(bridge_.Enqueue("C:\\a.mp3"));
     channel_.sent.clear();
     bridge_.EnqueueFiles({"C:\\a.mp3", "C:\\b.mp3", "C:\\c.mp3"});
-    EXPECT_EQ(channel_.sent,
-              (std::vector<Sent>{Hand("C:\\a.mp3"), Hand("C:\\b.mp3"), Hand("C:\\c.mp3")}));
+    EXPECT_EQ(channel_.sent, (std::vector<Sent>{Hand("C:\\a.mp3"), Hand("C:\\b.mp3"), Hand("C:\\c.mp3")}));
 }
 
 TEST_F(HostBridgeTest, PreviousRestartsTheSongOnlyAfterTwoSeconds) {
@@ -166,8 +165,8 @@ TEST_F(HostBridgeTest, PositionPanelFromTheHostsAnswers) {
     EXPECT_EQ(panel.totalText, "01:02:05");
     EXPECT_EQ(panel.fileName, "C:\\music\\third.mp3");
     EXPECT_EQ(panel.volumeLabel, "Volume 50%");
-    EXPECT_EQ(channel_.sent, (std::vector<Sent>{Req(0, 105), Req(1, 105), Req(0, 125), Req(2, 211),
-                                                Req(-666, 122)}));
+    EXPECT_EQ(channel_.sent,
+              (std::vector<Sent>{Req(0, 105), Req(1, 105), Req(0, 125), Req(2, 211), Req(-666, 122)}));
 }
 
 TEST_F(HostBridgeTest, TranslatedVolumeLabelIsFilledSafely) {
@@ -184,8 +183,9 @@ TEST_F(HostBridgeTest, TranslatedVolumeLabelIsFilledSafely) {
 TEST_F(HostBridgeTest, ReloadAsksTheHostToWriteThenReadsItsList) {
     test::TempDir dir;
     channel_.playlistPath = dir.Path("winamp.m3u");
-    ASSERT_TRUE(test::WriteBytes(channel_.playlistPath, "#EXTM3U\r\n#EXTINF:1,A\r\none.mp3\r\n"
-                                                        "two.mp3\r\n"));
+    ASSERT_TRUE(test::WriteBytes(channel_.playlistPath,
+                                 "#EXTM3U\r\n#EXTINF:1,A\r\none.mp3\r\n"
+                                 "two.mp3\r\n"));
     Playlist playlist;
     PlaylistView view(playlist);
     ASSERT_TRUE(bridge_.ReloadFromHost(playlist, view));

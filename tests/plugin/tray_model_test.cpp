@@ -29,7 +29,9 @@ public:
     std::vector<int> commands;
 };
 
-std::vector<int> Times(int count, int command) { return std::vector<int>(static_cast<size_t>(count), command); }
+std::vector<int> Times(int count, int command) {
+    return std::vector<int>(static_cast<size_t>(count), command);
+}
 
 TEST(TrayIcons, StepsRemoveFromTheTopThenAddFromTheBottom) {
     struct Case {
@@ -47,7 +49,8 @@ TEST(TrayIcons, StepsRemoveFromTheTopThenAddFromTheBottom) {
     };
     for (const Case& c : cases) {
         std::vector<std::pair<bool, int>> steps;
-        for (const TrayChange& step : TrayUpdateSteps(c.shown, c.wanted)) steps.emplace_back(step.add, step.index);
+        for (const TrayChange& step : TrayUpdateSteps(c.shown, c.wanted))
+            steps.emplace_back(step.add, step.index);
         EXPECT_EQ(steps, c.steps) << std::hex << c.shown << " -> " << c.wanted;
     }
 }

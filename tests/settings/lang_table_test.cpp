@@ -59,8 +59,8 @@ TEST_F(LangTableTest, MalformedRecordsAreIgnored) {
     Use("#abc \"lost\" #+3 \"three\" #- 4 \"lost too\" #5 junk # \"five\" #6");
     EXPECT_EQ(Text(3), "three");
     EXPECT_EQ(Text(4), "");
-    EXPECT_EQ(Text(5), "five");  // anything up to the quote is skipped, '#' included
-    EXPECT_EQ(Text(6), "");      // ends before its opening quote
+    EXPECT_EQ(Text(5), "five");                   // anything up to the quote is skipped, '#' included
+    EXPECT_EQ(Text(6), "");                       // ends before its opening quote
     Use("#8 \"open ended\r\n#9 \"not a record");  // unterminated: runs to the end
     EXPECT_EQ(Text(8), "open ended\r\n#9 ");
     EXPECT_EQ(Text(9), "");
@@ -191,7 +191,9 @@ protected:
 };
 
 TEST_F(FrenchFile, HasEveryTextWithTheConversionsAndShortcutsOfTheEnglish) {
-    EXPECT_EQ(Text(0), "Fran\xE7" "ais");  // Windows-1252
+    EXPECT_EQ(Text(0),
+              "Fran\xE7"
+              "ais");  // Windows-1252
     for (int id = 0; id < kBuiltinStringCount; ++id) {
         const std::string english = LangTable::builtinString(id);
         const std::string french = LangTable::getString(id);

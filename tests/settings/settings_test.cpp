@@ -15,8 +15,8 @@ namespace td {
 namespace {
 
 using test::FaultyFileSystem;
-using test::RecordingPrompter;
 using test::ReadBytes;
+using test::RecordingPrompter;
 using test::ScopedFs;
 using test::TempDir;
 using test::WriteBytes;
@@ -143,11 +143,11 @@ struct Range {
 
 std::vector<Range> GroupFields(unsigned category) {
     switch (category) {
-        case kResetHtml: return {{328, 676}};
-        case kResetColumns: return {{320, 4}, {324, 4}, {16, 8}, {32, 4}, {80, 240}};
-        case kResetTools: return {{40, 16}, {64, 16}, {1328, 408}};
-        case kResetOptions: return {{0, 32}, {36, 4}, {60, 4}, {1004, 44}, {1048, 280}};
-        case kResetTheme: return {{1736, 3792}};
+    case kResetHtml: return {{328, 676}};
+    case kResetColumns: return {{320, 4}, {324, 4}, {16, 8}, {32, 4}, {80, 240}};
+    case kResetTools: return {{40, 16}, {64, 16}, {1328, 408}};
+    case kResetOptions: return {{0, 32}, {36, 4}, {60, 4}, {1004, 44}, {1048, 280}};
+    case kResetTheme: return {{1736, 3792}};
     }
     return {};
 }
@@ -177,10 +177,18 @@ void Put32(std::string& bytes, size_t offset, uint32_t value) {
 
 TEST(SettingsHostileFile, IndexesAndChoicesOutOfRangeTakeTheirDefaults) {
     // offset, value in the file, value kept. The last two were in range.
-    const uint32_t cases[][3] = {
-        {28, 3, 0},          {32, 4, 0}, {56, 5000, 20},      {320, 20, 0},
-        {1052, 61, 5},       {1736, 35, 0},       {5524, 0x80000000, 0}, {0, 9, 1},
-        {24, 0xFFFFFFFF, 0x7F}, {1320, 0x80, 127}, {64, 4, 4},         {40, 0x21, 0x21}};
+    const uint32_t cases[][3] = {{28, 3, 0},
+                                 {32, 4, 0},
+                                 {56, 5000, 20},
+                                 {320, 20, 0},
+                                 {1052, 61, 5},
+                                 {1736, 35, 0},
+                                 {5524, 0x80000000, 0},
+                                 {0, 9, 1},
+                                 {24, 0xFFFFFFFF, 0x7F},
+                                 {1320, 0x80, 127},
+                                 {64, 4, 4},
+                                 {40, 0x21, 0x21}};
     std::string bytes = Scrambled().toBytes();
     for (const auto& c : cases) Put32(bytes, c[0], c[1]);
     Settings s;
@@ -201,7 +209,7 @@ TEST(SettingsHostileFile, ColumnArraysBecomeUsable) {
     }
     Settings s;
     ASSERT_TRUE(s.fromBytes(bytes.data(), bytes.size()));
-    const std::vector<int32_t> expectedOrder = {5, 19, 3, 0, 7, 1, 2, 4, 6, 8,
+    const std::vector<int32_t> expectedOrder = {5, 19, 3,  0,  7,  1,  2,  4,  6,  8,
                                                 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
     std::vector<int32_t> got(s.columnOrder, s.columnOrder + kColumnCount);
     EXPECT_EQ(got, expectedOrder);
@@ -213,13 +221,13 @@ TEST(SettingsHostileFile, ColumnArraysBecomeUsable) {
 
 TEST(SettingsHostileFile, StringsColoursAndPlacementAreMadeSafe) {
     std::string bytes = Settings().toBytes();
-    bytes.replace(1060, 260, std::string(260, 'L'));   // languageName without NUL
-    bytes.replace(1328, 408, std::string(408, 'F'));   // formatHistory without NULs
-    bytes.replace(1740, 80, std::string(80, 'T'));     // theme 0 name without NUL
-    Put32(bytes, 1740 + 80, 0xFF123456);               // theme 0 text colour with flags
-    Put32(bytes, 332 + 8, 9);                          // template 0 text page font name
-    Put32(bytes, 332 + 16, 0xFFFFFFFF);                // template 0 text page font size
-    Put32(bytes, 1004 + 4 * 9, 5);                     // placement right < left
+    bytes.replace(1060, 260, std::string(260, 'L'));  // languageName without NUL
+    bytes.replace(1328, 408, std::string(408, 'F'));  // formatHistory without NULs
+    bytes.replace(1740, 80, std::string(80, 'T'));    // theme 0 name without NUL
+    Put32(bytes, 1740 + 80, 0xFF123456);              // theme 0 text colour with flags
+    Put32(bytes, 332 + 8, 9);                         // template 0 text page font name
+    Put32(bytes, 332 + 16, 0xFFFFFFFF);               // template 0 text page font size
+    Put32(bytes, 1004 + 4 * 9, 5);                    // placement right < left
     Settings s;
     ASSERT_TRUE(s.fromBytes(bytes.data(), bytes.size()));
     EXPECT_EQ(s.language(), std::string(259, 'L'));
@@ -260,8 +268,8 @@ TEST(SettingsColumns, SelectionPutsShownColumnsFirstAndMustNotBeEmpty) {
     RecordingPrompter prompter;
     ASSERT_TRUE(s.applyColumnSelection({18, 2, 2, 44, 7}, prompter));
     EXPECT_TRUE(prompter.shown.empty());
-    const std::vector<int32_t> expected = {18, 2, 7, 0, 1, 3, 4, 5, 6, 8,
-                                           9, 10, 11, 12, 13, 14, 15, 16, 17, 19};
+    const std::vector<int32_t> expected = {18, 2,  7,  0,  1,  3,  4,  5,  6,  8,
+                                           9,  10, 11, 12, 13, 14, 15, 16, 17, 19};
     EXPECT_EQ(std::vector<int32_t>(s.columnOrder, s.columnOrder + kColumnCount), expected);
     for (int id = 0; id < kColumnCount; ++id) {
         EXPECT_EQ(s.isColumnVisible(id), id == 18 || id == 2 || id == 7) << id;

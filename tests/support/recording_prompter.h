@@ -20,8 +20,8 @@ public:
     };
 
     // Unscripted, a message is answered OK when it offers OK and Yes otherwise.
-    PromptAnswer Message(const std::string& text, const std::string& caption,
-                         PromptButtons buttons, PromptIcon icon) override {
+    PromptAnswer Message(const std::string& text, const std::string& caption, PromptButtons buttons,
+                         PromptIcon icon) override {
         shown.push_back({text, caption, buttons, icon});
         if (!answers.empty()) {
             const PromptAnswer a = answers.front();

@@ -85,8 +85,7 @@ TempDir::TempDir() {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 1000; ++attempt) {
         const std::string candidate = base + std::to_string(GetCurrentProcessId()) + "-" +
-                                      std::to_string(GetTickCount()) + "-" +
-                                      std::to_string(counter++);
+                                      std::to_string(GetTickCount()) + "-" + std::to_string(counter++);
         if (CreateDirectoryA(candidate.c_str(), nullptr)) {
             path_ = candidate;
             return;
@@ -215,8 +214,7 @@ using Op = FaultyFileSystem::Op;
 
 class FaultyFile final : public File {
 public:
-    FaultyFile(FaultyFileSystem& fs, std::unique_ptr<File> inner)
-        : fs_(fs), inner_(std::move(inner)) {}
+    FaultyFile(FaultyFileSystem& fs, std::unique_ptr<File> inner) : fs_(fs), inner_(std::move(inner)) {}
 
     size_t Read(void* buffer, size_t size) override {
         if (fs_.Hit(Op::Read)) return 0;
@@ -360,8 +358,7 @@ bool FaultyFileSystem::Replace(const std::string& source, const std::string& tar
     return inner_.Replace(source, target);
 }
 
-std::unique_ptr<File> FaultyFileSystem::CreateTemporary(const std::string& beside,
-                                                        std::string& tempPath) {
+std::unique_ptr<File> FaultyFileSystem::CreateTemporary(const std::string& beside, std::string& tempPath) {
     if (Hit(Op::Open)) return nullptr;
     std::unique_ptr<File> file = inner_.CreateTemporary(beside, tempPath);
     if (!file) return nullptr;

@@ -112,8 +112,7 @@ public:
     bool Replace(const std::string& source, const std::string& target) override;
     // A temporary file counts as an Open, its commit as a Replace.
     std::unique_ptr<File> CreateTemporary(const std::string& beside, std::string& tempPath) override;
-    bool Commit(File& temp, const std::string& tempPath, const std::string& target,
-                File* held) override;
+    bool Commit(File& temp, const std::string& tempPath, const std::string& target, File* held) override;
     bool List(const std::string& path, std::vector<DirectoryEntry>& entries) override;
 
     // Used by the file wrappers: counts the call and tells whether it fails.

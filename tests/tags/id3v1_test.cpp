@@ -139,7 +139,9 @@ TEST_F(Id3v1FileTest, FlushCloseAndOpenFailuresAreReported) {
         faulty.FailAt(op, 1);
         Id3v1Raw raw = RawWith("New", "", 0, 0);
         EXPECT_EQ(Id3v2Error::WriteFailed, WriteId3v1File(path, raw)) << static_cast<int>(op);
-        if (op == Op::Flush) { EXPECT_EQ(MpegAudio(1000), test::ReadBytes(path)); }  // no partial tag
+        if (op == Op::Flush) {
+            EXPECT_EQ(MpegAudio(1000), test::ReadBytes(path));
+        }  // no partial tag
     }
 }
 
@@ -152,7 +154,9 @@ TEST_F(Id3v1FileTest, RemoveReportsAFailedCut) {
         faulty.Reset();
         faulty.FailAt(op, 1);
         EXPECT_EQ(Id3v2Error::WriteFailed, RemoveId3v1File(path)) << static_cast<int>(op);
-        if (op == Op::Truncate) { EXPECT_EQ(original, test::ReadBytes(path)); }
+        if (op == Op::Truncate) {
+            EXPECT_EQ(original, test::ReadBytes(path));
+        }
     }
 }
 

@@ -29,8 +29,10 @@ Bytes Encode(const Id3v2Frame& frame) {
 std::unique_ptr<Id3v2FieldFrame> Decode(int type, const Bytes& body, Id3v2Error* rc = nullptr) {
     auto frame = std::make_unique<Id3v2FieldFrame>(type);
     const Id3v2Error code = frame->SetData(body.data(), static_cast<int>(body.size()), 3);
-    if (rc != nullptr) *rc = code;
-    else EXPECT_EQ(Id3v2Error::NoError, code);
+    if (rc != nullptr)
+        *rc = code;
+    else
+        EXPECT_EQ(Id3v2Error::NoError, code);
     return frame;
 }
 

@@ -45,8 +45,8 @@ Bytes Frame24(const char* id, const Bytes& body, int status = 0, int format = 0)
     return Text(std::string(id, 4)) + Synchsafe(uint32_t(body.size())) + B({status, format}) + body;
 }
 Bytes Tag(int major, const Bytes& content, int flags = 0, size_t padding = 0) {
-    return Text("ID3") + B({major, 0, flags}) + Synchsafe(uint32_t(content.size() + padding)) +
-           content + Bytes(padding, 0);
+    return Text("ID3") + B({major, 0, flags}) + Synchsafe(uint32_t(content.size() + padding)) + content +
+           Bytes(padding, 0);
 }
 // Inserts a zero after every 0xFF (a valid, if generous, unsynchronisation).
 Bytes Unsync(const Bytes& in) {
@@ -113,9 +113,7 @@ TEST(Id3v2ReaderHeaderTest, ShortHeadAsksForMore) {
     FrameList frames;
     uint32_t tagSize = 0;
     size_t needMore = 0;
-    auto read = [&](size_t n) {
-        return ReadId3v2Frames(tag.data(), n, frames, tagSize, nullptr, needMore);
-    };
+    auto read = [&](size_t n) { return ReadId3v2Frames(tag.data(), n, frames, tagSize, nullptr, needMore); };
     EXPECT_EQ(Id3v2Error::ReadFailed, read(40));
     EXPECT_EQ(tag.size(), needMore);
     EXPECT_TRUE(frames.empty());
@@ -128,9 +126,10 @@ TEST(Id3v2ReaderHeaderTest, ShortHeadAsksForMore) {
 TEST(Id3v2ReaderV23Test, KeptFramesGoToTheListOthersAreCarried) {
     const Bytes txxx = B({0}) + Text("MusicBrainz") + B({0}) + Text("x1");
     const Bytes priv = Text("owner") + B({0, 1, 2, 3});
-    Result r = Read(Tag(3, Frame23("TIT2", kTitle) + Frame23("TXXX", txxx) +
-                               Frame23("TPE1", kArtist) + Frame23("PRIV", priv) +
-                               Frame23("TLEN", B({0}) + Text("1000")), 0, 64));
+    Result r = Read(Tag(3,
+                        Frame23("TIT2", kTitle) + Frame23("TXXX", txxx) + Frame23("TPE1", kArtist) +
+                            Frame23("PRIV", priv) + Frame23("TLEN", B({0}) + Text("1000")),
+                        0, 64));
     EXPECT_EQ((Types{kTIT2, kTPE1}), r.Types());
     EXPECT_EQ((Fields{"Artist"}), FieldsOf(r, 1));
     ASSERT_EQ((std::vector<std::string>{"TXXX", "PRIV", "TLEN"}), r.CarriedIds());
@@ -166,22 +165,32 @@ TEST(Id3v2ReaderTest, DamagedFramesArePassedOverNotTheTag) {
          Tag(4, Frame24("TENC", B({1})) + Frame24("TCOP", Bytes()) + Frame24("WXXX", B({0, 0})) +
                     Frame24("TENC", Bytes()) + Frame24("TIT2", kTitle) + Frame24("TPE1", kArtist) +
                     Frame24("TCON", kTitle) + Frame24("COMM", comment)),
-         {kTENC, kWXXX, kTIT2, kTPE1, kTCON, kCOMM}, {}},
+         {kTENC, kWXXX, kTIT2, kTPE1, kTCON, kCOMM},
+         {}},
         {"v2.3 comment without text, unknown encoding, then good frames",
-         Tag(3, Frame23("COMM", noText) + Frame23("TPE1", badEncoding) + Frame23("TIT2", kTitle), 0,
-             20),
-         {kTIT2}, {"COMM", "TPE1"}},
+         Tag(3, Frame23("COMM", noText) + Frame23("TPE1", badEncoding) + Frame23("TIT2", kTitle), 0, 20),
+         {kTIT2},
+         {"COMM", "TPE1"}},
         {"v2.3 bad frame last",
-         Tag(3, Frame23("TIT2", kTitle) + Frame23("TALB", badEncoding)), {kTIT2}, {"TALB"}},
+         Tag(3, Frame23("TIT2", kTitle) + Frame23("TALB", badEncoding)),
+         {kTIT2},
+         {"TALB"}},
         {"v2.3 empty frame before a picture",
-         Tag(3, Frame23("TPE1", Bytes()) + Frame23("APIC", B({0}) + picture)), {kAPIC}, {}},
+         Tag(3, Frame23("TPE1", Bytes()) + Frame23("APIC", B({0}) + picture)),
+         {kAPIC},
+         {}},
         {"v2.2 empty frame before a picture",
          Tag(2, Frame22("TP1", Bytes()) + Frame22("PIC", B({0}) + Text("PNG") + B({3, 0, 1}))),
-         {kAPIC}, {}},
+         {kAPIC},
+         {}},
         {"v2.4 extended header flag without an extended header",
-         Tag(4, Frame24("TIT2", kTitle) + Frame24("TPE1", kArtist), 0x40, 30), {kTIT2, kTPE1}, {}},
+         Tag(4, Frame24("TIT2", kTitle) + Frame24("TPE1", kArtist), 0x40, 30),
+         {kTIT2, kTPE1},
+         {}},
         {"v2.3 extended header flag without an extended header",
-         Tag(3, Frame23("TIT2", kTitle) + Frame23("TPE1", kArtist), 0x40), {kTIT2, kTPE1}, {}},
+         Tag(3, Frame23("TIT2", kTitle) + Frame23("TPE1", kArtist), 0x40),
+         {kTIT2, kTPE1},
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -205,8 +214,8 @@ TEST(Id3v2ReaderV23Test, CompressedFramesInflateToTheirDeclaredSize) {
 
     // 999 bytes where 1000 were declared: passed over, and carried compressed.
     const Bytes shorter = Be32(1000) + Compress(Bytes(text.begin(), text.end() - 1));
-    Result s = Read(Tag(3, Frame23("TALB", kTitle) + Frame23("TIT2", shorter, 0, 0x80) +
-                           Frame23("TPE1", kArtist)));
+    Result s =
+        Read(Tag(3, Frame23("TALB", kTitle) + Frame23("TIT2", shorter, 0, 0x80) + Frame23("TPE1", kArtist)));
     EXPECT_EQ((Types{kTALB, kTPE1}), s.Types());
     ASSERT_EQ(1u, s.carried.size());
     EXPECT_EQ(0x80, s.carried[0].format);
@@ -235,11 +244,10 @@ TEST(Id3v2ReaderV23Test, UnsynchronisationAndExtendedHeader) {
 
 TEST(Id3v2ReaderV22Test, FramesMapToTheirSuccessors) {
     const Bytes comment = B({0, 'e', 'n', 'g', 0}) + Text("Nice");
-    Result r = Read(Tag(2, Frame22("TT2", kTitle) + Frame22("COM", comment) +
-                               Frame22("TOA", kArtist) + Frame22("TXX", B({0, 'k', 0, 'v'})) +
-                               Frame22("TOR", kTitle) + Frame22("WAR", Text("http://w/")) +
-                               Frame22("XYZ", kTitle) + Frame22("CRM", kTitle) +
-                               Frame22("UFI", Text("o") + B({0, 7}))));
+    Result r = Read(Tag(2, Frame22("TT2", kTitle) + Frame22("COM", comment) + Frame22("TOA", kArtist) +
+                               Frame22("TXX", B({0, 'k', 0, 'v'})) + Frame22("TOR", kTitle) +
+                               Frame22("WAR", Text("http://w/")) + Frame22("XYZ", kTitle) +
+                               Frame22("CRM", kTitle) + Frame22("UFI", Text("o") + B({0, 7}))));
     EXPECT_EQ((Types{kTIT2, kCOMM, kTOPE, kWOAR}), r.Types());
     EXPECT_EQ((Fields{"", "Nice"}), FieldsOf(r, 1));
     EXPECT_EQ("http://w/", MainText(r.frames[3].get()));
@@ -271,8 +279,8 @@ TEST(Id3v2ReaderV24Test, CompressionExtendedHeaderAndFooter) {
     EXPECT_EQ(std::string(500, 'z'), MainText(r.frames[0].get()));
 
     // Inflating to another size than the data length indicator says.
-    Result t = Read(Tag(4, Frame24("TALB", kTitle) +
-                               Frame24("TIT2", Synchsafe(400) + Compress(text), 0, 0x09)));
+    Result t =
+        Read(Tag(4, Frame24("TALB", kTitle) + Frame24("TIT2", Synchsafe(400) + Compress(text), 0, 0x09)));
     EXPECT_EQ((Types{kTALB}), t.Types());
     ASSERT_EQ(1u, t.carried.size());
     EXPECT_EQ(0x80, t.carried[0].format);

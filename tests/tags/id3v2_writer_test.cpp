@@ -74,8 +74,9 @@ FrameList FramesTotalling(size_t total) {
 }
 
 std::string ExpectedFrames(size_t total) {
-    return FrameBytes("TIT2", '\0' + std::string(total - 26, 'x')) +
-           FrameBytes("TSIZ", std::string("\0" "1234", 5));
+    return FrameBytes("TIT2", '\0' + std::string(total - 26, 'x')) + FrameBytes("TSIZ", std::string("\0"
+                                                                                                    "1234",
+                                                                                                    5));
 }
 
 class Id3v2WriterTest : public ::testing::Test {
@@ -87,7 +88,7 @@ protected:
     }
     bool TemporaryLeft() const { return test::HasTemporaryFiles(dir_.path()); }
     static Id3v2Error WriteUnder(FaultyFileSystem& fs, const std::string& path, FrameList& frames,
-                          uint32_t audioSize = 0) {
+                                 uint32_t audioSize = 0) {
         ScopedFs use(fs);
         return WriteId3v2(path, frames, true, audioSize);
     }
@@ -107,8 +108,8 @@ TEST_F(Id3v2WriterTest, TagIsWrittenInPlaceOrThroughTheTemporaryFile) {
     // Frames that fit go over the old region with zero padding; larger ones, or a
     // file without a tag, get 128 bytes of padding through the temporary file.
     // Old header flags (unsynchronisation, extended header, footer) are dropped.
-    const std::string v24Footer = OldTag(300, 4, 0x10) + "3DI" + std::string(1, 4) + '\0' +
-                                  char(0x10) + Synchsafe(300);
+    const std::string v24Footer =
+        OldTag(300, 4, 0x10) + "3DI" + std::string(1, 4) + '\0' + char(0x10) + Synchsafe(300);
     struct Case {
         const char* name;
         std::string oldTag, audio;
@@ -129,14 +130,15 @@ TEST_F(Id3v2WriterTest, TagIsWrittenInPlaceOrThroughTheTemporaryFile) {
         const std::string path = Make(c.oldTag + c.audio);
         FrameList frames = FramesTotalling(c.total);
         FaultyFileSystem fs;
-        ASSERT_EQ(Id3v2Error::NoError, WriteUnder(fs, path, frames, 4321));  // the list's own size frame stays
+        ASSERT_EQ(Id3v2Error::NoError,
+                  WriteUnder(fs, path, frames, 4321));  // the list's own size frame stays
         EXPECT_EQ(c.replaces, fs.Count(Op::Replace));
         EXPECT_EQ(0, fs.Count(Op::Remove));
         const std::string after = ReadBytes(path);
         ASSERT_EQ(10 + c.size + c.audio.size(), after.size());
-        EXPECT_EQ(TagHeader(3, 0, uint32_t(c.size)) + ExpectedFrames(c.total) +
-                      std::string(c.size - c.total, '\0'),
-                  after.substr(0, 10 + c.size));
+        EXPECT_EQ(
+            TagHeader(3, 0, uint32_t(c.size)) + ExpectedFrames(c.total) + std::string(c.size - c.total, '\0'),
+            after.substr(0, 10 + c.size));
         EXPECT_EQ(Hash(c.audio), Hash(after.substr(10 + c.size)));
         EXPECT_EQ(2u, frames.size());  // a TSIZ frame was there already
         EXPECT_FALSE(TemporaryLeft());
@@ -169,8 +171,9 @@ TEST_F(Id3v2WriterTest, MissingSizeFrameIsAppendedAndKept) {
     ASSERT_EQ(2u, frames.size());
     EXPECT_EQ(kTSIZ, frames[1]->Type());
     EXPECT_EQ("123456", MainText(frames[1].get()));
-    EXPECT_EQ(FrameBytes("TIT2", std::string("\0T", 2)) +
-                  FrameBytes("TSIZ", std::string("\0" "123456", 7)),
+    EXPECT_EQ(FrameBytes("TIT2", std::string("\0T", 2)) + FrameBytes("TSIZ", std::string("\0"
+                                                                                         "123456",
+                                                                                         7)),
               ReadBytes(path).substr(10, 12 + 17));
 }
 
@@ -185,10 +188,12 @@ TEST_F(Id3v2WriterTest, CarriedFramesFollowTheListByteForByte) {
                                 Carried("PRIV", {7, 'o', 'w', 'n', 0, 1, 2, 3, 0xFF}, 0x40, 0x20)};
     ASSERT_EQ(Id3v2Error::NoError, WriteId3v2(path, frames, true, 5, &carried));
 
-    const std::string expected =
-        FrameBytes("TIT2", std::string("\0A", 2)) + FrameBytes("TSIZ", std::string("\0" "5", 2)) +
-        FrameBytes("TXXX", std::string("\0k\0v", 4)) +
-        FrameBytes("PRIV", std::string("\x07own\0\x01\x02\x03\xFF", 9), 0x40, 0x20);
+    const std::string expected = FrameBytes("TIT2", std::string("\0A", 2)) +
+                                 FrameBytes("TSIZ", std::string("\0"
+                                                                "5",
+                                                                2)) +
+                                 FrameBytes("TXXX", std::string("\0k\0v", 4)) +
+                                 FrameBytes("PRIV", std::string("\x07own\0\x01\x02\x03\xFF", 9), 0x40, 0x20);
     const std::string after = ReadBytes(path);
     // 12 + 12 + 14 + 19 = 57 bytes: in place in the old 60.
     EXPECT_EQ(TagHeader(3, 0, 60) + expected + std::string(3, '\0'), after.substr(0, 70));
@@ -268,8 +273,8 @@ protected:
         EXPECT_EQ(scenario.writes, counter.Count(Op::Write)) << scenario.name;
 
         int runs = 0;
-        for (Op op : {Op::Open, Op::GetSize, Op::Seek, Op::Read, Op::Write, Op::Flush, Op::Close,
-                      Op::Replace}) {
+        for (Op op :
+             {Op::Open, Op::GetSize, Op::Seek, Op::Read, Op::Write, Op::Flush, Op::Close, Op::Replace}) {
             const int calls = counter.Count(op);
             for (int nth = 1; nth <= calls; ++nth) {
                 ASSERT_TRUE(WriteBytes(path, scenario.before));
@@ -280,13 +285,12 @@ protected:
                     ScopedFs use(fs);
                     rc = scenario.run(path);
                 }
-                SCOPED_TRACE(std::string(scenario.name) + ": call " + std::to_string(nth) +
-                             " of op " + std::to_string(static_cast<int>(op)));
+                SCOPED_TRACE(std::string(scenario.name) + ": call " + std::to_string(nth) + " of op " +
+                             std::to_string(static_cast<int>(op)));
                 EXPECT_EQ(1, fs.Failures());
                 // The song itself, only read from, is closed after the commit:
                 // it keeps other writers out until the new file has its name.
-                const bool afterCommit =
-                    op == Op::Close && nth == calls && counter.Count(Op::Replace) > 0;
+                const bool afterCommit = op == Op::Close && nth == calls && counter.Count(Op::Replace) > 0;
                 EXPECT_EQ(afterCommit, rc == Id3v2Error::NoError);
                 EXPECT_EQ(afterCommit, ReadBytes(path) != scenario.before);
                 EXPECT_FALSE(TemporaryLeft());

@@ -25,7 +25,8 @@ using test::WriteBytes;
 
 std::string Be(uint32_t n, int bytes) {
     std::string out(static_cast<size_t>(bytes), '\0');
-    for (int i = 0; i < bytes; ++i) out[static_cast<size_t>(i)] = static_cast<char>(n >> (8 * (bytes - 1 - i)));
+    for (int i = 0; i < bytes; ++i)
+        out[static_cast<size_t>(i)] = static_cast<char>(n >> (8 * (bytes - 1 - i)));
     return out;
 }
 
@@ -33,15 +34,14 @@ std::string Be(uint32_t n, int bytes) {
 std::string Frame(int major, const std::string& id, const std::string& body, uint8_t status = 0,
                   uint8_t format = 0) {
     if (major == 2) return id + Be(static_cast<uint32_t>(body.size()), 3) + body;
-    const std::string size =
-        major == 4 ? Synchsafe(static_cast<uint32_t>(body.size())) : Be(static_cast<uint32_t>(body.size()), 4);
+    const std::string size = major == 4 ? Synchsafe(static_cast<uint32_t>(body.size()))
+                                        : Be(static_cast<uint32_t>(body.size()), 4);
     return id + size + static_cast<char>(status) + static_cast<char>(format) + body;
 }
 
 std::string Tag(int major, const std::string& frames, size_t padding, uint8_t flags = 0) {
     return std::string("ID3") + static_cast<char>(major) + '\0' + static_cast<char>(flags) +
-           Synchsafe(static_cast<uint32_t>(frames.size() + padding)) + frames +
-           std::string(padding, '\0');
+           Synchsafe(static_cast<uint32_t>(frames.size() + padding)) + frames + std::string(padding, '\0');
 }
 
 // `size` bytes that repeat nowhere in a short stretch, 0xFF bytes included.
@@ -69,7 +69,7 @@ std::vector<std::pair<std::string, std::string>> ReadInMemory(const std::string&
     uint32_t tagSize = 0;
     size_t needMore = 0;
     const Id3v2Error rc = ReadId3v2Frames(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
-                                   frames, tagSize, &carried, needMore);
+                                          frames, tagSize, &carried, needMore);
     EXPECT_EQ(rc, Id3v2Error::NoError);
     std::vector<std::pair<std::string, std::string>> out;
     for (const auto& frame : frames) {
@@ -87,8 +87,7 @@ std::vector<std::pair<std::string, std::string>> ReadInMemory(const std::string&
 // The same from an open file with bodies over `largeBody` left there, each
 // such body completed from `bytes`.
 std::vector<std::pair<std::string, std::string>> ReadLeavingInFile(const std::string& bytes,
-                                                                   uint32_t largeBody,
-                                                                   size_t& leftInFile) {
+                                                                   uint32_t largeBody, size_t& leftInFile) {
     MemoryFile file(bytes);
     FrameList frames;
     CarriedFrameList carried;
@@ -114,8 +113,7 @@ std::vector<std::pair<std::string, std::string>> ReadLeavingInFile(const std::st
     return out;
 }
 
-std::string FindBody(const std::vector<std::pair<std::string, std::string>>& frames,
-                     const std::string& id) {
+std::string FindBody(const std::vector<std::pair<std::string, std::string>>& frames, const std::string& id) {
     for (const auto& frame : frames) {
         if (frame.first == id) return frame.second;
     }
@@ -134,13 +132,19 @@ struct PictureCase {
 std::vector<PictureCase> PictureCases(const std::string& picture) {
     const std::string apic = std::string("\0image/jpeg\0\x03", 13) + std::string("Cover\0", 6) + picture;
     const std::string utf8 = std::string("\x03image/png\0\x03", 12) + "B\xC3\xBCld" + '\0' + picture;
-    const std::string utf16 = std::string("\x01image/png\0\x03", 12) + std::string("\xFF\xFE" "B\0\xFC\0l\0d\0\0\0", 12) + picture;
+    const std::string utf16 = std::string("\x01image/png\0\x03", 12) +
+                              std::string(
+                                  "\xFF\xFE"
+                                  "B\0\xFC\0l\0d\0\0\0",
+                                  12) +
+                              picture;
     return {
         {"ID3v2.3", 3, Frame(3, "APIC", apic), apic},
         {"ID3v2.2 picture", 2, Frame(2, "PIC", std::string("\0JPG\x03", 5) + "Cover" + '\0' + picture), apic},
         {"ID3v2.4 UTF-8 description", 4, Frame(4, "APIC", utf8), utf16},
         {"ID3v2.4 group and data length", 4,
-         Frame(4, "APIC", std::string("\x07", 1) + Synchsafe(static_cast<uint32_t>(apic.size())) + apic, 0, 0x41),
+         Frame(4, "APIC", std::string("\x07", 1) + Synchsafe(static_cast<uint32_t>(apic.size())) + apic, 0,
+               0x41),
          apic},
     };
 }
@@ -239,8 +243,8 @@ TEST_F(LargeFrameTest, FileChangedSinceReadingIsNotSavedOver) {
 
 TEST(LargeFrameReader, LeavingBodiesInTheFileDeliversTheSameFrames) {
     const std::string blob = Picture(3000);
-    const std::string geob = std::string("\x03", 1) + "application/x-data" + '\0' + "n\xC3\xA4me" + '\0' +
-                             "d" + '\0' + blob;
+    const std::string geob =
+        std::string("\x03", 1) + "application/x-data" + '\0' + "n\xC3\xA4me" + '\0' + "d" + '\0' + blob;
     const std::string owner("o\0", 2);
     const std::string ufid("u\0", 2);
     const std::string text = std::string("\0Title", 6);
@@ -253,20 +257,31 @@ TEST(LargeFrameReader, LeavingBodiesInTheFileDeliversTheSameFrames) {
     const std::string ext23 = Be(6, 4) + std::string(6, '\0');
     const std::string ext24 = Synchsafe(6) + std::string("\x01\x00", 2);
     const Case cases[] = {
-        {"ID3v2.3 binary and text", Tag(3, Frame(3, "TIT2", text) + Frame(3, "PRIV", owner + blob) +
-                                               Frame(3, "TXXX", big) + Frame(3, "UFID", ufid + blob), 10), 3},
+        {"ID3v2.3 binary and text",
+         Tag(3,
+             Frame(3, "TIT2", text) + Frame(3, "PRIV", owner + blob) + Frame(3, "TXXX", big) +
+                 Frame(3, "UFID", ufid + blob),
+             10),
+         3},
         {"ID3v2.3 extended header", Tag(3, ext23 + Frame(3, "PRIV", owner + blob), 0, 0x40), 1},
         {"ID3v2.3 compressed, encrypted, grouped",
-         Tag(3, Frame(3, "PRIV", Be(5000, 4) + blob, 0, 0x80) + Frame(3, "PRIV", "\x05" + blob, 0, 0x40) +
-                    Frame(3, "PRIV", "\x09" + owner + blob, 0, 0x20), 4), 3},
-        {"ID3v2.3 discarded on change", Tag(3, Frame(3, "PRIV", owner + blob, 0x80) + Frame(3, "TIT2", text), 0), 0},
+         Tag(3,
+             Frame(3, "PRIV", Be(5000, 4) + blob, 0, 0x80) + Frame(3, "PRIV", "\x05" + blob, 0, 0x40) +
+                 Frame(3, "PRIV", "\x09" + owner + blob, 0, 0x20),
+             4),
+         3},
+        {"ID3v2.3 discarded on change",
+         Tag(3, Frame(3, "PRIV", owner + blob, 0x80) + Frame(3, "TIT2", text), 0), 0},
         {"ID3v2.4 extended header and UTF-8 object", Tag(4, ext24 + Frame(4, "GEOB", geob), 3, 0x40), 1},
         {"ID3v2.4 plain sizes", Tag(4, Frame(3, "PRIV", owner + blob) + Frame(3, "TIT2", text), 0), 1},
         {"ID3v2.4 UTF-8 text is decoded",
-         Tag(4, Frame(4, "TXXX", std::string("\x03k\0", 3) + std::string(2000, 'y')) + Frame(4, "SEEK", blob), 0), 0},
+         Tag(4, Frame(4, "TXXX", std::string("\x03k\0", 3) + std::string(2000, 'y')) + Frame(4, "SEEK", blob),
+             0),
+         0},
         {"ID3v2.4 unsynchronised", Tag(4, Frame(4, "PRIV", owner + blob, 0, 0x02), 0), 0},
         {"ID3v2.3 unsynchronised tag", Tag(3, Frame(3, "PRIV", owner + blob), 0, 0x80), 0},
-        {"ID3v2.2", Tag(2, Frame(2, "UFI", ufid + blob) + Frame(2, "XYZ", blob) + Frame(2, "TT2", text), 0), 1},
+        {"ID3v2.2", Tag(2, Frame(2, "UFI", ufid + blob) + Frame(2, "XYZ", blob) + Frame(2, "TT2", text), 0),
+         1},
         {"frame overruns the tag", Tag(3, Frame(3, "PRIV", owner + blob), 0).substr(0, 2000), 0},
     };
     for (const Case& c : cases) {

@@ -25,8 +25,7 @@ Bytes Be32(uint32_t v, int shift = 8, uint32_t mask = 0xFF) {
 }
 
 // A first frame: the header, zeros, and `payload` at `offset` from the header.
-Bytes Frame(uint32_t header, size_t offset = 0, const Bytes& payload = Bytes(),
-            size_t size = 417) {
+Bytes Frame(uint32_t header, size_t offset = 0, const Bytes& payload = Bytes(), size_t size = 417) {
     Bytes frame = Be32(header);
     frame.resize(size, '\0');
     if (!payload.empty()) frame.replace(offset, payload.size(), payload);
@@ -100,8 +99,7 @@ TEST(XingHeaderTest, FoundWhereTheSideInformationEnds) {
     struct Case {
         uint32_t header;
         size_t offset;
-    } cases[] = {{kMpeg1Layer3, 36}, {kMpeg1Layer3Mono, 21}, {kMpeg2Layer3, 21},
-                 {kMpeg2Layer3 | 0xC0, 13}};
+    } cases[] = {{kMpeg1Layer3, 36}, {kMpeg1Layer3Mono, 21}, {kMpeg2Layer3, 21}, {kMpeg2Layer3 | 0xC0, 13}};
     for (const Case& c : cases) {
         Bytes frame = Frame(c.header, c.offset, XingPayload("Xing", 15, 1234, 56789));
         XingHeader xing;
@@ -153,8 +151,7 @@ TEST_F(MpegFileTest, XingGivesFramesLengthAndAverage) {
 
 TEST_F(MpegFileTest, ExactCountsUseTheTrueFrameDuration) {
     // MPEG-2 layer III: 576 samples per frame.
-    MpegInfo info =
-        Read(Padded(Frame(kMpeg2Layer3, 21, XingPayload("Xing", 3, 1000, 200000), 200), 300000));
+    MpegInfo info = Read(Padded(Frame(kMpeg2Layer3, 21, XingPayload("Xing", 3, 1000, 200000), 200), 300000));
     EXPECT_EQ(26, info.seconds);  // 1000 * 576 / 22050 = 26.1
     EXPECT_EQ(61, info.bitrate);  // 1,600,000 bits over 26.1 s
     // MPEG-2 layer II: 1152 samples per frame.
@@ -262,9 +259,8 @@ TEST(MpegTexts, VersionBitrateAndPanel) {
         "Size: 4000417 bytes\r\nLength: 261 seconds\r\nMPEG 1, layer 3\r\n122kb/s (VBR)\r\n"
         "10000 frames",
         first);
-    EXPECT_EQ(
-        "44100Hz Joint-Stereo\r\nCRCs: No\r\nCopyrighted: No\r\nOriginal: Yes\r\nEmphasis: None",
-        second);
+    EXPECT_EQ("44100Hz Joint-Stereo\r\nCRCs: No\r\nCopyrighted: No\r\nOriginal: Yes\r\nEmphasis: None",
+              second);
 }
 
 }  // namespace

@@ -30,8 +30,7 @@ std::string Be32(uint32_t n) {
 }
 
 std::string Frame(const char* id, const std::string& body) {
-    return std::string(id, 4) + Be32(static_cast<uint32_t>(body.size())) + std::string(2, '\0') +
-           body;
+    return std::string(id, 4) + Be32(static_cast<uint32_t>(body.size())) + std::string(2, '\0') + body;
 }
 
 std::string Text(const std::string& value) { return std::string(1, '\0') + value; }
@@ -39,8 +38,7 @@ std::string Text(const std::string& value) { return std::string(1, '\0') + value
 // A tag of `frames` followed by `padding` zero bytes.
 std::string Tag(const std::string& frames, size_t padding, uint8_t major = 3) {
     return std::string("ID3") + static_cast<char>(major) + std::string(2, '\0') +
-           Synchsafe(static_cast<uint32_t>(frames.size() + padding)) + frames +
-           std::string(padding, '\0');
+           Synchsafe(static_cast<uint32_t>(frames.size() + padding)) + frames + std::string(padding, '\0');
 }
 
 std::string WithFlags(std::string tag, char flags) {
@@ -63,8 +61,7 @@ protected:
         return path;
     }
     // Opens `path` with `faulty` in place of the file system.
-    static std::unique_ptr<SongRecord> OpenUnder(FaultyFileSystem& faulty,
-                                                 const std::string& path) {
+    static std::unique_ptr<SongRecord> OpenUnder(FaultyFileSystem& faulty, const std::string& path) {
         ScopedFs scoped(faulty);
         return std::make_unique<SongRecord>(path, true);
     }
@@ -108,8 +105,7 @@ TEST_F(SongRecordFileTest, FailingReadsNeverYieldATagToSave) {
 }
 
 TEST_F(SongRecordFileTest, UnreadableTrailerIsNeverCutOff) {
-    const std::string bytes = Tag(Frame("TIT2", Text("T")), 100) + MpegAudio(5000) +
-                              Id3v1Trailer("Old");
+    const std::string bytes = Tag(Frame("TIT2", Text("T")), 100) + MpegAudio(5000) + Id3v1Trailer("Old");
     const std::string path = Make("trailer.mp3", bytes);
     FaultyFileSystem faulty;
     faulty.FailAt(FaultyFileSystem::Op::Read, 2);  // the head reads, the trailer does not
@@ -175,8 +171,8 @@ TEST_F(SongRecordFileTest, UnreadableTagIsNeverSavedOverButCanBeRemoved) {
 TEST_F(SongRecordFileTest, CarriedFramesSurviveATitleEdit) {
     const std::string txxx = std::string("\0Mood\0Calm", 10);
     const std::string priv = std::string("owner.example\0\x01\x02\x03\x00\xFF", 19);
-    const std::string frames = Frame("TIT2", Text("Old")) + Frame("TXXX", txxx) +
-                               Frame("PRIV", priv) + Frame("TPE1", Text("Artist"));
+    const std::string frames = Frame("TIT2", Text("Old")) + Frame("TXXX", txxx) + Frame("PRIV", priv) +
+                               Frame("TPE1", Text("Artist"));
     const std::string path = Make("carried.mp3", Tag(frames, 20) + MpegAudio(4000));
     SongRecord record(path, true);
     ASSERT_EQ(record.FrameCount(), 2);
@@ -190,8 +186,8 @@ TEST_F(SongRecordFileTest, CarriedFramesSurviveATitleEdit) {
     EXPECT_EQ(SongRecord::MainText(reread.GetFrame(kTIT2)), title.Fields()[0]);
     ASSERT_EQ(reread.CarriedFrames().size(), 2u);
     EXPECT_STREQ(reread.CarriedFrames()[1].id, "PRIV");
-    EXPECT_EQ(std::string(reread.CarriedFrames()[1].body.begin(),
-                          reread.CarriedFrames()[1].body.end()), priv);
+    EXPECT_EQ(std::string(reread.CarriedFrames()[1].body.begin(), reread.CarriedFrames()[1].body.end()),
+              priv);
     const std::string after = ReadBytes(path);
     EXPECT_EQ(after.substr(after.size() - 4000), MpegAudio(4000));
 }
@@ -216,8 +212,7 @@ TEST_F(SongRecordFileTest, DamagedTagsAreReadAndSavedWithoutLoss) {
     const std::string badEncoding = std::string("\x07", 1) + "Broken";
     const std::string text = Frame("TIT2", Text("Title")) + Frame("TPE1", Text("Artist")) +
                              Frame("TALB", Text("Album")) + Frame("TRCK", Text("3")) +
-                             Frame("TCON", Text("Jazz")) +
-                             Frame("COMM", std::string("\0eng\0Nice", 9));
+                             Frame("TCON", Text("Jazz")) + Frame("COMM", std::string("\0eng\0Nice", 9));
     const std::string empties = Frame("TENC", std::string(1, '\x01')) + Frame("TCOP", "") +
                                 Frame("WXXX", std::string(2, '\0')) + Frame("TENC", "");
     struct Case {
@@ -230,9 +225,7 @@ TEST_F(SongRecordFileTest, DamagedTagsAreReadAndSavedWithoutLoss) {
         {"empty frame before a picture", Tag(Frame("TPE1", "") + Frame("APIC", picture), 0), 1},
         {"bad frame last", Tag(text + Frame("TCOP", badEncoding), 20), 6},
         {"all at once",
-         WithFlags(Tag(empties + Frame("APIC", picture) + text + Frame("TCOP", badEncoding), 0, 4),
-                   0x40),
-         9},
+         WithFlags(Tag(empties + Frame("APIC", picture) + text + Frame("TCOP", badEncoding), 0, 4), 0x40), 9},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -247,8 +240,7 @@ TEST_F(SongRecordFileTest, DamagedTagsAreReadAndSavedWithoutLoss) {
         // Everything read is written: the frames, the size frame the save
         // adds and the carried frames; the header flags are cleared.
         std::vector<std::string> expected = before;
-        expected.insert(expected.begin() + static_cast<long>(c.kept),
-                        "TSIZ=" + Text("3000"));
+        expected.insert(expected.begin() + static_cast<long>(c.kept), "TSIZ=" + Text("3000"));
         SongRecord reread(path, true);
         EXPECT_EQ(Snapshot(reread), expected);
         const std::string after = ReadBytes(path);
@@ -259,8 +251,8 @@ TEST_F(SongRecordFileTest, DamagedTagsAreReadAndSavedWithoutLoss) {
 
 TEST_F(SongRecordFileTest, NewTextReplacesAnUndecodableFrameOfItsType) {
     const std::string bad = std::string("\x07", 1) + "Broken";
-    const std::string path = Make("twin.mp3", Tag(Frame("TPE1", bad) + Frame("TIT2", Text("T")), 30) +
-                                                  MpegAudio(2000));
+    const std::string path =
+        Make("twin.mp3", Tag(Frame("TPE1", bad) + Frame("TIT2", Text("T")), 30) + MpegAudio(2000));
     SongRecord record(path, true);
     ASSERT_EQ(record.CarriedFrames().size(), 1u);
     EXPECT_TRUE(record.UpdateFrame(Id3v2FieldFrame(kTPE1, "Artist")));
@@ -278,8 +270,10 @@ TEST_F(SongRecordFileTest, FailedId3v1StepIsReported) {
         WriteBytes(path, bytes);
         SongRecord record(path, true);
         const Id3v1Tag block = MakeBlock("New");
-        if (remove) record.RemoveTags(1);
-        else record.SetId3v1(&block);
+        if (remove)
+            record.RemoveTags(1);
+        else
+            record.SetId3v1(&block);
         FaultyFileSystem counting;
         {
             ScopedFs scoped(counting);
@@ -300,8 +294,7 @@ TEST_F(SongRecordFileTest, FailedId3v1StepIsReported) {
 }
 
 TEST_F(SongRecordFileTest, CarriedFramesFollowACopyAndKeepTheTag) {
-    const std::string frames =
-        Frame("TIT2", Text("T")) + Frame("TXXX", std::string("\0k\0v", 4));
+    const std::string frames = Frame("TIT2", Text("T")) + Frame("TXXX", std::string("\0k\0v", 4));
     const std::string path = Make("c.mp3", Tag(frames, 10) + MpegAudio(1000));
     SongRecord fresh(path, true);
     SongRecord listed(path, false);
@@ -321,8 +314,7 @@ TEST_F(SongRecordFileTest, CarriedFramesFollowACopyAndKeepTheTag) {
 }
 
 TEST_F(SongRecordFileTest, Id3v1ToId3v2MakesAllSevenFrames) {
-    const std::string path =
-        Make("v1.mp3", MpegAudio(2000) + Id3v1Trailer("Song", "  ", "", "1999", "", 17));
+    const std::string path = Make("v1.mp3", MpegAudio(2000) + Id3v1Trailer("Song", "  ", "", "1999", "", 17));
     SongRecord record(path, true);
     ASSERT_EQ(record.GetTagFlags(), kTagId3v1);
     EXPECT_TRUE(record.CopyId3v1ToId3v2());
@@ -347,10 +339,9 @@ TEST_F(SongRecordFileTest, Id3v1ToId3v2WithoutAnId3v1TagChangesNothing) {
 }
 
 TEST_F(SongRecordFileTest, Id3v2ToId3v1CutsFieldsAndParsesNumbers) {
-    const std::string frames =
-        Frame("TIT2", Text(std::string(40, 'x'))) + Frame("TYER", Text("20245")) +
-        Frame("TRCK", Text("3/12")) + Frame("TCON", Text("Not a genre")) +
-        Frame("COMM", std::string("\0eng\0Nice", 9));
+    const std::string frames = Frame("TIT2", Text(std::string(40, 'x'))) + Frame("TYER", Text("20245")) +
+                               Frame("TRCK", Text("3/12")) + Frame("TCON", Text("Not a genre")) +
+                               Frame("COMM", std::string("\0eng\0Nice", 9));
     const std::string path = Make("v2.mp3", Tag(frames, 10) + MpegAudio(2000));
     SongRecord record(path, true);
     EXPECT_TRUE(record.CopyId3v2ToId3v1());

@@ -18,12 +18,14 @@ protected:
         return Write(name, Audio() + Id3v1Trailer("Song", "Band", "", "1999", "  ", 17, 0));
     }
     std::string OnlyV2(const std::string& name, const std::string& genre) {
-        return Write(name, Tag(Frame("TIT2", Text("Title")) + Frame("TCON", Text(genre)) + Frame("TRCK", Text("3/12")) +
+        return Write(name, Tag(Frame("TIT2", Text("Title")) + Frame("TCON", Text(genre)) +
+                               Frame("TRCK", Text("3/12")) +
                                Frame("COMM", Comment("A comment longer than thirty chars"))) +
                                Audio());
     }
     std::string Both(const std::string& name) {
-        return Write(name, Tag(Frame("TIT2", Text("Two"))) + Audio() + Id3v1Trailer("One", "", "", "", "", 0, 1));
+        return Write(name,
+                     Tag(Frame("TIT2", Text("Two"))) + Audio() + Id3v1Trailer("One", "", "", "", "", 0, 1));
     }
 };
 

@@ -26,8 +26,8 @@ TEST(FormatHistory, ANinthPatternKeepsEightNewestFirstWhenThePageCloses) {
     EXPECT_EQ(history.entries().size(), 9u);
     EXPECT_EQ(settings.formatPattern(0), "%A 0");  // the settings wait for the page to close
     history.saveFormatHistory(settings, true);
-    EXPECT_EQ(Stored(settings), (std::vector<std::string>{"%T new", "%A 0", "%A 1", "%A 2", "%A 3",
-                                                          "%A 4", "%A 5", "%A 6"}));
+    EXPECT_EQ(Stored(settings),
+              (std::vector<std::string>{"%T new", "%A 0", "%A 1", "%A 2", "%A 3", "%A 4", "%A 5", "%A 6"}));
 }
 
 TEST(FormatHistory, ValidationDropsInvalidPatternsAndPutsTheSelectedFirst) {
@@ -46,7 +46,8 @@ TEST(FormatHistory, ValidationDropsInvalidPatternsAndPutsTheSelectedFirst) {
     EXPECT_EQ(history.entries().front(), "no token");
     history.select(2);  // "%A - %T"
     history.saveFormatHistory(settings, true);
-    EXPECT_EQ(Stored(settings), (std::vector<std::string>{"%A - %T", "%N - %A - %T", "", "", "", "", "", ""}));
+    EXPECT_EQ(Stored(settings),
+              (std::vector<std::string>{"%A - %T", "%N - %A - %T", "", "", "", "", "", ""}));
     EXPECT_EQ(history.selected(), 0);
     history.setText(std::string(60, 'x') + "%A");
     EXPECT_EQ(history.text(), std::string(50, 'x'));

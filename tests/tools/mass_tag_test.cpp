@@ -18,7 +18,8 @@ protected:
     std::string Tagged(const std::string& name) {
         return Write(name, Tag(Frame("TIT2", Text("Old Title")) + Frame("TALB", Text("Old Album")) +
                                Frame("COMM", Comment("Old note"))) +
-                               Audio() + Id3v1Trailer("V1 Title", "V1 Artist", "V1 Album", "1980", "V1 note", 17, 5));
+                               Audio() +
+                               Id3v1Trailer("V1 Title", "V1 Artist", "V1 Album", "1980", "V1 note", 17, 5));
     }
     MassTagOptions Year(uint32_t versions, const char* year = "1999") {
         MassTagOptions o;
@@ -45,7 +46,8 @@ TEST_F(MassTagTest, OnlyTheCheckedFieldsChange) {
     MassTagOptions o;
     o.versions = kMassTagV1 | kMassTagV2;
     o.fields = 0x7F;  // checked and empty: emptied in ID3v1, the frame removed
-    o.values = {"A title that is longer than thirty characters", "", "", "20245", "123456", "Chiptune Noise", ""};
+    o.values = {
+        "A title that is longer than thirty characters", "", "", "20245", "123456", "Chiptune Noise", ""};
     ASSERT_TRUE(massTagFile(&entry, o));
     SongRecord again(path, true);
     const Id3v1Tag* v1 = again.GetId3v1();

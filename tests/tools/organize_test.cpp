@@ -26,7 +26,8 @@ TEST(SafeName, DeviceNamesAndContainment) {
     for (const char* name : {"con", "nul.txt", "com9.mp3", "CON .mp3", "conout$", "COM\xB9"}) {
         EXPECT_TRUE(IsReservedDeviceName(name)) << name;
     }
-    for (const char* name : {"CONSOLE", "COM0", "COM10", "NULL"}) EXPECT_FALSE(IsReservedDeviceName(name)) << name;
+    for (const char* name : {"CONSOLE", "COM0", "COM10", "NULL"})
+        EXPECT_FALSE(IsReservedDeviceName(name)) << name;
     EXPECT_EQ(SafeNameComponent("a<b>c:d\"e/f\\g|h?i*j"), "a_b_c_d_e_f_g_h_i_j");
     EXPECT_FALSE(IsInsideDirectory("/music", "/music"));
     EXPECT_FALSE(IsInsideDirectory("/music", "/music/a/../../etc"));
@@ -106,7 +107,8 @@ TEST_F(OrganizeTest, MovesAndNumbersTakenNamesUpToAHundred) {
     EXPECT_EQ(b->GetFileName(), InTarget("Band/x(1).mp3"));
     EXPECT_EQ(ReadBytes(InTarget("Band/x.mp3")), first);
 
-    for (int i = 2; i <= 99; ++i) ASSERT_TRUE(WriteBytes(InTarget("Band/x(" + std::to_string(i) + ").mp3"), "taken"));
+    for (int i = 2; i <= 99; ++i)
+        ASSERT_TRUE(WriteBytes(InTarget("Band/x(" + std::to_string(i) + ").mp3"), "taken"));
     const std::string bytes = SongV1("T", "Band", 0, 777);
     SongRecord* extra = Add("src/x.mp3", bytes);
     EXPECT_FALSE(organizeFile(extra, target_, options_));

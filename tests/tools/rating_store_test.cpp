@@ -25,7 +25,8 @@ protected:
     std::vector<SongRecord*> Entries(int count, int stars) {
         std::vector<SongRecord*> entries;
         for (int i = 0; i < count; ++i) {
-            const int index = playlist_.append(std::make_unique<SongRecord>(File("f" + std::to_string(i) + ".mp3"), true));
+            const int index =
+                playlist_.append(std::make_unique<SongRecord>(File("f" + std::to_string(i) + ".mp3"), true));
             entries.push_back(playlist_.entryAt(index));
             entries.back()->SetRating(stars);
         }
@@ -45,7 +46,7 @@ TEST_F(RatingStoreTest, StoreRatingWritesOnePopmFrame) {
     SongRecord disk(path, true);
     EXPECT_EQ(PopmStars(disk.GetFrame(kPOPM)), 1);
     EXPECT_EQ(disk.FindFrame(kPOPM, -1, disk.FindFrame(kPOPM, -1, -1)), -1);  // replaced, not added
-    EXPECT_EQ(V2(disk, kTIT2), "Title one.mp3");  // the other frames are kept
+    EXPECT_EQ(V2(disk, kTIT2), "Title one.mp3");                              // the other frames are kept
 
     const std::string bare = File("bare.mp3", false);
     ASSERT_NE(StoreRating(bare, 5), nullptr);

@@ -43,7 +43,7 @@ TEST_F(RenameTest, NamesFromPatternsAndSources) {
 
 TEST_F(RenameTest, HostileTagsStayOneNameInTheSameDirectory) {
     const std::pair<const char*, const char*> cases[] = {
-        {"../../etc", ".. .. etc"}, {"C:\\x", "C  x"}, {"nul", "_nul"},
+        {"../../etc", ".. .. etc"},     {"C:\\x", "C  x"},    {"nul", "_nul"},
         {"tab\there\x01", "tab here "}, {"<|>*?\"", nullptr},  // blank: refused
     };
     options_.source = 1;  // ID3v2 keeps texts exactly as given

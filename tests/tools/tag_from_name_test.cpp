@@ -26,7 +26,7 @@ TEST(SplitNameFields, NamesIntoFields) {
               (Fields{{'N', "03"}, {'A', "Some Band"}, {'T', "A Song"}}));
     EXPECT_EQ(Split("Band - Song - Live", "%A - %T"), (Fields{{'A', "Band"}, {'T', "Song - Live"}}));
     EXPECT_EQ(Split("x07] Intro", "[%N] %T"), (Fields{{'N', "07"}, {'T', "Intro"}}));  // skipped by length
-    EXPECT_EQ(Split("Band -    ", "%A -%T"), (Fields{{'A', "Band"}}));  // blank rest: no field
+    EXPECT_EQ(Split("Band -    ", "%A -%T"), (Fields{{'A', "Band"}}));                 // blank rest: no field
     EXPECT_EQ(Split(" - Song", "%A - %T"), (Fields{{'A', ""}, {'T', "Song"}}));
     EXPECT_EQ(Split("aXb", "%Ax%T"), (Fields{{'A', "aXb"}}));  // case-sensitive
     EXPECT_EQ(Split("the_big_band - x", "%A - %T", kCaseEachWord, kCharUnderscoreToSpace),
@@ -66,8 +66,9 @@ TEST_F(TagFromNameTest, BothTagsFromTheNameAroundUntouchedAudio) {
 }
 
 TEST_F(TagFromNameTest, FieldsWithoutATokenKeepTheirValues) {
-    const std::string path = Write("Jazz - New Title.mp3", Tag(Frame("TALB", Text("Old Album"))) + Audio() +
-                                                              Id3v1Trailer("Old", "Old Artist", "", "1999", "", 8, 4));
+    const std::string path =
+        Write("Jazz - New Title.mp3", Tag(Frame("TALB", Text("Old Album"))) + Audio() +
+                                          Id3v1Trailer("Old", "Old Artist", "", "1999", "", 8, 4));
     ASSERT_TRUE(Run(path, "%G - %T", kFromNameBoth));
     SongRecord disk(path, true);
     const Id3v1Tag* v1 = disk.GetId3v1();
@@ -129,7 +130,8 @@ TEST_F(TagFromNameTest, FailuresLeaveTheFileAndTheEntryAlone) {
 
     const std::string path = Write("Disk - Full.mp3", bytes);
     SongRecord entry(path, true);
-    ExpectWriteFailureKeeps(path, [&] { return tagFileFromName(&entry, "Disk - Full.mp3", pattern, options); });
+    ExpectWriteFailureKeeps(path,
+                            [&] { return tagFileFromName(&entry, "Disk - Full.mp3", pattern, options); });
     EXPECT_EQ(V2(entry, kTIT2), "Old");
     EXPECT_EQ(V2(entry, kTPE1), "<none>");
 }

@@ -21,7 +21,11 @@ TEST(CaseConversion, WordsSectionsAndWindows1252Letters) {
     // Pairs outside Latin-1: Š/š, Œ/œ, Ž/ž, Ÿ/ÿ; the sharp s, micro and × ÷ stay.
     EXPECT_EQ(Case("\x9A\x9C\x9E\xFF", kCaseUpper), "\x8A\x8C\x8E\x9F");
     EXPECT_EQ(Case("\x8A\x8C\x8E\x9F", kCaseLower), "\x9A\x9C\x9E\xFF");
-    EXPECT_EQ(Case("stra\xDF" "e \xB5\xF7", kCaseUpper), "STRA\xDF" "E \xB5\xF7");
+    EXPECT_EQ(Case("stra\xDF"
+                   "e \xB5\xF7",
+                   kCaseUpper),
+              "STRA\xDF"
+              "E \xB5\xF7");
     EXPECT_EQ(Case("\xD7", kCaseLower), "\xD7");
     EXPECT_EQ(Case("MiXeD", 5), "MiXeD");
 }

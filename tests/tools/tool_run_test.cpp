@@ -72,10 +72,10 @@ TEST_F(ToolRunTest, TraceLogOfARunByteForByte) {
     EXPECT_EQ(r.succeeded, 2);
     EXPECT_EQ(r.failed, 1);
     EXPECT_FALSE(r.logFailed);
-    EXPECT_EQ(ReadBytes(In("trace.txt")), kLogStart + std::string("Mass set ID3v1+v2 TAG 3 files (Trace LOG)\r\n\r\n") +
-                                              "file1=(Success): " + In("a.mp3") + "\r\n" +
-                                              "file2=(Failed): " + In("b.mp3") + "\r\n" +
-                                              "file3=(Success): " + In("c.mp3") + "\r\n");
+    EXPECT_EQ(ReadBytes(In("trace.txt")),
+              kLogStart + std::string("Mass set ID3v1+v2 TAG 3 files (Trace LOG)\r\n\r\n") +
+                  "file1=(Success): " + In("a.mp3") + "\r\n" + "file2=(Failed): " + In("b.mp3") + "\r\n" +
+                  "file3=(Success): " + In("c.mp3") + "\r\n");
     // The summary names the files run, not the ones that succeeded.
     ASSERT_EQ(prompter_.shown.size(), 2u);
     EXPECT_EQ(prompter_.shown[1].text, "Mass set ID3TAG on 3 file(s)");
@@ -103,14 +103,14 @@ TEST_F(ToolRunTest, AStoppedRunKeepsWhatItDidAndSaysHowManyRan) {
     run.setDateText("2024/01/02 03:04");
     int calls = 0;
     const ToolRunResult r = run.run(
-        list, false, ToolKind::MassTag, true, In("stop.txt"), [](int n) { return std::to_string(n) + " files"; },
-        [&](ToolFile&) { return ++calls > 0; },
+        list, false, ToolKind::MassTag, true, In("stop.txt"),
+        [](int n) { return std::to_string(n) + " files"; }, [&](ToolFile&) { return ++calls > 0; },
         [](int n) { return "Mass set ID3TAG on " + std::to_string(n) + " file(s)"; });
     EXPECT_EQ(calls, 2);
     EXPECT_TRUE(r.stopped);
-    EXPECT_EQ(ReadBytes(In("stop.txt")), kLogStart + std::string("3 files\r\n\r\n") + "file1=(Success): " +
-                                             In("a.mp3") + "\r\nfile2=(Success): " + In("b.mp3") +
-                                             "\r\nAbort: 2 / 3 Total\r\n");
+    EXPECT_EQ(ReadBytes(In("stop.txt")),
+              kLogStart + std::string("3 files\r\n\r\n") + "file1=(Success): " + In("a.mp3") +
+                  "\r\nfile2=(Success): " + In("b.mp3") + "\r\nAbort: 2 / 3 Total\r\n");
     EXPECT_EQ(prompter_.shown[0].buttons, PromptButtons::YesNoDefaultNo);
     EXPECT_EQ(prompter_.shown[1].text, "Mass set ID3TAG on 2 file(s)");
 }
@@ -121,11 +121,14 @@ TEST_F(ToolRunTest, MoveLinesShowThePathBeforeAndAfter) {
     run.setDateText("2024/01/02 03:04");
     ASSERT_TRUE(run.gatherFiles(list, false, ToolKind::Organize));
     ASSERT_TRUE(run.openTraceLog(true, In("o.log")));
-    run.execute(list, "Organize 2 files (Trace LOG)", [](ToolFile& f) {
-        if (f.entry->GetFileName() == "/src/b.mp3") return false;
-        f.entry->SetFileName("/dst/Band/a.mp3");
-        return true;
-    }, true);
+    run.execute(
+        list, "Organize 2 files (Trace LOG)",
+        [](ToolFile& f) {
+            if (f.entry->GetFileName() == "/src/b.mp3") return false;
+            f.entry->SetFileName("/dst/Band/a.mp3");
+            return true;
+        },
+        true);
     EXPECT_EQ(ReadBytes(In("o.log")), kLogStart + std::string("Organize 2 files (Trace LOG)\r\n\r\n") +
                                           "file1=(Success): /src/a.mp3 --> /dst/Band/a.mp3\r\n"
                                           "file2=(Failed): /src/b.mp3 --> /src/b.mp3\r\n");

@@ -13,7 +13,9 @@
 namespace td {
 namespace {
 
-void PumpFor(int milliseconds) { test::PumpUntil([] { return false; }, milliseconds); }
+void PumpFor(int milliseconds) {
+    test::PumpUntil([] { return false; }, milliseconds);
+}
 
 // One step of the animation, as the timer would make it.
 void Step(HWND bar, int count = 1) {
@@ -78,8 +80,8 @@ private:
 class ActivityBarTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        parent_ = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 640, 120,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        parent_ = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 640, 120, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
         PumpFor(20);
     }
 
@@ -102,9 +104,8 @@ protected:
     }
 
     HWND CreateBar(int width, int height, DWORD style = 0) {
-        HWND bar = CreateWindowExA(0, kActivityBarClassName, "", WS_CHILD | WS_VISIBLE | style, 10,
-                                   10, width, height, parent_, nullptr, GetModuleHandleA(nullptr),
-                                   nullptr);
+        HWND bar = CreateWindowExA(0, kActivityBarClassName, "", WS_CHILD | WS_VISIBLE | style, 10, 10, width,
+                                   height, parent_, nullptr, GetModuleHandleA(nullptr), nullptr);
         bars_.push_back(bar);
         return bar;
     }
@@ -161,7 +162,7 @@ TEST_F(ActivityBarTest, ClassicBlocksStandWhereTheGeometrySays) {
     }
     const Capture printed(bar);
     EXPECT_EQ(printed.columnsOf(10, kHighlight), expected);
-    EXPECT_EQ(printed.at(114, 1), kFace);    // inside the border, above R
+    EXPECT_EQ(printed.at(114, 1), kFace);  // inside the border, above R
     EXPECT_EQ(printed.at(114, 2), kHighlight);
     EXPECT_EQ(printed.at(114, 17), kHighlight);
     EXPECT_EQ(printed.at(114, 18), kFace);

@@ -24,7 +24,8 @@ BOOL CALLBACK FindDialogProc(HWND window, LPARAM param) {
     Search* search = reinterpret_cast<Search*>(param);
     char name[16] = {};
     GetClassNameA(window, name, sizeof name);
-    if (std::strcmp(name, "#32770") == 0 && GetWindow(window, GW_OWNER) == search->owner && IsWindowVisible(window)) {
+    if (std::strcmp(name, "#32770") == 0 && GetWindow(window, GW_OWNER) == search->owner &&
+        IsWindowVisible(window)) {
         search->found = window;
         return FALSE;
     }

@@ -29,7 +29,9 @@ inline std::string WindowText(HWND window) {
     return text;
 }
 
-inline void Press(HWND dialog, int control) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), 0); }
+inline void Press(HWND dialog, int control) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), 0);
+}
 
 inline void Check(HWND dialog, int control, bool on) {
     CheckDlgButton(dialog, control, on ? BST_CHECKED : BST_UNCHECKED);

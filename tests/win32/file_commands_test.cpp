@@ -31,7 +31,9 @@ protected:
         return names;
     }
 
-    std::string lastMessage() const { return prompter_.shown.empty() ? std::string() : prompter_.shown.back().text; }
+    std::string lastMessage() const {
+        return prompter_.shown.empty() ? std::string() : prompter_.shown.back().text;
+    }
 };
 
 TEST_F(FileCommandsTest, SaveAsSaveNewOpenAndInsertRoundTripTheListAndNameTheFileInTheCaption) {
@@ -127,7 +129,8 @@ TEST_F(FileCommandsTest, ImportReadsByTheChosenFilterAndExportWritesByIt) {
     const std::string a = song("music\\a.mp3");
     const std::string b = song("music\\b.mp3");
     ASSERT_TRUE(test::WriteBytes(dir_.Path("list.m3u"), "#EXTM3U\r\n" + a + "\r\n" + b + "\r\n"));
-    ASSERT_TRUE(test::WriteBytes(dir_.Path("list.pls"), "[playlist]\r\nFile1=" + b + "\r\nNumberOfEntries=1\r\n"));
+    ASSERT_TRUE(
+        test::WriteBytes(dir_.Path("list.pls"), "[playlist]\r\nFile1=" + b + "\r\nNumberOfEntries=1\r\n"));
     PlaylistWindow& w = open();
 
     const struct {
@@ -146,7 +149,8 @@ TEST_F(FileCommandsTest, ImportReadsByTheChosenFilterAndExportWritesByIt) {
         prompter_.shown.clear();
         prompter_.chooseFiles({dir_.Path(c.file)}, c.filter);
         ASSERT_TRUE(w.command(IDM_IMPORT));
-        ASSERT_TRUE(harness_->pumpUntil([&] { return w.playlist().count() == static_cast<int>(c.names.size()); }, 5000));
+        ASSERT_TRUE(harness_->pumpUntil(
+            [&] { return w.playlist().count() == static_cast<int>(c.names.size()); }, 5000));
         EXPECT_EQ(listedNames(), c.names);
         EXPECT_EQ(lastMessage(), c.message);
     }

@@ -139,7 +139,8 @@ TEST_F(GatherTest, ASearchGoingWhenARunStartsGivesWayAndTheRowsFollowItsText) {
     // Of the start file song1, song10..19, song100..199 and song1000..1999;
     // of the folder itself (even numbers) song10..18.
     ASSERT_TRUE(disk.held.wait(20000));
-    ASSERT_TRUE(harness_->pumpUntil([&] { return w.playlist().count() == 2020 && itemCount() == 1116; }, 20000))
+    ASSERT_TRUE(
+        harness_->pumpUntil([&] { return w.playlist().count() == 2020 && itemCount() == 1116; }, 20000))
         << w.view().rowCount();
     // Then song1 and song11..19 of the subfolder.
     disk.release();
@@ -186,7 +187,8 @@ TEST_F(GatherTest, WhileTheListShowsDuplicatesTheNewEntriesWaitForTheRebuildAfte
 // cleanly and saves the start file.
 TEST(GatherInHost, QuittingTheHostDuringADropEndsTheWorkerAndSavesTheStartFile) {
     Playlist list;
-    for (int i = 0; i < 3; ++i) test::AddSong(list, "C:\\music\\track" + std::to_string(i) + ".mp3", 100, 5000);
+    for (int i = 0; i < 3; ++i)
+        test::AddSong(list, "C:\\music\\track" + std::to_string(i) + ".mp3", 100, 5000);
     test::HostSetup setup;
     setup.files.push_back({"Plugins\\gen_Tunedeck.KQ3", encodeKq3(list)});
     for (int i = 0; i < 300; ++i) {

@@ -129,8 +129,7 @@ HostHarness::HostHarness(HostSetup setup) : folder_(setup) {
     td::host::HostOptions options;
     // The folder's host program, mapped without running any of it, owns the
     // window class: the plug-in then finds the host's M3U inside the folder.
-    programModule_ = LoadLibraryExA(folder_.hostProgram().c_str(), nullptr,
-                                    DONT_RESOLVE_DLL_REFERENCES);
+    programModule_ = LoadLibraryExA(folder_.hostProgram().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
     options.classModule = programModule_ ? programModule_ : GetModuleHandleA(nullptr);
     options.programPath = folder_.hostProgram();
     options.logPath = folder_.path("host.log");
@@ -183,8 +182,7 @@ bool HostHarness::pumpUntil(const std::function<bool()>& done, int timeoutMs) {
         if (now >= end) return false;
         const ULONGLONG left = end - now;
         // Wake at least every 20 ms: the condition may change without a message.
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left < 20 ? left : 20),
-                                  QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left < 20 ? left : 20), QS_ALLINPUT);
     }
 }
 
@@ -226,8 +224,7 @@ std::vector<std::string> HostHarness::exchanges() const {
     std::vector<std::string> out;
     for (const td::host::HostRecord& r : host_->records()) {
         if (r.isEvent) continue;
-        if (r.message == td::host::kRequestMessage || r.message == WM_COPYDATA ||
-            r.message == WM_COMMAND) {
+        if (r.message == td::host::kRequestMessage || r.message == WM_COPYDATA || r.message == WM_COMMAND) {
             out.push_back(r.line);
         }
     }
@@ -236,8 +233,7 @@ std::vector<std::string> HostHarness::exchanges() const {
 
 // --- separate process --------------------------------------------------------------
 
-HostRun RunHostProcess(const HostFolder& folder, const std::vector<std::string>& args,
-                       int timeoutMs) {
+HostRun RunHostProcess(const HostFolder& folder, const std::vector<std::string>& args, int timeoutMs) {
     HostRun run;
     const std::string logPath = folder.path("host.log");
     DeleteFileA(logPath.c_str());
@@ -250,8 +246,8 @@ HostRun RunHostProcess(const HostFolder& folder, const std::vector<std::string>&
     STARTUPINFOA si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(folder.hostProgram().c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
-                        0, nullptr, folder.path().c_str(), &si, &pi)) {
+    if (!CreateProcessA(folder.hostProgram().c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.path().c_str(), &si, &pi)) {
         return run;
     }
     run.started = true;

@@ -134,16 +134,15 @@ private:
 struct HostRun {
     DWORD exitCode = 0;
     bool started = false;
-    bool timedOut = false;           // killed after the timeout
-    std::vector<std::string> log;    // lines of the host's log file
+    bool timedOut = false;         // killed after the timeout
+    std::vector<std::string> log;  // lines of the host's log file
 };
 
 // Runs <folder>\tdhost.exe with `args` (each quoted as needed) and
 // "--log <folder>\host.log", waits at most
 // `timeoutMs` (handling this thread's messages meanwhile), and returns the
 // exit code and the log's lines.
-HostRun RunHostProcess(const HostFolder& folder, const std::vector<std::string>& args,
-                       int timeoutMs = 30000);
+HostRun RunHostProcess(const HostFolder& folder, const std::vector<std::string>& args, int timeoutMs = 30000);
 
 // Drops files and folders on `window` as the shell does: WM_DROPFILES with a
 // drop handle naming `paths` (ANSI). False when no memory could be had.

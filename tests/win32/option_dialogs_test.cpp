@@ -75,8 +75,8 @@ TEST_F(OptionDialogsTest, ResetRestoresTheCheckedGroupAndSavesAtOnce) {
 }
 
 void PickAvailable(HWND dialog, const char* title) {
-    const LRESULT index = SendDlgItemMessageA(dialog, IDC_COL_AVAILABLE, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                              reinterpret_cast<LPARAM>(title));
+    const LRESULT index = SendDlgItemMessageA(dialog, IDC_COL_AVAILABLE, LB_FINDSTRINGEXACT,
+                                              static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(title));
     SendDlgItemMessageA(dialog, IDC_COL_AVAILABLE, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 

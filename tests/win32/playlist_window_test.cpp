@@ -15,9 +15,9 @@
 namespace td {
 namespace {
 
+using test::childRect;
 using test::PlaylistWindowTest;
 using test::startsWith;
-using test::childRect;
 
 TEST_F(PlaylistWindowTest, StartFileFillsTheListAndTheStatusBar) {
     writeStartFile({60, 120, 185});

@@ -17,8 +17,7 @@ constexpr UINT kHide = 50121;
 constexpr UINT kProperties = 50123;
 
 std::string PluginIni(const char* active, const char* systray) {
-    return std::string("[Tunedeck]\r\nActiveEnabled=") + active + "\r\nSystrayEnabled=" + systray +
-           "\r\n";
+    return std::string("[Tunedeck]\r\nActiveEnabled=") + active + "\r\nSystrayEnabled=" + systray + "\r\n";
 }
 
 HostSetup WithIni(const std::string& pluginIni, bool load = true) {
@@ -173,7 +172,8 @@ TEST(PluginLifecycle, DisablingFromPropertiesKeepsTheRunningPluginUntilQuit) {
     WhenWindowShows("#32770", "Tunedeck Configuration", [&](HWND dialog) {
         wasChecked = IsDlgButtonChecked(dialog, 1011) == BST_CHECKED;
         CheckDlgButton(dialog, 1011, BST_UNCHECKED);
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
     });
     h.host().chooseMainMenuItem(kProperties);  // modal until OK is pressed
     ASSERT_TRUE(WindowShown());
@@ -193,8 +193,7 @@ TEST(PluginLifecycle, DisablingFromPropertiesKeepsTheRunningPluginUntilQuit) {
 TEST(PluginLifecycle, HostProgramRunsAndUnloadsThePluginCleanly) {
     HostFolder folder;
     ASSERT_TRUE(folder.ok());
-    const HostRun run =
-        RunHostProcess(folder, {"--syscommand", "50120", "--quit-after", "3000"}, 60000);
+    const HostRun run = RunHostProcess(folder, {"--syscommand", "50120", "--quit-after", "3000"}, 60000);
     ASSERT_TRUE(run.started);
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 0u);

@@ -214,8 +214,8 @@ TEST_F(SelectionCommandsTest, VolumeInformationListsTheVolumesAndSortsByTheClick
     std::vector<std::string> after;
     run(IDM_VOLUME_INFO_KEY, [&](HWND dialog) {
         HWND volumeList = GetDlgItem(dialog, IDC_VOLUME_LIST);
-        before = {test::ListText(volumeList, 0, 0), test::ListText(volumeList, 0, 1), test::ListText(volumeList, 0, 2),
-                  test::ListText(volumeList, 1, 1)};
+        before = {test::ListText(volumeList, 0, 0), test::ListText(volumeList, 0, 1),
+                  test::ListText(volumeList, 0, 2), test::ListText(volumeList, 1, 1)};
         NMLISTVIEW click{};
         click.hdr.hwndFrom = volumeList;
         click.hdr.idFrom = IDC_VOLUME_LIST;

@@ -312,9 +312,9 @@ TEST_F(StyleDialogsTest, NoTwoControlsOfADialogShareAnUnderlinedLetterButTheBuil
     ASSERT_TRUE(test::WriteBytes(dir_.Path("French.lang.kqp"), french));
     lang_->scanLanguages(settings_->language());
     open();
-    const int commands[] = {IDM_OPTIONS,         IDM_RESET,          IDM_COLUMNS,      IDM_THEME_COLORS,
-                            IDM_HTML_CLASSES,    IDM_PLAYLIST_INFO,  IDM_MEDIA_WIZARD, IDM_FIND_DUPLICATES,
-                            IDM_ABOUT};
+    const int commands[] = {IDM_OPTIONS,      IDM_RESET,           IDM_COLUMNS,
+                            IDM_THEME_COLORS, IDM_HTML_CLASSES,    IDM_PLAYLIST_INFO,
+                            IDM_MEDIA_WIZARD, IDM_FIND_DUPLICATES, IDM_ABOUT};
     for (int language = 0; language < lang_->languageCount(); ++language) {
         EXPECT_TRUE(window_->command(IDM_LANGUAGE_FIRST + language));
         for (int command : commands) {
@@ -327,8 +327,8 @@ TEST_F(StyleDialogsTest, NoTwoControlsOfADialogShareAnUnderlinedLetterButTheBuil
                                          texts == std::vector<std::string>{"A&dd all >>", "&Down"};
                     if (language == 0 && builtIn) continue;
                     EXPECT_EQ(letter.second.size(), 1u)
-                        << lang_->currentName() << ": '" << letter.first << "' in " << letter.second[0] << " and "
-                        << letter.second[1];
+                        << lang_->currentName() << ": '" << letter.first << "' in " << letter.second[0]
+                        << " and " << letter.second[1];
                 }
                 Press(dialog, IDCANCEL);
             });

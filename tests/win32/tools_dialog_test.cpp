@@ -47,17 +47,19 @@ std::string UnixPath(const std::string& path) {
 // and waits until it made `out`.
 void WineMp3(const std::string& args, const std::string& out) {
     SetEnvironmentVariableA("TD_WINE_MP3", args.c_str());
-    std::string command = "start.exe /wait /unix " + std::string(TD_TESTS_DIR).substr(2) + "/win32/wine_mp3.py";
+    std::string command =
+        "start.exe /wait /unix " + std::string(TD_TESTS_DIR).substr(2) + "/win32/wine_mp3.py";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                        &process)) {
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &process)) {
         return;
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    for (int waited = 0; waited < 30000 && GetFileAttributesA(out.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 50) {
+    for (int waited = 0; waited < 30000 && GetFileAttributesA(out.c_str()) == INVALID_FILE_ATTRIBUTES;
+         waited += 50) {
         Sleep(50);
     }
 }
@@ -101,7 +103,8 @@ void Type(HWND dialog, int field, const wchar_t* text) {
 }
 
 void Press(HWND window, int control) {
-    SendMessageA(window, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, control)));
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, control)));
 }
 
 void Click(HWND dialog, int control) {
@@ -133,10 +136,10 @@ protected:
         a_ = dir_.Path("a.mp3");
         b_ = dir_.Path("b.mp3");
         c_ = dir_.Path("c.mp3");
-        ASSERT_TRUE(test::WriteBytes(a_, Tag(Frame("TIT2", Text("Alpha")) + Frame("TPE1", Text("Band A"))) + clip +
-                                             Id3v1Trailer("Alpha", "Band A", "", "2001", "", 17, 1)));
-        ASSERT_TRUE(test::WriteBytes(b_, Tag(Frame("TIT2", Text("Beta")) + Frame("TPE1", Text("Band B"))) + clip +
-                                             Id3v1Trailer("Beta", "Band B", "", "2002", "", 17, 2)));
+        ASSERT_TRUE(test::WriteBytes(a_, Tag(Frame("TIT2", Text("Alpha")) + Frame("TPE1", Text("Band A"))) +
+                                             clip + Id3v1Trailer("Alpha", "Band A", "", "2001", "", 17, 1)));
+        ASSERT_TRUE(test::WriteBytes(b_, Tag(Frame("TIT2", Text("Beta")) + Frame("TPE1", Text("Band B"))) +
+                                             clip + Id3v1Trailer("Beta", "Band B", "", "2002", "", 17, 2)));
         ASSERT_TRUE(test::WriteBytes(c_, clip));
         Playlist list;
         for (const std::string& path : {a_, b_, c_}) ASSERT_GE(list.addFile(path), 0);
@@ -158,7 +161,8 @@ protected:
         item.iSubItem = column;
         item.pszText = text;
         item.cchTextMax = sizeof(text);
-        SendMessageA(window_->listView(), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        SendMessageA(window_->listView(), LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&item));
         return text;
     }
 
@@ -326,7 +330,8 @@ TEST_F(ToolsDialogTest, MassTagSetsTheCheckedFieldsOfTheChosenFilesAndLogsThem) 
     EXPECT_EQ(listed, (std::vector<int>{0, 2}));
     EXPECT_EQ(refused, "Mass Band");
     ASSERT_EQ(prompter_.shown.size(), 2u) << prompter_.shown.back().text;
-    EXPECT_EQ(prompter_.shown[0].text, "Mass set ID3TAG on 2 file(s) ?\n\na.mp3\nc.mp3\n\n\nWould you like to proceed them ?");
+    EXPECT_EQ(prompter_.shown[0].text,
+              "Mass set ID3TAG on 2 file(s) ?\n\na.mp3\nc.mp3\n\n\nWould you like to proceed them ?");
     EXPECT_EQ(prompter_.shown[0].buttons, PromptButtons::YesNoDefaultNo);
     EXPECT_EQ(prompter_.shown[1].text, "Mass set ID3TAG on 2 file(s)");
     EXPECT_TRUE(IsLog(test::ReadBytes(log), date,
@@ -381,8 +386,8 @@ TEST_F(ToolsDialogTest, MassTagRefusesBadInputAndStopsBetweenTwoFiles) {
         // and one was replaced by another song.
         ASSERT_TRUE(Fs().SetAttributes(a_, kAttrReadOnly));
         ASSERT_TRUE(DeleteFileA(b_.c_str()));
-        ASSERT_TRUE(test::WriteBytes(c_, tooltest::Tag(tooltest::Frame("TIT2", tooltest::Text("Other"))) +
-                                             Clip(dir_.path())));
+        ASSERT_TRUE(test::WriteBytes(
+            c_, tooltest::Tag(tooltest::Frame("TIT2", tooltest::Text("Other"))) + Clip(dir_.path())));
         SetDlgItemTextA(page, IDC_TP_LOG_PATH, log.c_str());
         go();
         // Abort, clicked while the first file runs, stops before the second.
@@ -390,9 +395,10 @@ TEST_F(ToolsDialogTest, MassTagRefusesBadInputAndStopsBetweenTwoFiles) {
         go();
         Press(dialog, IDCANCEL);
     });
-    EXPECT_EQ(texts, (std::vector<std::string>{"Check before ID3v1 / ID3v2", "At least 1 file must be selected !!!",
-                                               "Choose a log file !!!", "Error log file !!!",
-                                               "Mass set ID3TAG on 3 file(s)", "Mass set ID3TAG on 1 file(s)"}));
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"Check before ID3v1 / ID3v2", "At least 1 file must be selected !!!",
+                                        "Choose a log file !!!", "Error log file !!!",
+                                        "Mass set ID3TAG on 3 file(s)", "Mass set ID3TAG on 1 file(s)"}));
     EXPECT_TRUE(IsLog(test::ReadBytes(log), date,
                       "Mass set ID3v2 TAG 3 files (Trace LOG)\r\n\r\nfile1=(Failed): " + a_ +
                           "\r\nAbort: 1 / 3 Total\r\n"));
@@ -407,7 +413,8 @@ TEST_F(ToolsDialogTest, MassTagRefusesBadInputAndStopsBetweenTwoFiles) {
 
 TEST_F(ToolsDialogTest, TagFromNameSplitsTheNamesByThePatternBuiltWithTheTokenLabels) {
     const std::string song = dir_.Path("07 - the_big_band - a song.mp3");
-    ASSERT_TRUE(test::WriteBytes(song, Clip(dir_.path()) + tooltest::Id3v1Trailer("", "", "", "", "", 17, 0)));
+    ASSERT_TRUE(
+        test::WriteBytes(song, Clip(dir_.path()) + tooltest::Id3v1Trailer("", "", "", "", "", 17, 0)));
     Playlist list;
     ASSERT_GE(list.addFile(song), 0);
     ASSERT_EQ(saveKq3(list, startFile_, nullptr), Kq3Save::Saved);
@@ -448,8 +455,9 @@ TEST_F(ToolsDialogTest, TagFromNameSplitsTheNamesByThePatternBuiltWithTheTokenLa
     EXPECT_EQ(V2(song, kTPE1), "The big band");
     EXPECT_EQ(V2(song, kTRCK), "7");
     EXPECT_TRUE(MutagenReads(song, "TIT2=A Song"));
-    EXPECT_TRUE(IsLog(test::ReadBytes(log), date,
-                      "Write ID3v1+v2 Tag from 1 files (Trace LOG)\r\n\r\nfile1=(Success): " + song + "\r\n"));
+    EXPECT_TRUE(
+        IsLog(test::ReadBytes(log), date,
+              "Write ID3v1+v2 Tag from 1 files (Trace LOG)\r\n\r\nfile1=(Success): " + song + "\r\n"));
     EXPECT_EQ(listText(0, 0), "The big band");
     // The patterns run join the history, newest first; an invalid one goes.
     EXPECT_EQ(settings_->formatPattern(0), "%N - %A - %T");
@@ -493,8 +501,8 @@ TEST_F(ToolsDialogTest, ThePageKeysStepThroughTheListAndPlayInTheHost) {
         SetFocus(title);
         PostMessageA(title, WM_KEYDOWN, VK_PRIOR, 0);  // next file
         PostMessageA(title, WM_KEYDOWN, VK_PRIOR, 0);
-        PostMessageA(title, WM_KEYDOWN, VK_NEXT, 0);   // previous file
-        PostMessageA(title, WM_KEYDOWN, VK_F5, 0);     // play it
+        PostMessageA(title, WM_KEYDOWN, VK_NEXT, 0);  // previous file
+        PostMessageA(title, WM_KEYDOWN, VK_F5, 0);    // play it
         gDialog = dialog;
         gThen = [&](HWND shown) {
             afterKeys = static_cast<int>(SendDlgItemMessageA(Page(shown), IDC_ET_FILE, CB_GETCURSEL, 0, 0));
@@ -512,7 +520,6 @@ TEST_F(ToolsDialogTest, ThePageKeysStepThroughTheListAndPlayInTheHost) {
     EXPECT_TRUE(prompter_.shown.empty());
 }
 
-
 // The tooltip over the pattern field as it would show now.
 HWND gTipOwner = nullptr;
 HWND gTips = nullptr;
@@ -524,7 +531,8 @@ BOOL CALLBACK FindTips(HWND window, LPARAM) {
     TOOLINFOA tool{};
     tool.cbSize = sizeof tool;
     const bool tips = std::string(name) == TOOLTIPS_CLASSA;
-    if (tips && SendMessageA(window, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(&tool)) && tool.hwnd == gTipOwner) {
+    if (tips && SendMessageA(window, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(&tool)) &&
+        tool.hwnd == gTipOwner) {
         gTips = window;
     }
     return TRUE;
@@ -545,7 +553,8 @@ std::string Preview(HWND page) {
 
 std::string ListItem(HWND page, int item) {
     char text[300] = {};
-    SendDlgItemMessageA(page, IDC_TP_FILES, LB_GETTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(text));
+    SendDlgItemMessageA(page, IDC_TP_FILES, LB_GETTEXT, static_cast<WPARAM>(item),
+                        reinterpret_cast<LPARAM>(text));
     return text;
 }
 
@@ -630,8 +639,8 @@ TEST_F(ToolsDialogTest, ConversionButtonsWorkOnTheFilesAsTheyAreNow) {
         HWND page = GetDlgItem(dialog, IDD_CONVERT_PAGE);
         // After listing, a became read-only and b another song without ID3v1.
         ASSERT_TRUE(Fs().SetAttributes(a_, kAttrReadOnly));
-        ASSERT_TRUE(test::WriteBytes(b_, tooltest::Tag(tooltest::Frame("TIT2", tooltest::Text("Other"))) +
-                                             Clip(dir_.path())));
+        ASSERT_TRUE(test::WriteBytes(
+            b_, tooltest::Tag(tooltest::Frame("TIT2", tooltest::Text("Other"))) + Clip(dir_.path())));
         UseLog(page, log);
         // A click on another operation while the run goes on starts nothing.
         PostMessageA(GetDlgItem(page, IDC_CV_OP_FIRST + kConvertRemoveV1), BM_CLICK, 0, 0);
@@ -659,7 +668,8 @@ TEST_F(ToolsDialogTest, ConversionButtonsWorkOnTheFilesAsTheyAreNow) {
 TEST_F(ToolsDialogTest, OrganizeMovesTheFilesIntoTheTargetAndNowhereElse) {
     using namespace tooltest;
     const std::string d = dir_.Path("d.mp3");
-    ASSERT_TRUE(test::WriteBytes(d, Clip(dir_.path()) + Id3v1Trailer("Dee", "..\\..\\out", "x", "", "", 17, 0)));
+    ASSERT_TRUE(
+        test::WriteBytes(d, Clip(dir_.path()) + Id3v1Trailer("Dee", "..\\..\\out", "x", "", "", 17, 0)));
     Playlist list;
     for (const std::string& path : {a_, d, c_}) ASSERT_GE(list.addFile(path), 0);
     ASSERT_EQ(saveKq3(list, startFile_, nullptr), Kq3Save::Saved);
@@ -711,7 +721,6 @@ TEST_F(ToolsDialogTest, OrganizeMovesTheFilesIntoTheTargetAndNowhereElse) {
     EXPECT_EQ(test::SortedNames(dir_.path()),
               (std::vector<std::string>{"b.mp3", "c.mp3", "gen_Tunedeck.KQ3", "organize.log", "sorted"}));
 }
-
 
 int StoredRating(const std::string& path) { return SongRecord(path, true).GetRating(); }
 

@@ -106,8 +106,8 @@ TEST(Tray, EachClickSendsItsCommandsToTheHost) {
         ASSERT_TRUE(h.host().tray()->click(c.icon, c.mouse));
         HoldModifiers(kNoMods);
         h.pump(50);
-        EXPECT_EQ(h.exchanges(), c.sent) << c.icon << " " << c.mouse << (c.shift ? " shift" : "")
-                                         << (c.ctrl ? " ctrl" : "");
+        EXPECT_EQ(h.exchanges(), c.sent)
+            << c.icon << " " << c.mouse << (c.shift ? " shift" : "") << (c.ctrl ? " ctrl" : "");
         // A button press is the plug-in's alone.
         EXPECT_TRUE(h.host().recordsOf(kTrayCallback).empty()) << c.icon;
     }
@@ -143,7 +143,8 @@ TEST(Tray, IconsGoAtQuitAndComeBackWhenReinitialised) {
     h.host().clearRecords();
     h.quitPlugins();
     EXPECT_TRUE(Icons(h).empty());
-    EXPECT_EQ(TrayLines(h), (std::vector<std::string>{"#tray delete id=1031 r=1", "#tray delete id=1024 r=1"}));
+    EXPECT_EQ(TrayLines(h),
+              (std::vector<std::string>{"#tray delete id=1031 r=1", "#tray delete id=1024 r=1"}));
     EXPECT_EQ(PluginIniValue(h.folder(), "SystrayEnabled"), "129");
 
     // The host starts the plug-in again (disabled, then enabled in its
@@ -189,7 +190,8 @@ struct ClickInside {
                 SendMessageA(host, kTrayCallback, kFirstIcon, WM_LBUTTONDOWN);
             }
         }
-        if (code == HCBT_DESTROYWND && !onCreate && reinterpret_cast<HWND>(wParam) == PlaylistWindowHandle()) {
+        if (code == HCBT_DESTROYWND && !onCreate &&
+            reinterpret_cast<HWND>(wParam) == PlaylistWindowHandle()) {
             ++clicks;
             SendMessageA(host, kTrayCallback, kFirstIcon, WM_LBUTTONDOWN);
         }

@@ -80,9 +80,10 @@ protected:
     void writeStartFile(const std::vector<int>& seconds) {
         Playlist list;
         for (size_t i = 0; i < seconds.size(); ++i) {
-            SongRecord& song = test::AddSong(list, "C:\\music\\song" + std::to_string(i) + ".mp3",
-                                             seconds[i], 1000 + static_cast<uint32_t>(i));
-            test::SetV1(song, ("Artist " + std::to_string(i % 3)).c_str(), ("Title " + std::to_string(i)).c_str());
+            SongRecord& song = test::AddSong(list, "C:\\music\\song" + std::to_string(i) + ".mp3", seconds[i],
+                                             1000 + static_cast<uint32_t>(i));
+            test::SetV1(song, ("Artist " + std::to_string(i % 3)).c_str(),
+                        ("Title " + std::to_string(i)).c_str());
         }
         ASSERT_EQ(saveKq3(list, startFile_, nullptr), Kq3Save::Saved);
     }
@@ -90,14 +91,16 @@ protected:
     // With `systemDialogs` the window shows real message boxes and choosers
     // instead of asking prompter_.
     PlaylistWindow& open(bool systemDialogs = false) {
-        window_ = std::make_unique<PlaylistWindow>(module_, harness_->hostWindow(), *bridge_, *settings_, *lang_,
-                                                   startFile_, systemDialogs ? nullptr : &prompter_);
+        window_ = std::make_unique<PlaylistWindow>(module_, harness_->hostWindow(), *bridge_, *settings_,
+                                                   *lang_, startFile_, systemDialogs ? nullptr : &prompter_);
         EXPECT_TRUE(window_->create());
         harness_->pump(50);
         return *window_;
     }
 
-    int itemCount() const { return static_cast<int>(SendMessageA(window_->listView(), LVM_GETITEMCOUNT, 0, 0)); }
+    int itemCount() const {
+        return static_cast<int>(SendMessageA(window_->listView(), LVM_GETITEMCOUNT, 0, 0));
+    }
 
     // The image the list shows for `row`.
     int rowImage(int row) const {
@@ -116,12 +119,14 @@ protected:
     void selectRows(const std::vector<int>& rows) {
         LVITEMA none{};
         none.stateMask = LVIS_SELECTED;
-        SendMessageA(window_->listView(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+        SendMessageA(window_->listView(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(&none));
         for (int row : rows) {
             LVITEMA item{};
             item.stateMask = LVIS_SELECTED;
             item.state = LVIS_SELECTED;
-            SendMessageA(window_->listView(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+            SendMessageA(window_->listView(), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                         reinterpret_cast<LPARAM>(&item));
         }
     }
 

@@ -64,9 +64,7 @@ protected:
         if (module_) FreeLibrary(module_);
         LangTable::useBuiltinEnglish();
     }
-    void UseImage(const std::string& image) {
-        LangTable::useLanguageImage(image.data(), image.size());
-    }
+    void UseImage(const std::string& image) { LangTable::useLanguageImage(image.data(), image.size()); }
     HINSTANCE module_ = nullptr;
 };
 
@@ -131,7 +129,8 @@ TEST_F(WindowMenusTest, BitmapsAreStripsOf16By16Images) {
         int images;
     } strips[] = {{169, 1}, {176, 1}, {180, 2}, {181, 7}, {182, 4}};
     for (const auto& strip : strips) {
-        HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(module_, MAKEINTRESOURCEA(strip.id), IMAGE_BITMAP, 0, 0, 0));
+        HBITMAP bitmap =
+            static_cast<HBITMAP>(LoadImageA(module_, MAKEINTRESOURCEA(strip.id), IMAGE_BITMAP, 0, 0, 0));
         ASSERT_NE(bitmap, nullptr) << strip.id;
         BITMAP bm = {};
         ASSERT_TRUE(GetObject(bitmap, sizeof(bm), &bm));

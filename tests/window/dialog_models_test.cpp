@@ -113,7 +113,8 @@ const std::vector<DialogCase>& EditingCases() {
         {"explorer options",
          [](Settings& s, Prompter& p, bool commit) {
              ExplorerOptionsDialogModel m(s);
-             for (int c = 0; c < ExplorerOptionsDialogModel::kCategoryCount; ++c) m.setShown(c, c == 6 || c == 1);
+             for (int c = 0; c < ExplorerOptionsDialogModel::kCategoryCount; ++c)
+                 m.setShown(c, c == 6 || c == 1);
              return !commit || m.ok(s, p);
          },
          [](const Settings& s) { return s.explorerFields == 0x42u; }},
@@ -210,10 +211,14 @@ TEST(DialogModelTest, RefusedValuesShowTheDialogsMessageAndStoreNothing) {
         {"no duplicate field", [](Settings& s, Prompter& p) { return DuplicatesOk(s, p, 0, "5", "95"); },
          "Choose at least 1 field must be present !!!", "Information"},
         {"seconds not a number",
-         [](Settings& s, Prompter& p) { return DuplicatesOk(s, p, kDuplicateGenre | kDuplicateLength, "5s", "95"); },
+         [](Settings& s, Prompter& p) {
+             return DuplicatesOk(s, p, kDuplicateGenre | kDuplicateLength, "5s", "95");
+         },
          "Bad number format !!!", "Information"},
         {"seconds out of range",
-         [](Settings& s, Prompter& p) { return DuplicatesOk(s, p, kDuplicateGenre | kDuplicateLength, "61", "95"); },
+         [](Settings& s, Prompter& p) {
+             return DuplicatesOk(s, p, kDuplicateGenre | kDuplicateLength, "61", "95");
+         },
          "Time value error: Enter number between 0 to 60", "Information"},
         {"percent out of range",
          [](Settings& s, Prompter& p) { return DuplicatesOk(s, p, kDuplicateSize, "5", "94"); },
@@ -270,14 +275,15 @@ TEST(DialogModelTest, ColumnListsMoveColumnsAndOkKeepsTheAvailableOrderAfterTheS
     EXPECT_EQ(m.moveUp(0), 0);
     EXPECT_EQ(m.moveDown(15), 15);
     EXPECT_EQ(m.moveDown(0), 1);
-    EXPECT_EQ(m.add(3), 16);      // Rating to the end of the selected
-    EXPECT_EQ(m.remove(2), 3);    // Genre to the end of the available
+    EXPECT_EQ(m.add(3), 16);    // Rating to the end of the selected
+    EXPECT_EQ(m.remove(2), 3);  // Genre to the end of the available
     EXPECT_EQ(m.add(9), -1);
     EXPECT_EQ(m.remove(-1), -1);
     RecordingPrompter prompter;
     ASSERT_TRUE(m.ok(settings, prompter));
     const std::vector<int32_t> order(settings.columnOrder, settings.columnOrder + kColumnCount);
-    EXPECT_EQ(order, (std::vector<int32_t>{1, 0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 19, 16, 17, 18, 2}));
+    EXPECT_EQ(order,
+              (std::vector<int32_t>{1, 0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 19, 16, 17, 18, 2}));
     EXPECT_EQ(settings.columnVisible[kColumnGenre], 0);
     EXPECT_EQ(settings.columnVisible[kColumnRating], 1);
     m.addAll();
@@ -443,7 +449,8 @@ TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) 
         const char* root;
         uint32_t type;
         int count;
-    } volumes[] = {{"music", "C:\\", kDriveFixed, 12}, {"Backup", "\\\\nas\\b\\", kDriveRemote, 3},
+    } volumes[] = {{"music", "C:\\", kDriveFixed, 12},
+                   {"Backup", "\\\\nas\\b\\", kDriveRemote, 3},
                    {"DISC", "E:\\", kDriveCdRom, 40}};
     for (const auto& v : volumes) {
         VolumeRecord record{};

@@ -44,7 +44,8 @@ class EditTagPageTest : public ToolFilesTest {
 protected:
     static void SetUpTestSuite() {
         bool ok = false;
-        RunCommand(std::string(kPython) + " -c 'import mutagen' 2>/dev/null && command -v lame >/dev/null", ok);
+        RunCommand(std::string(kPython) + " -c 'import mutagen' 2>/dev/null && command -v lame >/dev/null",
+                   ok);
         available_ = ok;
     }
 
@@ -67,16 +68,18 @@ protected:
         ASSERT_TRUE(WriteBytes(raw, samples));
         bool ok = false;
         RunCommand("lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m m -b 128 '" + raw +
-                  "' '" + path + "'",
-              ok);
+                       "' '" + path + "'",
+                   ok);
         ASSERT_TRUE(ok);
     }
 
     // Runs Python with mutagen's ID3 classes imported and `path` as `p`.
     std::string Py(const std::string& path, const std::string& code) {
         const std::string script = In("script.py");
-        std::ofstream(script) << "import sys\nfrom mutagen.id3 import ID3, ParseID3v1\nfrom mutagen.id3._frames import *\np = sys.argv[1]\n"
-                                  << "def L(p): return ID3(p, translate=False, load_v1=False)\n" << code << "\n";
+        std::ofstream(script)
+            << "import sys\nfrom mutagen.id3 import ID3, ParseID3v1\nfrom mutagen.id3._frames import *\np = sys.argv[1]\n"
+            << "def L(p): return ID3(p, translate=False, load_v1=False)\n"
+            << code << "\n";
         bool ok = false;
         std::string out = RunCommand(std::string(kPython) + " '" + script + "' '" + path + "' 2>&1", ok);
         EXPECT_TRUE(ok) << out;
@@ -87,18 +90,17 @@ protected:
     // frames; `v1` 2 writes an ID3v1 trailer too, 0 none.
     std::string Tagged(const std::string& name, const std::string& frames, int v1 = 2) {
         const std::string path = Write(name, ReadBytes(clip_));
-        Py(path, "t = ID3()\nfor f in " + frames + ": t.add(f)\nt.save(p, v2_version=3, v1=" +
-                     std::to_string(v1) + ")");
+        Py(path, "t = ID3()\nfor f in " + frames +
+                     ": t.add(f)\nt.save(p, v2_version=3, v1=" + std::to_string(v1) + ")");
         return path;
     }
 
     // The text mutagen reads for frame `id` of the ID3v2 tag as it stands
     // (no frames filled in from ID3v1), "<none>" without it.
     std::string Mutagen(const std::string& path, const std::string& id) {
-        std::string out = Py(path,
-                             "t = L(p)\nf = t.getall('" + id +
-                                 "')\nsys.stdout.buffer.write((str(f[0].text[0]) if f else '<none>')"
-                                 ".encode('utf-8'))");
+        std::string out = Py(path, "t = L(p)\nf = t.getall('" + id +
+                                       "')\nsys.stdout.buffer.write((str(f[0].text[0]) if f else '<none>')"
+                                       ".encode('utf-8'))");
         return out;
     }
 
@@ -194,8 +196,9 @@ TEST_F(EditTagPageTest, UpdateWritesTheFieldsAndKeepsEverythingElse) {
     EXPECT_EQ(Py(path, "print(L(p).getall('APIC')[0].data == b'\\x89PNG')"), "True\n");
     EXPECT_EQ(Py(path, "print(L(p).getall('COMM')[0].text[0], L(p).getall('COMM')[0].lang)"),
               "Old note eng\n");
-    EXPECT_EQ(Py(path, "d = open(p, 'rb').read()[-128:]\n"
-                       "v = ParseID3v1(d)\nprint(v['TPE1'].text[0], v['TRCK'].text[0], v['TCON'].text[0])"),
+    EXPECT_EQ(Py(path,
+                 "d = open(p, 'rb').read()[-128:]\n"
+                 "v = ParseID3v1(d)\nprint(v['TPE1'].text[0], v['TRCK'].text[0], v['TCON'].text[0])"),
               "V1 Band 12 8\n");
     EXPECT_EQ(AudioOf(ReadBytes(path)), audio);
 
@@ -255,7 +258,7 @@ TEST_F(EditTagPageTest, MovingOffersToWriteTheFileShown) {
     page.move(-1, prompter_);
     EXPECT_EQ(page.current(), 0);  // the first stays shown
     page.move(5, prompter_);
-    EXPECT_EQ(page.current(), 2);  // and so does the last
+    EXPECT_EQ(page.current(), 2);          // and so does the last
     EXPECT_TRUE(prompter_.shown.empty());  // nothing changed: nothing asked
 
     // Cancel: the file shown keeps its bytes, the next one is shown.
@@ -305,7 +308,7 @@ TEST_F(EditTagPageTest, CopyButtonsAndFieldMenus) {
 
     page.copyV1ToV2();
     EXPECT_EQ(page.text(kEditV2Title), "A title that is longer than th");
-    EXPECT_EQ(page.text(kEditV2Genre), "");  // no genre, not the text "???"
+    EXPECT_EQ(page.text(kEditV2Genre), "");   // no genre, not the text "???"
     EXPECT_EQ(page.text(kEditV2Bpm), "120");  // not a field of ID3v1
 
     page.setText(kEditV2Album, "the old album");
@@ -341,7 +344,8 @@ TEST_F(EditTagPageTest, TextsTheFileCannotHoldAreRefused) {
 
     // A title read from UTF-16 that the code page cannot show: editing
     // another field leaves it as the file has it.
-    const std::string greek = Tagged("greek.mp3", "[TIT2(encoding=1, text='\\u03a9mega'), TPE1(encoding=0, text='Band')]");
+    const std::string greek =
+        Tagged("greek.mp3", "[TIT2(encoding=1, text='\\u03a9mega'), TPE1(encoding=0, text='Band')]");
     page = EditTagPageModel({Entry(greek)}, 0);
     EXPECT_EQ(page.text(kEditV2Title), "?mega");
     page.setText(kEditV2Artist, "Other Band");

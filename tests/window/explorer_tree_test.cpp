@@ -33,8 +33,10 @@ protected:
             bool v2;
         };
         const Song songs[] = {
-            {"abba", "Rock", "Gold", 0, 0, true},    {"ABBA", "rock", "Gold", 1, 5, true},
-            {"Zappa", "Jazz", "", 1, 5, true},       {"", "Blues", "Hot Rats", 3, 2, true},
+            {"abba", "Rock", "Gold", 0, 0, true},
+            {"ABBA", "rock", "Gold", 1, 5, true},
+            {"Zappa", "Jazz", "", 1, 5, true},
+            {"", "Blues", "Hot Rats", 3, 2, true},
             {"", "", "", 0, 0, false},
         };
         int n = 0;
@@ -59,8 +61,8 @@ protected:
 
 TEST_F(ExplorerTest, CategoriesInSlotOrderLeavesWithTheirValuesAndCounts) {
     const ExplorerTree tree = Build(127);
-    EXPECT_EQ(Labels(tree, 0), (std::vector<std::string>{"Artist", "Genre", "ID3Tag", "Comment",
-                                                         "Mode", "Album", "Rating"}));
+    EXPECT_EQ(Labels(tree, 0),
+              (std::vector<std::string>{"Artist", "Genre", "ID3Tag", "Comment", "Mode", "Album", "Rating"}));
     // Nothing filtered: the root is selected and expanded.
     EXPECT_EQ(tree.selected, 0);
     EXPECT_TRUE(tree.root().expanded);
@@ -86,8 +88,7 @@ TEST_F(ExplorerTest, EveryLeafFiltersToItsCount) {
     for (size_t node = 0; node < tree.nodes.size(); ++node) {
         if (tree.nodes[node].kind != ExplorerNodeKind::Leaf) continue;
         filterFromSelection(tree, static_cast<int>(node), fs_.filter(), fs_.genres());
-        EXPECT_EQ(static_cast<int>(fs_.rows().size()), tree.nodes[node].count)
-            << tree.nodes[node].label;
+        EXPECT_EQ(static_cast<int>(fs_.rows().size()), tree.nodes[node].count) << tree.nodes[node].label;
     }
 }
 

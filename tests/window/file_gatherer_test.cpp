@@ -42,7 +42,8 @@ std::string SongBytes() {
 void MakeTree(const TempDir& dir, const std::vector<std::string>& files) {
     for (const std::string& name : files) {
         const size_t slash = name.rfind('/');
-        const std::string folder = slash == std::string::npos ? dir.path() : JoinPath(dir.path(), name.substr(0, slash));
+        const std::string folder =
+            slash == std::string::npos ? dir.path() : JoinPath(dir.path(), name.substr(0, slash));
         ASSERT_TRUE(MakeDirectories(folder));
         ASSERT_TRUE(test::WriteBytes(JoinPath(folder, name.substr(slash + 1)), SongBytes()));
     }
@@ -89,8 +90,8 @@ TEST_F(FileGathererTest, DirectoryTakesMpegFilesInNameOrderWithOrWithoutSubfolde
 }
 
 TEST_F(FileGathererTest, FileListReportsEveryItemAndKeepsMissingSongsAsDeadEntries) {
-    const std::string buffer = dir_.path() + '\0' + "b.mp3" + '\0' + "x.mp1" + '\0' + "gone.mp3" +
-                               '\0' + '\0';
+    const std::string buffer =
+        dir_.path() + '\0' + "b.mp3" + '\0' + "x.mp1" + '\0' + "gone.mp3" + '\0' + '\0';
     const GatherRequest request = GatherRequest::FilesFromBuffer(buffer.data(), buffer.size());
     ASSERT_EQ(request.paths.size(), 3u);
     const std::string one = dir_.Path("b.mp3") + '\0' + '\0';
@@ -103,7 +104,8 @@ TEST_F(FileGathererTest, FileListReportsEveryItemAndKeepsMissingSongsAsDeadEntri
 
     FileGatherer gatherer(playlist_);
     ASSERT_EQ(gatherer.run(request, &recorder_), GatherStart::Started);
-    EXPECT_EQ(recorder_.files, (std::vector<std::string>{dir_.Path("b.mp3"), dir_.Path("x.mp1"), dir_.Path("gone.mp3")}));
+    EXPECT_EQ(recorder_.files,
+              (std::vector<std::string>{dir_.Path("b.mp3"), dir_.Path("x.mp1"), dir_.Path("gone.mp3")}));
     EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"b.mp3", "gone.mp3"}));
     EXPECT_EQ(playlist_.entryAt(1)->GetAudioSize(), 0u);
 }
@@ -225,8 +227,7 @@ TEST_F(FileGathererTest, ClosingWhileTheWorkerRunsEndsItCleanly) {
         ASSERT_EQ(gatherer.start(GatherRequest::Directory(dir_.path(), true), recorder_),
                   GatherStart::Started);
         ASSERT_TRUE(inFile.wait(-1));
-        EXPECT_EQ(gatherer.start(GatherRequest::Directory(dir_.path(), true), recorder_),
-                  GatherStart::Busy);
+        EXPECT_EQ(gatherer.start(GatherRequest::Directory(dir_.path(), true), recorder_), GatherStart::Busy);
         gatherer.requestStop();
         gate.unlock();
     }  // the destructor waits for the worker
@@ -299,7 +300,8 @@ TEST(FolderWalkTest, AFolderOfAHundredThousandEntriesIsListedOnceAndEachEntrySee
     bool ordered = true;
     WalkFolder("/wide", WalkOptions(), [&](WalkEvent event, const std::string& path) {
         ++files;
-        ordered = ordered && event == WalkEvent::File && (previous.empty() || text::CompareNoCase(previous, path) < 0);
+        ordered = ordered && event == WalkEvent::File &&
+                  (previous.empty() || text::CompareNoCase(previous, path) < 0);
         previous = path;
         return true;
     });

@@ -17,10 +17,10 @@ using test::TempDir;
 using test::WriteBytes;
 
 const MenuId kAllMenus[] = {
-    MenuId::Bar,       MenuId::File,     MenuId::Add,          MenuId::Playlist,
-    MenuId::Select,    MenuId::SelectWithSame, MenuId::Rating, MenuId::Option,
-    MenuId::View,      MenuId::Explorer, MenuId::Language,     MenuId::Id3Tag,
-    MenuId::Help,      MenuId::SearchFields, MenuId::FileButton, MenuId::ListContext,
+    MenuId::Bar,    MenuId::File,           MenuId::Add,        MenuId::Playlist,
+    MenuId::Select, MenuId::SelectWithSame, MenuId::Rating,     MenuId::Option,
+    MenuId::View,   MenuId::Explorer,       MenuId::Language,   MenuId::Id3Tag,
+    MenuId::Help,   MenuId::SearchFields,   MenuId::FileButton, MenuId::ListContext,
 };
 
 // Every command entry reachable from `id`, submenus included.

@@ -118,7 +118,8 @@ TEST_F(SelectionOpsTest, RemovedEntriesLeaveTheVolumeCountsAndTheSnapshot) {
     volumes.Set("Q:\\", {kDriveFixed, true, "Music", 77, true});
     test::ScopedVolumes scoped(volumes);
     ASSERT_EQ(playlist_.registerVolume("Q:\\a.mp3"), 0);
-    for (int i = 0; i < 3; ++i) playlist_.add(std::make_unique<SongRecord>("Q:\\" + std::to_string(i), false));
+    for (int i = 0; i < 3; ++i)
+        playlist_.add(std::make_unique<SongRecord>("Q:\\" + std::to_string(i), false));
     view_.rebuildFromPlaylist();
     Select({0, 1});
     view_.takeSnapshot();
@@ -147,14 +148,16 @@ TEST(SelectionDeleteTest, DeletedFilesLoseTheirRowsAndAFileThatCannotGoIsNamedWi
     ASSERT_TRUE(Fs().SetAttributes(dir.Path("c.mp3"), kAttrReadOnly));
 
     std::vector<DeleteFailure> failures;
-    const int deleted = deleteSelectedFiles(playlist, view, [&](const DeleteFailure& f) { failures.push_back(f); });
+    const int deleted =
+        deleteSelectedFiles(playlist, view, [&](const DeleteFailure& f) { failures.push_back(f); });
     EXPECT_EQ(deleted, 1);
     ASSERT_EQ(failures.size(), 2u);
     EXPECT_EQ(failures[0].path, dir.Path("b.mp3"));
     EXPECT_FALSE(failures[0].reason.empty());
     EXPECT_EQ(failures[1].path, dir.Path("c.mp3"));
     EXPECT_FALSE(failures[1].reason.empty());
-    EXPECT_EQ(RowNames(view), (std::vector<std::string>{dir.Path("b.mp3"), dir.Path("c.mp3"), dir.Path("d.mp3")}));
+    EXPECT_EQ(RowNames(view),
+              (std::vector<std::string>{dir.Path("b.mp3"), dir.Path("c.mp3"), dir.Path("d.mp3")}));
     EXPECT_EQ(playlist.count(), 3);
     EXPECT_FALSE(test::FileExists(dir.Path("a.mp3")));
     EXPECT_TRUE(test::FileExists(dir.Path("c.mp3")));

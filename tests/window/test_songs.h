@@ -16,8 +16,8 @@
 
 namespace td::test {
 
-inline SongRecord& AddSong(Playlist& playlist, const std::string& path, int seconds = 0,
-                           uint32_t size = 0, int mode = 0) {
+inline SongRecord& AddSong(Playlist& playlist, const std::string& path, int seconds = 0, uint32_t size = 0,
+                           int mode = 0) {
     auto record = std::make_unique<SongRecord>(path, false);
     std::memset(&record->GetMpegInfo(), 0, sizeof(MpegInfo));
     record->GetMpegInfo().seconds = seconds;

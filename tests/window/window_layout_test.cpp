@@ -48,7 +48,7 @@ TEST(WindowLayout, TinyWindowGivesNoNegativeSizes) {
 
 TEST(WindowLayoutSplitter, DragStopsAtTreeLeftPlus4AndNeedsAPressOnTheBar) {
     WindowLayout layout;
-    layout.layout(input(800, 600, true));  // tree 200, list 204..800
+    layout.layout(input(800, 600, true));      // tree 200, list 204..800
     EXPECT_FALSE(layout.beginDrag(100, 300));  // over the tree
     ASSERT_TRUE(layout.beginDrag(201, 300));
     EXPECT_TRUE(layout.dragging());

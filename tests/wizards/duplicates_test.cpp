@@ -18,7 +18,6 @@ namespace {
 
 using namespace test;
 
-
 std::vector<std::string> Names(const std::vector<SongRecord*>& rows) {
     std::vector<std::string> names;
     for (const SongRecord* r : rows) names.push_back(r->GetFileName());
@@ -108,7 +107,6 @@ TEST(DuplicatesTest, FastFinderEqualsThePairwiseDefinition) {
         }
     }
 }
-
 
 class DuplicatesDialogTest : public ::testing::Test {
 protected:

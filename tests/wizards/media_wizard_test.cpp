@@ -17,7 +17,6 @@ namespace {
 
 using namespace test;
 
-
 TEST(MediaWizardTest, PicksShortestFirstStrictlyBelowTheTargetAndStopsAtTheFirstMiss) {
     LangTable::useBuiltinEnglish();
     // {500, 10, 20} to 100: 10 + 20 + 500 misses, so the 30 s left is not tried.

@@ -14,10 +14,10 @@ public:
     // language in use.
     explicit AboutDialogModel(const PluginVersion& version);
 
-    std::string caption;   // "About Tunedeck for Winamp"
-    std::string title;     // "Tunedeck for Winamp v0.1 build 0"
-    std::string credit;    // the language's translator line
-    std::string shortcuts; // one line per shortcut, CR LF line ends
+    std::string caption;    // "About Tunedeck for Winamp"
+    std::string title;      // "Tunedeck for Winamp v0.1 build 0"
+    std::string credit;     // the language's translator line
+    std::string shortcuts;  // one line per shortcut, CR LF line ends
 
     // "Help >>" shows the shortcuts, "<< About" the credit again.
     bool showingHelp = false;

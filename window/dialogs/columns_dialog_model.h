@@ -26,12 +26,12 @@ public:
     // The list buttons. Each returns the position in the target list of the
     // column it moved (the item to select afterwards), or -1 when the
     // position given is outside its list.
-    int add(int availablePosition);     // "Add>>": to the end of the selected
-    void addAll();                      // "A&dd all >>"
-    int remove(int selectedPosition);   // "<< Remove": to the end of the available
-    void removeAll();                   // "<< Remove all"
-    int moveUp(int selectedPosition);   // "&Up" (the first stays first)
-    int moveDown(int selectedPosition); // "&Down" (the last stays last)
+    int add(int availablePosition);      // "Add>>": to the end of the selected
+    void addAll();                       // "A&dd all >>"
+    int remove(int selectedPosition);    // "<< Remove": to the end of the available
+    void removeAll();                    // "<< Remove all"
+    int moveUp(int selectedPosition);    // "&Up" (the first stays first)
+    int moveDown(int selectedPosition);  // "&Down" (the last stays last)
 
     // With no selected column: "At least 1 column must be present !!!"
     // (caption "Error") and false. Otherwise columnOrder becomes the

@@ -52,9 +52,7 @@ bool IsV1Track(const std::string& text, uint32_t& value) {
 }
 
 // The ID3v1 counterpart of an ID3v2 field (and the reverse).
-int OtherGroup(int field) {
-    return IsV2Field(field) ? field - kEditFirstV2Field : field + kEditFirstV2Field;
-}
+int OtherGroup(int field) { return IsV2Field(field) ? field - kEditFirstV2Field : field + kEditFirstV2Field; }
 
 }  // namespace
 
@@ -116,8 +114,7 @@ std::string RatingLevelText(int level) {
 
 // ---------------------------------------------------------------------------
 
-EditTagPageModel::EditTagPageModel(std::vector<SongRecord*> files, int first)
-    : files_(std::move(files)) {
+EditTagPageModel::EditTagPageModel(std::vector<SongRecord*> files, int first) : files_(std::move(files)) {
     clearFields();
     if (!files_.empty()) show(first);
 }
@@ -305,8 +302,7 @@ EditWriteResult EditTagPageModel::write(Prompter& prompter, const RewriteNotice&
     modified_ = false;
     SongRecord* entry = currentEntry();
     if (!entry) {
-        prompter.Message(Text(kEditTextNoSong), Text(kEditTextError), PromptButtons::Ok,
-                         PromptIcon::Error);
+        prompter.Message(Text(kEditTextNoSong), Text(kEditTextError), PromptButtons::Ok, PromptIcon::Error);
         return EditWriteResult::NoSong;
     }
     // A file that vanished since it was listed would load as an empty record
@@ -376,8 +372,7 @@ EditWriteResult EditTagPageModel::write(Prompter& prompter, const RewriteNotice&
         return EditWriteResult::Written;
     }
     if (rc == Id3v2Error::CancelReadOnly) return EditWriteResult::Declined;
-    prompter.Message(Id3v2ErrorText(rc), Text(kEditTextError), PromptButtons::Ok,
-                     PromptIcon::Error);
+    prompter.Message(Id3v2ErrorText(rc), Text(kEditTextError), PromptButtons::Ok, PromptIcon::Error);
     return EditWriteResult::Failed;
 }
 

@@ -82,11 +82,11 @@ std::array<int, 2> SwapPartners(int field);
 
 // What a write came to.
 enum class EditWriteResult {
-    Written,      // the file holds the page's tags, the entry took them
-    Declined,     // the read-only question was answered Cancel
-    NoSong,       // no file shown ("Select before a song")
-    Unreadable,   // the file could not be loaded ("Can't write ID3 Tag !!!")
-    Failed,       // the writer's error, shown with its text
+    Written,     // the file holds the page's tags, the entry took them
+    Declined,    // the read-only question was answered Cancel
+    NoSong,      // no file shown ("Select before a song")
+    Unreadable,  // the file could not be loaded ("Can't write ID3 Tag !!!")
+    Failed,      // the writer's error, shown with its text
 };
 
 class EditTagPageModel {

@@ -8,8 +8,8 @@
 namespace td {
 namespace {
 
-constexpr int kLangNotHex = 259;    // "Input is not a valid hexnumber"
-constexpr int kLangBadHex = 260;    // "Error in hexvalue !!!"
+constexpr int kLangNotHex = 259;  // "Input is not a valid hexnumber"
+constexpr int kLangBadHex = 260;  // "Error in hexvalue !!!"
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -46,7 +46,8 @@ HtmlStyleDialogModel::HtmlStyleDialogModel(const Settings& settings)
 }
 
 const HtmlTemplate& HtmlStyleDialogModel::shown() const {
-    return templates_[static_cast<size_t>(inRange(templateIndex, 0, kHtmlTemplateCount - 1) ? templateIndex : 0)];
+    return templates_[static_cast<size_t>(inRange(templateIndex, 0, kHtmlTemplateCount - 1) ? templateIndex
+                                                                                            : 0)];
 }
 
 HtmlStyleClass* HtmlStyleDialogModel::styleClass(int index) {

@@ -13,17 +13,10 @@ InfoDialogModel::InfoDialogModel(const Playlist& playlist, const PlaylistView& v
 bool InfoDialogModel::copyReport(Clipboard& clipboard, Prompter& prompter) const {
     // These three texts are fixed: they are not in the language table.
     switch (clipboard.SetText(report_)) {
-    case ClipboardResult::Ok:
-        return true;
-    case ClipboardResult::CannotOpen:
-        showDialogError(prompter, "Cannot open the Clipboard");
-        break;
-    case ClipboardResult::CannotEmpty:
-        showDialogError(prompter, "Cannot empty the Clipboard");
-        break;
-    case ClipboardResult::CannotSet:
-        showDialogError(prompter, "Unable to set Clipboard data");
-        break;
+    case ClipboardResult::Ok: return true;
+    case ClipboardResult::CannotOpen: showDialogError(prompter, "Cannot open the Clipboard"); break;
+    case ClipboardResult::CannotEmpty: showDialogError(prompter, "Cannot empty the Clipboard"); break;
+    case ClipboardResult::CannotSet: showDialogError(prompter, "Unable to set Clipboard data"); break;
     }
     return false;
 }

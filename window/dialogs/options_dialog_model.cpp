@@ -13,8 +13,8 @@ OptionsDialogModel::OptionsDialogModel(const Settings& settings)
       doubleClickAction(inRange(settings.doubleClickAction, 0, 2) ? settings.doubleClickAction : 0) {}
 
 bool OptionsDialogModel::ok(Settings& settings, Prompter&) const {
-    if (!inRange(exportSelectedOnly, 0, 1) || !inRange(htmlListing, 0, 1) ||
-        !inRange(loadOnStartup, 0, 1) || !inRange(doubleClickAction, 0, 2)) {
+    if (!inRange(exportSelectedOnly, 0, 1) || !inRange(htmlListing, 0, 1) || !inRange(loadOnStartup, 0, 1) ||
+        !inRange(doubleClickAction, 0, 2)) {
         return false;
     }
     settings.exportSelectedOnly = exportSelectedOnly;

@@ -16,8 +16,8 @@ public:
     int htmlListing;         // radio: 0 table, 1 listing
     bool htmlHyperlink;
     bool exportBothTags;
-    int loadOnStartup;       // radio: 0 own playlist, 1 the host's playlist
-    int doubleClickAction;   // radio: 0 play, 1 enqueue, 2 edit the tag
+    int loadOnStartup;      // radio: 0 own playlist, 1 the host's playlist
+    int doubleClickAction;  // radio: 0 play, 1 enqueue, 2 edit the tag
 
     // A choice outside its radio group is refused (false, nothing stored):
     // the controls cannot give one, a caller can.

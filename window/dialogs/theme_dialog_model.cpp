@@ -7,8 +7,8 @@ namespace td {
 
 const char* const kIconPackageNames[kIconPackageCount] = {"Tunedeck (classic)", "Tunedeck (modern)"};
 const char* const kRatingPackageNames[kRatingPackageCount] = {
-    "Classic", "Modern", "Square stars", "Square stars 2", "Heart", "Stars alternate",
-    "Ticks",   "Ticks 2", "Small stars", "Lighten green stars", "Music notes",
+    "Classic", "Modern",  "Square stars", "Square stars 2",      "Heart",       "Stars alternate",
+    "Ticks",   "Ticks 2", "Small stars",  "Lighten green stars", "Music notes",
 };
 
 std::string themeDisplayName(const ColorTheme& theme) {
@@ -20,9 +20,12 @@ std::string themeDisplayName(const ColorTheme& theme) {
 namespace {
 
 uint32_t* colorField(ColorTheme& theme, int slot) {
-    uint32_t* colors[kThemeColorCount] = {&theme.text,         &theme.background,
-                                          &theme.alternateBackground, &theme.selectedText,
-                                          &theme.selectedBackground,  &theme.playingText,
+    uint32_t* colors[kThemeColorCount] = {&theme.text,
+                                          &theme.background,
+                                          &theme.alternateBackground,
+                                          &theme.selectedText,
+                                          &theme.selectedBackground,
+                                          &theme.playingText,
                                           &theme.playingBackground};
     return slot >= 0 && slot < kThemeColorCount ? colors[slot] : nullptr;
 }

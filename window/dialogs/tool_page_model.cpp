@@ -20,8 +20,10 @@ void ToolPageModel::setSelected(const std::vector<bool>& selected) {
 }
 
 void ToolPageModel::pick(Pick how) {
-    if (how == Pick::Toggle) files_.toggleAll();
-    else files_.selectAll(how == Pick::All);
+    if (how == Pick::Toggle)
+        files_.toggleAll();
+    else
+        files_.selectAll(how == Pick::All);
     syncSelection(files_, view_);
 }
 
@@ -44,8 +46,10 @@ bool ToolPageModel::conversionChecked(int item) const {
 
 void ToolPageModel::chooseConversion(int item) {
     if (item < 0 || item >= kConversionItems) return;
-    if (item < kCaseConversionCount) settings_.caseConversion = item;
-    else settings_.charConversion = item - kCaseConversionCount;
+    if (item < kCaseConversionCount)
+        settings_.caseConversion = item;
+    else
+        settings_.charConversion = item - kCaseConversionCount;
 }
 
 ToolRunResult ToolPageModel::run(Prompter& prompter, ProgressSink* progress, ToolKind kind,

@@ -14,8 +14,8 @@ VolumeInfoDialogModel::VolumeInfoDialogModel(const Playlist& playlist) {
     for (int v = 0; v < playlist.volumeCount(); ++v) {
         const VolumeRecord& volume = *playlist.volumeAt(v);
         rows_.push_back(Row{std::string(volume.label, strnlen(volume.label, sizeof volume.label)),
-                            std::string(volume.root, strnlen(volume.root, sizeof volume.root)), volume.driveType,
-                            volume.fileCount});
+                            std::string(volume.root, strnlen(volume.root, sizeof volume.root)),
+                            volume.driveType, volume.fileCount});
     }
 }
 
@@ -64,7 +64,7 @@ void VolumeInfoDialogModel::clickColumn(int column) {
             order = text::CompareNoCase(a.label, b.label);
         } else if (column == 1) {
             order = text::CompareNoCase(LangTable::getString(driveTypeText(a.driveType)),
-                                  LangTable::getString(driveTypeText(b.driveType)));
+                                        LangTable::getString(driveTypeText(b.driveType)));
         } else {
             order = a.fileCount < b.fileCount ? -1 : (b.fileCount < a.fileCount ? 1 : 0);
         }

@@ -15,7 +15,7 @@ namespace td {
 
 namespace {
 
-constexpr int kLangGroup = 296;  // "Conversion / Remove Tag"
+constexpr int kLangGroup = 296;        // "Conversion / Remove Tag"
 constexpr int kLangRemoveFirst = 313;  // "Remove ID3v1", "Remove ID3v2", "Remove ID3v1+ID3v2"
 
 class ConvertPage : public ToolPage {

@@ -20,7 +20,8 @@ int treeImageOf(const ExplorerNode& node) {
 
 void PlaylistWindow::Impl::showExplorer() {
     if (!treeImages) treeImages = LoadMaskedImageList(module, IDB_TREE_IMAGES, 16);
-    if (treeImages) SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(treeImages.get()));
+    if (treeImages)
+        SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(treeImages.get()));
     explorerShown = true;
     settings.explorerShown = 1;
     refreshExplorerPane();
@@ -69,7 +70,8 @@ void PlaylistWindow::Impl::fillTree() {
         insert.item.pszText = &label[0];
         insert.item.lParam = static_cast<LPARAM>(i);
         insert.item.iImage = insert.item.iSelectedImage = treeImageOf(node);
-        items[i] = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+        items[i] = reinterpret_cast<HTREEITEM>(
+            SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
         if (static_cast<int>(i) == explorer.selected) selected = items[i];
     }
     for (size_t i = 0; i < explorer.nodes.size(); ++i) {
@@ -116,7 +118,8 @@ INT_PTR PlaylistWindow::Impl::onTreeNotify(const NMHDR& header, LPARAM lParam) {
         treeSelectionChanged(change.itemNew.lParam);
         return TRUE;
     }
-    if (header.code == NM_CUSTOMDRAW) return setResult(treeCustomDraw(*reinterpret_cast<NMTVCUSTOMDRAW*>(lParam)));
+    if (header.code == NM_CUSTOMDRAW)
+        return setResult(treeCustomDraw(*reinterpret_cast<NMTVCUSTOMDRAW*>(lParam)));
     if (header.code == NM_RCLICK) {
         POINT pt{};
         GetCursorPos(&pt);

@@ -19,8 +19,8 @@ constexpr char kOpenTitle[] = "Open Tunedeck";
 constexpr char kSaveAsTitle[] = "Save as Tunedeck";
 constexpr char kInsertTitle[] = "Insert Tunedeck";
 // Texts of the language table.
-constexpr int kTextErrorFile = 128;    // "Error file: Tunedeck"
-constexpr int kTextBadPls = 131;       // "Bad file: PLS playlist"
+constexpr int kTextErrorFile = 128;  // "Error file: Tunedeck"
+constexpr int kTextBadPls = 131;     // "Bad file: PLS playlist"
 // The second filter of IDS_IMPORT_FILTER: PLS (the first is M3U).
 constexpr int kImportPls = 2;
 

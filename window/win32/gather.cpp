@@ -49,8 +49,9 @@ bool PlaylistWindow::Impl::startGather(const GatherRequest& request, int total, 
         refreshList();
         rewriteStatus(false);
     }
-    gather = std::make_unique<GatherRun>(module, hwnd, playlist, view, total,
-                                         caption.empty() ? LangTable::getString(IDS_ADD_FILES_CAPTION) : caption);
+    gather =
+        std::make_unique<GatherRun>(module, hwnd, playlist, view, total,
+                                    caption.empty() ? LangTable::getString(IDS_ADD_FILES_CAPTION) : caption);
     const GatherStart outcome = gather->start(request);
     if (outcome == GatherStart::Started) {
         lastStallTick = 0;

@@ -15,8 +15,9 @@ namespace td {
 
 void PlaylistWindow::Impl::setUpList() {
     // The status bar with its five parts.
-    status = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS_BAR)), module, nullptr);
+    status =
+        CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS_BAR)), module, nullptr);
     if (status) {
         int edges[kStatusPartCount];
         std::copy(std::begin(kStatusPartEdges), std::end(kStatusPartEdges), edges);
@@ -28,7 +29,8 @@ void PlaylistWindow::Impl::setUpList() {
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
     listImages = LoadMaskedImageList(module, IDB_LIST_IMAGES, 16);
     ratingStars = LoadMaskedImageList(module, IDB_RATING_STARS, 16);
-    if (listImages) SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(listImages.get()));
+    if (listImages)
+        SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(listImages.get()));
     view.applyOptions(settings);
     filter.applySettings(settings);
     view.buildColumns(settings);
@@ -37,8 +39,10 @@ void PlaylistWindow::Impl::setUpList() {
 
 void PlaylistWindow::Impl::applyTheme() {
     colors = listColorsOf(settings.currentTheme());
-    if (treeImages) SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(treeImages.get()));
-    if (listImages) SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(listImages.get()));
+    if (treeImages)
+        SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(treeImages.get()));
+    if (listImages)
+        SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(listImages.get()));
     SendMessageA(list, LVM_SETBKCOLOR, 0, colors.background);
     SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, colors.background);
     SendMessageA(list, LVM_SETTEXTCOLOR, 0, colors.text);
@@ -73,8 +77,8 @@ void PlaylistWindow::Impl::relabel() {
                                         reinterpret_cast<LPARAM>(order.data()));
     if (haveOrder) {
         for (int position = 0; position < count; ++position) {
-            view.setColumnWidthAt(position, static_cast<int>(SendMessageA(
-                                                list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(position), 0)));
+            view.setColumnWidthAt(position, static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH,
+                                                                          static_cast<WPARAM>(position), 0)));
         }
     }
     rebuildColumns();
@@ -104,7 +108,8 @@ void PlaylistWindow::Impl::rebuildColumns() {
         column.cx = view.columnWidthAt(position);
         column.pszText = &title[0];
         column.iSubItem = position;
-        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(&column));
+        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(position),
+                     reinterpret_cast<LPARAM>(&column));
     }
     updateSortMark();
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
@@ -147,7 +152,8 @@ void PlaylistWindow::Impl::updateSortMark() {
     for (int position = 0; position < view.columnCount(); ++position) {
         HDITEMA item{};
         item.mask = HDI_FORMAT;
-        if (!SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(&item))) {
+        if (!SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(position),
+                          reinterpret_cast<LPARAM>(&item))) {
             continue;
         }
         item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
@@ -170,15 +176,13 @@ LRESULT PlaylistWindow::Impl::customDraw(NMLVCUSTOMDRAW& cd) {
     if (settings.themeIndex == 0) return CDRF_DODEFAULT;
     const int row = static_cast<int>(cd.nmcd.dwItemSpec);
     switch (cd.nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-        return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT:
-        return CDRF_NOTIFYSUBITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW | CDRF_NOTIFYPOSTPAINT;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
         HDC dc = cd.nmcd.hdc;
         const int position = cd.iSubItem;
-        const bool selected =
-            (SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) & LVIS_SELECTED) != 0;
+        const bool selected = (SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) &
+                               LVIS_SELECTED) != 0;
         const CellColors cell = rowColors(colors, row, selected, playingIndex);
         RECT label{};
         label.top = position;
@@ -212,8 +216,9 @@ LRESULT PlaylistWindow::Impl::customDraw(NMLVCUSTOMDRAW& cd) {
             int h = 16;
             ImageList_GetIconSize(ratingStars.get(), &w, &h);
             RatingImage images[kRatingImageCount];
-            ratingImages(LayoutRect{label.left, label.top, label.right - label.left, label.bottom - label.top},
-                               entry->GetRating(), w, h, images);
+            ratingImages(
+                LayoutRect{label.left, label.top, label.right - label.left, label.bottom - label.top},
+                entry->GetRating(), w, h, images);
             const int saved = SaveDC(dc);
             IntersectClipRect(dc, label.left, label.top, label.right, label.bottom);
             for (const RatingImage& image : images) {
@@ -229,7 +234,8 @@ LRESULT PlaylistWindow::Impl::customDraw(NMLVCUSTOMDRAW& cd) {
         SetBkColor(dc, cell.background);
         SetTextColor(dc, cell.text);
         const UINT align = columnDef(id).align == 1 ? DT_RIGHT : DT_LEFT;
-        DrawTextA(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX | align);
+        DrawTextA(dc, text.c_str(), -1, &textRect,
+                  DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX | align);
         return CDRF_SKIPDEFAULT;
     }
     case CDDS_ITEMPOSTPAINT: {
@@ -239,18 +245,19 @@ LRESULT PlaylistWindow::Impl::customDraw(NMLVCUSTOMDRAW& cd) {
             if ((state & (LVIS_SELECTED | LVIS_FOCUSED)) == (LVIS_SELECTED | LVIS_FOCUSED)) {
                 RECT bounds{};
                 bounds.left = LVIR_BOUNDS;
-                SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+                SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                             reinterpret_cast<LPARAM>(&bounds));
                 RECT icon{};
                 icon.left = LVIR_ICON;
-                SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&icon));
+                SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                             reinterpret_cast<LPARAM>(&icon));
                 bounds.left = icon.left;
                 DrawFocusRect(cd.nmcd.hdc, &bounds);
             }
         }
         return CDRF_DODEFAULT;
     }
-    default:
-        return CDRF_DODEFAULT;
+    default: return CDRF_DODEFAULT;
     }
 }
 
@@ -272,7 +279,8 @@ INT_PTR PlaylistWindow::Impl::onListNotify(const NMHDR& header, LPARAM lParam) {
         if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
             display = entry ? view.columnText(*entry, item.iSubItem, item.iItem + 1) : std::string();
             item.pszText[0] = 0;
-            const int got = MultiByteToWideChar(CP_ACP, 0, display.c_str(), -1, item.pszText, item.cchTextMax);
+            const int got =
+                MultiByteToWideChar(CP_ACP, 0, display.c_str(), -1, item.pszText, item.cchTextMax);
             if (got == 0) item.pszText[item.cchTextMax - 1] = 0;
         }
         if (item.mask & LVIF_IMAGE) item.iImage = imageOf(item.iItem);
@@ -300,14 +308,10 @@ INT_PTR PlaylistWindow::Impl::onListNotify(const NMHDR& header, LPARAM lParam) {
         selectionChanged(change.iFrom, change.iTo, change.uOldState, change.uNewState);
         return TRUE;
     }
-    case NM_CUSTOMDRAW:
-        return setResult(customDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
+    case NM_CUSTOMDRAW: return setResult(customDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
     case NM_DBLCLK:
-    case NM_RETURN:
-        doubleClick();
-        return TRUE;
-    default:
-        return FALSE;
+    case NM_RETURN: doubleClick(); return TRUE;
+    default: return FALSE;
     }
 }
 
@@ -318,7 +322,8 @@ void PlaylistWindow::Impl::refreshList() {
 }
 
 void PlaylistWindow::Impl::setStatusPart(int part, const std::string& text) {
-    if (status) SendMessageA(status, SB_SETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.c_str()));
+    if (status)
+        SendMessageA(status, SB_SETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void PlaylistWindow::Impl::rewriteStatus(bool keepSelection) {
@@ -334,7 +339,9 @@ void PlaylistWindow::Impl::rewriteStatus(bool keepSelection) {
     }
 }
 
-void PlaylistWindow::Impl::showSelectedLength() { setStatusPart(kStatusSelected, view.statusText(kStatusSelected)); }
+void PlaylistWindow::Impl::showSelectedLength() {
+    setStatusPart(kStatusSelected, view.statusText(kStatusSelected));
+}
 
 void PlaylistWindow::Impl::applyViewSelection() {
     const bool wasEnabled = statusEnabled;

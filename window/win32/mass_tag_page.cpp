@@ -51,7 +51,8 @@ private:
     }
 
     uint32_t checkedVersions() const {
-        return (isChecked(hwnd(), IDC_MT_V1) ? kMassTagV1 : 0u) | (isChecked(hwnd(), IDC_MT_V2) ? kMassTagV2 : 0u);
+        return (isChecked(hwnd(), IDC_MT_V1) ? kMassTagV1 : 0u) |
+               (isChecked(hwnd(), IDC_MT_V2) ? kMassTagV2 : 0u);
     }
 
     void enableFields() {

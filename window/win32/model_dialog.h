@@ -50,7 +50,9 @@ inline void setChecked(HWND dialog, int control, bool on) {
     CheckDlgButton(dialog, control, on ? BST_CHECKED : BST_UNCHECKED);
 }
 
-inline void enableControl(HWND dialog, int control, bool on) { EnableWindow(GetDlgItem(dialog, control), on); }
+inline void enableControl(HWND dialog, int control, bool on) {
+    EnableWindow(GetDlgItem(dialog, control), on);
+}
 
 // The index of the checked button among the `count` radio buttons `controls`.
 inline int checkedRadio(HWND dialog, const int* controls, int count) {

@@ -46,12 +46,15 @@ struct OptionsRun {
 
     void show(HWND dialog) const {
         static const ControlText kTexts[] = {
-            {IDC_OPT_EXPORT_GROUP, 232}, {IDC_OPT_EXPORT_ALL, 233},  {IDC_OPT_EXPORT_SELECTED, 234},
-            {IDC_OPT_HTML_GROUP, 235},   {IDC_OPT_HTML_TABLE, 236},  {IDC_OPT_HTML_LISTING, 237},
-            {IDC_OPT_HTML_LINK, 238},    {IDC_OPT_BOTH_TAGS, 239},   {IDC_OPT_LOAD_GROUP, 240},
-            {IDC_OPT_LOAD_OWN, 241},     {IDC_OPT_LOAD_HOST, 242},   {IDC_OPT_CLICK_GROUP, 243},
-            {IDC_OPT_CLICK_PLAY, 244},   {IDC_OPT_CLICK_ENQUEUE, 245}, {IDC_OPT_CLICK_EDIT, 246},
-            {IDOK, kLangOk},             {IDCANCEL, kLangCancel},
+            {IDC_OPT_EXPORT_GROUP, 232},    {IDC_OPT_EXPORT_ALL, 233},
+            {IDC_OPT_EXPORT_SELECTED, 234}, {IDC_OPT_HTML_GROUP, 235},
+            {IDC_OPT_HTML_TABLE, 236},      {IDC_OPT_HTML_LISTING, 237},
+            {IDC_OPT_HTML_LINK, 238},       {IDC_OPT_BOTH_TAGS, 239},
+            {IDC_OPT_LOAD_GROUP, 240},      {IDC_OPT_LOAD_OWN, 241},
+            {IDC_OPT_LOAD_HOST, 242},       {IDC_OPT_CLICK_GROUP, 243},
+            {IDC_OPT_CLICK_PLAY, 244},      {IDC_OPT_CLICK_ENQUEUE, 245},
+            {IDC_OPT_CLICK_EDIT, 246},      {IDOK, kLangOk},
+            {IDCANCEL, kLangCancel},
         };
         relabelDialog(dialog, 231, kTexts);
         setChecked(dialog, kExportRadios[model.exportSelectedOnly], true);
@@ -83,9 +86,8 @@ struct ResetRun {
 
     void show(HWND dialog) const {
         static const ControlText kTexts[] = {
-            {IDC_RESET_TEXT, 274},    {IDC_RESET_GROUP, 275},   {IDC_RESET_HTML, 276},
-            {IDC_RESET_COLUMNS, 277}, {IDC_RESET_TOOLS, 278},   {IDC_RESET_OPTIONS, 279},
-            {IDOK, kLangOk},          {IDCANCEL, kLangCancel},
+            {IDC_RESET_TEXT, 274},  {IDC_RESET_GROUP, 275},   {IDC_RESET_HTML, 276}, {IDC_RESET_COLUMNS, 277},
+            {IDC_RESET_TOOLS, 278}, {IDC_RESET_OPTIONS, 279}, {IDOK, kLangOk},       {IDCANCEL, kLangCancel},
         };
         relabelDialog(dialog, 273, kTexts);
     }
@@ -113,9 +115,9 @@ struct WizardRun {
 
     void show(HWND dialog) const {
         static const ControlText kTexts[] = {
-            {IDC_WIZARD_GROUP, 284},      {IDC_WIZARD_FIRST, 285},     {IDC_WIZARD_FIRST + 1, 286},
-            {IDC_WIZARD_FIRST + 2, 287},  {IDC_WIZARD_FIRST + 3, 288}, {IDC_WIZARD_FIRST + 4, 289},
-            {IDC_WIZARD_FIRST + 5, 290},  {IDC_WIZARD_CUSTOM, 291},    {IDOK, kLangOk},
+            {IDC_WIZARD_GROUP, 284},     {IDC_WIZARD_FIRST, 285},     {IDC_WIZARD_FIRST + 1, 286},
+            {IDC_WIZARD_FIRST + 2, 287}, {IDC_WIZARD_FIRST + 3, 288}, {IDC_WIZARD_FIRST + 4, 289},
+            {IDC_WIZARD_FIRST + 5, 290}, {IDC_WIZARD_CUSTOM, 291},    {IDOK, kLangOk},
             {IDCANCEL, kLangCancel},
         };
         relabelDialog(dialog, 283, kTexts);
@@ -163,11 +165,20 @@ struct ColumnsRun {
     }
     void show(HWND dialog) const {
         static const ControlText kTexts[] = {
-            {IDC_COL_VIEW_LABEL, 217}, {IDC_COL_NUMBER, 218},     {IDC_COL_GRID, 219},
-            {IDC_COL_GROUP, 220},      {IDC_COL_AVAILABLE_LABEL, 221}, {IDC_COL_SELECTED_LABEL, 222},
-            {IDC_COL_ADD, 223},        {IDC_COL_ADD_ALL, 224},    {IDC_COL_REMOVE, 225},
-            {IDC_COL_REMOVE_ALL, 226}, {IDC_COL_UP, 19},          {IDC_COL_DOWN, 20},
-            {IDOK, kLangOk},           {IDCANCEL, kLangCancel},
+            {IDC_COL_VIEW_LABEL, 217},
+            {IDC_COL_NUMBER, 218},
+            {IDC_COL_GRID, 219},
+            {IDC_COL_GROUP, 220},
+            {IDC_COL_AVAILABLE_LABEL, 221},
+            {IDC_COL_SELECTED_LABEL, 222},
+            {IDC_COL_ADD, 223},
+            {IDC_COL_ADD_ALL, 224},
+            {IDC_COL_REMOVE, 225},
+            {IDC_COL_REMOVE_ALL, 226},
+            {IDC_COL_UP, 19},
+            {IDC_COL_DOWN, 20},
+            {IDOK, kLangOk},
+            {IDCANCEL, kLangCancel},
         };
         relabelDialog(dialog, 216, kTexts);
         for (int source = 0; source < 4; ++source) {
@@ -189,28 +200,19 @@ struct ColumnsRun {
         const int available = current(dialog, IDC_COL_AVAILABLE);
         const int selected = current(dialog, IDC_COL_SELECTED);
         switch (id) {
-        case IDC_COL_ADD:
-            showLists(dialog, available, model.add(available));
-            return true;
+        case IDC_COL_ADD: showLists(dialog, available, model.add(available)); return true;
         case IDC_COL_ADD_ALL:
             model.addAll();
             showLists(dialog, 0, selected);
             return true;
-        case IDC_COL_REMOVE:
-            showLists(dialog, model.remove(selected), selected);
-            return true;
+        case IDC_COL_REMOVE: showLists(dialog, model.remove(selected), selected); return true;
         case IDC_COL_REMOVE_ALL:
             model.removeAll();
             showLists(dialog, available, 0);
             return true;
-        case IDC_COL_UP:
-            showLists(dialog, available, model.moveUp(selected));
-            return true;
-        case IDC_COL_DOWN:
-            showLists(dialog, available, model.moveDown(selected));
-            return true;
-        default:
-            return false;
+        case IDC_COL_UP: showLists(dialog, available, model.moveUp(selected)); return true;
+        case IDC_COL_DOWN: showLists(dialog, available, model.moveDown(selected)); return true;
+        default: return false;
         }
     }
 };
@@ -296,14 +298,16 @@ struct VolumeInfoRun {
                 LVITEMA cell{};
                 cell.iSubItem = column;
                 cell.pszText = &text[0];
-                SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+                SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
+                             reinterpret_cast<LPARAM>(&cell));
             }
         }
     }
     void show(HWND dialog) {
         relabelDialog(dialog, 154, nullptr, 0);
         if (*LangTable::getString(kLangOk)) SetDlgItemTextA(dialog, IDOK, LangTable::getString(kLangOk));
-        if (*LangTable::getString(kLangCancel)) SetDlgItemTextA(dialog, IDCANCEL, LangTable::getString(kLangCancel));
+        if (*LangTable::getString(kLangCancel))
+            SetDlgItemTextA(dialog, IDCANCEL, LangTable::getString(kLangCancel));
         HWND list = GetDlgItem(dialog, IDC_VOLUME_LIST);
         SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
         images = LoadMaskedImageList(module, IDB_DRIVE_IMAGES, kDriveImageWidth);
@@ -348,9 +352,9 @@ struct ExplorerOptionsRun {
 
     void show(HWND dialog) const {
         static const ControlText kTexts[] = {
-            {IDC_EXPLORER_FIRST, 87},     {IDC_EXPLORER_FIRST + 1, 92}, {IDC_EXPLORER_FIRST + 2, 101},
-            {IDC_EXPLORER_FIRST + 3, 91}, {IDC_EXPLORER_FIRST + 4, 94}, {IDC_EXPLORER_FIRST + 5, 89},
-            {IDC_EXPLORER_FIRST + 6, 366}, {IDC_EXPLORER_GROUP, 335},   {IDOK, kLangOk},
+            {IDC_EXPLORER_FIRST, 87},      {IDC_EXPLORER_FIRST + 1, 92}, {IDC_EXPLORER_FIRST + 2, 101},
+            {IDC_EXPLORER_FIRST + 3, 91},  {IDC_EXPLORER_FIRST + 4, 94}, {IDC_EXPLORER_FIRST + 5, 89},
+            {IDC_EXPLORER_FIRST + 6, 366}, {IDC_EXPLORER_GROUP, 335},    {IDOK, kLangOk},
             {IDCANCEL, kLangCancel},
         };
         relabelDialog(dialog, 334, kTexts);

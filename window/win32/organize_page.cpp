@@ -34,7 +34,9 @@ std::string LayoutItem(int layout) {
     if (layout == kLayoutArtistAlbum) {
         std::snprintf(text, sizeof text, "..\\%s\\%s", artist, LangTable::getString(kLangAlbum));
     } else {
-        const int field = layout == kLayoutAlbum ? kLangAlbum : layout == kLayoutGenre ? kLangGenre : kLangArtist;
+        const int field = layout == kLayoutAlbum   ? kLangAlbum
+                          : layout == kLayoutGenre ? kLangGenre
+                                                   : kLangArtist;
         std::snprintf(text, sizeof text, "..\\%s", LangTable::getString(field));
     }
     return text;
@@ -46,8 +48,9 @@ public:
 
 private:
     void init() override {
-        const ControlText texts[] = {
-            {IDC_TP_GO, kLangTransfer}, {IDC_OG_LAYOUT_LABEL, kLangLayout}, {IDC_OG_TARGET_LABEL, kLangTarget}};
+        const ControlText texts[] = {{IDC_TP_GO, kLangTransfer},
+                                     {IDC_OG_LAYOUT_LABEL, kLangLayout},
+                                     {IDC_OG_TARGET_LABEL, kLangTarget}};
         relabelDialog(hwnd(), -1, texts);
         std::string layouts[kOrganizeLayoutCount];
         for (int layout = 0; layout < kOrganizeLayoutCount; ++layout) layouts[layout] = LayoutItem(layout);

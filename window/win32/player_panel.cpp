@@ -56,7 +56,8 @@ void PlaylistWindow::Impl::refreshPanel() {
             SendMessageA(position, TBM_SETPOS, TRUE, p.positionSeconds);
         }
     }
-    if (first || p.elapsedText != panel.elapsedText) SetDlgItemTextA(hwnd, IDC_ELAPSED, p.elapsedText.c_str());
+    if (first || p.elapsedText != panel.elapsedText)
+        SetDlgItemTextA(hwnd, IDC_ELAPSED, p.elapsedText.c_str());
     if (first || p.totalText != panel.totalText) SetDlgItemTextA(hwnd, IDC_TOTAL, p.totalText.c_str());
     if (first || p.fileName != panel.fileName) SetDlgItemTextA(hwnd, IDC_CURRENT_FILE, p.fileName.c_str());
     if (GetCapture() != volume && (first || p.volume != panel.volume || p.volumeLabel != panel.volumeLabel)) {
@@ -102,7 +103,8 @@ void PlaylistWindow::Impl::drawButton(const DRAWITEMSTRUCT& item) {
     const int height = rc.bottom - rc.top;
     int x = text.empty() ? rc.left + (rc.right - rc.left - imageWidth) / 2 : rc.left + 4;
     if (imageWidth > 0) {
-        const UINT style = (item.itemState & ODS_DISABLED) ? (ILD_TRANSPARENT | ILD_BLEND50) : ILD_TRANSPARENT;
+        const UINT style =
+            (item.itemState & ODS_DISABLED) ? (ILD_TRANSPARENT | ILD_BLEND50) : ILD_TRANSPARENT;
         ImageList_Draw(images, 0, dc, x + shift, rc.top + (height - imageHeight) / 2 + shift, style);
         x += imageWidth + 3;
     }

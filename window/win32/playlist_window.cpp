@@ -84,8 +84,9 @@ ImageList LoadMaskedImageList(HINSTANCE module, int bitmapId, int imageWidth) {
     return list;
 }
 
-PlaylistWindow::Impl::Impl(PlaylistWindow& window, HINSTANCE resources, HWND hostWindow, HostBridge& hostBridge,
-                           Settings& options, LangTable& language, std::string file, Prompter* dialogs)
+PlaylistWindow::Impl::Impl(PlaylistWindow& window, HINSTANCE resources, HWND hostWindow,
+                           HostBridge& hostBridge, Settings& options, LangTable& language, std::string file,
+                           Prompter* dialogs)
     : self(window),
       module(resources),
       owner(hostWindow),
@@ -118,7 +119,9 @@ bool PlaylistWindow::create() {
     return hwnd_ != nullptr;
 }
 
-void PlaylistWindow::setConfigureAction(std::function<void()> action) { impl_->configure = std::move(action); }
+void PlaylistWindow::setConfigureAction(std::function<void()> action) {
+    impl_->configure = std::move(action);
+}
 
 void PlaylistWindow::destroy() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -187,8 +190,9 @@ void PlaylistWindow::Impl::start(HWND dialog) {
 
     // 2. Panel timer, small icon, splitter cursor.
     SetTimer(dialog, kPanelTimer, kPanelTimerMs, nullptr);
-    smallIcon.reset(static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(IDI_WINDOW), IMAGE_ICON,
-                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
+    smallIcon.reset(
+        static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(IDI_WINDOW), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
     if (smallIcon) SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
     splitterCursor = LoadCursorA(module, MAKEINTRESOURCEA(IDR_SPLITTER_CURSOR));
     if (!splitterCursor) splitterCursor = LoadCursor(nullptr, IDC_SIZEWE);
@@ -384,10 +388,12 @@ INT_PTR PlaylistWindow::Impl::onContextMenu(WPARAM wParam, LPARAM lParam) {
     if (reinterpret_cast<HWND>(wParam) != list) return FALSE;
     POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     if (lParam == -1) {  // from the keyboard: at the focused row
-        const int row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+        const int row =
+            static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
         RECT rc{};
         rc.left = LVIR_LABEL;
-        if (row < 0 || !SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rc))) {
+        if (row < 0 ||
+            !SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rc))) {
             GetClientRect(list, &rc);
         }
         pt = POINT{rc.left, rc.bottom};

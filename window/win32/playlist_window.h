@@ -24,8 +24,8 @@ public:
     // `startFile` is the module's path with the extension "KQ3". Every
     // message box and file or folder dialog goes through `prompter`; null
     // shows the system's dialogs. Creates no window.
-    PlaylistWindow(HINSTANCE module, HWND owner, HostBridge& bridge, Settings& settings,
-                   LangTable& lang, std::string startFile, Prompter* prompter = nullptr);
+    PlaylistWindow(HINSTANCE module, HWND owner, HostBridge& bridge, Settings& settings, LangTable& lang,
+                   std::string startFile, Prompter* prompter = nullptr);
     ~PlaylistWindow();
     PlaylistWindow(const PlaylistWindow&) = delete;
     PlaylistWindow& operator=(const PlaylistWindow&) = delete;

@@ -100,7 +100,7 @@ struct PlaylistWindow::Impl {
     ImageList listImages;
     ImageList ratingStars;
     ImageList treeImages;
-    HACCEL accelerators = nullptr;     // a resource: freed with the module
+    HACCEL accelerators = nullptr;  // a resource: freed with the module
     WNDPROC listProc = nullptr;
     // Every message box and file or folder dialog goes through `prompter`:
     // the one given at construction, or the real dialogs.
@@ -117,7 +117,7 @@ struct PlaylistWindow::Impl {
     // The list shows the duplicates of the Playlist ("Find duplicates").
     DuplicatesMode duplicates;
     bool explorerShown = false;
-    bool started = false;     // the start sequence has laid out the controls
+    bool started = false;  // the start sequence has laid out the controls
     bool fillingTree = false;
     bool sortMarked = false;  // the header shows the sort direction
     WindowLayout layout;
@@ -198,20 +198,20 @@ struct PlaylistWindow::Impl {
     LRESULT customDraw(NMLVCUSTOMDRAW& cd);
     int imageOf(int row) const;
     INT_PTR onListNotify(const NMHDR& header, LPARAM lParam);
-    void refreshList();            // row count, playing row, whole redraw
+    void refreshList();  // row count, playing row, whole redraw
     void rewriteStatus(bool keepSelection);
     void setStatusPart(int part, const std::string& text);
     void showSelectedLength();
-    void applyViewSelection();     // the view's selected flags into the list
+    void applyViewSelection();  // the view's selected flags into the list
     void selectionChanged(int from, int to, UINT oldState, UINT newState);
     void selectFirstRow();
     void markPlaying(int row);
-    void deselect();               // no row selected, the selected length emptied
+    void deselect();  // no row selected, the selected length emptied
     std::vector<std::string> pathsOf(const std::vector<SongRecord*>& entries) const;
     void playEntries(const std::vector<SongRecord*>& entries, int firstRow);
     void doubleClick();
-    void afterListChange();        // genres, explorer, rows, status
-    void afterListReplaced();      // the same, the playing mark forgotten
+    void afterListChange();    // genres, explorer, rows, status
+    void afterListReplaced();  // the same, the playing mark forgotten
     static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     // --- explorer (explorer_pane.cpp) -----------------------------------

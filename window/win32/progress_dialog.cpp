@@ -21,7 +21,11 @@ constexpr int kCountFormat = 365;  // "%d / %d Total"
 
 GatherRun::GatherRun(HINSTANCE module, HWND window, Playlist& playlist, PlaylistView& view, int total,
                      std::string caption)
-    : module_(module), window_(window), total_(total), caption_(std::move(caption)), gatherer_(playlist, &view) {
+    : module_(module),
+      window_(window),
+      total_(total),
+      caption_(std::move(caption)),
+      gatherer_(playlist, &view) {
     gatherer_.setStopBeep([] { MessageBeep(MB_ICONINFORMATION); });
 }
 
@@ -146,15 +150,12 @@ INT_PTR CALLBACK GatherRun::DialogProc(HWND hwnd, UINT message, WPARAM wParam, L
             return TRUE;
         }
         return FALSE;
-    case WM_CLOSE:
-        run->abort();
-        return TRUE;
+    case WM_CLOSE: run->abort(); return TRUE;
     case WM_NCDESTROY:
         KillTimer(hwnd, kShowTimer);
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         return FALSE;
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 

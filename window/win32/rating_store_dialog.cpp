@@ -118,7 +118,8 @@ struct RatingStoreRun {
             item.mask = LVIF_TEXT;
             item.iItem = rowsShown;
             item.pszText = const_cast<char*>(rows[static_cast<size_t>(rowsShown)].first.c_str());
-            const int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+            const int row =
+                static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
             item.iItem = row;
             item.iSubItem = 1;
             item.pszText = const_cast<char*>(rows[static_cast<size_t>(rowsShown)].second.c_str());
@@ -134,8 +135,8 @@ struct RatingStoreRun {
         ShowWindow(GetDlgItem(dialog, IDC_RS_LIST), shown ? SW_SHOW : SW_HIDE);
         RECT window{};
         GetWindowRect(dialog, &window);
-        SetWindowPos(dialog, nullptr, 0, 0, window.right - window.left, shown ? expandedHeight : collapsedHeight,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(dialog, nullptr, 0, 0, window.right - window.left,
+                     shown ? expandedHeight : collapsedHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 };
 

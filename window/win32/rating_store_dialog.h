@@ -17,7 +17,7 @@ class Win32Prompter;
 struct RatingStoreRequest {
     HINSTANCE module = nullptr;
     HWND owner = nullptr;
-    std::vector<SongRecord*> entries;  // in the window's selection order
+    std::vector<SongRecord*> entries;    // in the window's selection order
     const Playlist* playlist = nullptr;  // asked whether an entry still exists
     Win32Prompter* system = nullptr;     // owned by the dialog while it runs
 };

@@ -33,8 +33,8 @@ private:
             SendDlgItemMessageA(hwnd(), IDC_RN_SOURCE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
         }
         const int source = settings().renameSource;
-        SendDlgItemMessageA(hwnd(), IDC_RN_SOURCE, CB_SETCURSEL, static_cast<WPARAM>(source >= 0 && source < 4 ? source : 0),
-                            0);
+        SendDlgItemMessageA(hwnd(), IDC_RN_SOURCE, CB_SETCURSEL,
+                            static_cast<WPARAM>(source >= 0 && source < 4 ? source : 0), 0);
         setDynamicTooltip(IDC_TP_FORMAT);
         setTooltipDelay(300);
     }

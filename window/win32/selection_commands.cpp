@@ -20,8 +20,9 @@ namespace td {
 namespace {
 
 // Texts of the language table.
-constexpr int kTextDeleteError = 139;     // "Error deleting: %s"
-constexpr int kTextDeleteWarning = 140;   // "Using this command will remove all selected files PERMANENTLY ..."
+constexpr int kTextDeleteError = 139;  // "Error deleting: %s"
+constexpr int kTextDeleteWarning =
+    140;  // "Using this command will remove all selected files PERMANENTLY ..."
 constexpr int kTextRemoveQuestion = 340;  // "Are you sure, you want to delete %d entries ?"
 constexpr int kTextCopyTo = 349;          // "Copy To..."
 constexpr int kTextMoveTo = 350;          // "Move To..."
@@ -54,8 +55,8 @@ void PlaylistWindow::Impl::beginStatusProgress(int total) {
     if (!status) return;
     progressPlan = StatusProgressPlan(total);
     if (!statusProgress) {
-        statusProgress = CreateWindowExA(WS_EX_STATICEDGE, PROGRESS_CLASSA, "", WS_CHILD | PBS_SMOOTH, 0, 0, 0, 0,
-                                         status, nullptr, module, nullptr);
+        statusProgress = CreateWindowExA(WS_EX_STATICEDGE, PROGRESS_CLASSA, "", WS_CHILD | PBS_SMOOTH, 0, 0,
+                                         0, 0, status, nullptr, module, nullptr);
     }
     int edges[2] = {kStatusProgressLeft, -1};
     SendMessageA(status, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));

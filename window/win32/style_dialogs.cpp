@@ -45,9 +45,11 @@ struct ThemeRun {
     }
     void show(HWND dialog) const {
         static const ControlText kTexts[] = {
-            {IDC_THEME_LABEL, 355},        {IDC_THEME_COLORS_GROUP, 356}, {IDC_THEME_ICON_GROUP, 367},
-            {IDC_THEME_ICON_LABEL, 368},   {IDC_THEME_RATING_GROUP, 366}, {IDC_THEME_RATING_LABEL, 381},
-            {IDC_THEME_NOTE, 369},         {IDOK, kLangOk},               {IDCANCEL, kLangCancel},
+            {IDC_THEME_LABEL, 355},        {IDC_THEME_COLORS_GROUP, 356},
+            {IDC_THEME_ICON_GROUP, 367},   {IDC_THEME_ICON_LABEL, 368},
+            {IDC_THEME_RATING_GROUP, 366}, {IDC_THEME_RATING_LABEL, 381},
+            {IDC_THEME_NOTE, 369},         {IDOK, kLangOk},
+            {IDCANCEL, kLangCancel},
         };
         relabelDialog(dialog, 354, kTexts);
         for (int slot = 0; slot < kThemeColorCount; ++slot) {
@@ -118,20 +120,31 @@ struct HtmlStyleRun {
         }
         for (int index = 0; index < kHtmlClassCount; ++index) {
             const HtmlStyleClass* style = model.styleClass(index);
-            SendDlgItemMessageA(dialog, IDC_HTML_FONT_FIRST + index, CB_SETCURSEL, static_cast<WPARAM>(style->fontName), 0);
-            SendDlgItemMessageA(dialog, IDC_HTML_STYLE_FIRST + index, CB_SETCURSEL, static_cast<WPARAM>(style->fontStyle),
-                                0);
-            SendDlgItemMessageA(dialog, IDC_HTML_SIZE_FIRST + index, CB_SETCURSEL, static_cast<WPARAM>(style->fontSize), 0);
+            SendDlgItemMessageA(dialog, IDC_HTML_FONT_FIRST + index, CB_SETCURSEL,
+                                static_cast<WPARAM>(style->fontName), 0);
+            SendDlgItemMessageA(dialog, IDC_HTML_STYLE_FIRST + index, CB_SETCURSEL,
+                                static_cast<WPARAM>(style->fontStyle), 0);
+            SendDlgItemMessageA(dialog, IDC_HTML_SIZE_FIRST + index, CB_SETCURSEL,
+                                static_cast<WPARAM>(style->fontSize), 0);
         }
         filling = false;
     }
     void show(HWND dialog) {
         static const ControlText kTexts[] = {
-            {IDC_HTML_TEMPLATE_LABEL, 262}, {IDC_HTML_GROUP, 261},          {IDC_HTML_HEAD_FIRST, 263},
-            {IDC_HTML_HEAD_FIRST + 1, 264}, {IDC_HTML_HEAD_FIRST + 2, 265}, {IDC_HTML_HEAD_FIRST + 3, 266},
-            {IDC_HTML_HEAD_FIRST + 4, 267}, {IDC_HTML_ROW_FIRST, 268},      {IDC_HTML_ROW_FIRST + 1, 269},
-            {IDC_HTML_ROW_FIRST + 2, 270},  {IDC_HTML_ROW_FIRST + 3, 271},  {IDC_HTML_ROW_FIRST + 4, 272},
-            {IDOK, kLangOk},                {IDCANCEL, kLangCancel},
+            {IDC_HTML_TEMPLATE_LABEL, 262},
+            {IDC_HTML_GROUP, 261},
+            {IDC_HTML_HEAD_FIRST, 263},
+            {IDC_HTML_HEAD_FIRST + 1, 264},
+            {IDC_HTML_HEAD_FIRST + 2, 265},
+            {IDC_HTML_HEAD_FIRST + 3, 266},
+            {IDC_HTML_HEAD_FIRST + 4, 267},
+            {IDC_HTML_ROW_FIRST, 268},
+            {IDC_HTML_ROW_FIRST + 1, 269},
+            {IDC_HTML_ROW_FIRST + 2, 270},
+            {IDC_HTML_ROW_FIRST + 3, 271},
+            {IDC_HTML_ROW_FIRST + 4, 272},
+            {IDOK, kLangOk},
+            {IDCANCEL, kLangCancel},
         };
         relabelDialog(dialog, 254, kTexts);
         std::string names[kHtmlTemplateCount];
@@ -191,7 +204,8 @@ struct HtmlStyleRun {
             uint32_t color = model.color(picked);
             if (prompter.PickColor(color) && model.setColor(picked, color)) {
                 filling = true;
-                SetDlgItemTextA(dialog, IDC_HTML_COLOR_FIRST + picked, hexColorText(model.color(picked)).c_str());
+                SetDlgItemTextA(dialog, IDC_HTML_COLOR_FIRST + picked,
+                                hexColorText(model.color(picked)).c_str());
                 filling = false;
             }
             return true;
@@ -239,7 +253,9 @@ struct DuplicatesRun {
     }
     void show(HWND dialog) const {
         static const ControlText kTexts[] = {
-            {IDC_DUP_GROUP, 248}, {IDOK, kLangOk}, {IDCANCEL, kLangCancel},
+            {IDC_DUP_GROUP, 248},
+            {IDOK, kLangOk},
+            {IDCANCEL, kLangCancel},
         };
         relabelDialog(dialog, 247, kTexts);
         // "&Artist && Title": the two column titles, the first one's initial
@@ -256,8 +272,10 @@ struct DuplicatesRun {
         for (int bit = 0; bit < kDuplicateBoxCount; ++bit) {
             setChecked(dialog, IDC_DUP_FIELD_FIRST + bit, (model.fields & (1u << bit)) != 0);
         }
-        SendDlgItemMessageA(dialog, IDC_DUP_SECONDS_SPIN, UDM_SETRANGE32, kDuplicateSecondsMin, kDuplicateSecondsMax);
-        SendDlgItemMessageA(dialog, IDC_DUP_PERCENT_SPIN, UDM_SETRANGE32, kDuplicatePercentMin, kDuplicatePercentMax);
+        SendDlgItemMessageA(dialog, IDC_DUP_SECONDS_SPIN, UDM_SETRANGE32, kDuplicateSecondsMin,
+                            kDuplicateSecondsMax);
+        SendDlgItemMessageA(dialog, IDC_DUP_PERCENT_SPIN, UDM_SETRANGE32, kDuplicatePercentMin,
+                            kDuplicatePercentMax);
         SendDlgItemMessageA(dialog, IDC_DUP_SECONDS, EM_LIMITTEXT, kNumberBoxDigits, 0);
         SendDlgItemMessageA(dialog, IDC_DUP_PERCENT, EM_LIMITTEXT, kNumberBoxDigits, 0);
         SetDlgItemTextA(dialog, IDC_DUP_SECONDS, model.secondsText.c_str());
@@ -272,7 +290,8 @@ struct DuplicatesRun {
     }
     // A check box enables its number box, if it has one.
     bool command(HWND dialog, int id, int code) {
-        if (id < IDC_DUP_FIELD_FIRST || id >= IDC_DUP_FIELD_FIRST + kDuplicateBoxCount || code != BN_CLICKED) {
+        if (id < IDC_DUP_FIELD_FIRST || id >= IDC_DUP_FIELD_FIRST + kDuplicateBoxCount ||
+            code != BN_CLICKED) {
             return false;
         }
         model.fields = checkedFields(dialog);

@@ -22,7 +22,8 @@ constexpr const char* kVersionItems[] = {"ID3v1", "ID3v2", "ID3v1 + ID3v2"};
 
 class TagFromNamePage : public ToolPage {
 public:
-    explicit TagFromNamePage(const ToolPageContext& context) : ToolPage(context, IDD_TAG_FROM_NAME_PAGE, false) {}
+    explicit TagFromNamePage(const ToolPageContext& context)
+        : ToolPage(context, IDD_TAG_FROM_NAME_PAGE, false) {}
 
 private:
     void init() override {

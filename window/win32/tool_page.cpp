@@ -119,7 +119,8 @@ INT_PTR CALLBACK ToolPage::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_VKEYTOITEM:
         // Ctrl+A and Ctrl+T in the list, as its menu shows them.
-        if (reinterpret_cast<HWND>(lParam) == self->control(IDC_TP_FILES) && (GetKeyState(VK_CONTROL) & 0x8000)) {
+        if (reinterpret_cast<HWND>(lParam) == self->control(IDC_TP_FILES) &&
+            (GetKeyState(VK_CONTROL) & 0x8000)) {
             const WORD key = LOWORD(wParam);
             if (key == 'A' || key == 'T') {
                 self->model_.pick(key == 'A' ? ToolPageModel::Pick::All : ToolPageModel::Pick::Toggle);
@@ -128,8 +129,7 @@ INT_PTR CALLBACK ToolPage::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             }
         }
         return -1;
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 
@@ -141,7 +141,8 @@ void ToolPage::initFrame() {
                                  {IDC_TP_CONVERSIONS, kLangOption}};
     relabelDialog(hwnd_, -1, texts);
     tips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, context_.module, nullptr);
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, context_.module,
+                            nullptr);
     SendDlgItemMessageA(hwnd_, IDC_TP_LOG_PATH, EM_LIMITTEXT, kLogPathMax, 0);
     setChecked(hwnd_, IDC_TP_ONLY_SELECTED, model_.onlySelected);
     setChecked(hwnd_, IDC_TP_TRACE, model_.traceLog);
@@ -167,9 +168,7 @@ bool ToolPage::frameCommand(int id, int code) {
     case IDC_TP_FILES:
         if (code == LBN_SELCHANGE) readSelection();
         return true;
-    case IDC_TP_ONLY_SELECTED:
-        model_.onlySelected = isChecked(hwnd_, id);
-        return true;
+    case IDC_TP_ONLY_SELECTED: model_.onlySelected = isChecked(hwnd_, id); return true;
     case IDC_TP_TRACE:
         model_.traceLog = isChecked(hwnd_, id);
         enableLogControls();
@@ -200,8 +199,7 @@ bool ToolPage::frameCommand(int id, int code) {
             history_.select(static_cast<int>(SendDlgItemMessageA(hwnd_, id, CB_GETCURSEL, 0, 0)));
         }
         return true;
-    default:
-        break;
+    default: break;
     }
     if (id >= IDC_TP_TOKEN_FIRST && id < IDC_TP_TOKEN_FIRST + kFormatLabelTokens) {
         if (code == STN_CLICKED) insertToken(id - IDC_TP_TOKEN_FIRST);
@@ -244,9 +242,11 @@ void ToolPage::readSelection() {
     const int count = static_cast<int>(SendMessageA(list, LB_GETSELCOUNT, 0, 0));
     if (count > 0) {
         std::vector<int> indexes(static_cast<size_t>(count));
-        SendMessageA(list, LB_GETSELITEMS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(indexes.data()));
+        SendMessageA(list, LB_GETSELITEMS, static_cast<WPARAM>(count),
+                     reinterpret_cast<LPARAM>(indexes.data()));
         for (int index : indexes) {
-            if (index >= 0 && static_cast<size_t>(index) < selected.size()) selected[static_cast<size_t>(index)] = true;
+            if (index >= 0 && static_cast<size_t>(index) < selected.size())
+                selected[static_cast<size_t>(index)] = true;
         }
     }
     model_.setSelected(selected);
@@ -260,7 +260,8 @@ void ToolPage::listMenu(LPARAM position) {
     }
     POINT at{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
     if (position == static_cast<LPARAM>(-1)) GetCursorPos(&at);
-    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0, hwnd_, nullptr);
+    const int chosen =
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0, hwnd_, nullptr);
     DestroyMenu(menu);
     if (chosen < 1 || chosen > 3) return;
     const ToolPageModel::Pick picks[] = {ToolPageModel::Pick::All, ToolPageModel::Pick::None,
@@ -274,15 +275,16 @@ void ToolPage::conversionMenu() {
     if (!menu) return;
     for (int item = 0; item < ToolPageModel::kConversionItems; ++item) {
         if (item == kCaseConversionCount) AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-        const int text = item < kCaseConversionCount ? kCaseMenuText + item : kCharMenuText + item - kCaseConversionCount;
+        const int text =
+            item < kCaseConversionCount ? kCaseMenuText + item : kCharMenuText + item - kCaseConversionCount;
         const UINT id = static_cast<UINT>(item + 1);
         AppendMenuA(menu, MF_STRING, id, LangTable::getString(text));
         if (model_.conversionChecked(item)) CheckMenuRadioItem(menu, id, id, id, MF_BYCOMMAND);
     }
     RECT button{};
     GetWindowRect(control(IDC_TP_CONVERSIONS), &button);
-    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, button.left, button.bottom,
-                                      0, hwnd_, nullptr);
+    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, button.left,
+                                      button.bottom, 0, hwnd_, nullptr);
     DestroyMenu(menu);
     if (chosen > 0) model_.chooseConversion(chosen - 1);
 }
@@ -327,9 +329,7 @@ void ToolPage::showFormatHistory() {
     if (history_.selected() < 0) SetWindowTextA(combo, history_.text().c_str());
 }
 
-std::string ToolPage::formatText() const {
-    return WindowString(GetDlgItem(hwnd_, IDC_TP_FORMAT));
-}
+std::string ToolPage::formatText() const { return WindowString(GetDlgItem(hwnd_, IDC_TP_FORMAT)); }
 
 void ToolPage::saveFormatHistory(bool validate) {
     // What the field shows is what counts, however it got there.

@@ -39,8 +39,8 @@ constexpr int kLangSwapTexts[3][2] = {{193, 194}, {195, 196}, {198, 197}};
 constexpr int kLangCaseFirst = 186;  // "all lowercase" .. "First Letter Of Each Word Uppercase"
 
 // LangTable numbers of the field labels, in field order.
-constexpr int kFieldLabels[kEditFieldCount] = {88, 87, 89, 90, 93, 92, 91,
-                                               88, 87, 89, 90, 93, 92, 91, 102, 105, 106, 107};
+constexpr int kFieldLabels[kEditFieldCount] = {88, 87, 89, 90, 93, 92,  91,  88,  87,
+                                               89, 90, 93, 92, 91, 102, 105, 106, 107};
 
 const char* Text(int id) { return LangTable::getString(id); }
 
@@ -59,12 +59,9 @@ struct TabPage {
     std::unique_ptr<ToolsDialogPage> (*make)(const ToolPageContext&);
 };
 const TabPage kTabPages[] = {
-    {kToolsTabEditTag, kEditTextPageTitle, nullptr},
-    {kToolsTabMassTag, 293, MakeMassTagPage},
-    {kToolsTabRename, 294, MakeRenamePage},
-    {kToolsTabTagFromName, 295, MakeTagFromNamePage},
-    {kToolsTabConvert, 296, MakeConvertPage},
-    {kToolsTabOrganize, 297, MakeOrganizePage},
+    {kToolsTabEditTag, kEditTextPageTitle, nullptr}, {kToolsTabMassTag, 293, MakeMassTagPage},
+    {kToolsTabRename, 294, MakeRenamePage},          {kToolsTabTagFromName, 295, MakeTagFromNamePage},
+    {kToolsTabConvert, 296, MakeConvertPage},        {kToolsTabOrganize, 297, MakeOrganizePage},
 };
 constexpr int kTabPageCount = static_cast<int>(sizeof kTabPages / sizeof kTabPages[0]);
 
@@ -150,9 +147,7 @@ INT_PTR CALLBACK ToolsDialog::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     auto* self = reinterpret_cast<ToolsDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
     if (!self) return FALSE;
     switch (message) {
-    case WM_INITDIALOG:
-        self->init();
-        return TRUE;
+    case WM_INITDIALOG: self->init(); return TRUE;
     case WM_ERASEBKGND: {
         RECT rc{};
         GetClientRect(hwnd, &rc);
@@ -160,11 +155,8 @@ INT_PTR CALLBACK ToolsDialog::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 1);
         return TRUE;
     }
-    case WM_CTLCOLORDLG:
-        return reinterpret_cast<INT_PTR>(self->white_.get());
-    case WM_PAINT:
-        self->paint();
-        return TRUE;
+    case WM_CTLCOLORDLG: return reinterpret_cast<INT_PTR>(self->white_.get());
+    case WM_PAINT: self->paint(); return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
             if (!self->busy()) self->end(LOWORD(wParam));
@@ -189,8 +181,7 @@ INT_PTR CALLBACK ToolsDialog::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         self->hook_ = nullptr;
         if (active_ == self) active_ = nullptr;
         return FALSE;
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 
@@ -305,9 +296,7 @@ HWND EditTagPage::create(HWND parent) {
     return hwnd_;
 }
 
-void EditTagPage::leave() {
-    model_.offerWrite(*request_.prompter, notice());
-}
+void EditTagPage::leave() { model_.offerWrite(*request_.prompter, notice()); }
 
 EditTagPageModel::RewriteNotice EditTagPage::notice() {
     return [this](bool on) { owner_.setRewriting(on); };
@@ -410,7 +399,8 @@ void EditTagPage::readGenreChoice(int f) {
     const LRESULT index = SendMessageA(field(f), CB_GETCURSEL, 0, 0);
     if (index < 0) return;
     char name[64] = {};
-    if (SendMessageA(field(f), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0) >= static_cast<LRESULT>(sizeof name)) {
+    if (SendMessageA(field(f), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0) >=
+        static_cast<LRESULT>(sizeof name)) {
         return;
     }
     SendMessageA(field(f), CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(name));
@@ -459,9 +449,7 @@ void EditTagPage::command(int id, int code) {
     case IDC_ET_PLAY:
         if (model_.currentEntry()) request_.bridge->PlayOne(model_.currentEntry()->GetFileName());
         return;
-    case IDC_ET_STOP:
-        request_.bridge->Command(kHostStop);
-        return;
+    case IDC_ET_STOP: request_.bridge->Command(kHostStop); return;
     case IDC_ET_FILE:
         if (code == CBN_SELCHANGE) {
             const int index = static_cast<int>(SendMessageA(control(IDC_ET_FILE), CB_GETCURSEL, 0, 0));
@@ -485,8 +473,10 @@ void EditTagPage::command(int id, int code) {
     case IDC_ET_V2:
         if (code == BN_CLICKED && !filling_) {
             const bool on = IsDlgButtonChecked(hwnd_, id) == BST_CHECKED;
-            if (id == IDC_ET_V1) model_.setV1Enabled(on);
-            else model_.setV2Enabled(on);
+            if (id == IDC_ET_V1)
+                model_.setV1Enabled(on);
+            else
+                model_.setV2Enabled(on);
             enableGroups();
         }
         return;
@@ -495,8 +485,7 @@ void EditTagPage::command(int id, int code) {
             model_.setRating(static_cast<int>(SendMessageA(control(IDC_ET_RATING), CB_GETCURSEL, 0, 0)));
         }
         return;
-    default:
-        break;
+    default: break;
     }
     if (id >= IDC_ET_MENU_FIRST && id < IDC_ET_MENU_FIRST + kEditFieldCount) {
         if (code == BN_CLICKED && HasFieldMenu(id - IDC_ET_MENU_FIRST)) fieldMenu(id - IDC_ET_MENU_FIRST);
@@ -505,8 +494,10 @@ void EditTagPage::command(int id, int code) {
     if (id < IDC_ET_FIELD_FIRST || id >= IDC_ET_FIELD_FIRST + kEditFieldCount || filling_) return;
     const int f = id - IDC_ET_FIELD_FIRST;
     if (f == kEditV1Genre || f == kEditV2Genre) {
-        if (code == CBN_SELCHANGE) readGenreChoice(f);
-        else if (code == CBN_EDITCHANGE) readField(f);
+        if (code == CBN_SELCHANGE)
+            readGenreChoice(f);
+        else if (code == CBN_EDITCHANGE)
+            readField(f);
         return;
     }
     if (code == EN_CHANGE) readField(f);

@@ -28,11 +28,11 @@ enum ToolsTab : int {
 struct ToolsDialogRequest {
     HINSTANCE module = nullptr;
     HWND owner = nullptr;
-    PlaylistView* view = nullptr;  // the window's rows and selection
-    Prompter* prompter = nullptr;  // every message and question
+    PlaylistView* view = nullptr;     // the window's rows and selection
+    Prompter* prompter = nullptr;     // every message and question
     Win32Prompter* system = nullptr;  // the real dialogs, owned by this one while it runs
-    HostBridge* bridge = nullptr;  // play and stop in the host
-    Settings* settings = nullptr;  // the pages' options
+    HostBridge* bridge = nullptr;     // play and stop in the host
+    Settings* settings = nullptr;     // the pages' options
     int firstTab = kToolsTabEditTag;  // the page shown first
 };
 

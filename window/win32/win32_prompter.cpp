@@ -50,12 +50,13 @@ int CALLBACK FolderBrowseCallback(HWND hwnd, UINT message, LPARAM, LPARAM data) 
     auto* state = reinterpret_cast<FolderBrowse*>(data);
     if (message != BFFM_INITIALIZED) return 0;
     if (!state->request->folder.empty()) {
-        SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(state->request->folder.c_str()));
+        SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE,
+                     reinterpret_cast<LPARAM>(state->request->folder.c_str()));
     }
     if (!state->request->checkLabel.empty()) {
         HWND box = CreateWindowExA(0, "Button", state->request->checkLabel.c_str(),
-                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kCheckLeft, kCheckTop,
-                                   kCheckWidth, kCheckHeight, hwnd,
+                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kCheckLeft,
+                                   kCheckTop, kCheckWidth, kCheckHeight, hwnd,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FOLDER_RECURSE)),
                                    GetModuleHandleA(nullptr), nullptr);
         SendMessageA(box, WM_SETFONT, SendMessageA(hwnd, WM_GETFONT, 0, 0), TRUE);
@@ -103,8 +104,8 @@ std::vector<std::string> SplitOpenDialogBuffer(const char* buffer, size_t size) 
     return paths;
 }
 
-PromptAnswer Win32Prompter::Message(const std::string& text, const std::string& caption, PromptButtons buttons,
-                                    PromptIcon icon) {
+PromptAnswer Win32Prompter::Message(const std::string& text, const std::string& caption,
+                                    PromptButtons buttons, PromptIcon icon) {
     UINT flags = 0;
     switch (buttons) {
     case PromptButtons::Ok: flags |= MB_OK; break;
@@ -153,7 +154,8 @@ FileDialogResult Win32Prompter::ChooseFiles(const FileDialogRequest& request) {
     if (many) dialog.Flags |= OFN_ALLOWMULTISELECT;
 
     FileDialogResult result;
-    const BOOL chosen = request.kind == FileDialogKind::Save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
+    const BOOL chosen =
+        request.kind == FileDialogKind::Save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
     if (!chosen) {
         if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) result.outcome = FileDialogOutcome::TooManyFiles;
         return result;
@@ -189,7 +191,8 @@ FolderDialogResult Win32Prompter::ChooseFolder(const FolderDialogRequest& reques
     result.chosen = true;
     result.path = path;
     // "C:\" keeps its separator: without it the name is a drive's current folder.
-    if (result.path.size() > 3 && (result.path.back() == '\\' || result.path.back() == '/')) result.path.pop_back();
+    if (result.path.size() > 3 && (result.path.back() == '\\' || result.path.back() == '/'))
+        result.path.pop_back();
     result.checked = state.checked;
     return result;
 }

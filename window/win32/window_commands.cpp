@@ -202,8 +202,8 @@ LRESULT CALLBACK PlaylistWindow::Impl::GetMessageHook(int code, WPARAM wParam, L
     if (code == HC_ACTION && wParam == PM_REMOVE && hookWindow) {
         MSG* msg = reinterpret_cast<MSG*>(lParam);
         Impl* window = hookWindow;
-        if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && window->hwnd && window->accelerators &&
-            (msg->hwnd == window->hwnd || IsChild(window->hwnd, msg->hwnd))) {
+        if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && window->hwnd &&
+            window->accelerators && (msg->hwnd == window->hwnd || IsChild(window->hwnd, msg->hwnd))) {
             if (TranslateAcceleratorA(window->hwnd, window->accelerators, msg)) {
                 msg->message = WM_NULL;
                 msg->wParam = 0;

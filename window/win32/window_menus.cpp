@@ -63,9 +63,7 @@ void ApplyMark(HMENU menu, const MenuMark& mark) {
     case MenuMark::Check:
         CheckMenuItem(menu, id, MF_BYCOMMAND | (mark.on ? MF_CHECKED : MF_UNCHECKED));
         break;
-    case MenuMark::Enable:
-        EnableMenuItem(menu, id, MF_BYCOMMAND | (mark.on ? MF_ENABLED : MF_GRAYED));
-        break;
+    case MenuMark::Enable: EnableMenuItem(menu, id, MF_BYCOMMAND | (mark.on ? MF_ENABLED : MF_GRAYED)); break;
     case MenuMark::Radio: {
         MENUITEMINFOA info = {};
         info.cbSize = sizeof info;
@@ -97,8 +95,10 @@ HMENU CreateWindowMenu(HINSTANCE module, WindowMenu menu, const LangTable* lang)
     if (menu == WindowMenu::Bar) {
         HMENU bar = LoadMenuW(module, MAKEINTRESOURCEW(IDR_MENU_BAR));
         if (!bar) return nullptr;
-        if (lang) RelabelMenuBar(bar, *lang);
-        else RelabelWindowMenu(bar, WindowMenu::Bar);
+        if (lang)
+            RelabelMenuBar(bar, *lang);
+        else
+            RelabelWindowMenu(bar, WindowMenu::Bar);
         return bar;
     }
     HMENU all = LoadMenuW(module, MAKEINTRESOURCEW(IDR_POPUP_MENUS));
@@ -112,9 +112,7 @@ HMENU CreateWindowMenu(HINSTANCE module, WindowMenu menu, const LangTable* lang)
     return popup;
 }
 
-void RelabelWindowMenu(HMENU menu, WindowMenu which) {
-    Relabel(menu, menuLayout(windowMenuLayout(which)));
-}
+void RelabelWindowMenu(HMENU menu, WindowMenu which) { Relabel(menu, menuLayout(windowMenuLayout(which))); }
 
 void RelabelMenuBar(HMENU bar, const LangTable& lang) {
     RelabelWindowMenu(bar, WindowMenu::Bar);
@@ -153,15 +151,15 @@ void GreyAbsentCommands(HMENU menu, CommandAvailable available) {
     }
 }
 
-bool TrackWindowMenu(HINSTANCE module, HWND owner, WindowMenu menu, POINT screen,
-                     const MenuState& state, CommandAvailable available) {
+bool TrackWindowMenu(HINSTANCE module, HWND owner, WindowMenu menu, POINT screen, const MenuState& state,
+                     CommandAvailable available) {
     if (menu == WindowMenu::Bar) return false;
     HMENU popup = CreateWindowMenu(module, menu);
     if (!popup) return false;
     UpdateWindowMenuChecks(popup, menu, state);
     GreyAbsentCommands(popup, available);
-    const BOOL shown = TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON,
-                                      screen.x, screen.y, 0, owner, nullptr);
+    const BOOL shown = TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x,
+                                      screen.y, 0, owner, nullptr);
     DestroyMenu(popup);
     return shown != FALSE;
 }

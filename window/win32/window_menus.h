@@ -62,8 +62,8 @@ void GreyAbsentCommands(HMENU menu, CommandAvailable available);
 // chosen command reaches `owner` as an ordinary WM_COMMAND. With
 // `available`, absent commands are greyed. False when the menu could not be
 // loaded or shown.
-bool TrackWindowMenu(HINSTANCE module, HWND owner, WindowMenu menu, POINT screen,
-                     const MenuState& state, CommandAvailable available = nullptr);
+bool TrackWindowMenu(HINSTANCE module, HWND owner, WindowMenu menu, POINT screen, const MenuState& state,
+                     CommandAvailable available = nullptr);
 
 // Accelerator table 132 of `module` (freed with the module).
 HACCEL LoadWindowAccelerators(HINSTANCE module);

@@ -127,8 +127,8 @@ int Parse(const std::vector<std::string>& args, Options& o) {
             const size_t eq = s.find('=');
             if (eq == std::string::npos) return Usage("--v1 wants FIELD=VALUE");
             const std::string field = s.substr(0, eq);
-            static const char* const kFields[] = {"title", "artist", "album", "year",
-                                                  "comment", "genre", "track"};
+            static const char* const kFields[] = {"title",   "artist", "album", "year",
+                                                  "comment", "genre",  "track"};
             bool known = false;
             for (const char* f : kFields) known = known || field == f;
             if (!known) return Usage("unknown ID3v1 field: " + field);
@@ -139,10 +139,14 @@ int Parse(const std::vector<std::string>& args, Options& o) {
             if (!ParseInt(args[++i], 0, 5, o.rating)) return Usage("--rating wants 0 to 5");
         } else if (a == "--remove" && hasValue) {
             const std::string& w = args[++i];
-            if (w == "v1") o.remove |= td::kTagId3v1;
-            else if (w == "v2") o.remove |= td::kTagId3v2;
-            else if (w == "all") o.remove |= td::kTagId3v1 | td::kTagId3v2;
-            else return Usage("--remove wants v1, v2 or all");
+            if (w == "v1")
+                o.remove |= td::kTagId3v1;
+            else if (w == "v2")
+                o.remove |= td::kTagId3v2;
+            else if (w == "all")
+                o.remove |= td::kTagId3v1 | td::kTagId3v2;
+            else
+                return Usage("--remove wants v1, v2 or all");
         } else if (a == "--copy" && hasValue) {
             o.copy = args[++i];
             if (o.copy != "v1-to-v2" && o.copy != "v2-to-v1") {
@@ -161,8 +165,7 @@ int Parse(const std::vector<std::string>& args, Options& o) {
 }
 
 int Fail(const Options& o, const std::string& what) {
-    std::fprintf(stderr, "td_tagwrite: %s: %s\n", td::text::PathToUtf8(o.path).c_str(),
-                 what.c_str());
+    std::fprintf(stderr, "td_tagwrite: %s: %s\n", td::text::PathToUtf8(o.path).c_str(), what.c_str());
     return kExitFailed;
 }
 
@@ -171,11 +174,16 @@ bool ApplyId3v1(td::SongRecord& record, const Options& o, std::string& error) {
     std::memset(&block, 0, sizeof block);
     if (const td::Id3v1Tag* old = record.GetId3v1()) block = *old;
     for (const auto& [field, value] : o.v1) {
-        if (field == "title") CopyField(block.title, 30, value);
-        else if (field == "artist") CopyField(block.artist, 30, value);
-        else if (field == "album") CopyField(block.album, 30, value);
-        else if (field == "year") CopyField(block.year, 4, value);
-        else if (field == "comment") CopyField(block.comment, 30, value);
+        if (field == "title")
+            CopyField(block.title, 30, value);
+        else if (field == "artist")
+            CopyField(block.artist, 30, value);
+        else if (field == "album")
+            CopyField(block.album, 30, value);
+        else if (field == "year")
+            CopyField(block.year, 4, value);
+        else if (field == "comment")
+            CopyField(block.comment, 30, value);
         else if (field == "genre") {
             int index = 0;
             if (!ParseInt(value, 0, 255, index)) {
@@ -256,7 +264,8 @@ int Run(const std::vector<std::string>& args) {
         if (!record.CopyId3v1ToId3v2()) {
             // The copy reports only success; saving again names the reason.
             const td::Id3v2Error code = record.SaveTags();
-            return Fail(o, td::Id3v2ErrorText(code == td::Id3v2Error::NoError ? td::Id3v2Error::WriteFailed : code));
+            return Fail(
+                o, td::Id3v2ErrorText(code == td::Id3v2Error::NoError ? td::Id3v2Error::WriteFailed : code));
         }
         return kExitOk;
     }
@@ -264,7 +273,8 @@ int Run(const std::vector<std::string>& args) {
         if (!record.HasId3v2()) return Fail(o, "no ID3v2 tag to copy");
         if (!record.CopyId3v2ToId3v1()) {
             const td::Id3v2Error code = record.SaveTags();
-            return Fail(o, td::Id3v2ErrorText(code == td::Id3v2Error::NoError ? td::Id3v2Error::WriteFailed : code));
+            return Fail(
+                o, td::Id3v2ErrorText(code == td::Id3v2Error::NoError ? td::Id3v2Error::WriteFailed : code));
         }
         return kExitOk;
     }
@@ -289,9 +299,8 @@ int main(int argc, char** argv) {
             std::u16string w(reinterpret_cast<const char16_t*>(wargv[i]));
             std::string utf8 = td::text::Utf16ToUtf8(w);
             const bool isOption = !utf8.empty() && utf8[0] == '-';
-            const bool isValue = i > 1 && !args.empty() && args.back().size() > 2 &&
-                                 args.back()[0] == '-' && args.back()[1] == '-' &&
-                                 args.back() != "--help";
+            const bool isValue = i > 1 && !args.empty() && args.back().size() > 2 && args.back()[0] == '-' &&
+                                 args.back()[1] == '-' && args.back() != "--help";
             if (!isOption && !isValue && !pathSeen) {
                 std::string narrow;
                 td::text::Utf16ToAnsi(w, narrow);
