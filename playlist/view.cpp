@@ -402,6 +402,20 @@ int PlaylistView::rowOf(const SongRecord* entry) const {
     return -1;
 }
 
+int PlaylistView::selectEntries(const std::unordered_set<const SongRecord*>& entries) {
+    suspendSelectionUpdates(true);
+    selectAll(false);
+    int first = -1;
+    for (int row = 0; row < rowCount() && !entries.empty(); ++row) {
+        if (entries.count(rows_[row].entry) == 0) continue;
+        setSelected(row, true);
+        if (first < 0) first = row;
+    }
+    suspendSelectionUpdates(false);
+    recomputeSelectedLength();
+    return first;
+}
+
 void PlaylistView::clearRows() {
     rows_.clear();
     totalLength_ = 0;

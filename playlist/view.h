@@ -137,6 +137,9 @@ public:
     int imageAt(int row) const;
     // Row showing that very entry, or -1.
     int rowOf(const SongRecord* entry) const;
+    // Selects exactly the rows of these entries, in one pass over the rows;
+    // the first such row, or -1.
+    int selectEntries(const std::unordered_set<const SongRecord*>& entries);
     // Empties the view; the totals become 0.
     void clearRows();
     // Every Playlist entry in insertion order; totals recomputed, nothing

@@ -39,17 +39,7 @@ void DuplicatesMode::turnOn(bool accepted, const Playlist& playlist, PlaylistVie
 int DuplicatesMode::restoreSelection(PlaylistView& view) {
     const std::unordered_set<const SongRecord*> wanted(selection_.begin(), selection_.end());
     selection_.clear();
-    view.suspendSelectionUpdates(true);
-    view.selectAll(false);
-    int first = -1;
-    for (int row = 0; row < view.rowCount() && !wanted.empty(); ++row) {
-        if (wanted.count(view.entryAt(row)) == 0) continue;
-        view.setSelected(row, true);
-        if (first < 0) first = row;
-    }
-    view.suspendSelectionUpdates(false);
-    view.recomputeSelectedLength();
-    return first;
+    return view.selectEntries(wanted);
 }
 
 void DuplicatesMode::viewRebuilt() {

@@ -49,14 +49,7 @@ void PlaylistWindow::Impl::cmdTools(int id) {
     refreshExplorerPane();
     filter.refilter(view);
     if (sortMarked) view.sortById(view.sortColumnId(), view.sortDescending());
-    view.suspendSelectionUpdates(true);
-    view.selectAll(false);
-    for (SongRecord* entry : selected) {
-        const int row = view.rowOf(entry);
-        if (row >= 0) view.setSelected(row, true);
-    }
-    view.suspendSelectionUpdates(false);
-    view.recomputeSelectedLength();
+    view.selectEntries({selected.begin(), selected.end()});
     applyViewSelection();
     refreshList();
     rewriteStatus(true);
@@ -77,14 +70,7 @@ void PlaylistWindow::Impl::cmdStoreRating(int) {
     RunRatingStoreDialog(request);
 
     filter.refilter(view);
-    view.suspendSelectionUpdates(true);
-    view.selectAll(false);
-    for (SongRecord* entry : request.entries) {
-        const int row = view.rowOf(entry);
-        if (row >= 0) view.setSelected(row, true);
-    }
-    view.suspendSelectionUpdates(false);
-    view.recomputeSelectedLength();
+    view.selectEntries({request.entries.begin(), request.entries.end()});
     applyViewSelection();
     refreshList();
     rewriteStatus(true);
