@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -83,27 +84,13 @@ void CALLBACK IdleTick(HWND, UINT, UINT_PTR, DWORD) {
 // handled meanwhile; milliseconds, or -1.
 double RunScan(const std::string& program, const std::string& root, const std::string& out) {
     std::string commandLine = "\"" + program + "\" scan -r \"" + root + "\" -o \"" + out + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    const auto start = std::chrono::steady_clock::now();
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &process)) {
-        return -1;
-    }
     idleLastTick = 0;
     const UINT_PTR timer = SetTimer(nullptr, 0, kIdleTimerMs, &IdleTick);
-    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-    }
+    const auto start = std::chrono::steady_clock::now();
+    const td::test::ProcessRun run = td::test::RunProcess(commandLine, "", CREATE_NO_WINDOW, INT_MAX);
     const double ms = Ms(start);
     KillTimer(nullptr, timer);
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code == 0 ? ms : -1;
+    return run.started && run.exitCode == 0 ? ms : -1;
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -138,21 +139,10 @@ double RunTool(const std::string& program, const std::string& folder, int files,
         "\"" + program + "\"" +
         (gRename ? " rename %C --source 0 --yes" : " tag --v1 --v2 --year " + year + " --yes");
     for (int i = 0; i < files; ++i) commandLine += " " + (gRename ? SongStem('t', i) + ".mp3" : SongName(i));
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
     const auto start = std::chrono::steady_clock::now();
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        folder.c_str(), &startup, &process)) {
-        return -1;
-    }
-    WaitForSingleObject(process.hProcess, INFINITE);
+    const td::test::ProcessRun run = td::test::RunProcess(commandLine, folder, CREATE_NO_WINDOW, INT_MAX);
     const double ms = Ms(start);
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code == 0 ? ms : -1;
+    return run.started && run.exitCode == 0 ? ms : -1;
 }
 
 }  // namespace

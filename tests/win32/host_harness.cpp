@@ -233,21 +233,15 @@ std::vector<std::string> HostHarness::exchanges() const {
 
 // --- separate process --------------------------------------------------------------
 
-HostRun RunHostProcess(const HostFolder& folder, const std::vector<std::string>& args, int timeoutMs) {
-    HostRun run;
-    const std::string logPath = folder.path("host.log");
-    DeleteFileA(logPath.c_str());
-    std::string commandLine = Quote(folder.hostProgram());
-    for (const std::string& arg : args) commandLine += " " + Quote(arg);
-    commandLine += " --log " + Quote(logPath);
+ProcessRun RunProcess(const std::string& commandLine, const std::string& folder, DWORD flags, int timeoutMs) {
+    ProcessRun run;
     std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
     mutableLine.push_back('\0');
-
     STARTUPINFOA si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(folder.hostProgram().c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.path().c_str(), &si, &pi)) {
+    if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
         return run;
     }
     run.started = true;
@@ -269,6 +263,20 @@ HostRun RunHostProcess(const HostFolder& folder, const std::vector<std::string>&
     }
     GetExitCodeProcess(pi.hProcess, &run.exitCode);
     CloseHandle(pi.hProcess);
+    return run;
+}
+
+HostRun RunHostProcess(const HostFolder& folder, const std::vector<std::string>& args, int timeoutMs) {
+    const std::string logPath = folder.path("host.log");
+    DeleteFileA(logPath.c_str());
+    std::string commandLine = Quote(folder.hostProgram());
+    for (const std::string& arg : args) commandLine += " " + Quote(arg);
+    commandLine += " --log " + Quote(logPath);
+    const ProcessRun process = RunProcess(commandLine, folder.path(), 0, timeoutMs);
+    HostRun run;
+    run.exitCode = process.exitCode;
+    run.started = process.started;
+    run.timedOut = process.timedOut;
     run.log = ReadLines(logPath);
     return run;
 }

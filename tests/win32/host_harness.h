@@ -138,6 +138,18 @@ struct HostRun {
     std::vector<std::string> log;  // lines of the host's log file
 };
 
+struct ProcessRun {
+    DWORD exitCode = 0;
+    bool started = false;
+    bool timedOut = false;  // killed after the timeout
+};
+
+// Runs `commandLine` in `folder` (the current one when empty) without a
+// window, waits at most `timeoutMs` handling this thread's messages
+// meanwhile, and returns how it ended.
+ProcessRun RunProcess(const std::string& commandLine, const std::string& folder,
+                      DWORD flags = CREATE_NO_WINDOW, int timeoutMs = 30000);
+
 // Runs <folder>\tdhost.exe with `args` (each quoted as needed) and
 // "--log <folder>\host.log", waits at most
 // `timeoutMs` (handling this thread's messages meanwhile), and returns the
