@@ -311,7 +311,7 @@ class Runner:
         self.env.setdefault("CCACHE_BASEDIR", "/work")
         self.targets = ["tdcore_tests"]
         if args.with_interop:
-            self.targets += ["tunedeck", "td_tagwrite"]
+            self.targets += ["tunedeck"]
 
     def configure(self):
         if os.path.exists(os.path.join(self.build, "build.ninja")):

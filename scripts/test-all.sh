@@ -129,7 +129,7 @@ step_sanitize() {
 # nothing but system DLLs (no MinGW runtime, no zlib1.dll).
 check_imports() {
   local dir=$1 objdump=$2 binary dll bad=""
-  for binary in "$dir/tunedeck.exe" "$dir/tests/td_tagwrite.exe" "$dir/tests/tdcore_tests.exe" \
+  for binary in "$dir/tunedeck.exe" "$dir/tests/tdcore_tests.exe" \
       "$dir"/bin/*.exe "$dir"/bin/*.dll; do
     [ -f "$binary" ] || continue
     for dll in $("$objdump" -p "$binary" | awk '/DLL Name:/ {print tolower($3)}'); do

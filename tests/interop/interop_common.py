@@ -1,5 +1,5 @@
 """What the interoperability checks share: running `tunedeck` (natively or
-under Wine), reading files back with mutagen, counting results."""
+under Wine), tagging and reading files with mutagen, counting results."""
 
 import argparse
 import os
@@ -14,23 +14,20 @@ except ImportError:
     sys.exit("%s: python3-mutagen is required (run with /usr/bin/python3)"
              % os.path.basename(sys.argv[0]))
 
-POPM_EMAIL = "Tunedeck plug-ins for Winamp"
 
-
-def start(doc, clean=True, tagwrite=False):
-    """Parses --cli, --work and --runner (and --tagwrite); empties the work
-    folder unless told not to. Returns (tools, checks, work folder)."""
+def start(doc, clean=True):
+    """Parses --cli, --work and --runner; empties the work folder unless told
+    not to. Returns (tools, checks, work folder)."""
     parser = argparse.ArgumentParser(description=doc.splitlines()[0])
     parser.add_argument("--cli", required=True)
     parser.add_argument("--work", required=True)
     parser.add_argument("--runner", help="emulator for the programs, e.g. wine64")
-    parser.add_argument("--tagwrite", required=tagwrite)
     args = parser.parse_args()
     work = os.path.abspath(args.work)
     if clean:
         shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work, exist_ok=True)
-    return Tools(args.cli, args.runner, args.tagwrite), Checks(), work
+    return Tools(args.cli, args.runner), Checks(), work
 
 
 class CheckFailed(Exception):
@@ -45,37 +42,30 @@ def need(ok, detail=""):
 
 
 class Checks:
+    """Runs groups of checks (functions) and counts the failed checks; a
+    group stops at its first failed need() or exception, the others run."""
+
     def __init__(self):
-        self.passed = 0
         self.failed = 0
         self.group = ""
 
     def check(self, ok, what, detail=""):
-        if ok:
-            self.passed += 1
-        else:
+        if not ok:
             self.failed += 1
-            detail = str(detail)
-            print("FAIL [%s] %s%s" % (self.group, what, ": " + detail[:600] if detail else ""))
+            print("FAIL [%s] %s: %s" % (self.group, what, str(detail)[:600]))
         return ok
 
     def equal(self, got, want, what):
         return self.check(got == want, what, "got %r, want %r" % (got, want))
 
-    def step(self, name, fn, *args):
-        """Runs one group of checks; a group of need() checks that runs
-        through counts as one pass, an exception as one failure."""
-        self.group = name
-        before = self.passed + self.failed
-        try:
-            fn(*args)
-            if self.passed + self.failed == before:
-                self.passed += 1
-        except Exception:  # one group's crash must not hide the others
-            self.check(False, "unexpected exception", traceback.format_exc())
-
-    def finish(self, label):
-        print("%s: %d passed, %d failed" % (label, self.passed, self.failed))
+    def run_all(self, label, *groups):
+        for fn in groups:
+            self.group = fn.__name__
+            try:
+                fn()
+            except Exception:
+                self.check(False, "unexpected exception", traceback.format_exc())
+        print("%s: %d groups, %d failed checks" % (label, len(groups), self.failed))
         return 1 if self.failed else 0
 
 
@@ -83,9 +73,8 @@ class Tools:
     """Runs the programs, natively or through an emulator (Wine for the
     Windows build, which then gets its paths as Z:\\... drive paths)."""
 
-    def __init__(self, cli, runner=None, tagwrite=None):
+    def __init__(self, cli, runner=None):
         self.cli = os.path.abspath(cli)
-        self.tagwrite = tagwrite and os.path.abspath(tagwrite)
         self.runner = runner
         self.env = dict(os.environ, WINEDEBUG="-all") if runner else None
 
@@ -93,16 +82,19 @@ class Tools:
         path = os.path.abspath(path)
         return "Z:" + path.replace("/", "\\") if self.runner else path
 
-    def run(self, *args, program=None, stdin=None, cwd=None):
+    def run(self, *args, stdin=None, cwd=None):
         """(exit status, standard output bytes, standard error text)."""
-        cmd = ([self.runner] if self.runner else []) + [program or self.cli] + list(args)
+        cmd = ([self.runner] if self.runner else []) + [self.cli] + list(args)
         p = subprocess.run(cmd, input=stdin, stdin=None if stdin is not None else subprocess.DEVNULL,
                            capture_output=True, timeout=300, env=self.env, cwd=cwd)
         return p.returncode, p.stdout, p.stderr.decode("utf-8", "replace")
 
-    def write(self, path, *args):
-        """Runs td_tagwrite on one file: (exit status, output, error text)."""
-        return self.run(self.native(path), *args, program=self.tagwrite)
+    def ok(self, *args, stdin=None, cwd=None):
+        """Runs `tunedeck` and stops the group unless it succeeds; the
+        standard output as text."""
+        rc, out, err = self.run(*args, stdin=stdin, cwd=cwd)
+        need(rc == 0, (args, rc, err))
+        return out.decode("utf-8")
 
 
 def read_bytes(path):
@@ -118,22 +110,37 @@ def raw_tag(data):
     """(major, total size, [(id, body)]) of the ID3v2 tag at the head, or None."""
     if len(data) < 10 or data[:3] != b"ID3" or any(x & 0x80 for x in data[6:10]):
         return None
-    major, size = data[3], synchsafe(data[6:10])
+    major = data[3]
+    size = synchsafe(data[6:10])
     total = 10 + size + (10 if major >= 4 and data[5] & 0x10 else 0)
-    frames, pos = [], 10
+    frames = []
+    pos = 10
     while pos + 10 <= 10 + size and major >= 3:
         fid = data[pos:pos + 4]
         if not all(48 <= c <= 57 or 65 <= c <= 90 for c in fid):
             break
-        n = synchsafe(data[pos + 4:pos + 8]) if major >= 4 else int.from_bytes(
-            data[pos + 4:pos + 8], "big")
+        if major >= 4:
+            n = synchsafe(data[pos + 4:pos + 8])
+        else:
+            n = int.from_bytes(data[pos + 4:pos + 8], "big")
         frames.append((fid.decode("ascii"), data[pos + 10:pos + 10 + n]))
         pos += 10 + n
     return major, total, frames
 
 
+def frame_bodies(path):
+    """{frame id: [raw bodies]} of the file's ID3v2.3/2.4 tag."""
+    out = {}
+    for fid, body in raw_tag(read_bytes(path))[2]:
+        out.setdefault(fid, []).append(body)
+    return out
+
+
 def audio_of(data):
-    """The MPEG data: after the ID3v2 tag, before an ID3v1 trailer."""
+    """The MPEG data (of a file's bytes or path): after the ID3v2 tag, before
+    an ID3v1 trailer."""
+    if isinstance(data, str):
+        data = read_bytes(data)
     tag = raw_tag(data)
     end = len(data) - 128 if len(data) >= 128 and data[-128:-125] == b"TAG" else len(data)
     return data[tag[1] if tag else 0:end]
@@ -174,14 +181,12 @@ def v1_trailer(title, artist, album, year, comment, genre, track=None):
     """An ID3v1 (track None) or ID3v1.1 trailer; texts in Windows-1252."""
     def field(text, width):
         return text.encode("cp1252")[:width].ljust(width, b"\0")
-    comment_bytes = field(comment, 30) if track is None else field(comment, 28) + bytes((0, track))
+    if track is None:
+        comment_bytes = field(comment, 30)
+    else:
+        comment_bytes = field(comment, 28) + bytes((0, track))
     return (b"TAG" + field(title, 30) + field(artist, 30) + field(album, 30) + field(year, 4) +
             comment_bytes + bytes((genre,)))
-
-
-def ansi(text):
-    """`text` as the ANSI code page (Windows-1252) can hold it."""
-    return text.encode("cp1252", "replace").decode("cp1252")
 
 
 def text_of(tags, fid):
@@ -189,10 +194,45 @@ def text_of(tags, fid):
     return [str(t) for t in frames[0].text] if frames else None
 
 
-def make_clip(work, seconds="1.5"):
-    """A lame-made MP3 clip (128 kbit/s, stereo) in `work`."""
-    wav, clip = os.path.join(work, "tone.wav"), os.path.join(work, "clip.mp3")
-    subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", wav, "synth", seconds, "sine", "440"],
-                   check=True)
-    subprocess.run(["lame", "--quiet", "-b", "128", wav, clip], check=True)
-    return clip
+def texts(path):
+    """{frame id: first text} of the file's ID3v2 tag as mutagen reads it."""
+    tags = load_id3(path)
+    return {k: str(tags[k].text[0]) for k in tags.keys() if hasattr(tags[k], "text")} if tags else {}
+
+
+def tag_file(path, frames, version=3, v1=0):
+    """Tags `path` with mutagen: the frames as given, in an ID3v2.`version`
+    tag (v1=2 adds an ID3v1 trailer)."""
+    tags = ID3()
+    for frame in frames:
+        tags.add(frame)
+    tags.save(path, v1=v1, v2_version=version, v23_sep="/")
+
+
+class Clips:
+    """Copies of one lame-made MP3 clip (128 kbit/s, stereo), bare or tagged
+    by mutagen."""
+
+    def __init__(self, work):
+        self.work = work
+        wav = os.path.join(work, "tone.wav")
+        self.clip = os.path.join(work, "clip.mp3")
+        subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", wav, "synth", "1.5", "sine", "440"], check=True)
+        subprocess.run(["lame", "--quiet", "-b", "128", wav, self.clip], check=True)
+        self.audio = audio_of(self.clip)
+
+    def folder(self, name):
+        path = os.path.join(self.work, name)
+        shutil.rmtree(path, ignore_errors=True)
+        os.makedirs(path)
+        return path
+
+    def copy(self, path, *frames, v1=0):
+        """The clip at `path` (relative to the work folder), with the frames
+        as an ID3v2.3 tag; returns the path."""
+        path = os.path.join(self.work, path)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        shutil.copyfile(self.clip, path)
+        if frames:
+            tag_file(path, frames, 3, v1)
+        return path
