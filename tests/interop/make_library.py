@@ -14,7 +14,6 @@ import argparse
 import json
 import os
 import shutil
-import struct
 import subprocess
 import sys
 import tempfile
@@ -33,10 +32,6 @@ TITLE_ACCENTS = "Café Déjà Vu – 5 €"
 ARTIST_ACCENTS = "Björk & Ünïcode"
 ALBUM_ACCENTS = "Ça ira (Édition spéciale)"
 TITLE_JAPANESE = "夜明けの歌"
-
-# Bytes before the audio with a false frame header (MPEG-2 layer III, 24000 Hz,
-# 144 kbit/s) that nothing follows at its frame length.
-GARBAGE = b"\x55" * 100 + b"\xff\xf3\xd4\x00" + b"\x55" * 2896
 
 # Picture data with every byte value, the PNG signature first.
 PICTURE = b"\x89PNG\r\n\x1a\n" + bytes(range(256)) * 16
@@ -92,40 +87,11 @@ def append(data):
     return step
 
 
-def prepend(head, garbage=b""):
-    """Puts a hand-made tag and `garbage` in front of the file."""
-    def step(path):
-        with open(path, "rb") as f:
-            audio = f.read()
-        with open(path, "wb") as f:
-            f.write(head + garbage + audio)
-    return step
-
-
-def size_bytes(size):
-    return bytes(((size >> 21) & 0x7F, (size >> 14) & 0x7F, (size >> 7) & 0x7F, size & 0x7F))
-
-
-def raw_tag(frames, major=3, flags=0):
-    """An ID3v2.3 (or 2.4, frames below 128 bytes) tag, made by hand."""
-    body = b"".join(fid + struct.pack(">I", len(data)) + b"\x00\x00" + data for fid, data in frames)
-    body += b"\x00" * 64
-    return b"ID3" + bytes((major, 0, flags)) + size_bytes(len(body)) + body
-
-
-def v22_tag(frames, flags=0):
-    """An ID3v2.2 tag (three-letter identifiers, 24-bit sizes), made by hand."""
-    body = b"".join(fid + len(data).to_bytes(3, "big") + data for fid, data in frames)
-    body += b"\x00" * 32
-    return b"ID3\x02\x00" + bytes((flags,)) + size_bytes(len(body)) + body
-
-
 LAME_TAGS = ["--tt", "Lame Title", "--ta", "Lame Artist", "--tl", "Lame Album", "--ty", "1999",
              "--tc", "lame comment", "--tg", "Jazz", "--tn", "4", "--add-id3v2"]
 
 # name, source, encoder command, tagging steps, facts for the manifest (vbr:
-# the stream has variable bit rate; garbage: bytes of garbage before the
-# audio; unreadable: a tag the engine must refuse; odd: a hostile file name).
+# the stream has variable bit rate; odd: a hostile file name).
 FILES = [
     ("cbr128_v23.mp3", "tone", ["lame", "-b", "128"], [mutagen_tag(3)], {}),
     ("cbr128_v24.mp3", "tone", ["lame", "-b", "128"], [mutagen_tag(4)], {}),
@@ -158,33 +124,6 @@ FILES = [
     ('odd "name" ü 日本.mp3', "tone", ["lame", "-b", "128"], [lambda p: tag_file(p, [
         TIT2(encoding=Encoding.LATIN1, text=['Tab\there "quoted" back\\slash \x01\x1f']),
         TPE1(encoding=Encoding.LATIN1, text=["Plain"])])], {"odd": True}),
-    # ID3v2.2, which no tagger here writes any more.
-    ("id3v22.mp3", "tone", ["lame", "-b", "128"], [prepend(v22_tag([
-        (b"TT2", b"\x00Old title \xe9"),
-        (b"TP1", b"\x01\xff\xfeB\x00j\x00\xf6\x00r\x00k\x00\x00\x00"),
-        (b"TAL", b"\x00Album"),
-        (b"TYE", b"\x001998"),
-        (b"TCO", b"\x00(17)"),
-        (b"COM", b"\x00eng\x00Old comment"),
-        (b"TXX", b"\x00Original artist"),
-    ]))], {}),
-    # A text frame with an unknown string encoding: shows nothing, but the
-    # rest of the tag is read and the frame is written back as it was.
-    ("bad_encoding.mp3", "tone", ["lame", "-b", "128"],
-     [prepend(raw_tag([(b"TIT2", b"\x00Fine"), (b"TPE1", b"\x07Broken")]))], {}),
-    # What old encoders and players leave behind: an ID3v2.4 header that
-    # announces an extended header that is not there, frames of an encoding
-    # byte alone or of no bytes at all, an undecodable frame last, and
-    # garbage holding a false frame header before the audio.
-    ("damaged_v24.mp3", "tone", ["lame", "-b", "128"], [prepend(raw_tag([
-        (b"TENC", b"\x01"), (b"TCOP", b""), (b"WXXX", b"\x00\x00"), (b"TENC", b""),
-        (b"TIT2", b"\x00Damaged title"), (b"TPE1", b"\x00Old Player"),
-        (b"TALB", b"\x00Album"), (b"TRCK", b"\x003/9"), (b"TCON", b"\x00Jazz"),
-        (b"COMM", b"\x00eng\x00Still here"), (b"TPE2", b"\x07Broken")], major=4, flags=0x40),
-        GARBAGE)], {"garbage": len(GARBAGE)}),
-    # ID3v2.2 announced compression but never defined it.
-    ("v22_compressed.mp3", "tone", ["lame", "-b", "128"],
-     [prepend(v22_tag([(b"TT2", b"\x00Squeezed")], flags=0x40))], {"unreadable": True}),
 ]
 
 

@@ -8,7 +8,6 @@ Both ways: what mutagen (and the id3v2 tool, and lame) wrote, `tunedeck info
 back, with the frames nobody touched and the audio stream unchanged.
 """
 
-import io
 import json
 import os
 import shutil
@@ -73,21 +72,13 @@ def expected_frames(tags):
 
 def check_read(c, entry, path, rec, err):
     m = rec["mpeg"]
-    if entry.get("garbage") or entry.get("unreadable"):
-        # mutagen takes garbage for the first frame too, and refuses some tags
-        # outright: the truth is the audio alone.
-        info = mutagen.mp3.MPEGInfo(io.BytesIO(audio_of(path)[entry.get("garbage", 0):]))
-    else:
-        info = mutagen.mp3.MP3(path).info
+    info = mutagen.mp3.MP3(path).info
     got = (2.5 if m["mpeg25"] else (2 if m["lsf"] else 1), m["layer"], m["frequency"],
            m["channels"], m["mode"], m["fileSize"], m["vbr"])
     c.equal(got, (info.version, info.layer, info.sample_rate, info.channels, info.mode,
                   os.path.getsize(path), entry["vbr"]), "MPEG header fields and VBR flag")
     c.check(abs(m["seconds"] - info.length) <= 1.0, "length within 1 s of mutagen's",
             "got %d s, mutagen %.3f s" % (m["seconds"], info.length))
-    if entry.get("unreadable"):
-        c.check(rec["tagFlags"] & 2 == 0 and err, "an unreadable tag counts as absent, with a reason", err)
-        return
     c.equal(err, "", "nothing on standard error")
     v1, got = load_v1(path), rec["id3v1"]
     c.equal(bool(rec["tagFlags"] & 1), v1 is not None, "ID3v1 bit of tagFlags")
@@ -162,7 +153,7 @@ def main():
             rc, rec, err, out = info(path)
             if not c.check(rec is not None and rec["path"] == n(path), "one JSON line with the path", out):
                 continue
-            c.equal(rc, 1 if entry.get("unreadable") else 0, "exit status")
+            c.equal(rc, 0, "exit status")
             check_read(c, entry, path, rec, err)
             if entry.get("odd"):
                 c.check(b"\\u0001" in out and b"\\u001f" in out.lower() and b"\\t" not in out,
@@ -221,10 +212,10 @@ def main():
         # Rating, removal and copies through the tag commands.
         path = fresh("vbr_v2_stereo_v23.mp3")
         data, audio = read_bytes(path), audio_of(path)
-        tools.ok("rate", "4", "--yes", n(path))
+        tools.ok("rate", "2", "--yes", n(path))
         popm = load_id3(path).getall("POPM")
-        c.equal([p.rating for p in popm], [196], "one rating frame for 4 stars")
-        c.equal((info(path)[1]["rating"], audio_of(path)), (4, audio), "the engine reads it back, audio kept")
+        c.equal([p.rating for p in popm], [64], "one rating frame for 2 stars")
+        c.equal((info(path)[1]["rating"], audio_of(path)), (2, audio), "the engine reads it back, audio kept")
         for what, keeps_v1, keeps_v2 in (("v2", True, False), ("v1", False, True), ("all", False, False)):
             path = fresh("vbr_v2_stereo_v23.mp3", "remove-" + what)
             tools.ok("convert", "remove-" + what, "--yes", n(path))
@@ -241,53 +232,31 @@ def main():
         c.equal([(f.lang, f.desc, list(f.text)) for f in tags.getall("COMM")], [("eng", "", ["v1.1 comment"])],
                 "v1 to v2: comment")
         c.equal((read_bytes(path)[-128:], audio_of(path)), (trailer, audio), "v1 to v2: trailer and audio kept")
-        path = fresh("cbr128_v23.mp3")
-        audio = audio_of(path)
-        tools.ok("convert", "v2-to-v1", "--yes", n(path))
-        c.equal(v1_fields(path), {"TIT2": make_library.TITLE_ACCENTS[:30], "TPE1": make_library.ARTIST_ACCENTS,
-                                  "TALB": make_library.ALBUM_ACCENTS[:30], "TDRC": "2004", "TCON": "Rock",
-                                  "TRCK": "3", "COMM": str(load_id3(path).getall("COMM")[0].text[0])[:30]},
-                "v2 to v1: track from 3/12, comment from the first COMM")
-        c.equal(audio_of(path), audio, "v2 to v1: audio stream unchanged")
 
-    def other_taggers_and_faults():
-        path = fresh("v22_compressed.mp3")
-        before = read_bytes(path)
-        rc, _, _ = tools.run("tag", "--v2", "--title", "x", "--yes", n(path))
-        c.equal((rc, read_bytes(path)), (1, before), "a save over an unreadable tag fails, file kept")
-        for name in ("id3v2_tool.mp3", "lame_tagged.mp3", "id3v22.mp3", "damaged_v24.mp3", "bad_encoding.mp3"):
+    def other_taggers():
+        for name in ("id3v2_tool.mp3", "lame_tagged.mp3"):
             path = fresh(name)
-            before, bodies, audio = load_id3(path), frame_bodies(path), audio_of(path)
-            rc, _, err = tools.run("tag", "--v2", "--title", "Edited", "--yes", n(path))
+            before, audio = load_id3(path), audio_of(path)
+            tools.ok("tag", "--v2", "--title", "Edited", "--yes", n(path))
             after = load_id3(path)
-            c.equal((rc, after.version, read_bytes(path)[5], text_of(after, "TIT2"), audio_of(path)),
-                    (0, (2, 3, 0), 0, ["Edited"], audio), name + ": edited as ID3v2.3.0 without flags: " + err)
+            c.equal((after.version, text_of(after, "TIT2"), audio_of(path)), ((2, 3, 0), ["Edited"], audio),
+                    name + ": edited as ID3v2.3.0")
             c.equal([text_of(after, f) for f in ("TPE1", "TALB", "TYER", "TRCK", "TCON")],
                     [text_of(before, f) for f in ("TPE1", "TALB", "TYER", "TRCK", "TCON")], name + ": texts kept")
-            c.equal([(f.lang, f.desc, list(f.text)) for f in after.getall("COMM")],
-                    [(f.lang, f.desc, list(f.text)) for f in before.getall("COMM")], name + ": comment kept")
-            if bodies:
-                # Frames that cannot be decoded are written back byte for byte.
-                broken = [b for b in bodies.get("TPE1", []) + bodies.get("TPE2", []) if b[:1] == b"\x07"]
-                c.equal([b for b in frame_bodies(path).get("TPE1", []) + frame_bodies(path).get("TPE2", [])
-                         if b[:1] == b"\x07"], broken, name + ": undecodable frame kept")
-        good = fresh("cbr128_v23.mp3", "cli")
-        missing = os.path.join(scratch, "does-not-exist.mp3")
-        rc, out, err = tools.run("info", "--json", n(good), n(missing), n(good))
-        c.check(rc == 1 and n(missing) in err and len(out.splitlines()) == 2,
-                "a missing file is reported, the others still listed", err)
+            c.equal([content(f) for f in after.getall("COMM")], [content(f) for f in before.getall("COMM")],
+                    name + ": comment kept")
         # A POSIX file name need not be UTF-8; the JSON must stay valid anyway.
         if not tools.runner:
             odd = os.path.join(os.fsencode(scratch), b"latin1-\xe9t\xe9.mp3")
-            shutil.copyfile(os.fsencode(good), odd)
+            shutil.copyfile(os.fsencode(path), odd)
             p = subprocess.run([tools.cli, "info", "--json", odd], capture_output=True, timeout=30)
             c.check(json.loads(p.stdout.decode("utf-8"))["path"].endswith("latin1-\ufffdt\ufffd.mp3"),
                     "invalid UTF-8 shown as U+FFFD", p.stdout)
 
     def genre_references():
         """Genres stored as references ("(17)", "(17)Rock", v2.4 "17") read as
-        the genre's name in the list, the statistics and a copy to ID3v1,
-        while the stored text stays as mutagen wrote it."""
+        the genre's name in the list and a copy to ID3v1, while the stored
+        text stays as mutagen wrote it."""
         folder = os.path.join(scratch, "genres")
         os.makedirs(folder)
         stored = {"a.mp3": ("(17)", 3), "b.mp3": ("(17)Rock", 3), "c.mp3": ("17", 4), "d.mp3": ("(4)Eurodisco", 3)}
@@ -296,15 +265,13 @@ def main():
             tag_file(path, [mutagen.id3.TCON(encoding=0, text=[genre])], version)
         out = tools.ok("list", n(folder), "--columns", "GENRE", "--view", "1")
         c.equal(out.splitlines(), ["Rock", "Rock", "Rock", "Disco"], "genre column shows the names")
-        report = tools.ok("stats", "--view", "1", n(folder))
-        c.check("Rock" in report and "Disco" in report, "statistics count the names", report)
         path = os.path.join(folder, "b-untagged.mp3")
         tools.ok("convert", "v2-to-v1", "--yes", n(path))
         c.equal((v1_fields(path)["TCON"], frame_bodies(path)["TCON"]), ("Rock", [b"\x00(17)Rock"]),
                 "copy to ID3v1 keeps the genre, the stored text unchanged")
 
     return c.run_all("interop", read_library, write, convert_and_rate,
-                     other_taggers_and_faults, genre_references)
+                     other_taggers, genre_references)
 
 
 if __name__ == "__main__":
