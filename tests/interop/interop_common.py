@@ -16,8 +16,7 @@ except ImportError:
 
 
 def start(doc, clean=True):
-    """Parses --cli, --work and --runner; empties the work folder unless told
-    not to. Returns (tools, checks, work folder)."""
+    """(tools, checks, work folder) from --cli, --work and --runner; the work folder emptied unless not `clean`."""
     parser = argparse.ArgumentParser(description=doc.splitlines()[0])
     parser.add_argument("--cli", required=True)
     parser.add_argument("--work", required=True)
@@ -30,15 +29,11 @@ def start(doc, clean=True):
     return Tools(args.cli, args.runner), Checks(), work
 
 
-class CheckFailed(Exception):
-    pass
-
-
 def need(ok, detail=""):
     """Stops the group being run when a check fails; unlike assert it also
     runs under python -O."""
     if not ok:
-        raise CheckFailed(str(detail))
+        raise AssertionError(str(detail))
 
 
 class Checks:
@@ -90,8 +85,7 @@ class Tools:
         return p.returncode, p.stdout, p.stderr.decode("utf-8", "replace")
 
     def ok(self, *args, stdin=None, cwd=None):
-        """Runs `tunedeck` and stops the group unless it succeeds; the
-        standard output as text."""
+        """Runs `tunedeck`, stopping the group unless it succeeds; its output as text."""
         rc, out, err = self.run(*args, stdin=stdin, cwd=cwd)
         need(rc == 0, (args, rc, err))
         return out.decode("utf-8")
@@ -219,7 +213,8 @@ class Clips:
         self.clip = os.path.join(work, "clip.mp3")
         subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", wav, "synth", "1.5", "sine", "440"], check=True)
         subprocess.run(["lame", "--quiet", "-b", "128", wav, self.clip], check=True)
-        self.audio = audio_of(self.clip)
+        self.bytes = read_bytes(self.clip)
+        self.audio = audio_of(self.bytes)
 
     def folder(self, name):
         path = os.path.join(self.work, name)
@@ -227,12 +222,13 @@ class Clips:
         os.makedirs(path)
         return path
 
-    def copy(self, path, *frames, v1=0):
-        """The clip at `path` (relative to the work folder), with the frames
-        as an ID3v2.3 tag; returns the path."""
+    def copy(self, path, *frames, v1=0, data=None):
+        """The clip (or `data`) at `path`, relative to the work folder, with
+        the frames as an ID3v2.3 tag; returns the path."""
         path = os.path.join(self.work, path)
         os.makedirs(os.path.dirname(path), exist_ok=True)
-        shutil.copyfile(self.clip, path)
+        with open(path, "wb") as f:
+            f.write(self.bytes if data is None else data)
         if frames:
             tag_file(path, frames, 3, v1)
         return path

@@ -14,10 +14,9 @@ import shutil
 import subprocess
 import sys
 
-import mutagen.id3
 import mutagen.mp3
-from interop_common import (audio_of, frame_bodies, load_id3, load_v1, raw_tag, read_bytes, start,
-                            tag_file, text_of, v1_fields, v1_text)
+from interop_common import (audio_of, frame_bodies, load_id3, load_v1, raw_tag, read_bytes, start, text_of,
+                            v1_fields, v1_text)
 
 import make_library
 
@@ -70,7 +69,7 @@ def expected_frames(tags):
     return sorted(json.dumps(f, sort_keys=True, ensure_ascii=False) for f in out)
 
 
-def check_read(c, entry, path, rec, err):
+def check_read(c, entry, path, rec, rc, err):
     m = rec["mpeg"]
     info = mutagen.mp3.MP3(path).info
     got = (2.5 if m["mpeg25"] else (2 if m["lsf"] else 1), m["layer"], m["frequency"],
@@ -79,7 +78,7 @@ def check_read(c, entry, path, rec, err):
                   os.path.getsize(path), entry["vbr"]), "MPEG header fields and VBR flag")
     c.check(abs(m["seconds"] - info.length) <= 1.0, "length within 1 s of mutagen's",
             "got %d s, mutagen %.3f s" % (m["seconds"], info.length))
-    c.equal(err, "", "nothing on standard error")
+    c.equal((rc, err), (0, ""), "exit status and standard error")
     v1, got = load_v1(path), rec["id3v1"]
     c.equal(bool(rec["tagFlags"] & 1), v1 is not None, "ID3v1 bit of tagFlags")
     if v1 is not None:
@@ -100,11 +99,7 @@ def check_read(c, entry, path, rec, err):
     kept = [f for f in rec["id3v2"] if "kept" not in f]
     carried = [f for f in rec["id3v2"] if "kept" in f]
     if tags is None:
-        # The record names an untagged file's artist after the file.
-        name = os.path.basename(path)
-        c.equal((rec["tagFlags"] & 2, carried, kept),
-                (0, [], [{"id": "TPE1", "fields": [name[:1].upper() + name[1:]]}] if not v1 else []),
-                "no ID3v2 tag")
+        c.equal((rec["tagFlags"] & 2, carried), (0, []), "no ID3v2 tag")
         return
     # A frame without any text shows nothing; mutagen drops it as junk.
     shown = [{k: v for k, v in f.items() if k != "size"} for f in kept
@@ -153,11 +148,17 @@ def main():
             rc, rec, err, out = info(path)
             if not c.check(rec is not None and rec["path"] == n(path), "one JSON line with the path", out):
                 continue
-            c.equal(rc, 0, "exit status")
-            check_read(c, entry, path, rec, err)
+            check_read(c, entry, path, rec, rc, err)
             if entry.get("odd"):
                 c.check(b"\\u0001" in out and b"\\u001f" in out.lower() and b"\\t" not in out,
                         "control characters escaped as \\u00XX", out[:200])
+        # A POSIX file name need not be UTF-8; the JSON must stay valid anyway.
+        if not tools.runner:
+            odd = os.path.join(os.fsencode(scratch), b"latin1-\xe9t\xe9.mp3")
+            shutil.copyfile(os.fsencode(os.path.join(library, "untagged.mp3")), odd)
+            p = subprocess.run([tools.cli, "info", "--json", odd], capture_output=True, timeout=30)
+            c.check(json.loads(p.stdout.decode("utf-8"))["path"].endswith("latin1-\ufffdt\ufffd.mp3"),
+                    "invalid UTF-8 shown as U+FFFD", p.stdout)
 
     def write():
         path = fresh("cbr128_v23.mp3")
@@ -168,7 +169,8 @@ def main():
         tags = load_id3(path)
         c.equal(tags.version, (2, 3, 0), "written as ID3v2.3.0")
         c.equal([text_of(tags, f) for f in ("TIT2", "TPE1", "TALB", "TYER", "TRCK", "TCON")],
-                [[title], ["Artiste Ä"], ["Album ß"], ["2011"], ["7"], ["Jazz"]], "texts, those outside Latin-1 included")
+                [[title], ["Artiste Ä"], ["Album ß"], ["2011"], ["7"], ["Jazz"]],
+                "texts, those outside Latin-1 included")
         # Comment edits work on the first comment frame (in file order),
         # whatever its description.
         c.equal(sorted(t for f in tags.getall("COMM") for t in f.text),
@@ -176,7 +178,6 @@ def main():
                 "the first comment changed, the other kept")
         c.equal(v1_fields(path), {"TIT2": title, "TPE1": "Artiste Ä", "TALB": "Album ß", "TDRC": "2011",
                                   "COMM": "Nouveau é", "TCON": "Jazz", "TRCK": "7"}, "ID3v1 trailer")
-        c.equal(text_of(tags, "TSIZ"), [str(len(audio))], "size frame holds the audio size")
         after = frame_bodies(path)
         for fid in ("TXXX", "PRIV", "APIC", "POPM"):
             c.equal(after.get(fid), bodies.get(fid), fid + " byte-identical")
@@ -208,8 +209,8 @@ def main():
                     fid + " content unchanged")
         c.equal(audio_of(path), audio, "audio stream unchanged")
 
-    def convert_and_rate():
-        # Rating, removal and copies through the tag commands.
+    def rate_and_remove():
+        # Rating and removal through the tag commands.
         path = fresh("vbr_v2_stereo_v23.mp3")
         data, audio = read_bytes(path), audio_of(path)
         tools.ok("rate", "2", "--yes", n(path))
@@ -222,56 +223,8 @@ def main():
             c.equal((read_bytes(path)[-128:] if load_v1(path) else None, load_id3(path) is not None,
                      audio_of(path)), (data[-128:] if keeps_v1 else None, keeps_v2, audio), "remove " + what)
         c.equal(read_bytes(path), audio, "remove all: the file is the audio")
-        path = fresh("v1only_track.mp3")
-        trailer, audio = read_bytes(path)[-128:], audio_of(path)
-        tools.ok("convert", "v1-to-v2", "--yes", n(path))
-        tags = load_id3(path)
-        c.equal([text_of(tags, f) for f in ("TIT2", "TPE1", "TALB", "TYER", "TCON", "TRCK")],
-                [[make_library.TITLE_ACCENTS[:30]], [make_library.ARTIST_ACCENTS], ["Old Album"], ["1987"],
-                 ["Jazz"], ["7"]], "v1 to v2: texts, genre name from number 8")
-        c.equal([(f.lang, f.desc, list(f.text)) for f in tags.getall("COMM")], [("eng", "", ["v1.1 comment"])],
-                "v1 to v2: comment")
-        c.equal((read_bytes(path)[-128:], audio_of(path)), (trailer, audio), "v1 to v2: trailer and audio kept")
 
-    def other_taggers():
-        for name in ("id3v2_tool.mp3", "lame_tagged.mp3"):
-            path = fresh(name)
-            before, audio = load_id3(path), audio_of(path)
-            tools.ok("tag", "--v2", "--title", "Edited", "--yes", n(path))
-            after = load_id3(path)
-            c.equal((after.version, text_of(after, "TIT2"), audio_of(path)), ((2, 3, 0), ["Edited"], audio),
-                    name + ": edited as ID3v2.3.0")
-            c.equal([text_of(after, f) for f in ("TPE1", "TALB", "TYER", "TRCK", "TCON")],
-                    [text_of(before, f) for f in ("TPE1", "TALB", "TYER", "TRCK", "TCON")], name + ": texts kept")
-            c.equal([content(f) for f in after.getall("COMM")], [content(f) for f in before.getall("COMM")],
-                    name + ": comment kept")
-        # A POSIX file name need not be UTF-8; the JSON must stay valid anyway.
-        if not tools.runner:
-            odd = os.path.join(os.fsencode(scratch), b"latin1-\xe9t\xe9.mp3")
-            shutil.copyfile(os.fsencode(path), odd)
-            p = subprocess.run([tools.cli, "info", "--json", odd], capture_output=True, timeout=30)
-            c.check(json.loads(p.stdout.decode("utf-8"))["path"].endswith("latin1-\ufffdt\ufffd.mp3"),
-                    "invalid UTF-8 shown as U+FFFD", p.stdout)
-
-    def genre_references():
-        """Genres stored as references ("(17)", "(17)Rock", v2.4 "17") read as
-        the genre's name in the list and a copy to ID3v1, while the stored
-        text stays as mutagen wrote it."""
-        folder = os.path.join(scratch, "genres")
-        os.makedirs(folder)
-        stored = {"a.mp3": ("(17)", 3), "b.mp3": ("(17)Rock", 3), "c.mp3": ("17", 4), "d.mp3": ("(4)Eurodisco", 3)}
-        for name, (genre, version) in stored.items():
-            path = fresh("untagged.mp3", "genres/" + name[0])
-            tag_file(path, [mutagen.id3.TCON(encoding=0, text=[genre])], version)
-        out = tools.ok("list", n(folder), "--columns", "GENRE", "--view", "1")
-        c.equal(out.splitlines(), ["Rock", "Rock", "Rock", "Disco"], "genre column shows the names")
-        path = os.path.join(folder, "b-untagged.mp3")
-        tools.ok("convert", "v2-to-v1", "--yes", n(path))
-        c.equal((v1_fields(path)["TCON"], frame_bodies(path)["TCON"]), ("Rock", [b"\x00(17)Rock"]),
-                "copy to ID3v1 keeps the genre, the stored text unchanged")
-
-    return c.run_all("interop", read_library, write, convert_and_rate,
-                     other_taggers, genre_references)
+    return c.run_all("interop", read_library, write, rate_and_remove)
 
 
 if __name__ == "__main__":
