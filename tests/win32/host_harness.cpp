@@ -155,8 +155,6 @@ HostHarness::~HostHarness() {
     if (programModule_) FreeLibrary(programModule_);
 }
 
-std::string HostHarness::m3uPath() const { return td::host::M3uPathFor(folder_.hostProgram()); }
-
 int HostHarness::load() {
     if (loaded_ || !host_->hwnd()) return 0;
     loaded_ = true;

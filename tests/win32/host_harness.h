@@ -14,8 +14,8 @@
 // window class "Winamp v1.x" is registered with the folder's copy of
 // tdhost.exe mapped as a module (no code of it runs), so the plug-in's lookup
 // of the host's M3U (class module -> file name -> extension "m3u") and the
-// file the host writes on request 120 are both <folder>\tdhost.m3u
-// (HostHarness::m3uPath()). The host stands in for the shell's notification
+// file the host writes on request 120 are both <folder>\tdhost.m3u.
+// The host stands in for the shell's notification
 // area (host().tray()): the plug-in's tray icons are kept and logged there.
 // The constructor loads the plug-ins and calls their
 // init unless HostSetup::load is false. Messages the plug-in posts are handled
@@ -99,7 +99,6 @@ public:
     bool ok() const { return ok_; }
     HostFolder& folder() { return folder_; }
     std::string path(const std::string& relative) const { return folder_.path(relative); }
-    std::string m3uPath() const;
 
     td::host::StandInHost& host() { return *host_; }
     HWND hostWindow() const { return host_ ? host_->hwnd() : nullptr; }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/copy_file.h"
 #include "platform/prompter.h"
 #include "playlist/kq3.h"
 #include "playlist/playlist.h"
@@ -86,6 +87,15 @@ protected:
                         ("Title " + std::to_string(i)).c_str());
         }
         ASSERT_EQ(saveKq3(list, startFile_, nullptr), Kq3Save::Saved);
+    }
+
+    // An empty MPEG file (a song without stream or tags) at `relative`,
+    // its folders made first.
+    std::string song(const std::string& relative) {
+        const std::string path = dir_.Path(relative);
+        EXPECT_TRUE(MakeDirectories(path.substr(0, path.find_last_of('\\'))));
+        EXPECT_TRUE(test::WriteBytes(path, std::string(64, '\0')));
+        return path;
     }
 
     // With `systemDialogs` the window shows real message boxes and choosers

@@ -1,6 +1,6 @@
-// The window's menus, shortcuts and drawn bitmaps as the plug-in module
-// carries them: the resources are taken from gen_Tunedeck.dll beside this
-// program. (The drawing itself is checked by tests/controls/check_images.py.)
+// The window's menus and shortcuts as the plug-in module carries them, held
+// against the model that labels them by position: the resources are taken
+// from gen_Tunedeck.dll beside this program.
 #include "window/win32/window_menus.h"
 
 #include <gtest/gtest.h>
@@ -119,24 +119,6 @@ TEST_F(WindowMenusTest, AcceleratorTableMatchesTheModel) {
         EXPECT_EQ(rows[i].key, model[i].key);
         EXPECT_EQ(modifiers, model[i].modifiers);
         EXPECT_EQ(rows[i].cmd, model[i].command);
-    }
-}
-
-// Strips of 16 x 16 images, each loaded whole.
-TEST_F(WindowMenusTest, BitmapsAreStripsOf16By16Images) {
-    const struct {
-        int id;
-        int images;
-    } strips[] = {{169, 1}, {176, 1}, {180, 2}, {181, 7}, {182, 4}};
-    for (const auto& strip : strips) {
-        HBITMAP bitmap =
-            static_cast<HBITMAP>(LoadImageA(module_, MAKEINTRESOURCEA(strip.id), IMAGE_BITMAP, 0, 0, 0));
-        ASSERT_NE(bitmap, nullptr) << strip.id;
-        BITMAP bm = {};
-        ASSERT_TRUE(GetObject(bitmap, sizeof(bm), &bm));
-        EXPECT_EQ(bm.bmWidth, 16 * strip.images) << strip.id;
-        EXPECT_EQ(bm.bmHeight, 16) << strip.id;
-        DeleteObject(bitmap);
     }
 }
 
