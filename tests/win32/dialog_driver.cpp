@@ -1,19 +1,10 @@
 #include "win32/dialog_driver.h"
 
-#include <cstddef>
 #include <cstring>
-#include <vector>
 
 namespace td {
 namespace test {
 namespace {
-
-struct Pending {
-    HWND owner;
-    std::function<void(HWND)> act;
-};
-std::vector<Pending> gPending;
-UINT_PTR gTimer = 0;
 
 struct Search {
     HWND owner;
@@ -30,23 +21,6 @@ BOOL CALLBACK FindDialogProc(HWND window, LPARAM param) {
         return FALSE;
     }
     return TRUE;
-}
-
-void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-    for (size_t i = 0; i < gPending.size(); ++i) {
-        HWND dialog = FindOwnedDialog(gPending[i].owner);
-        if (!dialog) continue;
-        // Taken off the list first: the act may run modal loops of its own,
-        // which dispatch this timer again.
-        std::function<void(HWND)> act = std::move(gPending[i].act);
-        gPending.erase(gPending.begin() + static_cast<std::ptrdiff_t>(i));
-        if (gPending.empty() && gTimer) {
-            KillTimer(nullptr, gTimer);
-            gTimer = 0;
-        }
-        act(dialog);
-        return;
-    }
 }
 
 HWND KeyTarget(HWND fallback) {
@@ -119,25 +93,12 @@ bool PumpUntil(const std::function<bool()>& ready, int ms) {
     return true;
 }
 
-void WhenDialogShows(HWND owner, std::function<void(HWND)> act) {
-    gPending.push_back({owner, std::move(act)});
-    if (!gTimer) gTimer = SetTimer(nullptr, 0, 20, OnTimer);
-}
-
-bool AllShown() { return gPending.empty(); }
-
-void ForgetPending() {
-    gPending.clear();
-    if (gTimer) KillTimer(nullptr, gTimer);
-    gTimer = 0;
-}
-
 void DialogWindowTest::run(int command, std::function<void(HWND)> act) {
     WhenDialogShows(window_->hwnd(), std::move(act));
     EXPECT_TRUE(window_->command(command));
 
     EXPECT_TRUE(AllShown()) << "the dialog of command " << command << " never showed";
-    ForgetPending();
+    ForgetWaits();
 }
 
 void DialogWindowTest::runKey(UINT key, unsigned mods, std::function<void(HWND)> act) {
@@ -146,7 +107,7 @@ void DialogWindowTest::runKey(UINT key, unsigned mods, std::function<void(HWND)>
     PressKey(key, mods, window_->listView());
     PumpUntil(AllShown, 3000);
     EXPECT_TRUE(AllShown()) << "no dialog showed for key " << key;
-    ForgetPending();
+    ForgetWaits();
 }
 
 Settings DialogWindowTest::reloaded() {

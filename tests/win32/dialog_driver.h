@@ -61,10 +61,9 @@ void TypeChars(const char* text, HWND fallback);
 
 // `act` gets the next dialog (or message box) owned by `owner` once it
 // shows, from inside its modal loop, and must close it.
-void WhenDialogShows(HWND owner, std::function<void(HWND)> act);
-// Whether every dialog waited for has shown.
-bool AllShown();
-void ForgetPending();
+inline void WhenDialogShows(HWND owner, std::function<void(HWND)> act) {
+    WhenShows([owner] { return FindOwnedDialog(owner); }, std::move(act));
+}
 
 class DialogWindowTest : public PlaylistWindowTest {
 protected:

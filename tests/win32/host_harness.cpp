@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -31,26 +32,33 @@ void PumpOnce() {
     }
 }
 
-struct WindowWait {
+// The windows waited for, each with what to do once it shows; one timer
+// looks for them while any is left.
+struct Wait {
+    std::function<HWND()> find;
     std::function<void(HWND)> act;
-    const char* windowClass = nullptr;
-    const char* caption = nullptr;
-    bool seen = false;
-    UINT_PTR timer = 0;
 };
-WindowWait gWait;
+std::vector<Wait> gWaits;
+UINT_PTR gWaitTimer = 0;
+bool gWindowShown = false;
 
-void CALLBACK OnWaitTimer(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND window = nullptr;
-    do {
-        window = FindWindowExA(nullptr, window, gWait.windowClass, gWait.caption);
-    } while (window && !IsWindowVisible(window));
-    if (!window) return;
-    KillTimer(nullptr, id);
-    gWait.timer = 0;
-    gWait.seen = true;
-    const std::function<void(HWND)> act = gWait.act;  // it may wait for another window
-    act(window);
+void StopWaitTimer() {
+    if (gWaitTimer) KillTimer(nullptr, gWaitTimer);
+    gWaitTimer = 0;
+}
+
+void CALLBACK OnWaitTimer(HWND, UINT, UINT_PTR, DWORD) {
+    for (size_t i = 0; i < gWaits.size(); ++i) {
+        HWND window = gWaits[i].find();
+        if (!window) continue;
+        // Taken off the list first: the act may run modal loops of its own,
+        // which dispatch this timer again, and wait for other windows.
+        const std::function<void(HWND)> act = std::move(gWaits[i].act);
+        gWaits.erase(gWaits.begin() + static_cast<std::ptrdiff_t>(i));
+        if (gWaits.empty()) StopWaitTimer();
+        act(window);
+        return;
+    }
 }
 
 }  // namespace
@@ -64,16 +72,35 @@ std::string PluginIniValue(const HostFolder& folder, const char* key) {
     return value;
 }
 
-void WhenWindowShows(const char* windowClass, const char* caption, std::function<void(HWND)> act) {
-    gWait.windowClass = windowClass;
-    gWait.caption = caption;
-    gWait.act = std::move(act);
-    gWait.seen = false;
-    if (gWait.timer) KillTimer(nullptr, gWait.timer);
-    gWait.timer = SetTimer(nullptr, 0, 30, &OnWaitTimer);
+void WhenShows(std::function<HWND()> find, std::function<void(HWND)> act) {
+    gWaits.push_back({std::move(find), std::move(act)});
+    if (!gWaitTimer) gWaitTimer = SetTimer(nullptr, 0, 20, &OnWaitTimer);
 }
 
-bool WindowShown() { return gWait.seen; }
+bool AllShown() { return gWaits.empty(); }
+
+void ForgetWaits() {
+    gWaits.clear();
+    StopWaitTimer();
+}
+
+void WhenWindowShows(const char* windowClass, const char* caption, std::function<void(HWND)> act) {
+    ForgetWaits();
+    gWindowShown = false;
+    const auto find = [windowClass, caption] {
+        HWND window = nullptr;
+        do {
+            window = FindWindowExA(nullptr, window, windowClass, caption);
+        } while (window && !IsWindowVisible(window));
+        return window;
+    };
+    WhenShows(find, [act = std::move(act)](HWND window) {
+        gWindowShown = true;
+        act(window);
+    });
+}
+
+bool WindowShown() { return gWindowShown; }
 
 std::string TestProgramDir() {
     char buffer[MAX_PATH + 1];

@@ -164,9 +164,16 @@ HWND PlaylistWindowHandle();
 // A value of plugin.ini's [Tunedeck] section in the folder, "<none>" without it.
 std::string PluginIniValue(const HostFolder& folder, const char* key);
 
-// `act` gets the first visible window of class `windowClass` and caption
-// `caption` (null: any) once it shows, from a timer, inside the modal loop
-// that shows it. WindowShown() tells whether it did.
+// `act` gets the window `find` returns (null while there is none) once it
+// shows, from a timer, inside the modal loop that shows it. Waits queue up,
+// each is taken once; AllShown() tells whether every one was, ForgetWaits()
+// drops those left.
+void WhenShows(std::function<HWND()> find, std::function<void(HWND)> act);
+bool AllShown();
+void ForgetWaits();
+// The same for the first visible window of class `windowClass` and caption
+// `caption` (null: any), in place of every wait left. WindowShown() tells
+// whether it showed.
 void WhenWindowShows(const char* windowClass, const char* caption, std::function<void(HWND)> act);
 bool WindowShown();
 

@@ -180,7 +180,7 @@ TEST_F(ToolsDialogTest, ADoubleClickOpensTheRowAndLeavingAChangedFileOffersToWri
     });
     notifyFromList(NM_DBLCLK, 0);
     EXPECT_TRUE(test::AllShown());
-    test::ForgetPending();
+    test::ForgetWaits();
     EXPECT_EQ(nextTitle, "Beta");
     ASSERT_EQ(prompter_.shown.size(), 1u);
     EXPECT_EQ(V2(a_, kTIT2), "Alpha Two");
