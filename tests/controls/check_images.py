@@ -41,17 +41,16 @@ def mask_bit(data, offset, width, height, x, y):
 
 
 def read_icon(path):
-    """Returns {size: rows of (r, g, b, a)} after checking the structure."""
     data = open(path, "rb").read()
     reserved, kind, count = struct.unpack_from("<HHH", data, 0)
     expect(reserved == 0 and kind == 1, "%s: not an icon" % path)
     expect(count == 2, "%s: %d images instead of 16x16 and 32x32" % (path, count))
-    images = {}
+    seen = set()
     end = 6 + 16 * count
     for i in range(count):
         w, h, colours, res, planes, bits, length, offset = struct.unpack_from(
             "<BBBBHHII", data, 6 + 16 * i)
-        expect(w == h and w in (16, 32) and w not in images, "%s: entry %d is %dx%d" % (path, i, w, h))
+        expect(w == h and w in (16, 32) and w not in seen, "%s: entry %d is %dx%d" % (path, i, w, h))
         expect(colours == 0 and res == 0 and planes == 1 and bits == 32,
                "%s: entry %d is not 32-bit" % (path, i))
         expect(offset == end and offset + length <= len(data), "%s: entry %d misplaced" % (path, i))
@@ -64,22 +63,18 @@ def read_icon(path):
         expect(length == 40 + w * w * 4 + mask_stride * w, "%s: image %d has %d bytes" % (path, w, length))
         pixels_at = offset + 40
         mask_at = pixels_at + w * w * 4
-        rows = []
+        opaque = 0
         for y in range(w):
-            row = []
             for x in range(w):
-                b, g, r, a = data[pixels_at + ((w - 1 - y) * w + x) * 4:][:4]
+                a = data[pixels_at + ((w - 1 - y) * w + x) * 4 + 3]
                 transparent = mask_bit(data, mask_at, w, w, x, y)
                 expect(transparent == (a == 0), "%s: %d: mask and alpha disagree at %d,%d"
                        % (path, w, x, y))
-                expect(a or (r, g, b) == (0, 0, 0), "%s: colour under a clear pixel" % path)
-                row.append((r, g, b, a))
-            rows.append(row)
-        opaque = sum(1 for row in rows for p in row if p[3] == 255)
+                if a == 255:
+                    opaque += 1
         expect(opaque >= w * w // 8, "%s: image %d is nearly empty" % (path, w))
-        images[w] = rows
+        seen.add(w)
     expect(end == len(data), "%s: trailing bytes" % path)
-    return images
 
 
 def read_cursor(path):
@@ -98,20 +93,18 @@ def read_cursor(path):
     xor_at = offset + 48
     and_at = xor_at + 4 * 32
     expect(length == 40 + 8 + 2 * 4 * 32, "%s: %d bytes" % (path, length))
-    rows = []
+    black = []
     for y in range(32):
-        row = []
         for x in range(32):
-            a, xo = mask_bit(data, and_at, 32, 32, x, y), mask_bit(data, xor_at, 32, 32, x, y)
-            expect(not (a and xo), "%s: inverting pixel at %d,%d" % (path, x, y))
-            row.append((0, 0, 0, 0) if a else ((255, 255, 255, 255) if xo else (0, 0, 0, 255)))
-        rows.append(row)
+            clear = mask_bit(data, and_at, 32, 32, x, y)
+            white = mask_bit(data, xor_at, 32, 32, x, y)
+            expect(not (clear and white), "%s: inverting pixel at %d,%d" % (path, x, y))
+            if not clear and not white:
+                black.append((x, y))
     # A horizontal resize arrow: wide, symmetric about the hot spot's column.
-    black = [(x, y) for y in range(32) for x in range(32) if rows[y][x] == (0, 0, 0, 255)]
     xs = [x for x, _ in black]
     expect(max(xs) - min(xs) >= 24, "%s: the arrow is not wide" % path)
-    expect(all(rows[y][31 - x] == rows[y][x] for x, y in black), "%s: not symmetric" % path)
-    return rows
+    expect(all((31 - x, y) in black for x, y in black), "%s: not symmetric" % path)
 
 
 def read_bitmap(path, cells):
@@ -126,16 +119,12 @@ def read_bitmap(path, cells):
     stride = (w * 3 + 3) & ~3
     expect(len(data) == offset + stride * h and head["image_size"] == stride * h,
            "%s: %d bytes" % (path, len(data)))
-    rows = []
-    for y in range(h):
-        at = offset + (h - 1 - y) * stride
-        rows.append([tuple(reversed(data[at + 3 * x:at + 3 * x + 3])) + (255,) for x in range(w)])
     for cell in range(cells):
-        pixels = [rows[y][cell * 16 + x][:3] for y in range(16) for x in range(16)]
+        pixels = [tuple(data[offset + (h - 1 - y) * stride + 3 * (cell * 16 + x):][:3]) for y in range(16)
+                  for x in range(16)]
         clear = sum(1 for p in pixels if p == MAGENTA)
-        expect(rows[0][cell * 16][:3] == MAGENTA, "%s: image %d has no magenta corner" % (path, cell))
+        expect(pixels[0] == MAGENTA, "%s: image %d has no magenta corner" % (path, cell))
         expect(16 <= clear <= 256 - 16, "%s: image %d has %d clear pixels" % (path, cell, clear))
-    return [[(0, 0, 0, 0) if p[:3] == MAGENTA else p for p in row] for row in rows]
 
 
 def main():

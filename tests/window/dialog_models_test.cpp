@@ -25,7 +25,6 @@
 #include "window/dialogs/options_dialog_model.h"
 #include "window/dialogs/reset_dialog_model.h"
 #include "window/dialogs/theme_dialog_model.h"
-#include "window/dialogs/tool_page_model.h"
 #include "window/dialogs/volume_info_dialog_model.h"
 #include "window/test_songs.h"
 #include "wizards/duplicates.h"
@@ -54,7 +53,11 @@ const std::vector<DialogCase>& EditingCases() {
              m.doubleClickAction = 2;
              return !commit || m.ok(s, p);
          },
-         [](const Settings& s) { return s.htmlListing == 1 && s.doubleClickAction == 2; }},
+         [](const Settings& s) {
+             // and the boxes left alone keep what they showed
+             return s.htmlListing == 1 && s.doubleClickAction == 2 && s.exportSelectedOnly == 1 &&
+                    s.exportBothTags == 1 && s.loadOnStartup == 1;
+         }},
         {"columns",
          [](Settings& s, Prompter& p, bool commit) {
              ColumnsDialogModel m(s);
@@ -115,7 +118,8 @@ const std::vector<DialogCase>& EditingCases() {
              ExplorerOptionsDialogModel m(s);
              for (int c = 0; c < ExplorerOptionsDialogModel::kCategoryCount; ++c)
                  m.setShown(c, c == 6 || c == 1);
-             return !commit || m.ok(s, p);
+             // the boxes show what was set, the last category's too
+             return m.shown(6) && m.shown(1) && !m.shown(0) && (!commit || m.ok(s, p));
          },
          [](const Settings& s) { return s.explorerFields == 0x42u; }},
         {"reset",
@@ -135,6 +139,9 @@ Settings EditedSettings() {
     s.setFormatPattern(1, "%T");
     s.massTagVersions = 1;
     s.wizardLength = 2;
+    s.exportSelectedOnly = 1;
+    s.exportBothTags = 1;
+    s.loadOnStartup = 1;
     return s;
 }
 
@@ -163,26 +170,11 @@ struct RefusedCase {
     const char* caption;
 };
 
-bool DuplicatesOk(Settings& s, Prompter& p, uint32_t fields, const char* seconds, const char* percent) {
-    DuplicatesDialogModel m(s);
-    m.fields = fields;
-    m.secondsText = seconds;
-    m.percentText = percent;
-    return m.ok(s, p);
-}
-
 bool HexOk(Settings& s, Prompter& p, const char* text) {
     HtmlStyleDialogModel m(s);
     m.templateIndex = 5;
     // A box the dialog refuses keeps it open: OK is not reached.
     return m.setColorText(0, text, p) && m.ok(s, p);
-}
-
-bool WizardOk(Settings& s, Prompter& p, const char* custom) {
-    MediaWizardDialogModel m(s);
-    m.choice = 6;
-    m.customText = custom;
-    return m.ok(s, p);
 }
 
 TEST(DialogModelTest, RefusedValuesShowTheDialogsMessageAndStoreNothing) {
@@ -200,32 +192,23 @@ TEST(DialogModelTest, RefusedValuesShowTheDialogsMessageAndStoreNothing) {
          "Input is not a valid hexnumber", "Error"},
         {"hex short", [](Settings& s, Prompter& p) { return HexOk(s, p, "12345"); }, "Error in hexvalue !!!",
          "Error"},
-        {"hex long", [](Settings& s, Prompter& p) { return HexOk(s, p, "1234567"); }, "Error in hexvalue !!!",
-         "Error"},
-        {"custom empty", [](Settings& s, Prompter& p) { return WizardOk(s, p, ""); },
-         "Please custom time must be a number not null !!!", "Error"},
-        {"custom zero", [](Settings& s, Prompter& p) { return WizardOk(s, p, "000"); },
-         "Please custom time must be a number not null !!!", "Error"},
-        {"custom long", [](Settings& s, Prompter& p) { return WizardOk(s, p, "1000"); },
-         "Please custom time must be a number not null !!!", "Error"},
-        {"no duplicate field", [](Settings& s, Prompter& p) { return DuplicatesOk(s, p, 0, "5", "95"); },
-         "Choose at least 1 field must be present !!!", "Information"},
-        {"seconds not a number",
+        {"custom zero",
          [](Settings& s, Prompter& p) {
-             return DuplicatesOk(s, p, kDuplicateGenre | kDuplicateLength, "5s", "95");
+             MediaWizardDialogModel m(s);
+             m.choice = 6;
+             m.customText = "000";
+             return m.ok(s, p);
          },
-         "Bad number format !!!", "Information"},
+         "Please custom time must be a number not null !!!", "Error"},
+        // The fields are taken before the seconds are checked: a refused OK stores no field.
         {"seconds out of range",
          [](Settings& s, Prompter& p) {
-             return DuplicatesOk(s, p, kDuplicateGenre | kDuplicateLength, "61", "95");
+             DuplicatesDialogModel m(s);
+             m.fields = kDuplicateGenre | kDuplicateLength;
+             m.secondsText = "61";
+             return m.ok(s, p);
          },
          "Time value error: Enter number between 0 to 60", "Information"},
-        {"percent out of range",
-         [](Settings& s, Prompter& p) { return DuplicatesOk(s, p, kDuplicateSize, "5", "94"); },
-         "File size value error: Enter number between 95% to 100%", "Information"},
-        {"percent over-long",
-         [](Settings& s, Prompter& p) { return DuplicatesOk(s, p, kDuplicateSize, "5", "99999999999"); },
-         "Bad number format !!!", "Information"},
         {"no explorer category",
          [](Settings& s, Prompter& p) {
              ExplorerOptionsDialogModel m(s);
@@ -275,6 +258,9 @@ TEST(DialogModelTest, ColumnListsMoveColumnsAndOkKeepsTheAvailableOrderAfterTheS
     EXPECT_EQ(m.moveUp(0), 0);
     EXPECT_EQ(m.moveDown(15), 15);
     EXPECT_EQ(m.moveDown(0), 1);
+    EXPECT_EQ(m.moveDown(14), 15);  // to the last place
+    EXPECT_EQ(m.moveDown(16), -1);  // past it
+    EXPECT_EQ(m.moveUp(16), -1);
     EXPECT_EQ(m.add(3), 16);    // Rating to the end of the selected
     EXPECT_EQ(m.remove(2), 3);  // Genre to the end of the available
     EXPECT_EQ(m.add(9), -1);
@@ -283,7 +269,7 @@ TEST(DialogModelTest, ColumnListsMoveColumnsAndOkKeepsTheAvailableOrderAfterTheS
     ASSERT_TRUE(m.ok(settings, prompter));
     const std::vector<int32_t> order(settings.columnOrder, settings.columnOrder + kColumnCount);
     EXPECT_EQ(order,
-              (std::vector<int32_t>{1, 0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 19, 16, 17, 18, 2}));
+              (std::vector<int32_t>{1, 0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 14, 19, 16, 17, 18, 2}));
     EXPECT_EQ(settings.columnVisible[kColumnGenre], 0);
     EXPECT_EQ(settings.columnVisible[kColumnRating], 1);
     m.addAll();
@@ -302,6 +288,9 @@ TEST(DialogModelTest, ThemeZeroFollowsTheSystemAndCannotBeEdited) {
     EXPECT_TRUE(m.setColor(6, 0x00FF00u));
     EXPECT_EQ(m.color(6), 0x00FF00u);
     EXPECT_EQ(settings.themes[4].playingBackground, kBuiltinThemes[4].playingBackground);
+    // The combo shows the names without the padding they are stored with.
+    EXPECT_EQ(themeDisplayName(m.theme(2)), "Ocean");
+    EXPECT_EQ(themeDisplayName(m.theme(0)), "Windows color");
 }
 
 TEST(DialogModelTest, HexColoursReadAsRedGreenBlue) {
@@ -335,9 +324,7 @@ TEST(DialogModelTest, ReportCopyPutsTheShownTextOrSaysWhichStepFailed) {
     GenreTable genres;
     recountGenres(list, 1, genres);
     const InfoDialogModel whole(list, view, true, genres);
-    EXPECT_EQ(whole.caption(), "Playlist information");
     EXPECT_NE(whole.report().find("Total files: 1\r\n"), std::string::npos);
-    EXPECT_EQ(InfoDialogModel(list, view, false, genres).caption(), "Properties of the selection");
     const struct {
         ClipboardResult result;
         const char* message;
@@ -358,72 +345,8 @@ TEST(DialogModelTest, ReportCopyPutsTheShownTextOrSaysWhichStepFailed) {
         }
         ASSERT_EQ(prompter.shown.size(), 1u);
         EXPECT_EQ(prompter.shown[0].text, c.message);
-        EXPECT_EQ(prompter.shown[0].caption, "Error");
         EXPECT_EQ(prompter.shown[0].icon, PromptIcon::Error);
     }
-}
-
-TEST(DialogModelTest, DuplicatesModeShowsOnlyDuplicatesCancelLeavesTheListAndOffRestoresTheSelection) {
-    Playlist list;
-    AddSong(list, "/a.mp3", 200);
-    AddSong(list, "/b.mp3", 300);
-    AddSong(list, "/c.mp3", 204);
-    PlaylistView view(list);
-    view.rebuildFromPlaylist();
-    view.setSelected(1, true);
-    Settings settings;
-    settings.duplicateFields = kDuplicateLength;
-    DuplicatesMode mode;
-    mode.turnOn(false, list, view, settings);
-    EXPECT_FALSE(mode.shown());
-    EXPECT_EQ(view.rowCount(), 3);
-    EXPECT_TRUE(view.isSelected(1));
-    mode.turnOn(true, list, view, settings);
-    EXPECT_TRUE(mode.shown());
-    ASSERT_EQ(view.rowCount(), 2);
-    EXPECT_EQ(view.entryAt(1)->GetFileName(), "/c.mp3");
-    EXPECT_EQ(mode.rowImage(view, 0), kDuplicateImage);
-    view.setSelected(1, true);
-    mode.turnOff();
-    EXPECT_EQ(mode.rowImage(view, 0), 0);
-    // The full list comes back with the selection of before the mode.
-    view.rebuildFromPlaylist();
-    EXPECT_EQ(mode.restoreSelection(view), 1);
-    EXPECT_FALSE(view.isSelected(0));
-    EXPECT_TRUE(view.isSelected(1));
-    EXPECT_FALSE(view.isSelected(2));
-    EXPECT_EQ(view.selectedLength(), 300);
-}
-
-TEST(ToolPageModelTest, TheListPicksTheWindowsSelectionAndTheLogChooserAddsTheExtension) {
-    Playlist list;
-    AddSong(list, "/m/a.mp3");
-    AddSong(list, "/m/b.mp3");
-    PlaylistView view(list);
-    view.rebuildFromPlaylist();
-    view.setSelected(1, true);
-    Settings settings;
-    ToolPageModel model(view, settings, false);
-    model.fill();
-    model.pick(ToolPageModel::Pick::Toggle);
-    EXPECT_TRUE(view.isSelected(0));
-    EXPECT_FALSE(view.isSelected(1));
-    RecordingPrompter prompter;
-    model.logPath = "old.txt";
-    FileDialogResult chosen;
-    chosen.outcome = FileDialogOutcome::Chosen;
-    chosen.paths = {"/logs/run"};
-    chosen.filterIndex = 2;
-    prompter.fileAnswers.push_back(chosen);
-    EXPECT_TRUE(model.chooseLogFile(prompter));
-    EXPECT_EQ(model.logPath, "/logs/run.log");
-    EXPECT_EQ(prompter.fileRequests[0].kind, FileDialogKind::Save);
-    EXPECT_EQ(prompter.fileRequests[0].fileName, "old.txt");
-    EXPECT_FALSE(model.chooseLogFile(prompter));  // cancelled: the path stays
-    EXPECT_EQ(model.logPath, "/logs/run.log");
-    model.chooseConversion(6);  // "Convert Underscore to space"
-    EXPECT_EQ(settings.charConversion, 1);
-    EXPECT_EQ(settings.caseConversion, 0);
 }
 
 TEST(DialogModelTest, AboutNamesProductVersionCreditAndShortcuts) {
@@ -433,7 +356,6 @@ TEST(DialogModelTest, AboutNamesProductVersionCreditAndShortcuts) {
     version.minor = 5;
     version.build = 7;
     AboutDialogModel m(version);
-    EXPECT_EQ(m.caption, "About Tunedeck for Winamp");
     EXPECT_EQ(m.title, "Tunedeck for Winamp v2.5 build 7");
     EXPECT_EQ(m.credit, LangTable::getString(2));
     EXPECT_NE(m.shortcuts.find("Ctrl+L\tColumns...\r\n"), std::string::npos);
@@ -443,6 +365,7 @@ TEST(DialogModelTest, AboutNamesProductVersionCreditAndShortcuts) {
 }
 
 TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) {
+    LangTable::useBuiltinEnglish();
     Playlist playlist;
     const struct {
         const char* label;
@@ -451,7 +374,8 @@ TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) 
         int count;
     } volumes[] = {{"music", "C:\\", kDriveFixed, 12},
                    {"Backup", "\\\\nas\\b\\", kDriveRemote, 3},
-                   {"DISC", "E:\\", kDriveCdRom, 40}};
+                   {"DISC", "E:\\", kDriveCdRom, 40},
+                   {"Archive", "F:\\", 99, 7}};
     for (const auto& v : volumes) {
         VolumeRecord record{};
         std::snprintf(record.label, sizeof record.label, "%s", v.label);
@@ -465,6 +389,7 @@ TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) 
     EXPECT_EQ(m.text(1, 1), "Network drive");
     EXPECT_EQ(m.text(2, 1), "CDROM or DVDROM");
     EXPECT_EQ(m.text(2, 2), "40");
+    EXPECT_EQ(m.text(3, 1), "Other drive");
     EXPECT_EQ(m.image(1), 3);
     EXPECT_EQ(m.image(2), 1);
 
@@ -474,7 +399,7 @@ TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) 
     EXPECT_EQ(m.rows()[2].label, "Backup");
     m.clickColumn(2);  // another column keeps the direction
     EXPECT_EQ(m.rows()[0].fileCount, 40);
-    EXPECT_EQ(m.rows()[2].fileCount, 3);
+    EXPECT_EQ(m.rows()[3].fileCount, 3);
     m.clickColumn(2);
     EXPECT_EQ(m.rows()[0].fileCount, 3);
     m.clickColumn(1);

@@ -77,6 +77,14 @@ TEST_F(ExplorerTest, CategoriesInSlotOrderLeavesWithTheirValuesAndCounts) {
     EXPECT_EQ(tree.nodes[tree.find("Genre", "Rock")].itemData, GenreIndex("Rock"));
     EXPECT_EQ(Labels(tree, tree.categoryNodes[kCategoryMode]),
               (std::vector<std::string>{"Stereo", "Joint-Stereo", "Single-Channel"}));
+    // Leaves wear their category's picture; the modes have one each.
+    for (int slot : {kCategoryArtist, kCategoryGenre, kCategoryAlbum, kCategoryRating}) {
+        const ExplorerNode& category = tree.nodes[tree.categoryNodes[slot]];
+        for (int leaf : category.children) EXPECT_EQ(tree.nodes[leaf].image, category.image) << slot;
+    }
+    for (int leaf : tree.nodes[tree.categoryNodes[kCategoryMode]].children) {
+        EXPECT_EQ(tree.nodes[leaf].image, 11 + tree.nodes[leaf].itemData);
+    }
     EXPECT_EQ(Labels(tree, tree.categoryNodes[kCategoryRating]),
               (std::vector<std::string>{"No rating", "**", "*****"}));
     // Only the chosen categories are shown.
@@ -105,8 +113,12 @@ TEST_F(ExplorerTest, SelectingSetsTheFilterAndTheCaption) {
         EXPECT_EQ(fs_.genres().slots[g].flag, g == GenreIndex("Jazz")) << g;
     }
     EXPECT_EQ(fs_.genres().slots[GenreIndex("Rock")].count, 2);  // counts untouched
-    EXPECT_EQ(captionText(fs_.filter().mask), "Tunedeck (Genre)");
-    EXPECT_EQ(captionText(3), "Tunedeck");  // not a single category
+    // Each category's filter names it in the caption; a mix of two names none.
+    for (const ExplorerCategoryDef& def : kExplorerCategories) {
+        EXPECT_EQ(captionText(def.mask),
+                  std::string("Tunedeck (") + LangTable::getString(def.labelText) + ")");
+    }
+    EXPECT_EQ(captionText(3), "Tunedeck");
 
     // The root or a category: no filter, every entry matching the search.
     fs_.setSearchText("/m/");

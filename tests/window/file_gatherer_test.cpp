@@ -18,8 +18,6 @@
 #include "tags/song_record.h"
 #include "window/gather_recorder.h"
 
-#include "platform/text_codec.h"
-
 #ifndef _WIN32
 #include <unistd.h>
 #endif
@@ -273,42 +271,6 @@ TEST_F(FileGathererTest, LinksToFoldersAreNotFollowedSoALoopEnds) {
     EXPECT_EQ(files, 7);
 }
 #endif
-
-// Lists one folder of `count` synthetic entries, the rest as the disk has it.
-class WideFolderFs final : public test::ForwardingFs {
-public:
-    WideFolderFs(std::string folder, int count) : folder_(std::move(folder)), count_(count) {}
-    bool List(const std::string& path, std::vector<DirectoryEntry>& entries) override {
-        ++listings;
-        if (path != folder_) return inner_.List(path, entries);
-        entries.clear();
-        for (int i = count_; i > 0; --i) entries.push_back({"n" + std::to_string(i) + ".txt", false, false});
-        return true;
-    }
-    int listings = 0;
-
-private:
-    std::string folder_;
-    int count_;
-};
-
-TEST(FolderWalkTest, AFolderOfAHundredThousandEntriesIsListedOnceAndEachEntrySeenOnce) {
-    WideFolderFs wide("/wide", 100000);
-    ScopedFs installed(wide);
-    int files = 0;
-    std::string previous;
-    bool ordered = true;
-    WalkFolder("/wide", WalkOptions(), [&](WalkEvent event, const std::string& path) {
-        ++files;
-        ordered = ordered && event == WalkEvent::File &&
-                  (previous.empty() || text::CompareNoCase(previous, path) < 0);
-        previous = path;
-        return true;
-    });
-    EXPECT_EQ(files, 100000);
-    EXPECT_EQ(wide.listings, 1);
-    EXPECT_TRUE(ordered);
-}
 
 TEST(FolderWalkTest, TheDepthCapStopsDescentAndAVisitorCanEndTheWalk) {
     TempDir dir;

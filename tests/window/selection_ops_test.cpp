@@ -239,6 +239,7 @@ TEST(StatusProgressPlanTest, ALongListMovesTheBarAboutAHundredTimesAndEndsAtAHun
     EXPECT_EQ(updates, 101);
     EXPECT_EQ(big.percent(50000), 50);
     EXPECT_EQ(big.percent(100000), 100);
+    EXPECT_EQ(StatusProgressPlan(4).percent(0), 0);
     const StatusProgressPlan empty(0);
     EXPECT_TRUE(empty.due(0));
     EXPECT_EQ(empty.percent(1), 100);
