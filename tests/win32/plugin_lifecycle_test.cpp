@@ -83,17 +83,6 @@ TEST(PluginLifecycle, AnythingButOneLeavesThePluginInert) {
     }
 }
 
-TEST(PluginLifecycle, WithoutPluginIniTheSwitchesAreWrittenAtQuitAsOneBesideTheSettings) {
-    HostHarness h(WithIni(""));
-    ASSERT_TRUE(h.ok());
-    ASSERT_EQ(PluginIniValue(h.folder(), "ActiveEnabled"), "<none>");
-    h.quitPlugins();
-    EXPECT_EQ(PluginIniValue(h.folder(), "ActiveEnabled"), "1");
-    EXPECT_EQ(PluginIniValue(h.folder(), "SystrayEnabled"), "1");
-    const std::string settings = h.folder().pluginsDir() + "\\gen_Tunedeck.ini";
-    EXPECT_NE(GetFileAttributesA(settings.c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
 // --- the host's window ----------------------------------------------------------
 
 TEST(PluginLifecycle, HostProcedureIsRestoredAtQuit) {
@@ -186,8 +175,12 @@ TEST(PluginLifecycle, HostProgramRunsAndUnloadsThePluginCleanly) {
     }
     EXPECT_EQ(events, (std::vector<std::string>{"#init gen_Tunedeck.dll", "#quit gen_Tunedeck.dll",
                                                 "#free gen_Tunedeck.dll"}));
+    // Without plugin.ini the switches are written at quit as one, the
+    // settings beside the module.
     EXPECT_EQ(PluginIniValue(folder, "ActiveEnabled"), "1");
     EXPECT_EQ(PluginIniValue(folder, "SystrayEnabled"), "1");
+    const std::string settings = folder.pluginsDir() + "\\gen_Tunedeck.ini";
+    EXPECT_NE(GetFileAttributesA(settings.c_str()), INVALID_FILE_ATTRIBUTES);
     // The window was opened, so its list went to the start file at the end.
     const std::string startFile = folder.pluginsDir() + "\\gen_Tunedeck.KQ3";
     EXPECT_NE(GetFileAttributesA(startFile.c_str()), INVALID_FILE_ATTRIBUTES);
