@@ -163,6 +163,28 @@ std::string Synchsafe(uint32_t size) {
             static_cast<char>((size >> 7) & 0x7F), static_cast<char>(size & 0x7F)};
 }
 
+std::string BigEndian(uint32_t value, int bytes) {
+    std::string out(static_cast<size_t>(bytes), '\0');
+    for (int i = 0; i < bytes; ++i) {
+        out[static_cast<size_t>(i)] = static_cast<char>(value >> (8 * (bytes - 1 - i)));
+    }
+    return out;
+}
+
+std::string Id3Frame(int major, const std::string& id, const std::string& body, uint8_t status,
+                     uint8_t format) {
+    const uint32_t size = static_cast<uint32_t>(body.size());
+    if (major == 2) return id + BigEndian(size, 3) + body;
+    const std::string sizeBytes = major == 4 ? Synchsafe(size) : BigEndian(size);
+    return id + sizeBytes + static_cast<char>(status) + static_cast<char>(format) + body;
+}
+
+std::string Id3Tag(int major, const std::string& frames, size_t padding, uint8_t flags) {
+    const uint32_t size = static_cast<uint32_t>(frames.size() + padding);
+    return std::string("ID3") + static_cast<char>(major) + '\0' + static_cast<char>(flags) + Synchsafe(size) +
+           frames + std::string(padding, '\0');
+}
+
 std::string Id3v1Trailer(const std::string& title, const std::string& artist, const std::string& album,
                          const std::string& year, const std::string& comment, uint8_t genre, uint8_t track) {
     const auto field = [](std::string text, size_t width) {

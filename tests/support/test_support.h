@@ -192,6 +192,17 @@ std::string MpegAudio(size_t size);
 // A size as ID3v2 headers store it: seven bits in each of four bytes.
 std::string Synchsafe(uint32_t size);
 
+// `value` as `bytes` big-endian bytes.
+std::string BigEndian(uint32_t value, int bytes = 4);
+
+// An ID3v2 frame as tag version `major` lays it out: for 2 a three-character
+// identifier and a three-byte size, for 3 a plain size, for 4 a synchsafe one.
+std::string Id3Frame(int major, const std::string& id, const std::string& body, uint8_t status = 0,
+                     uint8_t format = 0);
+
+// An ID3v2 tag of version `major`: its header, `frames`, then `padding` zero bytes.
+std::string Id3Tag(int major, const std::string& frames, size_t padding = 0, uint8_t flags = 0);
+
 // An ID3v1.1 trailer; `genre` is the file's genre number (255: none), `track` 0 is none.
 std::string Id3v1Trailer(const std::string& title = "", const std::string& artist = "",
                          const std::string& album = "", const std::string& year = "",

@@ -112,50 +112,51 @@ TEST_F(Id3v1FileTest, RemoveCutsOnlyATag) {
     std::string tagged = Make(MpegAudio(1000) + Id3v1Trailer("x"));
     EXPECT_EQ(Id3v2Error::NoError, RemoveId3v1File(tagged));
     EXPECT_EQ(MpegAudio(1000), test::ReadBytes(tagged));
+    // A file that is nothing but the trailer: rewritten over, then cut to nothing.
+    std::string bare = Make(Id3v1Trailer("x"));
+    Id3v1Raw raw = RawWith("Bare", "", 0, 0);
+    ASSERT_EQ(Id3v2Error::NoError, WriteId3v1File(bare, raw));
+    EXPECT_EQ("TAGBare", test::ReadBytes(bare).substr(0, 7));
+    EXPECT_EQ(128u, test::ReadBytes(bare).size());
+    EXPECT_EQ(Id3v2Error::NoError, RemoveId3v1File(bare));
+    EXPECT_EQ("", test::ReadBytes(bare));
     std::string tiny = Make("TAG");
     EXPECT_EQ(Id3v2Error::NoError, RemoveId3v1File(tiny));
     EXPECT_EQ("TAG", test::ReadBytes(tiny));
     EXPECT_EQ(Id3v2Error::WriteFailed, RemoveId3v1File(dir_.Path("missing.mp3")));
 }
 
-TEST_F(Id3v1FileTest, ShortWriteIsReportedAndUndone) {
+TEST_F(Id3v1FileTest, FailedStepsAreReportedAndLeaveNoPartialTag) {
+    // Each case fails the first call of one operation, a write writing half of
+    // its data first. Where the failure comes after the file was changed, the
+    // change is taken back.
+    const Bytes tagged = MpegAudio(1000) + Id3v1Trailer("Old");
+    const Bytes untagged = MpegAudio(1000);
+    const struct {
+        bool remove;
+        Op op;
+        const Bytes& before;
+        bool kept;
+    } cases[] = {
+        {false, Op::Write, tagged, true},     {false, Op::Flush, untagged, true},
+        {false, Op::Open, untagged, true},    {false, Op::Close, untagged, false},
+        {false, Op::GetSize, untagged, true}, {false, Op::Seek, untagged, true},
+        {true, Op::Open, tagged, true},       {true, Op::Truncate, tagged, true},
+        {true, Op::Close, tagged, false},
+    };
     test::FaultyFileSystem faulty;
     faulty.SetShortWrites(true);
     test::ScopedFs scoped(faulty);
-    Bytes original = MpegAudio(1000) + Id3v1Trailer("Old");
-    std::string tagged = Make(original);
-    faulty.FailAt(Op::Write, 1);
-    Id3v1Raw raw = RawWith("New", "", 0, 0);
-    EXPECT_EQ(Id3v2Error::WriteFailed, WriteId3v1File(tagged, raw));
-    EXPECT_EQ(original, test::ReadBytes(tagged));
-}
-
-TEST_F(Id3v1FileTest, FlushCloseAndOpenFailuresAreReported) {
-    test::FaultyFileSystem faulty;
-    test::ScopedFs scoped(faulty);
-    for (Op op : {Op::Open, Op::Flush, Op::Close, Op::GetSize, Op::Seek}) {
-        std::string path = Make(MpegAudio(1000));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << (c.remove ? "remove, op " : "write, op ") << static_cast<int>(c.op));
+        const std::string path = Make(c.before);
         faulty.Reset();
-        faulty.FailAt(op, 1);
+        faulty.FailAt(c.op, 1);
         Id3v1Raw raw = RawWith("New", "", 0, 0);
-        EXPECT_EQ(Id3v2Error::WriteFailed, WriteId3v1File(path, raw)) << static_cast<int>(op);
-        if (op == Op::Flush) {
-            EXPECT_EQ(MpegAudio(1000), test::ReadBytes(path));
-        }  // no partial tag
-    }
-}
-
-TEST_F(Id3v1FileTest, RemoveReportsAFailedCut) {
-    test::FaultyFileSystem faulty;
-    test::ScopedFs scoped(faulty);
-    Bytes original = MpegAudio(500) + Id3v1Trailer();
-    for (Op op : {Op::Open, Op::Truncate, Op::Close}) {
-        std::string path = Make(original);
-        faulty.Reset();
-        faulty.FailAt(op, 1);
-        EXPECT_EQ(Id3v2Error::WriteFailed, RemoveId3v1File(path)) << static_cast<int>(op);
-        if (op == Op::Truncate) {
-            EXPECT_EQ(original, test::ReadBytes(path));
+        EXPECT_EQ(Id3v2Error::WriteFailed, c.remove ? RemoveId3v1File(path) : WriteId3v1File(path, raw));
+        if (c.kept) {
+            EXPECT_EQ(c.before, test::ReadBytes(path));
         }
     }
 }
@@ -185,10 +186,7 @@ TEST(GenreList, ReferencesResolveToTheirNamesOtherTextsStayAsTheyAre) {
         const char* read;
     } cases[] = {
         {"(17)", "Rock"},
-        {"(17)Rock", "Rock"},
         {"(4)Eurodisco", "Disco"},
-        {"(17)(18)", "Rock"},
-        {"17", "Rock"},
         {"0", "Blues"},
         {"144", "Thrash Metal"},
         {"(RX)", "Remix"},

@@ -19,6 +19,7 @@
 namespace td {
 namespace {
 
+using test::BigEndian;
 using test::FaultyFileSystem;
 using test::Id3v1Trailer;
 using test::ReadBytes;
@@ -28,15 +29,13 @@ using test::TempDir;
 using test::WriteBytes;
 using Op = FaultyFileSystem::Op;
 
-std::string BigEndian(uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
-
 std::string TagHeader(uint8_t major, uint8_t flags, uint32_t size) {
     return std::string("ID3") + char(major) + '\0' + char(flags) + Synchsafe(size);
 }
 
 std::string FrameBytes(const std::string& id, const std::string& body, uint8_t status = 0,
                        uint8_t format = 0) {
-    return id + BigEndian(static_cast<uint32_t>(body.size())) + char(status) + char(format) + body;
+    return test::Id3Frame(3, id, body, status, format);
 }
 
 // An old ID3v2 tag of `size` bytes after its header: one title frame, then zeros.
@@ -74,9 +73,8 @@ FrameList FramesTotalling(size_t total) {
 }
 
 std::string ExpectedFrames(size_t total) {
-    return FrameBytes("TIT2", '\0' + std::string(total - 26, 'x')) + FrameBytes("TSIZ", std::string("\0"
-                                                                                                    "1234",
-                                                                                                    5));
+    return FrameBytes("TIT2", '\0' + std::string(total - 26, 'x')) +
+           FrameBytes("TSIZ", '\0' + std::string("1234"));
 }
 
 class Id3v2WriterTest : public ::testing::Test {
@@ -117,6 +115,7 @@ TEST_F(Id3v2WriterTest, TagIsWrittenInPlaceOrThroughTheTemporaryFile) {
         int replaces;
     } cases[] = {
         {"fits", OldTag(2000), NoiseAudio(5000) + Id3v1Trailer("Title"), 1500, 2000, 0},
+        {"fills exactly", OldTag(2000), NoiseAudio(5000), 2000, 2000, 0},
         // More than one copy block of audio.
         {"too large", OldTag(2000), NoiseAudio(700000) + Id3v1Trailer("Title"), 2001, 2129, 1},
         {"empty file", "", "", 50, 178, 1},
@@ -171,9 +170,7 @@ TEST_F(Id3v2WriterTest, MissingSizeFrameIsAppendedAndKept) {
     ASSERT_EQ(2u, frames.size());
     EXPECT_EQ(kTSIZ, frames[1]->Type());
     EXPECT_EQ("123456", MainText(frames[1].get()));
-    EXPECT_EQ(FrameBytes("TIT2", std::string("\0T", 2)) + FrameBytes("TSIZ", std::string("\0"
-                                                                                         "123456",
-                                                                                         7)),
+    EXPECT_EQ(FrameBytes("TIT2", std::string("\0T", 2)) + FrameBytes("TSIZ", '\0' + std::string("123456")),
               ReadBytes(path).substr(10, 12 + 17));
 }
 
@@ -189,9 +186,7 @@ TEST_F(Id3v2WriterTest, CarriedFramesFollowTheListByteForByte) {
     ASSERT_EQ(Id3v2Error::NoError, WriteId3v2(path, frames, true, 5, &carried));
 
     const std::string expected = FrameBytes("TIT2", std::string("\0A", 2)) +
-                                 FrameBytes("TSIZ", std::string("\0"
-                                                                "5",
-                                                                2)) +
+                                 FrameBytes("TSIZ", '\0' + std::string("5")) +
                                  FrameBytes("TXXX", std::string("\0k\0v", 4)) +
                                  FrameBytes("PRIV", std::string("\x07own\0\x01\x02\x03\xFF", 9), 0x40, 0x20);
     const std::string after = ReadBytes(path);

@@ -17,32 +17,14 @@
 namespace td {
 namespace {
 
+using test::BigEndian;
+using test::Id3Frame;
+using test::Id3Tag;
 using test::MpegAudio;
 using test::ReadBytes;
 using test::Synchsafe;
 using test::TempDir;
 using test::WriteBytes;
-
-std::string Be(uint32_t n, int bytes) {
-    std::string out(static_cast<size_t>(bytes), '\0');
-    for (int i = 0; i < bytes; ++i)
-        out[static_cast<size_t>(i)] = static_cast<char>(n >> (8 * (bytes - 1 - i)));
-    return out;
-}
-
-// A frame of tag version `major`; `id` has three characters for version 2.
-std::string Frame(int major, const std::string& id, const std::string& body, uint8_t status = 0,
-                  uint8_t format = 0) {
-    if (major == 2) return id + Be(static_cast<uint32_t>(body.size()), 3) + body;
-    const std::string size = major == 4 ? Synchsafe(static_cast<uint32_t>(body.size()))
-                                        : Be(static_cast<uint32_t>(body.size()), 4);
-    return id + size + static_cast<char>(status) + static_cast<char>(format) + body;
-}
-
-std::string Tag(int major, const std::string& frames, size_t padding, uint8_t flags = 0) {
-    return std::string("ID3") + static_cast<char>(major) + '\0' + static_cast<char>(flags) +
-           Synchsafe(static_cast<uint32_t>(frames.size() + padding)) + frames + std::string(padding, '\0');
-}
 
 // `size` bytes that repeat nowhere in a short stretch, 0xFF bytes included.
 std::string Picture(size_t size) {
@@ -61,31 +43,9 @@ std::string Trailer() {
     return t;
 }
 
-// Every frame of the tag at the head of `bytes`, read wholly in memory, as
-// identifier and ID3v2.3 body.
-std::vector<std::pair<std::string, std::string>> ReadInMemory(const std::string& bytes) {
-    FrameList frames;
-    CarriedFrameList carried;
-    uint32_t tagSize = 0;
-    size_t needMore = 0;
-    const Id3v2Error rc = ReadId3v2Frames(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
-                                          frames, tagSize, &carried, needMore);
-    EXPECT_EQ(rc, Id3v2Error::NoError);
-    std::vector<std::pair<std::string, std::string>> out;
-    for (const auto& frame : frames) {
-        std::string body(static_cast<size_t>(frame->GetSize()), '\0');
-        frame->GetData(reinterpret_cast<uint8_t*>(&body[0]), static_cast<int>(body.size()));
-        out.emplace_back(frame->Id(), body);
-    }
-    for (const CarriedFrame& frame : carried) {
-        out.emplace_back(frame.id, std::string(frame.body.begin(), frame.body.end()));
-    }
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-// The same from an open file with bodies over `largeBody` left there, each
-// such body completed from `bytes`.
+// Every frame of the tag at the head of `bytes` as identifier and ID3v2.3
+// body, read with bodies over `largeBody` left in the file, each such body
+// completed from `bytes`.
 std::vector<std::pair<std::string, std::string>> ReadLeavingInFile(const std::string& bytes,
                                                                    uint32_t largeBody, size_t& leftInFile) {
     MemoryFile file(bytes);
@@ -138,23 +98,27 @@ std::vector<PictureCase> PictureCases(const std::string& picture) {
                                   "B\0\xFC\0l\0d\0\0\0",
                                   12) +
                               picture;
+    const std::string utf16be =
+        std::string("\x02image/png\0\x03", 12) + std::string("\0B\0\xFC\0l\0d\0\0", 10) + picture;
     return {
-        {"ID3v2.3", 3, Frame(3, "APIC", apic), apic},
-        {"ID3v2.2 picture", 2, Frame(2, "PIC", std::string("\0JPG\x03", 5) + "Cover" + '\0' + picture), apic},
-        {"ID3v2.4 UTF-8 description", 4, Frame(4, "APIC", utf8), utf16},
+        {"ID3v2.3", 3, Id3Frame(3, "APIC", apic), apic},
+        {"ID3v2.2 picture", 2, Id3Frame(2, "PIC", std::string("\0JPG\x03", 5) + "Cover" + '\0' + picture),
+         apic},
+        {"ID3v2.4 UTF-8 description", 4, Id3Frame(4, "APIC", utf8), utf16},
+        {"ID3v2.4 UTF-16BE description", 4, Id3Frame(4, "APIC", utf16be), utf16},
         {"ID3v2.4 group and data length", 4,
-         Frame(4, "APIC", std::string("\x07", 1) + Synchsafe(static_cast<uint32_t>(apic.size())) + apic, 0,
-               0x41),
+         Id3Frame(4, "APIC", std::string("\x07", 1) + Synchsafe(static_cast<uint32_t>(apic.size())) + apic, 0,
+                  0x41),
          apic},
     };
 }
 
 std::string TitleFrame(int major, const std::string& title) {
-    return Frame(major, major == 2 ? "TT2" : "TIT2", std::string(1, '\0') + title);
+    return Id3Frame(major, major == 2 ? "TT2" : "TIT2", std::string(1, '\0') + title);
 }
 
 std::string ArtistFrame(int major) {
-    return Frame(major, major == 2 ? "TP1" : "TPE1", std::string("\0Artist", 7));
+    return Id3Frame(major, major == 2 ? "TP1" : "TPE1", std::string("\0Artist", 7));
 }
 
 class LargeFrameTest : public ::testing::Test {
@@ -169,7 +133,7 @@ TEST_F(LargeFrameTest, BigPictureStaysInTheFileAndSurvivesARetitleByteForByte) {
         SCOPED_TRACE(c.name);
         const std::string frames = TitleFrame(c.major, "Old") + c.frame + ArtistFrame(c.major);
         const std::string path = dir_.Path("song.mp3");
-        ASSERT_TRUE(WriteBytes(path, Tag(c.major, frames, 200) + audio + Trailer()));
+        ASSERT_TRUE(WriteBytes(path, Id3Tag(c.major, frames, 200) + audio + Trailer()));
 
         SongRecord record(path, true);
         EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTIT2)), "Old");
@@ -189,7 +153,8 @@ TEST_F(LargeFrameTest, BigPictureStaysInTheFileAndSurvivesARetitleByteForByte) {
         ASSERT_EQ(record.SaveTags(), Id3v2Error::NoError);
 
         const std::string after = ReadBytes(path);
-        const auto reread = ReadInMemory(after);
+        size_t inFile = 0;
+        const auto reread = ReadLeavingInFile(after, UINT32_MAX, inFile);
         EXPECT_TRUE(FindBody(reread, "APIC") == c.expected);
         EXPECT_EQ(FindBody(reread, "TIT2"), std::string("\0New", 4));
         EXPECT_EQ(FindBody(reread, "TPE1"), std::string("\0Artist", 7));
@@ -210,7 +175,7 @@ TEST_F(LargeFrameTest, FileChangedSinceReadingIsNotSavedOver) {
     const std::string apic = std::string("\0image/png\0\x03\0", 13) + picture;
     const std::string path = dir_.Path("song.mp3");
     const std::string audio = MpegAudio(20000);
-    ASSERT_TRUE(WriteBytes(path, Tag(3, TitleFrame(3, "Old") + Frame(3, "APIC", apic), 100) + audio));
+    ASSERT_TRUE(WriteBytes(path, Id3Tag(3, TitleFrame(3, "Old") + Id3Frame(3, "APIC", apic), 100) + audio));
     SongRecord record(path, true);
     ASSERT_EQ(record.CarriedFrames().size(), 1u);
 
@@ -222,12 +187,13 @@ TEST_F(LargeFrameTest, FileChangedSinceReadingIsNotSavedOver) {
     lastBytes.back() = static_cast<char>(lastBytes.back() ^ 1);
     const Change changes[] = {
         // Another tagger moved the picture by a longer title.
-        {"picture moved", Tag(3, TitleFrame(3, "A longer title") + Frame(3, "APIC", apic), 100) + audio},
+        {"picture moved",
+         Id3Tag(3, TitleFrame(3, "A longer title") + Id3Frame(3, "APIC", apic), 100) + audio},
         // Same place, other picture.
         {"picture replaced",
-         Tag(3, TitleFrame(3, "Old") + Frame(3, "APIC", apic.substr(0, 13) + lastBytes), 100) + audio},
+         Id3Tag(3, TitleFrame(3, "Old") + Id3Frame(3, "APIC", apic.substr(0, 13) + lastBytes), 100) + audio},
         // Cut short: the range runs past the end.
-        {"file cut", Tag(3, TitleFrame(3, "Old"), 100) + audio},
+        {"file cut", Id3Tag(3, TitleFrame(3, "Old"), 100) + audio},
     };
     for (const Change& change : changes) {
         SCOPED_TRACE(change.name);
@@ -254,35 +220,43 @@ TEST(LargeFrameReader, LeavingBodiesInTheFileDeliversTheSameFrames) {
         std::string tag;
         size_t leftInFile;
     };
-    const std::string ext23 = Be(6, 4) + std::string(6, '\0');
+    const std::string ext23 = BigEndian(6, 4) + std::string(6, '\0');
     const std::string ext24 = Synchsafe(6) + std::string("\x01\x00", 2);
     const Case cases[] = {
         {"ID3v2.3 binary and text",
-         Tag(3,
-             Frame(3, "TIT2", text) + Frame(3, "PRIV", owner + blob) + Frame(3, "TXXX", big) +
-                 Frame(3, "UFID", ufid + blob),
-             10),
+         Id3Tag(3,
+                Id3Frame(3, "TIT2", text) + Id3Frame(3, "PRIV", owner + blob) + Id3Frame(3, "TXXX", big) +
+                    Id3Frame(3, "UFID", ufid + blob),
+                10),
          3},
-        {"ID3v2.3 extended header", Tag(3, ext23 + Frame(3, "PRIV", owner + blob), 0, 0x40), 1},
+        {"ID3v2.3 extended header", Id3Tag(3, ext23 + Id3Frame(3, "PRIV", owner + blob), 0, 0x40), 1},
         {"ID3v2.3 compressed, encrypted, grouped",
-         Tag(3,
-             Frame(3, "PRIV", Be(5000, 4) + blob, 0, 0x80) + Frame(3, "PRIV", "\x05" + blob, 0, 0x40) +
-                 Frame(3, "PRIV", "\x09" + owner + blob, 0, 0x20),
-             4),
+         Id3Tag(3,
+                Id3Frame(3, "PRIV", BigEndian(5000, 4) + blob, 0, 0x80) +
+                    Id3Frame(3, "PRIV", "\x05" + blob, 0, 0x40) +
+                    Id3Frame(3, "PRIV", "\x09" + owner + blob, 0, 0x20),
+                4),
          3},
         {"ID3v2.3 discarded on change",
-         Tag(3, Frame(3, "PRIV", owner + blob, 0x80) + Frame(3, "TIT2", text), 0), 0},
-        {"ID3v2.4 extended header and UTF-8 object", Tag(4, ext24 + Frame(4, "GEOB", geob), 3, 0x40), 1},
-        {"ID3v2.4 plain sizes", Tag(4, Frame(3, "PRIV", owner + blob) + Frame(3, "TIT2", text), 0), 1},
-        {"ID3v2.4 UTF-8 text is decoded",
-         Tag(4, Frame(4, "TXXX", std::string("\x03k\0", 3) + std::string(2000, 'y')) + Frame(4, "SEEK", blob),
-             0),
-         0},
-        {"ID3v2.4 unsynchronised", Tag(4, Frame(4, "PRIV", owner + blob, 0, 0x02), 0), 0},
-        {"ID3v2.3 unsynchronised tag", Tag(3, Frame(3, "PRIV", owner + blob), 0, 0x80), 0},
-        {"ID3v2.2", Tag(2, Frame(2, "UFI", ufid + blob) + Frame(2, "XYZ", blob) + Frame(2, "TT2", text), 0),
+         Id3Tag(3, Id3Frame(3, "PRIV", owner + blob, 0x80) + Id3Frame(3, "TIT2", text), 0), 0},
+        {"ID3v2.4 discarded on change",
+         Id3Tag(4, Id3Frame(4, "PRIV", owner + blob, 0x40) + Id3Frame(4, "TIT2", text), 0), 0},
+        {"ID3v2.4 extended header and UTF-8 object", Id3Tag(4, ext24 + Id3Frame(4, "GEOB", geob), 3, 0x40),
          1},
-        {"frame overruns the tag", Tag(3, Frame(3, "PRIV", owner + blob), 0).substr(0, 2000), 0},
+        {"ID3v2.4 plain sizes", Id3Tag(4, Id3Frame(3, "PRIV", owner + blob) + Id3Frame(3, "TIT2", text), 0),
+         1},
+        {"ID3v2.4 UTF-8 text is decoded",
+         Id3Tag(4,
+                Id3Frame(4, "TXXX", std::string("\x03k\0", 3) + std::string(2000, 'y')) +
+                    Id3Frame(4, "SEEK", blob),
+                0),
+         0},
+        {"ID3v2.4 unsynchronised", Id3Tag(4, Id3Frame(4, "PRIV", owner + blob, 0, 0x02), 0), 0},
+        {"ID3v2.3 unsynchronised tag", Id3Tag(3, Id3Frame(3, "PRIV", owner + blob), 0, 0x80), 0},
+        {"ID3v2.2",
+         Id3Tag(2, Id3Frame(2, "UFI", ufid + blob) + Id3Frame(2, "XYZ", blob) + Id3Frame(2, "TT2", text), 0),
+         1},
+        {"frame overruns the tag", Id3Tag(3, Id3Frame(3, "PRIV", owner + blob), 0).substr(0, 2000), 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

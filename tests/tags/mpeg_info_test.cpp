@@ -12,39 +12,30 @@ namespace td {
 namespace {
 
 using Bytes = std::string;
+using test::BigEndian;
+using test::Id3Tag;
 
 const uint32_t kMpeg1Layer3 = 0xFFFB9044;      // 128 kbit/s, 44100 Hz, joint stereo, original
 const uint32_t kMpeg1Layer3Mono = 0xFFFB90C4;  // 128 kbit/s, 44100 Hz, single channel
 const uint32_t kMpeg2Layer3 = 0xFFF38044;      // 64 kbit/s, 22050 Hz, joint stereo
 const uint32_t kMpeg2Layer2 = 0xFFF58000;      // 64 kbit/s, 22050 Hz, stereo
-
-Bytes Be32(uint32_t v, int shift = 8, uint32_t mask = 0xFF) {
-    Bytes out(4, '\0');
-    for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((v >> (shift * (3 - i))) & mask);
-    return out;
-}
+const uint32_t kMpeg2Layer1 = 0xFFF79000;      // 144 kbit/s, 22050 Hz, stereo
 
 // A first frame: the header, zeros, and `payload` at `offset` from the header.
 Bytes Frame(uint32_t header, size_t offset = 0, const Bytes& payload = Bytes(), size_t size = 417) {
-    Bytes frame = Be32(header);
+    Bytes frame = BigEndian(header);
     frame.resize(size, '\0');
     if (!payload.empty()) frame.replace(offset, payload.size(), payload);
     return frame;
 }
 
 Bytes XingPayload(const char* marker, uint32_t flags, uint32_t frames, uint32_t bytes) {
-    Bytes p = Bytes(marker, 4) + Be32(flags);
-    if (flags & 1) p += Be32(frames);
-    if (flags & 2) p += Be32(bytes);
+    Bytes p = Bytes(marker, 4) + BigEndian(flags);
+    if (flags & 1) p += BigEndian(frames);
+    if (flags & 2) p += BigEndian(bytes);
     if (flags & 4) p += Bytes(100, '\x01');
-    if (flags & 8) p += Be32(78);
+    if (flags & 8) p += BigEndian(78);
     return p;
-}
-
-// An ID3v2.3 tag header of `size` body bytes.
-Bytes Id3v2Header(uint32_t size, uint8_t version = 3, uint8_t flags = 0) {
-    return Bytes("ID3", 3) + static_cast<char>(version) + '\0' + static_cast<char>(flags) +
-           Be32(size, 7, 0x7F);
 }
 
 bool ReadXing(const Bytes& frame, XingHeader& xing) {
@@ -91,7 +82,7 @@ TEST(MpegHeader, FailsOversizedAndReservedFrames) {
     EXPECT_EQ(2, info.layer);  // the fields are written all the same
     EXPECT_FALSE(DecodeFrameHeader(info, 0xFFFB0044));
     // MPEG-2 layer I, 144 kbit/s at 22050 Hz: 78 slots of four bytes, header included.
-    ASSERT_TRUE(DecodeFrameHeader(info, 0xFFF79000));
+    ASSERT_TRUE(DecodeFrameHeader(info, kMpeg2Layer1));
     EXPECT_EQ(78 * 4 - 4, info.frameSize);
 }
 
@@ -124,21 +115,17 @@ TEST(XingHeaderTest, TruncatedFrameReadsAsZeros) {
     EXPECT_FALSE(ReadXing(frame, xing));
 }
 
-TEST_F(MpegFileTest, ConstantBitRateEstimate) {
-    MpegInfo info = Read(Padded(Frame(kMpeg1Layer3), 5000000));
+TEST_F(MpegFileTest, ConstantBitRateEstimateLeavesTheId3v1TrailerOut) {
+    MpegInfo info = Read(Padded(Frame(kMpeg1Layer3), 5000000), true);
     EXPECT_EQ(44100, info.frequency);
     EXPECT_EQ(128, info.bitrate);
     EXPECT_EQ(11963, info.frames);
     EXPECT_EQ(312, info.seconds);
     EXPECT_EQ(413, info.frameSize);
-}
-
-TEST_F(MpegFileTest, Id3v1TrailerIsNotAudio) {
     // 4,999,700 bytes: 11962.2 frames, but 11961.9 without the trailer.
     Bytes content = Padded(Frame(kMpeg1Layer3), 4999700);
     EXPECT_EQ(11963, Read(content, false).frames);
     EXPECT_EQ(11962, Read(content, true).frames);
-    EXPECT_EQ(11963, Read(Padded(Frame(kMpeg1Layer3), 5000000), true).frames);
 }
 
 TEST_F(MpegFileTest, XingGivesFramesLengthAndAverage) {
@@ -159,6 +146,10 @@ TEST_F(MpegFileTest, ExactCountsUseTheTrueFrameDuration) {
     EXPECT_EQ(1000, info.frames);
     EXPECT_EQ(52, info.seconds);  // 1000 * 1152 / 22050 = 52.2
     EXPECT_EQ(64, info.bitrate);
+    // MPEG-2 layer I: 384 samples per frame.
+    info = Read(Padded(Frame(kMpeg2Layer1, 21, XingPayload("Info", 1, 1000, 0), 312), 500000));
+    EXPECT_EQ(1000, info.frames);
+    EXPECT_EQ(17, info.seconds);  // 1000 * 384 / 22050 = 17.4
 }
 
 TEST(MpegTextTest, VersionOfAHostileRecordDoesNotOverflow) {
@@ -173,7 +164,7 @@ TEST_F(MpegFileTest, FirstFrameIsFoundAfterLeadingBytes) {
     // FF FE 90 44 and FF FF 90 44 would decode as MPEG-1 layer I; the real frame
     // after them carries a Xing header, which shows where the search stopped.
     // The zero runs put the frame across the search's block boundaries.
-    for (const Bytes& lead : {Be32(0xFFFE9044u), Be32(0xFFFF9044u), Bytes(16382, '\0'),
+    for (const Bytes& lead : {BigEndian(0xFFFE9044u), BigEndian(0xFFFF9044u), Bytes(16382, '\0'),
                               Bytes(16384 + 65536 - 1, '\0'), Bytes(700001, '\0')}) {
         MpegInfo info = Read(Padded(lead + kXingFrame, lead.size() + 100000));
         SCOPED_TRACE(lead.size());
@@ -188,9 +179,9 @@ TEST_F(MpegFileTest, GarbageBeforeTheAudioIsPassedOver) {
     // its frame length, and an MPEG-1 header followed at its frame length by
     // one of another stream; then 44100 Hz, 64 kbit/s frames of 208 bytes.
     Bytes garbage(3000, '\x55');
-    garbage.replace(100, 4, Be32(0xFFF3D400u));
-    garbage.replace(1000, 4, Be32(kMpeg1Layer3));
-    garbage.replace(1417, 4, Be32(kMpeg2Layer3));
+    garbage.replace(100, 4, BigEndian(0xFFF3D400u));
+    garbage.replace(1000, 4, BigEndian(kMpeg1Layer3));
+    garbage.replace(1417, 4, BigEndian(kMpeg2Layer3));
     Bytes audio;
     for (int i = 0; i < 100; ++i) audio += Frame(0xFFFB5000u, 0, Bytes(), 208);
     MpegInfo info = Read(garbage + audio);
@@ -211,7 +202,7 @@ TEST_F(MpegFileTest, HeaderInsideAnId3v2TagIsNotTheFirstFrame) {
     // A picture inside the tag holds what looks like an MPEG-1 frame with a
     // Xing header; the audio after the tag is MPEG-2.
     Bytes body = Padded(Bytes(500, 'A') + kXingFrame, 2000);
-    Bytes content = Id3v2Header(2000) + body + Padded(Frame(kMpeg2Layer3, 0, Bytes(), 200), 500000);
+    Bytes content = Id3Tag(3, body) + Padded(Frame(kMpeg2Layer3, 0, Bytes(), 200), 500000);
     MpegInfo info = Read(content);
     EXPECT_EQ(22050, info.frequency);
     EXPECT_EQ(0, info.vbr);
@@ -220,12 +211,12 @@ TEST_F(MpegFileTest, HeaderInsideAnId3v2TagIsNotTheFirstFrame) {
 TEST_F(MpegFileTest, Id3v24FooterIsSkipped) {
     // The ten bytes after a v2.4 tag with the footer flag are the footer,
     // never audio, whatever they hold.
-    Bytes footer = Padded(Be32(kMpeg1Layer3), 10);
+    Bytes footer = Padded(BigEndian(kMpeg1Layer3), 10);
     Bytes audio = Padded(Frame(kMpeg2Layer3, 0, Bytes(), 200), 100000);
-    MpegInfo info = Read(Id3v2Header(100, 4, 0x10) + Bytes(100, '\0') + footer + audio);
+    MpegInfo info = Read(Id3Tag(4, "", 100, 0x10) + footer + audio);
     EXPECT_EQ(22050, info.frequency);
     // Without the flag those bytes are audio.
-    info = Read(Id3v2Header(100, 4, 0) + Bytes(100, '\0') + footer + audio);
+    info = Read(Id3Tag(4, "", 100) + footer + audio);
     EXPECT_EQ(44100, info.frequency);
 }
 
@@ -242,25 +233,6 @@ TEST_F(MpegFileTest, UnreadableOrShortFilesLeaveTheFieldsAlone) {
     MpegInfo info = sentinel;
     ReadMpegInfo(dir_.Path("missing.mp3"), info, false);
     EXPECT_EQ(0, std::memcmp(&info, &sentinel, sizeof info));
-}
-
-TEST(MpegTexts, VersionBitrateAndPanel) {
-    MpegInfo info = Zero();
-    ASSERT_TRUE(DecodeFrameHeader(info, kMpeg1Layer3));
-    info.fileSize = 4000417;
-    info.frequency = 44100;
-    info.bitrate = 122;
-    info.vbr = 1;
-    info.frames = 10000;
-    info.seconds = 261;
-    std::string first, second;
-    FormatMpegInfoText(info, first, second);
-    EXPECT_EQ(
-        "Size: 4000417 bytes\r\nLength: 261 seconds\r\nMPEG 1, layer 3\r\n122kb/s (VBR)\r\n"
-        "10000 frames",
-        first);
-    EXPECT_EQ("44100Hz Joint-Stereo\r\nCRCs: No\r\nCopyrighted: No\r\nOriginal: Yes\r\nEmphasis: None",
-              second);
 }
 
 }  // namespace
