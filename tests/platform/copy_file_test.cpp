@@ -11,7 +11,6 @@ namespace td {
 namespace {
 
 using test::FaultyFileSystem;
-using test::FileExists;
 using test::ReadBytes;
 using test::ScopedFs;
 using test::SortedNames;
@@ -72,42 +71,6 @@ TEST_F(CopyFileTest, FailureAtAnyStepLeavesNoPartialFile) {
             EXPECT_FALSE(CopyFileNoReplace(source_, target_));
         }
         EXPECT_EQ(faulty.Failures(), 1);
-        ExpectNothingLeft();
-    }
-}
-
-TEST_F(CopyFileTest, MoveRenamesOrCopiesThenRemoves) {
-    ASSERT_TRUE(MoveFileNoReplace(source_, target_));
-    EXPECT_FALSE(FileExists(source_));
-    EXPECT_EQ(ReadBytes(target_), content_);
-    ASSERT_TRUE(WriteBytes(source_, "second"));
-    EXPECT_FALSE(MoveFileNoReplace(source_, target_));
-    EXPECT_EQ(ReadBytes(source_), "second");
-    EXPECT_EQ(ReadBytes(target_), content_);
-
-    FaultyFileSystem faulty;  // the rename is refused: another volume
-    faulty.FailAt(Op::Rename, 1);
-    {
-        ScopedFs scoped(faulty);
-        ASSERT_TRUE(MoveFileNoReplace(source_, In("out/other.mp3")));
-    }
-    EXPECT_FALSE(FileExists(source_));
-    EXPECT_EQ(ReadBytes(In("out/other.mp3")), "second");
-    EXPECT_EQ(SortedNames(In("out")).size(), 2u);
-}
-
-TEST_F(CopyFileTest, AFailedMoveLeavesTheSource) {
-    FaultyFileSystem undeletable;
-    undeletable.FailAt(Op::Rename, 1);
-    undeletable.FailAt(Op::Remove, 1);
-    FaultyFileSystem readOnly;
-    readOnly.FailFrom(Op::Rename, 1);
-    readOnly.FailFrom(Op::Open, 1);
-    for (FaultyFileSystem* faulty : {&undeletable, &readOnly}) {
-        {
-            ScopedFs scoped(*faulty);
-            EXPECT_FALSE(MoveFileNoReplace(source_, target_));
-        }
         ExpectNothingLeft();
     }
 }

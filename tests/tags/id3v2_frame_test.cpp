@@ -171,6 +171,11 @@ TEST(Id3v2PopmTest, StarsFromAnyRatingByte) {
     Id3v2BinaryFrame noRating(kPOPM);
     ASSERT_EQ(Id3v2Error::NoError, noRating.SetData(Text("abc").data(), 3, 3));
     EXPECT_EQ(0, PopmStars(&noRating));
+    // Stars set are read back; none, or more than five, is no rating.
+    for (int stars = 0; stars <= 6; ++stars) {
+        SetPopmRating(&noRating, stars);
+        EXPECT_EQ(stars <= 5 ? stars : 0, PopmStars(&noRating)) << stars;
+    }
 }
 
 }  // namespace

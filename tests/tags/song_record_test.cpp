@@ -270,46 +270,5 @@ TEST_F(SongRecordFileTest, CarriedFramesFollowACopyAndKeepTheTag) {
     EXPECT_EQ(reread.GetFrame(kTIT2), nullptr);
 }
 
-TEST_F(SongRecordFileTest, Id3v1ToId3v2MakesAllSevenFrames) {
-    const std::string path = Make("v1.mp3", MpegAudio(2000) + Id3v1Trailer("Song", "  ", "", "1999", "", 17));
-    SongRecord record(path, true);
-    ASSERT_EQ(record.GetTagFlags(), kTagId3v1);
-    EXPECT_TRUE(record.CopyId3v1ToId3v2());
-    EXPECT_EQ(record.GetTagFlags(), 3u);
-    EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTIT2)), "Song");
-    EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTCON)), "Rock");
-    EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTPE1)), "");  // blank counts as empty
-    ASSERT_NE(record.GetFrame(kTRCK), nullptr);
-
-    SongRecord reread(path, true);
-    EXPECT_EQ(reread.GetTagFlags(), 3u);
-    EXPECT_EQ(reread.GetAudioSize(), 2000u);
-
-    // Without an ID3v1 tag there is nothing to copy.
-    SongRecord bare(Make("none.mp3", MpegAudio(2000)), true);
-    EXPECT_FALSE(bare.CopyId3v1ToId3v2());
-    EXPECT_EQ(bare.GetTagFlags(), 0u);
-}
-
-TEST_F(SongRecordFileTest, Id3v2ToId3v1CutsFieldsAndParsesNumbers) {
-    const std::string frames = Frame("TIT2", Text(std::string(40, 'x'))) + Frame("TYER", Text("20245")) +
-                               Frame("TRCK", Text("3/12")) + Frame("TCON", Text("Not a genre")) +
-                               Frame("COMM", std::string("\0eng\0Nice", 9));
-    const std::string path = Make("v2.mp3", Id3Tag(3, frames, 10) + MpegAudio(2000));
-    SongRecord record(path, true);
-    EXPECT_TRUE(record.CopyId3v2ToId3v1());
-    const Id3v1Tag* block = record.GetId3v1();
-    ASSERT_NE(block, nullptr);
-    EXPECT_EQ(std::string(block->title), std::string(30, 'x'));
-    EXPECT_STREQ(block->year, "2024");
-    EXPECT_STREQ(block->comment, "Nice");
-    EXPECT_EQ(block->genre, 0);
-
-    SongRecord reread(path, true);
-    ASSERT_NE(reread.GetId3v1(), nullptr);
-    EXPECT_EQ(reread.GetId3v1()->track, 3u);
-    EXPECT_EQ(reread.GetAudioSize(), 2000u);
-}
-
 }  // namespace
 }  // namespace td
