@@ -95,6 +95,13 @@ TEST(Id3v2FieldFrameEncodeTest, TextOutsideLatin1IsWrittenAsUtf16) {
     EXPECT_EQ("http://x", MainText(Decode(kWXXX, Encode(url)).get()));
 }
 
+TEST(Id3v2FrameTableTest, TextAndUrlFramesAreFieldFrames) {
+    for (int type = 0; type < kFrameTypeCount; ++type) {
+        const char first = Id3v2FrameTable[type].id[0];
+        if (first == 'T' || first == 'W') EXPECT_TRUE(IsFieldFrameType(type)) << Id3v2FrameTable[type].id;
+    }
+}
+
 TEST(Id3v2FieldFrameEncodeTest, EmptyUserTextFrameIsWrittenComplete) {
     Id3v2FieldFrame user(kTXXX);
     EXPECT_TRUE(user.Fields().empty());

@@ -264,6 +264,8 @@ TEST(Id3v2ReaderV24Test, FramesTakeTheirId3v23Forms) {
     Result n = Read(Tag(4, Frame24("TDRC", B({0}) + Text("late"))));
     EXPECT_TRUE(n.frames.empty());
     EXPECT_EQ((std::vector<std::string>{"TDRC"}), n.CarriedIds());
+    // A year without a valid month gives the year alone.
+    EXPECT_EQ((Types{kTYER}), Read(Tag(4, Frame24("TDRC", B({0}) + Text("2004-ab-06")))).Types());
 }
 
 TEST(Id3v2ReaderV24Test, FrameSizesAreReadTheWayTheWholeTagWalksBest) {
