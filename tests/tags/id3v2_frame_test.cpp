@@ -98,7 +98,9 @@ TEST(Id3v2FieldFrameEncodeTest, TextOutsideLatin1IsWrittenAsUtf16) {
 TEST(Id3v2FrameTableTest, TextAndUrlFramesAreFieldFrames) {
     for (int type = 0; type < kFrameTypeCount; ++type) {
         const char first = Id3v2FrameTable[type].id[0];
-        if (first == 'T' || first == 'W') EXPECT_TRUE(IsFieldFrameType(type)) << Id3v2FrameTable[type].id;
+        if (first == 'T' || first == 'W') {
+            EXPECT_TRUE(IsFieldFrameType(type)) << Id3v2FrameTable[type].id;
+        }
     }
 }
 
