@@ -25,6 +25,7 @@
 #include "window/dialogs/options_dialog_model.h"
 #include "window/dialogs/reset_dialog_model.h"
 #include "window/dialogs/theme_dialog_model.h"
+#include "window/dialogs/tool_page_model.h"
 #include "window/dialogs/volume_info_dialog_model.h"
 #include "window/test_songs.h"
 #include "wizards/duplicates.h"
@@ -347,6 +348,67 @@ TEST(DialogModelTest, ReportCopyPutsTheShownTextOrSaysWhichStepFailed) {
         EXPECT_EQ(prompter.shown[0].text, c.message);
         EXPECT_EQ(prompter.shown[0].icon, PromptIcon::Error);
     }
+}
+
+TEST(DialogModelTest, DuplicatesModeShowsOnlyDuplicatesCancelLeavesTheListAndOffRestoresTheSelection) {
+    Playlist list;
+    AddSong(list, "/a.mp3", 200);
+    AddSong(list, "/b.mp3", 300);
+    AddSong(list, "/c.mp3", 204);
+    PlaylistView view(list);
+    view.rebuildFromPlaylist();
+    view.setSelected(1, true);
+    Settings settings;
+    settings.duplicateFields = kDuplicateLength;
+    DuplicatesMode mode;
+    mode.turnOn(false, list, view, settings);
+    EXPECT_FALSE(mode.shown());
+    EXPECT_EQ(view.rowCount(), 3);
+    EXPECT_TRUE(view.isSelected(1));
+    mode.turnOn(true, list, view, settings);
+    EXPECT_TRUE(mode.shown());
+    ASSERT_EQ(view.rowCount(), 2);
+    EXPECT_EQ(view.entryAt(1)->GetFileName(), "/c.mp3");
+    EXPECT_EQ(mode.rowImage(view, 0), kDuplicateImage);
+    view.setSelected(1, true);
+    mode.turnOff();
+    EXPECT_EQ(mode.rowImage(view, 0), 0);
+    // The full list comes back with the selection of before the mode.
+    view.rebuildFromPlaylist();
+    EXPECT_EQ(mode.restoreSelection(view), 1);
+    EXPECT_TRUE(view.isSelected(1));
+    EXPECT_EQ(view.selectedLength(), 300);  // and only it
+}
+
+TEST(ToolPageModelTest, TheListPicksTheWindowsSelectionAndTheLogChooserAddsTheExtension) {
+    Playlist list;
+    AddSong(list, "/m/a.mp3");
+    AddSong(list, "/m/b.mp3");
+    PlaylistView view(list);
+    view.rebuildFromPlaylist();
+    view.setSelected(1, true);
+    Settings settings;
+    ToolPageModel model(view, settings, false);
+    model.fill();
+    model.pick(ToolPageModel::Pick::Toggle);
+    EXPECT_TRUE(view.isSelected(0));
+    EXPECT_FALSE(view.isSelected(1));
+    RecordingPrompter prompter;
+    model.logPath = "old.txt";
+    FileDialogResult chosen;
+    chosen.outcome = FileDialogOutcome::Chosen;
+    chosen.paths = {"/logs/run"};
+    chosen.filterIndex = 2;
+    prompter.fileAnswers.push_back(chosen);
+    EXPECT_TRUE(model.chooseLogFile(prompter));
+    EXPECT_EQ(model.logPath, "/logs/run.log");
+    EXPECT_EQ(prompter.fileRequests[0].kind, FileDialogKind::Save);
+    EXPECT_EQ(prompter.fileRequests[0].fileName, "old.txt");
+    EXPECT_FALSE(model.chooseLogFile(prompter));  // cancelled: the path stays
+    EXPECT_EQ(model.logPath, "/logs/run.log");
+    model.chooseConversion(6);  // "Convert Underscore to space"
+    EXPECT_EQ(settings.charConversion, 1);
+    EXPECT_EQ(settings.caseConversion, 0);
 }
 
 TEST(DialogModelTest, AboutNamesProductVersionCreditAndShortcuts) {

@@ -232,6 +232,35 @@ TEST_F(EditTagPageTest, TagsAreCreatedAndRemovedByTheirCheckBoxes) {
     EXPECT_EQ(ReadBytes(plain), ReadBytes(clip_));
 }
 
+TEST_F(EditTagPageTest, MovingStaysInTheListAndACancelledOfferKeepsTheFile) {
+    const std::string a = Tagged("a.mp3", "[TIT2(encoding=0, text='A')]");
+    const std::string c = Tagged("c.mp3", "[TIT2(encoding=0, text='C')]");
+    EditTagPageModel page({Entry(a), Entry(c)}, 1);
+    page.move(-1, prompter_);
+    page.move(-1, prompter_);
+    EXPECT_EQ(page.current(), 0);  // the first stays shown
+    page.move(5, prompter_);
+    EXPECT_EQ(page.current(), 1);          // and so does the last
+    EXPECT_TRUE(prompter_.shown.empty());  // nothing changed: nothing asked
+
+    // Cancel: the file shown keeps its bytes, the one chosen is shown.
+    const std::string before = ReadBytes(c);
+    page.setText(kEditV2Title, "C changed");
+    prompter_.answers.push_back(PromptAnswer::Cancel);
+    page.select(0, prompter_);
+    ASSERT_EQ(prompter_.shown.size(), 1u);
+    EXPECT_EQ(prompter_.shown[0].buttons, PromptButtons::OkCancel);
+    EXPECT_EQ(ReadBytes(c), before);
+    EXPECT_EQ(page.text(kEditV2Title), "A");
+    EXPECT_FALSE(page.modified());
+
+    // Filling the controls is not the user's change.
+    page.setFilling(true);
+    page.setText(kEditV2Title, "typed by the page");
+    page.setFilling(false);
+    EXPECT_FALSE(page.modified());
+}
+
 TEST_F(EditTagPageTest, CopyButtonsAndFieldMenus) {
     const std::string path = Tagged("full.mp3", kFull, 0);
     EditTagPageModel page({Entry(path)}, 0);
