@@ -189,20 +189,25 @@ TEST_F(ToolsDialogTest, ADoubleClickOpensTheRowAndLeavingAChangedFileOffersToWri
     settings_->doubleClickAction = 2;
     open();
     selectRows({0});
-    prompter_.answers.push_back(PromptAnswer::Ok);
+    const std::string untouched = test::ReadBytes(b_);
+    prompter_.answers.push_back(PromptAnswer::Ok);      // a.mp3 changed, moving on: write
+    prompter_.answers.push_back(PromptAnswer::Cancel);  // b.mp3 changed, closing: do not
     std::string nextTitle;
     test::WhenDialogShows(window_->hwnd(), [&](HWND dialog) {
         TypeField(dialog, kEditV2Title, L"Alpha Two");
         test::Click(Page(dialog), IDC_ET_NEXT);
         nextTitle = FieldText(dialog, kEditV2Title);
+        TypeField(dialog, kEditV2Title, L"Beta Two");
         test::Press(dialog, IDCANCEL);
     });
     notifyFromList(NM_DBLCLK, 0);
     EXPECT_TRUE(test::AllShown());
     test::ForgetWaits();
     EXPECT_EQ(nextTitle, "Beta");
-    ASSERT_EQ(prompter_.shown.size(), 1u);
+    ASSERT_EQ(prompter_.shown.size(), 2u);
+    EXPECT_EQ(prompter_.shown[0].text, "Write modifications ?");
     EXPECT_EQ(V2(a_, kTIT2), "Alpha Two");
+    EXPECT_EQ(test::ReadBytes(b_), untouched);
     EXPECT_EQ(SongRecord::MainText(window_->view().entryAt(0)->GetFrame(kTIT2)), "Alpha Two");
 }
 
