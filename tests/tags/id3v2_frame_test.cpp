@@ -101,6 +101,10 @@ TEST(Id3v2FrameTableTest, TextAndUrlFramesAreFieldFrames) {
         if (first == 'T' || first == 'W') {
             EXPECT_TRUE(IsFieldFrameType(type)) << Id3v2FrameTable[type].id;
         }
+        // A new text frame holds one string.
+        if (first == 'T' && type != kTXXX) {
+            EXPECT_EQ(B({0, 'x'}), Encode(Id3v2FieldFrame(type, "x"))) << Id3v2FrameTable[type].id;
+        }
     }
 }
 

@@ -160,6 +160,7 @@ TEST(Id3v2ReaderTest, DamagedFramesArePassedOverNotTheTag) {
     Result r = Read(cases[0].tag);
     ASSERT_EQ(2u, r.carried.size());
     EXPECT_EQ(noText, r.carried[0].body);
+    EXPECT_EQ(0, r.carried[0].format);
     EXPECT_EQ(badEncoding, r.carried[1].body);
 }
 
@@ -249,8 +250,11 @@ TEST(Id3v2ReaderV24Test, FramesTakeTheirId3v23Forms) {
     Result r = Read(Tag(4, Frame24("TDRC", B({3}) + Text("2004-05-06T07:08:09")) +
                                Frame24("TDOR", B({0}) + Text("1969-01")) +
                                Frame24("WXXX", B({3}) + Text("d\xC3\xA9") + B({0}) + Text("http://x")) +
-                               Frame24("TPE1", B({0}) + Text("A") + B({0}) + Text("B"))));
-    ASSERT_EQ((Types{kTYER, kTDAT, kTIME, kWXXX, kTPE1}), r.Types());
+                               Frame24("TPE1", B({0}) + Text("A") + B({0}) + Text("B")) +
+                               Frame24("TALB", B({0, 0xFF, 0xFE}) + Text("x"))));
+    ASSERT_EQ((Types{kTYER, kTDAT, kTIME, kWXXX, kTPE1, kTALB}), r.Types());
+    // Only UTF-16 text has a byte-order mark.
+    EXPECT_EQ("\xFF\xFEx", MainText(r.frames[5].get()));
     // Several performers, separated by zeros in ID3v2.4, by a slash in ID3v2.3.
     EXPECT_EQ("A/B", MainText(r.frames[4].get()));
     // A UTF-8 description becomes UTF-16; the URL stays as it is.
@@ -322,6 +326,9 @@ TEST(Id3v2ReaderFileTest, MissingAndFailingFilesAreReported) {
     FrameList frames;
     uint32_t tagSize = 0;
     EXPECT_EQ(Id3v2Error::CannotOpen, ReadId3v2Frames(dir.Path("missing.mp3"), frames, tagSize));
+    ASSERT_TRUE(test::WriteBytes(dir.Path("bare.mp3"), Text("no tag at all")));
+    EXPECT_EQ(Id3v2Error::NoTag, ReadId3v2Frames(dir.Path("bare.mp3"), frames, tagSize));
+    EXPECT_EQ(0u, tagSize);
 
     // A read that fails halfway through the tag is reported, not taken for the end.
     test::FaultyFileSystem faulty;
