@@ -101,9 +101,12 @@ TEST(Id3v2FrameTableTest, TextAndUrlFramesAreFieldFrames) {
         if (first == 'T' || first == 'W') {
             EXPECT_TRUE(IsFieldFrameType(type)) << Id3v2FrameTable[type].id;
         }
-        // A new text frame holds one string.
+        // A new text or URL frame holds one string.
         if (first == 'T' && type != kTXXX) {
             EXPECT_EQ(B({0, 'x'}), Encode(Id3v2FieldFrame(type, "x"))) << Id3v2FrameTable[type].id;
+        }
+        if (first == 'W' && type != kWXXX) {
+            EXPECT_EQ(Text("x"), Encode(Id3v2FieldFrame(type, "x"))) << Id3v2FrameTable[type].id;
         }
     }
 }
