@@ -80,21 +80,6 @@ TEST_F(Id3v1FileTest, NoTagInShortOrUntaggedFiles) {
     EXPECT_EQ(Id3v1Read::Absent, ReadId3v1File(dir_.Path("missing.mp3"), raw));
 }
 
-TEST_F(Id3v1FileTest, WriteAppendsOrOverwrites) {
-    std::string path = Make(MpegAudio(1000));
-    Id3v1Raw raw = RawWith("First", "", 18, 0);
-    ASSERT_EQ(Id3v2Error::NoError, WriteId3v1File(path, raw));
-    EXPECT_EQ(17, test::ReadBytes(path)[1127]);  // Rock is number 17 in the file
-
-    raw = RawWith("Second", "", 0, 0);
-    ASSERT_EQ(Id3v2Error::NoError, WriteId3v1File(path, raw));
-    Bytes twice = test::ReadBytes(path);
-    ASSERT_EQ(1128u, twice.size());
-    EXPECT_EQ("TAGSecond", twice.substr(1000, 9));
-    EXPECT_EQ(255, static_cast<uint8_t>(twice[1127]));
-    EXPECT_EQ(MpegAudio(1000), twice.substr(0, 1000));
-}
-
 TEST_F(Id3v1FileTest, TrackCutsTheCommentTo28) {
     std::string path = Make(MpegAudio(200));
     Id3v1Raw raw = RawWith("", "123456789012345678901234567890", 0, 5);

@@ -259,7 +259,7 @@ TEST(Id3v2ReaderV24Test, FramesTakeTheirId3v23Forms) {
                                Frame24("TALB", B({2, 0xFF, 0xFE, 0, 'x'}))));
     ASSERT_EQ((Types{kTYER, kTDAT, kTIME, kWXXX, kTPE1, kTALB}), r.Types());
     // UTF-16BE text has no byte-order mark: FF FE is a character of its own.
-    EXPECT_EQ('x', MainText(r.frames[5].get()).back());
+    EXPECT_EQ(2u, MainText(r.frames[5].get()).size());
     // Several performers, separated by zeros in ID3v2.4, by a slash in ID3v2.3.
     EXPECT_EQ("A/B", MainText(r.frames[4].get()));
     // A UTF-8 description becomes UTF-16; the URL stays as it is.

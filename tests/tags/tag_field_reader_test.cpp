@@ -61,25 +61,6 @@ TEST(TagFieldReader, Id3v1GenreAndTrackTexts) {
     EXPECT_EQ(Field(record, kTRCK, kFromId3v1), "12");
 }
 
-TEST(TagFieldReader, CallersTextStaysWhenTheTagHasNothing) {
-    SongRecord record("x.mp3", false);
-    EXPECT_EQ(Field(record, kTIT2, kFromId3v1, "keep"), "keep");  // no block
-    const Id3v1Tag block = Block();
-    record.SetId3v1(&block);
-    EXPECT_EQ(Field(record, kTPE1, kFromId3v1, "keep"), "keep");  // blank field
-    EXPECT_EQ(Field(record, kTCOM, kFromId3v1, "keep"), "keep");  // no such v1 field
-    EXPECT_EQ(Field(record, kTIT2, 7, "keep"), "keep");           // unknown source
-}
-
-TEST(TagFieldReader, OnlyKeptFieldFrameTypesAreRead) {
-    SongRecord record("x.mp3", false);
-    record.AddFrame(std::make_unique<Id3v2FieldFrame>(kTLEN, "1234"), false);  // not kept
-    record.AddFrame(std::make_unique<Id3v2FieldFrame>(kCOMM, "Said"), false);
-    EXPECT_EQ(Field(record, kTLEN, kFromId3v2, "keep"), "keep");
-    EXPECT_EQ(Field(record, -1, kFromId3v2, "keep"), "keep");
-    EXPECT_EQ(Field(record, kCOMM, kFromId3v2), "Said");  // the main field, not the description
-}
-
 TEST(TagFieldReader, UnterminatedBlockFieldIsReadWithinItsWidth) {
     SongRecord record("x.mp3", false);
     Id3v1Tag block = Block();
