@@ -371,19 +371,6 @@ void PlaylistView::setColumnWidthAt(int position, int width) {
     if (position >= 0 && position < kColumnCount) widths_[position] = std::max(width, 0);
 }
 
-void PlaylistView::moveColumn(int from, int to) {
-    if (from < 0 || from >= visibleCount_ || to < 0 || to >= visibleCount_ || from == to) return;
-    auto rotate = [from, to](auto& values) {
-        if (from < to) {
-            std::rotate(values.begin() + from, values.begin() + from + 1, values.begin() + to + 1);
-        } else {
-            std::rotate(values.begin() + to, values.begin() + from, values.begin() + from + 1);
-        }
-    };
-    rotate(columnIds_);
-    rotate(widths_);
-}
-
 // --- rows -------------------------------------------------------------------
 
 SongRecord* PlaylistView::entryAt(int row) const {

@@ -125,8 +125,6 @@ public:
     int positionOfColumn(int id) const;
     int columnWidthAt(int position) const;
     void setColumnWidthAt(int position, int width);
-    // The user dragged the header of shown column `from` to `to`.
-    void moveColumn(int from, int to);
 
     // Rows ----------------------------------------------------------------
     int rowCount() const { return static_cast<int>(rows_.size()); }

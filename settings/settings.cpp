@@ -625,17 +625,6 @@ bool Settings::applyColumnSelection(const std::vector<int>& selected, Prompter& 
     return true;
 }
 
-bool Settings::applyExplorerFields(uint32_t fields, Prompter& prompter) {
-    fields &= 0x7Fu;
-    if (fields == 0) {
-        prompter.Message(LangTable::getString(kLangExplorerFieldPresent),
-                         LangTable::getString(kLangInformation), PromptButtons::Ok, PromptIcon::Information);
-        return false;
-    }
-    explorerFields = fields;
-    return true;
-}
-
 int Settings::confirmReset(unsigned categories, Prompter& prompter) {
     categories &= kResetAll;
     if (categories == 0) return 0;

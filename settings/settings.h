@@ -262,9 +262,6 @@ public:
     // shows "At least 1 column must be present !!!" (caption "Error") and
     // changes nothing. Returns whether the record changed.
     bool applyColumnSelection(const std::vector<int>& selected, Prompter& prompter);
-    // The explorer options' OK: with no field checked, "Choose at least 1
-    // field must be present !!!" (caption "Information") and no change.
-    bool applyExplorerFields(uint32_t fields, Prompter& prompter);
     // The reset dialog's OK: nothing checked gives 0 without asking;
     // otherwise asks "Are your sure to reset settings ?" (OK / Cancel) and on
     // OK restores the checked groups and returns 1.

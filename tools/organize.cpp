@@ -70,7 +70,9 @@ std::string subdirectoryFor(const SongRecord* entry, const OrganizeOptions& opti
         if (!entry->HasId3v1() || !block) return std::string();
         artist = Id3v1FieldText(block->artist, sizeof block->artist);
         album = Id3v1FieldText(block->album, sizeof block->album);
-        if (block->genre != 0) genre = GenreName(block->genre);
+        // Index 0 is no genre; an index past the genre list names none either
+        // (GenreName would give "???", a folder no one would look in).
+        if (block->genre != 0 && block->genre < kGenreCount) genre = GenreName(block->genre);
     } else if (entry->HasId3v2()) {
         GetTagField(*entry, kTPE1, 1, artist);
         GetTagField(*entry, kTALB, 1, album);

@@ -93,6 +93,7 @@ TEST_F(SearchTest, MatchCaseAndOnlyTheChosenFieldsFileNameIsThePath) {
     EXPECT_FALSE(Match(1, "beat", kSearchArtist | kSearchTitle));
     EXPECT_TRUE(Match(1, "beat", kSearchComment));
     EXPECT_TRUE(Match(2, "beat", kSearchTitle));       // from ID3v1
+    EXPECT_TRUE(Match(0, "help", kSearchTitle));       // from ID3v2
     EXPECT_FALSE(Match(0, "beat", kSearchMatchCase));  // no field chosen
     // The file name is the full path.
     EXPECT_FALSE(Match(0, "rock/", kSearchFileName));
@@ -274,36 +275,22 @@ TEST_F(RefilterTest, FilterVerdictsAnswerOnlyForTheirOwnEntries) {
     EXPECT_EQ(Names(rows), (std::vector<std::string>{"/m/late.mp3"}));
 }
 
-TEST(SearchWorkerTest, RestartedSearchesGiveOnlyTheLastResult) {
+TEST(SearchWorkerTest, OnlyTheLastOfQuickSearchesShowsItsRowsAndOnlyOnce) {
     std::mt19937 random(99);
     Playlist list;
     FillRandom(list, random, 3000);
     FilterSearch fs(list);
     fs.setSearchFields(63);
-    PlaylistView view(list);
-    // Keystrokes faster than the searches: each one stops the one before.
-    std::string text;
-    for (char c : std::string("ab a")) {
-        text += c;
-        fs.setSearchText(text);
-        fs.startSearch(view);
-    }
-    fs.worker().wait();
-    ASSERT_TRUE(fs.applySearchResult(view));
-    EXPECT_EQ(Shown(view), fs.rows());
-}
-
-TEST(SearchWorkerTest, ASearchFinishedBeforeTheListChangesShowsItsRowsWhetherGoingOrDone) {
-    std::mt19937 random(17);
-    Playlist list;
-    FillRandom(list, random, 3000);
-    FilterSearch fs(list);
-    fs.setSearchFields(63);
-    fs.setSearchText("a");
     for (bool waitFirst : {false, true}) {
         PlaylistView view(list);
         view.rebuildFromPlaylist();
-        fs.startSearch(view);
+        // Keystrokes faster than the searches: each one stops the one before.
+        std::string text;
+        for (char c : std::string("ab a")) {
+            text += c;
+            fs.setSearchText(text);
+            fs.startSearch(view);
+        }
         if (waitFirst) fs.worker().wait();
         EXPECT_TRUE(fs.finishSearch(view)) << waitFirst;
         EXPECT_FALSE(fs.worker().running());
@@ -314,7 +301,7 @@ TEST(SearchWorkerTest, ASearchFinishedBeforeTheListChangesShowsItsRowsWhetherGoi
     }
 }
 
-TEST(SearchWorkerTest, StoppedSearchLeavesNoResult) {
+TEST(SearchWorkerTest, AStoppedSearchLeavesNoResult) {
     std::mt19937 random(5);
     Playlist list;
     FillRandom(list, random, 5000);
@@ -333,13 +320,7 @@ TEST(SearchWorkerTest, StoppedSearchLeavesNoResult) {
         SearchWorker other;
         other.start(query, nullptr);
     }
-}
-
-TEST(SearchWorkerTest, CollectRowsStopsWhenAsked) {
-    Playlist list;
-    for (int i = 0; i < 10; ++i) AddSong(list, "/x.mp3");
-    RowQuery query;
-    query.playlist = &list;
+    // The stop request is looked at before the first entry.
     std::atomic<bool> cancel{true};
     std::atomic<int> progress{0};
     std::vector<SongRecord*> rows;
@@ -347,8 +328,7 @@ TEST(SearchWorkerTest, CollectRowsStopsWhenAsked) {
     EXPECT_EQ(progress.load(), 0);
     cancel = false;
     EXPECT_TRUE(collectRows(query, nullptr, rows, &cancel, &progress));
-    EXPECT_EQ(rows.size(), 10u);
-    EXPECT_EQ(progress.load(), 10);
+    EXPECT_EQ(progress.load(), 5000);
 }
 
 }  // namespace

@@ -13,7 +13,6 @@ namespace {
 
 using test::FakeVolumes;
 using test::ScopedVolumes;
-using test::TempDir;
 
 class PlaylistVolumeTest : public ::testing::Test {
 protected:
@@ -74,18 +73,6 @@ TEST_F(PlaylistVolumeTest, CurrentVolumeFollowsItsRecordWhenAnotherIsDropped) {
     EXPECT_EQ(list.currentVolume(), -1);
     AddDead(list, "D:\\d.mp3");
     EXPECT_EQ(list.entryAt(0)->GetVolumeSerial(), 0u);
-}
-
-TEST(PlaylistNativeVolumeTest, RegistersTheVolumeOfATempFile) {
-    TempDir dir;
-    Playlist list;
-    ASSERT_EQ(list.registerVolume(dir.Path("x.mp3")), 0);
-    ASSERT_EQ(list.registerVolume(dir.path()), 0);
-    EXPECT_EQ(list.volumeCount(), 1);
-    const VolumeRecord* volume = list.volumeAt(0);
-    EXPECT_EQ(dir.path().compare(0, std::strlen(volume->root), volume->root), 0) << volume->root;
-    EXPECT_GE(volume->driveType, kDriveRemovable);
-    EXPECT_LE(volume->driveType, kDriveRamDisk);
 }
 
 }  // namespace

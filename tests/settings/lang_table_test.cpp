@@ -30,40 +30,32 @@ protected:
 
 void Use(const std::string& image) { LangTable::useLanguageImage(image.data(), image.size()); }
 
-TEST_F(LangTableTest, OutOfRangeIdsAreEmptyAndBuiltinTextStaysEnglish) {
+TEST_F(LangTableTest, RecordsOfALanguageImage) {
+    const struct {
+        const char* image;
+        int id;
+        const char* text;
+    } cases[] = {
+        {"header line\r\n#   12 \"first\r\nsecond\"\r\n", 12, "first\r\nsecond"},  // the file's own breaks
+        {"#14\t\"a\\b\tc\"\n", 14, "a\\b\tc"},
+        {"#13 \"one\"\n#13 \"two\"\n", 13, "two"},  // the later record wins
+        {"#5000 \"far\"\n#-1 \"minus\"\n#99999999999999999999999 \"huge\"\n#4095 \"last\"", 4095, "last"},
+        {"#4095 \"last\"", 12, ""},                   // nothing falls back to English
+        {"#abc \"lost\" #+3 \"three\"", 3, "three"},  // no number: skipped with its text
+        {"#- 4 \"lost too\" #4", 4, ""},
+        {"#5 junk # \"five\"", 5, "five"},  // anything up to the quote is skipped, '#' included
+        {"#6", 6, ""},                      // ends before its opening quote
+        {"#8 \"open ended\r\n#9 \"not a record", 8, "open ended\r\n#9 "},  // runs to the end
+        {"#8 \"open ended\r\n#9 \"not a record", 9, ""},
+    };
+    for (const auto& c : cases) {
+        Use(c.image);
+        EXPECT_EQ(Text(c.id), c.text) << c.image;
+    }
     EXPECT_STREQ(LangTable::getString(4096), "");
     EXPECT_STREQ(LangTable::getString(-1), "");
     EXPECT_STREQ(LangTable::builtinString(382), "");
-    Use("#21 \"Frage\"");
-    EXPECT_EQ(Text(21), "Frage");
-    EXPECT_STREQ(BuiltinText(kTextQuestion), "Question");
-}
-
-TEST_F(LangTableTest, TextKeepsTheFilesOwnLineBreaks) {
-    Use("header line\r\n#   12 \"first\r\nsecond\"\r\n#14\t\"a\\b\tc\"\n");
-    EXPECT_EQ(Text(12), "first\r\nsecond");
-    EXPECT_EQ(Text(14), "a\\b\tc");
-}
-
-TEST_F(LangTableTest, LaterRecordWinsOutOfRangeIdsAreSkippedAndNothingFallsBack) {
-    Use("#13 \"one\"\n#13 \"two\"\n#5000 \"far\"\n#-1 \"minus\"\n#99999999999999999999999 \"huge\"\n"
-        "#4095 \"last\"\n");
-    EXPECT_EQ(Text(13), "two");
-    EXPECT_EQ(Text(4095), "last");
-    EXPECT_EQ(Text(0), "");
-    EXPECT_EQ(Text(12), "");
-}
-
-TEST_F(LangTableTest, MalformedRecordsAreIgnored) {
-    // No number: the text is skipped with its record.
-    Use("#abc \"lost\" #+3 \"three\" #- 4 \"lost too\" #5 junk # \"five\" #6");
-    EXPECT_EQ(Text(3), "three");
-    EXPECT_EQ(Text(4), "");
-    EXPECT_EQ(Text(5), "five");                   // anything up to the quote is skipped, '#' included
-    EXPECT_EQ(Text(6), "");                       // ends before its opening quote
-    Use("#8 \"open ended\r\n#9 \"not a record");  // unterminated: runs to the end
-    EXPECT_EQ(Text(8), "open ended\r\n#9 ");
-    EXPECT_EQ(Text(9), "");
+    EXPECT_STREQ(BuiltinText(kTextQuestion), "Question");  // built-in text stays English
 }
 
 TEST_F(LangTableTest, ScanListsFilesAndPicksTheRequestedOne) {

@@ -75,32 +75,9 @@ TEST_F(MassTagTest, AnUntaggedFileGetsNoFileNameAsArtist) {
     EXPECT_EQ(disk.GetId3v1()->genre, 0);
 }
 
-TEST_F(MassTagTest, ReadOnlyFileIsForcedOnlyWhenTheUserAnswersOk) {
+TEST_F(MassTagTest, ReadOnlyFileIsForcedOnlyWhenTheUserAnswersOkAndStaysReadOnly) {
     const std::string path = Tagged("ro.mp3");
     const std::string before = ReadBytes(path);
-    ASSERT_TRUE(Fs().SetAttributes(path, kAttrReadOnly));
-    SongRecord entry(path, true);
-    MassTagOptions o = Year(kMassTagV2);
-    EXPECT_FALSE(massTagFile(&entry, o));  // no question by default
-    EXPECT_EQ(V2(entry, kTYER), "<none>");
-    RecordingPrompter prompter;
-    prompter.answers = {PromptAnswer::Cancel, PromptAnswer::Ok};
-    o.save.askReadOnly = true;
-    o.save.prompter = &prompter;
-    EXPECT_FALSE(massTagFile(&entry, o));
-    EXPECT_EQ(ReadBytes(path), before);
-    EXPECT_TRUE(massTagFile(&entry, o));
-    ASSERT_EQ(prompter.shown.size(), 2u);
-    EXPECT_EQ(prompter.shown[1].text, "Do you want to force save tag (file " + path + " is read only) ?");
-    EXPECT_EQ(prompter.shown[1].buttons, PromptButtons::OkCancel);
-    EXPECT_EQ(V2(SongRecord(path, true), kTYER), "1999");
-    uint32_t attributes = 0;
-    ASSERT_TRUE(Fs().GetAttributes(path, attributes));
-    EXPECT_TRUE(attributes & kAttrReadOnly);  // restored
-}
-
-TEST_F(MassTagTest, ForcedRewriteOfAReadOnlySongMakesItReadOnlyAgain) {
-    const std::string path = Tagged("ro.mp3");
 #ifdef _WIN32
     const uint32_t hidden = kAttrHidden;
 #else
@@ -108,21 +85,28 @@ TEST_F(MassTagTest, ForcedRewriteOfAReadOnlySongMakesItReadOnlyAgain) {
 #endif
     ASSERT_TRUE(Fs().SetAttributes(path, kAttrReadOnly | hidden));
     SongRecord entry(path, true);
-    MassTagOptions o;
-    o.versions = kMassTagV2;
-    o.fields = 1u << kMassComment;
-    o.values[kMassComment] = std::string(3000, 'c');  // too long for the old tag: a rewrite
+    MassTagOptions o = Year(kMassTagV2);
+    EXPECT_FALSE(massTagFile(&entry, o));  // no question by default
+    EXPECT_EQ(V2(entry, kTYER), "<none>");
     RecordingPrompter prompter;
-    prompter.answers = {PromptAnswer::Ok};
+    prompter.answers = {PromptAnswer::Cancel, PromptAnswer::Ok, PromptAnswer::Ok};
     o.save.askReadOnly = true;
     o.save.prompter = &prompter;
-    EXPECT_TRUE(massTagFile(&entry, o));
-    EXPECT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(V2(SongRecord(path, true), kCOMM), o.values[kMassComment]);
-    uint32_t attributes = 0;
-    ASSERT_TRUE(Fs().GetAttributes(path, attributes));
-    EXPECT_TRUE(attributes & kAttrReadOnly);
-    EXPECT_EQ(attributes & kAttrHidden, hidden);
+    EXPECT_FALSE(massTagFile(&entry, o));
+    EXPECT_EQ(ReadBytes(path), before);
+    // Written in place, then a comment too long for the old tag: a rewrite.
+    o.fields |= 1u << kMassComment;
+    for (const std::string& comment : {std::string("short"), std::string(3000, 'c')}) {
+        o.values[kMassComment] = comment;
+        EXPECT_TRUE(massTagFile(&entry, o));
+        SongRecord disk(path, true);
+        EXPECT_EQ(V2(disk, kTYER), "1999");
+        EXPECT_EQ(V2(disk, kCOMM), comment);
+        uint32_t attributes = 0;
+        ASSERT_TRUE(Fs().GetAttributes(path, attributes));
+        EXPECT_EQ(attributes & (kAttrReadOnly | kAttrHidden), kAttrReadOnly | hidden);
+    }
+    EXPECT_EQ(prompter.shown.size(), 3u);
     EXPECT_FALSE(test::HasTemporaryFiles(dir_.path()));
 }
 

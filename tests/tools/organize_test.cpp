@@ -33,6 +33,7 @@ TEST(SafeName, DeviceNamesAndContainment) {
     EXPECT_FALSE(IsInsideDirectory("/music", "/music/a/../../etc"));
     EXPECT_FALSE(IsInsideDirectory("/music", "/musicx/a"));
     EXPECT_TRUE(IsInsideDirectory(".", "..x"));
+    EXPECT_EQ(DirectoryOf("x.mp3"), "");
 #ifdef _WIN32
     EXPECT_TRUE(IsInsideDirectory("C:\\Music", "c:/music/Band/x.mp3"));
 #endif
@@ -62,6 +63,8 @@ TEST_F(OrganizeTest, SubdirectoriesByLayoutAndSource) {
     EXPECT_EQ(subdirectoryFor(v1, options_), "AC" + kSep + "DC" + kSep + "Unkown album");
     options_.layout = kLayoutGenre;
     EXPECT_EQ(subdirectoryFor(v1, options_), "Jazz");
+    // A genre byte past the genre list names no genre.
+    EXPECT_EQ(subdirectoryFor(AddV1("u.mp3", "Band", "", 200), options_), "Unkown genre");
     SongRecord* v2 = Add("src/c.mp3", Tag(Frame("TPE1", Text("V2 Band"))) + Audio());
     options_.layout = kLayoutArtist;
     EXPECT_EQ(subdirectoryFor(v2, options_), "");  // ID3v1 as the source needs an ID3v1 tag
@@ -102,6 +105,9 @@ TEST_F(OrganizeTest, MovesAndNumbersTakenNamesUpToAHundred) {
     EXPECT_EQ(a->GetFileName(), InTarget("Band/x.mp3"));
     EXPECT_EQ(ReadBytes(a->GetFileName()), first);
     EXPECT_FALSE(FileExists(In("src/x.mp3")));
+    // Organized again, a file already in place keeps its name.
+    ASSERT_TRUE(organizeFile(a, target_, options_));
+    EXPECT_EQ(a->GetFileName(), InTarget("Band/x.mp3"));
     SongRecord* b = Add("src/x.mp3", SongV1("Two", "Band"));
     ASSERT_TRUE(organizeFile(b, target_, options_));
     EXPECT_EQ(b->GetFileName(), InTarget("Band/x(1).mp3"));

@@ -122,12 +122,6 @@ TEST_F(TagFromNameTest, FailuresLeaveTheFileAndTheEntryAlone) {
     EXPECT_FALSE(FileExists(In("gone - away.mp3")));
 
     const std::string bytes = Tag(Frame("TIT2", Text("Old"))) + Audio();
-    const std::string readOnly = Write("Locked - Song.mp3", bytes);
-    ASSERT_TRUE(Fs().SetAttributes(readOnly, kAttrReadOnly));
-    EXPECT_FALSE(Run(readOnly, "%A - %T", kFromNameBoth));
-    EXPECT_EQ(ReadBytes(readOnly), bytes);
-    ASSERT_TRUE(Fs().SetAttributes(readOnly, 0));
-
     const std::string path = Write("Disk - Full.mp3", bytes);
     SongRecord entry(path, true);
     ExpectWriteFailureKeeps(path,

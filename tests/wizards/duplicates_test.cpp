@@ -54,6 +54,11 @@ TEST(DuplicatesTest, ArtistTitleByteForByteAndEveryLinkOfALengthChain) {
     for (int seconds : {100, 104, 108, 120}) AddSong(chain, "/" + std::to_string(seconds) + ".mp3", seconds);
     EXPECT_EQ(Names(findDuplicates(chain, 1, Options(kDuplicateLength, 5))),
               (std::vector<std::string>{"/100.mp3", "/104.mp3", "/108.mp3"}));
+    // A damaged negative length counts as 0 s, one second from a 1 s song.
+    Playlist damaged;
+    AddSong(damaged, "/negative.mp3", -5);
+    AddSong(damaged, "/one.mp3", 1);
+    EXPECT_TRUE(findDuplicates(damaged, 1, Options(kDuplicateLength, 0)).empty());
 }
 
 TEST(DuplicatesTest, SizeCriterionIsTheSmallerAsAShareOfTheLarger) {
