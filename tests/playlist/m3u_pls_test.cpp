@@ -67,6 +67,7 @@ TEST(PlaylistPath, RelativePathsAreTakenFromThePlaylistsFolder) {
     EXPECT_EQ(resolvePlaylistPath("/lists/a.m3u", "../../../x.mp3"), "/x.mp3");
     EXPECT_EQ(resolvePlaylistPath("rel/a.m3u", "../x.mp3"), "x.mp3");
     EXPECT_EQ(resolvePlaylistPath("a.m3u", "../x.mp3"), "../x.mp3");
+    EXPECT_EQ(resolvePlaylistPath("rel/a.m3u", "/abs/x.mp3"), "/abs/x.mp3");
     EXPECT_EQ(resolvePlaylistPath("/lists/a.m3u", "C:\\abs\\x.mp3"), "C:\\abs\\x.mp3");
 #endif
     EXPECT_EQ(resolvePlaylistPath(std::string("lists") + kSep + "a.m3u", "http://host/x.mp3"),

@@ -72,6 +72,7 @@ TEST_F(ViewTest, DamagedOrExtremeValuesGiveSafeTexts) {
     song.SetRating(6);
     EXPECT_EQ(Text(song, kColumnRating), "");
     EXPECT_EQ(Text(song, kColumnPath), "");
+    EXPECT_EQ(Text(song, kColumnShortFileName), "song.mp3");
     EXPECT_EQ(view_.columnText(song, 20, -1), "Nothing");
     EXPECT_EQ(view_.columnText(song, -1, -1), "Nothing");
 }
@@ -96,6 +97,8 @@ TEST_F(ViewTest, DamagedColumnOrderStillPlacesEveryIdOnce) {
     order[1] = 99;
     visible.fill(1);
     view_.buildColumns(order, visible, width, 1234);
+    EXPECT_EQ(view_.columnCount(), 1);
+    view_.setColumnWidthAt(kColumnCount, 50);  // no such position: nothing written
     EXPECT_EQ(view_.columnCount(), 1);
     std::vector<bool> seen(kColumnCount, false);
     for (int i = 0; i < kColumnCount; ++i) {
@@ -179,6 +182,11 @@ TEST_F(ViewTest, TiesFollowThePlaylistAfterItChanges) {
     view_.sortById(kColumnTitle, false);
     EXPECT_EQ(view_.entryAt(0), &c);
     EXPECT_EQ(view_.entryAt(1), &d);
+    // A row whose entry is not in the Playlist ties after the others.
+    SongRecord stranger("e.mp3", false);
+    view_.setRows({&stranger, &c});
+    view_.sortById(kColumnBpm, false);
+    EXPECT_EQ(view_.entryAt(0), &c);
 }
 
 TEST_F(ViewTest, CapitalsAccentedOrNotSortWithTheirLetters) {
@@ -237,6 +245,8 @@ TEST_F(ViewTest, TotalsAndSelectedLengthFollowTheRows) {
     EXPECT_FALSE(view_.removeRow(5));
     view_.removeRowsOf(view_.entryAt(0));
     EXPECT_EQ(view_.rowCount(), 1);
+    EXPECT_EQ(view_.entryAt(1), nullptr);
+    EXPECT_EQ(view_.entryAt(-1), nullptr);
 }
 
 TEST(FormatLangTextTest, ConversionsTakeOnlyArgumentsOfTheirKind) {

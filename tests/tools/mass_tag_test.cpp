@@ -47,20 +47,24 @@ TEST_F(MassTagTest, OnlyTheCheckedFieldsChange) {
     o.versions = kMassTagV1 | kMassTagV2;
     o.fields = 0x7F;  // checked and empty: emptied in ID3v1, the frame removed
     o.values = {
-        "A title that is longer than thirty characters", "", "", "20245", "123456", "Chiptune Noise", ""};
+        "A title that is longer than thirty characters", "", "", "20245", "103456", "Chiptune Noise", ""};
     ASSERT_TRUE(massTagFile(&entry, o));
     SongRecord again(path, true);
     const Id3v1Tag* v1 = again.GetId3v1();
     EXPECT_EQ(std::string(v1->title), "A title that is longer than th");
     EXPECT_STREQ(v1->album, "");
     EXPECT_STREQ(v1->year, "2024");
-    EXPECT_EQ(v1->track, 123u);  // up to three characters
+    EXPECT_EQ(v1->track, 103u);  // up to three characters
     EXPECT_EQ(v1->genre, 0);     // no genre name
     EXPECT_EQ(V2(again, kTIT2), "A title that is longer than thirty characters");
-    EXPECT_EQ(V2(again, kTRCK), "123456");
+    EXPECT_EQ(V2(again, kTRCK), "103456");
     EXPECT_EQ(V2(again, kTCON), "Chiptune Noise");
     EXPECT_EQ(again.GetFrame(kTALB), nullptr);
     EXPECT_EQ(again.GetFrame(kCOMM), nullptr);
+    // The trace log's header names the versions written.
+    EXPECT_STREQ(MassTagVersionName(kMassTagV1 | kMassTagV2), "ID3v1+v2");
+    EXPECT_STREQ(MassTagVersionName(kMassTagV2), "ID3v2");
+    EXPECT_STREQ(MassTagVersionName(kMassTagV1), "ID3v1");
 }
 
 TEST_F(MassTagTest, AnUntaggedFileGetsNoFileNameAsArtist) {
