@@ -183,19 +183,5 @@ TEST_F(M3uPlsTest, OurExportsImportBackToTheSameList) {
     EXPECT_TRUE(prompter_.shown.empty());
 }
 
-TEST_F(M3uPlsTest, FailedExportReportsFalseAndKeepsTheOldFile) {
-    view_.appendRow(playlist_.entryAt(playlist_.append(std::make_unique<SongRecord>("a.mp3", false))));
-    const std::string path = dir_.Path("out.m3u");
-    ASSERT_TRUE(WriteBytes(path, "old"));
-    FaultyFileSystem faulty;
-    faulty.FailFrom(FaultyFileSystem::Op::Write, 1);
-    {
-        ScopedFs installed(faulty);
-        EXPECT_FALSE(writeM3u(path, view_, false));
-        EXPECT_FALSE(writePls(path, view_, false));
-    }
-    EXPECT_EQ(ReadBytes(path), "old");
-}
-
 }  // namespace
 }  // namespace td

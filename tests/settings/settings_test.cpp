@@ -129,26 +129,6 @@ TEST(SettingsFile, MissingShortOrUnreadableFileGivesEveryDefault) {
     }
 }
 
-TEST(SettingsFile, FailedWriteKeepsTheOldFileAndReportsIt) {
-    TempDir dir;
-    Settings s(dir.path());
-    ASSERT_TRUE(s.save());
-    const std::string before = ReadBytes(s.path());
-    static_cast<SettingsRecord&>(s) = Scrambled();
-    const std::string memory = s.toBytes();
-
-    FaultyFileSystem faulty;
-    faulty.FailFrom(FaultyFileSystem::Op::Write, 1);
-    {
-        ScopedFs scoped(faulty);
-        EXPECT_FALSE(s.save());
-    }
-    EXPECT_EQ(ReadBytes(s.path()), before);
-    EXPECT_EQ(s.toBytes(), memory);
-    EXPECT_TRUE(s.save());
-    EXPECT_EQ(ReadBytes(s.path()), memory);
-}
-
 struct Range {
     size_t offset, size;
 };

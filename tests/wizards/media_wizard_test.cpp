@@ -29,6 +29,7 @@ TEST(MediaWizardTest, PicksShortestFirstStrictlyBelowTheTargetAndStopsAtTheFirst
                  {{300, 100, 200}, 601, -1, 1, {0, 1, 2}, 600},
                  {{500, 10, 20}, 100, -1, 1, {1, 2}, 30},
                  {{60, 60, 60, 60}, 150, 3, 0, {0, 1}, 120},
+                 {{60, -5}, 61, -1, 1, {0, 1}, 60},  // a damaged length counts as 0 s
                  {{}, 3600, -1, -1, {}, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.target);
