@@ -198,6 +198,27 @@ TEST_F(ExportTest, EveryFormatEndsLinesWithCrLf) {
     }
 }
 
+TEST_F(ExportTest, EveryColumnHasItsTitleAndElementName) {
+    Add("/m/a.mp3");
+    std::vector<int> ids;
+    for (int id = 0; id < kColumnCount; ++id) ids.push_back(id);
+    Show(ids);
+    const std::string csv = formatCsv(view_, options_);
+    EXPECT_EQ(csv.substr(0, csv.find("\r\n")),
+              "\"Artist\";\"Title\";\"Genre\";\"Year\";\"Album\";\"Comment\";\"Mode\";\"Bitrate\";\"Freq.\";"
+              "\"Layer\";\"Time\";\"Size\";\"File name\";\"Track#\";\"ID3Tag\";\"BPM\";\"Volume\";\"Path\";"
+              "\"Filename (short)\";\"Rating\"");
+    std::string elements;
+    const std::string xml = formatXml(view_, options_);
+    for (size_t open = xml.find("\t<"); open != std::string::npos; open = xml.find("\t<", open + 1)) {
+        elements += xml.substr(open + 2, xml.find('>', open) - open - 2) + " ";
+    }
+    EXPECT_EQ(
+        elements,
+        "ARTIST TITLE GENRE YEAR ALBUM COMMENT MODE BITRATE FREQ LAYER TIME SIZE FILENAME TRACK ID3TAG BPM "
+        "HEADER_VOLUMENAME PATH SHORT_FILENAME RATING ");
+}
+
 TEST_F(ExportTest, FailedWriteIsReportedAndKeepsTheOldFile) {
     SetV1(Add("/m/a.mp3"), "Band", "Song");
     Show({kColumnArtist});

@@ -73,6 +73,16 @@ TEST_F(PlaylistVolumeTest, CurrentVolumeFollowsItsRecordWhenAnotherIsDropped) {
     EXPECT_EQ(list.currentVolume(), -1);
     AddDead(list, "D:\\d.mp3");
     EXPECT_EQ(list.entryAt(0)->GetVolumeSerial(), 0u);
+    // A cleared list has no current volume, whatever volumes come next.
+    list.registerVolume("C:\\");
+    list.clear();
+    VolumeRecord raw{};
+    for (uint32_t serial : {7u, 8u, 9u}) {
+        raw.serial = serial;
+        list.appendVolume(&raw);
+    }
+    AddDead(list, "D:\\e.mp3");
+    EXPECT_EQ(list.entryAt(0)->GetVolumeSerial(), 0u);
 }
 
 }  // namespace

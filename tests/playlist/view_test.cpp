@@ -73,6 +73,9 @@ TEST_F(ViewTest, DamagedOrExtremeValuesGiveSafeTexts) {
     EXPECT_EQ(Text(song, kColumnRating), "");
     EXPECT_EQ(Text(song, kColumnPath), "");
     EXPECT_EQ(Text(song, kColumnShortFileName), "song.mp3");
+    SongRecord& deep = AddSong(list_, "C:\\Music/Band\\x.mp3");
+    EXPECT_EQ(Text(deep, kColumnPath), "C:\\Music/Band\\");
+    EXPECT_EQ(Text(deep, kColumnShortFileName), "x.mp3");
     EXPECT_EQ(view_.columnText(song, 20, -1), "Nothing");
     EXPECT_EQ(view_.columnText(song, -1, -1), "Nothing");
 }
