@@ -283,6 +283,7 @@ TEST_F(Kq3Test, SaveThenLoadKeepsVolumesRatingsAndCommentTextOnly) {
 TEST(Kq3Name, SaveAsAddsTheExtensionOnlyWhenItIsMissing) {
     EXPECT_EQ(withKq3Extension("C:\\Lists\\mix.KQ3"), "C:\\Lists\\mix.KQ3");
     EXPECT_EQ(withKq3Extension("mix.kq"), "mix.kq.kq3");
+    EXPECT_EQ(withKq3Extension(".kq3"), ".kq3.kq3");  // an extension alone is no name
 }
 
 TEST_F(Kq3Test, Version1FileSavesAgainAsVersion3WithoutVolumes) {
