@@ -49,6 +49,7 @@ TEST_F(PlaylistVolumeTest, UnreachableOrUnreadableVolumeLeavesCurrentAsItWas) {
     // Songs added now are counted on the earlier volume.
     AddDead(list, "E:\\b.mp3");
     EXPECT_EQ(list.entryAt(0)->GetVolumeSerial(), 0x11111111u);
+    EXPECT_EQ(list.indexOf(list.entryAt(0)), 0);
     EXPECT_EQ(list.volumeAt(0)->fileCount, 1);
     // No entry just past the end, nor before the start.
     EXPECT_EQ(list.entryAt(1), nullptr);

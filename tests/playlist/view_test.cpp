@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "playlist/text_format.h"
+#include "settings/settings.h"
 #include "settings/lang_table.h"
 #include "window/test_songs.h"
 
@@ -95,6 +96,14 @@ TEST_F(ViewTest, VolumeLabelWithoutTerminatorStopsAtTheField) {
 }
 
 TEST_F(ViewTest, DamagedColumnOrderStillPlacesEveryIdOnce) {
+    // A new view shows the columns of a new settings record, at their widths.
+    const Settings defaults;
+    int shown = 0;
+    for (int id = 0; id < kColumnCount; ++id) shown += defaults.isColumnVisible(id) ? 1 : 0;
+    EXPECT_EQ(view_.columnCount(), shown);
+    for (int i = 0; i < kColumnCount; ++i) {
+        EXPECT_EQ(view_.columnWidthAt(i), defaults.columnWidthOf(view_.columnIdAt(i))) << i;
+    }
     std::array<int32_t, kColumnCount> order{}, visible{}, width{};
     order.fill(3);  // every position names column 3
     order[1] = 99;

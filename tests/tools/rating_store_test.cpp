@@ -106,6 +106,7 @@ TEST_F(RatingStoreTest, DestroyingARunningSessionStopsTheWorker) {
     RatingStoreSession running(Entries(20, 2), &playlist_);
     running.worker().setQuitPause(0);
     ASSERT_TRUE(running.start());
+    RatingStoreSession idle({}, &playlist_);  // never started: nothing to stop
 }
 
 }  // namespace

@@ -27,11 +27,7 @@ using test::TempDir;
 using test::WriteBytes;
 
 // An ID3v2.3 frame with a body as given.
-inline std::string Frame(const char* id, const std::string& body) {
-    const auto n = static_cast<uint32_t>(body.size());
-    return std::string(id, 4) + static_cast<char>(n >> 24) + static_cast<char>(n >> 16) +
-           static_cast<char>(n >> 8) + static_cast<char>(n) + std::string(2, '\0') + body;
-}
+inline std::string Frame(const char* id, const std::string& body) { return test::Id3Frame(3, id, body); }
 
 // A text frame body in ISO-8859-1.
 inline std::string Text(const std::string& value) { return std::string(1, '\0') + value; }
@@ -42,12 +38,7 @@ inline std::string Comment(const std::string& value) {
 }
 
 // An ID3v2.3 tag of `frames` and 64 bytes of padding.
-inline std::string Tag(const std::string& frames) {
-    const auto n = static_cast<uint32_t>(frames.size() + 64);
-    return std::string("ID3\x03\x00\x00", 6) + static_cast<char>((n >> 21) & 0x7F) +
-           static_cast<char>((n >> 14) & 0x7F) + static_cast<char>((n >> 7) & 0x7F) +
-           static_cast<char>(n & 0x7F) + frames + std::string(64, '\0');
-}
+inline std::string Tag(const std::string& frames) { return test::Id3Tag(3, frames, 64); }
 
 // Ten MPEG frames, or `size` bytes of them.
 inline std::string Audio(size_t size = 4170) { return test::MpegAudio(size); }
