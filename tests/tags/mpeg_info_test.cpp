@@ -84,8 +84,10 @@ TEST(MpegHeader, FailsOversizedAndReservedFrames) {
     // MPEG-2 layer I, 144 kbit/s at 22050 Hz: 78 slots of four bytes, header included.
     ASSERT_TRUE(DecodeFrameHeader(info, kMpeg2Layer1));
     EXPECT_EQ(78 * 4 - 4, info.frameSize);
-    // Joint stereo with mode extension 2, an original.
-    ASSERT_TRUE(DecodeFrameHeader(info, 0xFFFB9064));
+    // Padded, joint stereo with mode extension 2, an original.
+    ASSERT_TRUE(DecodeFrameHeader(info, 0xFFFB9264));
+    EXPECT_EQ(1, info.padding);
+    EXPECT_EQ(0, info.privateBit);
     EXPECT_EQ(1, info.mode);
     EXPECT_EQ(2, info.modeExtension);
     EXPECT_EQ(1, info.original);
