@@ -147,8 +147,13 @@ TEST_F(FileGathererTest, AbortAtAnyMomentLeavesWholeEntriesOnlyAndTheNextRunComp
         ASSERT_EQ(gatherer.start(GatherRequest::Directory(dir_.Path("m"), false), again),
                   GatherStart::Started);
         again.waitDone();
+        // Started again without stop(): the ended run is joined and its entries taken first.
+        test::GatherRecorder third;
+        ASSERT_EQ(gatherer.start(GatherRequest::Directory(dir_.Path("m"), false), third),
+                  GatherStart::Started);
+        third.waitDone();
         gatherer.stop();
-        EXPECT_EQ(playlist.count(), stopAfter + 6);
+        EXPECT_EQ(playlist.count(), stopAfter + 12);
     }
 }
 
