@@ -256,7 +256,7 @@ TEST_F(Kq3Test, SaveThenLoadKeepsVolumesRatingsAndCommentTextOnly) {
     comm->SetLanguage('f' << 16 | 'r' << 8 | 'a');
     comm->Fields()[0] = "description";
     entry->AddFrame(std::move(comm), false);
-    entry->AddFrame(std::make_unique<Id3v2FieldFrame>(kUSLT, "lyrics"), false);
+    entry->AddFrame(std::make_unique<Id3v2FieldFrame>(kUSLT, std::string(300, 'l')), false);
     list.playlist.append(std::move(entry));
     const std::string path = dir_.Path("list.kq3");
     ASSERT_EQ(saveKq3(list.playlist, path, &prompter_), Kq3Save::Saved);
@@ -270,7 +270,7 @@ TEST_F(Kq3Test, SaveThenLoadKeepsVolumesRatingsAndCommentTextOnly) {
     EXPECT_EQ(after.GetRating(), 9);
     EXPECT_EQ(loaded.view.totalLength(), 3725);
     ASSERT_EQ(after.FrameCount(), 3);
-    EXPECT_EQ(MainText(after.GetFrame(kUSLT)), "lyrics");
+    EXPECT_EQ(MainText(after.GetFrame(kUSLT)), std::string(300, 'l'));
     // Comment frames keep only their text: the language becomes "eng" and the
     // description empty.
     const auto* loadedComm = dynamic_cast<const Id3v2FieldFrame*>(after.GetFrame(kCOMM));

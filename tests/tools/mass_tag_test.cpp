@@ -65,6 +65,10 @@ TEST_F(MassTagTest, OnlyTheCheckedFieldsChange) {
     EXPECT_STREQ(MassTagVersionName(kMassTagV1 | kMassTagV2), "ID3v1+v2");
     EXPECT_STREQ(MassTagVersionName(kMassTagV2), "ID3v2");
     EXPECT_STREQ(MassTagVersionName(kMassTagV1), "ID3v1");
+    RecordingPrompter prompter;
+    EXPECT_FALSE(CheckMassTagVersions(0, prompter));  // no version chosen: said, and nothing runs
+    EXPECT_TRUE(CheckMassTagVersions(kMassTagV2, prompter));
+    EXPECT_EQ(prompter.shown.size(), 1u);
 }
 
 TEST_F(MassTagTest, AnUntaggedFileGetsNoFileNameAsArtist) {

@@ -33,6 +33,7 @@ TEST(SafeName, DeviceNamesAndContainment) {
     EXPECT_FALSE(IsInsideDirectory("/music", "/music/a/../../etc"));
     EXPECT_FALSE(IsInsideDirectory("/music", "/musicx/a"));
     EXPECT_TRUE(IsInsideDirectory(".", "..x"));
+    EXPECT_FALSE(IsInsideDirectory(".", "../x"));
     EXPECT_EQ(DirectoryOf("x.mp3"), "");
 #ifdef _WIN32
     EXPECT_TRUE(IsInsideDirectory("C:\\Music", "c:/music/Band/x.mp3"));

@@ -79,6 +79,9 @@ TEST_F(TagFromNameTest, FieldsWithoutATokenKeepTheirValues) {
     EXPECT_EQ(v1->track, 4u);
     EXPECT_EQ(V2(disk, kTALB), "Old Album");
     EXPECT_EQ(V2(disk, kTCON), "<none>");
+    // An album longer than the ID3v1 field is cut to its thirty characters.
+    ASSERT_TRUE(Run(Write(std::string(40, 'a') + ".mp3", Audio()), "%L", kFromNameV1));
+    EXPECT_EQ(std::string(last_->GetId3v1()->album), std::string(30, 'a'));
 }
 
 TEST_F(TagFromNameTest, OneTagOnlyLeavesTheOtherAndAddsNoFileNameArtist) {
