@@ -51,12 +51,12 @@ const std::vector<DialogCase>& EditingCases() {
          [](Settings& s, Prompter& p, bool commit) {
              OptionsDialogModel m(s);
              m.htmlListing = 1;
-             m.doubleClickAction = 2;
+             m.doubleClickAction = 0;
              return !commit || m.ok(s, p);
          },
          [](const Settings& s) {
              // and the boxes left alone keep what they showed
-             return s.htmlListing == 1 && s.doubleClickAction == 2 && s.exportSelectedOnly == 1 &&
+             return s.htmlListing == 1 && s.doubleClickAction == 0 && s.exportSelectedOnly == 1 &&
                     s.exportBothTags == 1 && s.loadOnStartup == 1;
          }},
         {"columns",
@@ -140,6 +140,7 @@ Settings EditedSettings() {
     s.setFormatPattern(1, "%T");
     s.massTagVersions = 1;
     s.wizardLength = 2;
+    s.doubleClickAction = 2;
     s.exportSelectedOnly = 1;
     s.exportBothTags = 1;
     s.loadOnStartup = 1;
@@ -418,6 +419,7 @@ TEST(DialogModelTest, AboutNamesProductVersionCreditAndShortcuts) {
     version.minor = 5;
     version.build = 7;
     AboutDialogModel m(version);
+    EXPECT_EQ(m.caption, "About Tunedeck for Winamp");
     EXPECT_EQ(m.title, "Tunedeck for Winamp v2.5 build 7");
     EXPECT_EQ(m.credit, LangTable::getString(2));
     EXPECT_NE(m.shortcuts.find("Ctrl+L\tColumns...\r\n"), std::string::npos);
@@ -454,6 +456,7 @@ TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) 
     EXPECT_EQ(m.text(3, 1), "Other drive");
     EXPECT_EQ(m.image(1), 3);
     EXPECT_EQ(m.image(2), 1);
+    EXPECT_EQ(m.image(3), 0);
 
     m.clickColumn(0);  // column 0 was the sorted one: now descending
     EXPECT_TRUE(m.descending());

@@ -85,6 +85,8 @@ TEST_F(ExplorerTest, CategoriesInSlotOrderLeavesWithTheirValuesAndCounts) {
     for (int leaf : tree.nodes[tree.categoryNodes[kCategoryMode]].children) {
         EXPECT_EQ(tree.nodes[leaf].image, 11 + tree.nodes[leaf].itemData);
     }
+    EXPECT_EQ(Labels(tree, tree.categoryNodes[kCategoryTagKind]),
+              (std::vector<std::string>{"No Tag", "ID3v2"}));
     EXPECT_EQ(Labels(tree, tree.categoryNodes[kCategoryRating]),
               (std::vector<std::string>{"No rating", "**", "*****"}));
     // Only the chosen categories are shown.

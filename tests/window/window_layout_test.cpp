@@ -73,6 +73,12 @@ TEST(WindowListColors, ThemeZeroFollowsTheSystemColoursWithThePlayingRowInverted
     EXPECT_EQ(c.selectedBackground, 0x333333u);
     EXPECT_EQ(c.playingText, 0xEEEEEEu);
     EXPECT_EQ(c.playingBackground, 0x000011u);
+    EXPECT_EQ(rowColors(c, 1, false, 0).background, c.alternateBackground);  // not the playing row
+}
+
+TEST(WindowCells, BlankTextsAreOnlyWhiteSpace) {
+    EXPECT_TRUE(isBlankCellText(" \t\r\n"));
+    EXPECT_FALSE(isBlankCellText(" a"));
 }
 
 TEST(WindowCells, RatingImagesAreFilledThenEmptyAndCentred) {
