@@ -81,6 +81,8 @@ TEST(MpegHeader, FailsOversizedAndReservedFrames) {
     EXPECT_FALSE(DecodeFrameHeader(info, 0xFFE5E800));
     EXPECT_EQ(2, info.layer);  // the fields are written all the same
     EXPECT_FALSE(DecodeFrameHeader(info, 0xFFFB0044));
+    EXPECT_FALSE(DecodeFrameHeader(info, 0xFFFBF044));  // bit-rate index 15
+    EXPECT_FALSE(DecodeFrameHeader(info, 0xFFFB9C44));  // frequency index 3
     // MPEG-2 layer I, 144 kbit/s at 22050 Hz: 78 slots of four bytes, header included.
     ASSERT_TRUE(DecodeFrameHeader(info, kMpeg2Layer1));
     EXPECT_EQ(78 * 4 - 4, info.frameSize);
