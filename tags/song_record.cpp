@@ -234,6 +234,20 @@ bool SongRecord::UpdateFrame(const Id3v2Frame& frame) {
     if (index >= 0) {
         Id3v2Frame& found = *frames_[static_cast<size_t>(index)];
         if (found.Equals(frame)) return false;
+        // Comments, lyrics and links are told apart by their language and
+        // description: the frame found takes the new text and keeps those, so
+        // it never turns into a twin of another frame of its type (readers
+        // merge twins, and the other frame's text would be lost).
+        const size_t main = static_cast<size_t>(MainFieldIndex(frame.Type()));
+        if (main > 0 && IsFieldFrameType(frame.Type())) {
+            auto& target = static_cast<Id3v2FieldFrame&>(found).Fields();
+            const auto& source = static_cast<const Id3v2FieldFrame&>(frame).Fields();
+            if (target.size() > main && source.size() > main) {
+                if (target[main] == source[main]) return false;
+                target[main] = source[main];
+                return true;
+            }
+        }
         found.CopyFrom(frame);
         return true;
     }

@@ -171,11 +171,13 @@ def main():
         c.equal([text_of(tags, f) for f in ("TIT2", "TPE1", "TALB", "TYER", "TRCK", "TCON")],
                 [[title], ["Artiste Ä"], ["Album ß"], ["2011"], ["7"], ["Blues"]],
                 "texts, those outside Latin-1 included")
-        # Comment edits work on the first comment frame (in file order),
-        # whatever its description.
-        c.equal(sorted(t for f in tags.getall("COMM") for t in f.text),
-                sorted(["Nouveau é"] + [t for f in before.getall("COMM")[1:] for t in f.text]),
-                "the first comment changed, the other kept")
+        # A comment edit gives the first comment frame (in file order) the new
+        # text and keeps its language and description: no two comments become
+        # twins, which readers would merge.
+        first, *others = before.getall("COMM")
+        c.equal(sorted((f.lang, f.desc, f.text) for f in tags.getall("COMM")),
+                sorted([(first.lang, first.desc, ["Nouveau é"])] + [(f.lang, f.desc, f.text) for f in others]),
+                "the first comment's text changed, each comment kept apart")
         c.equal(v1_fields(path), {"TIT2": title, "TPE1": "Artiste Ä", "TALB": "Album ß", "TDRC": "2011",
                                   "COMM": "Nouveau é", "TCON": "Blues", "TRCK": "7"}, "ID3v1 trailer")
         after = frame_bodies(path)

@@ -220,6 +220,28 @@ TEST_F(SongRecordFileTest, NewTextReplacesAnUndecodableFrameOfItsType) {
     EXPECT_TRUE(reread.CarriedFrames().empty());
 }
 
+TEST_F(SongRecordFileTest, CommentEditKeepsLanguageAndDescriptionSoNoTwinsAppear) {
+    const std::string note = std::string("\0fra", 4) + "note" + std::string(1, '\0') + "Deux";
+    const std::string plain = std::string("\0eng", 4) + std::string(1, '\0') + "Un";
+    const std::string path =
+        Make("comments.mp3", Id3Tag(3, Frame("COMM", note) + Frame("COMM", plain), 30) + MpegAudio(2000));
+    SongRecord record(path, true);
+    EXPECT_TRUE(record.UpdateFrame(Id3v2FieldFrame(kCOMM, "New")));
+    EXPECT_FALSE(record.UpdateFrame(Id3v2FieldFrame(kCOMM, "New")));
+    ASSERT_EQ(record.SaveTags(), Id3v2Error::NoError);
+    SongRecord reread(path, true);
+    const int at = reread.FindFrame(kCOMM, -1, -1);
+    const int next = reread.FindFrame(kCOMM, -1, at);
+    ASSERT_GE(next, 0);
+    EXPECT_LT(reread.FindFrame(kCOMM, -1, next), 0);
+    const auto* first = static_cast<const Id3v2FieldFrame*>(reread.GetFrameAt(at));
+    const auto* second = static_cast<const Id3v2FieldFrame*>(reread.GetFrameAt(next));
+    EXPECT_EQ(first->LanguageText(), "fra");
+    EXPECT_EQ(first->Fields(), (std::vector<std::string>{"note", "New"}));
+    EXPECT_EQ(second->LanguageText(), "eng");
+    EXPECT_EQ(second->Fields(), (std::vector<std::string>{"", "Un"}));
+}
+
 TEST_F(SongRecordFileTest, FailedId3v1StepIsReported) {
     const std::string bytes = MpegAudio(3000) + Id3v1Trailer("Old");
     const std::string path = Make("v1.mp3", bytes);
