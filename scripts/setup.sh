@@ -13,7 +13,6 @@ packages=(
   x11-apps x11-utils                       # screenshots of the window (xwd, xwininfo)
   lame twolame sox id3v2 python3 python3-mutagen   # sample files, interop tests
   libtag1-dev                              # comparison reader in the benchmarks
-  chromium                                 # export checks: HTML pages read by a browser
   nsis                                     # the Windows installer (scripts/release.sh)
 )
 
