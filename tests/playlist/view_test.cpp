@@ -267,6 +267,9 @@ TEST(FormatLangTextTest, ConversionsTakeOnlyArgumentsOfTheirKind) {
     EXPECT_EQ(FormatLangText("%s: %s", {"a"}), "a: %s");
     EXPECT_EQ(FormatLangText("%s %d", {7, "x"}), "%s 7");
     EXPECT_EQ(FormatLangText("%999999999d|", {1}), "%999999999d|");
+    // The widest field a text may ask for is 255 characters.
+    EXPECT_EQ(FormatLangText("%255d|", {1}), std::string(254, ' ') + "1|");
+    EXPECT_EQ(FormatLangText("%256d|", {1}), "%256d|");
     EXPECT_EQ(FormatLangText(nullptr, {1}), "");
     // Length modifiers of language files are read past, whichever they are.
     EXPECT_EQ(FormatLangText("%lu s, %hd, %zd, %I64d", {60, 1, 2, 3}), "60 s, 1, 2, 3");

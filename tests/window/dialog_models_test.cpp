@@ -66,11 +66,13 @@ const std::vector<DialogCase>& EditingCases() {
              m.add(0);
              m.viewInfoFrom = 3;
              m.showGrid = true;
+             m.showNumber = false;
              return !commit || m.ok(s, p);
          },
          [](const Settings& s) {
              return s.columnOrder[0] == 1 && s.columnVisible[kColumnVolume] == 1 &&
-                    s.columnVisible[kColumnArtist] == 0 && s.viewInfoFrom == 3 && s.showGrid == 1;
+                    s.columnVisible[kColumnArtist] == 0 && s.viewInfoFrom == 3 && s.showGrid == 1 &&
+                    s.showNumber == 0;
          }},
         {"theme",
          [](Settings& s, Prompter& p, bool commit) {
