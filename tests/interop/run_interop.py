@@ -39,7 +39,7 @@ def stars_of(byte):
 
 def content(frame):
     """A frame's fields but for its text encoding."""
-    return [(spec.name, str(getattr(frame, spec.name))) for spec in frame._framespec if spec.name != "encoding"]
+    return [(field.name, str(getattr(frame, field.name))) for field in frame._framespec if field.name != "encoding"]
 
 
 def expected_frames(tags):
