@@ -4,7 +4,8 @@
 Each fault is one changed line in a .cpp file of tags/, playlist/, settings/, tools/, wizards/ or
 window/ (never a win32/ folder; platform/posix with --with-platform):
   - a turned operator: == and !=, < and <=, > and >=, && and ||, + and -
-  - a bound moved by one: an integer literal n becomes n+1
+  - a bound moved by one: an integer literal n becomes n+1 (not the length of a declared array, a
+    memset fill byte or a reserve() hint: those size storage and give the same program)
   - a removed check: an `if (...) return/break/continue ...;` line deleted or its condition negated
   - an early return: such a line made unconditional, or `return true;` and `return false;` swapped
 For each fault the native test build is rebuilt incrementally (faults that do not compile are
@@ -18,6 +19,7 @@ Run from the top of a worktree:
   python3 scripts/mutation_sample.py --count 20 --seed 7 --dry-run     # only list the planned faults
   python3 scripts/mutation_sample.py --count 40 --only tags/id3v2      # only files under a path
   python3 scripts/mutation_sample.py --count 150 --by-test   # which tests catch faults, which never do
+  python3 scripts/mutation_sample.py --faults before.log     # the same faults again, e.g. after a test cut
 The build folder (default build/mutation) is configured on first use. The same seed gives the same
 faults as long as the sources do not change. This is a measuring tool, too slow for every change:
 it is not part of CI; run it before closing work on the core and quote its figure.
@@ -184,7 +186,25 @@ def skip_line(masked):
     return False
 
 
+ARRAY_DECLARATOR = re.compile(r"^\s*(static\s+|const\s+|constexpr\s+)*[\w:<>]+[\s*]+(const\s+)?\w+\[\s*\d+\s*\]")
+NOT_LOGIC = re.compile(r"\bmemset\s*\(")
+CAPACITY_HINT = re.compile(r"\.reserve\s*\(")
+
+
+def literal_is_logic(masked, start, end):
+    """False for numbers that size storage rather than steer the code: the length of a declared
+    array, a fill byte or a capacity hint. Changing those gives the same program."""
+    if NOT_LOGIC.search(masked):
+        return False
+    m = ARRAY_DECLARATOR.match(masked)
+    if m and masked.rfind("[", 0, m.end()) < start < m.end():
+        return False
+    return True
+
+
 def mutations_for_line(path, line_no, line, masked):
+    if CAPACITY_HINT.search(masked):
+        return []
     found = []
     # A check whose condition sits on one line.
     m = CHECK_LINE.match(masked)
@@ -217,7 +237,7 @@ def mutations_for_line(path, line_no, line, masked):
     for nm in INT_LITERAL.finditer(masked):
         value = int(nm.group(1), 8 if nm.group(1).startswith("0") and len(nm.group(1)) > 1 else 10) \
             if re.fullmatch(r"0[0-7]*|[1-9]\d*", nm.group(1)) else None
-        if value is None:
+        if value is None or not literal_is_logic(masked, nm.start(), nm.end()):
             continue
         col = nm.start()
         new_line = line[:col] + str(value + 1) + line[nm.end():]
@@ -258,6 +278,31 @@ def candidates(root, files):
                 continue
             out.extend(mutations_for_line(rel, idx + 1, line, masked))
     return out
+
+
+FAULT_LINE = re.compile(r"([\w./-]+\.cpp):(\d+): (.*?)   \| ")
+
+
+def listed_faults(all_candidates, listing):
+    """The candidates named in a listing (lines as this script prints them: path:line: change | code),
+    in the listing's order, so that the faults of an earlier run can be tried again after the tests
+    changed. Names that no longer match the sources are reported and skipped."""
+    by_key = {(m.path, m.line_no, m.change): m for m in all_candidates}
+    chosen, seen = [], set()
+    with open(listing, encoding="utf-8", errors="replace") as f:
+        for line in f:
+            fm = FAULT_LINE.search(line)
+            if not fm:
+                continue
+            key = (fm.group(1), int(fm.group(2)), fm.group(3))
+            if key in seen:
+                continue
+            seen.add(key)
+            if key in by_key:
+                chosen.append(by_key[key])
+            else:
+                print("no longer in the sources: %s:%d: %s" % key)
+    return chosen
 
 
 def plan(all_candidates, seed):
@@ -365,7 +410,7 @@ def write_file(path, data):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--count", type=int, default=100, help="faults to test (default 100)")
+    parser.add_argument("--count", type=int, help="faults to test (default 100, or all listed with --faults)")
     parser.add_argument("--seed", type=int, default=1, help="random seed (default 1)")
     parser.add_argument("--dry-run", action="store_true", help="list the planned faults and stop")
     parser.add_argument("--build-dir", default="build/mutation", help="native build folder")
@@ -374,6 +419,8 @@ def main():
     parser.add_argument("--build-timeout", type=int, default=900, help="seconds per rebuild")
     parser.add_argument("--with-interop", action="store_true", help="also run the interop checks")
     parser.add_argument("--with-platform", action="store_true", help="also mutate platform/ (posix side)")
+    parser.add_argument("--faults", metavar="FILE",
+                        help="try the faults listed in FILE (the output of an earlier run) instead of a sample")
     parser.add_argument("--only", action="append", default=[], help="only files under this path")
     parser.add_argument("--by-subfolder", action="store_true", help="figures per subfolder (tags/id3v2, ...)")
     parser.add_argument("--by-test", action="store_true",
@@ -384,7 +431,12 @@ def main():
     root = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
     folders = CORE_FOLDERS + (PLATFORM_FOLDERS if args.with_platform else [])
     files = source_files(root, folders, args.only)
-    planned = plan(candidates(root, files), args.seed)
+    if args.faults:
+        planned = listed_faults(candidates(root, files), args.faults)
+        args.count = args.count or len(planned)
+    else:
+        planned = plan(candidates(root, files), args.seed)
+        args.count = args.count or 100
     print("%d files, %d lines with a possible fault" % (len(files), len(planned)))
 
     if args.dry_run:
