@@ -61,12 +61,27 @@ protected:
     }
 };
 
-TEST_F(GatherTest, AddDirectoryRunsBehindTheProgressDialogAndFollowsTheRecurseCheckBox) {
-    const std::string folder = folderOf("many", 40);
+TEST_F(GatherTest, AddDirectoryFollowsTheRecurseCheckBoxAndAbortKeepsTheEntriesHandedOver) {
+    // Twenty songs in the folder itself, twenty in a subfolder whose listing
+    // waits until after the Abort.
+    const std::string folder = folderOf("held", 40);
+    HeldFolderFs disk(folder + "\\sub");
+    test::ScopedFs installed(disk);
+    LetGo letGo{disk, window_};
     PlaylistWindow& w = open();
     prompter_.chooseFolder(folder, false);
     ASSERT_TRUE(w.command(IDM_ADD_DIRECTORY));
-    ASSERT_TRUE(w.gathering());
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(w.view().rowCount(), 20);
+
+    // With its subfolders; the dialog opens again on the folder chosen last.
+    prompter_.chooseFolder(folder, true);
+    ASSERT_TRUE(w.command(IDM_ADD_DIRECTORY_KEY));
+    EXPECT_EQ(prompter_.folderRequests[1].folder, folder);
+    ASSERT_TRUE(disk.held.wait(20000));
+    // The list grows during the run.
+    ASSERT_TRUE(harness_->pumpUntil([&] { return itemCount() == 40; }, 20000));
+    EXPECT_EQ(w.statusText(0), "Total files: 40");
     HWND dialog = w.progressDialog();
     ASSERT_NE(dialog, nullptr);
     // The total is unknown: the activity bar runs instead of the progress bar.
@@ -74,47 +89,18 @@ TEST_F(GatherTest, AddDirectoryRunsBehindTheProgressDialogAndFollowsTheRecurseCh
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_PROGRESS_BAR)));
     EXPECT_FALSE(IsWindowEnabled(w.hwnd()));
     // One worker at a time: a second run is refused while this one goes.
-    prompter_.chooseFolder(folder, true);
     w.command(IDM_ADD_DIRECTORY);
-    EXPECT_EQ(prompter_.folderRequests.size(), 1u);
+    EXPECT_EQ(prompter_.folderRequests.size(), 2u);
 
+    Press(dialog, IDC_PROGRESS_ABORT);
+    disk.release();
     ASSERT_TRUE(waitForWorker());
     EXPECT_EQ(w.progressDialog(), nullptr);
     EXPECT_TRUE(IsWindowEnabled(w.hwnd()));
-    EXPECT_EQ(w.view().rowCount(), 20);
-    EXPECT_EQ(w.statusText(0), "Total files: 20");
-
-    // With its subfolders; the dialog opens again on the folder chosen last.
-    prompter_.chooseFolder(folder, true);
-    ASSERT_TRUE(w.command(IDM_ADD_DIRECTORY_KEY));
-    ASSERT_TRUE(waitForWorker());
-    EXPECT_EQ(prompter_.folderRequests[1].folder, folder);
-    EXPECT_EQ(w.playlist().count(), 60);
-}
-
-TEST_F(GatherTest, TheListGrowsDuringARunAndAbortKeepsExactlyTheEntriesHandedOver) {
-    // Thirty songs in the folder itself, then a subfolder whose listing
-    // waits until after the Abort.
-    const std::string folder = folderOf("held", 60);
-    HeldFolderFs disk(folder + "\\sub");
-    test::ScopedFs installed(disk);
-    LetGo letGo{disk, window_};
-    PlaylistWindow& w = open();
-    prompter_.chooseFolder(folder, true);
-    ASSERT_TRUE(w.command(IDM_ADD_DIRECTORY));
-    ASSERT_TRUE(disk.held.wait(20000));
-    ASSERT_TRUE(harness_->pumpUntil([&] { return itemCount() == 30; }, 20000));
-    EXPECT_TRUE(w.gathering());
-    EXPECT_EQ(w.statusText(0), "Total files: 30");
-
-    Press(w.progressDialog(), IDC_PROGRESS_ABORT);
-    disk.release();
-    ASSERT_TRUE(waitForWorker());
     const GatherSummary& run = w.lastGatherSummary();
     EXPECT_TRUE(run.stopped);
-    EXPECT_EQ(run.added, 30);
-    EXPECT_EQ(w.playlist().count(), 30);
-    EXPECT_EQ(itemCount(), 30);
+    EXPECT_EQ(run.added, 20);
+    EXPECT_EQ(itemCount(), 40);
     for (int i = 0; i < w.playlist().count(); ++i) {
         EXPECT_EQ(w.playlist().entryAt(i)->GetFileName().find("\\sub\\"), std::string::npos);
     }

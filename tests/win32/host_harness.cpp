@@ -3,7 +3,6 @@
 #include <shlobj.h>
 
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 
 #include "platform/copy_file.h"
@@ -15,12 +14,6 @@ namespace {
 // Writes `bytes` to `path`, making its folders first.
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     return MakeDirectories(path.substr(0, path.find_last_of('\\'))) && WriteBytes(path, bytes);
-}
-
-// Quotes an argument that holds a space (none holds a quote or ends with a
-// backslash).
-std::string Quote(const std::string& arg) {
-    return arg.find_first_of(" \t") == std::string::npos ? arg : "\"" + arg + "\"";
 }
 
 void PumpOnce() {
@@ -108,27 +101,6 @@ std::string TestProgramDir() {
     std::string path(buffer, length < MAX_PATH ? length : 0);
     const size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
-std::vector<std::string> ReadLines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return lines;
-    std::string text;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof(buffer), file)) > 0) text.append(buffer, n);
-    std::fclose(file);
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
 }
 
 // --- HostFolder -------------------------------------------------------------------
@@ -254,56 +226,6 @@ std::vector<std::string> HostHarness::exchanges() const {
         }
     }
     return out;
-}
-
-// --- separate process --------------------------------------------------------------
-
-ProcessRun RunProcess(const std::string& commandLine, const std::string& folder, DWORD flags, int timeoutMs) {
-    ProcessRun run;
-    std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
-    mutableLine.push_back('\0');
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
-        return run;
-    }
-    run.started = true;
-    CloseHandle(pi.hThread);
-    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs < 0 ? 0 : timeoutMs);
-    for (;;) {
-        const ULONGLONG now = GetTickCount64();
-        const DWORD wait = now >= end ? 0 : static_cast<DWORD>(end - now);
-        const DWORD r = MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, wait, QS_ALLINPUT);
-        if (r == WAIT_OBJECT_0) break;
-        if (r == WAIT_OBJECT_0 + 1) {
-            PumpOnce();
-            continue;
-        }
-        run.timedOut = true;
-        TerminateProcess(pi.hProcess, 0xDEAD);
-        WaitForSingleObject(pi.hProcess, 5000);
-        break;
-    }
-    GetExitCodeProcess(pi.hProcess, &run.exitCode);
-    CloseHandle(pi.hProcess);
-    return run;
-}
-
-HostRun RunHostProcess(const HostFolder& folder, const std::vector<std::string>& args, int timeoutMs) {
-    const std::string logPath = folder.path("host.log");
-    DeleteFileA(logPath.c_str());
-    std::string commandLine = Quote(folder.hostProgram());
-    for (const std::string& arg : args) commandLine += " " + Quote(arg);
-    commandLine += " --log " + Quote(logPath);
-    const ProcessRun process = RunProcess(commandLine, folder.path(), 0, timeoutMs);
-    HostRun run;
-    run.exitCode = process.exitCode;
-    run.started = process.started;
-    run.timedOut = process.timedOut;
-    run.log = ReadLines(logPath);
-    return run;
 }
 
 }  // namespace td::test

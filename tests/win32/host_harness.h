@@ -1,5 +1,5 @@
 // Test harness: the plug-in inside the stand-in host, in the test's own
-// process or as a separate tdhost.exe process.
+// process.
 //
 // HostFolder lays out a fresh folder under the system's temporary folder:
 //   <folder>\tdhost.exe                 copy of the host program (beside the test exe)
@@ -32,8 +32,7 @@
 //   EXPECT_EQ(h.exchanges(), (std::vector<std::string>{"1024 w=0 l=101 r=0", ...}));
 //
 // Only one host window of class "Winamp v1.x" should exist at a time (the
-// plug-in finds its host by that class): do not run RunHostProcess while a
-// HostHarness is alive.
+// plug-in finds its host by that class).
 #pragma once
 
 #include <windows.h>
@@ -130,31 +129,6 @@ private:
     bool loaded_ = false;
 };
 
-struct HostRun {
-    DWORD exitCode = 0;
-    bool started = false;
-    bool timedOut = false;         // killed after the timeout
-    std::vector<std::string> log;  // lines of the host's log file
-};
-
-struct ProcessRun {
-    DWORD exitCode = 0;
-    bool started = false;
-    bool timedOut = false;  // killed after the timeout
-};
-
-// Runs `commandLine` in `folder` (the current one when empty) without a
-// window, waits at most `timeoutMs` handling this thread's messages
-// meanwhile, and returns how it ended.
-ProcessRun RunProcess(const std::string& commandLine, const std::string& folder,
-                      DWORD flags = CREATE_NO_WINDOW, int timeoutMs = 30000);
-
-// Runs <folder>\tdhost.exe with `args` (each quoted as needed) and
-// "--log <folder>\host.log", waits at most
-// `timeoutMs` (handling this thread's messages meanwhile), and returns the
-// exit code and the log's lines.
-HostRun RunHostProcess(const HostFolder& folder, const std::vector<std::string>& args, int timeoutMs = 30000);
-
 // Drops files and folders on `window` as the shell does: WM_DROPFILES with a
 // drop handle naming `paths` (ANSI). False when no memory could be had.
 bool DropPaths(HWND window, const std::vector<std::string>& paths);
@@ -179,7 +153,5 @@ bool WindowShown();
 
 // The directory of the test program, without a trailing backslash.
 std::string TestProgramDir();
-// The lines of a text file (CR LF or LF), empty when it cannot be read.
-std::vector<std::string> ReadLines(const std::string& path);
 
 }  // namespace td::test
