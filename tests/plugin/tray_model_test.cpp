@@ -40,10 +40,8 @@ TEST(TrayIcons, StepsRemoveFromTheTopThenAddFromTheBottom) {
         std::vector<std::pair<bool, int>> steps;
     };
     const Case cases[] = {
-        {0x00, 0x81, {{true, 0}, {true, 7}}},
         {0x81, 0x81, {}},
         {0x81, 0x06, {{false, 7}, {false, 0}, {true, 1}, {true, 2}}},
-        {0x03, 0x00, {{false, 1}, {false, 0}}},
         // Only bits 0 to 7 are icons.
         {0x01, 0x101, {}},
     };

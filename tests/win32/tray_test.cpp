@@ -110,24 +110,6 @@ TEST(Tray, EachClickSendsItsCommandsToTheHostAndOtherMessagesReachTheHost) {
 
 // --- the end and the shell's restart ------------------------------------------------
 
-TEST(Tray, IconsGoAtQuitAndComeBackWhenReinitialised) {
-    HostHarness h(WithMask("129"));
-    ASSERT_TRUE(h.ok());
-    h.quitPlugins();
-    EXPECT_TRUE(Icons(h).empty());
-
-    // The host starts the plug-in again (disabled, then enabled in its
-    // preferences): the same icons, each added once.
-    h.host().clearRecords();
-    td::host::PluginRecord* record = h.host().pluginRecord(0);
-    ASSERT_NE(record, nullptr);
-    record->init();
-    EXPECT_EQ(Icons(h), (std::vector<UINT>{1024, 1031}));
-    for (const std::string& line : TrayLines(h)) EXPECT_NE(line.find("r=1"), std::string::npos) << line;
-    record->quit();
-    EXPECT_TRUE(Icons(h).empty());
-}
-
 TEST(Tray, IconsComeWithAShellThatStartsLaterAndBackAfterItRestarts) {
     HostSetup setup = WithMask("133");
     setup.load = false;
@@ -318,7 +300,7 @@ TEST(TrayMenu, TheHostsOwnOwnerDrawnItemsAreLeftAlone) {
     EXPECT_EQ(h.host().recordsOf(WM_DRAWITEM).size(), 1u);  // passed on to the host
 }
 
-TEST(TrayMenu, TheHostQuittingFromInsideTheMenuOrDialogEndsThem) {
+TEST(TrayMenu, TheHostQuittingFromInsideTheMenuOrDialogEndsThemAndTheIconsComeBackWhenStartedAgain) {
     HostHarness h(WithMask("129"));
     ASSERT_TRUE(h.ok());
     WhenWindowShows("#32768", nullptr, [&](HWND) { h.quitPlugins(); });
@@ -328,9 +310,15 @@ TEST(TrayMenu, TheHostQuittingFromInsideTheMenuOrDialogEndsThem) {
     EXPECT_TRUE(Icons(h).empty());
     EXPECT_EQ(PluginIniValue(h.folder(), "SystrayEnabled"), "129");
 
-    // Started again (the host calls quit once; this test calls it itself).
+    // Started again (the host calls quit once; this test calls it itself),
+    // as after being disabled and enabled in the host's preferences: the
+    // same icons, each added once.
+    h.host().clearRecords();
     td::host::PluginRecord* record = h.host().pluginRecord(0);
+    ASSERT_NE(record, nullptr);
     record->init();
+    EXPECT_EQ(Icons(h), (std::vector<UINT>{1024, 1031}));
+    for (const std::string& line : TrayLines(h)) EXPECT_NE(line.find("r=1"), std::string::npos) << line;
     bool applied = false;
     WhenWindowShows("#32770", kDialogCaption, [&](HWND dialog) {
         record->quit();
