@@ -40,11 +40,19 @@ TEST_F(ConvertTest, CopyV1ToV2) {
     EXPECT_EQ(V2(disk, kTCON), "Rock");  // file genre 17
     EXPECT_EQ(V2(entry, kTCON), "Rock");
 
+    // Nothing to copy: refused before the read-only question is asked.
     const std::string noV1 = OnlyV2("b.mp3", "Rock");
     const std::string before = ReadBytes(noV1);
+    ASSERT_TRUE(Fs().SetAttributes(noV1, kAttrReadOnly));
     SongRecord other(noV1, true);
-    EXPECT_FALSE(convertFile(&other, kConvertV1ToV2));
+    RecordingPrompter prompter;
+    ToolSave save;
+    save.askReadOnly = true;
+    save.prompter = &prompter;
+    EXPECT_FALSE(convertFile(&other, kConvertV1ToV2, save));
+    EXPECT_TRUE(prompter.shown.empty());
     EXPECT_EQ(ReadBytes(noV1), before);
+    Fs().SetAttributes(noV1, 0);
 }
 
 TEST_F(ConvertTest, CopyV2ToV1CutsAndParsesTheFields) {

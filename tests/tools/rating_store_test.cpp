@@ -63,21 +63,28 @@ TEST_F(RatingStoreTest, SessionStoresEveryFileAndGoesOnPastAFailure) {
     std::vector<SongRecord*> entries = Entries(4, 3);
     Fs().Remove(entries[1]->GetFileName());
     entries[0]->SetRating(5);
+    // An entry no longer in the Playlist gets its file written but is not
+    // updated from it.
+    SongRecord gone(File("gone.mp3"), true);
+    gone.SetRating(2);
+    entries.push_back(&gone);
     RatingStoreSession session(entries, &playlist_);
-    EXPECT_EQ(session.countLine(), "0 / 4 Total");
+    EXPECT_EQ(session.countLine(), "0 / 5 Total");
     ASSERT_TRUE(session.start());
     entries[3]->SetRating(0);  // the worker took its own copy at the start
     RunToEnd(session);
     ASSERT_TRUE(session.finished());
     EXPECT_FALSE(session.stoppedByUser());
-    EXPECT_EQ(session.countLine(), "4 / 4 Total");
+    EXPECT_EQ(session.countLine(), "5 / 5 Total");
     EXPECT_EQ(session.failures(), 1);
-    ASSERT_EQ(session.details().size(), 4u);
+    ASSERT_EQ(session.details().size(), 5u);
     EXPECT_EQ(session.details()[1], std::make_pair(entries[1]->GetFileName(), std::string("Failed")));
     EXPECT_EQ(session.details()[3], std::make_pair(entries[3]->GetFileName(), std::string("Success")));
     EXPECT_EQ(Stored(entries[0]), 5);
     EXPECT_EQ(Stored(entries[3]), 3);
     EXPECT_NE(entries[2]->GetFrame(kPOPM), nullptr);  // the entry took the file's new data
+    EXPECT_EQ(Stored(&gone), 2);
+    EXPECT_EQ(gone.GetFrame(kPOPM), nullptr);
 }
 
 TEST_F(RatingStoreTest, TheQuitEventStopsTheWorkerBetweenFiles) {

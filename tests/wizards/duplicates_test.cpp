@@ -131,7 +131,9 @@ TEST_F(DuplicatesDialogTest, NumbersAreCheckedOnlyForCheckedBoxes) {
     EXPECT_EQ(prompter_.shown.back().text, "File size value error: Enter number between 95% to 100%");
     EXPECT_FALSE(duplicatesDialogOk(kDuplicateSize, "x", "99999999999", settings_, prompter_));
     EXPECT_EQ(prompter_.shown.back().text, "Bad number format !!!");
-    EXPECT_EQ(prompter_.shown.size(), 4u);
+    EXPECT_FALSE(duplicatesDialogOk(kDuplicateLength, "x", "95", settings_, prompter_));
+    EXPECT_EQ(prompter_.shown.back().text, "Bad number format !!!");
+    EXPECT_EQ(prompter_.shown.size(), 5u);
     EXPECT_EQ(prompter_.shown.back().caption, "Information");
 
     settings_.duplicateSeconds = 5;
@@ -142,7 +144,7 @@ TEST_F(DuplicatesDialogTest, NumbersAreCheckedOnlyForCheckedBoxes) {
     EXPECT_EQ(settings_.duplicateFields, kDuplicateLength | kDuplicateSize);
     EXPECT_EQ(settings_.duplicateSeconds, 60);
     EXPECT_EQ(settings_.duplicatePercent, 100);
-    EXPECT_EQ(prompter_.shown.size(), 4u);
+    EXPECT_EQ(prompter_.shown.size(), 5u);
 }
 
 }  // namespace
