@@ -91,6 +91,18 @@ TEST_F(ExportTest, HtmlTableRowsAndTotals) {
                                    longTimeText(65) + "<br>\r\nAvg length: 01:05<br>\r\n"))
         << page;
     EXPECT_TRUE(Contains(page, std::string("Date: ") + kDate + "<br>\r\n</body></html>\r\n"));
+    // Both tags: each tag column twice, ID3v1 first; other columns once; the
+    // view keeps its own source.
+    SetV2(song, kTPE1, "V2 Band");
+    options_.bothTags = true;
+    view_.setViewSource(3);
+    Show({kColumnArtist, kColumnPath});
+    EXPECT_TRUE(Contains(Table(),
+                         "<th>Artist(id3v1)</th>\r\n<th>Artist(id3v2)</th>\r\n<th>Path</th>\r\n</tr>\r\n"
+                         "<tr class=\"ColumnText\">\r\n<td>1</td>\r\n<td nowrap>Band</td>\r\n"
+                         "<td nowrap>V2 Band</td>\r\n<td nowrap>/m/</td>\r\n</tr>\r\n"))
+        << Table();
+    EXPECT_EQ(view_.viewSource(), 3);
 }
 
 TEST_F(ExportTest, HtmlEscapesHostileTagsAndPathsEverywhere) {

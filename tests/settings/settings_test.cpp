@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -291,6 +292,8 @@ TEST(SettingsColumns, SelectionPutsShownColumnsFirstAndMustNotBeEmpty) {
     for (int id = 0; id < kColumnCount; ++id) {
         EXPECT_EQ(s.isColumnVisible(id), id == 18 || id == 2 || id == 7) << id;
     }
+    const Settings defaults;
+    EXPECT_TRUE(std::equal(s.columnWidth, s.columnWidth + kColumnCount, defaults.columnWidth));
     // Nothing valid chosen: refused with a message, nothing changed.
     const std::string before = s.toBytes();
     EXPECT_FALSE(s.applyColumnSelection({-1, 20}, prompter));
