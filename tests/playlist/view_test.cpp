@@ -104,6 +104,10 @@ TEST_F(ViewTest, DamagedColumnOrderStillPlacesEveryIdOnce) {
     for (int i = 0; i < kColumnCount; ++i) {
         EXPECT_EQ(view_.columnWidthAt(i), defaults.columnWidthOf(view_.columnIdAt(i))) << i;
     }
+    Settings stored;
+    stored.columnWidth[kColumnArtist] = 77;
+    view_.buildColumns(stored);
+    EXPECT_EQ(view_.columnWidthAt(0), 77);
     std::array<int32_t, kColumnCount> order{}, visible{}, width{};
     order.fill(3);  // every position names column 3
     order[1] = 99;
@@ -230,10 +234,14 @@ TEST_F(ViewTest, SnapshotSelectsItsEntriesAgainWhereverTheyAre) {
     EXPECT_EQ(view_.restoreSnapshot(), 0);
     EXPECT_TRUE(view_.isSelected(0));
     EXPECT_FALSE(view_.isSelected(1));
-    // An entry whose row went is found nowhere, not past the last row.
+    // The focus stays on its row while other rows go, and goes with it. An
+    // entry whose row went is found nowhere, not past the last row.
     ASSERT_TRUE(view_.removeRow(1));
+    EXPECT_EQ(view_.focusRow(), 0);
     EXPECT_EQ(view_.selectEntries({&a}), -1);
     EXPECT_EQ(view_.selectedCount(), 0);
+    ASSERT_TRUE(view_.removeRow(0));
+    EXPECT_EQ(view_.focusRow(), -1);
 }
 
 TEST_F(ViewTest, TotalsAndSelectedLengthFollowTheRows) {
@@ -279,6 +287,7 @@ TEST(FormatLangTextTest, ConversionsTakeOnlyArgumentsOfTheirKind) {
     EXPECT_EQ(FormatLangText("%lu s, %hd, %zd, %I64d", {60, 1, 2, 3}), "60 s, 1, 2, 3");
     EXPECT_EQ(FormatLangText("%d songs, %.1f MB", {3, 2.25}), "3 songs, 2.2 MB");
     EXPECT_EQ(FormatLangText("%f %d", {4, 1.5}), "%f 4");
+    EXPECT_EQ(FormatLangText("%x|%o|%d", {255, 8, -3}), "ff|10|-3");
     EXPECT_EQ(FormatLangText("%.255f|", {1e300}).size(), 301u + 1u + 255u + 1u);  // not cut
 }
 
