@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,12 @@ TEST_F(ExportTest, HtmlTableRowsAndTotals) {
                          "<td nowrap>V2 Band</td>\r\n<td nowrap>/m/</td>\r\n</tr>\r\n"))
         << Table();
     EXPECT_EQ(view_.viewSource(), 3);
+    const std::set<int> tagColumns = {kColumnArtist, kColumnTitle,   kColumnGenre, kColumnYear,
+                                      kColumnAlbum,  kColumnComment, kColumnTrack, kColumnBpm};
+    for (int id = 0; id < kColumnCount; ++id) {
+        Show({id});
+        EXPECT_EQ(Contains(Table(), "(id3v2)</th>"), tagColumns.count(id) == 1) << id;
+    }
 }
 
 TEST_F(ExportTest, HtmlEscapesHostileTagsAndPathsEverywhere) {
