@@ -95,6 +95,9 @@ TEST_F(RatingStoreTest, TheQuitEventStopsTheWorkerBetweenFiles) {
     session.worker().setQuitPause(10);
     ASSERT_TRUE(session.start());
     while (session.counter() < 3) ASSERT_GT(session.pump(5000), 0);
+    const int counted = session.counter();
+    EXPECT_FALSE(session.start());  // a run is going: nothing starts again
+    EXPECT_GE(session.counter(), counted);
     session.stop();
     EXPECT_FALSE(session.running());
     EXPECT_TRUE(session.stoppedByUser());
