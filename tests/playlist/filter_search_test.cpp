@@ -301,35 +301,5 @@ TEST(SearchWorkerTest, OnlyTheLastOfQuickSearchesShowsItsRowsAndOnlyOnce) {
     }
 }
 
-TEST(SearchWorkerTest, AStoppedSearchLeavesNoResult) {
-    std::mt19937 random(5);
-    Playlist list;
-    FillRandom(list, random, 5000);
-    RowQuery query;
-    query.playlist = &list;
-    query.searching = true;
-    query.search = prepareSearch("a", 63);
-    SearchWorker worker;
-    worker.start(query, nullptr);
-    worker.stop();
-    EXPECT_FALSE(worker.running());
-    SearchWorker::Result result;
-    EXPECT_FALSE(worker.takeResult(result));
-    // A worker destroyed while it runs is stopped first.
-    {
-        SearchWorker other;
-        other.start(query, nullptr);
-    }
-    // The stop request is looked at before the first entry.
-    std::atomic<bool> cancel{true};
-    std::atomic<int> progress{0};
-    std::vector<SongRecord*> rows;
-    EXPECT_FALSE(collectRows(query, nullptr, rows, &cancel, &progress));
-    EXPECT_EQ(progress.load(), 0);
-    cancel = false;
-    EXPECT_TRUE(collectRows(query, nullptr, rows, &cancel, &progress));
-    EXPECT_EQ(progress.load(), 5000);
-}
-
 }  // namespace
 }  // namespace td

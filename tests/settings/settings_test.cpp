@@ -252,34 +252,6 @@ TEST(SettingsHostileFile, PlacementsAndPercentagesOutOfRangeTakeTheirDefaults) {
     }
 }
 
-TEST(SettingsHostileFile, AccessorsStayInRangeWhateverTheFields) {
-    Settings s;
-    s.themeIndex = 1000;
-    s.ratingPackage = -1;
-    s.visibleColumnCount = -4;
-    s.sortColumn = 77;
-    s.columnOrder[0] = 999;
-    s.columnWidth[4] = -20;
-    EXPECT_EQ(&s.currentTheme(), &s.themes[0]);
-    EXPECT_EQ(&s.theme(99), &s.themes[34]);
-    EXPECT_EQ(s.currentRatingPackage(), 0);
-    EXPECT_EQ(s.visibleColumns(), 0);
-    EXPECT_EQ(s.getSortKey(), 0);
-    EXPECT_EQ(s.columnIdAt(0), 1);  // 999 dropped, the others move up
-    EXPECT_EQ(s.columnIdAt(19), 0);
-    EXPECT_EQ(s.columnIdAt(20), -1);
-    EXPECT_FALSE(s.isColumnVisible(20));
-    EXPECT_EQ(s.columnWidthOf(4), 160);
-    EXPECT_EQ(s.formatPattern(8), "");
-    // Texts are cut to their buffers and zero-filled.
-    s.setLanguage(std::string(300, 'x'));
-    EXPECT_EQ(s.language(), std::string(259, 'x'));
-    s.setLanguage("Fr");
-    EXPECT_EQ(s.languageName[3], '\0');
-    s.setFormatPattern(3, std::string(60, '%'));
-    EXPECT_EQ(s.formatPattern(3), std::string(50, '%'));
-}
-
 TEST(SettingsColumns, SelectionPutsShownColumnsFirstAndMustNotBeEmpty) {
     LangTable::useBuiltinEnglish();
     Settings s;

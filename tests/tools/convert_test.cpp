@@ -102,11 +102,5 @@ TEST_F(ConvertTest, FailuresLeaveFileAndEntry) {
     EXPECT_FALSE(convertFile(&entry, kConvertOpCount));
 }
 
-TEST_F(ConvertTest, TheLogAndTheSummaryNameTheOperation) {
-    EXPECT_EQ(ConvertLogHeader(kConvertRemoveAll, 2), "Remove ID3v1+ID3v2 TAG 2 files (Trace LOG)");
-    EXPECT_EQ(ConvertLogHeader(kConvertOpCount, 1), "Copy ID3v1 to ID3v2 TAG 1 files (Trace LOG)");
-    EXPECT_EQ(ConvertSummary(kConvertV2ToV1, 3), "Copy ID3v2 --> ID3v1 on 3 file(s)");
-}
-
 }  // namespace
 }  // namespace td

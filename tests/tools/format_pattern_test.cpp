@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "settings/lang_table.h"
 #include "settings/settings.h"
 
 namespace td {
@@ -52,14 +51,6 @@ TEST(FormatHistory, ValidationDropsInvalidPatternsAndPutsTheSelectedFirst) {
     EXPECT_EQ(history.selected(), 0);
     history.setText(std::string(60, 'x') + "%A");
     EXPECT_EQ(history.text(), std::string(50, 'x'));
-}
-
-TEST(FormatTokens, EachLetterIsLabelledWithTheFieldItStandsFor) {
-    LangTable::useBuiltinEnglish();
-    std::string labels;
-    for (const char* letter = kFormatTokenLetters; *letter; ++letter)
-        labels += FormatTokenLabel(*letter) + "|";
-    EXPECT_EQ(labels, "%A = Artist|%T = Title|%L = Album|%Y = Year|%G = Genre|%C = Comment|%N = Track#|");
 }
 
 }  // namespace
