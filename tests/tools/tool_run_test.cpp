@@ -81,39 +81,6 @@ TEST_F(ToolRunTest, TraceLogOfARunByteForByte) {
     EXPECT_EQ(prompter_.shown[1].icon, PromptIcon::Information);
 }
 
-// Asks to stop once `after` files were reported.
-class StoppingSink : public ProgressSink {
-public:
-    explicit StoppingSink(int after) : after_(after) {}
-    void begin(int) override {}
-    void advance(int done, int, const std::string&) override { done_ = done; }
-    void end() override {}
-    bool stopRequested() override { return done_ >= after_; }
-
-private:
-    int after_;
-    int done_ = 0;
-};
-
-TEST_F(ToolRunTest, AStoppedRunKeepsWhatItDidAndSaysHowManyRan) {
-    ToolFileList list = List({In("a.mp3"), In("b.mp3"), In("c.mp3")});
-    StoppingSink sink(2);
-    ToolRun run(prompter_, &sink);
-    run.setDateText("2024/01/02 03:04");
-    int calls = 0;
-    const ToolRunResult r = run.run(
-        list, false, ToolKind::MassTag, true, In("stop.txt"),
-        [](int n) { return std::to_string(n) + " files"; }, [&](ToolFile&) { return ++calls > 0; },
-        [](int n) { return "Mass set ID3TAG on " + std::to_string(n) + " file(s)"; });
-    EXPECT_EQ(calls, 2);
-    EXPECT_TRUE(r.stopped);
-    EXPECT_EQ(ReadBytes(In("stop.txt")),
-              kLogStart + std::string("3 files\r\n\r\n") + "file1=(Success): " + In("a.mp3") +
-                  "\r\nfile2=(Success): " + In("b.mp3") + "\r\nAbort: 2 / 3 Total\r\n");
-    EXPECT_EQ(prompter_.shown[0].buttons, PromptButtons::YesNoDefaultNo);
-    EXPECT_EQ(prompter_.shown[1].text, "Mass set ID3TAG on 2 file(s)");
-}
-
 TEST_F(ToolRunTest, MoveLinesShowThePathBeforeAndAfter) {
     ToolFileList list = List({"/src/a.mp3", "/src/b.mp3"}, true);
     ToolRun run(prompter_, nullptr);
