@@ -57,7 +57,7 @@ const std::vector<DialogCase>& EditingCases() {
          [](const Settings& s) {
              // and the boxes left alone keep what they showed
              return s.htmlListing == 1 && s.doubleClickAction == 0 && s.exportSelectedOnly == 1 &&
-                    s.exportBothTags == 1 && s.loadOnStartup == 1;
+                    s.exportBothTags == 1 && s.loadOnStartup == 1 && OptionsDialogModel(s).htmlListing == 1;
          }},
         {"columns",
          [](Settings& s, Prompter& p, bool commit) {
@@ -72,7 +72,7 @@ const std::vector<DialogCase>& EditingCases() {
          [](const Settings& s) {
              return s.columnOrder[0] == 1 && s.columnVisible[kColumnVolume] == 1 &&
                     s.columnVisible[kColumnArtist] == 0 && s.viewInfoFrom == 3 && s.showGrid == 1 &&
-                    s.showNumber == 0;
+                    s.showNumber == 0 && !ColumnsDialogModel(s).showNumber;
          }},
         {"theme",
          [](Settings& s, Prompter& p, bool commit) {
@@ -104,14 +104,16 @@ const std::vector<DialogCase>& EditingCases() {
              m.customText = "999";
              return !commit || (m.ok(s, p) && m.targetSeconds() == 59940);
          },
-         [](const Settings& s) { return s.wizardLength == 6; }},
+         // and the dialog opens again on the choice stored
+         [](const Settings& s) { return s.wizardLength == 6 && MediaWizardDialogModel(s).choice == 6; }},
         {"duplicates",
          [](Settings& s, Prompter& p, bool commit) {
              DuplicatesDialogModel m(s);
              m.fields = kDuplicateArtistTitle | kDuplicateLength | kDuplicateSize;
              m.secondsText = "60";
              m.percentText = "100";
-             return !commit || m.ok(s, p);
+             // the percentage box is open to the size it compares
+             return m.percentEnabled() && (!commit || m.ok(s, p));
          },
          [](const Settings& s) {
              return s.duplicateFields == 25u && s.duplicateSeconds == 60 && s.duplicatePercent == 100;
@@ -269,8 +271,10 @@ TEST(DialogModelTest, ColumnListsMoveColumnsAndOkKeepsTheAvailableOrderAfterTheS
     EXPECT_EQ(m.remove(2), 3);  // Genre to the end of the available
     EXPECT_EQ(m.add(9), -1);
     EXPECT_EQ(m.remove(-1), -1);
+    m.showNumber = true;
     RecordingPrompter prompter;
     ASSERT_TRUE(m.ok(settings, prompter));
+    EXPECT_EQ(settings.showNumber, 1);  // the list numbers its rows for 1 only
     const std::vector<int32_t> order(settings.columnOrder, settings.columnOrder + kColumnCount);
     EXPECT_EQ(order,
               (std::vector<int32_t>{1, 0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 14, 19, 16, 17, 18, 2}));
@@ -441,7 +445,8 @@ TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) 
     } volumes[] = {{"music", "C:\\", kDriveFixed, 12},
                    {"Backup", "\\\\nas\\b\\", kDriveRemote, 3},
                    {"DISC", "E:\\", kDriveCdRom, 40},
-                   {"Archive", "F:\\", 99, 7}};
+                   {"Archive", "F:\\", 99, 7},
+                   {"Live", "R:\\", kDriveRamDisk, 5}};
     for (const auto& v : volumes) {
         VolumeRecord record{};
         std::snprintf(record.label, sizeof record.label, "%s", v.label);
@@ -459,14 +464,15 @@ TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) 
     EXPECT_EQ(m.image(1), 3);
     EXPECT_EQ(m.image(2), 1);
     EXPECT_EQ(m.image(3), 0);
+    EXPECT_EQ(m.image(4), 4);
 
     m.clickColumn(0);  // column 0 was the sorted one: now descending
     EXPECT_TRUE(m.descending());
     EXPECT_EQ(m.rows()[0].label, "music");
-    EXPECT_EQ(m.rows()[2].label, "Backup");
+    EXPECT_EQ(m.rows()[2].label, "DISC");
     m.clickColumn(2);  // another column keeps the direction
     EXPECT_EQ(m.rows()[0].fileCount, 40);
-    EXPECT_EQ(m.rows()[3].fileCount, 3);
+    EXPECT_EQ(m.rows()[4].fileCount, 3);
     m.clickColumn(2);
     EXPECT_EQ(m.rows()[0].fileCount, 3);
     m.clickColumn(1);

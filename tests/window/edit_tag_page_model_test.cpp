@@ -152,6 +152,8 @@ TEST_F(EditTagPageTest, ShowsBothTagsAndTheStreamAsTheFileHoldsThem) {
     EXPECT_EQ(page.text(kEditV2Artist), "");  // not the file name
     EXPECT_EQ(page.text(kEditV1Genre), "???");
     EXPECT_EQ(page.rating(), 0);
+    page.swapFields(kEditV2Title, kEditV2Artist);  // two empty fields: nothing to save
+    EXPECT_FALSE(page.modified());
 }
 
 TEST_F(EditTagPageTest, UpdateWritesTheFieldsAndKeepsEverythingElse) {

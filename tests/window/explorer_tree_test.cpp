@@ -37,7 +37,8 @@ protected:
             {"ABBA", "rock", "Gold", 1, 5, true},
             {"Zappa", "Jazz", "", 1, 5, true},
             {"", "Blues", "Hot Rats", 3, 2, true},
-            {"", "", "", 0, 0, false},
+            // A mode no frame header gives, as a damaged playlist file may hold.
+            {"", "", "", 4, 0, false},
         };
         int n = 0;
         for (const Song& song : songs) {
@@ -77,6 +78,7 @@ TEST_F(ExplorerTest, CategoriesInSlotOrderLeavesWithTheirValuesAndCounts) {
     EXPECT_EQ(tree.nodes[tree.find("Genre", "Rock")].itemData, GenreIndex("Rock"));
     EXPECT_EQ(Labels(tree, tree.categoryNodes[kCategoryMode]),
               (std::vector<std::string>{"Stereo", "Joint-Stereo", "Single-Channel"}));
+    for (int category : tree.root().children) EXPECT_NE(tree.nodes[category].image, tree.root().image);
     // Leaves wear their category's picture; the modes have one each.
     for (int slot : {kCategoryArtist, kCategoryGenre, kCategoryAlbum, kCategoryRating}) {
         const ExplorerNode& category = tree.nodes[tree.categoryNodes[slot]];
@@ -134,6 +136,7 @@ TEST_F(ExplorerTest, SelectingSetsTheFilterAndTheCaption) {
 }
 
 TEST_F(ExplorerTest, RebuildReselectsAnActiveTextFilterOnly) {
+    SetV2(*list_.entryAt(2), kCOMM, "live");
     ExplorerFilter current;
     current.mask = kFilterAlbum;
     current.album = "Hot Rats";
@@ -141,6 +144,11 @@ TEST_F(ExplorerTest, RebuildReselectsAnActiveTextFilterOnly) {
     EXPECT_EQ(tree.selected, tree.find("Album", "Hot Rats"));
     EXPECT_TRUE(tree.nodes[tree.categoryNodes[kCategoryAlbum]].expanded);
     EXPECT_FALSE(tree.root().expanded);
+    current.reset();
+    current.mask = kFilterComment;
+    current.comment = "live";
+    tree = Build(127, current);
+    EXPECT_EQ(tree.selected, tree.find("Comment", "live"));
 
     // A rating filter is not looked for: the root is selected, and selecting
     // it resets the filter.

@@ -106,6 +106,20 @@ TEST_F(FileGathererTest, FileListReportsEveryItemAndKeepsMissingSongsAsDeadEntri
               (std::vector<std::string>{dir_.Path("b.mp3"), dir_.Path("x.mp1"), dir_.Path("gone.mp3")}));
     EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"b.mp3", "gone.mp3"}));
     EXPECT_EQ(playlist_.entryAt(1)->GetAudioSize(), 0u);
+
+    // Files of two folders: each file is counted on its own folder's volume.
+    test::FakeVolumes volumes;
+    volumes.Set(dir_.path(), {kDriveFixed, true, "MUSIC", 0x1234, true});
+    volumes.Set(dir_.Path("sub"), {kDriveRemovable, true, "STICK", 0x5678, true});
+    test::ScopedVolumes installed(volumes);
+    Playlist split;
+    FileGatherer twoFolders(split);
+    const std::vector<std::string> paths = {dir_.Path("A.MP3"), dir_.Path("sub/d.mp3"), dir_.Path("b.mp3")};
+    twoFolders.run(GatherRequest::Files(paths), nullptr);
+    ASSERT_EQ(split.count(), 3);
+    EXPECT_EQ(split.entryAt(0)->GetVolumeSerial(), 0x1234u);
+    EXPECT_EQ(split.entryAt(1)->GetVolumeSerial(), 0x5678u);
+    EXPECT_EQ(split.entryAt(2)->GetVolumeSerial(), 0x1234u);
 }
 
 TEST_F(FileGathererTest, DroppedFoldersAreWalkedWholeAndTheRunEndsOnce) {
@@ -177,6 +191,9 @@ TEST_F(FileGathererTest, AStopSignalledThroughTheNamedEventEndsTheRunAndIsConsum
     EXPECT_GE(playlist_.count(), 1);
     EXPECT_LE(playlist_.count(), 1 + FileGatherer::kEventPollInterval);
     EXPECT_EQ(gatherer.summary().added, playlist_.count());
+    EXPECT_FALSE(quit->poll());
+    // With no run going, a stop leaves the event alone for whoever shares it.
+    gatherer.requestStop();
     EXPECT_FALSE(quit->poll());
 }
 

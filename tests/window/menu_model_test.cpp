@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,98 @@ TEST_F(MenuModelTest, EveryLabelIsABuiltinTextMatchingTheTemplate) {
         }
     }
     EXPECT_GT(labelled, 100);
+}
+
+// An item of a menu template as menus.rc writes it.
+struct RcItem {
+    bool separator = false;
+    std::string text;
+    std::vector<RcItem> children;
+};
+
+// The templates of menus.rc by name: what the module's menus hold.
+std::map<std::string, std::vector<RcItem>> ReadMenuTemplates() {
+    std::map<std::string, std::vector<RcItem>> templates;
+    std::vector<std::vector<RcItem>*> open;
+    std::ifstream in(test::TestsDir() + "/../window/win32/menus.rc");
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string first;
+        std::string second;
+        words >> first >> second;
+        if (second == "MENU") {
+            open = {&templates[first]};
+        } else if (first == "END" && !open.empty()) {
+            open.pop_back();
+        } else if ((first == "POPUP" || first == "MENUITEM") && !open.empty()) {
+            RcItem item;
+            item.separator = second == "SEPARATOR";
+            const size_t quote = line.find('"');
+            if (!item.separator) item.text = line.substr(quote + 1, line.find('"', quote + 1) - quote - 1);
+            const size_t escape = item.text.find("\\t");
+            if (escape != std::string::npos) item.text.replace(escape, 2, "\t");
+            open.back()->push_back(item);
+            if (first == "POPUP") open.push_back(&open.back()->back().children);
+        }
+    }
+    return templates;
+}
+
+// Labels are set by position: each layout must name the template's items
+// where the template has them, and its separators nowhere.
+void ExpectTemplate(const std::vector<RcItem>& items, MenuId id) {
+    const MenuLayout& layout = menuLayout(id);
+    SCOPED_TRACE(static_cast<int>(id));
+    ASSERT_EQ(layout.itemCount, static_cast<int>(items.size()));
+    for (int position = 0; position < layout.itemCount; ++position) {
+        const RcItem& item = items[static_cast<size_t>(position)];
+        const MenuEntry* entry = layout.at(position);
+        if (item.separator) {
+            EXPECT_EQ(entry, nullptr) << position;
+            continue;
+        }
+        ASSERT_NE(entry, nullptr) << position;
+        EXPECT_EQ(entry->position, position);
+        EXPECT_EQ(entry->templateText, item.text);
+        if (entry->submenu != MenuId::None) ExpectTemplate(item.children, entry->submenu);
+    }
+}
+
+TEST_F(MenuModelTest, LayoutsNameTheItemsOfTheResourceTemplates) {
+    const std::map<std::string, std::vector<RcItem>> templates = ReadMenuTemplates();
+    ASSERT_EQ(templates.count("IDR_MENU_BAR"), 1u);
+    ExpectTemplate(templates.at("IDR_MENU_BAR"), MenuId::Bar);
+    const std::vector<RcItem>& popups = templates.at("IDR_POPUP_MENUS");
+    ASSERT_EQ(popups.size(), 5u);
+    ExpectTemplate(popups[kFileButtonSubmenu].children, MenuId::FileButton);
+    ExpectTemplate(popups[kListContextSubmenu].children, MenuId::ListContext);
+    ExpectTemplate(popups[kExplorerSubmenu].children, MenuId::Explorer);
+    ExpectTemplate(popups[kAddButtonSubmenu].children, MenuId::Add);
+    ExpectTemplate(popups[kSearchFieldsSubmenu].children, MenuId::SearchFields);
+}
+
+void CollectCommands(MenuId id, std::map<int, int>& seen) {
+    for (const MenuEntry& entry : menuLayout(id)) {
+        if (entry.submenu != MenuId::None) {
+            CollectCommands(entry.submenu, seen);
+        } else {
+            ++seen[entry.command];
+        }
+    }
+}
+
+// Within the bar and within each menu opened for a moment, one command is
+// one item: a twin would get the other's check mark or label.
+TEST_F(MenuModelTest, EveryCommandAppearsOnceInEachMenuTree) {
+    for (MenuId root : {MenuId::Bar, MenuId::FileButton, MenuId::ListContext, MenuId::Explorer, MenuId::Add,
+                        MenuId::SearchFields}) {
+        std::map<int, int> seen;
+        CollectCommands(root, seen);
+        for (const auto& [command, count] : seen) {
+            EXPECT_EQ(count, 1) << static_cast<int>(root) << " " << command;
+        }
+    }
 }
 
 TEST_F(MenuModelTest, LanguageEntriesNumberedFrom10000) {
