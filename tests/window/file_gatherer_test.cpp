@@ -74,16 +74,9 @@ TEST_F(FileGathererTest, DirectoryTakesMpegFilesInNameOrderWithOrWithoutSubfolde
     for (const auto& c : cases) {
         Playlist playlist;
         FileGatherer gatherer(playlist);
-        test::GatherRecorder recorder;
-        ASSERT_EQ(gatherer.start(GatherRequest::Directory(dir_.path() + kPathSeparator, c.recurse), recorder),
-                  GatherStart::Started);
-        recorder.waitDone();
-        gatherer.stop();
-        EXPECT_FALSE(gatherer.running());
+        gatherer.run(GatherRequest::Directory(dir_.path() + kPathSeparator, c.recurse), nullptr);
         EXPECT_EQ(EntryNames(playlist), c.names) << c.recurse;
         EXPECT_EQ(gatherer.summary().added, static_cast<int>(c.names.size()));
-        EXPECT_FALSE(gatherer.summary().stopped);
-        EXPECT_EQ(recorder.done, 1);
     }
 }
 
@@ -195,43 +188,6 @@ TEST_F(FileGathererTest, AStopSignalledThroughTheNamedEventEndsTheRunAndIsConsum
     // With no run going, a stop leaves the event alone for whoever shares it.
     gatherer.requestStop();
     EXPECT_FALSE(quit->poll());
-}
-
-TEST_F(FileGathererTest, FinishedEntriesReachThePlaylistOnlyWhenTheOwnerTakesThem) {
-    test::FakeVolumes volumes;
-    volumes.Set(dir_.path(), {kDriveFixed, true, "MUSIC", 0x1234, true});
-    test::ScopedVolumes installed(volumes);
-    std::mutex gate;
-    gate.lock();
-    Event third(false, false);
-    recorder_.onFile = [&](const std::string& path) {
-        if (BaseName(path) != "song.Mp2") return;
-        third.set();
-        std::lock_guard<std::mutex> wait(gate);  // held until the owner has looked
-    };
-    FileGatherer gatherer(playlist_);
-    ASSERT_EQ(gatherer.start(GatherRequest::Directory(dir_.path(), true), recorder_), GatherStart::Started);
-    ASSERT_TRUE(third.wait(-1));
-    // The worker is held after its third file: nothing of the run is in the
-    // list until the owner takes it, and then the three are, in order.
-    EXPECT_EQ(playlist_.count(), 0);
-    std::vector<SongRecord*> added;
-    EXPECT_EQ(gatherer.takeFinished(&added), 3);
-    EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"A.MP3", "b.mp3", "song.Mp2"}));
-    ASSERT_EQ(added.size(), 3u);
-    EXPECT_EQ(added[2], playlist_.entryAt(2));
-    EXPECT_EQ(gatherer.takeFinished(&added), 0);
-    EXPECT_EQ(gatherer.summary().added, 3);
-    gate.unlock();
-    recorder_.waitDone();
-    // stop() takes what is left; every entry is counted on the folder's volume.
-    gatherer.stop();
-    EXPECT_EQ(playlist_.count(), 5);
-    EXPECT_EQ(gatherer.summary().added, 5);
-    EXPECT_EQ(added.size(), 3u);
-    ASSERT_EQ(playlist_.volumeCount(), 1);
-    EXPECT_EQ(playlist_.volumeAt(0)->fileCount, 5);
-    EXPECT_EQ(playlist_.entryAt(4)->GetVolumeSerial(), 0x1234u);
 }
 
 TEST_F(FileGathererTest, ClosingWhileTheWorkerRunsEndsItCleanly) {

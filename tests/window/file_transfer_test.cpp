@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
-#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -37,12 +35,6 @@ protected:
     test::GatherRecorder recorder_;
 };
 
-TEST(TransferDestinationTest, TheFileNameGoesIntoTheFolderWithOneSeparator) {
-    const std::string sep(1, kPathSeparator);
-    EXPECT_EQ(transferDestination("dest", "music" + sep + "x.mp3"), "dest" + sep + "x.mp3");
-    EXPECT_EQ(transferDestination("dest" + sep, "x.mp3"), "dest" + sep + "x.mp3");
-}
-
 TEST_F(FileTransferTest, CopyLeavesTheSourcesAndNeverOverwritesAFilePresentAtTheDestination) {
     test::WriteBytes(target_.Path("b.mp3"), "mine");
     gatherer_.run(GatherRequest::Transfer(false, Sources(), target_.path()), &recorder_);
@@ -56,24 +48,6 @@ TEST_F(FileTransferTest, CopyLeavesTheSourcesAndNeverOverwritesAFilePresentAtThe
     EXPECT_EQ(recorder_.files.size(), 3u);
     EXPECT_TRUE(recorder_.moves.empty());
     EXPECT_EQ(playlist_.count(), 0);
-}
-
-TEST_F(FileTransferTest, MoveHandsEachNewPathToTheOwnerAndKeepsBothFilesOnANameClash) {
-    test::WriteBytes(target_.Path("c.mp3"), "other");
-    gatherer_.start(GatherRequest::Transfer(true, Sources(), target_.path()), recorder_);
-    recorder_.waitDone();
-    gatherer_.stop();
-
-    ASSERT_EQ(recorder_.moves.size(), 2u);
-    EXPECT_EQ(recorder_.moves[0], std::make_pair(size_t{0}, target_.Path("a.mp3")));
-    EXPECT_EQ(recorder_.moves[1], std::make_pair(size_t{1}, target_.Path("b.mp3")));
-    EXPECT_NE(recorder_.moveThreads[0], std::this_thread::get_id());
-    EXPECT_FALSE(test::FileExists(source_.Path("a.mp3")));
-    EXPECT_EQ(test::ReadBytes(target_.Path("b.mp3")), test::MpegAudio(300000));
-    EXPECT_EQ(test::ReadBytes(source_.Path("c.mp3")), test::MpegAudio(7000));
-    EXPECT_EQ(test::ReadBytes(target_.Path("c.mp3")), "other");
-    EXPECT_EQ(recorder_.files[0], target_.Path("a.mp3"));
-    EXPECT_EQ(recorder_.files[2], source_.Path("c.mp3"));
 }
 
 TEST_F(FileTransferTest, ADiskThatFillsUpMidCopyLeavesNothingHalfWrittenAndTheRunGoesOn) {

@@ -1,12 +1,11 @@
 // A listener of the gathering worker for tests: notes every file reported,
-// every move handed back (with the thread it came on) and the end of the run.
+// every move handed back and the end of the run.
 #pragma once
 
 #include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -28,7 +27,6 @@ public:
     void gatherMoved(size_t item, const std::string& newPath) override {
         std::lock_guard<std::mutex> lock(mutex);
         moves.emplace_back(item, newPath);
-        moveThreads.push_back(std::this_thread::get_id());
     }
     void gatherDone() override {
         std::lock_guard<std::mutex> lock(mutex);
@@ -44,7 +42,6 @@ public:
     std::condition_variable finished;
     std::vector<std::string> files;
     std::vector<std::pair<size_t, std::string>> moves;
-    std::vector<std::thread::id> moveThreads;
     int done = 0;
     // Called on the worker's thread after each file is noted.
     std::function<void(const std::string&)> onFile;
