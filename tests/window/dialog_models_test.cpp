@@ -197,14 +197,6 @@ TEST(DialogModelTest, RefusedValuesShowTheDialogsMessageAndStoreNothing) {
         {"hex letter", [](Settings& s, Prompter& p) { return HexOk(s, p, "12345G"); },
          "Input is not a valid hexnumber"},
         {"hex short", [](Settings& s, Prompter& p) { return HexOk(s, p, "12345"); }, "Error in hexvalue !!!"},
-        {"custom zero",
-         [](Settings& s, Prompter& p) {
-             MediaWizardDialogModel m(s);
-             m.choice = 6;
-             m.customText = "000";
-             return m.ok(s, p);
-         },
-         "Please custom time must be a number not null !!!"},
         // The fields are taken before the seconds are checked: a refused OK stores no field.
         {"seconds out of range",
          [](Settings& s, Prompter& p) {
