@@ -156,7 +156,9 @@ TEST(PluginLifecycle, DisablingFromPropertiesKeepsTheRunningPluginUntilQuit) {
     EXPECT_NE(PlaylistWindowHandle(), nullptr);
 
     h.quitPlugins();
+    // Without a plugin.ini at the start, both switches are written at quit.
     EXPECT_EQ(PluginIniValue(h.folder(), "ActiveEnabled"), "0");
+    EXPECT_EQ(PluginIniValue(h.folder(), "SystrayEnabled"), "1");
     EXPECT_EQ(PlaylistWindowHandle(), nullptr);  // nothing left behind
 }
 

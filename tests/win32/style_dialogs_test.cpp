@@ -91,6 +91,9 @@ TEST_F(StyleDialogsTest, DuplicatesFromTheKeyboardShowTheDuplicatesAndUsedAgainR
     writeStartFile({200, 300, 204, 500});
     open(true);
     selectRows({1, 3});
+    // Cancelled, the list stays whole.
+    run(IDM_FIND_DUPLICATES, [](HWND dialog) { Press(dialog, IDCANCEL); });
+    EXPECT_EQ(itemCount(), 4);
     HWND boxOwner = nullptr;
     HWND options = nullptr;
     run(IDM_FIND_DUPLICATES, [&](HWND dialog) {
