@@ -89,6 +89,9 @@ TEST_F(SelectionCommandsTest, MoveToRunsBehindTheProgressDialogAndTheEntriesFoll
     EXPECT_EQ(rowPaths(), (std::vector<std::string>{target + "\\a.mp3", paths[1], paths[2], paths[3]}));
     EXPECT_FALSE(test::FileExists(paths[0]));
     EXPECT_TRUE(test::FileExists(target + "\\a.mp3"));
+    // A name taken at the destination keeps both files.
+    EXPECT_TRUE(test::FileExists(paths[2]));
+    EXPECT_EQ(test::ReadBytes(target + "\\c.mp3"), "someone else's");
     EXPECT_TRUE(w.view().isSelected(0));
     EXPECT_TRUE(w.view().isSelected(2));
     EXPECT_TRUE(prompter_.shown.empty());

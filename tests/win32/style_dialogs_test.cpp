@@ -128,7 +128,10 @@ TEST_F(StyleDialogsTest, DuplicatesFromTheKeyboardShowTheDuplicatesAndUsedAgainR
     // the rows selected before.
     EXPECT_TRUE(window_->command(IDM_FIND_DUPLICATES));
     EXPECT_EQ(itemCount(), 4);
+    EXPECT_TRUE(window_->view().isSelected(1));
+    EXPECT_TRUE(window_->view().isSelected(3));
     EXPECT_EQ(ListView_GetSelectedCount(window_->listView()), 2u);
+    EXPECT_NE(rowImage(0), kDuplicateImage);
     EXPECT_FALSE(duplicatesChecked());
 }
 
