@@ -182,8 +182,7 @@ TEST_F(MenuModelTest, LabelShortcutsAgreeWithTheTable) {
 
 TEST_F(MenuModelTest, HelpTextListsEveryShortcutInTheLanguage) {
     std::string help = shortcutHelpText();
-    EXPECT_NE(help.find("Ctrl+N\tNew\r\n"), std::string::npos) << help;
-    EXPECT_NE(help.find("Alt+S\tTheme Color...\r\n"), std::string::npos);
+    EXPECT_NE(help.find("Alt+S\tTheme Color...\r\n"), std::string::npos) << help;
     size_t lines = 0;
     for (size_t at = help.find("\r\n"); at != std::string::npos; at = help.find("\r\n", at + 2)) ++lines;
     EXPECT_EQ(lines, windowAccelerators().size());
