@@ -291,8 +291,6 @@ private:
 
 }  // namespace
 
-FaultyFileSystem::FaultyFileSystem() : inner_(NativeFs()) {}
-
 void FaultyFileSystem::FailAt(Op op, int nth) {
     std::lock_guard<std::mutex> lock(mutex_);
     Plan& plan = plans_[static_cast<size_t>(op)];
@@ -348,16 +346,6 @@ std::unique_ptr<File> FaultyFileSystem::Open(const std::string& path, OpenMode m
     std::unique_ptr<File> file = inner_.Open(path, mode);
     if (!file) return nullptr;
     return std::make_unique<FaultyFile>(*this, std::move(file));
-}
-
-bool FaultyFileSystem::GetStatus(const std::string& path, FileStatus& status) {
-    if (Hit(Op::GetStatus)) return false;
-    return inner_.GetStatus(path, status);
-}
-
-bool FaultyFileSystem::GetAttributes(const std::string& path, uint32_t& attributes) {
-    if (Hit(Op::GetAttributes)) return false;
-    return inner_.GetAttributes(path, attributes);
 }
 
 bool FaultyFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {

@@ -62,7 +62,7 @@ protected:
 
 // Wraps NativeFs() and makes the n-th call of an operation fail. Calls are
 // counted per operation from construction or from the last Reset().
-class FaultyFileSystem final : public FileSystem {
+class FaultyFileSystem final : public ForwardingFs {
 public:
     enum class Op {
         Open,
@@ -73,8 +73,6 @@ public:
         Truncate,
         Flush,
         Close,
-        GetStatus,
-        GetAttributes,
         SetAttributes,
         Remove,
         Rename,
@@ -82,8 +80,6 @@ public:
         List,
     };
     static constexpr size_t kOpCount = static_cast<size_t>(Op::List) + 1;
-
-    FaultyFileSystem();
 
     // The `nth` (1-based) call of `op` from now on fails: Open returns null,
     // Read returns nothing, Write writes `short_write` bytes (at most half of
@@ -104,8 +100,6 @@ public:
 
     // FileSystem
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override;
-    bool GetStatus(const std::string& path, FileStatus& status) override;
-    bool GetAttributes(const std::string& path, uint32_t& attributes) override;
     bool SetAttributes(const std::string& path, uint32_t attributes) override;
     bool Remove(const std::string& path) override;
     bool Rename(const std::string& from, const std::string& to) override;
@@ -129,7 +123,6 @@ private:
     std::array<Plan, kOpCount> plans_{};
     int failures_ = 0;
     bool short_writes_ = false;
-    FileSystem& inner_;
 };
 
 // Installs a file system for the lifetime of the object, then restores the

@@ -152,71 +152,63 @@ TEST_F(Id3v2WriterTest, FrameOver16MiBStatesItsWholeSize) {
     EXPECT_EQ(ReadBytes(path).substr(10, 8), "TIT2" + BigEndian(total - 25));
 }
 
-TEST_F(Id3v2WriterTest, HeaderClaimingMoreThanTheFileIsRefusedUntouched) {
-    const std::string before = TagHeader(3, 0, 5000) + std::string(100, 'a');
-    const std::string path = Make(before);
-    FrameList frames = FramesTotalling(50);
-    EXPECT_EQ(Id3v2Error::TagCorrupt, WriteId3v2(path, frames, true, 0));
-    EXPECT_EQ(Id3v2Error::TagCorrupt, RemoveId3v2File(path));
-    EXPECT_EQ(before, ReadBytes(path));
-    EXPECT_FALSE(TemporaryLeft());
-}
-
-TEST_F(Id3v2WriterTest, MissingSizeFrameIsAppendedAndKept) {
-    const std::string path = Make(OldTag(200) + NoiseAudio(100));
-    FrameList frames;
-    frames.emplace_back(new Id3v2FieldFrame(kTIT2, "T"));
-    ASSERT_EQ(Id3v2Error::NoError, WriteId3v2(path, frames, true, 123456));
-    ASSERT_EQ(2u, frames.size());
-    EXPECT_EQ(kTSIZ, frames[1]->Type());
-    EXPECT_EQ("123456", MainText(frames[1].get()));
-    EXPECT_EQ(FrameBytes("TIT2", std::string("\0T", 2)) + FrameBytes("TSIZ", '\0' + std::string("123456")),
-              ReadBytes(path).substr(10, 12 + 17));
-}
-
-TEST_F(Id3v2WriterTest, CarriedFramesFollowTheListByteForByte) {
-    const std::string audio = NoiseAudio(500);
-    const std::string path = Make(OldTag(60) + audio);
-    FrameList frames;
-    frames.emplace_back(new Id3v2FieldFrame(kTIT2, "A"));
-    frames.emplace_back(new Id3v2FieldFrame(kTSIZ, "5"));
+TEST_F(Id3v2WriterTest, CarriedFramesFollowTheListByteForByteAndCountForInPlace) {
     // An experimental identifier of the first and last letters and digits;
-    // PRIV: file alter preservation, and grouping (the group byte is part of the body).
+    // PRIV: file alter preservation, and grouping (the group byte is part of
+    // the body). 14 + 19 bytes after the 40 of the list.
     CarriedFrameList carried = {Carried("ZA09", {0, 'k', 0, 'v'}),
                                 Carried("PRIV", {7, 'o', 'w', 'n', 0, 1, 2, 3, 0xFF}, 0x40, 0x20)};
-    ASSERT_EQ(Id3v2Error::NoError, WriteId3v2(path, frames, true, 5, &carried));
-
-    const std::string expected = FrameBytes("TIT2", std::string("\0A", 2)) +
-                                 FrameBytes("TSIZ", '\0' + std::string("5")) +
-                                 FrameBytes("ZA09", std::string("\0k\0v", 4)) +
-                                 FrameBytes("PRIV", std::string("\x07own\0\x01\x02\x03\xFF", 9), 0x40, 0x20);
-    const std::string after = ReadBytes(path);
-    // 12 + 12 + 14 + 19 = 57 bytes: in place in the old 60.
-    EXPECT_EQ(TagHeader(3, 0, 60) + expected + std::string(3, '\0'), after.substr(0, 70));
-    EXPECT_EQ(audio, after.substr(70));
-}
-
-TEST_F(Id3v2WriterTest, CarriedFramesCountWhenChoosingInPlace) {
-    // The list alone fits the old tag; with the carried frame it does not.
+    const std::string carriedBytes =
+        FrameBytes("ZA09", std::string("\0k\0v", 4)) +
+        FrameBytes("PRIV", std::string("\x07own\0\x01\x02\x03\xFF", 9), 0x40, 0x20);
     const std::string audio = NoiseAudio(500);
-    const std::string path = Make(OldTag(40) + audio);
-    FrameList frames = FramesTotalling(40);
-    CarriedFrameList carried = {Carried("PRIV", {'x'})};
-    ASSERT_EQ(Id3v2Error::NoError, WriteId3v2(path, frames, true, 0, &carried));
-    const std::string after = ReadBytes(path);
-    EXPECT_EQ(TagHeader(3, 0, 40 + 11 + 128) + ExpectedFrames(40) + FrameBytes("PRIV", "x"),
-              after.substr(0, 61));
-    EXPECT_EQ(audio, after.substr(10 + 179));
+    // The list alone fits either old tag; with the carried frames only the first.
+    for (const auto& [oldSize, size] : {std::pair<uint32_t, uint32_t>{73, 73}, {72, 40 + 33 + 128}}) {
+        SCOPED_TRACE(oldSize);
+        const std::string path = Make(OldTag(oldSize) + audio);
+        FrameList frames = FramesTotalling(40);
+        ASSERT_EQ(Id3v2Error::NoError, WriteId3v2(path, frames, true, 0, &carried));
+        const std::string after = ReadBytes(path);
+        const std::string tag = ExpectedFrames(40) + carriedBytes;
+        EXPECT_EQ(TagHeader(3, 0, size) + tag + std::string(size - tag.size(), '\0'),
+                  after.substr(0, 10 + size));
+        EXPECT_EQ(audio, after.substr(10 + size));
+    }
 }
 
-TEST_F(Id3v2WriterTest, InvalidIdentifierAbandonsTheRewrite) {
-    const std::string before = OldTag(60) + NoiseAudio(500);
-    const std::string path = Make(before);
-    FrameList frames = FramesTotalling(30);
-    CarriedFrameList carried = {Carried("TT2", {0, 'x'})};
-    EXPECT_EQ(Id3v2Error::BadIdentifier, WriteId3v2(path, frames, true, 0, &carried));
-    EXPECT_EQ(before, ReadBytes(path));
-    EXPECT_FALSE(TemporaryLeft());
+TEST_F(Id3v2WriterTest, RefusedRewriteLeavesTheFileUntouched) {
+    const std::string tagged = OldTag(60) + NoiseAudio(500);
+    // A body left in the file that would take the tag past the largest size
+    // its header can state.
+    CarriedFrame huge = Carried("PRIV", {'o', 0});
+    huge.fileOffset = 20;
+    huge.fileBytes = kId3MaxTagSize;
+    const struct {
+        const char* what;
+        std::string before;
+        CarriedFrameList carried;
+        Id3v2Error rc;
+    } cases[] = {
+        {"header claiming more than the file",
+         TagHeader(3, 0, 5000) + std::string(100, 'a'),
+         {},
+         Id3v2Error::TagCorrupt},
+        {"identifier of another version", tagged, {Carried("TT2", {0, 'x'})}, Id3v2Error::BadIdentifier},
+        {"larger than a tag can be", tagged, {huge}, Id3v2Error::WriteFailed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = Make(c.before);
+        FrameList frames = FramesTotalling(30);
+        CarriedFrameList carried = c.carried;
+        EXPECT_EQ(c.rc, WriteId3v2(path, frames, true, 0, &carried));
+        EXPECT_EQ(c.before, ReadBytes(path));
+        EXPECT_FALSE(TemporaryLeft());
+    }
+    // Nor is a tag removed whose header claims more than the file.
+    const std::string path = Make(cases[0].before);
+    EXPECT_EQ(Id3v2Error::TagCorrupt, RemoveId3v2File(path));
+    EXPECT_EQ(cases[0].before, ReadBytes(path));
 }
 
 TEST_F(Id3v2WriterTest, ReadOnlyFileIsNeitherWrittenNorStrippedAndSaysSo) {

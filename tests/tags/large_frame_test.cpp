@@ -37,12 +37,6 @@ std::string Picture(size_t size) {
     return picture;
 }
 
-std::string Trailer() {
-    std::string t = "TAG" + std::string("Old title") + std::string(21, '\0');
-    t.resize(128, '\0');
-    return t;
-}
-
 // Every frame of the tag at the head of `bytes` as identifier and ID3v2.3
 // body, read with bodies over `largeBody` left in the file, each such body
 // completed from `bytes`.
@@ -135,7 +129,7 @@ TEST_F(LargeFrameTest, BigPictureStaysInTheFileAndSurvivesARetitleByteForByte) {
         SCOPED_TRACE(c.name);
         const std::string frames = TitleFrame(c.major, "Old") + c.frame + ArtistFrame(c.major);
         const std::string path = dir_.Path("song.mp3");
-        ASSERT_TRUE(WriteBytes(path, Id3Tag(c.major, frames, 200) + audio + Trailer()));
+        ASSERT_TRUE(WriteBytes(path, Id3Tag(c.major, frames, 200) + audio + test::Id3v1Trailer("Old title")));
 
         SongRecord record(path, true);
         EXPECT_EQ(SongRecord::MainText(record.GetFrame(kTIT2)), "Old");
@@ -254,6 +248,15 @@ TEST(LargeFrameReader, LeavingBodiesInTheFileDeliversTheSameFrames) {
                 0),
          0},
         {"ID3v2.4 unsynchronised", Id3Tag(4, Id3Frame(4, "PRIV", owner + blob, 0, 0x02), 0), 0},
+        {"ID3v2.4 UTF-8 picture description",
+         Id3Tag(4, Id3Frame(4, "APIC", std::string("\x03image/png\0\x03", 12) + "B\xC3\xBCld" + '\0' + blob)),
+         1},
+        // The UTF-16BE description does not end inside the sample read.
+        {"ID3v2.4 picture description longer than the sample",
+         Id3Tag(4, Id3Frame(4, "APIC",
+                            std::string("\x02image/png\0\x03", 12) + std::string(5000, 'd') +
+                                std::string(2, '\0') + blob)),
+         0},
         {"ID3v2.3 unsynchronised tag", Id3Tag(3, Id3Frame(3, "PRIV", owner + blob), 0, 0x80), 0},
         {"ID3v2.2",
          Id3Tag(2, Id3Frame(2, "UFI", ufid + blob) + Id3Frame(2, "XYZ", blob) + Id3Frame(2, "TT2", text), 0),

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/file_system.h"
 #include "support/test_support.h"
@@ -36,6 +37,12 @@ Bytes XingPayload(const char* marker, uint32_t flags, uint32_t frames, uint32_t 
     if (flags & 4) p += Bytes(100, '\x01');
     if (flags & 8) p += BigEndian(78);
     return p;
+}
+
+// A VBRI header: version, delay, quality, then the byte and frame counts.
+Bytes VbriPayload(uint32_t frames, uint32_t bytes) {
+    return Bytes("VBRI") + BigEndian(1, 2) + BigEndian(0, 2) + BigEndian(80, 2) + BigEndian(bytes) +
+           BigEndian(frames);
 }
 
 bool ReadXing(const Bytes& frame, XingHeader& xing) {
@@ -75,17 +82,40 @@ TEST(MpegHeader, RejectsInvalidHeaders) {
     EXPECT_FALSE(IsValidFrameHeader(0xFFFE9044));  // MPEG-1 layer I with CRC, or a BOM
 }
 
-TEST(MpegHeader, FailsOversizedAndReservedFrames) {
+TEST(MpegHeader, FrameSizesFollowTheBitRateAndFrequencyTables) {
+    // The frame size excludes the four header bytes; the bytes per frame are
+    // what the length estimate divides by.
+    const struct {
+        const char* what;
+        uint32_t header;
+        bool decodes;
+        int frameSize;
+        double bytesPerFrame;
+    } cases[] = {
+        {"MPEG 2.5 layer II, 160 kbit/s at 8000 Hz: 2880 bytes", 0xFFE5E800, false, 0, 0},
+        {"free format", 0xFFFB0044, false, 0, 0},
+        {"bit-rate index 15", 0xFFFBF044, false, 0, 0},
+        {"frequency index 3", 0xFFFB9C44, false, 0, 0},
+        {"MPEG-1 layer I, 256 kbit/s at 44100 Hz", 0xFFFE8000, true, 69 * 4 - 4, 278.64},
+        {"MPEG-1 layer II, 256 kbit/s at 44100 Hz", 0xFFFDC000, true, 835 - 4, 835.92},
+        {"MPEG-1 layer III, 128 kbit/s at 44100 Hz, padded", 0xFFFB9264, true, 418 - 4, 417.96},
+        {"MPEG-2 layer I, 144 kbit/s at 22050 Hz: 78 slots of four bytes", kMpeg2Layer1, true, 78 * 4 - 4,
+         156.73},
+        {"MPEG-2 layer II, 64 kbit/s at 22050 Hz", kMpeg2Layer2, true, 417 - 4, 208.98},
+        {"MPEG-2 layer III, 64 kbit/s at 22050 Hz", kMpeg2Layer3, true, 208 - 4, 208.98},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        MpegInfo info = Zero();
+        ASSERT_EQ(c.decodes, DecodeFrameHeader(info, c.header));
+        if (!c.decodes) continue;
+        EXPECT_EQ(c.frameSize, info.frameSize);
+        EXPECT_NEAR(c.bytesPerFrame, BytesPerFrame(info), 0.01);
+    }
+    // The fields are written even when the frame is refused.
     MpegInfo info = Zero();
-    // MPEG 2.5 layer II, 160 kbit/s at 8000 Hz: 2880 bytes.
     EXPECT_FALSE(DecodeFrameHeader(info, 0xFFE5E800));
-    EXPECT_EQ(2, info.layer);  // the fields are written all the same
-    EXPECT_FALSE(DecodeFrameHeader(info, 0xFFFB0044));
-    EXPECT_FALSE(DecodeFrameHeader(info, 0xFFFBF044));  // bit-rate index 15
-    EXPECT_FALSE(DecodeFrameHeader(info, 0xFFFB9C44));  // frequency index 3
-    // MPEG-2 layer I, 144 kbit/s at 22050 Hz: 78 slots of four bytes, header included.
-    ASSERT_TRUE(DecodeFrameHeader(info, kMpeg2Layer1));
-    EXPECT_EQ(78 * 4 - 4, info.frameSize);
+    EXPECT_EQ(2, info.layer);
     // Padded, joint stereo with mode extension 2, an original.
     ASSERT_TRUE(DecodeFrameHeader(info, 0xFFFB9264));
     EXPECT_EQ(1, info.padding);
@@ -110,6 +140,12 @@ TEST(XingHeaderTest, FoundWhereTheSideInformationEnds) {
         // Anywhere else it is not a Xing header.
         Bytes moved = Frame(c.header, c.offset + 1, XingPayload("Xing", 15, 1234, 56789));
         EXPECT_FALSE(ReadXing(moved, xing));
+        // A VBRI header sits 32 bytes after the frame header whatever the mode.
+        ASSERT_TRUE(ReadXing(Frame(c.header, 36, VbriPayload(1234, 56789)), xing));
+        EXPECT_TRUE(xing.isVbri);
+        EXPECT_EQ(1234u, xing.frames);
+        EXPECT_EQ(56789u, xing.bytes);
+        EXPECT_EQ(80, xing.quality);
     }
 }
 
@@ -139,12 +175,23 @@ TEST_F(MpegFileTest, ConstantBitRateEstimateLeavesTheId3v1TrailerOut) {
     EXPECT_EQ(11963, Read(Padded(Frame(kMpeg1Layer3), 4999628 + 128), true).frames);
 }
 
-TEST_F(MpegFileTest, XingGivesFramesLengthAndAverage) {
-    MpegInfo info = Read(Padded(kXingFrame, 4000417));
+TEST_F(MpegFileTest, XingOrVbriGivesFramesLengthAndAverage) {
+    const Bytes vbriFrame = Frame(kMpeg1Layer3, 36, VbriPayload(10000, 4000000));
+    for (const Bytes& first : {kXingFrame, vbriFrame}) {
+        MpegInfo info = Read(Padded(first, 4000417));
+        EXPECT_EQ(1, info.vbr);
+        EXPECT_EQ(10000, info.frames);
+        EXPECT_EQ(261, info.seconds);
+        EXPECT_EQ(122, info.bitrate);
+    }
+    // A file of one frame is read whole with the first search block: the
+    // frame is taken from there, so reads failing after it change nothing.
+    test::FaultyFileSystem faulty;
+    faulty.FailFrom(test::FaultyFileSystem::Op::Read, 3);
+    test::ScopedFs scoped(faulty);
+    MpegInfo info = Read(kXingFrame);
     EXPECT_EQ(1, info.vbr);
     EXPECT_EQ(10000, info.frames);
-    EXPECT_EQ(261, info.seconds);
-    EXPECT_EQ(122, info.bitrate);
 }
 
 TEST_F(MpegFileTest, ExactCountsUseTheTrueFrameDuration) {
@@ -207,6 +254,11 @@ TEST_F(MpegFileTest, GarbageBeforeTheAudioIsPassedOver) {
     info = Read(garbage + vbr);
     EXPECT_EQ(1, info.vbr);
     EXPECT_EQ(10000, info.frames);
+
+    // With nothing confirmed the first candidate is taken, not the header of
+    // an oversized frame that ends the file.
+    info = Read(Frame(kMpeg2Layer3, 0, Bytes(), 300) + BigEndian(0xFFE5E800u));
+    EXPECT_EQ(22050, info.frequency);
 }
 
 TEST_F(MpegFileTest, HeaderInsideAnId3v2TagIsNotTheFirstFrame) {
@@ -229,6 +281,23 @@ TEST_F(MpegFileTest, Id3v24FooterIsSkipped) {
     // Without the flag those bytes are audio.
     info = Read(Id3Tag(4, "", 100) + footer + audio);
     EXPECT_EQ(44100, info.frequency);
+}
+
+TEST_F(MpegFileTest, HeadThatIsNoId3v2TagIsSearchedAsAudio) {
+    // Version FF, revision FF, or a size byte with its top bit set: no tag.
+    // The frame with the Xing header right after these ten bytes is then the
+    // first, not passed over with a tag of 128 bytes.
+    Bytes audio = kXingFrame;
+    for (int i = 0; i < 20; ++i) audio += Frame(kMpeg1Layer3);
+    const std::pair<size_t, char> damage[] = {{3, '\xFF'}, {4, '\xFF'}, {6, '\x80'},
+                                              {7, '\x80'}, {8, '\x80'}, {9, '\x80'}};
+    for (const auto& [at, value] : damage) {
+        Bytes head = Id3Tag(3, "", 128).substr(0, 10);
+        head[at] = value;
+        MpegInfo info = Read(head + audio);
+        EXPECT_EQ(1, info.vbr) << at;
+        EXPECT_EQ(10000, info.frames) << at;
+    }
 }
 
 TEST_F(MpegFileTest, UnreadableOrShortFilesLeaveTheFieldsAlone) {
