@@ -63,17 +63,6 @@ TEST_F(Id3v1FileTest, ReadsTheTrailerFieldsAndWritesTheGenreBack) {
     EXPECT_EQ(0, raw.bytes[127]);
 }
 
-TEST_F(Id3v1FileTest, NoTagInShortOrUntaggedFiles) {
-    Id3v1Raw raw;
-    std::memset(&raw, 0x5A, sizeof raw);
-    Id3v1Raw zero;
-    std::memset(&zero, 0, sizeof zero);
-    EXPECT_EQ(Id3v1Read::Absent, ReadId3v1File(Make(Bytes("TAG", 3) + Bytes(100, 'x')), raw));
-    EXPECT_EQ(Id3v1Read::Absent, ReadId3v1File(Make(MpegAudio(5000)), raw));
-    EXPECT_EQ(0, std::memcmp(&raw, &zero, sizeof raw));
-    EXPECT_EQ(Id3v1Read::Absent, ReadId3v1File(dir_.Path("missing.mp3"), raw));
-}
-
 TEST_F(Id3v1FileTest, TrackCutsTheCommentTo28) {
     std::string path = Make(MpegAudio(200));
     Id3v1Raw raw = RawWith("", "123456789012345678901234567890", 0, 5);
@@ -138,19 +127,6 @@ TEST_F(Id3v1FileTest, FailedStepsAreReportedAndLeaveNoPartialTag) {
             EXPECT_EQ(c.before, test::ReadBytes(path));
         }
     }
-}
-
-TEST(Id3v1Block, TextsAreTerminatedAndStopAtZero) {
-    Id3v1Raw raw;
-    std::memset(&raw, 'z', sizeof raw);
-    raw.bytes[97 + 28] = 0;  // ID3v1.1: the track follows the zero
-    raw.bytes[97 + 29] = 7;
-    Id3v1Tag block;
-    RawToBlock(raw, block);
-    EXPECT_EQ(Bytes(30, 'z'), block.title);
-    EXPECT_EQ(Bytes(4, 'z'), block.year);
-    EXPECT_EQ(Bytes(28, 'z'), block.comment);
-    EXPECT_EQ(0, block.comment[29]);
 }
 
 TEST(GenreList, LookupIgnoresCase) {

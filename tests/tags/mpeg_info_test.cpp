@@ -261,40 +261,31 @@ TEST_F(MpegFileTest, GarbageBeforeTheAudioIsPassedOver) {
     EXPECT_EQ(22050, info.frequency);
 }
 
-TEST_F(MpegFileTest, HeaderInsideAnId3v2TagIsNotTheFirstFrame) {
+TEST_F(MpegFileTest, Id3v2TagAndFooterAreSkippedWhenTheHeadIsOne) {
     // A picture inside the tag holds what looks like an MPEG-1 frame with a
     // Xing header; the audio after the tag is MPEG-2.
-    Bytes body = Padded(Bytes(500, 'A') + kXingFrame, 2000);
-    Bytes content = Id3Tag(3, body) + Padded(Frame(kMpeg2Layer3, 0, Bytes(), 200), 500000);
-    MpegInfo info = Read(content);
+    const Bytes audio = Padded(Frame(kMpeg2Layer3, 0, Bytes(), 200), 100000);
+    const Bytes body = Padded(Bytes(500, 'A') + kXingFrame, 2000);
+    MpegInfo info = Read(Id3Tag(3, body) + audio);
     EXPECT_EQ(22050, info.frequency);
     EXPECT_EQ(0, info.vbr);
-}
-
-TEST_F(MpegFileTest, Id3v24FooterIsSkipped) {
     // The ten bytes after a v2.4 tag with the footer flag are the footer,
-    // never audio, whatever they hold.
-    Bytes footer = Padded(BigEndian(kMpeg1Layer3), 10);
-    Bytes audio = Padded(Frame(kMpeg2Layer3, 0, Bytes(), 200), 100000);
-    MpegInfo info = Read(Id3Tag(4, "", 100, 0x10) + footer + audio);
-    EXPECT_EQ(22050, info.frequency);
-    // Without the flag those bytes are audio.
-    info = Read(Id3Tag(4, "", 100) + footer + audio);
-    EXPECT_EQ(44100, info.frequency);
-}
+    // never audio, whatever they hold; without the flag they are audio.
+    const Bytes footer = Padded(BigEndian(kMpeg1Layer3), 10);
+    EXPECT_EQ(22050, Read(Id3Tag(4, "", 100, 0x10) + footer + audio).frequency);
+    EXPECT_EQ(44100, Read(Id3Tag(4, "", 100) + footer + audio).frequency);
 
-TEST_F(MpegFileTest, HeadThatIsNoId3v2TagIsSearchedAsAudio) {
     // Version FF, revision FF, or a size byte with its top bit set: no tag.
     // The frame with the Xing header right after these ten bytes is then the
     // first, not passed over with a tag of 128 bytes.
-    Bytes audio = kXingFrame;
-    for (int i = 0; i < 20; ++i) audio += Frame(kMpeg1Layer3);
+    Bytes frames = kXingFrame;
+    for (int i = 0; i < 20; ++i) frames += Frame(kMpeg1Layer3);
     const std::pair<size_t, char> damage[] = {{3, '\xFF'}, {4, '\xFF'}, {6, '\x80'},
                                               {7, '\x80'}, {8, '\x80'}, {9, '\x80'}};
     for (const auto& [at, value] : damage) {
         Bytes head = Id3Tag(3, "", 128).substr(0, 10);
         head[at] = value;
-        MpegInfo info = Read(head + audio);
+        info = Read(head + frames);
         EXPECT_EQ(1, info.vbr) << at;
         EXPECT_EQ(10000, info.frames) << at;
     }
