@@ -148,5 +148,10 @@ TEST_F(PlaylistWindowTest, RowImagesFollowTheTagKindWithPlayingAndMissingOnTop) 
     EXPECT_EQ(rowImage(0), kRowImagePlaying);
 }
 
+TEST_F(PlaylistWindowTest, CommandsOutsideTheTableAreNotRun) {
+    PlaylistWindow& w = open();
+    EXPECT_FALSE(w.command(IDM_LANGUAGE_LAST + 1));
+}
+
 }  // namespace
 }  // namespace td
