@@ -158,6 +158,16 @@ std::string MpegAudio(size_t size) {
     return audio;
 }
 
+std::string NoiseBytes(size_t size) {
+    std::string bytes(size, '\0');
+    uint32_t x = 12345;
+    for (char& c : bytes) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>(x >> 24);
+    }
+    return bytes;
+}
+
 std::string Synchsafe(uint32_t size) {
     return {static_cast<char>((size >> 21) & 0x7F), static_cast<char>((size >> 14) & 0x7F),
             static_cast<char>((size >> 7) & 0x7F), static_cast<char>(size & 0x7F)};

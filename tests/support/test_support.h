@@ -182,6 +182,10 @@ std::string TestsDir();
 // 26 ms each), the last one cut at `size`.
 std::string MpegAudio(size_t size);
 
+// `size` bytes that repeat nowhere in a short stretch, 0xFF bytes included:
+// audio or picture data no rewrite could reproduce by accident.
+std::string NoiseBytes(size_t size);
+
 // A size as ID3v2 headers store it: seven bits in each of four bytes.
 std::string Synchsafe(uint32_t size);
 

@@ -45,18 +45,6 @@ std::string OldTag(uint32_t size, uint8_t major = 3, uint8_t flags = 0) {
     return tag;
 }
 
-// Audio-like bytes that no rewrite could reproduce by accident.
-std::string NoiseAudio(size_t size, uint32_t seed = 1) {
-    std::string audio(size, '\0');
-    uint32_t x = seed * 2654435761u + 12345;
-    for (size_t i = 0; i < size; ++i) {
-        x = x * 1103515245u + 12345u;
-        audio[i] = static_cast<char>(x >> 16);
-    }
-    if (size >= 2) audio.replace(0, 2, "\xFF\xFB");
-    return audio;
-}
-
 uint64_t Hash(const std::string& bytes) {
     uint64_t h = 1469598103934665603ull;
     for (unsigned char c : bytes) h = (h ^ c) * 1099511628211ull;
@@ -114,15 +102,15 @@ TEST_F(Id3v2WriterTest, TagIsWrittenInPlaceOrThroughTheTemporaryFile) {
         size_t total, size;
         int replaces;
     } cases[] = {
-        {"fits", OldTag(2000), NoiseAudio(5000) + Id3v1Trailer("Title"), 1500, 2000, 0},
-        {"fills exactly", OldTag(2000), NoiseAudio(5000), 2000, 2000, 0},
+        {"fits", OldTag(2000), test::NoiseBytes(5000) + Id3v1Trailer("Title"), 1500, 2000, 0},
+        {"fills exactly", OldTag(2000), test::NoiseBytes(5000), 2000, 2000, 0},
         // More than one copy block of audio.
-        {"too large", OldTag(2000), NoiseAudio(700000) + Id3v1Trailer("Title"), 2001, 2129, 1},
+        {"too large", OldTag(2000), test::NoiseBytes(700000) + Id3v1Trailer("Title"), 2001, 2129, 1},
         {"empty file", "", "", 50, 178, 1},
         {"ID3 alone", "", "ID3", 50, 178, 1},
-        {"no tag", "", NoiseAudio(5000), 50, 178, 1},
-        {"v2.4 footer", v24Footer, NoiseAudio(2000), 305, 310, 0},  // needs the footer's room
-        {"flags", OldTag(400, 3, 0xC0), NoiseAudio(1000), 100, 400, 0},
+        {"no tag", "", test::NoiseBytes(5000), 50, 178, 1},
+        {"v2.4 footer", v24Footer, test::NoiseBytes(2000), 305, 310, 0},  // needs the footer's room
+        {"flags", OldTag(400, 3, 0xC0), test::NoiseBytes(1000), 100, 400, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -145,7 +133,7 @@ TEST_F(Id3v2WriterTest, TagIsWrittenInPlaceOrThroughTheTemporaryFile) {
 }
 
 TEST_F(Id3v2WriterTest, FrameOver16MiBStatesItsWholeSize) {
-    const std::string path = Make(NoiseAudio(100));
+    const std::string path = Make(test::NoiseBytes(100));
     const uint32_t total = (1u << 24) + 100;
     FrameList frames = FramesTotalling(total);
     ASSERT_EQ(Id3v2Error::NoError, WriteId3v2(path, frames, true, 0));
@@ -161,7 +149,7 @@ TEST_F(Id3v2WriterTest, CarriedFramesFollowTheListByteForByteAndCountForInPlace)
     const std::string carriedBytes =
         FrameBytes("ZA09", std::string("\0k\0v", 4)) +
         FrameBytes("PRIV", std::string("\x07own\0\x01\x02\x03\xFF", 9), 0x40, 0x20);
-    const std::string audio = NoiseAudio(500);
+    const std::string audio = test::NoiseBytes(500);
     // The list alone fits either old tag; with the carried frames only the first.
     for (const auto& [oldSize, size] : {std::pair<uint32_t, uint32_t>{73, 73}, {72, 40 + 33 + 128}}) {
         SCOPED_TRACE(oldSize);
@@ -177,7 +165,7 @@ TEST_F(Id3v2WriterTest, CarriedFramesFollowTheListByteForByteAndCountForInPlace)
 }
 
 TEST_F(Id3v2WriterTest, RefusedRewriteLeavesTheFileUntouched) {
-    const std::string tagged = OldTag(60) + NoiseAudio(500);
+    const std::string tagged = OldTag(60) + test::NoiseBytes(500);
     // A body left in the file that would take the tag past the largest size
     // its header can state.
     CarriedFrame huge = Carried("PRIV", {'o', 0});
@@ -212,7 +200,7 @@ TEST_F(Id3v2WriterTest, RefusedRewriteLeavesTheFileUntouched) {
 }
 
 TEST_F(Id3v2WriterTest, ReadOnlyFileIsNeitherWrittenNorStrippedAndSaysSo) {
-    const std::string before = OldTag(100) + NoiseAudio(300);
+    const std::string before = OldTag(100) + test::NoiseBytes(300);
     const std::string path = Make(before);
     ASSERT_TRUE(Fs().SetAttributes(path, kAttrReadOnly));
     FrameList small = FramesTotalling(50);
@@ -224,7 +212,7 @@ TEST_F(Id3v2WriterTest, ReadOnlyFileIsNeitherWrittenNorStrippedAndSaysSo) {
     EXPECT_FALSE(TemporaryLeft());
 
     // Without a tag there is nothing to remove, which is no failure.
-    const std::string bare = Make(NoiseAudio(300), "bare.mp3");
+    const std::string bare = Make(test::NoiseBytes(300), "bare.mp3");
     ASSERT_TRUE(Fs().SetAttributes(bare, kAttrReadOnly));
     EXPECT_EQ(Id3v2Error::NoError, RemoveId3v2File(bare));
 }
@@ -285,14 +273,15 @@ TEST_F(Id3v2WriterFaultTest, EveryFailingStepLeavesTheFileAsItWas) {
         FrameList frames = FramesTotalling(400);
         return WriteId3v2(path, frames, true, 0);
     };
-    FailEveryStep({"temporary", OldTag(100) + NoiseAudio(1200000) + Id3v1Trailer("Title"), rewrite, 1 + 3});
-    FailEveryStep({"in place", OldTag(1000) + NoiseAudio(3000), rewrite, 1});
-    FailEveryStep({"removal", OldTag(1000) + NoiseAudio(1100000),
+    FailEveryStep(
+        {"temporary", OldTag(100) + test::NoiseBytes(1200000) + Id3v1Trailer("Title"), rewrite, 1 + 3});
+    FailEveryStep({"in place", OldTag(1000) + test::NoiseBytes(3000), rewrite, 1});
+    FailEveryStep({"removal", OldTag(1000) + test::NoiseBytes(1100000),
                    [](const std::string& path) { return RemoveId3v2File(path); }, 3});
 }
 
 TEST_F(Id3v2WriterFaultTest, ShortInPlaceWriteIsReportedAndTakenBack) {
-    const std::string audio = NoiseAudio(3000);
+    const std::string audio = test::NoiseBytes(3000);
     const std::string before = OldTag(1000) + audio;
     const std::string path = Make(before);
     FrameList frames = FramesTotalling(400);

@@ -26,17 +26,6 @@ using test::Synchsafe;
 using test::TempDir;
 using test::WriteBytes;
 
-// `size` bytes that repeat nowhere in a short stretch, 0xFF bytes included.
-std::string Picture(size_t size) {
-    std::string picture(size, '\0');
-    uint32_t x = 12345;
-    for (char& c : picture) {
-        x = x * 1103515245u + 12345u;
-        c = static_cast<char>(x >> 24);
-    }
-    return picture;
-}
-
 // Every frame of the tag at the head of `bytes` as identifier and ID3v2.3
 // body, read with bodies over `largeBody` left in the file, each such body
 // completed from `bytes`.
@@ -123,7 +112,7 @@ protected:
 };
 
 TEST_F(LargeFrameTest, BigPictureStaysInTheFileAndSurvivesARetitleByteForByte) {
-    const std::string picture = Picture(kLargeFrameBody + 300000);
+    const std::string picture = test::NoiseBytes(kLargeFrameBody + 300000);
     const std::string audio = MpegAudio(50000);
     for (const PictureCase& c : PictureCases(picture)) {
         SCOPED_TRACE(c.name);
@@ -167,7 +156,7 @@ TEST_F(LargeFrameTest, BigPictureStaysInTheFileAndSurvivesARetitleByteForByte) {
 }
 
 TEST_F(LargeFrameTest, FileChangedSinceReadingIsNotSavedOver) {
-    const std::string picture = Picture(kLargeFrameBody + 1000);
+    const std::string picture = test::NoiseBytes(kLargeFrameBody + 1000);
     const std::string apic = std::string("\0image/png\0\x03\0", 13) + picture;
     const std::string path = dir_.Path("song.mp3");
     const std::string audio = MpegAudio(20000);
@@ -204,7 +193,7 @@ TEST_F(LargeFrameTest, FileChangedSinceReadingIsNotSavedOver) {
 }
 
 TEST(LargeFrameReader, LeavingBodiesInTheFileDeliversTheSameFrames) {
-    const std::string blob = Picture(3000);
+    const std::string blob = test::NoiseBytes(3000);
     const std::string geob =
         std::string("\x03", 1) + "application/x-data" + '\0' + "n\xC3\xA4me" + '\0' + "d" + '\0' + blob;
     const std::string owner("o\0", 2);
