@@ -65,6 +65,10 @@ TEST(FileHelpers, WriteFileAtomicallyKeepsOldContentOnEveryFailure) {
         ASSERT_TRUE(WriteFileAtomically(path, next.data(), next.size()));
     }
     ASSERT_EQ(ReadBytes(path), next);
+    std::string read;
+    EXPECT_TRUE(ReadWholeFile(path, read));
+    EXPECT_EQ(read, next);
+    EXPECT_FALSE(ReadWholeFile(dir.Path("missing"), read));
     for (Op op : {Op::Open, Op::Write, Op::Flush, Op::Close, Op::Replace}) {
         const int steps = counting.Count(op);
         ASSERT_GT(steps, 0) << static_cast<int>(op);
