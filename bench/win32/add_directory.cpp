@@ -26,6 +26,7 @@
 #include <string>
 
 #include "bench/support/sample_playlist.h"
+#include "bench/win32/process_run.h"
 #include "playlist/kq3.h"
 #include "playlist/playlist.h"
 #include "playlist/view.h"
@@ -87,7 +88,7 @@ double RunScan(const std::string& program, const std::string& root, const std::s
     idleLastTick = 0;
     const UINT_PTR timer = SetTimer(nullptr, 0, kIdleTimerMs, &IdleTick);
     const auto start = std::chrono::steady_clock::now();
-    const td::test::ProcessRun run = td::test::RunProcess(commandLine, "", CREATE_NO_WINDOW, INT_MAX);
+    const td::bench::ProcessRun run = td::bench::RunProcess(commandLine, "", CREATE_NO_WINDOW, INT_MAX);
     const double ms = Ms(start);
     KillTimer(nullptr, timer);
     return run.started && run.exitCode == 0 ? ms : -1;

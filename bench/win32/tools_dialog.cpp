@@ -28,6 +28,7 @@
 #include <string>
 
 #include "bench/support/sample_playlist.h"
+#include "bench/win32/process_run.h"
 #include "playlist/kq3.h"
 #include "playlist/playlist.h"
 #include "plugin/host_bridge.h"
@@ -140,7 +141,7 @@ double RunTool(const std::string& program, const std::string& folder, int files,
         (gRename ? " rename %C --source 0 --yes" : " tag --v1 --v2 --year " + year + " --yes");
     for (int i = 0; i < files; ++i) commandLine += " " + (gRename ? SongStem('t', i) + ".mp3" : SongName(i));
     const auto start = std::chrono::steady_clock::now();
-    const td::test::ProcessRun run = td::test::RunProcess(commandLine, folder, CREATE_NO_WINDOW, INT_MAX);
+    const td::bench::ProcessRun run = td::bench::RunProcess(commandLine, folder, CREATE_NO_WINDOW, INT_MAX);
     const double ms = Ms(start);
     return run.started && run.exitCode == 0 ? ms : -1;
 }
