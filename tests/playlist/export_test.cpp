@@ -160,10 +160,12 @@ TEST(ExportMarkup, FileUrlsAndMarkupEscaping) {
     appendMarkupAnsi(attribute, "a\tb\nc\rd", MarkupKind::Xml, true);
     EXPECT_EQ(attribute, "a&#x9;b&#xA;c&#xD;d");
     std::string other;
+    appendMarkupCodePoint(other, 0x80, MarkupKind::Html, false);  // a C1 control, not the euro sign
+    appendMarkupCodePoint(other, 0x80, MarkupKind::Xml, false);
     appendMarkupCodePoint(other, 0x1F600, MarkupKind::Xml, false);
     appendMarkupCodePoint(other, 0xFFFE, MarkupKind::Xml, false);
     appendMarkupCodePoint(other, 0xD800, MarkupKind::Xml, false);
-    EXPECT_EQ(other, "&#x1F600;");
+    EXPECT_EQ(other, "&#x80;&#x1F600;");
 }
 
 }  // namespace

@@ -56,6 +56,8 @@ TEST_F(LangTableTest, RecordsOfALanguageImage) {
     EXPECT_STREQ(LangTable::getString(-1), "");
     EXPECT_STREQ(LangTable::builtinString(382), "");
     EXPECT_STREQ(BuiltinText(kTextQuestion), "Question");  // built-in text stays English
+    LangTable::useBuiltinEnglish();
+    EXPECT_EQ(Text(0), "English");
 }
 
 TEST_F(LangTableTest, ScanListsFilesAndPicksTheRequestedOne) {

@@ -52,6 +52,7 @@ TEST_F(MassTagTest, OnlyTheCheckedFieldsChange) {
     SongRecord again(path, true);
     const Id3v1Tag* v1 = again.GetId3v1();
     EXPECT_EQ(std::string(v1->title), "A title that is longer than th");
+    EXPECT_EQ(std::string(entry.GetId3v1()->title), "A title that is longer than th");
     EXPECT_STREQ(v1->album, "");
     EXPECT_STREQ(v1->year, "2024");
     EXPECT_EQ(v1->track, 103u);  // up to three characters

@@ -49,7 +49,7 @@ TEST_F(RatingStoreTest, StoreRatingWritesOnePopmFrame) {
     EXPECT_EQ(V2(disk, kTIT2), "Title one.mp3");                              // the other frames are kept
 
     const std::string bare = File("bare.mp3", false);
-    ASSERT_NE(StoreRating(bare, 5), nullptr);
+    ASSERT_NE(StoreRating(bare, 6), nullptr);  // more than five stars count as five
     EXPECT_EQ(SongRecord(bare, true).GetRating(), 5);
     EXPECT_EQ(SongRecord(bare, true).GetFrame(kTPE1), nullptr);  // not the file name as artist
 
