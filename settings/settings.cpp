@@ -1,7 +1,6 @@
 #include "settings/settings.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 #include <memory>
 
@@ -526,12 +525,6 @@ void Settings::setColumnWidth(const std::array<int32_t, kColumnCount>& width) {
     for (int id = 0; id < kColumnCount; ++id) {
         columnWidth[id] = std::max<int32_t>(0, std::min<int32_t>(width[id], kMaxColumnWidth));
     }
-}
-
-void Settings::setSortKey(int key) {
-    // The magnitude of the most negative int does not exist; it is no column anyway.
-    const int magnitude = key < 0 ? (key == INT_MIN ? -1 : -key) : key;
-    setSortKey(magnitude, key < 0);
 }
 
 void Settings::setSortKey(int columnId, bool descending) {

@@ -229,9 +229,8 @@ public:
     std::array<int32_t, kColumnCount> getColumnWidth() const;
     void setColumnWidth(const std::array<int32_t, kColumnCount>& width);
 
-    // Sort key pair: the column id, negated when descending. Column 0 cannot
-    // carry a direction this way; the two-argument form keeps it.
-    void setSortKey(int key);
+    // Sort key: the column id and its direction; getSortKey gives the id
+    // negated when descending (column 0 then carries no direction).
     void setSortKey(int columnId, bool descending);
     int getSortKey() const;
     int sortColumnId() const;  // always 0 to 19

@@ -113,11 +113,6 @@ const char* MapV22Identifier(const char* id) {
     return nullptr;
 }
 
-int FindFrameTypeV22(const char* id) {
-    const char* v23 = MapV22Identifier(id);
-    return v23 == nullptr ? kNoFrameType : FindFrameType(v23);
-}
-
 bool IsFieldFrameType(int type) {
     return type >= 0 && type < kFrameTypeCount && Id3v2FrameTable[type].kind == 1;
 }

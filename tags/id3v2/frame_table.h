@@ -23,8 +23,6 @@ extern const Id3v2FrameType Id3v2FrameTable[kFrameTypeCount + 1];
 
 // Row index of the four-character identifier (case-sensitive), 55 when none.
 int FindFrameType(const char* id);
-// Row index for a published ID3v2.2 identifier (three characters), 55 when none.
-int FindFrameTypeV22(const char* id);
 // The published ID3v2.3 identifier for a ID3v2.2 one, or null when it has none.
 const char* MapV22Identifier(const char* id);
 

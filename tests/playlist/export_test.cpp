@@ -147,6 +147,33 @@ TEST_F(ExportTest, FailedWriteIsReportedAndKeepsTheOldFile) {
     EXPECT_FALSE(writeXml(dir.Path("missing") + "/sub/x.xml", view_, options_));
 }
 
+// The export dialog's filters (text 111: description and pattern pairs)
+// each give the format whose extension their pattern names.
+TEST(ExportFilterTest, EachFilterGivesTheFormatItsPatternNames) {
+    LangTable::useBuiltinEnglish();
+    const std::string filters = LangTable::getString(111);
+    std::vector<std::string> parts;
+    size_t at = 0;
+    size_t bar = filters.find('|');
+    while (bar != std::string::npos) {
+        parts.push_back(filters.substr(at, bar - at));
+        at = bar + 1;
+        bar = filters.find('|', at);
+    }
+    ASSERT_EQ(parts.size(), 14u);
+    ExportFormat format = ExportFormat::Xml;
+    for (int filter = 1; filter <= 7; ++filter) {
+        ASSERT_TRUE(exportFormatForFilter(filter, false, format)) << filter;
+        EXPECT_EQ("*" + std::string(exportExtension(format)), parts[static_cast<size_t>(2 * filter - 1)]);
+    }
+    ASSERT_TRUE(exportFormatForFilter(1, true, format));
+    EXPECT_EQ(format, ExportFormat::HtmlListing);
+    ASSERT_TRUE(exportFormatForFilter(6, false, format));
+    EXPECT_EQ(format, ExportFormat::Csv);
+    EXPECT_FALSE(exportFormatForFilter(0, false, format));
+    EXPECT_FALSE(exportFormatForFilter(8, false, format));
+}
+
 TEST(ExportMarkup, FileUrlsAndMarkupEscaping) {
     EXPECT_EQ(fileUrl("C:\\Music\\Rock & Roll\\a'b.mp3"), "file:///C:/Music/Rock%20%26%20Roll/a%27b.mp3");
     EXPECT_EQ(fileUrl("\\\\server\\share\\x y.mp3"), "file://server/share/x%20y.mp3");

@@ -226,6 +226,8 @@ TEST(Kq3Parse, UnterminatedId3v1TextsAreCutAtTheirLastByte) {
     const Id3v1Tag* block = out.entries[0]->GetId3v1();
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(std::strlen(block->title), 30u);
+    EXPECT_EQ(std::strlen(block->artist), 30u);
+    EXPECT_EQ(std::strlen(block->album), 30u);
     EXPECT_EQ(std::strlen(block->year), 4u);
     EXPECT_EQ(std::strlen(block->comment), 30u);
 }

@@ -18,8 +18,8 @@ protected:
         return Write(name, Audio() + Id3v1Trailer("Song", "Band", "", "1999", "  ", 17, 0));
     }
     std::string OnlyV2(const std::string& name, const std::string& genre) {
-        return Write(name, Tag(Frame("TIT2", Text("Title")) + Frame("TCON", Text(genre)) +
-                               Frame("TRCK", Text("3/12")) +
+        return Write(name, Tag(Frame("TIT2", Text("A title longer than thirty characters")) +
+                               Frame("TCON", Text(genre)) + Frame("TRCK", Text("3/12")) +
                                Frame("COMM", Comment("A comment longer than thirty chars"))) +
                                Audio());
     }
@@ -62,6 +62,7 @@ TEST_F(ConvertTest, CopyV2ToV1CutsAndParsesTheFields) {
     SongRecord disk(path, true);
     ASSERT_NE(disk.GetId3v1(), nullptr);
     EXPECT_EQ(disk.GetTagFlags(), 3u);
+    EXPECT_EQ(std::string(disk.GetId3v1()->title), "A title longer than thirty cha");
     EXPECT_EQ(std::string(disk.GetId3v1()->comment), "A comment longer than thirty");  // 28 beside the track
     EXPECT_EQ(disk.GetId3v1()->track, 3u);
     EXPECT_EQ(disk.GetId3v1()->genre, 0);

@@ -28,6 +28,7 @@ protected:
 TEST_F(RenameTest, NamesFromPatternsAndSources) {
     SongRecord* acdc = Add("a.mp3", SongV1("Why?", "AC/DC", 3));
     EXPECT_EQ(Name(acdc, "%N - %A - %T%x%"), "03 - AC DC - Why ");
+    EXPECT_EQ(Name(Add("b.mp3", SongV1("Why?", "AC/DC", 12)), "%N"), "12");  // padded to two digits only
     options_.caseMode = kCaseUpper;
     EXPECT_EQ(Name(acdc, "%A - %T live"), "AC DC - WHY  LIVE");
     options_ = RenameOptions();
