@@ -53,7 +53,9 @@ bool massTagFile(SongRecord* entry, const MassTagOptions& options) {
     if (!entry || !ToolFileExists(entry->GetFileName())) return false;
     SongRecord record(entry->GetFileName(), true);
     auto checked = [&](int field) { return (options.fields >> field) & 1u; };
-    if ((options.versions & kMassTagV2) && !record.HasId3v2()) DropFileNameFrame(record);
+    // The artist an untagged record shows is its file name, not a tag field;
+    // once either tag is written the file is no longer untagged.
+    DropFileNameFrame(record);
 
     if (options.versions & kMassTagV1) {
         Id3v1Tag block;

@@ -81,6 +81,12 @@ TEST_F(MassTagTest, AnUntaggedFileGetsNoFileNameAsArtist) {
     EXPECT_EQ(disk.GetFrame(kTPE1), nullptr);
     EXPECT_STREQ(disk.GetId3v1()->artist, "");
     EXPECT_EQ(disk.GetId3v1()->genre, 0);
+    // Written as ID3v1 only, the file still has no ID3v2 tag: its entry shows
+    // the file name as artist, as reading it again does.
+    const std::string other = Write("other song.mp3", Audio());
+    SongRecord v1Only(other, true);
+    ASSERT_TRUE(massTagFile(&v1Only, Year(kMassTagV1, "2001")));
+    EXPECT_EQ(V2(v1Only, kTPE1), V2(SongRecord(other, true), kTPE1));
 }
 
 TEST_F(MassTagTest, ReadOnlyFileIsForcedOnlyWhenTheUserAnswersOkAndStaysReadOnly) {
