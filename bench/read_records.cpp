@@ -22,10 +22,10 @@
 #include "tags/song_record.h"
 #include "tests/support/test_support.h"
 
+#include <fcntl.h>
 #ifdef _WIN32
 #include <io.h>
 #else
-#include <fcntl.h>
 #include <unistd.h>
 #endif
 
