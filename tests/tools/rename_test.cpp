@@ -28,6 +28,12 @@ protected:
 TEST_F(RenameTest, NamesFromPatternsAndSources) {
     SongRecord* acdc = Add("a.mp3", SongV1("Why?", "AC/DC", 3));
     EXPECT_EQ(Name(acdc, "%N - %A - %T%x%"), "03 - AC DC - Why ");
+    // A file directly in the root folder is renamed in the root folder.
+    const std::string root(1, kPathSeparator);
+    acdc->SetFileName(root + "a.mp3");
+    std::string path;
+    ASSERT_TRUE(NewPathFor(acdc, "%T", options_, path));
+    EXPECT_EQ(path, root + "Why .mp3");
     EXPECT_EQ(Name(Add("b.mp3", SongV1("Why?", "AC/DC", 12)), "%N"), "12");  // padded to two digits only
     options_.caseMode = kCaseUpper;
     EXPECT_EQ(Name(acdc, "%A - %T live"), "AC DC - WHY  LIVE");
