@@ -375,7 +375,10 @@ class Runner:
     def run_tests(self):
         """(True when the tests pass, the names of the failing tests)."""
         binary = os.path.join(self.build, "tests", "tdcore_tests")
-        code, out = run([binary, "--gtest_brief=1"], os.path.dirname(binary), self.env, self.args.timeout)
+        command = [binary, "--gtest_brief=1"]
+        if not self.args.by_test:
+            command.append("--gtest_fail_fast")  # one failing test is enough to count the fault
+        code, out = run(command, os.path.dirname(binary), self.env, self.args.timeout)
         if code != 0:
             failed = sorted(set(FAILED_TEST.findall(out))) if code is not None else ["(timed out)"]
             failed = failed or ["(crashed)"]
