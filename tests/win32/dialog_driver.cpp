@@ -23,11 +23,6 @@ BOOL CALLBACK FindDialogProc(HWND window, LPARAM param) {
     return TRUE;
 }
 
-HWND KeyTarget(HWND fallback) {
-    HWND focus = GetFocus();
-    return focus ? focus : fallback;
-}
-
 }  // namespace
 
 void HoldModifiers(unsigned mods) {
@@ -49,28 +44,6 @@ void Choose(HWND dialog, int control, int index) {
     SendDlgItemMessageA(dialog, control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(control, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, control)));
-}
-
-void PressKey(UINT key, unsigned mods, HWND fallback) {
-    HoldModifiers(mods);
-    HWND target = KeyTarget(fallback);
-    const UINT scan = MapVirtualKeyA(key, 0);
-    const LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | ((mods & kAlt) ? 0x20000000 : 0);
-    const UINT downMessage = (mods & kAlt) ? WM_SYSKEYDOWN : WM_KEYDOWN;
-    const UINT upMessage = (mods & kAlt) ? WM_SYSKEYUP : WM_KEYUP;
-    // TranslateMessage makes the characters of the key (WM_SYSCHAR for a
-    // mnemonic) from the key state set above, unless an accelerator took it.
-    PostMessageA(target, downMessage, key, down);
-    PostMessageA(target, upMessage, key, down | 0xC0000000);
-    PumpUntil([] { return false; }, 30);
-    HoldModifiers(kNoMods);
-}
-
-void TypeChars(const char* text, HWND fallback) {
-    for (const char* c = text; *c; ++c) {
-        PostMessageA(KeyTarget(fallback), WM_CHAR, static_cast<unsigned char>(*c), 1);
-        PumpUntil([] { return false; }, 10);
-    }
 }
 
 bool PumpUntil(const std::function<bool()>& ready, int ms) {
@@ -98,15 +71,6 @@ void DialogWindowTest::run(int command, std::function<void(HWND)> act) {
     EXPECT_TRUE(window_->command(command));
 
     EXPECT_TRUE(AllShown()) << "the dialog of command " << command << " never showed";
-    ForgetWaits();
-}
-
-void DialogWindowTest::runKey(UINT key, unsigned mods, std::function<void(HWND)> act) {
-    WhenDialogShows(window_->hwnd(), std::move(act));
-    SetFocus(window_->listView());
-    PressKey(key, mods, window_->listView());
-    PumpUntil(AllShown, 3000);
-    EXPECT_TRUE(AllShown()) << "no dialog showed for key " << key;
     ForgetWaits();
 }
 

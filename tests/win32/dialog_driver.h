@@ -48,16 +48,9 @@ inline void Type(HWND dialog, int control, const char* text) { SetDlgItemTextA(d
 // hears CBN_SELCHANGE).
 void Choose(HWND dialog, int control, int index);
 
-// Keys as the keyboard gives them: the modifier keys' state is set for the
-// thread, then the key is posted to the window with the focus (or to
-// `fallback`), so that the message loop, the accelerator hook and the
-// dialog manager see it as they would see a key press.
-enum KeyMods : unsigned { kNoMods = 0, kCtrl = 1, kAlt = 2, kShift = 4 };
 // Sets the modifier keys' state for the thread, as if they were held.
+enum KeyMods : unsigned { kNoMods = 0, kCtrl = 1, kAlt = 2, kShift = 4 };
 void HoldModifiers(unsigned mods);
-void PressKey(UINT key, unsigned mods, HWND fallback);
-// Characters typed into the window with the focus.
-void TypeChars(const char* text, HWND fallback);
 
 // `act` gets the next dialog (or message box) owned by `owner` once it
 // shows, from inside its modal loop, and must close it.
@@ -69,8 +62,6 @@ class DialogWindowTest : public PlaylistWindowTest {
 protected:
     // Runs `command`; `act` gets its dialog once it shows and must close it.
     void run(int command, std::function<void(HWND)> act);
-    // The same with a key posted to the list instead of a command.
-    void runKey(UINT key, unsigned mods, std::function<void(HWND)> act);
     // The settings as saved to their file and loaded again.
     Settings reloaded();
 };

@@ -23,14 +23,6 @@
 // The destructor quits the plug-ins (if the test did not), destroys the host
 // window, frees the plug-ins and removes the folder.
 //
-// Typical use:
-//   td::test::HostHarness h;                      // plug-in loaded and initialised
-//   ASSERT_TRUE(h.ok());
-//   HWND window = h.showPluginWindow();           // "Show" from the host's menu
-//   h.host().clearRecords();
-//   ... act ...
-//   EXPECT_EQ(h.exchanges(), (std::vector<std::string>{"1024 w=0 l=101 r=0", ...}));
-//
 // Only one host window of class "Winamp v1.x" should exist at a time (the
 // plug-in finds its host by that class).
 #pragma once

@@ -1,99 +1,79 @@
-// The option dialogs opened by their commands in the playlist window, driven
-// by messages (win32/dialog_driver.h).
+// The option and style dialogs opened by their commands in the playlist
+// window and driven by messages (win32/dialog_driver.h): each one's OK
+// stores what was set through its controls and the window shows it, and
+// Cancel changes nothing. The values each dialog refuses and how its
+// controls interact are the dialog models' tests' business.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "win32/dialog_driver.h"
+#include "window/row_image.h"
+#include "wizards/duplicates.h"
 
 namespace td {
 namespace {
 
 using test::Check;
+using test::Choose;
 using test::Press;
 
-std::string Text(HWND dialog, int control) { return test::DialogText(dialog, control); }
+class OptionDialogsTest : public test::DialogWindowTest {
+protected:
+    // The settings file as saving the settings now writes it.
+    std::string savedSettings() {
+        EXPECT_TRUE(settings_->save());
+        return test::ReadBytes(settings_->path());
+    }
+};
 
-class OptionDialogsTest : public test::DialogWindowTest {};
-
-TEST_F(OptionDialogsTest, OptionDialogShowsAndStoresItsChoices) {
+// Each dialog shows the value its settings hold, Cancel changes nothing and
+// OK stores what was set through its controls.
+TEST_F(OptionDialogsTest, CancelChangesNothingAndOkStoresWhatTheControlsSet) {
+    writeStartFile({200, 300, 204, 500});
     open();
-    run(IDM_OPTIONS_KEY, [&](HWND dialog) {
-        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_OPT_CLICK_PLAY), static_cast<UINT>(BST_CHECKED));
-        Check(dialog, IDC_OPT_HTML_LINK, true);
-        Check(dialog, IDC_OPT_LOAD_OWN, false);
-        Check(dialog, IDC_OPT_LOAD_HOST, true);
-        Check(dialog, IDC_OPT_CLICK_PLAY, false);
-        Check(dialog, IDC_OPT_CLICK_EDIT, true);
-        Press(dialog, IDOK);
-    });
-    const Settings again = reloaded();
-    EXPECT_EQ(again.htmlHyperlink, 1);
-    EXPECT_EQ(again.loadOnStartup, 1);
-    EXPECT_EQ(again.doubleClickAction, 2);
-}
-
-TEST_F(OptionDialogsTest, MediaWizardSelectsWhatFitsACustomLength) {
-    writeStartFile({300, 100, 200});
-    open();
-    settings_->wizardLength = 1;
-    run(IDM_MEDIA_WIZARD_KEY, [&](HWND dialog) {
-        Check(dialog, IDC_WIZARD_FIRST + 1, false);
-        Check(dialog, IDC_WIZARD_CUSTOM, true);
-        Press(dialog, IDC_WIZARD_CUSTOM);
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_WIZARD_MINUTES)));
-        SetDlgItemTextA(dialog, IDC_WIZARD_MINUTES, "10");
-        Press(dialog, IDOK);
-    });
-    EXPECT_EQ(settings_->wizardLength, 6);
-    EXPECT_FALSE(window_->view().isSelected(0));
-    EXPECT_TRUE(window_->view().isSelected(1));
-    EXPECT_TRUE(window_->view().isSelected(2));
-}
-
-TEST_F(OptionDialogsTest, ResetRestoresTheCheckedGroupAndSavesAtOnce) {
-    open();
-    settings_->setFormatPattern(1, "%T");
-    settings_->themeIndex = 3;
-    run(IDM_RESET, [&](HWND dialog) {
-        Check(dialog, IDC_RESET_TOOLS, true);
-        Press(dialog, IDOK);
-    });
-    EXPECT_EQ(prompter_.shown.size(), 1u);  // the question before the reset
-    Settings saved(dir_.path());
-    ASSERT_TRUE(saved.load());
-    EXPECT_EQ(saved.formatPattern(1), "%A - %T");
-    EXPECT_EQ(saved.themeIndex, 3);
-}
-
-void PickAvailable(HWND dialog, const char* title) {
-    const LRESULT index = SendDlgItemMessageA(dialog, IDC_COL_AVAILABLE, LB_FINDSTRINGEXACT,
-                                              static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(title));
-    SendDlgItemMessageA(dialog, IDC_COL_AVAILABLE, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
-
-TEST_F(OptionDialogsTest, ColumnsRebuildsTheListOnOk) {
-    writeStartFile({60});
-    open();
-    run(IDM_COLUMNS_KEY, [&](HWND dialog) {
-        Press(dialog, IDC_COL_REMOVE_ALL);
-        PickAvailable(dialog, "Title");
-        Press(dialog, IDC_COL_ADD);
-        PickAvailable(dialog, "Time");
-        Press(dialog, IDC_COL_ADD);
-        Press(dialog, IDC_COL_UP);
-        SendDlgItemMessageA(dialog, IDC_COL_VIEW, CB_SETCURSEL, 1, 0);
-        Check(dialog, IDC_COL_GRID, true);
-        Press(dialog, IDOK);
-    });
-    EXPECT_EQ(window_->view().columnIdAt(0), kColumnTime);
-    EXPECT_EQ(window_->view().columnIdAt(1), kColumnTitle);
-    HWND header = reinterpret_cast<HWND>(SendMessageA(window_->listView(), LVM_GETHEADER, 0, 0));
-    EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 2);
-    const Settings again = reloaded();
-    EXPECT_EQ(again.columnOrder[0], kColumnTime);
-    EXPECT_EQ(again.viewInfoFrom, 1);
-    EXPECT_EQ(again.showGrid, 1);
+    const struct {
+        int command;
+        int control;  // changed through the dialog
+        int item;     // the item chosen in a drop-down list; -1: the button clicked; -2: none
+        int32_t SettingsRecord::*field;
+        int32_t shown;   // the field's value when the dialog opens
+        int32_t stored;  // its value after OK
+    } dialogs[] = {
+        {IDM_OPTIONS, IDC_OPT_HTML_LINK, -1, &SettingsRecord::htmlHyperlink, 1, 0},
+        {IDM_COLUMNS, IDC_COL_GRID, -1, &SettingsRecord::showGrid, 1, 0},
+        {IDM_THEME_COLORS, IDC_THEME_LIST, 1, &SettingsRecord::themeIndex, 3, 1},
+        {IDM_HTML_CLASSES, IDC_HTML_TEMPLATE, 2, &SettingsRecord::htmlTemplate, 0, 2},
+        {IDM_EXPLORER_OPTIONS, IDC_EXPLORER_FIRST, -1, nullptr, 0, 0},
+        {IDM_VOLUME_INFO, 0, -2, nullptr, 0, 0},
+        {IDM_ABOUT, IDC_ABOUT_HELP, -1, nullptr, 0, 0},
+    };
+    for (const auto& d : dialogs) {
+        SCOPED_TRACE(d.command);
+        if (d.field) {
+            settings_.get()->*d.field = d.shown;
+        }
+        const std::string before = savedSettings();
+        for (const int button : {IDCANCEL, IDOK}) {
+            run(d.command, [&](HWND dialog) {
+                if (d.item >= 0) Choose(dialog, d.control, d.item);
+                if (d.item == -1) test::Click(dialog, d.control);
+                Press(dialog, button);
+            });
+            if (button == IDCANCEL) {
+                EXPECT_EQ(savedSettings(), before);
+            }
+        }
+        if (d.field) {
+            EXPECT_EQ(reloaded().*d.field, d.stored);
+        }
+        EXPECT_EQ(itemCount(), 4);
+    }
+    // The list takes the theme chosen.
+    EXPECT_EQ(static_cast<uint32_t>(SendMessageA(window_->listView(), LVM_GETBKCOLOR, 0, 0)),
+              settings_->themes[1].background);
+    EXPECT_TRUE(prompter_.shown.empty());
 }
 
 std::string ClipboardText() {
@@ -109,34 +89,79 @@ std::string ClipboardText() {
     return text;
 }
 
-TEST_F(OptionDialogsTest, InformationReportsTheSelectionOrTheListAndCopiesWhatItShows) {
-    writeStartFile({60, 120, 185});
+// What the window does with the values: the wizard selects what fits, Reset
+// asks and saves at once, the report tells the selection and Copy puts it on
+// the clipboard.
+TEST_F(OptionDialogsTest, WizardResetAndReportWorkOnTheWindow) {
+    writeStartFile({300, 100, 200});
     open();
-    selectRows({1, 2});
+    run(IDM_MEDIA_WIZARD_KEY, [&](HWND dialog) {
+        Check(dialog, IDC_WIZARD_FIRST + 1, false);
+        Check(dialog, IDC_WIZARD_CUSTOM, true);
+        Press(dialog, IDC_WIZARD_CUSTOM);
+        SetDlgItemTextA(dialog, IDC_WIZARD_MINUTES, "10");
+        Press(dialog, IDOK);
+    });
+    EXPECT_FALSE(window_->view().isSelected(0));
+    EXPECT_TRUE(window_->view().isSelected(1));
+    EXPECT_TRUE(window_->view().isSelected(2));
+
+    settings_->setFormatPattern(1, "%T");
+    run(IDM_RESET, [&](HWND dialog) {
+        Check(dialog, IDC_RESET_TOOLS, true);
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(prompter_.shown.size(), 1u);
+    Settings saved(dir_.path());
+    ASSERT_TRUE(saved.load());
+    EXPECT_EQ(saved.formatPattern(1), "%A - %T");
+
     std::string report;
     run(IDM_PROPERTIES_KEY, [&](HWND dialog) {
-        report = Text(dialog, IDC_INFO_REPORT);
-        Press(dialog, IDCANCEL);
-    });
-    EXPECT_NE(report.find("Total files: 2\r\n"), std::string::npos);
-    run(IDM_PLAYLIST_INFO_KEY, [&](HWND dialog) {
-        report = Text(dialog, IDC_INFO_REPORT);
+        report = test::DialogText(dialog, IDC_INFO_REPORT);
         Press(dialog, IDC_INFO_COPY);
         Press(dialog, IDOK);
     });
-    EXPECT_NE(report.find("Total files: 3\r\n"), std::string::npos);
+    EXPECT_NE(report.find("Total files: 2\r\n"), std::string::npos);
     EXPECT_EQ(ClipboardText(), report);
-    EXPECT_TRUE(prompter_.shown.empty());
 }
 
-TEST_F(OptionDialogsTest, AboutShowsTheShortcutsOnHelp) {
-    open();
-    run(IDM_ABOUT_KEY, [&](HWND dialog) {
-        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_ABOUT_SHORTCUTS)));
-        Press(dialog, IDC_ABOUT_HELP);
-        EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_ABOUT_SHORTCUTS)));
-        Press(dialog, IDCANCEL);
+// The duplicates dialog with the real message boxes: a refused value is
+// told in a box the dialog owns and keeps it open; OK shows only the
+// duplicates, and the command used again brings back the list and the
+// selection it had.
+TEST_F(OptionDialogsTest, DuplicatesShowTheDuplicatesAndUsedAgainRestoreListAndSelection) {
+    writeStartFile({200, 300, 204, 500});
+    open(true);
+    selectRows({1, 3});
+    HWND boxOwner = nullptr;
+    HWND options = nullptr;
+    run(IDM_FIND_DUPLICATES, [&](HWND dialog) {
+        options = dialog;
+        test::Click(dialog, IDC_DUP_FIELD_FIRST + 3);
+        test::Type(dialog, IDC_DUP_SECONDS, "61");
+        test::WhenDialogShows(dialog, [&](HWND box) {
+            boxOwner = GetWindow(box, GW_OWNER);
+            Press(box, IDOK);
+        });
+        Press(dialog, IDOK);
+        EXPECT_TRUE(test::AllShown());
+        EXPECT_TRUE(IsWindowVisible(dialog));
+        test::Type(dialog, IDC_DUP_SECONDS, "4");
+        Press(dialog, IDOK);
     });
+    EXPECT_NE(options, nullptr);
+    EXPECT_EQ(boxOwner, options);
+    ASSERT_EQ(itemCount(), 2);
+    EXPECT_EQ(window_->view().entryAt(1)->GetFileName(), "C:\\music\\song2.mp3");
+    EXPECT_EQ(rowImage(1), kDuplicateImage);
+    EXPECT_EQ(reloaded().duplicateSeconds, 4);
+
+    EXPECT_TRUE(window_->command(IDM_FIND_DUPLICATES));
+    EXPECT_EQ(itemCount(), 4);
+    EXPECT_TRUE(window_->view().isSelected(1));
+    EXPECT_TRUE(window_->view().isSelected(3));
+    EXPECT_EQ(ListView_GetSelectedCount(window_->listView()), 2u);
 }
 
 }  // namespace
