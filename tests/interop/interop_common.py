@@ -216,12 +216,6 @@ class Clips:
         self.bytes = read_bytes(self.clip)
         self.audio = audio_of(self.bytes)
 
-    def folder(self, name):
-        path = os.path.join(self.work, name)
-        shutil.rmtree(path, ignore_errors=True)
-        os.makedirs(path)
-        return path
-
     def copy(self, path, *frames, v1=0, data=None):
         """The clip (or `data`) at `path`, relative to the work folder, with
         the frames as an ID3v2.3 tag; returns the path."""

@@ -171,13 +171,6 @@ def main():
         c.equal([text_of(tags, f) for f in ("TIT2", "TPE1", "TALB", "TYER", "TRCK", "TCON")],
                 [[title], ["Artiste Ä"], ["Album ß"], ["2011"], ["7"], ["Blues"]],
                 "texts, those outside Latin-1 included")
-        # A comment edit gives the first comment frame (in file order) the new
-        # text and keeps its language and description: no two comments become
-        # twins, which readers would merge.
-        first, *others = before.getall("COMM")
-        c.equal(sorted((f.lang, f.desc, f.text) for f in tags.getall("COMM")),
-                sorted([(first.lang, first.desc, ["Nouveau é"])] + [(f.lang, f.desc, f.text) for f in others]),
-                "the first comment's text changed, each comment kept apart")
         c.equal(v1_fields(path), {"TIT2": title, "TPE1": "Artiste Ä", "TALB": "Album ß", "TDRC": "2011",
                                   "COMM": "Nouveau é", "TCON": "Blues", "TRCK": "7"}, "ID3v1 trailer")
         after = frame_bodies(path)
@@ -190,12 +183,6 @@ def main():
             c.equal([b.rstrip(b"\x00") for b in after[fid]], [b.rstrip(b"\x00") for b in bodies[fid]],
                     fid + " byte-identical but for the final terminator")
         c.equal(audio_of(path), audio, "audio stream unchanged")
-        # A second, smaller change fits the room the first rewrite left.
-        size = os.path.getsize(path)
-        tools.ok("tag", "--v2", "--title", "Short", "--album", "", "--yes", n(path))
-        tags = load_id3(path)
-        c.equal((os.path.getsize(path), text_of(tags, "TIT2"), tags.getall("TALB"), audio_of(path)),
-                (size, ["Short"], [], audio), "rewritten in place, an empty value removes the frame")
 
         path = fresh("cbr128_v24.mp3")
         before, audio = load_id3(path), audio_of(path)
@@ -211,22 +198,7 @@ def main():
                     fid + " content unchanged")
         c.equal(audio_of(path), audio, "audio stream unchanged")
 
-    def rate_and_remove():
-        # Rating and removal through the tag commands.
-        path = fresh("vbr_v2_stereo_v23.mp3")
-        data, audio = read_bytes(path), audio_of(path)
-        tools.ok("rate", "2", "--yes", n(path))
-        popm = load_id3(path).getall("POPM")
-        c.equal([p.rating for p in popm], [64], "one rating frame for 2 stars")
-        c.equal((info(path)[1]["rating"], audio_of(path)), (2, audio), "the engine reads it back, audio kept")
-        for what, keeps_v1, keeps_v2 in (("v2", True, False), ("v1", False, True), ("all", False, False)):
-            path = fresh("vbr_v2_stereo_v23.mp3", "remove-" + what)
-            tools.ok("convert", "remove-" + what, "--yes", n(path))
-            c.equal((read_bytes(path)[-128:] if load_v1(path) else None, load_id3(path) is not None,
-                     audio_of(path)), (data[-128:] if keeps_v1 else None, keeps_v2, audio), "remove " + what)
-        c.equal(read_bytes(path), audio, "remove all: the file is the audio")
-
-    return c.run_all("interop", read_library, write, rate_and_remove)
+    return c.run_all("interop", read_library, write)
 
 
 if __name__ == "__main__":

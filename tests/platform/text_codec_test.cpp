@@ -21,22 +21,6 @@ TEST(AnsiCodec, EveryByteRoundTrips) {
     EXPECT_EQ(back, std::string("a\0b", 3));
 }
 
-TEST(AnsiCodec, UnmappableCharactersAreReported) {
-    std::string out;
-    EXPECT_FALSE(Utf16ToAnsi(u"ab\u3042cd", out));
-    EXPECT_EQ(out, "ab?cd");
-    EXPECT_FALSE(Utf16ToAnsi(u"\u0100", out));  // no best-fit 'A'
-    EXPECT_EQ(out, "?");
-    EXPECT_FALSE(Utf16ToAnsi(u"x\U0001F600y", out));
-    EXPECT_EQ(out.front(), 'x');
-    EXPECT_EQ(out.back(), 'y');
-    EXPECT_TRUE(Utf16ToAnsi(u"fine", out));  // nothing left for the next conversion
-    EXPECT_EQ(out, "fine");
-    EXPECT_EQ(AnsiToUtf8("Caf\xE9 \x80"), "Caf\xC3\xA9 \xE2\x82\xAC");
-    EXPECT_FALSE(Utf8ToAnsi("\xE3\x81\x82", out));
-    EXPECT_FALSE(Utf8ToAnsi("bad \xFF", out));
-}
-
 TEST(Utf8Codec, ValidTextRoundTripsAndHostileSequencesAreReplaced) {
     // The last code point of each length, then the first that needs four bytes.
     const std::string text = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80z\x7F\xDF\xBF\xEF\xBF\xBF\xF0\x90\x80\x80";

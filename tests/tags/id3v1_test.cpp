@@ -129,35 +129,5 @@ TEST_F(Id3v1FileTest, FailedStepsAreReportedAndLeaveNoPartialTag) {
     }
 }
 
-TEST(GenreList, LookupIgnoresCase) {
-    EXPECT_EQ(18, GenreIndex("ROCK"));
-    EXPECT_EQ(0, GenreIndex("Rockabilly"));
-    EXPECT_EQ(0, GenreIndex(nullptr));
-}
-
-TEST(GenreList, ReferencesResolveToTheirNamesOtherTextsStayAsTheyAre) {
-    const struct {
-        const char* stored;
-        const char* read;
-    } cases[] = {
-        {"(17)", "Rock"},
-        {"(4)Eurodisco", "Disco"},
-        {"0", "Blues"},
-        {"144", "Thrash Metal"},
-        {"(RX)", "Remix"},
-        {"(CR)", "Cover"},
-        {"((17) is a number", "(17) is a number"},
-        {"(145)", "(145)"},
-        {"145", "145"},
-        {"(17", "(17"},
-        {"()", "()"},
-        {"(x)Rock", "(x)Rock"},
-        {"1984", "1984"},
-        {"Rock", "Rock"},
-        {"", ""},
-    };
-    for (const auto& c : cases) EXPECT_EQ(ResolveGenreText(c.stored), c.read) << c.stored;
-}
-
 }  // namespace
 }  // namespace td

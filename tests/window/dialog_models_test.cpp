@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/clipboard.h"
 #include "platform/volume.h"
 #include "playlist/playlist.h"
 #include "playlist/statistics.h"
@@ -291,94 +290,14 @@ TEST(DialogModelTest, ThemeZeroFollowsTheSystemAndCannotBeEdited) {
     EXPECT_EQ(themeDisplayName(m.theme(0)), "Windows color");
 }
 
-class FakeClipboard : public Clipboard {
-public:
-    explicit FakeClipboard(ClipboardResult result) : result_(result) {}
-    ClipboardResult SetText(const std::string& text) override {
-        if (result_ == ClipboardResult::Ok) copied = text;
-        return result_;
-    }
-    std::string copied;
-
-private:
-    ClipboardResult result_;
-};
-
-TEST(DialogModelTest, ReportCopyPutsTheShownTextOrSaysWhichStepFailed) {
-    LangTable::useBuiltinEnglish();
-    Playlist list;
-    SetV2(AddSong(list, "/a.mp3", 65, 1500), kTPE1, "Air");
-    PlaylistView view(list);
-    view.rebuildFromPlaylist();
-    GenreTable genres;
-    recountGenres(list, 1, genres);
-    const InfoDialogModel whole(list, view, true, genres);
-    const struct {
-        ClipboardResult result;
-        const char* message;
-    } cases[] = {
-        {ClipboardResult::Ok, ""},
-        {ClipboardResult::CannotOpen, "Cannot open the Clipboard"},
-        {ClipboardResult::CannotSet, "Unable to set Clipboard data"},
-    };
-    for (const auto& c : cases) {
-        FakeClipboard clipboard(c.result);
-        RecordingPrompter prompter;
-        EXPECT_EQ(whole.copyReport(clipboard, prompter), c.result == ClipboardResult::Ok);
-        if (c.result == ClipboardResult::Ok) {
-            EXPECT_EQ(clipboard.copied, whole.report());
-            EXPECT_TRUE(prompter.shown.empty());
-            continue;
-        }
-        ASSERT_EQ(prompter.shown.size(), 1u);
-        EXPECT_EQ(prompter.shown[0].text, c.message);
-        EXPECT_EQ(prompter.shown[0].icon, PromptIcon::Error);
-    }
-}
-
-TEST(ToolPageModelTest, TheListPicksTheWindowsSelectionAndTheLogChooserAddsTheExtension) {
-    Playlist list;
-    AddSong(list, "/m/a.mp3");
-    AddSong(list, "/m/b.mp3");
-    PlaylistView view(list);
-    view.rebuildFromPlaylist();
-    view.setSelected(1, true);
-    Settings settings;
-    ToolPageModel model(view, settings, false);
-    model.fill();
-    model.pick(ToolPageModel::Pick::Toggle);
-    EXPECT_TRUE(view.isSelected(0));
-    EXPECT_FALSE(view.isSelected(1));
-    RecordingPrompter prompter;
-    model.logPath = "old.txt";
-    FileDialogResult chosen;
-    chosen.outcome = FileDialogOutcome::Chosen;
-    chosen.paths = {"/logs/run"};
-    chosen.filterIndex = 2;
-    prompter.fileAnswers.push_back(chosen);
-    EXPECT_TRUE(model.chooseLogFile(prompter));
-    EXPECT_EQ(model.logPath, "/logs/run.log");
-    EXPECT_EQ(prompter.fileRequests[0].kind, FileDialogKind::Save);
-    EXPECT_EQ(prompter.fileRequests[0].fileName, "old.txt");
-    EXPECT_FALSE(model.chooseLogFile(prompter));  // cancelled: the path stays
-    EXPECT_EQ(model.logPath, "/logs/run.log");
-    model.chooseConversion(6);  // "Convert Underscore to space"
-    EXPECT_EQ(settings.charConversion, 1);
-    EXPECT_EQ(settings.caseConversion, 0);
-}
-
-TEST(DialogModelTest, AboutNamesProductVersionCreditAndShortcuts) {
+TEST(DialogModelTest, AboutNamesProductAndVersion) {
     LangTable::useBuiltinEnglish();
     PluginVersion version;
     version.major = 2;
     version.minor = 5;
     version.build = 7;
-    AboutDialogModel m(version);
+    const AboutDialogModel m(version);
     EXPECT_EQ(m.title, "Tunedeck for Winamp v2.5 build 7");
-    EXPECT_NE(m.shortcuts.find("Ctrl+L\tColumns...\r\n"), std::string::npos);
-    EXPECT_EQ(m.toggleLabel(), "Help >>");
-    m.toggleHelp();
-    EXPECT_EQ(m.toggleLabel(), "<< About");
 }
 
 TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) {

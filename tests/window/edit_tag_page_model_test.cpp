@@ -214,24 +214,6 @@ TEST_F(EditTagPageTest, TagsAreCreatedAndRemovedByTheirCheckBoxes) {
     EXPECT_EQ(ReadBytes(plain), ReadBytes(clip_));
 }
 
-TEST_F(EditTagPageTest, MovingStaysInTheListAndFillingIsNoChange) {
-    const std::string a = Tagged("a.mp3", "[TIT2(encoding=0, text='A')]");
-    const std::string c = Tagged("c.mp3", "[TIT2(encoding=0, text='C')]");
-    EditTagPageModel page({Entry(a), Entry(c)}, 1);
-    page.move(-1, prompter_);
-    page.move(-1, prompter_);
-    EXPECT_EQ(page.current(), 0);  // the first stays shown
-    page.move(5, prompter_);
-    EXPECT_EQ(page.current(), 1);          // and so does the last
-    EXPECT_TRUE(prompter_.shown.empty());  // nothing changed: nothing asked
-
-    // Filling the controls is not the user's change.
-    page.setFilling(true);
-    page.setText(kEditV2Title, "typed by the page");
-    page.setFilling(false);
-    EXPECT_FALSE(page.modified());
-}
-
 TEST_F(EditTagPageTest, CopyButtonsAndFieldMenus) {
     const std::string path = Tagged("full.mp3", kFull, 0);
     EditTagPageModel page({Entry(path)}, 0);

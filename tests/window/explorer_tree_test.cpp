@@ -8,7 +8,6 @@
 #include "playlist/playlist.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
-#include "window/caption.h"
 #include "window/test_songs.h"
 
 namespace td {
@@ -101,37 +100,6 @@ TEST_F(ExplorerTest, EveryLeafFiltersToItsCount) {
         if (tree.nodes[node].kind != ExplorerNodeKind::Leaf) continue;
         filterFromSelection(tree, static_cast<int>(node), fs_.filter(), fs_.genres());
         EXPECT_EQ(static_cast<int>(fs_.rows().size()), tree.nodes[node].count) << tree.nodes[node].label;
-    }
-}
-
-TEST_F(ExplorerTest, SelectingSetsTheFilterAndTheCaption) {
-    const ExplorerTree tree = Build(127);
-    filterFromSelection(tree, tree.find("Artist", "abba"), fs_.filter(), fs_.genres());
-    EXPECT_EQ(fs_.filter().mask, kFilterArtist);
-    EXPECT_EQ(fs_.filter().artist, "abba");
-
-    filterFromSelection(tree, tree.find("Genre", "Jazz"), fs_.filter(), fs_.genres());
-    EXPECT_EQ(fs_.filter().mask, kFilterGenre);
-    EXPECT_EQ(fs_.filter().artist, "");
-    for (int g = 0; g < kGenreSlotCount; ++g) {
-        EXPECT_EQ(fs_.genres().slots[g].flag, g == GenreIndex("Jazz")) << g;
-    }
-    EXPECT_EQ(fs_.genres().slots[GenreIndex("Rock")].count, 2);  // counts untouched
-    // Each category's filter names it in the caption; a mix of two names none.
-    for (const ExplorerCategoryDef& def : kExplorerCategories) {
-        EXPECT_EQ(captionText(def.mask),
-                  std::string("Tunedeck (") + LangTable::getString(def.labelText) + ")");
-    }
-    EXPECT_EQ(captionText(3), "Tunedeck");
-
-    // The root or a category: no filter, every entry matching the search.
-    fs_.setSearchText("/m/");
-    fs_.setSearchFields(kSearchFileName);
-    for (int node : {0, tree.categoryNodes[kCategoryMode], -1}) {
-        filterFromSelection(tree, node, fs_.filter(), fs_.genres());
-        EXPECT_EQ(fs_.filter().mask, 0u);
-        EXPECT_EQ(fs_.rows().size(), 5u);
-        EXPECT_EQ(captionText(fs_.filter().mask), "Tunedeck");
     }
 }
 

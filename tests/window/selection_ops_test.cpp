@@ -74,23 +74,6 @@ TEST_F(SelectionOpsTest, RemoveTakesTheSelectedRowsAndEntriesAndPointsAtTheRowAf
     EXPECT_EQ(RowNames(view_), (std::vector<std::string>{"0", "2", "3", "5", "7"}));
 }
 
-TEST_F(SelectionOpsTest, ARowWhoseEntryIsNotInThePlaylistIsPassedOverNotRemoved) {
-    Fill(4);
-    SongRecord stray("stray", false);
-    view_.insertRow(1, &stray);
-    Select({0, 1, 3});
-    removeSelectedRows(playlist_, view_);
-    EXPECT_EQ(RowNames(view_), (std::vector<std::string>{"stray", "1", "3"}));
-    EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"1", "3"}));
-
-    view_.selectAll(true);
-    view_.setSelected(0, false);
-    view_.setSelected(1, false);
-    cropToSelection(playlist_, view_);
-    EXPECT_EQ(RowNames(view_), (std::vector<std::string>{"stray", "3"}));
-    EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"3"}));
-}
-
 TEST_F(SelectionOpsTest, CropKeepsOnlyTheSelectedRowsAndNothingChangesWhenAllOrNoneAreSelected) {
     Fill(5);
     EXPECT_EQ(cropToSelection(playlist_, view_), 0);
@@ -166,19 +149,6 @@ TEST_F(SelectionOpsTest, SelectWithSameComparesTheFieldAsTheViewShowsIt) {
     EXPECT_EQ(selectWithSame(view_, kSameFieldCount), -1);
     view_.selectAll(false);
     EXPECT_EQ(selectWithSame(view_, kSameArtist), -1);
-}
-
-TEST_F(SelectionOpsTest, SelectWithSameOnAnEmptyFieldSelectsEveryRowWithThatFieldEmpty) {
-    SongRecord& a = AddSong(playlist_, "a");
-    AddSong(playlist_, "b");
-    SongRecord& c = AddSong(playlist_, "c");
-    SetV1(a, "", "x");
-    SetV1(c, "Someone", "y");
-    view_.rebuildFromPlaylist();
-    Select({0});
-    EXPECT_EQ(selectWithSame(view_, kSameArtist), 2);
-    EXPECT_EQ(SelectedRows(view_), (std::vector<int>{0, 1}));
-    EXPECT_EQ(selectWithSame(view_, kSameLayer), 3);
 }
 
 TEST(StatusProgressPlanTest, ALongListMovesTheBarAboutAHundredTimesAndEndsAtAHundredPercent) {

@@ -33,19 +33,6 @@ TEST(WindowLayout, TheFirstQuarterIsKeptOnceTakenAndOnlyTheFirstExplorerTakesIt)
     EXPECT_EQ(r.tree.width, 200);
 }
 
-TEST(WindowLayout, TinyWindowGivesNoNegativeSizes) {
-    WindowLayout layout;
-    layout.setFirstLayout(false);
-    layout.setExplorerWidth(300);
-    LayoutResult r = layout.layout(input(100, 50, true));
-    EXPECT_EQ(r.tree.height, 0);
-    EXPECT_EQ(r.list.width, 0);
-    EXPECT_EQ(r.list.height, 0);
-    EXPECT_LE(r.limits.lowest, r.limits.highest);
-    layout.setExplorerWidth(-5);
-    EXPECT_EQ(layout.explorerWidth(), 0);
-}
-
 TEST(WindowLayoutSplitter, DragStopsAtTreeLeftPlus4AndNeedsAPressOnTheBar) {
     WindowLayout layout;
     layout.layout(input(800, 600, true));      // tree 200, list 204..800
@@ -61,19 +48,6 @@ TEST(WindowLayoutSplitter, DragStopsAtTreeLeftPlus4AndNeedsAPressOnTheBar) {
     const int before = layout.dragBar().left;
     EXPECT_EQ(layout.moveDrag(100, 800).left, before);
     EXPECT_EQ(layout.explorerWidth(), 500);
-}
-
-TEST(WindowListColors, ThemeZeroFollowsTheSystemColoursWithThePlayingRowInverted) {
-    Settings settings;
-    SystemColors sys{0x000011, 0xEEEEEE, 0x222222, 0x333333};
-    settings.refreshSystemTheme(sys);
-    settings.themeIndex = 0;
-    ListColors c = listColorsOf(settings.currentTheme());
-    EXPECT_EQ(c.alternateBackground, 0xEEEEEEu);
-    EXPECT_EQ(c.selectedBackground, 0x333333u);
-    EXPECT_EQ(c.playingText, 0xEEEEEEu);
-    EXPECT_EQ(c.playingBackground, 0x000011u);
-    EXPECT_EQ(rowColors(c, 1, false, 0).background, c.alternateBackground);  // not the playing row
 }
 
 TEST(WindowCells, RatingImagesAreFilledThenEmptyAndCentred) {
