@@ -4,8 +4,8 @@
 
 #include <vector>
 
-// Where the blocks of a 200 x 20 bar stand in mid-run is read back from the
-// painted bar in the window tests (activity_bar_test.cpp); here the edges.
+// That the bar paints and animates at all is checked in the window tests
+// (activity_bar_test.cpp); where its blocks stand is checked here.
 namespace td {
 namespace {
 
@@ -17,10 +17,22 @@ TEST(ActivityBarClassicTest, BorderAndBlockWidthOfA200By20Bar) {
     EXPECT_EQ(ClassicChunkWidth(area), 12);
     EXPECT_EQ(ClassicChunkWidth(BarRect{0, 0, 50, 7}), 5);  // 21 / 4, truncated
     EXPECT_EQ(ClassicChunkWidth(BarRect{0, 0, 50, 1}), 0);  // too low for a block
+    EXPECT_FALSE(IsActivityBarBlockCount(0));
+    EXPECT_TRUE(IsActivityBarBlockCount(1));
+    EXPECT_TRUE(IsActivityBarBlockCount(20));
+    EXPECT_FALSE(IsActivityBarBlockCount(21));
 }
 
-TEST(ActivityBarLayoutTest, HeadBlockIsCutAtTheRightEdgeAndLeavesTheBar) {
+TEST(ActivityBarLayoutTest, TailFollowsTheHeadWhichIsCutAtTheRightEdgeAndLeavesTheBar) {
     const BarRect area{2, 2, 198, 18};
+    // Position 51: 16 * 50 / 100 = 8, head at 2 + 14 * 8 = 114, the four
+    // blocks of the tail 14 pixels apart to its left.
+    const ActivityBarFrame frame = LayoutActivityBar(area, 12, 51, 5);
+    EXPECT_EQ(frame.headLeft, 114);
+    ASSERT_EQ(frame.blocks.size(), 5U);
+    EXPECT_EQ(frame.blocks[0], (BarRect{114, 2, 126, 18}));
+    EXPECT_EQ(frame.blocks[4], (BarRect{58, 2, 70, 18}));
+    EXPECT_FALSE(frame.wrap);
     // Position 95: 16 * 94 / 100 = 15, head at 2 + 14 * 15 = 212: beyond the
     // edge, so the head is not drawn but the block behind it (198) is, with
     // no width left.

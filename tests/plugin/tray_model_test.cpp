@@ -81,8 +81,18 @@ TEST(TrayClicks, ModifiersAndIconsOutOfRange) {
         EXPECT_EQ(channel.commands, c.commands) << "icon " << c.index;
     }
     EXPECT_EQ(TrayClickAction(7, true), TrayAction::ConfigDialog);
+    // The menu's entries act as the left clicks of the first six icons.
+    for (int entry = 0; entry < 6; ++entry) {
+        EXPECT_EQ(TrayMenuAction(kTrayMenuShow + entry), TrayClickAction(entry, false)) << entry;
+    }
     EXPECT_EQ(TrayMenuAction(1130), TrayAction::None);
+}
+
+TEST(TrayDialogBoxes, GroupingLeavesOnlyItsBoxAndUngroupingChecksEveryIcon) {
     EXPECT_EQ(TrayDialogBoxes(0x1FF), 0x80u);  // a grouped mask beyond the eight icons
+    EXPECT_EQ(TrayDialogBoxes(0x0D), 0x0Du);
+    EXPECT_EQ(TrayDialogGroupClicked(true), 0x80u);
+    EXPECT_EQ(TrayDialogGroupClicked(false), 0x7Fu);
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
-// The plug-in module inside the stand-in host: plugin.ini switches, the
-// subclassing of the host's window, the submenu added to the host's menu and
-// the configuration dialog, as the host lives them.
+// The plug-in module inside the stand-in host, from load to quit: the
+// plugin.ini switches, the subclassing of the host's window, the submenu
+// added to the host's menu and the configuration dialog, as the host lives
+// them. Where the submenu goes is the plug-in model's
+// (tests/plugin/plugin_model_test.cpp).
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "host/host_core.h"
+#include "plugin/win32/plugin_app.h"
+#include "settings/lang_table.h"
 #include "tests/win32/host_harness.h"
 
 namespace td::test {
@@ -15,15 +18,12 @@ namespace {
 constexpr UINT kShow = 50120;
 constexpr UINT kHide = 50121;
 constexpr UINT kProperties = 50123;
+constexpr char kConfigurationCaption[] = "Tunedeck Configuration";
 
-std::string PluginIni(const char* active, const char* systray) {
-    return std::string("[Tunedeck]\r\nActiveEnabled=") + active + "\r\nSystrayEnabled=" + systray + "\r\n";
-}
-
-HostSetup WithIni(const std::string& pluginIni, bool load = true) {
+HostSetup WithIni(const std::string& pluginIni) {
     HostSetup setup;
     setup.pluginIni = pluginIni;
-    setup.load = load;
+    setup.load = false;
     return setup;
 }
 
@@ -31,10 +31,9 @@ LONG_PTR HostProc(HostHarness& h) { return GetWindowLongPtrA(h.hostWindow(), GWL
 
 bool MenuHas(HMENU menu, UINT id) { return GetMenuState(menu, id, MF_BYCOMMAND) != UINT(-1); }
 
-std::string ItemText(HMENU menu, UINT position) {
-    char text[128] = {};
-    GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
-    return text;
+WNDPROC below = nullptr;
+LRESULT CALLBACK LaterSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallWindowProcA(below, window, message, wParam, lParam);
 }
 
 int PositionOf(HMENU menu, UINT id) {
@@ -44,33 +43,18 @@ int PositionOf(HMENU menu, UINT id) {
     return -1;
 }
 
-// Positions of the top-level popups labelled "&Tunedeck".
-std::vector<int> SubmenuPositions(HMENU menu) {
-    std::vector<int> out;
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        if (GetSubMenu(menu, i) && ItemText(menu, static_cast<UINT>(i)) == "&Tunedeck") {
-            out.push_back(i);
-        }
-    }
-    return out;
-}
-
-// --- plugin.ini ---------------------------------------------------------------
-
 TEST(PluginLifecycle, AnythingButOneLeavesThePluginInert) {
-    // Only "1" switches the plug-in on.
-    const char* active = "2";
-    HostHarness h(WithIni(PluginIni(active, "129"), false));
+    HostHarness h(WithIni("[Tunedeck]\r\nActiveEnabled=2\r\nSystrayEnabled=129\r\n"));
     ASSERT_TRUE(h.ok());
     const LONG_PTR before = HostProc(h);
+    const int items = GetMenuItemCount(h.host().mainMenu());
     ASSERT_EQ(h.load(), 1);
     EXPECT_EQ(HostProc(h), before);  // not subclassed
     h.host().openMainMenu();
-    EXPECT_FALSE(MenuHas(h.host().mainMenu(), kShow));
-    EXPECT_TRUE(SubmenuPositions(h.host().mainMenu()).empty());
+    EXPECT_EQ(GetMenuItemCount(h.host().mainMenu()), items);
     // Its configuration still opens, unchecked; Cancel keeps the value.
     bool checked = true;
-    WhenWindowShows("#32770", "Tunedeck Configuration", [&](HWND dialog) {
+    WhenWindowShows("#32770", kConfigurationCaption, [&](HWND dialog) {
         checked = IsDlgButtonChecked(dialog, 1011) == BST_CHECKED;
         CheckDlgButton(dialog, 1011, BST_CHECKED);
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -79,49 +63,49 @@ TEST(PluginLifecycle, AnythingButOneLeavesThePluginInert) {
     EXPECT_TRUE(WindowShown());
     EXPECT_FALSE(checked);
     h.quitPlugins();
-    EXPECT_EQ(PluginIniValue(h.folder(), "ActiveEnabled"), active);
+    EXPECT_EQ(PluginIniValue(h.folder(), "ActiveEnabled"), "2");
     EXPECT_EQ(PluginIniValue(h.folder(), "SystrayEnabled"), "129");
 }
 
-// --- the host's window ----------------------------------------------------------
-
-TEST(PluginLifecycle, HostProcedureIsRestoredAtQuit) {
-    HostHarness h(WithIni("", false));
+TEST(PluginLifecycle, SubclassSubmenuWindowAndConfigurationFromLoadToQuit) {
+    HostHarness h(WithIni(""));
     ASSERT_TRUE(h.ok());
     const LONG_PTR proc = HostProc(h);
     const LONG_PTR userData = GetWindowLongPtrA(h.hostWindow(), GWLP_USERDATA);
     ASSERT_EQ(h.load(), 1);
-    EXPECT_NE(HostProc(h), proc);
-    EXPECT_EQ(GetWindowLongPtrA(h.hostWindow(), GWLP_USERDATA), proc);
+    const LONG_PTR subclassed = HostProc(h);
+    EXPECT_NE(subclassed, proc);
     // The host still answers through the plug-in's procedure.
     EXPECT_EQ(SendMessageA(h.hostWindow(), WM_USER, 0, 125), 0);
 
-    h.quitPlugins();
-    EXPECT_EQ(HostProc(h), proc);
-    EXPECT_EQ(GetWindowLongPtrA(h.hostWindow(), GWLP_USERDATA), userData);
-}
-
-TEST(PluginLifecycle, SubmenuGoesInOnceBeforeExitAndShowsAndHidesTheWindow) {
-    HostHarness h(WithIni(""));
-    ASSERT_TRUE(h.ok());
+    // The submenu goes in once, before the separator that precedes Exit.
     HMENU menu = h.host().mainMenu();
-    const int exitBefore = PositionOf(menu, 40001);
-    ASSERT_GT(exitBefore, 1);
+    const int items = GetMenuItemCount(menu);
     h.host().openMainMenu();
     h.host().openMainMenu();
-    const std::vector<int> positions = SubmenuPositions(menu);
-    ASSERT_EQ(positions.size(), 1u);
-    EXPECT_EQ(positions[0], exitBefore - 1);  // before the separator that precedes Exit
-    ASSERT_EQ(PlaylistWindowHandle(), nullptr);
+    EXPECT_EQ(GetMenuItemCount(menu), items + 1);
+    EXPECT_NE(GetSubMenu(menu, PositionOf(menu, 40001) - 2), nullptr);
 
+    // Switched off in the configuration, the plug-in runs on until quit.
+    bool wasChecked = false;
+    WhenWindowShows("#32770", kConfigurationCaption, [&](HWND dialog) {
+        wasChecked = IsDlgButtonChecked(dialog, 1011) == BST_CHECKED;
+        CheckDlgButton(dialog, 1011, BST_UNCHECKED);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    });
+    h.host().chooseMainMenuItem(kProperties);  // modal until OK is pressed
+    ASSERT_TRUE(WindowShown());
+    EXPECT_TRUE(wasChecked);
+    EXPECT_EQ(HostProc(h), subclassed);
+
+    ASSERT_EQ(PlaylistWindowHandle(), nullptr);
     h.host().chooseMainMenuItem(kShow);
     ASSERT_TRUE(h.pumpUntil([] { return PlaylistWindowHandle() != nullptr; }, 5000));
     HWND window = PlaylistWindowHandle();
     EXPECT_EQ(GetWindow(window, GW_OWNER), h.hostWindow());
-
     h.host().openMainMenu();
     ASSERT_TRUE(MenuHas(menu, kHide));
-
     h.host().chooseMainMenuItem(kHide);
     EXPECT_FALSE(IsWindowVisible(window));
     // Shown again: the same window, not a second one.
@@ -131,35 +115,25 @@ TEST(PluginLifecycle, SubmenuGoesInOnceBeforeExitAndShowsAndHidesTheWindow) {
 
     h.quitPlugins();
     EXPECT_FALSE(IsWindow(window));
-}
-
-// --- configuration dialog --------------------------------------------------------
-
-TEST(PluginLifecycle, DisablingFromPropertiesKeepsTheRunningPluginUntilQuit) {
-    HostHarness h(WithIni(""));
-    ASSERT_TRUE(h.ok());
-    const LONG_PTR subclassed = HostProc(h);
-    h.host().openMainMenu();
-    bool wasChecked = false;
-    WhenWindowShows("#32770", "Tunedeck Configuration", [&](HWND dialog) {
-        wasChecked = IsDlgButtonChecked(dialog, 1011) == BST_CHECKED;
-        CheckDlgButton(dialog, 1011, BST_UNCHECKED);
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-    });
-    h.host().chooseMainMenuItem(kProperties);  // modal until OK is pressed
-    ASSERT_TRUE(WindowShown());
-    EXPECT_TRUE(wasChecked);
-    // Still running until quit: the window still comes up.
-    EXPECT_EQ(HostProc(h), subclassed);
-    h.host().chooseMainMenuItem(kShow);
-    EXPECT_NE(PlaylistWindowHandle(), nullptr);
-
-    h.quitPlugins();
+    EXPECT_EQ(HostProc(h), proc);
+    EXPECT_EQ(GetWindowLongPtrA(h.hostWindow(), GWLP_USERDATA), userData);
     // Without a plugin.ini at the start, both switches are written at quit.
     EXPECT_EQ(PluginIniValue(h.folder(), "ActiveEnabled"), "0");
     EXPECT_EQ(PluginIniValue(h.folder(), "SystrayEnabled"), "1");
-    EXPECT_EQ(PlaylistWindowHandle(), nullptr);  // nothing left behind
+
+    // A subclass made after the plug-in's is left in place: the plug-in's
+    // stays in the chain below it and only passes messages on.
+    const WNDPROC later = &LaterSubclass;
+    {
+        PluginSwitches switches;
+        PluginApp app(h.host().pluginModule(0), h.hostWindow(), switches);
+        below = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(h.hostWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(later)));
+    }
+    LangTable::useBuiltinEnglish();
+    EXPECT_EQ(HostProc(h), reinterpret_cast<LONG_PTR>(later));
+    EXPECT_EQ(SendMessageA(h.hostWindow(), WM_USER, 0, 125), 0);
+    SetWindowLongPtrA(h.hostWindow(), GWLP_WNDPROC, proc);
 }
 
 }  // namespace
