@@ -11,7 +11,6 @@
 #include "playlist/export_markup.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
-#include "support/test_support.h"
 #include "tags/id3v2/frame.h"
 #include "window/test_songs.h"
 
@@ -131,20 +130,6 @@ TEST_F(ExportTest, EightBitTextKeepsItsCodePage) {
     EXPECT_TRUE(Contains(xml, "\t<TITLE>x&#x81;y</TITLE>\r\n"));
     EXPECT_TRUE(Contains(Table(), "<td nowrap>xy</td>"));
     EXPECT_EQ(formatCsv(view_, options_), "\"Artist\";\"Title\"\r\n\"Caf\xE9 5 \x80\";\"x\x81y\"\r\n");
-}
-
-TEST_F(ExportTest, FailedWriteIsReportedAndKeepsTheOldFile) {
-    SetV1(Add("/m/a.mp3"), "Band", "Song");
-    Show({kColumnArtist});
-    TempDir dir;
-    const std::string path = dir.Path("report.html");
-    ASSERT_TRUE(WriteBytes(path, std::string("old")));
-    FaultyFileSystem faulty;
-    ScopedFs scoped(faulty);
-    faulty.FailFrom(FaultyFileSystem::Op::Write, 1);
-    EXPECT_FALSE(writeExport(ExportFormat::HtmlTable, path, view_, options_));
-    EXPECT_EQ(ReadBytes(path), "old");
-    EXPECT_FALSE(writeXml(dir.Path("missing") + "/sub/x.xml", view_, options_));
 }
 
 // The export dialog's filters (text 111: description and pattern pairs)

@@ -67,43 +67,6 @@ TEST(PassesFilterTest, EachMaskTestsItsOwnField) {
     EXPECT_FALSE(passesFilter(song, f, genres, 1));
 }
 
-class SearchTest : public ::testing::Test {
-protected:
-    SearchTest() {
-        SongRecord& a = AddSong(list_, "/music/Pop/a.mp3");
-        SetV2(a, kTPE1, "The BEATLES");
-        SetV2(a, kTIT2, "Help");
-        SongRecord& b = AddSong(list_, "/music/Rock/b.mp3");
-        SetV2(b, kTPE1, "Queen");
-        SetV2(b, kCOMM, "beat it");
-        SetV2(b, kTYER, "1984");
-        SongRecord& c = AddSong(list_, "/music/Rock/c.mp3");
-        SetV1(c, "Abc", "Beat Street", "Album", "", "1999");
-    }
-    bool Match(size_t i, const std::string& text, uint32_t fields, int source = 3) {
-        return matchesSearch(*list_.entryAt(static_cast<int>(i)), prepareSearch(text, fields), source);
-    }
-    Playlist list_;
-};
-
-TEST_F(SearchTest, MatchCaseAndOnlyTheChosenFieldsFileNameIsThePath) {
-    EXPECT_TRUE(Match(0, "BeAtLeS", kSearchArtist));
-    EXPECT_FALSE(Match(0, "beat", kSearchArtist | kSearchMatchCase));
-    EXPECT_TRUE(Match(0, "BEAT", kSearchArtist | kSearchMatchCase));
-    EXPECT_FALSE(Match(1, "beat", kSearchArtist | kSearchTitle));
-    EXPECT_TRUE(Match(1, "beat", kSearchComment));
-    EXPECT_TRUE(Match(2, "beat", kSearchTitle));       // from ID3v1
-    EXPECT_TRUE(Match(0, "help", kSearchTitle));       // from ID3v2
-    EXPECT_FALSE(Match(0, "beat", kSearchMatchCase));  // no field chosen
-    // The file name is the full path.
-    EXPECT_FALSE(Match(0, "rock/", kSearchFileName));
-    EXPECT_TRUE(Match(2, "/music/rock", kSearchFileName));
-    FilterSearch fs(list_);
-    fs.setSearchFields(kSearchFileName);
-    fs.setSearchText("ROCK");
-    EXPECT_EQ(Names(fs.rows()), (std::vector<std::string>{"/music/Rock/b.mp3", "/music/Rock/c.mp3"}));
-}
-
 class RefilterTest : public ::testing::Test {
 protected:
     RefilterTest() : fs_(list_) {
@@ -135,23 +98,6 @@ TEST_F(RefilterTest, GenreFilterSurvivesARecount) {
     fs_.recountGenres();
     EXPECT_EQ(Names(fs_.rows()), (std::vector<std::string>{"/m/1.mp3", "/m/5.mp3"}));
     EXPECT_EQ(fs_.genres().slots[GenreIndex("Rock")].count, 3);
-}
-
-TEST_F(RefilterTest, SearchFollowsThePlaylistAndItsOptions) {
-    fs_.setSearchFields(kSearchArtist);
-    fs_.setSearchText("muse");
-    EXPECT_EQ(Names(fs_.rows()), (std::vector<std::string>{"/m/0.mp3", "/m/1.mp3", "/m/4.mp3"}));
-    fs_.setSearchFields(kSearchArtist | kSearchMatchCase);
-    EXPECT_EQ(Names(fs_.rows()), (std::vector<std::string>{"/m/1.mp3"}));
-    // A song added, then a tag changed in place, which cannot be seen from
-    // outside: the recount that follows every change drops the index.
-    AddSong(list_, "/m/new.mp3");
-    fs_.setSearchFields(kSearchArtist);
-    fs_.setSearchText("blur");
-    EXPECT_EQ(Names(fs_.rows()), (std::vector<std::string>{"/m/2.mp3"}));
-    SetV2(*list_.entryAt(5), kTPE1, "Blur");
-    fs_.recountGenres();
-    EXPECT_EQ(Names(fs_.rows()), (std::vector<std::string>{"/m/2.mp3", "/m/new.mp3"}));
 }
 
 TEST_F(RefilterTest, EntriesNewToAGrowingListShowAsARebuildWouldShowThem) {
@@ -249,29 +195,6 @@ TEST(SearchAgreementTest, IndexAndWorkerAgreeWithTheEntryByEntryTest) {
             ASSERT_EQ(Shown(view), expected) << "seed " << seed;
         }
     }
-}
-
-TEST_F(RefilterTest, FilterVerdictsAnswerOnlyForTheirOwnEntries) {
-    fs_.filter().mask = kFilterArtist;
-    fs_.filter().artist = "Blur";
-    const auto verdicts = fs_.verdicts();
-    ASSERT_TRUE(verdicts);
-    EXPECT_TRUE(verdicts->answers(fs_.filter(), fs_.genres(), 1));
-    EXPECT_FALSE(verdicts->answers(fs_.filter(), fs_.genres(), 0));
-    EXPECT_EQ(Names(fs_.rows()), (std::vector<std::string>{"/m/2.mp3"}));
-    // An entry removed and another added keeps the count; the new entry is
-    // tested afresh, never given the verdict of the one it replaced.
-    list_.removeAt(2);
-    SetV2(AddSong(list_, "/m/late.mp3"), kTPE1, "Blur");
-    RowQuery query;
-    query.playlist = &list_;
-    query.filter = fs_.filter();
-    query.genres = fs_.genres();
-    query.viewSource = 1;
-    query.verdicts = verdicts;
-    std::vector<SongRecord*> rows;
-    ASSERT_TRUE(collectRows(query, nullptr, rows));
-    EXPECT_EQ(Names(rows), (std::vector<std::string>{"/m/late.mp3"}));
 }
 
 TEST(SearchWorkerTest, OnlyTheLastOfQuickSearchesShowsItsRowsAndOnlyOnce) {

@@ -129,26 +129,6 @@ protected:
     RecordingPrompter prompter_;
 };
 
-TEST(Kq3Parse, ShortHeaderAndForeignMagicAreRefused) {
-    Kq3Contents out;
-    for (size_t i = 0; i < 7; ++i) {
-        std::string file = "KQ3DATA3" + Le32(0);
-        file[i] = static_cast<char>(file[i] ^ 0x20);
-        EXPECT_EQ(Parse(file, out), Kq3Parse::BadMagic) << "byte " << i;
-    }
-    // A file that ends right after its header holds an empty list.
-    ASSERT_EQ(Parse("KQ3DATA3" + Le32(0), out), Kq3Parse::Ok);
-    EXPECT_EQ(out.version, 3);
-    EXPECT_TRUE(out.entries.empty());
-    // An unknown eighth byte reads as version 0, without a volume table.
-    std::string file = Kq3File(0, SampleSongs());
-    file[7] = '9';
-    ASSERT_EQ(Parse(file, out), Kq3Parse::Ok);
-    EXPECT_EQ(out.version, 0);
-    ASSERT_EQ(out.entries.size(), 2u);
-    EXPECT_EQ(out.entries[1]->GetFileName(), "D:\\Other\\b.mp2");
-}
-
 TEST(Kq3Parse, EveryVersionBuiltByteByByteLoads) {
     const std::vector<SongBytes> songs = SampleSongs();
     const std::vector<std::string> volumes = {VolumeBytes("MUSIC", 0xCAFE0001),

@@ -153,35 +153,5 @@ TEST_F(M3uPlsTest, PathsLongerThanTheSystemAllowsAreLeftOutQuickly) {
     EXPECT_EQ(Names(), std::vector<std::string>{song});
 }
 
-TEST_F(M3uPlsTest, OurExportsImportBackToTheSameList) {
-    std::vector<std::string> songs = {MakeSong("one.mp3", 1, "A", "One"), MakeSong("two.mp2", 1, "B", "Two"),
-                                      MakeSong("three.mp3", 1, "", "", false)};
-    for (const std::string& p : songs) {
-        playlist_.registerVolume(p);
-        view_.appendRow(playlist_.entryAt(playlist_.addFile(p)));
-    }
-    view_.sortById(kColumnFileName, true);
-    const std::vector<std::string> shown = Names();
-
-    ASSERT_TRUE(writeM3u(dir_.Path("out.m3u"), view_, false));
-    ASSERT_TRUE(writePls(dir_.Path("out.pls"), view_, false));
-    for (bool pls : {false, true}) {
-        Playlist again;
-        PlaylistView againView(again);
-        const std::string path = dir_.Path(pls ? "out.pls" : "out.m3u");
-        ASSERT_TRUE(pls ? readPls(path, again, againView, prompter_) : readM3u(path, again, againView));
-        ASSERT_EQ(againView.rowCount(), 3);
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(againView.entryAt(i)->GetFileName(), shown[static_cast<size_t>(i)]);
-            for (int id = 0; id < kColumnCount; ++id) {
-                EXPECT_EQ(againView.columnTextById(*againView.entryAt(i), id),
-                          view_.columnTextById(*view_.entryAt(i), id))
-                    << "column " << id;
-            }
-        }
-    }
-    EXPECT_TRUE(prompter_.shown.empty());
-}
-
 }  // namespace
 }  // namespace td

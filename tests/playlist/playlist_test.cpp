@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "platform/volume.h"
@@ -19,8 +18,6 @@ protected:
     PlaylistVolumeTest() : scoped_(volumes_) {
         volumes_.Set("C:\\", {kDriveFixed, true, "SYSTEM", 0x11111111, true});
         volumes_.Set("D:\\", {kDriveCdRom, true, "AUDIO_CD", 0x22222222, true});
-        volumes_.Set("E:\\", {kDriveRemovable, false, "", 0x33333333, true});
-        volumes_.Set("F:\\", {kDriveRemote, true, "", 0, false});
     }
     // Dead entries (no such file): only their name and volume matter here.
     static void AddDead(Playlist& list, const std::string& path) { list.addFile(path); }
@@ -28,33 +25,6 @@ protected:
     FakeVolumes volumes_;
     ScopedVolumes scoped_;
 };
-
-TEST_F(PlaylistVolumeTest, RecordIsZeroFilledBeyondItsTexts) {
-    Playlist list;
-    ASSERT_EQ(list.registerVolume("D:\\x.mp3"), 0);
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(list.volumeAt(0));
-    for (size_t i = std::strlen("AUDIO_CD"); i < 360; ++i) ASSERT_EQ(bytes[i], 0) << i;
-    for (size_t i = 360 + 3; i < 880; ++i) ASSERT_EQ(bytes[i], 0) << i;
-    EXPECT_EQ(volumes_.reachabilityChecks, 1);
-}
-
-TEST_F(PlaylistVolumeTest, UnreachableOrUnreadableVolumeLeavesCurrentAsItWas) {
-    Playlist list;
-    ASSERT_EQ(list.registerVolume("C:\\a.mp3"), 0);
-    EXPECT_EQ(list.registerVolume("E:\\b.mp3"), -1);  // no medium
-    EXPECT_EQ(list.registerVolume("F:\\c.mp3"), -1);  // no information
-    EXPECT_EQ(list.registerVolume("Q:\\d.mp3"), -1);  // no such drive
-    EXPECT_EQ(list.currentVolume(), 0);
-    EXPECT_EQ(list.volumeCount(), 1);
-    // Songs added now are counted on the earlier volume.
-    AddDead(list, "E:\\b.mp3");
-    EXPECT_EQ(list.entryAt(0)->GetVolumeSerial(), 0x11111111u);
-    EXPECT_EQ(list.indexOf(list.entryAt(0)), 0);
-    EXPECT_EQ(list.volumeAt(0)->fileCount, 1);
-    // No entry just past the end, nor before the start.
-    EXPECT_EQ(list.entryAt(1), nullptr);
-    EXPECT_EQ(list.entryAt(-1), nullptr);
-}
 
 TEST_F(PlaylistVolumeTest, CurrentVolumeFollowsItsRecordWhenAnotherIsDropped) {
     Playlist list;

@@ -2,13 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
 #include "playlist/playlist.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
-#include "tags/id3v1/id3v1.h"
 #include "window/test_songs.h"
 
 namespace td {
@@ -64,22 +62,6 @@ TEST_F(StatisticsTest, WholePlaylistReportIsExact) {
     EXPECT_EQ(Whole(), expected);
 }
 
-TEST_F(StatisticsTest, GenreLinesFollowTheExchangeSort) {
-    const char* genres[] = {"Blues", "Country", "Country", "Disco", "Funk", "Funk", "Rock", "Rock", "Rock"};
-    int n = 0;
-    for (const char* genre : genres) {
-        SongRecord& song = AddSong(list_, "/m/" + std::to_string(n++) + ".mp3");
-        SetV2(song, kTCON, genre);
-    }
-    const std::string report = Whole();
-    // Not a stable sort: Funk overtakes Country on the way.
-    const std::string lines =
-        "GENRE\r\n\t3:\tRock\r\n\t2:\tFunk\r\n\t2:\tCountry\r\n"
-        "\t1:\tBlues\r\n\t1:\tDisco\r\n" +
-        kSep;
-    EXPECT_NE(report.find(lines), std::string::npos) << report;
-}
-
 TEST_F(StatisticsTest, SelectionCountsOnlySelectedRowsShownAndHasNoGenreBreakdown) {
     SongRecord& a = AddSong(list_, "/m/a.mp3", 100, 4096, 2);
     SetV2(a, kTPE1, "One");
@@ -114,26 +96,6 @@ TEST_F(StatisticsTest, NothingToCountGivesZerosWithoutDividing) {
     EXPECT_NE(report.find("MODE\r\n" + ModeLines(0, 0, 0, 0)), std::string::npos) << report;
     view_.rebuildFromPlaylist();  // nothing selected
     EXPECT_NE(playlistReport(list_, view_, false, genres_).find("Total files: 0\r\n"), std::string::npos);
-}
-
-TEST(GenreTableTest, HashedLookupAgreesWithTheGenreList) {
-    for (int i = 0; i < kGenreCount; ++i) {
-        std::string name = GenreName(i);
-        EXPECT_EQ(genreIndexOfText(name), GenreIndex(name.c_str())) << name;
-        for (char& c : name)
-            c = static_cast<char>(c ^ ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ? 32 : 0));
-        EXPECT_EQ(genreIndexOfText(name), GenreIndex(name.c_str())) << name;
-    }
-    std::mt19937 random(7);
-    const std::string letters = "abcdeRoCK&-/ \xE9";
-    for (int round = 0; round < 2000; ++round) {
-        std::string text;
-        const int length = static_cast<int>(random() % 6);
-        for (int k = 0; k < length; ++k) text += letters[random() % letters.size()];
-        EXPECT_EQ(genreIndexOfText(text), GenreIndex(text.c_str())) << text;
-    }
-    EXPECT_EQ(genreIndexOfText(std::string("Rock\0Pop", 8)), 18);
-    EXPECT_EQ(genreIndexOfText(""), 0);
 }
 
 TEST(FormatRealTextTest, FormatsOneRealAndCopiesEverythingElse) {

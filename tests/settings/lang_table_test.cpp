@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,25 +81,6 @@ TEST_F(LangTableTest, ScanListsFilesAndPicksTheRequestedOne) {
     EXPECT_EQ(Text(22), "Error");
 }
 
-TEST_F(LangTableTest, AtMost32FilesAreListed) {
-    TempDir dir;
-    for (int i = 0; i < 40; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "Lang%02d.lang.kqp", i);
-        ASSERT_TRUE(WriteBytes(dir.Path(name), std::string("#1 \"x\"")));
-    }
-    LangTable table(dir.path());
-    table.scanLanguages("Lang35");  // beyond the 32 listed
-    EXPECT_EQ(table.languageCount(), 33);
-    EXPECT_EQ(table.languageEntryName(32), "Lang31");
-    EXPECT_EQ(table.currentIndex(), 0);
-    EXPECT_EQ(table.languageEntryName(33), "English(Default)");
-    table.setCurrentIndex(50);
-    EXPECT_EQ(table.currentName(), "English(Default)");
-    EXPECT_TRUE(table.load());  // an index outside the list loads English
-    EXPECT_EQ(Text(22), "Error");
-}
-
 TEST_F(LangTableTest, FileThatCannotBeReadLeavesTheTextsAsTheyWere) {
     TempDir dir;
     ASSERT_TRUE(WriteBytes(dir.Path("Deutsch.lang.kqp"), std::string("#22 \"Fehler\"")));
@@ -129,18 +109,6 @@ TEST_F(LangTableTest, FileThatCannotBeReadLeavesTheTextsAsTheyWere) {
     ASSERT_TRUE(WriteBytes(dir.Path("Deutsch.lang.kqp"), big));
     EXPECT_FALSE(table.load());
     EXPECT_EQ(Text(22), "Fehler");
-}
-
-TEST_F(LangTableTest, ChosenFileThatCannotBeOpenedAtStartFallsBackToEnglish) {
-    TempDir dir;
-    ASSERT_TRUE(WriteBytes(dir.Path("Deutsch.lang.kqp"), std::string("#22 \"Fehler\"")));
-    FaultyFileSystem faulty;
-    faulty.FailAt(FaultyFileSystem::Op::Open, 1);
-    ScopedFs scoped(faulty);
-    LangTable table(dir.path());
-    table.scanLanguages("Deutsch");
-    EXPECT_EQ(table.currentIndex(), 0);
-    EXPECT_EQ(Text(22), "Error");
 }
 
 // The printf conversions of a text, "%%" included, in order.

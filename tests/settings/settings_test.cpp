@@ -15,18 +15,9 @@
 namespace td {
 namespace {
 
-using test::FaultyFileSystem;
 using test::ReadBytes;
 using test::RecordingPrompter;
-using test::ScopedFs;
 using test::TempDir;
-using test::WriteBytes;
-
-uint32_t Le32(const std::string& bytes, size_t offset) {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(bytes[offset + i]);
-    return v;
-}
 
 // A record in range whose every field differs from its default.
 Settings Scrambled() {
@@ -109,27 +100,6 @@ TEST(SettingsFile, TheDefaultRecordIsTheOneShipped) {
 }
 #endif
 
-// Absent, one byte short of an otherwise valid record, or unreadable: all defaults.
-TEST(SettingsFile, MissingShortOrUnreadableFileGivesEveryDefault) {
-    TempDir dir;
-    Settings s(dir.path());
-    std::string bytes = Scrambled().toBytes();
-    FaultyFileSystem faulty;
-    for (int round = 0; round < 3; ++round) {
-        SCOPED_TRACE(round);
-        if (round > 0) {
-            ASSERT_TRUE(WriteBytes(s.path(), round == 1 ? bytes.substr(0, 5527) : bytes));
-        }
-        faulty.Reset();
-        if (round == 2) faulty.FailAt(FaultyFileSystem::Op::Read, 1);
-        static_cast<SettingsRecord&>(s) = Scrambled();
-        s.visibleColumnCount = 0;
-        ScopedFs scoped(faulty);
-        EXPECT_FALSE(s.load());
-        EXPECT_EQ(s.toBytes(), Settings().toBytes());
-    }
-}
-
 struct Range {
     size_t offset, size;
 };
@@ -161,81 +131,6 @@ TEST(SettingsReset, EachCategoryRestoresExactlyItsFields) {
         for (size_t i = 0; i < got.size(); ++i) {
             ASSERT_EQ(got[i], expected[i]) << "byte " << i;
         }
-    }
-}
-
-void Put32(std::string& bytes, size_t offset, uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-TEST(SettingsHostileFile, ColumnArraysBecomeUsable) {
-    std::string bytes = Settings().toBytes();
-    const int32_t order[kColumnCount] = {5, 5, -1, 40, 19, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 0, 7};
-    for (int i = 0; i < kColumnCount; ++i) {
-        Put32(bytes, 80 + 4 * i, static_cast<uint32_t>(order[i]));
-        Put32(bytes, 160 + 4 * i, 0);                           // nothing shown
-        Put32(bytes, 240 + 4 * i, i == 2 ? 0xFFFFFFF0u : 99u);  // one negative width
-    }
-    Settings s;
-    ASSERT_TRUE(s.fromBytes(bytes.data(), bytes.size()));
-    const std::vector<int32_t> expectedOrder = {5, 19, 3,  0,  7,  1,  2,  4,  6,  8,
-                                                9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
-    std::vector<int32_t> got(s.columnOrder, s.columnOrder + kColumnCount);
-    EXPECT_EQ(got, expectedOrder);
-    for (int id = 0; id < kColumnCount; ++id) {
-        EXPECT_EQ(s.columnVisible[id], kDefaultColumnVisible[id]);
-        EXPECT_EQ(s.columnWidth[id], id == 2 ? 85 : 99);
-    }
-}
-
-TEST(SettingsHostileFile, StringsColoursAndPlacementAreMadeSafe) {
-    std::string bytes = Settings().toBytes();
-    bytes.replace(1060, 260, std::string(260, 'L'));  // languageName without NUL
-    bytes.replace(1328, 408, std::string(408, 'F'));  // formatHistory without NULs
-    bytes.replace(1740, 80, std::string(80, 'T'));    // theme 0 name without NUL
-    Put32(bytes, 1740 + 80, 0xFF123456);              // theme 0 text colour with flags
-    Put32(bytes, 332 + 8, 9);                         // template 0 text page font name
-    Put32(bytes, 332 + 16, 0xFFFFFFFF);               // template 0 text page font size
-    Settings s;
-    ASSERT_TRUE(s.fromBytes(bytes.data(), bytes.size()));
-    EXPECT_EQ(s.language(), std::string(259, 'L'));
-    for (int i = 0; i < kFormatHistoryCount; ++i) EXPECT_EQ(s.formatPattern(i), std::string(50, 'F'));
-    EXPECT_EQ(std::string(s.themes[0].name), std::string(79, 'T'));
-    EXPECT_EQ(s.themes[0].text, 0x123456u);
-    EXPECT_EQ(s.htmlTemplates[0].textPage.fontName, 0);
-    EXPECT_EQ(s.htmlTemplates[0].textPage.fontSize, 1);
-}
-
-TEST(SettingsHostileFile, ValuesOutOfRangeTakeTheirDefaults) {
-    // offset, value in the file; offset and value read back. The scrambled
-    // placement's left edge is 200, the default's 10.
-    const uint32_t cases[][4] = {{28, 3, 28, 0},
-                                 {32, 4, 32, 0},
-                                 {56, 5000, 56, 20},
-                                 {320, 20, 320, 0},
-                                 {1052, 61, 1052, 5},
-                                 {1736, 35, 1736, 0},
-                                 {5524, 0x80000000, 5524, 0},
-                                 {0, 9, 0, 1},
-                                 {24, 0xFFFFFFFF, 24, 0x7F},
-                                 {1320, 0x80, 1320, 127},
-                                 {64, 4, 64, 4},  // in range
-                                 {1056, 94, 1056, 95},
-                                 {1056, 101, 1056, 95},
-                                 {1056, 100, 1056, 100},
-                                 {1012, 12, 1032, 10},  // no such show command
-                                 {1012, 11, 1032, 200},
-                                 {1016, static_cast<uint32_t>(-1000001), 1032, 10},  // far off every desktop
-                                 {1028, 1000001, 1032, 10},
-                                 {1024, static_cast<uint32_t>(-1000000), 1032, 200},
-                                 {1040, 200, 1032, 10},  // no width
-                                 {1044, 0, 1032, 10}};   // bottom above top
-    for (const auto& c : cases) {
-        std::string bytes = Scrambled().toBytes();
-        Put32(bytes, c[0], c[1]);
-        Settings s;
-        ASSERT_TRUE(s.fromBytes(bytes.data(), bytes.size()));
-        EXPECT_EQ(Le32(s.toBytes(), c[2]), c[3]) << "offset " << c[0] << " value " << c[1];
     }
 }
 

@@ -16,20 +16,6 @@ std::vector<std::string> Stored(const Settings& s) {
     return out;
 }
 
-TEST(FormatHistory, ANinthPatternKeepsEightNewestFirstWhenThePageCloses) {
-    Settings settings;
-    for (int i = 0; i < 8; ++i) settings.setFormatPattern(i, "%A " + std::to_string(i));
-    FormatHistory history;
-    history.loadFormatHistory(settings);
-    history.setText("%T new");
-    history.saveFormatHistory(settings, false);  // a run starts
-    EXPECT_EQ(history.entries().size(), 9u);
-    EXPECT_EQ(settings.formatPattern(0), "%A 0");  // the settings wait for the page to close
-    history.saveFormatHistory(settings, true);
-    EXPECT_EQ(Stored(settings),
-              (std::vector<std::string>{"%T new", "%A 0", "%A 1", "%A 2", "%A 3", "%A 4", "%A 5", "%A 6"}));
-}
-
 TEST(FormatHistory, ValidationDropsInvalidPatternsAndPutsTheSelectedFirst) {
     EXPECT_TRUE(isValidFormat("[%G]"));
     EXPECT_FALSE(isValidFormat("%a - %t"));

@@ -30,12 +30,5 @@ TEST(CaseConversion, WordsSectionsAndWindows1252Letters) {
     EXPECT_EQ(Case("MiXeD", 5), "MiXeD");
 }
 
-TEST(CharConversion, CaseComesFirstSoUnderscoredWordsAreNotCapitalisedInside) {
-    std::string text = "the_big_band", other = "a song";
-    applyConversions(text, kCaseEachWord, kCharUnderscoreToSpace);
-    applyConversions(other, kCaseUpper, kCharSpaceToUnderscore);
-    EXPECT_EQ(text + "|" + other, "The big band|A_SONG");
-}
-
 }  // namespace
 }  // namespace td

@@ -29,17 +29,6 @@ protected:
     RecordingPrompter prompter_;
 };
 
-TEST_F(ToolRunTest, ConfirmationListsTenFilesThenMoreFiles) {
-    std::vector<std::string> names;
-    for (int i = 1; i <= 11; ++i) names.push_back("song" + std::to_string(i) + ".mp3");
-    std::string expected = "Rename file from ID3TAG on 11 file(s) ?\n\n";
-    for (int i = 1; i <= 10; ++i) expected += names[i - 1] + "\n";
-    EXPECT_EQ(ConfirmationText(ToolKind::Rename, names),
-              expected + "\n\n<More files> ...\n\nWould you like to proceed them ?");
-    names.pop_back();
-    EXPECT_EQ(ConfirmationText(ToolKind::MassTag, names).find("<More files>"), std::string::npos);
-}
-
 TEST_F(ToolRunTest, GatheringTakesTheSelectionOnlyWhenAsked) {
     ToolFileList list = List({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3", "/m/d.mp3"});
     list.selected = {false, true, false, true};
@@ -122,21 +111,6 @@ TEST_F(ToolRunTest, ALogThatCannotBeOpenedStopsBeforeAnyFile) {
         EXPECT_EQ(calls, 0);
         EXPECT_TRUE(log || prompter_.shown.size() == 1u);  // no summary either
     }
-}
-
-TEST_F(ToolRunTest, AFailingLogWriteIsReportedAndTheRunGoesOn) {
-    ToolFileList list = List({In("a.mp3"), In("b.mp3")});
-    FaultyFileSystem faulty;
-    ScopedFs scoped(faulty);
-    ToolRun run(prompter_, nullptr);
-    ASSERT_TRUE(run.gatherFiles(list, false, ToolKind::MassTag));
-    ASSERT_TRUE(run.openTraceLog(true, In("t.log")));
-    faulty.FailFrom(FaultyFileSystem::Op::Write, 1);
-    int calls = 0;
-    const ToolRunResult r = run.execute(list, "header", [&](ToolFile&) { return ++calls > 0; });
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(r.succeeded, 2);
-    EXPECT_TRUE(r.logFailed);
 }
 
 TEST_F(ToolRunTest, AReadOnlyAttributeThatCannotBeClearedIsReportedAndNothingIsWritten) {

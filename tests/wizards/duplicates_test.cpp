@@ -18,46 +18,12 @@ namespace {
 
 using namespace test;
 
-std::vector<std::string> Names(const std::vector<SongRecord*>& rows) {
-    std::vector<std::string> names;
-    for (const SongRecord* r : rows) names.push_back(r->GetFileName());
-    return names;
-}
-
 DuplicateOptions Options(uint32_t fields, int seconds = 5, int percent = 95) {
     DuplicateOptions o;
     o.fields = fields;
     o.seconds = seconds;
     o.percent = percent;
     return o;
-}
-
-SongRecord& Tagged(Playlist& list, const std::string& path, const char* artist, const char* title,
-                   int seconds = 0, uint32_t size = 0) {
-    SongRecord& s = AddSong(list, path, seconds, size);
-    SetV2(s, kTPE1, artist);
-    SetV2(s, kTIT2, title);
-    return s;
-}
-
-TEST(DuplicatesTest, ArtistAndTitleMatchByteForByte) {
-    Playlist list;
-    Tagged(list, "/a.mp3", "Muse", "Uprising");
-    Tagged(list, "/b.mp3", "Muse", "uprising");
-    Tagged(list, "/c.mp3", "Muse", "Uprising");
-    Tagged(list, "/d.mp3", "MUSE", "Uprising");
-    EXPECT_EQ(Names(findDuplicates(list, 1, Options(kDuplicateArtistTitle))),
-              (std::vector<std::string>{"/a.mp3", "/c.mp3"}));
-}
-
-TEST(DuplicatesTest, SizeCriterionIsTheSmallerAsAShareOfTheLarger) {
-    EXPECT_TRUE(sizesClose(950, 1000, 95));
-    EXPECT_FALSE(sizesClose(949, 1000, 95));
-    EXPECT_FALSE(sizesClose(0, 1, 95));
-    EXPECT_TRUE(sizesClose(0xFFFFFFFFu, 0xFFFFFFFFu, 100));  // no overflow
-    EXPECT_FALSE(sizesClose(5, 5, 101));
-    EXPECT_FALSE(lengthsClose(10, 16, 5));
-    EXPECT_FALSE(lengthsClose(10, 10, -1));
 }
 
 // The definition, pair by pair: every entry that matches at least one other.
