@@ -125,6 +125,16 @@ TEST_F(PlaylistWindowTest, CloseStoresPlacementLanguageAndSettingsFile) {
     EXPECT_EQ(rc.bottom - rc.top, 400);
 }
 
+TEST_F(PlaylistWindowTest, RowImagesFollowTheTagKindWithMissingFilesOnTop) {
+    Playlist list;
+    test::SetV2(test::AddSong(list, "C:\\music\\v2.mp3", 30, 1000), kTIT2, "T");
+    test::AddSong(list, "C:\\music\\gone.mp3");  // nothing could be read
+    ASSERT_EQ(saveKq3(list, startFile_, nullptr), Kq3Save::Saved);
+    open();
+    EXPECT_EQ(rowImage(0), kRowImageId3v2);
+    EXPECT_EQ(rowImage(1), kRowImageMissing);
+}
+
 TEST_F(PlaylistWindowTest, CommandsOutsideTheTableAreNotRun) {
     PlaylistWindow& w = open();
     EXPECT_FALSE(w.command(IDM_LANGUAGE_LAST + 1));
