@@ -20,15 +20,6 @@ using test::childRect;
 using test::PlaylistWindowTest;
 using test::startsWith;
 
-TEST_F(PlaylistWindowTest, StartFileFillsTheListWithTheFirstRowSelected) {
-    writeStartFile({60, 120, 185});
-    PlaylistWindow& w = open();
-    ASSERT_NE(w.hwnd(), nullptr);
-    EXPECT_EQ(itemCount(), 3);
-    // The first item is selected at start.
-    EXPECT_TRUE(w.view().isSelected(0));
-}
-
 TEST_F(PlaylistWindowTest, HostPlaylistAtStartIsAskedForAndReadAndTheBridgeReachesTheHost) {
     ASSERT_TRUE(bridge_->Enqueue("C:\\host\\one.mp3"));
     ASSERT_TRUE(bridge_->Enqueue("C:\\host\\two.mp3"));
@@ -125,12 +116,14 @@ TEST_F(PlaylistWindowTest, CloseStoresPlacementLanguageAndSettingsFile) {
     EXPECT_EQ(rc.bottom - rc.top, 400);
 }
 
-TEST_F(PlaylistWindowTest, RowImagesFollowTheTagKindWithMissingFilesOnTop) {
+TEST_F(PlaylistWindowTest, StartFileFillsTheListFirstRowSelectedEachRowImageByItsTagKindOrMissingFile) {
     Playlist list;
     test::SetV2(test::AddSong(list, "C:\\music\\v2.mp3", 30, 1000), kTIT2, "T");
     test::AddSong(list, "C:\\music\\gone.mp3");  // nothing could be read
     ASSERT_EQ(saveKq3(list, startFile_, nullptr), Kq3Save::Saved);
-    open();
+    PlaylistWindow& w = open();
+    ASSERT_EQ(itemCount(), 2);
+    EXPECT_TRUE(w.view().isSelected(0));
     EXPECT_EQ(rowImage(0), kRowImageId3v2);
     EXPECT_EQ(rowImage(1), kRowImageMissing);
 }

@@ -46,31 +46,19 @@ void ExpectEntries(HMENU menu, MenuId id) {
     }
 }
 
-class WindowMenusTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        LangTable::useBuiltinEnglish();
-        module_ = LoadLibraryExA((test::TestProgramDir() + "\\gen_Tunedeck.dll").c_str(), nullptr,
-                                 LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(module_, nullptr) << "gen_Tunedeck.dll beside the tests";
-    }
-    void TearDown() override {
-        if (module_) FreeLibrary(module_);
-        LangTable::useBuiltinEnglish();
-    }
-    void UseImage(const std::string& image) { LangTable::useLanguageImage(image.data(), image.size()); }
-    HINSTANCE module_ = nullptr;
-};
-
-TEST_F(WindowMenusTest, EveryEntryIsLabelledFromTheLanguageAndEveryEntryAndShortcutReachesTheTable) {
-    UseImage("#141 \"&Datei\"\n#211 \"Zuschneiden|Strg+Entf\"\n#87 \"K\xfcnstler\"\n");
+TEST(WindowMenusTest, EveryEntryIsLabelledFromTheLanguageAndEveryEntryAndShortcutReachesTheTable) {
+    HINSTANCE module = LoadLibraryExA((test::TestProgramDir() + "\\gen_Tunedeck.dll").c_str(), nullptr,
+                                      LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr) << "gen_Tunedeck.dll beside the tests";
+    const std::string language = "#141 \"&Datei\"\n#211 \"Zuschneiden|Strg+Entf\"\n#87 \"K\xfcnstler\"\n";
+    LangTable::useLanguageImage(language.data(), language.size());
     for (WindowMenu which : {WindowMenu::SearchFields, WindowMenu::FileButton, WindowMenu::AddButton,
                              WindowMenu::ListContext, WindowMenu::Explorer}) {
-        HMENU popup = CreateWindowMenu(module_, which);
+        HMENU popup = CreateWindowMenu(module, which);
         ExpectEntries(popup, windowMenuLayout(which));
         DestroyMenu(popup);
     }
-    HMENU bar = CreateWindowMenu(module_, WindowMenu::Bar);
+    HMENU bar = CreateWindowMenu(module, WindowMenu::Bar);
     ExpectEntries(bar, MenuId::Bar);
     EXPECT_EQ(Text(bar, 0), "&Datei");
     // A language chosen later relabels every entry.
@@ -81,7 +69,7 @@ TEST_F(WindowMenusTest, EveryEntryIsLabelledFromTheLanguageAndEveryEntryAndShort
     DestroyMenu(bar);
 
     // The shortcuts: the keys the model names, each to a command of the table.
-    HACCEL table = LoadWindowAccelerators(module_);
+    HACCEL table = LoadWindowAccelerators(module);
     ASSERT_NE(table, nullptr);
     const int count = CopyAcceleratorTableW(table, nullptr, 0);
     const std::vector<Accelerator>& model = windowAccelerators();
@@ -99,6 +87,7 @@ TEST_F(WindowMenusTest, EveryEntryIsLabelledFromTheLanguageAndEveryEntryAndShort
         EXPECT_EQ(rows[i].cmd, model[i].command);
         EXPECT_TRUE(PlaylistWindow::hasCommand(rows[i].cmd));
     }
+    FreeLibrary(module);
 }
 
 }  // namespace
