@@ -64,10 +64,7 @@ def main():
         if not os.path.exists(path):
             problems.append("%s is not drawn" % name)
             continue
-        try:
-            found = sorted(sizes(path))
-        except struct.error:
-            found = "a cut-off file"
+        found = sorted(sizes(path))  # a cut-off file fails here
         if found != expected_sizes(name):
             problems.append("%s holds %s instead of %s" % (name, found, expected_sizes(name)))
 
