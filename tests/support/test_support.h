@@ -157,8 +157,6 @@ public:
     bool IsReachable(const std::string& root) override;
     bool Information(const std::string& root, std::string& label, uint32_t& serial) override;
 
-    int reachabilityChecks = 0;
-
 private:
     std::map<std::string, Volume> volumes_;
 };
