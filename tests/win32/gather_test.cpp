@@ -6,8 +6,6 @@
 #include <vector>
 
 #include "platform/directory.h"
-#include "platform/file_system.h"
-#include "playlist/filter_search.h"
 #include "platform/thread.h"
 #include "window/file_gatherer.h"
 #include "win32/dialog_driver.h"
@@ -91,28 +89,6 @@ TEST_F(GatherTest, AddDirectoryShowsTheRunAsItGoesRefusesASecondAndAbortKeepsThe
     EXPECT_EQ(itemCount(), 20);
     for (int i = 0; i < w.playlist().count(); ++i) {
         EXPECT_EQ(w.playlist().entryAt(i)->GetFileName().find("\\sub\\"), std::string::npos);
-    }
-}
-
-TEST_F(GatherTest, ASearchGoingWhenARunStartsGivesWayAndTheRowsFollowItsText) {
-    // The search worker reads the list, which the run makes grow: it is
-    // stopped, and the rows, the new ones too, are those the text finds.
-    writeStartFile(std::vector<int>(2000, 60));
-    const std::string folder = folderOf("found", 40);
-    settings_->searchFields = kSearchFileName;
-    PlaylistWindow& w = open();
-    SetDlgItemTextA(w.hwnd(), IDC_SEARCH, "song1");
-    prompter_.chooseFolder(folder, true);
-    ASSERT_TRUE(w.command(IDM_ADD_DIRECTORY));
-    ASSERT_TRUE(waitForWorker());
-    harness_->pump(100);
-    // Of the start file song1, song10..19, song100..199 and song1000..1999;
-    // of the folder song1 and song10..19.
-    EXPECT_EQ(w.playlist().count(), 2040);
-    EXPECT_EQ(itemCount(), 1122);
-    for (int row = 0; row < w.view().rowCount(); ++row) {
-        const std::string name = BaseName(w.view().entryAt(row)->GetFileName());
-        EXPECT_EQ(name.compare(0, 5, "song1"), 0) << name;
     }
 }
 

@@ -153,12 +153,15 @@ TEST_F(ToolsDialogTest, EachRunPageWorksOnTheChosenFilesAndTheListFollows) {
     // Convert: a click on another operation while the run goes on starts
     // nothing (it would bring the ID3v1 tags back from the ID3v2 ones).
     selectRows({0, 1, 2});
+    const size_t shown = prompter_.shown.size();
     run(IDM_CONVERT_TAGS, [&](HWND dialog) {
         HWND page = GetDlgItem(dialog, IDD_CONVERT_PAGE);
-        PostMessageA(GetDlgItem(page, IDC_CV_OP_FIRST + kConvertV2ToV1), BM_CLICK, 0, 0);
+        PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_CV_OP_FIRST + kConvertV2ToV1, BN_CLICKED), 0);
         test::Click(page, IDC_CV_OP_FIRST + kConvertRemoveV1);
         test::Press(dialog, IDOK);
     });
+    // The question and the summary of one run only.
+    EXPECT_EQ(prompter_.shown.size(), shown + 2);
     EXPECT_EQ(SongRecord(b_, true).GetId3v1(), nullptr);
     EXPECT_EQ(window_->view().entryAt(1)->GetId3v1(), nullptr);
 }
