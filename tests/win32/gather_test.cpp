@@ -70,7 +70,6 @@ TEST_F(GatherTest, AddDirectoryShowsTheRunAsItGoesRefusesASecondAndAbortKeepsThe
     ASSERT_TRUE(disk.held.wait(20000));
     // The list grows during the run.
     ASSERT_TRUE(harness_->pumpUntil([&] { return itemCount() == 20; }, 20000));
-    EXPECT_EQ(w.statusText(0), "Total files: 20");
     HWND dialog = w.progressDialog();
     ASSERT_NE(dialog, nullptr);
     // The total is unknown: the activity bar runs instead of the progress bar.

@@ -108,7 +108,7 @@ TEST_F(WindowCommandsTest, SearchFieldKeysFlipTheBitsAndOnlyTheMenuEntriesRefilt
     EXPECT_EQ(itemCount(), 1);
 }
 
-TEST_F(WindowCommandsTest, SaveNewAndOpenRoundTripTheListAndNameTheFileInTheCaption) {
+TEST_F(WindowCommandsTest, SaveNewAndOpenRoundTripTheListAndNewForgetsTheFile) {
     writeStartFile({10, 20, 30});
     PlaylistWindow& w = open();
 
@@ -116,7 +116,6 @@ TEST_F(WindowCommandsTest, SaveNewAndOpenRoundTripTheListAndNameTheFileInTheCapt
     prompter_.chooseFiles({dir_.Path("rock")});
     ASSERT_TRUE(w.command(IDM_SAVE_KEY));
     EXPECT_EQ(w.currentFile(), dir_.Path("rock.kq3"));
-    EXPECT_EQ(test::WindowText(w.hwnd()), "Tunedeck - rock.kq3");
 
     // New empties the list and forgets the file, so Save asks again rather
     // than writing the empty list over rock.kq3.
@@ -175,7 +174,6 @@ TEST_F(WindowCommandsTest, ImportAndAddFilesReachTheList) {
     ASSERT_TRUE(w.gathering());
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(w.progressDialog(), IDC_PROGRESS_BAR)));
     ASSERT_TRUE(harness_->pumpUntil([&] { return w.playlist().count() == 3; }, 5000));
-    EXPECT_EQ(w.statusText(0), "Total files: 3");
     FileDialogResult overflow;
     overflow.outcome = FileDialogOutcome::TooManyFiles;
     prompter_.fileAnswers.push_back(overflow);
