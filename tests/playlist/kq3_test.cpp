@@ -335,7 +335,6 @@ TEST_F(Kq3Test, UnreadableFilesGiveTheirMessageAndKeepTheList) {
         EXPECT_EQ(list.view.totalLength(), 5 * c.left);
         ASSERT_EQ(prompter_.shown.size(), 1u);
         EXPECT_EQ(prompter_.shown[0].text, c.message);
-        EXPECT_EQ(prompter_.shown[0].icon, PromptIcon::Error);
     }
 }
 

@@ -36,6 +36,9 @@ TEST_F(PlaylistVolumeTest, CurrentVolumeFollowsItsRecordWhenAnotherIsDropped) {
     EXPECT_EQ(list.currentVolume(), 0);
     AddDead(list, "D:\\c.mp3");
     EXPECT_EQ(list.entryAt(1)->GetVolumeSerial(), 0x22222222u);
+    const VolumeRecord* volume = list.volumeOf(list.entryAt(1));
+    ASSERT_NE(volume, nullptr);
+    EXPECT_STREQ(volume->label, "AUDIO_CD");
     EXPECT_EQ(list.volumeAt(0)->fileCount, 2);
     // Dropping the current volume itself leaves none current.
     ASSERT_TRUE(list.removeAt(0));

@@ -67,7 +67,6 @@ TEST_F(ToolRunTest, TraceLogOfARunByteForByte) {
     // The summary names the files run, not the ones that succeeded.
     ASSERT_EQ(prompter_.shown.size(), 2u);
     EXPECT_EQ(prompter_.shown[1].text, "Mass set ID3TAG on 3 file(s)");
-    EXPECT_EQ(prompter_.shown[1].icon, PromptIcon::Information);
 }
 
 TEST_F(ToolRunTest, MoveLinesShowThePathBeforeAndAfter) {
