@@ -37,10 +37,6 @@ inline void Press(HWND dialog, int control) {
 // tells its dialog.
 inline void Click(HWND dialog, int control) { SendDlgItemMessageA(dialog, control, BM_CLICK, 0, 0); }
 
-inline void Check(HWND dialog, int control, bool on) {
-    CheckDlgButton(dialog, control, on ? BST_CHECKED : BST_UNCHECKED);
-}
-
 // Sets the text of an edit box as typing would (the dialog hears EN_CHANGE).
 inline void Type(HWND dialog, int control, const char* text) { SetDlgItemTextA(dialog, control, text); }
 

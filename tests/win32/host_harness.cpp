@@ -109,9 +109,7 @@ HostFolder::HostFolder(const HostSetup& setup) : path_(temp_.path()) {
     ok_ = CreateDirectoryA(pluginsDir().c_str(), nullptr) != 0;
     const std::string from = TestProgramDir();
     ok_ = CopyFileA((from + "\\tdhost.exe").c_str(), hostProgram().c_str(), FALSE) && ok_;
-    if (setup.copyPlugin) {
-        ok_ = CopyFileA((from + "\\gen_Tunedeck.dll").c_str(), pluginPath().c_str(), FALSE) && ok_;
-    }
+    ok_ = CopyFileA((from + "\\gen_Tunedeck.dll").c_str(), pluginPath().c_str(), FALSE) && ok_;
     if (!setup.pluginIni.empty()) {
         ok_ = WriteFileBytes(pluginsDir() + "\\plugin.ini", setup.pluginIni) && ok_;
     }
@@ -132,7 +130,6 @@ HostHarness::HostHarness(HostSetup setup) : folder_(setup) {
     options.classModule = programModule_ ? programModule_ : GetModuleHandleA(nullptr);
     options.programPath = folder_.hostProgram();
     options.logPath = folder_.path("host.log");
-    options.show = setup.show;
     // The plug-in's tray icons go to the host's stand-in, never to the shell.
     options.trayStandIn = true;
     host_ = std::make_unique<td::host::StandInHost>(options);

@@ -44,16 +44,12 @@ namespace td::test {
 constexpr UINT kShowPluginWindow = 50120;
 
 struct HostSetup {
-    // Copy gen_Tunedeck.dll into Plugins\ (false: an empty Plugins\).
-    bool copyPlugin = true;
     // Text of Plugins\plugin.ini; empty: no file.
     std::string pluginIni;
     // Extra files: path relative to the folder (folders are created), bytes.
     std::vector<std::pair<std::string, std::string>> files;
     // HostHarness: load the plug-ins and call init in the constructor.
     bool load = true;
-    // HostHarness: show the host window.
-    bool show = true;
 };
 
 class HostFolder {
@@ -108,8 +104,6 @@ public:
     // the playlist window to be up; the window, or null after `timeoutMs`.
     HWND showPluginWindow(int timeoutMs = 5000);
 
-    // The host's log lines, in order.
-    std::vector<std::string> lines() const { return host_->lines(); }
     // Only the exchanges with the plug-in: lines of messages 1024, 74 and 273.
     std::vector<std::string> exchanges() const;
 
