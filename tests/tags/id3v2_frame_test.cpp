@@ -88,12 +88,6 @@ TEST(Id3v2FrameTableTest, TextAndUrlFramesAreFieldFrames) {
     }
 }
 
-TEST(Id3v2FieldFrameEncodeTest, EmptyUserTextFrameIsWrittenComplete) {
-    Id3v2FieldFrame user(kTXXX);
-    EXPECT_TRUE(user.Fields().empty());
-    EXPECT_EQ(B({0, 0}), Encode(user));
-}
-
 TEST(Id3v2FieldFrameEncodeTest, DecodedBodiesEncodeBack) {
     struct Case {
         int type;

@@ -100,21 +100,6 @@ Result Read(const Bytes& file, Id3v2Error expectedCode = Id3v2Error::NoError) {
 const Bytes kTitle = B({0}) + Text("Title");
 const Bytes kArtist = B({0}) + Text("Artist");
 
-TEST(Id3v2ReaderHeaderTest, ShortHeadAsksForMore) {
-    const Bytes tag = Tag(3, Frame23("TIT2", kTitle), 0, 100);
-    FrameList frames;
-    uint32_t tagSize = 0;
-    size_t needMore = 0;
-    auto read = [&](size_t n) { return ReadId3v2Frames(tag.data(), n, frames, tagSize, nullptr, needMore); };
-    EXPECT_EQ(Id3v2Error::ReadFailed, read(40));
-    EXPECT_EQ(tag.size(), needMore);
-    EXPECT_TRUE(frames.empty());
-    EXPECT_EQ(Id3v2Error::ReadFailed, read(5));
-    EXPECT_EQ(10u, needMore);
-    EXPECT_EQ(Id3v2Error::NoError, read(tag.size()));
-    EXPECT_EQ(1u, frames.size());
-}
-
 TEST(Id3v2ReaderV23Test, WalkStopsSilentlyAtPaddingGarbageAndOverruns) {
     // Padding, then something that looks like a frame: not read.
     Result a = Read(Tag(3, Frame23("TIT2", kTitle) + Bytes(20, 0) + Frame23("TPE1", kArtist)));

@@ -63,23 +63,6 @@ protected:
     test::GatherRecorder recorder_;
 };
 
-TEST_F(FileGathererTest, DirectoryTakesMpegFilesInNameOrderWithOrWithoutSubfolders) {
-    const struct {
-        bool recurse;
-        std::vector<std::string> names;
-    } cases[] = {
-        {false, {"A.MP3", "b.mp3", "song.Mp2"}},
-        {true, {"A.MP3", "b.mp3", "song.Mp2", "d.mp3", "e.mp3"}},
-    };
-    for (const auto& c : cases) {
-        Playlist playlist;
-        FileGatherer gatherer(playlist);
-        gatherer.run(GatherRequest::Directory(dir_.path() + kPathSeparator, c.recurse), nullptr);
-        EXPECT_EQ(EntryNames(playlist), c.names) << c.recurse;
-        EXPECT_EQ(gatherer.summary().added, static_cast<int>(c.names.size()));
-    }
-}
-
 TEST_F(FileGathererTest, FileListReportsEveryItemAndKeepsMissingSongsAsDeadEntries) {
     const std::string buffer =
         dir_.path() + '\0' + "b.mp3" + '\0' + "x.mp1" + '\0' + "gone.mp3" + '\0' + '\0';
@@ -113,18 +96,6 @@ TEST_F(FileGathererTest, FileListReportsEveryItemAndKeepsMissingSongsAsDeadEntri
     EXPECT_EQ(split.entryAt(0)->GetVolumeSerial(), 0x1234u);
     EXPECT_EQ(split.entryAt(1)->GetVolumeSerial(), 0x5678u);
     EXPECT_EQ(split.entryAt(2)->GetVolumeSerial(), 0x1234u);
-}
-
-TEST_F(FileGathererTest, DroppedFoldersAreWalkedWholeAndTheRunEndsOnce) {
-    MakeTree(dir_, {"other/f.mp3", "other/g.mp3"});
-    FileGatherer gatherer(playlist_);
-    const GatherRequest request =
-        GatherRequest::Dropped({dir_.Path("sub"), dir_.Path("other"), dir_.Path("A.MP3")});
-    ASSERT_EQ(gatherer.start(request, recorder_), GatherStart::Started);
-    recorder_.waitDone();
-    gatherer.stop();
-    EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"d.mp3", "e.mp3", "f.mp3", "g.mp3", "A.MP3"}));
-    EXPECT_EQ(recorder_.done, 1);
 }
 
 TEST_F(FileGathererTest, AbortAtAnyMomentLeavesWholeEntriesOnlyAndTheNextRunComplete) {

@@ -93,17 +93,5 @@ TEST_F(FileTransferTest, AMoveToAnotherVolumeThatFailsAtAnyStepKeepsTheSourceWho
     EXPECT_EQ(recorder_.moves.size(), 1u);
 }
 
-TEST_F(FileTransferTest, AbortStopsBeforeTheNextFileAndWhatWasHandledStaysHandled) {
-    recorder_.onFile = [this](const std::string&) { gatherer_.requestStop(); };
-    gatherer_.start(GatherRequest::Transfer(true, Sources(), target_.path()), recorder_);
-    recorder_.waitDone();
-    gatherer_.stop();
-    EXPECT_TRUE(gatherer_.summary().stopped);
-    EXPECT_EQ(recorder_.moves.size(), 1u);
-    EXPECT_TRUE(test::FileExists(target_.Path("a.mp3")));
-    EXPECT_TRUE(test::FileExists(source_.Path("b.mp3")));
-    EXPECT_FALSE(test::FileExists(target_.Path("b.mp3")));
-}
-
 }  // namespace
 }  // namespace td
