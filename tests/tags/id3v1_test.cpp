@@ -129,5 +129,22 @@ TEST_F(Id3v1FileTest, FailedStepsAreReportedAndLeaveNoPartialTag) {
     }
 }
 
+// A genre as the list shows it: references name their genre, other texts stay.
+TEST(GenreList, ReferencesResolveToTheirNamesOtherTextsStayAsTheyAre) {
+    const struct {
+        const char* stored;
+        const char* read;
+    } cases[] = {
+        {"(17)", "Rock"},
+        {"144", "Thrash Metal"},
+        {"(RX)", "Remix"},
+        {"(CR)", "Cover"},
+        {"((17) is a number", "(17) is a number"},
+        {"(17", "(17"},
+        {"1984", "1984"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ResolveGenreText(c.stored), c.read) << c.stored;
+}
+
 }  // namespace
 }  // namespace td

@@ -91,10 +91,6 @@ std::vector<PictureCase> PictureCases(const std::string& picture) {
         {"ID3v2.4 UTF-16BE description", 4, Id3Frame(4, "APIC", utf16be), utf16},
         {"ID3v2.4 group, data length and UTF-8", 4,
          Id3Frame(4, "APIC", "\x07" + Synchsafe(static_cast<uint32_t>(utf8.size())) + utf8, 0, 0x41), utf16},
-        {"ID3v2.4 group and data length", 4,
-         Id3Frame(4, "APIC", std::string("\x07", 1) + Synchsafe(static_cast<uint32_t>(apic.size())) + apic, 0,
-                  0x41),
-         apic},
     };
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/clipboard.h"
 #include "platform/volume.h"
 #include "playlist/playlist.h"
 #include "playlist/statistics.h"
@@ -220,14 +221,6 @@ TEST(DialogModelTest, RefusedValuesShowTheDialogsMessageAndStoreNothing) {
              return m.ok(s, p);
          },
          ""},
-        {"rating package",
-         [](Settings& s, Prompter& p) {
-             ThemeDialogModel m(s);
-             m.themeIndex = 2;
-             m.ratingPackage = 11;
-             return m.ok(s, p);
-         },
-         ""},
     };
     for (const RefusedCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -287,14 +280,43 @@ TEST(DialogModelTest, ThemeZeroFollowsTheSystemAndCannotBeEdited) {
     EXPECT_EQ(themeDisplayName(m.theme(0)), "Windows color");
 }
 
-TEST(DialogModelTest, AboutNamesProductAndVersion) {
+// The failing steps: the window tests cannot make the system's clipboard fail.
+struct FakeClipboard : Clipboard {
+    ClipboardResult result = ClipboardResult::Ok;
+    std::string copied;
+    ClipboardResult SetText(const std::string& text) override {
+        copied = text;
+        return result;
+    }
+};
+
+TEST(DialogModelTest, ReportCopyPutsTheShownTextOrSaysThatItFailed) {
+    Playlist list;
+    AddSong(list, "/a.mp3", 65, 1500);
+    PlaylistView view(list);
+    view.rebuildFromPlaylist();
+    const InfoDialogModel whole(list, view, true, GenreTable());
+    FakeClipboard clipboard;
+    RecordingPrompter prompter;
+    EXPECT_TRUE(whole.copyReport(clipboard, prompter));
+    EXPECT_EQ(clipboard.copied, whole.report());
+    EXPECT_TRUE(prompter.shown.empty());
+    clipboard.result = ClipboardResult::CannotOpen;
+    EXPECT_FALSE(whole.copyReport(clipboard, prompter));
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].icon, PromptIcon::Error);
+}
+
+TEST(DialogModelTest, AboutNamesProductAndVersionAndHelpLeadsBack) {
     LangTable::useBuiltinEnglish();
     PluginVersion version;
     version.major = 2;
     version.minor = 5;
     version.build = 7;
-    const AboutDialogModel m(version);
+    AboutDialogModel m(version);
     EXPECT_EQ(m.title, "Tunedeck for Winamp v2.5 build 7");
+    m.toggleHelp();
+    EXPECT_EQ(m.toggleLabel(), "<< About");
 }
 
 TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) {
