@@ -71,7 +71,7 @@ protected:
 };
 
 // Opened by a double click on its row: a field set and written by Update,
-// then a change left unwritten that Cancel offers to write, answered No.
+// then a change left unwritten that Cancel offers to write, declined.
 TEST_F(ToolsDialogTest, ADoubleClickEditsTheRowAndCancelKeepsAnUnwrittenChange) {
     settings_->doubleClickAction = 2;
     open();
