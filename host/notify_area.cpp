@@ -89,11 +89,6 @@ BOOL CALLBACK SendTaskbarCreated(HWND window, LPARAM message) {
 
 }  // namespace
 
-void* PatchImport(HMODULE module, const char* dll, const char* function, void* replacement) {
-    void** slot = FindImportSlot(module, dll, function);
-    return slot ? WriteSlot(slot, replacement) : nullptr;
-}
-
 NotifyArea::NotifyArea(std::function<void(const std::string&)> log) : log_(std::move(log)) {}
 
 NotifyArea::~NotifyArea() {

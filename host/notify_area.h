@@ -37,10 +37,6 @@ struct TrayIconRecord {
     std::string tip;
 };
 
-// Rewrites `module`'s import of `dll`!`function` to `replacement`. Returns the
-// address the entry held, or null when the module does not import it.
-void* PatchImport(HMODULE module, const char* dll, const char* function, void* replacement);
-
 class NotifyArea {
 public:
     explicit NotifyArea(std::function<void(const std::string&)> log = {});
