@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "tags/song_record.h"
+#include "window/row_image.h"
+
 namespace td {
 namespace {
 
@@ -62,6 +65,17 @@ TEST(WindowCells, RatingImagesAreFilledThenEmptyAndCentred) {
     for (const RatingImage& one : img) EXPECT_EQ(one.image, 1);
     ratingImages(LayoutRect{0, 0, 80, 16}, 5, 16, 16, img);
     for (const RatingImage& one : img) EXPECT_EQ(one.image, 0);
+}
+
+// The window tests see the images of a list; here what outranks what.
+TEST(WindowCells, ThePlayingRowShowsItsImageBeforeAMissingFileOrADuplicateMark) {
+    SongRecord song("gone.mp3", false);
+    RowImageState state;
+    state.duplicates = true;
+    state.missing = true;
+    EXPECT_EQ(rowImage(&song, state), kRowImageMissing);
+    state.playing = true;
+    EXPECT_EQ(rowImage(&song, state), kRowImagePlaying);
 }
 
 }  // namespace
