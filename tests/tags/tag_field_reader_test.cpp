@@ -13,13 +13,6 @@ constexpr int kFromId3v1 = 0;
 Id3v1Tag Block() {
     Id3v1Tag block;
     std::memset(&block, 0, sizeof block);
-    std::strcpy(block.title, "V1 title");
-    std::strcpy(block.artist, "   ");  // blank
-    std::strcpy(block.album, "Best");
-    std::strcpy(block.year, "1987");
-    std::strcpy(block.comment, "V1 comment");
-    block.genre = 0;
-    block.track = 0;
     return block;
 }
 
