@@ -400,23 +400,4 @@ const char* BuiltinText(int id) {
     return kEnglishTexts[id];
 }
 
-std::string FormatText(const char* format, const std::string& arg) {
-    std::string out;
-    if (!format) return out;
-    bool substituted = false;
-    for (const char* p = format; *p; ++p) {
-        if (p[0] == '%' && p[1] == '%') {
-            out += '%';
-            ++p;
-        } else if (p[0] == '%' && p[1] == 's' && !substituted) {
-            out += arg;
-            substituted = true;
-            ++p;
-        } else {
-            out += *p;
-        }
-    }
-    return out;
-}
-
 }  // namespace td

@@ -4,8 +4,6 @@
 // before any table is loaded) reads them here.
 #pragma once
 
-#include <string>
-
 namespace td {
 
 constexpr int kTextQuestion = 21;
@@ -18,11 +16,5 @@ constexpr int kBuiltinTextCount = 382;
 
 // The English text numbered `id`; the empty text outside 0 to 381.
 const char* BuiltinText(int id);
-
-// `format` with its first "%s" replaced by `arg` and "%%" read as "%". Every
-// other '%' is kept as it stands: a translated text is data, and a stray
-// conversion in it must never make the formatting read an argument that is
-// not there.
-std::string FormatText(const char* format, const std::string& arg);
 
 }  // namespace td

@@ -159,6 +159,13 @@ TEST(ExportFilterTest, EachFilterGivesTheFormatItsPatternNames) {
     EXPECT_FALSE(exportFormatForFilter(8, false, format));
 }
 
+TEST(ExportFilterTest, TheChosenNameGetsTheFormatsExtensionOnce) {
+    EXPECT_EQ(ensureExportExtension("list", ExportFormat::M3u), "list.m3u");
+    EXPECT_EQ(ensureExportExtension("list.M3U", ExportFormat::M3u), "list.M3U");
+    EXPECT_EQ(ensureExportExtension("list.m3u", ExportFormat::Pls), "list.m3u.pls");
+    EXPECT_EQ(ensureExportExtension("x", ExportFormat::Csv), "x.csv");
+}
+
 TEST(ExportMarkup, FileUrlsAndMarkupEscaping) {
     EXPECT_EQ(fileUrl("C:\\Music\\Rock & Roll\\a'b.mp3"), "file:///C:/Music/Rock%20%26%20Roll/a%27b.mp3");
     EXPECT_EQ(fileUrl("\\\\server\\share\\x y.mp3"), "file://server/share/x%20y.mp3");

@@ -63,6 +63,8 @@ TEST(PlaylistPath, RelativePathsAreTakenFromThePlaylistsFolder) {
     EXPECT_EQ(resolvePlaylistPath("D:\\lists\\a.m3u", "..\\music\\.\\x.mp3"), "D:\\music\\x.mp3");
     EXPECT_EQ(resolvePlaylistPath("D:\\lists\\a.m3u", "\\music\\x.mp3"), "D:\\music\\x.mp3");
     EXPECT_EQ(resolvePlaylistPath("\\\\srv\\share\\l\\a.pls", "\\x.mp3"), "\\\\srv\\share\\x.mp3");
+    // One separator after a one-letter folder is no server name.
+    EXPECT_EQ(resolvePlaylistPath("D:\\lists\\a.m3u", "m\\x.mp3"), "D:\\lists\\m\\x.mp3");
 #else
     EXPECT_EQ(resolvePlaylistPath("/lists/a.m3u", "../../../x.mp3"), "/x.mp3");
     EXPECT_EQ(resolvePlaylistPath("rel/a.m3u", "../x.mp3"), "x.mp3");
@@ -86,9 +88,9 @@ TEST(M3uText, ExtinfLinesHeaderBomAndCodePage) {
         {"/m/a.mp3\n/m/b.mp3\n/m/c.mp3", {"/m/b.mp3", "/m/c.mp3"}},
         {"x\n#EXTINF:1,a\n/m/b.mp3\n", {std::string(kSep) + "l" + kSep + "#EXTINF:1,a", "/m/b.mp3"}},
 #ifndef _WIN32
-        {"#EXTM3U\n/m/caf\xE9.mp3\n/m/\xC9t.mp3\n/m/d\xC3\xA9j\xC3\xA0\xE0\xB8\x81.mp3\n",  // ANSI lines
-                                                                                            // become UTF-8
-         {"/m/caf\xC3\xA9.mp3", "/m/\xC3\x89t.mp3", "/m/d\xC3\xA9j\xC3\xA0\xE0\xB8\x81.mp3"}},
+        // ANSI lines become UTF-8; a byte that starts no UTF-8 sequence makes the line ANSI too.
+        {"#EXTM3U\n/m/caf\xE9.mp3\n/m/\xC9t.mp3\n/m/d\xC3\xA9j\xC3\xA0\xE0\xB8\x81.mp3\n/m/M\xF6t.mp3\n",
+         {"/m/caf\xC3\xA9.mp3", "/m/\xC3\x89t.mp3", "/m/d\xC3\xA9j\xC3\xA0\xE0\xB8\x81.mp3", "/m/M\xC3\xB6t.mp3"}},
 #endif
     };
     for (const auto& [text, paths] : cases) EXPECT_EQ(m3uPaths(text, "/l/x.m3u"), paths) << text;

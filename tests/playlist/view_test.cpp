@@ -141,6 +141,16 @@ TEST_F(ViewTest, SnapshotSelectsItsEntriesAgainWhereverTheyAre) {
     EXPECT_EQ(view_.focusRow(), -1);
 }
 
+TEST_F(ViewTest, AnotherEntryGoingLeavesTheSnapshotWhole) {
+    AddSong(list_, "a.mp3");
+    SongRecord& b = AddSong(list_, "b.mp3");
+    view_.rebuildFromPlaylist();
+    view_.setSelected(0, true);
+    view_.takeSnapshot();
+    view_.removeRowsOf(&b);
+    EXPECT_EQ(view_.snapshotCount(), 1);
+}
+
 TEST_F(ViewTest, TotalsAndSelectedLengthFollowTheRows) {
     view_.rebuildFromPlaylist();
     EXPECT_EQ(view_.statusText(kStatusAverage), "Avg length: 00:00");  // no division by zero

@@ -132,6 +132,11 @@ TEST(SettingsReset, EachCategoryRestoresExactlyItsFields) {
             ASSERT_EQ(got[i], expected[i]) << "byte " << i;
         }
     }
+    // Nothing checked: no question, and nothing reported as reset.
+    RecordingPrompter prompter;
+    Settings s;
+    EXPECT_EQ(s.confirmReset(0, prompter), 0);
+    EXPECT_TRUE(prompter.shown.empty());
 }
 
 TEST(SettingsColumns, SelectionPutsShownColumnsFirstAndMustNotBeEmpty) {

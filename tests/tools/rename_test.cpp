@@ -123,6 +123,8 @@ TEST_F(RenameTest, PreviewShowsFourNamesThenDots) {
     ToolFileList list = FileListFromEntries(entries, false);
     EXPECT_EQ(RenamePreview("%A-%T", list, false, options_), "Preview: \nA-T1\n\nA-T3\nA-T4\n...");
     EXPECT_EQ(RenamePreview("%a", list, false, options_), "Preview: Invalid format !!!");
+    EXPECT_EQ(RenamePreview("%T", FileListFromEntries({entries[0], entries[2]}, false), false, options_),
+              "Preview: \nT1\nT3");
     list.selectAll(false);
     list.selected[4] = true;
     EXPECT_EQ(RenamePreview("%T", list, true, options_), "Preview: \nT5");

@@ -239,6 +239,17 @@ TEST_F(EditTagPageTest, CopyButtonsAndFieldMenus) {
     page.swapFields(kEditV2Title, kEditV2Artist);
     EXPECT_EQ(page.text(kEditV2Artist), "A title that is longer than th");
     EXPECT_EQ(page.text(kEditV2Title), "Old Band");
+    // ID3v1 too: the album's buttons swap it with the artist and the title.
+    EXPECT_EQ(SwapPartners(kEditV1Album), (std::array<int, 2>{kEditV1Artist, kEditV1Title}));
+    const std::string v1Title = page.text(kEditV1Title);
+    page.swapFields(kEditV1Title, kEditV1Album);
+    EXPECT_EQ(page.text(kEditV1Title), "Old Album");
+    EXPECT_EQ(page.text(kEditV1Album), v1Title);
+
+    // The genre list offers every genre, and "???" for none first.
+    const std::vector<std::string> genres = EditGenreTexts();
+    ASSERT_EQ(genres.size(), static_cast<size_t>(kGenreCount));
+    EXPECT_EQ(genres.front(), "???");
 }
 
 TEST_F(EditTagPageTest, TextsTheFileCannotHoldAreRefused) {
