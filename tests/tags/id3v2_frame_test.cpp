@@ -91,6 +91,7 @@ TEST(Id3v2FieldFrameEncodeTest, DecodedBodiesEncodeBack) {
         // URL frames have no encoding byte; a terminator and what follows are dropped.
         {kWOAF, Text("http://example.org/"), Text("http://example.org/")},
         {kWOAR, Text("http://a") + B({0, 'z'}), Text("http://a")},
+        {kWOAR, B({0}), B({0})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.body));

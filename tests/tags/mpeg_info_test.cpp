@@ -170,6 +170,12 @@ TEST_F(MpegFileTest, XingOrVbriGivesFramesLengthAndAverage) {
         EXPECT_EQ(261, info.seconds);
         EXPECT_EQ(122, info.bitrate);
     }
+    // Without its frame count a Xing header gives no exact length: the
+    // frame's bit rate stands for the file.
+    MpegInfo counted = Read(Padded(Frame(kMpeg1Layer3, 36, XingPayload("Xing", 2, 0, 4000000)), 5000000));
+    EXPECT_EQ(0, counted.vbr);
+    EXPECT_EQ(128, counted.bitrate);
+    EXPECT_EQ(312, counted.seconds);
     // A file of one frame is read whole with the first search block: the
     // frame is taken from there, so reads failing after it change nothing.
     test::FaultyFileSystem faulty;

@@ -303,6 +303,7 @@ TEST(DialogModelTest, AboutNamesProductAndVersionAndHelpLeadsBack) {
     version.build = 7;
     AboutDialogModel m(version);
     EXPECT_EQ(m.title, "Tunedeck for Winamp v2.5 build 7");
+    EXPECT_EQ(m.caption, "About Tunedeck for Winamp");
     m.toggleHelp();
     EXPECT_EQ(m.toggleLabel(), "<< About");
 }
