@@ -107,6 +107,9 @@ TEST_F(ExportTest, HtmlTableRowsAndTotals) {
                          "- Path: /m/<BR>\r\n<BR>\r\n"))
         << Listing();
     EXPECT_EQ(view_.viewSource(), 3);
+    // The ID3v2 column shows the ID3v2 tag alone: its missing title stays empty.
+    Show({kColumnTitle});
+    EXPECT_TRUE(Contains(Table(), "<td nowrap>Song</td>\r\n<td>&nbsp;</td>\r\n")) << Table();
     const std::set<int> tagColumns = {kColumnArtist, kColumnTitle,   kColumnGenre, kColumnYear,
                                       kColumnAlbum,  kColumnComment, kColumnTrack, kColumnBpm};
     for (int id = 0; id < kColumnCount; ++id) {
@@ -185,6 +188,11 @@ TEST(ExportMarkup, FileUrlsAndMarkupEscaping) {
     appendMarkupCodePoint(other, 0xFFFE, MarkupKind::Xml, false);
     appendMarkupCodePoint(other, 0xD800, MarkupKind::Xml, false);
     EXPECT_EQ(other, "&#x80;&#x1F600;");
+    // A native name beyond the code page: a surrogate pair is one character
+    // whatever follows it.
+    std::string path;
+    appendMarkupNative(path, "/m/\xF0\x9F\x98\x80\xEF\xBC\x81", MarkupKind::Xml, false);
+    EXPECT_EQ(path, "/m/&#x1F600;&#xFF01;");
 }
 
 }  // namespace

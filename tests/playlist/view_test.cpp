@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "playlist/text_format.h"
@@ -79,6 +80,14 @@ TEST_F(ViewTest, DamagedColumnOrderStillPlacesEveryIdOnce) {
         seen[id] = true;
     }
     EXPECT_EQ(view_.sortColumnId(), 0);
+    // Hidden columns keep their stored order, the first column too.
+    for (int i = 0; i < kColumnCount; ++i) order[static_cast<size_t>(i)] = i;
+    std::swap(order[0], order[1]);
+    visible.fill(0);
+    visible[1] = 1;
+    view_.buildColumns(order, visible, width, 1234);
+    EXPECT_EQ(view_.columnIdAt(0), 1);
+    EXPECT_EQ(view_.columnIdAt(1), 0);
 }
 
 TEST_F(ViewTest, TiesFollowThePlaylistAfterItChanges) {
@@ -147,7 +156,7 @@ TEST_F(ViewTest, AnotherEntryGoingLeavesTheSnapshotWhole) {
     view_.rebuildFromPlaylist();
     view_.setSelected(0, true);
     view_.takeSnapshot();
-    view_.removeRowsOf(&b);
+    view_.removeRowsOf(std::unordered_set<const SongRecord*>{&b});
     EXPECT_EQ(view_.snapshotCount(), 1);
 }
 

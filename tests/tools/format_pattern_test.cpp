@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "playlist/view.h"
+#include "settings/lang_table.h"
 #include "settings/settings.h"
 
 namespace td {
@@ -37,6 +39,17 @@ TEST(FormatHistory, ValidationDropsInvalidPatternsAndPutsTheSelectedFirst) {
     EXPECT_EQ(history.selected(), 0);
     history.setText(std::string(60, 'x') + "%A");
     EXPECT_EQ(history.text(), std::string(50, 'x'));
+}
+
+TEST(FormatTokens, EachLabelNamesTheColumnOfItsField) {
+    LangTable::useBuiltinEnglish();
+    const std::pair<char, int> tokens[] = {{'A', kColumnArtist}, {'T', kColumnTitle},   {'L', kColumnAlbum},
+                                           {'Y', kColumnYear},   {'C', kColumnComment}, {'G', kColumnGenre},
+                                           {'N', kColumnTrack}};
+    for (const auto& [letter, column] : tokens) {
+        const std::string heading = LangTable::getString(columnDef(column).titleText);
+        EXPECT_EQ(FormatTokenLabel(letter), std::string("%") + letter + " = " + heading);
+    }
 }
 
 }  // namespace

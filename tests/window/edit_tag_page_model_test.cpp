@@ -242,9 +242,11 @@ TEST_F(EditTagPageTest, CopyButtonsAndFieldMenus) {
     // ID3v1 too: the album's buttons swap it with the artist and the title.
     EXPECT_EQ(SwapPartners(kEditV1Album), (std::array<int, 2>{kEditV1Artist, kEditV1Title}));
     const std::string v1Title = page.text(kEditV1Title);
-    page.swapFields(kEditV1Title, kEditV1Album);
+    page.swapFields(kEditV1Album, kEditV1Title);
     EXPECT_EQ(page.text(kEditV1Title), "Old Album");
     EXPECT_EQ(page.text(kEditV1Album), v1Title);
+    page.swapFields(kEditV1Title, kEditV1Album);
+    EXPECT_EQ(page.text(kEditV1Title), v1Title);
 
     // The genre list offers every genre, and "???" for none first.
     const std::vector<std::string> genres = EditGenreTexts();

@@ -83,14 +83,15 @@ TEST_F(FileGathererTest, FileListReportsEveryItemAndKeepsMissingSongsAsDeadEntri
     EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"b.mp3", "gone.mp3"}));
     EXPECT_EQ(playlist_.entryAt(1)->GetAudioSize(), 0u);
 
-    // Files of two folders: each file is counted on its own folder's volume.
+    // Files of two folders (named alike but for their last character): each
+    // file is counted on its own folder's volume.
     test::FakeVolumes volumes;
     volumes.Set(dir_.path(), {kDriveFixed, true, "MUSIC", 0x1234, true});
-    volumes.Set(dir_.Path("sub"), {kDriveRemovable, true, "STICK", 0x5678, true});
+    volumes.Set(dir_.Path("s2"), {kDriveRemovable, true, "STICK", 0x5678, true});
     test::ScopedVolumes installed(volumes);
     Playlist split;
     FileGatherer twoFolders(split);
-    const std::vector<std::string> paths = {dir_.Path("A.MP3"), dir_.Path("sub/d.mp3"), dir_.Path("b.mp3")};
+    const std::vector<std::string> paths = {dir_.Path("s1/A.MP3"), dir_.Path("s2/d.mp3"), dir_.Path("s1/b.mp3")};
     twoFolders.run(GatherRequest::Files(paths), nullptr);
     ASSERT_EQ(split.count(), 3);
     EXPECT_EQ(split.entryAt(0)->GetVolumeSerial(), 0x1234u);
