@@ -294,10 +294,9 @@ void SongRecord::DropTags(int which) {
     }
 }
 
-bool SongRecord::RemoveTags(int which) {
+void SongRecord::RemoveTags(int which) {
     DropTags(which);
     if (which & kTagId3v2) id3v2RemovalAsked_ = true;
-    return true;
 }
 
 void SongRecord::CopyFrom(const SongRecord& other) {

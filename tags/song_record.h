@@ -66,7 +66,7 @@ public:
     const CarriedFrameList& CarriedFrames() const { return carried_; }
 
     bool SetId3v1(const Id3v1Tag* block);
-    bool RemoveTags(int which);
+    void RemoveTags(int which);
     void CopyFrom(const SongRecord& other);
     void AddFileNameFrame();
     void LoadRating();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/text_codec.h"
 #include "playlist/export_markup.h"
 #include "playlist/view.h"
@@ -160,6 +161,19 @@ TEST(ExportFilterTest, EachFilterGivesTheFormatItsPatternNames) {
     EXPECT_EQ(format, ExportFormat::Csv);
     EXPECT_FALSE(exportFormatForFilter(0, false, format));
     EXPECT_FALSE(exportFormatForFilter(8, false, format));
+}
+
+TEST(ExportFilterTest, ThePageIsNamedAfterTheFileWithoutItsFolderAndExtension) {
+    EXPECT_EQ(exportPageName(std::string("lists") + kPathSeparator + "rock.kq3"), "rock");
+#ifndef _WIN32
+    EXPECT_EQ(exportPageName("/m/a\\b.kq3"), "a\\b");  // a backslash is part of a POSIX name
+#endif
+}
+
+// The style dialog offers a name for every font size, the first one too.
+TEST(ExportFilterTest, EveryFontSizeHasItsName) {
+    for (int size = 0; size < kFontSizeCount; ++size) EXPECT_STRNE(htmlFontSizeText(size), "") << size;
+    EXPECT_STREQ(htmlFontSizeText(kFontSizeCount), "");
 }
 
 TEST(ExportFilterTest, TheChosenNameGetsTheFormatsExtensionOnce) {

@@ -94,6 +94,10 @@ TEST(M3uText, ExtinfLinesHeaderBomAndCodePage) {
 #endif
     };
     for (const auto& [text, paths] : cases) EXPECT_EQ(m3uPaths(text, "/l/x.m3u"), paths) << text;
+#ifdef _WIN32
+    // An .m3u8 file is UTF-8 without a byte order mark too; Windows keeps ANSI paths.
+    EXPECT_EQ(m3uPaths("#EXTM3U\nC:\\caf\xC3\xA9.mp3\n", "C:\\l\\x.M3U8"), Paths{"C:\\caf\xE9.mp3"});
+#endif
 }
 
 TEST_F(M3uPlsTest, PlsWithoutItsHeaderLineIsRefusedWithAMessage) {

@@ -150,6 +150,15 @@ TEST_F(ViewTest, SnapshotSelectsItsEntriesAgainWhereverTheyAre) {
     EXPECT_EQ(view_.focusRow(), -1);
 }
 
+TEST_F(ViewTest, NumberColumnsSortByTheirNumbers) {
+    SongRecord& longer = AddSong(list_, "a.mp3", 300);
+    SongRecord& shorter = AddSong(list_, "b.mp3", 20);
+    view_.rebuildFromPlaylist();
+    view_.sortById(kColumnTime, false);
+    EXPECT_EQ(view_.entryAt(0), &shorter);
+    EXPECT_EQ(view_.entryAt(1), &longer);
+}
+
 TEST_F(ViewTest, AnotherEntryGoingLeavesTheSnapshotWhole) {
     AddSong(list_, "a.mp3");
     SongRecord& b = AddSong(list_, "b.mp3");

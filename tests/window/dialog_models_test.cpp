@@ -57,7 +57,8 @@ const std::vector<DialogCase>& EditingCases() {
          [](const Settings& s) {
              // and the boxes left alone keep what they showed
              return s.htmlListing == 1 && s.doubleClickAction == 0 && s.exportSelectedOnly == 1 &&
-                    s.exportBothTags == 1 && s.loadOnStartup == 1 && OptionsDialogModel(s).htmlListing == 1;
+                    s.exportBothTags == 1 && s.loadOnStartup == 1 && s.htmlHyperlink == 1 &&
+                    OptionsDialogModel(s).htmlListing == 1;
          }},
         {"columns",
          [](Settings& s, Prompter& p, bool commit) {
@@ -149,6 +150,7 @@ Settings EditedSettings() {
     s.exportSelectedOnly = 1;
     s.exportBothTags = 1;
     s.loadOnStartup = 1;
+    s.htmlHyperlink = 1;
     return s;
 }
 

@@ -10,6 +10,7 @@
 
 #include "settings/lang_table.h"
 #include "support/test_support.h"
+#include "window/window_resource.h"
 
 namespace td {
 namespace {
@@ -121,6 +122,18 @@ TEST_F(MenuModelTest, SearchFieldMarksFollowTheirBits) {
     for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(marks[static_cast<size_t>(i)].command, 40042 + i);
         EXPECT_EQ(marks[static_cast<size_t>(i)].on, i == 0 || i == 6) << i;
+    }
+}
+
+// The menu bar's view entries carry the radio mark of the tag the list shows.
+TEST_F(MenuModelTest, ViewSourceMarkFollowsTheChoice) {
+    MenuState state;
+    state.viewInfoFrom = 0;
+    const std::vector<MenuMark> marks = menuMarks(MenuId::Bar, state);
+    ASSERT_GE(marks.size(), 4u);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(marks[static_cast<size_t>(i)].command, IDM_VIEW_ID3V1 + i);
+        EXPECT_EQ(marks[static_cast<size_t>(i)].on, i == 0) << i;
     }
 }
 

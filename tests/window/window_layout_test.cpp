@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/lang_table.h"
 #include "tags/song_record.h"
+#include "window/caption.h"
 #include "window/row_image.h"
 
 namespace td {
@@ -51,6 +53,21 @@ TEST(WindowLayoutSplitter, DragStopsAtTreeLeftPlus4AndNeedsAPressOnTheBar) {
     const int before = layout.dragBar().left;
     EXPECT_EQ(layout.moveDrag(100, 800).left, before);
     EXPECT_EQ(layout.explorerWidth(), 500);
+}
+
+TEST(WindowCells, OnlyWhiteSpaceIsABlankCell) {
+    EXPECT_TRUE(isBlankCellText(" \t\r\n\v\f"));
+    EXPECT_FALSE(isBlankCellText("\n x"));
+}
+
+// The caption names the explorer filter in force.
+TEST(WindowCaption, NamesTheFilterOfEachCategory) {
+    LangTable::useBuiltinEnglish();
+    const std::pair<uint32_t, const char*> filters[] = {{1, "Genre"},   {2, "Artist"}, {4, "Album"},  {8, "Comment"},
+                                                        {16, "ID3Tag"}, {32, "Mode"},  {64, "Rating"}};
+    for (const auto& [mask, name] : filters) {
+        EXPECT_NE(captionText(mask).find(name), std::string::npos) << captionText(mask);
+    }
 }
 
 TEST(WindowCells, RatingImagesAreFilledThenEmptyAndCentred) {

@@ -66,6 +66,10 @@ TEST(DuplicatesTest, FastFinderEqualsThePairwiseDefinition) {
                 << "seed " << seed << " fields " << fields;
         }
     }
+    // No criterion chosen (a settings file may hold none): nothing is a duplicate.
+    Playlist list;
+    const SongRecord& song = AddSong(list, "/x/a.mp3", 10, 1000);
+    EXPECT_FALSE(entriesMatch(song, song, Options(0, 5, 95), 0));
 }
 
 class DuplicatesDialogTest : public ::testing::Test {
