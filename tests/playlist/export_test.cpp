@@ -202,11 +202,13 @@ TEST(ExportMarkup, FileUrlsAndMarkupEscaping) {
     appendMarkupCodePoint(other, 0xFFFE, MarkupKind::Xml, false);
     appendMarkupCodePoint(other, 0xD800, MarkupKind::Xml, false);
     EXPECT_EQ(other, "&#x80;&#x1F600;");
-    // A native name beyond the code page: a surrogate pair is one character
+#ifndef _WIN32
+    // A UTF-8 name beyond the code page: a surrogate pair is one character
     // whatever follows it.
     std::string path;
     appendMarkupNative(path, "/m/\xF0\x9F\x98\x80\xEF\xBC\x81", MarkupKind::Xml, false);
     EXPECT_EQ(path, "/m/&#x1F600;&#xFF01;");
+#endif
 }
 
 }  // namespace

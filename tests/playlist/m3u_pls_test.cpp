@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/prompter.h"
+#include "platform/text_codec.h"
 #include "playlist/playlist.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
@@ -96,7 +97,9 @@ TEST(M3uText, ExtinfLinesHeaderBomAndCodePage) {
     for (const auto& [text, paths] : cases) EXPECT_EQ(m3uPaths(text, "/l/x.m3u"), paths) << text;
 #ifdef _WIN32
     // An .m3u8 file is UTF-8 without a byte order mark too; Windows keeps ANSI paths.
-    EXPECT_EQ(m3uPaths("#EXTM3U\nC:\\caf\xC3\xA9.mp3\n", "C:\\l\\x.M3U8"), Paths{"C:\\caf\xE9.mp3"});
+    std::string ansi;
+    ASSERT_TRUE(text::Utf16ToAnsi(u"C:\\caf\u00E9.mp3", ansi));
+    EXPECT_EQ(m3uPaths("#EXTM3U\nC:\\caf\xC3\xA9.mp3\n", "C:\\l\\x.M3U8"), Paths{ansi});
 #endif
 }
 

@@ -157,6 +157,8 @@ TEST_F(ViewTest, NumberColumnsSortByTheirNumbers) {
     view_.sortById(kColumnTime, false);
     EXPECT_EQ(view_.entryAt(0), &shorter);
     EXPECT_EQ(view_.entryAt(1), &longer);
+    // The entry-by-entry comparison, which checks a sort's order, agrees.
+    EXPECT_LT(view_.compareEntries(shorter, longer), 0);
 }
 
 TEST_F(ViewTest, AnotherEntryGoingLeavesTheSnapshotWhole) {
