@@ -111,6 +111,18 @@ TEST_F(LangTableTest, FileThatCannotBeReadLeavesTheTextsAsTheyWere) {
     EXPECT_EQ(Text(22), "Fehler");
 }
 
+TEST_F(LangTableTest, ChosenFileThatCannotBeOpenedAtStartFallsBackToEnglish) {
+    TempDir dir;
+    ASSERT_TRUE(WriteBytes(dir.Path("Deutsch.lang.kqp"), std::string("#22 \"Fehler\"")));
+    FaultyFileSystem faulty;
+    faulty.FailAt(FaultyFileSystem::Op::Open, 1);
+    ScopedFs scoped(faulty);
+    LangTable table(dir.path());
+    table.scanLanguages("Deutsch");
+    EXPECT_EQ(table.currentIndex(), 0);
+    EXPECT_EQ(Text(22), "Error");
+}
+
 // The printf conversions of a text, "%%" included, in order.
 std::vector<std::string> Conversions(const std::string& text) {
     std::vector<std::string> out;
