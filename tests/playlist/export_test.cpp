@@ -92,6 +92,7 @@ TEST_F(ExportTest, HtmlTableRowsAndTotals) {
                                    longTimeText(65) + "<br>\r\nAvg length: 01:05<br>\r\n"))
         << page;
     EXPECT_TRUE(Contains(page, std::string("Date: ") + kDate + "<br>\r\n</body></html>\r\n"));
+    EXPECT_TRUE(Contains(page, "font-style:normal; font-weight:bold;")) << page;  // the headings' style
     // Both tags: each tag column twice, ID3v1 first; other columns once; the
     // view keeps its own source.
     SetV2(song, kTPE1, "V2 Band");
@@ -186,6 +187,7 @@ TEST(ExportFilterTest, TheChosenNameGetsTheFormatsExtensionOnce) {
 TEST(ExportMarkup, FileUrlsAndMarkupEscaping) {
     EXPECT_EQ(fileUrl("C:\\Music\\Rock & Roll\\a'b.mp3"), "file:///C:/Music/Rock%20%26%20Roll/a%27b.mp3");
     EXPECT_EQ(fileUrl("\\\\server\\share\\x y.mp3"), "file://server/share/x%20y.mp3");
+    EXPECT_EQ(fileUrl("rel/x y.mp3"), "rel/x%20y.mp3");  // no root: no scheme either
     for (char c : fileUrl("/m/\"<>\t\n\x7F.mp3")) {
         EXPECT_TRUE(c > 0x20 && c < 0x7F && c != '"' && c != '<' && c != '>');
     }

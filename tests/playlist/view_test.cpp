@@ -113,7 +113,7 @@ TEST_F(ViewTest, TiesFollowThePlaylistAfterItChanges) {
 
 TEST_F(ViewTest, CapitalsAndAccentedLettersSortWithTheirBaseLetters) {
     // Added out of order; the expected order is that of the titles.
-    const std::vector<std::string> titles = {"g", "ab", "Fa", "\xE0z",
+    const std::vector<std::string> titles = {"Zz", "g", "ab", "Fa", "\xE0z",
                                              "\xC9"
                                              "b"};
     for (const std::string& title : titles) SetV2(AddSong(list_, title + ".mp3"), kTIT2, title);
@@ -126,7 +126,7 @@ TEST_F(ViewTest, CapitalsAndAccentedLettersSortWithTheirBaseLetters) {
     EXPECT_EQ(sorted, (std::vector<std::string>{"ab", "\xE0z",
                                                 "\xC9"
                                                 "b",
-                                                "Fa", "g"}));
+                                                "Fa", "g", "Zz"}));
 }
 
 TEST_F(ViewTest, SnapshotSelectsItsEntriesAgainWhereverTheyAre) {

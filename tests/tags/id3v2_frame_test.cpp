@@ -83,6 +83,7 @@ TEST(Id3v2FieldFrameEncodeTest, DecodedBodiesEncodeBack) {
         {kTIT2, B({0, 'A', 0}), B({0, 'A'})},
         {kCOMM, B({0, 'e', 'n', 'g', 0, 0}), B({0, 'e', 'n', 'g', 0})},
         {kTIT2, B({1, 0xFF, 0xFE, 'A', 0, 0, 0}), B({0, 'A'})},
+        {kTIT2, B({1, 0xFE, 0xFF, 0, 'A', 0, 0}), B({0, 'A'})},
         // Two-string layouts are written complete: a comment read with its
         // description only must not shrink to encoding and language.
         {kCOMM, B({0, 'e', 'n', 'g', 0}), B({0, 'e', 'n', 'g', 0})},

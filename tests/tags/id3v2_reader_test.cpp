@@ -203,6 +203,10 @@ TEST(Id3v2ReaderV22Test, FramesMapToTheirSuccessors) {
     // A user text frame stays a user text frame; unknown ones are dropped.
     ASSERT_EQ((std::vector<std::string>{"TXXX", "TORY", "UFID"}), r.CarriedIds());
     EXPECT_EQ(B({0, 'k', 0, 'v'}), r.carried[0].body);
+    // A picture gets a MIME type in place of its three-letter format.
+    Result pic = Read(Tag(2, Frame22("PIC", B({0}) + Text("PNG") + B({3, 0, 1}))));
+    ASSERT_EQ(1u, pic.frames.size());
+    EXPECT_EQ(B({0}) + Text("image/png") + B({0, 3, 0, 1}), pic.Data(0));
 }
 
 TEST(Id3v2ReaderV24Test, DataLengthIndicatorAndFrameUnsynchronisation) {
@@ -248,7 +252,7 @@ TEST(Id3v2ReaderV24Test, FramesTakeTheirId3v23Forms) {
     // UTF-16BE text has no byte-order mark: FF FE is a character of its own.
     EXPECT_EQ(2u, MainText(r.frames[5].get()).size());
     // Several performers, separated by zeros in ID3v2.4, by a slash in ID3v2.3.
-    EXPECT_EQ("A/B", MainText(r.frames[4].get()));
+    EXPECT_EQ((Fields{"A/B"}), dynamic_cast<const Id3v2FieldFrame&>(*r.frames.at(4)).Fields());
     // A UTF-8 description becomes UTF-16; the URL stays as it is.
     EXPECT_EQ((Fields{"d\xE9", "http://x"}), dynamic_cast<const Id3v2FieldFrame&>(*r.frames.at(3)).Fields());
     EXPECT_EQ("2004", MainText(r.frames[0].get()));

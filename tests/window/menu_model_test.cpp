@@ -143,6 +143,7 @@ TEST_F(MenuModelTest, HelpTextListsEveryShortcutInTheLanguage) {
     size_t lines = 0;
     for (size_t at = help.find("\r\n"); at != std::string::npos; at = help.find("\r\n", at + 2)) ++lines;
     EXPECT_EQ(lines, windowAccelerators().size());
+    EXPECT_EQ(acceleratorCommand(kKeyF1, 0), IDM_ABOUT_KEY);
 
     UseImage("#142 \"&Nouveau|Ctrl+N\"\n#322 \"Chercher :\"\n#155 \"Q&&uit\"\n");
     help = shortcutHelpText();
