@@ -141,6 +141,10 @@ TEST_F(LargeFrameTest, BigPictureStaysInTheFileAndSurvivesARetitleByteForByte) {
         EXPECT_EQ(FindBody(reread, "TPE1"), std::string("\0Artist", 7));
         ASSERT_GE(after.size(), audio.size() + 128);
         EXPECT_TRUE(after.substr(after.size() - 128 - audio.size(), audio.size()) == audio);
+        // Nothing but the new tag comes before the audio.
+        const auto at = [&after](size_t i) { return static_cast<size_t>(static_cast<uint8_t>(after[i]) & 0x7F); };
+        const size_t tagSize = 10 + (at(6) << 21 | at(7) << 14 | at(8) << 7 | at(9));
+        EXPECT_EQ(after.size(), tagSize + audio.size() + 128);
 
         // Read again, the copy is left in the new file just the same.
         SongRecord again(path, true);

@@ -104,7 +104,6 @@ TEST_F(FileGathererTest, AbortAtAnyMomentLeavesWholeEntriesOnlyAndTheNextRunComp
     for (int stopAfter = 1; stopAfter <= 6; ++stopAfter) {
         Playlist playlist;
         FileGatherer gatherer(playlist);
-        gatherer.stop();  // before any run: nothing to wait for
         test::GatherRecorder recorder;
         std::atomic<int> seen{0};
         // Asked while the worker is between reading a file and the next one,
