@@ -10,18 +10,20 @@ window/ (never a win32/ folder; platform/posix with --with-platform):
   - an early return: such a line made unconditional, or `return true;` and `return false;` swapped
 For each fault the native test build is rebuilt incrementally (faults that do not compile are
 skipped and replaced by the next one), tdcore_tests runs with a time limit (and the interop checks
-with --with-interop), and the file is put back as it was, also when the run is interrupted.
+with --with-interop; built with AddressSanitizer and UndefinedBehaviorSanitizer with --sanitize, as
+the CI's sanitize step runs it), and the file is put back as it was, also when the run is interrupted.
 A failing or timed-out run counts as caught; the survivors are listed as file, line and change.
 
 Run from the top of a worktree:
   export CCACHE_BASEDIR=/work
   python3 scripts/mutation_sample.py --count 100 --seed 1
+  python3 scripts/mutation_sample.py --count 150 --seed 1 --sanitize --with-interop   # all CI would see
   python3 scripts/mutation_sample.py --count 20 --seed 7 --dry-run     # only list the planned faults
   python3 scripts/mutation_sample.py --count 40 --only tags/id3v2      # only files under a path
   python3 scripts/mutation_sample.py --count 150 --by-test   # which tests catch faults, which never do
   python3 scripts/mutation_sample.py --faults before.log     # the same faults again, e.g. after a test cut
-The build folder (default build/mutation) is configured on first use. The same seed gives the same
-faults as long as the sources do not change. This is a measuring tool, too slow for every change:
+The build folder (default build/mutation, build/mutation-sanitize with --sanitize) is configured on
+first use. The same seed gives the same faults as long as the sources do not change. This is a measuring tool, too slow for every change:
 it is not part of CI; run it before closing work on the core and quote its figure.
 """
 
@@ -362,7 +364,8 @@ class Runner:
         if os.path.exists(os.path.join(self.build, "build.ninja")):
             return
         code, out = run(["cmake", "-S", self.root, "-B", self.build, "-G", "Ninja",
-                         "-DCMAKE_BUILD_TYPE=RelWithDebInfo", "-DTD_BUILD_BENCH=OFF"],
+                         "-DCMAKE_BUILD_TYPE=RelWithDebInfo", "-DTD_BUILD_BENCH=OFF",
+                         "-DTD_SANITIZE=%s" % ("ON" if self.args.sanitize else "OFF")],
                         self.root, self.env, None)
         if code != 0:
             sys.exit("configure failed:\n" + out)
@@ -416,11 +419,13 @@ def main():
     parser.add_argument("--count", type=int, help="faults to test (default 100, or all listed with --faults)")
     parser.add_argument("--seed", type=int, default=1, help="random seed (default 1)")
     parser.add_argument("--dry-run", action="store_true", help="list the planned faults and stop")
-    parser.add_argument("--build-dir", default="build/mutation", help="native build folder")
+    parser.add_argument("--build-dir", help="native build folder (default build/mutation[-sanitize])")
     parser.add_argument("--jobs", type=int, default=2, help="ninja -j (default 2)")
     parser.add_argument("--timeout", type=int, default=60, help="seconds per test run (default 60)")
     parser.add_argument("--build-timeout", type=int, default=900, help="seconds per rebuild")
     parser.add_argument("--with-interop", action="store_true", help="also run the interop checks")
+    parser.add_argument("--sanitize", action="store_true",
+                        help="build with AddressSanitizer and UndefinedBehaviorSanitizer (an over-read counts)")
     parser.add_argument("--with-platform", action="store_true", help="also mutate platform/ (posix side)")
     parser.add_argument("--faults", metavar="FILE",
                         help="try the faults listed in FILE (the output of an earlier run) instead of a sample")
@@ -432,6 +437,7 @@ def main():
     args = parser.parse_args()
 
     root = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+    args.build_dir = args.build_dir or ("build/mutation-sanitize" if args.sanitize else "build/mutation")
     folders = CORE_FOLDERS + (PLATFORM_FOLDERS if args.with_platform else [])
     files = source_files(root, folders, args.only)
     if args.faults:
