@@ -266,6 +266,14 @@ TEST(Id3v2ReaderV24Test, FramesTakeTheirId3v23Forms) {
     EXPECT_EQ((std::vector<std::string>{"TDRC"}), n.CarriedIds());
     // A year without a valid month gives the year alone.
     EXPECT_EQ((Types{kTYER}), Read(Tag(4, Frame24("TDRC", B({0}) + Text("2004-ab-06")))).Types());
+
+    // Status flags move to their ID3v2.3 places; "discard when the tag changes" drops the frame.
+    Result s = Read(Tag(4, Frame24("PRIV", Text("file-alter"), 0x20) + Frame24("PRIV", Text("read-only"), 0x10) +
+                               Frame24("PRIV", Text("tag-alter"), 0x40) + Frame24("PRIV", Text("stray"), 0x8F)));
+    ASSERT_EQ((std::vector<std::string>{"PRIV", "PRIV", "PRIV"}), s.CarriedIds());
+    EXPECT_EQ(0x40, s.carried[0].status);
+    EXPECT_EQ(0x20, s.carried[1].status);
+    EXPECT_EQ(0, s.carried[2].status);
 }
 
 TEST(Id3v2ReaderV24Test, FrameSizesAreReadTheWayTheWholeTagWalksBest) {

@@ -50,7 +50,8 @@ std::vector<std::pair<std::string, std::string>> ReadLeavingInFile(const std::st
             EXPECT_LE(frame.fileOffset + frame.fileBytes, bytes.size());
             body += bytes.substr(static_cast<size_t>(frame.fileOffset), frame.fileBytes);
         }
-        out.emplace_back(frame.id, body);
+        const std::string status = frame.status != 0 ? " status " + std::to_string(frame.status) : "";
+        out.emplace_back(frame.id + status, body);
     }
     std::sort(out.begin(), out.end());
     return out;
@@ -229,6 +230,12 @@ TEST(LargeFrameReader, LeavingBodiesInTheFileDeliversTheSameFrames) {
          Id3Tag(4, Id3Frame(4, "PRIV", owner + blob, 0x40) + Id3Frame(4, "TIT2", text), 0), 0},
         {"ID3v2.4 extended header and UTF-8 object", Id3Tag(4, ext24 + Id3Frame(4, "GEOB", geob), 3, 0x40),
          1},
+        {"ID3v2.4 status flags",
+         Id3Tag(4,
+                Id3Frame(4, "PRIV", owner + blob, 0x30) + Id3Frame(4, "PRIV", ufid + blob, 0x8F) +
+                    Id3Frame(4, "TIT2", text),
+                0),
+         2},
         {"ID3v2.4 plain sizes", Id3Tag(4, Id3Frame(3, "PRIV", owner + blob) + Id3Frame(3, "TIT2", text), 0),
          1},
         {"ID3v2.4 UTF-8 text is decoded",
