@@ -349,18 +349,6 @@ std::string MainText(const Id3v2Frame* frame) {
     return main < f->Fields().size() ? f->Fields()[main] : std::string();
 }
 
-void SetMainText(Id3v2Frame* frame, const std::string& value) {
-    auto* f = dynamic_cast<Id3v2FieldFrame*>(frame);
-    if (f == nullptr) return;
-    size_t main = static_cast<size_t>(MainFieldIndex(f->Type()));
-    try {
-        if (f->Fields().size() <= main) f->Fields().resize(main + 1);
-        f->Fields()[main] = value;
-    } catch (const std::bad_alloc&) {
-        // The frame keeps its previous text.
-    }
-}
-
 void SetPopmRating(Id3v2Frame* frame, int stars) {
     auto* f = dynamic_cast<Id3v2BinaryFrame*>(frame);
     if (f == nullptr) return;

@@ -110,7 +110,6 @@ private:
 std::unique_ptr<Id3v2Frame> CreateFrame(int type);
 // Main field of a field frame (empty for other frames or a short list).
 std::string MainText(const Id3v2Frame* frame);
-void SetMainText(Id3v2Frame* frame, const std::string& value);
 
 // A frame the record does not keep (TXXX, PRIV, UFID, GEOB, unknown, ...),
 // carried unchanged into a rewritten tag. Its body is already in ID3v2.3 form.

@@ -114,10 +114,10 @@ TEST(Id3v2LossyFrameTest, OriginalBodyIsKeptUntilChanged) {
     EXPECT_EQ(kJapaneseTitle, Encode(*f));
 
     const std::string shown = MainText(f.get());
-    SetMainText(f.get(), "Nihongo");
+    f->Fields()[0] = "Nihongo";
     EXPECT_EQ(B({0}) + Text("Nihongo"), Encode(*f));
     // Back to what was read: the original is exact, so it is written again.
-    SetMainText(f.get(), shown);
+    f->Fields()[0] = shown;
     EXPECT_EQ(kJapaneseTitle, Encode(*f));
 }
 
