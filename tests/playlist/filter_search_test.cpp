@@ -98,6 +98,11 @@ TEST_F(RefilterTest, GenreFilterSurvivesARecount) {
     fs_.recountGenres();
     EXPECT_EQ(Names(fs_.rows()), (std::vector<std::string>{"/m/1.mp3", "/m/5.mp3"}));
     EXPECT_EQ(fs_.genres().slots[GenreIndex("Rock")].count, 3);
+    // The same for the songs without a genre.
+    AddSong(list_, "/m/6.mp3");
+    fs_.filter().genre = 0;
+    fs_.recountGenres();
+    EXPECT_EQ(Names(fs_.rows()), (std::vector<std::string>{"/m/6.mp3"}));
 }
 
 TEST_F(RefilterTest, EntriesNewToAGrowingListShowAsARebuildWouldShowThem) {

@@ -157,6 +157,23 @@ TEST_F(LargeFrameTest, BigPictureStaysInTheFileAndSurvivesARetitleByteForByte) {
     }
 }
 
+// The picture's body ends where the file ends: no padding, no audio.
+TEST_F(LargeFrameTest, FileThatIsATagEndingInTheBigPictureIsRewritten) {
+    const std::string apic = std::string("\0image/png\0\x03\0", 13) + test::NoiseBytes(kLargeFrameBody + 10);
+    const std::string path = dir_.Path("cover.mp3");
+    ASSERT_TRUE(WriteBytes(path, Id3Tag(3, TitleFrame(3, "Old") + Id3Frame(3, "APIC", apic))));
+    SongRecord record(path, true);
+    ASSERT_EQ(record.CarriedFrames().size(), 1u);
+    Id3v2FieldFrame title(kTIT2, "A longer title");
+    EXPECT_TRUE(record.UpdateFrame(title));
+    ASSERT_EQ(record.SaveTags(), Id3v2Error::NoError);
+
+    size_t inFile = 0;
+    const auto reread = ReadLeavingInFile(ReadBytes(path), UINT32_MAX, inFile);
+    EXPECT_TRUE(FindBody(reread, "APIC") == apic);
+    EXPECT_EQ(FindBody(reread, "TIT2"), std::string("\0A longer title", 15));
+}
+
 TEST_F(LargeFrameTest, FileChangedSinceReadingIsNotSavedOver) {
     const std::string picture = test::NoiseBytes(kLargeFrameBody + 1000);
     const std::string apic = std::string("\0image/png\0\x03\0", 13) + picture;

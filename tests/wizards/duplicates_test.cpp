@@ -70,6 +70,13 @@ TEST(DuplicatesTest, FastFinderEqualsThePairwiseDefinition) {
     Playlist list;
     const SongRecord& song = AddSong(list, "/x/a.mp3", 10, 1000);
     EXPECT_FALSE(entriesMatch(song, song, Options(0, 5, 95), 0));
+    // Lengths are whole seconds; an unknown length counts as none.
+    AddSong(list, "/x/unknown.mp3", -1, 1000);
+    AddSong(list, "/x/none.mp3", 0, 1000);
+    AddSong(list, "/x/one.mp3", 1, 1000);
+    const DuplicateOptions exact = Options(kDuplicateLength, 0, 95);
+    EXPECT_TRUE(entriesMatch(*list.entryAt(1), *list.entryAt(2), exact, 0));
+    EXPECT_FALSE(entriesMatch(*list.entryAt(2), *list.entryAt(3), exact, 0));
 }
 
 class DuplicatesDialogTest : public ::testing::Test {
