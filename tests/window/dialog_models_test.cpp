@@ -270,6 +270,24 @@ TEST(DialogModelTest, ThemeZeroFollowsTheSystemAndCannotBeEdited) {
     EXPECT_EQ(themeDisplayName(m.theme(0)), "Windows color");
 }
 
+// The naming pages' pop-up menu: five case conversions, then three character
+// conversions, each group with one item checked.
+TEST(DialogModelTest, ToolPageConversionMenuStoresAndChecksOneItemPerGroup) {
+    Settings settings;
+    Playlist list;
+    PlaylistView view(list);
+    ToolPageModel m(view, settings, false);
+    m.chooseConversion(2);
+    m.chooseConversion(5);
+    m.chooseConversion(-1);  // no such items
+    m.chooseConversion(ToolPageModel::kConversionItems);
+    EXPECT_EQ(settings.caseConversion, 2);
+    EXPECT_EQ(settings.charConversion, 0);
+    for (int item = 0; item < ToolPageModel::kConversionItems; ++item) {
+        EXPECT_EQ(m.conversionChecked(item), item == 2 || item == 5) << item;
+    }
+}
+
 // The failing steps: the window tests cannot make the system's clipboard fail.
 struct FakeClipboard : Clipboard {
     ClipboardResult result = ClipboardResult::Ok;
