@@ -125,6 +125,29 @@ TEST_F(OrganizeTest, MovesAndNumbersTakenNamesUpToAHundred) {
     EXPECT_EQ(ReadBytes(InTarget("Band/x(50).mp3")), "taken");
 }
 
+// Another program takes the name between the look and the move.
+struct NameTakenMeanwhileFs : test::ForwardingFs {
+    std::string name;
+    bool Rename(const std::string& from, const std::string& to) override {
+        if (to == name && WriteBytes(to, "theirs")) name.clear();
+        return inner_.Rename(from, to);
+    }
+};
+
+TEST_F(OrganizeTest, ANameTakenMeanwhileIsLeftAloneAndTheNextOneUsed) {
+    const std::string bytes = SongV1("T", "Band");
+    SongRecord* song = Add("src/x.mp3", bytes);
+    NameTakenMeanwhileFs fs;
+    fs.name = InTarget("Band/x.mp3");
+    {
+        ScopedFs scoped(fs);
+        ASSERT_TRUE(organizeFile(song, target_, options_));
+    }
+    EXPECT_EQ(song->GetFileName(), InTarget("Band/x(1).mp3"));
+    EXPECT_EQ(ReadBytes(song->GetFileName()), bytes);
+    EXPECT_EQ(ReadBytes(InTarget("Band/x.mp3")), "theirs");
+}
+
 TEST_F(OrganizeTest, HostileTagsLandInsideTheTarget) {
     const std::pair<const char*, const char*> cases[] = {
         {"../../etc", "_/_/etc"}, {"C:\\x", "C_/x"}, {"CON", "_CON"},
