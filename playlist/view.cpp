@@ -407,7 +407,6 @@ void PlaylistView::clearRows() {
     rows_.clear();
     totalLength_ = 0;
     selectedLength_ = 0;
-    focusRow_ = -1;
 }
 
 void PlaylistView::rebuildFromPlaylist() {
@@ -423,7 +422,6 @@ void PlaylistView::setRows(const std::vector<SongRecord*>& entries) {
     for (SongRecord* entry : entries) {
         if (entry) rows_.push_back({entry, false});
     }
-    focusRow_ = -1;
     recomputeTotalLength();
     selectedLength_ = 0;
 }
@@ -435,7 +433,6 @@ int PlaylistView::insertRow(int position, SongRecord* entry) {
     position = std::clamp(position, 0, rowCount());
     rows_.insert(rows_.begin() + position, {entry, false});
     totalLength_ += LengthOf(entry);
-    if (focusRow_ >= position) ++focusRow_;
     return position;
 }
 
@@ -445,11 +442,6 @@ bool PlaylistView::removeRow(int row) {
     totalLength_ -= LengthOf(removed.entry);
     if (removed.selected) selectedLength_ -= LengthOf(removed.entry);
     rows_.erase(rows_.begin() + row);
-    if (focusRow_ == row) {
-        focusRow_ = -1;
-    } else if (focusRow_ > row) {
-        --focusRow_;
-    }
     return true;
 }
 
@@ -462,7 +454,6 @@ void PlaylistView::removeRowsOf(const SongRecord* entry) {
 int PlaylistView::removeRowsOf(const std::unordered_set<const SongRecord*>& entries) {
     if (entries.empty()) return 0;
     size_t kept = 0;
-    int newFocus = -1;
     for (size_t row = 0; row < rows_.size(); ++row) {
         const ViewRow current = rows_[row];
         if (entries.count(current.entry) != 0) {
@@ -470,13 +461,11 @@ int PlaylistView::removeRowsOf(const std::unordered_set<const SongRecord*>& entr
             if (current.selected) selectedLength_ -= LengthOf(current.entry);
             continue;
         }
-        if (static_cast<int>(row) == focusRow_) newFocus = static_cast<int>(kept);
         rows_[kept] = current;
         ++kept;
     }
     const int removed = static_cast<int>(rows_.size() - kept);
     rows_.resize(kept);
-    focusRow_ = newFocus;
     // A freed record's address may come back for a new entry: the snapshot
     // must not select that one.
     std::vector<SongRecord*> remembered;
@@ -711,13 +700,8 @@ void PlaylistView::sortById(int id, bool descending) {
     std::vector<ViewRow>& sorted = scratch_->sorted;
     sorted.clear();
     sorted.reserve(n);
-    int focus = -1;
-    for (size_t i = 0; i < n; ++i) {
-        if (static_cast<int>(items[i].row) == focusRow_) focus = static_cast<int>(i);
-        sorted.push_back(rows_[items[i].row]);
-    }
+    for (size_t i = 0; i < n; ++i) sorted.push_back(rows_[items[i].row]);
     rows_.swap(sorted);
-    focusRow_ = focus;
 }
 
 // --- selection and totals ---------------------------------------------------
@@ -804,7 +788,6 @@ int PlaylistView::restoreSnapshot() {
             if (first < 0) first = row;
         }
     }
-    if (first >= 0) focusRow_ = first;
     selectionSuspended_ = wasSuspended;
     recomputeSelectedLength();
     return first;

@@ -211,7 +211,6 @@ public:
     void clearSnapshot();
     int snapshotCount() const { return snapshotCount_; }
     const std::vector<SongRecord*>& snapshotList() const { return snapshot_; }
-    int focusRow() const { return focusRow_; }
 
 private:
     CellOptions cellOptions() const { return {&playlist_, viewSource_, secondsOnly_, sizeUnit_}; }
@@ -240,7 +239,6 @@ private:
 
     std::vector<SongRecord*> snapshot_;
     int snapshotCount_ = 0;
-    int focusRow_ = -1;
 
     // Buffers of the last sort, kept for the next one: a list of 100,000 rows
     // is sorted again and again, and fresh buffers would cost page faults.
