@@ -352,6 +352,12 @@ TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) 
     VolumeInfoDialogModel m(playlist);
     EXPECT_EQ(m.text(0, 0), "music (C:\\)");
     EXPECT_EQ(m.text(3, 1), "Other drive");
+    const std::pair<uint32_t, const char*> kinds[] = {
+        {kDriveUnknown, "Unknown drive"}, {kDriveRemovable, "Removable drive"}, {kDriveFixed, "Hard drive"},
+        {kDriveRemote, "Network drive"},  {kDriveCdRom, "CDROM or DVDROM"},     {kDriveRamDisk, "Ram Drive"}};
+    for (const auto& kind : kinds) {
+        EXPECT_EQ(LangTable::getString(VolumeInfoDialogModel::driveTypeText(kind.first)), kind.second);
+    }
     EXPECT_EQ(m.image(1), 3);
     EXPECT_EQ(m.image(2), 1);
     EXPECT_EQ(m.image(3), 0);
