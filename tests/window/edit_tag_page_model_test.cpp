@@ -338,6 +338,17 @@ TEST(EditTagPageFromViewTest, OpensAtTheFirstSelectedRowOrElseTheFirstRow) {
     EXPECT_EQ(page.current(), 1);
     EXPECT_EQ(page.text(kEditV1Title), "Title");
     EXPECT_EQ(page.text(kEditV1Artist), "");  // an empty field reads as no text
+
+    // Previous, next and the file box stop at the ends of the list.
+    EditTagPageModel moving(view);
+    RecordingPrompter prompter;
+    moving.move(5, prompter, {});
+    EXPECT_EQ(moving.current(), 2);
+    moving.move(-9, prompter, {});
+    EXPECT_EQ(moving.current(), 0);
+    moving.select(7, prompter, {});
+    EXPECT_EQ(moving.current(), 2);
+    EXPECT_TRUE(prompter.shown.empty());
 }
 
 }  // namespace
