@@ -511,10 +511,6 @@ std::array<int32_t, kColumnCount> Settings::getColumnVisible() const {
     return visible;
 }
 
-void Settings::setColumnVisible(const std::array<int32_t, kColumnCount>& visible) {
-    for (int id = 0; id < kColumnCount; ++id) columnVisible[id] = visible[id] != 0 ? 1 : 0;
-}
-
 std::array<int32_t, kColumnCount> Settings::getColumnWidth() const {
     std::array<int32_t, kColumnCount> width;
     for (int id = 0; id < kColumnCount; ++id) width[id] = columnWidthOf(id);

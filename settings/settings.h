@@ -225,7 +225,6 @@ public:
     std::array<int32_t, kColumnCount> getColumnOrder() const;
     void setColumnOrder(const std::array<int32_t, kColumnCount>& order);
     std::array<int32_t, kColumnCount> getColumnVisible() const;
-    void setColumnVisible(const std::array<int32_t, kColumnCount>& visible);
     std::array<int32_t, kColumnCount> getColumnWidth() const;
     void setColumnWidth(const std::array<int32_t, kColumnCount>& width);
 

@@ -118,6 +118,12 @@ TEST_F(ExportTest, HtmlTableRowsAndTotals) {
         Show({id});
         EXPECT_EQ(Contains(Table(), "(id3v2)</th>"), tagColumns.count(id) == 1) << id;
     }
+    // A song of unknown length adds nothing to the total length.
+    Add("/m/unknown.mp3", -1);
+    Show({kColumnTime});
+    EXPECT_TRUE(Contains(Table(), "Total files: 2<br>\r\nTotal size: 8 MB<br>\r\nTotal length: " +
+                                      longTimeText(65) + "<br>"))
+        << Table();
 }
 
 TEST_F(ExportTest, EightBitTextKeepsItsCodePage) {

@@ -245,7 +245,10 @@ TEST_F(Kq3Test, SaveThenLoadKeepsVolumesRatingsAndCommentTextOnly) {
     EXPECT_FALSE(HasTemporaryFiles(dir_.path()));
 
     List loaded;
+    loaded.Show("replaced.mp3");
+    loaded.view.setSelected(0, true);
     ASSERT_EQ(loadKq3(path, true, loaded.playlist, loaded.view, prompter_), Kq3Load::Loaded);
+    EXPECT_EQ(loaded.view.selectedLength(), 0);
     ASSERT_EQ(loaded.playlist.volumeCount(), 1);
     EXPECT_EQ(std::memcmp(loaded.playlist.volumeAt(0), list.playlist.volumeAt(0), kKq3VolumeSize), 0);
     const SongRecord& after = *loaded.view.entryAt(0);

@@ -82,7 +82,9 @@ TEST(Id3v2FieldFrameEncodeTest, DecodedBodiesEncodeBack) {
         // The terminator of the last string is not a field of its own.
         {kTIT2, B({0, 'A', 0}), B({0, 'A'})},
         {kCOMM, B({0, 'e', 'n', 'g', 0, 0}), B({0, 'e', 'n', 'g', 0})},
-        {kTIT2, B({1, 0xFF, 0xFE, 'A', 0, 0, 0}), B({0, 'A'})},
+        // The euro sign is not Latin-1: it stays UTF-16, little-endian.
+        {kTIT2, B({1, 0xFF, 0xFE, 'A', 0, 0xAC, 0x20, 0, 0}), B({1, 0xFF, 0xFE, 'A', 0, 0xAC, 0x20})},
+        {kTIT2, B({1, 0xFE, 0xFF, 0, 'A', 0x20, 0xAC, 0, 0}), B({1, 0xFF, 0xFE, 'A', 0, 0xAC, 0x20})},
         {kTIT2, B({1, 0xFE, 0xFF, 0, 'A', 0, 0}), B({0, 'A'})},
         // Two-string layouts are written complete: a comment read with its
         // description only must not shrink to encoding and language.
