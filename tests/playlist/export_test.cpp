@@ -198,7 +198,7 @@ TEST(ExportMarkup, FileUrlsAndMarkupEscaping) {
         EXPECT_TRUE(c > 0x20 && c < 0x7F && c != '"' && c != '<' && c != '>');
     }
     std::string html;
-    appendMarkupAnsi(html, "a'b\tc\x7F", MarkupKind::Html, false);
+    appendMarkupAnsi(html, "a'b\tc\x7F\x01\x1F", MarkupKind::Html, false);
     EXPECT_EQ(html, "a&#39;b\tc");
     std::string attribute;
     appendMarkupAnsi(attribute, "a\tb\nc\rd", MarkupKind::Xml, true);

@@ -253,6 +253,9 @@ TEST(LargeFrameReader, LeavingBodiesInTheFileDeliversTheSameFrames) {
                     Id3Frame(4, "TIT2", text),
                 0),
          2},
+        // The file name and the description are converted, however the data reads.
+        {"ID3v2.4 UTF-8 object with data free of zeros",
+         Id3Tag(4, Id3Frame(4, "GEOB", std::string("\x03" "a/b\0f\0d\0", 9) + std::string(5000, 'x'))), 1},
         {"ID3v2.4 plain sizes", Id3Tag(4, Id3Frame(3, "PRIV", owner + blob) + Id3Frame(3, "TIT2", text), 0),
          1},
         {"ID3v2.4 UTF-8 text is decoded",
