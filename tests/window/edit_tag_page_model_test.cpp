@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -241,6 +242,11 @@ TEST_F(EditTagPageTest, CopyButtonsAndFieldMenus) {
     EXPECT_EQ(page.text(kEditV2Title), "Old Band");
     // ID3v1 too: the album's buttons swap it with the artist and the title.
     EXPECT_EQ(SwapPartners(kEditV1Album), (std::array<int, 2>{kEditV1Artist, kEditV1Title}));
+    const std::set<int> withMenus = {kEditV1Title, kEditV1Artist, kEditV1Album,
+                                     kEditV2Title, kEditV2Artist, kEditV2Album};
+    for (int field = 0; field < kEditFieldCount; ++field) {
+        EXPECT_EQ(HasFieldMenu(field), withMenus.count(field) == 1) << field;
+    }
     const std::string v1Title = page.text(kEditV1Title);
     page.swapFields(kEditV1Album, kEditV1Title);
     EXPECT_EQ(page.text(kEditV1Title), "Old Album");
