@@ -62,9 +62,14 @@ TEST(Id3v2FrameTableTest, TextAndUrlFramesAreFieldFrames) {
         if (first == 'T' || first == 'W') {
             EXPECT_TRUE(IsFieldFrameType(type)) << Id3v2FrameTable[type].id;
         }
-        // A new text or URL frame holds one string.
-        if (first == 'T' && type != kTXXX) {
+        // A new text or URL frame holds one string; a comment or lyrics frame
+        // an empty description before it.
+        if ((first == 'T' && type != kTXXX) || type == kIPLS) {
             EXPECT_EQ(B({0, 'x'}), Encode(Id3v2FieldFrame(type, "x"))) << Id3v2FrameTable[type].id;
+        }
+        if (Id3v2FrameTable[type].language) {
+            EXPECT_EQ(B({0}) + Text("eng") + B({0, 'x'}), Encode(Id3v2FieldFrame(type, "x")))
+                << Id3v2FrameTable[type].id;
         }
         if (first == 'W' && type != kWXXX) {
             EXPECT_EQ(Text("x"), Encode(Id3v2FieldFrame(type, "x"))) << Id3v2FrameTable[type].id;
