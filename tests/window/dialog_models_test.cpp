@@ -288,6 +288,26 @@ TEST(DialogModelTest, ToolPageConversionMenuStoresAndChecksOneItemPerGroup) {
     }
 }
 
+// The file list's context menu: the window's selection follows it.
+TEST(DialogModelTest, ToolPageFileListPicksAllNoneOrTheOthers) {
+    Playlist list;
+    PlaylistView view(list);
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) view.appendRow(&AddSong(list, name));
+    Settings settings;
+    ToolPageModel m(view, settings, false);
+    m.fill();
+    m.setSelected({true});
+    EXPECT_EQ(m.files().selected, (std::vector<bool>{true, false, false}));
+    m.pick(ToolPageModel::Pick::Toggle);
+    EXPECT_EQ(m.files().selected, (std::vector<bool>{false, true, true}));
+    EXPECT_EQ(view.selectedCount(), 2);
+    EXPECT_FALSE(view.isSelected(0));
+    m.pick(ToolPageModel::Pick::All);
+    EXPECT_EQ(view.selectedCount(), 3);
+    m.pick(ToolPageModel::Pick::None);
+    EXPECT_EQ(view.selectedCount(), 0);
+}
+
 // The failing steps: the window tests cannot make the system's clipboard fail.
 struct FakeClipboard : Clipboard {
     ClipboardResult result = ClipboardResult::Ok;
