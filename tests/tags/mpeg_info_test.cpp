@@ -231,6 +231,9 @@ TEST_F(MpegFileTest, GarbageBeforeTheAudioIsPassedOver) {
     EXPECT_EQ(64, info.bitrate);
     EXPECT_EQ(100, info.frames);  // the garbage is not counted as audio
     EXPECT_EQ(2, info.seconds);
+    // The first header straddles the end of the first block read.
+    info = Read(Bytes(16 * 1024 - 3, '\x55') + audio);
+    EXPECT_EQ(100, info.frames);
 
     // The Xing header is looked for in the frame that was confirmed.
     Bytes vbr = kXingFrame;

@@ -32,6 +32,7 @@ TEST(SafeName, DeviceNamesAndContainment) {
     EXPECT_FALSE(IsInsideDirectory("/music", "/music"));
     EXPECT_FALSE(IsInsideDirectory("/music", "/music/a/../../etc"));
     EXPECT_FALSE(IsInsideDirectory("/music", "/musicx/a"));
+    EXPECT_FALSE(IsInsideDirectory("/music", "music/a"));
     EXPECT_TRUE(IsInsideDirectory(".", "..x"));
     EXPECT_FALSE(IsInsideDirectory(".", "../x"));
     EXPECT_EQ(DirectoryOf("x.mp3"), "");
