@@ -23,8 +23,9 @@ Run from the top of a worktree:
   python3 scripts/mutation_sample.py --count 150 --by-test   # which tests catch faults, which never do
   python3 scripts/mutation_sample.py --faults before.log     # the same faults again, e.g. after a test cut
 The build folder (default build/mutation, build/mutation-sanitize with --sanitize) is configured on
-first use. The same seed gives the same faults as long as the sources do not change. This is a measuring tool, too slow for every change:
-it is not part of CI; run it before closing work on the core and quote its figure.
+first use. The same seed gives the same faults as long as the sources do not change. This is a
+measuring tool, too slow for every change: it is not part of CI; run it before closing work on the
+core and quote its figure.
 """
 
 import argparse
