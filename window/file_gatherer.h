@@ -67,7 +67,7 @@ enum class GatherKind {
     Files,       // "Add files": the chosen `paths`, each reported whether taken or not
     Dropped,     // files and folders dropped on the window: `paths`, folders always recursed
     Import,      // "Import": the songs an M3U or PLS `playlistFile` names; replaces the list
-    HostReload,  // "Reload from WinAmp": the host's M3U `playlistFile`; replaces the list
+    HostReload,  // "Reload" from the host: the host's M3U `playlistFile`; replaces the list
     Copy,        // "Copy To": the files `paths` copied into `folder`
     Move,        // "Move To": the files `paths` moved into `folder`
 };

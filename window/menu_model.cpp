@@ -350,20 +350,6 @@ const std::vector<Accelerator>& windowAccelerators() {
     return table;
 }
 
-int acceleratorCommand(uint16_t key, uint8_t modifiers) {
-    for (const AcceleratorRow& row : kAcceleratorRows) {
-        if (row.accel.key == key && row.accel.modifiers == modifiers) return row.accel.command;
-    }
-    return 0;
-}
-
-int menuCommandForShortcut(int shortcutCommand) {
-    for (const AcceleratorRow& row : kAcceleratorRows) {
-        if (row.accel.command == shortcutCommand) return row.menuCommand;
-    }
-    return 0;
-}
-
 std::string shortcutName(uint16_t key, uint8_t modifiers) {
     std::string name;
     if (modifiers & kModCtrl) name += "Ctrl+";

@@ -137,13 +137,6 @@ struct Accelerator {
 // The rows of accelerator table 132.
 const std::vector<Accelerator>& windowAccelerators();
 
-// The shortcut's command for `key` and `modifiers`, 0 when none.
-int acceleratorCommand(uint16_t key, uint8_t modifiers);
-
-// The menu command a shortcut command stands for (40052 -> 40005 "Play",
-// 40091 -> 40087 "ID3v1", ...); 0 for a shortcut without a menu entry (F3).
-int menuCommandForShortcut(int shortcutCommand);
-
 // "Ctrl+Shift+Insert", "Alt+Enter", "F5": the way menu labels write keys.
 std::string shortcutName(uint16_t key, uint8_t modifiers);
 

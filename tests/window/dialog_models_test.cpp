@@ -91,12 +91,16 @@ const std::vector<DialogCase>& EditingCases() {
              HtmlStyleDialogModel m(s);
              m.templateIndex = 3;
              m.setColorText(kHtmlLinkColorSlot, "ff8000", p);
+             m.setColorText(3, "00ff00", p);  // the title's background
              m.setFont(1, 3, 2, 6);
              // the box shows the colour as it reads it: red, green, blue
-             return hexColorText(m.color(kHtmlLinkColorSlot)) == "FF8000" && (!commit || m.ok(s, p));
+             return hexColorText(m.color(kHtmlLinkColorSlot)) == "FF8000" &&
+                    !m.setFont(kHtmlClassCount, 0, 0, 0) && (!commit || m.ok(s, p));
          },
          [](const Settings& s) {
              return s.htmlTemplate == 3 && s.htmlTemplates[3].hyperlinkColor == 0x0080FFu &&
+                    s.htmlTemplates[3].titlePage.backgroundColor == 0x00FF00u &&
+                    s.htmlTemplates[3].titlePage.textColor != 0x00FF00u &&
                     s.htmlTemplates[3].titlePage.fontSize == 6;
          }},
         {"media wizard",
@@ -104,7 +108,8 @@ const std::vector<DialogCase>& EditingCases() {
              MediaWizardDialogModel m(s);
              m.choice = 6;
              m.customText = "999";
-             return !commit || (m.ok(s, p) && m.targetSeconds() == 59940);
+             // the minutes box is open to the custom choice
+             return m.customEnabled() && (!commit || (m.ok(s, p) && m.targetSeconds() == 59940));
          },
          // and the dialog opens again on the choice stored
          [](const Settings& s) { return s.wizardLength == 6 && MediaWizardDialogModel(s).choice == 6; }},
@@ -114,8 +119,8 @@ const std::vector<DialogCase>& EditingCases() {
              m.fields = kDuplicateArtistTitle | kDuplicateLength | kDuplicateSize;
              m.secondsText = "60";
              m.percentText = "100";
-             // the percentage box is open to the size it compares
-             return m.percentEnabled() && (!commit || m.ok(s, p));
+             // the number boxes are open to the length and size they compare
+             return m.secondsEnabled() && m.percentEnabled() && (!commit || m.ok(s, p));
          },
          [](const Settings& s) {
              return s.duplicateFields == 25u && s.duplicateSeconds == 60 && s.duplicatePercent == 100;
@@ -243,13 +248,14 @@ TEST(DialogModelTest, ColumnListsMoveColumnsAndOkKeepsTheAvailableOrderAfterTheS
     EXPECT_EQ(m.remove(2), 3);  // Genre to the end of the available
     EXPECT_EQ(m.add(9), -1);
     EXPECT_EQ(m.remove(-1), -1);
+    EXPECT_EQ(m.moveUp(15), 14);  // Rating above Track
     m.showNumber = true;
     RecordingPrompter prompter;
     ASSERT_TRUE(m.ok(settings, prompter));
     EXPECT_EQ(settings.showNumber, 1);  // the list numbers its rows for 1 only
     const std::vector<int32_t> order(settings.columnOrder, settings.columnOrder + kColumnCount);
     EXPECT_EQ(order,
-              (std::vector<int32_t>{1, 0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 14, 19, 16, 17, 18, 2}));
+              (std::vector<int32_t>{1, 0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 19, 14, 16, 17, 18, 2}));
     EXPECT_EQ(settings.columnVisible[kColumnGenre], 0);
     EXPECT_EQ(settings.columnVisible[kColumnRating], 1);
     m.addAll();
@@ -264,7 +270,13 @@ TEST(DialogModelTest, ThemeZeroFollowsTheSystemAndCannotBeEdited) {
     EXPECT_FALSE(m.setColor(1, 0x00FF00u));
     m.themeIndex = 4;
     EXPECT_FALSE(m.setColor(7, 0x00FF00u));
-    EXPECT_TRUE(m.setColor(6, 0x00FF00u));
+    EXPECT_TRUE(m.setColor(6, 0xFF00FF00u));
+    EXPECT_EQ(m.color(6), 0x00FF00u);
+    EXPECT_EQ(m.color(7), 0u);
+    m.themeIndex = kThemeCount;  // no such theme: no colours, and OK refused
+    EXPECT_EQ(m.color(6), 0u);
+    RecordingPrompter prompter;
+    EXPECT_FALSE(m.ok(settings, prompter));
     // The combo shows the names without the padding they are stored with.
     EXPECT_EQ(themeDisplayName(m.theme(2)), "Ocean");
     EXPECT_EQ(themeDisplayName(m.theme(0)), "Windows color");
@@ -286,6 +298,16 @@ TEST(DialogModelTest, ToolPageConversionMenuStoresAndChecksOneItemPerGroup) {
     for (int item = 0; item < ToolPageModel::kConversionItems; ++item) {
         EXPECT_EQ(m.conversionChecked(item), item == 2 || item == 5) << item;
     }
+    // The log file box: the name chosen takes the extension of the filter chosen.
+    RecordingPrompter prompter;
+    m.logPath = "old.txt";
+    EXPECT_FALSE(m.chooseLogFile(prompter));  // cancelled
+    ASSERT_EQ(prompter.fileRequests.size(), 1u);
+    EXPECT_EQ(prompter.fileRequests[0].fileName, "old.txt");
+    EXPECT_EQ(prompter.fileRequests[0].kind, FileDialogKind::Save);
+    prompter.fileAnswers.push_back({FileDialogOutcome::Chosen, {"run"}, 2});
+    EXPECT_TRUE(m.chooseLogFile(prompter));
+    EXPECT_EQ(m.logPath, "run.log");
 }
 
 // The file list's context menu: the window's selection follows it.
@@ -306,6 +328,34 @@ TEST(DialogModelTest, ToolPageFileListPicksAllNoneOrTheOthers) {
     EXPECT_EQ(view.selectedCount(), 3);
     m.pick(ToolPageModel::Pick::None);
     EXPECT_EQ(view.selectedCount(), 0);
+}
+
+TEST(DialogModelTest, DuplicatesModeShowsTheLookalikesAndGivesTheSelectionBack) {
+    Playlist list;
+    PlaylistView view(list);
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) view.appendRow(&AddSong(list, name));
+    SetV1(*list.entryAt(0), "Band", "Song");
+    SetV1(*list.entryAt(2), "Band", "Song");
+    Settings settings;
+    settings.duplicateFields = kDuplicateArtistTitle;
+    view.setSelected(1, true);
+    DuplicatesMode mode;
+    mode.turnOn(false, list, view, settings);  // the options dialog cancelled
+    EXPECT_FALSE(mode.shown());
+    EXPECT_EQ(view.rowCount(), 3);
+    mode.turnOn(true, list, view, settings);
+    EXPECT_TRUE(mode.shown());
+    EXPECT_EQ(view.rowCount(), 2);
+    mode.turnOff();
+    view.rebuildFromPlaylist();
+    EXPECT_EQ(mode.restoreSelection(view), 1);
+    EXPECT_EQ(view.selectedEntries(), std::vector<SongRecord*>{list.entryAt(1)});
+    // Another command's rebuild ends the mode and forgets the selection.
+    mode.turnOn(true, list, view, settings);
+    mode.viewRebuilt();
+    EXPECT_FALSE(mode.shown());
+    view.rebuildFromPlaylist();
+    EXPECT_EQ(mode.restoreSelection(view), -1);
 }
 
 // The failing steps: the window tests cannot make the system's clipboard fail.
@@ -329,10 +379,19 @@ TEST(DialogModelTest, ReportCopyPutsTheShownTextOrSaysThatItFailed) {
     EXPECT_TRUE(whole.copyReport(clipboard, prompter));
     EXPECT_EQ(clipboard.copied, whole.report());
     EXPECT_TRUE(prompter.shown.empty());
-    clipboard.result = ClipboardResult::CannotOpen;
-    EXPECT_FALSE(whole.copyReport(clipboard, prompter));
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].icon, PromptIcon::Error);
+    const std::pair<ClipboardResult, const char*> failures[] = {
+        {ClipboardResult::CannotOpen, "Cannot open the Clipboard"},
+        {ClipboardResult::CannotEmpty, "Cannot empty the Clipboard"},
+        {ClipboardResult::CannotSet, "Unable to set Clipboard data"},
+    };
+    for (const auto& [result, text] : failures) {
+        clipboard.result = result;
+        prompter.shown.clear();
+        EXPECT_FALSE(whole.copyReport(clipboard, prompter));
+        ASSERT_EQ(prompter.shown.size(), 1u);
+        EXPECT_EQ(prompter.shown[0].text, text);
+        EXPECT_EQ(prompter.shown[0].icon, PromptIcon::Error);
+    }
 }
 
 TEST(DialogModelTest, AboutNamesProductAndVersionAndHelpLeadsBack) {
@@ -360,7 +419,8 @@ TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) 
                    {"Backup", "\\\\nas\\b\\", kDriveRemote, 3},
                    {"DISC", "E:\\", kDriveCdRom, 40},
                    {"Archive", "F:\\", 99, 7},
-                   {"Live", "R:\\", kDriveRamDisk, 5}};
+                   {"Live", "R:\\", kDriveRamDisk, 5},
+                   {"Card", "G:\\", kDriveRemovable, 20}};
     for (const auto& v : volumes) {
         VolumeRecord record{};
         std::snprintf(record.label, sizeof record.label, "%s", v.label);
@@ -372,6 +432,8 @@ TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) 
     VolumeInfoDialogModel m(playlist);
     EXPECT_EQ(m.text(0, 0), "music (C:\\)");
     EXPECT_EQ(m.text(3, 1), "Other drive");
+    EXPECT_EQ(m.text(0, 2), "12");
+    EXPECT_EQ(m.text(0, 3), "");
     const std::pair<uint32_t, const char*> kinds[] = {
         {kDriveUnknown, "Unknown drive"}, {kDriveRemovable, "Removable drive"}, {kDriveFixed, "Hard drive"},
         {kDriveRemote, "Network drive"},  {kDriveCdRom, "CDROM or DVDROM"},     {kDriveRamDisk, "Ram Drive"}};
@@ -382,6 +444,7 @@ TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) 
     EXPECT_EQ(m.image(2), 1);
     EXPECT_EQ(m.image(3), 0);
     EXPECT_EQ(m.image(4), 4);
+    EXPECT_EQ(m.image(5), 2);
 
     m.clickColumn(0);  // column 0 was the sorted one: now descending
     EXPECT_TRUE(m.descending());
@@ -389,7 +452,7 @@ TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) 
     EXPECT_EQ(m.rows()[2].label, "DISC");
     m.clickColumn(2);  // another column keeps the direction
     EXPECT_EQ(m.rows()[0].fileCount, 40);
-    EXPECT_EQ(m.rows()[4].fileCount, 3);
+    EXPECT_EQ(m.rows()[5].fileCount, 3);
     m.clickColumn(2);
     EXPECT_EQ(m.rows()[0].fileCount, 3);
     m.clickColumn(1);

@@ -15,6 +15,7 @@
 
 #include "playlist/view.h"
 #include "tags/id3v2/frame_table.h"
+#include "tools/text_convert.h"
 #include "tests/tools/tool_test_files.h"
 #include "window/test_songs.h"
 
@@ -240,24 +241,12 @@ TEST_F(EditTagPageTest, CopyButtonsAndFieldMenus) {
     page.swapFields(kEditV2Title, kEditV2Artist);
     EXPECT_EQ(page.text(kEditV2Artist), "A title that is longer than th");
     EXPECT_EQ(page.text(kEditV2Title), "Old Band");
-    // ID3v1 too: the album's buttons swap it with the artist and the title.
-    EXPECT_EQ(SwapPartners(kEditV1Album), (std::array<int, 2>{kEditV1Artist, kEditV1Title}));
-    const std::set<int> withMenus = {kEditV1Title, kEditV1Artist, kEditV1Album,
-                                     kEditV2Title, kEditV2Artist, kEditV2Album};
-    for (int field = 0; field < kEditFieldCount; ++field) {
-        EXPECT_EQ(HasFieldMenu(field), withMenus.count(field) == 1) << field;
-    }
     const std::string v1Title = page.text(kEditV1Title);
     page.swapFields(kEditV1Album, kEditV1Title);
     EXPECT_EQ(page.text(kEditV1Title), "Old Album");
     EXPECT_EQ(page.text(kEditV1Album), v1Title);
     page.swapFields(kEditV1Title, kEditV1Album);
     EXPECT_EQ(page.text(kEditV1Title), v1Title);
-
-    // The genre list offers every genre, and "???" for none first.
-    const std::vector<std::string> genres = EditGenreTexts();
-    ASSERT_EQ(genres.size(), static_cast<size_t>(kGenreCount));
-    EXPECT_EQ(genres.front(), "???");
 }
 
 TEST_F(EditTagPageTest, TextsTheFileCannotHoldAreRefused) {
@@ -332,6 +321,32 @@ TEST_F(EditTagPageTest, FilesThatCannotBeWrittenKeepTheirBytesAndTheEntry) {
     EXPECT_FALSE(FileExists(path));
 }
 
+TEST(EditTagPageListsTest, FieldMenusSwapWithinTheirGroupAndTheListsOfferEveryChoice) {
+    // The buttons beside title, artist and album swap it with the other two.
+    const std::pair<int, std::array<int, 2>> partners[] = {
+        {kEditV1Title, {kEditV1Artist, kEditV1Album}},
+        {kEditV1Artist, {kEditV1Title, kEditV1Album}},
+        {kEditV1Album, {kEditV1Artist, kEditV1Title}},
+        {kEditV2Artist, {kEditV2Title, kEditV2Album}},
+        {kEditV1Year, {-1, -1}},
+    };
+    for (const auto& [field, expected] : partners) EXPECT_EQ(SwapPartners(field), expected) << field;
+    const std::set<int> withMenus = {kEditV1Title, kEditV1Artist, kEditV1Album,
+                                     kEditV2Title, kEditV2Artist, kEditV2Album};
+    for (int field = 0; field < kEditFieldCount; ++field) {
+        EXPECT_EQ(HasFieldMenu(field), withMenus.count(field) == 1) << field;
+    }
+    // The genre list offers every genre, and "???" for none first.
+    const std::vector<std::string> genres = EditGenreTexts();
+    ASSERT_EQ(genres.size(), static_cast<size_t>(kGenreCount));
+    EXPECT_EQ(genres.front(), "???");
+    const std::vector<std::string> ratings = {"", "*", "**", "***", "****", "*****", ""};
+    for (int level = 0; level <= kEditRatingLevels; ++level) {
+        EXPECT_EQ(RatingLevelText(level), ratings[static_cast<size_t>(level)]) << level;
+    }
+    EXPECT_EQ(RatingLevelText(-1), "");
+}
+
 TEST(EditTagPageFromViewTest, OpensAtTheFirstSelectedRowOrElseTheFirstRow) {
     Playlist list;
     PlaylistView view(list);
@@ -355,6 +370,26 @@ TEST(EditTagPageFromViewTest, OpensAtTheFirstSelectedRowOrElseTheFirstRow) {
     moving.select(7, prompter, {});
     EXPECT_EQ(moving.current(), 2);
     EXPECT_TRUE(prompter.shown.empty());
+
+    // Leaving a changed file asks first: Cancel moves on without writing; OK
+    // writes (here the file is gone, which the write reports).
+    moving.select(1, prompter, {});
+    moving.applyCase(kEditV1Title, kCaseUpper);
+    EXPECT_EQ(moving.text(kEditV1Title), "TITLE");
+    prompter.answers.push_back(PromptAnswer::Cancel);
+    moving.move(1, prompter, {});
+    EXPECT_EQ(moving.current(), 2);
+    EXPECT_EQ(prompter.shown.size(), 1u);
+    moving.setText(kEditV1Title, "Other");
+    EXPECT_TRUE(moving.offerWrite(prompter));
+    EXPECT_EQ(prompter.shown.size(), 3u);
+    EXPECT_FALSE(moving.offerWrite(prompter));  // nothing changed since
+    // With no file at all, Update says there is none.
+    EditTagPageModel empty(std::vector<SongRecord*>{}, 0);
+    empty.show(1);
+    EXPECT_EQ(empty.current(), -1);
+    EXPECT_EQ(empty.write(prompter), EditWriteResult::NoSong);
+    EXPECT_EQ(prompter.shown.size(), 4u);
 }
 
 }  // namespace

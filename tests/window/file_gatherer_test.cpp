@@ -97,6 +97,24 @@ TEST_F(FileGathererTest, FileListReportsEveryItemAndKeepsMissingSongsAsDeadEntri
     EXPECT_EQ(split.entryAt(0)->GetVolumeSerial(), 0x1234u);
     EXPECT_EQ(split.entryAt(1)->GetVolumeSerial(), 0x5678u);
     EXPECT_EQ(split.entryAt(2)->GetVolumeSerial(), 0x1234u);
+
+    // Dropped items: a folder is walked to its depths, a song file is added
+    // even when missing, anything else is only counted.
+    Playlist dropped;
+    FileGatherer dropper(dropped);
+    test::GatherRecorder seen;
+    const std::string folder = dir_.Path("sub") + kPathSeparator;
+    dropper.run(GatherRequest::Dropped({folder, dir_.Path("c.wav"), dir_.Path("gone.mp3")}), &seen);
+    EXPECT_EQ(EntryNames(dropped), (std::vector<std::string>{"d.mp3", "e.mp3", "gone.mp3"}));
+    EXPECT_EQ(seen.files.size(), 4u);
+    // A stop between dropped items ends the list with a beep.
+    int beeps = 0;
+    dropper.setStopBeep([&beeps] { ++beeps; });
+    seen.onFile = [&dropper](const std::string&) { dropper.requestStop(); };
+    dropper.run(GatherRequest::Dropped({dir_.Path("A.MP3"), dir_.Path("b.mp3")}), &seen);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(EntryNames(dropped).back(), "A.MP3");
+    EXPECT_EQ(dropped.count(), 4);
 }
 
 TEST_F(FileGathererTest, AbortAtAnyMomentLeavesWholeEntriesOnlyAndTheNextRunComplete) {
@@ -131,8 +149,10 @@ TEST_F(FileGathererTest, AbortAtAnyMomentLeavesWholeEntriesOnlyAndTheNextRunComp
         ASSERT_EQ(gatherer.start(GatherRequest::Directory(dir_.Path("m"), false), third),
                   GatherStart::Started);
         third.waitDone();
-        gatherer.stop();
-        EXPECT_EQ(playlist.count(), stopAfter + 12);
+        // Run at once after it: that run counts only its own entries.
+        gatherer.run(GatherRequest::Directory(dir_.Path("m"), false), nullptr);
+        EXPECT_EQ(gatherer.summary().added, 6);
+        EXPECT_EQ(playlist.count(), stopAfter + 18);
     }
 }
 
@@ -259,6 +279,12 @@ TEST_F(FileGathererTest, ImportReplacesTheListOnlyOnceThePlaylistFileWasRead) {
               GatherStart::BadPls);
     EXPECT_EQ(playlist_.count(), 0);
     EXPECT_EQ(gatherStartMessage(GatherStart::BadPls), LangTable::getString(131));
+
+    // The host's list is read as M3U whatever its name, and replaces the list too.
+    playlist_.addFile(dir_.Path("A.MP3"));
+    ASSERT_TRUE(test::WriteBytes(dir_.Path("host.pls"), "#EXTM3U\r\nb.mp3\r\n"));
+    EXPECT_EQ(gatherer.run(GatherRequest::HostReload(dir_.Path("host.pls")), nullptr), GatherStart::Started);
+    EXPECT_EQ(EntryNames(playlist_), std::vector<std::string>{"b.mp3"});
 }
 
 }  // namespace

@@ -48,6 +48,15 @@ TEST_F(FileTransferTest, CopyLeavesTheSourcesAndNeverOverwritesAFilePresentAtThe
     EXPECT_EQ(recorder_.files.size(), 3u);
     EXPECT_TRUE(recorder_.moves.empty());
     EXPECT_EQ(playlist_.count(), 0);
+
+    // A stop between files ends the run with a beep; the files copied stay.
+    TempDir other;
+    int beeps = 0;
+    gatherer_.setStopBeep([&beeps] { ++beeps; });
+    recorder_.onFile = [this](const std::string&) { gatherer_.requestStop(); };
+    gatherer_.run(GatherRequest::Transfer(false, Sources(), other.path()), &recorder_);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(test::SortedNames(other.path()), std::vector<std::string>{"a.mp3"});
 }
 
 TEST_F(FileTransferTest, ADiskThatFillsUpMidCopyLeavesNothingHalfWrittenAndTheRunGoesOn) {

@@ -122,13 +122,31 @@ TEST(SelectionDeadFilesTest, SelectsExactlyTheRowsWhoseFileIsGone) {
     view.setSelected(0, true);
     EXPECT_EQ(selectDeadFiles(view), 1);
     EXPECT_EQ(SelectedRows(view), (std::vector<int>{1}));
+    // Deleting the files of rows 0 and 1: the file present goes with its
+    // row, the missing one is named as a failure and its row stays.
+    view.setSelected(0, true);
+    std::vector<std::string> failed;
+    EXPECT_EQ(deleteSelectedFiles(playlist, view, [&](const DeleteFailure& f) { failed.push_back(f.path); }), 1);
+    EXPECT_EQ(failed, std::vector<std::string>{dir.Path("gone.mp3")});
+    EXPECT_FALSE(test::FileExists(dir.Path("here.mp3")));
+    EXPECT_EQ(RowNames(view), (std::vector<std::string>{dir.Path("gone.mp3"), dir.Path("here.mp3")}));
+    EXPECT_EQ(playlist.count(), 2);
 }
 
 TEST_F(SelectionOpsTest, SelectWithSameComparesTheFieldAsTheViewShowsIt) {
     SongRecord& a = AddSong(playlist_, "a", 100, 5000, 1);
     SongRecord& b = AddSong(playlist_, "b", 100, 6000, 1);
     SongRecord& c = AddSong(playlist_, "c", 200, 5000, 0);
-    AddSong(playlist_, "d", 300, 7000, 3);
+    SongRecord& d = AddSong(playlist_, "d", 300, 7000, 3);
+    const auto setMpeg = [](SongRecord& song, int bitrate, int frequency, int lsf) {
+        song.GetMpegInfo().bitrate = bitrate;
+        song.GetMpegInfo().frequency = frequency;
+        song.GetMpegInfo().lsf = lsf;
+    };
+    setMpeg(a, 128, 44100, 0);
+    setMpeg(b, 128, 48000, 1);
+    setMpeg(c, 192, 44100, 0);
+    setMpeg(d, 128, 32000, 0);
     SetV1(a, "Band", "One");
     SetV1(b, "band", "Two");
     SetV2(b, kTPE1, "Band");
@@ -140,13 +158,30 @@ TEST_F(SelectionOpsTest, SelectWithSameComparesTheFieldAsTheViewShowsIt) {
     EXPECT_EQ(SelectedRows(view_), (std::vector<int>{0, 2}));
     view_.setViewSource(2);  // ID3v2, then ID3v1
     EXPECT_EQ(selectWithSame(view_, kSameArtist), 3);
-    EXPECT_EQ(selectWithSame(view_, kSameTime), 2);
-    EXPECT_EQ(SelectedRows(view_), (std::vector<int>{0, 1}));
-    EXPECT_EQ(view_.selectedLength(), 200);
-    EXPECT_EQ(selectWithSame(view_, kSameMode), 2);
-    EXPECT_EQ(selectWithSame(view_, kSameSize), 2);
-    EXPECT_EQ(selectWithSame(view_, kSameFileName), 1);
+    const struct {
+        int field;
+        std::vector<int> rows;
+    } kSameCases[] = {
+        {kSameTime, {0, 1}},
+        {kSameMode, {0, 1}},
+        {kSameBitrate, {0, 1, 3}},
+        {kSameFrequency, {0, 2}},
+        {kSameLayer, {0, 2, 3}},
+        {kSameSize, {0, 2}},
+        {kSameFileName, {0}},
+    };
+    for (const auto& same : kSameCases) {
+        EXPECT_EQ(selectWithSame(view_, same.field), static_cast<int>(same.rows.size())) << same.field;
+        EXPECT_EQ(SelectedRows(view_), same.rows) << same.field;
+    }
+    EXPECT_EQ(view_.selectedLength(), 100);
     EXPECT_EQ(selectWithSame(view_, kSameFieldCount), -1);
+    // Rating the selection: stars beyond five are five, other rows keep theirs.
+    Select({2});
+    EXPECT_EQ(setSelectionRating(view_, 9), 2);
+    EXPECT_EQ(a.GetRating(), 5);
+    EXPECT_EQ(b.GetRating(), 0);
+    EXPECT_EQ(c.GetRating(), 5);
     view_.selectAll(false);
     EXPECT_EQ(selectWithSame(view_, kSameArtist), -1);
 }

@@ -68,6 +68,9 @@ TEST(WindowCaption, NamesTheFilterOfEachCategory) {
     for (const auto& [mask, name] : filters) {
         EXPECT_NE(captionText(mask).find(name), std::string::npos) << captionText(mask);
     }
+    // A loaded playlist file is named by its file name; two categories at once name none.
+    EXPECT_EQ(captionText(1, "lists/mine.m3u"), "Tunedeck - mine.m3u (Genre)");
+    EXPECT_EQ(captionText(3, "lists/mine.m3u"), "Tunedeck - mine.m3u");
 }
 
 TEST(WindowCells, RatingImagesAreFilledThenEmptyAndCentred) {
@@ -93,6 +96,45 @@ TEST(WindowCells, ThePlayingRowShowsItsImageBeforeAMissingFileOrADuplicateMark) 
     EXPECT_EQ(rowImage(&song, state), kRowImageMissing);
     state.playing = true;
     EXPECT_EQ(rowImage(&song, state), kRowImagePlaying);
+    // An entry read from nothing counts as missing; one with tags shows the
+    // duplicate mark, or else the kind of tags it holds.
+    SongRecord tagged("here.mp3", false);
+    tagged.SetTagFlags(kTagId3v1 | kTagId3v2);
+    const RowImageState plain;
+    RowImageState duplicates;
+    duplicates.duplicates = true;
+    EXPECT_EQ(rowImage(&song, plain), kRowImageMissing);
+    EXPECT_EQ(rowImage(&tagged, duplicates), kRowImageDuplicate);
+    EXPECT_EQ(rowImage(&tagged, plain), kRowImageBothTags);
+    tagged.SetTagFlags(kTagId3v2);
+    EXPECT_EQ(rowImage(&tagged, plain), kRowImageId3v2);
+}
+
+// The playing row, then a selected row, then the rows in alternating colours.
+TEST(WindowCells, RowColorsComeFromTheThemeByTheRowsState) {
+    // text 1, background 2, alternate 3, selected 4 on 5, playing 6 on 7
+    const ColorTheme theme{"", 1, 2, 3, 4, 5, 6, 7};
+    const ListColors colors = listColorsOf(theme);
+    const struct {
+        int row;
+        bool selected;
+        uint32_t text;
+        uint32_t background;
+    } kCases[] = {
+        {4, true, 6, 7},
+        {5, true, 4, 5},
+        {6, false, 1, 2},
+        {7, false, 1, 3},
+        {-1, false, 1, 3},
+    };
+    for (const auto& c : kCases) {
+        const CellColors cell = rowColors(colors, c.row, c.selected, c.row == -1 ? -1 : 4);
+        EXPECT_EQ(cell.text, c.text) << c.row;
+        EXPECT_EQ(cell.background, c.background) << c.row;
+    }
+    // Controls stretched to the window's right edge keep its margin, down to nothing.
+    EXPECT_EQ(stretchedWidth(100, 500), 500 - kPanelRightMargin - 100);
+    EXPECT_EQ(stretchedWidth(100, 50), 0);
 }
 
 }  // namespace

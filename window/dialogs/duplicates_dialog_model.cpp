@@ -47,8 +47,4 @@ void DuplicatesMode::viewRebuilt() {
     selection_.clear();
 }
 
-int DuplicatesMode::rowImage(const PlaylistView& view, int row) const {
-    return shown_ && view.entryAt(row) ? kDuplicateImage : view.imageAt(row);
-}
-
 }  // namespace td

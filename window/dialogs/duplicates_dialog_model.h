@@ -59,10 +59,6 @@ public:
     // and the remembered selection no longer applies.
     void viewRebuilt();
 
-    // The list image of a row: the duplicate image while the mode is on,
-    // otherwise the entry's tag flags.
-    int rowImage(const PlaylistView& view, int row) const;
-
 private:
     bool shown_ = false;
     std::vector<const SongRecord*> selection_;

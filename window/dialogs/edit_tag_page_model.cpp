@@ -161,8 +161,6 @@ void EditTagPageModel::changed() {
     if (!filling_) modified_ = true;
 }
 
-void EditTagPageModel::touch() { changed(); }
-
 bool EditTagPageModel::setText(int field, const std::string& value) {
     if (field < 0 || field >= kEditFieldCount) return false;
     const int limit = EditFieldLimit(field);

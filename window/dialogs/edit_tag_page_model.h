@@ -126,8 +126,6 @@ public:
     void setV2Enabled(bool on);
     // Levels 0 to 5; others are refused.
     bool setRating(int level);
-    // Marks the page changed (unless filling) without touching a field.
-    void touch();
 
     // "ID3v1 --> ID3v2": the seven ID3v1 texts into the same ID3v2 fields,
     // the ID3v2 tag checked. An ID3v1 genre of "???" (none) gives an empty
