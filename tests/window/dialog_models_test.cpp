@@ -273,8 +273,7 @@ TEST(DialogModelTest, ThemeZeroFollowsTheSystemAndCannotBeEdited) {
     EXPECT_TRUE(m.setColor(6, 0xFF00FF00u));
     EXPECT_EQ(m.color(6), 0x00FF00u);
     EXPECT_EQ(m.color(7), 0u);
-    m.themeIndex = kThemeCount;  // no such theme: no colours, and OK refused
-    EXPECT_EQ(m.color(6), 0u);
+    m.themeIndex = kThemeCount;  // no such theme: OK refused
     RecordingPrompter prompter;
     EXPECT_FALSE(m.ok(settings, prompter));
     // The combo shows the names without the padding they are stored with.
@@ -301,7 +300,9 @@ TEST(DialogModelTest, ToolPageConversionMenuStoresAndChecksOneItemPerGroup) {
     // The log file box: the name chosen takes the extension of the filter chosen.
     RecordingPrompter prompter;
     m.logPath = "old.txt";
-    EXPECT_FALSE(m.chooseLogFile(prompter));  // cancelled
+    prompter.fileAnswers.push_back({FileDialogOutcome::Cancelled, {"kept"}, 2});
+    EXPECT_FALSE(m.chooseLogFile(prompter));
+    EXPECT_EQ(m.logPath, "old.txt");
     ASSERT_EQ(prompter.fileRequests.size(), 1u);
     EXPECT_EQ(prompter.fileRequests[0].fileName, "old.txt");
     EXPECT_EQ(prompter.fileRequests[0].kind, FileDialogKind::Save);
@@ -350,7 +351,9 @@ TEST(DialogModelTest, DuplicatesModeShowsTheLookalikesAndGivesTheSelectionBack) 
     view.rebuildFromPlaylist();
     EXPECT_EQ(mode.restoreSelection(view), 1);
     EXPECT_EQ(view.selectedEntries(), std::vector<SongRecord*>{list.entryAt(1)});
+    EXPECT_EQ(mode.restoreSelection(view), -1);  // given back once only
     // Another command's rebuild ends the mode and forgets the selection.
+    view.setSelected(1, true);
     mode.turnOn(true, list, view, settings);
     mode.viewRebuilt();
     EXPECT_FALSE(mode.shown());
