@@ -338,29 +338,8 @@ void PlaylistView::buildColumns(const std::array<int32_t, kColumnCount>& order,
     sortById(key < kColumnCount ? key : 0, false);
 }
 
-void PlaylistView::saveColumns(Settings& settings) const {
-    std::array<int32_t, kColumnCount> order = settings.getColumnOrder();
-    std::array<int32_t, kColumnCount> width = settings.getColumnWidth();
-    for (int i = 0; i < visibleCount_; ++i) {
-        order[i] = columnIds_[i];
-        width[columnIds_[i]] = widths_[i];
-    }
-    // The tail keeps its old ids; setColumnOrder drops those now shown in
-    // front and appends whatever is missing.
-    settings.setColumnOrder(order);
-    settings.setColumnWidth(width);
-    settings.visibleColumnCount = static_cast<uint32_t>(visibleCount_);
-}
-
 int PlaylistView::columnIdAt(int position) const {
     return position >= 0 && position < kColumnCount ? columnIds_[position] : -1;
-}
-
-int PlaylistView::positionOfColumn(int id) const {
-    for (int i = 0; i < kColumnCount; ++i) {
-        if (columnIds_[i] == id) return i;
-    }
-    return -1;
 }
 
 int PlaylistView::columnWidthAt(int position) const {

@@ -113,16 +113,11 @@ public:
     void buildColumns(const std::array<int32_t, kColumnCount>& order,
                       const std::array<int32_t, kColumnCount>& visible,
                       const std::array<int32_t, kColumnCount>& width, int sortKey);
-    // Writes visibleColumnCount, the shown ids in display order into the
-    // front of columnOrder and their widths into columnWidth.
-    void saveColumns(Settings& settings) const;
     // Number of shown columns.
     int columnCount() const { return visibleCount_; }
     // Column id at a position: 0..columnCount()-1 are the shown columns in
     // display order, the hidden ones follow up to 19. -1 outside 0..19.
     int columnIdAt(int position) const;
-    // Position of a column id in that list, or -1.
-    int positionOfColumn(int id) const;
     int columnWidthAt(int position) const;
     void setColumnWidthAt(int position, int width);
 
@@ -174,7 +169,6 @@ public:
     void sortById(int id, bool descending);
     // Column id that sorted last and its direction.
     int sortColumnId() const { return sortId_; }
-    int sortPosition() const { return positionOfColumn(sortId_); }
     bool sortDescending() const { return descending_; }
     // The key as setSortKey takes it: the id, negated when descending.
     int sortKey() const { return descending_ ? -sortId_ : sortId_; }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -39,6 +40,17 @@ TEST_F(ViewTest, DamagedOrExtremeValuesGiveSafeTexts) {
     mpeg.fileSize = static_cast<int32_t>(3000000000u);
     view_.setSizeUnit(0);
     EXPECT_EQ(Text(song, kColumnSize), "3000000000");
+    view_.setSizeUnit(2);
+    EXPECT_EQ(Text(song, kColumnSize), "2861.02 Mb");
+    // A volume label read raw from a playlist file may fill its whole field.
+    VolumeRecord volume{};
+    std::memset(volume.label, 'L', sizeof volume.label);
+    volume.serial = 7;
+    list_.appendVolume(&volume);
+    song.SetVolumeSerial(7);
+    EXPECT_EQ(Text(song, kColumnVolume), std::string(sizeof volume.label, 'L'));
+    list_.volumeAt(0)->label[2] = '\0';
+    EXPECT_EQ(Text(song, kColumnVolume), "LL");
     song.SetRating(6);
     EXPECT_EQ(Text(song, kColumnRating), "");
     EXPECT_EQ(Text(song, kColumnPath), "");
@@ -48,6 +60,10 @@ TEST_F(ViewTest, DamagedOrExtremeValuesGiveSafeTexts) {
     EXPECT_EQ(Text(deep, kColumnShortFileName), "x.mp3");
     EXPECT_EQ(view_.columnText(song, 20, -1), "Nothing");
     EXPECT_EQ(view_.columnText(song, -1, -1), "Nothing");
+    // Row numbers, when shown, lead the first column of the list only.
+    view_.setShowNumber(true);
+    EXPECT_EQ(view_.columnText(deep, 0, 7), "7. " + view_.columnText(deep, 0, -1));
+    EXPECT_EQ(view_.columnText(deep, 1, 7), view_.columnText(deep, 1, -1));
 }
 
 // The row's icon: no tag, ID3v1, ID3v2, both.
@@ -123,9 +139,12 @@ TEST_F(ViewTest, TiesFollowThePlaylistAfterItChanges) {
 
 TEST_F(ViewTest, CapitalsAndAccentedLettersSortWithTheirBaseLetters) {
     // Added out of order; the expected order is that of the titles.
+    // Two titles alike past the bytes a sort keeps inline.
+    const std::string alike = "q" + std::string(20, 'x');
     const std::vector<std::string> titles = {"Zz", "g", "ab", "Fa", "\xE0z",
                                              "\xC9"
-                                             "b"};
+                                             "b",
+                                             alike + "b", alike + "a"};
     for (const std::string& title : titles) SetV2(AddSong(list_, title + ".mp3"), kTIT2, title);
     view_.setViewSource(1);
     view_.rebuildFromPlaylist();
@@ -136,7 +155,11 @@ TEST_F(ViewTest, CapitalsAndAccentedLettersSortWithTheirBaseLetters) {
     EXPECT_EQ(sorted, (std::vector<std::string>{"ab", "\xE0z",
                                                 "\xC9"
                                                 "b",
-                                                "Fa", "g", "Zz"}));
+                                                "Fa", "g", alike + "a", alike + "b", "Zz"}));
+    // The entry-by-entry comparison, which checks a sort's order, agrees.
+    for (int row = 0; row + 1 < view_.rowCount(); ++row) {
+        EXPECT_LT(view_.compareEntries(*view_.entryAt(row), *view_.entryAt(row + 1)), 0) << row;
+    }
 }
 
 TEST_F(ViewTest, SnapshotSelectsItsEntriesAgainWhereverTheyAre) {
@@ -150,21 +173,43 @@ TEST_F(ViewTest, SnapshotSelectsItsEntriesAgainWhereverTheyAre) {
     EXPECT_EQ(view_.restoreSnapshot(), 0);
     EXPECT_TRUE(view_.isSelected(0));
     EXPECT_FALSE(view_.isSelected(1));
+    EXPECT_EQ(view_.selectEntries({&a, &b}), 0);
+    EXPECT_EQ(view_.selectedCount(), 2);
+    EXPECT_EQ(view_.rowOf(&a), 1);
     // An entry whose row went is found nowhere, not past the last row.
     ASSERT_TRUE(view_.removeRow(1));
     EXPECT_EQ(view_.selectEntries({&a}), -1);
     EXPECT_EQ(view_.selectedCount(), 0);
+    EXPECT_EQ(view_.rowOf(&a), -1);
+    // New forgets the remembered entries.
+    view_.clearSnapshot();
+    EXPECT_EQ(view_.restoreSnapshot(), -1);
 }
 
 TEST_F(ViewTest, NumberColumnsSortByTheirNumbers) {
-    SongRecord& longer = AddSong(list_, "a.mp3", 300);
-    SongRecord& shorter = AddSong(list_, "b.mp3", 20);
+    SongRecord& longer = AddSong(list_, "a.mp3", 300, 3000000000u);
+    SetV1(longer, "", "B");
+    longer.SetTagFlags(kTagId3v1 | kTagId3v2);
+    longer.SetRating(4);
+    SongRecord& shorter = AddSong(list_, "b.mp3", 20, 100);
+    SetV1(shorter, "", "A");
+    shorter.SetRating(2);
     view_.rebuildFromPlaylist();
-    view_.sortById(kColumnTime, false);
+    for (int id : {kColumnTime, kColumnSize, kColumnId3Tag, kColumnRating}) {
+        view_.sortById(id, false);
+        EXPECT_EQ(view_.entryAt(0), &shorter) << id;
+        EXPECT_EQ(view_.entryAt(1), &longer) << id;
+        EXPECT_LT(view_.compareEntries(shorter, longer), 0) << id;
+    }
+    // A header click sorts ascending; a second click on it flips the direction.
+    Settings settings;
+    view_.sortByClick(1, &settings);
     EXPECT_EQ(view_.entryAt(0), &shorter);
-    EXPECT_EQ(view_.entryAt(1), &longer);
-    // The entry-by-entry comparison, which checks a sort's order, agrees.
-    EXPECT_LT(view_.compareEntries(shorter, longer), 0);
+    view_.sortByClick(1, &settings);
+    EXPECT_EQ(view_.entryAt(0), &longer);
+    EXPECT_EQ(settings.getSortKey(), -kColumnTitle);
+    view_.sortByClick(kColumnCount, &settings);  // past the columns
+    EXPECT_EQ(settings.getSortKey(), -kColumnTitle);
 }
 
 TEST_F(ViewTest, AnotherEntryGoingLeavesTheSnapshotWhole) {
@@ -197,6 +242,14 @@ TEST_F(ViewTest, TotalsAndSelectedLengthFollowTheRows) {
     view_.suspendSelectionUpdates(false);
     view_.recomputeSelectedLength();
     EXPECT_EQ(view_.selectedLength(), 3725);
+    EXPECT_EQ(view_.statusText(kStatusFiles), "Total files: 3");
+    EXPECT_EQ(view_.statusText(kStatusTotal), "Total length:  1 hours  2 minutes and  5 seconds");
+    EXPECT_EQ(view_.statusText(kStatusSelected), "Sel length: 01:02:05");
+    EXPECT_EQ(view_.statusText(kStatusSource), "ID3v1");
+    view_.setViewSource(3);
+    EXPECT_EQ(view_.statusText(kStatusSource), "v1->v2");
+    EXPECT_STREQ(viewSourceName(4), "ID3v1");
+    EXPECT_STREQ(viewSourceName(-1), "ID3v1");
     EXPECT_TRUE(view_.removeRow(0));
     EXPECT_EQ(view_.totalLength(), 3600);
     EXPECT_EQ(view_.selectedLength(), 3600);
