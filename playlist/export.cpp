@@ -597,28 +597,4 @@ bool writeExport(ExportFormat format, const std::string& path, PlaylistView& vie
     return Write(path, formatExport(format, view, options, path));
 }
 
-bool writeHtmlTable(const std::string& path, PlaylistView& view, const ExportOptions& options) {
-    return Write(path, formatHtmlTable(view, options, path));
-}
-
-bool writeHtmlListing(const std::string& path, PlaylistView& view, const ExportOptions& options) {
-    return Write(path, formatHtmlListing(view, options, path));
-}
-
-bool writeTextTabs(const std::string& path, PlaylistView& view, const ExportOptions& options) {
-    return Write(path, formatTextTabs(view, options));
-}
-
-bool writeTextAligned(const std::string& path, PlaylistView& view, const ExportOptions& options) {
-    return Write(path, formatTextAligned(view, options));
-}
-
-bool writeCsv(const std::string& path, PlaylistView& view, const ExportOptions& options) {
-    return Write(path, formatCsv(view, options));
-}
-
-bool writeXml(const std::string& path, PlaylistView& view, const ExportOptions& options) {
-    return Write(path, formatXml(view, options));
-}
-
 }  // namespace td

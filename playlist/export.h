@@ -79,11 +79,4 @@ std::string formatExport(ExportFormat format, PlaylistView& view, const ExportOp
 bool writeExport(ExportFormat format, const std::string& path, PlaylistView& view,
                  const ExportOptions& options);
 
-bool writeHtmlTable(const std::string& path, PlaylistView& view, const ExportOptions& options);
-bool writeHtmlListing(const std::string& path, PlaylistView& view, const ExportOptions& options);
-bool writeTextTabs(const std::string& path, PlaylistView& view, const ExportOptions& options);
-bool writeTextAligned(const std::string& path, PlaylistView& view, const ExportOptions& options);
-bool writeCsv(const std::string& path, PlaylistView& view, const ExportOptions& options);
-bool writeXml(const std::string& path, PlaylistView& view, const ExportOptions& options);
-
 }  // namespace td

@@ -402,16 +402,6 @@ Kq3Save saveKq3(const Playlist& playlist, const std::string& path, Prompter* pro
     return result;
 }
 
-std::string kq3StartFilePath(const std::string& modulePath) {
-    const size_t slash = modulePath.find_last_of("\\/");
-    const size_t dot = modulePath.find_last_of('.');
-    // A dot in a folder name is not the library's extension.
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        return modulePath + ".KQ3";
-    }
-    return modulePath.substr(0, dot + 1) + "KQ3";
-}
-
 std::string withKq3Extension(const std::string& name) {
     constexpr size_t kExtLength = 4;
     if (name.size() > kExtLength) {

@@ -110,10 +110,6 @@ std::string encodeKq3(const Playlist& playlist);
 enum class WholeFileRead { Ok, NotOpened, Failed };
 WholeFileRead readWholePlaylistFile(const std::string& path, std::string& out);
 
-// The file the window loads at start and saves when it closes: the library's
-// own path with its extension replaced by "KQ3" (gen_Tunedeck.dll gives
-// gen_Tunedeck.KQ3 beside it).
-std::string kq3StartFilePath(const std::string& modulePath);
 // The name Save As writes: kept when it ends in ".kq3" in any case and is
 // longer than that, else with ".kq3" appended.
 std::string withKq3Extension(const std::string& name);

@@ -218,10 +218,6 @@ void ArtistAndTitle(const PlaylistView& view, const SongRecord& entry, std::stri
     }
 }
 
-bool WriteText(const std::string& path, const std::string& text) {
-    return WriteFileAtomically(path, text.data(), text.size());
-}
-
 }  // namespace
 
 std::string resolvePlaylistPath(const std::string& playlistPath, const std::string& entry) {
@@ -361,14 +357,6 @@ std::string formatPls(const PlaylistView& view, bool selectedOnly) {
     out += "NumberOfEntries=" + std::to_string(view.rowCount()) + kLineEnd;
     out += "Version=2";
     return out;
-}
-
-bool writeM3u(const std::string& path, const PlaylistView& view, bool selectedOnly) {
-    return WriteText(path, formatM3u(view, selectedOnly));
-}
-
-bool writePls(const std::string& path, const PlaylistView& view, bool selectedOnly) {
-    return WriteText(path, formatPls(view, selectedOnly));
 }
 
 }  // namespace td

@@ -55,9 +55,5 @@ constexpr size_t kMaxPathLength = 4095;
 std::vector<std::string> unwritablePlaylistNames(const PlaylistView& view, bool selectedOnly);
 std::string formatM3u(const PlaylistView& view, bool selectedOnly);
 std::string formatPls(const PlaylistView& view, bool selectedOnly);
-// Write through a temporary file and an atomic replace. False when the file
-// could not be written completely (the old one, if any, is then untouched).
-bool writeM3u(const std::string& path, const PlaylistView& view, bool selectedOnly);
-bool writePls(const std::string& path, const PlaylistView& view, bool selectedOnly);
 
 }  // namespace td

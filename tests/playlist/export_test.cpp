@@ -124,6 +124,34 @@ TEST_F(ExportTest, HtmlTableRowsAndTotals) {
     EXPECT_TRUE(Contains(Table(), "Total files: 2<br>\r\nTotal size: 8 MB<br>\r\nTotal length: " +
                                       longTimeText(65) + "<br>"))
         << Table();
+    // With links, the Artist cell and the listing's headings open the file.
+    options_.hyperlink = true;
+    options_.bothTags = false;
+    Show({kColumnArtist});
+    EXPECT_TRUE(Contains(Table(), "<td><a href =\"file:///m/unknown.mp3\">&nbsp;</a></td>\r\n")) << Table();
+    EXPECT_TRUE(Contains(Listing(), "<a href =\"file:///m/a.mp3\">Band - Song</a><BR>\r\n")) << Listing();
+}
+
+// The text each format gives for one song; the aligned text in full.
+TEST_F(ExportTest, EveryFormatWritesItsOwnText) {
+    SongRecord& song = Add("/m/a.mp3");
+    SetV1(song, "Band", "Song");
+    Show({kColumnArtist, kColumnTime});
+    const std::string aligned = "Artist  | Time   | \r\n--------+--------+-\r\nBand    | 01:05  | \r\n";
+    const std::vector<std::pair<ExportFormat, std::string>> cases = {
+        {ExportFormat::HtmlTable, "<td nowrap>Band</td>"},
+        {ExportFormat::HtmlListing, "<B>Band - Song</B>"},
+        {ExportFormat::M3u, "#EXTINF,65,Band - Song\r\n/m/a.mp3"},
+        {ExportFormat::Pls, "File1=/m/a.mp3"},
+        {ExportFormat::TextTabs, "Band\t01:05\r\n"},
+        {ExportFormat::TextAligned, aligned},
+        {ExportFormat::Csv, "\"Band\";\"01:05\""},
+        {ExportFormat::Xml, "<ARTIST>Band</ARTIST>"},
+    };
+    for (const auto& [format, part] : cases) {
+        const std::string text = formatExport(format, view_, options_, "out/report.html");
+        EXPECT_TRUE(Contains(text, part)) << static_cast<int>(format) << "\n" << text;
+    }
 }
 
 TEST_F(ExportTest, EightBitTextKeepsItsCodePage) {
@@ -177,10 +205,13 @@ TEST(ExportFilterTest, ThePageIsNamedAfterTheFileWithoutItsFolderAndExtension) {
 #endif
 }
 
-// The style dialog offers a name for every font size, the first one too.
-TEST(ExportFilterTest, EveryFontSizeHasItsName) {
+// The style dialog offers every font and font size by name, the first ones too.
+TEST(ExportFilterTest, EveryFontAndFontSizeHasItsName) {
     for (int size = 0; size < kFontSizeCount; ++size) EXPECT_STRNE(htmlFontSizeText(size), "") << size;
     EXPECT_STREQ(htmlFontSizeText(kFontSizeCount), "");
+    for (int font = 0; font < kFontNameCount; ++font) EXPECT_STRNE(htmlFontNameText(font), "") << font;
+    EXPECT_STREQ(htmlFontNameText(kFontNameCount), "");
+    EXPECT_STREQ(htmlFontNameText(-1), "");
 }
 
 TEST(ExportFilterTest, TheChosenNameGetsTheFormatsExtensionOnce) {
