@@ -243,6 +243,7 @@ TEST_F(Kq3Test, SaveThenLoadKeepsVolumesRatingsAndCommentTextOnly) {
     const std::string path = dir_.Path("list.kq3");
     ASSERT_EQ(saveKq3(list.playlist, path, &prompter_), Kq3Save::Saved);
     EXPECT_FALSE(HasTemporaryFiles(dir_.path()));
+    EXPECT_EQ(encodeKq3(list.playlist), ReadBytes(path));
 
     List loaded;
     loaded.Show("replaced.mp3");
@@ -283,6 +284,7 @@ TEST_F(Kq3Test, Version1FileSavesAgainAsVersion3WithoutVolumes) {
         s.serial = 0;
     }
     EXPECT_EQ(ReadBytes(path), Kq3File(3, expected));
+    EXPECT_EQ(encodeKq3(list.playlist), Kq3File(3, expected));
 }
 
 TEST_F(Kq3Test, InsertShowsTheNewRowsFirstAndSavesThemAfterTheOldEntries) {
@@ -339,6 +341,11 @@ TEST_F(Kq3Test, UnreadableFilesGiveTheirMessageAndKeepTheList) {
         ASSERT_EQ(prompter_.shown.size(), 1u);
         EXPECT_EQ(prompter_.shown[0].text, c.message);
     }
+    // A missing file (the very first start) is no error to show.
+    prompter_.shown.clear();
+    List list;
+    EXPECT_EQ(loadKq3(dir_.Path("absent.kq3"), true, list.playlist, list.view, prompter_), Kq3Load::NotOpened);
+    EXPECT_TRUE(prompter_.shown.empty());
 }
 
 TEST_F(Kq3Test, FailedSaveLeavesTheOldFileIntactAndIsReported) {

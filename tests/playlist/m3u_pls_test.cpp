@@ -72,6 +72,7 @@ TEST(PlaylistPath, RelativePathsAreTakenFromThePlaylistsFolder) {
     EXPECT_EQ(resolvePlaylistPath("a.m3u", "../x.mp3"), "../x.mp3");
     EXPECT_EQ(resolvePlaylistPath("rel/a.m3u", "/abs/x.mp3"), "/abs/x.mp3");
     EXPECT_EQ(resolvePlaylistPath("/lists/a.m3u", "C:\\abs\\x.mp3"), "C:\\abs\\x.mp3");
+    EXPECT_EQ(resolvePlaylistPath("/lists/a.m3u", "a_b://x.mp3"), "/lists/a_b:/x.mp3");  // no URL scheme
 #endif
     EXPECT_EQ(resolvePlaylistPath(std::string("lists") + kSep + "a.m3u", "http://host/x.mp3"),
               "http://host/x.mp3");
@@ -90,8 +91,8 @@ TEST(M3uText, ExtinfLinesHeaderBomAndCodePage) {
         {"x\n#EXTINF:1,a\n/m/b.mp3\n", {std::string(kSep) + "l" + kSep + "#EXTINF:1,a", "/m/b.mp3"}},
 #ifndef _WIN32
         // ANSI lines become UTF-8; a byte that starts no UTF-8 sequence makes the line ANSI too.
-        {"#EXTM3U\n/m/caf\xE9.mp3\n/m/\xC9t.mp3\n/m/d\xC3\xA9j\xC3\xA0\xE0\xB8\x81.mp3\n/m/M\xF6t.mp3\n",
-         {"/m/caf\xC3\xA9.mp3", "/m/\xC3\x89t.mp3", "/m/d\xC3\xA9j\xC3\xA0\xE0\xB8\x81.mp3", "/m/M\xC3\xB6t.mp3"}},
+        {"#EXTM3U\n/m/caf\xE9.mp3\n/m/\xC9t.mp3\n/m/d\xC3\xA9j\xC3\xA0\xE0\xB8\x81\xF0\x9F\x8E\xB5.mp3\n/m/M\xF6t.mp3\n",
+         {"/m/caf\xC3\xA9.mp3", "/m/\xC3\x89t.mp3", "/m/d\xC3\xA9j\xC3\xA0\xE0\xB8\x81\xF0\x9F\x8E\xB5.mp3", "/m/M\xC3\xB6t.mp3"}},
 #endif
     };
     for (const auto& [text, paths] : cases) EXPECT_EQ(m3uPaths(text, "/l/x.m3u"), paths) << text;
@@ -100,12 +101,20 @@ TEST(M3uText, ExtinfLinesHeaderBomAndCodePage) {
     std::string ansi;
     ASSERT_TRUE(text::Utf16ToAnsi(u"C:\\caf\u00E9.mp3", ansi));
     EXPECT_EQ(m3uPaths("#EXTM3U\nC:\\caf\xC3\xA9.mp3\n", "C:\\l\\x.M3U8"), Paths{ansi});
+#else
+    // An .m3u8 file is UTF-8 without a byte order mark too: its lines are taken as they are.
+    EXPECT_EQ(m3uPaths("#EXTM3U\n/m/caf\xE9.mp3\n", "/l/x.M3U8"), Paths{"/m/caf\xE9.mp3"});
 #endif
 }
 
-TEST_F(M3uPlsTest, PlsWithoutItsHeaderLineIsRefusedWithAMessage) {
-    playlist_.append(std::make_unique<SongRecord>("old.mp3", false));
+TEST_F(M3uPlsTest, PlsIsReadInLineOrderAndRefusedWithoutItsHeaderLine) {
+    // The File lines in their order, whatever their numbers; other lines are passed over.
     const std::string list = dir_.Path("list.pls");
+    ASSERT_TRUE(WriteBytes(list, "[playlist]\r\nFile2=b.mp3\r\nTitle2=B\r\nFile3\r\nFile1=/m/a.mp3\r\n"));
+    ASSERT_TRUE(readPls(list, playlist_, view_, prompter_));
+    EXPECT_EQ(Names(), (std::vector<std::string>{dir_.Path("b.mp3"), "/m/a.mp3"}));
+    EXPECT_TRUE(prompter_.shown.empty());
+    // Without the header line: the list is emptied and the user told.
     ASSERT_TRUE(WriteBytes(list, "\r\n[playlist]\r\nFile1=/m/a.mp3\r\n"));
     ASSERT_TRUE(readPls(list, playlist_, view_, prompter_));
     EXPECT_EQ(playlist_.count(), 0);
