@@ -110,7 +110,7 @@ TEST(M3uText, ExtinfLinesHeaderBomAndCodePage) {
 TEST_F(M3uPlsTest, PlsIsReadInLineOrderAndRefusedWithoutItsHeaderLine) {
     // The File lines in their order, whatever their numbers; other lines are passed over.
     const std::string list = dir_.Path("list.pls");
-    ASSERT_TRUE(WriteBytes(list, "[playlist]\r\nFile2=b.mp3\r\nTitle2=B\r\nFile3\r\nFile1=/m/a.mp3\r\n"));
+    ASSERT_TRUE(WriteBytes(list, "[playlist]\r\nFile2=b.mp3\r\nTitle2=title.mp3\r\nFile3:c.mp3\r\nFile1=/m/a.mp3\r\n"));
     ASSERT_TRUE(readPls(list, playlist_, view_, prompter_));
     EXPECT_EQ(Names(), (std::vector<std::string>{dir_.Path("b.mp3"), "/m/a.mp3"}));
     EXPECT_TRUE(prompter_.shown.empty());
