@@ -131,8 +131,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const std::unique_ptr<td::Id3v2Frame> clone = frame->Clone();
             Check(clone != nullptr && clone->Equals(*frame));
             Check(clone->GetSize() == frame->GetSize());
-            std::string text;
-            frame->Describe(text);
         }
     }
     return 0;

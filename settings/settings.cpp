@@ -535,11 +535,6 @@ int Settings::getSortKey() const {
 
 int Settings::sortColumnId() const { return sortColumn >= 0 && sortColumn < kColumnCount ? sortColumn : 0; }
 
-int Settings::columnIdAt(int position) const {
-    if (position < 0 || position >= kColumnCount) return -1;
-    return getColumnOrder()[static_cast<size_t>(position)];
-}
-
 bool Settings::isColumnVisible(int columnId) const {
     return columnId >= 0 && columnId < kColumnCount && columnVisible[columnId] != 0;
 }
@@ -550,18 +545,12 @@ int Settings::columnWidthOf(int columnId) const {
     return width >= 0 && width <= kMaxColumnWidth ? width : kDefaultColumnWidth[columnId];
 }
 
-int Settings::visibleColumns() const {
-    return std::max<int32_t>(0, std::min<int32_t>(visibleColumnCount, kColumnCount));
-}
-
 int Settings::viewSource() const { return viewInfoFrom >= 0 && viewInfoFrom <= 3 ? viewInfoFrom : 0; }
 
 const ColorTheme& Settings::currentTheme() const {
     const int index = themeIndex >= 0 && themeIndex < kThemeCount ? themeIndex : 0;
     return themes[index];
 }
-
-ColorTheme& Settings::theme(int index) { return themes[std::max(0, std::min(index, kThemeCount - 1))]; }
 
 const HtmlTemplate& Settings::currentHtmlTemplate() const {
     const int index = htmlTemplate >= 0 && htmlTemplate < kHtmlTemplateCount ? htmlTemplate : 0;
@@ -575,8 +564,6 @@ int Settings::currentIconPackage() const {
 int Settings::currentRatingPackage() const {
     return ratingPackage >= 0 && ratingPackage < kRatingPackageCount ? ratingPackage : 0;
 }
-
-std::string Settings::language() const { return ReadString(languageName); }
 
 void Settings::setLanguage(const std::string& name) { CopyString(languageName, name.c_str()); }
 

@@ -235,18 +235,13 @@ public:
     int sortColumnId() const;  // always 0 to 19
 
     // Range-safe reads of the fields that index something.
-    int columnIdAt(int position) const;  // columnOrder[position]; -1 outside 0..19
     bool isColumnVisible(int columnId) const;
     int columnWidthOf(int columnId) const;  // 0 for an unknown id
-    int visibleColumns() const;             // visibleColumnCount within 0..20
     int viewSource() const;                 // viewInfoFrom within 0..3
     const ColorTheme& currentTheme() const;
-    ColorTheme& theme(int index);  // index clamped to 0..34
     const HtmlTemplate& currentHtmlTemplate() const;
     int currentIconPackage() const;
     int currentRatingPackage() const;
-    // The language name as a string (up to its NUL, at most 259 bytes).
-    std::string language() const;
     // Stores `name` zero-filled, cut to 259 bytes.
     void setLanguage(const std::string& name);
     // Format history entry i (empty outside 0..7).

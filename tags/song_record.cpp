@@ -167,11 +167,11 @@ Id3v2Frame* SongRecord::GetFrameAt(int index) const {
     return frames_[static_cast<size_t>(index)].get();
 }
 
-int SongRecord::FindFrame(int type, int key, int after) const {
+int SongRecord::FindFrame(int type, int after) const {
     const int count = FrameCount();
     for (int i = std::max(after + 1, 0); i < count; ++i) {
         const Id3v2Frame& frame = *frames_[static_cast<size_t>(i)];
-        if (frame.Type() == type && (key == -1 || frame.Key() == key)) return i;
+        if (frame.Type() == type) return i;
     }
     return -1;
 }
@@ -185,7 +185,7 @@ int SongRecord::IndexOfFrame(const Id3v2Frame* frame, int after) const {
     return -1;
 }
 
-Id3v2Frame* SongRecord::GetFrame(int type) const { return GetFrameAt(FindFrame(type, -1, -1)); }
+Id3v2Frame* SongRecord::GetFrame(int type) const { return GetFrameAt(FindFrame(type, -1)); }
 
 Id3v2FieldFrame* SongRecord::GetTextFrame(int type) const {
     if (type < 0 || type >= kFrameTypeCount || !IsFieldFrameType(type)) return nullptr;
@@ -196,7 +196,7 @@ bool SongRecord::AddFrame(std::unique_ptr<Id3v2Frame> frame, bool replace) {
     if (!frame) return false;
     const int type = frame->Type();
     if (replace) {
-        const int index = FindFrame(type, -1, -1);
+        const int index = FindFrame(type, -1);
         if (index >= 0) {
             frames_[static_cast<size_t>(index)] = std::move(frame);
             DropCarriedTwin(type);
@@ -226,7 +226,7 @@ void SongRecord::DropCarriedTwin(int type) {
 }
 
 bool SongRecord::UpdateFrame(const Id3v2Frame& frame) {
-    const int index = FindFrame(frame.Type(), -1, -1);
+    const int index = FindFrame(frame.Type(), -1);
     if (frame.IsEmpty()) {
         if (index < 0) return false;
         return RemoveFrame(frame.Type(), GetFrameAt(index));
@@ -255,7 +255,7 @@ bool SongRecord::UpdateFrame(const Id3v2Frame& frame) {
 }
 
 bool SongRecord::RemoveFrame(int type, Id3v2Frame* frame) {
-    const int index = frame ? IndexOfFrame(frame, -1) : FindFrame(type, -1, -1);
+    const int index = frame ? IndexOfFrame(frame, -1) : FindFrame(type, -1);
     if (index < 0) return false;
     frames_.erase(frames_.begin() + index);
     // Frames carried over from the file still make a tag worth writing.
@@ -324,7 +324,7 @@ void SongRecord::AddFileNameFrame() {
     if (tagFlags_ != 0) return;
     // One artist frame is enough: a record whose tags were removed twice must
     // not collect a second one.
-    if (FindFrame(kTPE1, -1, -1) >= 0) return;
+    if (FindFrame(kTPE1, -1) >= 0) return;
     std::string name = BaseName(fileName_);
     if (!name.empty() && name[0] >= 'a' && name[0] <= 'z') {
         name[0] = static_cast<char>(name[0] - 'a' + 'A');

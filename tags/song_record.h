@@ -52,7 +52,7 @@ public:
 
     int FrameCount() const { return static_cast<int>(frames_.size()); }
     Id3v2Frame* GetFrameAt(int index) const;
-    int FindFrame(int type, int key, int after) const;
+    int FindFrame(int type, int after) const;
     int IndexOfFrame(const Id3v2Frame* frame, int after) const;
     Id3v2Frame* GetFrame(int type) const;
     Id3v2FieldFrame* GetTextFrame(int type) const;

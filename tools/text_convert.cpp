@@ -1,7 +1,6 @@
 #include "tools/text_convert.h"
 
 #include "platform/text_codec.h"
-#include "settings/settings.h"
 
 namespace td {
 
@@ -47,10 +46,6 @@ void applyCharConversion(std::string& text, int mode) {
 void applyConversions(std::string& text, int caseMode, int charMode) {
     applyCaseConversion(text, caseMode);
     applyCharConversion(text, charMode);
-}
-
-void applyConversions(std::string& text, const Settings& settings) {
-    applyConversions(text, settings.caseConversion, settings.charConversion);
 }
 
 }  // namespace td

@@ -6,8 +6,6 @@
 
 namespace td {
 
-class Settings;
-
 // caseConversion values.
 enum CaseConversion : int {
     kCaseUnchanged = 0,
@@ -37,8 +35,7 @@ constexpr int kCharMenuText = 190;  // 190..192
 void applyCaseConversion(std::string& text, int mode);
 // applyCharConversion: `mode` 0 to 2; other values leave the text as it is.
 void applyCharConversion(std::string& text, int mode);
-// Both, case first, as the settings choose.
-void applyConversions(std::string& text, const Settings& settings);
+// Both, case first.
 void applyConversions(std::string& text, int caseMode, int charMode);
 
 }  // namespace td

@@ -172,7 +172,7 @@ bool ToolFileExists(const std::string& path) {
 
 bool DropFileNameFrame(SongRecord& record) {
     if (record.HasId3v1() || record.HasId3v2()) return false;
-    const int index = record.FindFrame(kTPE1, -1, -1);
+    const int index = record.FindFrame(kTPE1, -1);
     if (index < 0) return false;
     Id3v2Frame* frame = record.GetFrameAt(index);
     std::string name = BaseName(record.GetFileName());

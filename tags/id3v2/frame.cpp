@@ -264,8 +264,6 @@ Id3v2Error Id3v2FieldFrame::GetData(uint8_t* buffer, int capacity) const {
     return Id3v2Error::NoError;
 }
 
-void Id3v2FieldFrame::Describe(std::string& text) const { text += MainText(this); }
-
 bool Id3v2FieldFrame::IsEmpty() const {
     return std::all_of(fields_.begin(), fields_.end(), [](const std::string& f) { return f.empty(); });
 }
@@ -321,11 +319,6 @@ Id3v2Error Id3v2BinaryFrame::GetData(uint8_t* buffer, int capacity) const {
     if (capacity < GetSize() || (buffer == nullptr && !bytes_.empty())) return Id3v2Error::BufferTooSmall;
     if (!bytes_.empty()) std::memcpy(buffer, bytes_.data(), bytes_.size());
     return Id3v2Error::NoError;
-}
-
-void Id3v2BinaryFrame::Describe(std::string& text) const {
-    text += "size=";
-    text += std::to_string(bytes_.size());
 }
 
 bool Id3v2BinaryFrame::IsEmpty() const { return bytes_.empty(); }

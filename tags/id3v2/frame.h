@@ -23,8 +23,6 @@ public:
     virtual std::unique_ptr<Id3v2Frame> Clone() const = 0;
     virtual void CopyFrom(const Id3v2Frame& other) = 0;
     virtual bool Equals(const Id3v2Frame& other) const = 0;
-    // Identity, not content.
-    virtual bool IsOther(const Id3v2Frame& other) const { return this != &other; }
     // Replaces the content by decoding a frame body as read from a file
     // (ID3v2.3 layout; the reader converts other versions first). `version` is
     // the tag's major version.
@@ -33,11 +31,9 @@ public:
     virtual int GetSize() const = 0;
     // BufferTooSmall when `capacity` < GetSize().
     virtual Id3v2Error GetData(uint8_t* buffer, int capacity) const = 0;
-    virtual void Describe(std::string& text) const { (void)text; }
     virtual bool IsEmpty() const = 0;
 
     int Type() const { return type_; }
-    int Key() const { return -1; }
     // The four-character identifier of the type.
     const char* Id() const;
 
@@ -59,7 +55,6 @@ public:
     Id3v2Error SetData(const uint8_t* bytes, int size, int version) override;
     int GetSize() const override;
     Id3v2Error GetData(uint8_t* buffer, int capacity) const override;
-    void Describe(std::string& text) const override;
     bool IsEmpty() const override;
 
     std::vector<std::string>& Fields() { return fields_; }
@@ -96,7 +91,6 @@ public:
     Id3v2Error SetData(const uint8_t* bytes, int size, int version) override;
     int GetSize() const override;
     Id3v2Error GetData(uint8_t* buffer, int capacity) const override;
-    void Describe(std::string& text) const override;
     bool IsEmpty() const override;
 
     const std::vector<uint8_t>& Bytes() const { return bytes_; }

@@ -220,10 +220,10 @@ TEST_F(SongRecordFileTest, CommentEditKeepsLanguageAndDescriptionSoNoTwinsAppear
     EXPECT_FALSE(record.UpdateFrame(Id3v2FieldFrame(kCOMM, "New")));
     ASSERT_EQ(record.SaveTags(), Id3v2Error::NoError);
     SongRecord reread(path, true);
-    const int at = reread.FindFrame(kCOMM, -1, -1);
-    const int next = reread.FindFrame(kCOMM, -1, at);
+    const int at = reread.FindFrame(kCOMM, -1);
+    const int next = reread.FindFrame(kCOMM, at);
     ASSERT_GE(next, 0);
-    EXPECT_LT(reread.FindFrame(kCOMM, -1, next), 0);
+    EXPECT_LT(reread.FindFrame(kCOMM, next), 0);
     const auto* first = static_cast<const Id3v2FieldFrame*>(reread.GetFrameAt(at));
     const auto* second = static_cast<const Id3v2FieldFrame*>(reread.GetFrameAt(next));
     EXPECT_EQ(first->LanguageText(), "fra");

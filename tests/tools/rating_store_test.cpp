@@ -45,7 +45,7 @@ TEST_F(RatingStoreTest, StoreRatingWritesOnePopmFrame) {
     ASSERT_NE(StoreRating(path, 1), nullptr);
     SongRecord disk(path, true);
     EXPECT_EQ(PopmStars(disk.GetFrame(kPOPM)), 1);
-    EXPECT_EQ(disk.FindFrame(kPOPM, -1, disk.FindFrame(kPOPM, -1, -1)), -1);  // replaced, not added
+    EXPECT_EQ(disk.FindFrame(kPOPM, disk.FindFrame(kPOPM, -1)), -1);  // replaced, not added
     EXPECT_EQ(V2(disk, kTIT2), "Title one.mp3");                              // the other frames are kept
 
     const std::string bare = File("bare.mp3", false);
