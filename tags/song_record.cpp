@@ -87,6 +87,8 @@ void SongRecord::ReadFromFile() {
 
     std::unique_ptr<File> file = fs.Open(fileName_, OpenMode::Read);
     if (!file) {
+        // As with a head that cannot be read: the file may well have a tag.
+        unreadableId3v2_ = true;
         audioSize_ = static_cast<uint32_t>(std::min<uint64_t>(audio, UINT32_MAX));
         return;
     }
