@@ -197,6 +197,17 @@ TEST_F(Id3v2WriterTest, RefusedRewriteLeavesTheFileUntouched) {
     const std::string path = Make(cases[0].before);
     EXPECT_EQ(Id3v2Error::TagCorrupt, RemoveId3v2File(path));
     EXPECT_EQ(cases[0].before, ReadBytes(path));
+
+    // The stream keeps an in-place tag inside the old region whatever size
+    // it was told: the frame, every later one and the close are refused.
+    const std::string inPlace = Make(tagged, "in-place.mp3");
+    Id3v2Stream stream;
+    ASSERT_EQ(Id3v2Error::NoError, stream.Open(inPlace, 10, true));
+    const std::vector<uint8_t> body(100, 'x');
+    EXPECT_EQ(Id3v2Error::OldTagTooSmall, stream.WriteFrame("TIT2", 0, 0, body.data(), body.size()));
+    EXPECT_EQ(Id3v2Error::OldTagTooSmall, stream.WriteFrame("TALB", 0, 0, body.data(), 1));
+    EXPECT_EQ(Id3v2Error::OldTagTooSmall, stream.Close());
+    EXPECT_EQ(tagged, ReadBytes(inPlace));
 }
 
 TEST_F(Id3v2WriterTest, ReadOnlyFileIsNeitherWrittenNorStrippedAndSaysSo) {
