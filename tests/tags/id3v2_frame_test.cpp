@@ -119,6 +119,13 @@ TEST(Id3v2LossyFrameTest, OriginalBodyIsKeptUntilChanged) {
     EXPECT_FALSE(f->Fields()[0].empty());  // a best-effort text to show
     EXPECT_EQ(static_cast<int>(kJapaneseTitle.size()), f->GetSize());
     EXPECT_EQ(kJapaneseTitle, Encode(*f));
+    Bytes small(kJapaneseTitle.size() - 1);
+    EXPECT_EQ(Id3v2Error::BufferTooSmall, f->GetData(small.data(), static_cast<int>(small.size())));
+    // Another text that shows alike is still another text.
+    auto other = Decode(kTIT2, B({1, 0xFF, 0xFE}) + Utf16Le(u"\u4E2D\u6587\u5B57 A"));
+    ASSERT_EQ(other->Fields(), f->Fields());
+    EXPECT_FALSE(f->Equals(*other));
+    EXPECT_TRUE(f->Equals(*f->Clone()));
 
     const std::string shown = MainText(f.get());
     f->Fields()[0] = "Nihongo";
@@ -126,6 +133,14 @@ TEST(Id3v2LossyFrameTest, OriginalBodyIsKeptUntilChanged) {
     // Back to what was read: the original is exact, so it is written again.
     f->Fields()[0] = shown;
     EXPECT_EQ(kJapaneseTitle, Encode(*f));
+
+    // So is a comment's, until its language changes.
+    const Bytes comment = B({1, 'j', 'p', 'n', 0xFF, 0xFE, 0, 0, 0xFF, 0xFE}) + Utf16Le(u"\u65E5\u672C");
+    auto c = Decode(kCOMM, comment);
+    EXPECT_EQ(comment, Encode(*c));
+    c->SetLanguage(Decode(kCOMM, B({0, 'd', 'e', 'u', 0}))->Language());
+    const Bytes changed = Encode(*c);
+    EXPECT_EQ(Text("deu"), Bytes(changed.begin() + 1, changed.begin() + 4));
 }
 
 TEST(Id3v2PopmTest, StarsFromAnyRatingByte) {
