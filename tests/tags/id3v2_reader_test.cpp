@@ -207,6 +207,10 @@ TEST(Id3v2ReaderV22Test, FramesMapToTheirSuccessors) {
     Result pic = Read(Tag(2, Frame22("PIC", B({0}) + Text("PNG") + B({3, 0, 1}))));
     ASSERT_EQ(1u, pic.frames.size());
     EXPECT_EQ(B({0}) + Text("image/png") + B({0, 3, 0, 1}), pic.Data(0));
+    // Or "-->" for a link to the picture, in a tag that may be unsynchronised.
+    Result link = Read(Tag(2, Unsync(Frame22("PIC", B({0}) + Text("-->") + B({3, 0, 0xFF, 0xE0}))), 0x80));
+    ASSERT_EQ(1u, link.frames.size());
+    EXPECT_EQ(B({0}) + Text("-->") + B({0, 3, 0, 0xFF, 0xE0}), link.Data(0));
 }
 
 TEST(Id3v2ReaderV24Test, DataLengthIndicatorAndFrameUnsynchronisation) {
@@ -334,12 +338,36 @@ TEST(Id3v2ReaderFileTest, MissingAndFailingFilesAreReported) {
     EXPECT_EQ(Id3v2Error::NoTag, ReadId3v2Frames(dir.Path("bare.mp3"), frames, tagSize));
     EXPECT_EQ(0u, tagSize);
 
-    // A read that fails halfway through the tag is reported, not taken for the end.
+    // A head too short to tell asks for more only while it can be a tag.
+    size_t needMore = 0;
+    EXPECT_EQ(Id3v2Error::ReadFailed, ReadId3v2Frames(Text("ID").data(), 2, frames, tagSize, nullptr, needMore));
+    EXPECT_EQ(10u, needMore);
+    EXPECT_EQ(Id3v2Error::NoTag, ReadId3v2Frames(Text("IX").data(), 2, frames, tagSize, nullptr, needMore));
+
+    // A read that fails anywhere in the tag is reported, not taken for its
+    // end: in a small tag, and in one whose large body stays in the file.
+    const std::string large = dir.Path("large.mp3");
+    const Bytes longTitle = B({0}) + Bytes(4500, 'x');
+    ASSERT_TRUE(test::WriteBytes(large, Tag(4, Frame24("PRIV", Bytes(6000, 'p')) + Frame24("TIT2", longTitle))));
     test::FaultyFileSystem faulty;
     test::ScopedFs scoped(faulty);
     faulty.FailAt(test::FaultyFileSystem::Op::Read, 2);
     EXPECT_EQ(Id3v2Error::ReadFailed, ReadId3v2Frames(tagged, frames, tagSize));
     EXPECT_TRUE(frames.empty());
+    for (int nth = 1;; ++nth) {
+        faulty.Reset();
+        faulty.FailAt(test::FaultyFileSystem::Op::Read, nth);
+        std::unique_ptr<File> file = Fs().Open(large, OpenMode::Read);
+        CarriedFrameList carried;
+        const Id3v2Error rc = ReadId3v2Frames(*file, frames, tagSize, &carried, 5000);
+        if (faulty.Failures() == 0) {
+            EXPECT_EQ(Id3v2Error::NoError, rc);
+            EXPECT_EQ(std::string(4500, 'x'), MainText(frames.at(0).get()));
+            break;
+        }
+        EXPECT_EQ(Id3v2Error::ReadFailed, rc) << nth;
+        EXPECT_TRUE(frames.empty()) << nth;
+    }
 }
 
 }  // namespace
