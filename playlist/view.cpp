@@ -342,6 +342,13 @@ int PlaylistView::columnIdAt(int position) const {
     return position >= 0 && position < kColumnCount ? columnIds_[position] : -1;
 }
 
+int PlaylistView::positionOfColumn(int id) const {
+    for (int i = 0; i < kColumnCount; ++i) {
+        if (columnIds_[i] == id) return i;
+    }
+    return -1;
+}
+
 int PlaylistView::columnWidthAt(int position) const {
     return position >= 0 && position < kColumnCount ? widths_[position] : 0;
 }

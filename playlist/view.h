@@ -118,6 +118,8 @@ public:
     // Column id at a position: 0..columnCount()-1 are the shown columns in
     // display order, the hidden ones follow up to 19. -1 outside 0..19.
     int columnIdAt(int position) const;
+    // Position of a column id in that list, or -1.
+    int positionOfColumn(int id) const;
     int columnWidthAt(int position) const;
     void setColumnWidthAt(int position, int width);
 
@@ -169,6 +171,8 @@ public:
     void sortById(int id, bool descending);
     // Column id that sorted last and its direction.
     int sortColumnId() const { return sortId_; }
+    // Where the header shows the sort mark.
+    int sortPosition() const { return positionOfColumn(sortId_); }
     bool sortDescending() const { return descending_; }
     // The key as setSortKey takes it: the id, negated when descending.
     int sortKey() const { return descending_ ? -sortId_ : sortId_; }

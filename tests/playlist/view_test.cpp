@@ -208,6 +208,7 @@ TEST_F(ViewTest, NumberColumnsSortByTheirNumbers) {
     view_.sortByClick(1, &settings);
     EXPECT_EQ(view_.entryAt(0), &longer);
     EXPECT_EQ(settings.getSortKey(), -kColumnTitle);
+    EXPECT_EQ(view_.sortPosition(), 1);  // where the header shows its mark
     view_.sortByClick(kColumnCount, &settings);  // past the columns
     EXPECT_EQ(settings.getSortKey(), -kColumnTitle);
 }
