@@ -1,6 +1,5 @@
 #include "window/file_gatherer.h"
 
-#include <cstring>
 #include <utility>
 
 #include "platform/copy_file.h"
@@ -43,25 +42,6 @@ GatherRequest GatherRequest::Files(std::vector<std::string> paths) {
     r.kind = GatherKind::Files;
     r.paths = std::move(paths);
     return r;
-}
-
-GatherRequest GatherRequest::FilesFromBuffer(const char* buffer, size_t size) {
-    std::vector<std::string> parts;
-    size_t at = 0;
-    while (buffer && at < size && buffer[at] != '\0') {
-        const void* end = std::memchr(buffer + at, '\0', size - at);
-        const size_t length =
-            end ? static_cast<size_t>(static_cast<const char*>(end) - (buffer + at)) : size - at;
-        parts.emplace_back(buffer + at, length);
-        at += length + 1;
-    }
-    std::vector<std::string> paths;
-    if (parts.size() == 1) {
-        paths.push_back(parts[0]);  // one file: the buffer holds its whole path
-    } else if (parts.size() > 1) {
-        for (size_t i = 1; i < parts.size(); ++i) paths.push_back(JoinPath(parts[0], parts[i]));
-    }
-    return Files(std::move(paths));
 }
 
 GatherRequest GatherRequest::Dropped(std::vector<std::string> paths) {

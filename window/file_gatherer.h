@@ -85,9 +85,6 @@ struct GatherRequest {
 
     static GatherRequest Directory(const std::string& folder, bool recurse);
     static GatherRequest Files(std::vector<std::string> paths);
-    // The open dialog's multiple-selection buffer: the folder, then each
-    // name, each ended by a NUL, then one more NUL (`size` bytes at most).
-    static GatherRequest FilesFromBuffer(const char* buffer, size_t size);
     static GatherRequest Dropped(std::vector<std::string> paths);
     static GatherRequest Import(const std::string& playlistFile, PlaylistFormat format);
     static GatherRequest HostReload(const std::string& hostM3u);

@@ -70,9 +70,7 @@ public:
     const LayoutResult& last() const { return last_; }
 
     int explorerWidth() const { return explorerWidth_; }
-    void setExplorerWidth(int width) { explorerWidth_ = width < 0 ? 0 : width; }
     bool firstLayout() const { return firstLayout_; }
-    void setFirstLayout(bool first) { firstLayout_ = first; }
 
     // Splitter drag, in client coordinates. `begin` returns false when the
     // point is not over the bar. `move` takes the pointer's x (clamped to

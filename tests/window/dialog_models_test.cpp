@@ -303,9 +303,8 @@ TEST(DialogModelTest, ToolPageConversionMenuStoresAndChecksOneItemPerGroup) {
     prompter.fileAnswers.push_back({FileDialogOutcome::Cancelled, {"kept"}, 2});
     EXPECT_FALSE(m.chooseLogFile(prompter));
     EXPECT_EQ(m.logPath, "old.txt");
-    ASSERT_EQ(prompter.fileRequests.size(), 1u);
-    EXPECT_EQ(prompter.fileRequests[0].fileName, "old.txt");
-    EXPECT_EQ(prompter.fileRequests[0].kind, FileDialogKind::Save);
+    EXPECT_EQ(prompter.fileRequests.at(0).fileName, "old.txt");
+    EXPECT_EQ(prompter.fileRequests.at(0).kind, FileDialogKind::Save);
     prompter.fileAnswers.push_back({FileDialogOutcome::Chosen, {"run"}, 2});
     EXPECT_TRUE(m.chooseLogFile(prompter));
     EXPECT_EQ(m.logPath, "run.log");
@@ -418,12 +417,9 @@ TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) 
         const char* root;
         uint32_t type;
         int count;
-    } volumes[] = {{"music", "C:\\", kDriveFixed, 12},
-                   {"Backup", "\\\\nas\\b\\", kDriveRemote, 3},
-                   {"DISC", "E:\\", kDriveCdRom, 40},
-                   {"Archive", "F:\\", 99, 7},
-                   {"Live", "R:\\", kDriveRamDisk, 5},
-                   {"Card", "G:\\", kDriveRemovable, 20}};
+    } volumes[] = {{"music", "C:\\", kDriveFixed, 12}, {"Backup", "\\\\nas\\b\\", kDriveRemote, 3},
+                   {"DISC", "E:\\", kDriveCdRom, 40},  {"Archive", "F:\\", 99, 7},
+                   {"Live", "R:\\", kDriveRamDisk, 5}, {"Card", "G:\\", kDriveRemovable, 20}};
     for (const auto& v : volumes) {
         VolumeRecord record{};
         std::snprintf(record.label, sizeof record.label, "%s", v.label);

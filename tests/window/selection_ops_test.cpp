@@ -126,7 +126,8 @@ TEST(SelectionDeadFilesTest, SelectsExactlyTheRowsWhoseFileIsGone) {
     // row, the missing one is named as a failure and its row stays.
     view.setSelected(0, true);
     std::vector<std::string> failed;
-    EXPECT_EQ(deleteSelectedFiles(playlist, view, [&](const DeleteFailure& f) { failed.push_back(f.path); }), 1);
+    EXPECT_EQ(deleteSelectedFiles(playlist, view, [&](const DeleteFailure& f) { failed.push_back(f.path); }),
+              1);
     EXPECT_EQ(failed, std::vector<std::string>{dir.Path("gone.mp3")});
     EXPECT_FALSE(test::FileExists(dir.Path("here.mp3")));
     EXPECT_EQ(RowNames(view), (std::vector<std::string>{dir.Path("gone.mp3"), dir.Path("here.mp3")}));
@@ -161,15 +162,9 @@ TEST_F(SelectionOpsTest, SelectWithSameComparesTheFieldAsTheViewShowsIt) {
     const struct {
         int field;
         std::vector<int> rows;
-    } kSameCases[] = {
-        {kSameTime, {0, 1}},
-        {kSameMode, {0, 1}},
-        {kSameBitrate, {0, 1, 3}},
-        {kSameFrequency, {0, 2}},
-        {kSameLayer, {0, 2, 3}},
-        {kSameSize, {0, 2}},
-        {kSameFileName, {0}},
-    };
+    } kSameCases[] = {{kSameTime, {0, 1}},      {kSameMode, {0, 1}},     {kSameBitrate, {0, 1, 3}},
+                      {kSameFrequency, {0, 2}}, {kSameLayer, {0, 2, 3}}, {kSameSize, {0, 2}},
+                      {kSameFileName, {0}}};
     for (const auto& same : kSameCases) {
         EXPECT_EQ(selectWithSame(view_, same.field), static_cast<int>(same.rows.size())) << same.field;
         EXPECT_EQ(SelectedRows(view_), same.rows) << same.field;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "settings/lang_table.h"
 #include "tags/song_record.h"
 #include "window/caption.h"
@@ -114,24 +116,15 @@ TEST(WindowCells, ThePlayingRowShowsItsImageBeforeAMissingFileOrADuplicateMark) 
 TEST(WindowCells, RowColorsComeFromTheThemeByTheRowsState) {
     // text 1, background 2, alternate 3, selected 4 on 5, playing 6 on 7
     const ColorTheme theme{"", 1, 2, 3, 4, 5, 6, 7};
-    const ListColors colors = listColorsOf(theme);
-    const struct {
-        int row;
-        bool selected;
-        uint32_t text;
-        uint32_t background;
-    } kCases[] = {
-        {4, true, 6, 7},
-        {5, true, 4, 5},
-        {6, false, 1, 2},
-        {7, false, 1, 3},
-        {-1, false, 1, 3},
+    const auto cell = [colors = listColorsOf(theme)](int row, bool selected, int playing) {
+        const CellColors c = rowColors(colors, row, selected, playing);
+        return std::make_pair(c.text, c.background);
     };
-    for (const auto& c : kCases) {
-        const CellColors cell = rowColors(colors, c.row, c.selected, c.row == -1 ? -1 : 4);
-        EXPECT_EQ(cell.text, c.text) << c.row;
-        EXPECT_EQ(cell.background, c.background) << c.row;
-    }
+    EXPECT_EQ(cell(4, true, 4), std::make_pair(6u, 7u));
+    EXPECT_EQ(cell(5, true, 4), std::make_pair(4u, 5u));
+    EXPECT_EQ(cell(6, false, 4), std::make_pair(1u, 2u));
+    EXPECT_EQ(cell(7, false, 4), std::make_pair(1u, 3u));
+    EXPECT_EQ(cell(-1, false, -1), std::make_pair(1u, 3u));  // no row: never the playing one
     // Controls stretched to the window's right edge keep its margin, down to nothing.
     EXPECT_EQ(stretchedWidth(100, 500), 500 - kPanelRightMargin - 100);
     EXPECT_EQ(stretchedWidth(100, 50), 0);
