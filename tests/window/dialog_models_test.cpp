@@ -328,6 +328,16 @@ TEST(DialogModelTest, ToolPageFileListPicksAllNoneOrTheOthers) {
     EXPECT_EQ(view.selectedCount(), 3);
     m.pick(ToolPageModel::Pick::None);
     EXPECT_EQ(view.selectedCount(), 0);
+    // A run over the selected files works on those only.
+    m.setSelected({false, true, true});
+    std::vector<std::string> worked;
+    const auto work = [&worked](ToolFile& file) {
+        worked.push_back(file.entry->GetFileName());
+        return true;
+    };
+    RecordingPrompter prompter;
+    EXPECT_EQ(m.run(prompter, nullptr, ToolKind::RemoveV1, {}, work, {}).succeeded, 2);
+    EXPECT_EQ(worked, (std::vector<std::string>{"b.mp3", "c.mp3"}));
 }
 
 TEST(DialogModelTest, DuplicatesModeShowsTheLookalikesAndGivesTheSelectionBack) {
