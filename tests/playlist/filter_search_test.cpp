@@ -9,6 +9,7 @@
 #include "playlist/playlist.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
+#include "settings/settings.h"
 #include "window/test_songs.h"
 
 namespace td {
@@ -63,6 +64,13 @@ TEST(PassesFilterTest, EachMaskTestsItsOwnField) {
     genres.slots[0].flag = true;
     EXPECT_TRUE(passesFilter(bare, f, genres, 1));
 
+    f = ExplorerFilter();
+    f.mask = kFilterComment;
+    f.comment = "Live";
+    EXPECT_FALSE(passesFilter(song, f, genres, 1));  // the album's text, not the comment's
+    SetV2(song, kCOMM, "Live");
+    EXPECT_TRUE(passesFilter(song, f, genres, 1));
+
     f.mask = 3;  // not a single mask
     EXPECT_FALSE(passesFilter(song, f, genres, 1));
 }
@@ -116,7 +124,13 @@ TEST_F(RefilterTest, EntriesNewToAGrowingListShowAsARebuildWouldShowThem) {
         added.push_back(&s);
     }
     EXPECT_EQ(Names(fs_.rowsAmong(added)), (std::vector<std::string>{"/m/new0.mp3", "/m/new2.mp3"}));
-    fs_.setSearchFields(kSearchTitle);
+    // The options as the window takes them.
+    Settings settings;
+    settings.viewInfoFrom = 2;
+    settings.searchFields = kSearchTitle;
+    fs_.applySettings(settings);
+    EXPECT_EQ(fs_.viewSource(), 2);
+    EXPECT_EQ(fs_.searchFields(), kSearchTitle);
     fs_.setSearchText("star");
     EXPECT_EQ(Names(fs_.rowsAmong(added)), (std::vector<std::string>{"/m/new2.mp3"}));
     // The rows of a rebuild end with the same entries.
@@ -226,6 +240,11 @@ TEST(SearchWorkerTest, OnlyTheLastOfQuickSearchesShowsItsRowsAndOnlyOnce) {
         EXPECT_FALSE(fs.applySearchResult(view));
         EXPECT_FALSE(fs.finishSearch(view));
     }
+    // Clearing the search text shows every row again at once, with no search to wait for.
+    PlaylistView view(list);
+    fs.setSearchText("");
+    EXPECT_EQ(fs.startSearch(view), 0u);
+    EXPECT_EQ(view.rowCount(), list.count());
 }
 
 }  // namespace

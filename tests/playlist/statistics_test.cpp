@@ -81,6 +81,8 @@ TEST_F(StatisticsTest, SelectionCountsOnlySelectedRowsShownAndHasNoGenreBreakdow
         kSep + "ID3TAG\r\n" + TagLines(0, 1, 0, 0) + kSep + "MODE\r\n" + ModeLines(1, 0, 0, 0) + kSep +
         "ARTIST\r\n\tThree\r\n";
     EXPECT_EQ(report, expected);
+    EXPECT_EQ(playlistReportCaption(false), "Properties of the selection");
+    EXPECT_EQ(playlistReportCaption(true), "Playlist information");
 }
 
 TEST_F(StatisticsTest, NothingToCountGivesZerosWithoutDividing) {

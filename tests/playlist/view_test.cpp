@@ -275,6 +275,7 @@ TEST(FormatLangTextTest, ConversionsTakeOnlyArgumentsOfTheirKind) {
     EXPECT_EQ(FormatLangText("%d songs, %.1f MB", {3, 2.25}), "3 songs, 2.2 MB");
     EXPECT_EQ(FormatLangText("%f %d", {4, 1.5}), "%f 4");
     EXPECT_EQ(FormatLangText("%x|%o|%d", {255, 8, -3}), "ff|10|-3");
+    EXPECT_EQ(FormatLangText("%c|%3c", {65, 256 + 66}), "A|  B");  // a character is one byte
     EXPECT_EQ(FormatLangText("%.255f|", {1e300}).size(), 301u + 1u + 255u + 1u);  // not cut
 }
 
