@@ -43,12 +43,6 @@ bool EndsWithNoCase(const std::string& text, const char* suffix) {
 // ---------------------------------------------------------------------------
 // File list
 
-int ToolFileList::selectedCount() const {
-    int n = 0;
-    for (bool s : selected) n += s ? 1 : 0;
-    return n;
-}
-
 void ToolFileList::selectAll(bool value) { selected.assign(items.size(), value); }
 
 void ToolFileList::toggleAll() {

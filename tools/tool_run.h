@@ -76,7 +76,6 @@ struct ToolFileList {
     std::vector<bool> selected;  // same size as items
 
     int count() const { return static_cast<int>(items.size()); }
-    int selectedCount() const;
     void selectAll(bool selected);
     void toggleAll();
     // The entries of the selected items in list order (for syncSelection).

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "tests/tools/tool_test_files.h"
+#include "tools/organize.h"
+#include "tools/rename.h"
+#include "tools/tag_from_name.h"
 
 namespace td {
 namespace {
@@ -41,6 +44,13 @@ TEST_F(ToolRunTest, GatheringTakesTheSelectionOnlyWhenAsked) {
     ASSERT_TRUE(run.gatherFiles(list, false, ToolKind::MassTag));
     EXPECT_EQ(run.chosen(), (std::vector<int>{0, 1, 2, 3}));
 
+    // Ten files are listed, then only that there are more.
+    std::vector<std::string> many;
+    for (int i = 0; i < 11; ++i) many.push_back("f" + std::to_string(i));
+    const std::string question = ConfirmationText("Go?", many);
+    const std::string end = "f9\n\n\n<More files> ...\n\nWould you like to proceed them ?";
+    EXPECT_EQ(question.substr(question.size() - end.size()), end);
+
     list.selectAll(false);
     EXPECT_FALSE(run.gatherFiles(list, true, ToolKind::MassTag));
     ASSERT_EQ(prompter_.shown.size(), 3u);  // no question this time
@@ -52,21 +62,33 @@ TEST_F(ToolRunTest, TraceLogOfARunByteForByte) {
     ToolRun run(prompter_, nullptr);
     run.setDateText("2024/01/02 03:04");
     const ToolRunResult r = run.run(
-        list, false, ToolKind::MassTag, true, In("trace.txt"),
-        [](int n) { return "Mass set ID3v1+v2 TAG " + std::to_string(n) + " files (Trace LOG)"; },
-        [](ToolFile& f) { return f.listText != "b.mp3"; },
-        [](int n) { return "Mass set ID3TAG on " + std::to_string(n) + " file(s)"; });
+        list, false, ToolKind::TagFromName, true, In("trace.txt"),
+        [](int n) { return TagFromNameLogHeader(kFromNameBoth, n); },
+        [](ToolFile& f) { return f.listText != "b.mp3"; }, TagFromNameSummary);
     EXPECT_TRUE(r.ran);
     EXPECT_EQ(r.succeeded, 2);
     EXPECT_EQ(r.failed, 1);
     EXPECT_FALSE(r.logFailed);
     EXPECT_EQ(ReadBytes(In("trace.txt")),
-              kLogStart + std::string("Mass set ID3v1+v2 TAG 3 files (Trace LOG)\r\n\r\n") +
+              kLogStart + std::string("Write ID3v1+v2 Tag from 3 files (Trace LOG)\r\n\r\n") +
                   "file1=(Success): " + In("a.mp3") + "\r\n" + "file2=(Failed): " + In("b.mp3") + "\r\n" +
                   "file3=(Success): " + In("c.mp3") + "\r\n");
     // The summary names the files run, not the ones that succeeded.
     ASSERT_EQ(prompter_.shown.size(), 2u);
-    EXPECT_EQ(prompter_.shown[1].text, "Mass set ID3TAG on 3 file(s)");
+    EXPECT_EQ(prompter_.shown[1].text, "Write ID3TAG from filename on 3 file(s)");
+    // The other tools' texts.
+    const std::pair<std::string, std::string> texts[] = {
+        {TagFromNameLogHeader(kFromNameV1, 2), "Write ID3v1 Tag from 2 files (Trace LOG)"},
+        {TagFromNameLogHeader(kFromNameV2, 2), "Write ID3v2 Tag from 2 files (Trace LOG)"},
+        {RenameLogHeader(2), "Rename 2 files from ID3Tag (Trace LOG)"},
+        {RenameSummary(2), "Rename filename from ID3TAG on 2 file(s)"},
+        {OrganizeSummary(2, "/dst"), "Organize 2 file(s) to target directory: /dst"},
+        // The log file dialog's filters: .txt, .log, all files.
+        {LogFileNameWithExtension("run", 1), "run.txt"},
+        {LogFileNameWithExtension("run.TXT", 1), "run.TXT"},
+        {LogFileNameWithExtension("run", 3), "run"},
+    };
+    for (const auto& t : texts) EXPECT_EQ(t.first, t.second);
 }
 
 TEST_F(ToolRunTest, MoveLinesShowThePathBeforeAndAfter) {
@@ -76,7 +98,7 @@ TEST_F(ToolRunTest, MoveLinesShowThePathBeforeAndAfter) {
     ASSERT_TRUE(run.gatherFiles(list, false, ToolKind::Organize));
     ASSERT_TRUE(run.openTraceLog(true, In("o.log")));
     run.execute(
-        list, "Organize 2 files (Trace LOG)",
+        list, OrganizeLogHeader(2),
         [](ToolFile& f) {
             if (f.entry->GetFileName() == "/src/b.mp3") return false;
             f.entry->SetFileName("/dst/Band/a.mp3");
@@ -86,6 +108,21 @@ TEST_F(ToolRunTest, MoveLinesShowThePathBeforeAndAfter) {
     EXPECT_EQ(ReadBytes(In("o.log")), kLogStart + std::string("Organize 2 files (Trace LOG)\r\n\r\n") +
                                           "file1=(Success): /src/a.mp3 --> /dst/Band/a.mp3\r\n"
                                           "file2=(Failed): /src/b.mp3 --> /src/b.mp3\r\n");
+
+    // Stopped before the second file, the log tells how far the run got.
+    struct StopAfterFirst : ProgressSink {
+        void begin(int) override {}
+        void advance(int, int, const std::string&) override {}
+        void end() override {}
+        bool stopRequested() override { return true; }
+    } stop;
+    ToolRun stopped(prompter_, &stop);
+    stopped.setDateText("2024/01/02 03:04");
+    ASSERT_TRUE(stopped.gatherFiles(list, false, ToolKind::Organize));
+    ASSERT_TRUE(stopped.openTraceLog(true, In("s.log")));
+    EXPECT_TRUE(stopped.execute(list, "H", [](ToolFile&) { return true; }, false).stopped);
+    EXPECT_EQ(ReadBytes(In("s.log")), kLogStart + std::string("H\r\n\r\nfile1=(Success): /dst/Band/a.mp3\r\n") +
+                                          "Abort: 1 / 2 Total\r\n");
 }
 
 TEST_F(ToolRunTest, ALogThatCannotBeOpenedStopsBeforeAnyFile) {
