@@ -67,6 +67,8 @@ TEST_F(OrganizeTest, SubdirectoriesByLayoutAndSource) {
     EXPECT_EQ(subdirectoryFor(v1, options_), "Jazz");
     // A genre byte past the genre list names no genre.
     EXPECT_EQ(subdirectoryFor(AddV1("u.mp3", "Band", "", 200), options_), "Unkown genre");
+    options_.layout = kLayoutAlbum;
+    EXPECT_EQ(subdirectoryFor(AddV1("b.mp3", "Band", "Live"), options_), "Live");
     SongRecord* v2 = Add("src/c.mp3", Tag(Frame("TPE1", Text("V2 Band"))) + Audio());
     options_.layout = kLayoutArtist;
     EXPECT_EQ(subdirectoryFor(v2, options_), "");  // ID3v1 as the source needs an ID3v1 tag
@@ -179,11 +181,14 @@ TEST_F(OrganizeTest, FilesOnACdRomAreCopiedAndItCannotBeTheTarget) {
         test::ScopedVolumes scoped(volumes);
         EXPECT_TRUE(organizeFile(entry, target_, options_));
         EXPECT_FALSE(CheckOrganizeTarget(In("src/dir"), prompter));
+        EXPECT_FALSE(CheckOrganizeTarget("", prompter));
+        EXPECT_TRUE(CheckOrganizeTarget(target_, prompter));
     }
     EXPECT_EQ(entry->GetFileName(), InTarget("Band/cd.mp3"));
     EXPECT_EQ(ReadBytes(source), bytes);
-    ASSERT_EQ(prompter.shown.size(), 1u);
+    ASSERT_EQ(prompter.shown.size(), 2u);
     EXPECT_EQ(prompter.shown[0].text, "Impossible to copy or move to media/folder read-only !!!");
+    EXPECT_EQ(prompter.shown[1].text, "Choose a target directory !!!");
 }
 
 TEST_F(OrganizeTest, FailuresLeaveTheFileWhereItWas) {

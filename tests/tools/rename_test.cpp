@@ -46,6 +46,14 @@ TEST_F(RenameTest, NamesFromPatternsAndSources) {
     options_.source = 1;
     EXPECT_EQ(Name(both, "%A - %T"), "V2 Artist - ");
     EXPECT_EQ(Name(Add("untagged.mp3", Audio()), "%A - %T"), "<failed>");
+    SongRecord* full = Add("d.mp3", Tag(Frame("TALB", Text("Album")) + Frame("TYER", Text("1999")) +
+                                        Frame("TCON", Text("Rock")) + Frame("COMM", Text("eng") + Text("Nice"))) +
+                                        Audio());
+    EXPECT_EQ(Name(full, "%L %Y %G %C"), "Album 1999 Rock Nice");
+    // A bare name stays bare.
+    full->SetFileName("d.mp3");
+    ASSERT_TRUE(NewPathFor(full, "%Y", options_, path));
+    EXPECT_EQ(path, "1999.mp3");
 }
 
 TEST_F(RenameTest, HostileTagsStayOneNameInTheSameDirectory) {
@@ -112,6 +120,12 @@ TEST_F(RenameTest, FailuresLeaveEveryFileAsItWas) {
     EXPECT_EQ(locked->GetFileName(), dir_.Path("locked.mp3"));
     EXPECT_EQ(ReadBytes(dir_.Path("locked.mp3")), first);
     EXPECT_EQ(SortedNames(dir_.path()), (std::vector<std::string>{"Band - Same.mp3", "b.mp3", "locked.mp3"}));
+
+    RecordingPrompter prompter;
+    EXPECT_TRUE(CheckRenamePattern(" %T ", prompter));
+    EXPECT_FALSE(CheckRenamePattern("%t", prompter));
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, "Invalid format !!!");
 }
 
 TEST_F(RenameTest, PreviewShowsFourNamesThenDots) {

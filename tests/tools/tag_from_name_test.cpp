@@ -29,6 +29,7 @@ TEST(SplitNameFields, NamesIntoFields) {
     EXPECT_EQ(Split("Band -    ", "%A -%T"), (Fields{{'A', "Band"}}));                 // blank rest: no field
     EXPECT_EQ(Split(" - Song", "%A - %T"), (Fields{{'A', ""}, {'T', "Song"}}));
     EXPECT_EQ(Split("aXb", "%Ax%T"), (Fields{{'A', "aXb"}}));  // case-sensitive
+    EXPECT_EQ(Split("Band 100% Song", "%A 100%% %T"), (Fields{{'A', "Band"}, {'T', "Song"}}));
     EXPECT_EQ(Split("the_big_band - x", "%A - %T", kCaseEachWord, kCharUnderscoreToSpace),
               (Fields{{'A', "The big band"}, {'T', "X"}}));
 }
@@ -63,6 +64,12 @@ TEST_F(TagFromNameTest, BothTagsFromTheNameAroundUntouchedAudio) {
     EXPECT_EQ(bytes.compare(bytes.size() - 128, 3, "TAG"), 0);
     EXPECT_EQ(last_->GetTagFlags(), kTagId3v1 | kTagId3v2);  // the entry shows the new data
     EXPECT_EQ(V2(*last_, kTIT2), "A Song");
+
+    ASSERT_TRUE(Run(Write("1999 - Nice.mp3", audio), "%Y - %C", kFromNameBoth));
+    EXPECT_EQ(Id3v1FieldText(last_->GetId3v1()->year, 4), "1999");
+    EXPECT_EQ(Id3v1FieldText(last_->GetId3v1()->comment, 30), "Nice");
+    EXPECT_EQ(V2(*last_, kTYER), "1999");
+    EXPECT_EQ(V2(*last_, kCOMM), "Nice");
 }
 
 TEST_F(TagFromNameTest, FieldsWithoutATokenKeepTheirValues) {
@@ -131,6 +138,12 @@ TEST_F(TagFromNameTest, FailuresLeaveTheFileAndTheEntryAlone) {
                             [&] { return tagFileFromName(&entry, "Disk - Full.mp3", pattern, options); });
     EXPECT_EQ(V2(entry, kTIT2), "Old");
     EXPECT_EQ(V2(entry, kTPE1), "<none>");
+
+    RecordingPrompter prompter;
+    EXPECT_TRUE(CheckTagFromNamePattern("%N", prompter));
+    EXPECT_FALSE(CheckTagFromNamePattern("   ", prompter));
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, "Invalid format !!!");
 }
 
 }  // namespace
