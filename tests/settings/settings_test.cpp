@@ -84,6 +84,13 @@ TEST(SettingsFile, SaveThenLoadReproducesTheRecordByteForByte) {
     Settings loaded(dir.path());
     ASSERT_TRUE(loaded.load());
     EXPECT_EQ(loaded.toBytes(), onDisk);
+    // A file cut short gives the defaults (the shown column count has none),
+    // and says so.
+    ASSERT_TRUE(test::WriteBytes(saved.path(), onDisk.substr(0, 100)));
+    EXPECT_FALSE(loaded.load());
+    Settings defaults(dir.path());
+    defaults.visibleColumnCount = loaded.visibleColumnCount;
+    EXPECT_EQ(loaded.toBytes(), defaults.toBytes());
 }
 
 #ifndef _WIN32  // on Windows the first theme takes the system's colours
@@ -158,6 +165,23 @@ TEST(SettingsColumns, SelectionPutsShownColumnsFirstAndMustNotBeEmpty) {
     EXPECT_FALSE(s.applyColumnSelection({-1, 20}, prompter));
     EXPECT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(s.toBytes(), before);
+
+    // Widths and sort keys the list reports are stored within range.
+    std::array<int32_t, kColumnCount> widths;
+    widths.fill(50);
+    widths[0] = -5;
+    widths[1] = 1 << 20;
+    s.setColumnWidth(widths);
+    EXPECT_EQ(s.getColumnWidth()[0], 0);
+    EXPECT_EQ(s.getColumnWidth()[1], 32767);
+    EXPECT_EQ(s.getColumnWidth()[2], 50);
+    s.setSortKey(kColumnCount, false);
+    EXPECT_EQ(s.sortColumn, 0);
+    // So is the theme in use.
+    s.themeIndex = 3;
+    EXPECT_EQ(&s.currentTheme(), &s.themes[3]);
+    s.themeIndex = kThemeCount;
+    EXPECT_EQ(&s.currentTheme(), &s.themes[0]);
 }
 
 }  // namespace
