@@ -71,6 +71,7 @@ TEST_F(LangTableTest, ScanListsFilesAndPicksTheRequestedOne) {
     EXPECT_EQ(table.languageEntryName(1), "Deutsch");
     EXPECT_EQ(table.languageEntryName(2), "Italiano");
     EXPECT_EQ(table.currentIndex(), 2);
+    EXPECT_EQ(table.currentName(), "Italiano");
     EXPECT_EQ(Text(22), "Errore");
 
     table.setCurrentIndex(1);
@@ -108,6 +109,14 @@ TEST_F(LangTableTest, FileThatCannotBeReadLeavesTheTextsAsTheyWere) {
     big.resize(kMaxLanguageFileSize + 1, ' ');
     ASSERT_TRUE(WriteBytes(dir.Path("Deutsch.lang.kqp"), big));
     EXPECT_FALSE(table.load());
+    EXPECT_EQ(Text(22), "Fehler");
+    // Also when its size cannot be asked before reading.
+    faulty.Reset();
+    faulty.FailAt(FaultyFileSystem::Op::GetSize, 1);
+    {
+        ScopedFs scoped(faulty);
+        EXPECT_FALSE(table.load());
+    }
     EXPECT_EQ(Text(22), "Fehler");
 }
 
