@@ -88,6 +88,10 @@ TEST_F(ConvertTest, RemovingTags) {
     EXPECT_EQ(after.size(), size);
     EXPECT_EQ(after.compare(0, Audio().size(), Audio()), 0);
     EXPECT_STREQ(SongRecord(v1, true).GetId3v1()->title, "Song");
+    // Each operation runs as its own kind of tool (its question and log).
+    const ToolKind kinds[] = {ToolKind::CopyV1ToV2, ToolKind::CopyV2ToV1, ToolKind::RemoveV1, ToolKind::RemoveV2,
+                              ToolKind::RemoveAll};
+    for (int op = 0; op < kConvertOpCount; ++op) EXPECT_EQ(ConvertKind(op), kinds[op]) << op;
 }
 
 TEST_F(ConvertTest, FailuresLeaveFileAndEntry) {
@@ -101,6 +105,23 @@ TEST_F(ConvertTest, FailuresLeaveFileAndEntry) {
     for (int op = 0; op < kConvertOpCount; ++op) EXPECT_FALSE(convertFile(&gone, op)) << op;
     EXPECT_FALSE(FileExists(In("gone.mp3")));
     EXPECT_FALSE(convertFile(&entry, kConvertOpCount));
+
+    // A read-only file is written only when the user allows it, and stays read-only.
+    ASSERT_TRUE(Fs().SetAttributes(path, kAttrReadOnly));
+    RecordingPrompter prompter;
+    prompter.answers = {PromptAnswer::Ok, PromptAnswer::Cancel, PromptAnswer::Ok};
+    ToolSave save;
+    save.askReadOnly = true;
+    save.prompter = &prompter;
+    ExpectWriteFailureKeeps(path, [&] { return convertFile(&entry, kConvertV1ToV2, save); });
+    EXPECT_FALSE(convertFile(&entry, kConvertRemoveV1, save));
+    EXPECT_TRUE(entry.HasId3v1());
+    EXPECT_TRUE(convertFile(&entry, kConvertRemoveV1, save));
+    EXPECT_EQ(ReadBytes(path), Audio());
+    uint32_t attributes = 0;
+    EXPECT_TRUE(Fs().GetAttributes(path, attributes) && (attributes & kAttrReadOnly));
+    EXPECT_EQ(prompter.shown.size(), 3u);
+    Fs().SetAttributes(path, 0);
 }
 
 }  // namespace
