@@ -110,6 +110,12 @@ TEST_F(DuplicatesDialogTest, NumbersAreCheckedOnlyForCheckedBoxes) {
     EXPECT_EQ(settings_.duplicateSeconds, 60);
     EXPECT_EQ(settings_.duplicatePercent, 100);
     EXPECT_EQ(prompter_.shown.size(), 5u);
+    // The search takes what was stored, bits of no field dropped.
+    settings_.duplicateFields |= 32;
+    const DuplicateOptions options = DuplicateOptions::fromSettings(settings_);
+    EXPECT_EQ(options.fields, kDuplicateLength | kDuplicateSize);
+    EXPECT_EQ(options.seconds, 60);
+    EXPECT_EQ(options.percent, 100);
 }
 
 }  // namespace
