@@ -28,6 +28,9 @@ TEST(CaseConversion, WordsSectionsAndWindows1252Letters) {
               "E \xB5\xF7");
     EXPECT_EQ(Case("\xD7", kCaseLower), "\xD7");
     EXPECT_EQ(Case("MiXeD", 5), "MiXeD");
+    std::string name = "big band_live";
+    applyConversions(name, kCaseUpper, kCharSpaceToUnderscore);
+    EXPECT_EQ(name, "BIG_BAND_LIVE");
 }
 
 }  // namespace
