@@ -10,6 +10,7 @@
 #include "playlist/playlist.h"
 #include "tags/id3v2/frame_table.h"
 #include "tests/tools/tool_test_files.h"
+#include "tools/tool_run.h"
 
 namespace td {
 namespace {
@@ -69,6 +70,13 @@ TEST_F(RatingStoreTest, SessionStoresEveryFileAndGoesOnPastAFailure) {
     gone.SetRating(2);
     entries.push_back(&gone);
     RatingStoreSession session(entries, &playlist_);
+    struct StatusLine : ProgressSink {
+        void begin(int) override {}
+        void advance(int, int, const std::string& status) override { last = status; }
+        void end() override {}
+        std::string last;
+    } progress;
+    session.setProgress(&progress);
     EXPECT_EQ(session.countLine(), "0 / 5 Total");
     ASSERT_TRUE(session.start());
     entries[3]->SetRating(0);  // the worker took its own copy at the start
@@ -76,6 +84,7 @@ TEST_F(RatingStoreTest, SessionStoresEveryFileAndGoesOnPastAFailure) {
     ASSERT_TRUE(session.finished());
     EXPECT_FALSE(session.stoppedByUser());
     EXPECT_EQ(session.countLine(), "5 / 5 Total");
+    EXPECT_EQ(progress.last, "5 / 5 Total: " + gone.GetFileName());
     EXPECT_EQ(session.failures(), 1);
     ASSERT_EQ(session.details().size(), 5u);
     EXPECT_EQ(session.details()[1], std::make_pair(entries[1]->GetFileName(), std::string("Failed")));
@@ -94,12 +103,14 @@ TEST_F(RatingStoreTest, TheQuitEventStopsTheWorkerBetweenFiles) {
     session.worker().setBeep([&] { ++beeps; });
     session.worker().setQuitPause(10);
     ASSERT_TRUE(session.start());
+    EXPECT_STREQ(session.buttonText(), "Stop");
     while (session.counter() < 3) ASSERT_GT(session.pump(5000), 0);
     const int counted = session.counter();
     EXPECT_FALSE(session.start());  // a run is going: nothing starts again
     EXPECT_GE(session.counter(), counted);
     session.stop();
     EXPECT_FALSE(session.running());
+    EXPECT_STREQ(session.buttonText(), "Start");
     EXPECT_TRUE(session.stoppedByUser());
     EXPECT_EQ(beeps.load(), 1);
     const int done = session.counter();
