@@ -37,6 +37,14 @@ TEST(FormatHistory, ValidationDropsInvalidPatternsAndPutsTheSelectedFirst) {
     EXPECT_EQ(Stored(settings),
               (std::vector<std::string>{"%A - %T", "%N - %A - %T", "", "", "", "", "", ""}));
     EXPECT_EQ(history.selected(), 0);
+    history.select(5);  // past the list: nothing is selected, the text stays
+    EXPECT_EQ(history.selected(), -1);
+    EXPECT_EQ(history.text(), "%A - %T");
+    FormatHistory none;  // nothing valid left: nothing selected
+    none.setText("no token");
+    none.saveFormatHistory(settings, true);
+    EXPECT_TRUE(none.entries().empty());
+    EXPECT_EQ(none.selected(), -1);
     history.setText(std::string(60, 'x') + "%A");
     EXPECT_EQ(history.text(), std::string(50, 'x'));
 }
