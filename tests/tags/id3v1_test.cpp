@@ -110,7 +110,7 @@ TEST_F(Id3v1FileTest, FailedStepsAreReportedAndLeaveNoPartialTag) {
         {false, Op::Open, untagged, true},    {false, Op::Close, untagged, false},
         {false, Op::GetSize, untagged, true}, {false, Op::Seek, untagged, true},
         {true, Op::Open, tagged, true},       {true, Op::Truncate, tagged, true},
-        {true, Op::Close, tagged, false},
+        {true, Op::Close, tagged, false},     {true, Op::GetSize, tagged, true},
     };
     test::FaultyFileSystem faulty;
     faulty.SetShortWrites(true);
