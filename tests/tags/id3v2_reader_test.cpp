@@ -111,6 +111,8 @@ TEST(Id3v2ReaderV23Test, WalkStopsSilentlyAtPaddingGarbageAndOverruns) {
     EXPECT_EQ((Types{kTIT2}), c.Types());
     // A header cut short by the end of the tag.
     EXPECT_EQ(1u, Read(Tag(3, Frame23("TIT2", kTitle) + Text("TPE1"))).frames.size());
+    // Versions before 2.2 never existed; such tags are walked like 2.3 ones.
+    EXPECT_EQ((Types{kTIT2, kTPE1}), Read(Tag(1, Frame23("TIT2", kTitle) + Frame23("TPE1", kArtist))).Types());
 }
 
 TEST(Id3v2ReaderTest, DamagedFramesArePassedOverNotTheTag) {
