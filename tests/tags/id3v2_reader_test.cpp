@@ -313,17 +313,6 @@ TEST(Id3v2ReaderV24Test, FrameSizesAreReadTheWayTheWholeTagWalksBest) {
         EXPECT_TRUE(carried[0].InFile());
         EXPECT_EQ(c.bodySize, carried[0].Size());
     }
-    // A large comment stays in the file only in an encoding ID3v2.3 has.
-    for (int encoding : {0, 3}) {
-        const Bytes tag = Tag(4, Frame24("COMM", B({encoding, 'e', 'n', 'g', 0}) + Bytes(300, 'c')));
-        MemoryFile file(tag.data(), tag.size());
-        FrameList frames;
-        CarriedFrameList carried;
-        uint32_t tagSize = 0;
-        ASSERT_EQ(Id3v2Error::NoError, ReadId3v2Frames(file, frames, tagSize, &carried, 100));
-        EXPECT_EQ(encoding == 0, !carried.empty() && carried[0].InFile()) << encoding;
-        EXPECT_EQ(encoding == 3, frames.size() == 1u) << encoding;
-    }
 }
 
 TEST(Id3v2ReaderFileTest, DeclaredSizeBeyondTheFileIsNotAllocated) {

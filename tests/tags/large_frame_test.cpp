@@ -265,6 +265,8 @@ TEST(LargeFrameReader, LeavingBodiesInTheFileDeliversTheSameFrames) {
                 0),
          0},
         {"ID3v2.4 unsynchronised", Id3Tag(4, Id3Frame(4, "PRIV", owner + blob, 0, 0x02), 0), 0},
+        {"ID3v2.4 Latin-1 comment", Id3Tag(4, Id3Frame(4, "COMM", std::string("\0eng\0", 5) + big)), 1},
+        {"ID3v2.4 UTF-8 comment is decoded", Id3Tag(4, Id3Frame(4, "COMM", std::string("\3eng\0", 5) + big)), 0},
         {"ID3v2.4 UTF-8 picture description",
          Id3Tag(4, Id3Frame(4, "APIC", std::string("\x03image/png\0\x03", 12) + "B\xC3\xBCld" + '\0' + blob)),
          1},
