@@ -447,7 +447,7 @@ TEST(VolumeInfoDialogModelTest, RowsShowLabelKindAndCountAndSortByHeaderClicks) 
         {kDriveUnknown, "Unknown drive"}, {kDriveRemovable, "Removable drive"}, {kDriveFixed, "Hard drive"},
         {kDriveRemote, "Network drive"},  {kDriveCdRom, "CDROM or DVDROM"},     {kDriveRamDisk, "Ram Drive"}};
     for (const auto& kind : kinds) {
-        EXPECT_EQ(LangTable::getString(VolumeInfoDialogModel::driveTypeText(kind.first)), kind.second);
+        EXPECT_STREQ(LangTable::getString(VolumeInfoDialogModel::driveTypeText(kind.first)), kind.second);
     }
     EXPECT_EQ(m.image(1), 3);
     EXPECT_EQ(m.image(2), 1);
