@@ -279,6 +279,7 @@ TEST(DialogModelTest, ThemeZeroFollowsTheSystemAndCannotBeEdited) {
     // The combo shows the names without the padding they are stored with.
     EXPECT_EQ(themeDisplayName(m.theme(2)), "Ocean");
     EXPECT_EQ(themeDisplayName(m.theme(0)), "Windows color");
+    EXPECT_EQ(themeDisplayName(m.theme(kThemeCount)), "Windows color");  // no such theme
 }
 
 // The naming pages' pop-up menu: five case conversions, then three character
