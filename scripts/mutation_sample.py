@@ -189,18 +189,19 @@ def skip_line(masked):
     return False
 
 
-ARRAY_DECLARATOR = re.compile(r"^\s*(static\s+|const\s+|constexpr\s+)*[\w:<>]+[\s*]+(const\s+)?\w+\[\s*\d+\s*\]")
+ARRAY_DECLARATOR = re.compile(
+    r"^\s*(static\s+|const\s+|constexpr\s+)*[\w:<>]+[\s*]+(const\s+)?\w+(?P<dims>(\[\s*\d+\s*\])+)")
 NOT_LOGIC = re.compile(r"\bmemset\s*\(")
 CAPACITY_HINT = re.compile(r"\.reserve\s*\(")
 
 
 def literal_is_logic(masked, start, end):
-    """False for numbers that size storage rather than steer the code: the length of a declared
-    array, a fill byte or a capacity hint. Changing those gives the same program."""
+    """False for numbers that size storage rather than steer the code: a length of a declared
+    array (every dimension), a fill byte or a capacity hint. Changing those gives the same program."""
     if NOT_LOGIC.search(masked):
         return False
     m = ARRAY_DECLARATOR.match(masked)
-    if m and masked.rfind("[", 0, m.end()) < start < m.end():
+    if m and m.start("dims") < start < m.end():
         return False
     return True
 
