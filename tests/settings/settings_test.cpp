@@ -63,6 +63,7 @@ Settings Scrambled() {
     s.explorerShown = 1;
     s.setFormatPattern(0, "%A/%L/%T");
     s.setFormatPattern(7, "%Y");
+    s.setFormatPattern(3, std::string(50, 'p'));  // as long as an entry holds
     s.themeIndex = kThemeCount - 1;
     s.themes[0].text = 0x0000FF;
     s.themes[20].selectedBackground = 0x00AA00;
@@ -84,6 +85,7 @@ TEST(SettingsFile, SaveThenLoadReproducesTheRecordByteForByte) {
     Settings loaded(dir.path());
     ASSERT_TRUE(loaded.load());
     EXPECT_EQ(loaded.toBytes(), onDisk);
+    EXPECT_EQ(loaded.formatPattern(3), std::string(50, 'p'));
     // A file cut short gives the defaults (the shown column count has none),
     // and says so.
     ASSERT_TRUE(test::WriteBytes(saved.path(), onDisk.substr(0, 100)));

@@ -29,6 +29,7 @@
 #include "window/dialogs/volume_info_dialog_model.h"
 #include "window/test_songs.h"
 #include "wizards/duplicates.h"
+#include "wizards/media_wizard.h"
 
 namespace td {
 namespace {
@@ -204,6 +205,14 @@ TEST(DialogModelTest, RefusedValuesShowTheDialogsMessageAndStoreNothing) {
         {"hex letter", [](Settings& s, Prompter& p) { return HexOk(s, p, "12345G"); },
          "Input is not a valid hexnumber"},
         {"hex short", [](Settings& s, Prompter& p) { return HexOk(s, p, "12345"); }, "Error in hexvalue !!!"},
+        {"no custom minutes",
+         [](Settings& s, Prompter& p) {
+             MediaWizardDialogModel m(s);
+             m.choice = kWizardCustomChoice;
+             m.customText = "0";
+             return m.ok(s, p);
+         },
+         "Please custom time must be a number not null !!!"},
         // The fields are taken before the seconds are checked: a refused OK stores no field.
         {"seconds out of range",
          [](Settings& s, Prompter& p) {
@@ -280,6 +289,12 @@ TEST(DialogModelTest, ThemeZeroFollowsTheSystemAndCannotBeEdited) {
     EXPECT_EQ(themeDisplayName(m.theme(2)), "Ocean");
     EXPECT_EQ(themeDisplayName(m.theme(0)), "Windows color");
     EXPECT_EQ(themeDisplayName(m.theme(kThemeCount)), "Windows color");  // no such theme
+    // Each dialog opens on the last theme or template when that is the one stored.
+    settings.themeIndex = kThemeCount - 1;
+    EXPECT_EQ(ThemeDialogModel(settings).themeIndex, kThemeCount - 1);
+    settings.htmlTemplate = kHtmlTemplateCount - 1;
+    settings.htmlTemplates[kHtmlTemplateCount - 1].hyperlinkColor = 0x123456u;
+    EXPECT_EQ(HtmlStyleDialogModel(settings).shown().hyperlinkColor, 0x123456u);
 }
 
 // The naming pages' pop-up menu: five case conversions, then three character

@@ -177,6 +177,8 @@ TEST_F(SelectionOpsTest, SelectWithSameComparesTheFieldAsTheViewShowsIt) {
     EXPECT_EQ(a.GetRating(), 5);
     EXPECT_EQ(b.GetRating(), 0);
     EXPECT_EQ(c.GetRating(), 5);
+    EXPECT_EQ(setSelectionRating(view_, 0), 2);  // no stars: the rating is cleared
+    EXPECT_EQ(a.GetRating(), 0);
     view_.selectAll(false);
     EXPECT_EQ(selectWithSame(view_, kSameArtist), -1);
 }
