@@ -57,6 +57,15 @@ TEST_F(PlaylistVolumeTest, CurrentVolumeFollowsItsRecordWhenAnotherIsDropped) {
     }
     AddDead(list, "D:\\e.mp3");
     EXPECT_EQ(list.entryAt(0)->GetVolumeSerial(), 0u);
+    // Dropping a volume after the first leaves the first in place.
+    Playlist two;
+    two.registerVolume("C:\\");
+    AddDead(two, "C:\\a.mp3");
+    two.registerVolume("D:\\");
+    AddDead(two, "D:\\b.mp3");
+    ASSERT_TRUE(two.removeAt(1));
+    ASSERT_EQ(two.volumeCount(), 1);
+    EXPECT_EQ(two.volumeAt(0)->serial, 0x11111111u);
 }
 
 }  // namespace

@@ -245,6 +245,7 @@ TEST_F(ViewTest, TotalsAndSelectedLengthFollowTheRows) {
     EXPECT_EQ(view_.selectedLength(), 3725);
     EXPECT_EQ(view_.statusText(kStatusFiles), "Total files: 3");
     EXPECT_EQ(view_.statusText(kStatusTotal), "Total length:  1 hours  2 minutes and  5 seconds");
+    EXPECT_EQ(longTimeText(125), " 2 minutes and  5 seconds");  // under an hour
     EXPECT_EQ(view_.statusText(kStatusSelected), "Sel length: 01:02:05");
     EXPECT_EQ(view_.statusText(kStatusSource), "ID3v1");
     view_.setViewSource(3);
