@@ -205,15 +205,6 @@ TEST(ExportFilterTest, ThePageIsNamedAfterTheFileWithoutItsFolderAndExtension) {
 #endif
 }
 
-// The style dialog offers every font and font size by name, the first ones too.
-TEST(ExportFilterTest, EveryFontAndFontSizeHasItsName) {
-    for (int size = 0; size < kFontSizeCount; ++size) EXPECT_STRNE(htmlFontSizeText(size), "") << size;
-    EXPECT_STREQ(htmlFontSizeText(kFontSizeCount), "");
-    for (int font = 0; font < kFontNameCount; ++font) EXPECT_STRNE(htmlFontNameText(font), "") << font;
-    EXPECT_STREQ(htmlFontNameText(kFontNameCount), "");
-    EXPECT_STREQ(htmlFontNameText(-1), "");
-}
-
 TEST(ExportFilterTest, TheChosenNameGetsTheFormatsExtensionOnce) {
     EXPECT_EQ(ensureExportExtension("list", ExportFormat::M3u), "list.m3u");
     EXPECT_EQ(ensureExportExtension("list.M3U", ExportFormat::M3u), "list.M3U");

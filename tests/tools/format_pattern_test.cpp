@@ -49,16 +49,5 @@ TEST(FormatHistory, ValidationDropsInvalidPatternsAndPutsTheSelectedFirst) {
     EXPECT_EQ(history.text(), std::string(50, 'x'));
 }
 
-TEST(FormatTokens, EachLabelNamesTheColumnOfItsField) {
-    LangTable::useBuiltinEnglish();
-    const std::pair<char, int> tokens[] = {{'A', kColumnArtist}, {'T', kColumnTitle},   {'L', kColumnAlbum},
-                                           {'Y', kColumnYear},   {'C', kColumnComment}, {'G', kColumnGenre},
-                                           {'N', kColumnTrack}};
-    for (const auto& [letter, column] : tokens) {
-        const std::string heading = LangTable::getString(columnDef(column).titleText);
-        EXPECT_EQ(FormatTokenLabel(letter), std::string("%") + letter + " = " + heading);
-    }
-}
-
 }  // namespace
 }  // namespace td
