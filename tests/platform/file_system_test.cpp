@@ -35,23 +35,6 @@ TEST(FileSeam, ReadOnlyFilesAreRefusedAndTheAttributeRoundTrips) {
     EXPECT_FALSE(Fs().GetStatus(dir.Path("missing"), status));
 }
 
-TEST(FileSeam, RenameNeverReplacesAndReplaceDoes) {
-    TempDir dir;
-    const std::string a = dir.Path("a.mp3"), b = dir.Path("b.mp3"), c = dir.Path("c.mp3");
-    ASSERT_TRUE(WriteBytes(a, "AAA"));
-    ASSERT_TRUE(WriteBytes(b, "BBB"));
-    EXPECT_FALSE(Fs().Rename(a, b));
-    EXPECT_EQ(ReadBytes(a), "AAA");
-    EXPECT_EQ(ReadBytes(b), "BBB");
-    EXPECT_TRUE(Fs().Rename(a, c));
-    EXPECT_FALSE(FileExists(a));
-    EXPECT_TRUE(Fs().Replace(c, b));
-    EXPECT_EQ(ReadBytes(b), "AAA");
-    EXPECT_FALSE(FileExists(c));
-    EXPECT_FALSE(Fs().Replace(dir.Path("nothing"), b));
-    EXPECT_EQ(ReadBytes(b), "AAA");
-}
-
 // Every step of the atomic write fails in turn: the old content survives and
 // no temporary file is left behind.
 TEST(FileHelpers, WriteFileAtomicallyKeepsOldContentOnEveryFailure) {

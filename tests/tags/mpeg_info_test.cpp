@@ -113,13 +113,6 @@ TEST(MpegHeader, FrameSizesFollowTheBitRateAndFrequencyTables) {
     MpegInfo info = Zero();
     EXPECT_FALSE(DecodeFrameHeader(info, 0xFFE5E800));
     EXPECT_EQ(2, info.layer);
-    // Padded, joint stereo with mode extension 2, an original.
-    ASSERT_TRUE(DecodeFrameHeader(info, 0xFFFB9264));
-    EXPECT_EQ(1, info.padding);
-    EXPECT_EQ(0, info.privateBit);
-    EXPECT_EQ(1, info.mode);
-    EXPECT_EQ(2, info.modeExtension);
-    EXPECT_EQ(1, info.original);
 }
 
 TEST(XingHeaderTest, FoundWhereTheSideInformationEnds) {

@@ -49,20 +49,6 @@ protected:
     TempDir dir_;
 };
 
-TEST_F(SongRecordFileTest, UntaggedFileGetsArtistFromItsNameAndSavesNothing) {
-    const std::string bytes = MpegAudio(20000);
-    const std::string path = Make("my song.mp3", bytes);
-    SongRecord record(path, true);
-    EXPECT_EQ(record.GetTagFlags(), 0u);
-    ASSERT_EQ(record.FrameCount(), 1);
-    EXPECT_EQ(record.GetFrameAt(0)->Type(), kTPE1);
-    EXPECT_EQ(SongRecord::MainText(record.GetFrameAt(0)), "My song.mp3");
-    EXPECT_EQ(record.GetAudioSize(), 20000u);
-
-    EXPECT_EQ(record.SaveTags(), Id3v2Error::NoError);
-    EXPECT_EQ(ReadBytes(path), bytes);
-}
-
 TEST_F(SongRecordFileTest, FailingReadsNeverYieldATagToSave) {
     const std::string bytes = Id3Tag(3, Frame("TIT2", Text("T")), 100) + MpegAudio(5000);
     const std::string path = Make("r.mp3", bytes);

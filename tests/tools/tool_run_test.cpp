@@ -8,7 +8,6 @@
 
 #include "tests/tools/tool_test_files.h"
 #include "tools/organize.h"
-#include "tools/rename.h"
 #include "tools/tag_from_name.h"
 
 namespace td {
@@ -76,14 +75,8 @@ TEST_F(ToolRunTest, TraceLogOfARunByteForByte) {
     // The summary names the files run, not the ones that succeeded.
     ASSERT_EQ(prompter_.shown.size(), 2u);
     EXPECT_EQ(prompter_.shown[1].text, "Write ID3TAG from filename on 3 file(s)");
-    // The other tools' texts.
+    // The log file dialog's filters: .txt, .log, all files.
     const std::pair<std::string, std::string> texts[] = {
-        {TagFromNameLogHeader(kFromNameV1, 2), "Write ID3v1 Tag from 2 files (Trace LOG)"},
-        {TagFromNameLogHeader(kFromNameV2, 2), "Write ID3v2 Tag from 2 files (Trace LOG)"},
-        {RenameLogHeader(2), "Rename 2 files from ID3Tag (Trace LOG)"},
-        {RenameSummary(2), "Rename filename from ID3TAG on 2 file(s)"},
-        {OrganizeSummary(2, "/dst"), "Organize 2 file(s) to target directory: /dst"},
-        // The log file dialog's filters: .txt, .log, all files.
         {LogFileNameWithExtension("run", 1), "run.txt"},
         {LogFileNameWithExtension("run.TXT", 1), "run.TXT"},
         {LogFileNameWithExtension("run", 3), "run"},
