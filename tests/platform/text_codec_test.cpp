@@ -48,7 +48,6 @@ TEST(TextCase, FoldsAndComparesTheCodePageLettersOnly) {
                           "e \xE9t\xE9 \xFF"),
               "STRA\xDF"
               "E \xC9T\xC9 \x9F");
-    EXPECT_EQ(AnsiToLower("\xC9T\xC9 \x8A"), "\xE9t\xE9 \x9A");
 
     const struct {
         const char* a;

@@ -20,7 +20,6 @@ std::vector<std::string> Stored(const Settings& s) {
 
 TEST(FormatHistory, ValidationDropsInvalidPatternsAndPutsTheSelectedFirst) {
     EXPECT_TRUE(isValidFormat("[%G]"));
-    EXPECT_FALSE(isValidFormat("%a - %t"));
     EXPECT_FALSE(isValidFormat("%X %"));
     Settings settings;
     FormatHistory history;
