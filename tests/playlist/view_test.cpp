@@ -264,6 +264,7 @@ TEST_F(ViewTest, TotalsAndSelectedLengthFollowTheRows) {
 
 TEST(FormatLangTextTest, ConversionsTakeOnlyArgumentsOfTheirKind) {
     EXPECT_EQ(FormatLangText("%i files, %u kb, %-3d|", {4, 5u, 6}), "4 files, 5 kb, 6  |");
+    EXPECT_EQ(FormatLangText("%05d %#x", {42, 255}), "00042 0xff");
     EXPECT_EQ(FormatLangText("%s: %s", {"a"}), "a: %s");
     EXPECT_EQ(FormatLangText("%s %d", {7, "x"}), "%s 7");
     EXPECT_EQ(FormatLangText("%999999999d|", {1}), "%999999999d|");

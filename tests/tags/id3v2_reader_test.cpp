@@ -244,6 +244,11 @@ TEST(Id3v2ReaderV24Test, CompressionExtendedHeaderAndFooter) {
     ASSERT_EQ(1u, t.carried.size());
     EXPECT_EQ(0x80, t.carried[0].format);
     EXPECT_EQ(Be32(400) + Compress(text), t.carried[0].body);
+
+    // A group byte first, then a data length written as a plain number (F5 is no synchsafe byte).
+    Result g = Read(Tag(4, Frame24("TIT2", B({7}) + Be32(501) + Compress(text), 0, 0x49)));
+    ASSERT_EQ(1u, g.frames.size());
+    EXPECT_EQ(std::string(500, 'z'), MainText(g.frames[0].get()));
 }
 
 TEST(Id3v2ReaderV24Test, FramesTakeTheirId3v23Forms) {
