@@ -363,11 +363,6 @@ SongRecord* PlaylistView::entryAt(int row) const {
     return row >= 0 && row < rowCount() ? rows_[static_cast<size_t>(row)].entry : nullptr;
 }
 
-int PlaylistView::imageAt(int row) const {
-    const SongRecord* entry = entryAt(row);
-    return entry ? static_cast<int>(entry->GetTagFlags() & 3) : 0;
-}
-
 int PlaylistView::rowOf(const SongRecord* entry) const {
     for (size_t i = 0; i < rows_.size(); ++i) {
         if (rows_[i].entry == entry) return static_cast<int>(i);

@@ -128,8 +128,6 @@ public:
     const std::vector<ViewRow>& rows() const { return rows_; }
     // Null outside the rows.
     SongRecord* entryAt(int row) const;
-    // Image index of a row: the entry's tag flags (0..3).
-    int imageAt(int row) const;
     // Row showing that very entry, or -1.
     int rowOf(const SongRecord* entry) const;
     // Selects exactly the rows of these entries, in one pass over the rows;

@@ -9,20 +9,6 @@
 namespace td {
 namespace {
 
-const BarRect kClient200x20{0, 0, 200, 20};
-
-TEST(ActivityBarClassicTest, BorderAndBlockWidthOfA200By20Bar) {
-    const BarRect area = ClassicBarArea(kClient200x20);
-    EXPECT_EQ(area, (BarRect{2, 2, 198, 18}));
-    EXPECT_EQ(ClassicChunkWidth(area), 12);
-    EXPECT_EQ(ClassicChunkWidth(BarRect{0, 0, 50, 7}), 5);  // 21 / 4, truncated
-    EXPECT_EQ(ClassicChunkWidth(BarRect{0, 0, 50, 1}), 0);  // too low for a block
-    EXPECT_FALSE(IsActivityBarBlockCount(0));
-    EXPECT_TRUE(IsActivityBarBlockCount(1));
-    EXPECT_TRUE(IsActivityBarBlockCount(20));
-    EXPECT_FALSE(IsActivityBarBlockCount(21));
-}
-
 TEST(ActivityBarLayoutTest, TailFollowsTheHeadWhichIsCutAtTheRightEdgeAndLeavesTheBar) {
     const BarRect area{2, 2, 198, 18};
     // Position 51: 16 * 50 / 100 = 8, head at 2 + 14 * 8 = 114, the four

@@ -150,10 +150,7 @@ TEST(Kq3Parse, EveryVersionBuiltByteByByteLoads) {
         ASSERT_NE(a.GetId3v1(), nullptr);
         EXPECT_EQ(a.GetId3v1()->track, 7u);
         ASSERT_EQ(a.FrameCount(), 3);
-        const auto* comm = dynamic_cast<const Id3v2FieldFrame*>(a.GetFrame(kCOMM));
-        ASSERT_NE(comm, nullptr);
-        EXPECT_EQ(MainText(comm), "A comment");
-        EXPECT_EQ(comm->LanguageText(), "eng");
+        EXPECT_EQ(MainText(a.GetFrame(kCOMM)), "A comment");
 
         EXPECT_EQ(out.entries[1]->GetId3v1(), nullptr);
 

@@ -66,16 +66,6 @@ TEST_F(ViewTest, DamagedOrExtremeValuesGiveSafeTexts) {
     EXPECT_EQ(view_.columnText(deep, 1, 7), view_.columnText(deep, 1, -1));
 }
 
-// The row's icon: no tag, ID3v1, ID3v2, both.
-TEST_F(ViewTest, RowIconsShowTheTagsTheFileHolds) {
-    for (uint32_t flags : {0u, kTagId3v1, kTagId3v2, kTagId3v1 | kTagId3v2}) {
-        AddSong(list_, "song.mp3").SetTagFlags(flags);
-    }
-    view_.rebuildFromPlaylist();
-    for (int row = 0; row < 4; ++row) EXPECT_EQ(view_.imageAt(row), row);
-    EXPECT_EQ(view_.imageAt(4), 0);
-}
-
 TEST_F(ViewTest, DamagedColumnOrderStillPlacesEveryIdOnce) {
     // A new view shows the columns of a new settings record, at their widths.
     const Settings defaults;

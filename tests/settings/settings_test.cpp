@@ -162,12 +162,6 @@ TEST(SettingsColumns, SelectionPutsShownColumnsFirstAndMustNotBeEmpty) {
     }
     const Settings defaults;
     EXPECT_TRUE(std::equal(s.columnWidth, s.columnWidth + kColumnCount, defaults.columnWidth));
-    // Nothing valid chosen: refused with a message, nothing changed.
-    const std::string before = s.toBytes();
-    EXPECT_FALSE(s.applyColumnSelection({-1, 20}, prompter));
-    EXPECT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(s.toBytes(), before);
-
     // Widths and sort keys the list reports are stored within range.
     std::array<int32_t, kColumnCount> widths;
     widths.fill(50);

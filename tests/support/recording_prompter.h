@@ -1,5 +1,5 @@
-// A Prompter for tests: records every message and every file, folder or
-// colour dialog asked for, and answers from a script.
+// A Prompter for tests: records every message and every file or folder
+// dialog asked for, and answers from a script.
 #pragma once
 
 #include <deque>
@@ -15,14 +15,13 @@ public:
     struct Shown {
         std::string text;
         std::string caption;
-        PromptButtons buttons;
         PromptIcon icon;
     };
 
     // Unscripted, a message is answered OK when it offers OK and Yes otherwise.
     PromptAnswer Message(const std::string& text, const std::string& caption, PromptButtons buttons,
                          PromptIcon icon) override {
-        shown.push_back({text, caption, buttons, icon});
+        shown.push_back({text, caption, icon});
         if (!answers.empty()) {
             const PromptAnswer a = answers.front();
             answers.pop_front();
@@ -51,15 +50,6 @@ public:
         return answer;
     }
 
-    // A colour chooser takes the next scripted colour; none left: Cancel.
-    bool PickColor(uint32_t& color) override {
-        colorRequests.push_back(color);
-        if (colorAnswers.empty()) return false;
-        color = colorAnswers.front();
-        colorAnswers.pop_front();
-        return true;
-    }
-
     // Scripts a file dialog that chooses `paths` through filter `filterIndex`.
     void chooseFiles(std::vector<std::string> paths, int filterIndex = 1) {
         FileDialogResult answer;
@@ -81,11 +71,9 @@ public:
     std::deque<PromptAnswer> answers;
     std::deque<FileDialogResult> fileAnswers;
     std::deque<FolderDialogResult> folderAnswers;
-    std::deque<uint32_t> colorAnswers;
     std::vector<Shown> shown;
     std::vector<FileDialogRequest> fileRequests;
     std::vector<FolderDialogRequest> folderRequests;
-    std::vector<uint32_t> colorRequests;  // the colour each chooser opened on
 };
 
 }  // namespace td::test
