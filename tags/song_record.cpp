@@ -422,12 +422,7 @@ bool SongRecord::RemoveTagsAndSave(int which) {
 // --- playlist file and display -----------------------------------------
 
 void SongRecord::ToPlaylistRecord(SongFileRecord& r) const {
-    uint32_t fieldFrames = 0;
-    for (const std::unique_ptr<Id3v2Frame>& frame : frames_) {
-        const int type = frame->Type();
-        if (type >= 0 && type < kFrameTypeCount && IsFieldFrameType(type)) ++fieldFrames;
-    }
-    r.fieldFrameCount = fieldFrames;
+    r.fieldFrameCount = 0;  // the playlist writer counts the frames it stores
     r.tagFlags = tagFlags_;
     r.audioSize = audioSize_;
     r.sizeDelta = sizeDelta_;
