@@ -78,13 +78,10 @@ TEST_F(ExplorerTest, CategoriesInSlotOrderLeavesWithTheirValuesAndCounts) {
               (std::vector<std::string>{"Stereo", "Joint-Stereo", "Single-Channel"}));
     // The root's picture is its own, none of a category's.
     for (int category : tree.root().children) EXPECT_NE(tree.nodes[category].image, tree.root().image);
-    // Leaves wear their category's picture; the modes have one each.
+    // Leaves wear their category's picture.
     for (int slot : {kCategoryArtist, kCategoryGenre, kCategoryAlbum, kCategoryRating}) {
         const ExplorerNode& category = tree.nodes[tree.categoryNodes[slot]];
         for (int leaf : category.children) EXPECT_EQ(tree.nodes[leaf].image, category.image) << slot;
-    }
-    for (int leaf : tree.nodes[tree.categoryNodes[kCategoryMode]].children) {
-        EXPECT_EQ(tree.nodes[leaf].image, 11 + tree.nodes[leaf].itemData);
     }
     EXPECT_EQ(Labels(tree, tree.categoryNodes[kCategoryTagKind]),
               (std::vector<std::string>{"No Tag", "ID3v2"}));
