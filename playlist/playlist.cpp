@@ -78,14 +78,6 @@ void Playlist::uncount(uint32_t serial) {
     }
 }
 
-bool Playlist::removeAt(int index) {
-    if (index < 0 || index >= count()) return false;
-    uncount(entries_[static_cast<size_t>(index)]->GetVolumeSerial());
-    entries_.erase(entries_.begin() + index);
-    ++generation_;
-    return true;
-}
-
 std::unordered_set<const SongRecord*> Playlist::present(
     const std::unordered_set<const SongRecord*>& entries) const {
     std::unordered_set<const SongRecord*> found;

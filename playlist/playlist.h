@@ -52,14 +52,12 @@ public:
     // Appends without touching volume serials or counts (playlist readers
     // restore both). Returns the index; -1 for null.
     int append(std::unique_ptr<SongRecord> entry);
-    // Uncounts the entry from its volume (dropping the volume when no entry
-    // is left on it), then destroys it. False when `index` is out of range.
-    bool removeAt(int index);
     // Of `entries`, the ones that are in the Playlist.
     std::unordered_set<const SongRecord*> present(const std::unordered_set<const SongRecord*>& entries) const;
-    // Removes every entry of `entries` that is in the Playlist, as removeAt
-    // does, in one pass over the list however many go; the others keep their
-    // order. Returns how many were removed.
+    // Removes every entry of `entries` that is in the Playlist, in one pass
+    // over the list however many go: each is uncounted from its volume (the
+    // volume goes when no entry is left on it), then destroyed; the others
+    // keep their order. Returns how many were removed.
     int removeEntries(const std::unordered_set<const SongRecord*>& entries);
     // Destroys every entry and every volume. The current volume index keeps
     // its value; later adds check it against the volume list.

@@ -754,24 +754,20 @@ void PlaylistView::takeSnapshot() {
     if (snapshotCount_ >= 1) snapshot_ = selectedEntries();
 }
 
-int PlaylistView::restoreSnapshot() {
+void PlaylistView::restoreSnapshot() {
     const bool wasSuspended = selectionSuspended_;
     selectionSuspended_ = true;
     selectAll(false);
     const size_t count = std::min(static_cast<size_t>(std::max(snapshotCount_, 0)), snapshot_.size());
     const std::unordered_set<const SongRecord*> wanted(
         snapshot_.begin(), snapshot_.begin() + static_cast<std::ptrdiff_t>(count));
-    int first = -1;
     if (!wanted.empty()) {
         for (int row = 0; row < rowCount(); ++row) {
-            if (wanted.count(rows_[static_cast<size_t>(row)].entry) == 0) continue;
-            setSelected(row, true);
-            if (first < 0) first = row;
+            if (wanted.count(rows_[static_cast<size_t>(row)].entry) != 0) setSelected(row, true);
         }
     }
     selectionSuspended_ = wasSuspended;
     recomputeSelectedLength();
-    return first;
 }
 
 void PlaylistView::clearSnapshot() {

@@ -200,9 +200,8 @@ public:
     // Selection snapshot --------------------------------------------------
     // Remembers the selected rows' entries (a count of 0 keeps the old list).
     void takeSnapshot();
-    // Selects exactly the rows of the remembered entries; returns the first
-    // such row (it gets the focus) or -1.
-    int restoreSnapshot();
+    // Selects exactly the rows of the remembered entries.
+    void restoreSnapshot();
     // Forgets the remembered entries (New).
     void clearSnapshot();
     int snapshotCount() const { return snapshotCount_; }

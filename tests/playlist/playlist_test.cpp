@@ -32,7 +32,7 @@ TEST_F(PlaylistVolumeTest, CurrentVolumeFollowsItsRecordWhenAnotherIsDropped) {
     AddDead(list, "C:\\a.mp3");
     list.registerVolume("D:\\");
     AddDead(list, "D:\\b.mp3");
-    ASSERT_TRUE(list.removeAt(0));  // volume C goes, D slides to index 0
+    ASSERT_EQ(list.removeEntries({list.entryAt(0)}), 1);  // volume C goes, D slides to index 0
     EXPECT_EQ(list.currentVolume(), 0);
     AddDead(list, "D:\\c.mp3");
     EXPECT_EQ(list.entryAt(1)->GetVolumeSerial(), 0x22222222u);
@@ -41,8 +41,8 @@ TEST_F(PlaylistVolumeTest, CurrentVolumeFollowsItsRecordWhenAnotherIsDropped) {
     EXPECT_STREQ(volume->label, "AUDIO_CD");
     EXPECT_EQ(list.volumeAt(0)->fileCount, 2);
     // Dropping the current volume itself leaves none current.
-    ASSERT_TRUE(list.removeAt(0));
-    ASSERT_TRUE(list.removeAt(0));
+    ASSERT_EQ(list.removeEntries({list.entryAt(0)}), 1);
+    ASSERT_EQ(list.removeEntries({list.entryAt(0)}), 1);
     EXPECT_EQ(list.volumeCount(), 0);
     EXPECT_EQ(list.currentVolume(), -1);
     AddDead(list, "D:\\d.mp3");
@@ -63,7 +63,7 @@ TEST_F(PlaylistVolumeTest, CurrentVolumeFollowsItsRecordWhenAnotherIsDropped) {
     AddDead(two, "C:\\a.mp3");
     two.registerVolume("D:\\");
     AddDead(two, "D:\\b.mp3");
-    ASSERT_TRUE(two.removeAt(1));
+    ASSERT_EQ(two.removeEntries({two.entryAt(1)}), 1);
     ASSERT_EQ(two.volumeCount(), 1);
     EXPECT_EQ(two.volumeAt(0)->serial, 0x11111111u);
 }

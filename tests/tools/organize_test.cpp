@@ -29,6 +29,10 @@ TEST(SafeName, DeviceNamesAndContainment) {
     for (const char* name : {"CONSOLE", "COM0", "COM10", "NULL"})
         EXPECT_FALSE(IsReservedDeviceName(name)) << name;
     EXPECT_EQ(SafeNameComponent("a<b>c:d\"e/f\\g|h?i*j"), "a_b_c_d_e_f_g_h_i_j");
+    // The user's replacement is taken unless it is itself unsafe; a dot would hide a trailing one.
+    EXPECT_EQ(SafeNameComponent("AC/DC", '-'), "AC-DC");
+    EXPECT_EQ(SafeNameComponent("AC/DC", '.'), "AC_DC");
+    EXPECT_EQ(SafeNameComponent("AC/DC", '?'), "AC_DC");
     EXPECT_FALSE(IsInsideDirectory("/music", "/music"));
     EXPECT_FALSE(IsInsideDirectory("/music", "/music/a/../../etc"));
     EXPECT_FALSE(IsInsideDirectory("/music", "/musicx/a"));
@@ -218,6 +222,12 @@ TEST_F(OrganizeTest, FailuresLeaveTheFileWhereItWas) {
     EXPECT_EQ(ReadBytes(InTarget("Blocked")), "file");
     EXPECT_EQ(SortedNames(target_), (std::vector<std::string>{"Band", "Blocked"}));
     EXPECT_TRUE(SortedNames(InTarget("Band")).empty());
+
+    // A file gone since it was listed is reported, and nothing is made for it.
+    SongRecord* gone = AddV1("d.mp3", "Gone");
+    ASSERT_TRUE(Fs().Remove(gone->GetFileName()));
+    EXPECT_FALSE(organizeFile(gone, target_, options_));
+    EXPECT_EQ(SortedNames(target_), (std::vector<std::string>{"Band", "Blocked"}));
 }
 
 }  // namespace

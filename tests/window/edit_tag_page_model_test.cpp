@@ -182,6 +182,15 @@ TEST_F(EditTagPageTest, UpdateWritesTheFieldsAndKeepsEverythingElse) {
     // the entry holds what the file holds
     EXPECT_EQ(V2(*entry, kTIT2), "New Title");
     EXPECT_STREQ(entry->GetId3v1()->artist, "V1 Band");
+
+    // Another page rates the file meanwhile; Update leaves the rating this page shows.
+    SongRecord other(path, true);
+    EditTagPageModel otherPage({&other}, 0);
+    EXPECT_TRUE(otherPage.setRating(5));
+    EXPECT_EQ(otherPage.write(prompter_), EditWriteResult::Written);
+    EXPECT_TRUE(page.setText(kEditV2Title, "Newer Title"));
+    EXPECT_EQ(page.write(prompter_), EditWriteResult::Written);
+    EXPECT_EQ(SongRecord(path, true).GetRating(), 2);
 }
 
 TEST_F(EditTagPageTest, TagsAreCreatedAndRemovedByTheirCheckBoxes) {
