@@ -48,12 +48,12 @@ TEST_F(StatisticsTest, WholePlaylistReportIsExact) {
     SongRecord& a = AddSong(list_, "/m/a.mp3", 65, 1500, 0);
     SetV2(a, kTPE1, "Beta");
     SetV2(a, kTCON, "Rock");
-    SongRecord& b = AddSong(list_, "/m/b.mp3", 0, 2600, 1);
+    SongRecord& b = AddSong(list_, "/m/b.mp3", 0, 4100, 1);
     SetV2(b, kTPE1, "alpha");
     SetV2(b, kTCON, "rock");
     AddSong(list_, "/m/c.mp3", 10, 0, 3);  // no tag: genre 0, no artist
 
-    // 1 + 2 + 0 whole kilobytes: 3 / 1024 prints as 0.00.
+    // 1 + 4 + 0 whole kilobytes: 5 / 1024 prints as 0.00, one more would print 0.01.
     const std::string expected =
         "GENERAL\r\n\tTotal files: 3\r\n\tTotal size: 0.00 MB\r\n"
         "\tAvg file size: 0.00 MB\r\n\tTotal length: 01:15\r\n" +

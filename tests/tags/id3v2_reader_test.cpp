@@ -191,6 +191,9 @@ TEST(Id3v2ReaderV23Test, UnsynchronisationAndExtendedHeader) {
     // An extended header larger than the tag leaves nothing to read.
     Result d = Read(Tag(3, B({0, 0, 1, 0, 0, 0}) + frames, 0x40));
     EXPECT_TRUE(d.frames.empty());
+    // Too short to hold the extended header's own size: nothing is read past the tag.
+    const Bytes tiny = Tag(3, B({0, 0, 6}), 0x40);
+    EXPECT_TRUE(Read(Bytes(tiny.begin(), tiny.end())).frames.empty());
 }
 
 TEST(Id3v2ReaderV22Test, FramesMapToTheirSuccessors) {

@@ -281,6 +281,12 @@ TEST(LargeFrameReader, LeavingBodiesInTheFileDeliversTheSameFrames) {
          Id3Tag(2, Id3Frame(2, "UFI", ufid + blob) + Id3Frame(2, "XYZ", blob) + Id3Frame(2, "TT2", text), 0),
          1},
         {"frame overruns the tag", Id3Tag(3, Id3Frame(3, "PRIV", owner + blob), 0).substr(0, 2000), 0},
+        {"last frame longer than the tag by less than a header",
+         Id3Tag(3, Id3Frame(3, "TIT2", text) + "PRIV" + BigEndian(owner.size() + blob.size() + 5, 4) +
+                       std::string(2, '\0') + owner + blob,
+                0),
+         0},
+        {"ID3v2.4 extended header without its flag", Id3Tag(4, ext24 + Id3Frame(4, "PRIV", owner + blob), 0), 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -113,6 +113,11 @@ TEST(MpegHeader, FrameSizesFollowTheBitRateAndFrequencyTables) {
     MpegInfo info = Zero();
     EXPECT_FALSE(DecodeFrameHeader(info, 0xFFE5E800));
     EXPECT_EQ(2, info.layer);
+    // Values no header gives, as a damaged playlist file may hold, name nothing.
+    for (int value : {-1, 4}) {
+        EXPECT_STREQ(ChannelModeName(value), "");
+        EXPECT_STREQ(EmphasisName(value), "");
+    }
 }
 
 TEST(XingHeaderTest, FoundWhereTheSideInformationEnds) {

@@ -36,8 +36,9 @@ protected:
             {"ABBA", "rock", "Gold", 1, 5, true},
             {"Zappa", "Jazz", "", 1, 5, true},
             {"", "Blues", "Hot Rats", 3, 2, true},
-            // A mode no frame header gives, as a damaged playlist file may hold.
-            {"", "", "", 4, 0, false},
+            // A mode no frame header gives and a rating past five stars, as a
+            // damaged playlist file may hold.
+            {"", "", "", 4, 6, false},
         };
         int n = 0;
         for (const Song& song : songs) {
@@ -97,6 +98,11 @@ TEST_F(ExplorerTest, EveryLeafFiltersToItsCount) {
         if (tree.nodes[node].kind != ExplorerNodeKind::Leaf) continue;
         filterFromSelection(tree, static_cast<int>(node), fs_.filter(), fs_.genres());
         EXPECT_EQ(static_cast<int>(fs_.rows().size()), tree.nodes[node].count) << tree.nodes[node].label;
+    }
+    // No node selected, or one past the tree: nothing is filtered.
+    for (int node : {-1, static_cast<int>(tree.nodes.size())}) {
+        filterFromSelection(tree, node, fs_.filter(), fs_.genres());
+        EXPECT_EQ(static_cast<int>(fs_.rows().size()), list_.count()) << node;
     }
 }
 
