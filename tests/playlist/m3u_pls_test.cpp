@@ -85,7 +85,7 @@ TEST(M3uText, ExtinfLinesHeaderBomAndCodePage) {
         {"#EXTM3U\r\n#EXTINF:200,Artist - Title\r\n/m/a.mp3\r\n#EXTINF:10,B\r\n/m/b.mp3\r\n"
          "/m/c.mp3\r\n#EXTINF:5,Last",
          {"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"}},
-        {"\xEF\xBB\xBF#EXTM3U\r\n/m/a.mp3\r\n/m/b.mp3\n\n", {"/m/a.mp3", "/m/b.mp3", ""}},
+        {"\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:1,a\r\n/m/a.mp3\r\n/m/b.mp3\n\n", {"/m/a.mp3", "/m/b.mp3", ""}},
         // Without the header the first line is no path, and "#EXTINF" is a line like any other.
         {"/m/a.mp3\n/m/b.mp3\n/m/c.mp3", {"/m/b.mp3", "/m/c.mp3"}},
         {"x\n#EXTINF:1,a\n/m/b.mp3\n", {std::string(kSep) + "l" + kSep + "#EXTINF:1,a", "/m/b.mp3"}},

@@ -32,6 +32,10 @@ TEST_F(PlaylistVolumeTest, CurrentVolumeFollowsItsRecordWhenAnotherIsDropped) {
     AddDead(list, "C:\\a.mp3");
     list.registerVolume("D:\\");
     AddDead(list, "D:\\b.mp3");
+    list.registerVolume("C:\\");  // known already: made current, not added again
+    EXPECT_EQ(list.volumeCount(), 2);
+    EXPECT_EQ(list.currentVolume(), 0);
+    list.registerVolume("D:\\");
     ASSERT_EQ(list.removeEntries({list.entryAt(0)}), 1);  // volume C goes, D slides to index 0
     EXPECT_EQ(list.currentVolume(), 0);
     AddDead(list, "D:\\c.mp3");

@@ -203,6 +203,8 @@ TEST_F(ViewTest, NumberColumnsSortByTheirNumbers) {
     EXPECT_EQ(view_.sortPosition(), 1);  // where the header shows its mark
     view_.sortByClick(kColumnCount, &settings);  // past the columns
     EXPECT_EQ(settings.getSortKey(), -kColumnTitle);
+    view_.sortByClick(view_.positionOfColumn(0), &settings);  // the first column sorts as well
+    EXPECT_EQ(settings.getSortKey(), 0);
 }
 
 TEST_F(ViewTest, AnotherEntryGoingLeavesTheSnapshotWhole) {
@@ -247,7 +249,7 @@ TEST_F(ViewTest, TotalsAndSelectedLengthFollowTheRows) {
     EXPECT_TRUE(view_.removeRow(0));
     EXPECT_EQ(view_.totalLength(), 3600);
     EXPECT_EQ(view_.selectedLength(), 3600);
-    EXPECT_FALSE(view_.removeRow(5));
+    EXPECT_FALSE(view_.removeRow(view_.rowCount()));
     view_.removeRowsOf(view_.entryAt(0));
     EXPECT_EQ(view_.rowCount(), 1);
     EXPECT_EQ(view_.entryAt(1), nullptr);

@@ -142,6 +142,12 @@ TEST(XingHeaderTest, FoundWhereTheSideInformationEnds) {
         EXPECT_EQ(56789u, xing.bytes);
         EXPECT_EQ(80, xing.quality);
     }
+    // Only the fields the flags announce follow, in their order.
+    XingHeader part;
+    ASSERT_TRUE(ReadXing(Frame(kMpeg1Layer3, 36, XingPayload("Xing", 9, 1234, 56789)), part));
+    EXPECT_EQ(1234u, part.frames);
+    EXPECT_EQ(0u, part.bytes);
+    EXPECT_EQ(78, part.quality);
 }
 
 TEST_F(MpegFileTest, ConstantBitRateEstimateLeavesTheId3v1TrailerOut) {
@@ -157,6 +163,15 @@ TEST_F(MpegFileTest, ConstantBitRateEstimateLeavesTheId3v1TrailerOut) {
     EXPECT_EQ(11962, Read(content, true).frames);
     // 4,999,628 bytes before the trailer make 11962.0006 frames.
     EXPECT_EQ(11963, Read(Padded(Frame(kMpeg1Layer3), 4999628 + 128), true).frames);
+    // A file gone before it is read leaves the information as it was.
+    MpegInfo gone = Zero();
+    ReadMpegInfo(dir_.Path("gone.mp3"), gone, false);
+    EXPECT_EQ(0, gone.frames);
+    // A read that fails during the search for the first frame ends it.
+    test::FaultyFileSystem faulty;
+    faulty.FailFrom(test::FaultyFileSystem::Op::Read, 2);
+    test::ScopedFs scoped(faulty);
+    EXPECT_EQ(0, Read(Padded(Bytes(5000, 0) + Frame(kMpeg1Layer3), 500000)).frames);
 }
 
 TEST_F(MpegFileTest, XingOrVbriGivesFramesLengthAndAverage) {

@@ -21,6 +21,9 @@ std::vector<std::string> Stored(const Settings& s) {
 TEST(FormatHistory, ValidationDropsInvalidPatternsAndPutsTheSelectedFirst) {
     EXPECT_TRUE(isValidFormat("[%G]"));
     EXPECT_FALSE(isValidFormat("%X %"));
+    // The tool pages label each token with its field's name.
+    LangTable::useBuiltinEnglish();
+    EXPECT_EQ(FormatTokenLabel('A'), "%A = Artist");
     Settings settings;
     FormatHistory history;
     history.loadFormatHistory(settings);
@@ -36,7 +39,7 @@ TEST(FormatHistory, ValidationDropsInvalidPatternsAndPutsTheSelectedFirst) {
     EXPECT_EQ(Stored(settings),
               (std::vector<std::string>{"%A - %T", "%N - %A - %T", "", "", "", "", "", ""}));
     EXPECT_EQ(history.selected(), 0);
-    history.select(5);  // past the list: nothing is selected, the text stays
+    history.select(static_cast<int>(history.entries().size()));  // past the list: nothing selected, the text stays
     EXPECT_EQ(history.selected(), -1);
     EXPECT_EQ(history.text(), "%A - %T");
     FormatHistory none;  // nothing valid left: nothing selected

@@ -94,6 +94,7 @@ const std::vector<DialogCase>& EditingCases() {
              m.setColorText(kHtmlLinkColorSlot, "ff8000", p);
              m.setColorText(3, "00ff00", p);  // the title's background
              m.setFont(1, 3, 2, 6);
+             m.setFont(0, 3, 2, 5);
              // the box shows the colour as it reads it: red, green, blue
              return hexColorText(m.color(kHtmlLinkColorSlot)) == "FF8000" &&
                     !m.setFont(kHtmlClassCount, 0, 0, 0) && (!commit || m.ok(s, p));
@@ -102,7 +103,7 @@ const std::vector<DialogCase>& EditingCases() {
              return s.htmlTemplate == 3 && s.htmlTemplates[3].hyperlinkColor == 0x0080FFu &&
                     s.htmlTemplates[3].titlePage.backgroundColor == 0x00FF00u &&
                     s.htmlTemplates[3].titlePage.textColor != 0x00FF00u &&
-                    s.htmlTemplates[3].titlePage.fontSize == 6;
+                    s.htmlTemplates[3].titlePage.fontSize == 6 && s.htmlTemplates[3].textPage.fontSize == 5;
          }},
         {"media wizard",
          [](Settings& s, Prompter& p, bool commit) {
@@ -130,16 +131,16 @@ const std::vector<DialogCase>& EditingCases() {
          [](Settings& s, Prompter& p, bool commit) {
              ExplorerOptionsDialogModel m(s);
              for (int c = 0; c < ExplorerOptionsDialogModel::kCategoryCount; ++c)
-                 m.setShown(c, c == 6 || c == 1);
-             // the boxes show what was set, the last category's too
-             return m.shown(6) && m.shown(1) && !m.shown(0) && (!commit || m.ok(s, p));
+                 m.setShown(c, c == 6 || c == 0);
+             // the boxes show what was set, the first and the last category's too
+             return m.shown(6) && m.shown(0) && !m.shown(1) && (!commit || m.ok(s, p));
          },
-         [](const Settings& s) { return s.explorerFields == 0x42u; }},
+         [](const Settings& s) { return s.explorerFields == 0x41u; }},
         {"reset",
          [](Settings& s, Prompter& p, bool commit) {
              ResetDialogModel m;
              m.tools = true;
-             return !commit || m.ok(s, p) == 1;
+             return m.categories() == kResetTools && (!commit || m.ok(s, p) == 1);
          },
          [](const Settings& s) { return s.formatPattern(1) == "%A - %T" && s.massTagVersions == 3u; }},
     };
