@@ -120,11 +120,13 @@ TEST_F(ViewTest, TiesFollowThePlaylistAfterItChanges) {
     view_.sortById(kColumnTitle, false);
     EXPECT_EQ(view_.entryAt(0), &c);
     EXPECT_EQ(view_.entryAt(1), &d);
-    // A row whose entry is not in the Playlist ties after the others.
+    // Rows whose entries are not in the Playlist tie after the others, in row order.
     SongRecord stranger("e.mp3", false);
-    view_.setRows({&stranger, &c});
+    SongRecord other("f.mp3", false);
+    view_.setRows({&stranger, &other, &c});
     view_.sortById(kColumnBpm, false);
     EXPECT_EQ(view_.entryAt(0), &c);
+    EXPECT_EQ(view_.entryAt(1), &stranger);
 }
 
 TEST_F(ViewTest, CapitalsAndAccentedLettersSortWithTheirBaseLetters) {
