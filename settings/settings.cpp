@@ -565,8 +565,6 @@ int Settings::currentRatingPackage() const {
     return ratingPackage >= 0 && ratingPackage < kRatingPackageCount ? ratingPackage : 0;
 }
 
-std::string Settings::language() const { return ReadString(languageName); }
-
 void Settings::setLanguage(const std::string& name) { CopyString(languageName, name.c_str()); }
 
 std::string Settings::formatPattern(int index) const {

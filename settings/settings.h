@@ -242,8 +242,6 @@ public:
     const HtmlTemplate& currentHtmlTemplate() const;
     int currentIconPackage() const;
     int currentRatingPackage() const;
-    // The language name as a string (up to its NUL, at most 259 bytes).
-    std::string language() const;
     // Stores `name` zero-filled, cut to 259 bytes.
     void setLanguage(const std::string& name);
     // Format history entry i (empty outside 0..7).

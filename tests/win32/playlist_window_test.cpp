@@ -104,7 +104,7 @@ TEST_F(PlaylistWindowTest, CloseStoresPlacementLanguageAndSettingsFile) {
     std::memset(settings_->languageName, 'x', sizeof(settings_->languageName) - 1);
     SendMessageA(w.hwnd(), WM_CLOSE, 0, 0);
     EXPECT_EQ(w.hwnd(), nullptr);
-    EXPECT_EQ(settings_->language(), "English(Default)");
+    EXPECT_STREQ(settings_->languageName, "English(Default)");
     EXPECT_TRUE(test::FileExists(settings_->path()));
     EXPECT_TRUE(test::FileExists(startFile_));
 

@@ -67,7 +67,7 @@ protected:
         bridge_ = std::make_unique<HostBridge>(*channel_);
         settings_ = std::make_unique<Settings>(dir_.path());
         lang_ = std::make_unique<LangTable>(dir_.path());
-        lang_->scanLanguages(settings_->language());
+        lang_->scanLanguages(settings_->languageName);
         startFile_ = dir_.Path("gen_Tunedeck.KQ3");
     }
 
