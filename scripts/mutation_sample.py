@@ -190,7 +190,8 @@ def skip_line(masked):
 
 
 ARRAY_DECLARATOR = re.compile(
-    r"^\s*(static\s+|const\s+|constexpr\s+)*[\w:<>]+[\s*]+(const\s+)?\w+(?P<dims>(\[\s*\d+\s*\])+)")
+    r"^\s*(static\s+|const\s+|constexpr\s+)*(?!(return|delete|case|throw|goto|else|do)\b)"
+    r"([\w:<>]+[\s*]+)+(const\s+)?\w+(?P<dims>(\[\s*\d+\s*\])+)")
 NOT_LOGIC = re.compile(r"\bmemset\s*\(")
 CAPACITY_HINT = re.compile(r"\.reserve\s*\(")
 
