@@ -189,6 +189,10 @@ TEST(ExportFilterTest, EachFilterGivesTheFormatItsPatternNames) {
     EXPECT_EQ(format, ExportFormat::HtmlListing);
     EXPECT_FALSE(exportFormatForFilter(0, false, format));
     EXPECT_FALSE(exportFormatForFilter(8, false, format));
+    // The chosen name gets the format's extension once.
+    EXPECT_EQ(ensureExportExtension("list", ExportFormat::M3u), "list.m3u");
+    EXPECT_EQ(ensureExportExtension("list.M3U", ExportFormat::M3u), "list.M3U");
+    EXPECT_EQ(ensureExportExtension("list.m3u", ExportFormat::Pls), "list.m3u.pls");
 }
 
 TEST(ExportFilterTest, ThePageIsNamedAfterTheFileWithoutItsFolderAndExtension) {
@@ -196,12 +200,6 @@ TEST(ExportFilterTest, ThePageIsNamedAfterTheFileWithoutItsFolderAndExtension) {
 #ifndef _WIN32
     EXPECT_EQ(exportPageName("/m/a\\b.kq3"), "a\\b");  // a backslash is part of a POSIX name
 #endif
-}
-
-TEST(ExportFilterTest, TheChosenNameGetsTheFormatsExtensionOnce) {
-    EXPECT_EQ(ensureExportExtension("list", ExportFormat::M3u), "list.m3u");
-    EXPECT_EQ(ensureExportExtension("list.M3U", ExportFormat::M3u), "list.M3U");
-    EXPECT_EQ(ensureExportExtension("list.m3u", ExportFormat::Pls), "list.m3u.pls");
 }
 
 TEST(ExportMarkup, FileUrlsAndMarkupEscaping) {

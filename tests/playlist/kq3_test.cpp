@@ -101,7 +101,6 @@ class Kq3Test : public ::testing::Test {
 protected:
     void SetUp() override { LangTable::useBuiltinEnglish(); }
 
-    // The list of a window: the Playlist and its view.
     struct List {
         Playlist playlist;
         PlaylistView view{playlist};

@@ -100,14 +100,5 @@ TEST_F(StatisticsTest, NothingToCountGivesZerosWithoutDividing) {
     EXPECT_NE(playlistReport(list_, view_, false, genres_).find("Total files: 0\r\n"), std::string::npos);
 }
 
-TEST(FormatRealTextTest, FormatsOneRealAndCopiesEverythingElse) {
-    EXPECT_EQ(formatRealText("%6.1f%%", 2.75), "   2.8%");
-    // A translation is data: other conversions are copied, not read.
-    EXPECT_EQ(formatRealText("%s %n %d: %.2f %f", 3.0), "%s %n %d: 3.00 %f");
-    EXPECT_EQ(formatRealText("%99999999.2f", 1.0), "%99999999.2f");
-    EXPECT_EQ(formatRealText("100%", 1.0), "100%");
-    EXPECT_EQ(formatRealText(nullptr, 1.0), "");
-}
-
 }  // namespace
 }  // namespace td

@@ -157,10 +157,12 @@ TEST_F(ViewTest, CapitalsAndAccentedLettersSortWithTheirBaseLetters) {
 TEST_F(ViewTest, SnapshotSelectsItsEntriesAgainWhereverTheyAre) {
     SongRecord& a = AddSong(list_, "a.mp3");
     SongRecord& b = AddSong(list_, "b.mp3");
-    AddSong(list_, "c.mp3");
+    SongRecord& c = AddSong(list_, "c.mp3");
     view_.rebuildFromPlaylist();
     view_.setSelected(1, true);
     view_.takeSnapshot();
+    // Another entry's rows going leaves the remembered selection whole.
+    view_.removeRowsOf(std::unordered_set<const SongRecord*>{&c});
     view_.setRows({&b, &a});
     view_.restoreSnapshot();
     EXPECT_TRUE(view_.isSelected(0));
@@ -209,16 +211,6 @@ TEST_F(ViewTest, NumberColumnsSortByTheirNumbers) {
     EXPECT_EQ(settings.getSortKey(), 0);
 }
 
-TEST_F(ViewTest, AnotherEntryGoingLeavesTheSnapshotWhole) {
-    AddSong(list_, "a.mp3");
-    SongRecord& b = AddSong(list_, "b.mp3");
-    view_.rebuildFromPlaylist();
-    view_.setSelected(0, true);
-    view_.takeSnapshot();
-    view_.removeRowsOf(std::unordered_set<const SongRecord*>{&b});
-    EXPECT_EQ(view_.snapshotCount(), 1);
-}
-
 TEST_F(ViewTest, TotalsAndSelectedLengthFollowTheRows) {
     view_.rebuildFromPlaylist();
     EXPECT_EQ(view_.statusText(kStatusAverage), "Avg length: 00:00");  // no division by zero
@@ -260,7 +252,6 @@ TEST_F(ViewTest, TotalsAndSelectedLengthFollowTheRows) {
 
 TEST(FormatLangTextTest, ConversionsTakeOnlyArgumentsOfTheirKind) {
     EXPECT_EQ(FormatLangText("%i files, %u kb, %-3d|", {4, 5u, 6}), "4 files, 5 kb, 6  |");
-    EXPECT_EQ(FormatLangText("%05d %#x", {42, 255}), "00042 0xff");
     EXPECT_EQ(FormatLangText("%s: %s", {"a"}), "a: %s");
     EXPECT_EQ(FormatLangText("%s %d", {7, "x"}), "%s 7");
     EXPECT_EQ(FormatLangText("%999999999d|", {1}), "%999999999d|");
@@ -271,8 +262,8 @@ TEST(FormatLangTextTest, ConversionsTakeOnlyArgumentsOfTheirKind) {
     // Length modifiers of language files are read past, whichever they are.
     EXPECT_EQ(FormatLangText("%lu s, %hd, %zd, %I64d", {60, 1, 2, 3}), "60 s, 1, 2, 3");
     EXPECT_EQ(FormatLangText("%d songs, %.1f MB", {3, 2.25}), "3 songs, 2.2 MB");
-    EXPECT_EQ(FormatLangText("%f %d", {4, 1.5}), "%f 4");
-    EXPECT_EQ(FormatLangText("%x|%o|%d", {255, 8, -3}), "ff|10|-3");
+    EXPECT_EQ(FormatLangText("%f %n %d", {4, 1.5}), "%f %n 4");
+    EXPECT_EQ(FormatLangText("%05d %#x|%o|%d%", {42, 255, 8, -3}), "00042 0xff|10|-3%");
     EXPECT_EQ(FormatLangText("%c|%3c", {65, 256 + 66}), "A|  B");  // a character is one byte
     EXPECT_EQ(FormatLangText("%.255f|", {1e300}).size(), 301u + 1u + 255u + 1u);  // not cut
 }

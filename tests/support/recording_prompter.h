@@ -14,14 +14,13 @@ class RecordingPrompter : public Prompter {
 public:
     struct Shown {
         std::string text;
-        std::string caption;
         PromptIcon icon;
     };
 
     // Unscripted, a message is answered OK when it offers OK and Yes otherwise.
-    PromptAnswer Message(const std::string& text, const std::string& caption, PromptButtons buttons,
+    PromptAnswer Message(const std::string& text, const std::string&, PromptButtons buttons,
                          PromptIcon icon) override {
-        shown.push_back({text, caption, icon});
+        shown.push_back({text, icon});
         if (!answers.empty()) {
             const PromptAnswer a = answers.front();
             answers.pop_front();
