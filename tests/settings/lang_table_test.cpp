@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -158,22 +157,13 @@ std::vector<std::string> BarParts(const std::string& text) {
     return parts;
 }
 
-class FrenchFile : public LangTableTest {
-protected:
-    void SetUp() override {
-        LangTableTest::SetUp();
-        const std::string image = ReadBytes(test::TestsDir() + "/../lang/French.lang.kqp");
-        ASSERT_FALSE(image.empty());
-        ASSERT_TRUE(WriteBytes(dir_.Path("French.lang.kqp"), image));
-        table_.reset(new LangTable(dir_.path()));
-        table_->scanLanguages("French");
-        ASSERT_EQ(table_->currentIndex(), 1);
-    }
-    TempDir dir_;
-    std::unique_ptr<LangTable> table_;
-};
-
-TEST_F(FrenchFile, HasEveryTextWithTheConversionsAndShortcutsOfTheEnglish) {
+TEST_F(LangTableTest, FrenchFileHasEveryTextWithTheConversionsAndShortcutsOfTheEnglish) {
+    TempDir dir;
+    const std::string image = ReadBytes(test::TestsDir() + "/../lang/French.lang.kqp");
+    ASSERT_TRUE(WriteBytes(dir.Path("French.lang.kqp"), image));
+    LangTable table(dir.path());
+    table.scanLanguages("French");
+    ASSERT_EQ(table.currentIndex(), 1);
     EXPECT_EQ(Text(0),
               "Fran\xE7"
               "ais");  // Windows-1252

@@ -119,7 +119,7 @@ const std::vector<DialogCase>& EditingCases() {
          [](Settings& s, Prompter& p, bool commit) {
              DuplicatesDialogModel m(s);
              m.fields = kDuplicateArtistTitle | kDuplicateLength | kDuplicateSize;
-             m.secondsText = "60";
+             m.secondsText = " 60 ";  // the box's spaces are not part of the number
              m.percentText = "100";
              // the number boxes are open to the length and size they compare
              return m.secondsEnabled() && m.percentEnabled() && (!commit || m.ok(s, p));

@@ -98,10 +98,9 @@ protected:
     // The text mutagen reads for frame `id` of the ID3v2 tag as it stands
     // (no frames filled in from ID3v1), "<none>" without it.
     std::string Mutagen(const std::string& path, const std::string& id) {
-        std::string out = Py(path, "t = L(p)\nf = t.getall('" + id +
-                                       "')\nsys.stdout.buffer.write((str(f[0].text[0]) if f else '<none>')"
-                                       ".encode('utf-8'))");
-        return out;
+        return Py(path, "t = L(p)\nf = t.getall('" + id +
+                            "')\nsys.stdout.buffer.write((str(f[0].text[0]) if f else '<none>')"
+                            ".encode('utf-8'))");
     }
 
     SongRecord* Entry(const std::string& path) {

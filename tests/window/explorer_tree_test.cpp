@@ -120,15 +120,7 @@ TEST_F(ExplorerTest, RebuildReselectsAnActiveTextFilterOnly) {
     current.comment = "live";
     tree = Build(127, current);
     EXPECT_EQ(tree.selected, tree.find("Comment", "live"));
-
-    // A rating filter is not looked for: the root is selected, and selecting
-    // it resets the filter.
-    current.reset();
-    current.mask = kFilterRating;
-    current.rating = 5;
-    tree = Build(127, current);
-    EXPECT_EQ(tree.selected, 0);
-    // A text filter whose value is gone also falls back to the root.
+    // A text filter whose value is gone falls back to the root.
     current.reset();
     current.mask = kFilterArtist;
     current.artist = "Nobody";

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -89,25 +88,6 @@ TEST_F(SelectionOpsTest, CropKeepsOnlyTheSelectedRowsAndNothingChangesWhenAllOrN
     EXPECT_EQ(EntryNames(playlist_), (std::vector<std::string>{"1", "3"}));
     EXPECT_EQ(SelectedRows(view_), (std::vector<int>{0, 1}));
     EXPECT_EQ(view_.selectedLength(), 20);
-}
-
-TEST_F(SelectionOpsTest, RemovedEntriesLeaveTheVolumeCountsAndTheSnapshot) {
-    test::FakeVolumes volumes;
-    volumes.Set("Q:\\", {kDriveFixed, true, "Music", 77, true});
-    test::ScopedVolumes scoped(volumes);
-    ASSERT_EQ(playlist_.registerVolume("Q:\\a.mp3"), 0);
-    for (int i = 0; i < 3; ++i)
-        playlist_.add(std::make_unique<SongRecord>("Q:\\" + std::to_string(i), false));
-    view_.rebuildFromPlaylist();
-    Select({0, 1});
-    view_.takeSnapshot();
-    removeSelectedRows(playlist_, view_);
-    ASSERT_EQ(playlist_.volumeCount(), 1);
-    EXPECT_EQ(playlist_.volumeAt(0)->fileCount, 1);
-    EXPECT_EQ(view_.snapshotCount(), 0);
-    view_.selectAll(true);
-    removeSelectedRows(playlist_, view_);
-    EXPECT_EQ(playlist_.volumeCount(), 0);
 }
 
 TEST(SelectionDeadFilesTest, SelectsExactlyTheRowsWhoseFileIsGone) {

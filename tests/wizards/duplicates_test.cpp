@@ -79,41 +79,33 @@ TEST(DuplicatesTest, FastFinderEqualsThePairwiseDefinition) {
     EXPECT_FALSE(entriesMatch(*list.entryAt(2), *list.entryAt(3), exact, 0));
 }
 
-class DuplicatesDialogTest : public ::testing::Test {
-protected:
-    DuplicatesDialogTest() { LangTable::useBuiltinEnglish(); }
-    Settings settings_;
-    RecordingPrompter prompter_;
-};
+TEST(DuplicatesDialogTest, NumbersAreCheckedOnlyForCheckedBoxes) {
+    LangTable::useBuiltinEnglish();
+    Settings settings;
+    RecordingPrompter prompter;
+    settings.duplicateFields = 3;
+    EXPECT_FALSE(duplicatesDialogOk(0, "5", "95", settings, prompter));
+    EXPECT_EQ(prompter.shown.back().text, "Choose at least 1 field must be present !!!");
+    EXPECT_EQ(settings.duplicateFields, 0u);  // stored before the check
+    EXPECT_FALSE(duplicatesDialogOk(kDuplicateSize, "x", "94", settings, prompter));
+    EXPECT_EQ(prompter.shown.back().text, "File size value error: Enter number between 95% to 100%");
+    EXPECT_FALSE(duplicatesDialogOk(kDuplicateSize, "x", "99999999999", settings, prompter));
+    EXPECT_EQ(prompter.shown.back().text, "Bad number format !!!");
+    EXPECT_FALSE(duplicatesDialogOk(kDuplicateLength, "x", "95", settings, prompter));
+    EXPECT_EQ(prompter.shown.back().text, "Bad number format !!!");
+    EXPECT_EQ(prompter.shown.size(), 4u);
 
-TEST_F(DuplicatesDialogTest, NumbersAreCheckedOnlyForCheckedBoxes) {
-    settings_.duplicateFields = 3;
-    EXPECT_FALSE(duplicatesDialogOk(0, "5", "95", settings_, prompter_));
-    EXPECT_EQ(prompter_.shown.back().text, "Choose at least 1 field must be present !!!");
-    EXPECT_EQ(settings_.duplicateFields, 0u);  // stored before the check
-    EXPECT_FALSE(duplicatesDialogOk(kDuplicateSize, "x", "94", settings_, prompter_));
-    EXPECT_EQ(prompter_.shown.back().text, "File size value error: Enter number between 95% to 100%");
-    EXPECT_FALSE(duplicatesDialogOk(kDuplicateSize, "x", "99999999999", settings_, prompter_));
-    EXPECT_EQ(prompter_.shown.back().text, "Bad number format !!!");
-    EXPECT_FALSE(duplicatesDialogOk(kDuplicateLength, "x", "95", settings_, prompter_));
-    EXPECT_EQ(prompter_.shown.back().text, "Bad number format !!!");
-    EXPECT_EQ(prompter_.shown.size(), 4u);
-
-    settings_.duplicateSeconds = 5;
-    settings_.duplicatePercent = 95;
-    EXPECT_TRUE(duplicatesDialogOk(kDuplicateArtistTitle, "junk", "junk", settings_, prompter_));
-    EXPECT_EQ(settings_.duplicateSeconds, 5);
-    EXPECT_TRUE(duplicatesDialogOk(kDuplicateLength | kDuplicateSize, " 60 ", "100", settings_, prompter_));
-    EXPECT_EQ(settings_.duplicateFields, kDuplicateLength | kDuplicateSize);
-    EXPECT_EQ(settings_.duplicateSeconds, 60);
-    EXPECT_EQ(settings_.duplicatePercent, 100);
-    EXPECT_EQ(prompter_.shown.size(), 4u);
+    // The numbers of unchecked boxes are neither read nor stored.
+    settings.duplicateSeconds = 7;
+    settings.duplicatePercent = 97;
+    EXPECT_TRUE(duplicatesDialogOk(kDuplicateArtistTitle, "junk", "junk", settings, prompter));
+    EXPECT_EQ(prompter.shown.size(), 4u);
     // The search takes what was stored, bits of no field dropped.
-    settings_.duplicateFields |= 32;
-    const DuplicateOptions options = DuplicateOptions::fromSettings(settings_);
-    EXPECT_EQ(options.fields, kDuplicateLength | kDuplicateSize);
-    EXPECT_EQ(options.seconds, 60);
-    EXPECT_EQ(options.percent, 100);
+    settings.duplicateFields |= 32;
+    const DuplicateOptions options = DuplicateOptions::fromSettings(settings);
+    EXPECT_EQ(options.fields, kDuplicateArtistTitle);
+    EXPECT_EQ(options.seconds, 7);
+    EXPECT_EQ(options.percent, 97);
 }
 
 }  // namespace
