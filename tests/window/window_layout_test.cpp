@@ -62,7 +62,6 @@ TEST(WindowCells, OnlyWhiteSpaceIsABlankCell) {
     EXPECT_FALSE(isBlankCellText("\n x"));
 }
 
-// The caption names the explorer filter in force.
 TEST(WindowCaption, NamesTheFilterOfEachCategory) {
     LangTable::useBuiltinEnglish();
     const std::pair<uint32_t, const char*> filters[] = {{1, "Genre"},   {2, "Artist"}, {4, "Album"},  {8, "Comment"},
