@@ -59,8 +59,10 @@ TEST_F(SelectionOpsTest, RemoveTakesTheSelectedRowsAndEntriesAndPointsAtTheRowAf
     EXPECT_EQ(removeSelectedRows(playlist_, view_), -1);  // nothing selected: nothing goes
     EXPECT_EQ(view_.rowCount(), 10);
     Select({0, 4, 6});
+    view_.takeSnapshot();
     int steps = 0;
     const int next = removeSelectedRows(playlist_, view_, [&steps](int, int) { ++steps; });
+    EXPECT_EQ(view_.snapshotCount(), 0);  // the freed entries are not remembered
     EXPECT_EQ(RowNames(view_), (std::vector<std::string>{"1", "2", "3", "5", "7", "8", "9"}));
     EXPECT_EQ(EntryNames(playlist_), RowNames(view_));
     ASSERT_GE(next, 0);
