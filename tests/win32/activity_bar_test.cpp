@@ -7,13 +7,16 @@
 
 #include <windows.h>
 
-#include "win32/dialog_driver.h"
-
 namespace td {
 namespace {
 
 void PumpFor(int milliseconds) {
-    test::PumpUntil([] { return false; }, milliseconds);
+    const DWORD start = GetTickCount();
+    while (static_cast<int>(GetTickCount() - start) < milliseconds) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        Sleep(5);
+    }
 }
 
 // How many pixels of row y the bar paints in the highlight colour, read back

@@ -8,24 +8,23 @@
 #include <functional>
 #include <string>
 
-#include "settings/settings.h"
 #include "win32/window_fixture.h"
 
 namespace td {
 namespace test {
 
 // The visible dialog (class "#32770") owned by `owner`, or null.
-HWND FindOwnedDialog(HWND owner);
+inline HWND FindOwnedDialog(HWND owner) {
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
+        if (GetWindow(window, GW_OWNER) == owner && IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
 
 inline std::string DialogText(HWND dialog, int control) {
     char text[512] = {};
     GetDlgItemTextA(dialog, control, text, sizeof text);
-    return text;
-}
-
-inline std::string WindowText(HWND window) {
-    char text[512] = {};
-    GetWindowTextA(window, text, sizeof text);
     return text;
 }
 
@@ -40,14 +39,6 @@ inline void Click(HWND dialog, int control) { SendDlgItemMessageA(dialog, contro
 // Sets the text of an edit box as typing would (the dialog hears EN_CHANGE).
 inline void Type(HWND dialog, int control, const char* text) { SetDlgItemTextA(dialog, control, text); }
 
-// Chooses item `index` of a drop-down list as the user would (the dialog
-// hears CBN_SELCHANGE).
-void Choose(HWND dialog, int control, int index);
-
-// Sets the modifier keys' state for the thread, as if they were held.
-enum KeyMods : unsigned { kNoMods = 0, kCtrl = 1, kAlt = 2, kShift = 4 };
-void HoldModifiers(unsigned mods);
-
 // `act` gets the next dialog (or message box) owned by `owner` once it
 // shows, from inside its modal loop, and must close it.
 inline void WhenDialogShows(HWND owner, std::function<void(HWND)> act) {
@@ -57,14 +48,13 @@ inline void WhenDialogShows(HWND owner, std::function<void(HWND)> act) {
 class DialogWindowTest : public PlaylistWindowTest {
 protected:
     // Runs `command`; `act` gets its dialog once it shows and must close it.
-    void run(int command, std::function<void(HWND)> act);
-    // The settings as saved to their file and loaded again.
-    Settings reloaded();
+    void run(int command, std::function<void(HWND)> act) {
+        WhenDialogShows(window_->hwnd(), std::move(act));
+        EXPECT_TRUE(window_->command(command));
+        EXPECT_TRUE(AllShown()) << "the dialog of command " << command << " never showed";
+        ForgetWaits();
+    }
 };
-
-// Waits, dispatching messages (the caller may be inside a modal loop), until
-// `ready` holds or `ms` have passed; returns whether it held.
-bool PumpUntil(const std::function<bool()>& ready, int ms = 2000);
 
 }  // namespace test
 }  // namespace td

@@ -1,7 +1,10 @@
 // Gathering on the worker behind the progress dialog, through the real
 // window: the list, the dialog and the start file checked.
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -91,6 +94,22 @@ TEST_F(GatherTest, AddDirectoryShowsTheRunAsItGoesRefusesASecondAndAbortKeepsThe
     }
 }
 
+// Drops `paths` on `window` as the shell does: WM_DROPFILES with a drop
+// handle naming them (ANSI), which the window releases (DragFinish).
+void DropPaths(HWND window, const std::vector<std::string>& paths) {
+    std::string names;
+    for (const std::string& path : paths) names += path + '\0';
+    names += '\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
+    ASSERT_NE(memory, nullptr);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+    GlobalUnlock(memory);
+    SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+}
+
 // The plug-in's own window in the host, opened by "Show" on its start file:
 // a drop gathers on the worker, and the host quitting mid-run ends it
 // cleanly and saves the start file.
@@ -105,17 +124,19 @@ TEST(GatherInHost, QuittingTheHostDuringADropEndsTheWorkerAndSavesTheStartFile) 
     }
     test::HostHarness h(setup);
     ASSERT_TRUE(h.ok());
-    HWND window = h.showPluginWindow();
-    ASSERT_NE(window, nullptr);
+    h.host().openMainMenu();
+    h.host().chooseMainMenuItem(test::kShowPluginWindow);
+    ASSERT_TRUE(h.pumpUntil([] { return IsWindowVisible(test::PlaylistWindowHandle()); }, 5000));
+    HWND window = test::PlaylistWindowHandle();
     EXPECT_EQ(SendMessageA(GetDlgItem(window, 1008), LVM_GETITEMCOUNT, 0, 0), 3);
     // Minimised, the window hides.
     ShowWindow(window, SW_MINIMIZE);
     h.pump(20);
     EXPECT_FALSE(IsWindowVisible(window));
     ShowWindow(window, SW_RESTORE);
-    ASSERT_TRUE(test::DropPaths(window, {h.path("drop")}));
+    DropPaths(window, {h.path("drop")});
     EXPECT_FALSE(IsWindowEnabled(window));
-    const std::string startFile = h.folder().pluginsDir() + "\\gen_Tunedeck.KQ3";
+    const std::string startFile = h.pluginsDir() + "\\gen_Tunedeck.KQ3";
     DeleteFileA(startFile.c_str());
     h.quitPlugins();
     EXPECT_FALSE(IsWindow(window));

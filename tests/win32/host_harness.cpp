@@ -1,9 +1,6 @@
 #include "tests/win32/host_harness.h"
 
-#include <shlobj.h>
-
 #include <cstddef>
-#include <cstring>
 
 #include "platform/copy_file.h"
 
@@ -33,7 +30,6 @@ struct Wait {
 };
 std::vector<Wait> gWaits;
 UINT_PTR gWaitTimer = 0;
-bool gWindowShown = false;
 
 void StopWaitTimer() {
     if (gWaitTimer) KillTimer(nullptr, gWaitTimer);
@@ -58,10 +54,10 @@ void CALLBACK OnWaitTimer(HWND, UINT, UINT_PTR, DWORD) {
 
 HWND PlaylistWindowHandle() { return FindWindowA("#32770", "Tunedeck"); }
 
-std::string PluginIniValue(const HostFolder& folder, const char* key) {
+std::string PluginIniValue(const HostHarness& h, const char* key) {
     char value[64] = {};
     GetPrivateProfileStringA("Tunedeck", key, "<none>", value, sizeof value,
-                             (folder.pluginsDir() + "\\plugin.ini").c_str());
+                             (h.pluginsDir() + "\\plugin.ini").c_str());
     return value;
 }
 
@@ -79,7 +75,6 @@ void ForgetWaits() {
 
 void WhenWindowShows(const char* windowClass, const char* caption, std::function<void(HWND)> act) {
     ForgetWaits();
-    gWindowShown = false;
     const auto find = [windowClass, caption] {
         HWND window = nullptr;
         do {
@@ -87,13 +82,8 @@ void WhenWindowShows(const char* windowClass, const char* caption, std::function
         } while (window && !IsWindowVisible(window));
         return window;
     };
-    WhenShows(find, [act = std::move(act)](HWND window) {
-        gWindowShown = true;
-        act(window);
-    });
+    WhenShows(find, std::move(act));
 }
-
-bool WindowShown() { return gWindowShown; }
 
 std::string TestProgramDir() {
     char buffer[MAX_PATH + 1];
@@ -103,37 +93,32 @@ std::string TestProgramDir() {
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
-// --- HostFolder -------------------------------------------------------------------
-
-HostFolder::HostFolder(const HostSetup& setup) : path_(temp_.path()) {
-    ok_ = CreateDirectoryA(pluginsDir().c_str(), nullptr) != 0;
-    const std::string from = TestProgramDir();
-    ok_ = CopyFileA((from + "\\tdhost.exe").c_str(), hostProgram().c_str(), FALSE) && ok_;
-    ok_ = CopyFileA((from + "\\gen_Tunedeck.dll").c_str(), pluginPath().c_str(), FALSE) && ok_;
-    if (!setup.pluginIni.empty()) {
-        ok_ = WriteFileBytes(pluginsDir() + "\\plugin.ini", setup.pluginIni) && ok_;
-    }
-    for (const auto& [relative, bytes] : setup.files) ok_ = WriteFileBytes(path(relative), bytes) && ok_;
-}
-
-HostFolder::~HostFolder() = default;
-
-std::string HostFolder::path(const std::string& relative) const { return path_ + "\\" + relative; }
-
 // --- HostHarness --------------------------------------------------------------------
 
-HostHarness::HostHarness(HostSetup setup) : folder_(setup) {
+bool HostHarness::layOut(const HostSetup& setup) {
+    const std::string from = TestProgramDir();
+    bool ok = CreateDirectoryA(pluginsDir().c_str(), nullptr) != 0;
+    ok = CopyFileA((from + "\\tdhost.exe").c_str(), path("tdhost.exe").c_str(), FALSE) && ok;
+    const std::string plugin = path("Plugins\\gen_Tunedeck.dll");
+    ok = CopyFileA((from + "\\gen_Tunedeck.dll").c_str(), plugin.c_str(), FALSE) && ok;
+    if (!setup.pluginIni.empty()) ok = WriteFileBytes(path("Plugins\\plugin.ini"), setup.pluginIni) && ok;
+    for (const auto& [relative, bytes] : setup.files) ok = WriteFileBytes(path(relative), bytes) && ok;
+    return ok;
+}
+
+HostHarness::HostHarness(const HostSetup& setup) {
+    const bool laidOut = layOut(setup);
     td::host::HostOptions options;
     // The folder's host program, mapped without running any of it, owns the
     // window class: the plug-in then finds the host's M3U inside the folder.
-    programModule_ = LoadLibraryExA(folder_.hostProgram().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    programModule_ = LoadLibraryExA(path("tdhost.exe").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
     options.classModule = programModule_ ? programModule_ : GetModuleHandleA(nullptr);
-    options.programPath = folder_.hostProgram();
-    options.logPath = folder_.path("host.log");
+    options.programPath = path("tdhost.exe");
+    options.logPath = path("host.log");
     // The plug-in's tray icons go to the host's stand-in, never to the shell.
     options.trayStandIn = true;
     host_ = std::make_unique<td::host::StandInHost>(options);
-    ok_ = folder_.ok() && host_->create();
+    ok_ = laidOut && host_->create();
     if (ok_ && setup.load) load();
 }
 
@@ -183,35 +168,6 @@ bool HostHarness::pumpUntil(const std::function<bool()>& done, int timeoutMs) {
 void HostHarness::quitPlugins() {
     host_->quitPlugins();
     PumpOnce();
-}
-
-HWND HostHarness::showPluginWindow(int timeoutMs) {
-    host_->openMainMenu();
-    host_->chooseMainMenuItem(kShowPluginWindow);
-    HWND window = nullptr;
-    const bool shown = pumpUntil(
-        [&] {
-            window = PlaylistWindowHandle();
-            return window != nullptr && IsWindowVisible(window);
-        },
-        timeoutMs);
-    return shown ? window : nullptr;
-}
-
-bool DropPaths(HWND window, const std::vector<std::string>& paths) {
-    std::string names;
-    for (const std::string& path : paths) names += path + '\0';
-    names += '\0';
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
-    if (!memory) return false;
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = FALSE;
-    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
-    GlobalUnlock(memory);
-    // The window releases the handle (DragFinish).
-    SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
-    return true;
 }
 
 std::vector<std::string> HostHarness::exchanges() const {

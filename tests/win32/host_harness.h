@@ -1,27 +1,25 @@
 // Test harness: the plug-in inside the stand-in host, in the test's own
 // process.
 //
-// HostFolder lays out a fresh folder under the system's temporary folder:
+// HostHarness lays out a fresh folder under the system's temporary folder:
 //   <folder>\tdhost.exe                 copy of the host program (beside the test exe)
 //   <folder>\Plugins\gen_Tunedeck.dll   copy of the plug-in (beside the test exe)
 //   <folder>\Plugins\plugin.ini         when HostSetup::pluginIni is not empty
 //   <folder>\<relative path>            each of HostSetup::files
-// and removes it with everything in it when it goes away. The plug-in's module
-// path, plugin.ini, settings (gen_Tunedeck.ini) and start file
-// (gen_Tunedeck.KQ3) are therefore all inside Plugins\ of the folder.
+// so the plug-in's plugin.ini, settings and start file (gen_Tunedeck.KQ3)
+// are all inside Plugins\ of the folder, which goes with everything in it
+// when the harness goes.
 //
-// HostHarness runs a StandInHost in the test's thread on such a folder. Its
-// window class "Winamp v1.x" is registered with the folder's copy of
-// tdhost.exe mapped as a module (no code of it runs), so the plug-in's lookup
-// of the host's M3U (class module -> file name -> extension "m3u") and the
-// file the host writes on request 120 are both <folder>\tdhost.m3u.
-// The host stands in for the shell's notification
-// area (host().tray()): the plug-in's tray icons are kept and logged there.
-// The constructor loads the plug-ins and calls their
-// init unless HostSetup::load is false. Messages the plug-in posts are handled
+// It runs a StandInHost in the test's thread on that folder. Its window
+// class "Winamp v1.x" is registered with the folder's copy of tdhost.exe
+// mapped as a module (no code of it runs), so the plug-in's lookup of the
+// host's M3U (class module -> file name -> extension "m3u") and the file the
+// host writes on request 120 are both <folder>\tdhost.m3u. The host stands
+// in for the shell's notification area (host().tray()): the plug-in's tray
+// icons are kept and logged there. Messages the plug-in posts are handled
 // only while the test pumps: pump(ms) or pumpUntil(predicate, timeoutMs).
 // The destructor quits the plug-ins (if the test did not), destroys the host
-// window, frees the plug-ins and removes the folder.
+// window and frees the plug-ins.
 //
 // Only one host window of class "Winamp v1.x" should exist at a time (the
 // plug-in finds its host by that class).
@@ -48,44 +46,22 @@ struct HostSetup {
     std::string pluginIni;
     // Extra files: path relative to the folder (folders are created), bytes.
     std::vector<std::pair<std::string, std::string>> files;
-    // HostHarness: load the plug-ins and call init in the constructor.
+    // Load the plug-ins and call their init in the constructor.
     bool load = true;
-};
-
-class HostFolder {
-public:
-    explicit HostFolder(const HostSetup& setup = {});
-    ~HostFolder();
-    HostFolder(const HostFolder&) = delete;
-    HostFolder& operator=(const HostFolder&) = delete;
-
-    // False when the folder or one of its files could not be made.
-    bool ok() const { return ok_; }
-    // The folder, without a trailing backslash.
-    const std::string& path() const { return path_; }
-    // <folder>\<relative>.
-    std::string path(const std::string& relative) const;
-    std::string pluginsDir() const { return path_ + "\\Plugins"; }
-    std::string pluginPath() const { return pluginsDir() + "\\gen_Tunedeck.dll"; }
-    std::string hostProgram() const { return path_ + "\\tdhost.exe"; }
-
-private:
-    TempDir temp_;  // removed with everything in it
-    std::string path_;
-    bool ok_ = false;
 };
 
 class HostHarness {
 public:
-    explicit HostHarness(HostSetup setup = {});
+    explicit HostHarness(const HostSetup& setup = {});
     ~HostHarness();
     HostHarness(const HostHarness&) = delete;
     HostHarness& operator=(const HostHarness&) = delete;
 
     // The folder was laid out and the host window exists.
     bool ok() const { return ok_; }
-    HostFolder& folder() { return folder_; }
-    std::string path(const std::string& relative) const { return folder_.path(relative); }
+    // <folder>\<relative>.
+    std::string path(const std::string& relative) const { return temp_.path() + "\\" + relative; }
+    std::string pluginsDir() const { return path("Plugins"); }
 
     td::host::StandInHost& host() { return *host_; }
     HWND hostWindow() const { return host_ ? host_->hwnd() : nullptr; }
@@ -100,29 +76,24 @@ public:
     // Calls quit of the plug-ins (as the host does when it closes), then
     // handles what they posted.
     void quitPlugins();
-    // Chooses "Show" in the host's menu (the plug-in's entry) and waits for
-    // the playlist window to be up; the window, or null after `timeoutMs`.
-    HWND showPluginWindow(int timeoutMs = 5000);
 
     // Only the exchanges with the plug-in: lines of messages 1024, 74 and 273.
     std::vector<std::string> exchanges() const;
 
 private:
-    HostFolder folder_;
+    bool layOut(const HostSetup& setup);
+
+    TempDir temp_;  // removed with everything in it
     HMODULE programModule_ = nullptr;
     std::unique_ptr<td::host::StandInHost> host_;
     bool ok_ = false;
     bool loaded_ = false;
 };
 
-// Drops files and folders on `window` as the shell does: WM_DROPFILES with a
-// drop handle naming `paths` (ANSI). False when no memory could be had.
-bool DropPaths(HWND window, const std::vector<std::string>& paths);
-
 // The playlist window (a dialog of caption "Tunedeck"), or null.
 HWND PlaylistWindowHandle();
 // A value of plugin.ini's [Tunedeck] section in the folder, "<none>" without it.
-std::string PluginIniValue(const HostFolder& folder, const char* key);
+std::string PluginIniValue(const HostHarness& h, const char* key);
 
 // `act` gets the window `find` returns (null while there is none) once it
 // shows, from a timer, inside the modal loop that shows it. Waits queue up,
@@ -132,10 +103,8 @@ void WhenShows(std::function<HWND()> find, std::function<void(HWND)> act);
 bool AllShown();
 void ForgetWaits();
 // The same for the first visible window of class `windowClass` and caption
-// `caption` (null: any), in place of every wait left. WindowShown() tells
-// whether it showed.
+// `caption` (null: any), in place of every wait left.
 void WhenWindowShows(const char* windowClass, const char* caption, std::function<void(HWND)> act);
-bool WindowShown();
 
 // The directory of the test program, without a trailing backslash.
 std::string TestProgramDir();

@@ -15,7 +15,6 @@
 namespace td {
 namespace {
 
-using test::Choose;
 using test::Press;
 
 class OptionDialogsTest : public test::DialogWindowTest {
@@ -24,6 +23,14 @@ protected:
     std::string savedSettings() {
         EXPECT_TRUE(settings_->save());
         return test::ReadBytes(settings_->path());
+    }
+
+    // The settings as saved to their file and loaded again.
+    Settings reloaded() {
+        EXPECT_TRUE(settings_->save());
+        Settings again(dir_.path());
+        again.load();
+        return again;
     }
 };
 
@@ -71,7 +78,11 @@ TEST_F(OptionDialogsTest, CancelChangesNothingAndOkStoresWhatTheControlsSet) {
         const std::string before = savedSettings();
         for (const int button : {IDCANCEL, IDOK}) {
             run(d.command, [&](HWND dialog) {
-                if (d.item >= 0) Choose(dialog, d.control, d.item);
+                if (d.item >= 0) {
+                    SendDlgItemMessageA(dialog, d.control, CB_SETCURSEL, static_cast<WPARAM>(d.item), 0);
+                    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(d.control, CBN_SELCHANGE),
+                                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, d.control)));
+                }
                 if (d.item == -1) test::Click(dialog, d.control);
                 Press(dialog, button);
             });

@@ -15,7 +15,6 @@
 namespace td::test {
 namespace {
 
-constexpr UINT kShow = 50120;
 constexpr UINT kHide = 50121;
 constexpr UINT kProperties = 50123;
 constexpr char kConfigurationCaption[] = "Tunedeck Configuration";
@@ -60,11 +59,11 @@ TEST(PluginLifecycle, AnythingButOneLeavesThePluginInert) {
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     });
     h.host().pluginRecord(0)->config();
-    EXPECT_TRUE(WindowShown());
+    EXPECT_TRUE(AllShown());
     EXPECT_FALSE(checked);
     h.quitPlugins();
-    EXPECT_EQ(PluginIniValue(h.folder(), "ActiveEnabled"), "2");
-    EXPECT_EQ(PluginIniValue(h.folder(), "SystrayEnabled"), "129");
+    EXPECT_EQ(PluginIniValue(h, "ActiveEnabled"), "2");
+    EXPECT_EQ(PluginIniValue(h, "SystrayEnabled"), "129");
 }
 
 TEST(PluginLifecycle, SubclassSubmenuWindowAndConfigurationFromLoadToQuit) {
@@ -95,12 +94,12 @@ TEST(PluginLifecycle, SubclassSubmenuWindowAndConfigurationFromLoadToQuit) {
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
     });
     h.host().chooseMainMenuItem(kProperties);  // modal until OK is pressed
-    ASSERT_TRUE(WindowShown());
+    ASSERT_TRUE(AllShown());
     EXPECT_TRUE(wasChecked);
     EXPECT_EQ(HostProc(h), subclassed);
 
     ASSERT_EQ(PlaylistWindowHandle(), nullptr);
-    h.host().chooseMainMenuItem(kShow);
+    h.host().chooseMainMenuItem(kShowPluginWindow);
     ASSERT_TRUE(h.pumpUntil([] { return PlaylistWindowHandle() != nullptr; }, 5000));
     HWND window = PlaylistWindowHandle();
     EXPECT_EQ(GetWindow(window, GW_OWNER), h.hostWindow());
@@ -110,7 +109,7 @@ TEST(PluginLifecycle, SubclassSubmenuWindowAndConfigurationFromLoadToQuit) {
     EXPECT_FALSE(IsWindowVisible(window));
     // Shown again: the same window, not a second one.
     h.host().openMainMenu();
-    h.host().chooseMainMenuItem(kShow);
+    h.host().chooseMainMenuItem(kShowPluginWindow);
     EXPECT_EQ(PlaylistWindowHandle(), window);
 
     h.quitPlugins();
@@ -118,8 +117,8 @@ TEST(PluginLifecycle, SubclassSubmenuWindowAndConfigurationFromLoadToQuit) {
     EXPECT_EQ(HostProc(h), proc);
     EXPECT_EQ(GetWindowLongPtrA(h.hostWindow(), GWLP_USERDATA), userData);
     // Without a plugin.ini at the start, both switches are written at quit.
-    EXPECT_EQ(PluginIniValue(h.folder(), "ActiveEnabled"), "0");
-    EXPECT_EQ(PluginIniValue(h.folder(), "SystrayEnabled"), "1");
+    EXPECT_EQ(PluginIniValue(h, "ActiveEnabled"), "0");
+    EXPECT_EQ(PluginIniValue(h, "SystrayEnabled"), "1");
 
     // A subclass made after the plug-in's is left in place: the plug-in's
     // stays in the chain below it and only passes messages on.

@@ -28,7 +28,6 @@ namespace {
 
 HWND Page(HWND dialog) { return GetDlgItem(dialog, IDD_EDIT_TAG_PAGE); }
 HWND Field(HWND dialog, int field) { return GetDlgItem(Page(dialog), IDC_ET_FIELD_FIRST + field); }
-std::string FieldText(HWND dialog, int field) { return test::WindowText(Field(dialog, field)); }
 
 // Types into a field: the text is set by message, and the control announces
 // the change to the page as typing does.
@@ -79,7 +78,7 @@ TEST_F(ToolsDialogTest, ADoubleClickEditsTheRowAndCancelKeepsAnUnwrittenChange) 
     prompter_.answers.push_back(PromptAnswer::Cancel);
     std::string title;
     test::WhenDialogShows(window_->hwnd(), [&](HWND dialog) {
-        title = FieldText(dialog, kEditV2Title);
+        title = test::DialogText(Page(dialog), IDC_ET_FIELD_FIRST + kEditV2Title);
         TypeField(dialog, kEditV2Artist, L"New Band");
         TypeField(dialog, kEditV1Artist, L"New Band");
         test::Click(Page(dialog), IDC_ET_UPDATE);
@@ -173,7 +172,8 @@ TEST_F(ToolsDialogTest, StoresTheRatingsSetInTheListIntoTheFiles) {
     std::vector<std::string> rows;
     run(IDM_STORE_RATING, [&](HWND dialog) {
         test::Press(dialog, IDC_RS_START);
-        EXPECT_TRUE(test::PumpUntil([&] { return test::DialogText(dialog, IDC_RS_START) == "Start"; }));
+        const auto done = [&] { return test::DialogText(dialog, IDC_RS_START) == "Start"; };
+        EXPECT_TRUE(harness_->pumpUntil(done, 5000));
         HWND list = GetDlgItem(dialog, IDC_RS_LIST);
         for (int row = 0; row < 3; ++row) rows.push_back(test::ListText(list, row, 1));
         test::Press(dialog, IDCANCEL);

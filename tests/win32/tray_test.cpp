@@ -31,6 +31,15 @@ HostSetup WithMask(const std::string& mask) {
 
 std::vector<UINT> Icons(HostHarness& h) { return h.host().tray()->ids(); }
 
+// Sets the state of Shift and Ctrl for the thread, as if they were held.
+void HoldModifiers(bool shift, bool ctrl) {
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    state[VK_CONTROL] = ctrl ? 0x80 : 0;
+    SetKeyboardState(state);
+}
+
 // --- icons ----------------------------------------------------------------------
 
 TEST(Tray, EachClickSendsItsCommandsToTheHostAndOtherMessagesReachTheHost) {
@@ -64,9 +73,9 @@ TEST(Tray, EachClickSendsItsCommandsToTheHostAndOtherMessagesReachTheHost) {
     }
     for (const Case& c : cases) {
         h.host().clearRecords();
-        HoldModifiers((c.shift ? kShift : kNoMods) | (c.ctrl ? kCtrl : kNoMods));
+        HoldModifiers(c.shift, c.ctrl);
         ASSERT_TRUE(h.host().tray()->click(c.icon, c.mouse));
-        HoldModifiers(kNoMods);
+        HoldModifiers(false, false);
         h.pump(50);
         EXPECT_EQ(h.exchanges(), c.sent)
             << c.icon << " " << c.mouse << (c.shift ? " shift" : "") << (c.ctrl ? " ctrl" : "");
@@ -216,7 +225,7 @@ TEST(TrayMenu, ComesWithTheShellOpensInFrontActsAsTheIconsLeavesTheHostsItemsAlo
     });
     h.host().clearRecords();
     ASSERT_TRUE(h.host().tray()->click(kMenuIcon, WM_LBUTTONDOWN));
-    ASSERT_TRUE(WindowShown());
+    ASSERT_TRUE(AllShown());
     EXPECT_EQ(foreground, h.hostWindow());
     EXPECT_EQ(measure.itemWidth, 0u);
     // The empty message that lets the next tray click open the menu again.
@@ -238,10 +247,10 @@ TEST(TrayMenu, ComesWithTheShellOpensInFrontActsAsTheIconsLeavesTheHostsItemsAlo
     // The host quitting from inside the menu ends it and takes the icons.
     WhenWindowShows("#32768", nullptr, [&](HWND) { h.quitPlugins(); });
     h.host().tray()->click(kMenuIcon, WM_LBUTTONDOWN);
-    ASSERT_TRUE(WindowShown());
+    ASSERT_TRUE(AllShown());
     EXPECT_EQ(OpenMenuWindow(), nullptr);
     EXPECT_TRUE(Icons(h).empty());
-    EXPECT_EQ(PluginIniValue(h.folder(), "SystrayEnabled"), "133");
+    EXPECT_EQ(PluginIniValue(h, "SystrayEnabled"), "133");
     // Started again, as after being disabled and enabled in the host's
     // preferences: the same icons. The host has called quit once already,
     // so this test ends the second run itself.
@@ -267,7 +276,7 @@ TEST(TrayDialog, ApplyCancelAndOkFromTheHostsMenuAndTheWindowAndTheHostQuittingW
         Press(dialog, IDCANCEL);
     });
     h.host().chooseMainMenuItem(50122);  // "Systray config"
-    ASSERT_TRUE(WindowShown());
+    ASSERT_TRUE(AllShown());
     EXPECT_EQ(afterApply, (std::vector<UINT>{1024, 1026, 1027}));
     // Cancel leaves what Apply did.
     EXPECT_EQ(Icons(h), afterApply);
@@ -288,7 +297,7 @@ TEST(TrayDialog, ApplyCancelAndOkFromTheHostsMenuAndTheWindowAndTheHostQuittingW
         Press(dialog, IDOK);
     });
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(40067, 0), 0);
-    ASSERT_TRUE(WindowShown());
+    ASSERT_TRUE(AllShown());
     EXPECT_EQ(owner, h.hostWindow());
     EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(Icons(h), (std::vector<UINT>{kMenuIcon}));
@@ -302,11 +311,11 @@ TEST(TrayDialog, ApplyCancelAndOkFromTheHostsMenuAndTheWindowAndTheHostQuittingW
         applied = !Icons(h).empty();
     });
     h.host().tray()->click(kMenuIcon, WM_RBUTTONDOWN);
-    ASSERT_TRUE(WindowShown());
+    ASSERT_TRUE(AllShown());
     EXPECT_FALSE(applied);
     EXPECT_EQ(WindowCount(kDialogCaption), 0);
     EXPECT_TRUE(Icons(h).empty());
-    EXPECT_EQ(PluginIniValue(h.folder(), "SystrayEnabled"), "128");
+    EXPECT_EQ(PluginIniValue(h, "SystrayEnabled"), "128");
 }
 
 }  // namespace
