@@ -28,8 +28,6 @@ HostSetup WithIni(const std::string& pluginIni) {
 
 LONG_PTR HostProc(HostHarness& h) { return GetWindowLongPtrA(h.hostWindow(), GWLP_WNDPROC); }
 
-bool MenuHas(HMENU menu, UINT id) { return GetMenuState(menu, id, MF_BYCOMMAND) != UINT(-1); }
-
 WNDPROC below = nullptr;
 LRESULT CALLBACK LaterSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return CallWindowProcA(below, window, message, wParam, lParam);
@@ -104,7 +102,7 @@ TEST(PluginLifecycle, SubclassSubmenuWindowAndConfigurationFromLoadToQuit) {
     HWND window = PlaylistWindowHandle();
     EXPECT_EQ(GetWindow(window, GW_OWNER), h.hostWindow());
     h.host().openMainMenu();
-    ASSERT_TRUE(MenuHas(menu, kHide));
+    ASSERT_NE(GetMenuState(menu, kHide, MF_BYCOMMAND), UINT(-1));
     h.host().chooseMainMenuItem(kHide);
     EXPECT_FALSE(IsWindowVisible(window));
     // Shown again: the same window, not a second one.

@@ -8,15 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "playlist/kq3.h"
 #include "tags/id3v2/frame_table.h"
 #include "tools/tool_test_files.h"
 #include "win32/dialog_driver.h"
-#include "win32/window_fixture.h"
 #include "tools/convert.h"
 #include "tools/mass_tag.h"
 #include "tools/organize.h"
