@@ -124,10 +124,8 @@ TEST(GatherInHost, QuittingTheHostDuringADropEndsTheWorkerAndSavesTheStartFile) 
     }
     test::HostHarness h(setup);
     ASSERT_TRUE(h.ok());
-    h.host().openMainMenu();
-    h.host().chooseMainMenuItem(test::kShowPluginWindow);
-    ASSERT_TRUE(h.pumpUntil([] { return IsWindowVisible(test::PlaylistWindowHandle()); }, 5000));
-    HWND window = test::PlaylistWindowHandle();
+    HWND window = h.showPluginWindow();
+    ASSERT_NE(window, nullptr);
     EXPECT_EQ(SendMessageA(GetDlgItem(window, 1008), LVM_GETITEMCOUNT, 0, 0), 3);
     // Minimised, the window hides.
     ShowWindow(window, SW_MINIMIZE);

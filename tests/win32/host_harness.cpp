@@ -170,6 +170,13 @@ void HostHarness::quitPlugins() {
     PumpOnce();
 }
 
+HWND HostHarness::showPluginWindow(int timeoutMs) {
+    host_->openMainMenu();
+    host_->chooseMainMenuItem(kShowPluginWindow);
+    const bool shown = pumpUntil([] { return IsWindowVisible(PlaylistWindowHandle()) != FALSE; }, timeoutMs);
+    return shown ? PlaylistWindowHandle() : nullptr;
+}
+
 std::vector<std::string> HostHarness::exchanges() const {
     std::vector<std::string> out;
     for (const td::host::HostRecord& r : host_->records()) {

@@ -76,6 +76,9 @@ public:
     // Calls quit of the plug-ins (as the host does when it closes), then
     // handles what they posted.
     void quitPlugins();
+    // Chooses "Show" in the host's menu (the plug-in's entry) and waits for
+    // the playlist window to be up; the window, or null after `timeoutMs`.
+    HWND showPluginWindow(int timeoutMs = 5000);
 
     // Only the exchanges with the plug-in: lines of messages 1024, 74 and 273.
     std::vector<std::string> exchanges() const;
