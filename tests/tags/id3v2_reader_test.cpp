@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,7 +21,6 @@ namespace {
 using test::B;
 using test::Bytes;
 using test::Text;
-using test::Utf16Le;
 using test::operator+;
 
 using Fields = std::vector<std::string>;
@@ -193,7 +191,7 @@ TEST(Id3v2ReaderV23Test, UnsynchronisationAndExtendedHeader) {
     EXPECT_TRUE(d.frames.empty());
     // Too short to hold the extended header's own size: nothing is read past the tag.
     const Bytes tiny = Tag(3, B({0, 0, 6}), 0x40);
-    EXPECT_TRUE(Read(Bytes(tiny.begin(), tiny.end())).frames.empty());
+    EXPECT_TRUE(Read(tiny).frames.empty());
 }
 
 TEST(Id3v2ReaderV22Test, FramesMapToTheirSuccessors) {

@@ -45,12 +45,6 @@ std::string OldTag(uint32_t size, uint8_t major = 3, uint8_t flags = 0) {
     return tag;
 }
 
-uint64_t Hash(const std::string& bytes) {
-    uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : bytes) h = (h ^ c) * 1099511628211ull;
-    return h;
-}
-
 // A title frame and a size frame whose bytes with headers total `total`.
 FrameList FramesTotalling(size_t total) {
     FrameList frames;
@@ -126,7 +120,7 @@ TEST_F(Id3v2WriterTest, TagIsWrittenInPlaceOrThroughTheTemporaryFile) {
         EXPECT_EQ(
             TagHeader(3, 0, uint32_t(c.size)) + ExpectedFrames(c.total) + std::string(c.size - c.total, '\0'),
             after.substr(0, 10 + c.size));
-        EXPECT_EQ(Hash(c.audio), Hash(after.substr(10 + c.size)));
+        EXPECT_TRUE(c.audio == after.substr(10 + c.size));
         EXPECT_EQ(2u, frames.size());  // a TSIZ frame was there already
         EXPECT_FALSE(TemporaryLeft());
     }

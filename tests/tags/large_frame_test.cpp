@@ -190,13 +190,10 @@ TEST_F(LargeFrameTest, FileChangedSinceReadingIsNotSavedOver) {
     std::string lastBytes = picture;
     lastBytes.back() = static_cast<char>(lastBytes.back() ^ 1);
     const Change changes[] = {
-        // Another tagger moved the picture by a longer title.
         {"picture moved",
          Id3Tag(3, TitleFrame(3, "A longer title") + Id3Frame(3, "APIC", apic), 100) + audio},
-        // Same place, other picture.
         {"picture replaced",
          Id3Tag(3, TitleFrame(3, "Old") + Id3Frame(3, "APIC", apic.substr(0, 13) + lastBytes), 100) + audio},
-        // Cut short: the range runs past the end.
         {"file cut", Id3Tag(3, TitleFrame(3, "Old"), 100) + audio},
     };
     for (const Change& change : changes) {
@@ -267,9 +264,6 @@ TEST(LargeFrameReader, LeavingBodiesInTheFileDeliversTheSameFrames) {
         {"ID3v2.4 unsynchronised", Id3Tag(4, Id3Frame(4, "PRIV", owner + blob, 0, 0x02), 0), 0},
         {"ID3v2.4 Latin-1 comment", Id3Tag(4, Id3Frame(4, "COMM", std::string("\0eng\0", 5) + big)), 1},
         {"ID3v2.4 UTF-8 comment is decoded", Id3Tag(4, Id3Frame(4, "COMM", std::string("\3eng\0", 5) + big)), 0},
-        {"ID3v2.4 UTF-8 picture description",
-         Id3Tag(4, Id3Frame(4, "APIC", std::string("\x03image/png\0\x03", 12) + "B\xC3\xBCld" + '\0' + blob)),
-         1},
         // The UTF-16BE description does not end inside the sample read.
         {"ID3v2.4 picture description longer than the sample",
          Id3Tag(4, Id3Frame(4, "APIC",
@@ -298,7 +292,6 @@ TEST(LargeFrameReader, LeavingBodiesInTheFileDeliversTheSameFrames) {
         const auto delivered = ReadLeavingInFile(bytes, 1000, left);
         EXPECT_EQ(left, c.leftInFile);
         EXPECT_TRUE(delivered == expected);
-        EXPECT_EQ(delivered.size(), expected.size());
     }
 }
 
