@@ -152,8 +152,6 @@ TEST(XingHeaderTest, FoundWhereTheSideInformationEnds) {
 
 TEST_F(MpegFileTest, ConstantBitRateEstimateLeavesTheId3v1TrailerOut) {
     MpegInfo info = Read(Padded(Frame(kMpeg1Layer3), 5000000), true);
-    EXPECT_EQ(44100, info.frequency);
-    EXPECT_EQ(128, info.bitrate);
     EXPECT_EQ(11963, info.frames);
     EXPECT_EQ(312, info.seconds);
     EXPECT_EQ(413, info.frameSize);
