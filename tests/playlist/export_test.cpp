@@ -109,6 +109,8 @@ TEST_F(ExportTest, HtmlTableRowsAndTotals) {
                          "<B>(id3v1) Band - Song</B><BR>\r\n<B>(id3v2) V2 Band - </B><BR>\r\n"
                          "- Path: /m/<BR>\r\n<BR>\r\n"))
         << Listing();
+    Show({kColumnAlbum});
+    EXPECT_TRUE(Contains(Listing(), "- Album (id3v1):  <BR>\r\n- Album (id3v2): ")) << Listing();
     EXPECT_EQ(view_.viewSource(), 3);
     // The ID3v2 column shows the ID3v2 tag alone: its missing title stays empty.
     Show({kColumnTitle});
@@ -192,6 +194,7 @@ TEST(ExportFilterTest, EachFilterGivesTheFormatItsPatternNames) {
     // The chosen name gets the format's extension once.
     EXPECT_EQ(ensureExportExtension("list", ExportFormat::M3u), "list.m3u");
     EXPECT_EQ(ensureExportExtension("list.M3U", ExportFormat::M3u), "list.M3U");
+    EXPECT_EQ(ensureExportExtension(".m3u", ExportFormat::M3u), ".m3u");
     EXPECT_EQ(ensureExportExtension("list.m3u", ExportFormat::Pls), "list.m3u.pls");
 }
 
@@ -215,6 +218,9 @@ TEST(ExportMarkup, FileUrlsAndMarkupEscaping) {
     std::string attribute;
     appendMarkupAnsi(attribute, "a\tb\nc\rd", MarkupKind::Xml, true);
     EXPECT_EQ(attribute, "a&#x9;b&#xA;c&#xD;d");
+    std::string lines;
+    appendMarkupAnsi(lines, "a\r\nb\rc\r\n", MarkupKind::Html, false);
+    EXPECT_EQ(lines, "a\r\nb\r\nc\r\n");  // one break for each, the last too
     std::string other;
     appendMarkupCodePoint(other, 0x80, MarkupKind::Html, false);  // a C1 control, not the euro sign
     appendMarkupCodePoint(other, 0x80, MarkupKind::Xml, false);

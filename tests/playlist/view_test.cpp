@@ -33,6 +33,10 @@ TEST_F(ViewTest, DamagedOrExtremeValuesGiveSafeTexts) {
     MpegInfo& mpeg = song.GetMpegInfo();
     mpeg.mode = 9;
     EXPECT_EQ(Text(song, kColumnMode), " ");
+    mpeg.bitrate = 128;
+    EXPECT_EQ(Text(song, kColumnBitrate), "128kb/s");
+    mpeg.vbr = 1;  // an average over the file
+    EXPECT_EQ(Text(song, kColumnBitrate), "128kb/s (VBR)");
     mpeg.seconds = -40;  // damaged playlist file
     EXPECT_EQ(Text(song, kColumnTime), "00:00");
     EXPECT_EQ(shortTimeText(360000), "100:00:00");
@@ -131,9 +135,10 @@ TEST_F(ViewTest, TiesFollowThePlaylistAfterItChanges) {
 
 TEST_F(ViewTest, CapitalsAndAccentedLettersSortWithTheirBaseLetters) {
     // Added out of order; the expected order is that of the titles.
-    // Two titles alike past the bytes a sort keeps inline.
+    // Two titles alike past the bytes a sort keeps inline; the first two
+    // share one letter, which the others do not.
     const std::string alike = "q" + std::string(20, 'x');
-    const std::vector<std::string> titles = {"Zz", "g", "ab", "Fa", "\xE0z",
+    const std::vector<std::string> titles = {"Zz", "Zb", "ab", "Fa", "\xE0z",
                                              "\xC9"
                                              "b",
                                              alike + "b", alike + "a"};
@@ -147,7 +152,7 @@ TEST_F(ViewTest, CapitalsAndAccentedLettersSortWithTheirBaseLetters) {
     EXPECT_EQ(sorted, (std::vector<std::string>{"ab", "\xE0z",
                                                 "\xC9"
                                                 "b",
-                                                "Fa", "g", alike + "a", alike + "b", "Zz"}));
+                                                "Fa", alike + "a", alike + "b", "Zb", "Zz"}));
     // The entry-by-entry comparison, which checks a sort's order, agrees.
     for (int row = 0; row + 1 < view_.rowCount(); ++row) {
         EXPECT_LT(view_.compareEntries(*view_.entryAt(row), *view_.entryAt(row + 1)), 0) << row;

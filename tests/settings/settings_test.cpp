@@ -52,6 +52,7 @@ Settings Scrambled() {
     s.htmlTemplate = 5;
     s.htmlTemplates[3].columnText.textColor = 0x123456;
     s.htmlTemplates[3].columnText.fontStyle = kFontStyleCount - 1;
+    s.htmlTemplates[3].titlePage.fontStyle = 0;  // regular where the template is bold
     s.htmlTemplates[7].hyperlinkColor = 0x654321;
     s.windowPlacement.left = 200;
     s.windowPlacement.right = 900;

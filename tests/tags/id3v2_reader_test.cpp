@@ -301,6 +301,7 @@ TEST(Id3v2ReaderV24Test, FrameSizesAreReadTheWayTheWholeTagWalksBest) {
     } cases[] = {
         {"plain: only it ends cleanly", Tag(4, Frame23("PRIV", body)), 256},
         {"plain: it walks more frames", Tag(4, Frame23("PRIV", body) + Frame23("TIT2", kTitle)), 256},
+        {"plain: 00 00 00 80 is no synchsafe size", Tag(4, Frame23("PRIV", B({0}) + Bytes(127, 'x'))), 128},
         {"synchsafe: both end cleanly",
          Tag(4, Frame24("PRIV", Bytes(body.begin(), body.begin() + 128)), 0, 200), 128},
     };

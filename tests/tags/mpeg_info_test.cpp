@@ -98,7 +98,7 @@ TEST(MpegHeader, FrameSizesFollowTheBitRateAndFrequencyTables) {
         {"MPEG-2 layer I, 144 kbit/s at 22050 Hz: 78 slots of four bytes", kMpeg2Layer1, true, true,
          78 * 4 - 4, 156.73},
         {"MPEG-2 layer II, 64 kbit/s at 22050 Hz", kMpeg2Layer2, true, true, 417 - 4, 208.98},
-        {"MPEG-2 layer III, 64 kbit/s at 22050 Hz", kMpeg2Layer3, true, true, 208 - 4, 208.98},
+        {"MPEG-2 layer III, 160 kbit/s at 22050 Hz, the top rate", 0xFFF3E044, true, true, 522 - 4, 522.45},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -113,6 +113,13 @@ TEST(MpegHeader, FrameSizesFollowTheBitRateAndFrequencyTables) {
     MpegInfo info = Zero();
     EXPECT_FALSE(DecodeFrameHeader(info, 0xFFE5E800));
     EXPECT_EQ(2, info.layer);
+    // The copyright bit sits beside the mode extension and the original bit.
+    ASSERT_TRUE(DecodeFrameHeader(info, 0xFFFB9074));
+    EXPECT_EQ(0, info.copyright);
+    EXPECT_EQ(1, info.original);
+    // A layer I frame lasts 384 samples.
+    ASSERT_TRUE(DecodeFrameHeader(info, 0xFFFF9044));
+    EXPECT_NEAR(384.0 / 44100, SecondsPerFrame(info), 1e-9);
     // Values no header gives, as a damaged playlist file may hold, name nothing.
     for (int value : {-1, 4}) {
         EXPECT_STREQ(ChannelModeName(value), "");

@@ -86,8 +86,10 @@ TEST_F(TagFromNameTest, FieldsWithoutATokenKeepTheirValues) {
     EXPECT_EQ(v1->track, 4u);
     EXPECT_EQ(V2(disk, kTALB), "Old Album");
     EXPECT_EQ(V2(disk, kTCON), "<none>");
-    // An album longer than the ID3v1 field is cut to its thirty characters.
-    ASSERT_TRUE(Run(Write(std::string(40, 'a') + ".mp3", Audio()), "%L", kFromNameV1));
+    // Texts longer than the ID3v1 fields are cut to their thirty characters.
+    const std::string longName = std::string(40, 't') + " - " + std::string(40, 'a') + ".mp3";
+    ASSERT_TRUE(Run(Write(longName, Audio()), "%T - %L", kFromNameV1));
+    EXPECT_EQ(std::string(last_->GetId3v1()->title), std::string(30, 't'));
     EXPECT_EQ(std::string(last_->GetId3v1()->album), std::string(30, 'a'));
 }
 

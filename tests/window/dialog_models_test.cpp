@@ -118,11 +118,13 @@ const std::vector<DialogCase>& EditingCases() {
         {"duplicates",
          [](Settings& s, Prompter& p, bool commit) {
              DuplicatesDialogModel m(s);
+             m.fields = kDuplicateArtistTitle;
+             const bool closed = !m.secondsEnabled() && !m.percentEnabled();
              m.fields = kDuplicateArtistTitle | kDuplicateLength | kDuplicateSize;
              m.secondsText = " 60 ";  // the box's spaces are not part of the number
              m.percentText = "100";
-             // the number boxes are open to the length and size they compare
-             return m.secondsEnabled() && m.percentEnabled() && (!commit || m.ok(s, p));
+             // the number boxes are open only to the length and size they compare
+             return closed && m.secondsEnabled() && m.percentEnabled() && (!commit || m.ok(s, p));
          },
          [](const Settings& s) {
              return s.duplicateFields == 25u && s.duplicateSeconds == 60 && s.duplicatePercent == 100;

@@ -89,7 +89,7 @@ TEST_F(ExplorerTest, CategoriesInSlotOrderLeavesWithTheirValuesAndCounts) {
     EXPECT_EQ(Labels(tree, tree.categoryNodes[kCategoryRating]),
               (std::vector<std::string>{"No rating", "**", "*****"}));
     // Only the chosen categories are shown.
-    EXPECT_EQ(Labels(Build(0x40), 0), (std::vector<std::string>{"Rating"}));
+    EXPECT_EQ(Labels(Build(0x44), 0), (std::vector<std::string>{"ID3Tag", "Rating"}));
 }
 
 TEST_F(ExplorerTest, EveryLeafFiltersToItsCount) {
