@@ -157,6 +157,9 @@ TEST(Kq3Parse, EveryVersionBuiltByteByByteLoads) {
         if (version >= 2) {
             EXPECT_EQ(std::memcmp(out.volumes.data(), volumes[0].data(), kKq3VolumeSize), 0);
         }
+        // The smallest song block there is: no name, no tag.
+        Kq3Contents bare;
+        EXPECT_EQ(Parse(Kq3File(version, {SongBytes()}), bare), Kq3Parse::Ok);
     }
 }
 
