@@ -2,21 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <string>
-#include <vector>
 
-#include "platform/prompter.h"
-#include "settings/lang_table.h"
 #include "tests/support/test_support.h"
-#include "tests/support/recording_prompter.h"
 
 namespace td {
 namespace {
 
 using test::ReadBytes;
-using test::RecordingPrompter;
 using test::TempDir;
 
 // A record in range whose every field differs from its default.
@@ -109,77 +103,6 @@ TEST(SettingsFile, TheDefaultRecordIsTheOneShipped) {
     EXPECT_EQ(digest, 9489967403123422753ull);
 }
 #endif
-
-struct Range {
-    size_t offset, size;
-};
-
-std::vector<Range> GroupFields(unsigned category) {
-    switch (category) {
-    case kResetHtml: return {{328, 676}};
-    case kResetColumns: return {{320, 4}, {324, 4}, {16, 8}, {32, 4}, {80, 240}};
-    case kResetTools: return {{40, 16}, {64, 16}, {1328, 408}};
-    case kResetOptions: return {{0, 32}, {36, 4}, {60, 4}, {1004, 44}, {1048, 280}};
-    case kResetTheme: return {{1736, 3792}};
-    }
-    return {};
-}
-
-TEST(SettingsReset, EachCategoryRestoresExactlyItsFields) {
-    const std::string defaults = Settings().toBytes();
-    const std::string scrambled = Scrambled().toBytes();
-    for (unsigned category : {kResetHtml, kResetColumns, kResetTools, kResetOptions, kResetTheme}) {
-        SCOPED_TRACE(category);
-        Settings s;
-        ASSERT_TRUE(s.fromBytes(scrambled.data(), scrambled.size()));
-        s.reset(category);
-        std::string expected = scrambled;
-        for (const Range& r : GroupFields(category)) {
-            expected.replace(r.offset, r.size, defaults, r.offset, r.size);
-        }
-        const std::string got = s.toBytes();
-        for (size_t i = 0; i < got.size(); ++i) {
-            ASSERT_EQ(got[i], expected[i]) << "byte " << i;
-        }
-    }
-    // Nothing checked: no question, and nothing reported as reset.
-    RecordingPrompter prompter;
-    Settings s;
-    EXPECT_EQ(s.confirmReset(0, prompter), 0);
-    EXPECT_TRUE(prompter.shown.empty());
-}
-
-TEST(SettingsColumns, SelectionPutsShownColumnsFirstAndMustNotBeEmpty) {
-    LangTable::useBuiltinEnglish();
-    Settings s;
-    RecordingPrompter prompter;
-    ASSERT_TRUE(s.applyColumnSelection({18, 2, 2, 44, 7}, prompter));
-    EXPECT_TRUE(prompter.shown.empty());
-    const std::vector<int32_t> expected = {18, 2,  7,  0,  1,  3,  4,  5,  6,  8,
-                                           9,  10, 11, 12, 13, 14, 15, 16, 17, 19};
-    EXPECT_EQ(std::vector<int32_t>(s.columnOrder, s.columnOrder + kColumnCount), expected);
-    for (int id = 0; id < kColumnCount; ++id) {
-        EXPECT_EQ(s.isColumnVisible(id), id == 18 || id == 2 || id == 7) << id;
-    }
-    const Settings defaults;
-    EXPECT_TRUE(std::equal(s.columnWidth, s.columnWidth + kColumnCount, defaults.columnWidth));
-    // Widths and sort keys the list reports are stored within range.
-    std::array<int32_t, kColumnCount> widths;
-    widths.fill(50);
-    widths[0] = -5;
-    widths[1] = 1 << 20;
-    s.setColumnWidth(widths);
-    EXPECT_EQ(s.getColumnWidth()[0], 0);
-    EXPECT_EQ(s.getColumnWidth()[1], 32767);
-    EXPECT_EQ(s.getColumnWidth()[2], 50);
-    s.setSortKey(kColumnCount, false);
-    EXPECT_EQ(s.sortColumn, 0);
-    // So is the theme in use.
-    s.themeIndex = 3;
-    EXPECT_EQ(&s.currentTheme(), &s.themes[3]);
-    s.themeIndex = kThemeCount;
-    EXPECT_EQ(&s.currentTheme(), &s.themes[0]);
-}
 
 }  // namespace
 }  // namespace td

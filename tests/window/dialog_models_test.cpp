@@ -7,10 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/clipboard.h"
 #include "platform/volume.h"
 #include "playlist/playlist.h"
-#include "playlist/statistics.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
 #include "settings/settings.h"
@@ -20,7 +18,6 @@
 #include "window/dialogs/duplicates_dialog_model.h"
 #include "window/dialogs/explorer_options_dialog_model.h"
 #include "window/dialogs/html_style_dialog_model.h"
-#include "window/dialogs/info_dialog_model.h"
 #include "window/dialogs/media_wizard_dialog_model.h"
 #include "window/dialogs/options_dialog_model.h"
 #include "window/dialogs/reset_dialog_model.h"
@@ -298,35 +295,6 @@ TEST(DialogModelTest, ThemeZeroFollowsTheSystemAndCannotBeEdited) {
     EXPECT_EQ(HtmlStyleDialogModel(settings).shown().hyperlinkColor, 0x123456u);
 }
 
-// The naming pages' pop-up menu: five case conversions, then three character
-// conversions, each group with one item checked.
-TEST(DialogModelTest, ToolPageConversionMenuStoresAndChecksOneItemPerGroup) {
-    Settings settings;
-    Playlist list;
-    PlaylistView view(list);
-    ToolPageModel m(view, settings, false);
-    m.chooseConversion(2);
-    m.chooseConversion(5);
-    m.chooseConversion(-1);  // no such items
-    m.chooseConversion(ToolPageModel::kConversionItems);
-    EXPECT_EQ(settings.caseConversion, 2);
-    EXPECT_EQ(settings.charConversion, 0);
-    for (int item = 0; item < ToolPageModel::kConversionItems; ++item) {
-        EXPECT_EQ(m.conversionChecked(item), item == 2 || item == 5) << item;
-    }
-    // The log file box: the name chosen takes the extension of the filter chosen.
-    RecordingPrompter prompter;
-    m.logPath = "old.txt";
-    prompter.fileAnswers.push_back({FileDialogOutcome::Cancelled, {"kept"}, 2});
-    EXPECT_FALSE(m.chooseLogFile(prompter));
-    EXPECT_EQ(m.logPath, "old.txt");
-    EXPECT_EQ(prompter.fileRequests.at(0).fileName, "old.txt");
-    EXPECT_EQ(prompter.fileRequests.at(0).kind, FileDialogKind::Save);
-    prompter.fileAnswers.push_back({FileDialogOutcome::Chosen, {"run"}, 2});
-    EXPECT_TRUE(m.chooseLogFile(prompter));
-    EXPECT_EQ(m.logPath, "run.log");
-}
-
 // The file list's context menu: the window's selection follows it.
 TEST(DialogModelTest, ToolPageFileListPicksAllNoneOrTheOthers) {
     Playlist list;
@@ -345,64 +313,10 @@ TEST(DialogModelTest, ToolPageFileListPicksAllNoneOrTheOthers) {
     EXPECT_EQ(view.selectedCount(), 3);
     m.pick(ToolPageModel::Pick::None);
     EXPECT_EQ(view.selectedCount(), 0);
-}
-
-TEST(DialogModelTest, DuplicatesModeShowsTheLookalikesAndGivesTheSelectionBack) {
-    Playlist list;
-    PlaylistView view(list);
-    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) view.appendRow(&AddSong(list, name));
-    SetV1(*list.entryAt(0), "Band", "Song");
-    SetV1(*list.entryAt(2), "Band", "Song");
-    Settings settings;
-    settings.duplicateFields = kDuplicateArtistTitle;
-    view.setSelected(1, true);
-    DuplicatesMode mode;
-    mode.turnOn(false, list, view, settings);  // the options dialog cancelled
-    EXPECT_FALSE(mode.shown());
-    EXPECT_EQ(view.rowCount(), 3);
-    mode.turnOn(true, list, view, settings);
-    EXPECT_TRUE(mode.shown());
-    mode.turnOff();
-    view.rebuildFromPlaylist();
-    EXPECT_EQ(mode.restoreSelection(view), 1);
-    EXPECT_EQ(mode.restoreSelection(view), -1);  // given back once only
-    // Another command's rebuild ends the mode and forgets the selection.
-    view.setSelected(1, true);
-    mode.turnOn(true, list, view, settings);
-    mode.viewRebuilt();
-    EXPECT_FALSE(mode.shown());
-    view.rebuildFromPlaylist();
-    EXPECT_EQ(mode.restoreSelection(view), -1);
-}
-
-// The failing steps (the window tests copy the report and cannot make the
-// system's clipboard fail).
-struct FakeClipboard : Clipboard {
-    ClipboardResult result = ClipboardResult::Ok;
-    ClipboardResult SetText(const std::string&) override { return result; }
-};
-
-TEST(DialogModelTest, ReportCopySaysWhichClipboardStepFailed) {
-    Playlist list;
-    AddSong(list, "/a.mp3", 65, 1500);
-    PlaylistView view(list);
-    view.rebuildFromPlaylist();
-    const InfoDialogModel whole(list, view, true, GenreTable());
-    FakeClipboard clipboard;
-    RecordingPrompter prompter;
-    const std::pair<ClipboardResult, const char*> failures[] = {
-        {ClipboardResult::CannotOpen, "Cannot open the Clipboard"},
-        {ClipboardResult::CannotEmpty, "Cannot empty the Clipboard"},
-        {ClipboardResult::CannotSet, "Unable to set Clipboard data"},
-    };
-    for (const auto& [result, text] : failures) {
-        clipboard.result = result;
-        prompter.shown.clear();
-        EXPECT_FALSE(whole.copyReport(clipboard, prompter));
-        ASSERT_EQ(prompter.shown.size(), 1u);
-        EXPECT_EQ(prompter.shown[0].text, text);
-        EXPECT_EQ(prompter.shown[0].icon, PromptIcon::Error);
-    }
+    // The pop-up menu's five case conversions come before the three character conversions.
+    m.chooseConversion(7);
+    EXPECT_EQ(settings.charConversion, 2);
+    EXPECT_TRUE(m.conversionChecked(7));
 }
 
 TEST(DialogModelTest, AboutNamesProductAndVersionAndHelpLeadsBack) {

@@ -53,8 +53,8 @@ protected:
         fs_.setViewSource(1);
         fs_.recountGenres();
     }
-    ExplorerTree Build(uint32_t fields, const ExplorerFilter& current = ExplorerFilter()) {
-        return buildExplorer(list_, 1, fields, fs_.genres(), current);
+    ExplorerTree Build(uint32_t fields) {
+        return buildExplorer(list_, 1, fields, fs_.genres(), ExplorerFilter());
     }
     Playlist list_;
     FilterSearch fs_;
@@ -104,27 +104,6 @@ TEST_F(ExplorerTest, EveryLeafFiltersToItsCount) {
         filterFromSelection(tree, node, fs_.filter(), fs_.genres());
         EXPECT_EQ(static_cast<int>(fs_.rows().size()), list_.count()) << node;
     }
-}
-
-TEST_F(ExplorerTest, RebuildReselectsAnActiveTextFilterOnly) {
-    SetV2(*list_.entryAt(2), kCOMM, "live");
-    ExplorerFilter current;
-    current.mask = kFilterAlbum;
-    current.album = "Hot Rats";
-    ExplorerTree tree = Build(127, current);
-    EXPECT_EQ(tree.selected, tree.find("Album", "Hot Rats"));
-    EXPECT_TRUE(tree.nodes[tree.categoryNodes[kCategoryAlbum]].expanded);
-    EXPECT_FALSE(tree.root().expanded);
-    current.reset();
-    current.mask = kFilterComment;
-    current.comment = "live";
-    tree = Build(127, current);
-    EXPECT_EQ(tree.selected, tree.find("Comment", "live"));
-    // A text filter whose value is gone falls back to the root.
-    current.reset();
-    current.mask = kFilterArtist;
-    current.artist = "Nobody";
-    EXPECT_EQ(Build(127, current).selected, 0);
 }
 
 TEST_F(ExplorerTest, RefreshKeepsATextFilterAndEndsTheOthers) {

@@ -5,12 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/prompter.h"
 #include "playlist/playlist.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
 #include "window/test_songs.h"
-#include "tests/support/recording_prompter.h"
 
 namespace td {
 namespace {
@@ -46,16 +44,6 @@ TEST(MediaWizardTest, PicksShortestFirstStrictlyBelowTheTargetAndStopsAtTheFirst
         }
         EXPECT_EQ(rows, c.rows);
         EXPECT_EQ(view.selectedLength(), c.selectedLength);
-    }
-}
-
-TEST(WizardTargetTest, CustomWithoutAUsableNumberShowsTheError) {
-    LangTable::useBuiltinEnglish();
-    for (const char* text : {"", "000", "12a", "1000", "-5"}) {
-        RecordingPrompter prompter;
-        EXPECT_EQ(wizardTargetSeconds(6, text, prompter), 0) << text;
-        ASSERT_EQ(prompter.shown.size(), 1u) << text;
-        EXPECT_EQ(prompter.shown[0].text, "Please custom time must be a number not null !!!");
     }
 }
 
