@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
-#include "platform/text_codec.h"
 #include "playlist/export_markup.h"
 #include "playlist/view.h"
 #include "settings/lang_table.h"
@@ -20,10 +18,6 @@ namespace {
 using namespace test;
 
 constexpr char kDate[] = "2024/05/06 07:08";
-
-// True when the ANSI code page is Windows-1252 (always on POSIX; under Wine
-// it depends on the locale).
-bool AnsiIsWindows1252() { return text::AnsiToUtf16("\x80\xE9") == u"\u20AC\u00E9"; }
 
 // Every line break is CR LF: no lone LF and no lone CR.
 bool OnlyCrLf(const std::string& text) {
@@ -151,58 +145,12 @@ TEST_F(ExportTest, EveryFormatWritesItsOwnText) {
     }
 }
 
-TEST_F(ExportTest, EightBitTextKeepsItsCodePage) {
-    if (!AnsiIsWindows1252()) GTEST_SKIP() << "the ANSI code page is not Windows-1252";
-#ifndef _WIN32
-    EXPECT_STREQ(ansiCharsetName(), "windows-1252");
-#endif
-    SongRecord& song = Add("/m/a.mp3");
-    // The euro sign is byte 0x80 in Windows-1252; 0x81 stands for no character.
-    SetV1(song, "Caf\xE9 5 \x80", "x\x81y");
-    Show({kColumnArtist, kColumnTitle});
-    const std::string xml = formatXml(view_, options_);
-    EXPECT_TRUE(Contains(xml, "encoding=\"windows-1252\""));
-    EXPECT_TRUE(Contains(xml, "\t<ARTIST>Caf\xE9 5 \x80</ARTIST>\r\n"));
-    EXPECT_TRUE(Contains(xml, "\t<TITLE>x&#x81;y</TITLE>\r\n"));
-    EXPECT_TRUE(Contains(Table(), "<td nowrap>xy</td>"));
-    EXPECT_EQ(formatCsv(view_, options_), "\"Artist\";\"Title\"\r\n\"Caf\xE9 5 \x80\";\"x\x81y\"\r\n");
-}
-
-// The export dialog's filters (text 111: description and pattern pairs)
-// each give the format whose extension their pattern names.
-TEST(ExportFilterTest, EachFilterGivesTheFormatItsPatternNames) {
-    LangTable::useBuiltinEnglish();
-    const std::string filters = LangTable::getString(111);
-    std::vector<std::string> parts;
-    size_t at = 0;
-    size_t bar = filters.find('|');
-    while (bar != std::string::npos) {
-        parts.push_back(filters.substr(at, bar - at));
-        at = bar + 1;
-        bar = filters.find('|', at);
-    }
-    ASSERT_EQ(parts.size(), 14u);
-    ExportFormat format = ExportFormat::Xml;
-    for (int filter = 1; filter <= 7; ++filter) {
-        ASSERT_TRUE(exportFormatForFilter(filter, false, format)) << filter;
-        EXPECT_EQ("*" + std::string(exportExtension(format)), parts[static_cast<size_t>(2 * filter - 1)]);
-    }
-    ASSERT_TRUE(exportFormatForFilter(1, true, format));
-    EXPECT_EQ(format, ExportFormat::HtmlListing);
-    EXPECT_FALSE(exportFormatForFilter(0, false, format));
-    EXPECT_FALSE(exportFormatForFilter(8, false, format));
-    // The chosen name gets the format's extension once.
+// The chosen name gets the format's extension once.
+TEST(ExportFilterTest, TheChosenNameGetsTheExtensionOnce) {
     EXPECT_EQ(ensureExportExtension("list", ExportFormat::M3u), "list.m3u");
     EXPECT_EQ(ensureExportExtension("list.M3U", ExportFormat::M3u), "list.M3U");
     EXPECT_EQ(ensureExportExtension(".m3u", ExportFormat::M3u), ".m3u");
     EXPECT_EQ(ensureExportExtension("list.m3u", ExportFormat::Pls), "list.m3u.pls");
-}
-
-TEST(ExportFilterTest, ThePageIsNamedAfterTheFileWithoutItsFolderAndExtension) {
-    EXPECT_EQ(exportPageName(std::string("lists") + kPathSeparator + "rock.kq3"), "rock");
-#ifndef _WIN32
-    EXPECT_EQ(exportPageName("/m/a\\b.kq3"), "a\\b");  // a backslash is part of a POSIX name
-#endif
 }
 
 TEST(ExportMarkup, FileUrlsAndMarkupEscaping) {

@@ -31,41 +31,6 @@ std::vector<SongRecord*> Shown(const PlaylistView& view) {
     return shown;
 }
 
-TEST(PassesFilterTest, EachMaskTestsItsOwnField) {
-    Playlist list;
-    SongRecord& song = AddSong(list, "/m/a.mp3", 10, 10, 2);
-    SetV2(song, kTPE1, "The Band");
-    SetV2(song, kTALB, "Live");
-    SongRecord& bare = AddSong(list, "/m/b.mp3");
-    GenreTable genres;
-    ExplorerFilter f;
-    EXPECT_TRUE(passesFilter(song, f, genres, 1));
-
-    f.mask = kFilterArtist;
-    f.artist = "The Band";
-    EXPECT_TRUE(passesFilter(song, f, genres, 1));
-    f.artist = "the band";  // case counts
-    EXPECT_FALSE(passesFilter(song, f, genres, 1));
-    f.artist = "";  // an empty field never passes, even an empty filter text
-    EXPECT_FALSE(passesFilter(bare, f, genres, 1));
-
-    f = ExplorerFilter();
-    f.mask = kFilterAlbum;
-    f.album = "Live";
-    EXPECT_TRUE(passesFilter(song, f, genres, 1));
-    EXPECT_FALSE(passesFilter(song, f, genres, 0));  // no ID3v1 tag to read it from
-
-    f = ExplorerFilter();
-    f.mask = kFilterComment;
-    f.comment = "Live";
-    EXPECT_FALSE(passesFilter(song, f, genres, 1));  // the album's text, not the comment's
-    SetV2(song, kCOMM, "Live");
-    EXPECT_TRUE(passesFilter(song, f, genres, 1));
-
-    f.mask = 3;  // not a single mask
-    EXPECT_FALSE(passesFilter(song, f, genres, 1));
-}
-
 class RefilterTest : public ::testing::Test {
 protected:
     RefilterTest() : fs_(list_) {

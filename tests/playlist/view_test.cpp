@@ -187,27 +187,18 @@ TEST_F(ViewTest, SnapshotSelectsItsEntriesAgainWhereverTheyAre) {
     EXPECT_EQ(view_.selectedCount(), 0);
 }
 
-TEST_F(ViewTest, NumberColumnsSortByTheirNumbers) {
-    SongRecord& longer = AddSong(list_, "a.mp3", 300, 3000000000u);
-    SetV1(longer, "", "B");
-    longer.SetTagFlags(kTagId3v1 | kTagId3v2);
-    longer.SetRating(4);
-    SongRecord& shorter = AddSong(list_, "b.mp3", 20, 100);
-    SetV1(shorter, "", "A");
-    shorter.SetRating(2);
+// A header click sorts ascending; a second click on it flips the direction.
+TEST_F(ViewTest, HeaderClicksSortThenFlipTheDirection) {
+    SongRecord& titledB = AddSong(list_, "a.mp3");
+    SetV1(titledB, "", "B");
+    SongRecord& titledA = AddSong(list_, "b.mp3");
+    SetV1(titledA, "", "A");
     view_.rebuildFromPlaylist();
-    for (int id : {kColumnTime, kColumnSize, kColumnId3Tag, kColumnRating}) {
-        view_.sortById(id, false);
-        EXPECT_EQ(view_.entryAt(0), &shorter) << id;
-        EXPECT_EQ(view_.entryAt(1), &longer) << id;
-        EXPECT_LT(view_.compareEntries(shorter, longer), 0) << id;
-    }
-    // A header click sorts ascending; a second click on it flips the direction.
     Settings settings;
     view_.sortByClick(1, &settings);
-    EXPECT_EQ(view_.entryAt(0), &shorter);
+    EXPECT_EQ(view_.entryAt(0), &titledA);
     view_.sortByClick(1, &settings);
-    EXPECT_EQ(view_.entryAt(0), &longer);
+    EXPECT_EQ(view_.entryAt(0), &titledB);
     EXPECT_EQ(settings.getSortKey(), -kColumnTitle);
     EXPECT_EQ(view_.sortPosition(), 1);  // where the header shows its mark
     view_.sortByClick(kColumnCount, &settings);  // past the columns
