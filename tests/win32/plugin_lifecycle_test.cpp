@@ -1,8 +1,8 @@
 // The plug-in module inside the stand-in host, from load to quit: the
 // plugin.ini switches, the subclassing of the host's window, the submenu
 // added to the host's menu and the configuration dialog, as the host lives
-// them. Where the submenu goes is the plug-in model's
-// (tests/plugin/plugin_model_test.cpp).
+// them, the submenu's usual place before Exit included (the plug-in model's
+// test keeps the menus without Exit or with Exit first).
 #include <gtest/gtest.h>
 
 #include <string>

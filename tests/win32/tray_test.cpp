@@ -1,9 +1,9 @@
 // The tray controls of the plug-in inside the stand-in host, whose stand-in
 // notification area keeps the icons: what each click sends the host, clicks
 // while the window comes and goes, the tray menu, the tray configuration
-// dialog, and the icons' return after a shell restart. Which icons a mask
-// shows and what each click asks for are the tray model's
-// (tests/plugin/tray_model_test.cpp).
+// dialog, and the icons' return after a shell restart. The tray model's own
+// test (tests/plugin/tray_model_test.cpp) keeps only the edge cases: masks
+// past eight icons, Ctrl over Shift, menu commands that are not ours.
 #include <gtest/gtest.h>
 
 #include <functional>
